@@ -1,0 +1,80 @@
+#include "catalogue/catalogue_file.h"
+#include <cstdlib>
+#include <string>
+#include "app/app_state.h"
+#include "app/resource_data.h"
+#include "catalogue/catalogue_list.h"
+
+const char* const catalogueFileName = "satellite.ini";
+
+bool readCatalogueFile(DWORD shareMode, FileBytes* file)
+{
+    file->bytes = nullptr;
+    file->size = 0;
+    HANDLE handle = CreateFileA(catalogueFileName, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const LONG size = static_cast<LONG>(GetFileSize(handle, nullptr));
+    if (size > 0) {
+        file->bytes = static_cast<char*>(std::malloc(static_cast<size_t>(size)));
+        DWORD read = 0;
+        if (file->bytes && ReadFile(handle, file->bytes, static_cast<DWORD>(size), &read, nullptr)) {
+            file->size = read;
+        }
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+// An existing catalogue, or anything whose name merely ends like one, is
+// never overwritten.
+static bool catalogueExists()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*atellite.ini", &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+static bool writeDefaultCatalogue()
+{
+    HANDLE handle = CreateFileA(catalogueFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    app.catalogueDefault = loadResourceData("SATDATA");
+    DWORD written = 0;
+    if (app.catalogueDefault)
+        WriteFile(handle, app.catalogueDefault, static_cast<DWORD>(resourceDataSize("SATDATA")), &written, nullptr);
+    CloseHandle(handle);
+    return true;
+}
+
+static void createSatelliteList()
+{
+    app.satelliteCombo = CreateWindowExA(0, "COMBOBOX", "",
+                                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | CBS_DROPDOWNLIST, 40, 85,
+                                         270, 645, app.mainWindow, reinterpret_cast<HMENU>(0x71), app.instance, nullptr);
+    SendMessageA(app.satelliteCombo, CB_SETHORIZONTALEXTENT, 600, 0);
+    SendMessageA(app.satelliteCombo, WM_SETFONT, reinterpret_cast<WPARAM>(app.textFont), TRUE);
+}
+
+static void addListLine(void*, const char* text, size_t length)
+{
+    const std::string line(text, length);
+    SendMessageA(app.satelliteCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void loadSatelliteCatalogue()
+{
+    if (!catalogueExists() && !writeDefaultCatalogue()) {
+        MessageBoxA(app.mainWindow, "Cannot create file satellite.ini", "Error!", MB_OK);
+        DestroyWindow(app.mainWindow);
+        return;
+    }
+    FileBytes file;
+    readCatalogueFile(FILE_SHARE_READ, &file);
+    createSatelliteList();
+    fillCatalogueList(file.bytes, file.size, addListLine, nullptr);
+    std::free(file.bytes);
+}

@@ -1,0 +1,36 @@
+# The Windows program, the simulated card and the Windows test driver.
+enable_language(RC)
+set(AZM_WIN_FLAGS -Wall -Wextra -Werror=return-type)
+set(AZM_WIN_LINK -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+
+add_executable(Azimora WIN32 ${AZM_CORE_SOURCES} ${AZM_WIN_SOURCES} resources/azimora.rc)
+target_include_directories(Azimora PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(Azimora PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(Azimora PRIVATE ${AZM_WIN_LINK} -mwindows)
+target_link_libraries(Azimora PRIVATE ole32 uuid strmiids gdi32 comctl32 winmm shell32 user32 kernel32)
+set_source_files_properties(resources/azimora.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini;${CMAKE_SOURCE_DIR}/resources/trp.txt;${CMAKE_SOURCE_DIR}/resources/azimora.ico")
+add_custom_command(TARGET Azimora POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ReadMe.txt $<TARGET_FILE_DIR:Azimora>/ReadMe.txt)
+
+add_library(simcard SHARED ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES} sim/simcard.def)
+set_target_properties(simcard PROPERTIES PREFIX "")
+target_include_directories(simcard PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(simcard PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(simcard PRIVATE ${AZM_WIN_LINK} -Wl,--kill-at -Wl,--enable-stdcall-fixup)
+target_link_libraries(simcard PRIVATE ole32 oleaut32 uuid strmiids advapi32 user32 gdi32 kernel32)
+
+# GoogleTest from the Debian source package, built for Windows.
+set(GTEST_SRC /usr/src/googletest/googletest)
+add_library(wingtest STATIC ${GTEST_SRC}/src/gtest-all.cc)
+target_include_directories(wingtest PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
+
+target_compile_options(wingtest PRIVATE -w)
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(wintests ${WIN_TEST_SOURCES})
+target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
+target_link_libraries(wintests PRIVATE wingtest ole32 uuid gdi32 user32 psapi shell32 kernel32)

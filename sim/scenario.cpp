@@ -1,0 +1,131 @@
+#include "sim/scenario.h"
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+static const char* const methodNames[simMethodCount] = {
+    "SetTransponderFrequency", "SetSymbolRate", "SetLnbFrequency", "SetFec",
+    "SetPolarity", "SetLnbSelection", "SetDiseqc", "Initialize",
+    "QuerySignalStatus", "RefreshSignalReadings", "GetSignalNoiseRatio", "GetSignalQuality",
+    "Reserved",
+};
+
+const char* simMethodName(SimMethod method) { return methodNames[method]; }
+
+int simMethodByName(const std::string& name)
+{
+    for (int i = 0; i < simMethodCount; ++i)
+        if (name == methodNames[i]) return i;
+    return -1;
+}
+
+Scenario::Scenario()
+{
+    for (int32_t& latency : latencyMs) latency = defaultLatencyMs;
+}
+
+static bool readNumber(std::istringstream& words, long long* value)
+{
+    std::string word;
+    if (!(words >> word)) return false;
+    char* end = nullptr;
+    *value = std::strtoll(word.c_str(), &end, 10);
+    return end && *end == '\0' && !word.empty();
+}
+
+static bool readFloat(std::istringstream& words, float* value)
+{
+    std::string word;
+    if (!(words >> word)) return false;
+    char* end = nullptr;
+    *value = std::strtof(word.c_str(), &end);
+    return end && *end == '\0' && !word.empty();
+}
+
+static bool parseLine(const std::string& line, Scenario& scenario)
+{
+    std::istringstream words(line);
+    std::string verb, what;
+    if (!(words >> verb)) return true;  // blank line
+    if (verb == "fail") {
+        if (!(words >> what)) return false;
+        if (what == "create") scenario.failCreate = true;
+        else if (what == "query") scenario.failQuery = true;
+        else {
+            int method = simMethodByName(what);
+            if (method < 0) return false;
+            scenario.failMethod[method] = true;
+        }
+        return true;
+    }
+    if (verb == "latency") {
+        long long ms;
+        if (!(words >> what) || !readNumber(words, &ms) || ms < 0 || ms > 600000) return false;
+        if (what == "all") {
+            for (int32_t& latency : scenario.latencyMs) latency = static_cast<int32_t>(ms);
+            return true;
+        }
+        int method = simMethodByName(what);
+        if (method < 0) return false;
+        scenario.latencyMs[method] = static_cast<int32_t>(ms);
+        return true;
+    }
+    if (verb == "signal") {
+        long long from;
+        if (!readNumber(words, &from) || from < 0 || from > UINT32_MAX || !(words >> what)) return false;
+        SignalLine signal{static_cast<uint32_t>(from), false, 0, 0.0f};
+        if (what == "lock") {
+            long long quality;
+            if (!readNumber(words, &quality) || !readFloat(words, &signal.snr)) return false;
+            if (quality < INT32_MIN || quality > INT32_MAX) return false;
+            signal.locked = true;
+            signal.quality = static_cast<int32_t>(quality);
+        } else if (what != "nolock") {
+            return false;
+        }
+        scenario.signal.push_back(signal);
+        return true;
+    }
+    return false;
+}
+
+Scenario parseScenario(const std::string& text, std::string* errors)
+{
+    Scenario scenario;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t comment = line.find('#');
+        if (comment != std::string::npos) line.erase(comment);
+        if (!parseLine(line, scenario) && errors) *errors += "unknown scenario line: " + line + "\n";
+    }
+    return scenario;
+}
+
+SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinceTuneMs)
+{
+    SignalReading reading{false, 0, 0.0f};
+    if (!tuned) return reading;
+    uint32_t latestFrom = 0;
+    bool found = false;
+    for (const SignalLine& line : scenario.signal) {
+        // The latest line whose time has passed; of equal times, the last written.
+        if (line.fromMs <= sinceTuneMs && (!found || line.fromMs >= latestFrom)) {
+            latestFrom = line.fromMs;
+            found = true;
+            reading = SignalReading{line.locked, line.quality, line.snr};
+        }
+    }
+    return reading;
+}
+
+SignalReading demoSignal(bool tuned, uint32_t sinceTuneMs)
+{
+    if (!tuned) return SignalReading{false, 0, 0.0f};
+    const double pi = 3.14159265358979323846;
+    const double phase = (sinceTuneMs % 20000) / 20000.0;
+    const double level = 0.5 - 0.5 * std::cos(2 * pi * phase);  // 0 .. 1 .. 0
+    const int32_t quality = static_cast<int32_t>(std::lround(90 * level));
+    if (quality < 1) return SignalReading{false, 0, 0.0f};
+    return SignalReading{true, quality, static_cast<float>(2.0 + 10.0 * level)};
+}

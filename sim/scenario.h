@@ -1,0 +1,67 @@
+// What the simulated card is told to do: failures, latencies and the signal
+// over time, read from a small text file. Platform-neutral.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum SimMethod : int {
+    SimSetTransponderFrequency,
+    SimSetSymbolRate,
+    SimSetLnbFrequency,
+    SimSetFec,
+    SimSetPolarity,
+    SimSetLnbSelection,
+    SimSetDiseqc,
+    SimInitialize,
+    SimQuerySignalStatus,
+    SimRefreshSignalReadings,
+    SimGetSignalNoiseRatio,
+    SimGetSignalQuality,
+    SimReserved,
+    simMethodCount
+};
+
+const char* simMethodName(SimMethod method);
+// -1 when the name is not a method of the card.
+int simMethodByName(const std::string& name);
+
+struct SignalLine {
+    uint32_t fromMs;  // after the latest tune
+    bool locked;
+    int32_t quality;
+    float snr;
+};
+
+struct Scenario {
+    bool failCreate = false;
+    bool failQuery = false;
+    bool failMethod[simMethodCount] = {};
+    int32_t latencyMs[simMethodCount];
+    std::vector<SignalLine> signal;
+
+    Scenario();
+};
+
+// A card's bus transaction takes a few milliseconds, so a polling loop
+// never spins.
+constexpr int32_t defaultLatencyMs = 3;
+
+// Reads the scenario text; unknown lines are reported in `errors` (one line
+// each) and otherwise ignored.
+Scenario parseScenario(const std::string& text, std::string* errors);
+
+struct SignalReading {
+    bool locked;
+    int32_t quality;
+    float snr;
+};
+
+// The reading `sinceTuneMs` after the latest tune: the latest line whose
+// time has passed; no lock before the first one or before any tune.
+SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinceTuneMs);
+
+// The demonstration card: once tuned it locks, and the quality rises and
+// falls smoothly between 0 and about 90 % over twenty seconds.
+SignalReading demoSignal(bool tuned, uint32_t sinceTuneMs);

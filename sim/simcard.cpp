@@ -1,0 +1,292 @@
+// The simulated receiver card: a COM object with the card's identifiers,
+// method order and result conventions, driven by a scenario file or, with
+// nothing set, by its own demonstration signal.
+#include <windows.h>
+#include <new>
+#include <string>
+#include "sim/call_log.h"
+#include "sim/scenario.h"
+#include "sim/simcard_module.h"
+#include "tuner/tuner_control.h"
+
+static std::string environmentValue(const char* name)
+{
+    char value[MAX_PATH * 2];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    if (length == 0 || length >= sizeof value) return std::string();
+    return std::string(value, length);
+}
+
+static std::string readTextFile(const std::string& path)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+// Each line goes to the file at once, so a reader sees it while the card runs.
+static void appendLogLine(HANDLE log, const std::string& line)
+{
+    if (log == INVALID_HANDLE_VALUE) return;
+    std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+static HANDLE openLog(const std::string& path)
+{
+    if (path.empty()) return INVALID_HANDLE_VALUE;
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+struct SimSettings {
+    Scenario scenario;
+    bool demo = false;
+    HANDLE log = INVALID_HANDLE_VALUE;
+};
+
+static SimSettings readSettings()
+{
+    SimSettings settings;
+    const std::string scenarioPath = environmentValue("SIMCARD_SCENARIO");
+    const std::string logPath = environmentValue("SIMCARD_LOG");
+    settings.demo = scenarioPath.empty() && logPath.empty();
+    settings.log = openLog(logPath);
+    if (!scenarioPath.empty()) {
+        std::string errors;
+        settings.scenario = parseScenario(readTextFile(scenarioPath), &errors);
+        if (!errors.empty()) appendLogLine(settings.log, "# " + errors.substr(0, errors.size() - 1));
+    }
+    return settings;
+}
+
+class SimulatedCard final : public IBaseFilter, public TunerControl {
+public:
+    explicit SimulatedCard(SimSettings settings) : settings_(std::move(settings))
+    {
+        InitializeCriticalSection(&lock_);
+        InterlockedIncrement(&simLiveObjects);
+    }
+
+    // IUnknown, shared by both interfaces
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_DeviceFilter) || IsEqualIID(iid, IID_IMediaFilter) ||
+            IsEqualIID(iid, IID_IPersist)) {
+            *object = static_cast<IBaseFilter*>(this);
+        } else if (IsEqualIID(iid, IID_TunerControl)) {
+            const HRESULT result = settings_.scenario.failQuery ? E_NOINTERFACE : S_OK;
+            log(result == S_OK ? std::string("QueryTuner") : callLine("QueryTuner", false, 0, result));
+            if (result != S_OK) return result;
+            *object = static_cast<TunerControl*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    // IBaseFilter: a card is not a graph filter here.
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override
+    {
+        if (!clsid) return E_POINTER;
+        *clsid = CLSID_ReceiverCard;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Pause() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR, IPin**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph*, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
+
+    // The tuner control interface
+    HRESULT STDMETHODCALLTYPE SetTransponderFrequency(LONG value) override
+    {
+        return setter(SimSetTransponderFrequency, value, [this] {
+            tuned_ = true;
+            tunedAt_ = GetTickCount();
+        });
+    }
+    HRESULT STDMETHODCALLTYPE SetSymbolRate(LONG value) override { return setter(SimSetSymbolRate, value); }
+    HRESULT STDMETHODCALLTYPE SetLnbFrequency(LONG value) override { return setter(SimSetLnbFrequency, value); }
+    HRESULT STDMETHODCALLTYPE SetFec(LONG value) override { return setter(SimSetFec, value); }
+    HRESULT STDMETHODCALLTYPE SetPolarity(LONG value) override { return setter(SimSetPolarity, value); }
+    HRESULT STDMETHODCALLTYPE SetLnbSelection(LONG value) override { return setter(SimSetLnbSelection, value); }
+    HRESULT STDMETHODCALLTYPE SetDiseqc(LONG value) override { return setter(SimSetDiseqc, value); }
+    HRESULT STDMETHODCALLTYPE Initialize() override
+    {
+        wait(SimInitialize);
+        const HRESULT result = resultOf(SimInitialize);
+        log(callLine("Initialize", false, 0, result));
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
+    {
+        wait(SimQuerySignalStatus);
+        EnterCriticalSection(&lock_);
+        ++polls_;
+        HRESULT result = resultOf(SimQuerySignalStatus);
+        if (result == S_OK && !signalNow().locked) result = E_FAIL;
+        logPoll(0, callLine("QuerySignalStatus", false, 0, result));
+        LeaveCriticalSection(&lock_);
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
+    {
+        wait(SimRefreshSignalReadings);
+        EnterCriticalSection(&lock_);
+        const HRESULT result = resultOf(SimRefreshSignalReadings);
+        if (result == S_OK) readings_ = signalNow();
+        logPoll(1, callLine("RefreshSignalReadings", false, 0, result));
+        LeaveCriticalSection(&lock_);
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE GetSignalNoiseRatio(float* snr) override
+    {
+        wait(SimGetSignalNoiseRatio);
+        EnterCriticalSection(&lock_);
+        HRESULT result = snr ? resultOf(SimGetSignalNoiseRatio) : E_POINTER;
+        std::string value = "-";
+        if (result == S_OK) {
+            *snr = readings_.snr;
+            value = floatText(readings_.snr);
+        }
+        logPoll(2, readingLine("GetSignalNoiseRatio", result, value));
+        LeaveCriticalSection(&lock_);
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE GetSignalQuality(LONG* quality) override
+    {
+        wait(SimGetSignalQuality);
+        EnterCriticalSection(&lock_);
+        HRESULT result = quality ? resultOf(SimGetSignalQuality) : E_POINTER;
+        std::string value = "-";
+        if (result == S_OK) {
+            *quality = readings_.quality;
+            value = std::to_string(readings_.quality);
+        }
+        logPoll(3, readingLine("GetSignalQuality", result, value));
+        LeaveCriticalSection(&lock_);
+        return result;
+    }
+
+#define SIM_RESERVED(n) \
+    HRESULT STDMETHODCALLTYPE Reserved##n() override { return reserved("Reserved" #n); }
+    SIM_RESERVED(10)
+    SIM_RESERVED(14) SIM_RESERVED(15) SIM_RESERVED(16) SIM_RESERVED(17) SIM_RESERVED(18) SIM_RESERVED(19)
+    SIM_RESERVED(21) SIM_RESERVED(22) SIM_RESERVED(23) SIM_RESERVED(24) SIM_RESERVED(25) SIM_RESERVED(26)
+    SIM_RESERVED(27) SIM_RESERVED(28) SIM_RESERVED(29) SIM_RESERVED(30) SIM_RESERVED(31) SIM_RESERVED(32)
+    SIM_RESERVED(33) SIM_RESERVED(34) SIM_RESERVED(35)
+#undef SIM_RESERVED
+
+private:
+    ~SimulatedCard()
+    {
+        char line[64];
+        wsprintfA(line, "Destroyed polls=%lu", static_cast<unsigned long>(polls_));
+        log(line);
+        if (settings_.log != INVALID_HANDLE_VALUE) CloseHandle(settings_.log);
+        DeleteCriticalSection(&lock_);
+        InterlockedDecrement(&simLiveObjects);
+    }
+
+    void wait(SimMethod method) const
+    {
+        const int32_t latency = settings_.scenario.latencyMs[method];
+        if (latency > 0) Sleep(static_cast<DWORD>(latency));
+    }
+
+    HRESULT resultOf(SimMethod method) const { return settings_.scenario.failMethod[method] ? E_FAIL : S_OK; }
+
+    template <typename Effect>
+    HRESULT setter(SimMethod method, LONG value, Effect effect)
+    {
+        wait(method);
+        EnterCriticalSection(&lock_);
+        const HRESULT result = resultOf(method);
+        if (result == S_OK) effect();
+        log(callLine(simMethodName(method), true, value, result));
+        LeaveCriticalSection(&lock_);
+        return result;
+    }
+    HRESULT setter(SimMethod method, LONG value)
+    {
+        return setter(method, value, [] {});
+    }
+
+    HRESULT reserved(const char* name)
+    {
+        wait(SimReserved);
+        log(callLine(name, false, 0, E_NOTIMPL));
+        return E_NOTIMPL;
+    }
+
+    SignalReading signalNow() const
+    {
+        const uint32_t since = GetTickCount() - tunedAt_;
+        return settings_.demo ? demoSignal(tuned_, since) : scenarioSignal(settings_.scenario, tuned_, since);
+    }
+
+    // The polling methods are logged only when something changed, so that
+    // the log stays readable however fast the program polls.
+    void logPoll(int poll, const std::string& line)
+    {
+        if (line == lastPollLine_[poll]) return;
+        lastPollLine_[poll] = line;
+        log(line);
+    }
+
+    void log(const std::string& line)
+    {
+        EnterCriticalSection(&lock_);
+        appendLogLine(settings_.log, line);
+        LeaveCriticalSection(&lock_);
+    }
+
+    LONG references_ = 1;
+    CRITICAL_SECTION lock_;
+    SimSettings settings_;
+    bool tuned_ = false;
+    DWORD tunedAt_ = 0;
+    SignalReading readings_{false, 0, 0.0f};
+    unsigned long polls_ = 0;
+    std::string lastPollLine_[4];
+};
+
+HRESULT createSimulatedCard(REFIID iid, void** object)
+{
+    SimSettings settings = readSettings();
+    if (settings.scenario.failCreate) {
+        appendLogLine(settings.log, callLine("Create", false, 0, E_FAIL));
+        if (settings.log != INVALID_HANDLE_VALUE) CloseHandle(settings.log);
+        return E_FAIL;
+    }
+    appendLogLine(settings.log, "Create");
+    SimulatedCard* card = new (std::nothrow) SimulatedCard(std::move(settings));
+    if (!card) return E_OUTOFMEMORY;
+    const HRESULT result = card->QueryInterface(iid, object);
+    card->Release();
+    return result;
+}

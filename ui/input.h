@@ -1,0 +1,18 @@
+// Pointer and keyboard input of the main window and the satellite list.
+#pragma once
+#include <windows.h>
+
+// The program's own home page, opened by the home-site button.
+extern const char* const homePageAddress;
+
+void subclassSatelliteList();
+void createHoverHelp();
+
+void onMouseMove(LPARAM position);
+void onLeftButtonDown(LPARAM position);
+void onLeftButtonDoubleClick();
+void onKeyDown(WPARAM virtualKey);
+void onCharacter(WPARAM character);
+
+void leftButtonAction();
+void middleButtonAction();
