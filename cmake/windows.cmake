@@ -34,3 +34,9 @@ target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
 target_link_libraries(wintests PRIVATE wingtest ole32 uuid gdi32 user32 psapi shell32 kernel32)
+
+# A remote control for scripts and demos.
+add_executable(azmctl tools/azmctl/azmctl.cpp)
+target_compile_options(azmctl PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(azmctl PRIVATE ${AZM_WIN_LINK})
+target_link_libraries(azmctl PRIVATE user32 kernel32)

@@ -1,0 +1,336 @@
+#include "tests/win/driver.h"
+#include <cstring>
+
+std::string joinPath(const std::string& folder, const std::string& file)
+{
+    if (folder.empty() || folder.back() == '\\') return folder + file;
+    return folder + "\\" + file;
+}
+
+std::string buildFolder()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+static std::string testsRoot()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string root = joinPath(temp, "azm-tests");
+    CreateDirectoryA(root.c_str(), nullptr);
+    return root;
+}
+
+std::string newProgramFolder(const std::string& name)
+{
+    static int counter = 0;
+    const std::string folder =
+        joinPath(testsRoot(), name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(joinPath(buildFolder(), "Azimora.exe").c_str(), joinPath(folder, "Azimora.exe").c_str(), FALSE);
+    CopyFileA(joinPath(buildFolder(), "ReadMe.txt").c_str(), joinPath(folder, "ReadMe.txt").c_str(), FALSE);
+    return folder;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[8192];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool waitUntil(bool (*condition)(void*), void* context, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition(context)) return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+bool startProgram(AppRun& run, const std::string& folder, const StartOptions& options)
+{
+    run.folder = folder;
+    run.logPath = options.withLog ? joinPath(folder, "simcard.log") : std::string();
+    std::string scenarioPath;
+    if (!options.scenario.empty()) {
+        scenarioPath = joinPath(folder, "scenario.txt");
+        writeFile(scenarioPath, options.scenario);
+    }
+    // The child inherits the card's settings through its environment.
+    SetEnvironmentVariableA("SIMCARD_SCENARIO", scenarioPath.empty() ? nullptr : scenarioPath.c_str());
+    SetEnvironmentVariableA("SIMCARD_LOG", run.logPath.empty() ? nullptr : run.logPath.c_str());
+
+    const std::string exe = joinPath(folder, "Azimora.exe");
+    std::string commandLine = "\"" + exe + "\"";
+    const std::string directory = options.currentDirectory.empty() ? folder : options.currentDirectory;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    run.started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                                 &startup, &run.process) != FALSE;
+    SetEnvironmentVariableA("SIMCARD_SCENARIO", nullptr);
+    SetEnvironmentVariableA("SIMCARD_LOG", nullptr);
+    if (run.started && options.waitForWindow) waitForMainWindow(run);
+    return run.started;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+static BOOL CALLBACK matchWindow(HWND window, LPARAM context)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != search->processId || !IsWindowVisible(window)) return TRUE;
+    char className[64];
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, search->className) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+static HWND findProcessWindow(const AppRun& run, const char* className)
+{
+    WindowSearch search{run.process.dwProcessId, className, nullptr};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForMainWindow(AppRun& run, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!run.window && static_cast<int>(GetTickCount() - start) < timeoutMs) {
+        run.window = findProcessWindow(run, "dazm");
+        if (!run.window) {
+            if (WaitForSingleObject(run.process.hProcess, 20) == WAIT_OBJECT_0) break;
+        }
+    }
+    if (run.window) settle(run);
+    return run.window;
+}
+
+void settle(const AppRun& run, int extraMs)
+{
+    if (run.window && IsWindow(run.window)) {
+        // Each round trip is handled only once the program is back in its
+        // message loop, so three of them come after what was posted before
+        // and after the characters that the posted keys turned into.
+        for (int i = 0; i < 3; ++i) {
+            DWORD_PTR result;
+            SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result);
+        }
+    }
+    if (extraMs > 0) Sleep(static_cast<DWORD>(extraMs));
+}
+
+bool isRunning(const AppRun& run)
+{
+    return run.started && WaitForSingleObject(run.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int waitForExit(AppRun& run, int timeoutMs)
+{
+    if (!run.started) return -1;
+    if (WaitForSingleObject(run.process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
+        killProgram(run);
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(run.process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void killProgram(AppRun& run)
+{
+    if (!run.started) return;
+    if (WaitForSingleObject(run.process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(run.process.hProcess, 99);
+        WaitForSingleObject(run.process.hProcess, 5000);
+    }
+}
+
+bool anyMessageBox(const AppRun& run) { return findProcessWindow(run, "#32770") != nullptr; }
+
+bool waitForMessageBox(const AppRun& run, MessageBoxSeen* seen, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND box = findProcessWindow(run, "#32770");
+        if (box) {
+            Sleep(100);  // let the box finish its set-up
+            char text[1024] = "";
+            seen->box = box;
+            GetWindowTextA(box, text, sizeof text);
+            seen->caption = text;
+            text[0] = '\0';
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            seen->text = text;
+            return true;
+        }
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        if (WaitForSingleObject(run.process.hProcess, 20) == WAIT_OBJECT_0) return false;
+    }
+}
+
+void dismissMessageBox(const MessageBoxSeen& seen)
+{
+    PostMessageA(seen.box, WM_COMMAND, IDOK, 0);
+    Sleep(100);
+}
+
+std::vector<std::string> logLines(const AppRun& run)
+{
+    std::vector<std::string> lines;
+    const std::string text = readFile(run.logPath);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (const std::string& seen : logLines(run))
+            if (seen == line) return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+std::vector<std::string> tuningCalls(const AppRun& run)
+{
+    static const char* const names[] = {"SetLnbSelection ", "SetLnbFrequency ", "SetPolarity ",
+                                        "SetSymbolRate ", "SetTransponderFrequency ", "SetDiseqc "};
+    std::vector<std::string> calls;
+    for (const std::string& line : logLines(run))
+        for (const char* name : names)
+            if (line.compare(0, std::strlen(name), name) == 0) calls.push_back(line);
+    return calls;
+}
+
+void postKey(HWND window, UINT virtualKey)
+{
+    const UINT scan = MapVirtualKeyA(virtualKey, 0);
+    PostMessageA(window, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageA(window, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
+}
+
+void postCharacter(HWND window, char character)
+{
+    PostMessageA(window, WM_CHAR, static_cast<unsigned char>(character), 1);
+}
+
+void postText(HWND window, const std::string& text)
+{
+    for (char c : text) postCharacter(window, c);
+}
+
+void postClick(HWND window, int x, int y)
+{
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageA(window, WM_MOUSEMOVE, 0, at);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+void postMouseMove(HWND window, int x, int y) { PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+
+HWND satelliteList(HWND mainWindow) { return FindWindowExA(mainWindow, nullptr, "ComboBox", nullptr); }
+
+std::vector<std::string> satelliteListLines(HWND list)
+{
+    // Asked in wide characters: across processes the narrow form comes back
+    // in wide characters anyway and overruns a narrow buffer.
+    std::vector<std::string> lines;
+    const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, i, 0);
+        std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+        std::string line(wide.size() * 2, '\0');
+        const int converted = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &line[0],
+                                                  static_cast<int>(line.size()), nullptr, nullptr);
+        line.resize(converted > 0 ? static_cast<size_t>(converted - 1) : 0);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+HWND focusedWindow(const AppRun& run)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!run.window) return nullptr;
+    const DWORD thread = GetWindowThreadProcessId(run.window, nullptr);
+    if (!GetGUIThreadInfo(thread, &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+COLORREF screenPixel(HWND window, int x, int y)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, frame.left + x, frame.top + y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, frame.left + x, frame.top + y, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}

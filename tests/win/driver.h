@@ -1,0 +1,76 @@
+// Driving the real program under test from a second process: starting a
+// copy in its own folder, finding its windows and message boxes, sending it
+// input, reading the screen and the simulated card's log.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct AppRun {
+    std::string folder;   // the program's own folder (a fresh copy)
+    std::string logPath;  // the simulated card's call log
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
+    bool started = false;
+};
+
+struct StartOptions {
+    std::string scenario;          // scenario text for the simulated card ("" = none)
+    bool withLog = true;           // set SIMCARD_LOG (without it and a scenario the card runs its demo)
+    std::string currentDirectory;  // "" = the program's folder
+    bool waitForWindow = true;
+};
+
+// Folder of the test driver itself (where Azimora.exe and simcard.dll are built).
+std::string buildFolder();
+// A new empty folder for one test, with a copy of Azimora.exe and ReadMe.txt.
+std::string newProgramFolder(const std::string& name);
+std::string joinPath(const std::string& folder, const std::string& file);
+
+bool startProgram(AppRun& run, const std::string& folder, const StartOptions& options = StartOptions());
+// Waits for the main window of the run ("dazm") to be visible.
+HWND waitForMainWindow(AppRun& run, int timeoutMs = 15000);
+// Waits for the program to have handled everything sent to it so far.
+void settle(const AppRun& run, int extraMs = 50);
+// Exit code, or -1 when the process did not end in time (it is then killed).
+int waitForExit(AppRun& run, int timeoutMs = 15000);
+void killProgram(AppRun& run);
+bool isRunning(const AppRun& run);
+
+struct MessageBoxSeen {
+    HWND box = nullptr;
+    std::string caption;
+    std::string text;
+};
+// Waits for a message box of the run's process to appear.
+bool waitForMessageBox(const AppRun& run, MessageBoxSeen* seen, int timeoutMs = 10000);
+bool anyMessageBox(const AppRun& run);
+void dismissMessageBox(const MessageBoxSeen& seen);
+
+std::vector<std::string> logLines(const AppRun& run);
+bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs = 10000);
+// The log lines of the calls that tune the card (the six set calls), in order.
+std::vector<std::string> tuningCalls(const AppRun& run);
+
+// Input, as real messages to the program's windows.
+void postKey(HWND window, UINT virtualKey);
+void postCharacter(HWND window, char character);
+void postText(HWND window, const std::string& text);
+void postClick(HWND window, int x, int y);
+void postMouseMove(HWND window, int x, int y);
+
+// The satellite list (the main window's combo box child).
+HWND satelliteList(HWND mainWindow);
+std::vector<std::string> satelliteListLines(HWND list);
+// Which window of the program has the keyboard focus.
+HWND focusedWindow(const AppRun& run);
+
+// Screen pixels in window client coordinates (the window has no frame).
+COLORREF screenPixel(HWND window, int x, int y);
+// A rectangle of the screen as 0x00RRGGBB values, row by row.
+std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height);
+
+std::string readFile(const std::string& path);
+bool writeFile(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
+bool waitUntil(bool (*condition)(void*), void* context, int timeoutMs);

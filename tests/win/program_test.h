@@ -1,0 +1,44 @@
+// A test that runs one copy of the program and never leaves it behind.
+#pragma once
+#include <gtest/gtest.h>
+#include "tests/win/driver.h"
+
+class ProgramTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (AppRun* each : runs_) killProgram(*each);
+    }
+
+    // Starts a fresh copy in its own folder and waits for its window.
+    AppRun& start(const StartOptions& options = StartOptions())
+    {
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char& c : name)
+            if (!isalnum(static_cast<unsigned char>(c))) c = '-';
+        return startIn(newProgramFolder(name), options);
+    }
+
+    AppRun& startIn(const std::string& folder, const StartOptions& options = StartOptions())
+    {
+        AppRun* run = new AppRun;
+        owned_.emplace_back(run);
+        runs_.push_back(run);
+        EXPECT_TRUE(startProgram(*run, folder, options)) << "cannot start " << folder;
+        return *run;
+    }
+
+    // Ends the program with Esc and returns its exit code.
+    int closeWithEscape(AppRun& run)
+    {
+        postKey(run.window, VK_ESCAPE);
+        return waitForExit(run);
+    }
+
+private:
+    std::vector<AppRun*> runs_;
+    std::vector<std::unique_ptr<AppRun>> owned_;
+};
+
+// Registration of the simulated card, which some tests take away for a while.
+bool registerSimulatedCard(bool registered);

@@ -1,0 +1,63 @@
+// A small remote control for the running program, for scripts and demos:
+//   azmctl wait [MS]       wait until the window is up (prints its position)
+//   azmctl close           close it as the close button would
+//   azmctl key VK          press a key on the window (decimal virtual-key code)
+//   azmctl text TEXT       type characters on the window
+//   azmctl click X Y       click at a client position
+//   azmctl select N        select line N of the satellite list
+// Exit code 0 on success, 1 when the window is not there.
+#include <windows.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static HWND findProgram(DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindWindowA("dazm", nullptr);
+        if (window && IsWindowVisible(window)) return window;
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: azmctl wait|close|key|text|click|select ...\n");
+        return 2;
+    }
+    const char* command = argv[1];
+    const DWORD timeout = std::strcmp(command, "wait") == 0 && argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 15000;
+    HWND window = findProgram(timeout);
+    if (!window) {
+        std::fprintf(stderr, "azmctl: the program's window is not there\n");
+        return 1;
+    }
+    if (std::strcmp(command, "wait") == 0) {
+        RECT frame;
+        GetWindowRect(window, &frame);
+        std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+    } else if (std::strcmp(command, "close") == 0) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    } else if (std::strcmp(command, "key") == 0 && argc > 2) {
+        const WPARAM key = std::strtoul(argv[2], nullptr, 10);
+        PostMessageA(window, WM_KEYDOWN, key, 1);
+        PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+    } else if (std::strcmp(command, "text") == 0 && argc > 2) {
+        for (const char* c = argv[2]; *c; ++c) PostMessageA(window, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    } else if (std::strcmp(command, "click") == 0 && argc > 3) {
+        const LPARAM at = MAKELPARAM(std::atoi(argv[2]), std::atoi(argv[3]));
+        PostMessageA(window, WM_MOUSEMOVE, 0, at);
+        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(window, WM_LBUTTONUP, 0, at);
+    } else if (std::strcmp(command, "select") == 0 && argc > 2) {
+        HWND list = FindWindowExA(window, nullptr, "ComboBox", nullptr);
+        SendMessageA(list, CB_SETCURSEL, std::strtoul(argv[2], nullptr, 10), 0);
+    } else {
+        std::fprintf(stderr, "azmctl: unknown command %s\n", command);
+        return 2;
+    }
+    return 0;
+}

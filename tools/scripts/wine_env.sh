@@ -1,0 +1,58 @@
+# Sourced by the run and test scripts: a 32-bit Wine prefix made by the
+# scripts themselves, created once and reused.
+#   AZM_WINE_BASE  the prefix as wineboot made it (kept between runs)
+#   prepare_prefix DIR  a private copy of it for one run, made fresh if asked
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
+AZM_WINE_BASE=$AZM_CACHE/wine-base
+
+make_base_prefix() {
+    [[ -f "$AZM_WINE_BASE/system.reg" ]] && return 0
+    echo "Creating the Wine prefix (once) in $AZM_WINE_BASE ..."
+    rm -rf "$AZM_WINE_BASE"
+    mkdir -p "$AZM_CACHE"
+    WINEPREFIX=$AZM_WINE_BASE WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX=$AZM_WINE_BASE wineserver -w
+    # A crash must end the process, not wait for a debugger nobody sees.
+    WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
+    WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1
+    WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    WINEPREFIX=$AZM_WINE_BASE wineserver -w
+    [[ -f "$AZM_WINE_BASE/system.reg" ]] || { echo "wineboot did not create the prefix" >&2; return 1; }
+}
+
+# prepare_prefix DIR fresh|keep
+prepare_prefix() {
+    local dir=$1 mode=$2
+    make_base_prefix
+    if [[ $mode == fresh || ! -f "$dir/system.reg" ]]; then
+        WINEPREFIX=$dir wineserver -k 2>/dev/null || true
+        rm -rf "$dir"
+        mkdir -p "$(dirname "$dir")"
+        cp -a "$AZM_WINE_BASE" "$dir"
+    fi
+    export WINEPREFIX=$dir
+}
+
+# start_xvfb: starts a private X server and exports DISPLAY; stop_xvfb ends it.
+start_xvfb() {
+    local n=90
+    while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    AZM_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+stop_xvfb() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    [[ -n "${AZM_XVFB_PID:-}" ]] && kill "$AZM_XVFB_PID" 2>/dev/null && wait "$AZM_XVFB_PID" 2>/dev/null
+    AZM_XVFB_PID=
+}
