@@ -1,0 +1,48 @@
+// Bit costs of the stream's tokens, shared by the parser and the writer.
+#pragma once
+#include <cstdint>
+
+inline uint32_t gammaBits(uint32_t value) {  // value 2 or more
+    return 2 * (31 - uint32_t(__builtin_clz(value)));
+}
+
+inline uint32_t lengthBonus(uint32_t distance) {
+    if (distance < 128) return 4;
+    if (distance < 639) return 0;
+    if (distance < 14335) return 1;
+    if (distance < 65536) return 2;
+    return 3;
+}
+
+constexpr uint32_t kLiteral8Bits = 9;
+constexpr uint32_t kLiteral7Bits = 8;
+constexpr uint32_t kByteTokenBits = 7;  // ZeroByte and NearByte
+constexpr uint32_t kShortMatchBits = 12;
+constexpr uint32_t kEndOfStreamBits = 12;
+constexpr uint32_t kRawBlockBits = 8 + 256 * 8 + 1;
+constexpr uint32_t kRawBlockMoreBits = 256 * 8 + 1;
+constexpr uint32_t kNearByteMaxDistance = 14;
+constexpr uint32_t kShortMatchMaxDistance = 127;
+constexpr uint32_t kShortMatchMaxLength = 5;
+
+inline uint32_t repeatMatchBits(uint32_t length) {
+    return 4 + gammaBits(length);
+}
+
+// Distance part of a LongMatch: gamma of the high part plus the low bits.
+inline uint32_t longDistanceBits(uint32_t distance, unsigned lowBits) {
+    return gammaBits((distance >> lowBits) + 3) + lowBits;
+}
+
+// length must be at least lengthBonus(distance) + 2.
+inline uint32_t longMatchBits(uint32_t distance, uint32_t length, unsigned lowBits) {
+    return 2 + longDistanceBits(distance, lowBits) + gammaBits(length - lengthBonus(distance));
+}
+
+inline uint32_t setLiteralWidthBits(bool sevenBits) {
+    return sevenBits ? 17 : 9;
+}
+
+inline uint32_t setOffsetBitsBits(unsigned lowBits) {
+    return lowBits < 16 ? 16 : 17;
+}
