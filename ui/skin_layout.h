@@ -18,75 +18,75 @@ struct SkinCell {
 // Source y of a cell inside the bottom-up skin bitmap.
 constexpr int cellSourceY(const CellRect& cell) { return skinPictureHeight - cell.y - cell.height; }
 
-constexpr CellRect windowFace{0, 0, 350, 200};
+inline constexpr CellRect windowFace{0, 0, 350, 200};
 
-constexpr SkinCell mode0Face{{350, 0, 74, 28}, {350, 28, 74, 28}};
-constexpr SkinCell mode1Face{{424, 0, 74, 28}, {424, 28, 74, 28}};
+inline constexpr SkinCell mode0Face{{350, 0, 74, 28}, {350, 28, 74, 28}};
+inline constexpr SkinCell mode1Face{{424, 0, 74, 28}, {424, 28, 74, 28}};
 // FAST and SLOW are drawn without their top row, which the skin does not store.
-constexpr SkinCell fastFace{{498, 1, 74, 27}, {498, 29, 74, 27}};
-constexpr SkinCell slowFace{{572, 1, 74, 27}, {572, 29, 74, 27}};
-constexpr SkinCell editFace{{350, 56, 74, 28}, {350, 84, 74, 28}};
-constexpr SkinCell helpFace{{424, 56, 74, 28}, {424, 84, 74, 28}};
-constexpr SkinCell backFace{{498, 56, 74, 28}, {498, 84, 74, 28}};
-constexpr SkinCell aboutFace{{572, 56, 74, 28}, {572, 84, 74, 28}};
-constexpr SkinCell findFace{{350, 112, 74, 28}, {350, 140, 74, 28}};
-constexpr SkinCell minimizeFace{{572, 112, 21, 18}, {572, 130, 21, 18}};
-constexpr SkinCell closeFace{{593, 112, 21, 18}, {614, 112, 21, 18}};
+inline constexpr SkinCell fastFace{{498, 1, 74, 27}, {498, 29, 74, 27}};
+inline constexpr SkinCell slowFace{{572, 1, 74, 27}, {572, 29, 74, 27}};
+inline constexpr SkinCell editFace{{350, 56, 74, 28}, {350, 84, 74, 28}};
+inline constexpr SkinCell helpFace{{424, 56, 74, 28}, {424, 84, 74, 28}};
+inline constexpr SkinCell backFace{{498, 56, 74, 28}, {498, 84, 74, 28}};
+inline constexpr SkinCell aboutFace{{572, 56, 74, 28}, {572, 84, 74, 28}};
+inline constexpr SkinCell findFace{{350, 112, 74, 28}, {350, 140, 74, 28}};
+inline constexpr SkinCell minimizeFace{{572, 112, 21, 18}, {572, 130, 21, 18}};
+inline constexpr SkinCell closeFace{{593, 112, 21, 18}, {614, 112, 21, 18}};
 
-constexpr CellRect homeIcon{350, 168, 20, 15};
-constexpr CellRect toneIcon{370, 168, 20, 15};
-constexpr CellRect englishIcon{390, 168, 20, 15};
-constexpr CellRect russianIcon{410, 168, 20, 15};
-constexpr CellRect voiceIcon{430, 168, 20, 15};
-constexpr CellRect silentIcon{450, 168, 20, 15};
-constexpr CellRect blankSlot{5, 35, 20, 15};
+inline constexpr CellRect homeIcon{350, 168, 20, 15};
+inline constexpr CellRect toneIcon{370, 168, 20, 15};
+inline constexpr CellRect englishIcon{390, 168, 20, 15};
+inline constexpr CellRect russianIcon{410, 168, 20, 15};
+inline constexpr CellRect voiceIcon{430, 168, 20, 15};
+inline constexpr CellRect silentIcon{450, 168, 20, 15};
+inline constexpr CellRect blankSlot{5, 35, 20, 15};
 
 struct Point {
     int x, y;
 };
 
 // Where the cells are drawn (window client coordinates).
-constexpr Point leftButtonSlot{36, 160};
-constexpr Point measuringLeftButtonSlot{36, 161};
-constexpr Point middleButtonSlot{138, 160};
-constexpr Point rightButtonSlot{240, 160};
-constexpr Point minimizeSlot{262, 6};
-constexpr Point closeSlot{289, 6};
-constexpr Point languageSlot{5, 35};
-constexpr Point soundModeSlot{5, 70};
-constexpr Point homeSiteSlot{5, 105};
+inline constexpr Point leftButtonSlot{36, 160};
+inline constexpr Point measuringLeftButtonSlot{36, 161};
+inline constexpr Point middleButtonSlot{138, 160};
+inline constexpr Point rightButtonSlot{240, 160};
+inline constexpr Point minimizeSlot{262, 6};
+inline constexpr Point closeSlot{289, 6};
+inline constexpr Point languageSlot{5, 35};
+inline constexpr Point soundModeSlot{5, 70};
+inline constexpr Point homeSiteSlot{5, 105};
 
 struct Bounds {
     int left, top, right, bottom;
 };
 
 // Hit areas: rectangles and the ellipses inscribed in the bounds.
-constexpr Bounds windowShapeBounds{0, 0, 350, 200};
+inline constexpr Bounds windowShapeBounds{0, 0, 350, 200};
 constexpr int windowCornerEllipse = 85;
-constexpr Bounds closeBounds{289, 6, 310, 24};
-constexpr Bounds minimizeBounds{262, 6, 283, 24};
-constexpr Bounds leftButtonBounds{36, 160, 110, 188};
-constexpr Bounds middleButtonBounds{138, 160, 212, 188};
-constexpr Bounds rightButtonBounds{240, 160, 304, 188};  // narrower than its 74-pixel picture
-constexpr Bounds languageBounds{5, 35, 25, 50};
-constexpr Bounds soundModeBounds{5, 70, 25, 85};
-constexpr Bounds homeSiteBounds{5, 105, 25, 120};
+inline constexpr Bounds closeBounds{289, 6, 310, 24};
+inline constexpr Bounds minimizeBounds{262, 6, 283, 24};
+inline constexpr Bounds leftButtonBounds{36, 160, 110, 188};
+inline constexpr Bounds middleButtonBounds{138, 160, 212, 188};
+inline constexpr Bounds rightButtonBounds{240, 160, 304, 188};  // narrower than its 74-pixel picture
+inline constexpr Bounds languageBounds{5, 35, 25, 50};
+inline constexpr Bounds soundModeBounds{5, 70, 25, 85};
+inline constexpr Bounds homeSiteBounds{5, 105, 25, 120};
 constexpr int keypadCellCount = 16;
-constexpr Bounds keypadCellBounds(int cell) { return {40 + 17 * cell, 130, 55 + 17 * cell, 150}; }
-constexpr Point keypadCaptionAt(int cell) { return {42 + 17 * cell, 128}; }
+inline constexpr Bounds keypadCellBounds(int cell) { return {40 + 17 * cell, 130, 55 + 17 * cell, 150}; }
+inline constexpr Point keypadCaptionAt(int cell) { return {42 + 17 * cell, 128}; }
 
 // Layout rectangles.
-constexpr Bounds promptBounds{40, 40, 300, 80};
-constexpr Bounds entryBounds{42, 86, 307, 114};
-constexpr Bounds barBounds{42, 88, 42, 112};
-constexpr Bounds bigReadoutBounds{65, 50, 275, 140};
-constexpr Bounds bigPanelBounds{38, 82, 310, 150};
-constexpr Bounds snrBounds{240, 130, 310, 150};
+inline constexpr Bounds promptBounds{40, 40, 300, 80};
+inline constexpr Bounds entryBounds{42, 86, 307, 114};
+inline constexpr Bounds barBounds{42, 88, 42, 112};
+inline constexpr Bounds bigReadoutBounds{65, 50, 275, 140};
+inline constexpr Bounds bigPanelBounds{38, 82, 310, 150};
+inline constexpr Bounds snrBounds{240, 130, 310, 150};
 
-constexpr Point smallPercentAt{160, 87};
-constexpr Point snrTextAt{240, 130};
-constexpr Point bannerAt{40, 40};
-constexpr Point sweepLineStart{42, 113};
+inline constexpr Point smallPercentAt{160, 87};
+inline constexpr Point snrTextAt{240, 130};
+inline constexpr Point bannerAt{40, 40};
+inline constexpr Point sweepLineStart{42, 113};
 
 // Colours as 0x00BBGGRR.
 constexpr uint32_t inkColour = 0x1E0000;

@@ -1,0 +1,81 @@
+// The program's folder from its module path, and how a frequency tunes the card.
+#include <gtest/gtest.h>
+#include <cstring>
+#include "app/module_directory.h"
+#include "tuner/tuning_plan.h"
+#include "ui/default_entry.h"
+
+static size_t directoryOf(const char* path) { return moduleDirectoryLength(path, std::strlen(path)); }
+
+TEST(ModuleDirectory, EndsAtTheLastBackslash)
+{
+    EXPECT_EQ(std::strlen("C:\\Programs\\Azimora"), directoryOf("C:\\Programs\\Azimora\\Azimora.exe"));
+    EXPECT_EQ(2u, directoryOf("C:\\Azimora.exe"));
+    EXPECT_EQ(std::strlen("\\\\server\\share"), directoryOf("\\\\server\\share\\a.exe"));
+}
+
+TEST(ModuleDirectory, WithoutABackslashDropsTheLastCharacter)
+{
+    EXPECT_EQ(8u, directoryOf("Azimora.x"));
+    // The first character is never examined, so a leading backslash alone does not count.
+    EXPECT_EQ(std::strlen("\\abc"), directoryOf("\\abcd"));
+    EXPECT_EQ(0u, directoryOf("x"));
+    EXPECT_EQ(0u, moduleDirectoryLength("", 0));
+}
+
+namespace {
+struct Tuned {
+    int32_t selection, lnb;
+};
+
+Tuned tuneAt(int32_t frequency)
+{
+    TuningParameters tuning;
+    tuning.frequencyMHz = frequency;
+    TuningStep steps[tuningStepCount];
+    planTuning(tuning, steps);
+    return {steps[0].argument, steps[1].argument};
+}
+}  // namespace
+
+TEST(TuningPlan, BandEdgesChooseTheLnb)
+{
+    EXPECT_EQ(0, tuneAt(11699).selection);
+    EXPECT_EQ(9750, tuneAt(11699).lnb);
+    EXPECT_EQ(1, tuneAt(11700).selection);
+    EXPECT_EQ(10600, tuneAt(11700).lnb);
+    EXPECT_EQ(0, tuneAt(4200).selection);
+    EXPECT_EQ(5150, tuneAt(4200).lnb);
+    EXPECT_EQ(0, tuneAt(4201).selection);
+    EXPECT_EQ(9750, tuneAt(4201).lnb);
+    EXPECT_EQ(5150, tuneAt(3400).lnb);
+}
+
+TEST(TuningPlan, SixCallsInOrderWithTheDownlinkFrequencyItself)
+{
+    TuningParameters tuning;
+    tuning.frequencyMHz = 3400;
+    tuning.symbolRate = 4167;
+    tuning.polarization = 3;
+    tuning.diseqcCode = 6;
+    TuningStep steps[tuningStepCount];
+    planTuning(tuning, steps);
+    const TunerCall order[] = {CallLnbSelection, CallLnbFrequency,         CallPolarity,
+                               CallSymbolRate,   CallTransponderFrequency, CallDiseqc};
+    const int32_t arguments[] = {0, 5150, 3, 4167, 3400, 6};
+    for (int i = 0; i < tuningStepCount; ++i) {
+        EXPECT_EQ(order[i], steps[i].call);
+        EXPECT_EQ(arguments[i], steps[i].argument);
+    }
+    EXPECT_STREQ("Set polarity failed", steps[2].failureMessage);
+    EXPECT_STREQ("Set DiSEqC failed", steps[5].failureMessage);
+}
+
+TEST(DefaultEntry, TakesWhatStandsBeforeTheLastSemicolonInTheFirst13Bytes)
+{
+    EXPECT_EQ(11, defaultEntryLength("12245H27500;", 12));
+    EXPECT_EQ(3, defaultEntryLength("1;2;4V9999999;x", 15));  // the ";" at 13 is beyond the window
+    EXPECT_EQ(-1, defaultEntryLength("12245H27500", 11));
+    EXPECT_EQ(-1, defaultEntryLength(";", 0));
+    EXPECT_EQ(0, defaultEntryLength(";", 1));
+}
