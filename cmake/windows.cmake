@@ -29,7 +29,9 @@ target_include_directories(wingtest PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_
 target_compile_options(wingtest PRIVATE -w)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(wintests ${WIN_TEST_SOURCES})
+add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
+  image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp)
+set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/skin.qz)
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})

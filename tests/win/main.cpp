@@ -23,3 +23,14 @@ int main(int argc, char** argv)
     }
     return RUN_ALL_TESTS();
 }
+
+bool ProgramTest::screenShowsCell(const AppRun& run, const CellRect& cell, Point slot, int timeoutMs)
+{
+    const std::vector<uint32_t> expected = skinCell(cell);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (screenArea(run.window, slot.x, slot.y, cell.width, cell.height) == expected) return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(50);
+    }
+}

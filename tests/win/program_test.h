@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include "tests/win/driver.h"
+#include "tests/win/skin_reference.h"
 
 class ProgramTest : public testing::Test {
 protected:
@@ -34,6 +35,28 @@ protected:
         postKey(run.window, VK_ESCAPE);
         return waitForExit(run);
     }
+
+    // Switches to the keypad, replaces the entry with `entry` and starts it.
+    void startTypedEntry(AppRun& run, const std::string& entry)
+    {
+        postCharacter(run.window, 'm');
+        postKey(run.window, VK_DELETE);
+        postText(run.window, entry);
+        postKey(run.window, VK_RETURN);
+        settle(run);
+    }
+
+    // Selects a line of the satellite list and presses Enter on it.
+    void startCatalogueLine(AppRun& run, int line)
+    {
+        HWND list = satelliteList(run.window);
+        SendMessageA(list, CB_SETCURSEL, line, 0);
+        postKey(list, VK_RETURN);
+        settle(run);
+    }
+
+    // True once the screen at the slot shows the cell exactly (within a few seconds).
+    bool screenShowsCell(const AppRun& run, const CellRect& cell, Point slot, int timeoutMs = 3000);
 
 private:
     std::vector<AppRun*> runs_;
