@@ -9,8 +9,9 @@ target_include_directories(Azimora PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(Azimora PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(Azimora PRIVATE ${AZM_WIN_LINK} -mwindows)
 target_link_libraries(Azimora PRIVATE ole32 uuid strmiids gdi32 comctl32 winmm shell32 user32 kernel32)
+file(GLOB AZM_SOUND_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/sounds/*.wav)
 set_source_files_properties(resources/azimora.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini;${CMAKE_SOURCE_DIR}/resources/trp.txt;${CMAKE_SOURCE_DIR}/resources/azimora.ico")
+  "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini;${CMAKE_SOURCE_DIR}/resources/trp.txt;${CMAKE_SOURCE_DIR}/resources/azimora.ico;${AZM_SOUND_FILES}")
 add_custom_command(TARGET Azimora POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ReadMe.txt $<TARGET_FILE_DIR:Azimora>/ReadMe.txt)
 
@@ -30,8 +31,8 @@ target_compile_options(wingtest PRIVATE -w)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
-  image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp)
-set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/skin.qz)
+  image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp)
+set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini")
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})

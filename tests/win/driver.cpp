@@ -27,8 +27,11 @@ static std::string testsRoot()
 std::string newProgramFolder(const std::string& name)
 {
     static int counter = 0;
-    const std::string folder =
-        joinPath(testsRoot(), name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
+    // Unique across runs too: process ids repeat in a fresh Wine session.
+    static const DWORD session = GetTickCount();
+    const std::string folder = joinPath(testsRoot(), name + "-" + std::to_string(session) + "-" +
+                                                         std::to_string(GetCurrentProcessId()) + "-" +
+                                                         std::to_string(++counter));
     CreateDirectoryA(folder.c_str(), nullptr);
     CopyFileA(joinPath(buildFolder(), "Azimora.exe").c_str(), joinPath(folder, "Azimora.exe").c_str(), FALSE);
     CopyFileA(joinPath(buildFolder(), "ReadMe.txt").c_str(), joinPath(folder, "ReadMe.txt").c_str(), FALSE);

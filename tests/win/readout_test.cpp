@@ -1,0 +1,124 @@
+// The live readouts follow the card; stopping, restarting and closing while
+// measuring leave no thread behind.
+#include "tests/win/program_test.h"
+#include <psapi.h>
+#include <tlhelp32.h>
+
+namespace {
+
+using ReadoutTest = ProgramTest;
+
+// Threads running the program's own code besides its user-interface thread:
+// the worker threads. The system's own threads (sound, for one) start
+// elsewhere and are not counted.
+int workerThreads(const AppRun& run)
+{
+    typedef LONG(WINAPI * QueryThread)(HANDLE, int, void*, ULONG, ULONG*);
+    static QueryThread query = reinterpret_cast<QueryThread>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    HMODULE exe = nullptr;
+    DWORD needed = 0;
+    MODULEINFO image = {};
+    if (!EnumProcessModules(run.process.hProcess, &exe, sizeof exe, &needed) ||
+        !GetModuleInformation(run.process.hProcess, exe, &image, sizeof image))
+        return -1;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(image.lpBaseOfDll);
+    const uintptr_t end = begin + image.SizeOfImage;
+
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != run.process.dwProcessId) continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+        uintptr_t startAddress = 0;
+        if (thread && query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &startAddress, sizeof startAddress,
+                            nullptr) == 0)
+            count += startAddress >= begin && startAddress < end;
+        if (thread) CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return count - 1;
+}
+
+bool waitForPixel(const AppRun& run, int x, int y, uint32_t colour, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (screenArea(run.window, x, y, 1, 1)[0] == colour) return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+int count(const std::vector<uint32_t>& pixels, uint32_t colour)
+{
+    int n = 0;
+    for (uint32_t p : pixels) n += p == colour;
+    return n;
+}
+
+TEST_F(ReadoutTest, TheBarFollowsTheCardsReadings)
+{
+    StartOptions options;
+    options.scenario = "signal 0 lock 30 8.5\nsignal 2000 lock 80 14.2\nsignal 4000 nolock\n";
+    AppRun& run = start(options);
+    startTypedEntry(run, "12245H27500");
+    // 30 %: the bar ends at x 121; 80 %: at x 254.
+    EXPECT_TRUE(waitForPixel(run, 120, 111, barRgb, 1500));
+    EXPECT_EQ(bandRgb, screenArea(run.window, 121, 111, 1, 1)[0]);
+    EXPECT_TRUE(waitForPixel(run, 253, 111, barRgb, 3000));
+    EXPECT_EQ(bandRgb, screenArea(run.window, 254, 111, 1, 1)[0]);
+    EXPECT_TRUE(waitForLogLine(run, "GetSignalQuality -> 0x00000000 80"));
+
+    // The lock goes: the bar goes, the percentage turns red, the s/n shows dashes.
+    EXPECT_TRUE(waitForPixel(run, 60, 111, bandRgb, 3000));
+    Sleep(300);
+    EXPECT_GT(count(screenArea(run.window, 160, 87, 40, 24), alertRgb), 10);
+    EXPECT_GT(count(screenArea(run.window, 240, 130, 70, 20), inkRgb), 10);
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(ReadoutTest, ClosingWhileMeasuringWaitsForTheMonitorThenReleasesTheCard)
+{
+    StartOptions options;
+    options.scenario = "signal 0 lock 42 10\n";
+    AppRun& run = start(options);
+    startTypedEntry(run, "12245H27500");
+    ASSERT_TRUE(waitForLogLine(run, "GetSignalQuality -> 0x00000000 42"));
+    const DWORD closed = GetTickCount();
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, waitForExit(run));
+    EXPECT_GE(GetTickCount() - closed, 1000u);  // at least one second's wait for the monitor
+    const std::vector<std::string> log = logLines(run);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(0u, log.back().find("Destroyed polls="));
+    EXPECT_GT(std::stoi(log.back().substr(16)), 10);
+}
+
+TEST_F(ReadoutTest, StoppingAndRestartingNeverLeavesTwoWorkerThreads)
+{
+    StartOptions options;
+    options.scenario = "signal 0 lock 64 11\n";
+    AppRun& run = start(options);
+    postCharacter(run.window, 'm');
+    settle(run, 300);
+    ASSERT_EQ(0, workerThreads(run));
+    for (int round = 0; round < 8; ++round) {
+        postKey(run.window, VK_RETURN);  // start, waiting for the last threads first
+        settle(run, 100);
+        EXPECT_EQ(2, workerThreads(run)) << round;
+        postKey(run.window, VK_BACK);  // stop at once
+        settle(run);
+    }
+    EXPECT_EQ(8u, tuningCalls(run).size() / 6);
+    // Both threads end by themselves, within one pass of the audio thread.
+    const DWORD start = GetTickCount();
+    while (workerThreads(run) > 0 && GetTickCount() - start < 5000) Sleep(50);
+    EXPECT_EQ(0, workerThreads(run));
+    EXPECT_EQ(0, closeWithEscape(run));
+    EXPECT_EQ(0u, logLines(run).back().find("Destroyed"));
+}
+
+}  // namespace
