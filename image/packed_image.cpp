@@ -15,70 +15,90 @@
 
 namespace {
 
-uint32_t loadLittleEndian32(const uint8_t* p) {
+// One plain load on little-endian machines (the compiler does not always
+// merge the byte loads, and the checksum runs over every output word).
+inline uint32_t loadLittleEndian32(const uint8_t* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+#else
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+#endif
 }
 
 // The stream is a sequence of 32-bit words read most significant bit first.
-// Up to two words' worth of pending bits sit at the top of a 64-bit buffer;
-// a word is loaded only when fewer than 33 bits are pending, so the loads,
-// not the bit reads, carry the one branch that depends on the input's end.
+// The bits not yet taken from the current word sit left-aligned in `word`,
+// with a 1 marker bit right below them and zeros under that: the marker's
+// position is the only bit count there is. n bits are pending exactly when
+// shifting the word left by n leaves it non-zero (the marker survives), so a
+// read of several bits costs one shift and one test, like a read of one. The
+// next stream word is loaded only when a bit of it is needed, so the reader
+// never touches a word after the one that holds EndOfStream.
 struct BitReader {
-    uint64_t bits;   // pending bits, left-aligned; the rest are zero
-    unsigned count;  // number of pending bits
+    uint32_t word;  // 0x80000000, the marker alone, when nothing is pending
     const uint8_t* next;
     const uint8_t* end;  // just past the last whole stream word
     bool overran;
 };
 
-inline void refill(BitReader& r) {
-    if (r.count <= 32 && r.next != r.end) {
-        r.bits |= uint64_t(loadLittleEndian32(r.next)) << (32 - r.count);
-        r.next += 4;
-        r.count += 32;
+// Past the last whole word the stream reads as zero bits: every token then
+// completes within a few dozen bits and the one after it is an EndOfStream,
+// so the decode loop stops by itself and `overran` is only looked at once, at
+// the end.
+inline uint32_t loadNextWord(BitReader& r) {
+    if (r.next == r.end) {
+        r.overran = true;
+        return 0;
     }
+    const uint32_t w = loadLittleEndian32(r.next);
+    r.next += 4;
+    return w;
 }
 
-// n from 1 to 32. Past the last whole word the stream reads as zero bits:
-// every token then completes within a few dozen bits and the one after it is
-// an EndOfStream, so the decode loop stops by itself and `overran` is only
-// looked at once, at the end.
+// n from 1 to 31. When fewer than n bits are pending, the last k of the n
+// come from the next word; its other 32 - k bits become the pending ones,
+// with the marker right below them.
 inline uint32_t readBits(BitReader& r, unsigned n) {
-    if (r.count < n) {
-        refill(r);
-        if (r.count < n) {
-            r.overran = true;
-            r.count = n;
-        }
+    const uint32_t rest = r.word << n;
+    if (__builtin_expect(rest != 0, 1)) {
+        const uint32_t value = r.word >> (32 - n);
+        r.word = rest;
+        return value;
     }
-    uint32_t value = uint32_t(r.bits >> (64 - n));
-    r.bits <<= n;
-    r.count -= n;
-    return value;
+    const uint32_t pendingBits = r.word & (r.word - 1);  // the marker cleared
+    const unsigned k = n - (31 - unsigned(__builtin_ctz(r.word)));
+    const uint32_t w = loadNextWord(r);
+    r.word = w << k | 1u << (k - 1);
+    return pendingBits >> (32 - n) | w >> (32 - k);
 }
 
 inline uint32_t readBit(BitReader& r) {
     return readBits(r, 1);
 }
 
-// For each byte of a gamma code (four pairs of data bit, continue bit): the
-// number of pairs up to and including the first one that stops the code, or
-// 0 when all four continue (bits 4 to 6), and the data bits of those pairs
-// (bits 0 to 3).
+// A gamma code is read up to four pairs (data bit, continue bit) at a time
+// through the top byte of the word. For each byte: the bits to take (up to and
+// including the first pair that stops the code, or all 8), their data bits,
+// and whether the code stops there.
+struct GammaStep {
+    uint8_t bitsUsed;
+    uint8_t data;
+    bool stops;
+};
 struct GammaTable {
-    uint8_t entry[256];
-    constexpr GammaTable() : entry() {
+    GammaStep step[256];
+    constexpr GammaTable() : step() {
         for (int b = 0; b < 256; ++b) {
             int pairs = 0;
             int data = 0;
-            for (int k = 0; k < 4; ++k) {
-                data = data << 1 | (b >> (7 - 2 * k) & 1);
-                if (!(b >> (6 - 2 * k) & 1)) {
-                    pairs = k + 1;
-                    break;
-                }
+            bool stops = false;
+            while (pairs < 4 && !stops) {
+                data = data << 1 | (b >> (7 - 2 * pairs) & 1);
+                stops = !(b >> (6 - 2 * pairs) & 1);
+                ++pairs;
             }
-            entry[b] = uint8_t(pairs << 4 | data);
+            step[b] = {uint8_t(2 * pairs), uint8_t(data), stops};
         }
     }
 };
@@ -89,22 +109,15 @@ constexpr GammaTable kGamma;
 inline uint32_t readGamma(BitReader& r) {
     uint64_t value = 1;
     for (;;) {
-        if (r.count < 8) {
-            refill(r);
-            if (r.count < 8) break;  // near the end: pair by pair below
-        }
-        uint8_t e = kGamma.entry[r.bits >> 56];
-        unsigned pairs = e >> 4;
-        if (pairs != 0) {
-            value = value << pairs | (e & 15);
-            r.bits <<= 2 * pairs;
-            r.count -= 2 * pairs;
-            return value >> 32 ? 0 : uint32_t(value);
-        }
-        value = value << 4 | (e & 15);
-        r.bits <<= 8;
-        r.count -= 8;
+        // Below the pending bits the table sees the marker and zeros; a step
+        // that would take the marker is left to the pair-by-pair reads.
+        const GammaStep s = kGamma.step[r.word >> 24];
+        const uint32_t rest = r.word << s.bitsUsed;
+        if (rest == 0) break;
+        value = value << (s.bitsUsed / 2) | s.data;
+        r.word = rest;
         if (value >> 32) return 0;
+        if (s.stops) return uint32_t(value);
     }
     uint32_t pair;
     do {
@@ -115,23 +128,49 @@ inline uint32_t readGamma(BitReader& r) {
     return uint32_t(value);
 }
 
+// Smaller distances get the larger bonus: 4 below 128, then 0, 1, 2, 3 from
+// 128, 639, 14335 and 65536 on. Compared, not branched on: the distance of one
+// copy says nothing about the next one's.
 inline uint32_t lengthBonus(uint32_t distance) {
-    if (distance < 128) return 4;
-    if (distance < 639) return 0;
-    if (distance < 14335) return 1;
-    if (distance < 65536) return 2;
-    return 3;
+    return uint32_t(distance < 128) * 4 + uint32_t(distance >= 639) + uint32_t(distance >= 14335) +
+           uint32_t(distance >= 65536);
 }
+
+// For a period d from 1 to 7: the mask of its d bytes in a little-endian
+// 64-bit word, the multiplier that repeats them across the word (the copies
+// do not overlap, so no carry mixes them), and the largest multiple of d up
+// to 8, which is how far one store of the word may advance.
+struct PeriodTable {
+    uint64_t mask[8];
+    uint64_t repeat[8];
+    uint8_t step[8];
+    constexpr PeriodTable() : mask(), repeat(), step() {
+        for (int d = 1; d < 8; ++d) {
+            mask[d] = (uint64_t(1) << (8 * d)) - 1;
+            for (int at = 0; at < 8; at += d) repeat[d] |= uint64_t(1) << (8 * at);
+            step[d] = uint8_t(8 - 8 % d);
+        }
+    }
+};
+constexpr PeriodTable kPeriod;
 
 // Forward copy; overlapping source and destination repeat the last `distance`
 // bytes. When `room` (the bytes from op to the end of the output) allows, the
-// copy goes 8 bytes at a time and may write up to 7 bytes past its end, which
-// the tokens after it overwrite.
+// copy goes 16 or 8 bytes at a time and may write up to 15 bytes past its end,
+// which the tokens after it overwrite.
 inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room) {
     const uint8_t* src = op - distance;
-    if (room >= length + 8) {
+    if (room >= length + 16) {
         uint8_t* const end = op + length;
-        if (distance >= 8) {  // each move reads only bytes already final
+        if (distance >= 16) {  // each move reads only bytes already final
+            do {
+                std::memcpy(op, src, 16);
+                op += 16;
+                src += 16;
+            } while (op < end);
+            return;
+        }
+        if (distance >= 8) {
             do {
                 std::memcpy(op, src, 8);
                 op += 8;
@@ -139,18 +178,22 @@ inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room) 
             } while (op < end);
             return;
         }
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
         // A short period (a run of one pixel, say): 8 bytes of the pattern are
-        // built once and stored again and again, each store advancing by the
-        // largest multiple of the period that fits, so nothing is read back
-        // from bytes just stored.
-        uint8_t pattern[8];
-        for (size_t i = 0; i < 8; ++i) pattern[i] = src[i % distance];
-        const size_t step = 8 - 8 % distance;
+        // built once and stored again and again, each store advancing by a
+        // whole number of periods, so nothing is read back from bytes just
+        // stored. The load takes the period and a few bytes after it, still
+        // inside the output, that the mask drops.
+        uint64_t pattern;
+        std::memcpy(&pattern, src, 8);
+        pattern = (pattern & kPeriod.mask[distance]) * kPeriod.repeat[distance];
+        const size_t step = kPeriod.step[distance];
         do {
-            std::memcpy(op, pattern, 8);
+            std::memcpy(op, &pattern, 8);
             op += step;
         } while (op < end);
         return;
+#endif
     }
     while (length--) *op++ = *src++;
 }
@@ -185,8 +228,7 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
     const size_t limit = outCapacity < unpackedSize ? outCapacity : unpackedSize;
 
     BitReader r;
-    r.bits = 0;
-    r.count = 0;
+    r.word = 0x80000000u;
     r.next = data + kPackedHeaderSize;
     r.end = r.next + (dataLength - kPackedHeaderSize) / 4 * 4;
     r.overran = false;
@@ -195,18 +237,28 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
     uint8_t* const outEnd = out + limit;
     unsigned offsetLowBits = 8;
     uint32_t lastOffset = 1;
-    unsigned literalWidth = 0;  // 0 until the stream sets it
+    // Until the first SetLiteralWidth a Literal is an error: literalEnd stays
+    // at the output's start, so the one bounds test of a Literal fails.
+    uint8_t* literalEnd = out;
+    unsigned literalWidth = 8;
     uint32_t literalBase = 0;
 
     for (;;) {
-        refill(r);
-        if (readBit(r)) {  // Literal
-            if (op == outEnd || literalWidth == 0) return 0;
+        // A Literal is taken in one shift when the word holds all its bits.
+        const uint32_t afterLiteral = r.word << (literalWidth + 1);
+        if (int32_t(r.word) < 0 && afterLiteral != 0) {
+            if (op >= literalEnd) return 0;
+            *op++ = uint8_t(((r.word << 1) >> (32 - literalWidth)) + literalBase);
+            r.word = afterLiteral;
+            continue;
+        }
+        if (readBit(r)) {  // a Literal that crosses into the next word
+            if (op >= literalEnd) return 0;
             *op++ = uint8_t(readBits(r, literalWidth) + literalBase);
             continue;
         }
         if (readBit(r)) {  // RepeatMatch or LongMatch
-            uint32_t g = readGamma(r);
+            const uint32_t g = readGamma(r);
             if (g == 0) return 0;
             // 64-bit so that neither a huge offset nor a huge length wraps on 32-bit targets
             uint64_t distance;
@@ -216,7 +268,7 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
                 distance = lastOffset;
             } else {
                 distance = uint64_t(g - 3) << offsetLowBits | readBits(r, offsetLowBits);
-                uint32_t n = readGamma(r);
+                const uint32_t n = readGamma(r);
                 if (n == 0 || distance > uint64_t(op - out)) return 0;
                 length = n + lengthBonus(uint32_t(distance));
                 lastOffset = uint32_t(distance);
@@ -228,12 +280,12 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
             continue;
         }
         if (readBit(r)) {  // the 4-bit selector group
-            uint32_t f = readBits(r, 4);
+            const uint32_t f = readBits(r, 4);
             if (f == 1) {  // ZeroByte
                 if (op == outEnd) return 0;
                 *op++ = 0;
             } else if (f != 0) {  // NearByte
-                size_t distance = f - 1;
+                const size_t distance = f - 1;
                 if (op == outEnd || distance > size_t(op - out)) return 0;
                 *op = op[-std::ptrdiff_t(distance)];
                 ++op;
@@ -243,16 +295,18 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
                     for (int i = 0; i < 256; ++i) *op++ = uint8_t(readBits(r, 8));
                 } while (readBit(r));
             } else {  // SetLiteralWidth
-                uint32_t c = readBit(r);
+                const uint32_t c = readBit(r);
                 literalWidth = 7 + c;
                 literalBase = c ? 0 : readBits(r, 8);
+                literalEnd = outEnd;
             }
             continue;
         }
-        uint32_t o = readBits(r, 7);
-        uint32_t m = readBits(r, 2);
+        const uint32_t fields = readBits(r, 9);
+        const uint32_t o = fields >> 2;
+        const uint32_t m = fields & 3;
         if (o != 0) {  // ShortMatch
-            size_t length = m + 2;
+            const size_t length = m + 2;
             if (o > size_t(op - out) || length > size_t(outEnd - op)) return 0;
             lastOffset = o;
             copyMatch(op, o, length, size_t(outEnd - op));
@@ -260,7 +314,7 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
         } else if (m == 0) {  // EndOfStream
             break;
         } else {  // SetOffsetBits
-            uint32_t bits = readBits(r, m + 3);
+            const uint32_t bits = readBits(r, m + 3);
             if (bits == 0 || bits > 31) return 0;
             offsetLowBits = bits;
         }

@@ -319,3 +319,77 @@ TEST(PackedImageRejects, RandomStreamsStayInsideTheirBuffers) {
         EXPECT_LE(d.result, size);
     }
 }
+
+namespace {
+
+// What the tokens of the boundary tests write, applied the plain way.
+struct Expected {
+    std::vector<uint8_t> bytes;
+    Expected& text(const char* s) {
+        while (*s) bytes.push_back(uint8_t(*s++));
+        return *this;
+    }
+    Expected& copy(size_t distance, size_t length) {
+        while (length--) bytes.push_back(bytes[bytes.size() - distance]);
+        return *this;
+    }
+};
+
+}  // namespace
+
+TEST(PackedImageWordBoundaries, EveryTokenDecodesAtEveryBitPosition) {
+    // A SetLiteralWidth is 9 bits, so 0 to 31 of them in front shift the same
+    // tokens through all 32 positions in a word: every field, gamma code and
+    // literal straddles a word boundary in some of the runs.
+    Expected e;
+    e.text("Mx").copy(1, 9000).copy(9001, 300 + 1).copy(9001, 300 + 1);  // long gammas, 8 low bits
+    e.text("\x10\xFF").bytes.push_back(0);                             // 7-bit literals (one wraps), ZeroByte
+    e.copy(3, 2 + 4).copy(1, 1).copy(7, 5).copy(14, 1).copy(7, 70000);  // 31 low bits, near, short
+    e.copy(9000, 2 + 1).copy(9000, 40);                                  // 5 low bits, repeat
+    std::vector<uint8_t> raw(512);
+    for (size_t i = 0; i < raw.size(); ++i) raw[i] = uint8_t(i * 13 + 1);
+    e.bytes.insert(e.bytes.end(), raw.begin(), raw.end());
+    e.text("z");
+    const uint32_t size = uint32_t(e.bytes.size());
+    const uint32_t checksum = packedChecksum(e.bytes.data(), size);
+
+    for (int shift = 0; shift < 32; ++shift) {
+        SCOPED_TRACE(shift);
+        StreamBuilder b;
+        for (int i = 0; i < shift; ++i) b.width8();
+        b.width8().text("Mx").repeat(9000).longMatch(9001, 300).repeat(301);
+        b.width7(0xF0).literal(0x20, 7).literal(0x0F, 7).zeroByte();
+        b.offsetBits(31, 6).longMatch(3, 2, 31).nearByte(2).shortMatch(7, 3).nearByte(15).repeat(70000);
+        b.offsetBits(20, 5).longMatch(9000, 2, 20).repeat(40);
+        b.bits(0x21, 8);
+        for (size_t i = 0; i < 256; ++i) b.bits(raw[i], 8);
+        b.bit(1);
+        for (size_t i = 256; i < 512; ++i) b.bits(raw[i], 8);
+        b.bit(0).width8().literal('z').end();
+        Decoded d = decode(b.container(size, checksum));
+        ASSERT_EQ(d.result, size);
+        ASSERT_EQ(d.bytes, e.bytes);
+    }
+}
+
+TEST(PackedImageWordBoundaries, StreamIsReadUpToTheWordHoldingItsEndAndNoFurther) {
+    // EndOfStream ending at each of the 32 bit positions of its last word, the
+    // 32nd being the word's last bit. The container stops right after that
+    // word: a reader that loaded one word ahead would find none and fail.
+    // Without that word the stream lacks the end token's last bits.
+    for (int shift = 0; shift < 32; ++shift) {
+        SCOPED_TRACE(shift);
+        StreamBuilder b;
+        for (int i = 0; i < shift; ++i) b.width8();
+        b.width8().text("abc").shortMatch(3, 1).end();
+        std::vector<uint8_t> exact = b.container(6);
+        Decoded d = decode(exact);
+        EXPECT_EQ(d.result, 6u);
+        EXPECT_EQ(asText(d.bytes), "abcabc");
+        std::vector<uint8_t> cut(exact.begin(), exact.end() - 4);
+        EXPECT_EQ(decode(cut, 6).result, 0u);
+        std::vector<uint8_t> trailing = exact;
+        trailing.insert(trailing.end(), {0xFF, 0xFF, 0xFF, 0xFF, 0x12, 0x34});
+        EXPECT_EQ(decode(trailing).result, 6u);
+    }
+}
