@@ -7,8 +7,11 @@ export WINEDEBUG=${WINEDEBUG:--all}
 AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
 AZM_WINE_BASE=$AZM_CACHE/wine-base
 
+# Bumped whenever the set-up below changes, so that older prefixes are redone.
+AZM_PREFIX_VERSION=2
+
 make_base_prefix() {
-    [[ -f "$AZM_WINE_BASE/system.reg" ]] && return 0
+    [[ -f "$AZM_WINE_BASE/system.reg" && "$(cat "$AZM_WINE_BASE/.azimora-version" 2>/dev/null)" == "$AZM_PREFIX_VERSION" ]] && return 0
     echo "Creating the Wine prefix (once) in $AZM_WINE_BASE ..."
     rm -rf "$AZM_WINE_BASE"
     mkdir -p "$AZM_CACHE"
@@ -18,8 +21,11 @@ make_base_prefix() {
     WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
     WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1
     WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Text files open in Notepad, as on Windows (this Wine maps only .ini).
+    WINEPREFIX=$AZM_WINE_BASE wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
     WINEPREFIX=$AZM_WINE_BASE wineserver -w
     [[ -f "$AZM_WINE_BASE/system.reg" ]] || { echo "wineboot did not create the prefix" >&2; return 1; }
+    echo "$AZM_PREFIX_VERSION" > "$AZM_WINE_BASE/.azimora-version"
 }
 
 # prepare_prefix DIR fresh|keep

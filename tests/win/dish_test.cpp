@@ -1,0 +1,165 @@
+// The simulated card's dish: the lock follows where the dish points, the
+// steering window lives on a thread of its own and goes with the card.
+#include "tests/win/program_test.h"
+#include <cstring>
+
+namespace {
+
+using DishTest = ProgramTest;
+
+const int hotBirdLine = 53;  // "HotBird1-6   13.0e", 10723 H 29900
+
+struct DishSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK matchDishWindow(HWND window, LPARAM context)
+{
+    DishSearch* search = reinterpret_cast<DishSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    char title[64] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (processId != search->processId || !IsWindowVisible(window) || std::strcmp(title, "Simulated dish") != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND dishWindow(const AppRun& run)
+{
+    DishSearch search{run.process.dwProcessId, nullptr};
+    EnumWindows(matchDishWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForDishWindow(const AppRun& run)
+{
+    for (int waited = 0; waited < 5000; waited += 20) {
+        if (HWND found = dishWindow(run)) return found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+void startHotBird(AppRun& run)
+{
+    SendMessageA(satelliteList(run.window), CB_SETCURSEL, hotBirdLine, 0);
+    postKey(run.window, VK_RETURN);
+}
+
+// The latest logged line that starts with `prefix`, "" when none.
+std::string lastLine(const AppRun& run, const std::string& prefix)
+{
+    std::string found;
+    for (const std::string& line : logLines(run))
+        if (line.compare(0, prefix.size(), prefix) == 0) found = line;
+    return found;
+}
+
+// Polls are logged when their result changes: the latest one tells the lock.
+bool waitForLock(const AppRun& run, bool locked, int timeoutMs = 10000)
+{
+    const std::string wanted = locked ? "QuerySignalStatus -> 0x00000000" : "QuerySignalStatus -> 0x80004005";
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (lastLine(run, "QuerySignalStatus") == wanted) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+double loggedValue(const AppRun& run, const char* reading)
+{
+    const std::string line = lastLine(run, reading);
+    const size_t value = line.rfind(' ');
+    return value == std::string::npos ? -1.0 : std::atof(line.c_str() + value + 1);
+}
+
+void pressInDish(HWND dish, UINT key, int times)
+{
+    for (int i = 0; i < times; ++i) postKey(dish, key);
+}
+
+TEST_F(DishTest, AimedAtTheSatelliteTheCardLocksWithARealisticReading)
+{
+    StartOptions options;
+    options.scenario = "dish\naim 13.0e\n";
+    AppRun& run = start(options);
+    startHotBird(run);
+    ASSERT_TRUE(waitForLock(run, true));
+    settle(run, 300);
+    EXPECT_GE(loggedValue(run, "GetSignalQuality"), 60);
+    EXPECT_LE(loggedValue(run, "GetSignalQuality"), 99);
+    EXPECT_GE(loggedValue(run, "GetSignalNoiseRatio"), 10.0);
+    EXPECT_LE(loggedValue(run, "GetSignalNoiseRatio"), 18.0);
+    EXPECT_EQ(nullptr, dishWindow(run));  // only "window" or the demonstration shows it
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(DishTest, PointingAwayOrTunedToAnotherSatelliteGivesNoLock)
+{
+    StartOptions options;
+    options.scenario = "dish\n";  // due south, low
+    AppRun& run = start(options);
+    startHotBird(run);
+    ASSERT_TRUE(waitForLogLine(run, "QuerySignalStatus -> 0x80004005"));
+    settle(run, 500);
+    EXPECT_TRUE(lastLine(run, "GetSignalQuality").empty());
+    EXPECT_EQ(0, closeWithEscape(run));
+
+    options.scenario = "aim 19.2e\n";
+    AppRun& other = start(options);
+    startHotBird(other);
+    ASSERT_TRUE(waitForLogLine(other, "QuerySignalStatus -> 0x80004005"));
+    settle(other, 500);
+    EXPECT_TRUE(lastLine(other, "GetSignalQuality").empty());
+    EXPECT_EQ(0, closeWithEscape(other));
+}
+
+TEST_F(DishTest, SteeringTheDishInItsWindowLosesAndFindsTheLock)
+{
+    StartOptions options;
+    options.scenario = "window\naim 13.0e\n";
+    AppRun& run = start(options);
+    HWND dish = waitForDishWindow(run);
+    ASSERT_NE(nullptr, dish);
+    // Its own thread, clear of the program's window, and the focus stays with the program.
+    EXPECT_NE(GetWindowThreadProcessId(run.window, nullptr), GetWindowThreadProcessId(dish, nullptr));
+    RECT program, dishFrame, overlap;
+    GetWindowRect(run.window, &program);
+    GetWindowRect(dish, &dishFrame);
+    EXPECT_FALSE(IntersectRect(&overlap, &program, &dishFrame));
+    EXPECT_EQ(satelliteList(run.window), focusedWindow(run));
+    EXPECT_NE(dish, GetForegroundWindow());
+
+    startHotBird(run);
+    ASSERT_TRUE(waitForLock(run, true));
+    pressInDish(dish, VK_LEFT, 30);  // three degrees of azimuth, past the main lobe
+    EXPECT_TRUE(waitForLock(run, false));
+    pressInDish(dish, VK_RIGHT, 30);
+    EXPECT_TRUE(waitForLock(run, true));
+    pressInDish(dish, VK_DOWN, 30);
+    EXPECT_TRUE(waitForLock(run, false));
+    pressInDish(dish, VK_UP, 30);
+    EXPECT_TRUE(waitForLock(run, true));
+
+    // Closing only puts the window aside; the program's end takes it away.
+    PostMessageA(dish, WM_CLOSE, 0, 0);
+    settle(run, 200);
+    EXPECT_TRUE(IsWindow(dish));
+    EXPECT_EQ(0, closeWithEscape(run));
+    EXPECT_FALSE(IsWindow(dish));
+    EXPECT_EQ(0u, logLines(run).back().find("Destroyed polls="));
+}
+
+TEST_F(DishTest, WithNothingSetTheDemonstrationShowsTheDish)
+{
+    StartOptions options;
+    options.withLog = false;
+    AppRun& run = start(options);
+    EXPECT_NE(nullptr, waitForDishWindow(run));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+}  // namespace

@@ -1,0 +1,429 @@
+// Every command of the window, driven with real messages: buttons, keys,
+// keypad, side buttons, hover lighting and hover help.
+#include "tests/win/program_test.h"
+#include <cstring>
+
+namespace {
+
+using InputTest = ProgramTest;
+
+const Point leftButton{73, 174}, middleButton{175, 174}, rightButton{272, 174};
+const Point languageButton{15, 42}, soundButton{15, 77}, homeButton{15, 112};
+const Point outside{200, 60};
+
+Point keypadCell(int cell) { return {47 + 17 * cell, 140}; }
+
+void click(const AppRun& run, Point at)
+{
+    postClick(run.window, at.x, at.y);
+    settle(run);
+}
+
+void move(const AppRun& run, Point at)
+{
+    postMouseMove(run.window, at.x, at.y);
+    settle(run);
+}
+
+void clickCells(const AppRun& run, const std::string& text)
+{
+    static const std::string captions = "1234567890HVAB<C";
+    for (char c : text) click(run, keypadCell(static_cast<int>(captions.find(c))));
+}
+
+// Paints black over an area from this process: a later draw of the program
+// shows, no draw leaves it black.
+void blackOut(const AppRun& run, int x, int y, int width, int height)
+{
+    HDC dc = GetDC(run.window);
+    RECT area = {x, y, x + width, y + height};
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    GdiFlush();
+    ReleaseDC(run.window, dc);
+    Sleep(100);
+}
+
+bool allBlack(const AppRun& run, int x, int y, int width, int height)
+{
+    for (uint32_t p : screenArea(run.window, x, y, width, height))
+        if (p != 0) return false;
+    return true;
+}
+
+void expectStartError(const AppRun& run)
+{
+    MessageBoxSeen box;
+    ASSERT_TRUE(waitForMessageBox(run, &box));
+    EXPECT_EQ("Error", box.caption);
+    EXPECT_EQ("Transponder parameters error", box.text);
+    dismissMessageBox(box);
+    settle(run);
+}
+
+TEST_F(InputTest, LeftButtonAndMSwitchBetweenListAndKeypad)
+{
+    AppRun& run = start();
+    HWND list = satelliteList(run.window);
+    click(run, leftButton);
+    EXPECT_FALSE(IsWindowVisible(list));
+    EXPECT_EQ(run.window, focusedWindow(run));
+    move(run, outside);
+    EXPECT_TRUE(screenShowsCell(run, mode1Face.plain, leftButtonSlot));
+    EXPECT_TRUE(screenShowsCell(run, helpFace.plain, middleButtonSlot));
+
+    postCharacter(run.window, 'M');
+    settle(run);
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_EQ(list, focusedWindow(run));
+    EXPECT_TRUE(screenShowsCell(run, mode0Face.plain, leftButtonSlot));
+
+    postKey(list, 'M');  // M on the list
+    settle(run);
+    EXPECT_FALSE(IsWindowVisible(list));
+    EXPECT_TRUE(screenShowsCell(run, mode1Face.plain, leftButtonSlot));
+    click(run, leftButton);
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_EQ(list, focusedWindow(run));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, KeypadCellsAndKeysTypeEraseAndClear)
+{
+    AppRun& run = start();
+    click(run, leftButton);
+    clickCells(run, "C11720V26000AB9");  // the 9 does not fit: 13 characters at most
+    postKey(run.window, VK_RETURN);
+    settle(run);
+    ASSERT_TRUE(waitForLogLine(run, "SetDiseqc 5 -> 0x00000000"));
+    EXPECT_TRUE(waitForLogLine(run, "SetSymbolRate 26000 -> 0x00000000"));
+    postKey(run.window, VK_BACK);  // stop
+    settle(run);
+
+    // Erase with the key and with the cell, then type on with keys.
+    postKey(run.window, VK_BACK);
+    settle(run);
+    clickCells(run, "<");
+    postText(run.window, "ba");
+    postKey(run.window, VK_RETURN);
+    settle(run);
+    ASSERT_TRUE(waitForLogLine(run, "SetDiseqc 4 -> 0x00000000"));
+    postKey(run.window, VK_BACK);
+    settle(run);
+
+    // Typed characters other than entry characters are ignored.
+    clickCells(run, "C");
+    postText(run.window, "x3;7 19h4167");
+    postKey(run.window, VK_RETURN);
+    settle(run);
+    ASSERT_TRUE(waitForLogLine(run, "SetSymbolRate 4167 -> 0x00000000"));
+    EXPECT_TRUE(waitForLogLine(run, "SetTransponderFrequency 3719 -> 0x00000000"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, DeleteClearsTheEntryInEveryMode)
+{
+    AppRun& run = start();
+    postKey(run.window, VK_DELETE);  // while the list is shown
+    postCharacter(run.window, 'm');
+    postKey(run.window, VK_RETURN);
+    settle(run);
+    expectStartError(run);
+
+    postText(run.window, "12245H27500");
+    postKey(run.window, VK_RETURN);  // measuring
+    settle(run);
+    ASSERT_TRUE(waitForLogLine(run, "SetTransponderFrequency 12245 -> 0x00000000"));
+    postKey(run.window, VK_DELETE);
+    click(run, keypadCell(14));  // the erase cell does nothing while measuring
+    postKey(run.window, VK_BACK);
+    postKey(run.window, VK_RETURN);
+    settle(run);
+    expectStartError(run);
+
+    // The clear cell works even where the list covers the keypad.
+    postText(run.window, "12245H27500");
+    postCharacter(run.window, 'm');
+    settle(run);
+    click(run, keypadCell(15));
+    postCharacter(run.window, 'm');
+    postKey(run.window, VK_RETURN);
+    settle(run);
+    expectStartError(run);
+    EXPECT_EQ(6u, tuningCalls(run).size());
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, EveryStartAndStopPath)
+{
+    AppRun& run = start();
+    HWND list = satelliteList(run.window);
+    SendMessageA(list, CB_SETCURSEL, 0, 0);
+    click(run, rightButton);  // FIND>
+    ASSERT_TRUE(waitForLogLine(run, "SetTransponderFrequency 3740 -> 0x00000000"));
+    EXPECT_FALSE(IsWindowVisible(list));
+    move(run, outside);
+    EXPECT_TRUE(screenShowsCell(run, backFace.plain, middleButtonSlot));
+    click(run, middleButton);  // <BACK
+    EXPECT_TRUE(IsWindowVisible(list));
+    EXPECT_EQ(list, focusedWindow(run));
+
+    SendMessageA(list, CB_SETCURSEL, 1, 0);
+    postKey(list, VK_RETURN);  // Enter on the list
+    settle(run);
+    ASSERT_TRUE(waitForLogLine(run, "SetTransponderFrequency 11720 -> 0x00000000"));
+    postKey(run.window, VK_BACK);  // Backspace stops
+    settle(run);
+    EXPECT_TRUE(IsWindowVisible(list));
+
+    SendMessageA(list, CB_SETCURSEL, 2, 0);
+    postKey(run.window, VK_RETURN);  // Enter on the window
+    settle(run);
+    ASSERT_TRUE(waitForLogLine(run, "SetTransponderFrequency 3719 -> 0x00000000"));
+    EXPECT_EQ(18u, tuningCalls(run).size());
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, RightButtonEndsAtX304)
+{
+    AppRun& run = start();
+    postCharacter(run.window, 'm');
+    settle(run);
+    for (int x = 304; x <= 313; ++x) {
+        move(run, Point{x, 174});
+        EXPECT_TRUE(screenShowsCell(run, findFace.plain, rightButtonSlot, 0)) << x;
+        click(run, Point{x, 174});
+    }
+    settle(run, 300);
+    EXPECT_TRUE(tuningCalls(run).empty());
+    EXPECT_FALSE(anyMessageBox(run));
+    move(run, Point{300, 174});
+    EXPECT_TRUE(screenShowsCell(run, findFace.lit, rightButtonSlot, 0));
+    click(run, Point{300, 174});
+    EXPECT_TRUE(waitForLogLine(run, "SetTransponderFrequency 12245 -> 0x00000000"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+void realDrag(const AppRun& run, Point from, int dx, int dy)
+{
+    RECT frame;
+    GetWindowRect(run.window, &frame);
+    SetCursorPos(frame.left + from.x, frame.top + from.y);
+    Sleep(100);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &input, sizeof input);
+    Sleep(200);
+    for (int i = 1; i <= 10; ++i) {
+        SetCursorPos(frame.left + from.x + dx * i / 10, frame.top + from.y + dy * i / 10);
+        Sleep(30);
+    }
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(300);
+}
+
+TEST_F(InputTest, TitleStripDragsLeftOf270AndHasDeadZones)
+{
+    AppRun& run = start();
+    RECT before, after;
+    GetWindowRect(run.window, &before);
+    for (Point dead : {Point{283, 10}, Point{285, 10}, Point{288, 20}, Point{310, 10}, Point{330, 15}}) {
+        realDrag(run, dead, 40, 30);
+        GetWindowRect(run.window, &after);
+        EXPECT_EQ(before.left, after.left) << dead.x;
+        EXPECT_EQ(before.top, after.top) << dead.x;
+        EXPECT_FALSE(IsIconic(run.window));
+        EXPECT_TRUE(isRunning(run));
+    }
+    realDrag(run, Point{100, 10}, 40, 30);
+    GetWindowRect(run.window, &after);
+    EXPECT_EQ(before.left + 40, after.left);
+    EXPECT_EQ(before.top + 30, after.top);
+
+    click(run, Point{270, 15});  // minimize
+    EXPECT_TRUE(IsIconic(run.window));
+    ShowWindow(run.window, SW_RESTORE);
+    settle(run, 200);
+    click(run, Point{299, 15});  // close
+    EXPECT_EQ(0, waitForExit(run));
+}
+
+TEST_F(InputTest, SoundModeCyclesAndIsInertWhileMuted)
+{
+    AppRun& run = start();
+    move(run, soundButton);
+    EXPECT_TRUE(screenShowsCell(run, toneIcon, soundModeSlot));
+    click(run, soundButton);
+    EXPECT_TRUE(screenShowsCell(run, voiceIcon, soundModeSlot));
+    click(run, soundButton);
+    EXPECT_TRUE(screenShowsCell(run, silentIcon, soundModeSlot));
+    click(run, soundButton);
+    EXPECT_TRUE(screenShowsCell(run, toneIcon, soundModeSlot));
+    click(run, soundButton);  // Voice
+    move(run, outside);
+    EXPECT_TRUE(screenShowsCell(run, blankSlot, soundModeSlot));
+
+    startTypedEntry(run, "12245H27500");
+    postCharacter(run.window, 'm');  // mute
+    settle(run);
+    move(run, soundButton);  // muted: nothing is drawn when it lights
+    EXPECT_TRUE(screenShowsCell(run, blankSlot, soundModeSlot));
+    click(run, soundButton);  // inert
+    EXPECT_TRUE(screenShowsCell(run, blankSlot, soundModeSlot));
+    move(run, outside);
+    postCharacter(run.window, 'M');  // restore: Voice, not advanced
+    settle(run);
+    move(run, soundButton);
+    EXPECT_TRUE(screenShowsCell(run, voiceIcon, soundModeSlot));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, LanguageButtonSwapsTheVoice)
+{
+    AppRun& run = start();
+    move(run, languageButton);
+    EXPECT_TRUE(screenShowsCell(run, englishIcon, languageSlot));
+    click(run, languageButton);
+    EXPECT_TRUE(screenShowsCell(run, russianIcon, languageSlot));
+    move(run, outside);
+    move(run, languageButton);
+    EXPECT_TRUE(screenShowsCell(run, russianIcon, languageSlot));
+    click(run, languageButton);
+    EXPECT_TRUE(screenShowsCell(run, englishIcon, languageSlot));
+    move(run, homeButton);
+    EXPECT_TRUE(screenShowsCell(run, blankSlot, languageSlot));
+    EXPECT_TRUE(screenShowsCell(run, homeIcon, homeSiteSlot));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, HoverDrawsOnceOnEnterAndOnceOnLeave)
+{
+    AppRun& run = start();
+    move(run, leftButton);
+    EXPECT_TRUE(screenShowsCell(run, mode0Face.lit, leftButtonSlot));
+    blackOut(run, 36, 160, 74, 28);
+    move(run, Point{leftButton.x + 3, leftButton.y + 2});  // within: nothing drawn
+    EXPECT_TRUE(allBlack(run, 36, 160, 74, 28));
+    move(run, outside);  // leave: the plain face
+    EXPECT_TRUE(screenShowsCell(run, mode0Face.plain, leftButtonSlot, 0));
+    blackOut(run, 36, 160, 74, 28);
+    move(run, Point{outside.x + 5, outside.y});  // outside: nothing drawn
+    EXPECT_TRUE(allBlack(run, 36, 160, 74, 28));
+
+    move(run, Point{299, 15});
+    EXPECT_TRUE(screenShowsCell(run, closeFace.lit, closeSlot));
+    blackOut(run, 289, 6, 21, 18);
+    move(run, Point{300, 16});
+    EXPECT_TRUE(allBlack(run, 289, 6, 21, 18));
+    move(run, outside);
+    EXPECT_TRUE(screenShowsCell(run, closeFace.plain, closeSlot, 0));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(InputTest, KeypadHoverInvertsOneCellAndSurvivesARepaint)
+{
+    AppRun& run = start();
+    postCharacter(run.window, 'm');
+    move(run, outside);
+    const std::vector<uint32_t> plain = screenArea(run.window, 40, 130, 272, 20);
+    move(run, keypadCell(3));
+    const std::vector<uint32_t> lit = screenArea(run.window, 40, 130, 272, 20);
+    EXPECT_NE(plain, lit);
+    move(run, keypadCell(4));  // the old cell is restored, the new one inverted
+    move(run, keypadCell(3));
+
+    RedrawWindow(run.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    settle(run, 300);
+    EXPECT_EQ(lit, screenArea(run.window, 40, 130, 272, 20));  // still lit after the repaint
+    move(run, outside);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));  // and clean after leaving
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+std::string tooltipTextAt(const AppRun& run, Point at)
+{
+    RECT frame;
+    GetWindowRect(run.window, &frame);
+    SetCursorPos(frame.left + outside.x, frame.top + outside.y);
+    Sleep(300);
+    SetCursorPos(frame.left + at.x, frame.top + at.y);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 4000) {
+        HWND tip = FindWindowA("tooltips_class32", nullptr);
+        if (tip && IsWindowVisible(tip)) {
+            wchar_t text[64] = L"";
+            SendMessageW(tip, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+            char narrow[64];
+            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+            if (narrow[0]) return narrow;
+        }
+        Sleep(50);
+    }
+    return "";
+}
+
+TEST_F(InputTest, HoverHelpNamesTheSideButtons)
+{
+    AppRun& run = start();
+    EXPECT_EQ("voice", tooltipTextAt(run, languageButton));
+    EXPECT_EQ("tone or voice", tooltipTextAt(run, soundButton));
+    EXPECT_EQ("tone or voice", tooltipTextAt(run, Point{15, 91}));  // just below the button
+    EXPECT_EQ("home site", tooltipTextAt(run, homeButton));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+void closeEditorWindows()
+{
+    for (int i = 0; i < 20; ++i) {
+        HWND editor = FindWindowA("Notepad", nullptr);
+        if (!editor) return;
+        PostMessageA(editor, WM_CLOSE, 0, 0);
+        Sleep(200);
+    }
+}
+
+// True once an editor shows the named file (its title first says "Untitled").
+bool editorOpens(const char* file)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        HWND editor = FindWindowA("Notepad", nullptr);
+        char title[200] = "";
+        if (editor && GetWindowTextA(editor, title, sizeof title) > 0 && std::strstr(title, file)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+TEST_F(InputTest, HelpOpensTheReadMeAndEditOpensTheCatalogueAndEnds)
+{
+    AppRun& run = start();
+    postCharacter(run.window, 'm');
+    click(run, middleButton);  // HELP
+    EXPECT_TRUE(editorOpens("ReadMe.txt"));
+    closeEditorWindows();
+    EXPECT_TRUE(isRunning(run));
+
+    postCharacter(run.window, 'm');
+    click(run, middleButton);  // EDIT
+    EXPECT_EQ(0, waitForExit(run));
+    EXPECT_TRUE(editorOpens("satellite.ini"));
+    closeEditorWindows();
+}
+
+TEST_F(InputTest, DoubleClickTogglesTheBigReadoutOnlyWhileMeasuring)
+{
+    StartOptions options;
+    options.scenario = "signal 0 lock 50 12.5\n";
+    AppRun& run = start(options);
+    postCharacter(run.window, 'm');
+    settle(run);
+    const std::vector<uint32_t> setup = screenArea(run.window, 38, 82, 272, 68);
+    PostMessageA(run.window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(200, 60));
+    settle(run, 300);
+    EXPECT_EQ(setup, screenArea(run.window, 38, 82, 272, 68));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+}  // namespace
