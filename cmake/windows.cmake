@@ -45,3 +45,13 @@ add_executable(azmctl tools/azmctl/azmctl.cpp)
 target_compile_options(azmctl PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(azmctl PRIVATE ${AZM_WIN_LINK})
 target_link_libraries(azmctl PRIVATE user32 kernel32)
+
+# Measurements (figures for the record, not tests).
+add_executable(bare_popup WIN32 tools/measure/bare_popup.cpp)
+target_compile_options(bare_popup PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(bare_popup PRIVATE ${AZM_WIN_LINK} -mwindows)
+add_executable(azmmeasure tools/measure/azmmeasure.cpp tests/win/driver.cpp)
+target_include_directories(azmmeasure PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(azmmeasure PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(azmmeasure PRIVATE ${AZM_WIN_LINK})
+target_link_libraries(azmmeasure PRIVATE gdi32 user32 kernel32)

@@ -1,0 +1,199 @@
+// Measurements of the running program under the simulated card, printed as
+// figures (not a test: these machines are shared and noisy).
+//   azmmeasure cpu      CPU share in Setup and while measuring
+//   azmmeasure latency  delay from a change of the card's signal to the bar on screen
+//   azmmeasure startup  start-up to first complete paint, against a bare popup
+#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "tests/win/driver.h"
+
+// Wine does not report other processes' CPU times, so they are read from
+// the host's /proc, reached through drive Z:, for the process whose command
+// line names the program's copy.
+static std::string hostStatOf(const std::string& exe)
+{
+    std::string folderName = exe.substr(0, exe.find_last_of('\\'));
+    folderName = folderName.substr(folderName.find_last_of('\\') + 1);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+    std::string found;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && found.empty(); more = FindNextFileA(search, &entry)) {
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        const std::string base = std::string("Z:\\proc\\") + entry.cFileName;
+        const std::string commandLine = readFile(base + "\\cmdline");
+        if (commandLine.find(folderName) != std::string::npos && commandLine.find("Azimora.exe") != std::string::npos)
+            found = base + "\\stat";
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return found;
+}
+
+static double processSeconds(const std::string& statPath)
+{
+    // Fields 14 and 15 of /proc/PID/stat: user and system time in clock ticks (100 per second).
+    const std::string stat = readFile(statPath);
+    size_t at = stat.rfind(')');
+    if (at == std::string::npos) return 0;
+    unsigned long user = 0, system = 0;
+    std::sscanf(stat.c_str() + at + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system);
+    return (user + system) / 100.0;
+}
+
+static double cpuShareOver(const std::string& statPath, DWORD ms)
+{
+    const double before = processSeconds(statPath);
+    const DWORD start = GetTickCount();
+    Sleep(ms);
+    const double wall = (GetTickCount() - start) / 1000.0;
+    return 100.0 * (processSeconds(statPath) - before) / wall;
+}
+
+static double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+static void startDefaultEntry(AppRun& run)
+{
+    PostMessageA(run.window, WM_CHAR, 'm', 1);
+    PostMessageA(run.window, WM_KEYDOWN, VK_RETURN, 1);
+    settle(run);
+}
+
+static int measureCpu()
+{
+    AppRun run;
+    StartOptions options;  // the card's default latency per call, locked at 60 %
+    options.scenario = "signal 0 lock 60 11.5\n";
+    startProgram(run, newProgramFolder("measure-cpu"), options);
+    const std::string stat = hostStatOf(joinPath(run.folder, "Azimora.exe"));
+    Sleep(1000);
+    const double idle = cpuShareOver(stat, 10000);
+    startDefaultEntry(run);
+    Sleep(1000);
+    const double measuring = cpuShareOver(stat, 10000);
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    waitForExit(run);
+    const std::vector<std::string> log = logLines(run);
+    std::printf("cpu idle in Setup: %.1f %% of one core\n", idle);
+    std::printf("cpu while measuring: %.1f %% of one core (%s in about 11 s of measuring)\n", measuring,
+                log.empty() ? "" : log.back().c_str());
+    if (stat.empty()) std::printf("(the program's host process was not found: figures are 0)\n");
+    return 0;
+}
+
+// The bar's right end on screen: the first x (from the left of the band)
+// that is no longer the bar's colour, or 42 with no bar.
+static int barEndOnScreen(HWND window)
+{
+    const std::vector<uint32_t> row = screenArea(window, 42, 111, 266, 1);
+    int x = 0;
+    while (x < 266 && row[x] == 0xF0F0FF) ++x;
+    return 42 + x;
+}
+
+static int measureLatency()
+{
+    // Every 1.5 s the quality jumps between 30 % (bar to 121) and 80 % (bar to 254).
+    std::string scenario;
+    for (int i = 0; i < 12; ++i)
+        scenario += "signal " + std::to_string(1500 * i) + " lock " + (i % 2 ? "80" : "30") + " 10\n";
+    AppRun run;
+    StartOptions options;
+    options.scenario = scenario;
+    startProgram(run, newProgramFolder("measure-latency"), options);
+    startDefaultEntry(run);
+    // The card counts time from the tune: find it in the log.
+    DWORD tunedAt = 0;
+    while (!tunedAt) {
+        for (const std::string& line : logLines(run))
+            if (line.compare(0, 23, "SetTransponderFrequency") == 0) tunedAt = GetTickCount();
+        Sleep(1);
+    }
+    std::vector<double> delays;
+    for (int i = 1; i < 12; ++i) {
+        const DWORD changeAt = tunedAt + 1500 * i;
+        const int expected = i % 2 ? 254 : 121;
+        while (static_cast<int>(GetTickCount() - changeAt) < 0) Sleep(1);
+        while (barEndOnScreen(run.window) != expected && GetTickCount() - changeAt < 1400) Sleep(1);
+        delays.push_back(GetTickCount() - changeAt);
+    }
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    waitForExit(run);
+    std::printf("scenario change to bar on screen: median %.0f ms, max %.0f ms over %u changes "
+                "(the log's tune time is found by polling, so add up to ~15 ms)\n",
+                median(delays), *std::max_element(delays.begin(), delays.end()), unsigned(delays.size()));
+    return 0;
+}
+
+// Milliseconds from CreateProcess to the window's face on screen, seen as
+// its panel colour at a point that only a complete paint reaches.
+static double timeToFirstPaint(const std::string& exe, const std::string& folder)
+{
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 175 + 300;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - 100 + 140;
+    HDC screen = GetDC(nullptr);
+    const COLORREF before = GetPixel(screen, x, y);
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    LARGE_INTEGER frequency, t0, t1;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&t0);
+    CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                   &process);
+    COLORREF now = before;
+    do {
+        now = GetPixel(screen, x, y);
+        QueryPerformanceCounter(&t1);
+    } while (now != RGB(128, 197, 255) && (t1.QuadPart - t0.QuadPart) < frequency.QuadPart * 20);
+    ReleaseDC(nullptr, screen);
+    const double ms = 1000.0 * (t1.QuadPart - t0.QuadPart) / frequency.QuadPart;
+    // Close it the way a user would and let it go.
+    HWND window = nullptr;
+    for (int i = 0; i < 100 && !window; ++i, Sleep(20)) {
+        window = FindWindowA("dazm", nullptr);
+        if (!window) window = FindWindowA("barepopup", nullptr);
+    }
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    Sleep(300);
+    return ms;
+}
+
+static int measureStartup(int rounds)
+{
+    const std::string folder = newProgramFolder("measure-startup");
+    const std::string bare = joinPath(folder, "bare_popup.exe");
+    CopyFileA(joinPath(buildFolder(), "bare_popup.exe").c_str(), bare.c_str(), FALSE);
+    const std::string program = joinPath(folder, "Azimora.exe");
+    timeToFirstPaint(program, folder);  // the catalogue is written once, not timed
+    std::vector<double> programTimes, bareTimes;
+    for (int i = 0; i < rounds; ++i) {  // interleaved, so that both see the same load
+        bareTimes.push_back(timeToFirstPaint(bare, folder));
+        programTimes.push_back(timeToFirstPaint(program, folder));
+    }
+    const double p = median(programTimes), b = median(bareTimes);
+    std::printf("start-up to first complete paint: Azimora %.0f ms, bare popup %.0f ms, ratio %.2f "
+                "(medians of %d interleaved runs)\n", p, b, p / b, rounds);
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    const char* what = argc > 1 ? argv[1] : "all";
+    const bool all = std::strcmp(what, "all") == 0;
+    if (all || std::strcmp(what, "cpu") == 0) measureCpu();
+    if (all || std::strcmp(what, "latency") == 0) measureLatency();
+    if (all || std::strcmp(what, "startup") == 0) measureStartup(argc > 2 ? std::atoi(argv[2]) : 9);
+    std::fflush(stdout);
+    return 0;
+}
