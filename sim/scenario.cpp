@@ -1,7 +1,7 @@
 #include "sim/scenario.h"
-#include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include "sim/dish_sky.h"
 
 static const char* const methodNames[simMethodCount] = {
     "SetTransponderFrequency", "SetSymbolRate", "SetLnbFrequency", "SetFec",
@@ -40,6 +40,59 @@ static bool readFloat(std::istringstream& words, float* value)
     char* end = nullptr;
     *value = std::strtof(word.c_str(), &end);
     return end && *end == '\0' && !word.empty();
+}
+
+static bool numberIn(const std::string& word, double low, double high, double* value)
+{
+    char* end = nullptr;
+    *value = std::strtod(word.c_str(), &end);
+    return end && *end == '\0' && !word.empty() && *value >= low && *value <= high;
+}
+
+static bool readDegrees(std::istringstream& words, double low, double high, double* value)
+{
+    std::string word;
+    return words >> word && numberIn(word, low, high, value);
+}
+
+// The words that set up the simulated dish; false for a word that is not one
+// of them or a line that does not read.
+static bool parseDishLine(const std::string& verb, std::istringstream& words, DishSetup& dish)
+{
+    DishSetup changed = dish;
+    changed.enabled = true;
+    std::string word;
+    if (verb == "window") {
+        changed.window = true;
+    } else if (verb == "site") {
+        if (!readDegrees(words, -90, 90, &changed.site.latitudeDeg) ||
+            !readDegrees(words, -180, 180, &changed.site.longitudeDeg))
+            return false;
+    } else if (verb == "diameter") {
+        if (!readDegrees(words, 0.2, 10, &changed.diameterM)) return false;
+    } else if (verb == "point") {
+        DishPointing& p = changed.pointing;
+        if (!readDegrees(words, 0, 360, &p.azimuthDeg) || !readDegrees(words, 0, 90, &p.elevationDeg)) return false;
+        p.skewDeg = 0.0;
+        if (words >> word && !numberIn(word, -90, 90, &p.skewDeg)) return false;
+        changed.aimed = false;
+    } else if (verb == "aim") {
+        if (!(words >> word) || !orbitalPosition(word, &changed.aimLongitudeDeg)) return false;
+        changed.aimed = true;
+    } else if (verb == "lnb") {
+        changed.lnbPorts = 0;
+        double code;
+        while (words >> word) {
+            if (!numberIn(word, 0, 6, &code) || code != static_cast<int>(code)) return false;
+            changed.lnbPorts |= diseqcPortBit(static_cast<int32_t>(code));
+        }
+        if (changed.lnbPorts == 0) return false;
+    } else if (verb != "dish") {
+        return false;
+    }
+    if (words >> word) return false;  // anything left over
+    dish = changed;
+    return true;
 }
 
 static bool parseLine(const std::string& line, Scenario& scenario)
@@ -86,7 +139,7 @@ static bool parseLine(const std::string& line, Scenario& scenario)
         scenario.signal.push_back(signal);
         return true;
     }
-    return false;
+    return parseDishLine(verb, words, scenario.dish);
 }
 
 Scenario parseScenario(const std::string& text, std::string* errors)
@@ -119,13 +172,3 @@ SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinc
     return reading;
 }
 
-SignalReading demoSignal(bool tuned, uint32_t sinceTuneMs)
-{
-    if (!tuned) return SignalReading{false, 0, 0.0f};
-    const double pi = 3.14159265358979323846;
-    const double phase = (sinceTuneMs % 20000) / 20000.0;
-    const double level = 0.5 - 0.5 * std::cos(2 * pi * phase);  // 0 .. 1 .. 0
-    const int32_t quality = static_cast<int32_t>(std::lround(90 * level));
-    if (quality < 1) return SignalReading{false, 0, 0.0f};
-    return SignalReading{true, quality, static_cast<float>(2.0 + 10.0 * level)};
-}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "sim/dish_setup.h"
 
 enum SimMethod : int {
     SimSetTransponderFrequency,
@@ -40,6 +41,7 @@ struct Scenario {
     bool failMethod[simMethodCount] = {};
     int32_t latencyMs[simMethodCount];
     std::vector<SignalLine> signal;
+    DishSetup dish;  // when enabled, the dish's readings replace the signal lines
 
     Scenario();
 };
@@ -48,8 +50,13 @@ struct Scenario {
 // never spins.
 constexpr int32_t defaultLatencyMs = 3;
 
-// Reads the scenario text; unknown lines are reported in `errors` (one line
-// each) and otherwise ignored.
+// Reads the scenario text. Besides "fail", "latency" and "signal", the dish
+// words: "dish", "window", "site LAT LON", "diameter METRES",
+// "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e) and "lnb CODE..."
+// (the DiSEqC codes that reach the LNB). Any of them lets the dish answer;
+// "window" also shows its steering window. Degrees north and east positive.
+// Unknown lines are reported in `errors` (one line each) and otherwise
+// ignored.
 Scenario parseScenario(const std::string& text, std::string* errors);
 
 struct SignalReading {
@@ -62,6 +69,3 @@ struct SignalReading {
 // time has passed; no lock before the first one or before any tune.
 SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinceTuneMs);
 
-// The demonstration card: once tuned it locks, and the quality rises and
-// falls smoothly between 0 and about 90 % over twenty seconds.
-SignalReading demoSignal(bool tuned, uint32_t sinceTuneMs);

@@ -1,10 +1,12 @@
 // The simulated receiver card: a COM object with the card's identifiers,
 // method order and result conventions, driven by a scenario file or, with
-// nothing set, by its own demonstration signal.
+// nothing set, by a simulated dish that the user steers in a window of its own.
 #include <windows.h>
 #include <new>
 #include <string>
 #include "sim/call_log.h"
+#include "sim/dish_model.h"
+#include "sim/dish_window.h"
 #include "sim/scenario.h"
 #include "sim/simcard_module.h"
 #include "tuner/tuner_control.h"
@@ -48,22 +50,32 @@ static HANDLE openLog(const std::string& path)
 
 struct SimSettings {
     Scenario scenario;
-    bool demo = false;
+    DishSetup dish;
     HANDLE log = INVALID_HANDLE_VALUE;
 };
+
+static std::string builtInCatalogue()
+{
+    HRSRC found = FindResourceA(simModule, "SATDATA", RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(simModule, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    return bytes ? std::string(bytes, SizeofResource(simModule, found)) : std::string();
+}
 
 static SimSettings readSettings()
 {
     SimSettings settings;
     const std::string scenarioPath = environmentValue("SIMCARD_SCENARIO");
     const std::string logPath = environmentValue("SIMCARD_LOG");
-    settings.demo = scenarioPath.empty() && logPath.empty();
     settings.log = openLog(logPath);
     if (!scenarioPath.empty()) {
         std::string errors;
         settings.scenario = parseScenario(readTextFile(scenarioPath), &errors);
         if (!errors.empty()) appendLogLine(settings.log, "# " + errors.substr(0, errors.size() - 1));
     }
+    settings.dish = settings.scenario.dish;
+    // With nothing set, someone is practising without a card.
+    if (scenarioPath.empty() && logPath.empty()) settings.dish.enabled = settings.dish.window = true;
     return settings;
 }
 
@@ -73,6 +85,10 @@ public:
     {
         InitializeCriticalSection(&lock_);
         InterlockedIncrement(&simLiveObjects);
+        if (settings_.dish.enabled) {
+            dish_ = newDishModel(settings_.dish, skyFromCatalogue(builtInCatalogue()));
+            if (settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_);
+        }
     }
 
     // IUnknown, shared by both interfaces
@@ -204,6 +220,7 @@ public:
 private:
     ~SimulatedCard()
     {
+        stopDishWindow(dishWindow_);
         char line[64];
         wsprintfA(line, "Destroyed polls=%lu", static_cast<unsigned long>(polls_));
         log(line);
@@ -226,7 +243,10 @@ private:
         wait(method);
         EnterCriticalSection(&lock_);
         const HRESULT result = resultOf(method);
-        if (result == S_OK) effect();
+        if (result == S_OK) {
+            effect();
+            if (settings_.dish.enabled) recordTuning(dish_, method, value);
+        }
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
         return result;
@@ -243,10 +263,10 @@ private:
         return E_NOTIMPL;
     }
 
-    SignalReading signalNow() const
+    SignalReading signalNow()
     {
-        const uint32_t since = GetTickCount() - tunedAt_;
-        return settings_.demo ? demoSignal(tuned_, since) : scenarioSignal(settings_.scenario, tuned_, since);
+        if (settings_.dish.enabled) return pollDish(dish_, GetTickCount());
+        return scenarioSignal(settings_.scenario, tuned_, GetTickCount() - tunedAt_);
     }
 
     // The polling methods are logged only when something changed, so that
@@ -273,6 +293,8 @@ private:
     SignalReading readings_{false, 0, 0.0f};
     unsigned long polls_ = 0;
     std::string lastPollLine_[4];
+    DishModel dish_{};
+    DishWindow* dishWindow_ = nullptr;
 };
 
 HRESULT createSimulatedCard(REFIID iid, void** object)

@@ -1,0 +1,82 @@
+#include "sim/dish_link.h"
+#include <cmath>
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+const double lightSpeed = 299792458.0;
+const double boltzmannDbw = -228.6;  // dBW per kelvin per hertz
+const double apertureEfficiency = 0.6;
+const double airyHalfPower = 1.616340;       // 2 J1(x)/x squared is one half here
+const double filledNullDb = -30.0;
+const double farSideLobeDbi = -10.0;
+const double crossPolarDiscriminationDb = 30.0;
+
+double wavelengthM(double frequencyMHz) { return lightSpeed / (frequencyMHz * 1e6); }
+double toDb(double ratio) { return 10.0 * std::log10(ratio); }
+
+}  // namespace
+
+double beamwidthDeg(double frequencyMHz, double diameterM) { return 70.0 * wavelengthM(frequencyMHz) / diameterM; }
+
+double dishGainDbi(double frequencyMHz, double diameterM)
+{
+    const double aperture = pi * diameterM / wavelengthM(frequencyMHz);
+    return toDb(apertureEfficiency * aperture * aperture);
+}
+
+double relativeGainDb(double offAxisDeg, double frequencyMHz, double diameterM)
+{
+    const double x = airyHalfPower * std::fabs(offAxisDeg) / (beamwidthDeg(frequencyMHz, diameterM) / 2.0);
+    const double amplitude = x < 1e-9 ? 1.0 : 2.0 * std::cyl_bessel_j(1.0, x) / x;
+    const double pattern = toDb(amplitude * amplitude + std::pow(10.0, filledNullDb / 10.0));
+    const double floor = farSideLobeDbi - dishGainDbi(frequencyMHz, diameterM);
+    return std::fmin(0.0, std::fmax(pattern, floor));
+}
+
+bool isCBand(double frequencyMHz) { return frequencyMHz < 4201; }
+double typicalEirpDbw(double frequencyMHz) { return isCBand(frequencyMHz) ? 40.0 : 50.0; }
+
+// LNB noise and the warm ground the feed sees past the rim: about 65 K for
+// a C-band LNB, 120 K for a universal Ku LNB.
+double systemNoiseKelvin(double frequencyMHz) { return isCBand(frequencyMHz) ? 65.0 : 120.0; }
+
+double freeSpaceLossDb(double frequencyMHz, double rangeKm)
+{
+    return 20.0 * std::log10(4.0 * pi * rangeKm * 1000.0 / wavelengthM(frequencyMHz));
+}
+
+// Oxygen and water vapour along the path, growing as the path gets lower.
+static double atmosphereLossDb(double frequencyMHz, double elevationDeg)
+{
+    const double zenith = isCBand(frequencyMHz) ? 0.05 : 0.2;
+    return zenith / std::sin(std::fmax(elevationDeg, 3.0) * pi / 180.0);
+}
+
+static double polarizationLossDb(double skewErrorDeg)
+{
+    const double coupling = std::fabs(std::cos(skewErrorDeg * pi / 180.0));
+    return std::fmin(-20.0 * std::log10(std::fmax(coupling, 1e-9)), crossPolarDiscriminationDb);
+}
+
+double carrierToNoiseDb(const LinkPath& path)
+{
+    const double carrier = path.eirpDbw - freeSpaceLossDb(path.frequencyMHz, path.rangeKm) -
+                           atmosphereLossDb(path.frequencyMHz, path.elevationDeg) +
+                           dishGainDbi(path.frequencyMHz, path.diameterM) +
+                           relativeGainDb(path.offAxisDeg, path.frequencyMHz, path.diameterM) -
+                           polarizationLossDb(path.skewErrorDeg);
+    const double noise = boltzmannDbw + toDb(systemNoiseKelvin(path.frequencyMHz)) + toDb(path.symbolRate * 1000.0);
+    return carrier - noise;
+}
+
+bool stillLocked(bool wasLocked, double carrierToNoise)
+{
+    return carrierToNoise >= (wasLocked ? lockHoldDb : lockAcquireDb);
+}
+
+int32_t qualityPercent(double carrierToNoise)
+{
+    const double percent = 10.0 + (carrierToNoise - lockAcquireDb) * 89.0 / 12.0;
+    return static_cast<int32_t>(std::lround(std::fmin(99.0, std::fmax(1.0, percent))));
+}

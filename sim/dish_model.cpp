@@ -1,0 +1,148 @@
+#include "sim/dish_model.h"
+#include <cmath>
+#include "sim/dish_link.h"
+#include "tuner/lnb_rules.h"
+
+DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
+{
+    DishModel model;
+    model.site = setup.site;
+    model.diameterM = setup.diameterM;
+    model.pointing = setup.aimed ? lookAngles(setup.site, setup.aimLongitudeDeg).direction : setup.pointing;
+    model.lnbPorts = setup.lnbPorts;
+    model.sky = std::move(sky);
+    return model;
+}
+
+void recordTuning(DishModel& model, SimMethod method, int32_t value)
+{
+    CardTuning& tuning = model.tuning;
+    switch (method) {
+    case SimSetTransponderFrequency:
+        tuning.frequencyMHz = value;
+        tuning.tuned = true;
+        break;
+    case SimSetSymbolRate: tuning.symbolRate = value; break;
+    case SimSetLnbFrequency: tuning.lnbFrequencyMHz = value; break;
+    case SimSetPolarity: tuning.polarization = value; break;
+    case SimSetLnbSelection: tuning.lnbSelection = value; break;
+    case SimSetDiseqc: tuning.diseqcCode = value; break;
+    default: return;  // the FEC code is always the automatic one
+    }
+    model.locked = false;  // a new setting makes the demodulator search again
+}
+
+bool lnbSuitsFrequency(const CardTuning& tuning)
+{
+    return lnbCovers(tuning.frequencyMHz) && tuning.lnbSelection == lnbSelectionFor(tuning.frequencyMHz) &&
+           tuning.lnbFrequencyMHz == lnbFrequencyFor(tuning.frequencyMHz);
+}
+
+int nearestSatellite(const DishModel& model, double* offAxisDeg)
+{
+    int nearest = -1;
+    double nearestError = 0.0;
+    for (size_t i = 0; i < model.sky.size(); ++i) {
+        const LookAngles angles = lookAngles(model.site, model.sky[i].longitudeDeg);
+        if (angles.direction.elevationDeg <= 0.0) continue;
+        const double error = pointingErrorDeg(model.pointing, angles.direction);
+        if (nearest < 0 || error < nearestError) {
+            nearest = static_cast<int>(i);
+            nearestError = error;
+        }
+    }
+    if (offAxisDeg) *offAxisDeg = nearestError;
+    return nearest;
+}
+
+// Slow fading of a few tenths of a dB, as the troposphere moves.
+static double scintillationDb(uint32_t nowMs, double longitudeDeg)
+{
+    const double pi = 3.14159265358979323846;
+    const double t = static_cast<double>(nowMs % 47000000u);
+    return 0.15 * std::sin(2 * pi * t / 4700.0 + longitudeDeg) +
+           0.08 * std::sin(2 * pi * t / 1300.0 + 2 * longitudeDeg);
+}
+
+// The demodulator's estimate wanders by up to 0.1 dB, four times a second.
+static double estimateNoiseDb(uint32_t nowMs)
+{
+    uint32_t h = (nowMs / 250) * 0x9E3779B1u;
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    h ^= h >> 12;
+    return (static_cast<int>(h % 201) - 100) / 1000.0;
+}
+
+DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
+{
+    DishSignal signal{NotTuned, -1, -1, -99.0};
+    const CardTuning& tuning = model.tuning;
+    if (!tuning.tuned) return signal;
+
+    // Of the satellites that carry the transponder, the one the dish is
+    // nearest to; one above the horizon before any below it.
+    bool visible = false;
+    double error = 0.0;
+    LookAngles angles{};
+    for (size_t i = 0; i < model.sky.size(); ++i) {
+        const int found = findTransponder(model.sky[i], tuning.frequencyMHz, tuning.polarization, tuning.symbolRate);
+        if (found < 0) continue;
+        const LookAngles those = lookAngles(model.site, model.sky[i].longitudeDeg);
+        const bool seen = those.direction.elevationDeg > 0.0;
+        const double off = pointingErrorDeg(model.pointing, those.direction);
+        if (signal.satellite >= 0 && ((visible && !seen) || (visible == seen && off >= error))) continue;
+        signal.satellite = static_cast<int>(i);
+        signal.transponder = found;
+        visible = seen;
+        error = off;
+        angles = those;
+    }
+
+    if (!(model.lnbPorts & diseqcPortBit(tuning.diseqcCode))) signal.verdict = NoLnbOnPort;
+    else if (!lnbSuitsFrequency(tuning)) signal.verdict = WrongLnbBand;
+    else if (signal.satellite < 0) signal.verdict = NoTransponder;
+    else if (!visible) signal.verdict = BelowHorizon;
+    if (signal.verdict != NotTuned) return signal;
+
+    const Satellite& satellite = model.sky[signal.satellite];
+    const Transponder& transponder = satellite.transponders[signal.transponder];
+    LinkPath path;
+    path.frequencyMHz = transponder.frequencyMHz;
+    path.symbolRate = transponder.symbolRate;
+    path.eirpDbw = transponder.eirpDbw;
+    path.rangeKm = angles.rangeKm;
+    path.elevationDeg = angles.direction.elevationDeg;
+    path.offAxisDeg = error;
+    path.skewErrorDeg = skewErrorDeg(model.pointing.skewDeg, angles.direction.skewDeg);
+    path.diameterM = model.diameterM;
+    signal.carrierToNoiseDb = carrierToNoiseDb(path) + scintillationDb(nowMs, satellite.longitudeDeg);
+    signal.verdict = stillLocked(model.locked, signal.carrierToNoiseDb) ? Locked : TooWeak;
+    return signal;
+}
+
+SignalReading pollDish(DishModel& model, uint32_t nowMs)
+{
+    const DishSignal signal = dishSignal(model, nowMs);
+    model.locked = signal.verdict == Locked;
+    if (!model.locked) return SignalReading{false, 0, 0.0f};
+    const double snr = std::round((signal.carrierToNoiseDb + estimateNoiseDb(nowMs)) * 10.0) / 10.0;
+    return SignalReading{true, qualityPercent(signal.carrierToNoiseDb), static_cast<float>(snr)};
+}
+
+void steerDish(DishModel& model, DishAxis axis, int direction, bool coarse)
+{
+    const double fine = axis == SkewAxis ? 1.0 : 0.1;
+    const double step = (coarse ? fine * (axis == SkewAxis ? 5.0 : 10.0) : fine) * (direction < 0 ? -1.0 : 1.0);
+    // Kept on a hundredth of a degree, so that steps do not drift.
+    auto grid = [](double degrees) { return std::round(degrees * 100.0) / 100.0; };
+    DishPointing& p = model.pointing;
+    switch (axis) {
+    case AzimuthAxis:
+        p.azimuthDeg = grid(std::fmod(p.azimuthDeg + step + 360.0, 360.0));
+        if (p.azimuthDeg >= 360.0) p.azimuthDeg -= 360.0;
+        break;
+    case ElevationAxis: p.elevationDeg = grid(std::fmin(90.0, std::fmax(0.0, p.elevationDeg + step))); break;
+    case SkewAxis: p.skewDeg = grid(std::fmin(90.0, std::fmax(-90.0, p.skewDeg + step))); break;
+    }
+}

@@ -1,0 +1,73 @@
+// The simulated dish: a site, a dish being aligned, the sky of the built-in
+// catalogue and what the card was last tuned to. Its readings are what the
+// card reports. Platform-neutral; the caller supplies the time and keeps
+// the model from being used by two threads at once.
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "sim/dish_setup.h"
+#include "sim/dish_sky.h"
+#include "sim/scenario.h"
+
+// The six values the program sets at each start, as the card received them.
+struct CardTuning {
+    bool tuned = false;  // a transponder frequency has been set
+    int32_t frequencyMHz = 0;
+    int32_t symbolRate = 0;
+    int32_t lnbFrequencyMHz = 0;
+    int32_t polarization = 0;
+    int32_t lnbSelection = 0;
+    int32_t diseqcCode = 0;
+};
+
+struct DishModel {
+    DishSite site;
+    double diameterM;
+    DishPointing pointing;
+    uint32_t lnbPorts;
+    std::vector<Satellite> sky;
+    CardTuning tuning;
+    bool locked = false;
+};
+
+DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky);
+
+// One of the six set calls, accepted by the card; any of them makes the
+// demodulator search again. The FEC code changes nothing.
+void recordTuning(DishModel& model, SimMethod method, int32_t value);
+
+// Why the card has, or has not, a lock.
+enum DishVerdict {
+    NotTuned,
+    NoLnbOnPort,     // the DiSEqC code leads to an empty port
+    WrongLnbBand,    // band selection or LNB frequency do not suit the frequency
+    NoTransponder,   // no satellite carries the tuned transponder
+    BelowHorizon,    // the satellites that carry it cannot be seen from the site
+    TooWeak,
+    Locked,
+};
+
+struct DishSignal {
+    DishVerdict verdict;
+    int satellite;       // the satellite carrying the tuned transponder that the dish is nearest to, or -1
+    int transponder;     // its index there, or -1
+    double carrierToNoiseDb;  // with scintillation; meaningful from TooWeak on
+};
+
+// The C/N figure at `nowMs`, judged against the lock the model holds now.
+DishSignal dishSignal(const DishModel& model, uint32_t nowMs);
+// The readings one poll takes: moves the lock on, with its hysteresis.
+SignalReading pollDish(DishModel& model, uint32_t nowMs);
+
+// The tuning the program sends: the LNB band and oscillator must suit the
+// downlink frequency and the LNB must cover it.
+bool lnbSuitsFrequency(const CardTuning& tuning);
+
+// The satellite nearest to the dish axis among those above the horizon, or -1.
+int nearestSatellite(const DishModel& model, double* offAxisDeg);
+
+enum DishAxis { AzimuthAxis, ElevationAxis, SkewAxis };
+// Fine steps 0.1 degree in azimuth and elevation and 1 degree in skew;
+// coarse steps 1 and 5. Azimuth turns round, elevation stays within 0 .. 90,
+// skew within -90 .. 90.
+void steerDish(DishModel& model, DishAxis axis, int direction, bool coarse);

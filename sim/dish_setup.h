@@ -1,0 +1,22 @@
+// How the simulated dish starts: where it stands, its size, where it
+// points and which DiSEqC ports reach its LNB. Platform-neutral.
+#pragma once
+#include <cstdint>
+#include "sim/dish_geometry.h"
+
+// DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one
+// combined C/Ku LNB; B and the cascaded ports are left empty.
+constexpr uint32_t diseqcPortBit(int32_t code) { return code >= 0 && code < 32 ? 1u << code : 0u; }
+constexpr uint32_t defaultLnbPorts = diseqcPortBit(0) | diseqcPortBit(1);
+
+struct DishSetup {
+    bool enabled = false;  // the dish answers the signal calls
+    bool window = false;   // and shows its steering window
+    DishSite site{55.75, 37.62};
+    double diameterM = 0.8;
+    // Due south, low: near the arc but on no satellite.
+    DishPointing pointing{180.0, 20.0, 0.0};
+    bool aimed = false;  // point exactly at the satellite at aimLongitudeDeg
+    double aimLongitudeDeg = 0.0;
+    uint32_t lnbPorts = defaultLnbPorts;
+};

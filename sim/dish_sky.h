@@ -1,0 +1,42 @@
+// The satellites the simulated dish can see: one at each orbital position
+// of the built-in catalogue, with the transponder the catalogue lists and a
+// few neighbours on the same satellite. Platform-neutral.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Transponder {
+    int32_t frequencyMHz;
+    int32_t polarization;  // Polarization: 0 horizontal, 1 vertical
+    int32_t symbolRate;    // kS/s
+    double eirpDbw;
+};
+
+struct Satellite {
+    std::string name;  // the catalogue's, position included
+    double longitudeDeg;  // east positive
+    std::vector<Transponder> transponders;
+};
+
+// "HotBird1-6   13.0e" -> 13, "AMC1   103.0w" -> -103: the last word of a
+// catalogue name. False when it is not a position.
+bool orbitalPosition(const std::string& name, double* longitudeDeg);
+
+// The catalogue text ("[NAME]=FFFFFpRRRRR;" lines) as satellites, one per
+// orbital position in order of first appearance; entries without a position
+// or with unreadable parameters are left out.
+std::vector<Satellite> skyFromCatalogue(const std::string& catalogueText);
+
+// The combined feed's LNB covers 3400 .. 4200 and 10700 .. 12750 MHz.
+bool lnbCovers(int32_t frequencyMHz);
+
+// A tuner finds a carrier a few MHz off its nominal frequency and follows a
+// symbol rate a few percent off.
+constexpr int32_t frequencyToleranceMHz = 4;
+constexpr double symbolRateTolerance = 0.03;
+
+bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, int32_t polarization,
+                        int32_t symbolRate);
+// Index of the satellite's matching transponder, or -1.
+int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate);

@@ -1,0 +1,122 @@
+#include "sim/dish_view.h"
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include "sim/dish_link.h"
+
+DishView dishView(const DishModel& model, uint32_t nowMs)
+{
+    DishView view{};
+    view.site = model.site;
+    view.diameterM = model.diameterM;
+    view.pointing = model.pointing;
+    view.tuning = model.tuning;
+    const int nearest = nearestSatellite(model, &view.nearestOffAxisDeg);
+    if (nearest >= 0) view.nearestName = model.sky[nearest].name;
+
+    const DishSignal signal = dishSignal(model, nowMs);
+    view.verdict = signal.verdict;
+    view.carrierToNoiseDb = signal.carrierToNoiseDb;
+    view.quality = signal.verdict == Locked ? qualityPercent(signal.carrierToNoiseDb) : 0;
+    const int target = signal.satellite >= 0 ? signal.satellite : nearest;
+    if (target >= 0) {
+        const LookAngles angles = lookAngles(model.site, model.sky[target].longitudeDeg);
+        view.targetName = model.sky[target].name;
+        view.target = angles.direction;
+        view.targetOffAxisDeg = pointingErrorDeg(model.pointing, angles.direction);
+        view.skewErrorDeg = skewErrorDeg(model.pointing.skewDeg, angles.direction.skewDeg);
+    }
+    return view;
+}
+
+static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+static std::string format(const char* pattern, ...)
+{
+    char text[128];
+    va_list arguments;
+    va_start(arguments, pattern);
+    std::vsnprintf(text, sizeof text, pattern, arguments);
+    va_end(arguments);
+    return text;
+}
+
+// The catalogue aligns positions with runs of blanks; one is enough here.
+static std::string shortName(const std::string& name, size_t room)
+{
+    std::string squeezed;
+    for (char c : name)
+        if (c != ' ' || (!squeezed.empty() && squeezed.back() != ' ')) squeezed += c;
+    while (!squeezed.empty() && squeezed.back() == ' ') squeezed.pop_back();
+    return squeezed.size() > room ? squeezed.substr(0, room) : squeezed;
+}
+
+static std::string degreesOf(double value, char positive, char negative)
+{
+    return format("%.2f%c", std::fabs(value), value < 0 ? negative : positive);
+}
+
+static std::string diseqcName(int32_t code)
+{
+    static const char* const names[] = {"none", "A", "B", "AA", "BA", "AB", "BB"};
+    return code >= 0 && code <= 6 ? names[code] : std::to_string(code);
+}
+
+static std::string signalText(const DishView& view)
+{
+    switch (view.verdict) {
+    case NotTuned: return "no lock: not tuned";
+    case NoLnbOnPort: return "no lock: no LNB on DiSEqC " + diseqcName(view.tuning.diseqcCode);
+    case WrongLnbBand: return "no lock: LNB band or LO wrong";
+    case NoTransponder: return "no lock: no such transponder";
+    case BelowHorizon: return "no lock: below the horizon";
+    case TooWeak: return format("C/N %.1f dB, no lock", view.carrierToNoiseDb);
+    case Locked: break;
+    }
+    return format("C/N %.1f dB, locked, %d %%", view.carrierToNoiseDb, static_cast<int>(view.quality));
+}
+
+static std::string anglesText(const DishPointing& p)
+{
+    return format("az %.1f  el %.1f  skew %+.1f", p.azimuthDeg, p.elevationDeg, p.skewDeg);
+}
+
+std::vector<std::string> dishWindowLines(const DishView& view)
+{
+    const size_t room = dishLineWidth - 7;
+    std::vector<std::string> lines;
+    lines.push_back("Site   " + degreesOf(view.site.latitudeDeg, 'N', 'S') + " " +
+                    degreesOf(view.site.longitudeDeg, 'E', 'W') + format(", dish %.2f m", view.diameterM));
+    lines.push_back("Dish   " + anglesText(view.pointing));
+    if (view.nearestName.empty()) {
+        lines.push_back("Near   no satellite above the horizon");
+        lines.push_back("");
+    } else {
+        lines.push_back("Near   " + shortName(view.nearestName, room));
+        lines.push_back(format("       %.2f deg off axis", view.nearestOffAxisDeg));
+    }
+    const CardTuning& t = view.tuning;
+    if (t.tuned) {
+        const char* letter = t.polarization == 0 ? "H" : t.polarization == 1 ? "V" : "-";
+        lines.push_back(format("Tuned  %d %s %d, DiSEqC ", static_cast<int>(t.frequencyMHz), letter,
+                               static_cast<int>(t.symbolRate)) +
+                        diseqcName(t.diseqcCode));
+    } else {
+        lines.push_back("Tuned  nothing yet");
+    }
+    if (view.targetName.empty()) {
+        lines.push_back("Target none");
+        lines.push_back("");
+        lines.push_back("");
+    } else {
+        lines.push_back("Target " + shortName(view.targetName, room));
+        lines.push_back("       " + anglesText(view.target));
+        lines.push_back(format("Error  %.2f deg, skew %+.1f", view.targetOffAxisDeg, view.skewErrorDeg));
+    }
+    lines.push_back("Signal " + signalText(view));
+    lines.push_back("");
+    lines.push_back("Arrows 0.1 deg, with Shift 1 deg");
+    lines.push_back("[ ] or PgDn PgUp: skew 1, Shift 5");
+    for (std::string& line : lines)
+        if (line.size() > dishLineWidth) line.resize(dishLineWidth);
+    return lines;
+}

@@ -1,0 +1,16 @@
+// The simulated dish's steering window, on a thread of its own with its own
+// message loop: the program's user-interface thread takes the keyboard focus
+// back whenever its window is activated, so the window cannot live there.
+#pragma once
+#include <windows.h>
+#include "sim/dish_model.h"
+
+struct DishWindow;
+
+// Shows the window for `model`, which it reads and steers only while
+// holding `lock`. Null when the window could not be made.
+DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model);
+
+// Closes the window and waits for its thread to end. Must not be called
+// while the loader lock is held. Null does nothing.
+void stopDishWindow(DishWindow* window);

@@ -1,0 +1,126 @@
+// The lines of the simulated dish's window.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include "sim/dish_view.h"
+#include "tuner/lnb_rules.h"
+
+namespace {
+
+DishView sampleView()
+{
+    DishView view{};
+    view.site = {55.75, 37.62};
+    view.diameterM = 0.8;
+    view.pointing = {209.04, 22.7, 16.0};
+    view.nearestName = "HotBird1-6   13.0e";
+    view.nearestOffAxisDeg = 0.0412;
+    view.tuning.tuned = true;
+    view.tuning.frequencyMHz = 10723;
+    view.tuning.polarization = 0;
+    view.tuning.symbolRate = 29900;
+    view.tuning.diseqcCode = 1;
+    view.targetName = "HotBird1-6   13.0e";
+    view.target = {209.0, 22.75, 15.98};
+    view.targetOffAxisDeg = 0.0412;
+    view.skewErrorDeg = 0.02;
+    view.verdict = Locked;
+    view.carrierToNoiseDb = 13.57;
+    view.quality = 81;
+    return view;
+}
+
+}  // namespace
+
+TEST(DishView, LinesOfAnAlignedDish)
+{
+    const std::vector<std::string> expected = {
+        "Site   55.75N 37.62E, dish 0.80 m",
+        "Dish   az 209.0  el 22.7  skew +16.0",
+        "Near   HotBird1-6 13.0e",
+        "       0.04 deg off axis",
+        "Tuned  10723 H 29900, DiSEqC A",
+        "Target HotBird1-6 13.0e",
+        "       az 209.0  el 22.8  skew +16.0",
+        "Error  0.04 deg, skew +0.0",
+        "Signal C/N 13.6 dB, locked, 81 %",
+        "",
+        "Arrows 0.1 deg, with Shift 1 deg",
+        "[ ] or PgDn PgUp: skew 1, Shift 5",
+    };
+    EXPECT_EQ(expected, dishWindowLines(sampleView()));
+}
+
+TEST(DishView, WhyThereIsNoLock)
+{
+    DishView view = sampleView();
+    const std::pair<DishVerdict, const char*> reasons[] = {
+        {NotTuned, "Signal no lock: not tuned"},
+        {NoLnbOnPort, "Signal no lock: no LNB on DiSEqC A"},
+        {WrongLnbBand, "Signal no lock: LNB band or LO wrong"},
+        {NoTransponder, "Signal no lock: no such transponder"},
+        {BelowHorizon, "Signal no lock: below the horizon"},
+        {TooWeak, "Signal C/N 13.6 dB, no lock"},
+    };
+    for (const auto& reason : reasons) {
+        view.verdict = reason.first;
+        EXPECT_EQ(reason.second, dishWindowLines(view)[8]);
+    }
+    view.carrierToNoiseDb = -7.04;
+    EXPECT_EQ("Signal C/N -7.0 dB, no lock", dishWindowLines(view)[8]);
+
+    view.tuning.tuned = false;
+    view.site = {-33.9, -70.65};
+    view.pointing.skewDeg = -5.0;
+    view.nearestName.clear();
+    view.targetName.clear();
+    const std::vector<std::string> lines = dishWindowLines(view);
+    ASSERT_EQ(12u, lines.size());
+    EXPECT_EQ("Site   33.90S 70.65W, dish 0.80 m", lines[0]);
+    EXPECT_EQ("Dish   az 209.0  el 22.7  skew -5.0", lines[1]);
+    EXPECT_EQ("Near   no satellite above the horizon", lines[2]);
+    EXPECT_EQ("", lines[3]);
+    EXPECT_EQ("Tuned  nothing yet", lines[4]);
+    EXPECT_EQ("Target none", lines[5]);
+    EXPECT_EQ("", lines[6]);
+    EXPECT_EQ("", lines[7]);
+
+    view.tuning.tuned = true;
+    view.tuning.polarization = 3;
+    view.tuning.diseqcCode = 6;
+    EXPECT_EQ("Tuned  10723 - 29900, DiSEqC BB", dishWindowLines(view)[4]);
+    view.tuning.diseqcCode = 9;
+    EXPECT_EQ("Tuned  10723 - 29900, DiSEqC 9", dishWindowLines(view)[4]);
+}
+
+TEST(DishView, EverySatelliteFitsTheWindow)
+{
+    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/satellite.ini", std::ios::binary);
+    const std::vector<Satellite> sky =
+        skyFromCatalogue(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    ASSERT_FALSE(sky.empty());
+    DishSetup setup;
+    setup.aimed = true;
+    setup.site = {0.0, 0.0};  // the whole arc from here to the horizon
+    for (const Satellite& satellite : sky) {
+        setup.aimLongitudeDeg = satellite.longitudeDeg;
+        DishModel model = newDishModel(setup, sky);
+        const Transponder& t = satellite.transponders.front();
+        recordTuning(model, SimSetLnbSelection, lnbSelectionFor(t.frequencyMHz));
+        recordTuning(model, SimSetLnbFrequency, lnbFrequencyFor(t.frequencyMHz));
+        recordTuning(model, SimSetPolarity, t.polarization);
+        recordTuning(model, SimSetSymbolRate, t.symbolRate);
+        recordTuning(model, SimSetTransponderFrequency, t.frequencyMHz);
+        const DishView view = dishView(model, 0);
+        for (const std::string& line : dishWindowLines(view)) EXPECT_LE(line.size(), dishLineWidth) << line;
+        if (lookAngles(setup.site, satellite.longitudeDeg).direction.elevationDeg > 0) {
+            EXPECT_EQ(satellite.name, view.targetName);
+            EXPECT_NEAR(0.0, view.targetOffAxisDeg, 1e-6);
+        }
+    }
+    // The long names lose their runs of blanks, not their positions.
+    DishView view = sampleView();
+    view.targetName = "Eurobird 1, Astra 2A,B,D   28.2e";
+    EXPECT_EQ("Target Eurobird 1, Astra 2A,B,D 28.2e", dishWindowLines(view)[5]);
+}
