@@ -94,7 +94,7 @@ TEST_F(ReadoutTest, ClosingWhileMeasuringWaitsForTheMonitorThenReleasesTheCard)
     const std::vector<std::string> log = logLines(run);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(0u, log.back().find("Destroyed polls="));
-    EXPECT_GT(std::stoi(log.back().substr(16)), 10);
+    EXPECT_GT(std::stoi(log.back().substr(16)), 0);
 }
 
 TEST_F(ReadoutTest, StoppingAndRestartingNeverLeavesTwoWorkerThreads)

@@ -4,6 +4,7 @@
 //   azmctl key VK          press a key on the window (decimal virtual-key code)
 //   azmctl text TEXT       type characters on the window
 //   azmctl click X Y       click at a client position
+//   azmctl dblclick X Y    double-click at a client position
 //   azmctl select N        select line N of the satellite list
 // Exit code 0 on success, 1 when the window is not there.
 #include <windows.h>
@@ -25,7 +26,7 @@ static HWND findProgram(DWORD timeoutMs)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: azmctl wait|close|key|text|click|select ...\n");
+        std::fprintf(stderr, "usage: azmctl wait|close|key|text|click|dblclick|select ...\n");
         return 2;
     }
     const char* command = argv[1];
@@ -51,6 +52,12 @@ int main(int argc, char** argv)
         const LPARAM at = MAKELPARAM(std::atoi(argv[2]), std::atoi(argv[3]));
         PostMessageA(window, WM_MOUSEMOVE, 0, at);
         PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(window, WM_LBUTTONUP, 0, at);
+    } else if (std::strcmp(command, "dblclick") == 0 && argc > 3) {
+        const LPARAM at = MAKELPARAM(std::atoi(argv[2]), std::atoi(argv[3]));
+        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(window, WM_LBUTTONUP, 0, at);
+        PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageA(window, WM_LBUTTONUP, 0, at);
     } else if (std::strcmp(command, "select") == 0 && argc > 2) {
         HWND list = FindWindowExA(window, nullptr, "ComboBox", nullptr);

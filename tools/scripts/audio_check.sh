@@ -19,6 +19,7 @@ prepare_prefix "$root/build/wine-audio" keep
 start_xvfb
 cleanup() { stop_xvfb; pactl exit 2>/dev/null || true; }
 trap cleanup EXIT
+unmanaged_windows
 wine regsvr32 /s build/win/simcard.dll
 
 mkdir -p "$out/program"

@@ -14,6 +14,6 @@ if [[ $what == all || $what == win ]]; then
 fi
 if [[ $what == all || $what == host ]]; then
     [[ -f build/host/build.ninja ]] ||
-        CC=clang CXX=clang++ cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+        CC=clang CXX=clang++ cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     ninja -C build/host -j "$jobs"
 fi

@@ -9,5 +9,6 @@ source tools/scripts/wine_env.sh
 prepare_prefix "$PWD/build/wine-measure" keep
 start_xvfb
 trap stop_xvfb EXIT
+unmanaged_windows
 wine regsvr32 /s build/win/simcard.dll
 wine build/win/azmmeasure.exe "${1:-all}" | tr -d '\r'

@@ -41,6 +41,14 @@ prepare_prefix() {
     export WINEPREFIX=$dir
 }
 
+# Without a window manager (a private Xvfb), windows that Wine leaves to the
+# manager make every program wait about two seconds when it closes them;
+# Wine then manages them itself. Not for a real desktop, whose manager
+# should keep handling the focus.
+unmanaged_windows() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
 # start_xvfb: starts a private X server and exports DISPLAY; stop_xvfb ends it.
 start_xvfb() {
     local n=90

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the program's main states for the README
+# (docs/screenshot-*.png), driving it under Xvfb with the simulated card.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+tools/scripts/build.sh win >/dev/null
+source tools/scripts/wine_env.sh
+prepare_prefix "$root/build/wine-shots" keep
+start_xvfb
+trap stop_xvfb EXIT
+unmanaged_windows
+wine regsvr32 /s build/win/simcard.dll
+
+work=$root/build/shots
+rm -rf "$work" && mkdir -p "$work"
+cp build/win/Azimora.exe build/win/ReadMe.txt "$work/"
+ctl() { wine build/win/azmctl.exe "$@" >/dev/null; }
+geometry=""
+shot() {  # shot NAME: the window as it is now
+    sleep 1.2
+    read -r x y w h <<<"$geometry"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "docs/screenshot-$1.png"
+    echo "docs/screenshot-$1.png"
+}
+run() {  # run SCENARIO: a fresh program with the card following SCENARIO
+    printf '%b' "$1" > "$work/scenario.txt"
+    SIMCARD_SCENARIO="$(winepath -w "$work/scenario.txt")" wine "$work/Azimora.exe" &
+    program=$!
+    geometry=$(wine build/win/azmctl.exe wait | tr -d '\r')
+}
+finish() { ctl close; wait "$program" || true; }
+
+run 'signal 0 lock 67 11.4\n'
+ctl select 53
+shot setup-list
+ctl text m
+shot setup-keypad
+ctl key 13
+shot measuring
+
+finish
+
+run 'signal 0 lock 67 11.4\n'
+ctl text m && ctl key 13
+ctl dblclick 200 60
+shot measuring-big
+finish
+
+run 'signal 0 nolock\n'
+ctl text m && ctl key 13
+ctl click 73 174   # the faster pace
+shot no-signal
+finish
