@@ -100,6 +100,10 @@ static bool parseLine(const std::string& line, Scenario& scenario)
     std::istringstream words(line);
     std::string verb, what;
     if (!(words >> verb)) return true;  // blank line
+    if (verb == "resources") {
+        scenario.countResources = true;
+        return !(words >> what);
+    }
     if (verb == "fail") {
         if (!(words >> what)) return false;
         if (what == "create") scenario.failCreate = true;

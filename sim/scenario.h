@@ -42,6 +42,7 @@ struct Scenario {
     int32_t latencyMs[simMethodCount];
     std::vector<SignalLine> signal;
     DishSetup dish;  // when enabled, the dish's readings replace the signal lines
+    bool countResources = false;  // log the process's handles and GDI objects at each tune
 
     Scenario();
 };
@@ -50,7 +51,9 @@ struct Scenario {
 // never spins.
 constexpr int32_t defaultLatencyMs = 3;
 
-// Reads the scenario text. Besides "fail", "latency" and "signal", the dish
+// Reads the scenario text. Besides "fail", "latency", "signal" and
+// "resources" (log the process's open handles and GDI objects at every tune,
+// for watching a long run for leaks), the dish
 // words: "dish", "window", "site LAT LON", "diameter METRES",
 // "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e) and "lnb CODE..."
 // (the DiSEqC codes that reach the LNB). Any of them lets the dish answer;

@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include "sim/call_log.h"
+#include "sim/process_resources.h"
 #include "sim/dish_model.h"
 #include "sim/dish_window.h"
 #include "sim/scenario.h"
@@ -143,6 +144,7 @@ public:
         return setter(SimSetTransponderFrequency, value, [this] {
             tuned_ = true;
             tunedAt_ = GetTickCount();
+            if (settings_.scenario.countResources) log(resourcesLine());
         });
     }
     HRESULT STDMETHODCALLTYPE SetSymbolRate(LONG value) override { return setter(SimSetSymbolRate, value); }

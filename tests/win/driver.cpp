@@ -1,4 +1,6 @@
 #include "tests/win/driver.h"
+#include <psapi.h>
+#include <tlhelp32.h>
 #include <cstring>
 
 std::string joinPath(const std::string& folder, const std::string& file)
@@ -337,3 +339,38 @@ std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int heigh
     ReleaseDC(nullptr, screen);
     return pixels;
 }
+
+// Threads running the program's own code besides its user-interface thread:
+// the worker threads. The system's own threads (sound, for one) start
+// elsewhere and are not counted.
+int workerThreads(const AppRun& run)
+{
+    typedef LONG(WINAPI * QueryThread)(HANDLE, int, void*, ULONG, ULONG*);
+    static QueryThread query = reinterpret_cast<QueryThread>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    HMODULE exe = nullptr;
+    DWORD needed = 0;
+    MODULEINFO image = {};
+    if (!EnumProcessModules(run.process.hProcess, &exe, sizeof exe, &needed) ||
+        !GetModuleInformation(run.process.hProcess, exe, &image, sizeof image))
+        return -1;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(image.lpBaseOfDll);
+    const uintptr_t end = begin + image.SizeOfImage;
+
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != run.process.dwProcessId) continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+        uintptr_t startAddress = 0;
+        if (thread && query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &startAddress, sizeof startAddress,
+                            nullptr) == 0)
+            count += startAddress >= begin && startAddress < end;
+        if (thread) CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return count - 1;
+}
+

@@ -70,6 +70,10 @@ COLORREF screenPixel(HWND window, int x, int y);
 // A rectangle of the screen as 0x00RRGGBB values, row by row.
 std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height);
 
+// Threads running the program's own code besides its user-interface thread:
+// its worker threads (the system's own threads, for sound say, start elsewhere).
+int workerThreads(const AppRun& run);
+
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
