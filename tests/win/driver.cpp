@@ -340,6 +340,23 @@ std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int heigh
     return pixels;
 }
 
+bool waitForScreenColour(HWND window, int x, int y, uint32_t colour, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (screenArea(window, x, y, 1, 1)[0] == colour) return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+int countColour(const std::vector<uint32_t>& pixels, uint32_t colour)
+{
+    int count = 0;
+    for (uint32_t pixel : pixels) count += pixel == colour;
+    return count;
+}
+
 // Threads running the program's own code besides its user-interface thread:
 // the worker threads. The system's own threads (sound, for one) start
 // elsewhere and are not counted.

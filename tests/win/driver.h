@@ -69,6 +69,9 @@ HWND focusedWindow(const AppRun& run);
 COLORREF screenPixel(HWND window, int x, int y);
 // A rectangle of the screen as 0x00RRGGBB values, row by row.
 std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height);
+// True once the screen at (x, y) shows the colour (0x00RRGGBB), within the time.
+bool waitForScreenColour(HWND window, int x, int y, uint32_t colour, int timeoutMs = 3000);
+int countColour(const std::vector<uint32_t>& pixels, uint32_t colour);
 
 // Threads running the program's own code besides its user-interface thread:
 // its worker threads (the system's own threads, for sound say, start elsewhere).

@@ -6,23 +6,6 @@ namespace {
 
 using SkinTest = ProgramTest;
 
-int countPixels(const std::vector<uint32_t>& pixels, uint32_t colour)
-{
-    int count = 0;
-    for (uint32_t p : pixels) count += p == colour;
-    return count;
-}
-
-bool pixelBecomes(const AppRun& run, int x, int y, uint32_t colour, int timeoutMs = 3000)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (screenArea(run.window, x, y, 1, 1)[0] == colour) return true;
-        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
-        Sleep(50);
-    }
-}
-
 TEST_F(SkinTest, FirstPaintShowsTheSetupFaceWithTheList)
 {
     AppRun& run = start();
@@ -36,7 +19,7 @@ TEST_F(SkinTest, FirstPaintShowsTheSetupFaceWithTheList)
     EXPECT_EQ(panelRgb, screenArea(run.window, 300, 140, 1, 1)[0]);
     EXPECT_EQ(panelRgb, screenArea(run.window, 45, 150, 1, 1)[0]);
     // The prompt is drawn in the ink colour inside its rectangle.
-    EXPECT_GT(countPixels(screenArea(run.window, 40, 40, 260, 40), inkRgb), 20);
+    EXPECT_GT(countColour(screenArea(run.window, 40, 40, 260, 40), inkRgb), 20);
     // The round-rectangle shape cuts the corners: the face is not there.
     const std::vector<uint32_t> corner = screenArea(run.window, 0, 0, 4, 4);
     EXPECT_NE(skinPixel(0, 0), corner[0]);
@@ -56,8 +39,8 @@ TEST_F(SkinTest, KeypadFaceShowsTheEntryBandAndCaptions)
     EXPECT_EQ(bandRgb, screenArea(run.window, 43, 87, 1, 1)[0]);
     EXPECT_EQ(bandRgb, screenArea(run.window, 305, 112, 1, 1)[0]);
     // The default entry is drawn in the band, the captions above the cells.
-    EXPECT_GT(countPixels(screenArea(run.window, 42, 86, 265, 28), inkRgb), 50);
-    EXPECT_GT(countPixels(screenArea(run.window, 40, 110, 275, 40), inkRgb), 50);
+    EXPECT_GT(countColour(screenArea(run.window, 42, 86, 265, 28), inkRgb), 50);
+    EXPECT_GT(countColour(screenArea(run.window, 40, 110, 275, 40), inkRgb), 50);
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -68,7 +51,7 @@ TEST_F(SkinTest, MeasuringShowsTheBarToItsQualityAndTheSlowOrFastFace)
     AppRun& run = start(options);
     startTypedEntry(run, "12245H27500");
     // Bar from x 42 to 173 for 50 %, over the full height of the band's middle.
-    EXPECT_TRUE(pixelBecomes(run, 173, 111, barRgb));
+    EXPECT_TRUE(waitForScreenColour(run.window, 173, 111, barRgb));
     EXPECT_EQ(barRgb, screenArea(run.window, 42, 88, 1, 1)[0]);
     EXPECT_EQ(bandRgb, screenArea(run.window, 174, 111, 1, 1)[0]);
     EXPECT_EQ(bandRgb, screenArea(run.window, 100, 87, 1, 1)[0]);
@@ -79,8 +62,8 @@ TEST_F(SkinTest, MeasuringShowsTheBarToItsQualityAndTheSlowOrFastFace)
     EXPECT_TRUE(screenShowsCell(run, backFace.plain, middleButtonSlot));
     EXPECT_TRUE(screenShowsCell(run, aboutFace.plain, rightButtonSlot));
     // The s/n figure and the banner are drawn.
-    EXPECT_GT(countPixels(screenArea(run.window, 240, 130, 70, 20), inkRgb), 10);
-    EXPECT_GT(countPixels(screenArea(run.window, 40, 40, 200, 22), inkRgb), 10);
+    EXPECT_GT(countColour(screenArea(run.window, 240, 130, 70, 20), inkRgb), 10);
+    EXPECT_GT(countColour(screenArea(run.window, 40, 40, 200, 22), inkRgb), 10);
 
     postClick(run.window, 73, 174);  // left button: the faster pace, lit under the pointer
     settle(run);
@@ -98,15 +81,15 @@ TEST_F(SkinTest, NoSignalShowsRedPercentAndTheSweepLine)
     AppRun& run = start(options);
     startTypedEntry(run, "12245H27500");
     Sleep(1000);
-    EXPECT_GT(countPixels(screenArea(run.window, 160, 87, 40, 24), alertRgb), 10);
-    EXPECT_EQ(0, countPixels(screenArea(run.window, 42, 88, 265, 24), barRgb));
+    EXPECT_GT(countColour(screenArea(run.window, 160, 87, 40, 24), alertRgb), 10);
+    EXPECT_EQ(0, countColour(screenArea(run.window, 42, 88, 265, 24), barRgb));
     // The sweep line runs along the bottom of the band.
     int sweepSeen = 0;
     for (int i = 0; i < 20 && !sweepSeen; ++i, Sleep(50))
-        sweepSeen = countPixels(screenArea(run.window, 42, 112, 265, 2), alertRgb);
+        sweepSeen = countColour(screenArea(run.window, 42, 112, 265, 2), alertRgb);
     EXPECT_GT(sweepSeen, 0);
     // No s/n figure without a reading.
-    EXPECT_EQ(0, countPixels(screenArea(run.window, 240, 130, 70, 20), inkRgb));
+    EXPECT_EQ(0, countColour(screenArea(run.window, 240, 130, 70, 20), inkRgb));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -116,15 +99,15 @@ TEST_F(SkinTest, BigReadoutCoversTheBar)
     options.scenario = "signal 0 lock 50 12.5\n";
     AppRun& run = start(options);
     startTypedEntry(run, "12245H27500");
-    ASSERT_TRUE(pixelBecomes(run, 60, 111, barRgb));
+    ASSERT_TRUE(waitForScreenColour(run.window, 60, 111, barRgb));
     PostMessageA(run.window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(200, 60));
     settle(run);
-    EXPECT_TRUE(pixelBecomes(run, 60, 111, panelRgb));
-    EXPECT_EQ(0, countPixels(screenArea(run.window, 38, 82, 272, 68), barRgb));
-    EXPECT_GT(countPixels(screenArea(run.window, 65, 50, 210, 90), inkRgb), 500);
+    EXPECT_TRUE(waitForScreenColour(run.window, 60, 111, panelRgb));
+    EXPECT_EQ(0, countColour(screenArea(run.window, 38, 82, 272, 68), barRgb));
+    EXPECT_GT(countColour(screenArea(run.window, 65, 50, 210, 90), inkRgb), 500);
     PostMessageA(run.window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(200, 60));
     settle(run);
-    EXPECT_TRUE(pixelBecomes(run, 60, 111, barRgb));
+    EXPECT_TRUE(waitForScreenColour(run.window, 60, 111, barRgb));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
