@@ -166,7 +166,10 @@ public:
         EnterCriticalSection(&lock_);
         ++polls_;
         HRESULT result = resultOf(SimQuerySignalStatus);
-        if (result == S_OK && !signalNow().locked) result = E_FAIL;
+        // The status and the readings taken after it belong to one moment, as
+        // a demodulator latches them: a lock lost in between shows next time.
+        latched_ = signalNow();
+        if (result == S_OK && !latched_.locked) result = E_FAIL;
         logPoll(0, callLine("QuerySignalStatus", false, 0, result));
         LeaveCriticalSection(&lock_);
         return result;
@@ -176,7 +179,7 @@ public:
         wait(SimRefreshSignalReadings);
         EnterCriticalSection(&lock_);
         const HRESULT result = resultOf(SimRefreshSignalReadings);
-        if (result == S_OK) readings_ = signalNow();
+        if (result == S_OK) readings_ = latched_;
         logPoll(1, callLine("RefreshSignalReadings", false, 0, result));
         LeaveCriticalSection(&lock_);
         return result;
@@ -292,6 +295,7 @@ private:
     SimSettings settings_;
     bool tuned_ = false;
     DWORD tunedAt_ = 0;
+    SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
     unsigned long polls_ = 0;
     std::string lastPollLine_[4];
