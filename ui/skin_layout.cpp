@@ -16,8 +16,3 @@ int16_t nextSweepX(int16_t sweepX)
     int next = sweepX + 3;
     return static_cast<int16_t>(next > 305 ? 42 : next);
 }
-
-bool insideRectangle(const Bounds& bounds, int x, int y)
-{
-    return x >= bounds.left && x < bounds.right && y >= bounds.top && y < bounds.bottom;
-}

@@ -103,6 +103,3 @@ int barRightEdge(int32_t signalQuality);
 // The no-signal sweep line grows 3 pixels per paint and starts over at the
 // left end of the band once it has passed x 305.
 int16_t nextSweepX(int16_t sweepX);
-
-// True when (x, y) lies in the rectangle (left/top included, right/bottom excluded).
-bool insideRectangle(const Bounds& bounds, int x, int y);

@@ -53,7 +53,9 @@ TEST(SkinLayout, KeypadCellsSitSideBySideUnderTheirCaptions)
         EXPECT_EQ(keypadCaptionAt(cell).x, b.left + 2);
         if (cell > 0) EXPECT_EQ(keypadCellBounds(cell - 1).left + 17, b.left);
     }
-    EXPECT_TRUE(insideRectangle(keypadCellBounds(0), 40, 130));
-    EXPECT_FALSE(insideRectangle(keypadCellBounds(0), 55, 130));
-    EXPECT_FALSE(insideRectangle(keypadCellBounds(0), 40, 150));
+    // Right and bottom edges are excluded: cell 0 covers x 40..54, y 130..149.
+    EXPECT_EQ(40, keypadCellBounds(0).left);
+    EXPECT_EQ(130, keypadCellBounds(0).top);
+    EXPECT_EQ(55, keypadCellBounds(0).right);
+    EXPECT_EQ(150, keypadCellBounds(0).bottom);
 }

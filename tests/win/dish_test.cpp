@@ -1,7 +1,6 @@
 // The simulated card's dish: the lock follows where the dish points, the
 // steering window lives on a thread of its own and goes with the card.
 #include "tests/win/program_test.h"
-#include <cstring>
 
 namespace {
 
@@ -9,30 +8,7 @@ using DishTest = ProgramTest;
 
 const int hotBirdLine = 53;  // "HotBird1-6   13.0e", 10723 H 29900
 
-struct DishSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK matchDishWindow(HWND window, LPARAM context)
-{
-    DishSearch* search = reinterpret_cast<DishSearch*>(context);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    char title[64] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (processId != search->processId || !IsWindowVisible(window) || std::strcmp(title, "Simulated dish") != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND dishWindow(const AppRun& run)
-{
-    DishSearch search{run.process.dwProcessId, nullptr};
-    EnumWindows(matchDishWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND dishWindow(const AppRun& run) { return findProcessWindow(run, "AzimoraSimulatedDish"); }
 
 HWND waitForDishWindow(const AppRun& run)
 {

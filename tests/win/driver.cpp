@@ -65,16 +65,6 @@ bool writeFile(const std::string& path, const std::string& bytes)
 
 bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool waitUntil(bool (*condition)(void*), void* context, int timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition(context)) return true;
-        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
-        Sleep(20);
-    }
-}
-
 bool startProgram(AppRun& run, const std::string& folder, const StartOptions& options)
 {
     run.folder = folder;
@@ -120,7 +110,7 @@ static BOOL CALLBACK matchWindow(HWND window, LPARAM context)
     return FALSE;
 }
 
-static HWND findProcessWindow(const AppRun& run, const char* className)
+HWND findProcessWindow(const AppRun& run, const char* className)
 {
     WindowSearch search{run.process.dwProcessId, className, nullptr};
     EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));

@@ -28,6 +28,8 @@ std::string newProgramFolder(const std::string& name);
 std::string joinPath(const std::string& folder, const std::string& file);
 
 bool startProgram(AppRun& run, const std::string& folder, const StartOptions& options = StartOptions());
+// A visible top-level window of the run's process with that class, or null.
+HWND findProcessWindow(const AppRun& run, const char* className);
 // Waits for the main window of the run ("dazm") to be visible.
 HWND waitForMainWindow(AppRun& run, int timeoutMs = 15000);
 // Waits for the program to have handled everything sent to it so far.
@@ -80,4 +82,3 @@ int workerThreads(const AppRun& run);
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
-bool waitUntil(bool (*condition)(void*), void* context, int timeoutMs);
