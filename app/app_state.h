@@ -7,8 +7,10 @@
 // clear also sees everything the thread did before clearing it.
 #pragma once
 #include <windows.h>
+
 #include <atomic>
 #include <cstdint>
+
 #include "app/app_types.h"
 #include "tuner/tuner_control.h"
 

@@ -1,5 +1,6 @@
 // The main window's procedure and its destroy handler.
 #include <cstdlib>
+
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "tuner/tuner.h"
@@ -79,31 +80,17 @@ static void destroyWindowResources()
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_DESTROY:
-        destroyWindowResources();
-        return 0;
+    case WM_DESTROY: destroyWindowResources(); return 0;
     case WM_ACTIVATE:
         // Whichever way the activation goes, the list keeps the focus while it is shown.
         if (app.appMode.load() == Setup && app.entryMode == CatalogueEntry) SetFocus(app.satelliteCombo);
         return 0;
-    case WM_PAINT:
-        paintWindow();
-        return 0;
-    case WM_KEYDOWN:
-        onKeyDown(wParam);
-        return 0;
-    case WM_CHAR:
-        onCharacter(wParam);
-        return 0;
-    case WM_MOUSEMOVE:
-        onMouseMove(lParam);
-        return 0;
-    case WM_LBUTTONDOWN:
-        onLeftButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        onLeftButtonDoubleClick();
-        return 0;
+    case WM_PAINT: paintWindow(); return 0;
+    case WM_KEYDOWN: onKeyDown(wParam); return 0;
+    case WM_CHAR: onCharacter(wParam); return 0;
+    case WM_MOUSEMOVE: onMouseMove(lParam); return 0;
+    case WM_LBUTTONDOWN: onLeftButtonDown(lParam); return 0;
+    case WM_LBUTTONDBLCLK: onLeftButtonDoubleClick(); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

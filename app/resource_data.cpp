@@ -1,4 +1,5 @@
 #include "app/resource_data.h"
+
 #include <windows.h>
 
 const uint8_t* loadResourceData(const char* name)

@@ -9,21 +9,21 @@
 
 void initializeWindowResources()
 {
-    CoInitialize(nullptr);                       //  1
-    createWindowShape();                         //  2
-    createButtonRegions();                       //  3
-    createFonts();                               //  4
-    loadSkin();                                  //  5
-    createKeypadRegions();                       //  6
-    loadSatelliteCatalogue();                    //  7
+    CoInitialize(nullptr);     //  1
+    createWindowShape();       //  2
+    createButtonRegions();     //  3
+    createFonts();             //  4
+    loadSkin();                //  5
+    createKeypadRegions();     //  6
+    loadSatelliteCatalogue();  //  7
     // Without a catalogue the window has been destroyed and torn down:
     // nothing more may be created for it.
     if (!IsWindow(app.mainWindow)) return;
-    subclassSatelliteList();                     //  8
-    createHoverHelp();                           //  9
-    setLayoutRectangles();                       // 10
-    SetFocus(app.satelliteCombo);                // 11
-    loadSoundResources();                        // 12
-    loadDefaultEntry();                          // 13
-    createDrawingObjects();                      // 14
+    subclassSatelliteList();       //  8
+    createHoverHelp();             //  9
+    setLayoutRectangles();         // 10
+    SetFocus(app.satelliteCombo);  // 11
+    loadSoundResources();          // 12
+    loadDefaultEntry();            // 13
+    createDrawingObjects();        // 14
 }

@@ -1,6 +1,7 @@
 // Entry point: one popup window, its start-up sequence and the message loop.
 #include <cstdlib>
 #include <cstring>
+
 #include "app/app_state.h"
 #include "app/frame.h"
 #include "app/module_directory.h"
@@ -43,10 +44,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     registerWindowClass(instance);
     app.instance = instance;
 
-    app.mainWindow = CreateWindowExA(0, "dazm", "AZM 0.98", WS_POPUP,
-                                     GetSystemMetrics(SM_CXSCREEN) / 2 - windowWidth / 2,
-                                     GetSystemMetrics(SM_CYSCREEN) / 2 - windowHeight / 2,
-                                     windowWidth, windowHeight, nullptr, nullptr, instance, nullptr);
+    app.mainWindow =
+        CreateWindowExA(0, "dazm", "AZM 0.98", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2 - windowWidth / 2,
+                        GetSystemMetrics(SM_CYSCREEN) / 2 - windowHeight / 2, windowWidth, windowHeight, nullptr,
+                        nullptr, instance, nullptr);
     if (!app.mainWindow) return 1;  // nothing to show and nothing to release
     app.windowDc = GetDC(app.mainWindow);
     ShowWindow(app.mainWindow, showCommand);

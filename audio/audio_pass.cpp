@@ -4,17 +4,14 @@
 
 namespace {
 
-void add(AudioPass& pass, AudioStepKind kind, int32_t value)
-{
-    pass.steps[pass.count++] = AudioStep{kind, value};
-}
+void add(AudioPass& pass, AudioStepKind kind, int32_t value) { pass.steps[pass.count++] = AudioStep{kind, value}; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-} // namespace
+}  // namespace
 
-AudioPass planAudioPass(int32_t signalQuality, int16_t soundMode, int16_t voiceLanguage,
-                        int32_t reportIntervalMs, char c0, char c1)
+AudioPass planAudioPass(int32_t signalQuality, int16_t soundMode, int16_t voiceLanguage, int32_t reportIntervalMs,
+                        char c0, char c1)
 {
     AudioPass pass{};
     if (signalQuality <= 0) {

@@ -1,5 +1,7 @@
 #include "audio/audio_thread.h"
+
 #include <mmsystem.h>
+
 #include "app/app_state.h"
 #include "app/resource_data.h"
 #include "audio/audio_pass.h"
@@ -23,8 +25,10 @@ void loadSoundResources()
 static const uint8_t* soundFor(int32_t sound)
 {
     if (sound == ToneSound) return app.toneSound;
-    if (sound >= EnglishDigitSound0 && sound < EnglishDigitSound0 + 10) return app.englishDigitSounds[sound - EnglishDigitSound0];
-    if (sound >= RussianDigitSound0 && sound < RussianDigitSound0 + 10) return app.russianDigitSounds[sound - RussianDigitSound0];
+    if (sound >= EnglishDigitSound0 && sound < EnglishDigitSound0 + 10)
+        return app.englishDigitSounds[sound - EnglishDigitSound0];
+    if (sound >= RussianDigitSound0 && sound < RussianDigitSound0 + 10)
+        return app.russianDigitSounds[sound - RussianDigitSound0];
     return nullptr;
 }
 
@@ -36,23 +40,18 @@ static void runStep(const AudioStep& step)
         if (const uint8_t* sound = soundFor(step.value))
             sndPlaySoundA(reinterpret_cast<const char*>(sound), SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
         break;
-    case SleepMs:
-        Sleep(static_cast<DWORD>(step.value));
-        break;
-    case InvalidateBar:
-        InvalidateRect(app.mainWindow, &app.entryRect, TRUE);
-        break;
+    case SleepMs: Sleep(static_cast<DWORD>(step.value)); break;
+    case InvalidateBar: InvalidateRect(app.mainWindow, &app.entryRect, TRUE); break;
     }
 }
 
 DWORD WINAPI audioFeedbackThread(void*)
 {
     while (app.monitorRunning.load(std::memory_order_acquire)) {
-        const AudioPass pass = planAudioPass(app.signalQuality.load(std::memory_order_relaxed),
-                                             app.soundMode.load(std::memory_order_relaxed),
-                                             app.voiceLanguage.load(std::memory_order_relaxed),
-                                             app.reportIntervalMs.load(std::memory_order_relaxed),
-                                             app.qualityText.load(0), app.qualityText.load(1));
+        const AudioPass pass = planAudioPass(
+            app.signalQuality.load(std::memory_order_relaxed), app.soundMode.load(std::memory_order_relaxed),
+            app.voiceLanguage.load(std::memory_order_relaxed), app.reportIntervalMs.load(std::memory_order_relaxed),
+            app.qualityText.load(0), app.qualityText.load(1));
         for (int i = 0; i < pass.count; ++i) runStep(pass.steps[i]);
     }
     app.audioRunning.store(0, std::memory_order_release);

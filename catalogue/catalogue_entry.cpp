@@ -13,11 +13,12 @@ const size_t parameterWindow = 11;
 struct EntryPlace {
     bool found;
     size_t nameStart;
-    size_t nameEnd;          // the "]" behind the name
-    size_t parameterStart;   // two bytes after the "]"
+    size_t nameEnd;         // the "]" behind the name
+    size_t parameterStart;  // two bytes after the "]"
 };
 
-EntryPlace locateEntry(const char* bytes, size_t size, int32_t index) {
+EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
+{
     EntryPlace place = {false, 0, 0, 0};
     if (index < 0) {
         return place;
@@ -57,14 +58,13 @@ EntryPlace locateEntry(const char* bytes, size_t size, int32_t index) {
     return place;
 }
 
-bool isValidCatalogueFrequency(int32_t mhz) {
-    return (mhz >= 3400 && mhz <= 4200) || (mhz >= 10700 && mhz <= 15000);
-}
+bool isValidCatalogueFrequency(int32_t mhz) { return (mhz >= 3400 && mhz <= 4200) || (mhz >= 10700 && mhz <= 15000); }
 
-} // namespace
+}  // namespace
 
-CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index,
-                                       TuningParameters& tuning, char bannerText[32]) {
+CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index, TuningParameters& tuning,
+                                       char bannerText[32])
+{
     const EntryPlace place = locateEntry(bytes, size, index);
     if (!place.found) {
         return CatalogueBadFrequency;

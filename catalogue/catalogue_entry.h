@@ -6,9 +6,9 @@
 #include "app/app_types.h"
 
 enum CatalogueOutcome {
-    CatalogueOk,              // the entry is good; tuning and bannerText hold it
-    CatalogueBadFrequency,    // "Invalid parameter of transponder frequency ..."
-    CatalogueBadSymbolRate,   // "Invalid parameter of symbol rate ..."
+    CatalogueOk,             // the entry is good; tuning and bannerText hold it
+    CatalogueBadFrequency,   // "Invalid parameter of transponder frequency ..."
+    CatalogueBadSymbolRate,  // "Invalid parameter of symbol rate ..."
 };
 
 // Finds entry `index` (0 for the file's first entry, otherwise the entry after
@@ -28,5 +28,5 @@ enum CatalogueOutcome {
 //   CatalogueBadFrequency, since the file holds no usable transponder there.
 // diseqcCode is never touched: a catalogue start keeps the last typed one.
 // No byte outside bytes[0 .. size - 1] is ever read.
-CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index,
-                                       TuningParameters& tuning, char bannerText[32]);
+CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index, TuningParameters& tuning,
+                                       char bannerText[32]);

@@ -1,6 +1,8 @@
 #include "catalogue/catalogue_file.h"
+
 #include <cstdlib>
 #include <string>
+
 #include "app/app_state.h"
 #include "app/resource_data.h"
 #include "catalogue/catalogue_list.h"
@@ -11,8 +13,8 @@ bool readCatalogueFile(DWORD shareMode, FileBytes* file)
 {
     file->bytes = nullptr;
     file->size = 0;
-    HANDLE handle = CreateFileA(catalogueFileName, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileA(catalogueFileName, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     const LONG size = static_cast<LONG>(GetFileSize(handle, nullptr));
     if (size > 0) {
@@ -39,8 +41,8 @@ static bool catalogueExists()
 
 static bool writeDefaultCatalogue()
 {
-    HANDLE handle = CreateFileA(catalogueFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE handle =
+        CreateFileA(catalogueFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
     app.catalogueDefault = loadResourceData("SATDATA");
     DWORD written = 0;
@@ -52,9 +54,9 @@ static bool writeDefaultCatalogue()
 
 static void createSatelliteList()
 {
-    app.satelliteCombo = CreateWindowExA(0, "COMBOBOX", "",
-                                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | CBS_DROPDOWNLIST, 40, 85,
-                                         270, 645, app.mainWindow, reinterpret_cast<HMENU>(0x71), app.instance, nullptr);
+    app.satelliteCombo =
+        CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | CBS_DROPDOWNLIST, 40, 85,
+                        270, 645, app.mainWindow, reinterpret_cast<HMENU>(0x71), app.instance, nullptr);
     SendMessageA(app.satelliteCombo, CB_SETHORIZONTALEXTENT, 600, 0);
     SendMessageA(app.satelliteCombo, WM_SETFONT, reinterpret_cast<WPARAM>(app.textFont), TRUE);
 }

@@ -1,6 +1,7 @@
 // The catalogue file beside the program and the satellite list built from it.
 #pragma once
 #include <windows.h>
+
 #include <cstddef>
 
 extern const char* const catalogueFileName;

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-void fillCatalogueList(const char* bytes, size_t size, CatalogueLineSink addLine, void* context) {
+void fillCatalogueList(const char* bytes, size_t size, CatalogueLineSink addLine, void* context)
+{
     // One spare byte for the terminating zero handed to the sink.
     char line[catalogueLineCapacity + 1];
     bool collecting = true;  // text before the first "[" counts as a name too

@@ -2,13 +2,12 @@
 
 namespace {
 
-bool isWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-} // namespace
+}  // namespace
 
-int32_t decimalValue(const char* text, size_t length) {
+int32_t decimalValue(const char* text, size_t length)
+{
     size_t i = 0;
     while (i < length && isWhiteSpace(text[i])) {
         ++i;

@@ -1,5 +1,7 @@
 #include "catalogue/measurement_start.h"
+
 #include <cstdlib>
+
 #include "app/app_state.h"
 #include "audio/audio_thread.h"
 #include "catalogue/catalogue_entry.h"
@@ -8,9 +10,8 @@
 #include "tuner/monitor_thread.h"
 #include "tuner/tuner.h"
 
-static const char aboutText[] =
-    "Azimora 0.98.1 version. \r\n"
-    "Dish alignment by ear: pick a transponder, then follow the tone or the spoken level.";
+static const char aboutText[] = "Azimora 0.98.1 version. \r\n"
+                                "Dish alignment by ear: pick a transponder, then follow the tone or the spoken level.";
 
 static StartResult reportCatalogueProblem(const char* text, const char* caption, UINT type)
 {
@@ -31,8 +32,7 @@ static StartResult startFromCatalogue()
     if (selected < 0) return reportCatalogueProblem("Please shoose the satellite!", "Attention!", MB_OK);
 
     FileBytes file;
-    if (!readCatalogueFile(0, &file))
-        return reportCatalogueProblem("satellite.ini - not found !", "Attention!", MB_OK);
+    if (!readCatalogueFile(0, &file)) return reportCatalogueProblem("satellite.ini - not found !", "Attention!", MB_OK);
     const CatalogueOutcome outcome =
         examineCatalogueEntry(file.bytes, file.size, static_cast<int32_t>(selected), app.tuning, app.bannerText);
     std::free(file.bytes);

@@ -6,16 +6,13 @@
 
 namespace {
 
-bool isPolarizationLetter(char c) {
-    return c == 'H' || c == 'V';
-}
+bool isPolarizationLetter(char c) { return c == 'H' || c == 'V'; }
 
-bool opensDiseqcField(char c) {
-    return c == ' ' || c == 'A' || c == 'B';
-}
+bool opensDiseqcField(char c) { return c == ' ' || c == 'A' || c == 'B'; }
 
 // Gives the DiSEqC code of a field, or -1 for a pair that means nothing.
-int32_t diseqcCodeOf(char first, char second) {
+int32_t diseqcCodeOf(char first, char second)
+{
     if (first == ' ') {
         return DiseqcNone;
     }
@@ -32,10 +29,10 @@ int32_t diseqcCodeOf(char first, char second) {
     return -1;
 }
 
-} // namespace
+}  // namespace
 
-StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParameters& tuning,
-                            char bannerText[32]) {
+StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParameters& tuning, char bannerText[32])
+{
     int letterPos;
     if (isPolarizationLetter(entryText[4])) {
         letterPos = 4;
@@ -48,9 +45,9 @@ StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParame
 
     tuning.frequencyMHz = decimalValue(entryText, static_cast<size_t>(letterPos));
     const bool frequencyOk = cBand
-        // C band is taken one MHz wider at each end than the catalogue allows.
-        ? tuning.frequencyMHz >= 3399 && tuning.frequencyMHz <= 4201
-        : tuning.frequencyMHz >= 10700 && tuning.frequencyMHz <= 15000;
+                                 // C band is taken one MHz wider at each end than the catalogue allows.
+                                 ? tuning.frequencyMHz >= 3399 && tuning.frequencyMHz <= 4201
+                                 : tuning.frequencyMHz >= 10700 && tuning.frequencyMHz <= 15000;
     if (!frequencyOk) {
         return StartBadEntry;
     }

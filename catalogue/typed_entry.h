@@ -19,5 +19,4 @@ const int typedEntryLength = 13;
 // a zero byte.
 //
 // Returns StartOk when the entry is accepted and StartBadEntry otherwise.
-StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParameters& tuning,
-                            char bannerText[32]);
+StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParameters& tuning, char bannerText[32]);

@@ -17,7 +17,8 @@ namespace {
 
 // One plain load on little-endian machines (the compiler does not always
 // merge the byte loads, and the checksum runs over every output word).
-inline uint32_t loadLittleEndian32(const uint8_t* p) {
+inline uint32_t loadLittleEndian32(const uint8_t* p)
+{
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     uint32_t w;
     std::memcpy(&w, p, 4);
@@ -46,7 +47,8 @@ struct BitReader {
 // completes within a few dozen bits and the one after it is an EndOfStream,
 // so the decode loop stops by itself and `overran` is only looked at once, at
 // the end.
-inline uint32_t loadNextWord(BitReader& r) {
+inline uint32_t loadNextWord(BitReader& r)
+{
     if (r.next == r.end) {
         r.overran = true;
         return 0;
@@ -59,7 +61,8 @@ inline uint32_t loadNextWord(BitReader& r) {
 // n from 1 to 31. When fewer than n bits are pending, the last k of the n
 // come from the next word; its other 32 - k bits become the pending ones,
 // with the marker right below them.
-inline uint32_t readBits(BitReader& r, unsigned n) {
+inline uint32_t readBits(BitReader& r, unsigned n)
+{
     const uint32_t rest = r.word << n;
     if (__builtin_expect(rest != 0, 1)) {
         const uint32_t value = r.word >> (32 - n);
@@ -73,9 +76,7 @@ inline uint32_t readBits(BitReader& r, unsigned n) {
     return pendingBits >> (32 - n) | w >> (32 - k);
 }
 
-inline uint32_t readBit(BitReader& r) {
-    return readBits(r, 1);
-}
+inline uint32_t readBit(BitReader& r) { return readBits(r, 1); }
 
 // A gamma code is read up to four pairs (data bit, continue bit) at a time
 // through the top byte of the word. For each byte: the bits to take (up to and
@@ -88,7 +89,8 @@ struct GammaStep {
 };
 struct GammaTable {
     GammaStep step[256];
-    constexpr GammaTable() : step() {
+    constexpr GammaTable() : step()
+    {
         for (int b = 0; b < 256; ++b) {
             int pairs = 0;
             int data = 0;
@@ -106,7 +108,8 @@ constexpr GammaTable kGamma;
 
 // Gamma code: pairs of (data bit, continue bit) below a leading 1. Returns 0,
 // which no gamma code produces, when the value would not fit in 32 bits.
-inline uint32_t readGamma(BitReader& r) {
+inline uint32_t readGamma(BitReader& r)
+{
     uint64_t value = 1;
     for (;;) {
         // Below the pending bits the table sees the marker and zeros; a step
@@ -131,7 +134,8 @@ inline uint32_t readGamma(BitReader& r) {
 // Smaller distances get the larger bonus: 4 below 128, then 0, 1, 2, 3 from
 // 128, 639, 14335 and 65536 on. Compared, not branched on: the distance of one
 // copy says nothing about the next one's.
-inline uint32_t lengthBonus(uint32_t distance) {
+inline uint32_t lengthBonus(uint32_t distance)
+{
     return uint32_t(distance < 128) * 4 + uint32_t(distance >= 639) + uint32_t(distance >= 14335) +
            uint32_t(distance >= 65536);
 }
@@ -144,7 +148,8 @@ struct PeriodTable {
     uint64_t mask[8];
     uint64_t repeat[8];
     uint8_t step[8];
-    constexpr PeriodTable() : mask(), repeat(), step() {
+    constexpr PeriodTable() : mask(), repeat(), step()
+    {
         for (int d = 1; d < 8; ++d) {
             mask[d] = (uint64_t(1) << (8 * d)) - 1;
             for (int at = 0; at < 8; at += d) repeat[d] |= uint64_t(1) << (8 * at);
@@ -158,7 +163,8 @@ constexpr PeriodTable kPeriod;
 // bytes. When `room` (the bytes from op to the end of the output) allows, the
 // copy goes 16 or 8 bytes at a time and may write up to 15 bytes past its end,
 // which the tokens after it overwrite.
-inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room) {
+inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room)
+{
     const uint8_t* src = op - distance;
     if (room >= length + 16) {
         uint8_t* const end = op + length;
@@ -200,13 +206,15 @@ inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room) 
 
 }  // namespace
 
-uint32_t packedImageSize(const uint8_t* data, size_t dataLength) {
+uint32_t packedImageSize(const uint8_t* data, size_t dataLength)
+{
     if (!data || dataLength < kPackedHeaderSize) return 0;
     if (data[0] != kPackedMagic0 || data[1] != kPackedMagic1) return 0;
     return loadLittleEndian32(data + 2);
 }
 
-uint32_t packedChecksum(const uint8_t* bytes, size_t count) {
+uint32_t packedChecksum(const uint8_t* bytes, size_t count)
+{
     if (!bytes || count < 4) return 0;
     uint32_t sum = 0;
     auto mix = [&sum](uint32_t w) {
@@ -219,7 +227,8 @@ uint32_t packedChecksum(const uint8_t* bytes, size_t count) {
     return sum;
 }
 
-uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_t outCapacity) {
+uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_t outCapacity)
+{
     if (!data || dataLength < kPackedHeaderSize) return 0;
     if (data[0] != kPackedMagic0 || data[1] != kPackedMagic1) return 0;
     const uint32_t unpackedSize = loadLittleEndian32(data + 2);

@@ -6,7 +6,8 @@
 #include "image/packed_image.h"
 #include "image/skin_pixels.h"
 
-uint8_t* loadSkinImage(const char* resourceName, BITMAPINFO* header) {
+uint8_t* loadSkinImage(const char* resourceName, BITMAPINFO* header)
+{
     const uint8_t* packed = nullptr;
     size_t packedLength = 0;
     if (HRSRC resource = FindResourceA(nullptr, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */)) {

@@ -5,7 +5,8 @@
 
 namespace {
 
-int32_t loadLittleEndianSigned32(const uint8_t* p) {
+int32_t loadLittleEndianSigned32(const uint8_t* p)
+{
     uint32_t u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
     return int32_t(u);
 }
@@ -14,11 +15,10 @@ constexpr int32_t kLargestSide = 32767;
 
 }  // namespace
 
-uint32_t skinStride(int32_t width) {
-    return (uint32_t(width) * 3 + 3) & ~uint32_t(3);
-}
+uint32_t skinStride(int32_t width) { return (uint32_t(width) * 3 + 3) & ~uint32_t(3); }
 
-bool readSkinSize(const uint8_t* payload, size_t payloadLength, int32_t* width, int32_t* height) {
+bool readSkinSize(const uint8_t* payload, size_t payloadLength, int32_t* width, int32_t* height)
+{
     if (!payload || payloadLength < kSkinPayloadHeaderSize) return false;
     int32_t w = loadLittleEndianSigned32(payload);
     int32_t h = loadLittleEndianSigned32(payload + 4);
@@ -30,7 +30,8 @@ bool readSkinSize(const uint8_t* payload, size_t payloadLength, int32_t* width, 
     return true;
 }
 
-uint8_t* makeSkinPixels(const uint8_t* payload, size_t payloadLength, int32_t* width, int32_t* height) {
+uint8_t* makeSkinPixels(const uint8_t* payload, size_t payloadLength, int32_t* width, int32_t* height)
+{
     int32_t w = kSkinWidth;
     int32_t h = kSkinHeight;
     bool usable = readSkinSize(payload, payloadLength, &w, &h);

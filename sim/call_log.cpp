@@ -1,4 +1,5 @@
 #include "sim/call_log.h"
+
 #include <cstdio>
 
 std::string callLine(const char* name, bool hasArgument, int32_t argument, uint32_t result)
@@ -7,8 +8,7 @@ std::string callLine(const char* name, bool hasArgument, int32_t argument, uint3
     if (hasArgument)
         std::snprintf(line, sizeof line, "%s %ld -> 0x%08lX", name, static_cast<long>(argument),
                       static_cast<unsigned long>(result));
-    else
-        std::snprintf(line, sizeof line, "%s -> 0x%08lX", name, static_cast<unsigned long>(result));
+    else std::snprintf(line, sizeof line, "%s -> 0x%08lX", name, static_cast<unsigned long>(result));
     return line;
 }
 

@@ -1,4 +1,5 @@
 #include "sim/dish_geometry.h"
+
 #include <cmath>
 
 namespace {

@@ -1,4 +1,5 @@
 #include "sim/dish_link.h"
+
 #include <cmath>
 
 namespace {
@@ -7,7 +8,7 @@ const double pi = 3.14159265358979323846;
 const double lightSpeed = 299792458.0;
 const double boltzmannDbw = -228.6;  // dBW per kelvin per hertz
 const double apertureEfficiency = 0.6;
-const double airyHalfPower = 1.616340;       // 2 J1(x)/x squared is one half here
+const double airyHalfPower = 1.616340;  // 2 J1(x)/x squared is one half here
 const double filledNullDb = -30.0;
 const double farSideLobeDbi = -10.0;
 const double crossPolarDiscriminationDb = 30.0;
@@ -61,11 +62,10 @@ static double polarizationLossDb(double skewErrorDeg)
 
 double carrierToNoiseDb(const LinkPath& path)
 {
-    const double carrier = path.eirpDbw - freeSpaceLossDb(path.frequencyMHz, path.rangeKm) -
-                           atmosphereLossDb(path.frequencyMHz, path.elevationDeg) +
-                           dishGainDbi(path.frequencyMHz, path.diameterM) +
-                           relativeGainDb(path.offAxisDeg, path.frequencyMHz, path.diameterM) -
-                           polarizationLossDb(path.skewErrorDeg);
+    const double carrier =
+        path.eirpDbw - freeSpaceLossDb(path.frequencyMHz, path.rangeKm) -
+        atmosphereLossDb(path.frequencyMHz, path.elevationDeg) + dishGainDbi(path.frequencyMHz, path.diameterM) +
+        relativeGainDb(path.offAxisDeg, path.frequencyMHz, path.diameterM) - polarizationLossDb(path.skewErrorDeg);
     const double noise = boltzmannDbw + toDb(systemNoiseKelvin(path.frequencyMHz)) + toDb(path.symbolRate * 1000.0);
     return carrier - noise;
 }

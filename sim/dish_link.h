@@ -17,13 +17,13 @@ double dishGainDbi(double frequencyMHz, double diameterM);
 double relativeGainDb(double offAxisDeg, double frequencyMHz, double diameterM);
 
 struct LinkPath {
-    double frequencyMHz;    // downlink
-    int32_t symbolRate;     // kS/s, the noise bandwidth in kHz
-    double eirpDbw;         // the satellite's towards the site
+    double frequencyMHz;  // downlink
+    int32_t symbolRate;   // kS/s, the noise bandwidth in kHz
+    double eirpDbw;       // the satellite's towards the site
     double rangeKm;
     double elevationDeg;
-    double offAxisDeg;      // dish axis to satellite
-    double skewErrorDeg;    // feed rotation still missing
+    double offAxisDeg;    // dish axis to satellite
+    double skewErrorDeg;  // feed rotation still missing
     double diameterM;
 };
 

@@ -1,5 +1,7 @@
 #include "sim/dish_model.h"
+
 #include <cmath>
+
 #include "sim/dish_link.h"
 #include "tuner/lnb_rules.h"
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <vector>
+
 #include "sim/dish_setup.h"
 #include "sim/dish_sky.h"
 #include "sim/scenario.h"
@@ -39,18 +40,18 @@ void recordTuning(DishModel& model, SimMethod method, int32_t value);
 // Why the card has, or has not, a lock.
 enum DishVerdict {
     NotTuned,
-    NoLnbOnPort,     // the DiSEqC code leads to an empty port
-    WrongLnbBand,    // band selection or LNB frequency do not suit the frequency
-    NoTransponder,   // no satellite carries the tuned transponder
-    BelowHorizon,    // the satellites that carry it cannot be seen from the site
+    NoLnbOnPort,    // the DiSEqC code leads to an empty port
+    WrongLnbBand,   // band selection or LNB frequency do not suit the frequency
+    NoTransponder,  // no satellite carries the tuned transponder
+    BelowHorizon,   // the satellites that carry it cannot be seen from the site
     TooWeak,
     Locked,
 };
 
 struct DishSignal {
     DishVerdict verdict;
-    int satellite;       // the satellite carrying the tuned transponder that the dish is nearest to, or -1
-    int transponder;     // its index there, or -1
+    int satellite;            // the satellite carrying the tuned transponder that the dish is nearest to, or -1
+    int transponder;          // its index there, or -1
     double carrierToNoiseDb;  // with scintillation; meaningful from TooWeak on
 };
 

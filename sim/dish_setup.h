@@ -2,6 +2,7 @@
 // points and which DiSEqC ports reach its LNB. Platform-neutral.
 #pragma once
 #include <cstdint>
+
 #include "sim/dish_geometry.h"
 
 // DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one

@@ -1,6 +1,8 @@
 #include "sim/dish_sky.h"
+
 #include <cmath>
 #include <cstdlib>
+
 #include "sim/dish_link.h"
 
 bool orbitalPosition(const std::string& name, double* longitudeDeg)
@@ -73,7 +75,8 @@ static void addNeighbours(Satellite& satellite, const Transponder& listed)
     const int32_t spacing = cBand ? 20 : 19;
     for (int step = -3; step <= 3; ++step) {
         if (step == 0) continue;
-        const uint32_t h = mix(static_cast<uint32_t>(listed.frequencyMHz), static_cast<uint32_t>(step + 8) * 977u +
+        const uint32_t h = mix(static_cast<uint32_t>(listed.frequencyMHz),
+                               static_cast<uint32_t>(step + 8) * 977u +
                                    static_cast<uint32_t>(std::lround(std::fabs(satellite.longitudeDeg) * 10)));
         Transponder neighbour;
         neighbour.frequencyMHz = listed.frequencyMHz + step * spacing + static_cast<int32_t>(h % 5) - 2;
@@ -116,8 +119,7 @@ std::vector<Satellite> skyFromCatalogue(const std::string& catalogueText)
     return sky;
 }
 
-bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, int32_t polarization,
-                        int32_t symbolRate)
+bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate)
 {
     if (polarization != 0 && polarization != 1) return false;  // "neither" finds no carrier
     return polarization == transponder.polarization &&

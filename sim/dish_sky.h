@@ -14,7 +14,7 @@ struct Transponder {
 };
 
 struct Satellite {
-    std::string name;  // the catalogue's, position included
+    std::string name;     // the catalogue's, position included
     double longitudeDeg;  // east positive
     std::vector<Transponder> transponders;
 };
@@ -36,7 +36,6 @@ bool lnbCovers(int32_t frequencyMHz);
 constexpr int32_t frequencyToleranceMHz = 4;
 constexpr double symbolRateTolerance = 0.03;
 
-bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, int32_t polarization,
-                        int32_t symbolRate);
+bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate);
 // Index of the satellite's matching transponder, or -1.
 int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate);

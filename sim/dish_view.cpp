@@ -1,7 +1,9 @@
 #include "sim/dish_view.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+
 #include "sim/dish_link.h"
 
 DishView dishView(const DishModel& model, uint32_t nowMs)

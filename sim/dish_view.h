@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
 #include "sim/dish_model.h"
 
 struct DishView {

@@ -1,7 +1,9 @@
 #include "sim/dish_window.h"
+
 #include <new>
 #include <string>
 #include <vector>
+
 #include "sim/dish_view.h"
 #include "sim/simcard_module.h"
 
@@ -72,9 +74,7 @@ static LRESULT CALLBACK dishWindowProcedure(HWND window, UINT message, WPARAM wP
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
         SetTimer(window, refreshTimer, 200, nullptr);
         return 0;
-    case WM_TIMER:
-        InvalidateRect(window, nullptr, FALSE);
-        return 0;
+    case WM_TIMER: InvalidateRect(window, nullptr, FALSE); return 0;
     case WM_KEYDOWN:
         switch (wParam) {
         case VK_LEFT: steer(window, AzimuthAxis, -1); break;
@@ -90,11 +90,8 @@ static LRESULT CALLBACK dishWindowProcedure(HWND window, UINT message, WPARAM wP
         if (wParam == '[' || wParam == '{') steer(window, SkewAxis, -1);
         else if (wParam == ']' || wParam == '}') steer(window, SkewAxis, 1);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        paint(window);
-        return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: paint(window); return 0;
     case WM_CLOSE:
         // The dish stays as long as the card: closing only puts it aside.
         ShowWindow(window, SW_MINIMIZE);

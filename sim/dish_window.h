@@ -3,6 +3,7 @@
 // back whenever its window is activated, so the window cannot live there.
 #pragma once
 #include <windows.h>
+
 #include "sim/dish_model.h"
 
 struct DishWindow;

@@ -1,4 +1,5 @@
 #include "sim/process_resources.h"
+
 #include <windows.h>
 
 // Kernel handles: every handle value the system knows in this process. The

@@ -1,6 +1,8 @@
 // Self-registration and the class factory of the simulated card.
 #include <windows.h>
+
 #include <olectl.h>
+
 #include "sim/simcard_module.h"
 #include "tuner/tuner_control.h"
 
@@ -37,7 +39,8 @@ STDAPI DllRegisterServer()
         return SELFREG_E_CLASS;
     bool ok = setStringValue(key, nullptr, "Simulated DVB-S receiver card");
     RegCloseKey(key);
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, serverKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, serverKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return SELFREG_E_CLASS;
     ok = setStringValue(key, nullptr, path) && ok;
     ok = setStringValue(key, "ThreadingModel", "Both") && ok;
@@ -52,10 +55,7 @@ STDAPI DllUnregisterServer()
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
 }
 
-STDAPI DllCanUnloadNow()
-{
-    return simLiveObjects == 0 && simServerLocks == 0 ? S_OK : S_FALSE;
-}
+STDAPI DllCanUnloadNow() { return simLiveObjects == 0 && simServerLocks == 0 ? S_OK : S_FALSE; }
 
 // The one class factory, a static object that never goes away.
 struct SimClassFactory : public IClassFactory {

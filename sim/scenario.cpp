@@ -1,12 +1,23 @@
 #include "sim/scenario.h"
+
 #include <cstdlib>
 #include <sstream>
+
 #include "sim/dish_sky.h"
 
 static const char* const methodNames[simMethodCount] = {
-    "SetTransponderFrequency", "SetSymbolRate", "SetLnbFrequency", "SetFec",
-    "SetPolarity", "SetLnbSelection", "SetDiseqc", "Initialize",
-    "QuerySignalStatus", "RefreshSignalReadings", "GetSignalNoiseRatio", "GetSignalQuality",
+    "SetTransponderFrequency",
+    "SetSymbolRate",
+    "SetLnbFrequency",
+    "SetFec",
+    "SetPolarity",
+    "SetLnbSelection",
+    "SetDiseqc",
+    "Initialize",
+    "QuerySignalStatus",
+    "RefreshSignalReadings",
+    "GetSignalNoiseRatio",
+    "GetSignalQuality",
     "Reserved",
 };
 
@@ -175,4 +186,3 @@ SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinc
     }
     return reading;
 }
-

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
 #include "sim/dish_setup.h"
 
 enum SimMethod : int {
@@ -41,7 +42,7 @@ struct Scenario {
     bool failMethod[simMethodCount] = {};
     int32_t latencyMs[simMethodCount];
     std::vector<SignalLine> signal;
-    DishSetup dish;  // when enabled, the dish's readings replace the signal lines
+    DishSetup dish;               // when enabled, the dish's readings replace the signal lines
     bool countResources = false;  // log the process's handles and GDI objects at each tune
 
     Scenario();
@@ -71,4 +72,3 @@ struct SignalReading {
 // The reading `sinceTuneMs` after the latest tune: the latest line whose
 // time has passed; no lock before the first one or before any tune.
 SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinceTuneMs);
-

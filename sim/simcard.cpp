@@ -2,12 +2,14 @@
 // method order and result conventions, driven by a scenario file or, with
 // nothing set, by a simulated dish that the user steers in a window of its own.
 #include <windows.h>
+
 #include <new>
 #include <string>
+
 #include "sim/call_log.h"
-#include "sim/process_resources.h"
 #include "sim/dish_model.h"
 #include "sim/dish_window.h"
+#include "sim/process_resources.h"
 #include "sim/scenario.h"
 #include "sim/simcard_module.h"
 #include "tuner/tuner_control.h"
@@ -213,13 +215,30 @@ public:
         return result;
     }
 
-#define SIM_RESERVED(n) \
+#define SIM_RESERVED(n)                                                                                                \
     HRESULT STDMETHODCALLTYPE Reserved##n() override { return reserved("Reserved" #n); }
     SIM_RESERVED(10)
-    SIM_RESERVED(14) SIM_RESERVED(15) SIM_RESERVED(16) SIM_RESERVED(17) SIM_RESERVED(18) SIM_RESERVED(19)
-    SIM_RESERVED(21) SIM_RESERVED(22) SIM_RESERVED(23) SIM_RESERVED(24) SIM_RESERVED(25) SIM_RESERVED(26)
-    SIM_RESERVED(27) SIM_RESERVED(28) SIM_RESERVED(29) SIM_RESERVED(30) SIM_RESERVED(31) SIM_RESERVED(32)
-    SIM_RESERVED(33) SIM_RESERVED(34) SIM_RESERVED(35)
+    SIM_RESERVED(14)
+    SIM_RESERVED(15)
+    SIM_RESERVED(16)
+    SIM_RESERVED(17)
+    SIM_RESERVED(18)
+    SIM_RESERVED(19)
+    SIM_RESERVED(21)
+    SIM_RESERVED(22)
+    SIM_RESERVED(23)
+    SIM_RESERVED(24)
+    SIM_RESERVED(25)
+    SIM_RESERVED(26)
+    SIM_RESERVED(27)
+    SIM_RESERVED(28)
+    SIM_RESERVED(29)
+    SIM_RESERVED(30)
+    SIM_RESERVED(31)
+    SIM_RESERVED(32)
+    SIM_RESERVED(33)
+    SIM_RESERVED(34)
+    SIM_RESERVED(35)
 #undef SIM_RESERVED
 
 private:

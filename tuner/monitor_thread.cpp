@@ -1,4 +1,5 @@
 #include "tuner/monitor_thread.h"
+
 #include "app/app_state.h"
 #include "tuner/readout_text.h"
 

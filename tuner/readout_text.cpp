@@ -35,7 +35,7 @@ DecimalDigits decimalDigitsOf(double magnitude)
     std::snprintf(text, sizeof text, "%.16e", magnitude);
     DecimalDigits d;
     d.digit[0] = text[0];
-    std::memcpy(d.digit + 1, text + 2, 16); // past the point
+    std::memcpy(d.digit + 1, text + 2, 16);  // past the point
     d.exponent = static_cast<int>(std::strtol(std::strchr(text, 'e') + 1, nullptr, 10));
     return d;
 }
@@ -63,7 +63,7 @@ void putDigits(char* out, int32_t value, int count)
 
 void writeText(char digits[4], const char* text) { std::memcpy(digits, text, 4); }
 
-} // namespace
+}  // namespace
 
 // From 1 up to just below 1000 the text keeps three significant digits, with
 // the point where the value puts it: "5.68", "12.4", "150 ". Where rounding

@@ -1,12 +1,10 @@
 #include "tuner/tuner.h"
+
 #include "app/app_state.h"
 #include "tuner/lnb_rules.h"
 #include "tuner/tuning_plan.h"
 
-static void reportTunerError(const char* message)
-{
-    MessageBoxA(app.mainWindow, message, "Error", MB_OK);
-}
+static void reportTunerError(const char* message) { MessageBoxA(app.mainWindow, message, "Error", MB_OK); }
 
 bool openTuner()
 {
@@ -18,8 +16,7 @@ bool openTuner()
     app.deviceFilter = static_cast<DeviceFilter*>(filter);
 
     void* control = nullptr;
-    if (app.deviceFilter->QueryInterface(IID_TunerControl, &control) != S_OK)
-        return true;
+    if (app.deviceFilter->QueryInterface(IID_TunerControl, &control) != S_OK) return true;
     app.tunerControl = static_cast<TunerControl*>(control);
 
     if (FAILED(app.tunerControl->Initialize())) {

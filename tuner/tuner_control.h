@@ -5,8 +5,9 @@
 // means failure.
 #pragma once
 #include <windows.h>
-#include <unknwn.h>
+
 #include <strmif.h>
+#include <unknwn.h>
 
 // {E82536A0-94DA-11D2-A463-00A0C95D308D}
 const CLSID CLSID_ReceiverCard = {0xE82536A0, 0x94DA, 0x11D2, {0xA4, 0x63, 0x00, 0xA0, 0xC9, 0x5D, 0x30, 0x8D}};
@@ -26,16 +27,16 @@ struct TunerControl : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetLnbSelection(LONG highBand) = 0;              //  8
     virtual HRESULT STDMETHODCALLTYPE SetDiseqc(LONG diseqcCode) = 0;                  //  9
     virtual HRESULT STDMETHODCALLTYPE Reserved10() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Initialize() = 0;                                // 11
-    virtual HRESULT STDMETHODCALLTYPE QuerySignalStatus() = 0;                         // 12
-    virtual HRESULT STDMETHODCALLTYPE RefreshSignalReadings() = 0;                     // 13
+    virtual HRESULT STDMETHODCALLTYPE Initialize() = 0;             // 11
+    virtual HRESULT STDMETHODCALLTYPE QuerySignalStatus() = 0;      // 12
+    virtual HRESULT STDMETHODCALLTYPE RefreshSignalReadings() = 0;  // 13
     virtual HRESULT STDMETHODCALLTYPE Reserved14() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved15() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved16() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved17() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved18() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved19() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetSignalNoiseRatio(float* snr) = 0;            // 20
+    virtual HRESULT STDMETHODCALLTYPE GetSignalNoiseRatio(float* snr) = 0;  // 20
     virtual HRESULT STDMETHODCALLTYPE Reserved21() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved22() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved23() = 0;
@@ -51,5 +52,5 @@ struct TunerControl : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Reserved33() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved34() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved35() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetSignalQuality(LONG* quality) = 0;            // 36
+    virtual HRESULT STDMETHODCALLTYPE GetSignalQuality(LONG* quality) = 0;  // 36
 };

@@ -1,4 +1,5 @@
 #include "tuner/tuning_plan.h"
+
 #include "tuner/lnb_rules.h"
 
 void planTuning(const TuningParameters& tuning, TuningStep steps[tuningStepCount])

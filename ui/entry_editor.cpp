@@ -1,5 +1,7 @@
 #include "ui/entry_editor.h"
+
 #include <cstring>
+
 #include "app/app_state.h"
 #include "app/resource_data.h"
 #include "ui/default_entry.h"

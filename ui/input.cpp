@@ -1,6 +1,8 @@
 #include "ui/input.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
+
 #include "app/app_state.h"
 #include "catalogue/measurement_start.h"
 #include "ui/entry_editor.h"

@@ -1,11 +1,11 @@
 #include "ui/input_rules.h"
+
 #include "app/app_types.h"
 
 KeyAction mainWindowKeyAction(unsigned virtualKey, int16_t appMode, int16_t entryMode)
 {
     switch (virtualKey) {
-    case keyBackspace:
-        return appMode == Setup && entryMode == ManualEntry ? KeyEraseCharacter : KeyMiddleButton;
+    case keyBackspace: return appMode == Setup && entryMode == ManualEntry ? KeyEraseCharacter : KeyMiddleButton;
     case keyReturn: return KeyStartMeasurement;
     case keyEscape: return KeyCloseWindow;
     case keyDelete: return KeyClearEntry;
@@ -29,10 +29,14 @@ char entryCharacterFor(unsigned character)
 {
     if (character >= '0' && character <= '9') return static_cast<char>(character);
     switch (character) {
-    case 'A': case 'a': return 'A';
-    case 'B': case 'b': return 'B';
-    case 'H': case 'h': return 'H';
-    case 'V': case 'v': return 'V';
+    case 'A':
+    case 'a': return 'A';
+    case 'B':
+    case 'b': return 'B';
+    case 'H':
+    case 'h': return 'H';
+    case 'V':
+    case 'v': return 'V';
     }
     return 0;
 }
@@ -119,7 +123,8 @@ int hoverTestsFor(int16_t appMode, int16_t entryMode, int16_t soundMode, int16_t
     } else if (appMode == Measuring) {
         addButtonTest(tests, count, HoverMiddleButton, backFace, middleButtonSlot);
         if (reportIntervalMs == 1200) addButtonTest(tests, count, HoverLeftButton, slowFace, measuringLeftButtonSlot);
-        else if (reportIntervalMs == 900) addButtonTest(tests, count, HoverLeftButton, fastFace, measuringLeftButtonSlot);
+        else if (reportIntervalMs == 900)
+            addButtonTest(tests, count, HoverLeftButton, fastFace, measuringLeftButtonSlot);
         addButtonTest(tests, count, HoverRightButton, aboutFace, rightButtonSlot);
     }
     return count;

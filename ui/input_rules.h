@@ -2,6 +2,7 @@
 // Platform-neutral: the window procedure asks these and carries them out.
 #pragma once
 #include <cstdint>
+
 #include "ui/skin_layout.h"
 
 constexpr unsigned keyBackspace = 8;
@@ -76,9 +77,9 @@ enum HoverButton : uint8_t {
 
 struct HoverTest {
     HoverButton button;
-    int keypadCell;        // for HoverKeypadCell
-    const CellRect* lit;   // null: nothing drawn when lit (the flag is still set)
-    const CellRect* plain; // null for keypad cells, which are inverted instead
+    int keypadCell;         // for HoverKeypadCell
+    const CellRect* lit;    // null: nothing drawn when lit (the flag is still set)
+    const CellRect* plain;  // null for keypad cells, which are inverted instead
     Point at;
 };
 

@@ -1,6 +1,7 @@
 // The paint handler composes the whole face on every paint and lets the
 // update region keep only what was invalidated: there is no off-screen copy.
 #include "ui/painting.h"
+
 #include "app/app_state.h"
 #include "ui/entry_editor.h"
 

@@ -1,4 +1,5 @@
 #include "ui/skin_setup.h"
+
 #include "app/app_state.h"
 #include "image/skin_image.h"
 #include "ui/skin_layout.h"
@@ -47,14 +48,12 @@ void createFonts()
     app.previousFont = static_cast<HFONT>(SelectObject(app.windowDc, app.textFont));
 }
 
-void loadSkin()
-{
-    app.skin.pixels = loadSkinImage("IMGRES", &app.skin.header);
-}
+void loadSkin() { app.skin.pixels = loadSkinImage("IMGRES", &app.skin.header); }
 
 void createKeypadRegions()
 {
-    for (int cell = 0; cell < keypadCellCount; ++cell) app.keypadRegions[cell] = rectangleRegion(keypadCellBounds(cell));
+    for (int cell = 0; cell < keypadCellCount; ++cell)
+        app.keypadRegions[cell] = rectangleRegion(keypadCellBounds(cell));
 }
 
 void setLayoutRectangles()

@@ -1,17 +1,16 @@
 // Unpacking the skin picture against zlib's inflate of the same bytes packed
 // at deflate level 9. Uses resources/skin.qz when it is there, and always a
 // generated picture of the same size.
-#include "image/packed_image.h"
-#include "tools/qzpack/packer.h"
-#include "tools/qzpack/synthetic_picture.h"
-
 #include <benchmark/benchmark.h>
-#include <zlib.h>
-
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+#include <zlib.h>
+
+#include "image/packed_image.h"
+#include "tools/qzpack/packer.h"
+#include "tools/qzpack/synthetic_picture.h"
 
 namespace {
 
@@ -21,7 +20,8 @@ struct Sample {
     std::vector<uint8_t> deflated;  // zlib stream, level 9
 };
 
-Sample makeSample(std::vector<uint8_t> payload, std::vector<uint8_t> packed) {
+Sample makeSample(std::vector<uint8_t> payload, std::vector<uint8_t> packed)
+{
     Sample s;
     s.payload = std::move(payload);
     s.packed = packed.empty() ? packImage(s.payload.data(), s.payload.size()) : std::move(packed);
@@ -32,13 +32,15 @@ Sample makeSample(std::vector<uint8_t> payload, std::vector<uint8_t> packed) {
     return s;
 }
 
-const Sample& syntheticSample() {
+const Sample& syntheticSample()
+{
     static const Sample sample = makeSample(syntheticSkinPayload(), {});
     return sample;
 }
 
-const Sample* committedSkinSample() {
-    static const Sample* sample = [] () -> const Sample* {
+const Sample* committedSkinSample()
+{
+    static const Sample* sample = []() -> const Sample* {
         std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
         std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         uint32_t size = packedImageSize(packed.data(), packed.size());
@@ -50,7 +52,8 @@ const Sample* committedSkinSample() {
     return sample;
 }
 
-void runUnpack(benchmark::State& state, const Sample* s) {
+void runUnpack(benchmark::State& state, const Sample* s)
+{
     if (!s) {
         state.SkipWithError("resources/skin.qz is absent");
         return;
@@ -65,7 +68,8 @@ void runUnpack(benchmark::State& state, const Sample* s) {
     state.counters["packed_bytes"] = double(s->packed.size());
 }
 
-void runInflate(benchmark::State& state, const Sample* s) {
+void runInflate(benchmark::State& state, const Sample* s)
+{
     if (!s) {
         state.SkipWithError("resources/skin.qz is absent");
         return;

@@ -9,7 +9,8 @@
 
 #include "catalogue/catalogue_entry.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     if (size < 2) {
         return 0;
     }

@@ -7,16 +7,18 @@
 
 namespace {
 
-void checkLine(void* context, const char* text, size_t length) {
+void checkLine(void* context, const char* text, size_t length)
+{
     if (length < catalogueLineWidth || length > catalogueLineCapacity || text[length] != '\0') {
         std::abort();
     }
     ++*static_cast<size_t*>(context);
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     size_t lines = 0;
     fillCatalogueList(reinterpret_cast<const char*>(data), size, checkLine, &lines);
     size_t closing = 0;

@@ -7,7 +7,8 @@
 
 #include "catalogue/typed_entry.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     char entry[typedEntryLength];
     std::memset(entry, ' ', sizeof entry);
     std::memcpy(entry, data, size < sizeof entry ? size : sizeof entry);

@@ -1,14 +1,15 @@
 // Arbitrary containers through the decoder: it must stay inside the input and
 // the output buffer (both exactly sized, so the sanitizers see any stray
 // access), and a success must mean the whole announced size was written.
-#include "image/packed_image.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+#include "image/packed_image.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const uint32_t announced = packedImageSize(data, size);
     // Large announced sizes are decoded into a smaller buffer: the decoder
     // must stop at the buffer's end all the same.

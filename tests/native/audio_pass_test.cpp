@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "app/app_types.h"
@@ -8,7 +7,8 @@
 namespace {
 
 // The pass as text: "play 5, sleep 600, play 3, sleep 1200".
-std::string describe(const AudioPass& pass) {
+std::string describe(const AudioPass& pass)
+{
     std::string text;
     for (int i = 0; i < pass.count; ++i) {
         if (i) text += ", ";
@@ -23,11 +23,13 @@ std::string describe(const AudioPass& pass) {
     return text;
 }
 
-std::string plan(int32_t quality, int16_t mode, int16_t language, int32_t interval, const char* text) {
+std::string plan(int32_t quality, int16_t mode, int16_t language, int32_t interval, const char* text)
+{
     return describe(planAudioPass(quality, mode, language, interval, text[0], text[1]));
 }
 
-int32_t sleptMs(const AudioPass& pass) {
+int32_t sleptMs(const AudioPass& pass)
+{
     int32_t total = 0;
     for (int i = 0; i < pass.count; ++i)
         if (pass.steps[i].kind == SleepMs) total += pass.steps[i].value;
@@ -37,9 +39,10 @@ int32_t sleptMs(const AudioPass& pass) {
 const int16_t everyMode[] = {Tone, Voice, Silent, Muted, 4, -1};
 const int16_t everyLanguage[] = {English, Russian, 2, -1};
 
-} // namespace
+}  // namespace
 
-TEST(AudioPass, NoSignalOnlyKeepsTheSweepMoving) {
+TEST(AudioPass, NoSignalOnlyKeepsTheSweepMoving)
+{
     for (int32_t quality : {0, -1, INT32_MIN})
         for (int16_t mode : everyMode)
             for (int16_t language : everyLanguage)
@@ -47,14 +50,16 @@ TEST(AudioPass, NoSignalOnlyKeepsTheSweepMoving) {
                     << quality << " " << mode << " " << language;
 }
 
-TEST(AudioPass, ToneThenGapThenInterval) {
+TEST(AudioPass, ToneThenGapThenInterval)
+{
     EXPECT_EQ(plan(42, Tone, English, 1200, "42%"), "play 0, sleep 400, sleep 1200");
     EXPECT_EQ(plan(1, Tone, Russian, 900, "01%"), "play 0, sleep 400, sleep 900");
     // The language and the text play no part in Tone mode.
     EXPECT_EQ(plan(99, Tone, 7, 900, "\0\0"), "play 0, sleep 400, sleep 900");
 }
 
-TEST(AudioPass, VoiceSpeaksBothDigitsFromTheChosenLanguage) {
+TEST(AudioPass, VoiceSpeaksBothDigitsFromTheChosenLanguage)
+{
     EXPECT_EQ(plan(42, Voice, English, 1200, "42%"), "play 5, sleep 600, play 3, sleep 1200");
     EXPECT_EQ(plan(42, Voice, Russian, 1200, "42%"), "play 15, sleep 600, play 13, sleep 1200");
     // A leading zero is spoken too.
@@ -64,7 +69,8 @@ TEST(AudioPass, VoiceSpeaksBothDigitsFromTheChosenLanguage) {
     EXPECT_EQ(plan(55, Voice, English, 1200, "00%"), "play 1, sleep 600, play 1, sleep 1200");
 }
 
-TEST(AudioPass, EveryDigitHasItsOwnRecording) {
+TEST(AudioPass, EveryDigitHasItsOwnRecording)
+{
     for (char digit = '0'; digit <= '9'; ++digit) {
         const char text[] = {digit, digit, '%', '\0'};
         const AudioPass english = planAudioPass(50, Voice, English, 900, text[0], text[1]);
@@ -77,7 +83,8 @@ TEST(AudioPass, EveryDigitHasItsOwnRecording) {
     }
 }
 
-TEST(AudioPass, NonDigitsAreSkippedButThePauseStays) {
+TEST(AudioPass, NonDigitsAreSkippedButThePauseStays)
+{
     // A text caught between two of its character stores, or not yet written.
     EXPECT_EQ(plan(42, Voice, English, 1200, "%2"), "sleep 600, play 3, sleep 1200");
     EXPECT_EQ(plan(42, Voice, English, 1200, "4%"), "play 5, sleep 600, sleep 1200");
@@ -86,7 +93,8 @@ TEST(AudioPass, NonDigitsAreSkippedButThePauseStays) {
     EXPECT_EQ(plan(42, Voice, Russian, 900, "/:"), "sleep 600, sleep 900");
 }
 
-TEST(AudioPass, UnknownLanguageOrQuietModesOnlyWait) {
+TEST(AudioPass, UnknownLanguageOrQuietModesOnlyWait)
+{
     EXPECT_EQ(plan(42, Voice, 2, 1200, "42%"), "sleep 1200");
     EXPECT_EQ(plan(42, Voice, -1, 900, "42%"), "sleep 900");
     EXPECT_EQ(plan(42, Silent, English, 1200, "42%"), "sleep 1200");
@@ -95,7 +103,8 @@ TEST(AudioPass, UnknownLanguageOrQuietModesOnlyWait) {
     EXPECT_EQ(plan(42, -1, English, 900, "42%"), "sleep 900");
 }
 
-TEST(AudioPass, CadenceWhileThereIsSignal) {
+TEST(AudioPass, CadenceWhileThereIsSignal)
+{
     const char* texts[] = {"42%", "07%", "%%", "\0\0"};
     for (int32_t interval : {1200, 900}) {
         for (int16_t language : {English, Russian}) {

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -13,13 +12,15 @@
 
 namespace {
 
-std::string readCommittedFile(const char* relativePath) {
+std::string readCommittedFile(const char* relativePath)
+{
     std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A catalogue as the program writes it: CR LF after every line and one more.
-std::string catalogueOf(std::initializer_list<const char*> lines) {
+std::string catalogueOf(std::initializer_list<const char*> lines)
+{
     std::string file;
     for (const char* line : lines) {
         file += std::string(line) + "\r\n";
@@ -34,7 +35,8 @@ struct Examined {
 };
 
 // Starts from values no catalogue entry gives, so that untouched fields show.
-Examined examine(const std::string& file, int32_t index) {
+Examined examine(const std::string& file, int32_t index)
+{
     Examined result;
     result.tuning.frequencyMHz = -1;
     result.tuning.symbolRate = -2;
@@ -49,7 +51,8 @@ Examined examine(const std::string& file, int32_t index) {
     return result;
 }
 
-std::string bannerOf(const std::string& name) {
+std::string bannerOf(const std::string& name)
+{
     std::string banner = name.substr(0, 32);
     if (banner.size() < 31) {
         banner += std::string(31 - banner.size(), ' ');
@@ -60,7 +63,8 @@ std::string bannerOf(const std::string& name) {
     return banner;
 }
 
-void expectUntouched(const Examined& e) {
+void expectUntouched(const Examined& e)
+{
     EXPECT_EQ(e.outcome, CatalogueBadFrequency);
     EXPECT_EQ(e.tuning.frequencyMHz, -1);
     EXPECT_EQ(e.tuning.symbolRate, -2);
@@ -68,9 +72,10 @@ void expectUntouched(const Examined& e) {
     EXPECT_EQ(e.banner, std::string(32, '#'));
 }
 
-} // namespace
+}  // namespace
 
-TEST(CatalogueEntry, EveryDefaultEntryIsReadWithItsOwnValues) {
+TEST(CatalogueEntry, EveryDefaultEntryIsReadWithItsOwnValues)
+{
     const std::string file = readCommittedFile("resources/satellite.ini");
     size_t lineStart = 0;
     for (int32_t index = 0; index < 100; ++index) {
@@ -97,14 +102,15 @@ TEST(CatalogueEntry, EveryDefaultEntryIsReadWithItsOwnValues) {
     expectUntouched(examine(file, 100));
 }
 
-TEST(CatalogueEntry, FrequencyRangesOfBothBands) {
+TEST(CatalogueEntry, FrequencyRangesOfBothBands)
+{
     for (const char* good : {"[S]=3400h27500;", "[S]=4200h27500;", "[S]=10700h27500;", "[S]=15000h27500;",
                              "[S]=03400h27500;", "[S]=3999v1000;", "[S]=3999v45000;"}) {
         EXPECT_EQ(examine(catalogueOf({good}), 0).outcome, CatalogueOk) << good;
     }
     // The typed entry's wider C band does not apply to the catalogue.
-    for (const char* bad : {"[S]=3399h27500;", "[S]=4201h27500;", "[S]=10699h27500;", "[S]=15001h27500;",
-                            "[S]=h27500;"}) {
+    for (const char* bad :
+         {"[S]=3399h27500;", "[S]=4201h27500;", "[S]=10699h27500;", "[S]=15001h27500;", "[S]=h27500;"}) {
         const Examined e = examine(catalogueOf({bad}), 0);
         EXPECT_EQ(e.outcome, CatalogueBadFrequency) << bad;
         EXPECT_EQ(e.tuning.frequencyMHz, std::atoi(bad + 4)) << bad;
@@ -119,7 +125,8 @@ TEST(CatalogueEntry, FrequencyRangesOfBothBands) {
     }
 }
 
-TEST(CatalogueEntry, ExactlyElevenParameterBytesAreExamined) {
+TEST(CatalogueEntry, ExactlyElevenParameterBytesAreExamined)
+{
     // Short parameters: CR, LF and the next line follow the rate digits.
     Examined e = examine(catalogueOf({"[S]=3719h999;", "[T]=3740v29270;"}), 0);
     EXPECT_EQ(e.outcome, CatalogueBadSymbolRate);
@@ -141,11 +148,14 @@ TEST(CatalogueEntry, ExactlyElevenParameterBytesAreExamined) {
     EXPECT_EQ(e.tuning.polarization, -3);
 }
 
-TEST(CatalogueEntry, PolarizationLetters) {
-    const struct { const char* line; int32_t polarization; } cases[] = {
-        {"[S]=3740h29270;", Horizontal}, {"[S]=3740H29270;", Horizontal},
-        {"[S]=3740v29270;", Vertical},   {"[S]=3740V29270;", Vertical},
-        {"[S]=3740l29270;", NoPolarization}, {"[S]=3740 29270;", NoPolarization},
+TEST(CatalogueEntry, PolarizationLetters)
+{
+    const struct {
+        const char* line;
+        int32_t polarization;
+    } cases[] = {
+        {"[S]=3740h29270;", Horizontal}, {"[S]=3740H29270;", Horizontal},     {"[S]=3740v29270;", Vertical},
+        {"[S]=3740V29270;", Vertical},   {"[S]=3740l29270;", NoPolarization}, {"[S]=3740 29270;", NoPolarization},
     };
     for (const auto& c : cases) {
         const Examined e = examine(catalogueOf({c.line}), 0);
@@ -154,17 +164,18 @@ TEST(CatalogueEntry, PolarizationLetters) {
     }
 }
 
-TEST(CatalogueEntry, NameLengthsAgainstTheBanner) {
+TEST(CatalogueEntry, NameLengthsAgainstTheBanner)
+{
     const std::string name33 = "Telecom 2D,Atlantic Bird 2 - 8.0w";
     ASSERT_EQ(name33.size(), 33u);
     const std::string file = "[" + name33 + "]=3740v29270;\r\n";
     EXPECT_EQ(examine(file, 0).banner, name33.substr(0, 32));
-    EXPECT_EQ(examine("[" + name33.substr(0, 31) + "]=3740v29270;\r\n", 0).banner,
-              name33.substr(0, 31) + '\0');
+    EXPECT_EQ(examine("[" + name33.substr(0, 31) + "]=3740v29270;\r\n", 0).banner, name33.substr(0, 31) + '\0');
     EXPECT_EQ(examine("[]=3740v29270;\r\n", 0).banner, bannerOf(""));
 }
 
-TEST(CatalogueEntry, EntriesAreCountedBySemicolons) {
+TEST(CatalogueEntry, EntriesAreCountedBySemicolons)
+{
     // LF-only line ends shift every name but the first by one byte.
     const std::string lfOnly = "[AMC1   103.0w]=3740v29270;\n[AMC2   105.0w]=11720v26000;\n\n";
     EXPECT_EQ(examine(lfOnly, 0).banner, bannerOf("AMC1   103.0w"));
@@ -176,18 +187,19 @@ TEST(CatalogueEntry, EntriesAreCountedBySemicolons) {
     EXPECT_EQ(examine("X Sat]=3740v29270;\r\n", 0).banner, bannerOf(" Sat"));
 }
 
-TEST(CatalogueEntry, MissingEntriesChangeNothingAndReadNothingBeyondTheFile) {
+TEST(CatalogueEntry, MissingEntriesChangeNothingAndReadNothingBeyondTheFile)
+{
     const std::string two = catalogueOf({"[A]=3740v29270;", "[B]=11720v26000;"});
     expectUntouched(examine(two, 3));
     expectUntouched(examine(two, -1));
     expectUntouched(examine(two, INT32_MAX));
     expectUntouched(examine("", 0));
     expectUntouched(examine("[", 0));
-    expectUntouched(examine("[A]=3740v29270;", 1));          // name would start past the end
-    expectUntouched(examine("[A]=3740v29270;\r\n[B", 1));    // no "]" after the name
+    expectUntouched(examine("[A]=3740v29270;", 1));        // name would start past the end
+    expectUntouched(examine("[A]=3740v29270;\r\n[B", 1));  // no "]" after the name
     expectUntouched(examine("[AMC1   103.0w=3740v29270;\r\n", 0));
-    expectUntouched(examine("[A]", 0));                      // "=" missing as well
-    expectUntouched(examine("[A]=3740v29270", 0));           // ten bytes after "="
+    expectUntouched(examine("[A]", 0));             // "=" missing as well
+    expectUntouched(examine("[A]=3740v29270", 0));  // ten bytes after "="
     // Eleven bytes after "=" are enough, even without ";" and line end.
     EXPECT_EQ(examine("[A]=11720v26000", 0).outcome, CatalogueOk);
 }

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <random>
 #include <string>
@@ -10,30 +9,35 @@
 
 namespace {
 
-std::string readCommittedFile(const char* relativePath) {
+std::string readCommittedFile(const char* relativePath)
+{
     std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void collectLine(void* context, const char* text, size_t length) {
+void collectLine(void* context, const char* text, size_t length)
+{
     // Every line must arrive with its terminating zero, ready for the list control.
     EXPECT_EQ(text[length], '\0');
     static_cast<std::vector<std::string>*>(context)->emplace_back(text, length);
 }
 
-std::vector<std::string> listLines(const std::string& file) {
+std::vector<std::string> listLines(const std::string& file)
+{
     std::vector<std::string> lines;
     fillCatalogueList(file.data(), file.size(), collectLine, &lines);
     return lines;
 }
 
-std::string padded(const std::string& name) {
+std::string padded(const std::string& name)
+{
     return name.size() < 64 ? name + std::string(64 - name.size(), ' ') : name;
 }
 
-} // namespace
+}  // namespace
 
-TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder) {
+TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder)
+{
     const std::string file = readCommittedFile("resources/satellite.ini");
     ASSERT_EQ(file.size(), 3516u);
     const std::vector<std::string> lines = listLines(file);
@@ -49,7 +53,8 @@ TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder) {
     }
 }
 
-TEST(CatalogueList, LineEndsDoNotMatterBetweenEntries) {
+TEST(CatalogueList, LineEndsDoNotMatterBetweenEntries)
+{
     const std::string crlf = readCommittedFile("resources/satellite.ini");
     std::string lfOnly;
     for (char c : crlf) {
@@ -60,10 +65,10 @@ TEST(CatalogueList, LineEndsDoNotMatterBetweenEntries) {
     EXPECT_EQ(listLines(lfOnly), listLines(crlf));
 }
 
-TEST(CatalogueList, DamagedStructure) {
+TEST(CatalogueList, DamagedStructure)
+{
     // Text before the first "[" becomes a line of its own.
-    EXPECT_EQ(listLines("abc][Sat 1]=3740v29270;\r\n"),
-              (std::vector<std::string>{padded("abc"), padded("Sat 1")}));
+    EXPECT_EQ(listLines("abc][Sat 1]=3740v29270;\r\n"), (std::vector<std::string>{padded("abc"), padded("Sat 1")}));
     // A file that does not start with "[" still loses nothing of its first name.
     EXPECT_EQ(listLines("Sat]=1;"), std::vector<std::string>{padded("Sat")});
     // A second "]" repeats the name; so does a stray "]" in the parameters.
@@ -80,7 +85,8 @@ TEST(CatalogueList, DamagedStructure) {
     EXPECT_EQ(listLines("]"), std::vector<std::string>{std::string(64, ' ')});
 }
 
-TEST(CatalogueList, LongNamesAreNotPadded) {
+TEST(CatalogueList, LongNamesAreNotPadded)
+{
     for (size_t length : {63u, 64u, 65u, 70u, 255u, 256u}) {
         const std::string name(length, 'N');
         EXPECT_EQ(listLines("[" + name + "]=1;"), std::vector<std::string>{padded(name)}) << length;
@@ -90,7 +96,8 @@ TEST(CatalogueList, LongNamesAreNotPadded) {
     EXPECT_EQ(listLines("[" + seventy + "]]"), (std::vector<std::string>{seventy, seventy}));
 }
 
-TEST(CatalogueList, NamesBeyondTheLineBufferKeepTheirFirst256Characters) {
+TEST(CatalogueList, NamesBeyondTheLineBufferKeepTheirFirst256Characters)
+{
     std::string name;
     for (int i = 0; i < 300; ++i) {
         name += static_cast<char>('a' + i % 26);
@@ -102,7 +109,8 @@ TEST(CatalogueList, NamesBeyondTheLineBufferKeepTheirFirst256Characters) {
     EXPECT_EQ(lines[1], padded("Short"));
 }
 
-TEST(CatalogueList, ArbitraryBytesGiveOneBoundedLinePerClosingBracket) {
+TEST(CatalogueList, ArbitraryBytesGiveOneBoundedLinePerClosingBracket)
+{
     std::mt19937 random(7);
     for (int round = 0; round < 200; ++round) {
         std::string file(random() % 2000, '\0');

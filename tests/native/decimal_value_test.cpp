@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -10,15 +9,17 @@
 namespace {
 
 // Reads the text from an exact-size heap copy, so a read past its end is caught.
-int32_t valueOf(const std::string& text) {
+int32_t valueOf(const std::string& text)
+{
     std::unique_ptr<char[]> copy(new char[text.size() + 1]);
     std::memcpy(copy.get(), text.data(), text.size());
     return decimalValue(copy.get(), text.size());
 }
 
-} // namespace
+}  // namespace
 
-TEST(DecimalValue, StandardConversion) {
+TEST(DecimalValue, StandardConversion)
+{
     EXPECT_EQ(valueOf("27500"), 27500);
     EXPECT_EQ(valueOf("00999"), 999);
     EXPECT_EQ(valueOf(" \t\r\n\v\f42"), 42);
@@ -35,14 +36,16 @@ TEST(DecimalValue, StandardConversion) {
     EXPECT_EQ(valueOf("A12"), 0);
 }
 
-TEST(DecimalValue, ReadsOnlyTheGivenLength) {
+TEST(DecimalValue, ReadsOnlyTheGivenLength)
+{
     const char text[] = "1224527500";
     EXPECT_EQ(decimalValue(text, 5), 12245);
     EXPECT_EQ(decimalValue(text + 5, 5), 27500);
     EXPECT_EQ(decimalValue(text, 0), 0);
 }
 
-TEST(DecimalValue, SaturatesBeyond32Bits) {
+TEST(DecimalValue, SaturatesBeyond32Bits)
+{
     EXPECT_EQ(valueOf("2147483647"), INT32_MAX);
     EXPECT_EQ(valueOf("2147483648"), INT32_MAX);
     EXPECT_EQ(valueOf("-2147483648"), INT32_MIN);

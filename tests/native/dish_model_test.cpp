@@ -1,9 +1,8 @@
 // The simulated dish: its sky, the look angles, the antenna and link budget,
 // and the lock the card reports for a tuning and a pointing.
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 
@@ -101,9 +100,9 @@ TEST(DishSky, OneSatelliteAtEachCataloguePosition)
 
 TEST(DishSky, EntriesAtOnePositionShareASatelliteAndBadOnesAreLeftOut)
 {
-    const std::vector<Satellite> sky = skyFromCatalogue(
-        "[A   13.0e]=10723h29900;\r\n[No position]=11000h27500;\r\n[B   13.0e]=12000v27500;\r\n"
-        "[C   19.2e]=badh27500;\r\n[D   19.2e]=12515h;\r\n[E   5.0w]=11000x27500;\r\n");
+    const std::vector<Satellite> sky =
+        skyFromCatalogue("[A   13.0e]=10723h29900;\r\n[No position]=11000h27500;\r\n[B   13.0e]=12000v27500;\r\n"
+                         "[C   19.2e]=badh27500;\r\n[D   19.2e]=12515h;\r\n[E   5.0w]=11000x27500;\r\n");
     ASSERT_EQ(2u, sky.size());
     EXPECT_EQ("A   13.0e", sky[0].name);
     EXPECT_GE(findTransponder(sky[0], 12000, 1, 27500), 0);
@@ -123,8 +122,8 @@ TEST(DishSky, TunerToleranceAroundATransponder)
     EXPECT_TRUE(transponderMatches(t, 10996, 1, 27500));
     EXPECT_FALSE(transponderMatches(t, 11005, 1, 27500));
     EXPECT_FALSE(transponderMatches(t, 10995, 1, 27500));
-    EXPECT_TRUE(transponderMatches(t, 11000, 1, 28325));   // +3 %
-    EXPECT_TRUE(transponderMatches(t, 11000, 1, 26675));   // -3 %
+    EXPECT_TRUE(transponderMatches(t, 11000, 1, 28325));  // +3 %
+    EXPECT_TRUE(transponderMatches(t, 11000, 1, 26675));  // -3 %
     EXPECT_FALSE(transponderMatches(t, 11000, 1, 28400));
     EXPECT_FALSE(transponderMatches(t, 11000, 1, 26600));
     EXPECT_FALSE(transponderMatches(t, 11000, 0, 27500));

@@ -1,7 +1,7 @@
 // The scenario words that set up the simulated dish.
+#include <algorithm>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include "sim/scenario.h"
 
 TEST(DishScenario, WordsSetUpTheDish)
@@ -18,13 +18,12 @@ TEST(DishScenario, WordsSetUpTheDish)
     EXPECT_DOUBLE_EQ(180.0, s.dish.pointing.azimuthDeg);
     EXPECT_EQ(defaultLnbPorts, s.dish.lnbPorts);
 
-    s = parseScenario(
-        "site -33.9 18.4   # Cape Town\n"
-        "diameter 1.2\n"
-        "point 350.5 47 -12.5\n"
-        "lnb 2 5\n"
-        "window\n",
-        &errors);
+    s = parseScenario("site -33.9 18.4   # Cape Town\n"
+                      "diameter 1.2\n"
+                      "point 350.5 47 -12.5\n"
+                      "lnb 2 5\n"
+                      "window\n",
+                      &errors);
     EXPECT_EQ("", errors);
     EXPECT_TRUE(s.dish.enabled);  // any dish word switches it on
     EXPECT_TRUE(s.dish.window);
@@ -49,11 +48,12 @@ TEST(DishScenario, WordsSetUpTheDish)
 
 TEST(DishScenario, BadDishLinesAreReportedAndChangeNothing)
 {
-    const char* bad[] = {"site 91 0",      "site 50",         "site 50 10 x",  "site 50 east",   "diameter 0.1",
-                         "diameter 11",    "diameter",        "point 361 10",  "point 100 -1",   "point 100 91",
-                         "point 100 10 91", "point 100 10 5 6", "point 100",   "aim 13.0",       "aim north",
-                         "aim",            "lnb",             "lnb 7",         "lnb 1.5",        "lnb 1 x",
-                         "dish now",       "window 2",        "lnb -1"};
+    const char* bad[] = {"site 91 0",    "site 50",      "site 50 10 x",    "site 50 east",
+                         "diameter 0.1", "diameter 11",  "diameter",        "point 361 10",
+                         "point 100 -1", "point 100 91", "point 100 10 91", "point 100 10 5 6",
+                         "point 100",    "aim 13.0",     "aim north",       "aim",
+                         "lnb",          "lnb 7",        "lnb 1.5",         "lnb 1 x",
+                         "dish now",     "window 2",     "lnb -1"};
     for (const char* line : bad) {
         std::string errors;
         const Scenario s = parseScenario(std::string(line) + "\n", &errors);

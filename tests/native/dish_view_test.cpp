@@ -1,8 +1,8 @@
 // The lines of the simulated dish's window.
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
+
 #include "sim/dish_view.h"
 #include "tuner/lnb_rules.h"
 

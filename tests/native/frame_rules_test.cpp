@@ -1,6 +1,7 @@
 // The program's folder from its module path, and how a frequency tunes the card.
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
+
 #include "app/module_directory.h"
 #include "tuner/tuning_plan.h"
 #include "ui/default_entry.h"

@@ -1,5 +1,6 @@
 // What keys, characters, side buttons and hover tests mean in each mode.
 #include <gtest/gtest.h>
+
 #include "app/app_types.h"
 #include "ui/input_rules.h"
 
@@ -38,7 +39,9 @@ TEST(InputRules, EntryCharactersFoldToUpperCase)
     EXPECT_EQ('V', entryCharacterFor('v'));
     EXPECT_EQ('A', entryCharacterFor('a'));
     EXPECT_EQ('B', entryCharacterFor('B'));
-    for (unsigned c : {unsigned('x'), unsigned('M'), unsigned('m'), unsigned(';'), unsigned(' '), unsigned('C'), unsigned('<'), 0u, 0x100u + '1'}) EXPECT_EQ(0, entryCharacterFor(c)) << c;
+    for (unsigned c : {unsigned('x'), unsigned('M'), unsigned('m'), unsigned(';'), unsigned(' '), unsigned('C'),
+                       unsigned('<'), 0u, 0x100u + '1'})
+        EXPECT_EQ(0, entryCharacterFor(c)) << c;
     EXPECT_TRUE(isModeCharacter('m'));
     EXPECT_TRUE(isModeCharacter('M'));
 }

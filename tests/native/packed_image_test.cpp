@@ -2,14 +2,13 @@
 // token's semantics, and streams that break the rules (which must fail
 // cleanly; buffers are sized exactly so that AddressSanitizer catches any
 // access outside them).
-#include "image/packed_image.h"
-
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "image/packed_image.h"
 
 namespace {
 
@@ -19,7 +18,8 @@ struct StreamBuilder {
     uint32_t current = 0;
     int used = 0;
 
-    StreamBuilder& bit(uint32_t b) {
+    StreamBuilder& bit(uint32_t b)
+    {
         current = current << 1 | (b & 1);
         if (++used == 32) {
             words.push_back(current);
@@ -28,11 +28,13 @@ struct StreamBuilder {
         }
         return *this;
     }
-    StreamBuilder& bits(uint32_t value, int count) {
+    StreamBuilder& bits(uint32_t value, int count)
+    {
         for (int i = count - 1; i >= 0; --i) bit(value >> i);
         return *this;
     }
-    StreamBuilder& gamma(uint32_t value) {
+    StreamBuilder& gamma(uint32_t value)
+    {
         int top = 31 - __builtin_clz(value);
         for (int k = top - 1; k >= 0; --k) bit(value >> k).bit(k != 0);
         return *this;
@@ -40,12 +42,14 @@ struct StreamBuilder {
     StreamBuilder& width8() { return bits(0x20, 8).bit(1); }
     StreamBuilder& width7(uint8_t base) { return bits(0x20, 8).bit(0).bits(base, 8); }
     StreamBuilder& literal(uint32_t value, int width = 8) { return bit(1).bits(value, width); }
-    StreamBuilder& text(const char* s) {
+    StreamBuilder& text(const char* s)
+    {
         while (*s) literal(uint8_t(*s++));
         return *this;
     }
     StreamBuilder& repeat(uint32_t length) { return bits(1, 2).gamma(2).gamma(length); }
-    StreamBuilder& longMatch(uint32_t distance, uint32_t n, int lowBits = 8) {
+    StreamBuilder& longMatch(uint32_t distance, uint32_t n, int lowBits = 8)
+    {
         bits(1, 2).gamma((distance >> lowBits) + 3);
         return bits(distance & ((1u << lowBits) - 1), lowBits).gamma(n);
     }
@@ -56,7 +60,8 @@ struct StreamBuilder {
     StreamBuilder& end() { return bits(0, 12); }
 
     // The container; a partly filled last word is padded with zero bits.
-    std::vector<uint8_t> container(uint32_t size, uint32_t checksum = 0) const {
+    std::vector<uint8_t> container(uint32_t size, uint32_t checksum = 0) const
+    {
         std::vector<uint32_t> all = words;
         if (used) all.push_back(current << (32 - used));
         std::vector<uint8_t> out = {0x51, 0x5A};
@@ -74,7 +79,8 @@ struct Decoded {
 };
 
 // Decodes into a heap buffer of exactly `capacity` bytes (the header's size by default).
-Decoded decode(const std::vector<uint8_t>& packed, long capacity = -1) {
+Decoded decode(const std::vector<uint8_t>& packed, long capacity = -1)
+{
     size_t size = capacity >= 0 ? size_t(capacity) : packedImageSize(packed.data(), packed.size());
     std::vector<uint8_t> input(packed);  // exact size, so reads past the end are caught
     std::vector<uint8_t> out(size, 0xEE);
@@ -82,16 +88,15 @@ Decoded decode(const std::vector<uint8_t>& packed, long capacity = -1) {
     return {result, out};
 }
 
-std::string asText(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string asText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 const std::vector<uint8_t> kAbcContainer = {0x51, 0x5A, 0x09, 0x00, 0x00, 0x00, 0xE3, 0xEC, 0xEC, 0xE0, 0x56,
                                             0x6C, 0xD8, 0x20, 0x00, 0x28, 0x0F, 0x30, 0x00, 0x00, 0x00, 0x00};
 
 }  // namespace
 
-TEST(PackedImageVectors, TwentyTwoByteContainerUnpacksToAbcabcabc) {
+TEST(PackedImageVectors, TwentyTwoByteContainerUnpacksToAbcabcabc)
+{
     EXPECT_EQ(packedImageSize(kAbcContainer.data(), kAbcContainer.size()), 9u);
     Decoded d = decode(kAbcContainer);
     EXPECT_EQ(d.result, 9u);
@@ -102,7 +107,8 @@ TEST(PackedImageVectors, TwentyTwoByteContainerUnpacksToAbcabcabc) {
     EXPECT_EQ(b.container(9, 0xE0ECECE3), kAbcContainer);
 }
 
-TEST(PackedImageVectors, SkinStreamFirstWordSetsWidthThenWritesThePictureWidth) {
+TEST(PackedImageVectors, SkinStreamFirstWordSetsWidthThenWritesThePictureWidth)
+{
     // 0x20E1A044: SetLiteralWidth 8, Literal 0x86, Literal 0x02, then the
     // first five bits of a ZeroByte that ends in the next word.
     StreamBuilder b;
@@ -115,8 +121,11 @@ TEST(PackedImageVectors, SkinStreamFirstWordSetsWidthThenWritesThePictureWidth) 
     EXPECT_EQ(d.bytes, (std::vector<uint8_t>{0x86, 0x02, 0x00, 0x00}));
 }
 
-TEST(PackedChecksum, DocumentedExamplesAndOverlappingTail) {
-    auto sum = [](const std::string& s) { return packedChecksum(reinterpret_cast<const uint8_t*>(s.data()), s.size()); };
+TEST(PackedChecksum, DocumentedExamplesAndOverlappingTail)
+{
+    auto sum = [](const std::string& s) {
+        return packedChecksum(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    };
     EXPECT_EQ(sum("abcd"), 0xACA5A6A2u);
     EXPECT_EQ(sum("abcdef"), 0xDFC1C3C2u);
     EXPECT_EQ(sum("abc"), 0u);
@@ -128,13 +137,14 @@ TEST(PackedChecksum, DocumentedExamplesAndOverlappingTail) {
     EXPECT_NE(sum("ABCDEFGHI"), sum("ABCDEFGHJ"));
 }
 
-TEST(PackedImageTokens, LongMatchLengthBonusAtEveryBound) {
+TEST(PackedImageTokens, LongMatchLengthBonusAtEveryBound)
+{
     struct Bound {
         uint32_t distance;
         uint32_t bonus;
     };
-    for (Bound bound : {Bound{127, 4}, Bound{128, 0}, Bound{638, 0}, Bound{639, 1}, Bound{14334, 1},
-                        Bound{14335, 2}, Bound{65535, 2}, Bound{65536, 3}}) {
+    for (Bound bound : {Bound{127, 4}, Bound{128, 0}, Bound{638, 0}, Bound{639, 1}, Bound{14334, 1}, Bound{14335, 2},
+                        Bound{65535, 2}, Bound{65536, 3}}) {
         SCOPED_TRACE(bound.distance);
         // 'M' then 'x' repeated from distance 1 fill `distance` bytes; the
         // LongMatch then copies from the very first byte.
@@ -151,7 +161,8 @@ TEST(PackedImageTokens, LongMatchLengthBonusAtEveryBound) {
     }
 }
 
-TEST(PackedImageTokens, RepeatMatchReusesTheLastMatchDistanceOnly) {
+TEST(PackedImageTokens, RepeatMatchReusesTheLastMatchDistanceOnly)
+{
     StreamBuilder before;
     before.width8().text("ab").repeat(3).end();
     EXPECT_EQ(asText(decode(before.container(5)).bytes), "abbbb");  // distance 1 before any match
@@ -163,7 +174,8 @@ TEST(PackedImageTokens, RepeatMatchReusesTheLastMatchDistanceOnly) {
     EXPECT_EQ(asText(d.bytes), "abcdcdbdb");  // the NearByte (distance 5) leaves distance 2 in place
 }
 
-TEST(PackedImageTokens, ByteTokensAndOverlappingCopies) {
+TEST(PackedImageTokens, ByteTokensAndOverlappingCopies)
+{
     StreamBuilder near;
     near.width8().text("q").nearByte(2).zeroByte().end();
     EXPECT_EQ(decode(near.container(3)).bytes, (std::vector<uint8_t>{'q', 'q', 0}));
@@ -179,7 +191,8 @@ TEST(PackedImageTokens, ByteTokensAndOverlappingCopies) {
     for (size_t i = 0; i < d.bytes.size(); ++i) ASSERT_EQ(d.bytes[i], "abc"[i % 3]) << i;
 }
 
-TEST(PackedImageTokens, SevenBitLiteralsAddTheirBaseModulo256) {
+TEST(PackedImageTokens, SevenBitLiteralsAddTheirBaseModulo256)
+{
     StreamBuilder b;
     b.width7(0xF0).literal(0x20, 7).literal(0x0F, 7).width8().literal(0xAB).width7(0x00).literal(0x7F, 7).end();
     Decoded d = decode(b.container(4));
@@ -187,7 +200,8 @@ TEST(PackedImageTokens, SevenBitLiteralsAddTheirBaseModulo256) {
     EXPECT_EQ(d.bytes, (std::vector<uint8_t>{0x10, 0xFF, 0xAB, 0x7F}));
 }
 
-TEST(PackedImageTokens, RawBlocksChainWhileTheirContinueBitIsSet) {
+TEST(PackedImageTokens, RawBlocksChainWhileTheirContinueBitIsSet)
+{
     std::vector<uint8_t> expected(512);
     for (size_t i = 0; i < expected.size(); ++i) expected[i] = uint8_t(i * 7 + 3);
     StreamBuilder b;
@@ -202,7 +216,8 @@ TEST(PackedImageTokens, RawBlocksChainWhileTheirContinueBitIsSet) {
     EXPECT_EQ(d.bytes, expected);
 }
 
-TEST(PackedImageTokens, SetOffsetBitsWithEachFieldWidth) {
+TEST(PackedImageTokens, SetOffsetBitsWithEachFieldWidth)
+{
     struct Case {
         uint32_t bits;
         int field;
@@ -218,7 +233,8 @@ TEST(PackedImageTokens, SetOffsetBitsWithEachFieldWidth) {
     }
 }
 
-TEST(PackedImageChecksum, ZeroFieldIsUncheckedAndMismatchKeepsTheBytes) {
+TEST(PackedImageChecksum, ZeroFieldIsUncheckedAndMismatchKeepsTheBytes)
+{
     std::vector<uint8_t> unchecked = kAbcContainer;
     std::memset(&unchecked[6], 0, 4);
     EXPECT_EQ(decode(unchecked).result, 9u);
@@ -230,7 +246,8 @@ TEST(PackedImageChecksum, ZeroFieldIsUncheckedAndMismatchKeepsTheBytes) {
     EXPECT_EQ(asText(d.bytes), "abcabcabc");
 }
 
-TEST(PackedImageRejects, MissingHeaderOrWrongMagicWritesNothing) {
+TEST(PackedImageRejects, MissingHeaderOrWrongMagicWritesNothing)
+{
     EXPECT_EQ(packedImageSize(nullptr, 22), 0u);
     EXPECT_EQ(packedImageSize(kAbcContainer.data(), 9), 0u);
     std::vector<uint8_t> wrong = kAbcContainer;
@@ -243,7 +260,8 @@ TEST(PackedImageRejects, MissingHeaderOrWrongMagicWritesNothing) {
     EXPECT_EQ(unpackImage(kAbcContainer.data(), 22, nullptr, 0), 0u);
 }
 
-TEST(PackedImageRejects, StreamsThatBreakTheTokenRules) {
+TEST(PackedImageRejects, StreamsThatBreakTheTokenRules)
+{
     struct Case {
         const char* what;
         StreamBuilder stream;
@@ -280,7 +298,8 @@ TEST(PackedImageRejects, StreamsThatBreakTheTokenRules) {
     }
 }
 
-TEST(PackedImageRejects, RunningOutOfWordsBeforeTheEnd) {
+TEST(PackedImageRejects, RunningOutOfWordsBeforeTheEnd)
+{
     // every shortened container: cut inside the header, at a word boundary
     // or inside a word; the exact-size copies let the sanitizer catch overreads
     for (size_t length = 0; length < kAbcContainer.size(); ++length) {
@@ -297,7 +316,8 @@ TEST(PackedImageRejects, RunningOutOfWordsBeforeTheEnd) {
     EXPECT_EQ(decode(b.container(40)).result, 0u);
 }
 
-TEST(PackedImageRejects, OutputStopsAtTheCallersCapacity) {
+TEST(PackedImageRejects, OutputStopsAtTheCallersCapacity)
+{
     StreamBuilder b;
     b.width8().text("a").repeat(1000000).end();
     std::vector<uint8_t> packed = b.container(0xFFFFFFFFu);
@@ -307,7 +327,8 @@ TEST(PackedImageRejects, OutputStopsAtTheCallersCapacity) {
     EXPECT_EQ(decode(kAbcContainer, 5).result, 0u);
 }
 
-TEST(PackedImageRejects, RandomStreamsStayInsideTheirBuffers) {
+TEST(PackedImageRejects, RandomStreamsStayInsideTheirBuffers)
+{
     std::mt19937 random(2024);
     for (int round = 0; round < 3000; ++round) {
         StreamBuilder b;
@@ -325,11 +346,13 @@ namespace {
 // What the tokens of the boundary tests write, applied the plain way.
 struct Expected {
     std::vector<uint8_t> bytes;
-    Expected& text(const char* s) {
+    Expected& text(const char* s)
+    {
         while (*s) bytes.push_back(uint8_t(*s++));
         return *this;
     }
-    Expected& copy(size_t distance, size_t length) {
+    Expected& copy(size_t distance, size_t length)
+    {
         while (length--) bytes.push_back(bytes[bytes.size() - distance]);
         return *this;
     }
@@ -337,14 +360,15 @@ struct Expected {
 
 }  // namespace
 
-TEST(PackedImageWordBoundaries, EveryTokenDecodesAtEveryBitPosition) {
+TEST(PackedImageWordBoundaries, EveryTokenDecodesAtEveryBitPosition)
+{
     // A SetLiteralWidth is 9 bits, so 0 to 31 of them in front shift the same
     // tokens through all 32 positions in a word: every field, gamma code and
     // literal straddles a word boundary in some of the runs.
     Expected e;
     e.text("Mx").copy(1, 9000).copy(9001, 300 + 1).copy(9001, 300 + 1);  // long gammas, 8 low bits
-    e.text("\x10\xFF").bytes.push_back(0);                             // 7-bit literals (one wraps), ZeroByte
-    e.copy(3, 2 + 4).copy(1, 1).copy(7, 5).copy(14, 1).copy(7, 70000);  // 31 low bits, near, short
+    e.text("\x10\xFF").bytes.push_back(0);                               // 7-bit literals (one wraps), ZeroByte
+    e.copy(3, 2 + 4).copy(1, 1).copy(7, 5).copy(14, 1).copy(7, 70000);   // 31 low bits, near, short
     e.copy(9000, 2 + 1).copy(9000, 40);                                  // 5 low bits, repeat
     std::vector<uint8_t> raw(512);
     for (size_t i = 0; i < raw.size(); ++i) raw[i] = uint8_t(i * 13 + 1);
@@ -372,7 +396,8 @@ TEST(PackedImageWordBoundaries, EveryTokenDecodesAtEveryBitPosition) {
     }
 }
 
-TEST(PackedImageWordBoundaries, StreamIsReadUpToTheWordHoldingItsEndAndNoFurther) {
+TEST(PackedImageWordBoundaries, StreamIsReadUpToTheWordHoldingItsEndAndNoFurther)
+{
     // EndOfStream ending at each of the 32 bit positions of its last word, the
     // 32nd being the word's last bit. The container stops right after that
     // word: a reader that loaded one word ahead would find none and fail.

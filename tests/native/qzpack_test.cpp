@@ -1,21 +1,21 @@
 // The packer: whatever it is given must come back byte for byte through the
 // program's own decoder, and the checking unpacker must tell failures apart.
-#include "image/packed_image.h"
-#include "tools/qzpack/packer.h"
-#include "tools/qzpack/synthetic_picture.h"
-#include "tools/qzpack/unpack_check.h"
-
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "image/packed_image.h"
+#include "tools/qzpack/packer.h"
+#include "tools/qzpack/synthetic_picture.h"
+#include "tools/qzpack/unpack_check.h"
+
 namespace {
 
-std::vector<uint8_t> randomBytes(size_t n, uint32_t seed, int lowest = 0, int highest = 255) {
+std::vector<uint8_t> randomBytes(size_t n, uint32_t seed, int lowest = 0, int highest = 255)
+{
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> byte(lowest, highest);
     std::vector<uint8_t> out(n);
@@ -24,7 +24,8 @@ std::vector<uint8_t> randomBytes(size_t n, uint32_t seed, int lowest = 0, int hi
 }
 
 // Packs, checks the header, unpacks into an exact-size buffer; returns the packed size.
-size_t roundTrip(const std::vector<uint8_t>& data, const PackSettings& settings = PackSettings()) {
+size_t roundTrip(const std::vector<uint8_t>& data, const PackSettings& settings = PackSettings())
+{
     std::vector<uint8_t> packed = packImage(data.data(), data.size(), settings);
     EXPECT_EQ(packedImageSize(packed.data(), packed.size()), data.size());
     EXPECT_EQ(packed.size() % 4, 2u);
@@ -38,7 +39,8 @@ size_t roundTrip(const std::vector<uint8_t>& data, const PackSettings& settings 
 
 // Settings that keep the whole-picture cases quick under the sanitizers; the
 // full settings are measured by tools/qzpack/compare_sizes.sh.
-PackSettings quickSettings() {
+PackSettings quickSettings()
+{
     PackSettings quick;
     quick.passes = 1;
     quick.arrivals = 2;
@@ -47,7 +49,8 @@ PackSettings quickSettings() {
     return quick;
 }
 
-std::vector<uint8_t> committedSkinPayload() {
+std::vector<uint8_t> committedSkinPayload()
+{
     std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
     std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<uint8_t> payload;
@@ -57,7 +60,8 @@ std::vector<uint8_t> committedSkinPayload() {
 
 }  // namespace
 
-TEST(QzPack, SmallAndDegenerateInputs) {
+TEST(QzPack, SmallAndDegenerateInputs)
+{
     EXPECT_EQ(roundTrip({}), 14u);  // header and one word holding the end
     roundTrip({0x42});
     roundTrip({0, 0, 0, 0, 0});
@@ -68,13 +72,15 @@ TEST(QzPack, SmallAndDegenerateInputs) {
     roundTrip(stripes);
 }
 
-TEST(QzPack, IncompressibleDataCostsLittleMoreThanItsSize) {
+TEST(QzPack, IncompressibleDataCostsLittleMoreThanItsSize)
+{
     std::vector<uint8_t> data = randomBytes(60000, 7);
     size_t packed = roundTrip(data);
     EXPECT_LT(packed, data.size() + data.size() / 200 + 64);  // raw blocks: 2049 bits per 256 bytes
 }
 
-TEST(QzPack, NarrowByteRangesAndText) {
+TEST(QzPack, NarrowByteRangesAndText)
+{
     roundTrip(randomBytes(20000, 11, 100, 227));  // fits seven-bit literals above a base
     roundTrip(randomBytes(20000, 12, 0, 3));
     std::string text;
@@ -84,7 +90,8 @@ TEST(QzPack, NarrowByteRangesAndText) {
     roundTrip(std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-TEST(QzPack, CopiesAcrossEveryLengthBonusBound) {
+TEST(QzPack, CopiesAcrossEveryLengthBonusBound)
+{
     // random bytes with stretches copied from exactly the bound distances,
     // so the parse has to price (and the writer encode) each bonus class
     std::vector<uint8_t> data = randomBytes(140000, 5);
@@ -99,7 +106,8 @@ TEST(QzPack, CopiesAcrossEveryLengthBonusBound) {
     EXPECT_LT(packed, data.size());
 }
 
-TEST(QzPack, PictureShapedData) {
+TEST(QzPack, PictureShapedData)
+{
     std::vector<uint8_t> picture = syntheticSkinPayload();
     ASSERT_EQ(picture.size(), 387608u);
     size_t packed = roundTrip(picture, quickSettings());
@@ -113,14 +121,16 @@ TEST(QzPack, PictureShapedData) {
     roundTrip(picturePayload(333, 41, rgb));
 }
 
-TEST(QzPack, CommittedSkinRepacksToTheSamePayload) {
+TEST(QzPack, CommittedSkinRepacksToTheSamePayload)
+{
     std::vector<uint8_t> payload = committedSkinPayload();
     if (payload.empty()) GTEST_SKIP() << "resources/skin.qz is absent or does not unpack";
     ASSERT_EQ(payload.size(), 387608u);
     roundTrip(payload, quickSettings());
 }
 
-TEST(QzPackUnpack, VerdictsTellFailuresApart) {
+TEST(QzPackUnpack, VerdictsTellFailuresApart)
+{
     std::string text = "the quick brown fox jumps over the lazy dog, the quick brown fox";
     std::vector<uint8_t> data(text.begin(), text.end());
     std::vector<uint8_t> packed = packImage(data.data(), data.size());

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <memory>
 #include <string>
@@ -16,7 +15,8 @@ namespace {
 
 // Each text is written into an exact-size heap buffer, so a write past its
 // four characters is caught.
-std::string qualityText(int32_t quality) {
+std::string qualityText(int32_t quality)
+{
     std::unique_ptr<char[]> text(new char[4]);
     std::fill_n(text.get(), 4, '#');
     formatQualityText(quality, text.get());
@@ -24,7 +24,8 @@ std::string qualityText(int32_t quality) {
     return std::string(text.get(), 3);
 }
 
-std::string snrDigits(float snr) {
+std::string snrDigits(float snr)
+{
     std::unique_ptr<char[]> digits(new char[4]);
     std::fill_n(digits.get(), 4, '#');
     formatSnrDigits(snr, digits.get());
@@ -34,7 +35,8 @@ std::string snrDigits(float snr) {
 // Whether the four characters tell the truth about x: a figure shown must be x
 // rounded to the last digit shown, and a bound must hold. Returns a reason
 // when it does not.
-std::string misleadingAbout(const std::string& text, float x) {
+std::string misleadingAbout(const std::string& text, float x)
+{
     const double value = x;
     if (text.size() != 4) return "not 4 characters";
     if (text == "--  ") return std::isfinite(x) && x != 0.0f ? "a figure shown as none" : "";
@@ -58,9 +60,10 @@ std::string misleadingAbout(const std::string& text, float x) {
     return "";
 }
 
-} // namespace
+}  // namespace
 
-TEST(QualityText, TwoDigitsAndPercent) {
+TEST(QualityText, TwoDigitsAndPercent)
+{
     EXPECT_EQ(qualityText(0), "00%");
     EXPECT_EQ(qualityText(7), "07%");
     EXPECT_EQ(qualityText(9), "09%");
@@ -70,7 +73,8 @@ TEST(QualityText, TwoDigitsAndPercent) {
     EXPECT_EQ(qualityText(99), "99%");
 }
 
-TEST(QualityText, OutOfScaleNeverMisleads) {
+TEST(QualityText, OutOfScaleNeverMisleads)
+{
     // 100 and above: the top of the scale, never "10" for the spoken digits.
     EXPECT_EQ(qualityText(100), "99%");
     EXPECT_EQ(qualityText(250), "99%");
@@ -81,7 +85,8 @@ TEST(QualityText, OutOfScaleNeverMisleads) {
     EXPECT_EQ(qualityText(INT32_MIN), "00%");
 }
 
-TEST(SnrDigits, NoFigure) {
+TEST(SnrDigits, NoFigure)
+{
     EXPECT_EQ(snrDigits(0.0f), "--  ");
     EXPECT_EQ(snrDigits(-0.0f), "--  ");
     EXPECT_EQ(snrDigits(std::numeric_limits<float>::quiet_NaN()), "--  ");
@@ -89,7 +94,8 @@ TEST(SnrDigits, NoFigure) {
     EXPECT_EQ(snrDigits(-std::numeric_limits<float>::infinity()), "--  ");
 }
 
-TEST(SnrDigits, ThreeSignificantDigitsWithThePointInPlace) {
+TEST(SnrDigits, ThreeSignificantDigitsWithThePointInPlace)
+{
     EXPECT_EQ(snrDigits(5.678f), "5.68");
     EXPECT_EQ(snrDigits(7.0f), "7.00");
     EXPECT_EQ(snrDigits(1.0f), "1.00");
@@ -99,25 +105,28 @@ TEST(SnrDigits, ThreeSignificantDigitsWithThePointInPlace) {
     EXPECT_EQ(snrDigits(99.9f), "99.9");
 }
 
-TEST(SnrDigits, RoundsTheWidenedValueHalfUp) {
+TEST(SnrDigits, RoundsTheWidenedValueHalfUp)
+{
     // 12.35f is 12.3500003814..., 12.25f is exactly 12.25: both round up.
     EXPECT_EQ(snrDigits(12.35f), "12.4");
     EXPECT_EQ(snrDigits(12.25f), "12.3");
     // 9.995f is 9.99499988..., 1.005f is 1.00499999...: both round down.
     EXPECT_EQ(snrDigits(9.995f), "9.99");
     EXPECT_EQ(snrDigits(1.005f), "1.00");
-    EXPECT_EQ(snrDigits(2.675f), "2.67"); // 2.67499995...
-    EXPECT_EQ(snrDigits(99.95f), "99.9"); // 99.9499969...
+    EXPECT_EQ(snrDigits(2.675f), "2.67");  // 2.67499995...
+    EXPECT_EQ(snrDigits(99.95f), "99.9");  // 99.9499969...
 }
 
-TEST(SnrDigits, CarryIntoANewDigitMovesThePoint) {
+TEST(SnrDigits, CarryIntoANewDigitMovesThePoint)
+{
     EXPECT_EQ(snrDigits(9.996f), "10.0");
     EXPECT_EQ(snrDigits(99.96f), "100 ");
     EXPECT_EQ(snrDigits(0.996f), "1.00");
     EXPECT_EQ(snrDigits(999.6f), ">999");
 }
 
-TEST(SnrDigits, OutsideOneToHundred) {
+TEST(SnrDigits, OutsideOneToHundred)
+{
     EXPECT_EQ(snrDigits(0.5f), "0.50");
     EXPECT_EQ(snrDigits(0.123f), "0.12");
     EXPECT_EQ(snrDigits(0.004f), "0.00");
@@ -135,7 +144,8 @@ TEST(SnrDigits, OutsideOneToHundred) {
     EXPECT_EQ(snrDigits(-FLT_MAX), "<-99");
 }
 
-TEST(SnrDigits, EveryTextIsTheValueRoundedOrATrueBound) {
+TEST(SnrDigits, EveryTextIsTheValueRoundedOrATrueBound)
+{
     auto check = [](float x) {
         const std::string text = snrDigits(x);
         const std::string why = misleadingAbout(text, x);

@@ -1,16 +1,16 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::vector<uint8_t> readRecording(const std::string& name) {
+std::vector<uint8_t> readRecording(const std::string& name)
+{
     std::ifstream file(std::string(AZM_SOURCE_DIR) + "/resources/sounds/" + name, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
@@ -26,7 +26,8 @@ struct Chunk {
     uint32_t size;
 };
 
-std::vector<Chunk> chunksOf(const std::vector<uint8_t>& wav) {
+std::vector<Chunk> chunksOf(const std::vector<uint8_t>& wav)
+{
     std::vector<Chunk> chunks;
     if (wav.size() < 12) {
         ADD_FAILURE() << "shorter than a RIFF header";
@@ -50,7 +51,8 @@ std::vector<Chunk> chunksOf(const std::vector<uint8_t>& wav) {
 }
 
 // Only a format chunk and a data chunk, in that order: no fact chunk.
-void expectFmtThenData(const std::vector<Chunk>& chunks, uint32_t fmtSize) {
+void expectFmtThenData(const std::vector<Chunk>& chunks, uint32_t fmtSize)
+{
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(chunks[0].id, "fmt ");
     EXPECT_EQ(chunks[0].size, fmtSize);
@@ -64,7 +66,8 @@ struct AdpcmLayout {
 };
 
 // Checks one Microsoft ADPCM digit word and returns its length in milliseconds.
-double checkAdpcmWord(const std::string& name, const AdpcmLayout& layout) {
+double checkAdpcmWord(const std::string& name, const AdpcmLayout& layout)
+{
     SCOPED_TRACE(name);
     const std::vector<uint8_t> wav = readRecording(name);
     const std::vector<Chunk> chunks = chunksOf(wav);
@@ -99,9 +102,10 @@ double checkAdpcmWord(const std::string& name, const AdpcmLayout& layout) {
     return samples * 1000.0 / layout.rate;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Recordings, ToneIsPcmOf7024Samples) {
+TEST(Recordings, ToneIsPcmOf7024Samples)
+{
     const std::vector<uint8_t> wav = readRecording("tone.wav");
     const std::vector<Chunk> chunks = chunksOf(wav);
     ASSERT_NO_FATAL_FAILURE(expectFmtThenData(chunks, 16));
@@ -125,7 +129,8 @@ TEST(Recordings, ToneIsPcmOf7024Samples) {
     EXPECT_LT(peak, 32767);
 }
 
-TEST(Recordings, EnglishDigitsAreAdpcmShorterThanTheDigitGap) {
+TEST(Recordings, EnglishDigitsAreAdpcmShorterThanTheDigitGap)
+{
     for (int digit = 0; digit < 10; ++digit) {
         const double ms = checkAdpcmWord("en" + std::to_string(digit) + ".wav", {44100, 1024, 2036});
         EXPECT_GE(ms, 150.0) << "en" << digit;
@@ -133,7 +138,8 @@ TEST(Recordings, EnglishDigitsAreAdpcmShorterThanTheDigitGap) {
     }
 }
 
-TEST(Recordings, RussianDigitsAreAdpcmShorterThanTheDigitGap) {
+TEST(Recordings, RussianDigitsAreAdpcmShorterThanTheDigitGap)
+{
     for (int digit = 0; digit < 10; ++digit) {
         const double ms = checkAdpcmWord("ru" + std::to_string(digit) + ".wav", {22050, 512, 1012});
         EXPECT_GE(ms, 150.0) << "ru" << digit;

@@ -1,20 +1,20 @@
 // The simulated card's scenario file and call log lines.
 #include <gtest/gtest.h>
+
 #include "sim/call_log.h"
 #include "sim/scenario.h"
 
 TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
 {
     std::string errors;
-    const Scenario s = parseScenario(
-        "# comment\n"
-        "fail create\r\n"
-        "fail SetPolarity   # trailing comment\n"
-        "latency all 7\n"
-        "latency QuerySignalStatus 2500\n"
-        "signal 0 nolock\n"
-        "signal 1500 lock 55 12.5\n",
-        &errors);
+    const Scenario s = parseScenario("# comment\n"
+                                     "fail create\r\n"
+                                     "fail SetPolarity   # trailing comment\n"
+                                     "latency all 7\n"
+                                     "latency QuerySignalStatus 2500\n"
+                                     "signal 0 nolock\n"
+                                     "signal 1500 lock 55 12.5\n",
+                                     &errors);
     EXPECT_EQ("", errors);
     EXPECT_TRUE(s.failCreate);
     EXPECT_FALSE(s.failQuery);

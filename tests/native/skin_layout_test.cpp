@@ -1,5 +1,6 @@
 // Layout arithmetic of the window face.
 #include <gtest/gtest.h>
+
 #include "ui/skin_layout.h"
 
 TEST(SkinLayout, BarSpans265PixelsForFullQuality)

@@ -1,10 +1,9 @@
-#include "tools/skin/skin_convert.h"
-
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+
+#include "tools/skin/skin_convert.h"
 
 namespace {
 
@@ -12,7 +11,8 @@ uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (uint32
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return le16(b, at) | (le16(b, at + 2) << 16); }
 
 // Picture whose pixel (x, y) is (x & 255, y, x >> 8): every byte tells where it came from.
-std::vector<uint8_t> coordinatePicture(int width, int height) {
+std::vector<uint8_t> coordinatePicture(int width, int height)
+{
     std::vector<uint8_t> rgb;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -23,19 +23,22 @@ std::vector<uint8_t> coordinatePicture(int width, int height) {
     return rgb;
 }
 
-IconPicture solidIcon(int size, uint8_t r, uint8_t g, uint8_t b) {
+IconPicture solidIcon(int size, uint8_t r, uint8_t g, uint8_t b)
+{
     IconPicture p{size, {}};
     for (int i = 0; i < size * size; ++i) p.rgba.insert(p.rgba.end(), {r, g, b, 255});
     return p;
 }
 
-std::vector<uint8_t> readCommitted(const char* relative) {
+std::vector<uint8_t> readCommitted(const char* relative)
+{
     std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relative, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Checks the layout of an 8-bit icon file and returns the offsets of its images.
-void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<uint32_t>& sizes) {
+void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<uint32_t>& sizes)
+{
     ASSERT_GE(ico.size(), 6u + 16 * sizes.size());
     EXPECT_EQ(le16(ico, 0), 0u);
     EXPECT_EQ(le16(ico, 2), 1u);
@@ -68,7 +71,8 @@ void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<uint32_
 
 }  // namespace
 
-TEST(SkinPayload, RowStrideIsPaddedToFourBytes) {
+TEST(SkinPayload, RowStrideIsPaddedToFourBytes)
+{
     EXPECT_EQ(dibRowStride(646), 1940u);
     EXPECT_EQ(dibRowStride(1), 4u);
     EXPECT_EQ(dibRowStride(2), 8u);
@@ -77,7 +81,8 @@ TEST(SkinPayload, RowStrideIsPaddedToFourBytes) {
     EXPECT_EQ(dibRowStride(5), 16u);
 }
 
-TEST(SkinPayload, StoresRowsBottomUpInBlueGreenRedWithPadding) {
+TEST(SkinPayload, StoresRowsBottomUpInBlueGreenRedWithPadding)
+{
     const std::vector<uint8_t> rgb = coordinatePicture(3, 3);  // 9 pixel bytes, 12 per row
     const std::vector<uint8_t> p = makeSkinPayload(rgb.data(), 3, 3);
     ASSERT_EQ(p.size(), 8u + 27);
@@ -92,7 +97,8 @@ TEST(SkinPayload, StoresRowsBottomUpInBlueGreenRedWithPadding) {
     EXPECT_EQ(std::vector<uint8_t>(p.begin() + 32, p.end()), (std::vector<uint8_t>{0, 0, 0}));
 }
 
-TEST(SkinPayload, FullSkinIsTruncatedInsideTheTopRow) {
+TEST(SkinPayload, FullSkinIsTruncatedInsideTheTopRow)
+{
     const std::vector<uint8_t> rgb = coordinatePicture(646, 200);
     const std::vector<uint8_t> p = makeSkinPayload(rgb.data(), 646, 200);
     ASSERT_EQ(p.size(), 387608u);
@@ -111,10 +117,11 @@ TEST(SkinPayload, FullSkinIsTruncatedInsideTheTopRow) {
     EXPECT_EQ(p.size() - top, 1540u);
 }
 
-TEST(SkinIcon, WritesPalettizedEntriesWithMasks) {
+TEST(SkinIcon, WritesPalettizedEntriesWithMasks)
+{
     IconPicture big = solidIcon(32, 10, 20, 30);
-    big.rgba[(0 * 32 + 0) * 4 + 3] = 0;                            // top-left transparent
-    big.rgba[(31 * 32 + 1) * 4 + 0] = 200;                         // bottom row, x 1: another colour
+    big.rgba[(0 * 32 + 0) * 4 + 3] = 0;     // top-left transparent
+    big.rgba[(31 * 32 + 1) * 4 + 0] = 200;  // bottom row, x 1: another colour
     IconPicture small = solidIcon(16, 250, 240, 230);
     for (int x = 0; x < 16; ++x) small.rgba[(15 * 16 + x) * 4 + 3] = 100;  // bottom row transparent
     const std::vector<uint8_t> ico = makeIconFile({big, small});
@@ -139,7 +146,8 @@ TEST(SkinIcon, WritesPalettizedEntriesWithMasks) {
     EXPECT_EQ(ico[mask2 + 4], 0);
 }
 
-TEST(SkinIcon, ReducesManyColoursToANearPalette) {
+TEST(SkinIcon, ReducesManyColoursToANearPalette)
+{
     IconPicture p{32, {}};
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) p.rgba.insert(p.rgba.end(), {uint8_t(x * 8), uint8_t(y * 8), 128, 255});
@@ -156,7 +164,8 @@ TEST(SkinIcon, ReducesManyColoursToANearPalette) {
     EXPECT_LE(worst, 12);
 }
 
-TEST(SkinIcon, KeepsFewColoursExact) {
+TEST(SkinIcon, KeepsFewColoursExact)
+{
     IconPicture p = solidIcon(16, 1, 2, 3);
     for (int i = 0; i < 200; ++i) {
         p.rgba[size_t(i) * 4] = uint8_t(i);
@@ -171,7 +180,8 @@ TEST(SkinIcon, KeepsFewColoursExact) {
     }
 }
 
-TEST(SkinResources, CommittedIconHasBothSizes) {
+TEST(SkinResources, CommittedIconHasBothSizes)
+{
     const std::vector<uint8_t> ico = readCommitted("resources/azimora.ico");
     expectIconLayout(ico, {32, 16});
 }

@@ -1,15 +1,15 @@
 // From the unpacked skin payload to the padded pixel rows the bitmap calls draw.
-#include "image/skin_pixels.h"
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <vector>
+
+#include "image/skin_pixels.h"
 
 namespace {
 
-std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes) {
+std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
+{
     std::vector<uint8_t> p(8 + pixelBytes);
     for (int i = 0; i < 4; ++i) {
         p[i] = uint8_t(uint32_t(width) >> (8 * i));
@@ -21,14 +21,16 @@ std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes) {
 
 }  // namespace
 
-TEST(SkinPixels, RowsArePaddedToFourBytes) {
+TEST(SkinPixels, RowsArePaddedToFourBytes)
+{
     EXPECT_EQ(skinStride(646), 1940u);
     EXPECT_EQ(skinStride(1), 4u);
     EXPECT_EQ(skinStride(4), 12u);
     EXPECT_EQ(skinStride(5), 16u);
 }
 
-TEST(SkinPixels, SizeMustFitThePayload) {
+TEST(SkinPixels, SizeMustFitThePayload)
+{
     int32_t w = 0, h = 0;
     std::vector<uint8_t> p = payload(3, 2, 18);
     ASSERT_TRUE(readSkinSize(p.data(), p.size(), &w, &h));
@@ -45,7 +47,8 @@ TEST(SkinPixels, SizeMustFitThePayload) {
     }
 }
 
-TEST(SkinPixels, SkinPayloadFillsAllButTheTopRowsPadding) {
+TEST(SkinPixels, SkinPayloadFillsAllButTheTopRowsPadding)
+{
     // 387,608 payload bytes hold 387,600 pixel bytes: 400 short of 200 rows of 1940
     std::vector<uint8_t> p = payload(646, 200, 646 * 200 * 3);
     ASSERT_EQ(p.size(), 387608u);
@@ -59,7 +62,8 @@ TEST(SkinPixels, SkinPayloadFillsAllButTheTopRowsPadding) {
     std::free(pixels);
 }
 
-TEST(SkinPixels, UnusablePayloadGivesABlackSkinSizedPicture) {
+TEST(SkinPixels, UnusablePayloadGivesABlackSkinSizedPicture)
+{
     std::vector<uint8_t> tooShort = payload(646, 200, 1000);
     std::vector<uint8_t> zeroWidth = payload(0, 200, 1000);
     for (const std::vector<uint8_t>& p : {tooShort, zeroWidth, std::vector<uint8_t>()}) {

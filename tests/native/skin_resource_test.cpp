@@ -1,13 +1,12 @@
 // The committed skin as the program unpacks it: the flat colours that the
 // brushes and the painting of the readouts rely on.
-#include "image/packed_image.h"
-
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "image/packed_image.h"
 
 namespace {
 
@@ -20,13 +19,15 @@ struct Rgb {
     bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
 
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+std::ostream& operator<<(std::ostream& os, const Rgb& c)
+{
     return os << "RGB(" << c.r << "," << c.g << "," << c.b << ")";
 }
 
 class CommittedSkin : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
         const std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_EQ(packedImageSize(packed.data(), packed.size()), kPayloadSize);
@@ -35,7 +36,8 @@ protected:
     }
 
     // Picture coordinates, y from the top; rows are stored bottom-up, 1940 bytes apart.
-    Rgb at(int x, int y) const {
+    Rgb at(int x, int y) const
+    {
         const size_t i = 8 + size_t(kHeight - 1 - y) * 1940 + size_t(x) * 3;
         return {payload[i + 2], payload[i + 1], payload[i]};
     }
@@ -48,13 +50,15 @@ const Rgb kBand{159, 211, 255};
 
 }  // namespace
 
-TEST_F(CommittedSkin, HeaderGivesThePictureSize) {
+TEST_F(CommittedSkin, HeaderGivesThePictureSize)
+{
     EXPECT_EQ(payload[0] | payload[1] << 8, kWidth);
     EXPECT_EQ(payload[4] | payload[5] << 8, kHeight);
     EXPECT_EQ(payload[2] | payload[3] | payload[6] | payload[7], 0);
 }
 
-TEST_F(CommittedSkin, EntryBandFillsEntryRectExactly) {
+TEST_F(CommittedSkin, EntryBandFillsEntryRectExactly)
+{
     for (int y = 86; y < 114; ++y)
         for (int x = 42; x < 307; ++x) ASSERT_EQ(at(x, y), kBand) << x << "," << y;
     for (int x = 42; x < 307; ++x) {
@@ -67,7 +71,8 @@ TEST_F(CommittedSkin, EntryBandFillsEntryRectExactly) {
     }
 }
 
-TEST_F(CommittedSkin, PanelIsPlainWhereTextsAreDrawn) {
+TEST_F(CommittedSkin, PanelIsPlainWhereTextsAreDrawn)
+{
     // prompt and banner, keypad and s/n line, and the area the big readout clears,
     // apart from the band and its edge
     for (int y = 38; y < 157; ++y)
@@ -77,17 +82,21 @@ TEST_F(CommittedSkin, PanelIsPlainWhereTextsAreDrawn) {
         }
 }
 
-TEST_F(CommittedSkin, SideSlotsLookAlike) {
+TEST_F(CommittedSkin, SideSlotsLookAlike)
+{
     // the empty picture at 5,35 is copied onto the other two side buttons
     for (int slotY : {70, 105})
         for (int y = 0; y < 15; ++y)
             for (int x = 0; x < 20; ++x) ASSERT_EQ(at(5 + x, 35 + y), at(5 + x, slotY + y)) << x << "," << y;
 }
 
-TEST_F(CommittedSkin, ButtonCellCornersMatchTheFaceUnderTheirSlots) {
+TEST_F(CommittedSkin, ButtonCellCornersMatchTheFaceUnderTheirSlots)
+{
     // the pixels around the oval are copied with the cell, so they must be the face's own
-    struct Cell { int x, y, slotX; };
-    const Cell cells[] = {{350, 0, 36}, {424, 28, 36}, {498, 0, 36}, {572, 28, 36}, {350, 56, 138},
+    struct Cell {
+        int x, y, slotX;
+    };
+    const Cell cells[] = {{350, 0, 36},   {424, 28, 36},  {498, 0, 36},   {572, 28, 36},   {350, 56, 138},
                           {424, 84, 138}, {498, 56, 138}, {572, 84, 240}, {350, 112, 240}, {350, 140, 240}};
     for (const Cell& c : cells)
         for (int y = c.y == 0 ? 1 : 0; y < 28; ++y)  // the top picture row is not all stored
@@ -98,8 +107,11 @@ TEST_F(CommittedSkin, ButtonCellCornersMatchTheFaceUnderTheirSlots) {
             }
 }
 
-TEST_F(CommittedSkin, TitleButtonEdgesMatchTheFrame) {
-    struct Cell { int x, y, slotX; };
+TEST_F(CommittedSkin, TitleButtonEdgesMatchTheFrame)
+{
+    struct Cell {
+        int x, y, slotX;
+    };
     const Cell cells[] = {{572, 112, 262}, {572, 130, 262}, {593, 112, 289}, {614, 112, 289}};
     for (const Cell& c : cells)
         for (int y = 0; y < 18; ++y)

@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 
@@ -16,7 +15,8 @@ struct Parsed {
 };
 
 // Starts from values no entry gives, so that untouched fields show.
-TuningParameters markedTuning() {
+TuningParameters markedTuning()
+{
     TuningParameters tuning;
     tuning.frequencyMHz = -1;
     tuning.symbolRate = -2;
@@ -26,7 +26,8 @@ TuningParameters markedTuning() {
 }
 
 // The entry as the editor keeps it: untyped positions are blanks.
-Parsed parse(const std::string& typed) {
+Parsed parse(const std::string& typed)
+{
     const std::string entry = (typed + std::string(13, ' ')).substr(0, 13);
     Parsed parsed;
     parsed.tuning = markedTuning();
@@ -37,9 +38,10 @@ Parsed parse(const std::string& typed) {
     return parsed;
 }
 
-} // namespace
+}  // namespace
 
-TEST(TypedEntry, DefaultEntry) {
+TEST(TypedEntry, DefaultEntry)
+{
     const Parsed p = parse("12245H27500");
     EXPECT_EQ(p.result, StartOk);
     EXPECT_EQ(p.tuning.frequencyMHz, 12245);
@@ -49,8 +51,12 @@ TEST(TypedEntry, DefaultEntry) {
     EXPECT_EQ(p.banner, "12245H27500" + std::string(20, ' ') + '\0');
 }
 
-TEST(TypedEntry, TheFourLayouts) {
-    const struct { const char* entry; int32_t mhz, rate, polarization, diseqc; } cases[] = {
+TEST(TypedEntry, TheFourLayouts)
+{
+    const struct {
+        const char* entry;
+        int32_t mhz, rate, polarization, diseqc;
+    } cases[] = {
         {"3719H4167", 3719, 4167, Horizontal, DiseqcNone},
         {"3740V29270BA", 3740, 29270, Vertical, DiseqcBA},
         {"11955H2170A", 11955, 2170, Horizontal, DiseqcA},
@@ -70,10 +76,14 @@ TEST(TypedEntry, TheFourLayouts) {
     }
 }
 
-TEST(TypedEntry, DiseqcPairs) {
-    const struct { const char* field; int32_t code; } cases[] = {
-        {"  ", DiseqcNone}, {" A", DiseqcNone}, {" 7", DiseqcNone}, {"A ", DiseqcA}, {"B ", DiseqcB},
-        {"AA", DiseqcAA},  {"BA", DiseqcBA},  {"AB", DiseqcAB},  {"BB", DiseqcBB},
+TEST(TypedEntry, DiseqcPairs)
+{
+    const struct {
+        const char* field;
+        int32_t code;
+    } cases[] = {
+        {"  ", DiseqcNone}, {" A", DiseqcNone}, {" 7", DiseqcNone}, {"A ", DiseqcA},  {"B ", DiseqcB},
+        {"AA", DiseqcAA},   {"BA", DiseqcBA},   {"AB", DiseqcAB},   {"BB", DiseqcBB},
     };
     for (const auto& c : cases) {
         const Parsed p = parse(std::string("12245H27500") + c.field);
@@ -89,18 +99,20 @@ TEST(TypedEntry, DiseqcPairs) {
     }
 }
 
-TEST(TypedEntry, RangesFollowTheBandOfTheLayout) {
-    for (const char* good : {"3399H27500", "4201V27500", "3400H27500", "4200H27500", "10700H27500",
-                             "15000H27500", "12245H1000", "12245H45000"}) {
+TEST(TypedEntry, RangesFollowTheBandOfTheLayout)
+{
+    for (const char* good : {"3399H27500", "4201V27500", "3400H27500", "4200H27500", "10700H27500", "15000H27500",
+                             "12245H1000", "12245H45000"}) {
         EXPECT_EQ(parse(good).result, StartOk) << good;
     }
-    for (const char* bad : {"3398H27500", "4202V27500", "10699H27500", "15001H27500", "04000H27500",
-                            "12245H0999", "12245H45001", "3740V999"}) {
+    for (const char* bad : {"3398H27500", "4202V27500", "10699H27500", "15001H27500", "04000H27500", "12245H0999",
+                            "12245H45001", "3740V999"}) {
         EXPECT_EQ(parse(bad).result, StartBadEntry) << bad;
     }
 }
 
-TEST(TypedEntry, RejectedEntriesKeepWhatWasAlreadyStored) {
+TEST(TypedEntry, RejectedEntriesKeepWhatWasAlreadyStored)
+{
     // Stopped at the frequency: only the frequency has been stored.
     Parsed p = parse("15001H27500BB");
     EXPECT_EQ(p.tuning.frequencyMHz, 15001);
@@ -150,11 +162,13 @@ const Layout layouts[] = {
 bool isHV(char c) { return c == 'H' || c == 'V'; }
 bool isFieldStart(char c) { return c == ' ' || c == 'A' || c == 'B'; }
 
-long valueOf(const std::string& entry, int start, int length) {
+long valueOf(const std::string& entry, int start, int length)
+{
     return std::strtol(entry.substr(start, length).c_str(), nullptr, 10);
 }
 
-int32_t tableCode(char first, char second) {
+int32_t tableCode(char first, char second)
+{
     if (first == ' ') return 0;
     const std::string pair{first, second};
     const char* pairs[] = {"A ", "B ", "AA", "BA", "AB", "BB"};
@@ -165,7 +179,8 @@ int32_t tableCode(char first, char second) {
 }
 
 // Works out the expected outcome and the tuning fields left behind.
-StartResult expectedParse(const std::string& entry, TuningParameters& tuning) {
+StartResult expectedParse(const std::string& entry, TuningParameters& tuning)
+{
     const bool cBand = isHV(entry[4]);
     if (!cBand && !isHV(entry[5])) return StartBadEntry;
     // Whatever the rest holds, the band's frequency is stored and checked first.
@@ -174,10 +189,10 @@ StartResult expectedParse(const std::string& entry, TuningParameters& tuning) {
     if (cBand ? (mhz < 3399 || mhz > 4201) : (mhz < 10700 || mhz > 15000)) return StartBadEntry;
     const Layout* chosen = nullptr;
     for (const Layout& layout : layouts) {
-        const bool decided = layout.cBand == cBand &&
-                             (layout.rateLength == 4 ? isFieldStart(entry[layout.field])
-                                                     : !isFieldStart(entry[layout.field - 1]) &&
-                                                           isFieldStart(entry[layout.field]));
+        const bool decided =
+            layout.cBand == cBand &&
+            (layout.rateLength == 4 ? isFieldStart(entry[layout.field])
+                                    : !isFieldStart(entry[layout.field - 1]) && isFieldStart(entry[layout.field]));
         if (decided) {
             chosen = &layout;
             break;
@@ -194,7 +209,8 @@ StartResult expectedParse(const std::string& entry, TuningParameters& tuning) {
     return StartOk;
 }
 
-std::string randomEntry(std::mt19937& random) {
+std::string randomEntry(std::mt19937& random)
+{
     static const std::string keypad = "0123456789HVAB ";
     std::string entry(13, ' ');
     if (random() % 2 == 0) {
@@ -219,9 +235,10 @@ std::string randomEntry(std::mt19937& random) {
     return entry;
 }
 
-} // namespace
+}  // namespace
 
-TEST(TypedEntry, AgreesWithTheLayoutTableOnRandomKeypadEntries) {
+TEST(TypedEntry, AgreesWithTheLayoutTableOnRandomKeypadEntries)
+{
     std::mt19937 random(2024);
     int accepted = 0;
     for (int round = 0; round < 100000; ++round) {

@@ -32,12 +32,11 @@ TEST_P(CardOpeningTest, ShowsItsMessageOverThePaintedWindowAndExitsCleanly)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, CardOpeningTest,
-    testing::Values(OpeningFailure{"fail create", "Cannot create filter graph manager"},
-                    OpeningFailure{"fail query", nullptr},
-                    OpeningFailure{"fail Initialize", "Cannot initialize tuner control interface"},
-                    OpeningFailure{"fail SetFec", "Set fec failed"}));
+INSTANTIATE_TEST_SUITE_P(Failures, CardOpeningTest,
+                         testing::Values(OpeningFailure{"fail create", "Cannot create filter graph manager"},
+                                         OpeningFailure{"fail query", nullptr},
+                                         OpeningFailure{"fail Initialize", "Cannot initialize tuner control interface"},
+                                         OpeningFailure{"fail SetFec", "Set fec failed"}));
 
 using NoCardTest = ProgramTest;
 

@@ -80,10 +80,12 @@ TEST_F(CatalogueTest, StartsFromTheFirstAndALaterLineWithTheirValues)
     AppRun& run = start();
     startCatalogueLine(run, 0);  // [AMC1   103.0w]=3740v29270;
     ASSERT_TRUE(waitForLogLine(run, "SetDiseqc 0 -> 0x00000000"));
-    const std::vector<std::string> first = {
-        "SetLnbSelection 0 -> 0x00000000", "SetLnbFrequency 5150 -> 0x00000000",
-        "SetPolarity 1 -> 0x00000000", "SetSymbolRate 29270 -> 0x00000000",
-        "SetTransponderFrequency 3740 -> 0x00000000", "SetDiseqc 0 -> 0x00000000"};
+    const std::vector<std::string> first = {"SetLnbSelection 0 -> 0x00000000",
+                                            "SetLnbFrequency 5150 -> 0x00000000",
+                                            "SetPolarity 1 -> 0x00000000",
+                                            "SetSymbolRate 29270 -> 0x00000000",
+                                            "SetTransponderFrequency 3740 -> 0x00000000",
+                                            "SetDiseqc 0 -> 0x00000000"};
     EXPECT_EQ(first, tuningCalls(run));
     EXPECT_FALSE(IsWindowVisible(satelliteList(run.window)));
     EXPECT_EQ(run.window, focusedWindow(run));
@@ -96,10 +98,12 @@ TEST_F(CatalogueTest, StartsFromTheFirstAndALaterLineWithTheirValues)
     const std::vector<std::string> calls = tuningCalls(run);
     ASSERT_EQ(12u, calls.size());
     const std::vector<std::string> second(calls.begin() + 6, calls.end());
-    const std::vector<std::string> expected = {
-        "SetLnbSelection 0 -> 0x00000000", "SetLnbFrequency 9750 -> 0x00000000",
-        "SetPolarity 0 -> 0x00000000", "SetSymbolRate 29900 -> 0x00000000",
-        "SetTransponderFrequency 10723 -> 0x00000000", "SetDiseqc 0 -> 0x00000000"};
+    const std::vector<std::string> expected = {"SetLnbSelection 0 -> 0x00000000",
+                                               "SetLnbFrequency 9750 -> 0x00000000",
+                                               "SetPolarity 0 -> 0x00000000",
+                                               "SetSymbolRate 29900 -> 0x00000000",
+                                               "SetTransponderFrequency 10723 -> 0x00000000",
+                                               "SetDiseqc 0 -> 0x00000000"};
     EXPECT_EQ(expected, second);
     EXPECT_EQ(0, closeWithEscape(run));
 }
@@ -147,17 +151,17 @@ TEST_P(CatalogueProblemTest, IsReportedAndTheProgramStaysInSetup)
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, CatalogueProblemTest,
-    testing::Values(
-        CatalogueProblem{"[Low   1.0e]=3399h27500;\r\n", "Invalid parameter of transponder frequency in satellite.ini",
-                         " Attention! ", MB_ICONEXCLAMATION},
-        CatalogueProblem{"[High   1.0e]=15001h27500;\r\n",
-                         "Invalid parameter of transponder frequency in satellite.ini", " Attention! ",
-                         MB_ICONEXCLAMATION},
-        CatalogueProblem{"[Slow   1.0e]=3719h999;\r\n", "Invalid parameter of symbol rate in satellite.ini",
-                         "Attention!", MB_ICONEXCLAMATION},
-        // An entry the file does not really hold is reported as a frequency problem.
-        CatalogueProblem{"[Cut   1.0e]=37", "Invalid parameter of transponder frequency in satellite.ini",
-                         " Attention! ", MB_ICONEXCLAMATION}));
+    testing::Values(CatalogueProblem{"[Low   1.0e]=3399h27500;\r\n",
+                                     "Invalid parameter of transponder frequency in satellite.ini", " Attention! ",
+                                     MB_ICONEXCLAMATION},
+                    CatalogueProblem{"[High   1.0e]=15001h27500;\r\n",
+                                     "Invalid parameter of transponder frequency in satellite.ini", " Attention! ",
+                                     MB_ICONEXCLAMATION},
+                    CatalogueProblem{"[Slow   1.0e]=3719h999;\r\n", "Invalid parameter of symbol rate in satellite.ini",
+                                     "Attention!", MB_ICONEXCLAMATION},
+                    // An entry the file does not really hold is reported as a frequency problem.
+                    CatalogueProblem{"[Cut   1.0e]=37", "Invalid parameter of transponder frequency in satellite.ini",
+                                     " Attention! ", MB_ICONEXCLAMATION}));
 
 TEST_F(CatalogueTest, AMissingOrLockedCatalogueAtStartIsReported)
 {

@@ -1,7 +1,8 @@
 #include "tests/win/driver.h"
+
+#include <cstring>
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <cstring>
 
 std::string joinPath(const std::string& folder, const std::string& file)
 {
@@ -31,9 +32,9 @@ std::string newProgramFolder(const std::string& name)
     static int counter = 0;
     // Unique across runs too: process ids repeat in a fresh Wine session.
     static const DWORD session = GetTickCount();
-    const std::string folder = joinPath(testsRoot(), name + "-" + std::to_string(session) + "-" +
-                                                         std::to_string(GetCurrentProcessId()) + "-" +
-                                                         std::to_string(++counter));
+    const std::string folder =
+        joinPath(testsRoot(), name + "-" + std::to_string(session) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                  std::to_string(++counter));
     CreateDirectoryA(folder.c_str(), nullptr);
     CopyFileA(joinPath(buildFolder(), "Azimora.exe").c_str(), joinPath(folder, "Azimora.exe").c_str(), FALSE);
     CopyFileA(joinPath(buildFolder(), "ReadMe.txt").c_str(), joinPath(folder, "ReadMe.txt").c_str(), FALSE);
@@ -226,8 +227,8 @@ bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs)
 
 std::vector<std::string> tuningCalls(const AppRun& run)
 {
-    static const char* const names[] = {"SetLnbSelection ", "SetLnbFrequency ", "SetPolarity ",
-                                        "SetSymbolRate ", "SetTransponderFrequency ", "SetDiseqc "};
+    static const char* const names[] = {"SetLnbSelection ", "SetLnbFrequency ",         "SetPolarity ",
+                                        "SetSymbolRate ",   "SetTransponderFrequency ", "SetDiseqc "};
     std::vector<std::string> calls;
     for (const std::string& line : logLines(run))
         for (const char* name : names)
@@ -275,8 +276,8 @@ std::vector<std::string> satelliteListLines(HWND list)
         std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
         SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
         std::string line(wide.size() * 2, '\0');
-        const int converted = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &line[0],
-                                                  static_cast<int>(line.size()), nullptr, nullptr);
+        const int converted =
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &line[0], static_cast<int>(line.size()), nullptr, nullptr);
         line.resize(converted > 0 ? static_cast<size_t>(converted - 1) : 0);
         lines.push_back(line);
     }
@@ -372,12 +373,11 @@ int workerThreads(const AppRun& run)
         if (entry.th32OwnerProcessID != run.process.dwProcessId) continue;
         HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
         uintptr_t startAddress = 0;
-        if (thread && query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &startAddress, sizeof startAddress,
-                            nullptr) == 0)
+        if (thread &&
+            query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &startAddress, sizeof startAddress, nullptr) == 0)
             count += startAddress >= begin && startAddress < end;
         if (thread) CloseHandle(thread);
     }
     CloseHandle(snapshot);
     return count - 1;
 }
-

@@ -3,6 +3,7 @@
 // input, reading the screen and the simulated card's log.
 #pragma once
 #include <windows.h>
+
 #include <string>
 #include <vector>
 

@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(EachCall, TuningFailureTest,
                                          TuningFailure{"SetLnbFrequency", "Set LNB frequency failed", 2},
                                          TuningFailure{"SetPolarity", "Set polarity failed", 3},
                                          TuningFailure{"SetSymbolRate", "Set symbol rate failed", 4},
-                                         TuningFailure{"SetTransponderFrequency", "Set transponder frequency failed", 5},
+                                         TuningFailure{"SetTransponderFrequency", "Set transponder frequency failed",
+                                                       5},
                                          TuningFailure{"SetDiseqc", "Set DiSEqC failed", 6}));
 
 using HardeningTest = ProgramTest;
@@ -101,7 +102,8 @@ std::vector<MalformedCatalogue> malformedCatalogues()
         {"binary", binaryGarbage(70000)},
         {"ten-megabytes", repeated("[Big satellite   13.0e]=11000h27500;\r\n", 10 * 1024 * 1024 / 38)},
         {"no-brackets", "AMC1 103.0w=3740v29270;\r\nAMC2 105.0w=11720v26000;\r\n"},
-        {"long-names", "[" + std::string(1000, 'N') + "]=11000h27500;\r\n[" + std::string(1000, 'M') + "]=3700v4000;\r\n"},
+        {"long-names",
+         "[" + std::string(1000, 'N') + "]=11000h27500;\r\n[" + std::string(1000, 'M') + "]=3700v4000;\r\n"},
         {"lf-only", "[AMC1   103.0w]=3740v29270;\n[AMC2   105.0w]=11720v26000;\n"},
         {"cr-only", "[AMC1   103.0w]=3740v29270;\r[AMC2   105.0w]=11720v26000;\r"},
         {"no-semicolons", "[A   1.0e]=11000h27500\r\n[B   2.0e]=11000h27500\r\n"},

@@ -1,7 +1,8 @@
 // Every command of the window, driven with real messages: buttons, keys,
 // keypad, side buttons, hover lighting and hover help.
-#include "tests/win/program_test.h"
 #include <cstring>
+
+#include "tests/win/program_test.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // Many start and stop cycles in a row through the real window: no thread
 // left behind, no growth of handles or GDI objects, the catalogue untouched.
-#include "tests/win/program_test.h"
 #include <cstdio>
+
+#include "tests/win/program_test.h"
 
 namespace {
 

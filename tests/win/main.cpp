@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+
 #include "tests/win/driver.h"
 #include "tests/win/program_test.h"
 

@@ -1,6 +1,7 @@
 // A test that runs one copy of the program and never leaves it behind.
 #pragma once
 #include <gtest/gtest.h>
+
 #include "tests/win/driver.h"
 #include "tests/win/skin_reference.h"
 

@@ -1,6 +1,9 @@
 #include "tests/win/skin_reference.h"
+
 #include <windows.h>
+
 #include <cstdlib>
+
 #include "image/packed_image.h"
 #include "image/skin_pixels.h"
 

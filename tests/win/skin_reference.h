@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <vector>
+
 #include "ui/skin_layout.h"
 
 // 0x00RRGGBB of the picture at (x, y), y from the top row.

@@ -8,9 +8,11 @@ using StartTest = ProgramTest;
 
 std::vector<std::string> expectedCalls(int selection, int lnb, int polarization, int rate, int frequency, int diseqc)
 {
-    auto line = [](const char* name, int value) { return std::string(name) + " " + std::to_string(value) + " -> 0x00000000"; };
-    return {line("SetLnbSelection", selection), line("SetLnbFrequency", lnb),
-            line("SetPolarity", polarization), line("SetSymbolRate", rate),
+    auto line = [](const char* name, int value) {
+        return std::string(name) + " " + std::to_string(value) + " -> 0x00000000";
+    };
+    return {line("SetLnbSelection", selection),         line("SetLnbFrequency", lnb),
+            line("SetPolarity", polarization),          line("SetSymbolRate", rate),
             line("SetTransponderFrequency", frequency), line("SetDiseqc", diseqc)};
 }
 
@@ -31,16 +33,15 @@ TEST_P(TypedStartTest, TunesTheCardWithTheTypedValues)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BandEdges, TypedStartTest,
-    testing::Values(TypedStart{"11699H27500", expectedCalls(0, 9750, 0, 27500, 11699, 0)},
-                    TypedStart{"11700V27500", expectedCalls(1, 10600, 1, 27500, 11700, 0)},
-                    TypedStart{"4200H27500", expectedCalls(0, 5150, 0, 27500, 4200, 0)},
-                    TypedStart{"4201H27500", expectedCalls(0, 9750, 0, 27500, 4201, 0)},
-                    TypedStart{"3400V4167", expectedCalls(0, 5150, 1, 4167, 3400, 0)},
-                    TypedStart{"3399H27500AB", expectedCalls(0, 5150, 0, 27500, 3399, 5)},
-                    TypedStart{"11720V26000AB", expectedCalls(1, 10600, 1, 26000, 11720, 5)},
-                    TypedStart{"11955H2170A", expectedCalls(1, 10600, 0, 2170, 11955, 1)}));
+INSTANTIATE_TEST_SUITE_P(BandEdges, TypedStartTest,
+                         testing::Values(TypedStart{"11699H27500", expectedCalls(0, 9750, 0, 27500, 11699, 0)},
+                                         TypedStart{"11700V27500", expectedCalls(1, 10600, 1, 27500, 11700, 0)},
+                                         TypedStart{"4200H27500", expectedCalls(0, 5150, 0, 27500, 4200, 0)},
+                                         TypedStart{"4201H27500", expectedCalls(0, 9750, 0, 27500, 4201, 0)},
+                                         TypedStart{"3400V4167", expectedCalls(0, 5150, 1, 4167, 3400, 0)},
+                                         TypedStart{"3399H27500AB", expectedCalls(0, 5150, 0, 27500, 3399, 5)},
+                                         TypedStart{"11720V26000AB", expectedCalls(1, 10600, 1, 26000, 11720, 5)},
+                                         TypedStart{"11955H2170A", expectedCalls(1, 10600, 0, 2170, 11955, 1)}));
 
 TEST_F(StartTest, TheDefaultEntryStartsAsTyped)
 {

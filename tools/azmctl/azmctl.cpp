@@ -8,6 +8,7 @@
 //   azmctl select N        select line N of the satellite list
 // Exit code 0 on success, 1 when the window is not there.
 #include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -4,11 +4,13 @@
 //   azmmeasure latency  delay from a change of the card's signal to the bar on screen
 //   azmmeasure startup  start-up to first complete paint, against a bare popup
 #include <windows.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
 #include "tests/win/driver.h"
 
 // Wine does not report other processes' CPU times, so they are read from
@@ -183,7 +185,8 @@ static int measureStartup(int rounds)
     }
     const double p = median(programTimes), b = median(bareTimes);
     std::printf("start-up to first complete paint: Azimora %.0f ms, bare popup %.0f ms, ratio %.2f "
-                "(medians of %d interleaved runs)\n", p, b, p / b, rounds);
+                "(medians of %d interleaved runs)\n",
+                p, b, p / b, rounds);
     return 0;
 }
 

@@ -29,8 +29,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = "barepopup";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "barepopup", "bare", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2 - 175,
-                                  GetSystemMetrics(SM_CYSCREEN) / 2 - 100, 350, 200, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, "barepopup", "bare", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2 - 175,
+                        GetSystemMetrics(SM_CYSCREEN) / 2 - 100, 350, 200, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, show);
     UpdateWindow(window);
     MSG message;

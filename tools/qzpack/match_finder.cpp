@@ -8,13 +8,15 @@ namespace {
 constexpr uint32_t kNone = 0xFFFFFFFFu;
 constexpr unsigned kHashBits = 20;
 
-uint32_t hash3(const uint8_t* p) {
+uint32_t hash3(const uint8_t* p)
+{
     uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
     return (v * 2654435761u) >> (32 - kHashBits);
 }
 
 // The nearest candidate for each length, then up to `others` of the longest remaining ones.
-void appendCandidates(std::vector<MatchCandidate>& out, std::vector<MatchCandidate>& found, uint32_t others) {
+void appendCandidates(std::vector<MatchCandidate>& out, std::vector<MatchCandidate>& found, uint32_t others)
+{
     std::sort(found.begin(), found.end(), [](const MatchCandidate& a, const MatchCandidate& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.length > b.length);
     });
@@ -44,7 +46,8 @@ void appendCandidates(std::vector<MatchCandidate>& out, std::vector<MatchCandida
 
 }  // namespace
 
-size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit) {
+size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit)
+{
     size_t n = 0;
     while (n + 8 <= limit) {
         uint64_t x;
@@ -58,7 +61,8 @@ size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit) {
     return n;
 }
 
-size_t RunCache::matchLength(const uint8_t* data, size_t n, size_t i, uint32_t d, size_t longLength) {
+size_t RunCache::matchLength(const uint8_t* data, size_t n, size_t i, uint32_t d, size_t longLength)
+{
     for (const Run& run : runs)
         if (run.distance == d && run.end > i) return run.end - i;
     size_t length = commonLength(data + i, data + i - d, std::min(longLength, n - i));
@@ -70,7 +74,8 @@ size_t RunCache::matchLength(const uint8_t* data, size_t n, size_t i, uint32_t d
     return length;
 }
 
-MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSettings& settings) {
+MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSettings& settings)
+{
     MatchTable table;
     table.longLength = std::max<uint32_t>(settings.longLength, 16);
     table.first.assign(length + 1, 0);
@@ -112,8 +117,7 @@ MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSett
             uint32_t key3 = hash3(here);
             uint32_t depth = settings.chainDepth;
             best = std::max<size_t>(best, 2);
-            for (uint32_t j = head3[key3]; j != kNone && depth != 0 && best < rest; j = prev3[j], --depth)
-                consider(j);
+            for (uint32_t j = head3[key3]; j != kNone && depth != 0 && best < rest; j = prev3[j], --depth) consider(j);
             prev3[i] = head3[key3];
             head3[key3] = uint32_t(i);
         }

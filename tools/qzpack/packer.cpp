@@ -42,13 +42,9 @@ struct Prices {
     std::vector<uint8_t> offsetLowBits;
 };
 
-bool literalFits(int mode, uint8_t byte) {
-    return mode == kLiteralWidth8 || uint8_t(byte - mode) < 128;
-}
+bool literalFits(int mode, uint8_t byte) { return mode == kLiteralWidth8 || uint8_t(byte - mode) < 128; }
 
-uint32_t literalBits(int mode) {
-    return mode == kLiteralWidth8 ? kLiteral8Bits : kLiteral7Bits;
-}
+uint32_t literalBits(int mode) { return mode == kLiteralWidth8 ? kLiteral8Bits : kLiteral7Bits; }
 
 // A byte outside a seven-bit window costs a width switch as well; charging
 // half of a switch there and back keeps the parse from fleeing such windows
@@ -76,7 +72,8 @@ struct ArrivalTable {
     Arrival* at(size_t position) { return &slots[position * size_t(perPosition)]; }
 
     // Keeps the list sorted by cost, one arrival per distance.
-    void offer(size_t position, const Arrival& a) {
+    void offer(size_t position, const Arrival& a)
+    {
         Arrival* list = at(position);
         uint8_t& n = count[position];
         int s = -1;
@@ -104,7 +101,8 @@ struct ArrivalTable {
     }
 };
 
-std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals) {
+std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals)
+{
     ArrivalTable reach{arrivals, std::vector<Arrival>((n + 1) * size_t(arrivals)), std::vector<uint8_t>(n + 1, 0)};
     reach.offer(0, Arrival{0, 1, 0, 0, 0, TokenKind::Literal});
     RunCache runs;
@@ -173,8 +171,8 @@ std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table,
                     offer(0, i + length, distanceBits + gammaBits(length - bonus), TokenKind::LongMatch, distance,
                           distance);
                 if (c->length >= longLength)
-                    offer(0, i + c->length, distanceBits + gammaBits(c->length - bonus), TokenKind::LongMatch,
-                          distance, distance);
+                    offer(0, i + c->length, distanceBits + gammaBits(c->length - bonus), TokenKind::LongMatch, distance,
+                          distance);
             }
             shorter = c->length;
         }
@@ -195,7 +193,8 @@ std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table,
 // Cheapest SetLiteralWidth placement for the literals of `tokens`: a pass over
 // the literals with one state per literal mode (width 8, or width 7 above one
 // of 256 bases). Returns the total literal and switch bits.
-uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& tokens, std::vector<int>& switches) {
+uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& tokens, std::vector<int>& switches)
+{
     constexpr int kModes = 257;
     constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max() / 4;
     std::vector<uint32_t> literalTokens;
@@ -247,7 +246,8 @@ uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& toke
 
 // Cheapest SetOffsetBits placement for the LongMatch tokens, starting from
 // the decoder's 8 low bits. Returns the distance and switch bits.
-uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& switches) {
+uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& switches)
+{
     constexpr int kLargest = 24;  // more low bits than this never pay for offsets below 2^32
     constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max() / 4;
     switches.assign(tokens.size(), kNoSwitch);
@@ -288,7 +288,8 @@ uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& sw
 }
 
 // Everything but literals and LongMatch distances, which depend on the modes.
-uint64_t fixedTokenBits(const std::vector<Token>& tokens) {
+uint64_t fixedTokenBits(const std::vector<Token>& tokens)
+{
     uint64_t bits = kEndOfStreamBits;
     for (size_t k = 0; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
@@ -308,7 +309,8 @@ uint64_t fixedTokenBits(const std::vector<Token>& tokens) {
     return bits;
 }
 
-Plan planRound(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals) {
+Plan planRound(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals)
+{
     Plan plan;
     plan.tokens = parse(data, n, table, prices, arrivals);
     plan.bits = fixedTokenBits(plan.tokens);
@@ -318,7 +320,8 @@ Plan planRound(const uint8_t* data, size_t n, const MatchTable& table, const Pri
 }
 
 // Prices for the next round: the modes in force where the plan put them.
-void priceFromPlan(const uint8_t* data, const Plan& plan, Prices& prices) {
+void priceFromPlan(const uint8_t* data, const Plan& plan, Prices& prices)
+{
     int mode = kLiteralWidth8;
     for (int s : plan.literalSwitch) {
         if (s != kNoSwitch) {
@@ -343,7 +346,8 @@ struct BitWriter {
     uint32_t word = 0;
     unsigned used = 0;
 
-    void put(uint32_t value, unsigned count) {  // count up to 32
+    void put(uint32_t value, unsigned count)
+    {  // count up to 32
         while (count != 0) {
             unsigned take = std::min(count, 32 - used);
             uint32_t part = (value >> (count - take)) & (take == 32 ? 0xFFFFFFFFu : (uint32_t(1) << take) - 1);
@@ -353,19 +357,22 @@ struct BitWriter {
             if (used == 32) flush();
         }
     }
-    void putGamma(uint32_t value) {  // value 2 or more
+    void putGamma(uint32_t value)
+    {  // value 2 or more
         int top = 31 - __builtin_clz(value);
         for (int bit = top - 1; bit >= 0; --bit) {
             put(value >> bit & 1, 1);
             put(bit != 0, 1);
         }
     }
-    void flush() {
+    void flush()
+    {
         for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(word >> shift));
         word = 0;
         used = 0;
     }
-    void finish() {
+    void finish()
+    {
         if (used != 0) {
             word <<= 32 - used;
             flush();
@@ -373,7 +380,8 @@ struct BitWriter {
     }
 };
 
-void writeStream(const uint8_t* data, const Plan& plan, std::vector<uint8_t>& out) {
+void writeStream(const uint8_t* data, const Plan& plan, std::vector<uint8_t>& out)
+{
     BitWriter w{out};
     int mode = kLiteralWidth8;
     unsigned lowBits = 8;
@@ -432,7 +440,8 @@ void writeStream(const uint8_t* data, const Plan& plan, std::vector<uint8_t>& ou
 
 }  // namespace
 
-std::vector<uint8_t> packImage(const uint8_t* data, size_t length, const PackSettings& settings) {
+std::vector<uint8_t> packImage(const uint8_t* data, size_t length, const PackSettings& settings)
+{
     MatchTable table = findMatches(data, length, settings.search);
     Prices prices;
     prices.literalBits.assign(length, kLiteral8Bits);
@@ -449,9 +458,9 @@ std::vector<uint8_t> packImage(const uint8_t* data, size_t length, const PackSet
 
     const uint32_t size = uint32_t(length);
     const uint32_t checksum = packedChecksum(data, length);
-    std::vector<uint8_t> out = {kPackedMagic0,        kPackedMagic1,        uint8_t(size),
-                                uint8_t(size >> 8),   uint8_t(size >> 16),  uint8_t(size >> 24),
-                                uint8_t(checksum),    uint8_t(checksum >> 8), uint8_t(checksum >> 16),
+    std::vector<uint8_t> out = {kPackedMagic0,          kPackedMagic1,          uint8_t(size),
+                                uint8_t(size >> 8),     uint8_t(size >> 16),    uint8_t(size >> 24),
+                                uint8_t(checksum),      uint8_t(checksum >> 8), uint8_t(checksum >> 16),
                                 uint8_t(checksum >> 24)};
     writeStream(data, best, out);
     return out;

@@ -20,25 +20,29 @@ namespace {
 // The parse keeps about 200 bytes per input byte.
 constexpr size_t kLargestInput = size_t(8) << 20;
 
-bool readFile(const char* path, std::vector<uint8_t>& bytes) {
+bool readFile(const char* path, std::vector<uint8_t>& bytes)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
 }
 
-bool writeFile(const char* path, const std::vector<uint8_t>& bytes) {
+bool writeFile(const char* path, const std::vector<uint8_t>& bytes)
+{
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return bool(out);
 }
 
-int fail(const std::string& message) {
+int fail(const std::string& message)
+{
     std::fprintf(stderr, "qzpack: %s\n", message.c_str());
     return 1;
 }
 
-int pack(const char* inPath, const char* outPath) {
+int pack(const char* inPath, const char* outPath)
+{
     std::vector<uint8_t> input;
     if (!readFile(inPath, input)) return fail(std::string("cannot read ") + inPath);
     if (input.size() > kLargestInput) return fail(std::string(inPath) + " is larger than 8 MiB");
@@ -54,7 +58,8 @@ int pack(const char* inPath, const char* outPath) {
     return 0;
 }
 
-int unpack(const char* inPath, const char* outPath) {
+int unpack(const char* inPath, const char* outPath)
+{
     std::vector<uint8_t> packed;
     if (!readFile(inPath, packed)) return fail(std::string("cannot read ") + inPath);
     std::vector<uint8_t> output;
@@ -66,16 +71,16 @@ int unpack(const char* inPath, const char* outPath) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 3 && std::strcmp(argv[1], "--synthetic") == 0) {
         if (!writeFile(argv[2], syntheticSkinPayload())) return fail(std::string("cannot write ") + argv[2]);
         return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "-d") == 0) return unpack(argv[2], argv[3]);
     if (argc == 3 && argv[1][0] != '-') return pack(argv[1], argv[2]);
-    std::fprintf(stderr,
-                 "usage: qzpack IN OUT           pack IN into a QZ container\n"
-                 "       qzpack -d IN OUT        unpack a QZ container\n"
-                 "       qzpack --synthetic OUT  write a generated 646 x 200 picture payload\n");
+    std::fprintf(stderr, "usage: qzpack IN OUT           pack IN into a QZ container\n"
+                         "       qzpack -d IN OUT        unpack a QZ container\n"
+                         "       qzpack --synthetic OUT  write a generated 646 x 200 picture payload\n");
     return 2;
 }

@@ -2,11 +2,13 @@
 #pragma once
 #include <cstdint>
 
-inline uint32_t gammaBits(uint32_t value) {  // value 2 or more
+inline uint32_t gammaBits(uint32_t value)
+{  // value 2 or more
     return 2 * (31 - uint32_t(__builtin_clz(value)));
 }
 
-inline uint32_t lengthBonus(uint32_t distance) {
+inline uint32_t lengthBonus(uint32_t distance)
+{
     if (distance < 128) return 4;
     if (distance < 639) return 0;
     if (distance < 14335) return 1;
@@ -25,24 +27,20 @@ constexpr uint32_t kNearByteMaxDistance = 14;
 constexpr uint32_t kShortMatchMaxDistance = 127;
 constexpr uint32_t kShortMatchMaxLength = 5;
 
-inline uint32_t repeatMatchBits(uint32_t length) {
-    return 4 + gammaBits(length);
-}
+inline uint32_t repeatMatchBits(uint32_t length) { return 4 + gammaBits(length); }
 
 // Distance part of a LongMatch: gamma of the high part plus the low bits.
-inline uint32_t longDistanceBits(uint32_t distance, unsigned lowBits) {
+inline uint32_t longDistanceBits(uint32_t distance, unsigned lowBits)
+{
     return gammaBits((distance >> lowBits) + 3) + lowBits;
 }
 
 // length must be at least lengthBonus(distance) + 2.
-inline uint32_t longMatchBits(uint32_t distance, uint32_t length, unsigned lowBits) {
+inline uint32_t longMatchBits(uint32_t distance, uint32_t length, unsigned lowBits)
+{
     return 2 + longDistanceBits(distance, lowBits) + gammaBits(length - lengthBonus(distance));
 }
 
-inline uint32_t setLiteralWidthBits(bool sevenBits) {
-    return sevenBits ? 17 : 9;
-}
+inline uint32_t setLiteralWidthBits(bool sevenBits) { return sevenBits ? 17 : 9; }
 
-inline uint32_t setOffsetBitsBits(unsigned lowBits) {
-    return lowBits < 16 ? 16 : 17;
-}
+inline uint32_t setOffsetBitsBits(unsigned lowBits) { return lowBits < 16 ? 16 : 17; }

@@ -15,34 +15,40 @@ struct Canvas {
     int height;
     std::vector<uint8_t> rgb;
 
-    void set(int x, int y, Rgb c) {
+    void set(int x, int y, Rgb c)
+    {
         if (x < 0 || y < 0 || x >= width || y >= height) return;
         uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
         p[0] = uint8_t(std::clamp(c.r, 0, 255));
         p[1] = uint8_t(std::clamp(c.g, 0, 255));
         p[2] = uint8_t(std::clamp(c.b, 0, 255));
     }
-    Rgb get(int x, int y) const {
+    Rgb get(int x, int y) const
+    {
         const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
         return {p[0], p[1], p[2]};
     }
     // Mixes c into the pixel by coverage 0 to 1.
-    void blend(int x, int y, Rgb c, double coverage) {
+    void blend(int x, int y, Rgb c, double coverage)
+    {
         if (x < 0 || y < 0 || x >= width || y >= height || coverage <= 0) return;
         coverage = std::min(coverage, 1.0);
         Rgb o = get(x, y);
-        set(x, y, {int(std::lround(o.r + (c.r - o.r) * coverage)), int(std::lround(o.g + (c.g - o.g) * coverage)),
-                   int(std::lround(o.b + (c.b - o.b) * coverage))});
+        set(x, y,
+            {int(std::lround(o.r + (c.r - o.r) * coverage)), int(std::lround(o.g + (c.g - o.g) * coverage)),
+             int(std::lround(o.b + (c.b - o.b) * coverage))});
     }
 };
 
-uint32_t nextRandom(uint32_t& state) {
+uint32_t nextRandom(uint32_t& state)
+{
     state = state * 1664525u + 1013904223u;
     return state >> 8;
 }
 
 // A rounded rectangle with a vertical gradient and soft edges.
-void roundedBox(Canvas& c, int x0, int y0, int w, int h, int radius, Rgb top, Rgb bottom) {
+void roundedBox(Canvas& c, int x0, int y0, int w, int h, int radius, Rgb top, Rgb bottom)
+{
     for (int y = y0; y < y0 + h; ++y) {
         double t = h > 1 ? double(y - y0) / (h - 1) : 0;
         Rgb col{int(top.r + (bottom.r - top.r) * t), int(top.g + (bottom.g - top.g) * t),
@@ -57,12 +63,12 @@ void roundedBox(Canvas& c, int x0, int y0, int w, int h, int radius, Rgb top, Rg
 }
 
 // Blocky glyphs from a fixed 5 x 7 pattern set, drawn with soft edges.
-void glyphs(Canvas& c, int x0, int y0, const char* text, Rgb ink, int scale) {
+void glyphs(Canvas& c, int x0, int y0, const char* text, Rgb ink, int scale)
+{
     static const uint8_t kFont[10][7] = {
-        {14, 17, 19, 21, 25, 17, 14}, {4, 12, 4, 4, 4, 4, 14},   {14, 17, 1, 2, 4, 8, 31},
-        {31, 2, 4, 2, 1, 17, 14},     {2, 6, 10, 18, 31, 2, 2},  {31, 16, 30, 1, 1, 17, 14},
-        {6, 8, 16, 30, 17, 17, 14},   {31, 1, 2, 4, 8, 8, 8},    {14, 17, 17, 14, 17, 17, 14},
-        {14, 17, 17, 15, 1, 2, 12}};
+        {14, 17, 19, 21, 25, 17, 14}, {4, 12, 4, 4, 4, 4, 14},    {14, 17, 1, 2, 4, 8, 31},   {31, 2, 4, 2, 1, 17, 14},
+        {2, 6, 10, 18, 31, 2, 2},     {31, 16, 30, 1, 1, 17, 14}, {6, 8, 16, 30, 17, 17, 14}, {31, 1, 2, 4, 8, 8, 8},
+        {14, 17, 17, 14, 17, 17, 14}, {14, 17, 17, 15, 1, 2, 12}};
     for (int i = 0; text[i]; ++i) {
         const uint8_t* rows = kFont[(text[i] - '0') % 10];
         for (int gy = 0; gy < 7; ++gy)
@@ -78,7 +84,8 @@ void glyphs(Canvas& c, int x0, int y0, const char* text, Rgb ink, int scale) {
     }
 }
 
-void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption) {
+void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption)
+{
     Rgb top = lit ? Rgb{190, 220, 250} : Rgb{200, 200, 204};
     Rgb bottom = lit ? Rgb{90, 150, 220} : Rgb{110, 110, 118};
     roundedBox(c, x0 + 3, y0 + 3, 68, 22, 11, top, bottom);
@@ -90,7 +97,8 @@ void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption) {
 
 }  // namespace
 
-std::vector<uint8_t> picturePayload(int32_t width, int32_t height, const std::vector<uint8_t>& rgbTopDown) {
+std::vector<uint8_t> picturePayload(int32_t width, int32_t height, const std::vector<uint8_t>& rgbTopDown)
+{
     const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
     const size_t pixelBytes = size_t(width) * size_t(height) * 3;
     std::vector<uint8_t> rows(stride * size_t(height), 0);
@@ -112,7 +120,8 @@ std::vector<uint8_t> picturePayload(int32_t width, int32_t height, const std::ve
     return payload;
 }
 
-std::vector<uint8_t> syntheticSkinPayload() {
+std::vector<uint8_t> syntheticSkinPayload()
+{
     Canvas c{646, 200, std::vector<uint8_t>(size_t(646) * 200 * 3, 0)};
     uint32_t seed = 12345;
 
@@ -152,8 +161,8 @@ std::vector<uint8_t> syntheticSkinPayload() {
     // side icons on a flat background.
     for (int y = 0; y < 200; ++y)
         for (int x = 350; x < 646; ++x) c.set(x, y, {0, 0, 0});
-    const char* captions[4][4] = {{"0", "1", "24", "38"}, {"5", "6", "7", "8"}, {"9", "10", "11", "12"},
-                                  {"13", "14", "15", "16"}};
+    const char* captions[4][4] = {
+        {"0", "1", "24", "38"}, {"5", "6", "7", "8"}, {"9", "10", "11", "12"}, {"13", "14", "15", "16"}};
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 4; ++col) {
             buttonFace(c, 350 + col * 74, row * 56, false, captions[row][col]);

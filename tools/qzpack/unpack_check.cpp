@@ -5,7 +5,8 @@
 
 #include "image/packed_image.h"
 
-UnpackVerdict unpackChecked(const uint8_t* packed, size_t packedLength, std::vector<uint8_t>& out) {
+UnpackVerdict unpackChecked(const uint8_t* packed, size_t packedLength, std::vector<uint8_t>& out)
+{
     if (!packed || packedLength < kPackedHeaderSize || packed[0] != kPackedMagic0 || packed[1] != kPackedMagic1)
         return UnpackVerdict::BadMagic;
     const uint32_t size = packedImageSize(packed, packedLength);
@@ -25,7 +26,8 @@ UnpackVerdict unpackChecked(const uint8_t* packed, size_t packedLength, std::vec
     return streamOk ? UnpackVerdict::ChecksumMismatch : UnpackVerdict::DamagedStream;
 }
 
-const char* describeVerdict(UnpackVerdict verdict) {
+const char* describeVerdict(UnpackVerdict verdict)
+{
     switch (verdict) {
     case UnpackVerdict::Ok: return "ok";
     case UnpackVerdict::BadMagic: return "not a packed image (bad magic)";

@@ -6,12 +6,14 @@
 
 namespace {
 
-void putLe16(std::vector<uint8_t>& out, uint32_t v) {
+void putLe16(std::vector<uint8_t>& out, uint32_t v)
+{
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void putLe32(std::vector<uint8_t>& out, uint32_t v) {
+void putLe32(std::vector<uint8_t>& out, uint32_t v)
+{
     putLe16(out, v & 0xFFFF);
     putLe16(out, v >> 16);
 }
@@ -24,7 +26,8 @@ uint8_t channel(uint32_t c, int which) { return static_cast<uint8_t>(c >> (16 - 
 // A group of distinct colours with how often each occurs, as the median cut splits them.
 using ColourCounts = std::vector<std::pair<uint32_t, uint32_t>>;
 
-int widestChannel(const ColourCounts& box, int* range) {
+int widestChannel(const ColourCounts& box, int* range)
+{
     int best = 0;
     *range = -1;
     for (int ch = 0; ch < 3; ++ch) {
@@ -41,7 +44,8 @@ int widestChannel(const ColourCounts& box, int* range) {
     return best;
 }
 
-uint32_t averageColour(const ColourCounts& box) {
+uint32_t averageColour(const ColourCounts& box)
+{
     uint64_t sum[3] = {0, 0, 0}, total = 0;
     for (const auto& cc : box) {
         for (int ch = 0; ch < 3; ++ch) sum[ch] += uint64_t(channel(cc.first, ch)) * cc.second;
@@ -54,7 +58,8 @@ uint32_t averageColour(const ColourCounts& box) {
 
 // Median cut: split the box with the widest colour range (ties to the more frequent)
 // at its pixel-weighted median until there are `limit` boxes.
-std::vector<uint32_t> medianCut(const std::map<uint32_t, uint32_t>& histogram, size_t limit) {
+std::vector<uint32_t> medianCut(const std::map<uint32_t, uint32_t>& histogram, size_t limit)
+{
     std::vector<ColourCounts> boxes(1, ColourCounts(histogram.begin(), histogram.end()));
     while (boxes.size() < limit) {
         size_t pick = boxes.size();
@@ -97,18 +102,18 @@ std::vector<uint32_t> medianCut(const std::map<uint32_t, uint32_t>& histogram, s
     return colours;
 }
 
-uint32_t distance(uint32_t a, uint32_t b) {
+uint32_t distance(uint32_t a, uint32_t b)
+{
     int dr = red(a) - red(b), dg = green(a) - green(b), db = blue(a) - blue(b);
     return uint32_t(dr * dr + dg * dg + db * db);
 }
 
 }  // namespace
 
-uint32_t dibRowStride(int32_t width) {
-    return (uint32_t(width) * 3 + 3) & ~3u;
-}
+uint32_t dibRowStride(int32_t width) { return (uint32_t(width) * 3 + 3) & ~3u; }
 
-std::vector<uint8_t> makeSkinPayload(const uint8_t* rgb, int32_t width, int32_t height) {
+std::vector<uint8_t> makeSkinPayload(const uint8_t* rgb, int32_t width, int32_t height)
+{
     const size_t pixelBytes = size_t(width) * size_t(height) * 3;
     const size_t stride = dibRowStride(width);
     std::vector<uint8_t> out;
@@ -130,7 +135,8 @@ std::vector<uint8_t> makeSkinPayload(const uint8_t* rgb, int32_t width, int32_t 
     return out;
 }
 
-IndexedPicture indexIconPicture(const IconPicture& picture) {
+IndexedPicture indexIconPicture(const IconPicture& picture)
+{
     const size_t count = size_t(picture.size) * size_t(picture.size);
     IndexedPicture out;
     out.size = picture.size;
@@ -171,7 +177,8 @@ IndexedPicture indexIconPicture(const IconPicture& picture) {
     return out;
 }
 
-std::vector<uint8_t> makeIconFile(const std::vector<IconPicture>& pictures) {
+std::vector<uint8_t> makeIconFile(const std::vector<IconPicture>& pictures)
+{
     std::vector<std::vector<uint8_t>> images;
     for (const IconPicture& picture : pictures) {
         const IndexedPicture indexed = indexIconPicture(picture);
@@ -194,8 +201,7 @@ std::vector<uint8_t> makeIconFile(const std::vector<IconPicture>& pictures) {
             image.push_back(0);
         }
         for (uint32_t row = size; row-- > 0;) {
-            for (uint32_t x = 0; x < xorStride; ++x)
-                image.push_back(x < size ? indexed.indices[row * size + x] : 0);
+            for (uint32_t x = 0; x < xorStride; ++x) image.push_back(x < size ? indexed.indices[row * size + x] : 0);
         }
         for (uint32_t row = size; row-- > 0;) {
             std::vector<uint8_t> bits(andStride, 0);

@@ -2,37 +2,40 @@
 //     raw top-down RGB picture -> unpacked skin payload (the input of qzpack)
 // skinconv icon OUT.ico IN.rgba SIZE [IN.rgba SIZE ...]
 //     raw top-down RGBA square pictures -> 256-colour icon file
-#include "tools/skin/skin_convert.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "tools/skin/skin_convert.h"
+
 namespace {
 
-bool readFile(const char* path, std::vector<uint8_t>& data) {
+bool readFile(const char* path, std::vector<uint8_t>& data)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
 
-bool writeFile(const char* path, const std::vector<uint8_t>& data) {
+bool writeFile(const char* path, const std::vector<uint8_t>& data)
+{
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
     return bool(out);
 }
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: skinconv payload IN.rgb WIDTH HEIGHT OUT\n"
-                 "       skinconv icon OUT.ico IN.rgba SIZE [IN.rgba SIZE ...]\n");
+int usage()
+{
+    std::fprintf(stderr, "usage: skinconv payload IN.rgb WIDTH HEIGHT OUT\n"
+                         "       skinconv icon OUT.ico IN.rgba SIZE [IN.rgba SIZE ...]\n");
     return 2;
 }
 
-int convertPayload(const char* inPath, const char* widthText, const char* heightText, const char* outPath) {
+int convertPayload(const char* inPath, const char* widthText, const char* heightText, const char* outPath)
+{
     const long width = std::strtol(widthText, nullptr, 10);
     const long height = std::strtol(heightText, nullptr, 10);
     std::vector<uint8_t> rgb;
@@ -52,13 +55,15 @@ int convertPayload(const char* inPath, const char* widthText, const char* height
     return 0;
 }
 
-int convertIcon(int argc, char** argv) {
+int convertIcon(int argc, char** argv)
+{
     std::vector<IconPicture> pictures;
     for (int i = 3; i + 1 < argc; i += 2) {
         IconPicture picture;
         picture.size = int32_t(std::strtol(argv[i + 1], nullptr, 10));
         if (picture.size <= 0 || picture.size > 256) return usage();
-        if (!readFile(argv[i], picture.rgba) || picture.rgba.size() != size_t(picture.size) * size_t(picture.size) * 4) {
+        if (!readFile(argv[i], picture.rgba) ||
+            picture.rgba.size() != size_t(picture.size) * size_t(picture.size) * 4) {
             std::fprintf(stderr, "skinconv: %s is not a %d x %d RGBA picture\n", argv[i], picture.size, picture.size);
             return 1;
         }
@@ -73,7 +78,8 @@ int convertIcon(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 6 && std::string(argv[1]) == "payload") return convertPayload(argv[2], argv[3], argv[4], argv[5]);
     if (argc >= 5 && argc % 2 == 1 && std::string(argv[1]) == "icon") return convertIcon(argc, argv);
     return usage();
