@@ -17,12 +17,18 @@ set_source_files_properties(resources/azimora.rc PROPERTIES OBJECT_DEPENDS
 add_custom_command(TARGET Azimora POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ReadMe.txt $<TARGET_FILE_DIR:Azimora>/ReadMe.txt)
 
-add_library(simcard SHARED ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES} sim/simcard.def)
-set_target_properties(simcard PROPERTIES PREFIX "")
-target_include_directories(simcard PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_options(simcard PRIVATE ${AZM_WIN_FLAGS})
-target_link_options(simcard PRIVATE ${AZM_WIN_LINK} -Wl,--kill-at -Wl,--enable-stdcall-fixup)
-target_link_libraries(simcard PRIVATE ole32 oleaut32 uuid strmiids advapi32 user32 gdi32 kernel32)
+# A card substitute: an in-process COM server with the card's identifiers.
+#   azm_card_dll(NAME SOURCE...)
+function(azm_card_dll name)
+  add_library(${name} SHARED ${ARGN} ${AZM_CARD_CORE_SOURCES} ${AZM_CARD_WIN_SOURCES} cardbase/card_server.def)
+  set_target_properties(${name} PROPERTIES PREFIX "")
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${AZM_WIN_FLAGS})
+  target_link_options(${name} PRIVATE ${AZM_WIN_LINK} -Wl,--kill-at -Wl,--enable-stdcall-fixup)
+  target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid strmiids advapi32 user32 gdi32 kernel32)
+endfunction()
+
+azm_card_dll(simcard ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES})
 
 # GoogleTest from the Debian source package, built for Windows.
 set(GTEST_SRC /usr/src/googletest/googletest)

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
-#include "sim/dish_link.h"
-#include "sim/dish_model.h"
+#include "sim/dish/dish_link.h"
+#include "sim/dish/dish_model.h"
 #include "tuner/lnb_rules.h"
 
 namespace {
@@ -38,12 +38,12 @@ DishModel aimedAt(double longitudeDeg, DishSetup setup = DishSetup())
 // The six calls in the program's order, with its LNB rules.
 void tune(DishModel& model, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate, int32_t diseqc = 0)
 {
-    recordTuning(model, SimSetLnbSelection, lnbSelectionFor(frequencyMHz));
-    recordTuning(model, SimSetLnbFrequency, lnbFrequencyFor(frequencyMHz));
-    recordTuning(model, SimSetPolarity, polarization);
-    recordTuning(model, SimSetSymbolRate, symbolRate);
-    recordTuning(model, SimSetTransponderFrequency, frequencyMHz);
-    recordTuning(model, SimSetDiseqc, diseqc);
+    recordTuning(model, SetLnbSelectionCall, lnbSelectionFor(frequencyMHz));
+    recordTuning(model, SetLnbFrequencyCall, lnbFrequencyFor(frequencyMHz));
+    recordTuning(model, SetPolarityCall, polarization);
+    recordTuning(model, SetSymbolRateCall, symbolRate);
+    recordTuning(model, SetTransponderFrequencyCall, frequencyMHz);
+    recordTuning(model, SetDiseqcCall, diseqc);
 }
 
 DishVerdict verdictOf(const DishModel& model) { return dishSignal(model, 0).verdict; }
@@ -254,12 +254,12 @@ TEST(DishLink, BudgetQualityAndLock)
     offAxis.offAxisDeg = beamwidthDeg(10723, 0.8) / 2;
     EXPECT_NEAR(clear - 3.0, carrierToNoiseDb(offAxis), 0.05);
 
-    EXPECT_EQ(10, qualityPercent(4.0));
-    EXPECT_EQ(99, qualityPercent(16.0));
-    EXPECT_EQ(55, qualityPercent(10.07));
-    EXPECT_EQ(99, qualityPercent(30.0));
-    EXPECT_EQ(6, qualityPercent(3.5));
-    EXPECT_EQ(1, qualityPercent(-20.0));
+    EXPECT_EQ(10, qualityFromCarrierToNoise(4.0));
+    EXPECT_EQ(99, qualityFromCarrierToNoise(16.0));
+    EXPECT_EQ(55, qualityFromCarrierToNoise(10.07));
+    EXPECT_EQ(99, qualityFromCarrierToNoise(30.0));
+    EXPECT_EQ(6, qualityFromCarrierToNoise(3.5));
+    EXPECT_EQ(1, qualityFromCarrierToNoise(-20.0));
 
     EXPECT_FALSE(stillLocked(false, 3.99));
     EXPECT_TRUE(stillLocked(false, 4.0));
@@ -321,12 +321,12 @@ TEST(DishModelTest, LnbBandAndOscillatorMustSuitTheFrequency)
 {
     DishModel model = aimedAt(13.0);
     tune(model, 10723, 0, 29900);
-    recordTuning(model, SimSetLnbSelection, 1);
+    recordTuning(model, SetLnbSelectionCall, 1);
     EXPECT_EQ(WrongLnbBand, verdictOf(model));
-    recordTuning(model, SimSetLnbSelection, 0);
-    recordTuning(model, SimSetLnbFrequency, 10600);
+    recordTuning(model, SetLnbSelectionCall, 0);
+    recordTuning(model, SetLnbFrequencyCall, 10600);
     EXPECT_EQ(WrongLnbBand, verdictOf(model));
-    recordTuning(model, SimSetLnbFrequency, 9750);
+    recordTuning(model, SetLnbFrequencyCall, 9750);
     EXPECT_EQ(Locked, verdictOf(model));
 
     // The band edges, as the program decides them.
@@ -428,14 +428,11 @@ TEST(DishModelTest, LockHasHysteresisAndEachTuningSearchesAgain)
     EXPECT_TRUE(pollDish(model, 0).locked);
     model.pointing.azimuthDeg = azimuth;
     EXPECT_TRUE(pollDish(model, 0).locked);  // once locked, it holds
-    recordTuning(model, SimSetSymbolRate, 29900);
+    recordTuning(model, SetSymbolRateCall, 29900);
     EXPECT_FALSE(model.locked);
     EXPECT_FALSE(pollDish(model, 0).locked);
-    recordTuning(model, SimSetFec, 6);  // changes nothing
     model.pointing = boresight;
     EXPECT_TRUE(pollDish(model, 0).locked);
-    recordTuning(model, SimSetFec, 6);
-    EXPECT_TRUE(model.locked);
 }
 
 TEST(DishModelTest, TheNearestOfTwoSatellitesCarryingOneTransponder)

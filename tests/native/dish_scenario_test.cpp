@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-#include "sim/scenario.h"
+#include "sim/card/scenario.h"
 
 TEST(DishScenario, WordsSetUpTheDish)
 {

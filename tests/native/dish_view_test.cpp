@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
-#include "sim/dish_view.h"
+#include "sim/dish/dish_view.h"
 #include "tuner/lnb_rules.h"
 
 namespace {
@@ -107,11 +107,11 @@ TEST(DishView, EverySatelliteFitsTheWindow)
         setup.aimLongitudeDeg = satellite.longitudeDeg;
         DishModel model = newDishModel(setup, sky);
         const Transponder& t = satellite.transponders.front();
-        recordTuning(model, SimSetLnbSelection, lnbSelectionFor(t.frequencyMHz));
-        recordTuning(model, SimSetLnbFrequency, lnbFrequencyFor(t.frequencyMHz));
-        recordTuning(model, SimSetPolarity, t.polarization);
-        recordTuning(model, SimSetSymbolRate, t.symbolRate);
-        recordTuning(model, SimSetTransponderFrequency, t.frequencyMHz);
+        recordTuning(model, SetLnbSelectionCall, lnbSelectionFor(t.frequencyMHz));
+        recordTuning(model, SetLnbFrequencyCall, lnbFrequencyFor(t.frequencyMHz));
+        recordTuning(model, SetPolarityCall, t.polarization);
+        recordTuning(model, SetSymbolRateCall, t.symbolRate);
+        recordTuning(model, SetTransponderFrequencyCall, t.frequencyMHz);
         const DishView view = dishView(model, 0);
         for (const std::string& line : dishWindowLines(view)) EXPECT_LE(line.size(), dishLineWidth) << line;
         if (lookAngles(setup.site, satellite.longitudeDeg).direction.elevationDeg > 0) {

@@ -1,8 +1,8 @@
 // The simulated card's scenario file and call log lines.
 #include <gtest/gtest.h>
 
-#include "sim/call_log.h"
-#include "sim/scenario.h"
+#include "sim/card/call_log.h"
+#include "sim/card/scenario.h"
 
 TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
 {

@@ -1,22 +1,23 @@
-// Self-registration and the class factory of the simulated card.
-#include <windows.h>
+#include "cardbase/com_server.h"
 
 #include <olectl.h>
 
-#include "sim/simcard_module.h"
 #include "tuner/tuner_control.h"
 
-HINSTANCE simModule = nullptr;
-LONG simLiveObjects = 0;
-LONG simServerLocks = 0;
+HINSTANCE cardModule = nullptr;
+static LONG liveObjects = 0;
+static LONG serverLocks = 0;
 
 static const char classKey[] = "CLSID\\{E82536A0-94DA-11D2-A463-00A0C95D308D}";
 static const char serverKey[] = "CLSID\\{E82536A0-94DA-11D2-A463-00A0C95D308D}\\InprocServer32";
 
+void cardObjectCreated() { InterlockedIncrement(&liveObjects); }
+void cardObjectDestroyed() { InterlockedDecrement(&liveObjects); }
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*)
 {
     if (reason == DLL_PROCESS_ATTACH) {
-        simModule = module;
+        cardModule = module;
         DisableThreadLibraryCalls(module);
     }
     return TRUE;
@@ -28,37 +29,39 @@ static bool setStringValue(HKEY key, const char* name, const char* value)
                           static_cast<DWORD>(lstrlenA(value) + 1)) == ERROR_SUCCESS;
 }
 
+static bool writeKey(const char* path, const char* name, const char* value, const char* secondName = nullptr,
+                     const char* secondValue = nullptr)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool ok = setStringValue(key, name, value);
+    if (secondName) ok = setStringValue(key, secondName, secondValue) && ok;
+    RegCloseKey(key);
+    return ok;
+}
+
 STDAPI DllRegisterServer()
 {
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(simModule, path, sizeof path);
+    const DWORD length = GetModuleFileNameA(cardModule, path, sizeof path);
     if (length == 0 || length >= sizeof path) return SELFREG_E_CLASS;
-
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, classKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return SELFREG_E_CLASS;
-    bool ok = setStringValue(key, nullptr, "Simulated DVB-S receiver card");
-    RegCloseKey(key);
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, serverKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return SELFREG_E_CLASS;
-    ok = setStringValue(key, nullptr, path) && ok;
-    ok = setStringValue(key, "ThreadingModel", "Both") && ok;
-    RegCloseKey(key);
-    return ok ? S_OK : SELFREG_E_CLASS;
+    const bool described = writeKey(classKey, nullptr, cardDescription);
+    const bool served = writeKey(serverKey, nullptr, path, "ThreadingModel", "Both");
+    return described && served ? S_OK : SELFREG_E_CLASS;
 }
 
 STDAPI DllUnregisterServer()
 {
     RegDeleteKeyA(HKEY_CLASSES_ROOT, serverKey);
-    LONG result = RegDeleteKeyA(HKEY_CLASSES_ROOT, classKey);
+    const LONG result = RegDeleteKeyA(HKEY_CLASSES_ROOT, classKey);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
 }
 
-STDAPI DllCanUnloadNow() { return simLiveObjects == 0 && simServerLocks == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return liveObjects == 0 && serverLocks == 0 ? S_OK : S_FALSE; }
 
 // The one class factory, a static object that never goes away.
-struct SimClassFactory : public IClassFactory {
+struct CardClassFactory : public IClassFactory {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         if (!object) return E_POINTER;
@@ -76,17 +79,17 @@ struct SimClassFactory : public IClassFactory {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return createSimulatedCard(iid, object);
+        return createCard(iid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
     {
-        if (lock) InterlockedIncrement(&simServerLocks);
-        else InterlockedDecrement(&simServerLocks);
+        if (lock) InterlockedIncrement(&serverLocks);
+        else InterlockedDecrement(&serverLocks);
         return S_OK;
     }
 };
 
-static SimClassFactory classFactory;
+static CardClassFactory classFactory;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
 {

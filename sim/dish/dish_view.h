@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/dish_model.h"
+#include "sim/dish/dish_model.h"
 
 struct DishView {
     DishSite site;

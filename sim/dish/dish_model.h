@@ -6,20 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/dish_setup.h"
-#include "sim/dish_sky.h"
-#include "sim/scenario.h"
-
-// The six values the program sets at each start, as the card received them.
-struct CardTuning {
-    bool tuned = false;  // a transponder frequency has been set
-    int32_t frequencyMHz = 0;
-    int32_t symbolRate = 0;
-    int32_t lnbFrequencyMHz = 0;
-    int32_t polarization = 0;
-    int32_t lnbSelection = 0;
-    int32_t diseqcCode = 0;
-};
+#include "cardbase/card_tuning.h"
+#include "cardbase/signal_scale.h"
+#include "sim/dish/dish_setup.h"
+#include "sim/dish/dish_sky.h"
 
 struct DishModel {
     DishSite site;
@@ -34,8 +24,8 @@ struct DishModel {
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky);
 
 // One of the six set calls, accepted by the card; any of them makes the
-// demodulator search again. The FEC code changes nothing.
-void recordTuning(DishModel& model, SimMethod method, int32_t value);
+// demodulator search again.
+void recordTuning(DishModel& model, CardSetCall call, int32_t value);
 
 // Why the card has, or has not, a lock.
 enum DishVerdict {

@@ -1,4 +1,4 @@
-#include "sim/call_log.h"
+#include "sim/card/call_log.h"
 
 #include <cstdio>
 

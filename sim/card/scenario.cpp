@@ -1,9 +1,9 @@
-#include "sim/scenario.h"
+#include "sim/card/scenario.h"
 
 #include <cstdlib>
 #include <sstream>
 
-#include "sim/dish_sky.h"
+#include "sim/dish/dish_sky.h"
 
 static const char* const methodNames[simMethodCount] = {
     "SetTransponderFrequency",

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/dish_setup.h"
+#include "cardbase/signal_scale.h"
+#include "sim/dish/dish_setup.h"
 
 enum SimMethod : int {
     SimSetTransponderFrequency,
@@ -62,12 +63,6 @@ constexpr int32_t defaultLatencyMs = 3;
 // Unknown lines are reported in `errors` (one line each) and otherwise
 // ignored.
 Scenario parseScenario(const std::string& text, std::string* errors);
-
-struct SignalReading {
-    bool locked;
-    int32_t quality;
-    float snr;
-};
 
 // The reading `sinceTuneMs` after the latest tune: the latest line whose
 // time has passed; no lock before the first one or before any tune.

@@ -1,4 +1,4 @@
-#include "sim/dish_link.h"
+#include "sim/dish/dish_link.h"
 
 #include <cmath>
 
@@ -73,10 +73,4 @@ double carrierToNoiseDb(const LinkPath& path)
 bool stillLocked(bool wasLocked, double carrierToNoise)
 {
     return carrierToNoise >= (wasLocked ? lockHoldDb : lockAcquireDb);
-}
-
-int32_t qualityPercent(double carrierToNoise)
-{
-    const double percent = 10.0 + (carrierToNoise - lockAcquireDb) * 89.0 / 12.0;
-    return static_cast<int32_t>(std::lround(std::fmin(99.0, std::fmax(1.0, percent))));
 }

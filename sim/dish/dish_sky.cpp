@@ -1,9 +1,9 @@
-#include "sim/dish_sky.h"
+#include "sim/dish/dish_sky.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "sim/dish_link.h"
+#include "sim/dish/dish_link.h"
 
 bool orbitalPosition(const std::string& name, double* longitudeDeg)
 {

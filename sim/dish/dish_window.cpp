@@ -1,11 +1,11 @@
-#include "sim/dish_window.h"
+#include "sim/dish/dish_window.h"
 
 #include <new>
 #include <string>
 #include <vector>
 
-#include "sim/dish_view.h"
-#include "sim/simcard_module.h"
+#include "cardbase/com_server.h"
+#include "sim/dish/dish_view.h"
 
 struct DishWindow {
     CRITICAL_SECTION* lock;
@@ -116,7 +116,7 @@ static HWND createDishWindow(DishWindow* dish)
 
     WNDCLASSA windowClassInfo = {};
     windowClassInfo.lpfnWndProc = dishWindowProcedure;
-    windowClassInfo.hInstance = simModule;
+    windowClassInfo.hInstance = cardModule;
     windowClassInfo.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClassInfo.lpszClassName = windowClass;
     if (!RegisterClassA(&windowClassInfo) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
@@ -129,7 +129,7 @@ static HWND createDishWindow(DishWindow* dish)
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     HWND window = CreateWindowExA(0, windowClass, "Simulated dish", style, work.left, work.top, width, height, nullptr,
-                                  nullptr, simModule, dish);
+                                  nullptr, cardModule, dish);
     // Shown without taking the focus from the program; a click steers.
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
@@ -147,7 +147,7 @@ static DWORD WINAPI dishWindowThread(void* parameter)
         DispatchMessageA(&message);
     }
     // Fails while another card's window is still up; that one unregisters it.
-    UnregisterClassA(windowClass, simModule);
+    UnregisterClassA(windowClass, cardModule);
     if (dish->font) DeleteObject(dish->font);
     return 0;
 }

@@ -6,13 +6,13 @@
 #include <new>
 #include <string>
 
-#include "sim/call_log.h"
-#include "sim/dish_model.h"
-#include "sim/dish_window.h"
-#include "sim/process_resources.h"
-#include "sim/scenario.h"
-#include "sim/simcard_module.h"
-#include "tuner/tuner_control.h"
+#include "cardbase/card_object.h"
+#include "cardbase/com_server.h"
+#include "sim/card/call_log.h"
+#include "sim/card/process_resources.h"
+#include "sim/card/scenario.h"
+#include "sim/dish/dish_model.h"
+#include "sim/dish/dish_window.h"
 
 static std::string environmentValue(const char* name)
 {
@@ -59,10 +59,10 @@ struct SimSettings {
 
 static std::string builtInCatalogue()
 {
-    HRSRC found = FindResourceA(simModule, "SATDATA", RT_RCDATA);
-    HGLOBAL loaded = found ? LoadResource(simModule, found) : nullptr;
+    HRSRC found = FindResourceA(cardModule, "SATDATA", RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(cardModule, found) : nullptr;
     const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    return bytes ? std::string(bytes, SizeofResource(simModule, found)) : std::string();
+    return bytes ? std::string(bytes, SizeofResource(cardModule, found)) : std::string();
 }
 
 static SimSettings readSettings()
@@ -82,63 +82,32 @@ static SimSettings readSettings()
     return settings;
 }
 
-class SimulatedCard final : public IBaseFilter, public TunerControl {
+// The FEC code is no tuning value: the card always searches the code itself.
+static bool setCallOf(SimMethod method, CardSetCall* call)
+{
+    switch (method) {
+    case SimSetLnbSelection: *call = SetLnbSelectionCall; return true;
+    case SimSetLnbFrequency: *call = SetLnbFrequencyCall; return true;
+    case SimSetPolarity: *call = SetPolarityCall; return true;
+    case SimSetSymbolRate: *call = SetSymbolRateCall; return true;
+    case SimSetTransponderFrequency: *call = SetTransponderFrequencyCall; return true;
+    case SimSetDiseqc: *call = SetDiseqcCall; return true;
+    default: return false;
+    }
+}
+
+const char cardDescription[] = "Simulated DVB-S receiver card";
+
+class SimulatedCard final : public CardObject {
 public:
     explicit SimulatedCard(SimSettings settings) : settings_(std::move(settings))
     {
         InitializeCriticalSection(&lock_);
-        InterlockedIncrement(&simLiveObjects);
         if (settings_.dish.enabled) {
             dish_ = newDishModel(settings_.dish, skyFromCatalogue(builtInCatalogue()));
             if (settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_);
         }
     }
-
-    // IUnknown, shared by both interfaces
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_DeviceFilter) || IsEqualIID(iid, IID_IMediaFilter) ||
-            IsEqualIID(iid, IID_IPersist)) {
-            *object = static_cast<IBaseFilter*>(this);
-        } else if (IsEqualIID(iid, IID_TunerControl)) {
-            const HRESULT result = settings_.scenario.failQuery ? E_NOINTERFACE : S_OK;
-            log(result == S_OK ? std::string("QueryTuner") : callLine("QueryTuner", false, 0, result));
-            if (result != S_OK) return result;
-            *object = static_cast<TunerControl*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-
-    // IBaseFilter: a card is not a graph filter here.
-    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override
-    {
-        if (!clsid) return E_POINTER;
-        *clsid = CLSID_ReceiverCard;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Pause() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR, IPin**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph*, LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 
     // The tuner control interface
     HRESULT STDMETHODCALLTYPE SetTransponderFrequency(LONG value) override
@@ -215,34 +184,8 @@ public:
         return result;
     }
 
-#define SIM_RESERVED(n)                                                                                                \
-    HRESULT STDMETHODCALLTYPE Reserved##n() override { return reserved("Reserved" #n); }
-    SIM_RESERVED(10)
-    SIM_RESERVED(14)
-    SIM_RESERVED(15)
-    SIM_RESERVED(16)
-    SIM_RESERVED(17)
-    SIM_RESERVED(18)
-    SIM_RESERVED(19)
-    SIM_RESERVED(21)
-    SIM_RESERVED(22)
-    SIM_RESERVED(23)
-    SIM_RESERVED(24)
-    SIM_RESERVED(25)
-    SIM_RESERVED(26)
-    SIM_RESERVED(27)
-    SIM_RESERVED(28)
-    SIM_RESERVED(29)
-    SIM_RESERVED(30)
-    SIM_RESERVED(31)
-    SIM_RESERVED(32)
-    SIM_RESERVED(33)
-    SIM_RESERVED(34)
-    SIM_RESERVED(35)
-#undef SIM_RESERVED
-
 private:
-    ~SimulatedCard()
+    ~SimulatedCard() override
     {
         stopDishWindow(dishWindow_);
         char line[64];
@@ -250,7 +193,6 @@ private:
         log(line);
         if (settings_.log != INVALID_HANDLE_VALUE) CloseHandle(settings_.log);
         DeleteCriticalSection(&lock_);
-        InterlockedDecrement(&simLiveObjects);
     }
 
     void wait(SimMethod method) const
@@ -269,7 +211,8 @@ private:
         const HRESULT result = resultOf(method);
         if (result == S_OK) {
             effect();
-            if (settings_.dish.enabled) recordTuning(dish_, method, value);
+            CardSetCall call;
+            if (settings_.dish.enabled && setCallOf(method, &call)) recordTuning(dish_, call, value);
         }
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
@@ -280,10 +223,17 @@ private:
         return setter(method, value, [] {});
     }
 
-    HRESULT reserved(const char* name)
+    HRESULT tunerControlRequested() override
+    {
+        const HRESULT result = settings_.scenario.failQuery ? E_NOINTERFACE : S_OK;
+        log(result == S_OK ? std::string("QueryTuner") : callLine("QueryTuner", false, 0, result));
+        return result;
+    }
+
+    HRESULT reservedCall(int position) override
     {
         wait(SimReserved);
-        log(callLine(name, false, 0, E_NOTIMPL));
+        log(callLine(("Reserved" + std::to_string(position)).c_str(), false, 0, E_NOTIMPL));
         return E_NOTIMPL;
     }
 
@@ -309,7 +259,6 @@ private:
         LeaveCriticalSection(&lock_);
     }
 
-    LONG references_ = 1;
     CRITICAL_SECTION lock_;
     SimSettings settings_;
     bool tuned_ = false;
@@ -322,7 +271,7 @@ private:
     DishWindow* dishWindow_ = nullptr;
 };
 
-HRESULT createSimulatedCard(REFIID iid, void** object)
+HRESULT createCard(REFIID iid, void** object)
 {
     SimSettings settings = readSettings();
     if (settings.scenario.failCreate) {
@@ -331,9 +280,5 @@ HRESULT createSimulatedCard(REFIID iid, void** object)
         return E_FAIL;
     }
     appendLogLine(settings.log, "Create");
-    SimulatedCard* card = new (std::nothrow) SimulatedCard(std::move(settings));
-    if (!card) return E_OUTOFMEMORY;
-    const HRESULT result = card->QueryInterface(iid, object);
-    card->Release();
-    return result;
+    return handOutCard(new (std::nothrow) SimulatedCard(std::move(settings)), iid, object);
 }

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "sim/dish_geometry.h"
+#include "sim/dish/dish_geometry.h"
 
 // DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one
 // combined C/Ku LNB; B and the cascaded ports are left empty.

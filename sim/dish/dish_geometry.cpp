@@ -1,4 +1,4 @@
-#include "sim/dish_geometry.h"
+#include "sim/dish/dish_geometry.h"
 
 #include <cmath>
 

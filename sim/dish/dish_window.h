@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "sim/dish_model.h"
+#include "sim/dish/dish_model.h"
 
 struct DishWindow;
 

@@ -1,8 +1,8 @@
-#include "sim/dish_model.h"
+#include "sim/dish/dish_model.h"
 
 #include <cmath>
 
-#include "sim/dish_link.h"
+#include "sim/dish/dish_link.h"
 #include "tuner/lnb_rules.h"
 
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
@@ -16,21 +16,9 @@ DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
     return model;
 }
 
-void recordTuning(DishModel& model, SimMethod method, int32_t value)
+void recordTuning(DishModel& model, CardSetCall call, int32_t value)
 {
-    CardTuning& tuning = model.tuning;
-    switch (method) {
-    case SimSetTransponderFrequency:
-        tuning.frequencyMHz = value;
-        tuning.tuned = true;
-        break;
-    case SimSetSymbolRate: tuning.symbolRate = value; break;
-    case SimSetLnbFrequency: tuning.lnbFrequencyMHz = value; break;
-    case SimSetPolarity: tuning.polarization = value; break;
-    case SimSetLnbSelection: tuning.lnbSelection = value; break;
-    case SimSetDiseqc: tuning.diseqcCode = value; break;
-    default: return;  // the FEC code is always the automatic one
-    }
+    recordSetCall(model.tuning, call, value);
     model.locked = false;  // a new setting makes the demodulator search again
 }
 
@@ -129,7 +117,7 @@ SignalReading pollDish(DishModel& model, uint32_t nowMs)
     model.locked = signal.verdict == Locked;
     if (!model.locked) return SignalReading{false, 0, 0.0f};
     const double snr = std::round((signal.carrierToNoiseDb + estimateNoiseDb(nowMs)) * 10.0) / 10.0;
-    return SignalReading{true, qualityPercent(signal.carrierToNoiseDb), static_cast<float>(snr)};
+    return SignalReading{true, qualityFromCarrierToNoise(signal.carrierToNoiseDb), static_cast<float>(snr)};
 }
 
 void steerDish(DishModel& model, DishAxis axis, int direction, bool coarse)

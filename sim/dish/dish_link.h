@@ -40,6 +40,3 @@ double carrierToNoiseDb(const LinkPath& path);
 constexpr double lockAcquireDb = 4.0;
 constexpr double lockHoldDb = 3.5;
 bool stillLocked(bool wasLocked, double carrierToNoise);
-
-// 4 dB gives 10 %, 16 dB 99 %; kept within 1 .. 99.
-int32_t qualityPercent(double carrierToNoise);

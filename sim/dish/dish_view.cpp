@@ -1,10 +1,10 @@
-#include "sim/dish_view.h"
+#include "sim/dish/dish_view.h"
 
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
-#include "sim/dish_link.h"
+#include "sim/dish/dish_link.h"
 
 DishView dishView(const DishModel& model, uint32_t nowMs)
 {
@@ -19,7 +19,7 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
     const DishSignal signal = dishSignal(model, nowMs);
     view.verdict = signal.verdict;
     view.carrierToNoiseDb = signal.carrierToNoiseDb;
-    view.quality = signal.verdict == Locked ? qualityPercent(signal.carrierToNoiseDb) : 0;
+    view.quality = signal.verdict == Locked ? qualityFromCarrierToNoise(signal.carrierToNoiseDb) : 0;
     const int target = signal.satellite >= 0 ? signal.satellite : nearest;
     if (target >= 0) {
         const LookAngles angles = lookAngles(model.site, model.sky[target].longitudeDeg);

@@ -1,4 +1,4 @@
-#include "sim/process_resources.h"
+#include "sim/card/process_resources.h"
 
 #include <windows.h>
 
