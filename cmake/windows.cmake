@@ -37,6 +37,13 @@ target_include_directories(wingtest PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_
 
 target_compile_options(wingtest PRIVATE -w)
 
+# Driving the real program from a second process: the Windows tests and the
+# measurement tool share it.
+add_library(wintest_support STATIC tests/support/driver.cpp)
+target_include_directories(wintest_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(wintest_support PRIVATE ${AZM_WIN_FLAGS})
+target_link_libraries(wintest_support PUBLIC gdi32 user32 psapi kernel32)
+
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp)
@@ -44,7 +51,7 @@ set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${C
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
-target_link_libraries(wintests PRIVATE wingtest ole32 uuid gdi32 user32 psapi shell32 kernel32)
+target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 kernel32)
 
 # A remote control for scripts and demos.
 add_executable(azmctl tools/azmctl/azmctl.cpp)
@@ -56,8 +63,8 @@ target_link_libraries(azmctl PRIVATE user32 kernel32)
 add_executable(bare_popup WIN32 tools/measure/bare_popup.cpp)
 target_compile_options(bare_popup PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(bare_popup PRIVATE ${AZM_WIN_LINK} -mwindows)
-add_executable(azmmeasure tools/measure/azmmeasure.cpp tests/win/driver.cpp)
+add_executable(azmmeasure tools/measure/azmmeasure.cpp)
 target_include_directories(azmmeasure PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(azmmeasure PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(azmmeasure PRIVATE ${AZM_WIN_LINK})
-target_link_libraries(azmmeasure PRIVATE gdi32 user32 psapi kernel32)
+target_link_libraries(azmmeasure PRIVATE wintest_support)

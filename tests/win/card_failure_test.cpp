@@ -17,11 +17,7 @@ TEST_P(CardOpeningTest, ShowsItsMessageOverThePaintedWindowAndExitsCleanly)
     options.waitForWindow = false;
     AppRun& run = start(options);
     if (GetParam().message) {
-        MessageBoxSeen box;
-        ASSERT_TRUE(waitForMessageBox(run, &box));
-        EXPECT_EQ("Error", box.caption);
-        EXPECT_EQ(GetParam().message, box.text);
-        dismissMessageBox(box);
+        ASSERT_TRUE(boxShown(run, "Error", GetParam().message));
     }
     EXPECT_EQ(0, waitForExit(run));
     EXPECT_FALSE(anyMessageBox(run));
@@ -46,13 +42,9 @@ TEST_F(NoCardTest, WithoutARegisteredCardTheProgramSaysSoAndEnds)
     StartOptions options;
     options.waitForWindow = false;
     AppRun& run = start(options);
-    MessageBoxSeen box;
-    const bool seen = waitForMessageBox(run, &box);
+    const testing::AssertionResult shown = boxShown(run, "Error", "Cannot create filter graph manager");
     registerSimulatedCard(true);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ("Cannot create filter graph manager", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(shown);
     EXPECT_EQ(0, waitForExit(run));
     EXPECT_EQ("", readFile(run.logPath));
 }

@@ -56,11 +56,7 @@ TEST_F(CatalogueTest, ALookalikeNameCountsAsACatalogueButIsNotRead)
 
     // With nothing to select, a start asks for a satellite.
     postKey(satelliteList(run.window), VK_RETURN);
-    MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Attention!", box.caption);
-    EXPECT_EQ("Please shoose the satellite!", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Attention!", "Please shoose the satellite!"));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -132,16 +128,11 @@ TEST_P(CatalogueProblemTest, IsReportedAndTheProgramStaysInSetup)
     const bool hasIcon = FindWindowExA(box.box, nullptr, "Static", nullptr) != GetDlgItem(box.box, 0xFFFF);
     EXPECT_EQ(GetParam().icon != 0, hasIcon);
     dismissMessageBox(box);
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ("Transponder parameters error", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Error", "Transponder parameters error"));
 
     // Enter on the list reports the problem alone.
     postKey(satelliteList(run.window), VK_RETURN);
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ(GetParam().text, box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, GetParam().caption, GetParam().text));
     settle(run, 300);
     EXPECT_FALSE(anyMessageBox(run));
     EXPECT_TRUE(tuningCalls(run).empty());
@@ -174,20 +165,14 @@ TEST_F(CatalogueTest, AMissingOrLockedCatalogueAtStartIsReported)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     postKey(run.window, VK_RETURN);  // Enter on the window: no second box after a reported problem
-    MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Attention!", box.caption);
-    EXPECT_EQ("satellite.ini - not found !", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Attention!", "satellite.ini - not found !"));
     CloseHandle(held);
     settle(run, 300);
     EXPECT_FALSE(anyMessageBox(run));
 
     DeleteFileA(joinPath(run.folder, "satellite.ini").c_str());
     postKey(list, VK_RETURN);
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("satellite.ini - not found !", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Attention!", "satellite.ini - not found !"));
     EXPECT_TRUE(tuningCalls(run).empty());
     EXPECT_EQ(0, closeWithEscape(run));
 }
@@ -197,10 +182,7 @@ TEST_F(CatalogueTest, ACatalogueStartKeepsTheLastTypedDiseqcCode)
     AppRun& run = start();
     // Rejected at its symbol rate after valid DiSEqC letters: the code stays 6.
     startTypedEntry(run, "3740V99999BB");
-    MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Transponder parameters error", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Error", "Transponder parameters error"));
     postCharacter(run.window, 'm');  // back to the list
     settle(run);
     startCatalogueLine(run, 1);  // [AMC2   105.0w]=11720v26000;

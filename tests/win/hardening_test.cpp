@@ -18,11 +18,7 @@ TEST_P(TuningFailureTest, ShowsItsMessageStopsThereAndEndsCleanly)
     options.scenario = std::string("fail ") + GetParam().method + "\n";
     AppRun& run = start(options);
     startTypedEntry(run, "12245H27500");
-    MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ(GetParam().message, box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Error", GetParam().message));
     EXPECT_EQ(0, waitForExit(run));
     const std::vector<std::string> calls = tuningCalls(run);
     ASSERT_EQ(GetParam().callsIssued, calls.size());

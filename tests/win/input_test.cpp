@@ -53,11 +53,7 @@ bool allBlack(const AppRun& run, int x, int y, int width, int height)
 
 void expectStartError(const AppRun& run)
 {
-    MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ("Transponder parameters error", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Error", "Transponder parameters error"));
     settle(run);
 }
 

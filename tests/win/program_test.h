@@ -2,7 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include "tests/win/driver.h"
+#include "tests/support/driver.h"
 #include "tests/win/skin_reference.h"
 
 class ProgramTest : public testing::Test {
@@ -66,3 +66,8 @@ private:
 
 // Registration of the simulated card, which some tests take away for a while.
 bool registerSimulatedCard(bool registered);
+
+// Waits for a message box of the run and dismisses it; fails unless one came
+// with exactly this caption and text.
+testing::AssertionResult boxShown(const AppRun& run, const std::string& caption, const std::string& text,
+                                  int timeoutMs = 10000);

@@ -59,11 +59,7 @@ TEST_F(StartTest, RejectedEntriesShowTheParametersErrorAndTuneNothing)
     AppRun& run = start();
     for (const char* entry : {"10699H27500", "15001H27500", "3740V999", "3740V29270AH", "4202H27500", "H", ""}) {
         startTypedEntry(run, entry);
-        MessageBoxSeen box;
-        ASSERT_TRUE(waitForMessageBox(run, &box)) << entry;
-        EXPECT_EQ("Error", box.caption) << entry;
-        EXPECT_EQ("Transponder parameters error", box.text) << entry;
-        dismissMessageBox(box);
+        ASSERT_TRUE(boxShown(run, "Error", "Transponder parameters error")) << entry;
         settle(run);
         postCharacter(run.window, 'm');  // back to the list for the next round
     }
@@ -77,11 +73,7 @@ TEST_F(StartTest, AFailingTuningCallStopsThereAndEndsTheProgram)
     options.scenario = "fail SetPolarity\n";
     AppRun& run = start(options);
     startTypedEntry(run, "12245H27500");
-    MessageBoxSeen box;
-    ASSERT_TRUE(waitForMessageBox(run, &box));
-    EXPECT_EQ("Error", box.caption);
-    EXPECT_EQ("Set polarity failed", box.text);
-    dismissMessageBox(box);
+    ASSERT_TRUE(boxShown(run, "Error", "Set polarity failed"));
     EXPECT_EQ(0, waitForExit(run));
     const std::vector<std::string> calls = tuningCalls(run);
     ASSERT_EQ(3u, calls.size());

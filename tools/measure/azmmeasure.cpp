@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/driver.h"
+#include "tests/support/driver.h"
 
 // Wine does not report other processes' CPU times, so they are read from
 // the host's /proc, reached through drive Z:, for the process whose command

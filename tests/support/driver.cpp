@@ -1,4 +1,4 @@
-#include "tests/win/driver.h"
+#include "tests/support/driver.h"
 
 #include <cstring>
 #include <psapi.h>
