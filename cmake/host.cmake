@@ -23,6 +23,12 @@ foreach(f ${AZM_TOOL_FILES})
   include(${f})
 endforeach()
 
+# Card substitutes' native parts: each folder's card.cmake (read by both builds).
+file(GLOB AZM_CARD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/card.cmake)
+foreach(f ${AZM_CARD_FILES})
+  include(${f})
+endforeach()
+
 find_package(GTest REQUIRED)
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
 add_executable(native_tests ${NATIVE_TEST_SOURCES})

@@ -30,6 +30,13 @@ endfunction()
 
 azm_card_dll(simcard ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES})
 
+# Further card substitutes: each folder's card.cmake adds its own targets
+# (it is read by both builds; CMAKE_SYSTEM_NAME tells which).
+file(GLOB AZM_CARD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/card.cmake)
+foreach(f ${AZM_CARD_FILES})
+  include(${f})
+endforeach()
+
 # GoogleTest from the Debian source package, built for Windows.
 set(GTEST_SRC /usr/src/googletest/googletest)
 add_library(wingtest STATIC ${GTEST_SRC}/src/gtest-all.cc)
