@@ -1,0 +1,70 @@
+// The tuner's signal statistics, from the control nodes of its topology.
+#include "bda/bda_graph.h"
+#include "bda/bda_ids.h"
+
+static BdaNodeRole roleOf(const GUID& function)
+{
+    if (IsEqualGUID(function, nodeBdaRfTuner)) return RfTunerNode;
+    if (IsEqualGUID(function, nodeBdaQpskDemodulator) || IsEqualGUID(function, nodeBdaEightPskDemodulator) ||
+        IsEqualGUID(function, nodeBdaCofdmDemodulator))
+        return DemodulatorNode;
+    return OtherNode;
+}
+
+static BdaNodeRole roleOfType(const BDANODE_DESCRIPTOR* descriptors, ULONG count, ULONG type)
+{
+    for (ULONG i = 0; i < count; ++i)
+        if (descriptors[i].ulBdaNodeType == type) return roleOf(descriptors[i].guidFunction);
+    return OtherNode;
+}
+
+void addStatisticsNodes(BdaGraph& graph, IBaseFilter* filter)
+{
+    IBDA_Topology* topology = nullptr;
+    if (FAILED(filter->QueryInterface(IID_IBDA_Topology, reinterpret_cast<void**>(&topology)))) return;
+    ULONG types[maxStatisticsNodes];
+    ULONG typeCount = 0;
+    BDANODE_DESCRIPTOR descriptors[maxStatisticsNodes];
+    ULONG descriptorCount = 0;
+    if (FAILED(topology->GetNodeDescriptors(&descriptorCount, maxStatisticsNodes, descriptors))) descriptorCount = 0;
+    if (SUCCEEDED(topology->GetNodeTypes(&typeCount, maxStatisticsNodes, types))) {
+        for (ULONG i = 0; i < typeCount && i < maxStatisticsNodes && graph.nodeCount < maxStatisticsNodes; ++i) {
+            IUnknown* node = nullptr;
+            // Control nodes lie between the input pin (0) and the output pin (1).
+            if (FAILED(topology->GetControlNode(0, 1, types[i], &node)) || !node) continue;
+            IBDA_SignalStatistics* statistics = nullptr;
+            if (SUCCEEDED(node->QueryInterface(IID_IBDA_SignalStatistics, reinterpret_cast<void**>(&statistics)))) {
+                graph.nodes[graph.nodeCount] = statistics;
+                graph.roles[graph.nodeCount] = roleOfType(descriptors, descriptorCount, types[i]);
+                ++graph.nodeCount;
+            }
+            node->Release();
+        }
+    }
+    topology->Release();
+}
+
+TunerStatistics readBdaStatistics(const BdaGraph& graph)
+{
+    if (graph.nodeCount == 0) {
+        long strength = -1;
+        if (!graph.tuner || FAILED(graph.tuner->get_SignalStrength(&strength))) strength = -1;
+        return statisticsFromProviderStrength(static_cast<int32_t>(strength));
+    }
+    BdaNodeStatistics nodes[maxStatisticsNodes];
+    for (int i = 0; i < graph.nodeCount; ++i) {
+        IBDA_SignalStatistics* source = graph.nodes[i];
+        BdaNodeStatistics& node = nodes[i];
+        node.role = graph.roles[i];
+        BOOLEAN locked = FALSE;
+        node.hasLocked = SUCCEEDED(source->get_SignalLocked(&locked));
+        node.locked = locked != FALSE;
+        LONG value = 0;
+        node.hasQuality = SUCCEEDED(source->get_SignalQuality(&value));
+        node.quality = static_cast<int32_t>(value);
+        value = 0;
+        node.hasStrength = SUCCEEDED(source->get_SignalStrength(&value));
+        node.strength = static_cast<int32_t>(value);
+    }
+    return statisticsFromNodes(nodes, graph.nodeCount);
+}

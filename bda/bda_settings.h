@@ -1,0 +1,26 @@
+// Which BDA tuner the card uses: the file bdacard.ini beside the DLL may
+// name one (a line "tuner=NAME"); without it the first DVB-S tuner of the
+// machine serves. Platform-neutral.
+#pragma once
+#include <string>
+#include <vector>
+
+// The name from the text of bdacard.ini, in UTF-8, or "" when the file names
+// none. Lines end in CR LF or LF; "tuner" is matched in any case, blanks
+// around the key, the "=" and the name do not count, nor double quotes
+// around the name; lines starting with ";" or "#" are comments; the first
+// "tuner" line counts. The text may be UTF-8 (with or without its byte order
+// mark) or UTF-16 with its mark; text that is neither comes back as it is,
+// in the system's code page, for the caller to convert (*inCodePage set).
+std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage);
+
+bool isUtf8(const std::string& text);
+
+// Whether a tuner's friendly name (UTF-8) is the one asked for: letters of
+// the ASCII range compare in any case, blanks at either end do not count.
+bool tunerNameMatches(const std::string& friendlyName, const std::string& wanted);
+
+// The tuners to try, in the order they are tried, as indices into `names`
+// (the system's order): all of them, or with a name asked for only those
+// called so.
+std::vector<int> tunerCandidates(const std::vector<std::string>& names, const std::string& wanted);

@@ -1,0 +1,54 @@
+#include "bda/bda_statistics.h"
+
+static bool isPercent(int32_t value) { return value >= 0 && value <= 100; }
+
+// The first node of the preferred role with the figure, else the first of any role.
+template <typename Has>
+static const BdaNodeStatistics* nodeWith(const BdaNodeStatistics* nodes, int count, BdaNodeRole preferred, Has has)
+{
+    for (int i = 0; i < count; ++i)
+        if (nodes[i].role == preferred && has(nodes[i])) return &nodes[i];
+    for (int i = 0; i < count; ++i)
+        if (has(nodes[i])) return &nodes[i];
+    return nullptr;
+}
+
+TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count)
+{
+    TunerStatistics statistics;
+    const BdaNodeStatistics* quality = nodeWith(nodes, count, DemodulatorNode, [](const BdaNodeStatistics& node) {
+        return node.hasQuality && isPercent(node.quality);
+    });
+    const BdaNodeStatistics* strength = nodeWith(nodes, count, RfTunerNode, [](const BdaNodeStatistics& node) {
+        return node.hasStrength && isPercent(node.strength);
+    });
+    if (quality) {
+        statistics.hasQuality = true;
+        statistics.qualityPercent = quality->quality;
+    }
+    if (strength) {
+        statistics.hasStrength = true;
+        statistics.strengthPercent = strength->strength;
+    }
+    const BdaNodeStatistics* lock =
+        nodeWith(nodes, count, DemodulatorNode, [](const BdaNodeStatistics& node) { return node.hasLocked; });
+    statistics.locked = lock ? lock->locked : statistics.hasQuality && statistics.qualityPercent > 0;
+    return statistics;
+}
+
+TunerStatistics statisticsFromProviderStrength(int32_t strength)
+{
+    TunerStatistics statistics;
+    statistics.locked = strength > 0;
+    if (statistics.locked) {
+        statistics.hasStrength = true;
+        statistics.strengthPercent = strength > 100 ? 100 : strength;
+    }
+    return statistics;
+}
+
+uint32_t readingWaitMs(uint32_t nowMs, uint32_t previousReadingMs)
+{
+    const uint32_t elapsed = nowMs - previousReadingMs;
+    return elapsed >= readingIntervalMs ? 0 : readingIntervalMs - elapsed;
+}

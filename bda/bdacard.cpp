@@ -1,0 +1,137 @@
+// The bridge to BDA tuners: a card object with the receiver card's
+// identifiers, method order and result conventions that drives any DVB-S or
+// DVB-S2 tuner with a Broadcast Driver Architecture driver through
+// DirectShow. Initialize builds the graph (bda_graph.cpp), the sixth set
+// call of a start sends the tune request, and each status query reads the
+// tuner's statistics afresh.
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+#include "bda/bda_graph.h"
+#include "bda/bda_settings.h"
+#include "cardbase/card_object.h"
+#include "cardbase/card_tuning.h"
+#include "cardbase/com_server.h"
+
+const char cardDescription[] = "BDA DVB-S tuner bridge";
+
+static std::string readWholeFile(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+static std::string utf8FromCodePage(const std::string& text)
+{
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wide <= 0) return std::string();
+    std::wstring converted(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &converted[0], wide);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, converted.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, converted.data(), wide, &out[0], length, nullptr, nullptr);
+    return out;
+}
+
+// The tuner named in bdacard.ini beside this DLL, in UTF-8; "" for the first one.
+static std::string wantedTunerName()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(cardModule, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return std::string();
+    std::string settings(path, length);
+    settings = settings.substr(0, settings.find_last_of('\\') + 1) + "bdacard.ini";
+    bool inCodePage = false;
+    const std::string name = tunerNameFromSettings(readWholeFile(settings), &inCodePage);
+    return inCodePage ? utf8FromCodePage(name) : name;
+}
+
+class BdaCard final : public CardObject {
+public:
+    HRESULT STDMETHODCALLTYPE Initialize() override
+    {
+        if (initialized_) return S_OK;
+        const HRESULT result = buildBdaGraph(graph_, wantedTunerName());
+        if (FAILED(result)) {
+            releaseBdaGraph(graph_);
+            return result;
+        }
+        initialized_ = true;
+        return S_OK;
+    }
+
+    // The demodulator always finds the code rate itself.
+    HRESULT STDMETHODCALLTYPE SetFec(LONG) override { return S_OK; }
+
+    HRESULT STDMETHODCALLTYPE SetLnbSelection(LONG value) override { return set(SetLnbSelectionCall, value); }
+    HRESULT STDMETHODCALLTYPE SetLnbFrequency(LONG value) override { return set(SetLnbFrequencyCall, value); }
+    HRESULT STDMETHODCALLTYPE SetPolarity(LONG value) override { return set(SetPolarityCall, value); }
+    HRESULT STDMETHODCALLTYPE SetSymbolRate(LONG value) override { return set(SetSymbolRateCall, value); }
+    HRESULT STDMETHODCALLTYPE SetTransponderFrequency(LONG value) override
+    {
+        return set(SetTransponderFrequencyCall, value);
+    }
+    HRESULT STDMETHODCALLTYPE SetDiseqc(LONG value) override { return set(SetDiseqcCall, value); }
+
+    // Waits until the driver can have a new reading, then latches the lock
+    // and the readings of this moment for the calls that follow.
+    HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
+    {
+        if (!initialized_) return E_UNEXPECTED;
+        if (readBefore_) {
+            const DWORD wait = readingWaitMs(GetTickCount(), lastReadingAt_);
+            if (wait > 0) Sleep(wait);
+        }
+        lastReadingAt_ = GetTickCount();
+        readBefore_ = true;
+        latched_ = readingFromStatistics(readBdaStatistics(graph_));
+        return latched_.locked ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
+    {
+        readings_ = latched_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSignalNoiseRatio(float* snr) override
+    {
+        if (!snr) return E_POINTER;
+        *snr = readings_.snr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSignalQuality(LONG* quality) override
+    {
+        if (!quality) return E_POINTER;
+        *quality = readings_.quality;
+        return S_OK;
+    }
+
+private:
+    ~BdaCard() override { releaseBdaGraph(graph_); }
+
+    // The set that a call completes is tuned at once; its result is the call's.
+    HRESULT set(CardSetCall call, LONG value)
+    {
+        if (!initialized_) return E_UNEXPECTED;
+        if (!recordSetCall(tuning_, call, value)) return S_OK;
+        return tuneBdaGraph(graph_, bdaTuneValuesFor(tuning_));
+    }
+
+    BdaGraph graph_;
+    bool initialized_ = false;
+    CardTuning tuning_;
+    DWORD lastReadingAt_ = 0;
+    bool readBefore_ = false;
+    SignalReading latched_{false, 0, 0.0f};
+    SignalReading readings_{false, 0, 0.0f};
+};
+
+HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) BdaCard, iid, object); }

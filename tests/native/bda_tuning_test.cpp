@@ -1,0 +1,90 @@
+// What reaches a BDA driver for the six calls the program sends: the calls
+// come from the program's own tuning plan, and the driver's documented
+// switch rule must land on the band and oscillator the program chose.
+#include <gtest/gtest.h>
+
+#include "bda/bda_tuning.h"
+#include "cardbase/frontend_plan.h"
+#include "tuner/lnb_rules.h"
+#include "tuner/tuning_plan.h"
+
+namespace {
+
+CardTuning tuningFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t diseqcCode)
+{
+    TuningParameters parameters;
+    parameters.frequencyMHz = frequencyMHz;
+    parameters.polarization = polarization;
+    parameters.symbolRate = 27500;
+    parameters.diseqcCode = diseqcCode;
+    TuningStep steps[tuningStepCount];
+    planTuning(parameters, steps);
+    const CardSetCall callOf[] = {SetLnbSelectionCall, SetLnbFrequencyCall,         SetPolarityCall,
+                                  SetSymbolRateCall,   SetTransponderFrequencyCall, SetDiseqcCall};
+    CardTuning tuning;
+    for (const TuningStep& step : steps) recordSetCall(tuning, callOf[step.call], step.argument);
+    return tuning;
+}
+
+}  // namespace
+
+TEST(BdaTuning, TheDriverPicksTheProgramsBandAndOscillatorForEveryFrequency)
+{
+    for (int32_t f = 3399; f <= 15000; ++f) {
+        if (f > 4201 && f < 10700) continue;  // the program takes nothing in between
+        const CardTuning tuning = tuningFromProgram(f, 0, 0);
+        const BdaTuneValues values = bdaTuneValuesFor(tuning);
+        ASSERT_EQ(f * 1000, values.carrierKHz) << f;
+        const bool driverHighBand = values.carrierKHz >= values.lnb.switchKHz;
+        ASSERT_EQ(lnbSelectionFor(f) == 1, driverHighBand) << f;
+        const int32_t oscillator = oscillatorForCarrierKHz(values.lnb, values.carrierKHz);
+        ASSERT_EQ(lnbFrequencyFor(f) * 1000, oscillator) << f;
+        // The intermediate frequency the driver then tunes is the one a Linux frontend gets.
+        const int32_t difference = values.carrierKHz - oscillator;
+        ASSERT_EQ(frontendPlanFor(tuning).intermediateKHz,
+                  static_cast<uint32_t>(difference < 0 ? -difference : difference))
+            << f;
+    }
+}
+
+TEST(BdaTuning, BandEdgesDescribeTheLnbTheProgramChose)
+{
+    struct Case {
+        int32_t frequencyMHz;
+        LnbOscillators lnb;
+    };
+    const LnbOscillators universal{9750000, 10600000, 11700000};
+    const LnbOscillators cBand{5150000, 5150000, 11700000};
+    const Case cases[] = {{11699, universal}, {11700, universal}, {4200, cBand}, {4201, universal}, {3400, cBand}};
+    for (const Case& c : cases) {
+        const BdaTuneValues values = bdaTuneValuesFor(tuningFromProgram(c.frequencyMHz, 1, 0));
+        EXPECT_EQ(c.lnb, values.lnb) << c.frequencyMHz;
+        EXPECT_EQ(27500, values.symbolRate) << c.frequencyMHz;
+    }
+    EXPECT_EQ(3400000, bdaTuneValuesFor(tuningFromProgram(3400, 1, 0)).carrierKHz);
+}
+
+TEST(BdaTuning, PolarizationAndSwitchPortBecomeBdaValues)
+{
+    EXPECT_EQ(bdaPolarisationHorizontal, bdaTuneValuesFor(tuningFromProgram(12245, 0, 0)).polarisation);
+    EXPECT_EQ(bdaPolarisationVertical, bdaTuneValuesFor(tuningFromProgram(12245, 1, 0)).polarisation);
+    // A catalogue line without a letter powers the LNB as for vertical.
+    EXPECT_EQ(bdaPolarisationVertical, bdaTuneValuesFor(tuningFromProgram(12245, 3, 0)).polarisation);
+
+    // None, "A", "B", "AA", "BA", "AB", "BB": no source, then A, B, A, B, C, D.
+    const int32_t sources[] = {bdaLnbSourceNotSet, 1, 2, 1, 2, 3, 4};
+    for (int32_t code = 0; code <= 6; ++code)
+        EXPECT_EQ(sources[code], bdaTuneValuesFor(tuningFromProgram(11720, 1, code)).lnbSource) << code;
+    EXPECT_EQ(bdaLnbSourceNotSet, bdaTuneValuesFor(tuningFromProgram(11720, 1, 9)).lnbSource);
+}
+
+TEST(BdaTuning, ValuesNoProgramSendsStayWithinRange)
+{
+    CardTuning odd;
+    odd.lnbFrequencyMHz = 3000000;  // would overflow as kHz
+    odd.frequencyMHz = -5;
+    const BdaTuneValues values = bdaTuneValuesFor(odd);
+    EXPECT_EQ(INT32_MAX, values.lnb.lowKHz);
+    EXPECT_EQ(values.lnb.lowKHz, values.lnb.highKHz);
+    EXPECT_EQ(0, values.carrierKHz);
+}

@@ -1,0 +1,93 @@
+// bdasim_tuner.dll: three simulated tuners and a capture filter, registered
+// in the test prefix as a driver's devices are listed on Windows: in the
+// BDA network tuner and receiver component categories of the system
+// device enumerator.
+#include <windows.h>
+
+#include <dshow.h>
+
+#include "bda/bda_ids.h"
+#include "tests/support/bda/bdasim_support.h"
+#include "tests/support/bda/bdasim_tuner.h"
+
+// {5A1B0D01-7C3E-4F2A-9B6D-3E8A1C5F7D01} and on: the system lists them in this order.
+static const CLSID terrestrialTuner = {0x5A1B0D01, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x01}};
+static const CLSID satelliteTuner = {0x5A1B0D02, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x02}};
+static const CLSID twoFilterTuner = {0x5A1B0D03, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x03}};
+const CLSID classSimCapture = {0x5A1B0D04, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x04}};
+
+const SimDeviceModel simDevices[] = {
+    {&terrestrialTuner, "Simulated DVB-T Tuner", &nodeBdaCofdmDemodulator, false},
+    {&satelliteTuner, "Simulated DVB-S2 Tuner", &nodeBdaEightPskDemodulator, false},
+    {&twoFilterTuner, "Simulated DVB-S Tuner 2", &nodeBdaQpskDemodulator, true},
+};
+const int simDeviceCount = sizeof simDevices / sizeof simDevices[0];
+
+static HRESULT createTerrestrial(REFIID iid, void** object) { return createSimTuner(simDevices[0], iid, object); }
+static HRESULT createSatellite(REFIID iid, void** object) { return createSimTuner(simDevices[1], iid, object); }
+static HRESULT createTwoFilter(REFIID iid, void** object) { return createSimTuner(simDevices[2], iid, object); }
+
+static const SimClass deviceClasses[] = {
+    {&terrestrialTuner, "Simulated DVB-T Tuner", createTerrestrial},
+    {&satelliteTuner, "Simulated DVB-S2 Tuner", createSatellite},
+    {&twoFilterTuner, "Simulated DVB-S Tuner 2", createTwoFilter},
+    {&classSimCapture, "Simulated DVB-S Capture 2", createSimCapture},
+};
+static const int deviceClassCount = sizeof deviceClasses / sizeof deviceClasses[0];
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
+{
+    return simGetClassObject(deviceClasses, deviceClassCount, clsid, iid, object);
+}
+
+static const GUID& categoryOf(const SimClass& device)
+{
+    return IsEqualCLSID(*device.clsid, classSimCapture) ? categoryBdaReceiverComponent : categoryBdaNetworkTuner;
+}
+
+// The filter mapper writes a device's entry in its category, as a filter
+// registers itself; COM is up during regsvr32 but not in every caller.
+template <typename Work>
+static HRESULT withMapper(Work work)
+{
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IFilterMapper2* mapper = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                      reinterpret_cast<void**>(&mapper));
+    if (SUCCEEDED(result)) {
+        result = work(mapper);
+        mapper->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result;
+}
+
+STDAPI DllRegisterServer()
+{
+    HRESULT result = simRegisterClasses(deviceClasses, deviceClassCount);
+    if (FAILED(result)) return result;
+    return withMapper([](IFilterMapper2* mapper) {
+        for (const SimClass& device : deviceClasses) {
+            REGFILTER2 filter = {};
+            filter.dwVersion = 1;
+            filter.dwMerit = MERIT_DO_NOT_USE;
+            wchar_t name[64];
+            MultiByteToWideChar(CP_ACP, 0, device.description, -1, name, 64);
+            const HRESULT each =
+                mapper->RegisterFilter(*device.clsid, name, nullptr, &categoryOf(device), nullptr, &filter);
+            if (FAILED(each)) return each;
+        }
+        return S_OK;
+    });
+}
+
+STDAPI DllUnregisterServer()
+{
+    withMapper([](IFilterMapper2* mapper) {
+        for (const SimClass& device : deviceClasses)
+            mapper->UnregisterFilter(&categoryOf(device), nullptr, *device.clsid);
+        return S_OK;
+    });
+    simUnregisterClasses(deviceClasses, deviceClassCount);
+    return S_OK;
+}
