@@ -103,10 +103,9 @@ std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage
     std::string text;
     if (fileBytes.compare(0, 2, "\xFF\xFE") == 0) {
         text = utf8FromUtf16(fileBytes.substr(2));
-    } else if (fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text = fileBytes.substr(3);
     } else {
-        text = fileBytes;
+        // A UTF-8 mark before text that is no UTF-8 counts for nothing.
+        text = fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? fileBytes.substr(3) : fileBytes;
         *inCodePage = !isUtf8(text);
     }
     size_t start = 0;
@@ -121,6 +120,7 @@ std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage
         std::string name = trimmed(line.substr(equals + 1));
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = trimmed(name.substr(1, name.size() - 2));
+        if (name.empty()) *inCodePage = false;
         return name;
     }
     *inCodePage = false;

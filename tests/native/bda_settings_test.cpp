@@ -44,6 +44,8 @@ TEST(BdaSettings, TextEncodingsNotepadSaves)
     EXPECT_EQ("x\xEF\xBF\xBD", nameFrom(std::string("\xFF\xFEt\0u\0n\0e\0r\0=\0x\0\x00\xD8\x41", 19)));
     // Bytes of an ANSI code page (here cp1251 "Тюнер") come back for the caller to convert.
     EXPECT_EQ("\xD2\xFE\xED\xE5\xF0", nameFrom("tuner=\xD2\xFE\xED\xE5\xF0\r\n", true));
+    EXPECT_EQ("\xD2\xFE\xED\xE5\xF0", nameFrom("\xEF\xBB\xBFtuner=\xD2\xFE\xED\xE5\xF0\r\n", true));
+    EXPECT_EQ("", nameFrom("x=\xD2\r\ntuner=\r\n"));
 }
 
 TEST(BdaSettings, Utf8IsRecognisedStrictly)

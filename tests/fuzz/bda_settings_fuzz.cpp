@@ -1,0 +1,26 @@
+// Any bdacard.ini a user may have saved: the name found is trimmed, holds
+// no line break, and is UTF-8 unless it came in the system's code page; the
+// tuner choice takes only names that match it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bda/bda_settings.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    bool inCodePage = true;
+    const std::string name = tunerNameFromSettings(bytes, &inCodePage);
+    if (name.find_first_of("\r\n") != std::string::npos) std::abort();
+    if (!name.empty() && (name.front() == ' ' || name.front() == '\t' || name.back() == ' ' || name.back() == '\t'))
+        std::abort();
+    if (!inCodePage && !isUtf8(name)) std::abort();
+    if (name.empty() && inCodePage) std::abort();
+    const std::vector<std::string> names = {name, " " + name + " ", "other"};
+    for (int index : tunerCandidates(names, name))
+        if (!name.empty() && !tunerNameMatches(names[static_cast<size_t>(index)], name)) std::abort();
+    return 0;
+}
