@@ -203,3 +203,21 @@ TEST(CatalogueEntry, MissingEntriesChangeNothingAndReadNothingBeyondTheFile)
     // Eleven bytes after "=" are enough, even without ";" and line end.
     EXPECT_EQ(examine("[A]=11720v26000", 0).outcome, CatalogueOk);
 }
+
+TEST(CatalogueEntry, ALastEntryWithoutLineEndIsReadFromTheBytesItHas)
+{
+    // Four-digit frequency and rate: ten bytes with the ";", and the file ends there.
+    const std::string file = "[AMC1   103.0w]=3740v29270;\r\n[AMC3   87.0w]=3719h4167;";
+    Examined e = examine(file, 1);
+    EXPECT_EQ(e.outcome, CatalogueOk);
+    EXPECT_EQ(e.tuning.frequencyMHz, 3719);
+    EXPECT_EQ(e.tuning.symbolRate, 4167);
+    EXPECT_EQ(e.tuning.polarization, Horizontal);
+    EXPECT_EQ(e.banner, bannerOf("AMC3   87.0w"));
+    // The same entry as the file's only one, and with a bad rate, which is then reported as such.
+    EXPECT_EQ(examine("[AMC3   87.0w]=3719h4167;", 0).outcome, CatalogueOk);
+    EXPECT_EQ(examine("[S]=3719h999;", 0).outcome, CatalogueBadSymbolRate);
+    // Cut off before its ";": the file does not hold the entry.
+    expectUntouched(examine("[AMC3   87.0w]=3719h41", 0));
+    expectUntouched(examine("[S]=", 0));
+}
