@@ -115,6 +115,12 @@ static bool parseLine(const std::string& line, Scenario& scenario)
         scenario.countResources = true;
         return !(words >> what);
     }
+    if (verb == "odd") {
+        // A card that reports success oddly: the interface with S_FALSE.
+        if (!(words >> what) || what != "query") return false;
+        scenario.oddQuery = true;
+        return !(words >> what);
+    }
     if (verb == "fail") {
         if (!(words >> what)) return false;
         if (what == "create") scenario.failCreate = true;

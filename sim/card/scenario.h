@@ -40,6 +40,7 @@ struct SignalLine {
 struct Scenario {
     bool failCreate = false;
     bool failQuery = false;
+    bool oddQuery = false;  // answer the tuner control query with S_FALSE, interface and all
     bool failMethod[simMethodCount] = {};
     int32_t latencyMs[simMethodCount];
     std::vector<SignalLine> signal;

@@ -225,7 +225,9 @@ private:
 
     HRESULT tunerControlRequested() override
     {
-        const HRESULT result = settings_.scenario.failQuery ? E_NOINTERFACE : S_OK;
+        HRESULT result = S_OK;
+        if (settings_.scenario.failQuery) result = E_NOINTERFACE;
+        else if (settings_.scenario.oddQuery) result = S_FALSE;
         log(result == S_OK ? std::string("QueryTuner") : callLine("QueryTuner", false, 0, result));
         return result;
     }

@@ -13,11 +13,13 @@ TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
                                      "latency all 7\n"
                                      "latency QuerySignalStatus 2500\n"
                                      "signal 0 nolock\n"
-                                     "signal 1500 lock 55 12.5\n",
+                                     "signal 1500 lock 55 12.5\n"
+                                     "odd query\n",
                                      &errors);
     EXPECT_EQ("", errors);
     EXPECT_TRUE(s.failCreate);
     EXPECT_FALSE(s.failQuery);
+    EXPECT_TRUE(s.oddQuery);
     EXPECT_TRUE(s.failMethod[SimSetPolarity]);
     EXPECT_FALSE(s.failMethod[SimSetFec]);
     EXPECT_EQ(7, s.latencyMs[SimInitialize]);
@@ -30,8 +32,9 @@ TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
 TEST(SimScenario, ReportsLinesItDoesNotUnderstand)
 {
     std::string errors;
-    const Scenario s = parseScenario("fail Nothing\nlatency all\nsignal x lock 1 2\nsignal 5 lock 1\nbogus\n", &errors);
-    EXPECT_EQ(5, std::count(errors.begin(), errors.end(), '\n'));
+    const Scenario s =
+        parseScenario("fail Nothing\nlatency all\nsignal x lock 1 2\nsignal 5 lock 1\nbogus\nodd create\n", &errors);
+    EXPECT_EQ(6, std::count(errors.begin(), errors.end(), '\n'));
     EXPECT_TRUE(s.signal.empty());
     EXPECT_EQ(defaultLatencyMs, s.latencyMs[SimGetSignalQuality]);
 }
