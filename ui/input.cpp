@@ -126,13 +126,7 @@ void middleButtonAction()
         openWithShell(".\\ReadMe.txt");
         invalidateWindow();
     } else if (mode == Measuring) {
-        // The worker threads see the mode and end by themselves.
-        app.appMode.store(Setup);
-        if (app.entryMode == CatalogueEntry) {
-            ShowWindow(app.satelliteCombo, SW_SHOWNORMAL);
-            SetFocus(app.satelliteCombo);
-        }
-        invalidateWindow();
+        returnToSetup();
     } else {
         invalidateWindow();
     }

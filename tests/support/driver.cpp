@@ -75,9 +75,16 @@ bool startProgram(AppRun& run, const std::string& folder, const StartOptions& op
         scenarioPath = joinPath(folder, "scenario.txt");
         writeFile(scenarioPath, options.scenario);
     }
+    if (!options.programBuild.empty())
+        CopyFileA(joinPath(buildFolder(), options.programBuild).c_str(), joinPath(folder, "Azimora.exe").c_str(),
+                  FALSE);
     // The child inherits the card's settings through its environment.
     SetEnvironmentVariableA("SIMCARD_SCENARIO", scenarioPath.empty() ? nullptr : scenarioPath.c_str());
     SetEnvironmentVariableA("SIMCARD_LOG", run.logPath.empty() ? nullptr : run.logPath.c_str());
+    for (const std::string& variable : options.environment) {
+        const size_t equals = variable.find('=');
+        SetEnvironmentVariableA(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str());
+    }
 
     const std::string exe = joinPath(folder, "Azimora.exe");
     std::string commandLine = "\"" + exe + "\"";
@@ -88,6 +95,8 @@ bool startProgram(AppRun& run, const std::string& folder, const StartOptions& op
                                  &startup, &run.process) != FALSE;
     SetEnvironmentVariableA("SIMCARD_SCENARIO", nullptr);
     SetEnvironmentVariableA("SIMCARD_LOG", nullptr);
+    for (const std::string& variable : options.environment)
+        SetEnvironmentVariableA(variable.substr(0, variable.find('=')).c_str(), nullptr);
     if (run.started && options.waitForWindow) waitForMainWindow(run);
     return run.started;
 }
