@@ -88,6 +88,13 @@ const CellRect* soundModeIcon(int16_t soundMode)
     return nullptr;
 }
 
+KeypadCellPaint keypadCellPaint(bool lit, bool pointerInside)
+{
+    if (!lit) return {false, false, false};
+    if (pointerInside) return {true, true, false};
+    return {false, false, true};
+}
+
 static void addTest(HoverTest tests[], int& count, HoverButton button, const CellRect* lit, const CellRect* plain,
                     Point at, int keypadCell = -1)
 {

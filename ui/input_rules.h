@@ -62,6 +62,18 @@ SoundSettings muteToggled(SoundSettings settings);
 const CellRect* languageIcon(int16_t voiceLanguage);
 const CellRect* soundModeIcon(int16_t soundMode);
 
+// How painting shows a keypad cell that is marked lit (`lit`) or not: it is
+// inverted only while the last known pointer position lies inside it. A
+// cell still marked lit with the pointer elsewhere (the pointer moved while
+// the keypad was hidden) loses its mark and is painted whole once more, so
+// that no part of it stays inverted where the paint was clipped.
+struct KeypadCellPaint {
+    bool invert;
+    bool lit;
+    bool repaintCell;
+};
+KeypadCellPaint keypadCellPaint(bool lit, bool pointerInside);
+
 // One row of the hover tests that apply in the current modes.
 enum HoverButton : uint8_t {
     HoverClose,

@@ -338,6 +338,46 @@ TEST_F(InputTest, KeypadHoverInvertsOneCellAndSurvivesARepaint)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// A cell lit under the pointer, then the pointer moves while the keypad is
+// hidden: when the keypad comes back, no cell shows inverted.
+TEST_F(InputTest, TheKeypadNeverComesBackLitWithThePointerElsewhere)
+{
+    AppRun& run = start();
+    postCharacter(run.window, 'm');
+    move(run, outside);
+    const std::vector<uint32_t> plain = screenArea(run.window, 40, 130, 272, 20);
+
+    // Lit, Enter measures, the pointer leaves the keypad, Backspace stops.
+    move(run, keypadCell(3));
+    const std::vector<uint32_t> lit = screenArea(run.window, 40, 130, 272, 20);
+    ASSERT_NE(plain, lit);
+    postKey(run.window, VK_RETURN);
+    ASSERT_TRUE(screenShowsCell(run, backFace.plain, middleButtonSlot));
+    move(run, outside);
+    postKey(run.window, VK_BACK);
+    ASSERT_TRUE(screenShowsCell(run, mode1Face.plain, leftButtonSlot));
+    settle(run, 300);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));
+    move(run, keypadCell(3));  // lighting still works, once
+    EXPECT_EQ(lit, screenArea(run.window, 40, 130, 272, 20));
+    move(run, outside);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));
+
+    // Lit, M shows the list, the pointer moves over the list, M again.
+    move(run, keypadCell(3));
+    postCharacter(run.window, 'm');
+    ASSERT_TRUE(screenShowsCell(run, mode0Face.plain, leftButtonSlot));
+    postMouseMove(satelliteList(run.window), 60, 10);
+    settle(run);
+    postCharacter(run.window, 'm');
+    ASSERT_TRUE(screenShowsCell(run, mode1Face.plain, leftButtonSlot));
+    settle(run, 300);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));
+    move(run, keypadCell(3));
+    EXPECT_EQ(lit, screenArea(run.window, 40, 130, 272, 20));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 std::string tooltipTextAt(const AppRun& run, Point at)
 {
     RECT frame;
