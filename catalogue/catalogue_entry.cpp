@@ -4,10 +4,8 @@
 
 #include "catalogue/decimal_value.h"
 
-namespace {
-
 // The parameters are judged by this many bytes after the "=", whatever they hold.
-const size_t parameterWindow = 11;
+static const size_t parameterWindow = 11;
 
 // Where an entry's pieces lie in the file; valid only when found is set.
 struct EntryPlace {
@@ -18,7 +16,7 @@ struct EntryPlace {
     size_t parameterLength;  // parameterWindow, or fewer where a last entry ends the file
 };
 
-EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
+static EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
 {
     EntryPlace place = {false, 0, 0, 0, 0};
     if (index < 0) {
@@ -68,9 +66,10 @@ EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
     return place;
 }
 
-bool isValidCatalogueFrequency(int32_t mhz) { return (mhz >= 3400 && mhz <= 4200) || (mhz >= 10700 && mhz <= 15000); }
-
-}  // namespace
+static bool isValidCatalogueFrequency(int32_t mhz)
+{
+    return (mhz >= 3400 && mhz <= 4200) || (mhz >= 10700 && mhz <= 15000);
+}
 
 CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index, TuningParameters& tuning,
                                        char bannerText[32])

@@ -4,14 +4,12 @@
 
 #include "catalogue/decimal_value.h"
 
-namespace {
+static bool isPolarizationLetter(char c) { return c == 'H' || c == 'V'; }
 
-bool isPolarizationLetter(char c) { return c == 'H' || c == 'V'; }
-
-bool opensDiseqcField(char c) { return c == ' ' || c == 'A' || c == 'B'; }
+static bool opensDiseqcField(char c) { return c == ' ' || c == 'A' || c == 'B'; }
 
 // Gives the DiSEqC code of a field, or -1 for a pair that means nothing.
-int32_t diseqcCodeOf(char first, char second)
+static int32_t diseqcCodeOf(char first, char second)
 {
     if (first == ' ') {
         return DiseqcNone;
@@ -28,8 +26,6 @@ int32_t diseqcCodeOf(char first, char second)
     }
     return -1;
 }
-
-}  // namespace
 
 StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParameters& tuning, char bannerText[32])
 {

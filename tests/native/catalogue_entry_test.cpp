@@ -12,14 +12,14 @@
 
 namespace {
 
-std::string readCommittedFile(const char* relativePath)
+static std::string readCommittedFile(const char* relativePath)
 {
     std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A catalogue as the program writes it: CR LF after every line and one more.
-std::string catalogueOf(std::initializer_list<const char*> lines)
+static std::string catalogueOf(std::initializer_list<const char*> lines)
 {
     std::string file;
     for (const char* line : lines) {
@@ -35,7 +35,7 @@ struct Examined {
 };
 
 // Starts from values no catalogue entry gives, so that untouched fields show.
-Examined examine(const std::string& file, int32_t index)
+static Examined examine(const std::string& file, int32_t index)
 {
     Examined result;
     result.tuning.frequencyMHz = -1;
@@ -51,7 +51,7 @@ Examined examine(const std::string& file, int32_t index)
     return result;
 }
 
-std::string bannerOf(const std::string& name)
+static std::string bannerOf(const std::string& name)
 {
     std::string banner = name.substr(0, 32);
     if (banner.size() < 31) {
@@ -63,7 +63,7 @@ std::string bannerOf(const std::string& name)
     return banner;
 }
 
-void expectUntouched(const Examined& e)
+static void expectUntouched(const Examined& e)
 {
     EXPECT_EQ(e.outcome, CatalogueBadFrequency);
     EXPECT_EQ(e.tuning.frequencyMHz, -1);

@@ -29,7 +29,7 @@ struct Tuned {
     int32_t selection, lnb;
 };
 
-Tuned tuneAt(int32_t frequency)
+static Tuned tuneAt(int32_t frequency)
 {
     TuningParameters tuning;
     tuning.frequencyMHz = frequency;

@@ -11,11 +11,9 @@
 
 #include "tuner/readout_text.h"
 
-namespace {
-
 // Each text is written into an exact-size heap buffer, so a write past its
 // four characters is caught.
-std::string qualityText(int32_t quality)
+static std::string qualityText(int32_t quality)
 {
     std::unique_ptr<char[]> text(new char[4]);
     std::fill_n(text.get(), 4, '#');
@@ -24,7 +22,7 @@ std::string qualityText(int32_t quality)
     return std::string(text.get(), 3);
 }
 
-std::string snrDigits(float snr)
+static std::string snrDigits(float snr)
 {
     std::unique_ptr<char[]> digits(new char[4]);
     std::fill_n(digits.get(), 4, '#');
@@ -35,7 +33,7 @@ std::string snrDigits(float snr)
 // Whether the four characters tell the truth about x: a figure shown must be x
 // rounded to the last digit shown, and a bound must hold. Returns a reason
 // when it does not.
-std::string misleadingAbout(const std::string& text, float x)
+static std::string misleadingAbout(const std::string& text, float x)
 {
     const double value = x;
     if (text.size() != 4) return "not 4 characters";
@@ -59,8 +57,6 @@ std::string misleadingAbout(const std::string& text, float x)
     if (number.size() < 4 && !(decimals == 0 && (shown >= 100 || shown <= -10))) return "a digit wasted";
     return "";
 }
-
-}  // namespace
 
 TEST(QualityText, TwoDigitsAndPercent)
 {

@@ -6,9 +6,7 @@
 
 #include "image/skin_pixels.h"
 
-namespace {
-
-std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
+static std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
 {
     std::vector<uint8_t> p(8 + pixelBytes);
     for (int i = 0; i < 4; ++i) {
@@ -18,8 +16,6 @@ std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
     for (size_t i = 0; i < pixelBytes; ++i) p[8 + i] = uint8_t(i + 1);
     return p;
 }
-
-}  // namespace
 
 TEST(SkinPixels, RowsArePaddedToFourBytes)
 {
@@ -70,8 +66,8 @@ TEST(SkinPixels, UnusablePayloadGivesABlackSkinSizedPicture)
         int32_t w = 0, h = 0;
         uint8_t* pixels = makeSkinPixels(p.empty() ? nullptr : p.data(), p.size(), &w, &h);
         ASSERT_NE(pixels, nullptr);
-        EXPECT_EQ(w, kSkinWidth);
-        EXPECT_EQ(h, kSkinHeight);
+        EXPECT_EQ(w, skinWidth);
+        EXPECT_EQ(h, skinHeight);
         for (size_t i = 0; i < 388000; ++i) ASSERT_EQ(pixels[i], 0) << i;
         std::free(pixels);
     }

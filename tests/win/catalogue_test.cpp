@@ -4,14 +4,14 @@
 
 namespace {
 
-std::string builtInCatalogue()
+static std::string builtInCatalogue()
 {
     HRSRC resource = FindResourceA(nullptr, "SATDATA", RT_RCDATA);
     const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, resource)));
     return std::string(data, SizeofResource(nullptr, resource));
 }
 
-std::string padded(const std::string& name) { return name + std::string(64 - name.size(), ' '); }
+static std::string padded(const std::string& name) { return name + std::string(64 - name.size(), ' '); }
 
 using CatalogueTest = ProgramTest;
 

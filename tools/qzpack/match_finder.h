@@ -41,8 +41,8 @@ struct RunCache {
         uint32_t distance;
         uint32_t end;
     };
-    static constexpr int kRuns = 16;
-    Run runs[kRuns] = {};
+    static constexpr int runCount = 16;
+    Run runs[runCount] = {};
     int next = 0;
 
     // Full length of the match at position i from distance d (1 to i) in
