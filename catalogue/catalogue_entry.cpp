@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "catalogue/decimal_value.h"
+#include "catalogue/parameter_ranges.h"
 
 // The parameters are judged by this many bytes after the "=", whatever they hold.
 static const size_t parameterWindow = 11;
@@ -66,10 +67,7 @@ static EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
     return place;
 }
 
-static bool isValidCatalogueFrequency(int32_t mhz)
-{
-    return (mhz >= 3400 && mhz <= 4200) || (mhz >= 10700 && mhz <= 15000);
-}
+static bool isValidCatalogueFrequency(int32_t mhz) { return catalogueCBandRange.holds(mhz) || kuBandRange.holds(mhz); }
 
 CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index, TuningParameters& tuning,
                                        char bannerText[32])
@@ -116,7 +114,7 @@ CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t i
         return CatalogueBadFrequency;
     }
     tuning.symbolRate = decimalValue(rateText, rateLength);
-    if (tuning.symbolRate < 1000 || tuning.symbolRate > 45000) {
+    if (!symbolRateRange.holds(tuning.symbolRate)) {
         return CatalogueBadSymbolRate;
     }
     return CatalogueOk;

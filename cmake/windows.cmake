@@ -69,6 +69,7 @@ target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32
 
 # A remote control for scripts and demos.
 add_executable(azmctl tools/azmctl/azmctl.cpp)
+target_include_directories(azmctl PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(azmctl PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(azmctl PRIVATE ${AZM_WIN_LINK})
 target_link_libraries(azmctl PRIVATE user32 kernel32)

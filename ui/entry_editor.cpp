@@ -9,15 +9,15 @@
 
 void drawEntryText(int count)
 {
-    static const char blanks[entryCapacity + 1] = "             ";
-    DrawTextA(app.windowDc, blanks, entryCapacity, &app.entryRect, DT_CENTER | DT_WORDBREAK);
+    static const char blanks[typedEntryLength + 1] = "             ";
+    DrawTextA(app.windowDc, blanks, typedEntryLength, &app.entryRect, DT_CENTER | DT_WORDBREAK);
     DrawTextA(app.windowDc, app.entryText, count, &app.entryRect, DT_CENTER | DT_WORDBREAK);
 }
 
 void typeEntryCharacter(char character, bool advance)
 {
     if (app.entryMode != ManualEntry || app.appMode.load() != Setup) return;
-    if (app.entryLength == entryCapacity) return;
+    if (app.entryLength == typedEntryLength) return;
     if (app.entryLength < 0) app.entryLength = 0;
     app.entryText[app.entryLength] = character;
 

@@ -60,8 +60,8 @@ int16_t voiceLanguageAfterClick(int16_t voiceLanguage)
 
 int32_t reportIntervalAfterClick(int32_t reportIntervalMs)
 {
-    if (reportIntervalMs == 1200) return 900;
-    if (reportIntervalMs == 900) return 1200;
+    if (reportIntervalMs == slowReportIntervalMs) return fastReportIntervalMs;
+    if (reportIntervalMs == fastReportIntervalMs) return slowReportIntervalMs;
     return reportIntervalMs;
 }
 
@@ -129,8 +129,9 @@ int hoverTestsFor(int16_t appMode, int16_t entryMode, int16_t soundMode, int16_t
         }
     } else if (appMode == Measuring) {
         addButtonTest(tests, count, HoverMiddleButton, backFace, middleButtonSlot);
-        if (reportIntervalMs == 1200) addButtonTest(tests, count, HoverLeftButton, slowFace, measuringLeftButtonSlot);
-        else if (reportIntervalMs == 900)
+        if (reportIntervalMs == slowReportIntervalMs)
+            addButtonTest(tests, count, HoverLeftButton, slowFace, measuringLeftButtonSlot);
+        else if (reportIntervalMs == fastReportIntervalMs)
             addButtonTest(tests, count, HoverLeftButton, fastFace, measuringLeftButtonSlot);
         addButtonTest(tests, count, HoverRightButton, aboutFace, rightButtonSlot);
     }

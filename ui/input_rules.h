@@ -47,7 +47,7 @@ inline bool isModeCharacter(unsigned character) { return character == 'M' || cha
 int16_t soundModeAfterClick(int16_t soundMode);
 // Voice language after a click on the language button.
 int16_t voiceLanguageAfterClick(int16_t voiceLanguage);
-// The pace after the left button while measuring: 1200 and 900 swap.
+// The pace after the left button while measuring: slow and fast swap.
 int32_t reportIntervalAfterClick(int32_t reportIntervalMs);
 
 struct SoundSettings {

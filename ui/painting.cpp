@@ -94,8 +94,10 @@ static void paintMeasuring()
 
     drawSkinCell(litOrPlain(backFace, app.middleButtonHover), middleButtonSlot);
     const int32_t interval = app.reportIntervalMs.load(std::memory_order_relaxed);
-    if (interval == 1200) drawSkinCell(litOrPlain(slowFace, app.leftButtonHover), measuringLeftButtonSlot);
-    else if (interval == 900) drawSkinCell(litOrPlain(fastFace, app.leftButtonHover), measuringLeftButtonSlot);
+    if (interval == slowReportIntervalMs)
+        drawSkinCell(litOrPlain(slowFace, app.leftButtonHover), measuringLeftButtonSlot);
+    else if (interval == fastReportIntervalMs)
+        drawSkinCell(litOrPlain(fastFace, app.leftButtonHover), measuringLeftButtonSlot);
     drawSkinCell(litOrPlain(aboutFace, app.rightButtonHover), rightButtonSlot);
 }
 

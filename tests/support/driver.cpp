@@ -4,6 +4,8 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include "app/frame.h"
+
 std::string joinPath(const std::string& folder, const std::string& file)
 {
     if (folder.empty() || folder.back() == '\\') return folder + file;
@@ -131,7 +133,7 @@ HWND waitForMainWindow(AppRun& run, int timeoutMs)
 {
     const DWORD start = GetTickCount();
     while (!run.window && static_cast<int>(GetTickCount() - start) < timeoutMs) {
-        run.window = findProcessWindow(run, "dazm");
+        run.window = findProcessWindow(run, mainWindowClass);
         if (!run.window) {
             if (WaitForSingleObject(run.process.hProcess, 20) == WAIT_OBJECT_0) break;
         }

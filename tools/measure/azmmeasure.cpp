@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
 #include "tests/support/driver.h"
 
 // Wine does not report other processes' CPU times, so they are read from
@@ -160,7 +161,7 @@ static double timeToFirstPaint(const std::string& exe, const std::string& folder
     // Close it the way a user would and let it go.
     HWND window = nullptr;
     for (int i = 0; i < 100 && !window; ++i, Sleep(20)) {
-        window = FindWindowA("dazm", nullptr);
+        window = FindWindowA(mainWindowClass, nullptr);
         if (!window) window = FindWindowA("barepopup", nullptr);
     }
     if (window) PostMessageA(window, WM_CLOSE, 0, 0);
