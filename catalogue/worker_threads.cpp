@@ -22,7 +22,10 @@ static bool refusedByTest(LPTHREAD_START_ROUTINE procedure)
 static bool refusedByTest(LPTHREAD_START_ROUTINE) { return false; }
 #endif
 
-bool startWorkerThread(LPTHREAD_START_ROUTINE procedure)
+// Runs the procedure on a new thread that nobody waits on (the running
+// flags in the state record serve for that). False when no thread could be
+// made: then nothing runs and no flag may be set for it.
+static bool startWorkerThread(LPTHREAD_START_ROUTINE procedure)
 {
     if (refusedByTest(procedure)) return false;
     HANDLE thread = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);

@@ -114,7 +114,7 @@ void leftButtonAction()
     }
 }
 
-void middleButtonAction()
+static void middleButtonAction()
 {
     const int16_t mode = app.appMode.load();
     if (mode == Setup && app.entryMode == CatalogueEntry) {

@@ -9,4 +9,3 @@ void onKeyDown(WPARAM virtualKey);
 void onCharacter(WPARAM character);
 
 void leftButtonAction();
-void middleButtonAction();

@@ -23,7 +23,8 @@ static const char* const methodNames[simMethodCount] = {
 
 const char* simMethodName(SimMethod method) { return methodNames[method]; }
 
-int simMethodByName(const std::string& name)
+// -1 when the name is not a method of the card.
+static int simMethodByName(const std::string& name)
 {
     for (int i = 0; i < simMethodCount; ++i)
         if (name == methodNames[i]) return i;

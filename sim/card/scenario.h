@@ -27,8 +27,6 @@ enum SimMethod : int {
 };
 
 const char* simMethodName(SimMethod method);
-// -1 when the name is not a method of the card.
-int simMethodByName(const std::string& name);
 
 struct SignalLine {
     uint32_t fromMs;  // after the latest tune

@@ -42,7 +42,8 @@ static void appendCandidates(std::vector<MatchCandidate>& out, std::vector<Match
     }
 }
 
-size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit)
+// Number of equal bytes at a and b, up to limit. b may overlap a.
+static size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit)
 {
     size_t n = 0;
     while (n + 8 <= limit) {

@@ -30,8 +30,6 @@ struct MatchTable {
 
 MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSettings& settings);
 
-// Number of equal bytes at a and b, up to limit. b may overlap a.
-size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit);
 
 // Remembers where recent long matches end. A match of distance d that runs
 // to `end` from one position runs to the same end from every later position

@@ -35,12 +35,6 @@ inline uint32_t longDistanceBits(uint32_t distance, unsigned lowBits)
     return gammaBits((distance >> lowBits) + 3) + lowBits;
 }
 
-// length must be at least lengthBonus(distance) + 2.
-inline uint32_t longMatchBits(uint32_t distance, uint32_t length, unsigned lowBits)
-{
-    return 2 + longDistanceBits(distance, lowBits) + gammaBits(length - lengthBonus(distance));
-}
-
 inline uint32_t setLiteralWidthBits(bool sevenBits) { return sevenBits ? 17 : 9; }
 
 inline uint32_t setOffsetBitsBits(unsigned lowBits) { return lowBits < 16 ? 16 : 17; }
