@@ -47,9 +47,10 @@ void clearEntry()
 
 void loadDefaultEntry()
 {
-    app.defaultEntry = reinterpret_cast<const char*>(loadResourceData("TRP"));
+    size_t size = 0;
+    app.defaultEntry = reinterpret_cast<const char*>(resourceBytes(nullptr, "TRP", &size));
     if (!app.defaultEntry) return;
-    int length = defaultEntryLength(app.defaultEntry, resourceDataSize("TRP"));
+    int length = defaultEntryLength(app.defaultEntry, size);
     if (length < 0) return;
     std::memcpy(app.entryText, app.defaultEntry, static_cast<size_t>(length));
     app.entryLength = static_cast<int16_t>(length);

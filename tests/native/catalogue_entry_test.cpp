@@ -1,22 +1,15 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_entry.h"
+#include "tests/native/committed_file.h"
 
 namespace {
-
-static std::string readCommittedFile(const char* relativePath)
-{
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // A catalogue as the program writes it: CR LF after every line and one more.
 static std::string catalogueOf(std::initializer_list<const char*> lines)
@@ -76,7 +69,7 @@ static void expectUntouched(const Examined& e)
 
 TEST(CatalogueEntry, EveryDefaultEntryIsReadWithItsOwnValues)
 {
-    const std::string file = readCommittedFile("resources/satellite.ini");
+    const std::string file = committedFile("resources/satellite.ini");
     size_t lineStart = 0;
     for (int32_t index = 0; index < 100; ++index) {
         const size_t close = file.find(']', lineStart);

@@ -1,17 +1,10 @@
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_list.h"
-
-static std::string readCommittedFile(const char* relativePath)
-{
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+#include "tests/native/committed_file.h"
 
 static void collectLine(void* context, const char* text, size_t length)
 {
@@ -34,7 +27,7 @@ static std::string padded(const std::string& name)
 
 TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder)
 {
-    const std::string file = readCommittedFile("resources/satellite.ini");
+    const std::string file = committedFile("resources/satellite.ini");
     ASSERT_EQ(file.size(), 3516u);
     const std::vector<std::string> lines = listLines(file);
     ASSERT_EQ(lines.size(), 100u);
@@ -51,7 +44,7 @@ TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder)
 
 TEST(CatalogueList, LineEndsDoNotMatterBetweenEntries)
 {
-    const std::string crlf = readCommittedFile("resources/satellite.ini");
+    const std::string crlf = committedFile("resources/satellite.ini");
     std::string lfOnly;
     for (char c : crlf) {
         if (c != '\r') {

@@ -1,13 +1,12 @@
 // The packer: whatever it is given must come back byte for byte through the
 // program's own decoder, and the checking unpacker must tell failures apart.
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "image/packed_image.h"
+#include "tests/native/committed_file.h"
 #include "tools/qzpack/packer.h"
 #include "tools/qzpack/synthetic_picture.h"
 #include "tools/qzpack/unpack_check.h"
@@ -49,8 +48,7 @@ static PackSettings quickSettings()
 
 static std::vector<uint8_t> committedSkinPayload()
 {
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
-    std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> packed = committedBytes("resources/skin.qz");
     std::vector<uint8_t> payload;
     if (!packed.empty() && unpackChecked(packed.data(), packed.size(), payload) != UnpackVerdict::Ok) payload.clear();
     return payload;

@@ -1,18 +1,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/native/committed_file.h"
 
 namespace {
 
 static std::vector<uint8_t> readRecording(const std::string& name)
 {
-    std::ifstream file(std::string(AZM_SOURCE_DIR) + "/resources/sounds/" + name, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+    return committedBytes("resources/sounds/" + name);
 }
 
 static uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }

@@ -1,8 +1,7 @@
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 
+#include "tests/native/committed_file.h"
 #include "tools/skin/skin_convert.h"
 
 static uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (uint32_t(b[at + 1]) << 8); }
@@ -26,12 +25,6 @@ static IconPicture solidIcon(int size, uint8_t r, uint8_t g, uint8_t b)
     IconPicture p{size, {}};
     for (int i = 0; i < size * size; ++i) p.rgba.insert(p.rgba.end(), {r, g, b, 255});
     return p;
-}
-
-static std::vector<uint8_t> readCommitted(const char* relative)
-{
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Checks the layout of an 8-bit icon file and returns the offsets of its images.
@@ -65,16 +58,6 @@ static void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<
         expectedOffset += le32(ico, e + 8);
     }
     EXPECT_EQ(ico.size(), expectedOffset);
-}
-
-TEST(SkinPayload, RowStrideIsPaddedToFourBytes)
-{
-    EXPECT_EQ(dibRowStride(646), 1940u);
-    EXPECT_EQ(dibRowStride(1), 4u);
-    EXPECT_EQ(dibRowStride(2), 8u);
-    EXPECT_EQ(dibRowStride(3), 12u);
-    EXPECT_EQ(dibRowStride(4), 12u);
-    EXPECT_EQ(dibRowStride(5), 16u);
 }
 
 TEST(SkinPayload, StoresRowsBottomUpInBlueGreenRedWithPadding)
@@ -178,6 +161,6 @@ TEST(SkinIcon, KeepsFewColoursExact)
 
 TEST(SkinResources, CommittedIconHasBothSizes)
 {
-    const std::vector<uint8_t> ico = readCommitted("resources/azimora.ico");
+    const std::vector<uint8_t> ico = committedBytes("resources/azimora.ico");
     expectIconLayout(ico, {32, 16});
 }

@@ -21,6 +21,8 @@ TEST(SkinPixels, RowsArePaddedToFourBytes)
 {
     EXPECT_EQ(skinStride(646), 1940u);
     EXPECT_EQ(skinStride(1), 4u);
+    EXPECT_EQ(skinStride(2), 8u);
+    EXPECT_EQ(skinStride(3), 12u);
     EXPECT_EQ(skinStride(4), 12u);
     EXPECT_EQ(skinStride(5), 16u);
 }

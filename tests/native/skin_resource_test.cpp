@@ -1,13 +1,12 @@
 // The committed skin as the program unpacks it: the flat colours that the
 // brushes and the painting of the readouts rely on.
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "image/packed_image.h"
 #include "image/skin_pixels.h"
+#include "tests/native/committed_file.h"
 
 namespace {
 
@@ -28,8 +27,7 @@ class CommittedSkin : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
-        const std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> packed = committedBytes("resources/skin.qz");
         ASSERT_EQ(packedImageSize(packed.data(), packed.size()), skinPayloadSize);
         payload.assign(skinPayloadSize, 0);
         ASSERT_EQ(unpackImage(packed.data(), packed.size(), payload.data(), payload.size()), skinPayloadSize);

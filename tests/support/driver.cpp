@@ -1,10 +1,12 @@
 #include "tests/support/driver.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <psapi.h>
 #include <tlhelp32.h>
 
 #include "app/frame.h"
+#include "app/whole_file.h"
 
 std::string joinPath(const std::string& folder, const std::string& file)
 {
@@ -45,14 +47,10 @@ std::string newProgramFolder(const std::string& name)
 
 std::string readFile(const std::string& path)
 {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[8192];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
+    FileBytes file;
+    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &file);
+    std::string bytes(file.bytes ? file.bytes : "", file.size);
+    std::free(file.bytes);
     return bytes;
 }
 

@@ -30,7 +30,6 @@ struct MatchTable {
 
 MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSettings& settings);
 
-
 // Remembers where recent long matches end. A match of distance d that runs
 // to `end` from one position runs to the same end from every later position
 // before it, so long runs are measured once, not once per position.

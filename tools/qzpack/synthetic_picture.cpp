@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "image/skin_pixels.h"
+
 struct Rgb {
     int r, g, b;
 };
@@ -95,7 +97,7 @@ static void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption)
 
 std::vector<uint8_t> picturePayload(int32_t width, int32_t height, const std::vector<uint8_t>& rgbTopDown)
 {
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    const size_t stride = skinStride(width);
     const size_t pixelBytes = size_t(width) * size_t(height) * 3;
     std::vector<uint8_t> rows(stride * size_t(height), 0);
     for (int32_t y = 0; y < height; ++y) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <map>
 
+#include "image/skin_pixels.h"
+
 static void putLe16(std::vector<uint8_t>& out, uint32_t v)
 {
     out.push_back(static_cast<uint8_t>(v));
@@ -106,12 +108,10 @@ static uint32_t distance(uint32_t a, uint32_t b)
     return uint32_t(dr * dr + dg * dg + db * db);
 }
 
-uint32_t dibRowStride(int32_t width) { return (uint32_t(width) * 3 + 3) & ~3u; }
-
 std::vector<uint8_t> makeSkinPayload(const uint8_t* rgb, int32_t width, int32_t height)
 {
     const size_t pixelBytes = size_t(width) * size_t(height) * 3;
-    const size_t stride = dibRowStride(width);
+    const size_t stride = skinStride(width);
     std::vector<uint8_t> out;
     out.reserve(8 + size_t(height) * stride);
     putLe32(out, uint32_t(width));
