@@ -1,3 +1,4 @@
+// The skin converter: rendered artwork into the skin payload and the icon file.
 #include <gtest/gtest.h>
 #include <string>
 

@@ -1,7 +1,6 @@
-// The simulated card's scenario file and call log lines.
+// The simulated card's scenario file: failures, latencies and signal lines.
 #include <gtest/gtest.h>
 
-#include "sim/card/call_log.h"
 #include "sim/card/scenario.h"
 
 TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
@@ -48,13 +47,4 @@ TEST(SimScenario, LatestPassedSignalLineApplies)
     EXPECT_EQ(40, scenarioSignal(s, true, 2999).quality);
     EXPECT_EQ(70, scenarioSignal(s, true, 3000).quality);
     EXPECT_FALSE(scenarioSignal(parseScenario("", nullptr), true, 0).locked);
-}
-
-TEST(SimCallLog, LinesCarryTheArgumentAndTheResult)
-{
-    EXPECT_EQ("SetLnbFrequency 10600 -> 0x00000000", callLine("SetLnbFrequency", true, 10600, 0));
-    EXPECT_EQ("SetPolarity -1 -> 0x80004005", callLine("SetPolarity", true, -1, 0x80004005u));
-    EXPECT_EQ("Initialize -> 0x00000000", callLine("Initialize", false, 0, 0));
-    EXPECT_EQ("GetSignalQuality -> 0x00000000 55", readingLine("GetSignalQuality", 0, "55"));
-    EXPECT_EQ("12.5", floatText(12.5f));
 }
