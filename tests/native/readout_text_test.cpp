@@ -152,10 +152,10 @@ TEST(SnrDigits, EveryTextIsTheValueRoundedOrATrueBound)
     const float edges[] = {0.0f, 0.995f, 1.0f, 9.995f, 10.0f, 99.95f, 100.0f, 999.5f, -9.95f, -99.5f};
     for (float edge : edges)
         for (int step = -2000; step <= 2000; ++step)
-            if (!check(edge + step * 1e-5f)) return;
+            if (!check(edge + static_cast<float>(step) * 1e-5f)) return;
     // Coarse sweep over the range a card reports.
     for (int step = -30000; step <= 150000; ++step)
-        if (!check(step * 0.0071f)) return;
+        if (!check(static_cast<float>(step) * 0.0071f)) return;
     // Arbitrary bit patterns, NaNs and infinities included.
     uint32_t bits = 12345;
     for (int i = 0; i < 20000; ++i) {
