@@ -6,9 +6,11 @@
 // tuner's statistics afresh.
 #include <windows.h>
 
+#include <cstdlib>
 #include <new>
 #include <string>
 
+#include "app/whole_file.h"
 #include "bda/bda_graph.h"
 #include "bda/bda_settings.h"
 #include "cardbase/card_object.h"
@@ -17,17 +19,13 @@
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
 
-static std::string readWholeFile(const std::string& path)
+static std::string fileText(const std::string& path)
 {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
+    FileBytes file;
+    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, &file);
+    std::string text(file.bytes ? file.bytes : "", file.size);
+    std::free(file.bytes);
+    return text;
 }
 
 static std::string utf8FromCodePage(const std::string& text)
@@ -51,7 +49,7 @@ static std::string wantedTunerName()
     std::string settings(path, length);
     settings = settings.substr(0, settings.find_last_of('\\') + 1) + "bdacard.ini";
     bool inCodePage = false;
-    const std::string name = tunerNameFromSettings(readWholeFile(settings), &inCodePage);
+    const std::string name = tunerNameFromSettings(fileText(settings), &inCodePage);
     return inCodePage ? utf8FromCodePage(name) : name;
 }
 

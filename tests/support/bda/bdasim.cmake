@@ -3,7 +3,7 @@
 #   bdasim_system.dll  Windows' network providers, DVB-S tuning space and locator, which Wine lacks
 #   bdasim_tuner.dll   three tuners and a capture filter in the BDA device categories
 add_library(bdasim_common STATIC tests/support/bda/bdasim_scenario.cpp tests/support/bda/bdasim_support.cpp
-  tests/support/bda/bdasim_filter.cpp)
+  tests/support/bda/bdasim_filter.cpp app/whole_file.cpp)
 foreach(name system tuner)
   if(name STREQUAL "system")
     set(sources tests/support/bda/bdasim_system.cpp tests/support/bda/bdasim_provider.cpp
@@ -18,5 +18,5 @@ foreach(name system tuner)
 endforeach()
 foreach(target bdasim_common bdasim_system bdasim_tuner)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_compile_options(${target} PRIVATE ${AZM_WIN_FLAGS} ${AZM_STRICT_FLAGS})
+  target_compile_options(${target} PRIVATE ${AZM_WIN_FLAGS})
 endforeach()

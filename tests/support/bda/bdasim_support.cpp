@@ -1,6 +1,9 @@
 #include "tests/support/bda/bdasim_support.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "app/whole_file.h"
 
 HINSTANCE simModule = nullptr;
 static LONG liveObjects = 0;
@@ -25,14 +28,10 @@ static std::string environmentValue(const char* name)
 
 static std::string readText(const std::string& path)
 {
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
+    FileBytes file;
+    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, &file);
+    std::string text(file.bytes ? file.bytes : "", file.size);
+    std::free(file.bytes);
     return text;
 }
 
