@@ -39,6 +39,10 @@ TunerStatistics statisticsFromProviderStrength(int32_t strength);
 // reading them more often only spins the program's monitor loop.
 constexpr uint32_t readingIntervalMs = 50;
 
-// How long to wait before the next reading, given the tick counts (ms, they
-// wrap) now and at the previous reading.
+// How long to wait before the next reading, given the times (ms, they wrap)
+// now and at the previous reading.
 uint32_t readingWaitMs(uint32_t nowMs, uint32_t previousReadingMs);
+
+// A performance counter's value in milliseconds (wrapping at 2^32), without
+// overflowing however fast the counter runs or however long the machine has.
+uint32_t counterMilliseconds(uint64_t counter, uint64_t frequency);

@@ -53,6 +53,21 @@ static std::string wantedTunerName()
     return inCodePage ? utf8FromCodePage(name) : name;
 }
 
+// Milliseconds from the performance counter: the tick count can lag behind
+// and catch up in a jump on a busy machine, which would let two readings
+// follow each other at once.
+static uint32_t nowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
+}
+
 class BdaCard final : public CardObject {
 public:
     HRESULT STDMETHODCALLTYPE Initialize() override
@@ -86,10 +101,10 @@ public:
     {
         if (!initialized_) return E_UNEXPECTED;
         if (readBefore_) {
-            const DWORD wait = readingWaitMs(GetTickCount(), lastReadingAt_);
+            const DWORD wait = readingWaitMs(nowMs(), lastReadingAt_);
             if (wait > 0) Sleep(wait);
         }
-        lastReadingAt_ = GetTickCount();
+        lastReadingAt_ = nowMs();
         readBefore_ = true;
         latched_ = readingFromStatistics(readBdaStatistics(graph_));
         return latched_.locked ? S_OK : E_FAIL;
@@ -126,7 +141,7 @@ private:
     BdaGraph graph_;
     bool initialized_ = false;
     CardTuning tuning_;
-    DWORD lastReadingAt_ = 0;
+    uint32_t lastReadingAt_ = 0;
     bool readBefore_ = false;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};

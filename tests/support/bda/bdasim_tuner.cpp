@@ -5,6 +5,7 @@
 #include <uuids.h>
 
 #include "bda/bda_ids.h"
+#include "bda/bda_statistics.h"
 #include "tests/support/bda/bdasim_filter.h"
 
 // What the network provider put to the tuner's nodes.
@@ -378,9 +379,14 @@ public:
         return now;
     }
 
+    // Timed with the performance counter, which never lags as the tick count can.
     void countReading()
     {
-        const DWORD now = GetTickCount();
+        LARGE_INTEGER counter, frequency;
+        QueryPerformanceCounter(&counter);
+        QueryPerformanceFrequency(&frequency);
+        const uint32_t now =
+            counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
         if (readings_ == 0) firstReadingAt_ = now;
         lastReadingAt_ = now;
         ++readings_;
@@ -421,8 +427,8 @@ private:
     bool tuned_ = false;
     DWORD tunedAt_ = 0;
     unsigned long readings_ = 0;
-    DWORD firstReadingAt_ = 0;
-    DWORD lastReadingAt_ = 0;
+    uint32_t firstReadingAt_ = 0;
+    uint32_t lastReadingAt_ = 0;
 };
 
 ULONG SimNode::addRef() { return owner_->AddRef(); }
