@@ -2,7 +2,8 @@
 // figures (not a test: these machines are shared and noisy).
 //   azmmeasure cpu      CPU share in Setup and while measuring
 //   azmmeasure latency  delay from a change of the card's signal to the bar on screen
-//   azmmeasure startup  start-up to first complete paint, against a bare popup
+//   azmmeasure startup [ROUNDS [EXE...]]  start-up to first complete paint against a
+//                       bare popup, for the program and any further builds named
 #include <windows.h>
 
 #include <algorithm>
@@ -136,6 +137,8 @@ static int measureLatency()
 
 // Milliseconds from CreateProcess to the window's face on screen, seen as
 // its panel colour at a point that only a complete paint reaches.
+static std::string folderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
 static double timeToFirstPaint(const std::string& exe, const std::string& folder)
 {
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 175 + 300;
@@ -172,22 +175,33 @@ static double timeToFirstPaint(const std::string& exe, const std::string& folder
     return ms;
 }
 
-static int measureStartup(int rounds)
+// Start-up of the program and of any further builds named (an earlier one,
+// say, for a before-and-after in one run), each against the bare popup;
+// all runs interleaved, so that every program sees the same load.
+static int measureStartup(int rounds, const std::vector<std::string>& others)
 {
     const std::string folder = newProgramFolder("measure-startup");
-    const std::string bare = joinPath(folder, "bare_popup.exe");
-    CopyFileA(joinPath(buildFolder(), "bare_popup.exe").c_str(), bare.c_str(), FALSE);
-    const std::string program = joinPath(folder, "Azimora.exe");
-    timeToFirstPaint(program, folder);  // the catalogue is written once, not timed
-    std::vector<double> programTimes, bareTimes;
-    for (int i = 0; i < rounds; ++i) {  // interleaved, so that both see the same load
-        bareTimes.push_back(timeToFirstPaint(bare, folder));
-        programTimes.push_back(timeToFirstPaint(program, folder));
+    std::vector<std::string> programs = {joinPath(folder, "bare_popup.exe"), joinPath(folder, "Azimora.exe")};
+    CopyFileA(joinPath(buildFolder(), "bare_popup.exe").c_str(), programs[0].c_str(), FALSE);
+    for (size_t i = 0; i < others.size(); ++i) {
+        // Each in a folder of its own, with the catalogue written before timing.
+        const std::string otherFolder = newProgramFolder("measure-startup-other");
+        programs.push_back(joinPath(otherFolder, "Azimora.exe"));
+        CopyFileA(others[i].c_str(), programs.back().c_str(), FALSE);
     }
-    const double p = median(programTimes), b = median(bareTimes);
-    std::printf("start-up to first complete paint: Azimora %.0f ms, bare popup %.0f ms, ratio %.2f "
-                "(medians of %d interleaved runs)\n",
-                p, b, p / b, rounds);
+    for (size_t p = 1; p < programs.size(); ++p) timeToFirstPaint(programs[p], folderOf(programs[p]));
+    std::vector<std::vector<double>> times(programs.size());
+    for (int round = 0; round < rounds; ++round)
+        for (size_t p = 0; p < programs.size(); ++p)
+            times[p].push_back(timeToFirstPaint(programs[p], folderOf(programs[p])));
+    const double bare = median(times[0]);
+    std::printf("start-up to first complete paint (medians of %d interleaved runs): bare popup %.0f ms\n", rounds,
+                bare);
+    for (size_t p = 1; p < programs.size(); ++p) {
+        const std::string name = p == 1 ? std::string("Azimora") : others[p - 2];
+        const double t = median(times[p]);
+        std::printf("  %s %.0f ms, ratio %.2f\n", name.c_str(), t, t / bare);
+    }
     return 0;
 }
 
@@ -197,7 +211,11 @@ int main(int argc, char** argv)
     const bool all = std::strcmp(what, "all") == 0;
     if (all || std::strcmp(what, "cpu") == 0) measureCpu();
     if (all || std::strcmp(what, "latency") == 0) measureLatency();
-    if (all || std::strcmp(what, "startup") == 0) measureStartup(argc > 2 ? std::atoi(argv[2]) : 9);
+    if (all || std::strcmp(what, "startup") == 0) {
+        std::vector<std::string> others;
+        for (int i = 3; i < argc; ++i) others.push_back(argv[i]);
+        measureStartup(argc > 2 ? std::atoi(argv[2]) : 9, others);
+    }
     std::fflush(stdout);
     return 0;
 }
