@@ -199,9 +199,9 @@ void closeDvbFrontend(DvbFrontend& frontend)
 FrontendDescription describeDvbFrontend(const DvbFrontend& frontend, const HelperOptions& options)
 {
     FrontendDescription description;
-    description.device = frontend.remote ? frontend.path + " on " + options.serverHost + ":" +
-                                               std::to_string(options.serverPort)
-                                         : frontend.path;
+    description.device = frontend.remote
+                             ? frontend.path + " on " + options.serverHost + ":" + std::to_string(options.serverPort)
+                             : frontend.path;
     if (!frontend.parms) return description;
     const dvb_frontend_info& info = frontend.parms->info;
     description.name.assign(info.name, strnlen(info.name, sizeof info.name));

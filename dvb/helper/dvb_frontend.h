@@ -26,7 +26,7 @@ struct DvbFrontend {
     FrontendPlan plan{};
     DeliverySearch search;
     bool automaticRefused = false;
-    int lastLock = -1;  // -1: not known since the latest tune
+    int lastLock = -1;           // -1: not known since the latest tune
     std::string libraryMessage;  // libdvbv5's latest complaint
 };
 

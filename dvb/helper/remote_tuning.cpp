@@ -18,8 +18,8 @@ RemoteTuning remoteTuningFor(const FrontendPlan& plan)
     const uint64_t oscillator = plan.toneOn ? highOscillator : lowOscillator;
     uint64_t input = oscillator + plan.intermediateKHz;
     if (plan.toneOn && input == switchInput) ++input;
-    const bool reachable = plan.toneOn ? input > switchInput && input <= highestInput
-                                       : input >= lowestInput && input <= switchInput;
+    const bool reachable =
+        plan.toneOn ? input > switchInput && input <= highestInput : input >= lowestInput && input <= switchInput;
     remote.frequencyKHz = reachable ? static_cast<uint32_t>(input) : 0;
     remote.intermediateKHz = reachable ? static_cast<uint32_t>(input - oscillator) : 0;
     const bool ownRules = remote.satelliteNumber < 2;

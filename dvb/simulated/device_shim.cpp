@@ -194,8 +194,8 @@ struct udev_monitor;
 
 static udev theUdev{0};
 static udev_list_entry frontendEntry{"/sys/devices/platform/azimora-simulated/dvb/dvb0.frontend0"};
-static udev_device platformDevice{"/sys/devices/platform/azimora-simulated", "azimora-simulated", nullptr,
-                                  "platform", nullptr};
+static udev_device platformDevice{"/sys/devices/platform/azimora-simulated", "azimora-simulated", nullptr, "platform",
+                                  nullptr};
 static udev_device frontendDevice{"/sys/devices/platform/azimora-simulated/dvb/dvb0.frontend0", "dvb0.frontend0",
                                   devicePath, "dvb", &platformDevice};
 

@@ -221,7 +221,8 @@ static void fillInfo(dvb_frontend_info* info)
 static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long request, uint64_t nowMs)
 {
     const SimulatedSignal signal = signalNow(frontend, nowMs);
-    if (request == FE_READ_SNR) return static_cast<uint16_t>(signal.locked ? relativeOf(signal.carrierToNoiseMilliDb) : 0);
+    if (request == FE_READ_SNR)
+        return static_cast<uint16_t>(signal.locked ? relativeOf(signal.carrierToNoiseMilliDb) : 0);
     return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(signal) + 90000) : 0);
 }
 
