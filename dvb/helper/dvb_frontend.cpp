@@ -311,10 +311,12 @@ bool tuneDvbFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::strin
     startSearch(frontend.search, searchOrder(dvbs, dvbs2, frontend.automaticRefused), monotonicMs());
     if (tuneCurrentSystem(frontend, reason)) return true;
     if (currentSystem(frontend.search) != TuneDvbS2Automatic) return false;
-    // This driver wants the modulation named: search system by system.
-    frontend.automaticRefused = true;
+    // Refused with the modulation left to the frontend: if a named system
+    // tunes, this driver wants it named, and the search goes system by system.
     startSearch(frontend.search, searchOrder(dvbs, dvbs2, true), monotonicMs());
-    return tuneCurrentSystem(frontend, reason);
+    if (!tuneCurrentSystem(frontend, reason)) return false;
+    frontend.automaticRefused = true;
+    return true;
 }
 
 bool readDvbFrontend(DvbFrontend& frontend, FrontendFigures* figures)

@@ -72,10 +72,21 @@ static void endConnection(Connection& connection, ServedFrontend& frontend)
     frontend.release();
 }
 
-static void acceptConnection(int listener, Connection& connection)
+// A program that has just gone may not have been noticed yet.
+static bool hasEnded(const Connection& connection)
+{
+    char byte;
+    const ssize_t got = recv(connection.socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
+static void endConnection(Connection& connection, ServedFrontend& frontend);
+
+static void acceptConnection(int listener, Connection& connection, ServedFrontend& frontend)
 {
     const int socket = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     if (socket < 0) return;
+    if (connection.socket >= 0 && hasEnded(connection)) endConnection(connection, frontend);
     if (connection.socket >= 0) {
         sendLine(socket, formatReply(failReply("busy: another program is measuring")));
         close(socket);
@@ -109,10 +120,10 @@ void serveConnections(int listener, ServedFrontend& frontend, volatile sig_atomi
         // The timeout only bounds how late a signal that came just before poll is seen.
         const int count = poll(watched, connection.socket >= 0 ? 2 : 1, 1000);
         if (count < 0) continue;  // a signal: look at *stop again
-        if (watched[0].revents & POLLIN) acceptConnection(listener, connection);
         if (connection.socket >= 0 && (watched[1].revents & (POLLIN | POLLHUP | POLLERR)) &&
             !serveInput(connection, frontend))
             endConnection(connection, frontend);
+        if (watched[0].revents & POLLIN) acceptConnection(listener, connection, frontend);
     }
     endConnection(connection, frontend);
 }

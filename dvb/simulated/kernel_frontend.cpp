@@ -52,7 +52,9 @@ static SimulatedSignal signalNow(const SimulatedFrontend& frontend, uint64_t now
     if (!frontend.tuned) return SimulatedSignal{false, 0};
     const Simulation& simulation = frontend.simulation;
     const uint32_t transponder = kernelSystem(simulation.transponder);
-    if (!simulation.anyTransponder && frontend.tunedSystem != transponder) return SimulatedSignal{false, 0};
+    const bool findsEither = frontend.tunedSystem == SYS_DVBS2 && frontend.tunedModulation == QAM_AUTO;
+    if (!simulation.anyTransponder && frontend.tunedSystem != transponder && !findsEither)
+        return SimulatedSignal{false, 0};
     const uint64_t since = nowMs - frontend.tunedAtMs;
     return simulatedSignalAt(simulation, since > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(since));
 }
@@ -158,12 +160,19 @@ static int tune(SimulatedFrontend& frontend, uint64_t nowMs)
     // The kernel checks the ranges the driver announced.
     if (frontend.frequencyKHz < lowestKHz || frontend.frequencyKHz > highestKHz) return -EINVAL;
     if (frontend.symbolRate < lowestSymbolRate || frontend.symbolRate > highestSymbolRate) return -EINVAL;
+    const bool automatic = frontend.modulation == QAM_AUTO;
+    if (frontend.deliverySystem == SYS_DVBS2 && automatic && frontend.simulation.explicitModulation) return -EINVAL;
     frontend.tuned = true;
     frontend.tunedSystem = frontend.deliverySystem;
+    frontend.tunedModulation = frontend.modulation;
     frontend.tunedAtMs = nowMs;
     char line[80];
-    std::snprintf(line, sizeof line, "tune %s %u %u", systemName(frontend.deliverySystem), frontend.frequencyKHz,
-                  frontend.symbolRate);
+    const char* modulation = frontend.deliverySystem != SYS_DVBS2 ? ""
+                             : automatic                          ? " auto"
+                             : frontend.modulation == PSK_8       ? " 8PSK"
+                                                                  : " QPSK";
+    std::snprintf(line, sizeof line, "tune %s%s %u %u", systemName(frontend.deliverySystem), modulation,
+                  frontend.frequencyKHz, frontend.symbolRate);
     frontend.trace.push_back(line);
     return 0;
 }

@@ -23,9 +23,11 @@ struct SimulatedFrontend {
     uint32_t streamId = 0;
     bool tuned = false;
     uint32_t tunedSystem = 0;
+    uint32_t tunedModulation = 0;
     uint64_t tunedAtMs = 0;
     // One line per request that reaches the hardware: "voltage 18",
-    // "tone on", "diseqc E0 10 38 FB", "burst A", "tune DVB-S2 1645000 27500000".
+    // "tone on", "diseqc E0 10 38 FB", "burst A", "tune DVB-S2 auto 1645000 27500000"
+    // (the system, for DVB-S2 the modulation, the frequency in kHz, the symbol rate).
     std::vector<std::string> trace;
 };
 

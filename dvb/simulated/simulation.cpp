@@ -90,6 +90,11 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
         simulation->transponder = system;
         return true;
     }
+    if (first == "modulation") {
+        if (words.size() != 2 || words[1] != "explicit") *problem = "expected \"modulation explicit\"";
+        simulation->explicitModulation = problem->empty();
+        return problem->empty();
+    }
     if (first == "statistics") {
         if (words.size() != 2 || !statisticsByName(words[1], &simulation->statistics))
             *problem = "expected \"statistics decibel|relative|legacy|none\"";

@@ -9,8 +9,12 @@
 //   fail tune        the frontend refuses every tune
 //   systems NAME...  the delivery systems it offers (DVB-S, DVB-S2, DVB-T, DVB-C;
 //                    DVB-S and DVB-S2 unless told)
-//   transponder NAME the transponder is DVB-S or DVB-S2 and locks only when
-//                    tuned as that (unless told, either tune locks)
+//   transponder NAME the transponder is DVB-S or DVB-S2: a tune as the other
+//                    system does not lock it, except DVB-S2 with automatic
+//                    modulation, with which the frontend finds either (unless
+//                    told, every tune locks)
+//   modulation explicit  the driver refuses DVB-S2 with automatic modulation
+//                    and wants QPSK or 8PSK named
 //   statistics KIND  how it reports C/N and strength: decibel (v5 statistics in
 //                    0.001 dB, the default), relative (v5 statistics, 0..65535),
 //                    legacy (no v5 statistics, 16-bit relative figures) or none
@@ -37,6 +41,7 @@ struct Simulation {
     std::vector<SimulatedSystem> systems{SimDvbS, SimDvbS2};
     bool anyTransponder = true;  // locks whichever satellite system is tuned
     SimulatedSystem transponder = SimDvbS;
+    bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;
 };
 
