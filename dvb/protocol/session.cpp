@@ -18,7 +18,8 @@ static bool setCallOf(RequestKind kind, CardSetCall* call)
 int32_t milliDecibels(float snr)
 {
     const double value = std::round(static_cast<double>(snr) * 1000.0);
-    if (!(value > -2e9)) return value > 0 ? 2000000000 : -2000000000;  // NaN included
+    if (std::isnan(value)) return 0;  // no figure: the program shows none for 0
+    if (value < -2e9) return -2000000000;
     if (value > 2e9) return 2000000000;
     return static_cast<int32_t>(value);
 }
