@@ -13,11 +13,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/frame.h"
+
 static HWND findProgram(DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindWindowA("dazm", nullptr);
+        HWND window = FindWindowA(mainWindowClass, nullptr);
         if (window && IsWindowVisible(window)) return window;
         if (GetTickCount() - start >= timeoutMs) return nullptr;
         Sleep(50);

@@ -2,13 +2,9 @@
 # Prints the program's figures under Wine with the simulated card: CPU share
 # idle and measuring, readout latency, start-up against a bare popup.
 #   tools/scripts/measure.sh [cpu|latency|startup|all]
-set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/common.sh"
 tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
-prepare_prefix "$PWD/build/wine-measure" keep
-start_xvfb
-trap stop_xvfb EXIT
-unmanaged_windows
+wine_session "$root/build/wine-measure" keep
 wine regsvr32 /s build/win/simcard.dll
 wine build/win/azmmeasure.exe "${1:-all}" | tr -d '\r'

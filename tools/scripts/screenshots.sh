@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the program's main states for the README
 # (docs/screenshot-*.png), driving it under Xvfb with the simulated card.
-set -euo pipefail
-cd "$(dirname "$0")/../.."
-root=$PWD
+source "$(dirname "$0")/common.sh"
 tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
-prepare_prefix "$root/build/wine-shots" keep
-start_xvfb
-trap stop_xvfb EXIT
-unmanaged_windows
+wine_session "$root/build/wine-shots" keep
 wine regsvr32 /s build/win/simcard.dll
 
 work=$root/build/shots
