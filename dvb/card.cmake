@@ -20,7 +20,7 @@ else()
 
   # The helper and the simulated frontend are programs people run: built
   # optimised and without the sanitizers of the test build.
-  set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all -Wall -Wextra -Wshadow -Wconversion)
+  set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES}
     ${AZM_CARD_CORE_SOURCES})
