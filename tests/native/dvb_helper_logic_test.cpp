@@ -1,10 +1,10 @@
-// azimora-dvb's deciding parts: its options, the frontend log's lines, the
+// azimora-dvb's deciding parts: its options and reports, the
 // delivery-system search and the settings for a frontend behind
-// dvbv5-daemon.
+// dvbv5-daemon. (The frontend log's lines are checked where the helper
+// writes them, in dvb_frontend_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "dvb/helper/delivery_search.h"
-#include "dvb/helper/frontend_log.h"
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/helper_options.h"
 #include "dvb/helper/remote_tuning.h"
@@ -115,20 +115,6 @@ TEST(DvbHelperReport, StatusShowsWhateverFiguresTheFrontendGives)
     figures.statistics.hasStrength = true;
     figures.statistics.strengthPercent = 40;
     EXPECT_NE(std::string::npos, statusReport(description, figures).find("c/n: 61 % (relative)\nstrength: 40 %\n"));
-}
-
-TEST(DvbFrontendLog, LinesHaveTheirFixedForms)
-{
-    EXPECT_EQ("voltage 13", voltageLine(Voltage13));
-    EXPECT_EQ("voltage 18", voltageLine(Voltage18));
-    EXPECT_EQ("voltage off", voltageLine(VoltageOff));
-    EXPECT_EQ("tone on", toneLine(true));
-    EXPECT_EQ("tone off", toneLine(false));
-    const uint8_t command[] = {0xE0, 0x10, 0x38, 0xFB};
-    EXPECT_EQ("diseqc E0 10 38 FB", diseqcLine(command, 4));
-    EXPECT_EQ("tune if_khz=1645000 symbol_rate=27500000", tuneLine(1645000, 27500000));
-    EXPECT_EQ("lock", lockLine(true));
-    EXPECT_EQ("nolock", lockLine(false));
 }
 
 TEST(DvbDeliverySearch, AutomaticDvbS2IsTrustedElseTheSystemsTakeTurnsWhileUnlocked)
