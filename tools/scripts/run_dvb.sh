@@ -30,7 +30,8 @@ case "${1:-}" in
 esac
 if [[ -n "${AZM_DVB_SIMULATE:-}" ]]; then
     simulation=$AZM_DVB_SIMULATE
-    [[ $simulation == /* ]] || simulation=$called_from/$simulation
+    # A relative name is taken from where ./run was started.
+    [[ $simulation == /* ]] || simulation=${AZM_DVB_FROM:-$called_from}/$simulation
     frontend+=(--simulate "$simulation")
 fi
 
