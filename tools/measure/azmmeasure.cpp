@@ -4,6 +4,11 @@
 //   azmmeasure latency  delay from a change of the card's signal to the bar on screen
 //   azmmeasure startup [ROUNDS [EXE...]]  start-up to first complete paint against a
 //                       bare popup, for the program and any further builds named
+//   azmmeasure dvb      CPU share of Azimora and of azimora-dvb while measuring
+//                       through dvbcard.dll, and the delay from a change of the
+//                       simulated C/N to the bar (tools/scripts/measure_dvb.sh
+//                       starts the helper and sets AZIMORA_DVB, AZM_DVB_LOG and
+//                       AZM_DVB_HELPER_PID)
 #include <windows.h>
 
 #include <algorithm>
@@ -205,6 +210,71 @@ static int measureStartup(int rounds, const std::vector<std::string>& others)
     return 0;
 }
 
+static std::string environmentValue(const char* name)
+{
+    char value[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+static int countTuneLines(const std::string& logPath)
+{
+    const std::string log = readFile(logPath);
+    int count = 0;
+    for (size_t at = log.find("tune "); at != std::string::npos; at = log.find("tune ", at + 1)) ++count;
+    return count;
+}
+
+// The simulated C/N changes every 1517 ms after the tune between 6.7 dB
+// (30 %, bar to x 121) and 13.44 dB (80 %, bar to x 254), starting at 30 %.
+static int measureDvb()
+{
+    const std::string logPath = environmentValue("AZM_DVB_LOG");
+    const std::string helperStat = "Z:\\proc\\" + environmentValue("AZM_DVB_HELPER_PID") + "\\stat";
+    AppRun run;
+    StartOptions options;
+    options.withLog = false;
+    startProgram(run, newProgramFolder("measure-dvb"), options);
+    const std::string stat = hostStatOf(joinPath(run.folder, "Azimora.exe"));
+    const int tunesBefore = countTuneLines(logPath);
+    // Posted without waiting for the program, so that the log is watched from before the tune.
+    PostMessageA(run.window, WM_CHAR, 'm', 1);
+    PostMessageA(run.window, WM_KEYDOWN, VK_RETURN, 1);
+    DWORD tunedAt = 0;
+    for (DWORD waited = GetTickCount(); !tunedAt && GetTickCount() - waited < 10000; Sleep(1))
+        if (countTuneLines(logPath) > tunesBefore) tunedAt = GetTickCount();
+    if (!tunedAt) {
+        std::printf("dvb: the helper's log shows no tune (%s)\n", logPath.c_str());
+        killProgram(run);
+        return 1;
+    }
+    while (GetTickCount() - tunedAt < 1000) Sleep(10);
+    const double programBefore = processSeconds(stat), helperBefore = processSeconds(helperStat);
+    const DWORD cpuStart = GetTickCount();
+    Sleep(10000);
+    const double wall = (GetTickCount() - cpuStart) / 1000.0;
+    const double programShare = 100.0 * (processSeconds(stat) - programBefore) / wall;
+    const double helperShare = 100.0 * (processSeconds(helperStat) - helperBefore) / wall;
+
+    std::vector<double> delays;
+    for (int i = 8; i < 20; ++i) {
+        const DWORD changeAt = tunedAt + 1517 * static_cast<DWORD>(i);
+        const int expected = i % 2 ? 254 : 121;
+        while (static_cast<int>(GetTickCount() - changeAt) < 0) Sleep(1);
+        while (barEndOnScreen(run.window) != expected && GetTickCount() - changeAt < 1400) Sleep(1);
+        delays.push_back(GetTickCount() - changeAt);
+    }
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    waitForExit(run);
+    std::printf("dvb cpu while measuring: Azimora %.1f %%, azimora-dvb %.1f %% of one core (10 s)\n", programShare,
+                helperShare);
+    std::printf("dvb simulated C/N change to bar on screen: median %.0f ms, max %.0f ms over %u changes "
+                "(the tune time is found by polling the helper's log, so add up to ~15 ms)\n",
+                median(delays), *std::max_element(delays.begin(), delays.end()), unsigned(delays.size()));
+    if (stat.empty()) std::printf("(the program's host process was not found: its figure is 0)\n");
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     const char* what = argc > 1 ? argv[1] : "all";
@@ -216,6 +286,7 @@ int main(int argc, char** argv)
         for (int i = 3; i < argc; ++i) others.push_back(argv[i]);
         measureStartup(argc > 2 ? std::atoi(argv[2]) : 9, others);
     }
+    if (std::strcmp(what, "dvb") == 0) measureDvb();
     std::fflush(stdout);
     return 0;
 }
