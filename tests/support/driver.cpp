@@ -47,26 +47,13 @@ std::string newProgramFolder(const std::string& name)
 
 // The host's /proc files, read through drive Z:, give no size: they are read
 // until they end.
-static std::string readUntilEnd(const std::string& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
 
 std::string readFile(const std::string& path)
 {
     FileBytes file;
-    const bool opened = readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &file);
+    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &file);
     std::string bytes(file.bytes ? file.bytes : "", file.size);
     std::free(file.bytes);
-    if (opened && bytes.empty()) return readUntilEnd(path);
     return bytes;
 }
 
