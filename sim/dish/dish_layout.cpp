@@ -21,6 +21,7 @@ DishLayout dishLayout(int width, int height, const DishSite& site)
     const PixelRect& sky = layout.skyPanel;
     layout.sky.plot = PixelRect{sky.left + leftMargin, sky.top + 6, sky.right - 8, sky.bottom - bottomMargin};
     layout.sky.range = skyRangeFor(site);
+    layout.arc = arcCurve(layout.sky, site);
     const PixelRect& strip = layout.stripPanel;
     layout.stripPlot = PixelRect{strip.left + leftMargin, strip.top + dishLabelHeight + 3, strip.right - qualityMargin,
                                  strip.bottom - bottomMargin};

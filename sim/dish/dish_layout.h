@@ -2,6 +2,8 @@
 // client area of a given size: the sky chart above the strip chart on the
 // left, the text readout in a column on the right. Platform-neutral.
 #pragma once
+#include <vector>
+
 #include "sim/dish/sky_chart.h"
 
 // The readout's 40 columns of a 7-pixel fixed-pitch font, with margins.
@@ -17,8 +19,9 @@ constexpr int dishPreferredHeight = 300;
 
 struct DishLayout {
     PixelRect skyPanel, stripPanel, text;
-    SkyChart sky;         // the plot inside the sky panel, for the site
-    PixelRect stripPlot;  // inside the strip panel
+    SkyChart sky;                 // the plot inside the sky panel, for the site
+    std::vector<PixelPoint> arc;  // the site's geostationary arc on it, which only a new size changes
+    PixelRect stripPlot;          // inside the strip panel
 };
 
 // Sizes below the minimum are laid out as the minimum (and clipped).

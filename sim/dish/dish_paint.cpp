@@ -24,7 +24,7 @@ DishInk createDishInk()
     ink.beam = pen(dishColour::beam);
     ink.frame = pen(dishColour::frame);
     ink.stripGrid = pen(dishColour::stripGrid);
-    ink.carrierToNoise = pen(dishColour::carrierToNoise, 2);
+    ink.carrierToNoise = pen(dishColour::carrierToNoise);
     ink.quality = pen(dishColour::quality);
     ink.threshold = pen(dishColour::threshold, 1, PS_DOT);
     ink.lock = pen(dishColour::lock);
@@ -67,16 +67,17 @@ static void line(HDC dc, int x0, int y0, int x1, int y1)
     LineTo(dc, x1, y1);
 }
 
-static void polyline(HDC dc, const std::vector<PixelPoint>& points)
+// `down` pixels lower than the points say.
+static void polyline(HDC dc, const std::vector<PixelPoint>& points, int down = 0)
 {
     if (points.size() == 1) {
         // A single sample still shows.
-        line(dc, points[0].x, points[0].y, points[0].x + 1, points[0].y);
+        line(dc, points[0].x, points[0].y + down, points[0].x + 1, points[0].y + down);
         return;
     }
     std::vector<POINT> at;
     at.reserve(points.size());
-    for (const PixelPoint& p : points) at.push_back(POINT{p.x, p.y});
+    for (const PixelPoint& p : points) at.push_back(POINT{p.x, p.y + down});
     if (!at.empty()) Polyline(dc, at.data(), static_cast<int>(at.size()));
 }
 
@@ -186,8 +187,13 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     }
     SelectObject(dc, ink.quality);
     polyline(dc, strip.quality);
+    // Two pixels thick as two thin lines a row apart: a wide pen costs
+    // several times as much.
     SelectObject(dc, ink.carrierToNoise);
-    for (const std::vector<PixelPoint>& run : strip.carrierToNoise) polyline(dc, run);
+    for (const std::vector<PixelPoint>& run : strip.carrierToNoise) {
+        polyline(dc, run);
+        polyline(dc, run, 1);
+    }
     SelectObject(dc, oldPen);
     RestoreDC(dc, saved);
 

@@ -90,7 +90,7 @@ SkyPicture skyPicture(const DishModel& model, const DishView& view, const DishLa
             PictureLabel{{plot.left - 4, y - dishLabelHeight / 2}, numberText(el), AlignRight, AxisLabel});
     }
 
-    sky.arc = arcCurve(chart, model.site);
+    sky.arc = layout.arc;
     sky.marks = satelliteMarks(chart, model.site, model.sky);
     const SkyMark* target = markOf(sky.marks, view.tunedSatellite);
     const SkyMark* nearest = markOf(sky.marks, view.nearest);
@@ -163,8 +163,9 @@ StripPicture stripPicture(const DishView& view, const SignalHistory& history, co
         strip.labels.push_back(PictureLabel{{plot.right + 4, top}, numberText(20.0 * step), AlignLeft, AxisLabel});
     }
     strip.thresholdY = rounded(stripYOfCarrierToNoise(chart, lockAcquireDb));
+    // At the old end, clear of the newest samples.
     strip.labels.push_back(
-        PictureLabel{{plot.right - 4, strip.thresholdY - dishLabelHeight}, "lock at 4 dB", AlignRight, ThresholdLabel});
+        PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, "lock at 4 dB", AlignLeft, ThresholdLabel});
 
     strip.carrierToNoise = carrierToNoiseTrace(chart, history);
     strip.quality = qualityTrace(chart, history);
