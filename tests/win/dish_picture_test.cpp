@@ -3,6 +3,7 @@
 // with keys, drags and a double-click, the strip chart before and after a
 // lock, and the window's smallest size.
 #include <cmath>
+#include <cstdio>
 
 #include "sim/dish/dish_colours.h"
 #include "sim/dish/dish_layout.h"
@@ -101,6 +102,17 @@ PixelPoint sightOf(HWND dish, const SkyChart& chart)
 }
 
 const DishPointing hotBird = lookAngles(DishSetup().site, 13.0).direction;
+
+// The process's GDI objects as the card logged them at each tune.
+std::vector<unsigned> gdiCounts(const AppRun& run)
+{
+    std::vector<unsigned> counts;
+    for (const std::string& line : logLines(run)) {
+        unsigned handles = 0, gdi = 0;
+        if (std::sscanf(line.c_str(), "Resources handles=%u gdi=%u", &handles, &gdi) == 2) counts.push_back(gdi);
+    }
+    return counts;
+}
 
 }  // namespace
 
@@ -216,5 +228,37 @@ TEST_F(DishPictureTest, TheWindowResizesDownToItsMinimum)
     const DishLayout layout = layoutOf(dish);
     EXPECT_GT(layout.sky.plot.bottom, 250);
     EXPECT_TRUE(centredAt(dish, layout.sky.plot, dishColour::cross, skyToPixel(layout.sky, 180.0, 20.0)));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(DishPictureTest, FramesAndResizesLeaveNoGdiObjectsBehind)
+{
+    StartOptions options;
+    options.scenario = "resources\nwindow\n";  // the card counts the process's objects at every tune
+    AppRun& run = start(options);
+    HWND dish = waitForDishWindow(run);
+    ASSERT_NE(nullptr, dish);
+    startHotBird(run);
+    ASSERT_TRUE(waitForLogLine(run, "QuerySignalStatus -> 0x80004005"));
+    // Some fifty frames drawn, five new canvases, a rough aim.
+    const PixelPoint sight = skyToPixel(layoutOf(dish).sky, 180.0, 20.0);
+    for (int i = 0; i < 25; ++i) {
+        postDrag(dish, sight.x, sight.y, sight.x + (i % 2 ? -30 : 30), sight.y);
+        Sleep(100);
+    }
+    for (int i = 0; i < 5; ++i) {
+        SetWindowPos(dish, nullptr, 0, 0, 700 + 40 * i, 300 + 10 * i, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Sleep(100);
+    }
+    const PixelPoint target = pixelOf(layoutOf(dish).sky, hotBird);
+    postDoubleClick(dish, target.x, target.y);
+    settle(run, 300);
+    postKey(run.window, VK_BACK);
+    settle(run, 300);
+    postKey(run.window, VK_RETURN);
+    std::vector<unsigned> counts = gdiCounts(run);
+    for (int waited = 0; waited < 5000 && counts.size() < 2; waited += 50, Sleep(50)) counts = gdiCounts(run);
+    ASSERT_EQ(2u, counts.size());
+    EXPECT_LE(counts[1], counts[0] + 2);
     EXPECT_EQ(0, closeWithEscape(run));
 }
