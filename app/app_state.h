@@ -45,7 +45,7 @@ struct AppState {
     std::atomic<int16_t> soundMode{Tone};
     int16_t savedSoundMode = Tone;
     std::atomic<int16_t> voiceLanguage{English};
-    std::atomic<int32_t> reportIntervalMs{1200};
+    std::atomic<int32_t> reportIntervalMs{slowReportIntervalMs};
     std::atomic<uint8_t> bigReadout{0};
 
     TuningParameters tuning;

@@ -18,6 +18,13 @@ enum DiseqcCode : int32_t {
 };
 enum StartResult : int16_t { StartOk = 0, StartBadEntry = 1, StartReported = 2 };
 
+// The two paces of the audible report: the pause after each report.
+constexpr int32_t slowReportIntervalMs = 1200;
+constexpr int32_t fastReportIntervalMs = 900;
+
+// The typed transponder: frequency, H or V, symbol rate, DiSEqC letters.
+constexpr int typedEntryLength = 13;
+
 struct TuningParameters {
     int32_t frequencyMHz = 11344;
     int32_t symbolRate = 27500;

@@ -1,18 +1,12 @@
 #include "app/resource_data.h"
 
-#include <windows.h>
-
-const uint8_t* loadResourceData(const char* name)
+const uint8_t* resourceBytes(HMODULE module, const char* name, size_t* size)
 {
-    HRSRC resource = FindResourceA(nullptr, name, RT_RCDATA);
+    if (size) *size = 0;
+    HRSRC resource = FindResourceA(module, name, RT_RCDATA);
     if (!resource) return nullptr;
-    HGLOBAL loaded = LoadResource(nullptr, resource);
-    if (!loaded) return nullptr;
-    return static_cast<const uint8_t*>(LockResource(loaded));
-}
-
-size_t resourceDataSize(const char* name)
-{
-    HRSRC resource = FindResourceA(nullptr, name, RT_RCDATA);
-    return resource ? SizeofResource(nullptr, resource) : 0;
+    HGLOBAL loaded = LoadResource(module, resource);
+    const uint8_t* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (bytes && size) *size = SizeofResource(module, resource);
+    return bytes;
 }

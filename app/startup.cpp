@@ -4,7 +4,8 @@
 #include "audio/audio_thread.h"
 #include "catalogue/catalogue_file.h"
 #include "ui/entry_editor.h"
-#include "ui/input.h"
+#include "ui/hover_help.h"
+#include "ui/satellite_list_keys.h"
 #include "ui/skin_setup.h"
 
 void initializeWindowResources()

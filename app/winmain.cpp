@@ -34,7 +34,7 @@ static void registerWindowClass(HINSTANCE instance)
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(appIconId));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "dazm";
+    windowClass.lpszClassName = mainWindowClass;
     RegisterClassExA(&windowClass);
 }
 
@@ -45,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     app.instance = instance;
 
     app.mainWindow =
-        CreateWindowExA(0, "dazm", "AZM 0.98", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2 - windowWidth / 2,
+        CreateWindowExA(0, mainWindowClass, "AZM 0.98", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2 - windowWidth / 2,
                         GetSystemMetrics(SM_CYSCREEN) / 2 - windowHeight / 2, windowWidth, windowHeight, nullptr,
                         nullptr, instance, nullptr);
     if (!app.mainWindow) return 1;  // nothing to show and nothing to release

@@ -12,10 +12,10 @@ struct AudioStep {
 };
 
 // Sound ids: the tone, then the ten English digits and the ten Russian digits.
-constexpr int32_t ToneSound = 0;
-constexpr int32_t EnglishDigitSound0 = 1;   // 1..10 for the digits 0..9
-constexpr int32_t RussianDigitSound0 = 11;  // 11..20
-constexpr int32_t SoundCount = 21;
+constexpr int32_t toneSoundId = 0;
+constexpr int32_t englishDigitSound0 = 1;   // 1..10 for the digits 0..9
+constexpr int32_t russianDigitSound0 = 11;  // 11..20
+constexpr int32_t soundCount = 21;
 
 // A Voice pass is the longest: digit, pause, digit, interval.
 struct AudioPass {
@@ -23,9 +23,9 @@ struct AudioPass {
     int count;
 };
 
-constexpr int32_t NoSignalSleepMs = 25;
-constexpr int32_t ToneGapMs = 400;
-constexpr int32_t DigitGapMs = 600;
+constexpr int32_t noSignalSleepMs = 25;
+constexpr int32_t toneGapMs = 400;
+constexpr int32_t digitGapMs = 600;
 
 // c0 and c1 are the first two characters of the quality text, read once by
 // the caller; soundMode and voiceLanguage take the SoundMode and

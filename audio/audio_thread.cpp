@@ -24,11 +24,11 @@ void loadSoundResources()
 
 static const uint8_t* soundFor(int32_t sound)
 {
-    if (sound == ToneSound) return app.toneSound;
-    if (sound >= EnglishDigitSound0 && sound < EnglishDigitSound0 + 10)
-        return app.englishDigitSounds[sound - EnglishDigitSound0];
-    if (sound >= RussianDigitSound0 && sound < RussianDigitSound0 + 10)
-        return app.russianDigitSounds[sound - RussianDigitSound0];
+    if (sound == toneSoundId) return app.toneSound;
+    if (sound >= englishDigitSound0 && sound < englishDigitSound0 + 10)
+        return app.englishDigitSounds[sound - englishDigitSound0];
+    if (sound >= russianDigitSound0 && sound < russianDigitSound0 + 10)
+        return app.russianDigitSounds[sound - russianDigitSound0];
     return nullptr;
 }
 

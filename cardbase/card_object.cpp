@@ -10,18 +10,19 @@ HRESULT CardObject::QueryInterface(REFIID iid, void** object)
 {
     if (!object) return E_POINTER;
     *object = nullptr;
+    HRESULT result = S_OK;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_DeviceFilter) || IsEqualIID(iid, IID_IMediaFilter) ||
         IsEqualIID(iid, IID_IPersist)) {
         *object = static_cast<IBaseFilter*>(this);
     } else if (IsEqualIID(iid, IID_TunerControl)) {
-        const HRESULT result = tunerControlRequested();
-        if (result != S_OK) return result;
+        result = tunerControlRequested();
+        if (FAILED(result)) return result;
         *object = static_cast<TunerControl*>(this);
     } else {
         return E_NOINTERFACE;
     }
     AddRef();
-    return S_OK;
+    return result;
 }
 
 ULONG CardObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }

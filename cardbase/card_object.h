@@ -58,7 +58,7 @@ protected:
     virtual ~CardObject();
 
     // Asked before the tuner control interface is handed out: a card may
-    // refuse it with an error result.
+    // refuse it with an error result; a success code goes out with it.
     virtual HRESULT tunerControlRequested() { return S_OK; }
     // A call at an unused position of the method table.
     virtual HRESULT reservedCall(int /*position*/) { return E_NOTIMPL; }

@@ -3,23 +3,23 @@
 #include <cstring>
 
 #include "catalogue/decimal_value.h"
-
-namespace {
+#include "catalogue/parameter_ranges.h"
 
 // The parameters are judged by this many bytes after the "=", whatever they hold.
-const size_t parameterWindow = 11;
+static const size_t parameterWindow = 11;
 
 // Where an entry's pieces lie in the file; valid only when found is set.
 struct EntryPlace {
     bool found;
     size_t nameStart;
-    size_t nameEnd;         // the "]" behind the name
-    size_t parameterStart;  // two bytes after the "]"
+    size_t nameEnd;          // the "]" behind the name
+    size_t parameterStart;   // two bytes after the "]"
+    size_t parameterLength;  // parameterWindow, or fewer where a last entry ends the file
 };
 
-EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
+static EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
 {
-    EntryPlace place = {false, 0, 0, 0};
+    EntryPlace place = {false, 0, 0, 0, 0};
     if (index < 0) {
         return place;
     }
@@ -48,19 +48,26 @@ EntryPlace locateEntry(const char* bytes, size_t size, int32_t index)
     }
     const size_t nameEnd = static_cast<size_t>(static_cast<const char*>(bracket) - bytes);
     const size_t parameterStart = nameEnd + 2;
-    if (parameterStart > size || size - parameterStart < parameterWindow) {
+    if (parameterStart > size) {
+        return place;
+    }
+    // The last entry of a file without a final line end holds fewer bytes
+    // than the window: it is whole when its ";" is there, and cut off when not.
+    size_t parameterLength = size - parameterStart;
+    if (parameterLength >= parameterWindow) {
+        parameterLength = parameterWindow;
+    } else if (std::memchr(bytes + parameterStart, ';', parameterLength) == nullptr) {
         return place;
     }
     place.found = true;
     place.nameStart = nameStart;
     place.nameEnd = nameEnd;
     place.parameterStart = parameterStart;
+    place.parameterLength = parameterLength;
     return place;
 }
 
-bool isValidCatalogueFrequency(int32_t mhz) { return (mhz >= 3400 && mhz <= 4200) || (mhz >= 10700 && mhz <= 15000); }
-
-}  // namespace
+static bool isValidCatalogueFrequency(int32_t mhz) { return catalogueCBandRange.holds(mhz) || kuBandRange.holds(mhz); }
 
 CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index, TuningParameters& tuning,
                                        char bannerText[32])
@@ -80,7 +87,7 @@ CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t i
     char rateText[parameterWindow];
     size_t rateLength = 0;
     bool readingFrequency = true;
-    for (size_t i = 0; i < parameterWindow; ++i) {
+    for (size_t i = 0; i < place.parameterLength; ++i) {
         const char c = bytes[place.parameterStart + i];
         if (readingFrequency) {
             if (c >= '0' && c <= '9') {
@@ -107,7 +114,7 @@ CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t i
         return CatalogueBadFrequency;
     }
     tuning.symbolRate = decimalValue(rateText, rateLength);
-    if (tuning.symbolRate < 1000 || tuning.symbolRate > 45000) {
+    if (!symbolRateRange.holds(tuning.symbolRate)) {
         return CatalogueBadSymbolRate;
     }
     return CatalogueOk;

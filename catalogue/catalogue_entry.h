@@ -23,9 +23,11 @@ enum CatalogueOutcome {
 // - CatalogueBadFrequency after that: symbolRate is left alone.
 // - CatalogueBadSymbolRate or CatalogueOk: symbolRate is stored as well.
 // - entry not found (a negative index, fewer ";" than the index, no "]" after
-//   the name's start, or fewer than 11 bytes after the "="): nothing at all is
-//   changed, neither tuning nor bannerText, and the outcome is
-//   CatalogueBadFrequency, since the file holds no usable transponder there.
+//   the name's start, or an entry cut off by the file's end: fewer than 11
+//   bytes after the "=" and no ";" among them): nothing at all is changed,
+//   neither tuning nor bannerText, and the outcome is CatalogueBadFrequency,
+//   since the file holds no usable transponder there. A last entry that ends
+//   the file without a line end is read from the bytes it has.
 // diseqcCode is never touched: a catalogue start keeps the last typed one.
 // No byte outside bytes[0 .. size - 1] is ever read.
 CatalogueOutcome examineCatalogueEntry(const char* bytes, size_t size, int32_t index, TuningParameters& tuning,

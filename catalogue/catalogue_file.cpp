@@ -7,26 +7,9 @@
 #include "app/resource_data.h"
 #include "catalogue/catalogue_list.h"
 
-const char* const catalogueFileName = "satellite.ini";
+static const char catalogueFileName[] = "satellite.ini";
 
-bool readCatalogueFile(DWORD shareMode, FileBytes* file)
-{
-    file->bytes = nullptr;
-    file->size = 0;
-    HANDLE handle =
-        CreateFileA(catalogueFileName, GENERIC_READ, shareMode, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    const LONG size = static_cast<LONG>(GetFileSize(handle, nullptr));
-    if (size > 0) {
-        file->bytes = static_cast<char*>(std::malloc(static_cast<size_t>(size)));
-        DWORD read = 0;
-        if (file->bytes && ReadFile(handle, file->bytes, static_cast<DWORD>(size), &read, nullptr)) {
-            file->size = read;
-        }
-    }
-    CloseHandle(handle);
-    return true;
-}
+bool readCatalogueFile(DWORD shareMode, FileBytes* file) { return readWholeFile(catalogueFileName, shareMode, file); }
 
 // An existing catalogue, or anything whose name merely ends like one, is
 // never overwritten.
@@ -44,10 +27,10 @@ static bool writeDefaultCatalogue()
     HANDLE handle =
         CreateFileA(catalogueFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    app.catalogueDefault = loadResourceData("SATDATA");
+    size_t size = 0;
+    app.catalogueDefault = resourceBytes(nullptr, "SATDATA", &size);
     DWORD written = 0;
-    if (app.catalogueDefault)
-        WriteFile(handle, app.catalogueDefault, static_cast<DWORD>(resourceDataSize("SATDATA")), &written, nullptr);
+    if (app.catalogueDefault) WriteFile(handle, app.catalogueDefault, static_cast<DWORD>(size), &written, nullptr);
     CloseHandle(handle);
     return true;
 }

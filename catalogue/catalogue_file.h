@@ -4,12 +4,7 @@
 
 #include <cstddef>
 
-extern const char* const catalogueFileName;
-
-struct FileBytes {
-    char* bytes;  // std::malloc'ed; null when empty
-    size_t size;
-};
+#include "app/whole_file.h"
 
 // Reads the whole catalogue file with the given sharing. False when it
 // cannot be opened; a file that cannot be held in memory reads as empty.

@@ -1,10 +1,6 @@
 #include "catalogue/decimal_value.h"
 
-namespace {
-
-bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
-}  // namespace
+static bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 int32_t decimalValue(const char* text, size_t length)
 {

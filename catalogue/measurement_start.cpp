@@ -3,15 +3,12 @@
 #include <cstdlib>
 
 #include "app/app_state.h"
-#include "audio/audio_thread.h"
 #include "catalogue/catalogue_entry.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/typed_entry.h"
-#include "tuner/monitor_thread.h"
+#include "catalogue/worker_threads.h"
 #include "tuner/tuner.h"
-
-static const char aboutText[] = "Azimora 0.98.1 version. \r\n"
-                                "Dish alignment by ear: pick a transponder, then follow the tone or the spoken level.";
+#include "ui/about_box.h"
 
 static StartResult reportCatalogueProblem(const char* text, const char* caption, UINT type)
 {
@@ -63,16 +60,24 @@ static void startRunning()
     // After a failed tuning the window is gone and the program is ending:
     // there is nothing left to measure.
     if (tuneTransponder()) return;
-    startWorkerThread(signalMonitorThread);
-    app.monitorRunning.store(1, std::memory_order_release);
-    startWorkerThread(audioFeedbackThread);
-    app.audioRunning.store(1, std::memory_order_release);
+    startMeasurementThreads();
+}
+
+void returnToSetup()
+{
+    // The worker threads see the mode and end by themselves.
+    app.appMode.store(Setup);
+    if (app.entryMode == CatalogueEntry) {
+        ShowWindow(app.satelliteCombo, SW_SHOWNORMAL);
+        SetFocus(app.satelliteCombo);
+    }
+    InvalidateRect(app.mainWindow, nullptr, TRUE);
 }
 
 StartResult startMeasurement()
 {
     if (app.appMode.load() == Measuring) {
-        MessageBoxA(app.mainWindow, aboutText, "About", MB_OK);
+        showAboutBox();
         return StartOk;
     }
     waitForWorkerThreads();

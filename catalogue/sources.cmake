@@ -5,4 +5,4 @@ list(APPEND AZM_CORE_SOURCES
   catalogue/catalogue_entry.cpp
   catalogue/typed_entry.cpp
 )
-list(APPEND AZM_WIN_SOURCES catalogue/catalogue_file.cpp catalogue/measurement_start.cpp)
+list(APPEND AZM_WIN_SOURCES catalogue/catalogue_file.cpp catalogue/measurement_start.cpp catalogue/worker_threads.cpp)

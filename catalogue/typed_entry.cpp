@@ -3,15 +3,14 @@
 #include <cstring>
 
 #include "catalogue/decimal_value.h"
+#include "catalogue/parameter_ranges.h"
 
-namespace {
+static bool isPolarizationLetter(char c) { return c == 'H' || c == 'V'; }
 
-bool isPolarizationLetter(char c) { return c == 'H' || c == 'V'; }
-
-bool opensDiseqcField(char c) { return c == ' ' || c == 'A' || c == 'B'; }
+static bool opensDiseqcField(char c) { return c == ' ' || c == 'A' || c == 'B'; }
 
 // Gives the DiSEqC code of a field, or -1 for a pair that means nothing.
-int32_t diseqcCodeOf(char first, char second)
+static int32_t diseqcCodeOf(char first, char second)
 {
     if (first == ' ') {
         return DiseqcNone;
@@ -29,8 +28,6 @@ int32_t diseqcCodeOf(char first, char second)
     return -1;
 }
 
-}  // namespace
-
 StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParameters& tuning, char bannerText[32])
 {
     int letterPos;
@@ -44,10 +41,7 @@ StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParame
     const bool cBand = letterPos == 4;
 
     tuning.frequencyMHz = decimalValue(entryText, static_cast<size_t>(letterPos));
-    const bool frequencyOk = cBand
-                                 // C band is taken one MHz wider at each end than the catalogue allows.
-                                 ? tuning.frequencyMHz >= 3399 && tuning.frequencyMHz <= 4201
-                                 : tuning.frequencyMHz >= 10700 && tuning.frequencyMHz <= 15000;
+    const bool frequencyOk = (cBand ? typedCBandRange : kuBandRange).holds(tuning.frequencyMHz);
     if (!frequencyOk) {
         return StartBadEntry;
     }
@@ -69,7 +63,7 @@ StartResult parseTypedEntry(const char entryText[typedEntryLength], TuningParame
     tuning.diseqcCode = code;
 
     tuning.symbolRate = decimalValue(entryText + rateStart, static_cast<size_t>(fieldPos - rateStart));
-    if (tuning.symbolRate < 1000 || tuning.symbolRate > 45000) {
+    if (!symbolRateRange.holds(tuning.symbolRate)) {
         return StartBadEntry;
     }
 

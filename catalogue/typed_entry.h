@@ -3,9 +3,6 @@
 
 #include "app/app_types.h"
 
-// The typed entry's length: frequency, H or V, symbol rate, DiSEqC letters.
-const int typedEntryLength = 13;
-
 // Reads the 13 characters of a typed entry. Four layouts are recognised, by
 // where the H/V letter stands (position 4: C band, 4 digits; position 5: Ku
 // band, 5 digits) and by where the DiSEqC field starts (a blank, "A" or "B"

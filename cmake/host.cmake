@@ -2,7 +2,10 @@
 # host tools, fuzz targets and benchmarks.
 option(AZM_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
 option(AZM_BENCH "Build the benchmarks" OFF)
-set(AZM_HOST_FLAGS -Wall -Wextra -g)
+# A warning never lands. clang's -Wconversion also warns of every signed
+# index or count handed to the standard containers; that alone stays off,
+# as the MinGW compiler has it, and value-changing conversions are errors.
+set(AZM_HOST_FLAGS -Wall -Wextra -Wshadow -Wconversion -Wno-sign-conversion -Werror -g)
 if(AZM_SANITIZE)
   set(AZM_SAN -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${AZM_SAN})

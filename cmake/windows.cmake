@@ -1,16 +1,24 @@
 # The Windows program, the simulated card and the Windows test driver.
 enable_language(RC)
-set(AZM_WIN_FLAGS -Wall -Wextra -Werror=return-type -ffunction-sections -fdata-sections)
+# A warning never lands.
+set(AZM_WIN_FLAGS -Wall -Wextra -Wshadow -Wconversion -Werror -ffunction-sections -fdata-sections)
 # One self-contained file each, without timestamps or debug symbols, so that
 # two builds of the same sources are byte-identical.
 set(AZM_WIN_LINK -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp -Wl,--gc-sections -s)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 
-add_executable(Azimora WIN32 ${AZM_CORE_SOURCES} ${AZM_WIN_SOURCES} resources/azimora.rc)
-target_include_directories(Azimora PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_options(Azimora PRIVATE ${AZM_WIN_FLAGS})
-target_link_options(Azimora PRIVATE ${AZM_WIN_LINK} -mwindows)
-target_link_libraries(Azimora PRIVATE ole32 uuid strmiids gdi32 comctl32 winmm shell32 user32 kernel32)
+function(azm_program name)
+  add_executable(${name} WIN32 ${AZM_CORE_SOURCES} ${AZM_WIN_SOURCES} resources/azimora.rc)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${AZM_WIN_FLAGS})
+  target_link_options(${name} PRIVATE ${AZM_WIN_LINK} -mwindows)
+  target_link_libraries(${name} PRIVATE ole32 uuid strmiids gdi32 comctl32 winmm shell32 user32 kernel32)
+endfunction()
+azm_program(Azimora)
+# The same program with its test hooks (the start of a worker thread can be
+# refused), run only by the Windows tests.
+azm_program(AzimoraTest)
+target_compile_definitions(AzimoraTest PRIVATE AZM_TEST_HOOKS)
 file(GLOB AZM_SOUND_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/sounds/*.wav)
 set_source_files_properties(resources/azimora.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini;${CMAKE_SOURCE_DIR}/resources/trp.txt;${CMAKE_SOURCE_DIR}/resources/azimora.ico;${AZM_SOUND_FILES}")
@@ -46,7 +54,7 @@ target_compile_options(wingtest PRIVATE -w)
 
 # Driving the real program from a second process: the Windows tests and the
 # measurement tool share it.
-add_library(wintest_support STATIC tests/support/driver.cpp)
+add_library(wintest_support STATIC tests/support/driver.cpp app/whole_file.cpp app/resource_data.cpp)
 target_include_directories(wintest_support PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(wintest_support PRIVATE ${AZM_WIN_FLAGS})
 target_link_libraries(wintest_support PUBLIC gdi32 user32 psapi kernel32)
@@ -63,6 +71,7 @@ target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32
 
 # A remote control for scripts and demos.
 add_executable(azmctl tools/azmctl/azmctl.cpp)
+target_include_directories(azmctl PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(azmctl PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(azmctl PRIVATE ${AZM_WIN_LINK})
 target_link_libraries(azmctl PRIVATE user32 kernel32)

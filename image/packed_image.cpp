@@ -13,8 +13,6 @@
 #include <cstddef>
 #include <cstring>
 
-namespace {
-
 // One plain load on little-endian machines (the compiler does not always
 // merge the byte loads, and the checksum runs over every output word).
 inline uint32_t loadLittleEndian32(const uint8_t* p)
@@ -104,7 +102,7 @@ struct GammaTable {
         }
     }
 };
-constexpr GammaTable kGamma;
+static constexpr GammaTable gammaTable;
 
 // Gamma code: pairs of (data bit, continue bit) below a leading 1. Returns 0,
 // which no gamma code produces, when the value would not fit in 32 bits.
@@ -114,7 +112,7 @@ inline uint32_t readGamma(BitReader& r)
     for (;;) {
         // Below the pending bits the table sees the marker and zeros; a step
         // that would take the marker is left to the pair-by-pair reads.
-        const GammaStep s = kGamma.step[r.word >> 24];
+        const GammaStep s = gammaTable.step[r.word >> 24];
         const uint32_t rest = r.word << s.bitsUsed;
         if (rest == 0) break;
         value = value << (s.bitsUsed / 2) | s.data;
@@ -157,7 +155,7 @@ struct PeriodTable {
         }
     }
 };
-constexpr PeriodTable kPeriod;
+static constexpr PeriodTable periodTable;
 
 // Forward copy; overlapping source and destination repeat the last `distance`
 // bytes. When `room` (the bytes from op to the end of the output) allows, the
@@ -192,8 +190,8 @@ inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room)
         // inside the output, that the mask drops.
         uint64_t pattern;
         std::memcpy(&pattern, src, 8);
-        pattern = (pattern & kPeriod.mask[distance]) * kPeriod.repeat[distance];
-        const size_t step = kPeriod.step[distance];
+        pattern = (pattern & periodTable.mask[distance]) * periodTable.repeat[distance];
+        const size_t step = periodTable.step[distance];
         do {
             std::memcpy(op, &pattern, 8);
             op += step;
@@ -204,12 +202,10 @@ inline void copyMatch(uint8_t* op, size_t distance, size_t length, size_t room)
     while (length--) *op++ = *src++;
 }
 
-}  // namespace
-
 uint32_t packedImageSize(const uint8_t* data, size_t dataLength)
 {
-    if (!data || dataLength < kPackedHeaderSize) return 0;
-    if (data[0] != kPackedMagic0 || data[1] != kPackedMagic1) return 0;
+    if (!data || dataLength < packedHeaderSize) return 0;
+    if (data[0] != packedMagic0 || data[1] != packedMagic1) return 0;
     return loadLittleEndian32(data + 2);
 }
 
@@ -229,8 +225,8 @@ uint32_t packedChecksum(const uint8_t* bytes, size_t count)
 
 uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_t outCapacity)
 {
-    if (!data || dataLength < kPackedHeaderSize) return 0;
-    if (data[0] != kPackedMagic0 || data[1] != kPackedMagic1) return 0;
+    if (!data || dataLength < packedHeaderSize) return 0;
+    if (data[0] != packedMagic0 || data[1] != packedMagic1) return 0;
     const uint32_t unpackedSize = loadLittleEndian32(data + 2);
     const uint32_t expectedChecksum = loadLittleEndian32(data + 6);
     if (!out) outCapacity = 0;
@@ -238,8 +234,8 @@ uint32_t unpackImage(const uint8_t* data, size_t dataLength, uint8_t* out, size_
 
     BitReader r;
     r.word = 0x80000000u;
-    r.next = data + kPackedHeaderSize;
-    r.end = r.next + (dataLength - kPackedHeaderSize) / 4 * 4;
+    r.next = data + packedHeaderSize;
+    r.end = r.next + (dataLength - packedHeaderSize) / 4 * 4;
     r.overran = false;
 
     uint8_t* op = out;

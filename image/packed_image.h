@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr size_t kPackedHeaderSize = 10;
-constexpr uint8_t kPackedMagic0 = 0x51;  // 'Q'
-constexpr uint8_t kPackedMagic1 = 0x5A;  // 'Z'
+constexpr size_t packedHeaderSize = 10;
+constexpr uint8_t packedMagic0 = 0x51;  // 'Q'
+constexpr uint8_t packedMagic1 = 0x5A;  // 'Z'
 
 // The unpacked size field of the container; 0 for a null pointer, a container
 // shorter than its header or a wrong magic.

@@ -3,19 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/resource_data.h"
 #include "image/packed_image.h"
 #include "image/skin_pixels.h"
 
 uint8_t* loadSkinImage(const char* resourceName, BITMAPINFO* header)
 {
-    const uint8_t* packed = nullptr;
     size_t packedLength = 0;
-    if (HRSRC resource = FindResourceA(nullptr, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */)) {
-        if (HGLOBAL loaded = LoadResource(nullptr, resource)) {
-            packed = static_cast<const uint8_t*>(LockResource(loaded));
-            packedLength = packed ? SizeofResource(nullptr, resource) : 0;
-        }
-    }
+    const uint8_t* packed = resourceBytes(nullptr, resourceName, &packedLength);
 
     uint32_t unpackedSize = packedImageSize(packed, packedLength);
     uint8_t* payload = unpackedSize ? static_cast<uint8_t*>(std::malloc(unpackedSize)) : nullptr;

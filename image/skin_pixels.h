@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int32_t kSkinWidth = 646;
-constexpr int32_t kSkinHeight = 200;
-constexpr size_t kSkinPayloadHeaderSize = 8;
+constexpr int32_t skinWidth = 646;
+constexpr int32_t skinHeight = 200;
+constexpr size_t skinPayloadHeaderSize = 8;
 
 // Bytes per pixel row: width x 3 rounded up to a multiple of 4.
 uint32_t skinStride(int32_t width);

@@ -3,12 +3,6 @@
 #include "app/app_state.h"
 #include "tuner/readout_text.h"
 
-void startWorkerThread(LPTHREAD_START_ROUTINE procedure)
-{
-    HANDLE thread = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
-    if (thread) CloseHandle(thread);
-}
-
 static void storeQualityText(const char text[4]) { app.qualityText.storeRun(0, text, 4); }
 static void storeSnrDigits(const char digits[4]) { app.snrText.storeRun(4, digits, 4); }
 

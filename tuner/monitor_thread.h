@@ -2,8 +2,4 @@
 #pragma once
 #include <windows.h>
 
-// Runs the procedure on a new thread that nobody waits on; the running
-// flags in the state record serve for that.
-void startWorkerThread(LPTHREAD_START_ROUTINE procedure);
-
 DWORD WINAPI signalMonitorThread(void* unused);

@@ -20,8 +20,6 @@ void formatQualityText(int32_t quality, char text[4])
     text[3] = '\0';
 }
 
-namespace {
-
 // A positive finite magnitude as its first 17 significant decimal digits,
 // magnitude = 0.d0 d1 d2 ... * 10^(exponent + 1).
 struct DecimalDigits {
@@ -29,7 +27,7 @@ struct DecimalDigits {
     int exponent;
 };
 
-DecimalDigits decimalDigitsOf(double magnitude)
+static DecimalDigits decimalDigitsOf(double magnitude)
 {
     char text[40];
     std::snprintf(text, sizeof text, "%.16e", magnitude);
@@ -43,7 +41,7 @@ DecimalDigits decimalDigitsOf(double magnitude)
 // The magnitude scaled by 10^decimals and rounded to a whole number in two
 // stages: from its 17 significant digits, half up on the first digit dropped.
 // Saturates at 100000, which is more than any caller can show.
-int32_t roundedAt(const DecimalDigits& d, int decimals)
+static int32_t roundedAt(const DecimalDigits& d, int decimals)
 {
     const int kept = d.exponent + 1 + decimals;
     if (kept > 5) return 100000;
@@ -53,7 +51,7 @@ int32_t roundedAt(const DecimalDigits& d, int decimals)
     return whole + (d.digit[kept] >= '5' ? 1 : 0);
 }
 
-void putDigits(char* out, int32_t value, int count)
+static void putDigits(char* out, int32_t value, int count)
 {
     for (int i = count - 1; i >= 0; --i) {
         out[i] = static_cast<char>('0' + value % 10);
@@ -61,9 +59,7 @@ void putDigits(char* out, int32_t value, int count)
     }
 }
 
-void writeText(char digits[4], const char* text) { std::memcpy(digits, text, 4); }
-
-}  // namespace
+static void writeText(char digits[4], const char* text) { std::memcpy(digits, text, 4); }
 
 // From 1 up to just below 1000 the text keeps three significant digits, with
 // the point where the value puts it: "5.68", "12.4", "150 ". Where rounding

@@ -6,18 +6,23 @@
 
 static void reportTunerError(const char* message) { MessageBoxA(app.mainWindow, message, "Error", MB_OK); }
 
+// Whatever pointer the card hands out is kept, whatever the result says, so
+// that the destroy path releases it; only S_OK with a pointer counts as success.
 bool openTuner()
 {
     void* filter = nullptr;
-    if (CoCreateInstance(CLSID_ReceiverCard, nullptr, CLSCTX_INPROC_SERVER, IID_DeviceFilter, &filter) != S_OK) {
+    const HRESULT created =
+        CoCreateInstance(CLSID_ReceiverCard, nullptr, CLSCTX_INPROC_SERVER, IID_DeviceFilter, &filter);
+    app.deviceFilter = static_cast<DeviceFilter*>(filter);
+    if (created != S_OK || !app.deviceFilter) {
         reportTunerError("Cannot create filter graph manager");
         return true;
     }
-    app.deviceFilter = static_cast<DeviceFilter*>(filter);
 
     void* control = nullptr;
-    if (app.deviceFilter->QueryInterface(IID_TunerControl, &control) != S_OK) return true;
+    const HRESULT queried = app.deviceFilter->QueryInterface(IID_TunerControl, &control);
     app.tunerControl = static_cast<TunerControl*>(control);
+    if (queried != S_OK || !app.tunerControl) return true;
 
     if (FAILED(app.tunerControl->Initialize())) {
         reportTunerError("Cannot initialize tuner control interface");

@@ -9,15 +9,15 @@
 
 void drawEntryText(int count)
 {
-    static const char blanks[entryCapacity + 1] = "             ";
-    DrawTextA(app.windowDc, blanks, entryCapacity, &app.entryRect, DT_CENTER | DT_WORDBREAK);
+    static const char blanks[typedEntryLength + 1] = "             ";
+    DrawTextA(app.windowDc, blanks, typedEntryLength, &app.entryRect, DT_CENTER | DT_WORDBREAK);
     DrawTextA(app.windowDc, app.entryText, count, &app.entryRect, DT_CENTER | DT_WORDBREAK);
 }
 
 void typeEntryCharacter(char character, bool advance)
 {
     if (app.entryMode != ManualEntry || app.appMode.load() != Setup) return;
-    if (app.entryLength == entryCapacity) return;
+    if (app.entryLength == typedEntryLength) return;
     if (app.entryLength < 0) app.entryLength = 0;
     app.entryText[app.entryLength] = character;
 
@@ -47,9 +47,10 @@ void clearEntry()
 
 void loadDefaultEntry()
 {
-    app.defaultEntry = reinterpret_cast<const char*>(loadResourceData("TRP"));
+    size_t size = 0;
+    app.defaultEntry = reinterpret_cast<const char*>(resourceBytes(nullptr, "TRP", &size));
     if (!app.defaultEntry) return;
-    int length = defaultEntryLength(app.defaultEntry, resourceDataSize("TRP"));
+    int length = defaultEntryLength(app.defaultEntry, size);
     if (length < 0) return;
     std::memcpy(app.entryText, app.defaultEntry, static_cast<size_t>(length));
     app.entryLength = static_cast<int16_t>(length);

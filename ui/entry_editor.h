@@ -2,8 +2,6 @@
 // and the built-in default entry.
 #pragma once
 
-constexpr int entryCapacity = 13;
-
 void typeEntryCharacter(char character, bool advance);
 void eraseEntryCharacter();
 void clearEntry();

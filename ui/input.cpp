@@ -1,6 +1,5 @@
 #include "ui/input.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include "app/app_state.h"
@@ -9,7 +8,7 @@
 #include "ui/input_rules.h"
 #include "ui/painting.h"
 
-const char* const homePageAddress = "https://www.azimora.com/";
+static const char homePageAddress[] = "https://www.azimora.com/";
 
 static constexpr int titleStripHeight = 24;
 static constexpr int dragStripEnd = 270;
@@ -115,7 +114,7 @@ void leftButtonAction()
     }
 }
 
-void middleButtonAction()
+static void middleButtonAction()
 {
     const int16_t mode = app.appMode.load();
     if (mode == Setup && app.entryMode == CatalogueEntry) {
@@ -126,13 +125,7 @@ void middleButtonAction()
         openWithShell(".\\ReadMe.txt");
         invalidateWindow();
     } else if (mode == Measuring) {
-        // The worker threads see the mode and end by themselves.
-        app.appMode.store(Setup);
-        if (app.entryMode == CatalogueEntry) {
-            ShowWindow(app.satelliteCombo, SW_SHOWNORMAL);
-            SetFocus(app.satelliteCombo);
-        }
-        invalidateWindow();
+        returnToSetup();
     } else {
         invalidateWindow();
     }
@@ -168,15 +161,15 @@ static void clickTitleStrip()
 
 static void clickBody()
 {
-    for (int cell = 0; cell < 14; ++cell) {
+    for (int cell = 0; cell < keypadEraseCell; ++cell) {
         if (pointerIn(app.keypadRegions[cell])) {
             typeEntryCharacter(app.keypadChars[cell], true);
             return;
         }
     }
-    if (pointerIn(app.keypadRegions[14])) {
+    if (pointerIn(app.keypadRegions[keypadEraseCell])) {
         if (app.appMode.load() == Setup && app.entryMode == ManualEntry) eraseEntryCharacter();
-    } else if (pointerIn(app.keypadRegions[15])) {
+    } else if (pointerIn(app.keypadRegions[keypadClearCell])) {
         clearEntry();
     } else if (pointerIn(app.languageRegion)) {
         clickLanguageButton();
@@ -238,54 +231,4 @@ void onCharacter(WPARAM character)
             app.soundMode.store(toggled.soundMode);
         }
     }
-}
-
-// --- The satellite list's keys and the hover help ------------------------
-
-static LRESULT CALLBACK comboKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_KEYDOWN) {
-        switch (satelliteListKeyAction(static_cast<unsigned>(wParam), app.appMode.load())) {
-        case ListKeyLeftButton: leftButtonAction(); break;
-        case ListKeyDropDown: SendMessageA(app.satelliteCombo, CB_SHOWDROPDOWN, TRUE, 0); break;
-        case ListKeyStartMeasurement: startMeasurement(); break;
-        case ListKeyCloseWindow: DestroyWindow(app.mainWindow); break;
-        case ListKeyNothing: break;
-        }
-        // The list went with the main window: nobody is left to pass the key to.
-        if (!IsWindow(window)) return 0;
-    }
-    return CallWindowProcA(app.comboPreviousProc, window, message, wParam, lParam);
-}
-
-void subclassSatelliteList()
-{
-    POINT origin = {0, 0};
-    HWND list = ChildWindowFromPoint(app.satelliteCombo, origin);
-    app.comboPreviousProc =
-        reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(comboKeyProc)));
-}
-
-static void addHoverHelpTool(HWND tooltip, const char* text, RECT area)
-{
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = app.mainWindow;
-    tool.uId = 0;
-    tool.rect = area;
-    tool.hinst = app.instance;
-    tool.lpszText = const_cast<char*>(text);
-    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void createHoverHelp()
-{
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
-    HWND tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0,
-                                   app.mainWindow, nullptr, app.instance, nullptr);
-    addHoverHelpTool(tooltip, "voice", RECT{5, 35, 25, 50});
-    addHoverHelpTool(tooltip, "tone or voice", RECT{5, 70, 25, 95});
-    addHoverHelpTool(tooltip, "home site", RECT{5, 105, 25, 120});
 }

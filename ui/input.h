@@ -2,12 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// The program's own home page, opened by the home-site button.
-extern const char* const homePageAddress;
-
-void subclassSatelliteList();
-void createHoverHelp();
-
 void onMouseMove(LPARAM position);
 void onLeftButtonDown(LPARAM position);
 void onLeftButtonDoubleClick();
@@ -15,4 +9,3 @@ void onKeyDown(WPARAM virtualKey);
 void onCharacter(WPARAM character);
 
 void leftButtonAction();
-void middleButtonAction();

@@ -60,8 +60,8 @@ int16_t voiceLanguageAfterClick(int16_t voiceLanguage)
 
 int32_t reportIntervalAfterClick(int32_t reportIntervalMs)
 {
-    if (reportIntervalMs == 1200) return 900;
-    if (reportIntervalMs == 900) return 1200;
+    if (reportIntervalMs == slowReportIntervalMs) return fastReportIntervalMs;
+    if (reportIntervalMs == fastReportIntervalMs) return slowReportIntervalMs;
     return reportIntervalMs;
 }
 
@@ -86,6 +86,13 @@ const CellRect* soundModeIcon(int16_t soundMode)
     case Silent: return &silentIcon;
     }
     return nullptr;
+}
+
+KeypadCellPaint keypadCellPaint(bool lit, bool pointerInside)
+{
+    if (!lit) return {false, false, false};
+    if (pointerInside) return {true, true, false};
+    return {false, false, true};
 }
 
 static void addTest(HoverTest tests[], int& count, HoverButton button, const CellRect* lit, const CellRect* plain,
@@ -122,8 +129,9 @@ int hoverTestsFor(int16_t appMode, int16_t entryMode, int16_t soundMode, int16_t
         }
     } else if (appMode == Measuring) {
         addButtonTest(tests, count, HoverMiddleButton, backFace, middleButtonSlot);
-        if (reportIntervalMs == 1200) addButtonTest(tests, count, HoverLeftButton, slowFace, measuringLeftButtonSlot);
-        else if (reportIntervalMs == 900)
+        if (reportIntervalMs == slowReportIntervalMs)
+            addButtonTest(tests, count, HoverLeftButton, slowFace, measuringLeftButtonSlot);
+        else if (reportIntervalMs == fastReportIntervalMs)
             addButtonTest(tests, count, HoverLeftButton, fastFace, measuringLeftButtonSlot);
         addButtonTest(tests, count, HoverRightButton, aboutFace, rightButtonSlot);
     }

@@ -47,7 +47,7 @@ inline bool isModeCharacter(unsigned character) { return character == 'M' || cha
 int16_t soundModeAfterClick(int16_t soundMode);
 // Voice language after a click on the language button.
 int16_t voiceLanguageAfterClick(int16_t voiceLanguage);
-// The pace after the left button while measuring: 1200 and 900 swap.
+// The pace after the left button while measuring: slow and fast swap.
 int32_t reportIntervalAfterClick(int32_t reportIntervalMs);
 
 struct SoundSettings {
@@ -61,6 +61,18 @@ SoundSettings muteToggled(SoundSettings settings);
 // The icon a lit side button shows for its setting; null when nothing is drawn.
 const CellRect* languageIcon(int16_t voiceLanguage);
 const CellRect* soundModeIcon(int16_t soundMode);
+
+// How painting shows a keypad cell that is marked lit (`lit`) or not: it is
+// inverted only while the last known pointer position lies inside it. A
+// cell still marked lit with the pointer elsewhere (the pointer moved while
+// the keypad was hidden) loses its mark and is painted whole once more, so
+// that no part of it stays inverted where the paint was clipped.
+struct KeypadCellPaint {
+    bool invert;
+    bool lit;
+    bool repaintCell;
+};
+KeypadCellPaint keypadCellPaint(bool lit, bool pointerInside);
 
 // One row of the hover tests that apply in the current modes.
 enum HoverButton : uint8_t {

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "ui/entry_editor.h"
+#include "ui/input_rules.h"
 
 void drawSkinCell(const CellRect& cell, int x, int y)
 {
@@ -26,6 +27,18 @@ static void drawPrompt(const char* prompt)
     DrawTextA(app.windowDc, prompt, -1, &app.promptRect, DT_CENTER | DT_WORDBREAK);
 }
 
+// A cell lit under the pointer is lit again, so the next move off it
+// restores it instead of inverting a clean cell.
+static void repaintKeypadHover(int cell)
+{
+    HRGN region = app.keypadRegions[cell];
+    const bool pointerInside = region && PtInRegion(region, app.pointerX, app.pointerY);
+    const KeypadCellPaint paint = keypadCellPaint(app.keypadHover[cell] != 0, pointerInside);
+    app.keypadHover[cell] = paint.lit ? 1 : 0;
+    if (paint.invert) InvertRgn(app.windowDc, region);
+    if (paint.repaintCell) InvalidateRgn(app.mainWindow, region, TRUE);
+}
+
 static void paintSetup()
 {
     drawSkinCell(litOrPlain(findFace, app.rightButtonHover), rightButtonSlot);
@@ -44,10 +57,7 @@ static void paintSetup()
         SetTextColor(app.windowDc, inkColour);
         SelectObject(app.windowDc, app.entryFont);
         drawEntryText(app.entryLength);
-        // A cell still marked as lit under the pointer is lit again, so the
-        // next move off it restores it instead of inverting a clean cell.
-        for (int cell = 0; cell < keypadCellCount; ++cell)
-            if (app.keypadHover[cell]) InvertRgn(app.windowDc, app.keypadRegions[cell]);
+        for (int cell = 0; cell < keypadCellCount; ++cell) repaintKeypadHover(cell);
     }
 }
 
@@ -84,8 +94,10 @@ static void paintMeasuring()
 
     drawSkinCell(litOrPlain(backFace, app.middleButtonHover), middleButtonSlot);
     const int32_t interval = app.reportIntervalMs.load(std::memory_order_relaxed);
-    if (interval == 1200) drawSkinCell(litOrPlain(slowFace, app.leftButtonHover), measuringLeftButtonSlot);
-    else if (interval == 900) drawSkinCell(litOrPlain(fastFace, app.leftButtonHover), measuringLeftButtonSlot);
+    if (interval == slowReportIntervalMs)
+        drawSkinCell(litOrPlain(slowFace, app.leftButtonHover), measuringLeftButtonSlot);
+    else if (interval == fastReportIntervalMs)
+        drawSkinCell(litOrPlain(fastFace, app.leftButtonHover), measuringLeftButtonSlot);
     drawSkinCell(litOrPlain(aboutFace, app.rightButtonHover), rightButtonSlot);
 }
 

@@ -71,7 +71,13 @@ inline constexpr Bounds rightButtonBounds{240, 160, 304, 188};  // narrower than
 inline constexpr Bounds languageBounds{5, 35, 25, 50};
 inline constexpr Bounds soundModeBounds{5, 70, 25, 85};
 inline constexpr Bounds homeSiteBounds{5, 105, 25, 120};
+// The sound-mode button's hover help also covers the 10 pixels below it.
+inline constexpr Bounds soundModeHelpBounds{soundModeBounds.left, soundModeBounds.top, soundModeBounds.right,
+                                            soundModeBounds.bottom + 10};
 constexpr int keypadCellCount = 16;
+// Cells below keypadEraseCell type their caption; these two edit the entry.
+constexpr int keypadEraseCell = 14;
+constexpr int keypadClearCell = 15;
 inline constexpr Bounds keypadCellBounds(int cell) { return {40 + 17 * cell, 130, 55 + 17 * cell, 150}; }
 inline constexpr Point keypadCaptionAt(int cell) { return {42 + 17 * cell, 128}; }
 

@@ -23,7 +23,8 @@ static const char* const methodNames[simMethodCount] = {
 
 const char* simMethodName(SimMethod method) { return methodNames[method]; }
 
-int simMethodByName(const std::string& name)
+// -1 when the name is not a method of the card.
+static int simMethodByName(const std::string& name)
 {
     for (int i = 0; i < simMethodCount; ++i)
         if (name == methodNames[i]) return i;
@@ -113,6 +114,12 @@ static bool parseLine(const std::string& line, Scenario& scenario)
     if (!(words >> verb)) return true;  // blank line
     if (verb == "resources") {
         scenario.countResources = true;
+        return !(words >> what);
+    }
+    if (verb == "odd") {
+        // A card that reports success oddly: the interface with S_FALSE.
+        if (!(words >> what) || what != "query") return false;
+        scenario.oddQuery = true;
         return !(words >> what);
     }
     if (verb == "fail") {

@@ -27,8 +27,6 @@ enum SimMethod : int {
 };
 
 const char* simMethodName(SimMethod method);
-// -1 when the name is not a method of the card.
-int simMethodByName(const std::string& name);
 
 struct SignalLine {
     uint32_t fromMs;  // after the latest tune
@@ -40,6 +38,7 @@ struct SignalLine {
 struct Scenario {
     bool failCreate = false;
     bool failQuery = false;
+    bool oddQuery = false;  // answer the tuner control query with S_FALSE, interface and all
     bool failMethod[simMethodCount] = {};
     int32_t latencyMs[simMethodCount];
     std::vector<SignalLine> signal;

@@ -3,9 +3,12 @@
 // nothing set, by a simulated dish that the user steers in a window of its own.
 #include <windows.h>
 
+#include <cstdlib>
 #include <new>
 #include <string>
 
+#include "app/resource_data.h"
+#include "app/whole_file.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
 #include "sim/card/call_log.h"
@@ -24,14 +27,10 @@ static std::string environmentValue(const char* name)
 
 static std::string readTextFile(const std::string& path)
 {
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
+    FileBytes file;
+    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, &file);
+    std::string text(file.bytes ? file.bytes : "", file.size);
+    std::free(file.bytes);
     return text;
 }
 
@@ -59,10 +58,9 @@ struct SimSettings {
 
 static std::string builtInCatalogue()
 {
-    HRSRC found = FindResourceA(cardModule, "SATDATA", RT_RCDATA);
-    HGLOBAL loaded = found ? LoadResource(cardModule, found) : nullptr;
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    return bytes ? std::string(bytes, SizeofResource(cardModule, found)) : std::string();
+    size_t size = 0;
+    const uint8_t* bytes = resourceBytes(cardModule, "SATDATA", &size);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : std::string();
 }
 
 static SimSettings readSettings()
@@ -225,7 +223,9 @@ private:
 
     HRESULT tunerControlRequested() override
     {
-        const HRESULT result = settings_.scenario.failQuery ? E_NOINTERFACE : S_OK;
+        HRESULT result = S_OK;
+        if (settings_.scenario.failQuery) result = E_NOINTERFACE;
+        else if (settings_.scenario.oddQuery) result = S_FALSE;
         log(result == S_OK ? std::string("QueryTuner") : callLine("QueryTuner", false, 0, result));
         return result;
     }

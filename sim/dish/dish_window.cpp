@@ -27,7 +27,6 @@ struct DishWindow {
     AimDraws aim;
 };
 
-static const char windowClass[] = "AzimoraSimulatedDish";
 static const UINT closeMessage = WM_APP + 1;
 static const UINT_PTR frameTimer = 1;
 // The picture is looked at 20 times a second and drawn when it changed.
@@ -255,7 +254,7 @@ static HWND createDishWindow(DishWindow* dish)
     windowClassInfo.lpfnWndProc = dishWindowProcedure;
     windowClassInfo.hInstance = cardModule;
     windowClassInfo.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClassInfo.lpszClassName = windowClass;
+    windowClassInfo.lpszClassName = dishWindowClass;
     if (!RegisterClassA(&windowClassInfo) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
 
     // Top left of the work area, above the program's centred window: as
@@ -269,7 +268,7 @@ static HWND createDishWindow(DishWindow* dish)
     if (width > work.right - work.left) width = work.right - work.left;
     if (height > room) height = room;
     if (height < least.bottom - least.top) height = least.bottom - least.top;
-    HWND window = CreateWindowExA(0, windowClass, "Simulated dish", WS_OVERLAPPEDWINDOW, work.left, work.top, width,
+    HWND window = CreateWindowExA(0, dishWindowClass, "Simulated dish", WS_OVERLAPPEDWINDOW, work.left, work.top, width,
                                   height, nullptr, nullptr, cardModule, dish);
     // Shown without taking the focus from the program; a click steers.
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
@@ -283,7 +282,10 @@ static void nameThisThread()
     typedef HRESULT(WINAPI * SetDescription)(HANDLE, PCWSTR);
     const SetDescription setDescription = reinterpret_cast<SetDescription>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
-    if (setDescription) setDescription(GetCurrentThread(), L"dish window");
+    if (!setDescription) return;
+    wchar_t name[sizeof dishWindowThreadName];
+    for (size_t i = 0; i < sizeof dishWindowThreadName; ++i) name[i] = static_cast<wchar_t>(dishWindowThreadName[i]);
+    setDescription(GetCurrentThread(), name);
 }
 
 static DWORD WINAPI dishWindowThread(void* parameter)
@@ -302,7 +304,7 @@ static DWORD WINAPI dishWindowThread(void* parameter)
         DispatchMessageA(&message);
     }
     // Fails while another card's window is still up; that one unregisters it.
-    UnregisterClassA(windowClass, cardModule);
+    UnregisterClassA(dishWindowClass, cardModule);
     deleteDishInk(dish->ink);
     return 0;
 }

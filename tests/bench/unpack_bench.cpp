@@ -20,7 +20,7 @@ struct Sample {
     std::vector<uint8_t> deflated;  // zlib stream, level 9
 };
 
-Sample makeSample(std::vector<uint8_t> payload, std::vector<uint8_t> packed)
+static Sample makeSample(std::vector<uint8_t> payload, std::vector<uint8_t> packed)
 {
     Sample s;
     s.payload = std::move(payload);
@@ -52,7 +52,7 @@ const Sample* committedSkinSample()
     return sample;
 }
 
-void runUnpack(benchmark::State& state, const Sample* s)
+static void runUnpack(benchmark::State& state, const Sample* s)
 {
     if (!s) {
         state.SkipWithError("resources/skin.qz is absent");
@@ -68,7 +68,7 @@ void runUnpack(benchmark::State& state, const Sample* s)
     state.counters["packed_bytes"] = double(s->packed.size());
 }
 
-void runInflate(benchmark::State& state, const Sample* s)
+static void runInflate(benchmark::State& state, const Sample* s)
 {
     if (!s) {
         state.SkipWithError("resources/skin.qz is absent");
@@ -85,10 +85,10 @@ void runInflate(benchmark::State& state, const Sample* s)
     state.counters["packed_bytes"] = double(s->deflated.size());
 }
 
-void BM_UnpackSkin(benchmark::State& state) { runUnpack(state, committedSkinSample()); }
-void BM_InflateSkin(benchmark::State& state) { runInflate(state, committedSkinSample()); }
-void BM_UnpackSynthetic(benchmark::State& state) { runUnpack(state, &syntheticSample()); }
-void BM_InflateSynthetic(benchmark::State& state) { runInflate(state, &syntheticSample()); }
+static void BM_UnpackSkin(benchmark::State& state) { runUnpack(state, committedSkinSample()); }
+static void BM_InflateSkin(benchmark::State& state) { runInflate(state, committedSkinSample()); }
+static void BM_UnpackSynthetic(benchmark::State& state) { runUnpack(state, &syntheticSample()); }
+static void BM_InflateSynthetic(benchmark::State& state) { runInflate(state, &syntheticSample()); }
 
 BENCHMARK(BM_UnpackSkin)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InflateSkin)->Unit(benchmark::kMicrosecond);

@@ -5,17 +5,13 @@
 
 #include "catalogue/catalogue_list.h"
 
-namespace {
-
-void checkLine(void* context, const char* text, size_t length)
+static void checkLine(void* context, const char* text, size_t length)
 {
     if (length < catalogueLineWidth || length > catalogueLineCapacity || text[length] != '\0') {
         std::abort();
     }
     ++*static_cast<size_t*>(context);
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint32_t written = unpackImage(data, size, out.data(), out.size());
     if (written != 0 && (written != announced || written > out.size())) std::abort();
 
-    if (written != 0 && size >= kPackedHeaderSize) {
+    if (written != 0 && size >= packedHeaderSize) {
         // Without its checksum the same stream must decode to the same bytes.
         std::vector<uint8_t> unchecked(data, data + size);
         std::memset(unchecked.data() + 6, 0, 4);

@@ -4,10 +4,8 @@
 #include "app/app_types.h"
 #include "audio/audio_pass.h"
 
-namespace {
-
 // The pass as text: "play 5, sleep 600, play 3, sleep 1200".
-std::string describe(const AudioPass& pass)
+static std::string describe(const AudioPass& pass)
 {
     std::string text;
     for (int i = 0; i < pass.count; ++i) {
@@ -23,12 +21,12 @@ std::string describe(const AudioPass& pass)
     return text;
 }
 
-std::string plan(int32_t quality, int16_t mode, int16_t language, int32_t interval, const char* text)
+static std::string plan(int32_t quality, int16_t mode, int16_t language, int32_t interval, const char* text)
 {
     return describe(planAudioPass(quality, mode, language, interval, text[0], text[1]));
 }
 
-int32_t sleptMs(const AudioPass& pass)
+static int32_t sleptMs(const AudioPass& pass)
 {
     int32_t total = 0;
     for (int i = 0; i < pass.count; ++i)
@@ -36,10 +34,8 @@ int32_t sleptMs(const AudioPass& pass)
     return total;
 }
 
-const int16_t everyMode[] = {Tone, Voice, Silent, Muted, 4, -1};
-const int16_t everyLanguage[] = {English, Russian, 2, -1};
-
-}  // namespace
+static const int16_t everyMode[] = {Tone, Voice, Silent, Muted, 4, -1};
+static const int16_t everyLanguage[] = {English, Russian, 2, -1};
 
 TEST(AudioPass, NoSignalOnlyKeepsTheSweepMoving)
 {
@@ -77,9 +73,9 @@ TEST(AudioPass, EveryDigitHasItsOwnRecording)
         const AudioPass russian = planAudioPass(50, Voice, Russian, 900, text[0], text[1]);
         ASSERT_EQ(english.count, 4);
         ASSERT_EQ(russian.count, 4);
-        EXPECT_EQ(english.steps[0].value, EnglishDigitSound0 + (digit - '0'));
-        EXPECT_EQ(russian.steps[0].value, RussianDigitSound0 + (digit - '0'));
-        EXPECT_LT(russian.steps[0].value, SoundCount);
+        EXPECT_EQ(english.steps[0].value, englishDigitSound0 + (digit - '0'));
+        EXPECT_EQ(russian.steps[0].value, russianDigitSound0 + (digit - '0'));
+        EXPECT_LT(russian.steps[0].value, soundCount);
     }
 }
 

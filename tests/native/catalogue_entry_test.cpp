@@ -1,25 +1,18 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_entry.h"
+#include "tests/native/committed_file.h"
 
 namespace {
 
-std::string readCommittedFile(const char* relativePath)
-{
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A catalogue as the program writes it: CR LF after every line and one more.
-std::string catalogueOf(std::initializer_list<const char*> lines)
+static std::string catalogueOf(std::initializer_list<const char*> lines)
 {
     std::string file;
     for (const char* line : lines) {
@@ -35,7 +28,7 @@ struct Examined {
 };
 
 // Starts from values no catalogue entry gives, so that untouched fields show.
-Examined examine(const std::string& file, int32_t index)
+static Examined examine(const std::string& file, int32_t index)
 {
     Examined result;
     result.tuning.frequencyMHz = -1;
@@ -51,7 +44,7 @@ Examined examine(const std::string& file, int32_t index)
     return result;
 }
 
-std::string bannerOf(const std::string& name)
+static std::string bannerOf(const std::string& name)
 {
     std::string banner = name.substr(0, 32);
     if (banner.size() < 31) {
@@ -63,7 +56,7 @@ std::string bannerOf(const std::string& name)
     return banner;
 }
 
-void expectUntouched(const Examined& e)
+static void expectUntouched(const Examined& e)
 {
     EXPECT_EQ(e.outcome, CatalogueBadFrequency);
     EXPECT_EQ(e.tuning.frequencyMHz, -1);
@@ -76,7 +69,7 @@ void expectUntouched(const Examined& e)
 
 TEST(CatalogueEntry, EveryDefaultEntryIsReadWithItsOwnValues)
 {
-    const std::string file = readCommittedFile("resources/satellite.ini");
+    const std::string file = committedFile("resources/satellite.ini");
     size_t lineStart = 0;
     for (int32_t index = 0; index < 100; ++index) {
         const size_t close = file.find(']', lineStart);
@@ -202,4 +195,22 @@ TEST(CatalogueEntry, MissingEntriesChangeNothingAndReadNothingBeyondTheFile)
     expectUntouched(examine("[A]=3740v29270", 0));  // ten bytes after "="
     // Eleven bytes after "=" are enough, even without ";" and line end.
     EXPECT_EQ(examine("[A]=11720v26000", 0).outcome, CatalogueOk);
+}
+
+TEST(CatalogueEntry, ALastEntryWithoutLineEndIsReadFromTheBytesItHas)
+{
+    // Four-digit frequency and rate: ten bytes with the ";", and the file ends there.
+    const std::string file = "[AMC1   103.0w]=3740v29270;\r\n[AMC3   87.0w]=3719h4167;";
+    Examined e = examine(file, 1);
+    EXPECT_EQ(e.outcome, CatalogueOk);
+    EXPECT_EQ(e.tuning.frequencyMHz, 3719);
+    EXPECT_EQ(e.tuning.symbolRate, 4167);
+    EXPECT_EQ(e.tuning.polarization, Horizontal);
+    EXPECT_EQ(e.banner, bannerOf("AMC3   87.0w"));
+    // The same entry as the file's only one, and with a bad rate, which is then reported as such.
+    EXPECT_EQ(examine("[AMC3   87.0w]=3719h4167;", 0).outcome, CatalogueOk);
+    EXPECT_EQ(examine("[S]=3719h999;", 0).outcome, CatalogueBadSymbolRate);
+    // Cut off before its ";": the file does not hold the entry.
+    expectUntouched(examine("[AMC3   87.0w]=3719h41", 0));
+    expectUntouched(examine("[S]=", 0));
 }

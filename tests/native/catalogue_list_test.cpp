@@ -1,44 +1,33 @@
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_list.h"
+#include "tests/native/committed_file.h"
 
-namespace {
-
-std::string readCommittedFile(const char* relativePath)
-{
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void collectLine(void* context, const char* text, size_t length)
+static void collectLine(void* context, const char* text, size_t length)
 {
     // Every line must arrive with its terminating zero, ready for the list control.
     EXPECT_EQ(text[length], '\0');
     static_cast<std::vector<std::string>*>(context)->emplace_back(text, length);
 }
 
-std::vector<std::string> listLines(const std::string& file)
+static std::vector<std::string> listLines(const std::string& file)
 {
     std::vector<std::string> lines;
     fillCatalogueList(file.data(), file.size(), collectLine, &lines);
     return lines;
 }
 
-std::string padded(const std::string& name)
+static std::string padded(const std::string& name)
 {
     return name.size() < 64 ? name + std::string(64 - name.size(), ' ') : name;
 }
 
-}  // namespace
-
 TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder)
 {
-    const std::string file = readCommittedFile("resources/satellite.ini");
+    const std::string file = committedFile("resources/satellite.ini");
     ASSERT_EQ(file.size(), 3516u);
     const std::vector<std::string> lines = listLines(file);
     ASSERT_EQ(lines.size(), 100u);
@@ -55,7 +44,7 @@ TEST(CatalogueList, DefaultCatalogueGivesOnePaddedLinePerEntryInFileOrder)
 
 TEST(CatalogueList, LineEndsDoNotMatterBetweenEntries)
 {
-    const std::string crlf = readCommittedFile("resources/satellite.ini");
+    const std::string crlf = committedFile("resources/satellite.ini");
     std::string lfOnly;
     for (char c : crlf) {
         if (c != '\r') {

@@ -6,17 +6,13 @@
 
 #include "catalogue/decimal_value.h"
 
-namespace {
-
 // Reads the text from an exact-size heap copy, so a read past its end is caught.
-int32_t valueOf(const std::string& text)
+static int32_t valueOf(const std::string& text)
 {
     std::unique_ptr<char[]> copy(new char[text.size() + 1]);
     std::memcpy(copy.get(), text.data(), text.size());
     return decimalValue(copy.get(), text.size());
 }
-
-}  // namespace
 
 TEST(DecimalValue, StandardConversion)
 {

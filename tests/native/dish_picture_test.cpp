@@ -2,21 +2,17 @@
 // pointing and beam on the sky chart, the strip chart, and when the
 // picture changes.
 #include <cmath>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 #include "sim/dish/dish_picture.h"
+#include "tests/native/committed_file.h"
 #include "tuner/lnb_rules.h"
 
 namespace {
 
 const std::vector<Satellite>& catalogueSky()
 {
-    static const std::vector<Satellite> sky = [] {
-        std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/satellite.ini", std::ios::binary);
-        return skyFromCatalogue(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    }();
+    static const std::vector<Satellite> sky = skyFromCatalogue(committedFile("resources/satellite.ini"));
     return sky;
 }
 

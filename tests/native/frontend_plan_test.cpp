@@ -7,11 +7,9 @@
 #include "cardbase/frontend_plan.h"
 #include "tuner/tuning_plan.h"
 
-namespace {
-
 // The card's side of one measurement start, fed by the program's plan.
-FrontendPlan planFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t symbolRate, int32_t diseqcCode,
-                             bool* completed = nullptr)
+static FrontendPlan planFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t symbolRate, int32_t diseqcCode,
+                                    bool* completed = nullptr)
 {
     TuningParameters parameters;
     parameters.frequencyMHz = frequencyMHz;
@@ -33,14 +31,12 @@ FrontendPlan planFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t
     return frontendPlanFor(tuning);
 }
 
-std::string hex(const uint8_t bytes[4])
+static std::string hex(const uint8_t bytes[4])
 {
     char text[16];
     std::snprintf(text, sizeof text, "%02X %02X %02X %02X", bytes[0], bytes[1], bytes[2], bytes[3]);
     return text;
 }
-
-}  // namespace
 
 TEST(FrontendPlan, EveryBandEdgeGivesItsIntermediateFrequencyAndTone)
 {

@@ -79,7 +79,7 @@ struct Decoded {
 };
 
 // Decodes into a heap buffer of exactly `capacity` bytes (the header's size by default).
-Decoded decode(const std::vector<uint8_t>& packed, long capacity = -1)
+static Decoded decode(const std::vector<uint8_t>& packed, long capacity = -1)
 {
     size_t size = capacity >= 0 ? size_t(capacity) : packedImageSize(packed.data(), packed.size());
     std::vector<uint8_t> input(packed);  // exact size, so reads past the end are caught
@@ -88,23 +88,23 @@ Decoded decode(const std::vector<uint8_t>& packed, long capacity = -1)
     return {result, out};
 }
 
-std::string asText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+static std::string asText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-const std::vector<uint8_t> kAbcContainer = {0x51, 0x5A, 0x09, 0x00, 0x00, 0x00, 0xE3, 0xEC, 0xEC, 0xE0, 0x56,
-                                            0x6C, 0xD8, 0x20, 0x00, 0x28, 0x0F, 0x30, 0x00, 0x00, 0x00, 0x00};
+static const std::vector<uint8_t> abcContainer = {0x51, 0x5A, 0x09, 0x00, 0x00, 0x00, 0xE3, 0xEC, 0xEC, 0xE0, 0x56,
+                                                  0x6C, 0xD8, 0x20, 0x00, 0x28, 0x0F, 0x30, 0x00, 0x00, 0x00, 0x00};
 
 }  // namespace
 
 TEST(PackedImageVectors, TwentyTwoByteContainerUnpacksToAbcabcabc)
 {
-    EXPECT_EQ(packedImageSize(kAbcContainer.data(), kAbcContainer.size()), 9u);
-    Decoded d = decode(kAbcContainer);
+    EXPECT_EQ(packedImageSize(abcContainer.data(), abcContainer.size()), 9u);
+    Decoded d = decode(abcContainer);
     EXPECT_EQ(d.result, 9u);
     EXPECT_EQ(asText(d.bytes), "abcabcabc");
     // the test's own writer produces the same bits for the same tokens
     StreamBuilder b;
     b.width8().text("abc").shortMatch(3, 3).nearByte(4).end();
-    EXPECT_EQ(b.container(9, 0xE0ECECE3), kAbcContainer);
+    EXPECT_EQ(b.container(9, 0xE0ECECE3), abcContainer);
 }
 
 TEST(PackedImageVectors, SkinStreamFirstWordSetsWidthThenWritesThePictureWidth)
@@ -235,11 +235,11 @@ TEST(PackedImageTokens, SetOffsetBitsWithEachFieldWidth)
 
 TEST(PackedImageChecksum, ZeroFieldIsUncheckedAndMismatchKeepsTheBytes)
 {
-    std::vector<uint8_t> unchecked = kAbcContainer;
+    std::vector<uint8_t> unchecked = abcContainer;
     std::memset(&unchecked[6], 0, 4);
     EXPECT_EQ(decode(unchecked).result, 9u);
 
-    std::vector<uint8_t> wrong = kAbcContainer;
+    std::vector<uint8_t> wrong = abcContainer;
     wrong[6] ^= 1;
     Decoded d = decode(wrong);
     EXPECT_EQ(d.result, 0u);
@@ -249,15 +249,15 @@ TEST(PackedImageChecksum, ZeroFieldIsUncheckedAndMismatchKeepsTheBytes)
 TEST(PackedImageRejects, MissingHeaderOrWrongMagicWritesNothing)
 {
     EXPECT_EQ(packedImageSize(nullptr, 22), 0u);
-    EXPECT_EQ(packedImageSize(kAbcContainer.data(), 9), 0u);
-    std::vector<uint8_t> wrong = kAbcContainer;
+    EXPECT_EQ(packedImageSize(abcContainer.data(), 9), 0u);
+    std::vector<uint8_t> wrong = abcContainer;
     wrong[1] = 'Y';
     EXPECT_EQ(packedImageSize(wrong.data(), wrong.size()), 0u);
     Decoded d = decode(wrong, 9);
     EXPECT_EQ(d.result, 0u);
     EXPECT_EQ(d.bytes, std::vector<uint8_t>(9, 0xEE));
     EXPECT_EQ(unpackImage(nullptr, 22, d.bytes.data(), 9), 0u);
-    EXPECT_EQ(unpackImage(kAbcContainer.data(), 22, nullptr, 0), 0u);
+    EXPECT_EQ(unpackImage(abcContainer.data(), 22, nullptr, 0), 0u);
 }
 
 TEST(PackedImageRejects, StreamsThatBreakTheTokenRules)
@@ -302,9 +302,9 @@ TEST(PackedImageRejects, RunningOutOfWordsBeforeTheEnd)
 {
     // every shortened container: cut inside the header, at a word boundary
     // or inside a word; the exact-size copies let the sanitizer catch overreads
-    for (size_t length = 0; length < kAbcContainer.size(); ++length) {
+    for (size_t length = 0; length < abcContainer.size(); ++length) {
         SCOPED_TRACE(length);
-        std::vector<uint8_t> cut(kAbcContainer.begin(), kAbcContainer.begin() + long(length));
+        std::vector<uint8_t> cut(abcContainer.begin(), abcContainer.begin() + long(length));
         std::vector<uint8_t> out(9);
         EXPECT_EQ(unpackImage(cut.empty() ? nullptr : cut.data(), cut.size(), out.data(), out.size()), 0u);
     }
@@ -324,7 +324,7 @@ TEST(PackedImageRejects, OutputStopsAtTheCallersCapacity)
     Decoded d = decode(packed, 16);
     EXPECT_EQ(d.result, 0u);
     EXPECT_EQ(asText(d.bytes), "a" + std::string(15, '\xEE'));
-    EXPECT_EQ(decode(kAbcContainer, 5).result, 0u);
+    EXPECT_EQ(decode(abcContainer, 5).result, 0u);
 }
 
 TEST(PackedImageRejects, RandomStreamsStayInsideTheirBuffers)

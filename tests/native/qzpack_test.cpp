@@ -1,20 +1,17 @@
 // The packer: whatever it is given must come back byte for byte through the
 // program's own decoder, and the checking unpacker must tell failures apart.
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "image/packed_image.h"
+#include "tests/native/committed_file.h"
 #include "tools/qzpack/packer.h"
 #include "tools/qzpack/synthetic_picture.h"
 #include "tools/qzpack/unpack_check.h"
 
-namespace {
-
-std::vector<uint8_t> randomBytes(size_t n, uint32_t seed, int lowest = 0, int highest = 255)
+static std::vector<uint8_t> randomBytes(size_t n, uint32_t seed, int lowest = 0, int highest = 255)
 {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> byte(lowest, highest);
@@ -24,7 +21,7 @@ std::vector<uint8_t> randomBytes(size_t n, uint32_t seed, int lowest = 0, int hi
 }
 
 // Packs, checks the header, unpacks into an exact-size buffer; returns the packed size.
-size_t roundTrip(const std::vector<uint8_t>& data, const PackSettings& settings = PackSettings())
+static size_t roundTrip(const std::vector<uint8_t>& data, const PackSettings& settings = PackSettings())
 {
     std::vector<uint8_t> packed = packImage(data.data(), data.size(), settings);
     EXPECT_EQ(packedImageSize(packed.data(), packed.size()), data.size());
@@ -39,7 +36,7 @@ size_t roundTrip(const std::vector<uint8_t>& data, const PackSettings& settings 
 
 // Settings that keep the whole-picture cases quick under the sanitizers; the
 // full settings are measured by tools/qzpack/compare_sizes.sh.
-PackSettings quickSettings()
+static PackSettings quickSettings()
 {
     PackSettings quick;
     quick.passes = 1;
@@ -49,16 +46,13 @@ PackSettings quickSettings()
     return quick;
 }
 
-std::vector<uint8_t> committedSkinPayload()
+static std::vector<uint8_t> committedSkinPayload()
 {
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
-    std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> packed = committedBytes("resources/skin.qz");
     std::vector<uint8_t> payload;
     if (!packed.empty() && unpackChecked(packed.data(), packed.size(), payload) != UnpackVerdict::Ok) payload.clear();
     return payload;
 }
-
-}  // namespace
 
 TEST(QzPack, SmallAndDegenerateInputs)
 {

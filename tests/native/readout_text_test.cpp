@@ -11,11 +11,9 @@
 
 #include "tuner/readout_text.h"
 
-namespace {
-
 // Each text is written into an exact-size heap buffer, so a write past its
 // four characters is caught.
-std::string qualityText(int32_t quality)
+static std::string qualityText(int32_t quality)
 {
     std::unique_ptr<char[]> text(new char[4]);
     std::fill_n(text.get(), 4, '#');
@@ -24,7 +22,7 @@ std::string qualityText(int32_t quality)
     return std::string(text.get(), 3);
 }
 
-std::string snrDigits(float snr)
+static std::string snrDigits(float snr)
 {
     std::unique_ptr<char[]> digits(new char[4]);
     std::fill_n(digits.get(), 4, '#');
@@ -35,7 +33,7 @@ std::string snrDigits(float snr)
 // Whether the four characters tell the truth about x: a figure shown must be x
 // rounded to the last digit shown, and a bound must hold. Returns a reason
 // when it does not.
-std::string misleadingAbout(const std::string& text, float x)
+static std::string misleadingAbout(const std::string& text, float x)
 {
     const double value = x;
     if (text.size() != 4) return "not 4 characters";
@@ -59,8 +57,6 @@ std::string misleadingAbout(const std::string& text, float x)
     if (number.size() < 4 && !(decimals == 0 && (shown >= 100 || shown <= -10))) return "a digit wasted";
     return "";
 }
-
-}  // namespace
 
 TEST(QualityText, TwoDigitsAndPercent)
 {
@@ -156,10 +152,10 @@ TEST(SnrDigits, EveryTextIsTheValueRoundedOrATrueBound)
     const float edges[] = {0.0f, 0.995f, 1.0f, 9.995f, 10.0f, 99.95f, 100.0f, 999.5f, -9.95f, -99.5f};
     for (float edge : edges)
         for (int step = -2000; step <= 2000; ++step)
-            if (!check(edge + step * 1e-5f)) return;
+            if (!check(edge + static_cast<float>(step) * 1e-5f)) return;
     // Coarse sweep over the range a card reports.
     for (int step = -30000; step <= 150000; ++step)
-        if (!check(step * 0.0071f)) return;
+        if (!check(static_cast<float>(step) * 0.0071f)) return;
     // Arbitrary bit patterns, NaNs and infinities included.
     uint32_t bits = 12345;
     for (int i = 0; i < 20000; ++i) {

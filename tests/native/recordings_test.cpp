@@ -1,23 +1,22 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/native/committed_file.h"
+
 namespace {
 
-std::vector<uint8_t> readRecording(const std::string& name)
+static std::vector<uint8_t> readRecording(const std::string& name)
 {
-    std::ifstream file(std::string(AZM_SOURCE_DIR) + "/resources/sounds/" + name, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+    return committedBytes("resources/sounds/" + name);
 }
 
-uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return le16(b, at) | le16(b, at + 2) << 16; }
-int16_t signed16(const std::vector<uint8_t>& b, size_t at) { return static_cast<int16_t>(le16(b, at)); }
+static uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | b[at + 1] << 8; }
+static uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return le16(b, at) | le16(b, at + 2) << 16; }
+static int16_t signed16(const std::vector<uint8_t>& b, size_t at) { return static_cast<int16_t>(le16(b, at)); }
 
 // The chunks of a RIFF WAVE image, each checked to lie inside the file.
 struct Chunk {
@@ -26,7 +25,7 @@ struct Chunk {
     uint32_t size;
 };
 
-std::vector<Chunk> chunksOf(const std::vector<uint8_t>& wav)
+static std::vector<Chunk> chunksOf(const std::vector<uint8_t>& wav)
 {
     std::vector<Chunk> chunks;
     if (wav.size() < 12) {
@@ -51,7 +50,7 @@ std::vector<Chunk> chunksOf(const std::vector<uint8_t>& wav)
 }
 
 // Only a format chunk and a data chunk, in that order: no fact chunk.
-void expectFmtThenData(const std::vector<Chunk>& chunks, uint32_t fmtSize)
+static void expectFmtThenData(const std::vector<Chunk>& chunks, uint32_t fmtSize)
 {
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(chunks[0].id, "fmt ");
@@ -66,7 +65,7 @@ struct AdpcmLayout {
 };
 
 // Checks one Microsoft ADPCM digit word and returns its length in milliseconds.
-double checkAdpcmWord(const std::string& name, const AdpcmLayout& layout)
+static double checkAdpcmWord(const std::string& name, const AdpcmLayout& layout)
 {
     SCOPED_TRACE(name);
     const std::vector<uint8_t> wav = readRecording(name);

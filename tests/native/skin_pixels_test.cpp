@@ -6,9 +6,7 @@
 
 #include "image/skin_pixels.h"
 
-namespace {
-
-std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
+static std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
 {
     std::vector<uint8_t> p(8 + pixelBytes);
     for (int i = 0; i < 4; ++i) {
@@ -19,12 +17,12 @@ std::vector<uint8_t> payload(int32_t width, int32_t height, size_t pixelBytes)
     return p;
 }
 
-}  // namespace
-
 TEST(SkinPixels, RowsArePaddedToFourBytes)
 {
     EXPECT_EQ(skinStride(646), 1940u);
     EXPECT_EQ(skinStride(1), 4u);
+    EXPECT_EQ(skinStride(2), 8u);
+    EXPECT_EQ(skinStride(3), 12u);
     EXPECT_EQ(skinStride(4), 12u);
     EXPECT_EQ(skinStride(5), 16u);
 }
@@ -70,8 +68,8 @@ TEST(SkinPixels, UnusablePayloadGivesABlackSkinSizedPicture)
         int32_t w = 0, h = 0;
         uint8_t* pixels = makeSkinPixels(p.empty() ? nullptr : p.data(), p.size(), &w, &h);
         ASSERT_NE(pixels, nullptr);
-        EXPECT_EQ(w, kSkinWidth);
-        EXPECT_EQ(h, kSkinHeight);
+        EXPECT_EQ(w, skinWidth);
+        EXPECT_EQ(h, skinHeight);
         for (size_t i = 0; i < 388000; ++i) ASSERT_EQ(pixels[i], 0) << i;
         std::free(pixels);
     }

@@ -1,17 +1,16 @@
 // The committed skin as the program unpacks it: the flat colours that the
 // brushes and the painting of the readouts rely on.
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "image/packed_image.h"
+#include "image/skin_pixels.h"
+#include "tests/native/committed_file.h"
 
 namespace {
 
-constexpr int kWidth = 646, kHeight = 200;
-constexpr uint32_t kPayloadSize = 8 + kWidth * kHeight * 3;
+static constexpr uint32_t skinPayloadSize = skinPayloadHeaderSize + skinWidth * skinHeight * 3;
 
 struct Rgb {
     int r, g, b;
@@ -19,7 +18,7 @@ struct Rgb {
     bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
 
-std::ostream& operator<<(std::ostream& os, const Rgb& c)
+static std::ostream& operator<<(std::ostream& os, const Rgb& c)
 {
     return os << "RGB(" << c.r << "," << c.g << "," << c.b << ")";
 }
@@ -28,46 +27,45 @@ class CommittedSkin : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/skin.qz", std::ios::binary);
-        const std::vector<uint8_t> packed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        ASSERT_EQ(packedImageSize(packed.data(), packed.size()), kPayloadSize);
-        payload.assign(kPayloadSize, 0);
-        ASSERT_EQ(unpackImage(packed.data(), packed.size(), payload.data(), payload.size()), kPayloadSize);
+        const std::vector<uint8_t> packed = committedBytes("resources/skin.qz");
+        ASSERT_EQ(packedImageSize(packed.data(), packed.size()), skinPayloadSize);
+        payload.assign(skinPayloadSize, 0);
+        ASSERT_EQ(unpackImage(packed.data(), packed.size(), payload.data(), payload.size()), skinPayloadSize);
     }
 
     // Picture coordinates, y from the top; rows are stored bottom-up, 1940 bytes apart.
     Rgb at(int x, int y) const
     {
-        const size_t i = 8 + size_t(kHeight - 1 - y) * 1940 + size_t(x) * 3;
+        const size_t i = 8 + size_t(skinHeight - 1 - y) * 1940 + size_t(x) * 3;
         return {payload[i + 2], payload[i + 1], payload[i]};
     }
 
     std::vector<uint8_t> payload;
 };
 
-const Rgb kPanel{128, 197, 255};
-const Rgb kBand{159, 211, 255};
+static const Rgb panelRgb{128, 197, 255};
+static const Rgb bandRgb{159, 211, 255};
 
 }  // namespace
 
 TEST_F(CommittedSkin, HeaderGivesThePictureSize)
 {
-    EXPECT_EQ(payload[0] | payload[1] << 8, kWidth);
-    EXPECT_EQ(payload[4] | payload[5] << 8, kHeight);
+    EXPECT_EQ(payload[0] | payload[1] << 8, skinWidth);
+    EXPECT_EQ(payload[4] | payload[5] << 8, skinHeight);
     EXPECT_EQ(payload[2] | payload[3] | payload[6] | payload[7], 0);
 }
 
 TEST_F(CommittedSkin, EntryBandFillsEntryRectExactly)
 {
     for (int y = 86; y < 114; ++y)
-        for (int x = 42; x < 307; ++x) ASSERT_EQ(at(x, y), kBand) << x << "," << y;
+        for (int x = 42; x < 307; ++x) ASSERT_EQ(at(x, y), bandRgb) << x << "," << y;
     for (int x = 42; x < 307; ++x) {
-        EXPECT_NE(at(x, 85), kBand);
-        EXPECT_NE(at(x, 114), kBand);
+        EXPECT_NE(at(x, 85), bandRgb);
+        EXPECT_NE(at(x, 114), bandRgb);
     }
     for (int y = 86; y < 114; ++y) {
-        EXPECT_NE(at(41, y), kBand);
-        EXPECT_NE(at(307, y), kBand);
+        EXPECT_NE(at(41, y), bandRgb);
+        EXPECT_NE(at(307, y), bandRgb);
     }
 }
 
@@ -78,7 +76,7 @@ TEST_F(CommittedSkin, PanelIsPlainWhereTextsAreDrawn)
     for (int y = 38; y < 157; ++y)
         for (int x = 38; x < 311; ++x) {
             if (x >= 40 && x <= 308 && y >= 84 && y <= 115) continue;
-            ASSERT_EQ(at(x, y), kPanel) << x << "," << y;
+            ASSERT_EQ(at(x, y), panelRgb) << x << "," << y;
         }
 }
 

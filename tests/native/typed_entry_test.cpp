@@ -15,7 +15,7 @@ struct Parsed {
 };
 
 // Starts from values no entry gives, so that untouched fields show.
-TuningParameters markedTuning()
+static TuningParameters markedTuning()
 {
     TuningParameters tuning;
     tuning.frequencyMHz = -1;
@@ -26,7 +26,7 @@ TuningParameters markedTuning()
 }
 
 // The entry as the editor keeps it: untyped positions are blanks.
-Parsed parse(const std::string& typed)
+static Parsed parse(const std::string& typed)
 {
     const std::string entry = (typed + std::string(13, ' ')).substr(0, 13);
     Parsed parsed;
@@ -152,22 +152,22 @@ struct Layout {
     int letter, rateStart, rateLength, field;
     bool cBand;
 };
-const Layout layouts[] = {
+static const Layout layouts[] = {
     {4, 5, 4, 9, true},
     {4, 5, 5, 10, true},
     {5, 6, 4, 10, false},
     {5, 6, 5, 11, false},
 };
 
-bool isHV(char c) { return c == 'H' || c == 'V'; }
-bool isFieldStart(char c) { return c == ' ' || c == 'A' || c == 'B'; }
+static bool isHV(char c) { return c == 'H' || c == 'V'; }
+static bool isFieldStart(char c) { return c == ' ' || c == 'A' || c == 'B'; }
 
-long valueOf(const std::string& entry, int start, int length)
+static long valueOf(const std::string& entry, int start, int length)
 {
     return std::strtol(entry.substr(start, length).c_str(), nullptr, 10);
 }
 
-int32_t tableCode(char first, char second)
+static int32_t tableCode(char first, char second)
 {
     if (first == ' ') return 0;
     const std::string pair{first, second};
@@ -179,7 +179,7 @@ int32_t tableCode(char first, char second)
 }
 
 // Works out the expected outcome and the tuning fields left behind.
-StartResult expectedParse(const std::string& entry, TuningParameters& tuning)
+static StartResult expectedParse(const std::string& entry, TuningParameters& tuning)
 {
     const bool cBand = isHV(entry[4]);
     if (!cBand && !isHV(entry[5])) return StartBadEntry;
@@ -209,7 +209,7 @@ StartResult expectedParse(const std::string& entry, TuningParameters& tuning)
     return StartOk;
 }
 
-std::string randomEntry(std::mt19937& random)
+static std::string randomEntry(std::mt19937& random)
 {
     static const std::string keypad = "0123456789HVAB ";
     std::string entry(13, ' ');

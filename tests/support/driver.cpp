@@ -1,8 +1,12 @@
 #include "tests/support/driver.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <psapi.h>
 #include <tlhelp32.h>
+
+#include "app/frame.h"
+#include "app/whole_file.h"
 
 std::string joinPath(const std::string& folder, const std::string& file)
 {
@@ -43,14 +47,10 @@ std::string newProgramFolder(const std::string& name)
 
 std::string readFile(const std::string& path)
 {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[8192];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
+    FileBytes file;
+    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &file);
+    std::string bytes(file.bytes ? file.bytes : "", file.size);
+    std::free(file.bytes);
     return bytes;
 }
 
@@ -75,9 +75,16 @@ bool startProgram(AppRun& run, const std::string& folder, const StartOptions& op
         scenarioPath = joinPath(folder, "scenario.txt");
         writeFile(scenarioPath, options.scenario);
     }
+    if (!options.programBuild.empty())
+        CopyFileA(joinPath(buildFolder(), options.programBuild).c_str(), joinPath(folder, "Azimora.exe").c_str(),
+                  FALSE);
     // The child inherits the card's settings through its environment.
     SetEnvironmentVariableA("SIMCARD_SCENARIO", scenarioPath.empty() ? nullptr : scenarioPath.c_str());
     SetEnvironmentVariableA("SIMCARD_LOG", run.logPath.empty() ? nullptr : run.logPath.c_str());
+    for (const std::string& variable : options.environment) {
+        const size_t equals = variable.find('=');
+        SetEnvironmentVariableA(variable.substr(0, equals).c_str(), variable.substr(equals + 1).c_str());
+    }
 
     const std::string exe = joinPath(folder, "Azimora.exe");
     std::string commandLine = "\"" + exe + "\"";
@@ -88,6 +95,8 @@ bool startProgram(AppRun& run, const std::string& folder, const StartOptions& op
                                  &startup, &run.process) != FALSE;
     SetEnvironmentVariableA("SIMCARD_SCENARIO", nullptr);
     SetEnvironmentVariableA("SIMCARD_LOG", nullptr);
+    for (const std::string& variable : options.environment)
+        SetEnvironmentVariableA(variable.substr(0, variable.find('=')).c_str(), nullptr);
     if (run.started && options.waitForWindow) waitForMainWindow(run);
     return run.started;
 }
@@ -122,7 +131,7 @@ HWND waitForMainWindow(AppRun& run, int timeoutMs)
 {
     const DWORD start = GetTickCount();
     while (!run.window && static_cast<int>(GetTickCount() - start) < timeoutMs) {
-        run.window = findProcessWindow(run, "dazm");
+        run.window = findProcessWindow(run, mainWindowClass);
         if (!run.window) {
             if (WaitForSingleObject(run.process.hProcess, 20) == WAIT_OBJECT_0) break;
         }

@@ -20,6 +20,11 @@ struct StartOptions {
     bool withLog = true;           // set SIMCARD_LOG (without it and a scenario the card runs its demo)
     std::string currentDirectory;  // "" = the program's folder
     bool waitForWindow = true;
+    // Another build of the program to run in place of Azimora.exe ("" = none),
+    // such as the one with test hooks, "AzimoraTest.exe".
+    std::string programBuild;
+    // Further environment variables for the program, as NAME=VALUE.
+    std::vector<std::string> environment;
 };
 
 // Folder of the test driver itself (where Azimora.exe and simcard.dll are built).

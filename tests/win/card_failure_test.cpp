@@ -31,6 +31,8 @@ TEST_P(CardOpeningTest, ShowsItsMessageOverThePaintedWindowAndExitsCleanly)
 INSTANTIATE_TEST_SUITE_P(Failures, CardOpeningTest,
                          testing::Values(OpeningFailure{"fail create", "Cannot create filter graph manager"},
                                          OpeningFailure{"fail query", nullptr},
+                                         // Handed out with a code other than S_OK: still released at the end.
+                                         OpeningFailure{"odd query", nullptr},
                                          OpeningFailure{"fail Initialize", "Cannot initialize tuner control interface"},
                                          OpeningFailure{"fail SetFec", "Set fec failed"}));
 

@@ -1,17 +1,18 @@
 // The catalogue file beside the program, the satellite list, and starting a
 // measurement from a line of it.
+#include "app/resource_data.h"
 #include "tests/win/program_test.h"
 
 namespace {
 
-std::string builtInCatalogue()
+static std::string builtInCatalogue()
 {
-    HRSRC resource = FindResourceA(nullptr, "SATDATA", RT_RCDATA);
-    const char* data = static_cast<const char*>(LockResource(LoadResource(nullptr, resource)));
-    return std::string(data, SizeofResource(nullptr, resource));
+    size_t size = 0;
+    const uint8_t* data = resourceBytes(nullptr, "SATDATA", &size);
+    return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-std::string padded(const std::string& name) { return name + std::string(64 - name.size(), ' '); }
+static std::string padded(const std::string& name) { return name + std::string(64 - name.size(), ' '); }
 
 using CatalogueTest = ProgramTest;
 

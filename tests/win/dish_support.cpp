@@ -1,6 +1,8 @@
 #include "tests/win/dish_support.h"
 
-HWND dishWindow(const AppRun& run) { return findProcessWindow(run, "AzimoraSimulatedDish"); }
+#include "sim/dish/dish_window.h"
+
+HWND dishWindow(const AppRun& run) { return findProcessWindow(run, dishWindowClass); }
 
 HWND waitForDishWindow(const AppRun& run)
 {

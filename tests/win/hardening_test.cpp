@@ -72,7 +72,7 @@ struct MalformedCatalogue {
     std::string bytes;
 };
 
-std::string repeated(const std::string& piece, size_t times)
+static std::string repeated(const std::string& piece, size_t times)
 {
     std::string out;
     out.reserve(piece.size() * times);
@@ -80,7 +80,7 @@ std::string repeated(const std::string& piece, size_t times)
     return out;
 }
 
-std::string binaryGarbage(size_t size)
+static std::string binaryGarbage(size_t size)
 {
     std::string out(size, '\0');
     uint32_t x = 12345;
@@ -91,7 +91,7 @@ std::string binaryGarbage(size_t size)
     return out;
 }
 
-std::vector<MalformedCatalogue> malformedCatalogues()
+static std::vector<MalformedCatalogue> malformedCatalogues()
 {
     return {
         {"empty", ""},

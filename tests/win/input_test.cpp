@@ -8,25 +8,25 @@ namespace {
 
 using InputTest = ProgramTest;
 
-const Point leftButton{73, 174}, middleButton{175, 174}, rightButton{272, 174};
-const Point languageButton{15, 42}, soundButton{15, 77}, homeButton{15, 112};
-const Point outside{200, 60};
+static const Point leftButton{73, 174}, middleButton{175, 174}, rightButton{272, 174};
+static const Point languageButton{15, 42}, soundButton{15, 77}, homeButton{15, 112};
+static const Point outside{200, 60};
 
-Point keypadCell(int cell) { return {47 + 17 * cell, 140}; }
+static Point keypadCell(int cell) { return {47 + 17 * cell, 140}; }
 
-void click(const AppRun& run, Point at)
+static void click(const AppRun& run, Point at)
 {
     postClick(run.window, at.x, at.y);
     settle(run);
 }
 
-void move(const AppRun& run, Point at)
+static void move(const AppRun& run, Point at)
 {
     postMouseMove(run.window, at.x, at.y);
     settle(run);
 }
 
-void clickCells(const AppRun& run, const std::string& text)
+static void clickCells(const AppRun& run, const std::string& text)
 {
     static const std::string captions = "1234567890HVAB<C";
     for (char c : text) click(run, keypadCell(static_cast<int>(captions.find(c))));
@@ -34,7 +34,7 @@ void clickCells(const AppRun& run, const std::string& text)
 
 // Paints black over an area from this process: a later draw of the program
 // shows, no draw leaves it black.
-void blackOut(const AppRun& run, int x, int y, int width, int height)
+static void blackOut(const AppRun& run, int x, int y, int width, int height)
 {
     HDC dc = GetDC(run.window);
     RECT area = {x, y, x + width, y + height};
@@ -44,14 +44,14 @@ void blackOut(const AppRun& run, int x, int y, int width, int height)
     Sleep(100);
 }
 
-bool allBlack(const AppRun& run, int x, int y, int width, int height)
+static bool allBlack(const AppRun& run, int x, int y, int width, int height)
 {
     for (uint32_t p : screenArea(run.window, x, y, width, height))
         if (p != 0) return false;
     return true;
 }
 
-void expectStartError(const AppRun& run)
+static void expectStartError(const AppRun& run)
 {
     ASSERT_TRUE(boxShown(run, "Error", "Transponder parameters error"));
     settle(run);
@@ -200,7 +200,7 @@ TEST_F(InputTest, RightButtonEndsAtX304)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
-void realDrag(const AppRun& run, Point from, int dx, int dy)
+static void realDrag(const AppRun& run, Point from, int dx, int dy)
 {
     RECT frame;
     GetWindowRect(run.window, &frame);
@@ -338,7 +338,47 @@ TEST_F(InputTest, KeypadHoverInvertsOneCellAndSurvivesARepaint)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
-std::string tooltipTextAt(const AppRun& run, Point at)
+// A cell lit under the pointer, then the pointer moves while the keypad is
+// hidden: when the keypad comes back, no cell shows inverted.
+TEST_F(InputTest, TheKeypadNeverComesBackLitWithThePointerElsewhere)
+{
+    AppRun& run = start();
+    postCharacter(run.window, 'm');
+    move(run, outside);
+    const std::vector<uint32_t> plain = screenArea(run.window, 40, 130, 272, 20);
+
+    // Lit, Enter measures, the pointer leaves the keypad, Backspace stops.
+    move(run, keypadCell(3));
+    const std::vector<uint32_t> lit = screenArea(run.window, 40, 130, 272, 20);
+    ASSERT_NE(plain, lit);
+    postKey(run.window, VK_RETURN);
+    ASSERT_TRUE(screenShowsCell(run, backFace.plain, middleButtonSlot));
+    move(run, outside);
+    postKey(run.window, VK_BACK);
+    ASSERT_TRUE(screenShowsCell(run, mode1Face.plain, leftButtonSlot));
+    settle(run, 300);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));
+    move(run, keypadCell(3));  // lighting still works, once
+    EXPECT_EQ(lit, screenArea(run.window, 40, 130, 272, 20));
+    move(run, outside);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));
+
+    // Lit, M shows the list, the pointer moves over the list, M again.
+    move(run, keypadCell(3));
+    postCharacter(run.window, 'm');
+    ASSERT_TRUE(screenShowsCell(run, mode0Face.plain, leftButtonSlot));
+    postMouseMove(satelliteList(run.window), 60, 10);
+    settle(run);
+    postCharacter(run.window, 'm');
+    ASSERT_TRUE(screenShowsCell(run, mode1Face.plain, leftButtonSlot));
+    settle(run, 300);
+    EXPECT_EQ(plain, screenArea(run.window, 40, 130, 272, 20));
+    move(run, keypadCell(3));
+    EXPECT_EQ(lit, screenArea(run.window, 40, 130, 272, 20));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+static std::string tooltipTextAt(const AppRun& run, Point at)
 {
     RECT frame;
     GetWindowRect(run.window, &frame);
@@ -370,7 +410,7 @@ TEST_F(InputTest, HoverHelpNamesTheSideButtons)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
-void closeEditorWindows()
+static void closeEditorWindows()
 {
     for (int i = 0; i < 20; ++i) {
         HWND editor = FindWindowA("Notepad", nullptr);
@@ -381,7 +421,7 @@ void closeEditorWindows()
 }
 
 // True once an editor shows the named file (its title first says "Untitled").
-bool editorOpens(const char* file)
+static bool editorOpens(const char* file)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {

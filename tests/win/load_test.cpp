@@ -8,7 +8,7 @@ namespace {
 
 using LoadTest = ProgramTest;
 
-std::vector<std::string> resourceLines(const AppRun& run)
+static std::vector<std::string> resourceLines(const AppRun& run)
 {
     std::vector<std::string> lines;
     for (const std::string& line : logLines(run))

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/resource_data.h"
 #include "image/packed_image.h"
 #include "image/skin_pixels.h"
 
@@ -17,9 +18,8 @@ const Skin& skin()
 {
     static Skin loaded;
     if (loaded.pixels) return loaded;
-    HRSRC resource = FindResourceA(nullptr, "IMGRES", RT_RCDATA);
-    const uint8_t* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, resource)));
-    const size_t size = SizeofResource(nullptr, resource);
+    size_t size = 0;
+    const uint8_t* data = resourceBytes(nullptr, "IMGRES", &size);
     std::vector<uint8_t> payload(packedImageSize(data, size));
     const uint32_t unpacked = unpackImage(data, size, payload.data(), payload.size());
     loaded.pixels = makeSkinPixels(payload.data(), unpacked, &loaded.width, &loaded.height);

@@ -6,7 +6,8 @@ namespace {
 
 using StartTest = ProgramTest;
 
-std::vector<std::string> expectedCalls(int selection, int lnb, int polarization, int rate, int frequency, int diseqc)
+static std::vector<std::string> expectedCalls(int selection, int lnb, int polarization, int rate, int frequency,
+                                              int diseqc)
 {
     auto line = [](const char* name, int value) {
         return std::string(name) + " " + std::to_string(value) + " -> 0x00000000";

@@ -15,6 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/frame.h"
+#include "sim/dish/dish_window.h"
+
 static HWND findWindow(const char* className, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
@@ -36,7 +39,7 @@ int main(int argc, char** argv)
     const bool waiting = std::strcmp(command, "wait") == 0 || std::strcmp(command, "dishwait") == 0;
     const DWORD timeout = waiting && argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 15000;
     const bool dish = std::strncmp(command, "dish", 4) == 0;
-    HWND window = findWindow(dish ? "AzimoraSimulatedDish" : "dazm", timeout);
+    HWND window = findWindow(dish ? dishWindowClass : mainWindowClass, timeout);
     if (!window) {
         std::fprintf(stderr, "azmctl: the %s window is not there\n", dish ? "practice dish's" : "program's");
         return 1;

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
+#include "sim/dish/dish_window.h"
 #include "tests/support/driver.h"
 
 // Wine does not report other processes' CPU times, so they are read from
@@ -186,11 +188,11 @@ static double timeToFirstPaint(const std::string& exe, const std::string& folder
         QueryPerformanceCounter(&t1);
     } while (now != RGB(128, 197, 255) && (t1.QuadPart - t0.QuadPart) < frequency.QuadPart * 20);
     ReleaseDC(nullptr, screen);
-    const double ms = 1000.0 * (t1.QuadPart - t0.QuadPart) / frequency.QuadPart;
+    const double ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
     // Close it the way a user would and let it go.
     HWND window = nullptr;
     for (int i = 0; i < 100 && !window; ++i, Sleep(20)) {
-        window = FindWindowA("dazm", nullptr);
+        window = FindWindowA(mainWindowClass, nullptr);
         if (!window) window = FindWindowA("barepopup", nullptr);
     }
     if (window) PostMessageA(window, WM_CLOSE, 0, 0);
@@ -227,8 +229,8 @@ static int measureDish()
     options.scenario = "window\npoint 203 21\n";
     startProgram(run, newProgramFolder("measure-dish"), options);
     HWND dish = nullptr;
-    for (int i = 0; i < 250 && !dish; ++i, Sleep(20)) dish = findProcessWindow(run, "AzimoraSimulatedDish");
-    const std::string thread = hostThreadStatOf(hostStatOf(joinPath(run.folder, "Azimora.exe")), "dish window");
+    for (int i = 0; i < 250 && !dish; ++i, Sleep(20)) dish = findProcessWindow(run, dishWindowClass);
+    const std::string thread = hostThreadStatOf(hostStatOf(joinPath(run.folder, "Azimora.exe")), dishWindowThreadName);
     Sleep(1000);
     const double untuned = cpuShareOver(thread, 10000);
     SendMessageA(satelliteList(run.window), CB_SETCURSEL, 53, 0);  // HotBird 13.0e

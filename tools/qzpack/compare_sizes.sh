@@ -4,18 +4,16 @@
 # Without files: the payload of resources/skin.qz (when present) and the
 # generated 646 x 200 test picture. QZPACK names the packer to use
 # (default build/host/qzpack; build it with ninja -C build/host qzpack).
-set -euo pipefail
+source "$(dirname "$0")/../scripts/common.sh"
 
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+ROOT=$root
 QZPACK=${QZPACK:-$ROOT/build/host/qzpack}
-if [ ! -x "$QZPACK" ]; then
-    echo "compare_sizes.sh: $QZPACK not found (set QZPACK or build qzpack)" >&2
-    exit 1
-fi
+[ -x "$QZPACK" ] || die "$QZPACK not found (set QZPACK or build qzpack)"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
-files=("$@")
+files=()
+for f in "$@"; do files+=("$(cd "$called_from" && realpath "$f")"); done
 if [ ${#files[@]} -eq 0 ]; then
     if [ -f "$ROOT/resources/skin.qz" ]; then
         "$QZPACK" -d "$ROOT/resources/skin.qz" "$WORK/skin.payload"

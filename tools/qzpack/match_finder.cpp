@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+static constexpr uint32_t noPosition = 0xFFFFFFFFu;
+static constexpr unsigned hashBits = 20;
 
-constexpr uint32_t kNone = 0xFFFFFFFFu;
-constexpr unsigned kHashBits = 20;
-
-uint32_t hash3(const uint8_t* p)
+static uint32_t hash3(const uint8_t* p)
 {
     uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
-    return (v * 2654435761u) >> (32 - kHashBits);
+    return (v * 2654435761u) >> (32 - hashBits);
 }
 
 // The nearest candidate for each length, then up to `others` of the longest remaining ones.
-void appendCandidates(std::vector<MatchCandidate>& out, std::vector<MatchCandidate>& found, uint32_t others)
+static void appendCandidates(std::vector<MatchCandidate>& out, std::vector<MatchCandidate>& found, uint32_t others)
 {
     std::sort(found.begin(), found.end(), [](const MatchCandidate& a, const MatchCandidate& b) {
         return a.distance < b.distance || (a.distance == b.distance && a.length > b.length);
@@ -44,9 +42,8 @@ void appendCandidates(std::vector<MatchCandidate>& out, std::vector<MatchCandida
     }
 }
 
-}  // namespace
-
-size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit)
+// Number of equal bytes at a and b, up to limit. b may overlap a.
+static size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit)
 {
     size_t n = 0;
     while (n + 8 <= limit) {
@@ -69,7 +66,7 @@ size_t RunCache::matchLength(const uint8_t* data, size_t n, size_t i, uint32_t d
     if (length == longLength && i + length < n) {
         length += commonLength(data + i + length, data + i + length - d, n - i - length);
         runs[next] = Run{d, uint32_t(i + length)};
-        next = (next + 1) % kRuns;
+        next = (next + 1) % runCount;
     }
     return length;
 }
@@ -79,10 +76,10 @@ MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSett
     MatchTable table;
     table.longLength = std::max<uint32_t>(settings.longLength, 16);
     table.first.assign(length + 1, 0);
-    std::vector<uint32_t> head2(65536, kNone);
-    std::vector<uint32_t> prev2(length, kNone);
-    std::vector<uint32_t> head3(size_t(1) << kHashBits, kNone);
-    std::vector<uint32_t> prev3(length, kNone);
+    std::vector<uint32_t> head2(65536, noPosition);
+    std::vector<uint32_t> prev2(length, noPosition);
+    std::vector<uint32_t> head3(size_t(1) << hashBits, noPosition);
+    std::vector<uint32_t> prev3(length, noPosition);
     std::vector<MatchCandidate> found;
     RunCache runs;
 
@@ -108,7 +105,7 @@ MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSett
         };
 
         uint32_t key2 = uint32_t(here[0]) | uint32_t(here[1]) << 8;
-        for (uint32_t j = head2[key2]; j != kNone && i - j <= settings.nearDistance && best < rest; j = prev2[j])
+        for (uint32_t j = head2[key2]; j != noPosition && i - j <= settings.nearDistance && best < rest; j = prev2[j])
             consider(j);
         prev2[i] = head2[key2];
         head2[key2] = uint32_t(i);
@@ -117,7 +114,8 @@ MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSett
             uint32_t key3 = hash3(here);
             uint32_t depth = settings.chainDepth;
             best = std::max<size_t>(best, 2);
-            for (uint32_t j = head3[key3]; j != kNone && depth != 0 && best < rest; j = prev3[j], --depth) consider(j);
+            for (uint32_t j = head3[key3]; j != noPosition && depth != 0 && best < rest; j = prev3[j], --depth)
+                consider(j);
             prev3[i] = head3[key3];
             head3[key3] = uint32_t(i);
         }

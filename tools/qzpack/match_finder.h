@@ -30,9 +30,6 @@ struct MatchTable {
 
 MatchTable findMatches(const uint8_t* data, size_t length, const MatchSearchSettings& settings);
 
-// Number of equal bytes at a and b, up to limit. b may overlap a.
-size_t commonLength(const uint8_t* a, const uint8_t* b, size_t limit);
-
 // Remembers where recent long matches end. A match of distance d that runs
 // to `end` from one position runs to the same end from every later position
 // before it, so long runs are measured once, not once per position.
@@ -41,8 +38,8 @@ struct RunCache {
         uint32_t distance;
         uint32_t end;
     };
-    static constexpr int kRuns = 16;
-    Run runs[kRuns] = {};
+    static constexpr int runCount = 16;
+    Run runs[runCount] = {};
     int next = 0;
 
     // Full length of the match at position i from distance d (1 to i) in

@@ -13,8 +13,6 @@
 #include "image/packed_image.h"
 #include "tools/qzpack/stream_cost.h"
 
-namespace {
-
 enum class TokenKind : uint8_t { Literal, ZeroByte, NearByte, ShortMatch, LongMatch, RepeatMatch, RawBlock };
 
 struct Token {
@@ -24,11 +22,11 @@ struct Token {
     uint32_t distance;  // copy distance; 0 for the kinds that copy nothing
 };
 
-constexpr int kLiteralWidth8 = 256;  // literal modes 0 to 255: seven bits above that base
-constexpr int kNoSwitch = -1;
+static constexpr int literalWidth8 = 256;  // literal modes 0 to 255: seven bits above that base
+static constexpr int noSwitch = -1;
 
 // What a round settles on besides its tokens: the SetLiteralWidth and
-// SetOffsetBits tokens to put in front of a token (kNoSwitch for none).
+// SetOffsetBits tokens to put in front of a token (noSwitch for none).
 struct Plan {
     std::vector<Token> tokens;
     std::vector<int> literalSwitch;
@@ -42,14 +40,14 @@ struct Prices {
     std::vector<uint8_t> offsetLowBits;
 };
 
-bool literalFits(int mode, uint8_t byte) { return mode == kLiteralWidth8 || uint8_t(byte - mode) < 128; }
+static bool literalFits(int mode, uint8_t byte) { return mode == literalWidth8 || uint8_t(byte - mode) < 128; }
 
-uint32_t literalBits(int mode) { return mode == kLiteralWidth8 ? kLiteral8Bits : kLiteral7Bits; }
+static uint32_t literalBits(int mode) { return mode == literalWidth8 ? literal8Bits : literal7Bits; }
 
 // A byte outside a seven-bit window costs a width switch as well; charging
 // half of a switch there and back keeps the parse from fleeing such windows
 // without pretending the byte is free.
-constexpr uint32_t kLiteralOutsideWindowBits = kLiteral8Bits + 8;
+static constexpr uint32_t literalOutsideWindowBits = literal8Bits + 8;
 
 // One way of arriving at a position: its cost so far and the distance a
 // RepeatMatch there would reuse. A position keeps its few cheapest arrivals
@@ -101,7 +99,8 @@ struct ArrivalTable {
     }
 };
 
-std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals)
+static std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices,
+                                int arrivals)
 {
     ArrivalTable reach{arrivals, std::vector<Arrival>((n + 1) * size_t(arrivals)), std::vector<uint8_t>(n + 1, 0)};
     reach.offer(0, Arrival{0, 1, 0, 0, 0, TokenKind::Literal});
@@ -129,16 +128,16 @@ std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table,
         const uint8_t byte = data[i];
         uint32_t nearDistance = 0;
         if (byte != 0) {
-            size_t nearest = std::min<size_t>(kNearByteMaxDistance, i);
+            size_t nearest = std::min<size_t>(nearByteMaxDistance, i);
             for (size_t d = 1; d <= nearest && nearDistance == 0; ++d)
                 if (data[i - d] == byte) nearDistance = uint32_t(d);
         }
         for (int slot = 0; slot < count; ++slot) {
             const uint32_t rep = here[slot].lastOffset;
             offer(slot, i + 1, prices.literalBits[i], TokenKind::Literal, 0, rep);
-            if (byte == 0) offer(slot, i + 1, kByteTokenBits, TokenKind::ZeroByte, 0, rep);
-            if (nearDistance != 0) offer(slot, i + 1, kByteTokenBits, TokenKind::NearByte, nearDistance, rep);
-            if (i + 256 <= n) offer(slot, i + 256, kRawBlockBits, TokenKind::RawBlock, 0, rep);
+            if (byte == 0) offer(slot, i + 1, byteTokenBits, TokenKind::ZeroByte, 0, rep);
+            if (nearDistance != 0) offer(slot, i + 1, byteTokenBits, TokenKind::NearByte, nearDistance, rep);
+            if (i + 256 <= n) offer(slot, i + 256, rawBlockBits, TokenKind::RawBlock, 0, rep);
             const uint32_t repeatLength = repeatLengths[slot];
             for (uint32_t length = 2; length <= repeatLength && length < longLength; ++length)
                 offer(slot, i + length, repeatMatchBits(length), TokenKind::RepeatMatch, rep, rep);
@@ -152,17 +151,17 @@ std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table,
             const uint32_t distance = c->distance;
             const uint32_t bonus = lengthBonus(distance);
             if (!c->nearest) {  // only its whole length, for the distance it leaves behind
-                if (distance <= kShortMatchMaxDistance && c->length <= kShortMatchMaxLength)
-                    offer(0, i + c->length, kShortMatchBits, TokenKind::ShortMatch, distance, distance);
+                if (distance <= shortMatchMaxDistance && c->length <= shortMatchMaxLength)
+                    offer(0, i + c->length, shortMatchBits, TokenKind::ShortMatch, distance, distance);
                 else if (c->length >= bonus + 2)
                     offer(0, i + c->length, 2 + longDistanceBits(distance, lowBits) + gammaBits(c->length - bonus),
                           TokenKind::LongMatch, distance, distance);
                 continue;
             }
             uint32_t length = shorter + 1;
-            if (distance <= kShortMatchMaxDistance) {
-                for (; length <= c->length && length <= kShortMatchMaxLength; ++length)
-                    offer(0, i + length, kShortMatchBits, TokenKind::ShortMatch, distance, distance);
+            if (distance <= shortMatchMaxDistance) {
+                for (; length <= c->length && length <= shortMatchMaxLength; ++length)
+                    offer(0, i + length, shortMatchBits, TokenKind::ShortMatch, distance, distance);
             }
             length = std::max(length, bonus + 2);
             if (length <= c->length) {
@@ -193,26 +192,26 @@ std::vector<Token> parse(const uint8_t* data, size_t n, const MatchTable& table,
 // Cheapest SetLiteralWidth placement for the literals of `tokens`: a pass over
 // the literals with one state per literal mode (width 8, or width 7 above one
 // of 256 bases). Returns the total literal and switch bits.
-uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& tokens, std::vector<int>& switches)
+static uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& tokens, std::vector<int>& switches)
 {
-    constexpr int kModes = 257;
-    constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max() / 4;
+    constexpr int modeCount = 257;
+    constexpr uint64_t unreachableCost = std::numeric_limits<uint64_t>::max() / 4;
     std::vector<uint32_t> literalTokens;
     for (size_t k = 0; k < tokens.size(); ++k)
         if (tokens[k].kind == TokenKind::Literal) literalTokens.push_back(uint32_t(k));
-    switches.assign(tokens.size(), kNoSwitch);
+    switches.assign(tokens.size(), noSwitch);
     if (literalTokens.empty()) return 0;
 
-    std::vector<uint64_t> cost(kModes, kNever);
-    std::vector<uint64_t> next(kModes);
-    // switchedInto[j * kModes + mode]: the best way to be in `mode` at literal j begins with a switch there
-    std::vector<bool> switchedInto(literalTokens.size() * kModes);
+    std::vector<uint64_t> cost(modeCount, unreachableCost);
+    std::vector<uint64_t> next(modeCount);
+    // switchedInto[j * modeCount + mode]: the best way to be in `mode` at literal j begins with a switch there
+    std::vector<bool> switchedInto(literalTokens.size() * modeCount);
     std::vector<int16_t> modeBeforeSwitch(literalTokens.size());
     for (size_t j = 0; j < literalTokens.size(); ++j) {
-        uint64_t cheapest = j == 0 ? 0 : kNever;
-        int cheapestMode = kLiteralWidth8;
+        uint64_t cheapest = j == 0 ? 0 : unreachableCost;
+        int cheapestMode = literalWidth8;
         if (j != 0) {
-            for (int mode = 0; mode < kModes; ++mode) {
+            for (int mode = 0; mode < modeCount; ++mode) {
                 if (cost[mode] < cheapest) {
                     cheapest = cost[mode];
                     cheapestMode = mode;
@@ -221,14 +220,14 @@ uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& toke
         }
         modeBeforeSwitch[j] = int16_t(cheapestMode);
         const uint8_t byte = data[tokens[literalTokens[j]].position];
-        for (int mode = 0; mode < kModes; ++mode) {
+        for (int mode = 0; mode < modeCount; ++mode) {
             if (!literalFits(mode, byte)) {
-                next[mode] = kNever;
+                next[mode] = unreachableCost;
                 continue;
             }
-            uint64_t switched = cheapest + setLiteralWidthBits(mode != kLiteralWidth8);
+            uint64_t switched = cheapest + setLiteralWidthBits(mode != literalWidth8);
             bool doSwitch = switched < cost[mode];
-            switchedInto[j * kModes + mode] = doSwitch;
+            switchedInto[j * modeCount + mode] = doSwitch;
             next[mode] = (doSwitch ? switched : cost[mode]) + literalBits(mode);
         }
         cost.swap(next);
@@ -236,7 +235,7 @@ uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& toke
     int mode = int(std::min_element(cost.begin(), cost.end()) - cost.begin());
     uint64_t total = cost[mode];
     for (size_t j = literalTokens.size(); j-- != 0;) {
-        if (switchedInto[j * kModes + mode]) {
+        if (switchedInto[j * modeCount + mode]) {
             switches[literalTokens[j]] = mode;
             mode = modeBeforeSwitch[j];
         }
@@ -246,27 +245,27 @@ uint64_t chooseLiteralWidths(const uint8_t* data, const std::vector<Token>& toke
 
 // Cheapest SetOffsetBits placement for the LongMatch tokens, starting from
 // the decoder's 8 low bits. Returns the distance and switch bits.
-uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& switches)
+static uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& switches)
 {
-    constexpr int kLargest = 24;  // more low bits than this never pay for offsets below 2^32
-    constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max() / 4;
-    switches.assign(tokens.size(), kNoSwitch);
+    constexpr int largestLowBits = 24;  // more low bits than this never pay for offsets below 2^32
+    constexpr uint64_t unreachableCost = std::numeric_limits<uint64_t>::max() / 4;
+    switches.assign(tokens.size(), noSwitch);
     std::vector<uint32_t> longTokens;
     for (size_t k = 0; k < tokens.size(); ++k)
         if (tokens[k].kind == TokenKind::LongMatch) longTokens.push_back(uint32_t(k));
 
-    uint64_t cost[kLargest + 1];
-    std::fill(cost, cost + kLargest + 1, kNever);
+    uint64_t cost[largestLowBits + 1];
+    std::fill(cost, cost + largestLowBits + 1, unreachableCost);
     cost[8] = 0;
     std::vector<uint32_t> switchedInto(longTokens.size());
     std::vector<uint8_t> bitsBeforeSwitch(longTokens.size());
     for (size_t j = 0; j < longTokens.size(); ++j) {
-        int cheapestBits = int(std::min_element(cost + 1, cost + kLargest + 1) - cost);
+        int cheapestBits = int(std::min_element(cost + 1, cost + largestLowBits + 1) - cost);
         uint64_t cheapest = cost[cheapestBits];
         bitsBeforeSwitch[j] = uint8_t(cheapestBits);
         uint32_t mask = 0;
         const uint32_t distance = tokens[longTokens[j]].distance;
-        for (int bits = 1; bits <= kLargest; ++bits) {
+        for (int bits = 1; bits <= largestLowBits; ++bits) {
             uint64_t switched = cheapest + setOffsetBitsBits(unsigned(bits));
             if (switched < cost[bits]) {
                 cost[bits] = switched;
@@ -276,7 +275,7 @@ uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& sw
         }
         switchedInto[j] = mask;
     }
-    int bits = int(std::min_element(cost + 1, cost + kLargest + 1) - cost);
+    int bits = int(std::min_element(cost + 1, cost + largestLowBits + 1) - cost);
     uint64_t total = longTokens.empty() ? 0 : cost[bits];
     for (size_t j = longTokens.size(); j-- != 0;) {
         if (switchedInto[j] >> bits & 1) {
@@ -288,28 +287,28 @@ uint64_t chooseOffsetBits(const std::vector<Token>& tokens, std::vector<int>& sw
 }
 
 // Everything but literals and LongMatch distances, which depend on the modes.
-uint64_t fixedTokenBits(const std::vector<Token>& tokens)
+static uint64_t fixedTokenBits(const std::vector<Token>& tokens)
 {
-    uint64_t bits = kEndOfStreamBits;
+    uint64_t bits = endOfStreamBits;
     for (size_t k = 0; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         switch (t.kind) {
         case TokenKind::Literal: break;
         case TokenKind::ZeroByte:
-        case TokenKind::NearByte: bits += kByteTokenBits; break;
-        case TokenKind::ShortMatch: bits += kShortMatchBits; break;
+        case TokenKind::NearByte: bits += byteTokenBits; break;
+        case TokenKind::ShortMatch: bits += shortMatchBits; break;
         case TokenKind::RepeatMatch: bits += repeatMatchBits(t.length); break;
         case TokenKind::LongMatch: bits += 2 + gammaBits(t.length - lengthBonus(t.distance)); break;
         case TokenKind::RawBlock:
             bool continues = k > 0 && tokens[k - 1].kind == TokenKind::RawBlock;
-            bits += continues ? kRawBlockMoreBits : kRawBlockBits;
+            bits += continues ? rawBlockMoreBits : rawBlockBits;
             break;
         }
     }
     return bits;
 }
 
-Plan planRound(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals)
+static Plan planRound(const uint8_t* data, size_t n, const MatchTable& table, const Prices& prices, int arrivals)
 {
     Plan plan;
     plan.tokens = parse(data, n, table, prices, arrivals);
@@ -320,11 +319,11 @@ Plan planRound(const uint8_t* data, size_t n, const MatchTable& table, const Pri
 }
 
 // Prices for the next round: the modes in force where the plan put them.
-void priceFromPlan(const uint8_t* data, const Plan& plan, Prices& prices)
+static void priceFromPlan(const uint8_t* data, const Plan& plan, Prices& prices)
 {
-    int mode = kLiteralWidth8;
+    int mode = literalWidth8;
     for (int s : plan.literalSwitch) {
-        if (s != kNoSwitch) {
+        if (s != noSwitch) {
             mode = s;
             break;
         }
@@ -332,10 +331,10 @@ void priceFromPlan(const uint8_t* data, const Plan& plan, Prices& prices)
     unsigned lowBits = 8;
     for (size_t k = 0; k < plan.tokens.size(); ++k) {
         const Token& t = plan.tokens[k];
-        if (plan.literalSwitch[k] != kNoSwitch) mode = plan.literalSwitch[k];
-        if (plan.offsetSwitch[k] != kNoSwitch) lowBits = unsigned(plan.offsetSwitch[k]);
+        if (plan.literalSwitch[k] != noSwitch) mode = plan.literalSwitch[k];
+        if (plan.offsetSwitch[k] != noSwitch) lowBits = unsigned(plan.offsetSwitch[k]);
         for (uint32_t p = t.position; p < t.position + t.length; ++p) {
-            prices.literalBits[p] = uint8_t(literalFits(mode, data[p]) ? literalBits(mode) : kLiteralOutsideWindowBits);
+            prices.literalBits[p] = uint8_t(literalFits(mode, data[p]) ? literalBits(mode) : literalOutsideWindowBits);
             prices.offsetLowBits[p] = uint8_t(lowBits);
         }
     }
@@ -380,31 +379,31 @@ struct BitWriter {
     }
 };
 
-void writeStream(const uint8_t* data, const Plan& plan, std::vector<uint8_t>& out)
+static void writeStream(const uint8_t* data, const Plan& plan, std::vector<uint8_t>& out)
 {
     BitWriter w{out};
-    int mode = kLiteralWidth8;
+    int mode = literalWidth8;
     unsigned lowBits = 8;
     const std::vector<Token>& tokens = plan.tokens;
     for (size_t k = 0; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
-        if (plan.offsetSwitch[k] != kNoSwitch) {
+        if (plan.offsetSwitch[k] != noSwitch) {
             lowBits = unsigned(plan.offsetSwitch[k]);
             unsigned field = lowBits < 16 ? 4 : 5;
             w.put(0, 3 + 7);
             w.put(field - 3, 2);
             w.put(lowBits, field);
         }
-        if (plan.literalSwitch[k] != kNoSwitch) {
+        if (plan.literalSwitch[k] != noSwitch) {
             mode = plan.literalSwitch[k];
             w.put(0x20, 3 + 4 + 1);  // 001 0000 0
-            w.put(mode == kLiteralWidth8, 1);
-            if (mode != kLiteralWidth8) w.put(uint32_t(mode), 8);
+            w.put(mode == literalWidth8, 1);
+            if (mode != literalWidth8) w.put(uint32_t(mode), 8);
         }
         switch (t.kind) {
         case TokenKind::Literal:
             w.put(1, 1);
-            w.put(uint8_t(data[t.position] - (mode == kLiteralWidth8 ? 0 : mode)), mode == kLiteralWidth8 ? 8 : 7);
+            w.put(uint8_t(data[t.position] - (mode == literalWidth8 ? 0 : mode)), mode == literalWidth8 ? 8 : 7);
             break;
         case TokenKind::ZeroByte: w.put(0x11, 7); break;  // 001 0001
         case TokenKind::NearByte: w.put(0x10 | (t.distance + 1), 7); break;
@@ -438,13 +437,11 @@ void writeStream(const uint8_t* data, const Plan& plan, std::vector<uint8_t>& ou
     w.finish();
 }
 
-}  // namespace
-
 std::vector<uint8_t> packImage(const uint8_t* data, size_t length, const PackSettings& settings)
 {
     MatchTable table = findMatches(data, length, settings.search);
     Prices prices;
-    prices.literalBits.assign(length, kLiteral8Bits);
+    prices.literalBits.assign(length, literal8Bits);
     prices.offsetLowBits.assign(length, 8);
 
     Plan best;
@@ -458,7 +455,7 @@ std::vector<uint8_t> packImage(const uint8_t* data, size_t length, const PackSet
 
     const uint32_t size = uint32_t(length);
     const uint32_t checksum = packedChecksum(data, length);
-    std::vector<uint8_t> out = {kPackedMagic0,          kPackedMagic1,          uint8_t(size),
+    std::vector<uint8_t> out = {packedMagic0,           packedMagic1,           uint8_t(size),
                                 uint8_t(size >> 8),     uint8_t(size >> 16),    uint8_t(size >> 24),
                                 uint8_t(checksum),      uint8_t(checksum >> 8), uint8_t(checksum >> 16),
                                 uint8_t(checksum >> 24)};

@@ -15,12 +15,10 @@
 #include "tools/qzpack/synthetic_picture.h"
 #include "tools/qzpack/unpack_check.h"
 
-namespace {
-
 // The parse keeps about 200 bytes per input byte.
-constexpr size_t kLargestInput = size_t(8) << 20;
+static constexpr size_t largestInput = size_t(8) << 20;
 
-bool readFile(const char* path, std::vector<uint8_t>& bytes)
+static bool readFile(const char* path, std::vector<uint8_t>& bytes)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -28,24 +26,24 @@ bool readFile(const char* path, std::vector<uint8_t>& bytes)
     return !in.bad();
 }
 
-bool writeFile(const char* path, const std::vector<uint8_t>& bytes)
+static bool writeFile(const char* path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return bool(out);
 }
 
-int fail(const std::string& message)
+static int fail(const std::string& message)
 {
     std::fprintf(stderr, "qzpack: %s\n", message.c_str());
     return 1;
 }
 
-int pack(const char* inPath, const char* outPath)
+static int pack(const char* inPath, const char* outPath)
 {
     std::vector<uint8_t> input;
     if (!readFile(inPath, input)) return fail(std::string("cannot read ") + inPath);
-    if (input.size() > kLargestInput) return fail(std::string(inPath) + " is larger than 8 MiB");
+    if (input.size() > largestInput) return fail(std::string(inPath) + " is larger than 8 MiB");
     std::vector<uint8_t> packed = packImage(input.data(), input.size());
 
     std::vector<uint8_t> check(input.size() + 1);
@@ -58,7 +56,7 @@ int pack(const char* inPath, const char* outPath)
     return 0;
 }
 
-int unpack(const char* inPath, const char* outPath)
+static int unpack(const char* inPath, const char* outPath)
 {
     std::vector<uint8_t> packed;
     if (!readFile(inPath, packed)) return fail(std::string("cannot read ") + inPath);
@@ -68,8 +66,6 @@ int unpack(const char* inPath, const char* outPath)
     if (!writeFile(outPath, output)) return fail(std::string("cannot write ") + outPath);
     return 0;
 }
-
-}  // namespace
 
 int main(int argc, char** argv)
 {

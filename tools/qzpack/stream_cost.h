@@ -16,16 +16,16 @@ inline uint32_t lengthBonus(uint32_t distance)
     return 3;
 }
 
-constexpr uint32_t kLiteral8Bits = 9;
-constexpr uint32_t kLiteral7Bits = 8;
-constexpr uint32_t kByteTokenBits = 7;  // ZeroByte and NearByte
-constexpr uint32_t kShortMatchBits = 12;
-constexpr uint32_t kEndOfStreamBits = 12;
-constexpr uint32_t kRawBlockBits = 8 + 256 * 8 + 1;
-constexpr uint32_t kRawBlockMoreBits = 256 * 8 + 1;
-constexpr uint32_t kNearByteMaxDistance = 14;
-constexpr uint32_t kShortMatchMaxDistance = 127;
-constexpr uint32_t kShortMatchMaxLength = 5;
+constexpr uint32_t literal8Bits = 9;
+constexpr uint32_t literal7Bits = 8;
+constexpr uint32_t byteTokenBits = 7;  // ZeroByte and NearByte
+constexpr uint32_t shortMatchBits = 12;
+constexpr uint32_t endOfStreamBits = 12;
+constexpr uint32_t rawBlockBits = 8 + 256 * 8 + 1;
+constexpr uint32_t rawBlockMoreBits = 256 * 8 + 1;
+constexpr uint32_t nearByteMaxDistance = 14;
+constexpr uint32_t shortMatchMaxDistance = 127;
+constexpr uint32_t shortMatchMaxLength = 5;
 
 inline uint32_t repeatMatchBits(uint32_t length) { return 4 + gammaBits(length); }
 
@@ -33,12 +33,6 @@ inline uint32_t repeatMatchBits(uint32_t length) { return 4 + gammaBits(length);
 inline uint32_t longDistanceBits(uint32_t distance, unsigned lowBits)
 {
     return gammaBits((distance >> lowBits) + 3) + lowBits;
-}
-
-// length must be at least lengthBonus(distance) + 2.
-inline uint32_t longMatchBits(uint32_t distance, uint32_t length, unsigned lowBits)
-{
-    return 2 + longDistanceBits(distance, lowBits) + gammaBits(length - lengthBonus(distance));
 }
 
 inline uint32_t setLiteralWidthBits(bool sevenBits) { return sevenBits ? 17 : 9; }

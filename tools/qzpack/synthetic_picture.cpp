@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-namespace {
+#include "image/skin_pixels.h"
 
 struct Rgb {
     int r, g, b;
@@ -40,14 +40,14 @@ struct Canvas {
     }
 };
 
-uint32_t nextRandom(uint32_t& state)
+static uint32_t nextRandom(uint32_t& state)
 {
     state = state * 1664525u + 1013904223u;
     return state >> 8;
 }
 
 // A rounded rectangle with a vertical gradient and soft edges.
-void roundedBox(Canvas& c, int x0, int y0, int w, int h, int radius, Rgb top, Rgb bottom)
+static void roundedBox(Canvas& c, int x0, int y0, int w, int h, int radius, Rgb top, Rgb bottom)
 {
     for (int y = y0; y < y0 + h; ++y) {
         double t = h > 1 ? double(y - y0) / (h - 1) : 0;
@@ -63,14 +63,14 @@ void roundedBox(Canvas& c, int x0, int y0, int w, int h, int radius, Rgb top, Rg
 }
 
 // Blocky glyphs from a fixed 5 x 7 pattern set, drawn with soft edges.
-void glyphs(Canvas& c, int x0, int y0, const char* text, Rgb ink, int scale)
+static void glyphs(Canvas& c, int x0, int y0, const char* text, Rgb ink, int scale)
 {
-    static const uint8_t kFont[10][7] = {
+    static const uint8_t digitFont[10][7] = {
         {14, 17, 19, 21, 25, 17, 14}, {4, 12, 4, 4, 4, 4, 14},    {14, 17, 1, 2, 4, 8, 31},   {31, 2, 4, 2, 1, 17, 14},
         {2, 6, 10, 18, 31, 2, 2},     {31, 16, 30, 1, 1, 17, 14}, {6, 8, 16, 30, 17, 17, 14}, {31, 1, 2, 4, 8, 8, 8},
         {14, 17, 17, 14, 17, 17, 14}, {14, 17, 17, 15, 1, 2, 12}};
     for (int i = 0; text[i]; ++i) {
-        const uint8_t* rows = kFont[(text[i] - '0') % 10];
+        const uint8_t* rows = digitFont[(text[i] - '0') % 10];
         for (int gy = 0; gy < 7; ++gy)
             for (int gx = 0; gx < 5; ++gx)
                 if (rows[gy] >> (4 - gx) & 1)
@@ -84,7 +84,7 @@ void glyphs(Canvas& c, int x0, int y0, const char* text, Rgb ink, int scale)
     }
 }
 
-void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption)
+static void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption)
 {
     Rgb top = lit ? Rgb{190, 220, 250} : Rgb{200, 200, 204};
     Rgb bottom = lit ? Rgb{90, 150, 220} : Rgb{110, 110, 118};
@@ -95,11 +95,9 @@ void buttonFace(Canvas& c, int x0, int y0, bool lit, const char* caption)
     glyphs(c, x0 + 16, y0 + 10, caption, {30, 30, 40}, 1);
 }
 
-}  // namespace
-
 std::vector<uint8_t> picturePayload(int32_t width, int32_t height, const std::vector<uint8_t>& rgbTopDown)
 {
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
+    const size_t stride = skinStride(width);
     const size_t pixelBytes = size_t(width) * size_t(height) * 3;
     std::vector<uint8_t> rows(stride * size_t(height), 0);
     for (int32_t y = 0; y < height; ++y) {

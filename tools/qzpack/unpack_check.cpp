@@ -7,7 +7,7 @@
 
 UnpackVerdict unpackChecked(const uint8_t* packed, size_t packedLength, std::vector<uint8_t>& out)
 {
-    if (!packed || packedLength < kPackedHeaderSize || packed[0] != kPackedMagic0 || packed[1] != kPackedMagic1)
+    if (!packed || packedLength < packedHeaderSize || packed[0] != packedMagic0 || packed[1] != packedMagic1)
         return UnpackVerdict::BadMagic;
     const uint32_t size = packedImageSize(packed, packedLength);
     try {

@@ -2,9 +2,7 @@
 # Records what the program plays under Wine through a private PulseAudio
 # null sink, for each sound setting, and prints where the sounds fall.
 # Needs root (pulseaudio, parecord, libpulse0:i386 are installed if missing).
-set -euo pipefail
-cd "$(dirname "$0")/../.."
-root=$PWD
+source "$(dirname "$0")/common.sh"
 tools/scripts/ensure_deps.sh pulseaudio pulseaudio-utils libpulse0:i386
 tools/scripts/build.sh win >/dev/null
 out=$root/build/audio-check
@@ -15,11 +13,9 @@ mkdir -p -m700 "$XDG_RUNTIME_DIR"
 pulseaudio -D -n --exit-idle-time=-1 --log-target=file:$XDG_RUNTIME_DIR/pulse.log \
     --load="module-null-sink sink_name=cap" --load="module-native-protocol-unix"
 source tools/scripts/wine_env.sh
-prepare_prefix "$root/build/wine-audio" keep
-start_xvfb
+wine_session "$root/build/wine-audio" keep
 cleanup() { stop_xvfb; pactl exit 2>/dev/null || true; }
 trap cleanup EXIT
-unmanaged_windows
 wine regsvr32 /s build/win/simcard.dll
 
 mkdir -p "$out/program"

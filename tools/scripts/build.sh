@@ -2,8 +2,7 @@
 # Builds the Windows program, the simulated card and the Windows tests
 # (build/win), and the native tests and host tools (build/host).
 #   build.sh [win|host|all]
-set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/common.sh"
 what=${1:-all}
 jobs=${AZM_JOBS:-2}
 

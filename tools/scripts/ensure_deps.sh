@@ -2,9 +2,11 @@
 # Makes sure the Debian packages the project needs are installed. As root it
 # installs what is missing; otherwise it names what to install and fails.
 #   ensure_deps.sh [extra-package ...]
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
+# Unversioned names throughout (libclang-rt-dev follows clang), so that the
+# next Debian release finds them too.
+packages=(cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev clang-format
           g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb x11-utils imagemagick)
 packages+=("$@")
 

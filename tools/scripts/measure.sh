@@ -3,13 +3,9 @@
 # idle and measuring, readout latency, start-up against a bare popup, and the
 # practice dish's window thread while it is steered.
 #   tools/scripts/measure.sh [cpu|latency|startup|dish|all]
-set -euo pipefail
-cd "$(dirname "$0")/../.."
+source "$(dirname "$0")/common.sh"
 tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
-prepare_prefix "$PWD/build/wine-measure" keep
-start_xvfb
-trap stop_xvfb EXIT
-unmanaged_windows
+wine_session "$root/build/wine-measure" keep
 wine regsvr32 /s build/win/simcard.dll
 wine build/win/azmmeasure.exe "${1:-all}" | tr -d '\r'

@@ -3,16 +3,11 @@
 # (docs/screenshot-*.png), driving it under Xvfb with the simulated card,
 # and of the practice dish's window (docs/screenshot-dish.png).
 #   tools/scripts/screenshots.sh [all|dish]
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 what=${1:-all}
-cd "$(dirname "$0")/../.."
-root=$PWD
 tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
-prepare_prefix "$root/build/wine-shots" keep
-start_xvfb
-trap stop_xvfb EXIT
-unmanaged_windows
+wine_session "$root/build/wine-shots" keep
 wine regsvr32 /s build/win/simcard.dll
 
 work=$root/build/shots

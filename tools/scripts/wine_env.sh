@@ -1,5 +1,5 @@
-# Sourced by the run and test scripts: a 32-bit Wine prefix made by the
-# scripts themselves, created once and reused.
+# Sourced by the scripts that run the program: a 32-bit Wine prefix made by
+# the scripts themselves, created once and reused.
 #   AZM_WINE_BASE  the prefix as wineboot made it (kept between runs)
 #   prepare_prefix DIR  a private copy of it for one run, made fresh if asked
 export WINEARCH=win32
@@ -49,24 +49,42 @@ unmanaged_windows() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
-# start_xvfb: starts a private X server and exports DISPLAY; stop_xvfb ends it.
+# start_xvfb: starts a private X server and exports DISPLAY; stop_xvfb ends
+# it. Fails, saying why, when the server does not come up.
 start_xvfb() {
     local n=90
     while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    local log=${TMPDIR:-/tmp}/azimora-xvfb-$n.log
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$log" 2>&1 &
     AZM_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
         xdpyinfo >/dev/null 2>&1 && return 0
+        kill -0 "$AZM_XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
-    echo "Xvfb did not start" >&2
+    echo "Xvfb did not start on display :$n:" >&2
+    tail -5 "$log" >&2
+    kill "$AZM_XVFB_PID" 2>/dev/null
+    AZM_XVFB_PID=
     return 1
+}
+
+# wine_session DIR fresh|keep: a prefix of its own in DIR, a private X server
+# and Wine managing its own windows, all ended when the script exits.
+wine_session() {
+    prepare_prefix "$1" "$2"
+    start_xvfb || exit 1
+    trap stop_xvfb EXIT
+    unmanaged_windows
 }
 
 stop_xvfb() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    [[ -n "${AZM_XVFB_PID:-}" ]] && kill "$AZM_XVFB_PID" 2>/dev/null && wait "$AZM_XVFB_PID" 2>/dev/null
+    if [[ -n "${AZM_XVFB_PID:-}" ]]; then
+        kill "$AZM_XVFB_PID" 2>/dev/null || true
+        wait "$AZM_XVFB_PID" 2>/dev/null || true
+    fi
     AZM_XVFB_PID=
 }

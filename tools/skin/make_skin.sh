@@ -6,10 +6,10 @@
 #   docs/skin-preview-*.png  the face as each state composes it (texts approximated)
 # Needs rsvg-convert, ImageMagick's convert, cmake and ninja. Host tools (skinconv,
 # qzpack) are built in $AZM_HOST_BUILD, by default build/host.
-set -euo pipefail
+source "$(dirname "$0")/../scripts/common.sh"
 
-HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
+HERE=$root/tools/skin
+ROOT=$root
 BUILD=${AZM_HOST_BUILD:-$ROOT/build/host}
 WORK=$BUILD/skin-work
 STAMPLESS="-define png:exclude-chunks=date,time"   # same sources, same bytes

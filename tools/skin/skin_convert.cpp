@@ -4,29 +4,29 @@
 #include <cstddef>
 #include <map>
 
-namespace {
+#include "image/skin_pixels.h"
 
-void putLe16(std::vector<uint8_t>& out, uint32_t v)
+static void putLe16(std::vector<uint8_t>& out, uint32_t v)
 {
     out.push_back(static_cast<uint8_t>(v));
     out.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void putLe32(std::vector<uint8_t>& out, uint32_t v)
+static void putLe32(std::vector<uint8_t>& out, uint32_t v)
 {
     putLe16(out, v & 0xFFFF);
     putLe16(out, v >> 16);
 }
 
-uint8_t red(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
-uint8_t green(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
-uint8_t blue(uint32_t c) { return static_cast<uint8_t>(c); }
-uint8_t channel(uint32_t c, int which) { return static_cast<uint8_t>(c >> (16 - 8 * which)); }
+static uint8_t red(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
+static uint8_t green(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
+static uint8_t blue(uint32_t c) { return static_cast<uint8_t>(c); }
+static uint8_t channel(uint32_t c, int which) { return static_cast<uint8_t>(c >> (16 - 8 * which)); }
 
 // A group of distinct colours with how often each occurs, as the median cut splits them.
 using ColourCounts = std::vector<std::pair<uint32_t, uint32_t>>;
 
-int widestChannel(const ColourCounts& box, int* range)
+static int widestChannel(const ColourCounts& box, int* range)
 {
     int best = 0;
     *range = -1;
@@ -44,7 +44,7 @@ int widestChannel(const ColourCounts& box, int* range)
     return best;
 }
 
-uint32_t averageColour(const ColourCounts& box)
+static uint32_t averageColour(const ColourCounts& box)
 {
     uint64_t sum[3] = {0, 0, 0}, total = 0;
     for (const auto& cc : box) {
@@ -58,7 +58,7 @@ uint32_t averageColour(const ColourCounts& box)
 
 // Median cut: split the box with the widest colour range (ties to the more frequent)
 // at its pixel-weighted median until there are `limit` boxes.
-std::vector<uint32_t> medianCut(const std::map<uint32_t, uint32_t>& histogram, size_t limit)
+static std::vector<uint32_t> medianCut(const std::map<uint32_t, uint32_t>& histogram, size_t limit)
 {
     std::vector<ColourCounts> boxes(1, ColourCounts(histogram.begin(), histogram.end()));
     while (boxes.size() < limit) {
@@ -102,20 +102,16 @@ std::vector<uint32_t> medianCut(const std::map<uint32_t, uint32_t>& histogram, s
     return colours;
 }
 
-uint32_t distance(uint32_t a, uint32_t b)
+static uint32_t distance(uint32_t a, uint32_t b)
 {
     int dr = red(a) - red(b), dg = green(a) - green(b), db = blue(a) - blue(b);
     return uint32_t(dr * dr + dg * dg + db * db);
 }
 
-}  // namespace
-
-uint32_t dibRowStride(int32_t width) { return (uint32_t(width) * 3 + 3) & ~3u; }
-
 std::vector<uint8_t> makeSkinPayload(const uint8_t* rgb, int32_t width, int32_t height)
 {
     const size_t pixelBytes = size_t(width) * size_t(height) * 3;
-    const size_t stride = dibRowStride(width);
+    const size_t stride = skinStride(width);
     std::vector<uint8_t> out;
     out.reserve(8 + size_t(height) * stride);
     putLe32(out, uint32_t(width));

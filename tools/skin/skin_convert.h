@@ -5,12 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-// Bytes per row of a 24-bit DIB: three bytes a pixel, padded to a multiple of 4.
-uint32_t dibRowStride(int32_t width);
-
 // The skin payload: width and height as signed 32-bit little-endian numbers, then
 // the first width * height * 3 bytes of the bottom-up 24-bit DIB pixel array
-// (rows padded to dibRowStride) of the picture. `rgb` holds width * height pixels,
+// (rows padded to skinStride) of the picture. `rgb` holds width * height pixels,
 // top row first, three bytes each in the order red, green, blue.
 std::vector<uint8_t> makeSkinPayload(const uint8_t* rgb, int32_t width, int32_t height);
 

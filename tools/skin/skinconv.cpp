@@ -10,9 +10,7 @@
 
 #include "tools/skin/skin_convert.h"
 
-namespace {
-
-bool readFile(const char* path, std::vector<uint8_t>& data)
+static bool readFile(const char* path, std::vector<uint8_t>& data)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -20,21 +18,21 @@ bool readFile(const char* path, std::vector<uint8_t>& data)
     return true;
 }
 
-bool writeFile(const char* path, const std::vector<uint8_t>& data)
+static bool writeFile(const char* path, const std::vector<uint8_t>& data)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
     return bool(out);
 }
 
-int usage()
+static int usage()
 {
     std::fprintf(stderr, "usage: skinconv payload IN.rgb WIDTH HEIGHT OUT\n"
                          "       skinconv icon OUT.ico IN.rgba SIZE [IN.rgba SIZE ...]\n");
     return 2;
 }
 
-int convertPayload(const char* inPath, const char* widthText, const char* heightText, const char* outPath)
+static int convertPayload(const char* inPath, const char* widthText, const char* heightText, const char* outPath)
 {
     const long width = std::strtol(widthText, nullptr, 10);
     const long height = std::strtol(heightText, nullptr, 10);
@@ -55,7 +53,7 @@ int convertPayload(const char* inPath, const char* widthText, const char* height
     return 0;
 }
 
-int convertIcon(int argc, char** argv)
+static int convertIcon(int argc, char** argv)
 {
     std::vector<IconPicture> pictures;
     for (int i = 3; i + 1 < argc; i += 2) {
@@ -75,8 +73,6 @@ int convertIcon(int argc, char** argv)
     }
     return 0;
 }
-
-}  // namespace
 
 int main(int argc, char** argv)
 {

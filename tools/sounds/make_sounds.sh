@@ -14,10 +14,9 @@
 #   ruN.wav     Microsoft ADPCM 4 bits mono 22050 Hz, 512-byte blocks
 # The ADPCM files keep sox's 50-byte fmt chunk (7 standard coefficient pairs)
 # but lose the fact chunk sox always writes.
-set -euo pipefail
+source "$(dirname "$0")/../scripts/common.sh"
 
-root=$(cd "$(dirname "$0")/../.." && pwd)
-out=${1:-$root/resources/sounds}
+out=$(cd "$called_from" && realpath -m "${1:-$root/resources/sounds}")
 mkdir -p "$out"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -1,17 +1,15 @@
-#include <fstream>
+// The skin converter: rendered artwork into the skin payload and the icon file.
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 
+#include "tests/native/committed_file.h"
 #include "tools/skin/skin_convert.h"
 
-namespace {
-
-uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (uint32_t(b[at + 1]) << 8); }
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return le16(b, at) | (le16(b, at + 2) << 16); }
+static uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (uint32_t(b[at + 1]) << 8); }
+static uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return le16(b, at) | (le16(b, at + 2) << 16); }
 
 // Picture whose pixel (x, y) is (x & 255, y, x >> 8): every byte tells where it came from.
-std::vector<uint8_t> coordinatePicture(int width, int height)
+static std::vector<uint8_t> coordinatePicture(int width, int height)
 {
     std::vector<uint8_t> rgb;
     for (int y = 0; y < height; ++y)
@@ -23,21 +21,15 @@ std::vector<uint8_t> coordinatePicture(int width, int height)
     return rgb;
 }
 
-IconPicture solidIcon(int size, uint8_t r, uint8_t g, uint8_t b)
+static IconPicture solidIcon(int size, uint8_t r, uint8_t g, uint8_t b)
 {
     IconPicture p{size, {}};
     for (int i = 0; i < size * size; ++i) p.rgba.insert(p.rgba.end(), {r, g, b, 255});
     return p;
 }
 
-std::vector<uint8_t> readCommitted(const char* relative)
-{
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Checks the layout of an 8-bit icon file and returns the offsets of its images.
-void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<uint32_t>& sizes)
+static void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<uint32_t>& sizes)
 {
     ASSERT_GE(ico.size(), 6u + 16 * sizes.size());
     EXPECT_EQ(le16(ico, 0), 0u);
@@ -67,18 +59,6 @@ void expectIconLayout(const std::vector<uint8_t>& ico, const std::vector<uint32_
         expectedOffset += le32(ico, e + 8);
     }
     EXPECT_EQ(ico.size(), expectedOffset);
-}
-
-}  // namespace
-
-TEST(SkinPayload, RowStrideIsPaddedToFourBytes)
-{
-    EXPECT_EQ(dibRowStride(646), 1940u);
-    EXPECT_EQ(dibRowStride(1), 4u);
-    EXPECT_EQ(dibRowStride(2), 8u);
-    EXPECT_EQ(dibRowStride(3), 12u);
-    EXPECT_EQ(dibRowStride(4), 12u);
-    EXPECT_EQ(dibRowStride(5), 16u);
 }
 
 TEST(SkinPayload, StoresRowsBottomUpInBlueGreenRedWithPadding)
@@ -182,6 +162,6 @@ TEST(SkinIcon, KeepsFewColoursExact)
 
 TEST(SkinResources, CommittedIconHasBothSizes)
 {
-    const std::vector<uint8_t> ico = readCommitted("resources/azimora.ico");
+    const std::vector<uint8_t> ico = committedBytes("resources/azimora.ico");
     expectIconLayout(ico, {32, 16});
 }

@@ -1,7 +1,6 @@
-// The simulated card's scenario file and call log lines.
+// The simulated card's scenario file: failures, latencies and signal lines.
 #include <gtest/gtest.h>
 
-#include "sim/card/call_log.h"
 #include "sim/card/scenario.h"
 
 TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
@@ -13,11 +12,13 @@ TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
                                      "latency all 7\n"
                                      "latency QuerySignalStatus 2500\n"
                                      "signal 0 nolock\n"
-                                     "signal 1500 lock 55 12.5\n",
+                                     "signal 1500 lock 55 12.5\n"
+                                     "odd query\n",
                                      &errors);
     EXPECT_EQ("", errors);
     EXPECT_TRUE(s.failCreate);
     EXPECT_FALSE(s.failQuery);
+    EXPECT_TRUE(s.oddQuery);
     EXPECT_TRUE(s.failMethod[SimSetPolarity]);
     EXPECT_FALSE(s.failMethod[SimSetFec]);
     EXPECT_EQ(7, s.latencyMs[SimInitialize]);
@@ -30,8 +31,9 @@ TEST(SimScenario, ReadsFailuresLatenciesAndSignalLines)
 TEST(SimScenario, ReportsLinesItDoesNotUnderstand)
 {
     std::string errors;
-    const Scenario s = parseScenario("fail Nothing\nlatency all\nsignal x lock 1 2\nsignal 5 lock 1\nbogus\n", &errors);
-    EXPECT_EQ(5, std::count(errors.begin(), errors.end(), '\n'));
+    const Scenario s =
+        parseScenario("fail Nothing\nlatency all\nsignal x lock 1 2\nsignal 5 lock 1\nbogus\nodd create\n", &errors);
+    EXPECT_EQ(6, std::count(errors.begin(), errors.end(), '\n'));
     EXPECT_TRUE(s.signal.empty());
     EXPECT_EQ(defaultLatencyMs, s.latencyMs[SimGetSignalQuality]);
 }
@@ -45,13 +47,4 @@ TEST(SimScenario, LatestPassedSignalLineApplies)
     EXPECT_EQ(40, scenarioSignal(s, true, 2999).quality);
     EXPECT_EQ(70, scenarioSignal(s, true, 3000).quality);
     EXPECT_FALSE(scenarioSignal(parseScenario("", nullptr), true, 0).locked);
-}
-
-TEST(SimCallLog, LinesCarryTheArgumentAndTheResult)
-{
-    EXPECT_EQ("SetLnbFrequency 10600 -> 0x00000000", callLine("SetLnbFrequency", true, 10600, 0));
-    EXPECT_EQ("SetPolarity -1 -> 0x80004005", callLine("SetPolarity", true, -1, 0x80004005u));
-    EXPECT_EQ("Initialize -> 0x00000000", callLine("Initialize", false, 0, 0));
-    EXPECT_EQ("GetSignalQuality -> 0x00000000 55", readingLine("GetSignalQuality", 0, "55"));
-    EXPECT_EQ("12.5", floatText(12.5f));
 }

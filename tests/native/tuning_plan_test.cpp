@@ -1,35 +1,14 @@
-// The program's folder from its module path, and how a frequency tunes the card.
-#include <cstring>
+// How a frequency tunes the card: the six calls and the LNB they choose.
 #include <gtest/gtest.h>
 
-#include "app/module_directory.h"
 #include "tuner/tuning_plan.h"
-#include "ui/default_entry.h"
-
-static size_t directoryOf(const char* path) { return moduleDirectoryLength(path, std::strlen(path)); }
-
-TEST(ModuleDirectory, EndsAtTheLastBackslash)
-{
-    EXPECT_EQ(std::strlen("C:\\Programs\\Azimora"), directoryOf("C:\\Programs\\Azimora\\Azimora.exe"));
-    EXPECT_EQ(2u, directoryOf("C:\\Azimora.exe"));
-    EXPECT_EQ(std::strlen("\\\\server\\share"), directoryOf("\\\\server\\share\\a.exe"));
-}
-
-TEST(ModuleDirectory, WithoutABackslashDropsTheLastCharacter)
-{
-    EXPECT_EQ(8u, directoryOf("Azimora.x"));
-    // The first character is never examined, so a leading backslash alone does not count.
-    EXPECT_EQ(std::strlen("\\abc"), directoryOf("\\abcd"));
-    EXPECT_EQ(0u, directoryOf("x"));
-    EXPECT_EQ(0u, moduleDirectoryLength("", 0));
-}
 
 namespace {
 struct Tuned {
     int32_t selection, lnb;
 };
 
-Tuned tuneAt(int32_t frequency)
+static Tuned tuneAt(int32_t frequency)
 {
     TuningParameters tuning;
     tuning.frequencyMHz = frequency;
@@ -70,13 +49,4 @@ TEST(TuningPlan, SixCallsInOrderWithTheDownlinkFrequencyItself)
     }
     EXPECT_STREQ("Set polarity failed", steps[2].failureMessage);
     EXPECT_STREQ("Set DiSEqC failed", steps[5].failureMessage);
-}
-
-TEST(DefaultEntry, TakesWhatStandsBeforeTheLastSemicolonInTheFirst13Bytes)
-{
-    EXPECT_EQ(11, defaultEntryLength("12245H27500;", 12));
-    EXPECT_EQ(3, defaultEntryLength("1;2;4V9999999;x", 15));  // the ";" at 13 is beyond the window
-    EXPECT_EQ(-1, defaultEntryLength("12245H27500", 11));
-    EXPECT_EQ(-1, defaultEntryLength(";", 0));
-    EXPECT_EQ(0, defaultEntryLength(";", 1));
 }

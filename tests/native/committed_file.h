@@ -1,0 +1,20 @@
+// The bytes of a file committed to the repository, by its path from the root
+// (empty when there is none).
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+inline std::string committedFile(const std::string& relativePath)
+{
+    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/" + relativePath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::vector<uint8_t> committedBytes(const std::string& relativePath)
+{
+    const std::string text = committedFile(relativePath);
+    return std::vector<uint8_t>(text.begin(), text.end());
+}

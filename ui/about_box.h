@@ -1,0 +1,4 @@
+// The About box, shown by Enter and the right button while measuring.
+#pragma once
+
+void showAboutBox();
