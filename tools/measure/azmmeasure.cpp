@@ -20,6 +20,20 @@
 // Wine does not report other processes' CPU times, so they are read from
 // the host's /proc, reached through drive Z:, for the process whose command
 // line names the program's copy.
+// The host's /proc files report no size, so they are read to their end.
+static std::string readHostFile(const std::string& path)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
 static std::string hostStatOf(const std::string& exe)
 {
     std::string folderName = exe.substr(0, exe.find_last_of('\\'));
@@ -30,7 +44,7 @@ static std::string hostStatOf(const std::string& exe)
     for (BOOL more = search != INVALID_HANDLE_VALUE; more && found.empty(); more = FindNextFileA(search, &entry)) {
         if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
         const std::string base = std::string("Z:\\proc\\") + entry.cFileName;
-        const std::string commandLine = readFile(base + "\\cmdline");
+        const std::string commandLine = readHostFile(base + "\\cmdline");
         if (commandLine.find(folderName) != std::string::npos && commandLine.find("Azimora.exe") != std::string::npos)
             found = base + "\\stat";
     }
@@ -41,7 +55,7 @@ static std::string hostStatOf(const std::string& exe)
 static double processSeconds(const std::string& statPath)
 {
     // Fields 14 and 15 of /proc/PID/stat: user and system time in clock ticks (100 per second).
-    const std::string stat = readFile(statPath);
+    const std::string stat = readHostFile(statPath);
     size_t at = stat.rfind(')');
     if (at == std::string::npos) return 0;
     unsigned long user = 0, system = 0;
@@ -69,7 +83,7 @@ static std::string hostThreadStatOf(const std::string& processStat, const std::s
     for (BOOL more = search != INVALID_HANDLE_VALUE; more && found.empty(); more = FindNextFileA(search, &entry)) {
         if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
         const std::string base = tasks + "\\" + entry.cFileName;
-        if (readFile(base + "\\comm") == name + "\n") found = base + "\\stat";
+        if (readHostFile(base + "\\comm") == name + "\n") found = base + "\\stat";
     }
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
     return found;
