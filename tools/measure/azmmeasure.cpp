@@ -9,15 +9,18 @@
 //                       simulated C/N to the bar (tools/scripts/measure_dvb.sh
 //                       starts the helper and sets AZIMORA_DVB, AZM_DVB_LOG and
 //                       AZM_DVB_HELPER_PID)
+//   azmmeasure dish     CPU share of the practice dish's window thread, left alone and steered
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/frame.h"
+#include "sim/dish/dish_window.h"
 #include "tests/support/driver.h"
 
 // Wine does not report other processes' CPU times, so they are read from
@@ -57,6 +60,34 @@ static double cpuShareOver(const std::string& statPath, DWORD ms)
     const double before = processSeconds(statPath);
     const DWORD start = GetTickCount();
     Sleep(ms);
+    const double wall = (GetTickCount() - start) / 1000.0;
+    return 100.0 * (processSeconds(statPath) - before) / wall;
+}
+
+// A thread of that process by its name: Wine gives the host's thread the
+// name the program's thread describes itself with.
+static std::string hostThreadStatOf(const std::string& processStat, const std::string& name)
+{
+    const std::string tasks = processStat.substr(0, processStat.rfind('\\')) + "\\task";
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((tasks + "\\*").c_str(), &entry);
+    std::string found;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && found.empty(); more = FindNextFileA(search, &entry)) {
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        const std::string base = tasks + "\\" + entry.cFileName;
+        if (readFile(base + "\\comm") == name + "\n") found = base + "\\stat";
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return found;
+}
+
+// CPU share while `step` is called over and over for `ms`.
+template <typename Step>
+static double cpuShareWhile(const std::string& statPath, DWORD ms, Step step)
+{
+    const double before = processSeconds(statPath);
+    const DWORD start = GetTickCount();
+    for (DWORD now = start; now - start < ms; now = GetTickCount()) step(now - start);
     const double wall = (GetTickCount() - start) / 1000.0;
     return 100.0 * (processSeconds(statPath) - before) / wall;
 }
@@ -275,6 +306,51 @@ static int measureDvb()
     return 0;
 }
 
+static int measureDish()
+{
+    AppRun run;
+    StartOptions options;  // the window, pointing a few degrees from HotBird
+    options.scenario = "window\npoint 203 21\n";
+    startProgram(run, newProgramFolder("measure-dish"), options);
+    HWND dish = nullptr;
+    for (int i = 0; i < 250 && !dish; ++i, Sleep(20)) dish = findProcessWindow(run, dishWindowClass);
+    const std::string thread = hostThreadStatOf(hostStatOf(joinPath(run.folder, "Azimora.exe")), dishWindowThreadName);
+    Sleep(1000);
+    const double untuned = cpuShareOver(thread, 10000);
+    SendMessageA(satelliteList(run.window), CB_SETCURSEL, 53, 0);  // HotBird 13.0e
+    PostMessageA(run.window, WM_KEYDOWN, VK_RETURN, 1);
+    Sleep(1000);
+    const double tuned = cpuShareOver(thread, 10000);
+
+    // A drag that sweeps the sight to and fro across the chart, 60 moves a
+    // second, as a hand on a mouse would.
+    RECT client;
+    GetClientRect(dish, &client);
+    const int x0 = (client.right - 292) / 2, y0 = client.bottom / 3;
+    PostMessageA(dish, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
+    const double dragged = cpuShareWhile(thread, 10000, [&](DWORD elapsed) {
+        const double phase = elapsed / 1000.0;
+        const int x = x0 + static_cast<int>(60 * std::sin(phase * 2.1)),
+                  y = y0 + static_cast<int>(20 * std::sin(phase * 1.3));
+        PostMessageA(dish, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+        Sleep(16);
+    });
+    PostMessageA(dish, WM_LBUTTONUP, 0, MAKELPARAM(x0, y0));
+    // The arrow keys held down: 30 repeats a second, to and fro.
+    const double keyed = cpuShareWhile(thread, 10000, [&](DWORD elapsed) {
+        const UINT key = (elapsed / 1000) % 2 ? VK_LEFT : VK_RIGHT;
+        PostMessageA(dish, WM_KEYDOWN, key, 1);
+        Sleep(33);
+    });
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    waitForExit(run);
+    if (thread.empty()) std::printf("(the dish window's thread was not found: figures are 0)\n");
+    std::printf("dish window thread, share of one core over 10 s each: %.1f %% before tuning, %.1f %% tuned and "
+                "left alone, %.1f %% dragged (60 moves/s), %.1f %% steered with keys (30 presses/s)\n",
+                untuned, tuned, dragged, keyed);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     const char* what = argc > 1 ? argv[1] : "all";
@@ -287,6 +363,7 @@ int main(int argc, char** argv)
         measureStartup(argc > 2 ? std::atoi(argv[2]) : 9, others);
     }
     if (std::strcmp(what, "dvb") == 0) measureDvb();
+    if (all || std::strcmp(what, "dish") == 0) measureDish();
     std::fflush(stdout);
     return 0;
 }

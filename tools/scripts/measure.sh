@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints the program's figures under Wine with the simulated card: CPU share
-# idle and measuring, readout latency, start-up against a bare popup.
-#   tools/scripts/measure.sh [cpu|latency|startup [ROUNDS [EXE...]]|all]
+# idle and measuring, readout latency, start-up against a bare popup, and the
+# practice dish's window thread while it is steered.
+#   tools/scripts/measure.sh [cpu|latency|startup [ROUNDS [EXE...]]|dish|all]
 # (EXE: further builds, as Windows paths, timed in the same run)
 source "$(dirname "$0")/common.sh"
 tools/scripts/build.sh win >/dev/null
