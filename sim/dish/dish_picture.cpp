@@ -6,25 +6,23 @@
 
 #include "sim/dish/dish_link.h"
 
-namespace {
-
 // Grid lines no closer than this.
-const double leastGridGapPx = 40.0;
-const double leastElevationGapPx = 18.0;
-const int nameRoom = 28;
+static const double leastGridGapPx = 40.0;
+static const double leastElevationGapPx = 18.0;
+static const int nameRoom = 28;
 // A name further than this from the plot's side is centred on its mark.
-const int sideRoomPx = 90;
+static const int sideRoomPx = 90;
 
-int rounded(double value) { return static_cast<int>(std::lround(value)); }
+static int rounded(double value) { return static_cast<int>(std::lround(value)); }
 
-std::string numberText(double value)
+static std::string numberText(double value)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.0f", value);
     return text;
 }
 
-std::string azimuthName(double azimuthDeg)
+static std::string azimuthName(double azimuthDeg)
 {
     const int degrees = (rounded(azimuthDeg) % 360 + 360) % 360;
     switch (degrees) {
@@ -37,7 +35,7 @@ std::string azimuthName(double azimuthDeg)
 }
 
 // The smallest of the steps that keeps grid lines `leastGap` apart.
-double gridStep(double pixelsPerDegree, double leastGap)
+static double gridStep(double pixelsPerDegree, double leastGap)
 {
     static const double steps[] = {5.0, 10.0, 15.0, 30.0, 45.0, 90.0};
     for (double step : steps)
@@ -54,7 +52,8 @@ const SkyMark* markOf(const std::vector<SkyMark>& marks, int satellite)
 
 // A satellite's name beside its mark, above or below it, kept clear of the
 // plot's sides.
-PictureLabel nameLabel(const SkyChart& chart, PixelPoint mark, const std::string& name, bool above, LabelKind kind)
+static PictureLabel nameLabel(const SkyChart& chart, PixelPoint mark, const std::string& name, bool above,
+                              LabelKind kind)
 {
     const PixelRect& plot = chart.plot;
     int y = above ? mark.y - 6 - dishLabelHeight : mark.y + 6;
@@ -66,7 +65,7 @@ PictureLabel nameLabel(const SkyChart& chart, PixelPoint mark, const std::string
     return label;
 }
 
-SkyPicture skyPicture(const DishModel& model, const DishView& view, const DishLayout& layout, int hoverSatellite)
+static SkyPicture skyPicture(const DishModel& model, const DishView& view, const DishLayout& layout, int hoverSatellite)
 {
     SkyPicture sky{};
     sky.chart = layout.sky;
@@ -137,7 +136,7 @@ SkyPicture skyPicture(const DishModel& model, const DishView& view, const DishLa
     return sky;
 }
 
-StripPicture stripPicture(const DishView& view, const SignalHistory& history, const DishLayout& layout)
+static StripPicture stripPicture(const DishView& view, const SignalHistory& history, const DishLayout& layout)
 {
     StripPicture strip{};
     strip.plot = layout.stripPlot;
@@ -183,8 +182,6 @@ StripPicture stripPicture(const DishView& view, const SignalHistory& history, co
                                             NoteLabel});
     return strip;
 }
-
-}  // namespace
 
 // Vectors of these compare through these.
 static bool operator==(const SkyMark& a, const SkyMark& b) { return a.satellite == b.satellite && a.at == b.at; }

@@ -3,25 +3,23 @@
 #include <cmath>
 #include <tuple>
 
-namespace {
-
-const double pi = 3.14159265358979323846;
-const double radian = pi / 180.0;
-const double marginDeg = 5.0;
+static const double pi = 3.14159265358979323846;
+static const double radian = pi / 180.0;
+static const double marginDeg = 5.0;
 // Straight overhead, an equatorial site's arc has no azimuth to speak of.
-const double highestArcDeg = 89.5;
-const double arcStepDeg = 0.5;
+static const double highestArcDeg = 89.5;
+static const double arcStepDeg = 0.5;
 
-double wrapHalfTurn(double degrees) { return degrees - 360.0 * std::floor((degrees + 180.0) / 360.0); }
+static double wrapHalfTurn(double degrees) { return degrees - 360.0 * std::floor((degrees + 180.0) / 360.0); }
 
 // Where the chart is centred: south for a site north of the equator.
-double centreAzimuthFor(const DishSite& site) { return site.latitudeDeg >= 0 ? 180.0 : 0.0; }
+static double centreAzimuthFor(const DishSite& site) { return site.latitudeDeg >= 0 ? 180.0 : 0.0; }
 
-double centreOf(const SkyRange& range) { return (range.azimuthFromDeg + range.azimuthToDeg) / 2.0; }
+static double centreOf(const SkyRange& range) { return (range.azimuthFromDeg + range.azimuthToDeg) / 2.0; }
 
 // Satellite longitudes east to west over the half of the orbit facing the site.
 template <typename Visit>
-void alongTheArc(const DishSite& site, Visit visit)
+static void alongTheArc(const DishSite& site, Visit visit)
 {
     for (double offset = 90.0; offset >= -90.0; offset -= arcStepDeg) {
         const LookAngles angles = lookAngles(site, site.longitudeDeg + offset);
@@ -29,8 +27,6 @@ void alongTheArc(const DishSite& site, Visit visit)
         if (elevation >= 0.0 && elevation <= highestArcDeg) visit(angles.direction);
     }
 }
-
-}  // namespace
 
 bool operator==(const PixelPoint& a, const PixelPoint& b) { return a.x == b.x && a.y == b.y; }
 

@@ -22,7 +22,7 @@ struct CountingFrontend : FrontendPort {
     }
 };
 
-void check(bool holds)
+static void check(bool holds)
 {
     if (!holds) std::abort();
 }

@@ -8,20 +8,16 @@
 #include "sim/dish/rough_aim.h"
 #include "sim/dish/sky_chart.h"
 
-namespace {
+static const DishSite moscow{55.75, 37.62};
+static const DishSite santiago{-33.45, -70.65};
+static const PixelRect plot{30, 6, 600, 138};
 
-const DishSite moscow{55.75, 37.62};
-const DishSite santiago{-33.45, -70.65};
-const PixelRect plot{30, 6, 600, 138};
+static SkyChart chartFor(const DishSite& site) { return SkyChart{plot, skyRangeFor(site)}; }
 
-SkyChart chartFor(const DishSite& site) { return SkyChart{plot, skyRangeFor(site)}; }
-
-std::vector<Satellite> fewSatellites()
+static std::vector<Satellite> fewSatellites()
 {
     return {{"HotBird1-6   13.0e", 13.0, {}}, {"Eutelsat W2   16.0e", 16.0, {}}, {"AMC1   103.0w", -103.0, {}}};
 }
-
-}  // namespace
 
 TEST(SkyChart, RangeSpansTheVisibleArcInWholeSteps)
 {

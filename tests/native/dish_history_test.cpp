@@ -5,17 +5,13 @@
 #include "sim/dish/dish_link.h"
 #include "sim/dish/signal_history.h"
 
-namespace {
+static const PixelRect plot{30, 20, 631, 120};  // 600 pixels from the first column to the last: 10 a second
 
-const PixelRect plot{30, 20, 631, 120};  // 600 pixels from the first column to the last: 10 a second
-
-SignalSample sampleAt(uint32_t timeMs, double carrierToNoiseDb, bool measured = true)
+static SignalSample sampleAt(uint32_t timeMs, double carrierToNoiseDb, bool measured = true)
 {
     const bool locked = measured && carrierToNoiseDb >= lockAcquireDb;
     return SignalSample{timeMs, measured, carrierToNoiseDb, locked ? 50 : 0, locked};
 }
-
-}  // namespace
 
 TEST(SignalHistory, SamplesArriveAndLeaveTheTimeAxis)
 {

@@ -16,7 +16,7 @@ const std::vector<Satellite>& catalogueSky()
     return sky;
 }
 
-void tune(DishModel& model, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate)
+static void tune(DishModel& model, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate)
 {
     recordTuning(model, SetLnbSelectionCall, lnbSelectionFor(frequencyMHz));
     recordTuning(model, SetLnbFrequencyCall, lnbFrequencyFor(frequencyMHz));

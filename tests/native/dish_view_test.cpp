@@ -1,14 +1,11 @@
 // The lines of the simulated dish's window.
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 #include "sim/dish/dish_view.h"
+#include "tests/native/committed_file.h"
 #include "tuner/lnb_rules.h"
 
-namespace {
-
-DishView sampleView()
+static DishView sampleView()
 {
     DishView view{};
     view.site = {55.75, 37.62};
@@ -30,8 +27,6 @@ DishView sampleView()
     view.quality = 81;
     return view;
 }
-
-}  // namespace
 
 TEST(DishView, LinesOfAnAlignedDish)
 {
@@ -97,9 +92,7 @@ TEST(DishView, WhyThereIsNoLock)
 
 TEST(DishView, EverySatelliteFitsTheWindow)
 {
-    std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/satellite.ini", std::ios::binary);
-    const std::vector<Satellite> sky =
-        skyFromCatalogue(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    const std::vector<Satellite> sky = skyFromCatalogue(committedFile("resources/satellite.ini"));
     ASSERT_FALSE(sky.empty());
     DishSetup setup;
     setup.aimed = true;

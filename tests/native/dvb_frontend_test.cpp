@@ -14,8 +14,8 @@
 
 namespace {
 
-const char* const callNames[] = {"SetLnbSelection", "SetLnbFrequency",         "SetPolarity",
-                                 "SetSymbolRate",   "SetTransponderFrequency", "SetDiseqc"};
+static const char* const callNames[] = {"SetLnbSelection", "SetLnbFrequency",         "SetPolarity",
+                                        "SetSymbolRate",   "SetTransponderFrequency", "SetDiseqc"};
 
 struct Tuned {
     std::string reply;  // to the call that completed the set
@@ -74,7 +74,7 @@ protected:
     ServingHelper helper_;
 };
 
-std::vector<std::string> lines(std::initializer_list<std::string> list) { return list; }
+static std::vector<std::string> lines(std::initializer_list<std::string> list) { return list; }
 
 TEST_F(DvbFrontendTest, EveryLnbCaseGivesTheIntermediateFrequencyAndToneOfTheProgramsOscillator)
 {

@@ -11,7 +11,7 @@
 
 namespace {
 
-bool parse(std::vector<const char*> words, HelperOptions* options, std::string* error = nullptr)
+static bool parse(std::vector<const char*> words, HelperOptions* options, std::string* error = nullptr)
 {
     std::string ignored;
     words.insert(words.begin(), "azimora-dvb");
@@ -142,7 +142,7 @@ TEST(DvbDeliverySearch, AutomaticDvbS2IsTrustedElseTheSystemsTakeTurnsWhileUnloc
     EXPECT_FALSE(searchMovesOn(search, false, 100000));  // one system: nothing to take turns with
 }
 
-FrontendPlan planFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)
+static FrontendPlan planFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)
 {
     CardTuning tuning;
     tuning.lnbSelection = frequencyMHz > 11699 ? 1 : 0;

@@ -18,15 +18,9 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
+#include "tests/native/committed_file.h"
 
-static std::string readWhole(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+extern char** environ;
 
 HelperFiles helperFiles(const std::string& simulation)
 {
@@ -85,7 +79,7 @@ HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFi
     const pid_t pid = spawnHelper(arguments, files);
     if (pid < 0) return HelperResult{-1, "cannot start " AZM_DVB_HELPER};
     const int code = waitForEnd(pid, 20000);
-    return HelperResult{code, readWhole(files.output)};
+    return HelperResult{code, fileText(files.output)};
 }
 
 bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more)
@@ -98,7 +92,7 @@ bool startServing(ServingHelper& helper, const std::string& simulation, const st
     if (helper.pid < 0) return false;
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
-        const std::string output = readWhole(helper.files.output);
+        const std::string output = fileText(helper.files.output);
         const size_t at = output.find("azimora-dvb: serving ");
         const size_t end = output.find('\n', at);
         if (at != std::string::npos && end != std::string::npos) {
@@ -182,7 +176,7 @@ std::string ask(ServingHelper& helper, const std::string& line)
 std::vector<std::string> fileLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::istringstream text(readWhole(path));
+    std::istringstream text(fileText(path));
     for (std::string line; std::getline(text, line);) lines.push_back(line);
     return lines;
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-HelperResult simulated(const std::string& simulation, std::vector<std::string> arguments)
+static HelperResult simulated(const std::string& simulation, std::vector<std::string> arguments)
 {
     const HelperFiles files = helperFiles(simulation);
     arguments.insert(arguments.begin(), {"--simulate", files.simulation});
@@ -108,7 +108,7 @@ TEST(DvbHelper, WrongOptionsAndFilesAreNamed)
 }
 
 // A port on which nothing listens: bound, then let go.
-uint16_t freePort()
+static uint16_t freePort()
 {
     ServingHelper probe;
     if (!startServing(probe, "0 lock 10\n")) return 1;

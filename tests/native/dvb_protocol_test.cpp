@@ -77,7 +77,7 @@ TEST(DvbProtocol, RepliesReadBackAndFailureReasonsStayOneShortPrintableLine)
         EXPECT_FALSE(parseReply(bad, &reply)) << '"' << bad << '"';
 }
 
-std::vector<ReadLine> feed(LineReader& reader, const std::string& bytes)
+static std::vector<ReadLine> feed(LineReader& reader, const std::string& bytes)
 {
     std::vector<ReadLine> lines;
     readLines(reader, bytes.data(), bytes.size(), &lines);

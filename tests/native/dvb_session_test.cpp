@@ -36,12 +36,12 @@ struct RecordingFrontend : FrontendPort {
     }
 };
 
-std::string call(Session& session, RecordingFrontend& frontend, RequestKind kind, int32_t value = 0)
+static std::string call(Session& session, RecordingFrontend& frontend, RequestKind kind, int32_t value = 0)
 {
     return formatReply(handleRequest(session, Request{kind, value}, frontend));
 }
 
-void tuneTo12245HighAB(Session& session, RecordingFrontend& frontend, std::string* lastReply = nullptr)
+static void tuneTo12245HighAB(Session& session, RecordingFrontend& frontend, std::string* lastReply = nullptr)
 {
     call(session, frontend, RequestSetLnbSelection, 1);
     call(session, frontend, RequestSetLnbFrequency, 10600);

@@ -8,7 +8,7 @@
 
 namespace {
 
-Simulation simulationOf(const std::string& text)
+static Simulation simulationOf(const std::string& text)
 {
     Simulation simulation;
     std::string error;
@@ -50,7 +50,7 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
     }
 }
 
-int getProperty(SimulatedFrontend& frontend, uint32_t command, dtv_property* property, uint64_t nowMs = 0)
+static int getProperty(SimulatedFrontend& frontend, uint32_t command, dtv_property* property, uint64_t nowMs = 0)
 {
     *property = dtv_property{};
     property->cmd = command;
@@ -58,7 +58,8 @@ int getProperty(SimulatedFrontend& frontend, uint32_t command, dtv_property* pro
     return simulatedFrontendIoctl(frontend, FE_GET_PROPERTY, &list, nowMs);
 }
 
-int tune(SimulatedFrontend& frontend, uint32_t system, uint32_t frequencyKHz, uint32_t symbolRate, uint64_t nowMs)
+static int tune(SimulatedFrontend& frontend, uint32_t system, uint32_t frequencyKHz, uint32_t symbolRate,
+                uint64_t nowMs)
 {
     dtv_property properties[4] = {};
     properties[0].cmd = DTV_DELIVERY_SYSTEM;

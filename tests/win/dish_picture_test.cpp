@@ -23,7 +23,7 @@ struct Screen {
     std::vector<uint32_t> pixels;
 };
 
-Screen shoot(HWND dish)
+static Screen shoot(HWND dish)
 {
     RECT client;
     GetClientRect(dish, &client);
@@ -36,7 +36,7 @@ struct Found {
     int top = 0, bottom = 0;  // highest and lowest row
 };
 
-Found find(const Screen& screen, const PixelRect& within, uint32_t colour)
+static Found find(const Screen& screen, const PixelRect& within, uint32_t colour)
 {
     Found found;
     for (int y = within.top; y < within.bottom; ++y)
@@ -55,22 +55,22 @@ Found find(const Screen& screen, const PixelRect& within, uint32_t colour)
     return found;
 }
 
-DishLayout layoutOf(HWND dish)
+static DishLayout layoutOf(HWND dish)
 {
     RECT client;
     GetClientRect(dish, &client);
     return dishLayout(client.right, client.bottom, DishSetup().site);
 }
 
-PixelPoint pixelOf(const SkyChart& chart, const DishPointing& direction)
+static PixelPoint pixelOf(const SkyChart& chart, const DishPointing& direction)
 {
     return skyToPixel(chart, direction.azimuthDeg, direction.elevationDeg);
 }
 
 // The window draws on a timer: waits until the colour's pixels centre
 // within a pixel of `expected`.
-testing::AssertionResult centredAt(HWND dish, const PixelRect& within, uint32_t colour, PixelPoint expected,
-                                   int timeoutMs = 3000)
+static testing::AssertionResult centredAt(HWND dish, const PixelRect& within, uint32_t colour, PixelPoint expected,
+                                          int timeoutMs = 3000)
 {
     Found last;
     const DWORD start = GetTickCount();
@@ -85,7 +85,7 @@ testing::AssertionResult centredAt(HWND dish, const PixelRect& within, uint32_t 
                                        << "), not at (" << expected.x << ", " << expected.y << ")";
 }
 
-Found waitForColour(HWND dish, const PixelRect& within, uint32_t colour, int leastCount)
+static Found waitForColour(HWND dish, const PixelRect& within, uint32_t colour, int leastCount)
 {
     Found found;
     for (int waited = 0; waited < 3000 && found.count < leastCount; waited += 50) {
@@ -95,16 +95,16 @@ Found waitForColour(HWND dish, const PixelRect& within, uint32_t colour, int lea
     return found;
 }
 
-PixelPoint sightOf(HWND dish, const SkyChart& chart)
+static PixelPoint sightOf(HWND dish, const SkyChart& chart)
 {
     const Found sight = find(shoot(dish), chart.plot, dishColour::cross);
     return PixelPoint{static_cast<int>(std::lround(sight.x)), static_cast<int>(std::lround(sight.y))};
 }
 
-const DishPointing hotBird = lookAngles(DishSetup().site, 13.0).direction;
+static const DishPointing hotBird = lookAngles(DishSetup().site, 13.0).direction;
 
 // The process's GDI objects as the card logged them at each tune.
-std::vector<unsigned> gdiCounts(const AppRun& run)
+static std::vector<unsigned> gdiCounts(const AppRun& run)
 {
     std::vector<unsigned> counts;
     for (const std::string& line : logLines(run)) {

@@ -7,14 +7,14 @@ namespace {
 
 using DishTest = ProgramTest;
 
-double loggedValue(const AppRun& run, const char* reading)
+static double loggedValue(const AppRun& run, const char* reading)
 {
     const std::string line = lastLine(run, reading);
     const size_t value = line.rfind(' ');
     return value == std::string::npos ? -1.0 : std::atof(line.c_str() + value + 1);
 }
 
-void pressInDish(HWND dish, UINT key, int times)
+static void pressInDish(HWND dish, UINT key, int times)
 {
     for (int i = 0; i < times; ++i) postKey(dish, key);
 }

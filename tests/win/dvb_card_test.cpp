@@ -59,8 +59,8 @@ private:
 };
 
 // C/N for the two test bars on the quality scale: 6.7 dB is 30 %, 13.44 dB 80 %.
-const char lockAt30[] = "0 lock 6.7\n";
-const char lockAt80[] = "0 lock 13.44\n";
+static const char lockAt30[] = "0 lock 6.7\n";
+static const char lockAt80[] = "0 lock 13.44\n";
 
 TEST_F(DvbCardTest, AListStartTunesTheFrontendAndTheBarShowsItsCarrierToNoise)
 {
