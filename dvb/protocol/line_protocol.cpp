@@ -15,7 +15,7 @@ static const char* const requestNames[requestKindCount] = {
     "GetSignalNoiseRatio",
 };
 
-const char* requestName(RequestKind kind)
+static const char* requestName(RequestKind kind)
 {
     return static_cast<int>(kind) < requestKindCount ? requestNames[kind] : "?";
 }

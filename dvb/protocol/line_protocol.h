@@ -36,7 +36,6 @@ struct Request {
     int32_t value;  // for the set calls only
 };
 
-const char* requestName(RequestKind kind);
 bool requestTakesValue(RequestKind kind);
 
 std::string formatRequest(const Request& request);

@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <sstream>
 
-const char* simulatedSystemName(SimulatedSystem system)
+// The name used in the file ("DVB-S2").
+static const char* simulatedSystemName(SimulatedSystem system)
 {
     switch (system) {
     case SimDvbS: return "DVB-S";

@@ -56,6 +56,3 @@ bool parseSimulation(const std::string& text, Simulation* simulation, std::strin
 
 // The signal `sinceTuneMs` after the latest tune.
 SimulatedSignal simulatedSignalAt(const Simulation& simulation, uint32_t sinceTuneMs);
-
-// The name used in the file ("DVB-S2").
-const char* simulatedSystemName(SimulatedSystem system);

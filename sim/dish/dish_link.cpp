@@ -36,7 +36,8 @@ double typicalEirpDbw(double frequencyMHz) { return isCBand(frequencyMHz) ? 40.0
 
 // LNB noise and the warm ground the feed sees past the rim: about 65 K for
 // a C-band LNB, 120 K for a universal Ku LNB.
-double systemNoiseKelvin(double frequencyMHz) { return isCBand(frequencyMHz) ? 65.0 : 120.0; }
+// Clear-sky system noise temperature of dish and LNB.
+static double systemNoiseKelvin(double frequencyMHz) { return isCBand(frequencyMHz) ? 65.0 : 120.0; }
 
 double freeSpaceLossDb(double frequencyMHz, double rangeKm)
 {
