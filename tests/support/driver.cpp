@@ -212,10 +212,10 @@ void dismissMessageBox(const MessageBoxSeen& seen)
     Sleep(100);
 }
 
-std::vector<std::string> logLines(const AppRun& run)
+std::vector<std::string> fileLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    const std::string text = readFile(run.logPath);
+    const std::string text = readFile(path);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -225,6 +225,8 @@ std::vector<std::string> logLines(const AppRun& run)
     }
     return lines;
 }
+
+std::vector<std::string> logLines(const AppRun& run) { return fileLines(run.logPath); }
 
 bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs)
 {

@@ -55,6 +55,8 @@ bool waitForMessageBox(const AppRun& run, MessageBoxSeen* seen, int timeoutMs = 
 bool anyMessageBox(const AppRun& run);
 void dismissMessageBox(const MessageBoxSeen& seen);
 
+// The lines of a text file, without their line ends.
+std::vector<std::string> fileLines(const std::string& path);
 std::vector<std::string> logLines(const AppRun& run);
 bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs = 10000);
 // The log lines of the calls that tune the card (the six set calls), in order.

@@ -93,19 +93,7 @@ bool signalHelper(HelperRun& helper, const char* signalName)
     return true;
 }
 
-std::vector<std::string> helperLog(const HelperRun& helper)
-{
-    std::vector<std::string> lines;
-    const std::string text = readFile(helper.logPath);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
+std::vector<std::string> helperLog(const HelperRun& helper) { return fileLines(helper.logPath); }
 
 static bool holdsRun(const std::vector<std::string>& lines, const std::vector<std::string>& expected)
 {
