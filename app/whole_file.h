@@ -10,6 +10,7 @@ struct FileBytes {
 };
 
 // Reads the whole file with one call into a buffer of its size, opening it
-// with the given sharing. False when it cannot be opened; a file that cannot
-// be held in memory reads as empty.
+// with the given sharing; a file that gives no size is read until it ends.
+// False when it cannot be opened; a file that cannot be held in memory reads
+// as empty.
 bool readWholeFile(const char* path, DWORD shareMode, FileBytes* file);

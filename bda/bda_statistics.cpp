@@ -47,12 +47,6 @@ TunerStatistics statisticsFromProviderStrength(int32_t strength)
     return statistics;
 }
 
-uint32_t readingWaitMs(uint32_t nowMs, uint32_t previousReadingMs)
-{
-    const uint32_t elapsed = nowMs - previousReadingMs;
-    return elapsed >= readingIntervalMs ? 0 : readingIntervalMs - elapsed;
-}
-
 uint32_t counterMilliseconds(uint64_t counter, uint64_t frequency)
 {
     if (frequency == 0) return 0;

@@ -1,5 +1,4 @@
-// How a BDA tuner's signal statistics become the card's readings, and how
-// often they are read. A BDA driver reports its statistics per control node
+// How a BDA tuner's signal statistics become the card's readings. A BDA driver reports its statistics per control node
 // (IBDA_SignalStatistics): the RF tuner node knows the carrier's strength,
 // the demodulator node the lock and the quality of what it decodes; any
 // figure may be missing, and none of them is an s/n in dB. Platform-neutral.
@@ -34,14 +33,6 @@ TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count);
 // statistics nodes: -1 unknown, 0 not tuned, more is better (taken as a
 // percentage, at most 100).
 TunerStatistics statisticsFromProviderStrength(int32_t strength);
-
-// A driver refreshes its statistics some tens of times a second at most;
-// reading them more often only spins the program's monitor loop.
-constexpr uint32_t readingIntervalMs = 50;
-
-// How long to wait before the next reading, given the times (ms, they wrap)
-// now and at the previous reading.
-uint32_t readingWaitMs(uint32_t nowMs, uint32_t previousReadingMs);
 
 // A performance counter's value in milliseconds (wrapping at 2^32), without
 // overflowing however fast the counter runs or however long the machine has.

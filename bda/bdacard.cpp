@@ -16,6 +16,7 @@
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
+#include "cardbase/reading_pace.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
 

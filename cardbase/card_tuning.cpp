@@ -20,16 +20,3 @@ bool recordSetCall(CardTuning& tuning, CardSetCall call, int32_t value)
     tuning.received = 0;
     return true;
 }
-
-const char* cardSetCallName(CardSetCall call)
-{
-    switch (call) {
-    case SetLnbSelectionCall: return "SetLnbSelection";
-    case SetLnbFrequencyCall: return "SetLnbFrequency";
-    case SetPolarityCall: return "SetPolarity";
-    case SetSymbolRateCall: return "SetSymbolRate";
-    case SetTransponderFrequencyCall: return "SetTransponderFrequency";
-    case SetDiseqcCall: return "SetDiseqc";
-    }
-    return "?";
-}

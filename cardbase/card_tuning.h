@@ -28,6 +28,3 @@ struct CardTuning {
 // Stores the value of one set call. True when this call completes a set
 // (all six have arrived since the last complete one): the card tunes now.
 bool recordSetCall(CardTuning& tuning, CardSetCall call, int32_t value);
-
-// The call's name as the tuner control interface has it ("SetDiseqc").
-const char* cardSetCallName(CardSetCall call);

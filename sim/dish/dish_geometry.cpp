@@ -2,45 +2,44 @@
 
 #include <cmath>
 
-namespace {
-
-const double pi = 3.14159265358979323846;
-const double radian = pi / 180.0;
+static const double pi = 3.14159265358979323846;
+static const double radian = pi / 180.0;
 
 struct Vector {
     double x, y, z;
 };
 
-Vector minus(Vector a, Vector b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vector scaled(Vector a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double dot(Vector a, Vector b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vector cross(Vector a, Vector b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-double length(Vector a) { return std::sqrt(dot(a, a)); }
+static Vector minus(Vector a, Vector b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+static Vector scaled(Vector a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+static double dot(Vector a, Vector b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+static Vector cross(Vector a, Vector b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+static double length(Vector a) { return std::sqrt(dot(a, a)); }
 
 // East, north, up at the site, from azimuth and elevation.
-Vector localDirection(double azimuthDeg, double elevationDeg)
+static Vector localDirection(double azimuthDeg, double elevationDeg)
 {
     const double az = azimuthDeg * radian, el = elevationDeg * radian;
     return {std::sin(az) * std::cos(el), std::cos(az) * std::cos(el), std::sin(el)};
 }
 
 // Part of `v` across the line of sight `k`, as a unit vector (zero when along it).
-Vector across(Vector v, Vector k)
+static Vector across(Vector v, Vector k)
 {
     const Vector rest = minus(v, scaled(k, dot(v, k)));
     const double size = length(rest);
     return size < 1e-12 ? Vector{0, 0, 0} : scaled(rest, 1.0 / size);
 }
 
-double foldHalfTurn(double degrees)
+static double foldHalfTurn(double degrees)
 {
     double folded = std::fmod(degrees, 180.0);
     if (folded > 90.0) folded -= 180.0;
     if (folded <= -90.0) folded += 180.0;
     return folded;
 }
-
-}  // namespace
 
 LookAngles lookAngles(const DishSite& site, double satelliteLongitudeDeg)
 {

@@ -2,21 +2,17 @@
 
 #include <cmath>
 
-namespace {
+static const double pi = 3.14159265358979323846;
+static const double lightSpeed = 299792458.0;
+static const double boltzmannDbw = -228.6;  // dBW per kelvin per hertz
+static const double apertureEfficiency = 0.6;
+static const double airyHalfPower = 1.616340;  // 2 J1(x)/x squared is one half here
+static const double filledNullDb = -30.0;
+static const double farSideLobeDbi = -10.0;
+static const double crossPolarDiscriminationDb = 30.0;
 
-const double pi = 3.14159265358979323846;
-const double lightSpeed = 299792458.0;
-const double boltzmannDbw = -228.6;  // dBW per kelvin per hertz
-const double apertureEfficiency = 0.6;
-const double airyHalfPower = 1.616340;  // 2 J1(x)/x squared is one half here
-const double filledNullDb = -30.0;
-const double farSideLobeDbi = -10.0;
-const double crossPolarDiscriminationDb = 30.0;
-
-double wavelengthM(double frequencyMHz) { return lightSpeed / (frequencyMHz * 1e6); }
-double toDb(double ratio) { return 10.0 * std::log10(ratio); }
-
-}  // namespace
+static double wavelengthM(double frequencyMHz) { return lightSpeed / (frequencyMHz * 1e6); }
+static double toDb(double ratio) { return 10.0 * std::log10(ratio); }
 
 double beamwidthDeg(double frequencyMHz, double diameterM) { return 70.0 * wavelengthM(frequencyMHz) / diameterM; }
 
@@ -40,7 +36,8 @@ double typicalEirpDbw(double frequencyMHz) { return isCBand(frequencyMHz) ? 40.0
 
 // LNB noise and the warm ground the feed sees past the rim: about 65 K for
 // a C-band LNB, 120 K for a universal Ku LNB.
-double systemNoiseKelvin(double frequencyMHz) { return isCBand(frequencyMHz) ? 65.0 : 120.0; }
+// Clear-sky system noise temperature of dish and LNB.
+static double systemNoiseKelvin(double frequencyMHz) { return isCBand(frequencyMHz) ? 65.0 : 120.0; }
 
 double freeSpaceLossDb(double frequencyMHz, double rangeKm)
 {

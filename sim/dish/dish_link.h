@@ -30,8 +30,6 @@ struct LinkPath {
 bool isCBand(double frequencyMHz);
 // Typical saturated transponder power: C band 40 dBW, Ku band 50 dBW.
 double typicalEirpDbw(double frequencyMHz);
-// Clear-sky system noise temperature of dish and LNB.
-double systemNoiseKelvin(double frequencyMHz);
 double freeSpaceLossDb(double frequencyMHz, double rangeKm);
 
 double carrierToNoiseDb(const LinkPath& path);

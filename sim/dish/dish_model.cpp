@@ -124,15 +124,22 @@ void steerDish(DishModel& model, DishAxis axis, int direction, bool coarse)
 {
     const double fine = axis == SkewAxis ? 1.0 : 0.1;
     const double step = (coarse ? fine * (axis == SkewAxis ? 5.0 : 10.0) : fine) * (direction < 0 ? -1.0 : 1.0);
+    DishPointing p = model.pointing;
+    switch (axis) {
+    case AzimuthAxis: p.azimuthDeg += step; break;
+    case ElevationAxis: p.elevationDeg += step; break;
+    case SkewAxis: p.skewDeg += step; break;
+    }
+    pointDish(model, p);
+}
+
+void pointDish(DishModel& model, const DishPointing& pointing)
+{
     // Kept on a hundredth of a degree, so that steps do not drift.
     auto grid = [](double degrees) { return std::round(degrees * 100.0) / 100.0; };
     DishPointing& p = model.pointing;
-    switch (axis) {
-    case AzimuthAxis:
-        p.azimuthDeg = grid(std::fmod(p.azimuthDeg + step + 360.0, 360.0));
-        if (p.azimuthDeg >= 360.0) p.azimuthDeg -= 360.0;
-        break;
-    case ElevationAxis: p.elevationDeg = grid(std::fmin(90.0, std::fmax(0.0, p.elevationDeg + step))); break;
-    case SkewAxis: p.skewDeg = grid(std::fmin(90.0, std::fmax(-90.0, p.skewDeg + step))); break;
-    }
+    p.azimuthDeg = grid(std::fmod(std::fmod(pointing.azimuthDeg, 360.0) + 360.0, 360.0));
+    if (p.azimuthDeg >= 360.0) p.azimuthDeg -= 360.0;
+    p.elevationDeg = grid(std::fmin(90.0, std::fmax(0.0, pointing.elevationDeg)));
+    p.skewDeg = grid(std::fmin(90.0, std::fmax(-90.0, pointing.skewDeg)));
 }

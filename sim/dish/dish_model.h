@@ -62,3 +62,7 @@ enum DishAxis { AzimuthAxis, ElevationAxis, SkewAxis };
 // coarse steps 1 and 5. Azimuth turns round, elevation stays within 0 .. 90,
 // skew within -90 .. 90.
 void steerDish(DishModel& model, DishAxis axis, int direction, bool coarse);
+// Points the dish as given, kept as steering keeps it: azimuth turned into
+// 0 .. 360, elevation within 0 .. 90, skew within -90 .. 90, each on a
+// hundredth of a degree.
+void pointDish(DishModel& model, const DishPointing& pointing);

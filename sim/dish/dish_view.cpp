@@ -14,12 +14,14 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
     view.pointing = model.pointing;
     view.tuning = model.tuning;
     const int nearest = nearestSatellite(model, &view.nearestOffAxisDeg);
+    view.nearest = nearest;
     if (nearest >= 0) view.nearestName = model.sky[nearest].name;
 
     const DishSignal signal = dishSignal(model, nowMs);
     view.verdict = signal.verdict;
     view.carrierToNoiseDb = signal.carrierToNoiseDb;
     view.quality = signal.verdict == Locked ? qualityFromCarrierToNoise(signal.carrierToNoiseDb) : 0;
+    view.tunedSatellite = signal.satellite;
     const int target = signal.satellite >= 0 ? signal.satellite : nearest;
     if (target >= 0) {
         const LookAngles angles = lookAngles(model.site, model.sky[target].longitudeDeg);
@@ -43,7 +45,7 @@ static std::string format(const char* pattern, ...)
 }
 
 // The catalogue aligns positions with runs of blanks; one is enough here.
-static std::string shortName(const std::string& name, size_t room)
+std::string shortSatelliteName(const std::string& name, size_t room)
 {
     std::string squeezed;
     for (char c : name)
@@ -93,7 +95,7 @@ std::vector<std::string> dishWindowLines(const DishView& view)
         lines.push_back("Near   no satellite above the horizon");
         lines.push_back("");
     } else {
-        lines.push_back("Near   " + shortName(view.nearestName, room));
+        lines.push_back("Near   " + shortSatelliteName(view.nearestName, room));
         lines.push_back(format("       %.2f deg off axis", view.nearestOffAxisDeg));
     }
     const CardTuning& t = view.tuning;
@@ -110,12 +112,13 @@ std::vector<std::string> dishWindowLines(const DishView& view)
         lines.push_back("");
         lines.push_back("");
     } else {
-        lines.push_back("Target " + shortName(view.targetName, room));
+        lines.push_back("Target " + shortSatelliteName(view.targetName, room));
         lines.push_back("       " + anglesText(view.target));
         lines.push_back(format("Error  %.2f deg, skew %+.1f", view.targetOffAxisDeg, view.skewErrorDeg));
     }
     lines.push_back("Signal " + signalText(view));
-    lines.push_back("");
+    lines.push_back("Drag on the chart to steer, Shift fine");
+    lines.push_back("Double-click a satellite: aim near it");
     lines.push_back("Arrows 0.1 deg, with Shift 1 deg");
     lines.push_back("[ ] or PgDn PgUp: skew 1, Shift 5");
     for (std::string& line : lines)

@@ -11,10 +11,12 @@ struct DishView {
     double diameterM;
     DishPointing pointing;
     std::string nearestName;  // "" when no satellite is above the horizon
+    int nearest;              // its index in the sky, or -1
     double nearestOffAxisDeg;
     CardTuning tuning;
     // The satellite carrying the tuned transponder, or else the nearest one.
     std::string targetName;  // "" when there is none
+    int tunedSatellite;      // the one carrying the tuned transponder, or -1
     DishPointing target;
     double targetOffAxisDeg;
     double skewErrorDeg;
@@ -24,6 +26,9 @@ struct DishView {
 };
 
 DishView dishView(const DishModel& model, uint32_t nowMs);
+
+// A catalogue name with its runs of blanks squeezed to one, cut to `room`.
+std::string shortSatelliteName(const std::string& name, size_t room);
 
 // At most `dishLineWidth` characters each.
 constexpr size_t dishLineWidth = 40;

@@ -1,11 +1,10 @@
 #include "sim/dish/dish_window.h"
 
 #include <new>
-#include <string>
-#include <vector>
 
 #include "cardbase/com_server.h"
-#include "sim/dish/dish_view.h"
+#include "sim/dish/dish_paint.h"
+#include "sim/dish/rough_aim.h"
 
 struct DishWindow {
     CRITICAL_SECTION* lock;
@@ -13,91 +12,231 @@ struct DishWindow {
     HANDLE thread;
     HANDLE ready;
     HWND window;
-    HFONT font;
+    DishInk ink;
+    // The picture is drawn off screen and copied to the window in one go.
+    HDC canvas;
+    HBITMAP canvasBitmap;
+    HGDIOBJ canvasOldBitmap;
+    DishLayout layout;
+    SignalHistory history;
+    DishPicture shown;  // what the canvas holds
+    bool drawn;
+    bool dragging;
+    SkyDrag drag;
+    int hover;  // the satellite under the mouse pointer, or -1
+    AimDraws aim;
 };
 
-static const char windowClass[] = "AzimoraSimulatedDish";
 static const UINT closeMessage = WM_APP + 1;
-static const UINT_PTR refreshTimer = 1;
-static const int clientWidth = 300;
-static const int clientHeight = 200;
+static const UINT_PTR frameTimer = 1;
+// The picture is looked at 20 times a second and drawn when it changed.
+static const UINT frameIntervalMs = 50;
+// How close to a satellite's mark the mouse pointer must be to take it.
+static const int markRadius = 6;
+// Every run of the card draws the same rough aims.
+static const uint32_t aimSeed = 1;
+// The program's window is 350 x 200, centred on the screen.
+static const int programHeight = 200;
 
-static void steer(HWND window, DishAxis axis, int direction)
+static DishWindow* dishOf(HWND window)
 {
-    DishWindow* dish = reinterpret_cast<DishWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return reinterpret_cast<DishWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+static PixelPoint pointOf(LPARAM lParam)
+{
+    return PixelPoint{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+// Takes a sample for the strip chart and draws the picture when anything
+// on it changed.
+static void showFrame(DishWindow* dish)
+{
+    const DWORD now = GetTickCount();
+    const bool visible = dish->canvas && !IsIconic(dish->window);
+    DishPicture picture{};
+    EnterCriticalSection(dish->lock);
+    const DishView view = dishView(*dish->model, now);
+    if (view.tuning.tuned) addSample(dish->history, sampleOf(view, now));
+    if (visible) picture = dishPicture(*dish->model, view, dish->history, dish->layout, dish->hover);
+    LeaveCriticalSection(dish->lock);
+    if (!visible || (dish->drawn && picture == dish->shown)) return;
+    drawDishPicture(dish->canvas, picture, dish->ink);
+    dish->shown = std::move(picture);
+    dish->drawn = true;
+    InvalidateRect(dish->window, nullptr, FALSE);
+}
+
+static void releaseCanvas(DishWindow* dish)
+{
+    if (!dish->canvas) return;
+    SelectObject(dish->canvas, dish->canvasOldBitmap);
+    DeleteObject(dish->canvasBitmap);
+    DeleteDC(dish->canvas);
+    dish->canvas = nullptr;
+    dish->canvasBitmap = nullptr;
+}
+
+static void resize(DishWindow* dish, int width, int height)
+{
+    releaseCanvas(dish);
+    EnterCriticalSection(dish->lock);
+    dish->layout = dishLayout(width, height, dish->model->site);
+    LeaveCriticalSection(dish->lock);
+    // Below the smallest size the picture is cut off, not squeezed.
+    const int canvasWidth = dish->layout.text.right, canvasHeight = dish->layout.text.bottom;
+    HDC screen = GetDC(dish->window);
+    HDC canvas = CreateCompatibleDC(screen);
+    HBITMAP bitmap = canvas ? CreateCompatibleBitmap(screen, canvasWidth, canvasHeight) : nullptr;
+    ReleaseDC(dish->window, screen);
+    if (!bitmap) {
+        if (canvas) DeleteDC(canvas);
+        return;
+    }
+    dish->canvas = canvas;
+    dish->canvasBitmap = bitmap;
+    dish->canvasOldBitmap = SelectObject(canvas, bitmap);
+    dish->drawn = false;
+    showFrame(dish);
+}
+
+static void paint(DishWindow* dish)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(dish->window, &paint);
+    const RECT& area = paint.rcPaint;
+    if (dish->canvas && dish->drawn)
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, dish->canvas, area.left,
+               area.top, SRCCOPY);
+    else FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    EndPaint(dish->window, &paint);
+}
+
+static void steer(DishWindow* dish, DishAxis axis, int direction)
+{
     const bool coarse = GetKeyState(VK_SHIFT) < 0;
     EnterCriticalSection(dish->lock);
     steerDish(*dish->model, axis, direction, coarse);
     LeaveCriticalSection(dish->lock);
-    InvalidateRect(window, nullptr, FALSE);
 }
 
-static void paint(HWND window)
+static void startDragging(DishWindow* dish, PixelPoint at)
 {
-    DishWindow* dish = reinterpret_cast<DishWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!dish->drawn || !contains(dish->shown.sky.chart.plot, at)) return;
     EnterCriticalSection(dish->lock);
-    const DishView view = dishView(*dish->model, GetTickCount());
+    dish->drag = startDrag(at, dish->model->pointing);
     LeaveCriticalSection(dish->lock);
-    const std::vector<std::string> lines = dishWindowLines(view);
+    dish->dragging = true;
+    SetCapture(dish->window);
+}
 
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    HGDIOBJ oldFont = SelectObject(dc, dish->font ? dish->font : GetStockObject(ANSI_FIXED_FONT));
-    TEXTMETRICA metrics;
-    GetTextMetricsA(dc, &metrics);
-    const int lineHeight = metrics.tmHeight + 1;
-    SetBkColor(dc, RGB(255, 255, 255));
-    // Each line fills its whole row, so the window repaints without flicker.
-    int y = 4;
-    RECT row = {0, 0, client.right, y};
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &row, nullptr, 0, nullptr);
-    for (const std::string& line : lines) {
-        row = {0, y, client.right, y + lineHeight};
-        const bool signalLine = line.compare(0, 7, "Signal ") == 0;
-        SetTextColor(dc, signalLine ? (view.verdict == Locked ? RGB(0, 128, 0) : RGB(192, 0, 0)) : RGB(0, 0, 0));
-        ExtTextOutA(dc, 6, y + 1, ETO_OPAQUE, &row, line.c_str(), static_cast<UINT>(line.size()), nullptr);
-        y += lineHeight;
+static void mouseMoved(DishWindow* dish, PixelPoint at, bool fine)
+{
+    if (dish->dragging) {
+        EnterCriticalSection(dish->lock);
+        pointDish(*dish->model, dragTo(dish->drag, dish->shown.sky.chart, at, fine));
+        LeaveCriticalSection(dish->lock);
+    } else if (dish->drawn) {
+        dish->hover = markNear(dish->shown.sky.marks, at, markRadius);
+        // Told when the pointer leaves, so that the name it showed goes too.
+        TRACKMOUSEEVENT leaving = {sizeof leaving, TME_LEAVE, dish->window, 0};
+        if (dish->hover >= 0) TrackMouseEvent(&leaving);
     }
-    row = {0, y, client.right, client.bottom};
-    if (row.top < row.bottom) ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &row, nullptr, 0, nullptr);
-    SelectObject(dc, oldFont);
-    EndPaint(window, &paint);
+}
+
+// A double-click on a satellite points the dish at it as roughly as by eye.
+static void aimNear(DishWindow* dish, PixelPoint at)
+{
+    if (!dish->drawn) return;
+    const int satellite = markNear(dish->shown.sky.marks, at, markRadius);
+    if (satellite < 0) return;
+    EnterCriticalSection(dish->lock);
+    DishModel& model = *dish->model;
+    const DishPointing direction =
+        lookAngles(model.site, model.sky[static_cast<size_t>(satellite)].longitudeDeg).direction;
+    pointDish(model, roughlyAt(direction, model.pointing.skewDeg, dish->aim));
+    LeaveCriticalSection(dish->lock);
+}
+
+// A four-way arrow on the chart, a hand on a satellite.
+static bool setCursor(DishWindow* dish)
+{
+    POINT at;
+    if (!dish->drawn || !GetCursorPos(&at) || !ScreenToClient(dish->window, &at)) return false;
+    const PixelPoint point{at.x, at.y};
+    if (!contains(dish->shown.sky.chart.plot, point)) return false;
+    const bool onMark = markNear(dish->shown.sky.marks, point, markRadius) >= 0;
+    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(onMark ? IDC_HAND : IDC_SIZEALL)));
+    return true;
+}
+
+static RECT frameFor(int clientWidth, int clientHeight)
+{
+    RECT frame = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    return frame;
 }
 
 static LRESULT CALLBACK dishWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_CREATE:
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        SetTimer(window, refreshTimer, 200, nullptr);
+    DishWindow* dish = dishOf(window);
+    if (message == WM_GETMINMAXINFO) {
+        const RECT least = frameFor(dishMinimumWidth, dishMinimumHeight);
+        MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = POINT{least.right - least.left, least.bottom - least.top};
         return 0;
-    case WM_TIMER: InvalidateRect(window, nullptr, FALSE); return 0;
+    }
+    if (!dish && message != WM_CREATE) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_CREATE: {
+        dish = static_cast<DishWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dish));
+        dish->window = window;
+        RECT client;
+        GetClientRect(window, &client);
+        resize(dish, client.right, client.bottom);
+        SetTimer(window, frameTimer, frameIntervalMs, nullptr);
+        return 0;
+    }
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) resize(dish, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_TIMER: showFrame(dish); return 0;
     case WM_KEYDOWN:
         switch (wParam) {
-        case VK_LEFT: steer(window, AzimuthAxis, -1); break;
-        case VK_RIGHT: steer(window, AzimuthAxis, 1); break;
-        case VK_UP: steer(window, ElevationAxis, 1); break;
-        case VK_DOWN: steer(window, ElevationAxis, -1); break;
-        case VK_PRIOR: steer(window, SkewAxis, 1); break;
-        case VK_NEXT: steer(window, SkewAxis, -1); break;
+        case VK_LEFT: steer(dish, AzimuthAxis, -1); break;
+        case VK_RIGHT: steer(dish, AzimuthAxis, 1); break;
+        case VK_UP: steer(dish, ElevationAxis, 1); break;
+        case VK_DOWN: steer(dish, ElevationAxis, -1); break;
+        case VK_PRIOR: steer(dish, SkewAxis, 1); break;
+        case VK_NEXT: steer(dish, SkewAxis, -1); break;
         }
         return 0;
     case WM_CHAR:
         // With Shift the brackets arrive as braces.
-        if (wParam == '[' || wParam == '{') steer(window, SkewAxis, -1);
-        else if (wParam == ']' || wParam == '}') steer(window, SkewAxis, 1);
+        if (wParam == '[' || wParam == '{') steer(dish, SkewAxis, -1);
+        else if (wParam == ']' || wParam == '}') steer(dish, SkewAxis, 1);
         return 0;
+    case WM_LBUTTONDOWN: startDragging(dish, pointOf(lParam)); return 0;
+    case WM_MOUSEMOVE: mouseMoved(dish, pointOf(lParam), (wParam & MK_SHIFT) != 0); return 0;
+    case WM_LBUTTONUP:
+        if (dish->dragging) ReleaseCapture();
+        return 0;
+    case WM_CAPTURECHANGED: dish->dragging = false; return 0;
+    case WM_LBUTTONDBLCLK: aimNear(dish, pointOf(lParam)); return 0;
+    case WM_MOUSELEAVE: dish->hover = -1; return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && setCursor(dish)) return TRUE;
+        break;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: paint(window); return 0;
+    case WM_PAINT: paint(dish); return 0;
     case WM_CLOSE:
         // The dish stays as long as the card: closing only puts it aside.
         ShowWindow(window, SW_MINIMIZE);
         return 0;
     case WM_DESTROY:
-        KillTimer(window, refreshTimer);
+        KillTimer(window, frameTimer);
+        releaseCanvas(dish);
         PostQuitMessage(0);
         return 0;
     }
@@ -110,36 +249,54 @@ static LRESULT CALLBACK dishWindowProcedure(HWND window, UINT message, WPARAM wP
 
 static HWND createDishWindow(DishWindow* dish)
 {
-    // Columns line up in a fixed-pitch font.
-    dish->font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
-
     WNDCLASSA windowClassInfo = {};
+    windowClassInfo.style = CS_DBLCLKS;
     windowClassInfo.lpfnWndProc = dishWindowProcedure;
     windowClassInfo.hInstance = cardModule;
     windowClassInfo.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClassInfo.lpszClassName = windowClass;
+    windowClassInfo.lpszClassName = dishWindowClass;
     if (!RegisterClassA(&windowClassInfo) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
 
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame = {0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    // Top left of the work area, clear of the program's centred window.
+    // Top left of the work area, above the program's centred window: as
+    // wide as wanted and as high as the room there allows.
     RECT work = {0, 0, 0, 0};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    HWND window = CreateWindowExA(0, windowClass, "Simulated dish", style, work.left, work.top, width, height, nullptr,
-                                  nullptr, cardModule, dish);
+    const RECT wanted = frameFor(dishPreferredWidth, dishPreferredHeight);
+    const RECT least = frameFor(dishMinimumWidth, dishMinimumHeight);
+    const int room = (GetSystemMetrics(SM_CYSCREEN) - programHeight) / 2 - work.top;
+    int width = wanted.right - wanted.left, height = wanted.bottom - wanted.top;
+    if (width > work.right - work.left) width = work.right - work.left;
+    if (height > room) height = room;
+    if (height < least.bottom - least.top) height = least.bottom - least.top;
+    HWND window = CreateWindowExA(0, dishWindowClass, "Simulated dish", WS_OVERLAPPEDWINDOW, work.left, work.top, width,
+                                  height, nullptr, nullptr, cardModule, dish);
     // Shown without taking the focus from the program; a click steers.
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
 }
 
+// Named for whoever looks at the process's threads (Windows 10 and later;
+// Wine passes the name on to the host's thread).
+static void nameThisThread()
+{
+    typedef HRESULT(WINAPI * SetDescription)(HANDLE, PCWSTR);
+    const SetDescription setDescription = reinterpret_cast<SetDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
+    if (!setDescription) return;
+    wchar_t name[sizeof dishWindowThreadName];
+    for (size_t i = 0; i < sizeof dishWindowThreadName; ++i) name[i] = static_cast<wchar_t>(dishWindowThreadName[i]);
+    setDescription(GetCurrentThread(), name);
+}
+
 static DWORD WINAPI dishWindowThread(void* parameter)
 {
     DishWindow* dish = static_cast<DishWindow*>(parameter);
-    dish->window = createDishWindow(dish);
-    const bool shown = dish->window != nullptr;
+    nameThisThread();
+    dish->ink = createDishInk();
+    const HWND window = createDishWindow(dish);
+    // Set by WM_CREATE already; a window that failed to come leaves none.
+    dish->window = window;
+    const bool shown = window != nullptr;
     SetEvent(dish->ready);
     MSG message;
     while (shown && GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -147,8 +304,8 @@ static DWORD WINAPI dishWindowThread(void* parameter)
         DispatchMessageA(&message);
     }
     // Fails while another card's window is still up; that one unregisters it.
-    UnregisterClassA(windowClass, cardModule);
-    if (dish->font) DeleteObject(dish->font);
+    UnregisterClassA(dishWindowClass, cardModule);
+    deleteDishInk(dish->ink);
     return 0;
 }
 
@@ -164,8 +321,12 @@ static void waitHandlingSentMessages(HANDLE handle)
 
 DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model)
 {
-    DishWindow* dish = new (std::nothrow) DishWindow{lock, model, nullptr, nullptr, nullptr, nullptr};
+    DishWindow* dish = new (std::nothrow) DishWindow{};
     if (!dish) return nullptr;
+    dish->lock = lock;
+    dish->model = model;
+    dish->hover = -1;
+    dish->aim = aimDrawsFrom(aimSeed);
     dish->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (dish->ready) dish->thread = CreateThread(nullptr, 0, dishWindowThread, dish, 0, nullptr);
     if (dish->thread) waitHandlingSentMessages(dish->ready);

@@ -8,6 +8,10 @@
 
 struct DishWindow;
 
+// What the tests and tools find the window and its thread by.
+constexpr char dishWindowClass[] = "AzimoraSimulatedDish";
+constexpr char dishWindowThreadName[] = "dish window";
+
 // Shows the window for `model`, which it reads and steers only while
 // holding `lock`. Null when the window could not be made.
 DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model);

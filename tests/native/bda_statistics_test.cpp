@@ -1,5 +1,5 @@
-// A BDA tuner's per-node statistics as the card's readings, and the pace of
-// reading them.
+// A BDA tuner's per-node statistics as the card's readings, and the clock
+// that paces reading them.
 #include <gtest/gtest.h>
 
 #include "bda/bda_statistics.h"
@@ -104,15 +104,6 @@ TEST(BdaStatistics, TheNetworkProvidersStrengthAsALastResort)
     EXPECT_TRUE(statistics.locked);
     EXPECT_EQ(64, statistics.strengthPercent);
     EXPECT_EQ(100, statisticsFromProviderStrength(5000).strengthPercent);
-}
-
-TEST(BdaStatistics, ReadingsArePacedAcrossTheTickCountsWrap)
-{
-    EXPECT_EQ(50u, readingWaitMs(1000, 1000));
-    EXPECT_EQ(30u, readingWaitMs(1020, 1000));
-    EXPECT_EQ(0u, readingWaitMs(1050, 1000));
-    EXPECT_EQ(0u, readingWaitMs(90000, 1000));
-    EXPECT_EQ(40u, readingWaitMs(5, 0xFFFFFFFBu));  // 10 ms across the wrap
 }
 
 TEST(BdaStatistics, PerformanceCountsBecomeMillisecondsWithoutOverflow)

@@ -1,34 +1,30 @@
 // The simulated dish: its sky, the look angles, the antenna and link budget,
 // and the lock the card reports for a tuning and a pointing.
 #include <cmath>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 
 #include "sim/dish/dish_link.h"
 #include "sim/dish/dish_model.h"
+#include "tests/native/committed_file.h"
 #include "tuner/lnb_rules.h"
-
-namespace {
 
 const std::vector<Satellite>& catalogueSky()
 {
     static const std::vector<Satellite> sky = [] {
-        std::ifstream in(std::string(AZM_SOURCE_DIR) + "/resources/satellite.ini", std::ios::binary);
-        return skyFromCatalogue(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        return skyFromCatalogue(committedFile("resources/satellite.ini"));
     }();
     return sky;
 }
 
-int satelliteAt(const DishModel& model, double longitudeDeg)
+static int satelliteAt(const DishModel& model, double longitudeDeg)
 {
     for (size_t i = 0; i < model.sky.size(); ++i)
         if (std::fabs(model.sky[i].longitudeDeg - longitudeDeg) < 0.05) return static_cast<int>(i);
     return -1;
 }
 
-DishModel aimedAt(double longitudeDeg, DishSetup setup = DishSetup())
+static DishModel aimedAt(double longitudeDeg, DishSetup setup = DishSetup())
 {
     setup.aimed = true;
     setup.aimLongitudeDeg = longitudeDeg;
@@ -36,7 +32,7 @@ DishModel aimedAt(double longitudeDeg, DishSetup setup = DishSetup())
 }
 
 // The six calls in the program's order, with its LNB rules.
-void tune(DishModel& model, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate, int32_t diseqc = 0)
+static void tune(DishModel& model, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate, int32_t diseqc = 0)
 {
     recordTuning(model, SetLnbSelectionCall, lnbSelectionFor(frequencyMHz));
     recordTuning(model, SetLnbFrequencyCall, lnbFrequencyFor(frequencyMHz));
@@ -46,11 +42,9 @@ void tune(DishModel& model, int32_t frequencyMHz, int32_t polarization, int32_t 
     recordTuning(model, SetDiseqcCall, diseqc);
 }
 
-DishVerdict verdictOf(const DishModel& model) { return dishSignal(model, 0).verdict; }
+static DishVerdict verdictOf(const DishModel& model) { return dishSignal(model, 0).verdict; }
 
-const double radian = 3.14159265358979323846 / 180.0;
-
-}  // namespace
+static const double radian = 3.14159265358979323846 / 180.0;
 
 TEST(DishSky, OneSatelliteAtEachCataloguePosition)
 {

@@ -45,6 +45,9 @@ std::string newProgramFolder(const std::string& name)
     return folder;
 }
 
+// The host's /proc files, read through drive Z:, give no size: they are read
+// until they end.
+
 std::string readFile(const std::string& path)
 {
     FileBytes file;
@@ -209,10 +212,10 @@ void dismissMessageBox(const MessageBoxSeen& seen)
     Sleep(100);
 }
 
-std::vector<std::string> logLines(const AppRun& run)
+std::vector<std::string> fileLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    const std::string text = readFile(run.logPath);
+    const std::string text = readFile(path);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -222,6 +225,8 @@ std::vector<std::string> logLines(const AppRun& run)
     }
     return lines;
 }
+
+std::vector<std::string> logLines(const AppRun& run) { return fileLines(run.logPath); }
 
 bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs)
 {
@@ -272,6 +277,28 @@ void postClick(HWND window, int x, int y)
 
 void postMouseMove(HWND window, int x, int y) { PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
 
+void postDrag(HWND window, int fromX, int fromY, int toX, int toY, WPARAM keys)
+{
+    PostMessageA(window, WM_MOUSEMOVE, keys, MAKELPARAM(fromX, fromY));
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(fromX, fromY));
+    const int steps = 4;
+    for (int i = 1; i <= steps; ++i) {
+        const int x = fromX + (toX - fromX) * i / steps, y = fromY + (toY - fromY) * i / steps;
+        PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON | keys, MAKELPARAM(x, y));
+    }
+    PostMessageA(window, WM_LBUTTONUP, keys, MAKELPARAM(toX, toY));
+}
+
+void postDoubleClick(HWND window, int x, int y)
+{
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageA(window, WM_MOUSEMOVE, 0, at);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+    PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
 HWND satelliteList(HWND mainWindow) { return FindWindowExA(mainWindow, nullptr, "ComboBox", nullptr); }
 
 std::vector<std::string> satelliteListLines(HWND list)
@@ -313,10 +340,9 @@ COLORREF screenPixel(HWND window, int x, int y)
     return colour;
 }
 
-std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height)
+// A rectangle of the screen in screen coordinates.
+static std::vector<uint32_t> screenPixels(int left, int top, int width, int height)
 {
-    RECT frame;
-    GetWindowRect(window, &frame);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
@@ -328,7 +354,7 @@ std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int heigh
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, frame.left + x, frame.top + y, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();
     std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
                                  static_cast<const uint32_t*>(bits) + static_cast<size_t>(width) * height);
@@ -338,6 +364,20 @@ std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int heigh
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    return screenPixels(frame.left + x, frame.top + y, width, height);
+}
+
+std::vector<uint32_t> clientArea(HWND window, int x, int y, int width, int height)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    return screenPixels(origin.x + x, origin.y + y, width, height);
 }
 
 bool waitForScreenColour(HWND window, int x, int y, uint32_t colour, int timeoutMs)

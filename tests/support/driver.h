@@ -55,6 +55,8 @@ bool waitForMessageBox(const AppRun& run, MessageBoxSeen* seen, int timeoutMs = 
 bool anyMessageBox(const AppRun& run);
 void dismissMessageBox(const MessageBoxSeen& seen);
 
+// The lines of a text file, without their line ends.
+std::vector<std::string> fileLines(const std::string& path);
 std::vector<std::string> logLines(const AppRun& run);
 bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs = 10000);
 // The log lines of the calls that tune the card (the six set calls), in order.
@@ -66,6 +68,10 @@ void postCharacter(HWND window, char character);
 void postText(HWND window, const std::string& text);
 void postClick(HWND window, int x, int y);
 void postMouseMove(HWND window, int x, int y);
+// Button down at the start, moves in a few steps to the end, button up
+// there; `keys` adds MK_SHIFT or MK_CONTROL to the moves as if held.
+void postDrag(HWND window, int fromX, int fromY, int toX, int toY, WPARAM keys = 0);
+void postDoubleClick(HWND window, int x, int y);
 
 // The satellite list (the main window's combo box child).
 HWND satelliteList(HWND mainWindow);
@@ -77,6 +83,8 @@ HWND focusedWindow(const AppRun& run);
 COLORREF screenPixel(HWND window, int x, int y);
 // A rectangle of the screen as 0x00RRGGBB values, row by row.
 std::vector<uint32_t> screenArea(HWND window, int x, int y, int width, int height);
+// The same for a window with a frame, in its client coordinates.
+std::vector<uint32_t> clientArea(HWND window, int x, int y, int width, int height);
 // True once the screen at (x, y) shows the colour (0x00RRGGBB), within the time.
 bool waitForScreenColour(HWND window, int x, int y, uint32_t colour, int timeoutMs = 3000);
 int countColour(const std::vector<uint32_t>& pixels, uint32_t colour);

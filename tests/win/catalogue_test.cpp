@@ -178,6 +178,22 @@ TEST_F(CatalogueTest, AMissingOrLockedCatalogueAtStartIsReported)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// A file saved without a final line end: its short last entry still measures.
+TEST_F(CatalogueTest, ALastEntryWithoutLineEndMeasures)
+{
+    const std::string folder = newProgramFolder("no-line-end");
+    writeFile(joinPath(folder, "satellite.ini"), "[AMC1   103.0w]=3740v29270;\r\n[AMC3   87.0w]=3719h4167;");
+    AppRun& run = startIn(folder);
+    startCatalogueLine(run, 1);
+    ASSERT_TRUE(waitForLogLine(run, "SetDiseqc 0 -> 0x00000000"));
+    const std::vector<std::string> calls = tuningCalls(run);
+    ASSERT_EQ(6u, calls.size());
+    EXPECT_EQ("SetSymbolRate 4167 -> 0x00000000", calls[3]);
+    EXPECT_EQ("SetTransponderFrequency 3719 -> 0x00000000", calls[4]);
+    EXPECT_FALSE(anyMessageBox(run));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 TEST_F(CatalogueTest, ACatalogueStartKeepsTheLastTypedDiseqcCode)
 {
     AppRun& run = start();

@@ -1,58 +1,20 @@
 // The simulated card's dish: the lock follows where the dish points, the
 // steering window lives on a thread of its own and goes with the card.
+#include "tests/win/dish_support.h"
 #include "tests/win/program_test.h"
 
 namespace {
 
 using DishTest = ProgramTest;
 
-const int hotBirdLine = 53;  // "HotBird1-6   13.0e", 10723 H 29900
-
-HWND dishWindow(const AppRun& run) { return findProcessWindow(run, "AzimoraSimulatedDish"); }
-
-HWND waitForDishWindow(const AppRun& run)
-{
-    for (int waited = 0; waited < 5000; waited += 20) {
-        if (HWND found = dishWindow(run)) return found;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
-void startHotBird(AppRun& run)
-{
-    SendMessageA(satelliteList(run.window), CB_SETCURSEL, hotBirdLine, 0);
-    postKey(run.window, VK_RETURN);
-}
-
-// The latest logged line that starts with `prefix`, "" when none.
-std::string lastLine(const AppRun& run, const std::string& prefix)
-{
-    std::string found;
-    for (const std::string& line : logLines(run))
-        if (line.compare(0, prefix.size(), prefix) == 0) found = line;
-    return found;
-}
-
-// Polls are logged when their result changes: the latest one tells the lock.
-bool waitForLock(const AppRun& run, bool locked, int timeoutMs = 10000)
-{
-    const std::string wanted = locked ? "QuerySignalStatus -> 0x00000000" : "QuerySignalStatus -> 0x80004005";
-    for (int waited = 0; waited < timeoutMs; waited += 20) {
-        if (lastLine(run, "QuerySignalStatus") == wanted) return true;
-        Sleep(20);
-    }
-    return false;
-}
-
-double loggedValue(const AppRun& run, const char* reading)
+static double loggedValue(const AppRun& run, const char* reading)
 {
     const std::string line = lastLine(run, reading);
     const size_t value = line.rfind(' ');
     return value == std::string::npos ? -1.0 : std::atof(line.c_str() + value + 1);
 }
 
-void pressInDish(HWND dish, UINT key, int times)
+static void pressInDish(HWND dish, UINT key, int times)
 {
     for (int i = 0; i < times; ++i) postKey(dish, key);
 }

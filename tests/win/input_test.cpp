@@ -276,6 +276,51 @@ TEST_F(InputTest, SoundModeCyclesAndIsInertWhileMuted)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// As the user guide says: Silent is sound off too, so M brings back the mode
+// that M last muted (Tone before it ever did).
+TEST_F(InputTest, MWhileMeasuringTurnsSilentIntoTheModeItLastMuted)
+{
+    AppRun& run = start();
+    click(run, soundButton);
+    click(run, soundButton);  // Silent
+    startTypedEntry(run, "12245H27500");
+    const auto showsAfterM = [&](const CellRect& icon) {
+        move(run, outside);
+        postCharacter(run.window, 'm');
+        settle(run);
+        move(run, soundButton);
+        return screenShowsCell(run, icon, soundModeSlot);
+    };
+    EXPECT_TRUE(showsAfterM(toneIcon));
+    click(run, soundButton);              // Voice
+    EXPECT_TRUE(showsAfterM(blankSlot));  // muted: nothing to show
+    EXPECT_TRUE(showsAfterM(voiceIcon));
+    click(run, soundButton);  // Silent
+    EXPECT_TRUE(screenShowsCell(run, silentIcon, soundModeSlot));
+    EXPECT_TRUE(showsAfterM(voiceIcon));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+// With the satellite list shown the list has the keyboard: Backspace and
+// Delete reach it and do nothing there (the typed entry stays).
+TEST_F(InputTest, TheListKeepsTheKeyboardAndIgnoresBackspaceAndDelete)
+{
+    AppRun& run = start();
+    HWND list = satelliteList(run.window);
+    EXPECT_EQ(list, focusedWindow(run));
+    postKey(list, VK_BACK);
+    postKey(list, VK_DELETE);
+    settle(run, 300);
+    EXPECT_TRUE(isRunning(run));
+    EXPECT_FALSE(anyMessageBox(run));
+    EXPECT_EQ(list, focusedWindow(run));
+    EXPECT_TRUE(screenShowsCell(run, mode0Face.plain, leftButtonSlot));
+    postCharacter(run.window, 'm');
+    postKey(run.window, VK_RETURN);  // the default entry is still there
+    EXPECT_TRUE(waitForLogLine(run, "SetTransponderFrequency 12245 -> 0x00000000"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 TEST_F(InputTest, LanguageButtonSwapsTheVoice)
 {
     AppRun& run = start();

@@ -6,6 +6,8 @@
 //   azmctl click X Y       click at a client position
 //   azmctl dblclick X Y    double-click at a client position
 //   azmctl select N        select line N of the satellite list
+//   azmctl dishwait [MS]   wait until the practice dish's window is up (prints its client area's position)
+//   azmctl dishkey VK [N]  press a key on the practice dish's window, N times (10 a second)
 // Exit code 0 on success, 1 when the window is not there.
 #include <windows.h>
 
@@ -14,12 +16,13 @@
 #include <cstring>
 
 #include "app/frame.h"
+#include "sim/dish/dish_window.h"
 
-static HWND findProgram(DWORD timeoutMs)
+static HWND findWindow(const char* className, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindWindowA(mainWindowClass, nullptr);
+        HWND window = FindWindowA(className, nullptr);
         if (window && IsWindowVisible(window)) return window;
         if (GetTickCount() - start >= timeoutMs) return nullptr;
         Sleep(50);
@@ -29,19 +32,28 @@ static HWND findProgram(DWORD timeoutMs)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: azmctl wait|close|key|text|click|dblclick|select ...\n");
+        std::fprintf(stderr, "usage: azmctl wait|close|key|text|click|dblclick|select|dishwait|dishkey ...\n");
         return 2;
     }
     const char* command = argv[1];
-    const DWORD timeout = std::strcmp(command, "wait") == 0 && argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 15000;
-    HWND window = findProgram(timeout);
+    const bool waiting = std::strcmp(command, "wait") == 0 || std::strcmp(command, "dishwait") == 0;
+    const DWORD timeout = waiting && argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 15000;
+    const bool dish = std::strncmp(command, "dish", 4) == 0;
+    HWND window = findWindow(dish ? dishWindowClass : mainWindowClass, timeout);
     if (!window) {
-        std::fprintf(stderr, "azmctl: the program's window is not there\n");
+        std::fprintf(stderr, "azmctl: the %s window is not there\n", dish ? "practice dish's" : "program's");
         return 1;
     }
-    if (std::strcmp(command, "wait") == 0) {
+    if (waiting) {
         RECT frame;
         GetWindowRect(window, &frame);
+        if (dish) {
+            // Without a window manager the caption's buttons come out as letters: the client area looks better.
+            POINT origin = {0, 0};
+            ClientToScreen(window, &origin);
+            GetClientRect(window, &frame);
+            OffsetRect(&frame, origin.x, origin.y);
+        }
         std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
     } else if (std::strcmp(command, "close") == 0) {
         PostMessageA(window, WM_CLOSE, 0, 0);
@@ -62,6 +74,14 @@ int main(int argc, char** argv)
         PostMessageA(window, WM_LBUTTONUP, 0, at);
         PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageA(window, WM_LBUTTONUP, 0, at);
+    } else if (std::strcmp(command, "dishkey") == 0 && argc > 2) {
+        const WPARAM key = std::strtoul(argv[2], nullptr, 10);
+        const unsigned long times = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 1;
+        for (unsigned long i = 0; i < times; ++i) {
+            PostMessageA(window, WM_KEYDOWN, key, 1);
+            PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+            if (i + 1 < times) Sleep(100);
+        }
     } else if (std::strcmp(command, "select") == 0 && argc > 2) {
         HWND list = FindWindowExA(window, nullptr, "ComboBox", nullptr);
         SendMessageA(list, CB_SETCURSEL, std::strtoul(argv[2], nullptr, 10), 0);

@@ -8,6 +8,8 @@ source "$(dirname "$0")/common.sh"
 # next Debian release finds them too.
 packages=(cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev clang-format
           g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb x11-utils imagemagick)
+# The bridge to real tuners on Linux: libdvbv5 and its daemon for remote frontends.
+packages+=(libdvbv5-dev dvb-tools)
 packages+=("$@")
 
 missing=()

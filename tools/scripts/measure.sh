@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Prints the program's figures under Wine with the simulated card: CPU share
-# idle and measuring, readout latency, start-up against a bare popup.
-#   tools/scripts/measure.sh [cpu|latency|startup|all]
+# idle and measuring, readout latency, start-up against a bare popup, and the
+# practice dish's window thread while it is steered.
+#   tools/scripts/measure.sh [cpu|latency|startup [ROUNDS [EXE...]]|dish|all]
+# (EXE: further builds, as Windows paths, timed in the same run)
 source "$(dirname "$0")/common.sh"
 tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
 wine_session "$root/build/wine-measure" keep
 wine regsvr32 /s build/win/simcard.dll
-wine build/win/azmmeasure.exe "${1:-all}" | tr -d '\r'
+wine build/win/azmmeasure.exe "$@" | tr -d '\r'

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the program's main states for the README
-# (docs/screenshot-*.png), driving it under Xvfb with the simulated card.
+# (docs/screenshot-*.png), driving it under Xvfb with the simulated card,
+# and of the practice dish's window (docs/screenshot-dish.png).
+#   tools/scripts/screenshots.sh [all|dish]
 source "$(dirname "$0")/common.sh"
+what=${1:-all}
 tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
 wine_session "$root/build/wine-shots" keep
@@ -26,6 +29,7 @@ run() {  # run SCENARIO: a fresh program with the card following SCENARIO
 }
 finish() { ctl close; wait "$program" || true; }
 
+if [[ $what == all ]]; then
 run 'signal 0 lock 67 11.4\n'
 ctl select 53
 shot setup-list
@@ -46,4 +50,18 @@ run 'signal 0 nolock\n'
 ctl text m && ctl key 13
 ctl click 73 174   # the faster pace
 shot no-signal
+finish
+fi
+
+# The practice dish: tuned to HotBird a few degrees off, then steered onto
+# it with the arrow keys until the card locks.
+run 'window\npoint 205.6 21.3 16\n'
+dish=$(wine build/win/azmctl.exe dishwait | tr -d '\r')
+ctl select 53 && ctl key 13
+sleep 4
+ctl dishkey 39 34  # right, 3.4 degrees
+ctl dishkey 38 15  # up, 1.5 degrees
+sleep 4
+geometry=$dish
+shot dish
 finish

@@ -1,0 +1,42 @@
+# Real cards on Linux: azimora-dvb (a native program on libdvbv5), the
+# simulated kernel frontend it can run on, and dvbcard.dll, the card
+# substitute that forwards the program's calls to azimora-dvb.
+set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp)
+list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  azm_card_dll(dvbcard dvb/card/dvbcard.cpp dvb/card/helper_link.cpp ${AZM_DVB_PROTOCOL_SOURCES})
+  target_link_libraries(dvbcard PRIVATE ws2_32)
+else()
+  find_library(AZM_DVBV5 dvbv5 REQUIRED)
+  # What decides, platform-neutral: in the core library for the native
+  # tests and the fuzz targets, sanitized like everything there.
+  set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
+    dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
+    dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp
+    dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp)
+  list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+  target_sources(azm_core PRIVATE ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES})
+
+  # The helper and the simulated frontend are programs people run: built
+  # optimised and without the sanitizers of the test build.
+  set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
+  add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES}
+    ${AZM_CARD_CORE_SOURCES})
+  target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
+  target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
+  target_link_options(azimora-dvb PRIVATE -fno-sanitize=all)
+  target_link_libraries(azimora-dvb PRIVATE ${AZM_DVBV5})
+
+  add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp)
+  set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")
+  target_compile_options(azimora-dvb-sim PRIVATE ${AZM_DVB_PROGRAM_FLAGS} -fPIC -U_FORTIFY_SOURCE)
+  target_link_options(azimora-dvb-sim PRIVATE -fno-sanitize=all)
+  target_link_libraries(azimora-dvb-sim PRIVATE ${CMAKE_DL_LIBS})
+
+  # The native tests run the helper itself as well.
+  target_compile_definitions(azm_core INTERFACE AZM_DVB_HELPER="$<TARGET_FILE:azimora-dvb>")
+  add_dependencies(azm_core azimora-dvb azimora-dvb-sim)
+endif()

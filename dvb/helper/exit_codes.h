@@ -1,0 +1,14 @@
+// What azimora-dvb's exit code says (also in --help and the README).
+#pragma once
+
+enum HelperExit : int {
+    ExitOk = 0,            // ended by a signal, or --status / --help done
+    ExitFailure = 1,       // the --simulate or --log file cannot be used, or another failure
+    ExitUsage = 2,         // the options are wrong
+    ExitNoFrontend = 3,    // no such adapter or frontend
+    ExitBusy = 4,          // another program has the frontend open
+    ExitNotSatellite = 5,  // the frontend is not DVB-S/S2
+    ExitNoDaemon = 6,      // dvbv5-daemon cannot be reached (or its link failed)
+    ExitPortTaken = 7,     // the listening port is taken
+    ExitNoPermission = 8,  // no permission to open the frontend
+};

@@ -1,0 +1,110 @@
+#include "dvb/helper/helper_options.h"
+
+#include "dvb/protocol/line_protocol.h"
+
+const char* helperUsage()
+{
+    return "Usage: azimora-dvb [OPTION]...\n"
+           "Serves Azimora's receiver card calls (dvbcard.dll) from a DVB-S/S2 frontend of\n"
+           "this machine, or of another one through dvbv5-daemon, on a loopback TCP port.\n"
+           "\n"
+           "  --adapter N            the DVB adapter (default 0)\n"
+           "  --frontend M           the frontend on that adapter (default 0)\n"
+           "  --server HOST:PORT     use the frontend of the dvbv5-daemon at HOST:PORT\n"
+           "  --listen [HOST:]PORT   where to serve (default 127.0.0.1:47474; loopback unless\n"
+           "                         another address is named; port 0 lets the system choose)\n"
+           "  --log FILE             append one line per frontend operation to FILE\n"
+           "  --simulate FILE        a simulated frontend instead of a real one (see README)\n"
+           "  --status               print what the frontend is and its lock, C/N and\n"
+           "                         strength once, then end\n"
+           "  --help                 this text\n"
+           "\n"
+           "Exit codes:\n"
+           "  0  ended by SIGINT or SIGTERM, or --status / --help done\n"
+           "  1  the --simulate or --log file cannot be used, or another failure\n"
+           "  2  wrong options\n"
+           "  3  no such adapter or frontend\n"
+           "  4  the frontend is busy: another program has it open\n"
+           "  5  the frontend is not DVB-S/S2\n"
+           "  6  dvbv5-daemon cannot be reached, or the link to it failed\n"
+           "  7  the listening port is taken\n"
+           "  8  no permission to open the frontend\n";
+}
+
+static bool smallNumber(const std::string& text, int* value)
+{
+    if (text.empty() || text.size() > 3) return false;
+    int number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+    }
+    *value = number;
+    return true;
+}
+
+bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error)
+{
+    HelperOptions parsed;
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        std::string value;
+        bool hasValue = false;
+        const size_t equals = name.find('=');
+        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            hasValue = true;
+        }
+        const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
+                                name == "--listen" || name == "--log" || name == "--simulate";
+        if (takesValue && !hasValue) {
+            if (i + 1 >= argc) {
+                *error = name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        } else if (!takesValue && hasValue) {
+            *error = name + " takes no value";
+            return false;
+        }
+        if (name == "--adapter" || name == "--frontend") {
+            int number = 0;
+            if (!smallNumber(value, &number)) {
+                *error = name + " wants a number, not \"" + value + "\"";
+                return false;
+            }
+            (name == "--adapter" ? parsed.adapter : parsed.frontend) = number;
+        } else if (name == "--server") {
+            if (!parseHostPort(value, nullptr, false, &parsed.serverHost, &parsed.serverPort)) {
+                *error = "--server wants HOST:PORT, not \"" + value + "\"";
+                return false;
+            }
+            parsed.remote = true;
+        } else if (name == "--listen") {
+            if (!parseHostPort(value, "127.0.0.1", true, &parsed.listenHost, &parsed.listenPort)) {
+                *error = "--listen wants [HOST:]PORT, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--log" || name == "--simulate") {
+            if (value.empty()) {
+                *error = name + " needs a file name";
+                return false;
+            }
+            (name == "--log" ? parsed.logPath : parsed.simulatePath) = value;
+        } else if (name == "--status") {
+            parsed.status = true;
+        } else if (name == "--help" || name == "-h") {
+            parsed.help = true;
+        } else {
+            *error = "unknown option \"" + name + "\"";
+            return false;
+        }
+    }
+    if (parsed.remote && !parsed.simulatePath.empty()) {
+        *error = "--server and --simulate exclude each other";
+        return false;
+    }
+    *options = parsed;
+    return true;
+}

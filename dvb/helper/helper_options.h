@@ -1,0 +1,27 @@
+// azimora-dvb's command line. Platform-neutral.
+#pragma once
+#include <cstdint>
+#include <string>
+
+constexpr uint16_t defaultListenPort = 47474;
+
+struct HelperOptions {
+    int adapter = 0;
+    int frontend = 0;
+    bool remote = false;  // --server: a frontend on another machine, through dvbv5-daemon
+    std::string serverHost;
+    uint16_t serverPort = 0;
+    std::string listenHost = "127.0.0.1";  // loopback unless another address is named
+    uint16_t listenPort = defaultListenPort;
+    std::string logPath;
+    std::string simulatePath;
+    bool status = false;  // print what the frontend is and its signal, then end
+    bool help = false;
+};
+
+// Takes "--name VALUE" and "--name=VALUE". False with `error` set to a
+// message for the user.
+bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error);
+
+// The --help text, exit codes included.
+const char* helperUsage();

@@ -1,0 +1,182 @@
+#include "dvb/protocol/line_protocol.h"
+
+static const char* const requestNames[requestKindCount] = {
+    "Initialize",
+    "SetFec",
+    "SetLnbSelection",
+    "SetLnbFrequency",
+    "SetPolarity",
+    "SetSymbolRate",
+    "SetTransponderFrequency",
+    "SetDiseqc",
+    "QuerySignalStatus",
+    "RefreshSignalReadings",
+    "GetSignalQuality",
+    "GetSignalNoiseRatio",
+};
+
+static const char* requestName(RequestKind kind)
+{
+    return static_cast<int>(kind) < requestKindCount ? requestNames[kind] : "?";
+}
+
+bool requestTakesValue(RequestKind kind) { return kind >= RequestSetFec && kind <= RequestSetDiseqc; }
+
+std::string formatRequest(const Request& request)
+{
+    std::string line = requestName(request.kind);
+    if (requestTakesValue(request.kind)) line += " " + std::to_string(request.value);
+    return line;
+}
+
+// A decimal int32 as formatRequest writes it: an optional minus, no leading
+// zeros, no "-0".
+static bool parseInteger(const std::string& text, int32_t* value)
+{
+    size_t at = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) at = 1;
+    if (at >= text.size() || text.size() - at > 10) return false;
+    if (text[at] == '0' && (text.size() - at > 1 || negative)) return false;
+    int64_t magnitude = 0;
+    for (; at < text.size(); ++at) {
+        if (text[at] < '0' || text[at] > '9') return false;
+        magnitude = magnitude * 10 + (text[at] - '0');
+    }
+    const int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue < INT32_MIN || signedValue > INT32_MAX) return false;
+    *value = static_cast<int32_t>(signedValue);
+    return true;
+}
+
+bool parseRequest(const std::string& line, Request* request)
+{
+    if (line.size() > maxLineLength) return false;
+    const size_t space = line.find(' ');
+    const std::string name = line.substr(0, space);
+    for (int i = 0; i < requestKindCount; ++i) {
+        if (name != requestNames[i]) continue;
+        const RequestKind kind = static_cast<RequestKind>(i);
+        int32_t value = 0;
+        if (requestTakesValue(kind)) {
+            if (space == std::string::npos || !parseInteger(line.substr(space + 1), &value)) return false;
+        } else if (space != std::string::npos) {
+            return false;
+        }
+        request->kind = kind;
+        request->value = value;
+        return true;
+    }
+    return false;
+}
+
+Reply okReply()
+{
+    Reply reply;
+    reply.ok = true;
+    return reply;
+}
+
+Reply valueReply(int32_t value)
+{
+    Reply reply;
+    reply.ok = true;
+    reply.hasValue = true;
+    reply.value = value;
+    return reply;
+}
+
+Reply failReply(const std::string& reason)
+{
+    Reply reply;
+    reply.reason = reason.empty() ? "failed" : reason;
+    return reply;
+}
+
+static std::string printable(const std::string& text, size_t room)
+{
+    std::string clean = text.substr(0, room);
+    for (char& c : clean)
+        if (c < ' ' || c > '~') c = ' ';
+    return clean;
+}
+
+std::string formatReply(const Reply& reply)
+{
+    if (!reply.ok) return "fail " + printable(reply.reason.empty() ? "failed" : reply.reason, maxLineLength - 5);
+    if (reply.hasValue) return "ok " + std::to_string(reply.value);
+    return "ok";
+}
+
+bool parseReply(const std::string& line, Reply* reply)
+{
+    if (line.size() > maxLineLength) return false;
+    Reply parsed;
+    if (line == "ok") {
+        parsed.ok = true;
+    } else if (line.compare(0, 3, "ok ") == 0) {
+        if (!parseInteger(line.substr(3), &parsed.value)) return false;
+        parsed.ok = true;
+        parsed.hasValue = true;
+    } else if (line.compare(0, 5, "fail ") == 0 && line.size() > 5) {
+        parsed.reason = line.substr(5);
+        for (char c : parsed.reason)
+            if (c < ' ' || c > '~') return false;
+    } else {
+        return false;
+    }
+    *reply = parsed;
+    return true;
+}
+
+void readLines(LineReader& reader, const char* bytes, size_t size, std::vector<ReadLine>* lines)
+{
+    for (size_t i = 0; i < size; ++i) {
+        const char c = bytes[i];
+        if (c == '\n') {
+            if (!reader.discarding) {
+                std::string text;
+                text.swap(reader.pending);
+                if (!text.empty() && text.back() == '\r') text.pop_back();
+                lines->push_back(ReadLine{false, text});
+            }
+            reader.pending.clear();
+            reader.discarding = false;
+            continue;
+        }
+        if (reader.discarding) continue;
+        // One byte of room for a carriage return before the newline.
+        if (reader.pending.size() >= maxLineLength + 1) {
+            reader.pending.clear();
+            reader.discarding = true;
+            lines->push_back(ReadLine{true, std::string()});
+            continue;
+        }
+        reader.pending += c;
+    }
+}
+
+bool parseHostPort(const std::string& text, const char* defaultHost, bool allowAnyPort, std::string* host,
+                   uint16_t* port)
+{
+    const size_t colon = text.rfind(':');
+    std::string hostPart = colon == std::string::npos ? std::string() : text.substr(0, colon);
+    const std::string portPart = colon == std::string::npos ? text : text.substr(colon + 1);
+    if (colon == std::string::npos) {
+        if (!defaultHost) return false;
+        hostPart = defaultHost;
+    }
+    if (hostPart.empty() || hostPart.size() > 253 || portPart.empty() || portPart.size() > 5) return false;
+    for (char c : hostPart)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-'))
+            return false;
+    uint32_t number = 0;
+    for (char c : portPart) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (number > 65535 || (number == 0 && !allowAnyPort)) return false;
+    *host = hostPart;
+    *port = static_cast<uint16_t>(number);
+    return true;
+}

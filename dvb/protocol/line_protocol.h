@@ -1,0 +1,79 @@
+// The line protocol between dvbcard.dll and azimora-dvb: one request line
+// per tuner control call, one reply line each, plain ASCII words.
+//   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
+//   reply    ok [VALUE]        "ok", "ok 55"
+//            fail REASON       "fail no lock"
+// Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
+// A line holds at most maxLineLength bytes before its newline.
+// Platform-neutral: both sides build it.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr size_t maxLineLength = 96;
+
+// The calls, named as the tuner control interface names them.
+enum RequestKind : uint8_t {
+    RequestInitialize,
+    RequestSetFec,
+    RequestSetLnbSelection,
+    RequestSetLnbFrequency,
+    RequestSetPolarity,
+    RequestSetSymbolRate,
+    RequestSetTransponderFrequency,
+    RequestSetDiseqc,
+    RequestQuerySignalStatus,
+    RequestRefreshSignalReadings,
+    RequestGetSignalQuality,
+    RequestGetSignalNoiseRatio,
+};
+constexpr int requestKindCount = 12;
+
+struct Request {
+    RequestKind kind;
+    int32_t value;  // for the set calls only
+};
+
+bool requestTakesValue(RequestKind kind);
+
+std::string formatRequest(const Request& request);
+// Strict: one known name, a value exactly when the call takes one, single
+// spaces, no sign on zero, nothing else.
+bool parseRequest(const std::string& line, Request* request);
+
+struct Reply {
+    bool ok = false;
+    bool hasValue = false;
+    int32_t value = 0;
+    std::string reason;  // for a failure: lower-case words, at most one line
+};
+
+Reply okReply();
+Reply valueReply(int32_t value);
+Reply failReply(const std::string& reason);
+
+// The reason is cut to fit the line and anything but printable ASCII becomes
+// a blank.
+std::string formatReply(const Reply& reply);
+bool parseReply(const std::string& line, Reply* reply);
+
+// Cuts a byte stream into lines. A line that grows past maxLineLength is
+// reported once as too long and the rest of it, up to its newline, dropped.
+struct LineReader {
+    std::string pending;
+    bool discarding = false;
+};
+
+struct ReadLine {
+    bool tooLong;
+    std::string text;  // without the newline or a carriage return before it
+};
+
+void readLines(LineReader& reader, const char* bytes, size_t size, std::vector<ReadLine>* lines);
+
+// "HOST:PORT" or, when `defaultHost` is given, a bare "PORT". Ports 1..65535,
+// and 0 as well when `allowAnyPort` (let the system pick one).
+bool parseHostPort(const std::string& text, const char* defaultHost, bool allowAnyPort, std::string* host,
+                   uint16_t* port);

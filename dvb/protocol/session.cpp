@@ -1,0 +1,79 @@
+#include "dvb/protocol/session.h"
+
+#include <cmath>
+
+static bool setCallOf(RequestKind kind, CardSetCall* call)
+{
+    switch (kind) {
+    case RequestSetLnbSelection: *call = SetLnbSelectionCall; return true;
+    case RequestSetLnbFrequency: *call = SetLnbFrequencyCall; return true;
+    case RequestSetPolarity: *call = SetPolarityCall; return true;
+    case RequestSetSymbolRate: *call = SetSymbolRateCall; return true;
+    case RequestSetTransponderFrequency: *call = SetTransponderFrequencyCall; return true;
+    case RequestSetDiseqc: *call = SetDiseqcCall; return true;
+    default: return false;
+    }
+}
+
+int32_t milliDecibels(float snr)
+{
+    const double value = std::round(static_cast<double>(snr) * 1000.0);
+    if (std::isnan(value)) return 0;  // no figure: the program shows none for 0
+    if (value < -2e9) return -2000000000;
+    if (value > 2e9) return 2000000000;
+    return static_cast<int32_t>(value);
+}
+
+Reply handleRequest(Session& session, const Request& request, FrontendPort& frontend)
+{
+    if (request.kind == RequestInitialize) {
+        if (session.initialized) return okReply();
+        std::string reason;
+        if (!frontend.open(&reason)) return failReply(reason);
+        session.initialized = true;
+        return okReply();
+    }
+    if (!session.initialized) return failReply("not initialized");
+    CardSetCall call;
+    if (setCallOf(request.kind, &call)) {
+        if (!recordSetCall(session.tuning, call, request.value)) return okReply();
+        // A new tuning: nothing measured before it counts any more.
+        session.tuned = false;
+        session.hasStatus = session.hasReadings = false;
+        std::string reason;
+        if (!frontend.tune(frontendPlanFor(session.tuning), &reason)) return failReply(reason);
+        session.tuned = true;
+        return okReply();
+    }
+    switch (request.kind) {
+    case RequestSetFec: return okReply();  // the frontend finds the code rate itself
+    case RequestQuerySignalStatus: {
+        if (!session.tuned) return failReply("not tuned");
+        SignalReading reading{false, 0, 0.0f};
+        if (!frontend.measure(&reading)) return failReply("frontend does not answer");
+        session.latched = reading;
+        session.hasStatus = true;
+        return reading.locked ? okReply() : failReply("no lock");
+    }
+    case RequestRefreshSignalReadings:
+        if (!session.hasStatus) return failReply("no status");
+        session.readings = session.latched;
+        session.hasReadings = true;
+        return okReply();
+    case RequestGetSignalQuality:
+        if (!session.hasReadings) return failReply("no readings");
+        return valueReply(session.readings.quality);
+    case RequestGetSignalNoiseRatio:
+        if (!session.hasReadings) return failReply("no readings");
+        return valueReply(milliDecibels(session.readings.snr));
+    default: return failReply("unknown call");
+    }
+}
+
+Reply handleLine(Session& session, const ReadLine& line, FrontendPort& frontend)
+{
+    if (line.tooLong) return failReply("line too long");
+    Request request;
+    if (!parseRequest(line.text, &request)) return failReply("malformed request");
+    return handleRequest(session, request, frontend);
+}

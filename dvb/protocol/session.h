@@ -1,0 +1,46 @@
+// The helper's side of one connection: which calls are taken in which
+// order, when the six set calls have made a complete tuning, and the
+// readings latched by a status call. The frontend itself sits behind
+// FrontendPort. Platform-neutral.
+//
+// Order: Initialize first (it opens the frontend); SetFec and the six set
+// calls in any order, a tune whenever a set of six is complete; then
+// QuerySignalStatus (a fresh reading), RefreshSignalReadings (takes the
+// reading of the latest status) and the two Get calls (read what the
+// latest refresh took). A call out of that order is refused and changes
+// nothing.
+#pragma once
+#include <string>
+
+#include "cardbase/card_tuning.h"
+#include "cardbase/frontend_plan.h"
+#include "cardbase/signal_scale.h"
+#include "dvb/protocol/line_protocol.h"
+
+class FrontendPort {
+public:
+    virtual ~FrontendPort() = default;
+    // False with a reason for the program ("frontend is busy").
+    virtual bool open(std::string* reason) = 0;
+    virtual bool tune(const FrontendPlan& plan, std::string* reason) = 0;
+    // A fresh reading; false when the frontend does not answer.
+    virtual bool measure(SignalReading* reading) = 0;
+};
+
+struct Session {
+    bool initialized = false;
+    CardTuning tuning;
+    bool tuned = false;  // a complete set has been tuned
+    bool hasStatus = false;
+    bool hasReadings = false;
+    SignalReading latched{false, 0, 0.0f};
+    SignalReading readings{false, 0, 0.0f};
+};
+
+Reply handleRequest(Session& session, const Request& request, FrontendPort& frontend);
+
+// A whole request line, malformed or not.
+Reply handleLine(Session& session, const ReadLine& line, FrontendPort& frontend);
+
+// The s/n as it travels: thousandths of a dB, within int32.
+int32_t milliDecibels(float snr);

@@ -1,0 +1,42 @@
+// A DVB-S/S2 frontend as the kernel's DVB v5 interface presents one: it
+// answers the frontend ioctl requests (information, properties, status,
+// statistics, LNB supply, tone and DiSEqC) from a Simulation, so that the
+// library above it runs unchanged. Linux headers only; no system calls.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dvb/simulated/simulation.h"
+
+struct SimulatedFrontend {
+    Simulation simulation;
+    // What the frontend holds, in the kernel's terms.
+    uint32_t deliverySystem = 0;
+    uint32_t frequencyKHz = 0;
+    uint32_t symbolRate = 0;
+    uint32_t innerFec = 0;
+    uint32_t inversion = 0;
+    uint32_t modulation = 0;
+    uint32_t pilot = 0;
+    uint32_t rolloff = 0;
+    uint32_t streamId = 0;
+    bool tuned = false;
+    uint32_t tunedSystem = 0;
+    uint32_t tunedModulation = 0;
+    uint64_t tunedAtMs = 0;
+    // One line per request that reaches the hardware: "voltage 18",
+    // "tone on", "diseqc E0 10 38 FB", "burst A", "tune DVB-S2 auto 1645000 27500000"
+    // (the system, for DVB-S2 the modulation, the frequency in kHz, the symbol rate).
+    std::vector<std::string> trace;
+};
+
+// A frontend fresh from open(), as the simulation describes it.
+SimulatedFrontend newSimulatedFrontend(const Simulation& simulation);
+
+// Answers one ioctl request: 0, or a negative errno. `argument` is the
+// request's third argument (a pointer, or a value for the SEC requests).
+int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs);
+
+// The name the frontend reports.
+extern const char simulatedFrontendName[];

@@ -1,0 +1,238 @@
+#include "sim/dish/dish_picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "sim/dish/dish_link.h"
+
+// Grid lines no closer than this.
+static const double leastGridGapPx = 40.0;
+static const double leastElevationGapPx = 18.0;
+static const int nameRoom = 28;
+// A name further than this from the plot's side is centred on its mark.
+static const int sideRoomPx = 90;
+
+static int rounded(double value) { return static_cast<int>(std::lround(value)); }
+
+static std::string numberText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+}
+
+static std::string azimuthName(double azimuthDeg)
+{
+    const int degrees = (rounded(azimuthDeg) % 360 + 360) % 360;
+    switch (degrees) {
+    case 0: return "N";
+    case 90: return "E";
+    case 180: return "S";
+    case 270: return "W";
+    }
+    return std::to_string(degrees);
+}
+
+// The smallest of the steps that keeps grid lines `leastGap` apart.
+static double gridStep(double pixelsPerDegree, double leastGap)
+{
+    static const double steps[] = {5.0, 10.0, 15.0, 30.0, 45.0, 90.0};
+    for (double step : steps)
+        if (step * pixelsPerDegree >= leastGap) return step;
+    return 90.0;
+}
+
+const SkyMark* markOf(const std::vector<SkyMark>& marks, int satellite)
+{
+    for (const SkyMark& mark : marks)
+        if (mark.satellite == satellite) return &mark;
+    return nullptr;
+}
+
+// A satellite's name beside its mark, above or below it, kept clear of the
+// plot's sides.
+static PictureLabel nameLabel(const SkyChart& chart, PixelPoint mark, const std::string& name, bool above,
+                              LabelKind kind)
+{
+    const PixelRect& plot = chart.plot;
+    int y = above ? mark.y - 6 - dishLabelHeight : mark.y + 6;
+    if (y < plot.top) y = mark.y + 6;
+    if (y + dishLabelHeight > plot.bottom) y = mark.y - 6 - dishLabelHeight;
+    PictureLabel label{{mark.x, y}, shortSatelliteName(name, nameRoom), AlignCentre, kind};
+    if (mark.x - plot.left < sideRoomPx) label = PictureLabel{{mark.x - 4, y}, label.text, AlignLeft, kind};
+    if (plot.right - mark.x < sideRoomPx) label = PictureLabel{{mark.x + 4, y}, label.text, AlignRight, kind};
+    return label;
+}
+
+static SkyPicture skyPicture(const DishModel& model, const DishView& view, const DishLayout& layout, int hoverSatellite)
+{
+    SkyPicture sky{};
+    sky.chart = layout.sky;
+    const SkyChart& chart = sky.chart;
+    const SkyRange& range = chart.range;
+    const PixelRect& plot = chart.plot;
+    sky.horizonY = rounded(skyY(chart, 0.0));
+
+    const double azimuthStep = gridStep(pixelsPerDegreeAcross(chart), leastGridGapPx);
+    for (double az = azimuthStep * std::ceil(range.azimuthFromDeg / azimuthStep); az <= range.azimuthToDeg;
+         az += azimuthStep) {
+        const int x = rounded(skyX(chart, az));
+        sky.gridX.push_back(x);
+        sky.labels.push_back(PictureLabel{{x, plot.bottom + 2}, azimuthName(az), AlignCentre, AxisLabel});
+    }
+    const double elevationStep = gridStep(pixelsPerDegreeUp(chart), leastElevationGapPx);
+    for (double el = 0.0; el <= range.elevationToDeg; el += elevationStep) {
+        const int y = rounded(skyY(chart, el));
+        if (el > 0.0) sky.gridY.push_back(y);
+        sky.labels.push_back(
+            PictureLabel{{plot.left - 4, y - dishLabelHeight / 2}, numberText(el), AlignRight, AxisLabel});
+    }
+
+    sky.arc = layout.arc;
+    sky.marks = satelliteMarks(chart, model.site, model.sky);
+    const SkyMark* target = markOf(sky.marks, view.tunedSatellite);
+    const SkyMark* nearest = markOf(sky.marks, view.nearest);
+    const SkyMark* hover = markOf(sky.marks, hoverSatellite);
+    sky.hasTarget = target != nullptr;
+    sky.hasNearest = nearest != nullptr;
+    if (target) {
+        sky.target = target->at;
+        sky.labels.push_back(nameLabel(chart, target->at, view.targetName, true, TargetLabel));
+    }
+    if (nearest) {
+        sky.nearest = nearest->at;
+        if (nearest != target)
+            sky.labels.push_back(nameLabel(chart, nearest->at, view.nearestName, false, NearestLabel));
+    }
+    if (hover && hover != target && hover != nearest)
+        sky.labels.push_back(
+            nameLabel(chart, hover->at, model.sky[static_cast<size_t>(hover->satellite)].name, true, PointerLabel));
+
+    const PixelPoint pointing = skyToPixel(chart, view.pointing.azimuthDeg, view.pointing.elevationDeg);
+    sky.cross = clampedToPlot(chart, pointing);
+    const CardTuning& tuning = view.tuning;
+    const double frequency =
+        tuning.tuned && tuning.frequencyMHz >= 1000 ? tuning.frequencyMHz : untunedBeamFrequencyMHz;
+    const double beamwidth = beamwidthDeg(frequency, view.diameterM);
+    const BeamSize beam = beamSize(chart, beamwidth, view.pointing.elevationDeg);
+    sky.beamAcross = std::max(2, rounded(beam.acrossPx));
+    sky.beamUp = std::max(2, rounded(beam.upPx));
+    char beamText[64];
+    std::snprintf(beamText, sizeof beamText, "beam %.1f deg, %s band", beamwidth, isCBand(frequency) ? "C" : "Ku");
+    sky.labels.push_back(PictureLabel{{plot.right - 4, plot.top + 2}, beamText, AlignRight, BeamLabel});
+
+    int noteY = plot.top + 2;
+    if (!(pointing == sky.cross)) {
+        sky.labels.push_back(
+            PictureLabel{{plot.left + 4, noteY}, "the dish points off the chart", AlignLeft, NoteLabel});
+        noteY += dishLabelHeight;
+    }
+    if (view.tunedSatellite >= 0 && !target)
+        sky.labels.push_back(PictureLabel{{plot.left + 4, noteY},
+                                          shortSatelliteName(view.targetName, nameRoom) + " is below the horizon",
+                                          AlignLeft,
+                                          NoteLabel});
+    return sky;
+}
+
+static StripPicture stripPicture(const DishView& view, const SignalHistory& history, const DishLayout& layout)
+{
+    StripPicture strip{};
+    strip.plot = layout.stripPlot;
+    const PixelRect& plot = strip.plot;
+    const StripChart chart = stripChartFor(plot, history);
+    const int labelTop = plot.top - dishLabelHeight - 2;
+    strip.labels.push_back(PictureLabel{{plot.left, labelTop}, "C/N dB", AlignLeft, CarrierToNoiseLabel});
+    strip.labels.push_back(PictureLabel{{plot.right, labelTop}, "quality %", AlignRight, QualityLabel});
+
+    for (int step = 0; step <= 6; ++step) {
+        const int x = rounded(stripX(chart, chart.newestMs - static_cast<uint32_t>(step) * 10000u));
+        strip.gridX.push_back(x);
+        const std::string text = step == 0 ? "now" : "-" + std::to_string(step * 10) + " s";
+        strip.labels.push_back(
+            PictureLabel{{x, plot.bottom + 2}, text, step == 6 ? AlignLeft : AlignCentre, AxisLabel});
+    }
+    for (int step = 0; step <= 5; ++step) {
+        const double db = stripLowestDb + 5.0 * step;
+        const int y = rounded(stripYOfCarrierToNoise(chart, db));
+        strip.gridY.push_back(y);
+        const int top = y - dishLabelHeight / 2;
+        strip.labels.push_back(PictureLabel{{plot.left - 4, top}, numberText(db), AlignRight, AxisLabel});
+        strip.labels.push_back(PictureLabel{{plot.right + 4, top}, numberText(20.0 * step), AlignLeft, AxisLabel});
+    }
+    strip.thresholdY = rounded(stripYOfCarrierToNoise(chart, lockAcquireDb));
+    // At the old end, clear of the newest samples.
+    strip.labels.push_back(
+        PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, "lock at 4 dB", AlignLeft, ThresholdLabel});
+
+    strip.carrierToNoise = carrierToNoiseTrace(chart, history);
+    strip.quality = qualityTrace(chart, history);
+    for (const LockEvent& event : history.events) {
+        const int x = rounded(stripX(chart, event.timeMs));
+        if (x < plot.left || x >= plot.right) continue;
+        strip.lockLines.push_back(LockLine{x, event.locked});
+        strip.labels.push_back(PictureLabel{
+            {x + 3, plot.top + 1}, event.locked ? "lock" : "lost", AlignLeft, event.locked ? LockLabel : LossLabel});
+    }
+    if (!view.tuning.tuned)
+        strip.labels.push_back(PictureLabel{{(plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2 - 6},
+                                            "nothing tuned yet",
+                                            AlignCentre,
+                                            NoteLabel});
+    return strip;
+}
+
+// Vectors of these compare through these.
+static bool operator==(const SkyMark& a, const SkyMark& b) { return a.satellite == b.satellite && a.at == b.at; }
+
+static bool operator==(const PictureLabel& a, const PictureLabel& b)
+{
+    return a.at == b.at && a.text == b.text && a.align == b.align && a.kind == b.kind;
+}
+
+static bool operator==(const LockLine& a, const LockLine& b) { return a.x == b.x && a.locked == b.locked; }
+
+static bool operator==(const SkyPicture& a, const SkyPicture& b)
+{
+    return a.chart == b.chart && a.horizonY == b.horizonY && a.gridX == b.gridX && a.gridY == b.gridY &&
+           a.arc == b.arc && a.marks == b.marks && a.hasTarget == b.hasTarget && a.hasNearest == b.hasNearest &&
+           a.target == b.target && a.nearest == b.nearest && a.cross == b.cross && a.beamAcross == b.beamAcross &&
+           a.beamUp == b.beamUp && a.labels == b.labels;
+}
+
+static bool operator==(const StripPicture& a, const StripPicture& b)
+{
+    return a.plot == b.plot && a.gridX == b.gridX && a.gridY == b.gridY && a.thresholdY == b.thresholdY &&
+           a.carrierToNoise == b.carrierToNoise && a.quality == b.quality && a.lockLines == b.lockLines &&
+           a.labels == b.labels;
+}
+
+bool operator==(const DishPicture& a, const DishPicture& b)
+{
+    return a.width == b.width && a.height == b.height && a.sky == b.sky && a.strip == b.strip && a.text == b.text &&
+           a.lines == b.lines && a.signalLine == b.signalLine && a.locked == b.locked;
+}
+
+SignalSample sampleOf(const DishView& view, uint32_t nowMs)
+{
+    const bool measured = view.verdict == TooWeak || view.verdict == Locked;
+    return SignalSample{nowMs, measured, measured ? view.carrierToNoiseDb : 0.0, view.quality, view.verdict == Locked};
+}
+
+DishPicture dishPicture(const DishModel& model, const DishView& view, const SignalHistory& history,
+                        const DishLayout& layout, int hoverSatellite)
+{
+    DishPicture picture{};
+    picture.width = layout.text.right;
+    picture.height = layout.text.bottom;
+    picture.sky = skyPicture(model, view, layout, hoverSatellite);
+    picture.strip = stripPicture(view, history, layout);
+    picture.text = layout.text;
+    picture.lines = dishWindowLines(view);
+    picture.signalLine = -1;
+    for (size_t i = 0; i < picture.lines.size(); ++i)
+        if (picture.lines[i].compare(0, 7, "Signal ") == 0) picture.signalLine = static_cast<int>(i);
+    picture.locked = view.verdict == Locked;
+    return picture;
+}

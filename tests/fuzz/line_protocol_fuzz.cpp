@@ -1,0 +1,61 @@
+// Any bytes from the other side of the link, cut into chunks anywhere: the
+// helper's session answers each line with one well-formed reply, reaches
+// the frontend only in the calls' order, and a request it accepts is one
+// that the card would have written in exactly that form.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "dvb/protocol/session.h"
+
+namespace {
+
+struct CountingFrontend : FrontendPort {
+    bool opened = false;
+    int tunes = 0;
+    bool open(std::string*) override { return opened = true; }
+    bool tune(const FrontendPlan&, std::string*) override { return ++tunes > 0; }
+    bool measure(SignalReading* reading) override
+    {
+        *reading = SignalReading{tunes % 2 == 1, 40, 9.5f};
+        return true;
+    }
+};
+
+static void check(bool holds)
+{
+    if (!holds) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // The first byte chooses the chunk size, as the network would.
+    const size_t chunk = size > 0 ? 1 + data[0] % 64 : 1;
+    const char* bytes = reinterpret_cast<const char*>(data);
+    LineReader reader;
+    Session session;
+    CountingFrontend frontend;
+    for (size_t at = size > 0 ? 1 : 0; at < size; at += chunk) {
+        std::vector<ReadLine> lines;
+        readLines(reader, bytes + at, size - at < chunk ? size - at : chunk, &lines);
+        for (const ReadLine& line : lines) {
+            check(line.tooLong || line.text.size() <= maxLineLength + 1);
+            Request request;
+            if (!line.tooLong && parseRequest(line.text, &request)) check(formatRequest(request) == line.text);
+            Reply replyRead;
+            if (!line.tooLong && parseReply(line.text, &replyRead) && replyRead.ok)
+                check(formatReply(replyRead) == line.text);
+
+            const int tunesBefore = frontend.tunes;
+            const Reply reply = handleLine(session, line, frontend);
+            const std::string text = formatReply(reply);
+            Reply back;
+            check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);
+            check(frontend.opened || frontend.tunes == 0);
+            check(frontend.tunes <= tunesBefore + 1);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,182 @@
+#include "tests/native/dvb_helper_process.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "tests/native/committed_file.h"
+
+extern char** environ;
+
+HelperFiles helperFiles(const std::string& simulation)
+{
+    std::string pattern = "/tmp/azimora-dvb-test-XXXXXX";
+    HelperFiles files;
+    files.folder = mkdtemp(&pattern[0]) ? pattern : std::string("/tmp");
+    files.simulation = files.folder + "/simulation.txt";
+    files.log = files.folder + "/frontend.log";
+    files.trace = files.folder + "/trace.txt";
+    files.output = files.folder + "/output.txt";
+    std::ofstream(files.simulation) << simulation;
+    return files;
+}
+
+static pid_t spawnHelper(const std::vector<std::string>& arguments, const HelperFiles& files)
+{
+    std::vector<std::string> words{AZM_DVB_HELPER};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    std::vector<std::string> settings{"AZIMORA_DVB_SIMULATE_TRACE=" + files.trace};
+    for (char** each = environ; *each; ++each)
+        if (std::strncmp(*each, "AZIMORA_DVB", 11) != 0 && std::strncmp(*each, "LD_PRELOAD=", 11) != 0)
+            settings.push_back(*each);
+    std::vector<char*> envp;
+    for (std::string& setting : settings) envp.push_back(&setting[0]);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, files.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+static int waitForEnd(pid_t pid, int timeoutMs)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files)
+{
+    const pid_t pid = spawnHelper(arguments, files);
+    if (pid < 0) return HelperResult{-1, "cannot start " AZM_DVB_HELPER};
+    const int code = waitForEnd(pid, 20000);
+    return HelperResult{code, fileText(files.output)};
+}
+
+bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more)
+{
+    helper.files = helperFiles(simulation);
+    std::vector<std::string> arguments{"--simulate", helper.files.simulation, "--log", helper.files.log, "--listen",
+                                       "127.0.0.1:0"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    helper.pid = spawnHelper(arguments, helper.files);
+    if (helper.pid < 0) return false;
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+        const std::string output = fileText(helper.files.output);
+        const size_t at = output.find("azimora-dvb: serving ");
+        const size_t end = output.find('\n', at);
+        if (at != std::string::npos && end != std::string::npos) {
+            helper.port = static_cast<uint16_t>(std::atoi(output.c_str() + output.rfind(':', end) + 1));
+            return true;
+        }
+        int status = 0;
+        if (waitpid(helper.pid, &status, WNOHANG) == helper.pid) {
+            helper.pid = -1;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+int stopServing(ServingHelper& helper)
+{
+    disconnect(helper);
+    if (helper.pid < 0) return -1;
+    kill(helper.pid, SIGTERM);
+    const int code = waitForEnd(helper.pid, 10000);
+    helper.pid = -1;
+    return code;
+}
+
+bool connectToHelper(ServingHelper& helper)
+{
+    disconnect(helper);
+    helper.socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(helper.port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(helper.socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        disconnect(helper);
+        return false;
+    }
+    const int yes = 1;
+    setsockopt(helper.socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    return true;
+}
+
+void disconnect(ServingHelper& helper)
+{
+    if (helper.socket >= 0) close(helper.socket);
+    helper.socket = -1;
+    helper.pending.clear();
+}
+
+bool sendRaw(ServingHelper& helper, const std::string& bytes)
+{
+    return helper.socket >= 0 &&
+           send(helper.socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+std::string readReply(ServingHelper& helper)
+{
+    for (;;) {
+        const size_t newline = helper.pending.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = helper.pending.substr(0, newline);
+            helper.pending.erase(0, newline + 1);
+            return line;
+        }
+        pollfd readable{helper.socket, POLLIN, 0};
+        if (helper.socket < 0 || poll(&readable, 1, 5000) <= 0) return "(no reply)";
+        char bytes[512];
+        const ssize_t got = recv(helper.socket, bytes, sizeof bytes, 0);
+        if (got <= 0) return "(closed)";
+        helper.pending.append(bytes, static_cast<size_t>(got));
+    }
+}
+
+std::string ask(ServingHelper& helper, const std::string& line)
+{
+    if (!sendRaw(helper, line + "\n")) return "(not sent)";
+    return readReply(helper);
+}
+
+std::vector<std::string> fileLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::istringstream text(fileText(path));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+}

@@ -1,0 +1,51 @@
+// Running the real azimora-dvb from native tests: once to its end (exit
+// code and output), or serving on a port of the system's choice, with a
+// simulated frontend whose every request reaching the hardware is traced.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct HelperFiles {
+    std::string folder;
+    std::string simulation;
+    std::string log;
+    std::string trace;  // what reached the simulated hardware
+    std::string output;
+};
+
+// A fresh folder with the simulation file written.
+HelperFiles helperFiles(const std::string& simulation);
+
+struct HelperResult {
+    int exitCode;
+    std::string output;  // stdout and stderr
+};
+
+// Runs azimora-dvb with these arguments until it ends (at most 20 s).
+HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files);
+
+struct ServingHelper {
+    HelperFiles files;
+    pid_t pid = -1;
+    uint16_t port = 0;
+    int socket = -1;
+    std::string pending;
+};
+
+// Starts it with --simulate, --log and --listen 127.0.0.1:0 (and `more`)
+// and waits until it serves.
+bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more = {});
+// SIGTERM, then waits; the exit code.
+int stopServing(ServingHelper& helper);
+
+bool connectToHelper(ServingHelper& helper);
+void disconnect(ServingHelper& helper);
+// Sends one request line (newline added) and returns the reply line.
+std::string ask(ServingHelper& helper, const std::string& line);
+// Sends bytes as they are.
+bool sendRaw(ServingHelper& helper, const std::string& bytes);
+std::string readReply(ServingHelper& helper);
+
+std::vector<std::string> fileLines(const std::string& path);

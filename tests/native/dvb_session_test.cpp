@@ -1,0 +1,176 @@
+// The helper's side of a connection: calls taken only in their order, a
+// tune for each complete set of six, readings latched as a card latches
+// them. The frontend is a stand-in that records what it is asked.
+#include <gtest/gtest.h>
+
+#include "dvb/protocol/session.h"
+
+namespace {
+
+struct RecordingFrontend : FrontendPort {
+    int opens = 0;
+    std::vector<FrontendPlan> tunes;
+    int measures = 0;
+    bool openFails = false;
+    bool tuneFails = false;
+    bool measureFails = false;
+    SignalReading next{true, 55, 10.07f};
+
+    bool open(std::string* reason) override
+    {
+        ++opens;
+        if (openFails) *reason = "frontend is busy";
+        return !openFails;
+    }
+    bool tune(const FrontendPlan& plan, std::string* reason) override
+    {
+        tunes.push_back(plan);
+        if (tuneFails) *reason = "tune refused";
+        return !tuneFails;
+    }
+    bool measure(SignalReading* reading) override
+    {
+        ++measures;
+        *reading = next;
+        return !measureFails;
+    }
+};
+
+static std::string call(Session& session, RecordingFrontend& frontend, RequestKind kind, int32_t value = 0)
+{
+    return formatReply(handleRequest(session, Request{kind, value}, frontend));
+}
+
+static void tuneTo12245HighAB(Session& session, RecordingFrontend& frontend, std::string* lastReply = nullptr)
+{
+    call(session, frontend, RequestSetLnbSelection, 1);
+    call(session, frontend, RequestSetLnbFrequency, 10600);
+    call(session, frontend, RequestSetPolarity, 0);
+    call(session, frontend, RequestSetSymbolRate, 27500);
+    call(session, frontend, RequestSetTransponderFrequency, 12245);
+    const std::string reply = call(session, frontend, RequestSetDiseqc, 5);
+    if (lastReply) *lastReply = reply;
+}
+
+TEST(DvbSession, NothingButInitializeIsTakenFirstAndNothingReachesTheFrontend)
+{
+    Session session;
+    RecordingFrontend frontend;
+    for (int i = 1; i < requestKindCount; ++i)
+        EXPECT_EQ("fail not initialized", call(session, frontend, static_cast<RequestKind>(i), 1)) << i;
+    EXPECT_EQ(0, frontend.opens);
+    EXPECT_TRUE(frontend.tunes.empty());
+    EXPECT_EQ(0, frontend.measures);
+    EXPECT_EQ(0, session.tuning.received);
+
+    EXPECT_EQ("ok", call(session, frontend, RequestInitialize));
+    EXPECT_EQ("ok", call(session, frontend, RequestInitialize));
+    EXPECT_EQ(1, frontend.opens);  // opened once
+}
+
+TEST(DvbSession, AFrontendThatCannotBeOpenedFailsInitializeWithItsReason)
+{
+    Session session;
+    RecordingFrontend frontend;
+    frontend.openFails = true;
+    EXPECT_EQ("fail frontend is busy", call(session, frontend, RequestInitialize));
+    EXPECT_EQ("fail not initialized", call(session, frontend, RequestSetFec, 6));
+    frontend.openFails = false;
+    EXPECT_EQ("ok", call(session, frontend, RequestInitialize));  // asked again, it opens now
+}
+
+TEST(DvbSession, ACompleteSetOfSixTunesOnceWithTheFrontendPlan)
+{
+    Session session;
+    RecordingFrontend frontend;
+    call(session, frontend, RequestInitialize);
+    EXPECT_EQ("ok", call(session, frontend, RequestSetFec, 6));  // no part of the set
+    EXPECT_TRUE(frontend.tunes.empty());
+    std::string last;
+    tuneTo12245HighAB(session, frontend, &last);
+    EXPECT_EQ("ok", last);
+    ASSERT_EQ(1u, frontend.tunes.size());
+    const FrontendPlan& plan = frontend.tunes[0];
+    EXPECT_EQ(1645000u, plan.intermediateKHz);
+    EXPECT_EQ(27500000u, plan.symbolsPerSecond);
+    EXPECT_EQ(Voltage18, plan.voltage);
+    EXPECT_TRUE(plan.toneOn);
+    EXPECT_EQ(2, plan.switchPort);  // "AB"
+    EXPECT_EQ(0xFB, plan.diseqc[3]);
+
+    // Five of the next six: no tune yet.
+    call(session, frontend, RequestSetLnbSelection, 0);
+    call(session, frontend, RequestSetLnbFrequency, 9750);
+    call(session, frontend, RequestSetPolarity, 1);
+    call(session, frontend, RequestSetSymbolRate, 22000);
+    call(session, frontend, RequestSetTransponderFrequency, 11344);
+    EXPECT_EQ(1u, frontend.tunes.size());
+}
+
+TEST(DvbSession, ReadingsAreLatchedByStatusAndTakenByRefresh)
+{
+    Session session;
+    RecordingFrontend frontend;
+    call(session, frontend, RequestInitialize);
+    EXPECT_EQ("fail not tuned", call(session, frontend, RequestQuerySignalStatus));
+    tuneTo12245HighAB(session, frontend);
+    EXPECT_EQ("fail no status", call(session, frontend, RequestRefreshSignalReadings));
+    EXPECT_EQ("fail no readings", call(session, frontend, RequestGetSignalQuality));
+    EXPECT_EQ(0, frontend.measures);
+
+    EXPECT_EQ("ok", call(session, frontend, RequestQuerySignalStatus));
+    frontend.next = SignalReading{true, 80, 13.44f};  // the frontend moves on
+    EXPECT_EQ("fail no readings", call(session, frontend, RequestGetSignalNoiseRatio));
+    EXPECT_EQ("ok", call(session, frontend, RequestRefreshSignalReadings));
+    EXPECT_EQ("ok 55", call(session, frontend, RequestGetSignalQuality));  // what the status latched
+    EXPECT_EQ("ok 10070", call(session, frontend, RequestGetSignalNoiseRatio));
+
+    frontend.next = SignalReading{false, 0, 0.0f};
+    EXPECT_EQ("fail no lock", call(session, frontend, RequestQuerySignalStatus));
+    EXPECT_EQ("ok 55", call(session, frontend, RequestGetSignalQuality));  // until the next refresh
+    frontend.measureFails = true;
+    EXPECT_EQ("fail frontend does not answer", call(session, frontend, RequestQuerySignalStatus));
+
+    // A new tuning forgets what was measured before it.
+    frontend.measureFails = false;
+    tuneTo12245HighAB(session, frontend);
+    EXPECT_EQ("fail no readings", call(session, frontend, RequestGetSignalQuality));
+}
+
+TEST(DvbSession, ARefusedTuneFailsTheCompletingCallAndLeavesNothingToMeasure)
+{
+    Session session;
+    RecordingFrontend frontend;
+    call(session, frontend, RequestInitialize);
+    frontend.tuneFails = true;
+    std::string last;
+    tuneTo12245HighAB(session, frontend, &last);
+    EXPECT_EQ("fail tune refused", last);
+    EXPECT_EQ("fail not tuned", call(session, frontend, RequestQuerySignalStatus));
+}
+
+TEST(DvbSession, TooLongAndMalformedLinesChangeNothing)
+{
+    Session session;
+    RecordingFrontend frontend;
+    call(session, frontend, RequestInitialize);
+    call(session, frontend, RequestSetLnbSelection, 1);
+    const Session before = session;
+    EXPECT_EQ("fail line too long", formatReply(handleLine(session, ReadLine{true, ""}, frontend)));
+    EXPECT_EQ("fail malformed request", formatReply(handleLine(session, ReadLine{false, "SetPolarity x"}, frontend)));
+    EXPECT_EQ(before.tuning.received, session.tuning.received);
+    EXPECT_EQ(before.tuning.lnbSelection, session.tuning.lnbSelection);
+    EXPECT_EQ("ok", formatReply(handleLine(session, ReadLine{false, "SetPolarity 0"}, frontend)));
+}
+
+TEST(DvbSession, TheSignalToNoiseTravelsInThousandthsOfADecibel)
+{
+    EXPECT_EQ(10070, milliDecibels(10.07f));
+    EXPECT_EQ(-2500, milliDecibels(-2.5f));
+    EXPECT_EQ(0, milliDecibels(0.0f));
+    EXPECT_EQ(2000000000, milliDecibels(1e30f));
+    EXPECT_EQ(-2000000000, milliDecibels(-1e30f));
+    EXPECT_EQ(0, milliDecibels(std::numeric_limits<float>::quiet_NaN()));
+}
+
+}  // namespace

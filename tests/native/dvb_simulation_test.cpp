@@ -1,0 +1,155 @@
+// The simulated frontend: its file and the kernel requests it answers the
+// way a DVB-S/S2 driver does.
+#include <gtest/gtest.h>
+#include <linux/dvb/frontend.h>
+#include <linux/ioctl.h>
+
+#include "dvb/simulated/kernel_frontend.h"
+
+namespace {
+
+static Simulation simulationOf(const std::string& text)
+{
+    Simulation simulation;
+    std::string error;
+    EXPECT_TRUE(parseSimulation(text, &simulation, &error)) << error;
+    return simulation;
+}
+
+TEST(DvbSimulation, TheLatestTimedLineWhoseTimeHasPassedApplies)
+{
+    const Simulation simulation = simulationOf("# dish swings past\n1000 lock 8.5\n\n0 nolock\r\n3000 nolock\n"
+                                               "2000 lock 12\n2000 lock 12.25\n");
+    EXPECT_FALSE(simulatedSignalAt(simulation, 0).locked);
+    EXPECT_FALSE(simulatedSignalAt(simulation, 999).locked);
+    EXPECT_TRUE(simulatedSignalAt(simulation, 1000).locked);
+    EXPECT_EQ(8500, simulatedSignalAt(simulation, 1999).carrierToNoiseMilliDb);
+    EXPECT_EQ(12250, simulatedSignalAt(simulation, 2500).carrierToNoiseMilliDb);  // the later of two at 2000
+    EXPECT_FALSE(simulatedSignalAt(simulation, 3000).locked);
+    EXPECT_FALSE(simulatedSignalAt(simulationOf("500 lock 9\n"), 499).locked);  // before the first line
+}
+
+TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
+{
+    const Simulation simulation = simulationOf("fail open\nfail tune\nsystems DVB-S\ntransponder DVB-S2\n"
+                                               "modulation explicit\nstatistics legacy\n");
+    EXPECT_TRUE(simulation.failOpen && simulation.failTune && simulation.explicitModulation);
+    EXPECT_EQ(std::vector<SimulatedSystem>{SimDvbS}, simulation.systems);
+    EXPECT_FALSE(simulation.anyTransponder);
+    EXPECT_EQ(SimDvbS2, simulation.transponder);
+    EXPECT_EQ(StatisticsLegacy, simulation.statistics);
+
+    const char* const wrong[] = {
+        "0 lock",     "0 lock ten", "0 lock 200",   "-5 nolock",         "0 nolock 3",         "fail",
+        "fail close", "systems",    "systems ATSC", "transponder DVB-T", "statistics percent", "lock 0 10"};
+    for (const char* line : wrong) {
+        Simulation parsed;
+        std::string error;
+        EXPECT_FALSE(parseSimulation(std::string("0 lock 10\n") + line + "\n", &parsed, &error)) << line;
+        EXPECT_EQ(0u, error.find("line 2: ")) << error;
+    }
+}
+
+static int getProperty(SimulatedFrontend& frontend, uint32_t command, dtv_property* property, uint64_t nowMs = 0)
+{
+    *property = dtv_property{};
+    property->cmd = command;
+    dtv_properties list{1, property};
+    return simulatedFrontendIoctl(frontend, FE_GET_PROPERTY, &list, nowMs);
+}
+
+static int tune(SimulatedFrontend& frontend, uint32_t system, uint32_t frequencyKHz, uint32_t symbolRate,
+                uint64_t nowMs)
+{
+    dtv_property properties[4] = {};
+    properties[0].cmd = DTV_DELIVERY_SYSTEM;
+    properties[0].u.data = system;
+    properties[1].cmd = DTV_FREQUENCY;
+    properties[1].u.data = frequencyKHz;
+    properties[2].cmd = DTV_SYMBOL_RATE;
+    properties[2].u.data = symbolRate;
+    properties[3].cmd = DTV_TUNE;
+    dtv_properties list{4, properties};
+    return simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, nowMs);
+}
+
+TEST(DvbKernelFrontend, ItAnnouncesASatelliteFrontendWithItsSystemsAndRanges)
+{
+    SimulatedFrontend frontend = newSimulatedFrontend(simulationOf("systems DVB-S DVB-S2\n"));
+    dvb_frontend_info info{};
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_GET_INFO, &info, 0));
+    EXPECT_STREQ(simulatedFrontendName, info.name);
+    EXPECT_EQ(FE_QPSK, info.type);
+    EXPECT_EQ(950000u, info.frequency_min);  // kHz, as satellite frontends give it
+    EXPECT_EQ(2150000u, info.frequency_max);
+    dtv_property property;
+    ASSERT_EQ(0, getProperty(frontend, DTV_ENUM_DELSYS, &property));
+    ASSERT_EQ(2u, property.u.buffer.len);
+    EXPECT_EQ(SYS_DVBS, property.u.buffer.data[0]);
+    EXPECT_EQ(SYS_DVBS2, property.u.buffer.data[1]);
+    ASSERT_EQ(0, getProperty(frontend, DTV_API_VERSION, &property));
+    EXPECT_EQ(0x050Bu, property.u.data);
+    EXPECT_EQ(-EINVAL, getProperty(frontend, DTV_BANDWIDTH_HZ, &property));  // not a satellite property
+    EXPECT_EQ(-ENOTTY, simulatedFrontendIoctl(frontend, FE_GET_FRONTEND, nullptr, 0));
+}
+
+TEST(DvbKernelFrontend, TunesOutsideItsRangesOrSystemsAreRefused)
+{
+    SimulatedFrontend frontend = newSimulatedFrontend(simulationOf("systems DVB-S\n0 lock 10\n"));
+    EXPECT_EQ(-EINVAL, tune(frontend, SYS_DVBS, 5549000, 27500000, 0));
+    EXPECT_EQ(-EINVAL, tune(frontend, SYS_DVBS, 1645000, 500000, 0));
+    EXPECT_EQ(-EINVAL, tune(frontend, SYS_DVBS2, 1645000, 27500000, 0));
+    EXPECT_TRUE(frontend.trace.empty());
+    EXPECT_EQ(0, tune(frontend, SYS_DVBS, 1645000, 27500000, 0));
+    EXPECT_EQ(std::vector<std::string>{"tune DVB-S 1645000 27500000"}, frontend.trace);
+
+    SimulatedFrontend refusing = newSimulatedFrontend(simulationOf("fail tune\n"));
+    EXPECT_EQ(-EIO, tune(refusing, SYS_DVBS2, 1645000, 27500000, 0));
+}
+
+TEST(DvbKernelFrontend, StatusAndStatisticsFollowTheTimelineFromTheTune)
+{
+    SimulatedFrontend frontend = newSimulatedFrontend(simulationOf("0 nolock\n500 lock 10.5\n"));
+    fe_status_t status{};
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_READ_STATUS, &status, 0));
+    EXPECT_EQ(0, status);  // untuned
+    ASSERT_EQ(0, tune(frontend, SYS_DVBS2, 1645000, 27500000, 10000));
+    simulatedFrontendIoctl(frontend, FE_READ_STATUS, &status, 10499);
+    EXPECT_EQ(FE_HAS_SIGNAL, status);
+    dtv_property cnr;
+    getProperty(frontend, DTV_STAT_CNR, &cnr, 10499);
+    ASSERT_EQ(1, cnr.u.st.len);
+    EXPECT_EQ(FE_SCALE_NOT_AVAILABLE, cnr.u.st.stat[0].scale);
+    simulatedFrontendIoctl(frontend, FE_READ_STATUS, &status, 10500);
+    EXPECT_TRUE(status & FE_HAS_LOCK);
+    getProperty(frontend, DTV_STAT_CNR, &cnr, 10500);
+    EXPECT_EQ(FE_SCALE_DECIBEL, cnr.u.st.stat[0].scale);
+    const int64_t milliDb = cnr.u.st.stat[0].svalue;  // the struct is packed: no reference into it
+    EXPECT_EQ(10500, milliDb);
+
+    // Legacy drivers: no v5 statistics, 16-bit figures instead.
+    SimulatedFrontend legacy = newSimulatedFrontend(simulationOf("statistics legacy\n0 lock 10\n"));
+    tune(legacy, SYS_DVBS2, 1645000, 27500000, 0);
+    getProperty(legacy, DTV_STAT_CNR, &cnr, 1);
+    EXPECT_EQ(0, cnr.u.st.len);
+    uint16_t snr = 0;
+    ASSERT_EQ(0, simulatedFrontendIoctl(legacy, FE_READ_SNR, &snr, 1));
+    EXPECT_EQ(32767, snr);
+}
+
+TEST(DvbKernelFrontend, SatelliteControlRequestsAreTracedAndBadOnesRefused)
+{
+    SimulatedFrontend frontend = newSimulatedFrontend(Simulation());
+    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(SEC_VOLTAGE_18), 0));
+    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_TONE, reinterpret_cast<void*>(SEC_TONE_OFF), 0));
+    dvb_diseqc_master_cmd command{{0xE0, 0x10, 0x38, 0xFB}, 4};
+    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_MASTER_CMD, &command, 0));
+    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_BURST, reinterpret_cast<void*>(SEC_MINI_B), 0));
+    EXPECT_EQ((std::vector<std::string>{"voltage 18", "tone off", "diseqc E0 10 38 FB", "burst B"}), frontend.trace);
+    command.msg_len = 7;
+    EXPECT_EQ(-EINVAL, simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_MASTER_CMD, &command, 0));
+    EXPECT_EQ(-EINVAL, simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(7), 0));
+    EXPECT_EQ(4u, frontend.trace.size());
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+// What the Windows tests of the practice dish share: its window, a tuning
+// of the program to HotBird and the lock the card's log tells.
+#pragma once
+#include <string>
+
+#include "tests/support/driver.h"
+
+constexpr int hotBirdLine = 53;  // "HotBird1-6   13.0e", 10723 H 29900
+
+HWND dishWindow(const AppRun& run);
+HWND waitForDishWindow(const AppRun& run);
+// Selects HotBird in the program's list and starts measuring it.
+void startHotBird(AppRun& run);
+// The latest logged line that starts with `prefix`, "" when none.
+std::string lastLine(const AppRun& run, const std::string& prefix);
+// Polls are logged when their result changes: the latest one tells the lock.
+bool waitForLock(const AppRun& run, bool locked, int timeoutMs = 10000);
