@@ -8,13 +8,11 @@
 #include <string>
 #include <unistd.h>
 
+#include "cardbase/reading_pace.h"
 #include "dvb/helper/dvb_frontend.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/simulated/simulation.h"
-
-// A new reading at most this often: the program polls without a pause.
-static constexpr uint64_t readingIntervalMs = 50;
 
 static volatile sig_atomic_t stopRequested = 0;
 
@@ -47,9 +45,9 @@ public:
 
     bool measure(SignalReading* reading) override
     {
-        const uint64_t due = lastReadingMs_ + readingIntervalMs;
-        const uint64_t now = monotonicMs();
-        if (now < due) usleep(static_cast<useconds_t>((due - now) * 1000));
+        const uint32_t wait =
+            readingWaitMs(static_cast<uint32_t>(monotonicMs()), static_cast<uint32_t>(lastReadingMs_));
+        if (wait > 0) usleep(static_cast<useconds_t>(wait) * 1000);
         FrontendFigures figures;
         const bool answered = readDvbFrontend(frontend_, &figures);
         lastReadingMs_ = monotonicMs();

@@ -3,17 +3,13 @@
 
 #include "bda/bda_settings.h"
 
-namespace {
-
-std::string nameFrom(const std::string& bytes, bool expectCodePage = false)
+static std::string nameFrom(const std::string& bytes, bool expectCodePage = false)
 {
     bool inCodePage = !expectCodePage;
     const std::string name = tunerNameFromSettings(bytes, &inCodePage);
     EXPECT_EQ(expectCodePage, inCodePage) << bytes;
     return name;
 }
-
-}  // namespace
 
 TEST(BdaSettings, TheTunerLineAsUsersWriteIt)
 {

@@ -4,37 +4,33 @@
 
 #include "bda/bda_statistics.h"
 
-namespace {
-
-BdaNodeStatistics node(BdaNodeRole role)
+static BdaNodeStatistics node(BdaNodeRole role)
 {
     BdaNodeStatistics statistics;
     statistics.role = role;
     return statistics;
 }
 
-BdaNodeStatistics withLock(BdaNodeStatistics n, bool locked)
+static BdaNodeStatistics withLock(BdaNodeStatistics n, bool locked)
 {
     n.hasLocked = true;
     n.locked = locked;
     return n;
 }
 
-BdaNodeStatistics withQuality(BdaNodeStatistics n, int32_t quality)
+static BdaNodeStatistics withQuality(BdaNodeStatistics n, int32_t quality)
 {
     n.hasQuality = true;
     n.quality = quality;
     return n;
 }
 
-BdaNodeStatistics withStrength(BdaNodeStatistics n, int32_t strength)
+static BdaNodeStatistics withStrength(BdaNodeStatistics n, int32_t strength)
 {
     n.hasStrength = true;
     n.strength = strength;
     return n;
 }
-
-}  // namespace
 
 TEST(BdaStatistics, TheDemodulatorSpeaksForLockAndQualityTheTunerForStrength)
 {

@@ -8,9 +8,7 @@
 #include "tuner/lnb_rules.h"
 #include "tuner/tuning_plan.h"
 
-namespace {
-
-CardTuning tuningFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t diseqcCode)
+static CardTuning tuningFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t diseqcCode)
 {
     TuningParameters parameters;
     parameters.frequencyMHz = frequencyMHz;
@@ -25,8 +23,6 @@ CardTuning tuningFromProgram(int32_t frequencyMHz, int32_t polarization, int32_t
     for (const TuningStep& step : steps) recordSetCall(tuning, callOf[step.call], step.argument);
     return tuning;
 }
-
-}  // namespace
 
 TEST(BdaTuning, TheDriverPicksTheProgramsBandAndOscillatorForEveryFrequency)
 {

@@ -7,7 +7,7 @@ namespace {
 
 using BdaOpeningTest = BdaProgramTest;
 
-const char cannotInitialize[] = "Cannot initialize tuner control interface";
+static const char cannotInitialize[] = "Cannot initialize tuner control interface";
 
 TEST_F(BdaOpeningTest, TheTunerNamedInTheSettingsIsUsedWithItsCaptureFilter)
 {

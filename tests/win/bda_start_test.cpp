@@ -7,9 +7,12 @@ namespace {
 
 using BdaStartTest = BdaProgramTest;
 
-std::string tune(const char* tuner, const std::string& values) { return std::string("tune ") + tuner + " " + values; }
+static std::string tune(const char* tuner, const std::string& values)
+{
+    return std::string("tune ") + tuner + " " + values;
+}
 
-const char satelliteTuner[] = "Simulated DVB-S2 Tuner";
+static const char satelliteTuner[] = "Simulated DVB-S2 Tuner";
 
 TEST_F(BdaStartTest, AListStartTunesTheFirstSatelliteTunerAndMeasures)
 {
