@@ -137,6 +137,22 @@ static int barEndOnScreen(HWND window)
     return 42 + x;
 }
 
+// Milliseconds from each change of the signal (every periodMs after the
+// tune, changes first to last - 1: 80 % after odd, 30 % after even ones) to
+// the bar ending where it should on screen.
+static std::vector<double> barDelays(const AppRun& run, DWORD tunedAt, DWORD periodMs, int first, int last)
+{
+    std::vector<double> delays;
+    for (int i = first; i < last; ++i) {
+        const DWORD changeAt = tunedAt + periodMs * static_cast<DWORD>(i);
+        const int expected = i % 2 ? 254 : 121;
+        while (static_cast<int>(GetTickCount() - changeAt) < 0) Sleep(1);
+        while (barEndOnScreen(run.window) != expected && GetTickCount() - changeAt < 1400) Sleep(1);
+        delays.push_back(GetTickCount() - changeAt);
+    }
+    return delays;
+}
+
 static int measureLatency()
 {
     // Every 1.5 s the quality jumps between 30 % (bar to 121) and 80 % (bar to 254).
@@ -155,14 +171,7 @@ static int measureLatency()
             if (line.compare(0, 23, "SetTransponderFrequency") == 0) tunedAt = GetTickCount();
         Sleep(1);
     }
-    std::vector<double> delays;
-    for (int i = 1; i < 12; ++i) {
-        const DWORD changeAt = tunedAt + 1500 * i;
-        const int expected = i % 2 ? 254 : 121;
-        while (static_cast<int>(GetTickCount() - changeAt) < 0) Sleep(1);
-        while (barEndOnScreen(run.window) != expected && GetTickCount() - changeAt < 1400) Sleep(1);
-        delays.push_back(GetTickCount() - changeAt);
-    }
+    const std::vector<double> delays = barDelays(run, tunedAt, 1500, 1, 12);
     PostMessageA(run.window, WM_CLOSE, 0, 0);
     waitForExit(run);
     std::printf("scenario change to bar on screen: median %.0f ms, max %.0f ms over %u changes "
@@ -287,14 +296,7 @@ static int measureDvb()
     const double programShare = 100.0 * (processSeconds(stat) - programBefore) / wall;
     const double helperShare = 100.0 * (processSeconds(helperStat) - helperBefore) / wall;
 
-    std::vector<double> delays;
-    for (int i = 8; i < 20; ++i) {
-        const DWORD changeAt = tunedAt + 1517 * static_cast<DWORD>(i);
-        const int expected = i % 2 ? 254 : 121;
-        while (static_cast<int>(GetTickCount() - changeAt) < 0) Sleep(1);
-        while (barEndOnScreen(run.window) != expected && GetTickCount() - changeAt < 1400) Sleep(1);
-        delays.push_back(GetTickCount() - changeAt);
-    }
+    const std::vector<double> delays = barDelays(run, tunedAt, 1517, 8, 20);
     PostMessageA(run.window, WM_CLOSE, 0, 0);
     waitForExit(run);
     std::printf("dvb cpu while measuring: Azimora %.1f %%, azimora-dvb %.1f %% of one core (10 s)\n", programShare,
