@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include "app/app_state.h"
+#include "app/late_libraries.h"
 #include "app/resource_data.h"
 #include "audio/audio_pass.h"
 
@@ -38,7 +39,7 @@ static void runStep(const AudioStep& step)
     case PlaySoundStep:
         // Played in place and asynchronously: a new sound cuts the previous one.
         if (const uint8_t* sound = soundFor(step.value))
-            sndPlaySoundA(reinterpret_cast<const char*>(sound), SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+            playSound(reinterpret_cast<const char*>(sound), SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
         break;
     case SleepMs: Sleep(static_cast<DWORD>(step.value)); break;
     case InvalidateBar: InvalidateRect(app.mainWindow, &app.entryRect, TRUE); break;

@@ -12,7 +12,8 @@ function(azm_program name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${AZM_WIN_FLAGS})
   target_link_options(${name} PRIVATE ${AZM_WIN_LINK} -mwindows)
-  target_link_libraries(${name} PRIVATE ole32 uuid strmiids gdi32 comctl32 winmm shell32 user32 kernel32)
+  # shell32 and winmm are loaded when first used (app/late_libraries.cpp).
+  target_link_libraries(${name} PRIVATE ole32 uuid strmiids gdi32 comctl32 user32 kernel32)
 endfunction()
 azm_program(Azimora)
 # The same program with its test hooks (the start of a worker thread can be

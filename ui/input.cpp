@@ -1,8 +1,7 @@
 #include "ui/input.h"
 
-#include <shellapi.h>
-
 #include "app/app_state.h"
+#include "app/late_libraries.h"
 #include "catalogue/measurement_start.h"
 #include "ui/entry_editor.h"
 #include "ui/input_rules.h"
@@ -23,10 +22,7 @@ static void storePointer(LPARAM position)
 
 static bool pointerIn(HRGN region) { return region && PtInRegion(region, app.pointerX, app.pointerY); }
 
-static void openWithShell(const char* file)
-{
-    ShellExecuteA(app.mainWindow, "open", file, nullptr, nullptr, SW_SHOWNORMAL);
-}
+static void openWithShell(const char* file) { shellOpen(app.mainWindow, file, SW_SHOWNORMAL); }
 
 static void showStartError() { MessageBoxA(app.mainWindow, "Transponder parameters error", "Error", MB_OK); }
 
