@@ -4,7 +4,8 @@
 # Each target runs for SECONDS, or until N executions when --runs is given
 # (the long run: fuzz.sh --runs 10000000 1800). Targets default to every
 # build/host/*_fuzz. Prints "fuzz ok NAME RUNS runs", "fuzz FAILED NAME" or
-# "fuzz HUNG NAME"; any finding or hang fails.
+# "fuzz HUNG NAME"; any finding or hang fails. A target's own libFuzzer
+# options, if it needs any, stand in tests/fuzz/NAME.flags.
 source "$(dirname "$0")/common.sh"
 set +e
 runs=()
@@ -27,8 +28,10 @@ for name in "${targets[@]}"; do
     mkdir -p "$corpus" "$work/artifacts-$name"
     [[ -d tests/fuzz/corpus/$name ]] && cp -r tests/fuzz/corpus/"$name"/. "$corpus"/
     log=$work/$name.log
+    flags=()
+    [[ -f tests/fuzz/$name.flags ]] && read -r -a flags < tests/fuzz/$name.flags
     # libFuzzer bounds itself; the outer limit catches a fuzzer that does not.
-    within $((seconds * 2 + 60)) build/host/${name}_fuzz -max_total_time="$seconds" "${runs[@]}" -timeout=10 \
+    within $((seconds * 2 + 60)) build/host/${name}_fuzz -max_total_time="$seconds" "${runs[@]}" "${flags[@]}" -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/artifacts-$name/" "$corpus" >"$log" 2>&1
     code=$?
     if [[ $code -eq 0 ]]; then
