@@ -6,11 +6,10 @@
 // tuner's statistics afresh.
 #include <windows.h>
 
-#include <cstdlib>
 #include <new>
 #include <string>
 
-#include "app/whole_file.h"
+#include "app/host_text.h"
 #include "bda/bda_graph.h"
 #include "bda/bda_settings.h"
 #include "cardbase/card_object.h"
@@ -19,15 +18,6 @@
 #include "cardbase/reading_pace.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
-
-static std::string fileText(const std::string& path)
-{
-    FileBytes file;
-    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, &file);
-    std::string text(file.bytes ? file.bytes : "", file.size);
-    std::free(file.bytes);
-    return text;
-}
 
 static std::string utf8FromCodePage(const std::string& text)
 {
@@ -50,7 +40,8 @@ static std::string wantedTunerName()
     std::string settings(path, length);
     settings = settings.substr(0, settings.find_last_of('\\') + 1) + "bdacard.ini";
     bool inCodePage = false;
-    const std::string name = tunerNameFromSettings(fileText(settings), &inCodePage);
+    const std::string name =
+        tunerNameFromSettings(wholeFileText(settings, FILE_SHARE_READ | FILE_SHARE_WRITE), &inCodePage);
     return inCodePage ? utf8FromCodePage(name) : name;
 }
 

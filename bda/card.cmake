@@ -5,7 +5,7 @@
 set(AZM_BDA_CORE_SOURCES bda/bda_tuning.cpp bda/bda_settings.cpp bda/bda_statistics.cpp)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   azm_card_dll(bdacard ${AZM_BDA_CORE_SOURCES} bda/bdacard.cpp bda/bda_graph.cpp bda/bda_tune.cpp bda/bda_readings.cpp
-    app/whole_file.cpp)
+    app/whole_file.cpp app/host_text.cpp)
   include(${CMAKE_SOURCE_DIR}/tests/support/bda/bdasim.cmake)
 else()
   target_sources(azm_core PRIVATE ${AZM_BDA_CORE_SOURCES})

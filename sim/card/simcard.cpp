@@ -3,12 +3,11 @@
 // nothing set, by a simulated dish that the user steers in a window of its own.
 #include <windows.h>
 
-#include <cstdlib>
 #include <new>
 #include <string>
 
+#include "app/host_text.h"
 #include "app/resource_data.h"
-#include "app/whole_file.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
 #include "sim/card/call_log.h"
@@ -16,23 +15,6 @@
 #include "sim/card/scenario.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_window.h"
-
-static std::string environmentValue(const char* name)
-{
-    char value[MAX_PATH * 2];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    if (length == 0 || length >= sizeof value) return std::string();
-    return std::string(value, length);
-}
-
-static std::string readTextFile(const std::string& path)
-{
-    FileBytes file;
-    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, &file);
-    std::string text(file.bytes ? file.bytes : "", file.size);
-    std::free(file.bytes);
-    return text;
-}
 
 // Each line goes to the file at once, so a reader sees it while the card runs.
 static void appendLogLine(HANDLE log, const std::string& line)
@@ -66,12 +48,12 @@ static std::string builtInCatalogue()
 static SimSettings readSettings()
 {
     SimSettings settings;
-    const std::string scenarioPath = environmentValue("SIMCARD_SCENARIO");
-    const std::string logPath = environmentValue("SIMCARD_LOG");
+    const std::string scenarioPath = environmentText("SIMCARD_SCENARIO");
+    const std::string logPath = environmentText("SIMCARD_LOG");
     settings.log = openLog(logPath);
     if (!scenarioPath.empty()) {
         std::string errors;
-        settings.scenario = parseScenario(readTextFile(scenarioPath), &errors);
+        settings.scenario = parseScenario(wholeFileText(scenarioPath, FILE_SHARE_READ | FILE_SHARE_WRITE), &errors);
         if (!errors.empty()) appendLogLine(settings.log, "# " + errors.substr(0, errors.size() - 1));
     }
     settings.dish = settings.scenario.dish;

@@ -1,12 +1,11 @@
 #include "tests/support/driver.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <psapi.h>
 #include <tlhelp32.h>
 
 #include "app/frame.h"
-#include "app/whole_file.h"
+#include "app/host_text.h"
 
 std::string joinPath(const std::string& folder, const std::string& file)
 {
@@ -50,11 +49,7 @@ std::string newProgramFolder(const std::string& name)
 
 std::string readFile(const std::string& path)
 {
-    FileBytes file;
-    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &file);
-    std::string bytes(file.bytes ? file.bytes : "", file.size);
-    std::free(file.bytes);
-    return bytes;
+    return wholeFileText(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
 
 bool writeFile(const std::string& path, const std::string& bytes)

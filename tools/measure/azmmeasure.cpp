@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/frame.h"
+#include "app/host_text.h"
 #include "sim/dish/dish_window.h"
 #include "tests/support/driver.h"
 
@@ -250,13 +251,6 @@ static int measureStartup(int rounds, const std::vector<std::string>& others)
     return 0;
 }
 
-static std::string environmentValue(const char* name)
-{
-    char value[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
-
 static int countTuneLines(const std::string& logPath)
 {
     const std::string log = readFile(logPath);
@@ -269,8 +263,8 @@ static int countTuneLines(const std::string& logPath)
 // (30 %, bar to x 121) and 13.44 dB (80 %, bar to x 254), starting at 30 %.
 static int measureDvb()
 {
-    const std::string logPath = environmentValue("AZM_DVB_LOG");
-    const std::string helperStat = "Z:\\proc\\" + environmentValue("AZM_DVB_HELPER_PID") + "\\stat";
+    const std::string logPath = environmentText("AZM_DVB_LOG");
+    const std::string helperStat = "Z:\\proc\\" + environmentText("AZM_DVB_HELPER_PID") + "\\stat";
     AppRun run;
     StartOptions options;
     options.withLog = false;

@@ -1,9 +1,8 @@
 #include "tests/support/bda/bdasim_support.h"
 
 #include <cstdio>
-#include <cstdlib>
 
-#include "app/whole_file.h"
+#include "app/host_text.h"
 
 HINSTANCE simModule = nullptr;
 static LONG liveObjects = 0;
@@ -18,26 +17,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*)
     return TRUE;
 }
 
-static std::string environmentValue(const char* name)
-{
-    char value[MAX_PATH * 2];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    if (length == 0 || length >= sizeof value) return std::string();
-    return std::string(value, length);
-}
-
-static std::string readText(const std::string& path)
-{
-    FileBytes file;
-    readWholeFile(path.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, &file);
-    std::string text(file.bytes ? file.bytes : "", file.size);
-    std::free(file.bytes);
-    return text;
-}
-
 void simLog(const std::string& line)
 {
-    static const std::string path = environmentValue("SIMCARD_LOG");
+    static const std::string path = environmentText("SIMCARD_LOG");
     if (path.empty()) return;
     HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -59,7 +41,8 @@ const BdaSimScenario& simScenario()
 {
     static const BdaSimScenario scenario = [] {
         std::string errors;
-        BdaSimScenario parsed = parseBdaSimScenario(readText(environmentValue("SIMCARD_SCENARIO")), &errors);
+        BdaSimScenario parsed = parseBdaSimScenario(
+            wholeFileText(environmentText("SIMCARD_SCENARIO"), FILE_SHARE_READ | FILE_SHARE_WRITE), &errors);
         if (!errors.empty()) simLog("# " + errors.substr(0, errors.size() - 1));
         return parsed;
     }();
