@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <ftw.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -22,11 +23,30 @@
 
 extern char** environ;
 
+static int removeEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
+
+static std::string testsFolder;
+
+static void removeTestsFolder() { nftw(testsFolder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS); }
+
+// Every run of the helper gets a folder of its own inside one folder that
+// this test process owns and removes when it ends.
+static std::string newRunFolder()
+{
+    if (testsFolder.empty()) {
+        std::string pattern = "/tmp/azimora-dvb-test-XXXXXX";
+        if (!mkdtemp(&pattern[0])) return "/tmp";
+        testsFolder = pattern;
+        std::atexit(removeTestsFolder);
+    }
+    std::string pattern = testsFolder + "/run-XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : testsFolder;
+}
+
 HelperFiles helperFiles(const std::string& simulation)
 {
-    std::string pattern = "/tmp/azimora-dvb-test-XXXXXX";
     HelperFiles files;
-    files.folder = mkdtemp(&pattern[0]) ? pattern : std::string("/tmp");
+    files.folder = newRunFolder();
     files.simulation = files.folder + "/simulation.txt";
     files.log = files.folder + "/frontend.log";
     files.trace = files.folder + "/trace.txt";
