@@ -120,6 +120,15 @@ static void drawLabels(HDC dc, const std::vector<PictureLabel>& labels, const Di
     SelectObject(dc, oldFont);
 }
 
+// A chart's frame and its labels, drawn after its clipped plot.
+static void frameAndLabel(HDC dc, const PixelRect& plot, const std::vector<PictureLabel>& labels, const DishInk& ink)
+{
+    HGDIOBJ oldPen = SelectObject(dc, ink.frame);
+    outline(dc, plot);
+    SelectObject(dc, oldPen);
+    drawLabels(dc, labels, ink);
+}
+
 static void drawSky(HDC dc, const SkyPicture& sky, const DishInk& ink)
 {
     const PixelRect& plot = sky.chart.plot;
@@ -163,10 +172,7 @@ static void drawSky(HDC dc, const SkyPicture& sky, const DishInk& ink)
     SelectObject(dc, oldPen);
     RestoreDC(dc, saved);
 
-    oldPen = SelectObject(dc, ink.frame);
-    outline(dc, plot);
-    SelectObject(dc, oldPen);
-    drawLabels(dc, sky.labels, ink);
+    frameAndLabel(dc, plot, sky.labels, ink);
 }
 
 static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
@@ -197,10 +203,7 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     SelectObject(dc, oldPen);
     RestoreDC(dc, saved);
 
-    oldPen = SelectObject(dc, ink.frame);
-    outline(dc, plot);
-    SelectObject(dc, oldPen);
-    drawLabels(dc, strip.labels, ink);
+    frameAndLabel(dc, plot, strip.labels, ink);
 }
 
 static void drawText(HDC dc, const DishPicture& picture, const DishInk& ink)
