@@ -69,17 +69,45 @@ static bool offers(const DvbFrontend& frontend, uint32_t system)
     return false;
 }
 
+static const char remoteAdvice[] =
+    "  run azimora-dvb on the machine with the card instead (--listen 0.0.0.0:47474 there, and\n"
+    "  AZIMORA_DVB=THAT-MACHINE:47474 for Azimora here)\n";
+
+static void endForRemoteLink(const char* message, size_t length)
+{
+    ssize_t ignored = write(2, message, length);
+    ignored = write(2, remoteAdvice, sizeof remoteAdvice - 1);
+    (void)ignored;
+    _exit(ExitNoDaemon);
+}
+
 // Debian's libdvbv5 1.22 misreads some message lengths from the daemon and
 // aborts in its receiving thread; say what happened instead of dumping core.
 static void remoteLinkFailed(int)
 {
     static const char message[] =
-        "azimora-dvb: the link to dvbv5-daemon failed inside libdvbv5 (its remote support misread a message);\n"
-        "  run azimora-dvb on the machine with the card instead (--listen 0.0.0.0:47474 there, and\n"
-        "  AZIMORA_DVB=THAT-MACHINE:47474 for Azimora here)\n";
-    ssize_t ignored = write(2, message, sizeof message - 1);
-    (void)ignored;
-    _exit(ExitNoDaemon);
+        "azimora-dvb: the link to dvbv5-daemon failed inside libdvbv5 (its remote support misread a message);\n";
+    endForRemoteLink(message, sizeof message - 1);
+}
+
+// The same library can also wait for ever for a reply that never comes, so
+// every remote call is given remoteAnswerSeconds to return.
+static const unsigned remoteAnswerSeconds = 5;
+
+static void remoteSilent(int)
+{
+    static const char message[] = "azimora-dvb: dvbv5-daemon did not answer libdvbv5 in time;\n";
+    endForRemoteLink(message, sizeof message - 1);
+}
+
+static void expectRemoteAnswer(bool remote)
+{
+    if (remote) alarm(remoteAnswerSeconds);
+}
+
+static void remoteAnswered(bool remote)
+{
+    if (remote) alarm(0);
 }
 
 // libdvbv5 connects to dotted IPv4 addresses only.
@@ -129,9 +157,8 @@ static FrontendProblem openProblemOf(int error)
     return ProblemOther;
 }
 
-FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& options, std::string* detail)
+static FrontendProblem openFrontend(DvbFrontend& frontend, const HelperOptions& options, std::string* detail)
 {
-    closeDvbFrontend(frontend);
     frontend.remote = options.remote;
     frontend.device = dvb_dev_alloc();
     if (!frontend.device) return ProblemOther;
@@ -143,7 +170,6 @@ FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& opti
             closeDvbFrontend(frontend);
             return ProblemNoDaemon;
         }
-        signal(SIGABRT, remoteLinkFailed);
         if (dvb_dev_remote_init(frontend.device, &address[0], options.serverPort) != 0) {
             *detail = frontend.libraryMessage;
             closeDvbFrontend(frontend);
@@ -182,8 +208,22 @@ FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& opti
 
 bool isOpen(const DvbFrontend& frontend) { return frontend.parms != nullptr; }
 
+FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& options, std::string* detail)
+{
+    closeDvbFrontend(frontend);
+    if (options.remote) {
+        signal(SIGABRT, remoteLinkFailed);
+        signal(SIGALRM, remoteSilent);
+    }
+    expectRemoteAnswer(options.remote);
+    const FrontendProblem problem = openFrontend(frontend, options, detail);
+    remoteAnswered(options.remote);
+    return problem;
+}
+
 void closeDvbFrontend(DvbFrontend& frontend)
 {
+    expectRemoteAnswer(frontend.remote && frontend.device);
     if (frontend.parms) {
         // The LNB goes unpowered when the frontend is let go.
         if (!frontend.remote) dvb_fe_sec_voltage(frontend.parms, 0, 0);
@@ -194,6 +234,7 @@ void closeDvbFrontend(DvbFrontend& frontend)
     frontend.opened = nullptr;
     frontend.device = nullptr;
     frontend.parms = nullptr;
+    remoteAnswered(frontend.remote);
 }
 
 FrontendDescription describeDvbFrontend(const DvbFrontend& frontend, const HelperOptions& options)
@@ -291,7 +332,7 @@ static bool tuneCurrentSystem(DvbFrontend& frontend, std::string* reason)
     return false;
 }
 
-bool tuneDvbFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::string* reason)
+static bool tuneFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::string* reason)
 {
     if (!frontend.parms) {
         *reason = "frontend not open";
@@ -319,7 +360,7 @@ bool tuneDvbFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::strin
     return true;
 }
 
-bool readDvbFrontend(DvbFrontend& frontend, FrontendFigures* figures)
+static bool readFrontend(DvbFrontend& frontend, FrontendFigures* figures)
 {
     *figures = FrontendFigures();
     if (!frontend.parms || dvb_fe_get_stats(frontend.parms) != 0) return false;
@@ -351,4 +392,20 @@ bool readDvbFrontend(DvbFrontend& frontend, FrontendFigures* figures)
         tuneCurrentSystem(frontend, &ignored);
     }
     return true;
+}
+
+bool tuneDvbFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::string* reason)
+{
+    expectRemoteAnswer(frontend.remote);
+    const bool tuned = tuneFrontend(frontend, plan, reason);
+    remoteAnswered(frontend.remote);
+    return tuned;
+}
+
+bool readDvbFrontend(DvbFrontend& frontend, FrontendFigures* figures)
+{
+    expectRemoteAnswer(frontend.remote);
+    const bool read = readFrontend(frontend, figures);
+    remoteAnswered(frontend.remote);
+    return read;
 }
