@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
 
 #include "app/app_state.h"
 #include "app/resource_data.h"
@@ -45,10 +44,10 @@ static void createSatelliteList()
     SendMessageA(app.satelliteCombo, WM_SETFONT, reinterpret_cast<WPARAM>(app.textFont), TRUE);
 }
 
-static void addListLine(void*, const char* text, size_t length)
+// The line arrives with its zero byte in place: it goes to the list as it is.
+static void addListLine(void*, const char* text, size_t)
 {
-    const std::string line(text, length);
-    SendMessageA(app.satelliteCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageA(app.satelliteCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
 }
 
 void loadSatelliteCatalogue()
