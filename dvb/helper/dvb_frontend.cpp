@@ -223,7 +223,7 @@ FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& opti
 
 void closeDvbFrontend(DvbFrontend& frontend)
 {
-    expectRemoteAnswer(frontend.remote && frontend.device);
+    expectRemoteAnswer(frontend.remote);
     if (frontend.parms) {
         // The LNB goes unpowered when the frontend is let go.
         if (!frontend.remote) dvb_fe_sec_voltage(frontend.parms, 0, 0);
