@@ -9,8 +9,8 @@ struct FileBytes {
     size_t size;
 };
 
-// Reads the whole file with one call into a buffer of its size, opening it
-// with the given sharing; a file that gives no size is read until it ends.
-// False when it cannot be opened; a file that cannot be held in memory reads
-// as empty.
+// Reads the whole file with one call into a buffer of the size the file
+// gives, opening it with the given sharing. False when it cannot be opened;
+// a file that gives no size (a device, say) or that cannot be held in
+// memory reads as empty.
 bool readWholeFile(const char* path, DWORD shareMode, FileBytes* file);

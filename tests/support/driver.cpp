@@ -44,12 +44,21 @@ std::string newProgramFolder(const std::string& name)
     return folder;
 }
 
-// The host's /proc files, read through drive Z:, give no size: they are read
-// until they end.
-
+// The host's /proc files, read through drive Z:, give no size: every file is
+// read piece by piece until it ends (or grows past any file the tests write).
 std::string readFile(const std::string& path)
 {
-    return wholeFileText(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    const size_t limit = 64u << 20;
+    char piece[4096];
+    DWORD read = 0;
+    while (text.size() < limit && ReadFile(file, piece, sizeof piece, &read, nullptr) && read > 0)
+        text.append(piece, read);
+    CloseHandle(file);
+    return text;
 }
 
 bool writeFile(const std::string& path, const std::string& bytes)
@@ -424,4 +433,32 @@ int workerThreads(const AppRun& run)
     }
     CloseHandle(snapshot);
     return count - 1;
+}
+
+std::string unixPath(const std::string& windowsPath)
+{
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    static UnixName convert = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert) return std::string();
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* converted = convert(wide);
+    if (!converted) return std::string();
+    std::string result = converted;
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+}
+
+bool startUnixCommand(const std::string& commandLine)
+{
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hThread) CloseHandle(process.hThread);
+    return true;
 }

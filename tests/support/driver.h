@@ -93,6 +93,12 @@ int countColour(const std::vector<uint32_t>& pixels, uint32_t colour);
 // its worker threads (the system's own threads, for sound say, start elsewhere).
 int workerThreads(const AppRun& run);
 
+// The Unix path of a Windows one (through Wine's own mapping).
+std::string unixPath(const std::string& windowsPath);
+// Starts a Unix command line (Wine starts Unix programs it is asked to, but
+// gives no handle to wait on).
+bool startUnixCommand(const std::string& commandLine);
+
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);

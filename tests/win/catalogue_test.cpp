@@ -155,6 +155,34 @@ INSTANTIATE_TEST_SUITE_P(
                     CatalogueProblem{"[Cut   1.0e]=37", "Invalid parameter of transponder frequency in satellite.ini",
                                      " Attention! ", MB_ICONEXCLAMATION}));
 
+// A catalogue that gives no size (here a link to /dev/zero) is read as the
+// size it gives, never until it ends: start-up goes on with an empty list.
+TEST_F(CatalogueTest, ACatalogueThatGivesNoSizeReadsAsEmpty)
+{
+    const std::string folder = newProgramFolder("sizeless");
+    const std::string catalogue = joinPath(folder, "satellite.ini");
+    ASSERT_TRUE(startUnixCommand("/bin/ln -s /dev/zero \"" + unixPath(catalogue) + "\""));
+    // Wine gives no attributes for a device; it opens it.
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    for (int waited = 0; waited < 5000 && opened == INVALID_HANDLE_VALUE; waited += 20) {
+        Sleep(20);
+        opened = CreateFileA(catalogue.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    }
+    ASSERT_NE(INVALID_HANDLE_VALUE, opened);
+    CloseHandle(opened);
+
+    AppRun& run = startIn(folder);
+    ASSERT_TRUE(run.window);
+    HWND list = satelliteList(run.window);
+    EXPECT_TRUE(satelliteListLines(list).empty());
+    EXPECT_FALSE(anyMessageBox(run));
+    postKey(list, VK_RETURN);
+    ASSERT_TRUE(boxShown(run, "Attention!", "Please shoose the satellite!"));
+    EXPECT_TRUE(tuningCalls(run).empty());
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 TEST_F(CatalogueTest, AMissingOrLockedCatalogueAtStartIsReported)
 {
     AppRun& run = start();

@@ -2,21 +2,6 @@
 
 #include "tests/support/driver.h"
 
-std::string unixPath(const std::string& windowsPath)
-{
-    typedef char*(CDECL * UnixName)(LPCWSTR);
-    static UnixName convert = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!convert) return std::string();
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-    char* converted = convert(wide);
-    if (!converted) return std::string();
-    std::string result = converted;
-    HeapFree(GetProcessHeap(), 0, converted);
-    return result;
-}
-
 std::string helperProgram()
 {
     char value[MAX_PATH];
@@ -24,20 +9,6 @@ std::string helperProgram()
     if (length > 0 && length < sizeof value) return value;
     std::string build = unixPath(buildFolder());
     return build.substr(0, build.find_last_of('/')) + "/host/azimora-dvb";
-}
-
-// Runs a Unix command line; Wine gives no handle to wait on.
-static bool runUnix(const std::string& commandLine)
-{
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
-    return true;
 }
 
 static uint16_t servingPort(const std::string& output)
@@ -61,7 +32,7 @@ bool startHelper(HelperRun& helper, const std::string& folder, const std::string
     const std::string command = "/bin/sh -c \"echo $$ > '" + unixPath(helper.pidPath) + "'; exec '" + helperProgram() +
                                 "' --simulate '" + unixPath(helper.simulationPath) + "' --listen 127.0.0.1:0 --log '" +
                                 unixPath(helper.logPath) + "' > '" + unixPath(helper.outputPath) + "' 2>&1\"";
-    if (!runUnix(command)) return false;
+    if (!startUnixCommand(command)) return false;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {
         if (!helper.pid) helper.pid = atoi(readFile(helper.pidPath).c_str());
@@ -84,7 +55,7 @@ bool helperRunning(const HelperRun& helper)
 bool signalHelper(HelperRun& helper, const char* signalName)
 {
     if (!helperRunning(helper)) return true;
-    runUnix("/bin/kill -" + std::string(signalName) + " " + std::to_string(helper.pid));
+    startUnixCommand("/bin/kill -" + std::string(signalName) + " " + std::to_string(helper.pid));
     const DWORD start = GetTickCount();
     while (helperRunning(helper)) {
         if (GetTickCount() - start > 5000) return false;

@@ -19,8 +19,6 @@ struct HelperRun {
     uint16_t port = 0;
 };
 
-// The Unix path of a Windows one (through Wine's own mapping).
-std::string unixPath(const std::string& windowsPath);
 // build/host/azimora-dvb beside build/win, or AZM_DVB_HELPER.
 std::string helperProgram();
 
