@@ -32,5 +32,5 @@ void subclassSatelliteList()
     POINT origin = {0, 0};
     HWND list = ChildWindowFromPoint(app.satelliteCombo, origin);
     app.comboPreviousProc =
-        reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(comboKeyProc)));
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(comboKeyProc)));
 }

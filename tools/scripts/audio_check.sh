@@ -4,7 +4,8 @@
 # Needs root (pulseaudio, parecord, libpulse0:i386 are installed if missing).
 source "$(dirname "$0")/common.sh"
 tools/scripts/ensure_deps.sh pulseaudio pulseaudio-utils libpulse0:i386
-tools/scripts/build.sh win >/dev/null
+source tools/scripts/wine_env.sh
+tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
 out=$root/build/audio-check
 rm -rf "$out" && mkdir -p "$out"
 
@@ -12,18 +13,17 @@ export XDG_RUNTIME_DIR=$out/runtime
 mkdir -p -m700 "$XDG_RUNTIME_DIR"
 pulseaudio -D -n --exit-idle-time=-1 --log-target=file:$XDG_RUNTIME_DIR/pulse.log \
     --load="module-null-sink sink_name=cap" --load="module-native-protocol-unix"
-source tools/scripts/wine_env.sh
 wine_session "$root/build/wine-audio" keep
 cleanup() { stop_xvfb; pactl exit 2>/dev/null || true; }
 trap cleanup EXIT
-wine regsvr32 /s build/win/simcard.dll
+wine regsvr32 /s $AZM_WIN/simcard.dll
 
 mkdir -p "$out/program"
-cp build/win/Azimora.exe "$out/program/"
+cp $AZM_WIN/Azimora.exe "$out/program/"
 printf 'signal 0 lock 42 12\n' > "$out/scenario.txt"
 SIMCARD_SCENARIO="$(winepath -w "$out/scenario.txt")" wine "$out/program/Azimora.exe" &
 program=$!
-ctl() { wine build/win/azmctl.exe "$@" >/dev/null; }
+ctl() { wine $AZM_WIN/azmctl.exe "$@" >/dev/null; }
 ctl wait
 ctl text m && ctl key 13  # measure the default entry, Tone at the slow pace
 

@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Builds the Windows program, the simulated card and the Windows tests
-# (build/win), and the native tests and host tools (build/host).
-#   build.sh [win|host|all]
+# Builds the Windows program, the card substitutes and the Windows tests
+# twice from the same sources, build/win (32-bit, what ships) and
+# build/win64 (64-bit, for machines that run 64-bit programs only), and the
+# native tests and host tools (build/host).
+#   build.sh [all|win|win32|win64|host]    win is both Windows builds
 source "$(dirname "$0")/common.sh"
 what=${1:-all}
 jobs=${AZM_JOBS:-2}
 
-if [[ $what == all || $what == win ]]; then
-    [[ -f build/win/build.ninja ]] ||
-        cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-    ninja -C build/win -j "$jobs"
+# windows_build FOLDER TOOLCHAIN
+windows_build() {
+    [[ -f $1/build.ninja ]] ||
+        cmake -S . -B "$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/$2.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    ninja -C "$1" -j "$jobs"
+}
+
+case $what in
+    all | win | win32 | win64 | host) ;;
+    *) die "usage: build.sh [all|win|win32|win64|host]" ;;
+esac
+if [[ $what == all || $what == win || $what == win32 ]]; then
+    windows_build build/win mingw-i686
+fi
+if [[ $what == all || $what == win || $what == win64 ]]; then
+    windows_build build/win64 mingw-x86_64
 fi
 if [[ $what == all || $what == host ]]; then
     [[ -f build/host/build.ninja ]] ||

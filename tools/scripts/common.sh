@@ -22,3 +22,37 @@ within() {
     shift
     timeout --kill-after=10 "$seconds" "$@"
 }
+
+# runs_32bit_programs: whether this machine's kernel starts 32-bit x86
+# programs (some run 64-bit programs only, and every 32-bit program then
+# fails with "Exec format error"). Asked once by starting a 93-byte i386
+# program that exits with 42; the answer is kept in AZM_RUNS_32BIT for the
+# scripts this one starts, and said when first found.
+runs_32bit_programs() {
+    if [[ -z "${AZM_RUNS_32BIT:-}" ]]; then
+        local probe
+        probe=$(mktemp "${TMPDIR:-/tmp}/azimora-i386.XXXXXX")
+        # ELF header, one loadable segment, then: xor ebx,ebx; mov bl,42;
+        # xor eax,eax; inc eax; int 0x80 (exit 42).
+        {
+            printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00'
+            printf '\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00'
+            printf '\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08'
+            printf '\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+            printf '\x31\xdb\xb3\x2a\x31\xc0\x40\xcd\x80'
+        } >"$probe"
+        chmod +x "$probe"
+        local code=0
+        "$probe" 2>/dev/null || code=$?
+        rm -f "$probe"
+        if [[ $code -eq 42 ]]; then
+            AZM_RUNS_32BIT=yes
+            echo "This machine runs 32-bit programs: the 32-bit build (build/win) and the 64-bit build (build/win64) can both be run."
+        else
+            AZM_RUNS_32BIT=no
+            echo "32-bit programs cannot run on this machine (a 32-bit test program ended with code $code): the 64-bit build (build/win64) is run under 64-bit Wine."
+        fi
+        export AZM_RUNS_32BIT
+    fi
+    [[ $AZM_RUNS_32BIT == yes ]]
+}

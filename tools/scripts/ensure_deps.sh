@@ -7,7 +7,10 @@ source "$(dirname "$0")/common.sh"
 # Unversioned names throughout (libclang-rt-dev follows clang), so that the
 # next Debian release finds them too.
 packages=(cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev clang-format
-          g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb x11-utils imagemagick)
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb x11-utils imagemagick)
+# The 32-bit Wine only where this machine can start 32-bit programs; the
+# 64-bit build runs under wine64 everywhere.
+runs_32bit_programs >&2 && packages+=(wine32:i386)
 # The bridge to real tuners on Linux: libdvbv5 and its daemon for remote frontends.
 packages+=(libdvbv5-dev dvb-tools)
 packages+=("$@")
@@ -19,17 +22,22 @@ for p in "${packages[@]}"; do
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
+needs_i386=no
+[[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386 && needs_i386=yes
+
 if [[ $(id -u) -ne 0 ]]; then
     echo "Missing Debian packages: ${missing[*]}" >&2
     echo "Install them as root:" >&2
-    echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    if [[ $needs_i386 == yes ]]; then
+        echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    else
+        echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    fi
     exit 1
 fi
 
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-fi
+[[ $needs_i386 == yes ]] && dpkg --add-architecture i386
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

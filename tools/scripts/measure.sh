@@ -5,8 +5,8 @@
 #   tools/scripts/measure.sh [cpu|latency|startup [ROUNDS [EXE...]]|dish|all]
 # (EXE: further builds, as Windows paths, timed in the same run)
 source "$(dirname "$0")/common.sh"
-tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
+tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
 wine_session "$root/build/wine-measure" keep
-wine regsvr32 /s build/win/simcard.dll
-wine build/win/azmmeasure.exe "$@" | tr -d '\r'
+wine regsvr32 /s $AZM_WIN/simcard.dll
+wine $AZM_WIN/azmmeasure.exe "$@" | tr -d '\r'

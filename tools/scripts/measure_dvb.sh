@@ -4,7 +4,8 @@
 # measuring, and the delay from a change of the simulated C/N to the bar.
 #   tools/scripts/measure_dvb.sh
 source "$(dirname "$0")/common.sh"
-tools/scripts/build.sh win >/dev/null
+source tools/scripts/wine_env.sh
+tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
 [[ -f build/host/build.ninja ]] || tools/scripts/build.sh host >/dev/null
 ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null
 work=$root/build/measure-dvb
@@ -27,13 +28,12 @@ if [[ -z $port ]]; then
     kill "$helper" 2>/dev/null
     die "azimora-dvb did not start: $(cat "$work/helper.out")"
 fi
-source tools/scripts/wine_env.sh
 wine_session "$root/build/wine-measure" keep
 trap 'kill -TERM "$helper" 2>/dev/null; wait "$helper" 2>/dev/null; stop_xvfb' EXIT
-wine regsvr32 /s build/win/dvbcard.dll
+wine regsvr32 /s $AZM_WIN/dvbcard.dll
 export AZIMORA_DVB=127.0.0.1:$port AZM_DVB_HELPER_PID=$helper
 AZM_DVB_LOG=$(winepath -w "$work/frontend.log" 2>/dev/null)
 export AZM_DVB_LOG
-wine build/win/azmmeasure.exe dvb | tr -d '\r'
+wine $AZM_WIN/azmmeasure.exe dvb | tr -d '\r'
 # The measurement prefix is shared with measure.sh, which expects the simulated card.
-wine regsvr32 /s build/win/simcard.dll
+wine regsvr32 /s $AZM_WIN/simcard.dll

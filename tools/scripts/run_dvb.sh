@@ -35,13 +35,15 @@ if [[ -n "${AZM_DVB_SIMULATE:-}" ]]; then
     frontend+=(--simulate "$simulation")
 fi
 
+source tools/scripts/wine_env.sh
 tools/scripts/ensure_deps.sh || exit 1
-tools/scripts/build.sh win || die "build failed"
+tools/scripts/build.sh "win$AZM_WIN_BITS" || die "build failed"
 [[ -f build/host/build.ninja ]] || tools/scripts/build.sh host || die "build failed"
 ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null || die "the build of azimora-dvb failed"
 
+say_windows_build
 mkdir -p build/run
-cp build/win/Azimora.exe build/win/ReadMe.txt build/run/
+cp $AZM_WIN/Azimora.exe $AZM_WIN/ReadMe.txt build/run/
 build/host/azimora-dvb "${frontend[@]}" --listen "127.0.0.1:$port" --log build/run/frontend.log \
     >build/run/azimora-dvb.out 2>&1 &
 helper=$!
@@ -58,10 +60,9 @@ done
 cat build/run/azimora-dvb.out
 export AZIMORA_DVB=127.0.0.1:$port
 
-source tools/scripts/wine_env.sh
 window_wait_ms=20000
 register_card() {
-    within 60 wine regsvr32 /s build/win/dvbcard.dll || die "cannot register dvbcard.dll"
+    within 60 wine regsvr32 /s $AZM_WIN/dvbcard.dll || die "cannot register dvbcard.dll"
 }
 stop_helper() {
     kill -TERM "$helper" 2>/dev/null && wait "$helper" 2>/dev/null
@@ -88,15 +89,15 @@ trap 'stop_helper; stop_xvfb' EXIT
 register_card
 wine build/run/Azimora.exe &
 program=$!
-geometry=$(within $((window_wait_ms / 1000 + 30)) wine build/win/azmctl.exe wait $window_wait_ms | tr -d '\r') ||
+geometry=$(within $((window_wait_ms / 1000 + 30)) wine $AZM_WIN/azmctl.exe wait $window_wait_ms | tr -d '\r') ||
     die "Azimora's window did not appear within $((window_wait_ms / 1000)) s"
 read -r x y w h <<<"$geometry"
-wine build/win/azmctl.exe text m >/dev/null
-wine build/win/azmctl.exe key 13 >/dev/null
+wine $AZM_WIN/azmctl.exe text m >/dev/null
+wine $AZM_WIN/azmctl.exe key 13 >/dev/null
 sleep 3
 import -window root -crop "${w}x${h}+${x}+${y}" +repage build/screenshot.png
 echo "Screenshot of the window: $root/build/screenshot.png"
-wine build/win/azmctl.exe close
+wine $AZM_WIN/azmctl.exe close
 within 15 tail --pid="$program" -f /dev/null || die "Azimora did not end within 15 s"
 wait "$program"
 code=$?

@@ -5,15 +5,15 @@
 #   tools/scripts/screenshots.sh [all|dish]
 source "$(dirname "$0")/common.sh"
 what=${1:-all}
-tools/scripts/build.sh win >/dev/null
 source tools/scripts/wine_env.sh
+tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
 wine_session "$root/build/wine-shots" keep
-wine regsvr32 /s build/win/simcard.dll
+wine regsvr32 /s $AZM_WIN/simcard.dll
 
 work=$root/build/shots
 rm -rf "$work" && mkdir -p "$work"
-cp build/win/Azimora.exe build/win/ReadMe.txt "$work/"
-ctl() { wine build/win/azmctl.exe "$@" >/dev/null; }
+cp $AZM_WIN/Azimora.exe $AZM_WIN/ReadMe.txt "$work/"
+ctl() { wine $AZM_WIN/azmctl.exe "$@" >/dev/null; }
 geometry=""
 shot() {  # shot NAME: the window as it is now
     sleep 1.2
@@ -25,7 +25,7 @@ run() {  # run SCENARIO: a fresh program with the card following SCENARIO
     printf '%b' "$1" > "$work/scenario.txt"
     SIMCARD_SCENARIO="$(winepath -w "$work/scenario.txt")" wine "$work/Azimora.exe" &
     program=$!
-    geometry=$(wine build/win/azmctl.exe wait | tr -d '\r')
+    geometry=$(wine $AZM_WIN/azmctl.exe wait | tr -d '\r')
 }
 finish() { ctl close; wait "$program" || true; }
 
@@ -56,7 +56,7 @@ fi
 # The practice dish: tuned to HotBird a few degrees off, then steered onto
 # it with the arrow keys until the card locks.
 run 'window\npoint 205.6 21.3 16\n'
-dish=$(wine build/win/azmctl.exe dishwait | tr -d '\r')
+dish=$(wine $AZM_WIN/azmctl.exe dishwait | tr -d '\r')
 ctl select 53 && ctl key 13
 sleep 4
 ctl dishkey 39 34  # right, 3.4 degrees

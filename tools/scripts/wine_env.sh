@@ -1,11 +1,62 @@
-# Sourced by the scripts that run the program: a 32-bit Wine prefix made by
-# the scripts themselves, created once and reused.
+# Sourced by the scripts that run the program: a Wine prefix made by the
+# scripts themselves, created once and reused, and the Windows build it runs.
+# Two builds of the same sources: build/win (32-bit, what ships) under 32-bit
+# Wine, and build/win64 (64-bit) under 64-bit Wine, for machines that cannot
+# start 32-bit programs. Sourcing selects the 32-bit build where it can run,
+# else the 64-bit one; use_windows_build changes that.
+#   AZM_WIN        the selected build's folder (build/win or build/win64)
+#   AZM_WIN_BITS   32 or 64
 #   AZM_WINE_BASE  the prefix as wineboot made it (kept between runs)
-#   prepare_prefix DIR  a private copy of it for one run, made fresh if asked
-export WINEARCH=win32
+#   prepare_prefix DIR  a private copy of it for one run (DIR, or DIR64 for
+#                  the 64-bit build), made fresh if asked
 export WINEDEBUG=${WINEDEBUG:--all}
 AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
-AZM_WINE_BASE=$AZM_CACHE/wine-base
+azm_path_without_wrappers=$PATH
+
+# use_windows_build 32|64: selects a build and the Wine that runs it.
+# /usr/bin/wine and every helper script (regsvr32, winepath, wineboot, all
+# through wine-stable) start the 32-bit loader whenever it is installed, so
+# for the 64-bit build small wrappers first in PATH, and WINELOADER and
+# WINESERVER, lead every path to wine64 and wineserver64.
+use_windows_build() {
+    AZM_WIN_BITS=$1
+    if [[ $AZM_WIN_BITS == 32 ]]; then
+        AZM_WIN=build/win
+        export WINEARCH=win32
+        AZM_WINE_BASE=$AZM_CACHE/wine-base
+        AZM_PREFIX_SUFFIX=
+        export PATH=$azm_path_without_wrappers
+        unset WINELOADER WINESERVER
+    else
+        AZM_WIN=build/win64
+        export WINEARCH=win64
+        AZM_WINE_BASE=$AZM_CACHE/wine-base-win64
+        AZM_PREFIX_SUFFIX=64
+        local wrappers=$AZM_CACHE/wine64-bin name
+        mkdir -p "$wrappers"
+        for name in wine wine64 wine-stable wine64-stable; do
+            printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wrappers/$name"
+        done
+        for name in wineserver wineserver-stable; do
+            printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$wrappers/$name"
+        done
+        chmod +x "$wrappers"/*
+        export PATH=$wrappers:$azm_path_without_wrappers
+        export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+    fi
+}
+
+# say_windows_build: which build a script is about to show, and why.
+say_windows_build() {
+    if [[ $AZM_WIN_BITS == 32 ]]; then
+        echo "Running the 32-bit build ($AZM_WIN), the one that ships."
+    else
+        echo "Running the 64-bit build ($AZM_WIN) under 64-bit Wine: 32-bit programs cannot run on this machine."
+    fi
+}
+
+# The build this machine shows: 32-bit where it can start 32-bit programs.
+if runs_32bit_programs; then use_windows_build 32; else use_windows_build 64; fi
 
 # Bumped whenever the set-up below changes, so that older prefixes are redone.
 AZM_PREFIX_VERSION=2
@@ -28,9 +79,9 @@ make_base_prefix() {
     echo "$AZM_PREFIX_VERSION" > "$AZM_WINE_BASE/.azimora-version"
 }
 
-# prepare_prefix DIR fresh|keep
+# prepare_prefix DIR fresh|keep: DIR for the 32-bit build, DIR64 for the 64-bit one
 prepare_prefix() {
-    local dir=$1 mode=$2
+    local dir=$1$AZM_PREFIX_SUFFIX mode=$2
     make_base_prefix
     if [[ $mode == fresh || ! -f "$dir/system.reg" ]]; then
         WINEPREFIX=$dir wineserver -k 2>/dev/null || true
