@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Records what the program plays under Wine through a private PulseAudio
 # null sink, for each sound setting, and prints where the sounds fall.
-# Needs root (pulseaudio, parecord, libpulse0:i386 are installed if missing).
+# Needs root (pulseaudio, parecord and Wine's PulseAudio library for the
+# build it runs are installed if missing).
 source "$(dirname "$0")/common.sh"
-tools/scripts/ensure_deps.sh pulseaudio pulseaudio-utils libpulse0:i386
 source tools/scripts/wine_env.sh
+sound_packages=(pulseaudio pulseaudio-utils libpulse0)
+[[ $AZM_WIN_BITS == 32 ]] && sound_packages+=(libpulse0:i386)
+tools/scripts/ensure_deps.sh "${sound_packages[@]}"
 tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
 out=$root/build/audio-check
 rm -rf "$out" && mkdir -p "$out"
