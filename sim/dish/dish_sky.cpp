@@ -5,43 +5,6 @@
 
 #include "sim/dish/dish_link.h"
 
-bool orbitalPosition(const std::string& name, double* longitudeDeg)
-{
-    const size_t end = name.find_last_not_of(' ');
-    if (end == std::string::npos) return false;
-    const size_t start = name.find_last_of(' ', end) + 1;  // npos + 1 is 0
-    const std::string word = name.substr(start, end + 1 - start);
-    const char side = word.empty() ? '\0' : word.back();
-    if (side != 'e' && side != 'w' && side != 'E' && side != 'W') return false;
-    const std::string number = word.substr(0, word.size() - 1);
-    if (number.empty() || number.find_first_not_of("0123456789.") != std::string::npos) return false;
-    char* stop = nullptr;
-    const double degrees = std::strtod(number.c_str(), &stop);
-    if (*stop != '\0' || degrees > 180.0) return false;
-    *longitudeDeg = side == 'e' || side == 'E' ? degrees : -degrees;
-    return true;
-}
-
-static bool readDigits(const std::string& text, size_t* at, int32_t* value)
-{
-    const size_t start = *at;
-    int64_t number = 0;
-    while (*at < text.size() && *at - start < 6 && text[*at] >= '0' && text[*at] <= '9')
-        number = number * 10 + (text[(*at)++] - '0');
-    *value = static_cast<int32_t>(number);
-    return *at > start;
-}
-
-// "10723h29900" -> frequency, polarization, symbol rate.
-static bool readParameters(const std::string& text, Transponder* transponder)
-{
-    size_t at = 0;
-    if (!readDigits(text, &at, &transponder->frequencyMHz) || at >= text.size()) return false;
-    const char letter = text[at++];
-    transponder->polarization = letter == 'h' || letter == 'H' ? 0 : letter == 'v' || letter == 'V' ? 1 : 3;
-    return readDigits(text, &at, &transponder->symbolRate) && transponder->symbolRate > 0;
-}
-
 // A small fixed hash, so that every run sees the same sky.
 static uint32_t mix(uint32_t a, uint32_t b)
 {
@@ -90,27 +53,19 @@ static void addNeighbours(Satellite& satellite, const Transponder& listed)
 std::vector<Satellite> skyFromCatalogue(const std::string& catalogueText)
 {
     std::vector<Satellite> sky;
-    size_t at = 0;
-    for (;;) {
-        const size_t open = catalogueText.find('[', at);
-        if (open == std::string::npos) break;
-        const size_t close = catalogueText.find(']', open);
-        const size_t end = catalogueText.find(';', open);
-        if (close == std::string::npos || end == std::string::npos || close > end) break;
-        at = end + 1;
-        const std::string name = catalogueText.substr(open + 1, close - open - 1);
+    for (const CatalogueLine& line : catalogueLines(catalogueText)) {
+        if (!line.hasPosition) continue;
         Transponder listed;
-        double longitude;
-        if (close + 1 >= end || catalogueText[close + 1] != '=' || !orbitalPosition(name, &longitude) ||
-            !readParameters(catalogueText.substr(close + 2, end - close - 2), &listed))
-            continue;
-        listed.eirpDbw = eirpFor(longitude, listed.frequencyMHz);
+        listed.frequencyMHz = line.frequencyMHz;
+        listed.polarization = line.polarization;
+        listed.symbolRate = line.symbolRate;
+        listed.eirpDbw = eirpFor(line.longitudeDeg, listed.frequencyMHz);
 
         Satellite* satellite = nullptr;
         for (Satellite& known : sky)
-            if (std::fabs(known.longitudeDeg - longitude) < 0.05) satellite = &known;
+            if (std::fabs(known.longitudeDeg - line.longitudeDeg) < 0.05) satellite = &known;
         if (!satellite) {
-            sky.push_back(Satellite{name, longitude, {}});
+            sky.push_back(Satellite{line.name, line.longitudeDeg, {}});
             satellite = &sky.back();
         }
         satellite->transponders.push_back(listed);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/catalogue_lines.h"
+
 struct Transponder {
     int32_t frequencyMHz;
     int32_t polarization;  // Polarization: 0 horizontal, 1 vertical
@@ -18,10 +20,6 @@ struct Satellite {
     double longitudeDeg;  // east positive
     std::vector<Transponder> transponders;
 };
-
-// "HotBird1-6   13.0e" -> 13, "AMC1   103.0w" -> -103: the last word of a
-// catalogue name. False when it is not a position.
-bool orbitalPosition(const std::string& name, double* longitudeDeg);
 
 // The catalogue text ("[NAME]=FFFFFpRRRRR;" lines) as satellites, one per
 // orbital position in order of first appearance; entries without a position

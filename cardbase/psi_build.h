@@ -1,0 +1,36 @@
+// Sections of a transport stream's service information built from a few
+// facts, for the simulated tuners to serve and the tests to read:
+// NIT (actual or other) with a network name and, per stream, a satellite
+// delivery system descriptor; PAT and SDT with the stream's own ids.
+// Platform-neutral.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cardbase/psi_sections.h"
+
+typedef std::vector<uint8_t> SectionBytes;
+
+struct NitStreamFacts {
+    uint16_t transportStreamId;
+    uint16_t originalNetworkId;
+    bool withSatelliteDescriptor;
+    PositionTenths position;  // east positive; 0 is written as 0.0 E
+    uint32_t frequencyKHz;
+};
+
+struct NitFacts {
+    uint8_t tableId = nitActualTable;
+    uint16_t networkId = 0;
+    uint8_t version = 0;
+    bool withName = true;
+    std::string networkName;
+    std::vector<NitStreamFacts> streams;
+    size_t streamsPerSection = 16;  // more streams go on further sections
+};
+
+// The table's sections, numbered from 0, each with its CRC.
+std::vector<SectionBytes> buildNitSections(const NitFacts& facts);
+SectionBytes buildPatSection(uint16_t transportStreamId, uint8_t version);
+SectionBytes buildSdtSection(uint16_t transportStreamId, uint16_t originalNetworkId, uint8_t version);

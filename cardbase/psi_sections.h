@@ -1,0 +1,67 @@
+// What a transport stream's service information says about where it comes
+// from: the network information table (NIT) with the network's name and,
+// per transport stream, the satellite delivery system descriptor with its
+// orbital position, and the stream's own ids from the programme association
+// and service description tables. Sections are checked (length, CRC) before
+// anything in them is believed. Platform-neutral.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr uint16_t nitPid = 0x10;
+constexpr uint8_t nitActualTable = 0x40;
+constexpr uint8_t nitOtherTable = 0x41;
+constexpr uint8_t patTable = 0x00;
+constexpr uint8_t sdtActualTable = 0x42;
+constexpr size_t maxSectionBytes = 1024;  // 3 header bytes + section_length up to 1021
+
+// The MPEG-2 CRC of a section (polynomial 0x04C11DB7, no reflection, all
+// ones at the start): 0 over a whole section whose CRC is right.
+uint32_t psiCrc32(const uint8_t* bytes, size_t size);
+
+enum PositionSide : uint8_t { PositionWest, PositionEast };
+
+// An orbital position in tenths of a degree, east positive: 192 is 19.2 E,
+// -300 is 30.0 W. Zero stands for "none given".
+typedef int32_t PositionTenths;
+
+struct NitTransportStream {
+    uint16_t transportStreamId;
+    uint16_t originalNetworkId;
+    bool hasPosition;         // a satellite delivery system descriptor with a position
+    PositionTenths position;  // valid with hasPosition
+    uint32_t frequencyKHz;    // from the same descriptor, 0 without one
+};
+
+struct NitSection {
+    uint8_t tableId;  // nitActualTable or nitOtherTable
+    uint16_t networkId;
+    uint8_t version;
+    uint8_t sectionNumber;
+    uint8_t lastSectionNumber;
+    bool hasName;
+    std::string networkName;  // as printable text (see networkNameText)
+    std::vector<NitTransportStream> streams;
+};
+
+// Reads one whole NIT section (actual or other). False when it is not one,
+// is cut short, overruns its own lengths, or its CRC is wrong. A transport
+// stream loop length that disagrees with what follows is not trusted: the
+// entries are read up to the CRC, as receivers do (some multiplexers write
+// the loop length without the descriptors).
+bool parseNitSection(const uint8_t* bytes, size_t size, NitSection* section);
+
+// The transport stream id of a PAT section, or the transport stream and
+// original network ids of an SDT actual section. False when the section is
+// not of that table or is not sound.
+bool parsePatStreamId(const uint8_t* bytes, size_t size, uint16_t* transportStreamId);
+bool parseSdtIds(const uint8_t* bytes, size_t size, uint16_t* transportStreamId, uint16_t* originalNetworkId);
+
+// A network name descriptor's bytes as plain text: a leading character
+// table selector is dropped, as are the control codes 0x80 .. 0x9F
+// (emphasis, line breaks); printable ASCII is kept, of a two-byte table
+// the characters in ASCII, and every other character becomes '?'. Names
+// are short: at most 64 characters are kept.
+std::string networkNameText(const uint8_t* bytes, size_t size);
