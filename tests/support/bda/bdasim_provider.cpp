@@ -62,6 +62,8 @@ struct TuneValues {
     FECMethod fec;
     BinaryConvolutionCodeRate fecRate;
     ModulationType modulation;
+    Pilot pilot;
+    RollOff rollOff;
     LNB_Source source;
     SpaceValues space;
 };
@@ -110,6 +112,14 @@ static HRESULT putToTuner(IBaseFilter* tuner, const TuneValues& values)
             demodulator->put_SymbolRate(&symbolRate);
             demodulator->Release();
         }
+        if (auto* second = controlNode<IBDA_DigitalDemodulator2>(topology, nodes.demodulatorType,
+                                                                 __uuidof(IBDA_DigitalDemodulator2))) {
+            Pilot pilot = values.pilot;
+            RollOff rollOff = values.rollOff;
+            second->put_Pilot(&pilot);
+            second->put_RollOff(&rollOff);
+            second->Release();
+        }
     }
     if (SUCCEEDED(result)) result = control->CheckChanges();
     if (SUCCEEDED(result)) result = control->CommitChanges();
@@ -132,9 +142,13 @@ static bool readLocator(ITuneRequest* request, TuneValues* values)
         satellite->get_InnerFECRate(&values->fecRate);
         satellite->get_Modulation(&values->modulation);
         values->source = BDA_LNB_SOURCE_NOT_SET;
+        values->pilot = BDA_PILOT_NOT_SET;
+        values->rollOff = BDA_ROLL_OFF_NOT_SET;
         IDVBSLocator2* second = nullptr;
         if (SUCCEEDED(locator->QueryInterface(__uuidof(IDVBSLocator2), reinterpret_cast<void**>(&second)))) {
             second->get_DiseqLNBSource(&values->source);
+            second->get_SignalPilot(&values->pilot);
+            second->get_SignalRollOff(&values->rollOff);
             second->Release();
         }
         satellite->Release();
