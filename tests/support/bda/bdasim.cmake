@@ -3,7 +3,8 @@
 #   bdasim_system.dll  Windows' network providers, DVB-S tuning space and locator, which Wine lacks
 #   bdasim_tuner.dll   tuners of several kinds of driver and a capture filter in the BDA device categories
 add_library(bdasim_common STATIC tests/support/bda/bdasim_scenario.cpp tests/support/bda/bdasim_support.cpp
-  tests/support/bda/bdasim_filter.cpp app/whole_file.cpp app/host_text.cpp bda/bda_statistics.cpp)
+  tests/support/bda/bdasim_filter.cpp app/whole_file.cpp app/host_text.cpp bda/bda_statistics.cpp
+  cardbase/signal_scale.cpp)
 foreach(name system tuner)
   if(name STREQUAL "system")
     set(sources tests/support/bda/bdasim_system.cpp tests/support/bda/bdasim_provider.cpp
