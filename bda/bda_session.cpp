@@ -70,7 +70,8 @@ static HRESULT chooseSwitchRoute(BdaSession& session, SwitchRoute* route)
         const HRESULT result = overran(callOnDriverThread(session.driver, sendCommandWork, &session, commandTimeoutMs));
         if (FAILED(result)) return result;
     }
-    // Windows' provider hands the LNB source to the same DiSEqC interface.
+    // Windows' provider hands the LNB source to the tuner's node through the
+    // same DiSEqC interface (Windows 7 on): without one it reaches nothing.
     const bool lnbSource = session.graph.diseqc && session.graph.locatorHasLnbSource;
     *route = switchRouteFor(session.values.switchPort, session.commandSent, lnbSource);
     return *route == SwitchUnreachable ? HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED) : S_OK;

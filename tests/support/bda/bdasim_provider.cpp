@@ -93,9 +93,10 @@ static HRESULT putToTuner(IBaseFilter* tuner, const TuneValues& values)
             lnb->Release();
         }
         if (auto* diseqc = controlNode<IBDA_DiseqCommand>(topology, nodes.tunerType, __uuidof(IBDA_DiseqCommand))) {
-            const bool withSwitch = values.source != BDA_LNB_SOURCE_NOT_SET;
+            // The node counts its sources from 0, the locator from 1 (A).
+            const bool withSwitch = values.source >= BDA_LNB_SOURCE_A && values.source <= BDA_LNB_SOURCE_D;
             diseqc->put_EnableDiseqCommands(withSwitch ? TRUE : FALSE);
-            if (withSwitch) diseqc->put_DiseqLNBSource(static_cast<ULONG>(values.source));
+            if (withSwitch) diseqc->put_DiseqLNBSource(static_cast<ULONG>(values.source - BDA_LNB_SOURCE_A));
             diseqc->Release();
         }
     }

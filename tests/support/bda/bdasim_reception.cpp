@@ -16,7 +16,7 @@ ULONG tunedIntermediateKHz(const TunerSettings& settings, const SimDriverTraits&
 int portFromLnbSource(const TunerSettings& settings, const SimDriverTraits& traits)
 {
     if (traits.ignoresLnbSource || traits.noDiseqc || !settings.diseqc) return -1;
-    return settings.source >= 1 && settings.source <= 4 ? static_cast<int>(settings.source) - 1 : -1;
+    return settings.source <= 3 ? static_cast<int>(settings.source) : -1;
 }
 
 int portFromCommand(const BYTE* command, ULONG length)
@@ -78,8 +78,7 @@ std::string tuneText(const TunerSettings& s, const SimDriverTraits& traits)
     const char* polarisation = s.polarisation == BDA_POLARISATION_LINEAR_H   ? "H"
                                : s.polarisation == BDA_POLARISATION_LINEAR_V ? "V"
                                                                              : "-";
-    const std::string source =
-        s.diseqc && s.source >= 1 && s.source <= 4 ? std::string(1, static_cast<char>('A' + s.source - 1)) : "none";
+    const std::string source = s.diseqc && s.source <= 3 ? std::string(1, static_cast<char>('A' + s.source)) : "none";
     return "frequency=" + std::to_string(s.carrierKHz()) + " symbolRate=" + std::to_string(s.symbolRate) +
            " polarisation=" + polarisation + " modulation=" + modulationText(s.modulation) +
            " pilot=" + settingText(s.pilot) + " rolloff=" + settingText(s.rollOff) +

@@ -31,7 +31,7 @@ struct TunerSettings {
     ULONG highKHz = 0;
     ULONG switchKHz = 0;
     bool diseqc = false;
-    ULONG source = 0;
+    ULONG source = 0;  // the node's LNB source: 0 .. 3 for A .. D
     ModulationType modulation = BDA_MOD_NOT_SET;
     Pilot pilot = BDA_PILOT_NOT_SET;
     RollOff rollOff = BDA_ROLL_OFF_NOT_SET;
