@@ -15,7 +15,7 @@
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
-#include "cardbase/reading_pace.h"
+#include "cardbase/reading_feed.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
 
@@ -45,23 +45,14 @@ static std::string wantedTunerName()
     return inCodePage ? utf8FromCodePage(name) : name;
 }
 
-// Milliseconds from the performance counter: the tick count can lag behind
-// and catch up in a jump on a busy machine, which would let two readings
-// follow each other at once.
-static uint32_t nowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
-}
-
 class BdaCard final : public CardObject {
 public:
+    BdaCard()
+    {
+        const std::string name = wantedTunerName();
+        openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
+    }
+
     HRESULT STDMETHODCALLTYPE Initialize() override
     {
         if (initialized_) return S_OK;
@@ -92,13 +83,7 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         if (!initialized_) return E_UNEXPECTED;
-        if (readBefore_) {
-            const DWORD wait = readingWaitMs(nowMs(), lastReadingAt_);
-            if (wait > 0) Sleep(wait);
-        }
-        lastReadingAt_ = nowMs();
-        readBefore_ = true;
-        latched_ = readingFromStatistics(readBdaStatistics(graph_));
+        latched_ = takeReading(feed_, [this] { return readingFromStatistics(readBdaStatistics(graph_)); });
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -120,12 +105,17 @@ public:
     }
 
 private:
-    ~BdaCard() override { releaseBdaGraph(graph_); }
+    ~BdaCard() override
+    {
+        closeReadingFeed(feed_);
+        releaseBdaGraph(graph_);
+    }
 
     // The set that a call completes is tuned at once; its result is the call's.
     HRESULT set(CardSetCall call, LONG value)
     {
         if (!initialized_) return E_UNEXPECTED;
+        noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         return tuneBdaGraph(graph_, bdaTuneValuesFor(tuning_));
     }
@@ -133,8 +123,7 @@ private:
     BdaGraph graph_;
     bool initialized_ = false;
     CardTuning tuning_;
-    uint32_t lastReadingAt_ = 0;
-    bool readBefore_ = false;
+    ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
 };
