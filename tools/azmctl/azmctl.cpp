@@ -7,7 +7,8 @@
 //   azmctl dblclick X Y    double-click at a client position
 //   azmctl select N        select line N of the satellite list
 //   azmctl dishwait [MS]   wait until the practice dish's window is up (prints its client area's position)
-//   azmctl dishkey VK [N]  press a key on the practice dish's window, N times (10 a second)
+//   azmctl dishkey VK [N [GAP]]  press a key on the practice dish's window, N times GAP ms apart
+//                          (default 100); prints when the last press was posted, in ms since 1970
 // Exit code 0 on success, 1 when the window is not there.
 #include <windows.h>
 
@@ -77,11 +78,18 @@ int main(int argc, char** argv)
     } else if (std::strcmp(command, "dishkey") == 0 && argc > 2) {
         const WPARAM key = std::strtoul(argv[2], nullptr, 10);
         const unsigned long times = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 1;
+        const DWORD gap = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 100;
         for (unsigned long i = 0; i < times; ++i) {
             PostMessageA(window, WM_KEYDOWN, key, 1);
             PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-            if (i + 1 < times) Sleep(100);
+            if (i + 1 < times && gap > 0) Sleep(gap);
         }
+        // For measuring what follows a press against the host's clock.
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        const unsigned long long ticks =
+            (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        std::printf("%llu\n", (ticks - 116444736000000000ULL) / 10000);
     } else if (std::strcmp(command, "select") == 0 && argc > 2) {
         HWND list = FindWindowExA(window, nullptr, "ComboBox", nullptr);
         SendMessageA(list, CB_SETCURSEL, std::strtoul(argv[2], nullptr, 10), 0);
