@@ -87,7 +87,7 @@ std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
     // A row per reading of the last minute: seq, time, lock, quality, C/N, start.
     std::string rows;
     for (const PhoneReading& r : readingsAfter(feed, 0)) {
-        if (r.timeMs < nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
+        if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
         if (!rows.empty()) rows += ',';
         rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
                 "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "]";
