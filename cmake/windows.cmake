@@ -68,7 +68,7 @@ set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${C
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
-target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 kernel32)
+target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 ws2_32 kernel32)
 
 # A remote control for scripts and demos.
 add_executable(azmctl tools/azmctl/azmctl.cpp)
