@@ -9,7 +9,7 @@ const path = require('node:path');
 const { chromium } = require('playwright-core');
 
 const root = path.resolve(__dirname, '../..');
-const build = path.join(root, process.env.AZM_WIN || 'build/win64');
+const build = path.resolve(root, process.env.AZM_WIN || 'build/win64');
 const work = path.join(root, 'build/browser-run');
 const port = Number(process.env.AZM_PHONE_PORT || 18474);
 const pageUrl = 'http://127.0.0.1:' + port + '/';
@@ -28,12 +28,13 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 async function windowsPath(unixPath) { return (await run('winepath', ['-w', unixPath])).stdout; }
 
-// Azimora with the practice dish aimed at HotBird, measuring it.
-async function startAzimora(scenario = 'window\naim 13.0e\n') {
+// Azimora with the practice dish aimed at HotBird, measuring it, with its
+// phone page unless told otherwise.
+async function startAzimora(scenario = 'window\naim 13.0e\n', { phone = true } = {}) {
   fs.mkdirSync(work, { recursive: true });
   fs.copyFileSync(path.join(build, 'Azimora.exe'), path.join(work, 'Azimora.exe'));
   fs.writeFileSync(path.join(work, 'scenario.txt'), scenario);
-  const env = { ...process.env, AZIMORA_PHONE: '127.0.0.1:' + port,
+  const env = { ...process.env, AZIMORA_PHONE: phone ? '127.0.0.1:' + port : 'off',
                 SIMCARD_SCENARIO: await windowsPath(path.join(work, 'scenario.txt')) };
   const program = spawn('wine', [path.join(work, 'Azimora.exe')], { env, stdio: 'ignore' });
   const exited = new Promise((resolve) => program.on('exit', resolve));

@@ -7,6 +7,7 @@
 //   azmctl dblclick X Y    double-click at a client position
 //   azmctl select N        select line N of the satellite list
 //   azmctl dishwait [MS]   wait until the practice dish's window is up (prints its client area's position)
+//   azmctl phonewait [MS]  wait until the card's Phone window is up (prints its client area's position)
 //   azmctl dishkey VK [N [GAP]]  press a key on the practice dish's window, N times GAP ms apart
 //                          (default 100); prints when the last press was posted, in ms since 1970
 // Exit code 0 on success, 1 when the window is not there.
@@ -17,6 +18,7 @@
 #include <cstring>
 
 #include "app/frame.h"
+#include "cardbase/phone_service.h"
 #include "sim/dish/dish_window.h"
 
 static HWND findWindow(const char* className, DWORD timeoutMs)
@@ -37,18 +39,22 @@ int main(int argc, char** argv)
         return 2;
     }
     const char* command = argv[1];
-    const bool waiting = std::strcmp(command, "wait") == 0 || std::strcmp(command, "dishwait") == 0;
+    const bool phone = std::strcmp(command, "phonewait") == 0;
+    const bool waiting = std::strcmp(command, "wait") == 0 || std::strcmp(command, "dishwait") == 0 || phone;
     const DWORD timeout = waiting && argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 15000;
     const bool dish = std::strncmp(command, "dish", 4) == 0;
-    HWND window = findWindow(dish ? dishWindowClass : mainWindowClass, timeout);
+    HWND window = findWindow(dish ? dishWindowClass : phone ? phoneWindowClass : mainWindowClass, timeout);
     if (!window) {
-        std::fprintf(stderr, "azmctl: the %s window is not there\n", dish ? "practice dish's" : "program's");
+        std::fprintf(stderr, "azmctl: the %s window is not there\n",
+                     dish    ? "practice dish's"
+                     : phone ? "Phone"
+                             : "program's");
         return 1;
     }
     if (waiting) {
         RECT frame;
         GetWindowRect(window, &frame);
-        if (dish) {
+        if (dish || phone) {
             // Without a window manager the caption's buttons come out as letters: the client area looks better.
             POINT origin = {0, 0};
             ClientToScreen(window, &origin);
