@@ -149,7 +149,9 @@
         audio.oscillator = audio.context.createOscillator();
         audio.gain = audio.context.createGain();
         audio.gain.gain.value = 0;
-        audio.oscillator.connect(audio.gain).connect(audio.context.destination);
+        // One call each: older Safari's connect returns nothing to chain.
+        audio.oscillator.connect(audio.gain);
+        audio.gain.connect(audio.context.destination);
         audio.oscillator.start();
       }
       if (audio.context) audio.context.resume();
@@ -178,7 +180,8 @@
       o.frequency.exponentialRampToValueAtTime(1800, now + 0.12);
       g.gain.setValueAtTime(0.3, now);
       g.gain.exponentialRampToValueAtTime(0.001, now + 0.15);
-      o.connect(g).connect(c.destination);
+      o.connect(g);
+      g.connect(c.destination);
       o.start(now);
       o.stop(now + 0.16);
     }

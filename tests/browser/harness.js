@@ -88,6 +88,8 @@ async function openPhonePage(browser, { speech = false } = {}) {
 
 const phoneState = (page) => page.evaluate(() => window.azimoraPhone.state());
 const phoneAudio = (page) => page.evaluate(() => window.azimoraPhone.audio());
+// What is shown and what is heard, at one moment (readings come ten a second).
+const phoneMoment = (page) => page.evaluate(() => ({ state: window.azimoraPhone.state(), audio: window.azimoraPhone.audio() }));
 
 module.exports = { root, build, port, pageUrl, run, azmctl, sleep, startAzimora, stopAzimora, steer, launchBrowser,
-                   openPhonePage, phoneState, phoneAudio };
+                   openPhonePage, phoneState, phoneAudio, phoneMoment };

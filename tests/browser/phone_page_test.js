@@ -37,17 +37,17 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
 
   await t.test('the tone follows the level and the page follows the dish within a second', async () => {
     await page.click('#soundButton');
-    let audio = await h.phoneAudio(page);
+    let { state, audio } = await h.phoneMoment(page);
     assert.strictEqual(audio.on, true);
     assert.strictEqual(audio.contextState, 'running');
-    const onPeak = (await h.phoneState(page)).latest;
-    assert.ok(Math.abs(audio.frequency - Sound.tonePitch(true, onPeak.cn)) < 40, audio.frequency + ' Hz');
+    const onPeak = state.latest;
+    assert.ok(Math.abs(audio.frequency - Sound.tonePitch(true, onPeak.cn)) < 1e-6, audio.frequency + ' Hz');
 
     // A degree off the satellite: still locked, weaker, lower.
     await h.steer(left, 10);
     await h.sleep(1000);
-    const weaker = (await h.phoneState(page)).latest;
-    audio = await h.phoneAudio(page);
+    ({ state, audio } = await h.phoneMoment(page));
+    const weaker = state.latest;
     assert.ok(weaker.lock && weaker.cn < onPeak.cn - 1, weaker.cn + ' dB against ' + onPeak.cn);
     assert.ok(Math.abs(audio.frequency - Sound.tonePitch(true, weaker.cn)) < 1e-6);
     assert.ok(audio.frequency < Sound.tonePitch(true, onPeak.cn) * 0.9);
@@ -74,8 +74,8 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
   });
 
   await t.test('find the peak chirps at a new best and drops with the level', async () => {
-    await page.click('#resetPeak');
     await page.check('input[name="mode"][value="peak"]');
+    await page.click('#resetPeak');
     await h.sleep(600);
     let audio = await h.phoneAudio(page);
     assert.strictEqual(audio.mode, 'peak');
