@@ -21,7 +21,7 @@
     serverOffsetMs: 0,  // server clock minus page clock, from the latest message
     peakCn: null,
     peakResetT: -Infinity,  // server clock
-    shown: [],      // [seq, server time, page time shown] of the latest readings, for latency measurement
+    shown: [],      // [seq, server time, page time shown, lock] of the latest readings, for latency measurement
     reconnects: 0,
   };
   const choice = (name) => document.querySelector('input[name="' + name + '"]:checked').value;
@@ -82,7 +82,7 @@
     notePeak(r);
     setConnection('live');
     show();
-    state.shown.push([r.seq, r.t, Date.now()]);
+    state.shown.push([r.seq, r.t, Date.now(), r.lock]);
     if (state.shown.length > 200) state.shown.shift();
     sound.onReading(r);
   }

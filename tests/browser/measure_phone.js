@@ -59,9 +59,8 @@ async function measureLatency(browser) {
     const steeredAt = await h.steer(wantLock ? 39 : 37, 30);
     await page.waitForFunction((lock) => document.getElementById('lock').textContent === (lock ? 'locked' : 'no lock'),
                                wantLock, { timeout: 5000 });
-    const shown = (await h.phoneState(page)).shown;
-    const latest = (await h.phoneState(page)).latest;
-    const first = shown.find((s) => s[1] >= steeredAt && s[0] <= latest.seq);
+    // The first reading shown with the dish's new lock after the keys.
+    const first = (await h.phoneState(page)).shown.find((s) => s[1] >= steeredAt && s[3] === wantLock);
     if (first) { total.push(first[2] - steeredAt); toReading.push(first[1] - steeredAt); toPage.push(first[2] - first[1]); }
     await h.sleep(700);
   }
