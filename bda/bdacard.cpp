@@ -15,7 +15,7 @@
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
-#include "cardbase/reading_pace.h"
+#include "cardbase/reading_feed.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
 
@@ -52,6 +52,12 @@ static std::string wantedTunerName(const std::string& settings)
 
 class BdaCard final : public CardObject {
 public:
+    BdaCard()
+    {
+        const std::string name = wantedTunerName(settingsFileText());
+        openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
+    }
+
     HRESULT STDMETHODCALLTYPE Initialize() override
     {
         if (session_) return S_OK;
@@ -85,13 +91,7 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         if (!session_) return E_UNEXPECTED;
-        if (readBefore_) {
-            const DWORD wait = readingWaitMs(bridgeNowMs(), lastReadingAt_);
-            if (wait > 0) Sleep(wait);
-        }
-        lastReadingAt_ = bridgeNowMs();
-        readBefore_ = true;
-        latched_ = readBdaSession(*session_);
+        latched_ = takeReading(feed_, [this] { return readBdaSession(*session_); });
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -116,6 +116,7 @@ private:
     // A session whose driver never let go stays with its thread.
     ~BdaCard() override
     {
+        closeReadingFeed(feed_);
         if (session_ && closeBdaSession(*session_)) delete session_;
     }
 
@@ -123,14 +124,14 @@ private:
     HRESULT set(CardSetCall call, LONG value)
     {
         if (!session_) return E_UNEXPECTED;
+        noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         return startBdaSession(*session_, tuning_);
     }
 
     BdaSession* session_ = nullptr;
     CardTuning tuning_;
-    uint32_t lastReadingAt_ = 0;
-    bool readBefore_ = false;
+    ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
 };
