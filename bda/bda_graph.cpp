@@ -156,6 +156,7 @@ static HRESULT startGraph(BdaGraph& graph)
     FILTER_STATE state = State_Stopped;
     result = graph.device->GetState(2000, &state);
     if (FAILED(result)) return result;
+    graph.runningSince = GetTickCount();
     return state == State_Running ? S_OK : VFW_E_WRONG_STATE;
 }
 
@@ -174,8 +175,8 @@ HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName)
     result = joinTuner(graph, wantedName);
     if (FAILED(result)) return result;
     joinCapture(graph);
-    addStatisticsNodes(graph, graph.device);
-    if (graph.capture) addStatisticsNodes(graph, graph.capture);
+    addControlNodes(graph, graph.device);
+    if (graph.capture) addControlNodes(graph, graph.capture);
     return startGraph(graph);
 }
 
@@ -191,6 +192,7 @@ void releaseBdaGraph(BdaGraph& graph)
     graph.running = false;
     for (int i = 0; i < graph.nodeCount; ++i) releaseOnce(graph.nodes[i]);
     graph.nodeCount = 0;
+    releaseOnce(graph.diseqc);
     releaseOnce(graph.tuner);
     leaveGraph(graph.graph, graph.capture);
     leaveGraph(graph.graph, graph.device);

@@ -1,9 +1,12 @@
 // The DirectShow graph that reaches one BDA DVB-S tuner, as Windows' BDA
 // prescribes it: a filter graph with the network provider, the tuner (and
 // its capture filter where it has one), a DVB-S tuning space; tune requests
-// go to the provider, and the readings come from the tuner's own signal
-// statistics. The graph owns each pointer below once; releaseBdaGraph
-// releases each.
+// go to the provider, DiSEqC commands to the tuner's own DiSEqC interface,
+// and the readings come from the tuner's own signal statistics. The graph
+// owns each pointer below once; releaseBdaGraph releases each. It is built
+// and released on the thread that creates the card; in between, only the
+// driver thread (bda_driver_thread.h) calls into it, and tune requests are
+// made for it on the creating thread.
 #pragma once
 #include <windows.h>
 
@@ -15,8 +18,6 @@
 #include "bda/bda_statistics.h"
 #include "bda/bda_tuning.h"
 
-constexpr int maxStatisticsNodes = 8;
-
 struct BdaGraph {
     IGraphBuilder* graph = nullptr;
     IMediaControl* control = nullptr;
@@ -25,11 +26,15 @@ struct BdaGraph {
     IBaseFilter* device = nullptr;   // the tuner's filter
     IBaseFilter* capture = nullptr;  // its capture filter, where it has one
     IDVBSTuningSpace* space = nullptr;
-    IBDA_SignalStatistics* nodes[maxStatisticsNodes] = {};
-    BdaNodeRole roles[maxStatisticsNodes] = {};
+    IBDA_SignalStatistics* nodes[maxBdaNodes] = {};
+    BdaNodeRole roles[maxBdaNodes] = {};
     int nodeCount = 0;
-    LnbOscillators lnb{};  // what the provider has been given in the tuning space
+    IBDA_DiseqCommand* diseqc = nullptr;  // the first node offering it, if any
+    bool locatorHasLnbSource = false;     // Windows' locator carries an LNB source (Windows 7 on)
+    LnbOscillators lnb{};                 // what the provider has been given in the tuning space
     bool running = false;
+    DWORD runningSince = 0;  // tick count
+    ULONG commandsSent = 0;
 };
 
 // Builds the graph around the tuner called `wantedName` (UTF-8), or the
@@ -37,15 +42,24 @@ struct BdaGraph {
 // starts it. A failure leaves the graph partly built for releaseBdaGraph.
 HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName);
 
-// Sends one tune request (bda_tune.cpp). The tuning space and the default
-// LNB it starts with.
+// The tuning space and the LNB it starts with, the tune requests for one
+// transponder with the modulation and LNB source given (made on the
+// creating thread), a new LNB for the provider, and sending a request
+// (bda_tune.cpp).
 HRESULT createTuningSpace(BdaGraph& graph);
-HRESULT tuneBdaGraph(BdaGraph& graph, const BdaTuneValues& values);
+HRESULT createTuneRequest(BdaGraph& graph, const BdaTuneValues& values, int32_t modulation, int32_t lnbSource,
+                          ITuneRequest** request);
+HRESULT putLnbOscillators(BdaGraph& graph, const LnbOscillators& lnb);
+HRESULT putTuneRequest(BdaGraph& graph, ITuneRequest* request);
 
-// The tuner's statistics now (bda_readings.cpp), and finding the nodes that
-// give them in a filter's topology.
-void addStatisticsNodes(BdaGraph& graph, IBaseFilter* filter);
-TunerStatistics readBdaStatistics(const BdaGraph& graph);
+// Finding the nodes of a filter's topology that give statistics and take
+// DiSEqC commands, and the tuner's statistics now (bda_readings.cpp).
+void addControlNodes(BdaGraph& graph, IBaseFilter* filter);
+TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history);
+
+// Sends the committed-switch command through the tuner's DiSEqC interface,
+// and once more (bda_diseqc.cpp). False when the tuner has none or refuses it.
+bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4]);
 
 // Stops the graph and releases everything in it.
 void releaseBdaGraph(BdaGraph& graph);

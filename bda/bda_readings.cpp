@@ -1,4 +1,5 @@
-// The tuner's signal statistics, from the control nodes of its topology.
+// The control nodes of the tuner's topology: those that give its signal
+// statistics, and the first that takes DiSEqC commands.
 #include "bda/bda_graph.h"
 #include "bda/bda_ids.h"
 
@@ -18,40 +19,44 @@ static BdaNodeRole roleOfType(const BDANODE_DESCRIPTOR* descriptors, ULONG count
     return OtherNode;
 }
 
-void addStatisticsNodes(BdaGraph& graph, IBaseFilter* filter)
+void addControlNodes(BdaGraph& graph, IBaseFilter* filter)
 {
     IBDA_Topology* topology = nullptr;
     if (FAILED(filter->QueryInterface(IID_IBDA_Topology, reinterpret_cast<void**>(&topology)))) return;
-    ULONG types[maxStatisticsNodes];
+    ULONG types[maxBdaNodes];
     ULONG typeCount = 0;
-    BDANODE_DESCRIPTOR descriptors[maxStatisticsNodes];
+    BDANODE_DESCRIPTOR descriptors[maxBdaNodes];
     ULONG descriptorCount = 0;
-    if (FAILED(topology->GetNodeDescriptors(&descriptorCount, maxStatisticsNodes, descriptors))) descriptorCount = 0;
-    if (SUCCEEDED(topology->GetNodeTypes(&typeCount, maxStatisticsNodes, types))) {
-        for (ULONG i = 0; i < typeCount && i < maxStatisticsNodes && graph.nodeCount < maxStatisticsNodes; ++i) {
+    if (FAILED(topology->GetNodeDescriptors(&descriptorCount, maxBdaNodes, descriptors))) descriptorCount = 0;
+    if (SUCCEEDED(topology->GetNodeTypes(&typeCount, maxBdaNodes, types))) {
+        for (ULONG i = 0; i < typeCount && i < maxBdaNodes; ++i) {
             IUnknown* node = nullptr;
             // Control nodes lie between the input pin (0) and the output pin (1).
             if (FAILED(topology->GetControlNode(0, 1, types[i], &node)) || !node) continue;
             IBDA_SignalStatistics* statistics = nullptr;
-            if (SUCCEEDED(node->QueryInterface(IID_IBDA_SignalStatistics, reinterpret_cast<void**>(&statistics)))) {
+            if (graph.nodeCount < maxBdaNodes &&
+                SUCCEEDED(node->QueryInterface(IID_IBDA_SignalStatistics, reinterpret_cast<void**>(&statistics)))) {
                 graph.nodes[graph.nodeCount] = statistics;
                 graph.roles[graph.nodeCount] = roleOfType(descriptors, descriptorCount, types[i]);
                 ++graph.nodeCount;
             }
+            if (!graph.diseqc &&
+                FAILED(node->QueryInterface(__uuidof(IBDA_DiseqCommand), reinterpret_cast<void**>(&graph.diseqc))))
+                graph.diseqc = nullptr;
             node->Release();
         }
     }
     topology->Release();
 }
 
-TunerStatistics readBdaStatistics(const BdaGraph& graph)
+TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history)
 {
     if (graph.nodeCount == 0) {
         long strength = -1;
         if (!graph.tuner || FAILED(graph.tuner->get_SignalStrength(&strength))) strength = -1;
         return statisticsFromProviderStrength(static_cast<int32_t>(strength));
     }
-    BdaNodeStatistics nodes[maxStatisticsNodes];
+    BdaNodeStatistics nodes[maxBdaNodes];
     for (int i = 0; i < graph.nodeCount; ++i) {
         IBDA_SignalStatistics* source = graph.nodes[i];
         BdaNodeStatistics& node = nodes[i];
@@ -66,5 +71,5 @@ TunerStatistics readBdaStatistics(const BdaGraph& graph)
         node.hasStrength = SUCCEEDED(source->get_SignalStrength(&value));
         node.strength = static_cast<int32_t>(value);
     }
-    return statisticsFromNodes(nodes, graph.nodeCount);
+    return statisticsFromNodes(nodes, graph.nodeCount, history);
 }

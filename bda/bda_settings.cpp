@@ -97,17 +97,20 @@ bool isUtf8(const std::string& text)
     return true;
 }
 
-std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage)
+// The text of the file as UTF-8, or in the system's code page (*inCodePage).
+static std::string settingsText(const std::string& fileBytes, bool* inCodePage)
 {
     *inCodePage = false;
-    std::string text;
-    if (fileBytes.compare(0, 2, "\xFF\xFE") == 0) {
-        text = utf8FromUtf16(fileBytes.substr(2));
-    } else {
-        // A UTF-8 mark before text that is no UTF-8 counts for nothing.
-        text = fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? fileBytes.substr(3) : fileBytes;
-        *inCodePage = !isUtf8(text);
-    }
+    if (fileBytes.compare(0, 2, "\xFF\xFE") == 0) return utf8FromUtf16(fileBytes.substr(2));
+    // A UTF-8 mark before text that is no UTF-8 counts for nothing.
+    const std::string text = fileBytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? fileBytes.substr(3) : fileBytes;
+    *inCodePage = !isUtf8(text);
+    return text;
+}
+
+// The value of the first line "key = value" (trimmed, without double quotes around it).
+static bool settingValue(const std::string& text, const char* key, std::string* value)
+{
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find_first_of("\r\n", start);
@@ -116,15 +119,85 @@ std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage
         start = end + 1;
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         const size_t equals = line.find('=');
-        if (equals == std::string::npos || !sameIgnoringAsciiCase(trimmed(line.substr(0, equals)), "tuner")) continue;
-        std::string name = trimmed(line.substr(equals + 1));
-        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-            name = trimmed(name.substr(1, name.size() - 2));
-        if (name.empty()) *inCodePage = false;
-        return name;
+        if (equals == std::string::npos || !sameIgnoringAsciiCase(trimmed(line.substr(0, equals)), key)) continue;
+        *value = trimmed(line.substr(equals + 1));
+        if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
+            *value = trimmed(value->substr(1, value->size() - 2));
+        return true;
     }
-    *inCodePage = false;
-    return std::string();
+    return false;
+}
+
+std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage)
+{
+    const std::string text = settingsText(fileBytes, inCodePage);
+    std::string name;
+    if (!settingValue(text, "tuner", &name) || name.empty()) *inCodePage = false;
+    return name;
+}
+
+struct ModulationName {
+    const char* name;
+    int32_t value;
+};
+
+// BDA's own names for the modulations a satellite tuner may take.
+static const ModulationName modulationNames[] = {
+    {"NOT_SET", -1}, {"QPSK", 20},   {"BPSK", 21},   {"OQPSK", 22},    {"8VSB", 23},     {"16VSB", 24},
+    {"8PSK", 27},    {"16APSK", 29}, {"32APSK", 30}, {"NBC_QPSK", 31}, {"NBC_8PSK", 32}, {"DIRECTV", 33},
+};
+
+// A value's number, -1 .. bdaModulationLast; false for anything else.
+static bool modulationNumber(const std::string& word, int32_t* value)
+{
+    const size_t digits = !word.empty() && word[0] == '-' ? 1 : 0;
+    if (word.size() <= digits || word.size() > digits + 2) return false;
+    int32_t number = 0;
+    for (size_t i = digits; i < word.size(); ++i) {
+        if (word[i] < '0' || word[i] > '9') return false;
+        number = number * 10 + (word[i] - '0');
+    }
+    number = digits ? -number : number;
+    if (number < bdaModulationNotSet || number > bdaModulationLast) return false;
+    *value = number;
+    return true;
+}
+
+// One value of the line, as BDA names it (with or without "BDA_MOD_", "-"
+// for "_", any case) or as its number; false for anything else.
+static bool modulationOf(std::string word, int32_t* value)
+{
+    if (modulationNumber(word, value)) return true;
+    for (char& c : word) c = c == '-' ? '_' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    if (word.compare(0, 8, "BDA_MOD_") == 0) word = word.substr(8);
+    for (const ModulationName& each : modulationNames) {
+        if (word == each.name) {
+            *value = each.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+ModulationOrder modulationsFromSettings(const std::string& fileBytes)
+{
+    ModulationOrder order{};
+    bool inCodePage = false;
+    std::string line;
+    if (!settingValue(settingsText(fileBytes, &inCodePage), "modulation", &line)) return order;
+    size_t start = 0;
+    while (start < line.size() && order.count < maxModulations) {
+        size_t end = line.find_first_of(", \t", start);
+        if (end == std::string::npos) end = line.size();
+        int32_t value = 0;
+        if (end > start && modulationOf(line.substr(start, end - start), &value)) {
+            bool seen = false;
+            for (int i = 0; i < order.count; ++i) seen = seen || order.values[i] == value;
+            if (!seen) order.values[order.count++] = value;
+        }
+        start = end + 1;
+    }
+    return order;
 }
 
 bool tunerNameMatches(const std::string& friendlyName, const std::string& wanted)

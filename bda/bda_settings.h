@@ -1,9 +1,12 @@
-// Which BDA tuner the card uses: the file bdacard.ini beside the DLL may
-// name one (a line "tuner=NAME"); without it the first DVB-S tuner of the
-// machine serves. Platform-neutral.
+// What the file bdacard.ini beside the DLL may say: which BDA tuner the
+// card uses (a line "tuner=NAME"; without it the first DVB-S tuner of the
+// machine serves), and which modulations its tune requests ask for (a line
+// "modulation=..."; without it the search of bda_search.h). Platform-neutral.
 #pragma once
 #include <string>
 #include <vector>
+
+#include "bda/bda_search.h"
 
 // The name from the text of bdacard.ini, in UTF-8, or "" when the file names
 // none. Lines end in CR LF or LF; "tuner" is matched in any case, blanks
@@ -15,6 +18,13 @@
 std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage);
 
 bool isUtf8(const std::string& text);
+
+// The modulations of the line "modulation = V1, V2 ...", in the order they
+// are to be tried: each value BDA's name of it (NBC_QPSK, BDA_MOD_NBC_QPSK,
+// nbc-qpsk), or its number; values separated by commas or blanks; unknown
+// values and repeats left out, at most maxModulations. An empty order
+// (no line, "auto", nothing known) leaves the choice to the search.
+ModulationOrder modulationsFromSettings(const std::string& fileBytes);
 
 // Whether a tuner's friendly name (UTF-8) is the one asked for: letters of
 // the ASCII range compare in any case, blanks at either end do not count.

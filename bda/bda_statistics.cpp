@@ -13,14 +13,39 @@ static const BdaNodeStatistics* nodeWith(const BdaNodeStatistics* nodes, int cou
     return nullptr;
 }
 
-TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count)
+static uint8_t callsAnswered(const BdaNodeStatistics& node)
+{
+    return static_cast<uint8_t>((node.hasLocked ? 1 : 0) | (node.hasQuality ? 2 : 0) | (node.hasStrength ? 4 : 0));
+}
+
+// True when a call that answered before failed this time; remembers the calls that answer.
+static bool callFailed(const BdaNodeStatistics* nodes, int count, BdaReadingHistory& history)
+{
+    bool failed = false;
+    for (int i = 0; i < count && i < maxBdaNodes; ++i) {
+        const uint8_t now = callsAnswered(nodes[i]);
+        if (history.answered[i] & ~now) failed = true;
+        history.answered[i] = static_cast<uint8_t>(history.answered[i] | now);
+        if (nodes[i].hasStrength && !isPercent(nodes[i].strength)) history.strengthInMillidB = true;
+    }
+    return failed;
+}
+
+static int32_t percentOfLevel(int32_t millidBBelowNominal)
+{
+    return qualityFromCarrierToNoise(nominalLevelCarrierToNoiseDb - millidBBelowNominal / 1000.0);
+}
+
+TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count, BdaReadingHistory& history)
 {
     TunerStatistics statistics;
+    if (callFailed(nodes, count, history)) return statistics;
     const BdaNodeStatistics* quality = nodeWith(nodes, count, DemodulatorNode, [](const BdaNodeStatistics& node) {
         return node.hasQuality && isPercent(node.quality);
     });
-    const BdaNodeStatistics* strength = nodeWith(nodes, count, RfTunerNode, [](const BdaNodeStatistics& node) {
-        return node.hasStrength && isPercent(node.strength);
+    const bool inMillidB = history.strengthInMillidB;
+    const BdaNodeStatistics* strength = nodeWith(nodes, count, RfTunerNode, [inMillidB](const BdaNodeStatistics& node) {
+        return node.hasStrength && (inMillidB || isPercent(node.strength));
     });
     if (quality) {
         statistics.hasQuality = true;
@@ -28,7 +53,7 @@ TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count)
     }
     if (strength) {
         statistics.hasStrength = true;
-        statistics.strengthPercent = strength->strength;
+        statistics.strengthPercent = inMillidB ? percentOfLevel(strength->strength) : strength->strength;
     }
     const BdaNodeStatistics* lock =
         nodeWith(nodes, count, DemodulatorNode, [](const BdaNodeStatistics& node) { return node.hasLocked; });

@@ -1,5 +1,6 @@
 // The tuning space and the tune requests.
 #include "bda/bda_graph.h"
+#include "bda/bda_search.h"
 #include "tuner/lnb_rules.h"
 
 // The numbers the platform-neutral rules use are BDA's own.
@@ -7,6 +8,9 @@ static_assert(bdaPolarisationHorizontal == BDA_POLARISATION_LINEAR_H, "BDA polar
 static_assert(bdaPolarisationVertical == BDA_POLARISATION_LINEAR_V, "BDA polarisation");
 static_assert(bdaLnbSourceNotSet == BDA_LNB_SOURCE_NOT_SET, "BDA LNB source");
 static_assert(bdaLnbSourceA == BDA_LNB_SOURCE_A && bdaLnbSourceA + 3 == BDA_LNB_SOURCE_D, "BDA LNB sources");
+static_assert(bdaModulationNotSet == BDA_MOD_NOT_SET && bdaModulationQpsk == BDA_MOD_QPSK, "BDA modulation");
+static_assert(bdaModulationNbcQpsk == BDA_MOD_NBC_QPSK && bdaModulationNbc8psk == BDA_MOD_NBC_8PSK, "BDA modulation");
+static_assert(bdaModulationLast + 1 == BDA_MOD_MAX, "BDA modulations");
 
 static const wchar_t spaceName[] = L"Azimora DVB-S";
 
@@ -39,10 +43,10 @@ HRESULT createTuningSpace(BdaGraph& graph)
     if (SUCCEEDED(result)) result = space->put_SystemType(DVB_Satellite);
     if (FAILED(result)) return result;
 
-    // Until the first tune: a universal LNB, as most dishes have.
-    CardTuning universal;
-    universal.lnbFrequencyMHz = lowBandLnbMHz;
-    graph.lnb = lnbOscillatorsFor(universal);
+    // Until the first tune: the low band of a universal LNB, as most dishes have.
+    CardTuning lowBand;
+    lowBand.lnbFrequencyMHz = lowBandLnbMHz;
+    graph.lnb = lnbOscillatorsFor(lowBand);
     result = putOscillators(space, graph.lnb);
     if (FAILED(result)) return result;
 
@@ -50,34 +54,45 @@ HRESULT createTuningSpace(BdaGraph& graph)
     result = CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_INPROC_SERVER, IID_ILocator,
                               reinterpret_cast<void**>(&locator));
     if (FAILED(result)) return result;
+    // The LNB source travels in the second locator (Windows 7 on).
+    IDVBSLocator2* second = nullptr;
+    graph.locatorHasLnbSource =
+        SUCCEEDED(locator->QueryInterface(__uuidof(IDVBSLocator2), reinterpret_cast<void**>(&second)));
+    releaseOnce(second);
     result = space->put_DefaultLocator(locator);
     locator->Release();
     if (FAILED(result)) return result;
     return graph.tuner->put_TuningSpace(space);
 }
 
-static HRESULT describeTransponder(IDVBSLocator* locator, const BdaTuneValues& values)
+static HRESULT describeTransponder(IDVBSLocator* locator, const BdaTuneValues& values, int32_t modulation,
+                                   int32_t lnbSource)
 {
     HRESULT result = locator->put_CarrierFrequency(values.carrierKHz);
     if (SUCCEEDED(result)) result = locator->put_SymbolRate(values.symbolRate);
     if (SUCCEEDED(result)) result = locator->put_SignalPolarisation(static_cast<Polarisation>(values.polarisation));
+    if (SUCCEEDED(result)) result = locator->put_Modulation(static_cast<ModulationType>(modulation));
     // The demodulator finds the code rate itself, whatever the program sent.
     if (SUCCEEDED(result)) result = locator->put_InnerFEC(BDA_FEC_METHOD_NOT_SET);
     if (SUCCEEDED(result)) result = locator->put_InnerFECRate(BDA_BCC_RATE_NOT_SET);
     if (FAILED(result)) return result;
-    // The LNB source of a DiSEqC switch travels in the second locator
-    // (Windows 7 on). Without one a switch port cannot be asked for.
     IDVBSLocator2* second = nullptr;
     if (FAILED(locator->QueryInterface(__uuidof(IDVBSLocator2), reinterpret_cast<void**>(&second))))
-        return values.lnbSource == bdaLnbSourceNotSet ? S_OK : E_NOINTERFACE;
-    result = second->put_DiseqLNBSource(static_cast<LNB_Source>(values.lnbSource));
+        return lnbSource == bdaLnbSourceNotSet ? S_OK : E_NOINTERFACE;
+    // Pilots and roll-off are for the demodulator to find, as the code rate.
+    result = second->put_SignalPilot(BDA_PILOT_NOT_SET);
+    if (SUCCEEDED(result)) result = second->put_SignalRollOff(BDA_ROLL_OFF_NOT_SET);
+    if (SUCCEEDED(result)) result = second->put_DiseqLNBSource(static_cast<LNB_Source>(lnbSource));
     second->Release();
     return result;
 }
 
-static HRESULT newTuneRequest(IDVBSTuningSpace* space, const BdaTuneValues& values, ITuneRequest** request)
+HRESULT createTuneRequest(BdaGraph& graph, const BdaTuneValues& values, int32_t modulation, int32_t lnbSource,
+                          ITuneRequest** request)
 {
-    HRESULT result = space->CreateTuneRequest(request);
+    *request = nullptr;
+    if (!graph.space) return E_UNEXPECTED;
+    HRESULT result = graph.space->CreateTuneRequest(request);
     if (FAILED(result)) return result;
     // Any network, stream and service: only the transponder counts.
     IDVBTuneRequest* dvb = nullptr;
@@ -90,27 +105,26 @@ static HRESULT newTuneRequest(IDVBSTuningSpace* space, const BdaTuneValues& valu
     IDVBSLocator* locator = nullptr;
     result = CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IDVBSLocator,
                               reinterpret_cast<void**>(&locator));
-    if (FAILED(result)) return result;
-    result = describeTransponder(locator, values);
+    if (SUCCEEDED(result)) result = describeTransponder(locator, values, modulation, lnbSource);
     if (SUCCEEDED(result)) result = (*request)->put_Locator(locator);
-    locator->Release();
+    releaseOnce(locator);
+    if (FAILED(result)) releaseOnce(*request);
     return result;
 }
 
-HRESULT tuneBdaGraph(BdaGraph& graph, const BdaTuneValues& values)
+// A new LNB reaches the provider with the tuning space handed over again.
+HRESULT putLnbOscillators(BdaGraph& graph, const LnbOscillators& lnb)
 {
     if (!graph.space || !graph.tuner) return E_UNEXPECTED;
-    HRESULT result = S_OK;
-    // A new LNB reaches the provider with the tuning space handed over again.
-    if (!(values.lnb == graph.lnb)) {
-        result = putOscillators(graph.space, values.lnb);
-        if (SUCCEEDED(result)) result = graph.tuner->put_TuningSpace(graph.space);
-        if (FAILED(result)) return result;
-        graph.lnb = values.lnb;
-    }
-    ITuneRequest* request = nullptr;
-    result = newTuneRequest(graph.space, values, &request);
-    if (SUCCEEDED(result)) result = graph.tuner->put_TuneRequest(request);
-    releaseOnce(request);
+    if (lnb == graph.lnb) return S_OK;
+    HRESULT result = putOscillators(graph.space, lnb);
+    if (SUCCEEDED(result)) result = graph.tuner->put_TuningSpace(graph.space);
+    if (SUCCEEDED(result)) graph.lnb = lnb;
     return result;
+}
+
+HRESULT putTuneRequest(BdaGraph& graph, ITuneRequest* request)
+{
+    if (!graph.tuner || !request) return E_UNEXPECTED;
+    return graph.tuner->put_TuneRequest(request);
 }

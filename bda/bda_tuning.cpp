@@ -1,7 +1,6 @@
 #include "bda/bda_tuning.h"
 
 #include "cardbase/frontend_plan.h"
-#include "tuner/lnb_rules.h"
 
 static constexpr int32_t bandBoundaryKHz = 11700000;
 
@@ -14,10 +13,8 @@ static int32_t kiloHertz(int32_t megaHertz)
 
 LnbOscillators lnbOscillatorsFor(const CardTuning& tuning)
 {
-    const int32_t sent = tuning.lnbFrequencyMHz;
-    if (sent == lowBandLnbMHz || sent == highBandLnbMHz)
-        return LnbOscillators{kiloHertz(lowBandLnbMHz), kiloHertz(highBandLnbMHz), bandBoundaryKHz};
-    return LnbOscillators{kiloHertz(sent), kiloHertz(sent), bandBoundaryKHz};
+    const int32_t oscillator = kiloHertz(tuning.lnbFrequencyMHz);
+    return LnbOscillators{oscillator, oscillator, bandBoundaryKHz};
 }
 
 int32_t oscillatorForCarrierKHz(const LnbOscillators& lnb, int32_t carrierKHz)
@@ -33,6 +30,20 @@ BdaTuneValues bdaTuneValuesFor(const CardTuning& tuning)
     values.carrierKHz = kiloHertz(tuning.frequencyMHz);
     values.symbolRate = tuning.symbolRate;
     values.polarisation = plan.horizontal ? bdaPolarisationHorizontal : bdaPolarisationVertical;
+    values.switchPort = plan.switchPort;
+    for (int i = 0; i < 4; ++i) values.switchCommand[i] = plan.diseqc[i];
     values.lnbSource = plan.switchPort == noSwitchPort ? bdaLnbSourceNotSet : bdaLnbSourceA + plan.switchPort;
     return values;
+}
+
+SwitchRoute switchRouteFor(int switchPort, bool commandSent, bool lnbSourceOffered)
+{
+    if (switchPort == noSwitchPort) return NoSwitchAsked;
+    if (commandSent) return SwitchByCommand;
+    return lnbSourceOffered ? SwitchByLnbSource : SwitchUnreachable;
+}
+
+int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route)
+{
+    return route == SwitchByLnbSource ? values.lnbSource : bdaLnbSourceNotSet;
 }

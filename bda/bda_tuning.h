@@ -27,25 +27,37 @@ inline bool operator==(const LnbOscillators& a, const LnbOscillators& b)
 
 struct BdaTuneValues {
     LnbOscillators lnb;
-    int32_t carrierKHz;    // the downlink frequency itself
-    int32_t symbolRate;    // kS/s, as DVB-S drivers take the locator's figure
-    int32_t polarisation;  // bdaPolarisationHorizontal or bdaPolarisationVertical
-    int32_t lnbSource;     // bdaLnbSourceNotSet, or A .. D
+    int32_t carrierKHz;        // the downlink frequency itself
+    int32_t symbolRate;        // kS/s, as DVB-S drivers take the locator's figure
+    int32_t polarisation;      // bdaPolarisationHorizontal or bdaPolarisationVertical
+    int switchPort;            // noSwitchPort, or 0..3 (A, B, C, D)
+    uint8_t switchCommand[4];  // the committed-switch command for the port
+    int32_t lnbSource;         // bdaLnbSourceNotSet, or the port as BDA's LNB source A .. D
 };
 
-// The program's oscillators are those of a universal Ku-band LNB (9750 MHz
-// below its band boundary, 10600 MHz from 11700 MHz on) or a single one
-// (5150 MHz, a C-band LNB mixing from above). A universal one is described
-// as such; any other oscillator stands in both places. The switch frequency
-// is the program's band boundary, 11700 MHz, so that the driver picks the
-// band and oscillator the program chose for every frequency it sends.
+// The oscillator the program chose (9750 or 10600 MHz of a universal
+// Ku-band LNB, or 5150 MHz of a C-band LNB mixing from above) in both the
+// low and the high field, since some drivers mishandle two oscillators in
+// one request; the switch frequency stays the program's band boundary,
+// 11700 MHz, so that the driver's 22 kHz tone still follows the band the
+// program chose for every frequency it sends.
 LnbOscillators lnbOscillatorsFor(const CardTuning& tuning);
 
 // The oscillator a driver uses for a carrier, by the switch rule above.
 int32_t oscillatorForCarrierKHz(const LnbOscillators& lnb, int32_t carrierKHz);
 
-// Everything one tune sends: the LNB, the carrier, the symbol rate, the
+// Everything one start sends: the LNB, the carrier, the symbol rate, the
 // polarization (without a letter vertical, as the LNB supply of every
-// card), and the LNB source of a DiSEqC switch (A to D for its ports 0..3).
+// card), and the port of a DiSEqC switch with its command and LNB source.
 // The inner FEC is always left to the demodulator.
 BdaTuneValues bdaTuneValuesFor(const CardTuning& tuning);
+
+// How a switch port reaches the switch: the committed-switch command sent
+// through the tuner's own DiSEqC interface where the driver takes it,
+// otherwise the LNB source of the tune request where the driver and
+// Windows have one; with neither, a port asked for cannot be reached.
+enum SwitchRoute : uint8_t { NoSwitchAsked, SwitchByCommand, SwitchByLnbSource, SwitchUnreachable };
+SwitchRoute switchRouteFor(int switchPort, bool commandSent, bool lnbSourceOffered);
+
+// The LNB source a tune request carries on that route.
+int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route);

@@ -1,21 +1,21 @@
 // The bridge to BDA tuners: a card object with the receiver card's
 // identifiers, method order and result conventions that drives any DVB-S or
 // DVB-S2 tuner with a Broadcast Driver Architecture driver through
-// DirectShow. Initialize builds the graph (bda_graph.cpp), the sixth set
-// call of a start sends the tune request, and each status query reads the
-// tuner's statistics afresh.
+// DirectShow. Initialize opens the session (bda_session.h), the sixth set
+// call of a start tunes, and each status query reads the tuner afresh, at
+// most ten times a second.
 #include <windows.h>
 
 #include <new>
 #include <string>
 
 #include "app/host_text.h"
-#include "bda/bda_graph.h"
+#include "bda/bda_session.h"
 #include "bda/bda_settings.h"
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
-#include "cardbase/reading_pace.h"
+#include "cardbase/reading_feed.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
 
@@ -31,46 +31,45 @@ static std::string utf8FromCodePage(const std::string& text)
     return out;
 }
 
-// The tuner named in bdacard.ini beside this DLL, in UTF-8; "" for the first one.
-static std::string wantedTunerName()
+// The text of bdacard.ini beside this DLL, "" without one.
+static std::string settingsFileText()
 {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(cardModule, path, sizeof path);
     if (length == 0 || length >= sizeof path) return std::string();
     std::string settings(path, length);
     settings = settings.substr(0, settings.find_last_of('\\') + 1) + "bdacard.ini";
-    bool inCodePage = false;
-    const std::string name =
-        tunerNameFromSettings(wholeFileText(settings, FILE_SHARE_READ | FILE_SHARE_WRITE), &inCodePage);
-    return inCodePage ? utf8FromCodePage(name) : name;
+    return wholeFileText(settings, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
-// Milliseconds from the performance counter: the tick count can lag behind
-// and catch up in a jump on a busy machine, which would let two readings
-// follow each other at once.
-static uint32_t nowMs()
+// The tuner the settings name, in UTF-8; "" for the first one.
+static std::string wantedTunerName(const std::string& settings)
 {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
+    bool inCodePage = false;
+    const std::string name = tunerNameFromSettings(settings, &inCodePage);
+    return inCodePage ? utf8FromCodePage(name) : name;
 }
 
 class BdaCard final : public CardObject {
 public:
+    BdaCard()
+    {
+        const std::string name = wantedTunerName(settingsFileText());
+        openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
+    }
+
     HRESULT STDMETHODCALLTYPE Initialize() override
     {
-        if (initialized_) return S_OK;
-        const HRESULT result = buildBdaGraph(graph_, wantedTunerName());
+        if (session_) return S_OK;
+        BdaSession* session = new (std::nothrow) BdaSession;
+        if (!session) return E_OUTOFMEMORY;
+        const std::string settings = settingsFileText();
+        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), modulationsFromSettings(settings));
         if (FAILED(result)) {
-            releaseBdaGraph(graph_);
+            delete session;
             return result;
         }
-        initialized_ = true;
+        session_ = session;
         return S_OK;
     }
 
@@ -87,18 +86,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetDiseqc(LONG value) override { return set(SetDiseqcCall, value); }
 
-    // Waits until the driver can have a new reading, then latches the lock
-    // and the readings of this moment for the calls that follow.
+    // Waits until the previous reading is old enough, then latches the
+    // lock and the readings of this moment for the calls that follow.
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
-        if (!initialized_) return E_UNEXPECTED;
-        if (readBefore_) {
-            const DWORD wait = readingWaitMs(nowMs(), lastReadingAt_);
-            if (wait > 0) Sleep(wait);
-        }
-        lastReadingAt_ = nowMs();
-        readBefore_ = true;
-        latched_ = readingFromStatistics(readBdaStatistics(graph_));
+        if (!session_) return E_UNEXPECTED;
+        latched_ = takeReading(feed_, [this] { return readBdaSession(*session_); });
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -120,21 +113,25 @@ public:
     }
 
 private:
-    ~BdaCard() override { releaseBdaGraph(graph_); }
+    // A session whose driver never let go stays with its thread.
+    ~BdaCard() override
+    {
+        closeReadingFeed(feed_);
+        if (session_ && closeBdaSession(*session_)) delete session_;
+    }
 
     // The set that a call completes is tuned at once; its result is the call's.
     HRESULT set(CardSetCall call, LONG value)
     {
-        if (!initialized_) return E_UNEXPECTED;
+        if (!session_) return E_UNEXPECTED;
+        noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
-        return tuneBdaGraph(graph_, bdaTuneValuesFor(tuning_));
+        return startBdaSession(*session_, tuning_);
     }
 
-    BdaGraph graph_;
-    bool initialized_ = false;
+    BdaSession* session_ = nullptr;
     CardTuning tuning_;
-    uint32_t lastReadingAt_ = 0;
-    bool readBefore_ = false;
+    ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
 };

@@ -5,3 +5,16 @@ uint32_t readingWaitMs(uint32_t nowMs, uint32_t previousReadingMs)
     const uint32_t elapsed = nowMs - previousReadingMs;
     return elapsed >= readingIntervalMs ? 0 : readingIntervalMs - elapsed;
 }
+
+uint32_t nextReadingWaitMs(ReadingPace& pace, uint32_t nowMs)
+{
+    const uint32_t next = pace.dueMs + readingIntervalMs;
+    const int32_t ahead = static_cast<int32_t>(next - nowMs);
+    if (!pace.started || ahead <= 0) {
+        pace.started = true;
+        pace.dueMs = nowMs;
+        return 0;
+    }
+    pace.dueMs = next;
+    return static_cast<uint32_t>(ahead);
+}

@@ -34,7 +34,7 @@ function(azm_card_dll name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${AZM_WIN_FLAGS})
   target_link_options(${name} PRIVATE ${AZM_WIN_LINK} -Wl,--kill-at -Wl,--enable-stdcall-fixup)
-  target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid strmiids advapi32 user32 gdi32 kernel32)
+  target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid strmiids advapi32 user32 gdi32 ws2_32 kernel32)
 endfunction()
 
 azm_card_dll(simcard ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES})
@@ -68,7 +68,7 @@ set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${C
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
-target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 kernel32)
+target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 ws2_32 kernel32)
 
 # A remote control for scripts and demos.
 add_executable(azmctl tools/azmctl/azmctl.cpp)

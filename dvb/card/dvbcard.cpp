@@ -4,33 +4,55 @@
 // comes back as one reply, within about two seconds. Without the helper, or
 // when it has no frontend, Initialize fails; a link lost while measuring
 // reads as no signal, and the next measurement start connects again.
+// Each status query reads the status and both figures of one moment, at
+// the shared pace, for the program and the phone page alike.
 #include <windows.h>
 
 #include <new>
 
+#include "app/host_text.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
+#include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
 
-// Without the helper the status comes back at once; this keeps the
-// program's unpaced monitor loop at the pace the helper keeps (20 a second).
-static constexpr DWORD idleStatusMs = 50;
-
 class DvbCard final : public CardObject {
 public:
+    DvbCard()
+    {
+        const std::string address = environmentText("AZIMORA_DVB");
+        openReadingFeed(feed_, std::string("DVB-S/S2 frontend through azimora-dvb at ") +
+                                   (address.empty() ? defaultHelperAddress : address.c_str()));
+    }
+
     // The tuner control interface
     HRESULT STDMETHODCALLTYPE SetTransponderFrequency(LONG value) override
     {
-        return setCall(RequestSetTransponderFrequency, value);
+        return tuningCall(RequestSetTransponderFrequency, SetTransponderFrequencyCall, value);
     }
-    HRESULT STDMETHODCALLTYPE SetSymbolRate(LONG value) override { return setCall(RequestSetSymbolRate, value); }
-    HRESULT STDMETHODCALLTYPE SetLnbFrequency(LONG value) override { return setCall(RequestSetLnbFrequency, value); }
+    HRESULT STDMETHODCALLTYPE SetSymbolRate(LONG value) override
+    {
+        return tuningCall(RequestSetSymbolRate, SetSymbolRateCall, value);
+    }
+    HRESULT STDMETHODCALLTYPE SetLnbFrequency(LONG value) override
+    {
+        return tuningCall(RequestSetLnbFrequency, SetLnbFrequencyCall, value);
+    }
     HRESULT STDMETHODCALLTYPE SetFec(LONG value) override { return setCall(RequestSetFec, value); }
-    HRESULT STDMETHODCALLTYPE SetPolarity(LONG value) override { return setCall(RequestSetPolarity, value); }
-    HRESULT STDMETHODCALLTYPE SetLnbSelection(LONG value) override { return setCall(RequestSetLnbSelection, value); }
-    HRESULT STDMETHODCALLTYPE SetDiseqc(LONG value) override { return setCall(RequestSetDiseqc, value); }
+    HRESULT STDMETHODCALLTYPE SetPolarity(LONG value) override
+    {
+        return tuningCall(RequestSetPolarity, SetPolarityCall, value);
+    }
+    HRESULT STDMETHODCALLTYPE SetLnbSelection(LONG value) override
+    {
+        return tuningCall(RequestSetLnbSelection, SetLnbSelectionCall, value);
+    }
+    HRESULT STDMETHODCALLTYPE SetDiseqc(LONG value) override
+    {
+        return tuningCall(RequestSetDiseqc, SetDiseqcCall, value);
+    }
 
     HRESULT STDMETHODCALLTYPE Initialize() override
     {
@@ -40,40 +62,47 @@ public:
 
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
-        if (!isConnected(link_)) {
-            Sleep(idleStatusMs);
-            return E_FAIL;
-        }
-        Reply reply;
-        return call(RequestQuerySignalStatus, 0, &reply) && reply.ok ? S_OK : E_FAIL;
+        latched_ = takeReading(feed_, [this] { return helperReading(); });
+        return latched_.locked ? S_OK : E_FAIL;
     }
-
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
     {
-        Reply reply;
-        return call(RequestRefreshSignalReadings, 0, &reply) && reply.ok ? S_OK : E_FAIL;
+        readings_ = latched_;
+        return S_OK;
     }
-
     HRESULT STDMETHODCALLTYPE GetSignalQuality(LONG* quality) override
     {
         if (!quality) return E_POINTER;
-        Reply reply;
-        if (!call(RequestGetSignalQuality, 0, &reply) || !reply.ok || !reply.hasValue) return E_FAIL;
-        *quality = reply.value;
+        *quality = readings_.quality;
         return S_OK;
     }
-
     HRESULT STDMETHODCALLTYPE GetSignalNoiseRatio(float* snr) override
     {
         if (!snr) return E_POINTER;
-        Reply reply;
-        if (!call(RequestGetSignalNoiseRatio, 0, &reply) || !reply.ok || !reply.hasValue) return E_FAIL;
-        *snr = static_cast<float>(reply.value) / 1000.0f;
+        *snr = readings_.snr;
         return S_OK;
     }
 
 private:
-    ~DvbCard() override { stopLink(link_); }
+    ~DvbCard() override
+    {
+        closeReadingFeed(feed_);
+        stopLink(link_);
+    }
+
+    // The helper's status and figures of one moment, asked in the order the
+    // program asks them; without the helper, or when any call fails, no signal.
+    SignalReading helperReading()
+    {
+        const SignalReading none{false, 0, 0.0f};
+        Reply status, refreshed, quality, snr;
+        if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status) || !status.ok) return none;
+        if (!call(RequestRefreshSignalReadings, 0, &refreshed) || !refreshed.ok ||
+            !call(RequestGetSignalQuality, 0, &quality) || !quality.ok || !quality.hasValue ||
+            !call(RequestGetSignalNoiseRatio, 0, &snr) || !snr.ok || !snr.hasValue)
+            return none;
+        return SignalReading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
+    }
 
     bool call(RequestKind kind, LONG value, Reply* reply)
     {
@@ -100,7 +129,17 @@ private:
                                                                                                          : E_FAIL;
     }
 
+    HRESULT tuningCall(RequestKind kind, CardSetCall setCallKind, LONG value)
+    {
+        const HRESULT result = setCall(kind, value);
+        if (SUCCEEDED(result)) noteSetCall(feed_, setCallKind, value);
+        return result;
+    }
+
     HelperLink link_;
+    ReadingFeed feed_;
+    SignalReading latched_{false, 0, 0.0f};
+    SignalReading readings_{false, 0, 0.0f};
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) DvbCard(), iid, object); }

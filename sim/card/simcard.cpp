@@ -10,6 +10,7 @@
 #include "app/resource_data.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
+#include "cardbase/reading_feed.h"
 #include "sim/card/call_log.h"
 #include "sim/card/process_resources.h"
 #include "sim/card/scenario.h"
@@ -87,6 +88,7 @@ public:
             dish_ = newDishModel(settings_.dish, skyFromCatalogue(builtInCatalogue()));
             if (settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_);
         }
+        openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card");
     }
 
     // The tuner control interface
@@ -114,15 +116,20 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         wait(SimQuerySignalStatus);
-        EnterCriticalSection(&lock_);
-        ++polls_;
-        HRESULT result = resultOf(SimQuerySignalStatus);
-        // The status and the readings taken after it belong to one moment, as
-        // a demodulator latches them: a lock lost in between shows next time.
-        latched_ = signalNow();
-        if (result == S_OK && !latched_.locked) result = E_FAIL;
-        logPoll(0, callLine("QuerySignalStatus", false, 0, result));
-        LeaveCriticalSection(&lock_);
+        HRESULT result = S_OK;
+        takeReading(feed_, [&] {
+            EnterCriticalSection(&lock_);
+            ++polls_;
+            result = resultOf(SimQuerySignalStatus);
+            // The status and the readings taken after it belong to one moment, as
+            // a demodulator latches them: a lock lost in between shows next time.
+            latched_ = signalNow();
+            if (result == S_OK && !latched_.locked) result = E_FAIL;
+            logPoll(0, callLine("QuerySignalStatus", false, 0, result));
+            const SignalReading told = result == S_OK ? latched_ : SignalReading{false, 0, latched_.snr};
+            LeaveCriticalSection(&lock_);
+            return told;
+        });
         return result;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -167,6 +174,7 @@ public:
 private:
     ~SimulatedCard() override
     {
+        closeReadingFeed(feed_);
         stopDishWindow(dishWindow_);
         char line[64];
         wsprintfA(line, "Destroyed polls=%lu", static_cast<unsigned long>(polls_));
@@ -192,7 +200,10 @@ private:
         if (result == S_OK) {
             effect();
             CardSetCall call;
-            if (settings_.dish.enabled && setCallOf(method, &call)) recordTuning(dish_, call, value);
+            if (setCallOf(method, &call)) {
+                if (settings_.dish.enabled) recordTuning(dish_, call, value);
+                noteSetCall(feed_, call, value);
+            }
         }
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
@@ -251,6 +262,7 @@ private:
     std::string lastPollLine_[4];
     DishModel dish_{};
     DishWindow* dishWindow_ = nullptr;
+    ReadingFeed feed_;
 };
 
 HRESULT createCard(REFIID iid, void** object)

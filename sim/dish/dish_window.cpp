@@ -25,12 +25,18 @@ struct DishWindow {
     SkyDrag drag;
     int hover;  // the satellite under the mouse pointer, or -1
     AimDraws aim;
+    DWORD steeredAtMs;  // the latest steering by the user
+    DWORD frameCount;
 };
 
 static const UINT closeMessage = WM_APP + 1;
 static const UINT_PTR frameTimer = 1;
-// The picture is looked at 20 times a second and drawn when it changed.
+// The picture is looked at 20 times a second while the user steers and for
+// a second after, five times a second otherwise (as the readings come, ten a
+// second, the chart would change at every look, and drawing it is the
+// practice dish's main cost), and drawn when it changed.
 static const UINT frameIntervalMs = 50;
+static const DWORD steeringFramesMs = 1000;
 // How close to a satellite's mark the mouse pointer must be to take it.
 static const int markRadius = 6;
 // Every run of the card draws the same rough aims.
@@ -112,8 +118,17 @@ static void paint(DishWindow* dish)
     EndPaint(dish->window, &paint);
 }
 
+static void noteSteering(DishWindow* dish) { dish->steeredAtMs = GetTickCount(); }
+
+static void frameDue(DishWindow* dish)
+{
+    const bool steering = GetTickCount() - dish->steeredAtMs < steeringFramesMs;
+    if (steering || ++dish->frameCount % 4 == 0) showFrame(dish);
+}
+
 static void steer(DishWindow* dish, DishAxis axis, int direction)
 {
+    noteSteering(dish);
     const bool coarse = GetKeyState(VK_SHIFT) < 0;
     EnterCriticalSection(dish->lock);
     steerDish(*dish->model, axis, direction, coarse);
@@ -133,6 +148,7 @@ static void startDragging(DishWindow* dish, PixelPoint at)
 static void mouseMoved(DishWindow* dish, PixelPoint at, bool fine)
 {
     if (dish->dragging) {
+        noteSteering(dish);
         EnterCriticalSection(dish->lock);
         pointDish(*dish->model, dragTo(dish->drag, dish->shown.sky.chart, at, fine));
         LeaveCriticalSection(dish->lock);
@@ -150,6 +166,7 @@ static void aimNear(DishWindow* dish, PixelPoint at)
     if (!dish->drawn) return;
     const int satellite = markNear(dish->shown.sky.marks, at, markRadius);
     if (satellite < 0) return;
+    noteSteering(dish);
     EnterCriticalSection(dish->lock);
     DishModel& model = *dish->model;
     const DishPointing direction =
@@ -201,7 +218,7 @@ static LRESULT CALLBACK dishWindowProcedure(HWND window, UINT message, WPARAM wP
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED) resize(dish, LOWORD(lParam), HIWORD(lParam));
         return 0;
-    case WM_TIMER: showFrame(dish); return 0;
+    case WM_TIMER: frameDue(dish); return 0;
     case WM_KEYDOWN:
         switch (wParam) {
         case VK_LEFT: steer(dish, AzimuthAxis, -1); break;

@@ -1,6 +1,7 @@
 // Any bdacard.ini a user may have saved: the name found is trimmed, holds
 // no line break, and is UTF-8 unless it came in the system's code page; the
-// tuner choice takes only names that match it.
+// tuner choice takes only names that match it; the modulations are BDA's,
+// each once, at most as many as a search holds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,5 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<std::string> names = {name, " " + name + " ", "other"};
     for (int index : tunerCandidates(names, name))
         if (!name.empty() && !tunerNameMatches(names[static_cast<size_t>(index)], name)) std::abort();
+    const ModulationOrder order = modulationsFromSettings(bytes);
+    if (order.count < 0 || order.count > maxModulations) std::abort();
+    for (int i = 0; i < order.count; ++i) {
+        if (order.values[i] < bdaModulationNotSet || order.values[i] > bdaModulationLast) std::abort();
+        for (int k = 0; k < i; ++k)
+            if (order.values[k] == order.values[i]) std::abort();
+    }
     return 0;
 }

@@ -67,3 +67,32 @@ TEST(BdaSettings, TheNamedTunerOrElseEveryTunerInTheSystemsOrder)
     // Only ASCII letters fold: "É" and "é" are different names.
     EXPECT_FALSE(tunerNameMatches("\xC3\x89toile", "\xC3\xA9toile"));
 }
+
+static std::vector<int32_t> modulationsIn(const std::string& bytes)
+{
+    const ModulationOrder order = modulationsFromSettings(bytes);
+    return std::vector<int32_t>(order.values, order.values + order.count);
+}
+
+TEST(BdaSettings, TheModulationLineAsUsersWriteIt)
+{
+    using List = std::vector<int32_t>;
+    EXPECT_EQ(List({31}), modulationsIn("modulation=NBC_QPSK"));
+    EXPECT_EQ(List({31}), modulationsIn("tuner=x\r\n Modulation = bda_mod_nbc_qpsk \r\n"));
+    EXPECT_EQ(List({32}), modulationsIn("modulation=nbc-8psk"));
+    EXPECT_EQ(List({20, 31, 32}), modulationsIn("modulation = QPSK, NBC_QPSK, NBC_8PSK"));
+    EXPECT_EQ(List({23, 27}), modulationsIn("modulation=8VSB 8psk"));  // aliases some drivers take
+    EXPECT_EQ(List({-1}), modulationsIn("modulation=not-set"));        // the driver's own default
+    EXPECT_EQ(List({31, 22}), modulationsIn("modulation=31,22,31"));
+    EXPECT_EQ(List({-1, 35}), modulationsIn("modulation=-1,35,36,-2,999,3x"));
+    EXPECT_EQ(List({29}), modulationsIn("\xEF\xBB\xBFmodulation=\"16APSK\""));
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("modulation=32APSK")) utf16 += std::string(1, c) + '\0';
+    EXPECT_EQ(List({30}), modulationsIn(utf16));
+    // Nothing known: the search's own order.
+    EXPECT_EQ(List(), modulationsIn(""));
+    EXPECT_EQ(List(), modulationsIn("modulation=auto"));
+    EXPECT_EQ(List(), modulationsIn("modulation=DVB-S2, QAM, ,"));
+    EXPECT_EQ(List(), modulationsIn("; modulation=QPSK\r\n"));
+    EXPECT_EQ(8u, modulationsIn("modulation=20 21 22 23 24 27 29 30 31 32").size());
+}

@@ -32,11 +32,18 @@ static BdaNodeStatistics withStrength(BdaNodeStatistics n, int32_t strength)
     return n;
 }
 
+// The statistics of a tuner read for the first time.
+static TunerStatistics fresh(const BdaNodeStatistics* nodes, int count)
+{
+    BdaReadingHistory history;
+    return statisticsFromNodes(nodes, count, history);
+}
+
 TEST(BdaStatistics, TheDemodulatorSpeaksForLockAndQualityTheTunerForStrength)
 {
     const BdaNodeStatistics nodes[] = {withStrength(withQuality(withLock(node(RfTunerNode), true), 90), 81),
                                        withQuality(withLock(node(DemodulatorNode), false), 40)};
-    TunerStatistics statistics = statisticsFromNodes(nodes, 2);
+    TunerStatistics statistics = fresh(nodes, 2);
     EXPECT_FALSE(statistics.locked);  // a tuner's PLL lock is no decoded signal
     EXPECT_TRUE(statistics.hasQuality);
     EXPECT_EQ(40, statistics.qualityPercent);
@@ -45,7 +52,7 @@ TEST(BdaStatistics, TheDemodulatorSpeaksForLockAndQualityTheTunerForStrength)
 
     // A tuner with one node for everything.
     const BdaNodeStatistics single[] = {withQuality(withLock(node(OtherNode), true), 63)};
-    statistics = statisticsFromNodes(single, 1);
+    statistics = fresh(single, 1);
     EXPECT_TRUE(statistics.locked);
     EXPECT_EQ(63, statistics.qualityPercent);
     EXPECT_FALSE(statistics.hasStrength);
@@ -53,28 +60,27 @@ TEST(BdaStatistics, TheDemodulatorSpeaksForLockAndQualityTheTunerForStrength)
 
 TEST(BdaStatistics, MissingAndOutOfRangeFiguresFallBack)
 {
-    // Strength in the documented mdB is no percentage; the demodulator's quality
-    // of 120 neither; the tuner's 70 stands in.
-    const BdaNodeStatistics nodes[] = {withQuality(withStrength(node(RfTunerNode), -2500), 70),
+    // The demodulator's quality of 120 is no percentage; the tuner's 70 stands in.
+    const BdaNodeStatistics nodes[] = {withQuality(node(RfTunerNode), 70),
                                        withQuality(withLock(node(DemodulatorNode), true), 120)};
-    TunerStatistics statistics = statisticsFromNodes(nodes, 2);
+    TunerStatistics statistics = fresh(nodes, 2);
     EXPECT_TRUE(statistics.locked);
     EXPECT_EQ(70, statistics.qualityPercent);
     EXPECT_FALSE(statistics.hasStrength);
 
     // No lock figure anywhere: a quality above 0 means lock.
     const BdaNodeStatistics noLock[] = {withQuality(node(DemodulatorNode), 12)};
-    EXPECT_TRUE(statisticsFromNodes(noLock, 1).locked);
+    EXPECT_TRUE(fresh(noLock, 1).locked);
     const BdaNodeStatistics zero[] = {withQuality(node(DemodulatorNode), 0)};
-    EXPECT_FALSE(statisticsFromNodes(zero, 1).locked);
-    EXPECT_FALSE(statisticsFromNodes(nullptr, 0).locked);
+    EXPECT_FALSE(fresh(zero, 1).locked);
+    EXPECT_FALSE(fresh(nullptr, 0).locked);
 }
 
 TEST(BdaStatistics, ReadingsComeFromTheOneScale)
 {
     const BdaNodeStatistics nodes[] = {withStrength(node(RfTunerNode), 88),
                                        withQuality(withLock(node(DemodulatorNode), true), 55)};
-    SignalReading reading = readingFromStatistics(statisticsFromNodes(nodes, 2));
+    SignalReading reading = readingFromStatistics(fresh(nodes, 2));
     EXPECT_TRUE(reading.locked);
     EXPECT_EQ(55, reading.quality);
     EXPECT_FLOAT_EQ(static_cast<float>(carrierToNoiseFromQuality(55)), reading.snr);
@@ -82,14 +88,66 @@ TEST(BdaStatistics, ReadingsComeFromTheOneScale)
     // Lock and strength only: the strength stands in for the quality.
     const BdaNodeStatistics strengthOnly[] = {withStrength(node(RfTunerNode), 47),
                                               withLock(node(DemodulatorNode), true)};
-    reading = readingFromStatistics(statisticsFromNodes(strengthOnly, 2));
+    reading = readingFromStatistics(fresh(strengthOnly, 2));
     EXPECT_EQ(47, reading.quality);
 
     // Lock lost: nothing is reported, whatever the figures say.
     const BdaNodeStatistics lost[] = {withQuality(withLock(node(DemodulatorNode), false), 55)};
-    reading = readingFromStatistics(statisticsFromNodes(lost, 1));
+    reading = readingFromStatistics(fresh(lost, 1));
     EXPECT_FALSE(reading.locked);
     EXPECT_EQ(0, reading.quality);
+}
+
+// Strength in mdB about the nominal level, as BDA documents it (below
+// nominal positive): the level stands for a C/N on the one scale, 16 dB at
+// nominal, a dB less for each dB below.
+TEST(BdaStatistics, StrengthInMillidecibelsFollowsTheLevel)
+{
+    BdaReadingHistory history;
+    const auto levelReading = [&history](int32_t millidB) {
+        const BdaNodeStatistics nodes[] = {withStrength(node(RfTunerNode), millidB),
+                                           withLock(node(DemodulatorNode), true)};
+        return readingFromStatistics(statisticsFromNodes(nodes, 2, history));
+    };
+    EXPECT_EQ(59, levelReading(5400).quality);   // 10.6 dB
+    EXPECT_EQ(10, levelReading(12000).quality);  // 4 dB, where a demodulator locks
+    EXPECT_EQ(99, levelReading(0).quality);
+    EXPECT_EQ(99, levelReading(-2500).quality);  // above nominal
+    EXPECT_EQ(1, levelReading(30000).quality);
+    // Once the unit is known, a figure within 0 .. 100 is mdB too: 50 mdB is
+    // just below nominal, no 50 %.
+    const SignalReading nearNominal = levelReading(50);
+    EXPECT_EQ(99, nearNominal.quality);
+    EXPECT_FLOAT_EQ(static_cast<float>(carrierToNoiseFromQuality(99)), nearNominal.snr);
+
+    // A quality, where the driver gives one, still comes first.
+    const BdaNodeStatistics withBoth[] = {withStrength(node(RfTunerNode), 5400),
+                                          withQuality(withLock(node(DemodulatorNode), true), 33)};
+    EXPECT_EQ(33, readingFromStatistics(statisticsFromNodes(withBoth, 2, history)).quality);
+}
+
+// A call that has answered before and fails now is a failed reading: no
+// signal, whatever the other calls say. A call that never answered is just
+// a figure the driver does not give.
+TEST(BdaStatistics, AFailingCallIsNoSignal)
+{
+    BdaReadingHistory history;
+    const BdaNodeStatistics working[] = {withStrength(withLock(node(RfTunerNode), true), 80),
+                                         withQuality(withLock(node(DemodulatorNode), true), 60)};
+    EXPECT_TRUE(statisticsFromNodes(working, 2, history).locked);
+    const BdaNodeStatistics lockFailed[] = {withStrength(withLock(node(RfTunerNode), true), 80),
+                                            withQuality(node(DemodulatorNode), 60)};
+    EXPECT_FALSE(statisticsFromNodes(lockFailed, 2, history).locked);
+    const BdaNodeStatistics strengthFailed[] = {withLock(node(RfTunerNode), true),
+                                                withQuality(withLock(node(DemodulatorNode), true), 60)};
+    EXPECT_FALSE(statisticsFromNodes(strengthFailed, 2, history).locked);
+    EXPECT_TRUE(statisticsFromNodes(working, 2, history).locked);
+
+    // A driver that never gives a lock figure keeps the quality rule.
+    BdaReadingHistory noLockFigure;
+    const BdaNodeStatistics qualityOnly[] = {withQuality(node(DemodulatorNode), 45)};
+    EXPECT_TRUE(statisticsFromNodes(qualityOnly, 1, noLockFigure).locked);
+    EXPECT_TRUE(statisticsFromNodes(qualityOnly, 1, noLockFigure).locked);
 }
 
 TEST(BdaStatistics, TheNetworkProvidersStrengthAsALastResort)

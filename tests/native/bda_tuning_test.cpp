@@ -1,6 +1,7 @@
 // What reaches a BDA driver for the six calls the program sends: the calls
 // come from the program's own tuning plan, and the driver's documented
 // switch rule must land on the band and oscillator the program chose.
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include "bda/bda_tuning.h"
@@ -35,6 +36,7 @@ TEST(BdaTuning, TheDriverPicksTheProgramsBandAndOscillatorForEveryFrequency)
         ASSERT_EQ(lnbSelectionFor(f) == 1, driverHighBand) << f;
         const int32_t oscillator = oscillatorForCarrierKHz(values.lnb, values.carrierKHz);
         ASSERT_EQ(lnbFrequencyFor(f) * 1000, oscillator) << f;
+        ASSERT_EQ(oscillator, values.lnb.lowKHz) << f;  // for a driver that reads one field only
         // The intermediate frequency the driver then tunes is the one a Linux frontend gets.
         const int32_t difference = values.carrierKHz - oscillator;
         ASSERT_EQ(frontendPlanFor(tuning).intermediateKHz,
@@ -49,9 +51,12 @@ TEST(BdaTuning, BandEdgesDescribeTheLnbTheProgramChose)
         int32_t frequencyMHz;
         LnbOscillators lnb;
     };
-    const LnbOscillators universal{9750000, 10600000, 11700000};
+    // The one oscillator chosen in both fields: drivers that mishandle two
+    // in one request use the right one either way.
+    const LnbOscillators low{9750000, 9750000, 11700000};
+    const LnbOscillators high{10600000, 10600000, 11700000};
     const LnbOscillators cBand{5150000, 5150000, 11700000};
-    const Case cases[] = {{11699, universal}, {11700, universal}, {4200, cBand}, {4201, universal}, {3400, cBand}};
+    const Case cases[] = {{11699, low}, {11700, high}, {4200, cBand}, {4201, low}, {3400, cBand}, {15000, high}};
     for (const Case& c : cases) {
         const BdaTuneValues values = bdaTuneValuesFor(tuningFromProgram(c.frequencyMHz, 1, 0));
         EXPECT_EQ(c.lnb, values.lnb) << c.frequencyMHz;
@@ -67,11 +72,38 @@ TEST(BdaTuning, PolarizationAndSwitchPortBecomeBdaValues)
     // A catalogue line without a letter powers the LNB as for vertical.
     EXPECT_EQ(bdaPolarisationVertical, bdaTuneValuesFor(tuningFromProgram(12245, 3, 0)).polarisation);
 
-    // None, "A", "B", "AA", "BA", "AB", "BB": no source, then A, B, A, B, C, D.
+    // None, "A", "B", "AA", "BA", "AB", "BB": no source, then A, B, A, B, C, D,
+    // and the command the Linux bridge sends for the same port.
     const int32_t sources[] = {bdaLnbSourceNotSet, 1, 2, 1, 2, 3, 4};
-    for (int32_t code = 0; code <= 6; ++code)
-        EXPECT_EQ(sources[code], bdaTuneValuesFor(tuningFromProgram(11720, 1, code)).lnbSource) << code;
+    for (int32_t code = 0; code <= 6; ++code) {
+        const CardTuning tuning = tuningFromProgram(11720, 1, code);
+        const BdaTuneValues values = bdaTuneValuesFor(tuning);
+        EXPECT_EQ(sources[code], values.lnbSource) << code;
+        const FrontendPlan plan = frontendPlanFor(tuning);
+        EXPECT_EQ(plan.switchPort, values.switchPort) << code;
+        if (code > 0) EXPECT_EQ(0, memcmp(plan.diseqc, values.switchCommand, 4)) << code;
+    }
     EXPECT_EQ(bdaLnbSourceNotSet, bdaTuneValuesFor(tuningFromProgram(11720, 1, 9)).lnbSource);
+    const BdaTuneValues ab = bdaTuneValuesFor(tuningFromProgram(12245, 0, 5));
+    const uint8_t expected[] = {0xE0, 0x10, 0x38, 0xFB};
+    EXPECT_EQ(0, memcmp(expected, ab.switchCommand, 4));
+}
+
+TEST(BdaTuning, TheSwitchIsReachedByTheCommandElseTheLnbSourceElseNotAtAll)
+{
+    const BdaTuneValues withPort = bdaTuneValuesFor(tuningFromProgram(11720, 1, 5));
+    EXPECT_EQ(SwitchByCommand, switchRouteFor(withPort.switchPort, true, true));
+    EXPECT_EQ(SwitchByCommand, switchRouteFor(withPort.switchPort, true, false));
+    EXPECT_EQ(SwitchByLnbSource, switchRouteFor(withPort.switchPort, false, true));
+    EXPECT_EQ(SwitchUnreachable, switchRouteFor(withPort.switchPort, false, false));
+    // The request carries the source only on its own route: after a command
+    // the driver must not send one of its own.
+    EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchByCommand));
+    EXPECT_EQ(3, lnbSourceFor(withPort, SwitchByLnbSource));
+
+    const BdaTuneValues withoutPort = bdaTuneValuesFor(tuningFromProgram(11720, 1, 0));
+    EXPECT_EQ(NoSwitchAsked, switchRouteFor(withoutPort.switchPort, false, false));
+    EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withoutPort, NoSwitchAsked));
 }
 
 TEST(BdaTuning, ValuesNoProgramSendsStayWithinRange)

@@ -193,8 +193,8 @@ TEST_F(DvbFrontendTest, TheLockIsLoggedWhenItChangesAndStatusCallsArePaced)
     const auto begin = std::chrono::steady_clock::now();
     std::string status;
     for (int i = 0; i < 10; ++i) status = measure();
-    // At most about twenty fresh readings a second, however fast they are asked for.
-    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(450));
+    // At most about ten fresh readings a second, however fast they are asked for.
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(950));
     EXPECT_EQ("ok", status);
     const std::vector<std::string> log = fileLines(helper_.files.log);
     ASSERT_GE(log.size(), 2u);

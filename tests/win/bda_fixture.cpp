@@ -56,6 +56,24 @@ std::vector<std::string> BdaProgramTest::tunes(const AppRun& run)
     return lines;
 }
 
+std::vector<std::string> BdaProgramTest::modulationsTuned(const AppRun& run)
+{
+    std::vector<std::string> modulations;
+    for (const std::string& line : tunes(run)) {
+        const size_t at = line.find(" modulation=");
+        modulations.push_back(at == std::string::npos ? "?" : line.substr(at + 12, line.find(' ', at + 1) - at - 12));
+    }
+    return modulations;
+}
+
+std::vector<std::string> BdaProgramTest::diseqcCommands(const AppRun& run)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : logLines(run))
+        if (line.compare(0, 7, "diseqc ") == 0) lines.push_back(line);
+    return lines;
+}
+
 bool BdaProgramTest::barShows(const AppRun& run, int32_t quality, int timeoutMs)
 {
     const int edge = barRightEdge(quality);

@@ -20,6 +20,10 @@ protected:
 
     // The simulated tuner's "tune ..." lines, in order.
     static std::vector<std::string> tunes(const AppRun& run);
+    // The modulation of each tune ("qpsk", "nbc-8psk", ...), in order.
+    static std::vector<std::string> modulationsTuned(const AppRun& run);
+    // The DiSEqC commands sent to the tuner's nodes ("diseqc E0 10 38 F9"), in order.
+    static std::vector<std::string> diseqcCommands(const AppRun& run);
     // True once the level bar shows the quality (its right edge on screen).
     static bool barShows(const AppRun& run, int32_t quality, int timeoutMs = 5000);
     // The objects of the simulated stack still alive: "create KIND" without its "destroy KIND".

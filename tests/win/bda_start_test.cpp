@@ -1,6 +1,8 @@
 // Azimora measuring through bdacard.dll and the simulated BDA tuner: what
 // reaches the tuner for a catalogue line, for every DiSEqC code and at the
 // program's LNB band edges.
+#include <algorithm>
+
 #include "tests/win/bda_fixture.h"
 
 namespace {
@@ -21,9 +23,11 @@ TEST_F(BdaStartTest, AListStartTunesTheFirstSatelliteTunerAndMeasures)
     EXPECT_TRUE(barShows(run, 72));
     const std::vector<std::string> lines = tunes(run);
     ASSERT_EQ(1u, lines.size());
-    EXPECT_EQ(tune(satelliteTuner, "frequency=11720000 symbolRate=26000 polarisation=V low=9750000 high=10600000 "
-                                   "switch=11700000 source=none band=high if=1120000"),
+    EXPECT_EQ(tune(satelliteTuner, "frequency=11720000 symbolRate=26000 polarisation=V modulation=qpsk pilot=auto "
+                                   "rolloff=auto low=10600000 high=10600000 switch=11700000 source=none band=high "
+                                   "if=1120000"),
               lines[0]);
+    EXPECT_TRUE(diseqcCommands(run).empty());
     // The DVB-T tuner listed first was tried and let go again.
     EXPECT_TRUE(waitForLogLine(run, "destroy tuner Simulated DVB-T Tuner", 0));
     EXPECT_FALSE(anyMessageBox(run));
@@ -33,30 +37,61 @@ TEST_F(BdaStartTest, AListStartTunesTheFirstSatelliteTunerAndMeasures)
 
 struct DiseqcStart {
     const char* letters;
-    const char* source;
+    const char* command;  // what 11720 MHz V (high band) sends for them
+    const char* port;     // the switch port it selects
 };
 
 class BdaDiseqcTest : public BdaProgramTest, public testing::WithParamInterface<DiseqcStart> {};
 
-TEST_P(BdaDiseqcTest, TheSwitchPortBecomesTheLnbSource)
+// The committed-switch command goes to the tuner itself, twice, before the
+// tune; the tune asks for no LNB source of its own. Only the port the
+// command selects carries the dish.
+TEST_P(BdaDiseqcTest, TheSwitchCommandIsSentTwiceBeforeTheTune)
 {
-    AppRun& run = startWithBridge();
+    AppRun& run = startWithBridge(std::string("switch port ") + GetParam().port + "\n");
     startTypedEntry(run, std::string("11720V26000") + GetParam().letters);
-    ASSERT_TRUE(waitForLogLine(run, "run Network Provider"));
-    const std::string expected =
-        tune(satelliteTuner, std::string("frequency=11720000 symbolRate=26000 polarisation=V low=9750000 "
-                                         "high=10600000 switch=11700000 source=") +
-                                 GetParam().source + " band=high if=1120000");
-    ASSERT_TRUE(waitForLogLine(run, expected));
     EXPECT_TRUE(barShows(run, 72));
+    const std::string command = std::string("diseqc ") + GetParam().command;
+    EXPECT_EQ(std::vector<std::string>({command, command}), diseqcCommands(run));
+    const std::vector<std::string> lines = logLines(run);
+    const auto sent = std::find(lines.begin(), lines.end(), command);
+    const auto tuned = std::find_if(lines.begin(), lines.end(),
+                                    [](const std::string& line) { return line.compare(0, 5, "tune ") == 0; });
+    EXPECT_LT(sent - lines.begin(), tuned - lines.begin());
+    ASSERT_EQ(1u, tunes(run).size());
+    EXPECT_NE(std::string::npos, tunes(run)[0].find(" source=none "));
     EXPECT_FALSE(anyMessageBox(run));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCode, BdaDiseqcTest,
-                         testing::Values(DiseqcStart{"", "none"}, DiseqcStart{"A", "A"}, DiseqcStart{"B", "B"},
-                                         DiseqcStart{"AA", "A"}, DiseqcStart{"BA", "B"}, DiseqcStart{"AB", "C"},
-                                         DiseqcStart{"BB", "D"}));
+                         testing::Values(DiseqcStart{"A", "E0 10 38 F1", "A"}, DiseqcStart{"B", "E0 10 38 F5", "B"},
+                                         DiseqcStart{"AA", "E0 10 38 F1", "A"}, DiseqcStart{"BA", "E0 10 38 F5", "B"},
+                                         DiseqcStart{"AB", "E0 10 38 F9", "C"}, DiseqcStart{"BB", "E0 10 38 FD", "D"}));
+
+struct LnbSourceStart {
+    const char* letters;
+    const char* source;
+};
+
+class BdaLnbSourceTest : public BdaProgramTest, public testing::WithParamInterface<LnbSourceStart> {};
+
+// A tuner that cannot send a command itself is given the port as the LNB source.
+TEST_P(BdaLnbSourceTest, WithoutCommandsTheSwitchPortBecomesTheLnbSource)
+{
+    AppRun& run =
+        startWithBridge(std::string("switch port ") + GetParam().source + "\n", "tuner=Simulated DVB-S Tuner 2\r\n");
+    startTypedEntry(run, std::string("12245H27500") + GetParam().letters);
+    EXPECT_TRUE(barShows(run, 72));
+    ASSERT_EQ(1u, tunes(run).size());
+    EXPECT_NE(std::string::npos, tunes(run)[0].find(std::string(" source=") + GetParam().source + " "));
+    EXPECT_EQ(1u, diseqcCommands(run).size());  // tried once, refused
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPort, BdaLnbSourceTest,
+                         testing::Values(LnbSourceStart{"A", "A"}, LnbSourceStart{"BA", "B"}, LnbSourceStart{"AB", "C"},
+                                         LnbSourceStart{"BB", "D"}));
 
 struct BandEdge {
     const char* entry;
@@ -66,7 +101,7 @@ struct BandEdge {
 
 class BdaBandEdgeTest : public BdaProgramTest, public testing::WithParamInterface<BandEdge> {};
 
-TEST_P(BdaBandEdgeTest, TheTunerGetsTheOscillatorsAndBandTheProgramChose)
+TEST_P(BdaBandEdgeTest, TheTunerGetsTheOscillatorAndBandTheProgramChose)
 {
     AppRun& run = startWithBridge();
     startTypedEntry(run, GetParam().entry);
@@ -74,33 +109,35 @@ TEST_P(BdaBandEdgeTest, TheTunerGetsTheOscillatorsAndBandTheProgramChose)
     ASSERT_TRUE(waitForLogLine(run, expected)) << (tunes(run).empty() ? "no tune" : tunes(run).back());
     if (GetParam().receivable) {
         EXPECT_TRUE(barShows(run, 72));
+        EXPECT_EQ(1u, tunes(run).size());
     }
-    EXPECT_EQ(1u, tunes(run).size());
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LnbCases, BdaBandEdgeTest,
     testing::Values(BandEdge{"11699H27500",
-                             "frequency=11699000 symbolRate=27500 polarisation=H low=9750000 high=10600000 "
-                             "switch=11700000 source=none band=low if=1949000",
+                             "frequency=11699000 symbolRate=27500 polarisation=H modulation=qpsk pilot=auto "
+                             "rolloff=auto low=9750000 high=9750000 switch=11700000 source=none band=low if=1949000",
                              true},
                     BandEdge{"11700V27500",
-                             "frequency=11700000 symbolRate=27500 polarisation=V low=9750000 high=10600000 "
-                             "switch=11700000 source=none band=high if=1100000",
+                             "frequency=11700000 symbolRate=27500 polarisation=V modulation=qpsk pilot=auto "
+                             "rolloff=auto low=10600000 high=10600000 switch=11700000 source=none band=high "
+                             "if=1100000",
                              true},
+                    // C band: the oscillator lies above the carrier, and the tone stays off.
                     BandEdge{"4200H27500",
-                             "frequency=4200000 symbolRate=27500 polarisation=H low=5150000 high=5150000 "
-                             "switch=11700000 source=none band=low if=950000",
+                             "frequency=4200000 symbolRate=27500 polarisation=H modulation=qpsk pilot=auto "
+                             "rolloff=auto low=5150000 high=5150000 switch=11700000 source=none band=low if=950000",
                              true},
                     // The program sends 4201 MHz to the low Ku oscillator, and so does the bridge.
                     BandEdge{"4201H27500",
-                             "frequency=4201000 symbolRate=27500 polarisation=H low=9750000 high=10600000 "
-                             "switch=11700000 source=none band=low if=5549000",
+                             "frequency=4201000 symbolRate=27500 polarisation=H modulation=qpsk pilot=auto "
+                             "rolloff=auto low=9750000 high=9750000 switch=11700000 source=none band=low if=5549000",
                              false},
                     BandEdge{"3400V4167",
-                             "frequency=3400000 symbolRate=4167 polarisation=V low=5150000 high=5150000 "
-                             "switch=11700000 source=none band=low if=1750000",
+                             "frequency=3400000 symbolRate=4167 polarisation=V modulation=qpsk pilot=auto "
+                             "rolloff=auto low=5150000 high=5150000 switch=11700000 source=none band=low if=1750000",
                              true}));
 
 TEST_F(BdaStartTest, ANewStartWithAnotherLnbHandsTheProviderTheNewTuningSpace)
@@ -120,10 +157,11 @@ TEST_F(BdaStartTest, ANewStartWithAnotherLnbHandsTheProviderTheNewTuningSpace)
     ASSERT_TRUE(barShows(run, 72));
     const std::vector<std::string> lines = tunes(run);
     ASSERT_EQ(3u, lines.size());
-    EXPECT_NE(std::string::npos, lines[2].find("frequency=11720000 symbolRate=26000 polarisation=V low=9750000"));
+    EXPECT_NE(std::string::npos, lines[2].find("frequency=11720000 symbolRate=26000 polarisation=V"));
+    EXPECT_NE(std::string::npos, lines[2].find(" low=10600000 high=10600000 "));
     int spaces = 0;
     for (const std::string& line : logLines(run)) spaces += line.compare(0, 13, "tuning space ") == 0;
-    EXPECT_EQ(3, spaces);  // the first one, C band, and Ku band again
+    EXPECT_EQ(3, spaces);  // the first one, C band, and Ku band's high oscillator
     EXPECT_EQ(0, closeWithEscape(run));
 }
 

@@ -7,7 +7,9 @@
 //   azmctl dblclick X Y    double-click at a client position
 //   azmctl select N        select line N of the satellite list
 //   azmctl dishwait [MS]   wait until the practice dish's window is up (prints its client area's position)
-//   azmctl dishkey VK [N]  press a key on the practice dish's window, N times (10 a second)
+//   azmctl phonewait [MS]  wait until the card's Phone window is up (prints its client area's position)
+//   azmctl dishkey VK [N [GAP]]  press a key on the practice dish's window, N times GAP ms apart
+//                          (default 100); prints when the last press was posted, in ms since 1970
 // Exit code 0 on success, 1 when the window is not there.
 #include <windows.h>
 
@@ -16,6 +18,7 @@
 #include <cstring>
 
 #include "app/frame.h"
+#include "cardbase/phone_service.h"
 #include "sim/dish/dish_window.h"
 
 static HWND findWindow(const char* className, DWORD timeoutMs)
@@ -36,18 +39,22 @@ int main(int argc, char** argv)
         return 2;
     }
     const char* command = argv[1];
-    const bool waiting = std::strcmp(command, "wait") == 0 || std::strcmp(command, "dishwait") == 0;
+    const bool phone = std::strcmp(command, "phonewait") == 0;
+    const bool waiting = std::strcmp(command, "wait") == 0 || std::strcmp(command, "dishwait") == 0 || phone;
     const DWORD timeout = waiting && argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 15000;
     const bool dish = std::strncmp(command, "dish", 4) == 0;
-    HWND window = findWindow(dish ? dishWindowClass : mainWindowClass, timeout);
+    HWND window = findWindow(dish ? dishWindowClass : phone ? phoneWindowClass : mainWindowClass, timeout);
     if (!window) {
-        std::fprintf(stderr, "azmctl: the %s window is not there\n", dish ? "practice dish's" : "program's");
+        std::fprintf(stderr, "azmctl: the %s window is not there\n",
+                     dish    ? "practice dish's"
+                     : phone ? "Phone"
+                             : "program's");
         return 1;
     }
     if (waiting) {
         RECT frame;
         GetWindowRect(window, &frame);
-        if (dish) {
+        if (dish || phone) {
             // Without a window manager the caption's buttons come out as letters: the client area looks better.
             POINT origin = {0, 0};
             ClientToScreen(window, &origin);
@@ -77,11 +84,18 @@ int main(int argc, char** argv)
     } else if (std::strcmp(command, "dishkey") == 0 && argc > 2) {
         const WPARAM key = std::strtoul(argv[2], nullptr, 10);
         const unsigned long times = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 1;
+        const DWORD gap = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 100;
         for (unsigned long i = 0; i < times; ++i) {
             PostMessageA(window, WM_KEYDOWN, key, 1);
             PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-            if (i + 1 < times) Sleep(100);
+            if (i + 1 < times && gap > 0) Sleep(gap);
         }
+        // For measuring what follows a press against the host's clock.
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        const unsigned long long ticks =
+            (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        std::printf("%llu\n", (ticks - 116444736000000000ULL) / 10000);
     } else if (std::strcmp(command, "select") == 0 && argc > 2) {
         HWND list = FindWindowExA(window, nullptr, "ComboBox", nullptr);
         SendMessageA(list, CB_SETCURSEL, std::strtoul(argv[2], nullptr, 10), 0);

@@ -13,6 +13,11 @@ packages=(cmake ninja-build g++ clang libclang-rt-dev googletest libgtest-dev cl
 runs_32bit_programs >&2 && packages+=(wine32:i386)
 # The bridge to real tuners on Linux: libdvbv5 and its daemon for remote frontends.
 packages+=(libdvbv5-dev dvb-tools)
+# The phone page's browser tests: Debian's Chromium, driven by playwright-core
+# from npm (tools/scripts/browser_deps.sh); node and npm from Debian where
+# the machine has none of its own; curl for ./run --phone.
+packages+=(chromium curl)
+command -v npm >/dev/null || packages+=(nodejs npm)
 packages+=("$@")
 
 missing=()
@@ -20,7 +25,12 @@ for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+# The third-party sources the build compiles in, from Debian's source packages.
+fetch_sources() { "$root/tools/scripts/fetch_sources.sh"; }
+if [[ ${#missing[@]} -eq 0 ]]; then
+    fetch_sources
+    exit
+fi
 
 needs_i386=no
 [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386 && needs_i386=yes
@@ -41,3 +51,4 @@ export DEBIAN_FRONTEND=noninteractive
 [[ $needs_i386 == yes ]] && dpkg --add-architecture i386
 apt-get -o DPkg::Lock::Timeout=600 update -qq
 apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fetch_sources

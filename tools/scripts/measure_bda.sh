@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Prints the program's CPU share idle and measuring under Wine through
 # bdacard.dll and the simulated BDA tuner, and how often the bridge read the
-# tuner's statistics (at most twenty times a second, however fast the
-# monitor loop asks). Figures for the record, not a test.
-#   tools/scripts/measure_bda.sh
+# tuner's statistics (at most ten times a second, however fast the
+# monitor loop asks). Figures for the record, not a test. A scenario file
+# for the simulated stack (tests/support/bda/bdasim_scenario.h) may set the
+# signal: "switch port D" keeps the default entry from ever locking, so the
+# figures are those of the DVB-S2 search going round.
+#   tools/scripts/measure_bda.sh [SCENARIO]
 source "$(dirname "$0")/common.sh"
 source tools/scripts/wine_env.sh
 tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
@@ -15,7 +18,12 @@ folder=$root/build/measure-bda
 rm -rf "$folder" && mkdir -p "$folder"
 cp $AZM_WIN/Azimora.exe $AZM_WIN/ReadMe.txt "$folder/"
 log=$folder/tuner.log
-SIMCARD_LOG=$(winepath -w "$log") wine "$folder/Azimora.exe" &
+scenario=
+if [[ -n ${1:-} ]]; then
+    cp "$1" "$folder/scenario.txt" || die "cannot read $1"
+    scenario=$(winepath -w "$folder/scenario.txt")
+fi
+SIMCARD_SCENARIO=$scenario SIMCARD_LOG=$(winepath -w "$log") wine "$folder/Azimora.exe" &
 program=$!
 within 30 wine $AZM_WIN/azmctl.exe wait 20000 >/dev/null || die "the window did not appear"
 pid=$(pgrep -f 'measure-bda.Azimora\.exe' | head -1)
@@ -40,3 +48,4 @@ wait "$program" || true  # its exit code is no figure
 # The tuner writes its count when the program has released it.
 for _ in $(seq 50); do grep -q '^readings ' "$log" && break; sleep 0.2; done
 sed -n 's/^readings [^=]* count=\([0-9]*\) spanMs=\([0-9]*\)$/statistics read \1 times in \2 ms/p' "$log"
+echo "tune requests: $(grep -c '^tune ' "$log")"

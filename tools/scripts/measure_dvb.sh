@@ -12,7 +12,7 @@ work=$root/build/measure-dvb
 rm -rf "$work"
 mkdir -p "$work"
 # 30 % and 80 % on the quality scale, taking turns every 1517 ms for a minute: not a
-# multiple of the 50 ms between readings, so that the changes fall anywhere between two.
+# multiple of the 100 ms between readings, so that the changes fall anywhere between two.
 for i in $(seq 0 39); do
     if ((i % 2)); then echo "$((i * 1517)) lock 13.44"; else echo "$((i * 1517)) lock 6.7"; fi
 done >"$work/simulation.txt"

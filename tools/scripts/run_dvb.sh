@@ -14,6 +14,7 @@
 # screenshot to build/screenshot.png and closes the program.
 source "$(dirname "$0")/common.sh"
 set +e
+source tools/scripts/phone.sh
 port=${AZM_DVB_PORT:-47474}
 
 frontend=()
@@ -76,7 +77,10 @@ if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
     wineserver -w 2>/dev/null
     register_card
     echo "Starting Azimora with the card behind azimora-dvb (close it with Esc)..."
-    wine build/run/Azimora.exe
+    wine build/run/Azimora.exe &
+    program=$!
+    within $((window_wait_ms / 1000 + 30)) wine $AZM_WIN/azmctl.exe wait $window_wait_ms >/dev/null && announce_phone
+    wait "$program"
     code=$?
     wineserver -w
     echo "Azimora ended with exit code $code"
@@ -91,6 +95,7 @@ wine build/run/Azimora.exe &
 program=$!
 geometry=$(within $((window_wait_ms / 1000 + 30)) wine $AZM_WIN/azmctl.exe wait $window_wait_ms | tr -d '\r') ||
     die "Azimora's window did not appear within $((window_wait_ms / 1000)) s"
+announce_phone
 read -r x y w h <<<"$geometry"
 wine $AZM_WIN/azmctl.exe text m >/dev/null
 wine $AZM_WIN/azmctl.exe key 13 >/dev/null

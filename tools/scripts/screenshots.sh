@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes the screenshots of the program's main states for the README
 # (docs/screenshot-*.png), driving it under Xvfb with the simulated card,
-# and of the practice dish's window (docs/screenshot-dish.png).
-#   tools/scripts/screenshots.sh [all|dish]
+# of the practice dish's window (docs/screenshot-dish.png) and of the Phone
+# window of the phone page (docs/screenshot-phone-window.png; the page itself,
+# docs/screenshot-phone.png, comes from AZM_SHOTS=1 tools/scripts/browser_tests.sh).
+#   tools/scripts/screenshots.sh [all|dish|phone]
 source "$(dirname "$0")/common.sh"
 what=${1:-all}
 source tools/scripts/wine_env.sh
@@ -28,6 +30,16 @@ run() {  # run SCENARIO: a fresh program with the card following SCENARIO
     geometry=$(wine $AZM_WIN/azmctl.exe wait | tr -d '\r')
 }
 finish() { ctl close; wait "$program" || true; }
+
+if [[ $what == all || $what == phone ]]; then
+# The Phone window, as a person sees it who asked for the page on port 8474.
+AZIMORA_PHONE=8474 run 'window\naim 13.0e\n'
+ctl select 53 && ctl key 13
+geometry=$(wine $AZM_WIN/azmctl.exe phonewait | tr -d '\r')
+shot phone-window
+finish
+[[ $what == phone ]] && exit 0
+fi
 
 if [[ $what == all ]]; then
 run 'signal 0 lock 67 11.4\n'

@@ -1,15 +1,17 @@
 # The simulated BDA stack for the Windows tests (read by bda/card.cmake in
 # the Windows build); never packaged, registered only in the test prefix.
 #   bdasim_system.dll  Windows' network providers, DVB-S tuning space and locator, which Wine lacks
-#   bdasim_tuner.dll   three tuners and a capture filter in the BDA device categories
+#   bdasim_tuner.dll   tuners of several kinds of driver and a capture filter in the BDA device categories
 add_library(bdasim_common STATIC tests/support/bda/bdasim_scenario.cpp tests/support/bda/bdasim_support.cpp
-  tests/support/bda/bdasim_filter.cpp app/whole_file.cpp app/host_text.cpp bda/bda_statistics.cpp)
+  tests/support/bda/bdasim_filter.cpp app/whole_file.cpp app/host_text.cpp bda/bda_statistics.cpp
+  cardbase/signal_scale.cpp)
 foreach(name system tuner)
   if(name STREQUAL "system")
     set(sources tests/support/bda/bdasim_system.cpp tests/support/bda/bdasim_provider.cpp
       tests/support/bda/bdasim_tuning_model.cpp)
   else()
-    set(sources tests/support/bda/bdasim_devices.cpp tests/support/bda/bdasim_tuner.cpp)
+    set(sources tests/support/bda/bdasim_devices.cpp tests/support/bda/bdasim_tuner.cpp
+      tests/support/bda/bdasim_nodes.cpp tests/support/bda/bdasim_reception.cpp)
   endif()
   add_library(bdasim_${name} SHARED ${sources} tests/support/bda/bdasim.def)
   set_target_properties(bdasim_${name} PROPERTIES PREFIX "")

@@ -1,4 +1,4 @@
-// bdasim_tuner.dll: three simulated tuners and a capture filter, registered
+// bdasim_tuner.dll: the simulated tuners and a capture filter, registered
 // in the test prefix as a driver's devices are listed on Windows: in the
 // BDA network tuner and receiver component categories of the system
 // device enumerator.
@@ -11,27 +11,62 @@
 #include "tests/support/bda/bdasim_tuner.h"
 
 // {5A1B0D01-7C3E-4F2A-9B6D-3E8A1C5F7D01} and on: the system lists them in this order.
-static const CLSID terrestrialTuner = {0x5A1B0D01, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x01}};
-static const CLSID satelliteTuner = {0x5A1B0D02, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x02}};
-static const CLSID twoFilterTuner = {0x5A1B0D03, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x03}};
-const CLSID classSimCapture = {0x5A1B0D04, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x04}};
+static constexpr CLSID deviceClass(unsigned char last)
+{
+    return {0x5A1B0D00u + last, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, last}};
+}
+static const CLSID terrestrialTuner = deviceClass(0x01);
+static const CLSID satelliteTuner = deviceClass(0x02);
+static const CLSID twoFilterTuner = deviceClass(0x03);
+const CLSID classSimCapture = deviceClass(0x04);
+static const CLSID nbcTuner = deviceClass(0x05);
+static const CLSID commandTuner = deviceClass(0x06);
+static const CLSID plainTuner = deviceClass(0x07);
+static const CLSID lowOscillatorTuner = deviceClass(0x08);
+static const CLSID millidBTuner = deviceClass(0x09);
 
+static SimDriverTraits driverWith(bool SimDriverTraits::*trait)
+{
+    SimDriverTraits traits;
+    traits.*trait = true;
+    return traits;
+}
+
+// The first satellite tuner does everything well; each further one behaves
+// as some real drivers were found to.
 const SimDeviceModel simDevices[] = {
-    {&terrestrialTuner, "Simulated DVB-T Tuner", &nodeBdaCofdmDemodulator, false},
-    {&satelliteTuner, "Simulated DVB-S2 Tuner", &nodeBdaEightPskDemodulator, false},
-    {&twoFilterTuner, "Simulated DVB-S Tuner 2", &nodeBdaQpskDemodulator, true},
+    {&terrestrialTuner, "Simulated DVB-T Tuner", &nodeBdaCofdmDemodulator, false, {}},
+    {&satelliteTuner, "Simulated DVB-S2 Tuner", &nodeBdaEightPskDemodulator, false, {}},
+    // Takes the switch port as the LNB source only.
+    {&twoFilterTuner, "Simulated DVB-S Tuner 2", &nodeBdaQpskDemodulator, true,
+     driverWith(&SimDriverTraits::cannotSendDiseqc)},
+    {&nbcTuner, "Simulated NBC Tuner", &nodeBdaEightPskDemodulator, false, driverWith(&SimDriverTraits::nbcOnly)},
+    {&commandTuner, "Simulated Command Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::ignoresLnbSource)},
+    {&plainTuner, "Simulated Plain Tuner", &nodeBdaQpskDemodulator, false, driverWith(&SimDriverTraits::noDiseqc)},
+    {&lowOscillatorTuner, "Simulated One Oscillator Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::lowOscillatorOnly)},
+    {&millidBTuner, "Simulated mdB Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::strengthInMillidB)},
 };
 const int simDeviceCount = sizeof simDevices / sizeof simDevices[0];
 
-static HRESULT createTerrestrial(REFIID iid, void** object) { return createSimTuner(simDevices[0], iid, object); }
-static HRESULT createSatellite(REFIID iid, void** object) { return createSimTuner(simDevices[1], iid, object); }
-static HRESULT createTwoFilter(REFIID iid, void** object) { return createSimTuner(simDevices[2], iid, object); }
+template <int index>
+static HRESULT createDevice(REFIID iid, void** object)
+{
+    return createSimTuner(simDevices[index], iid, object);
+}
 
 static const SimClass deviceClasses[] = {
-    {&terrestrialTuner, "Simulated DVB-T Tuner", createTerrestrial},
-    {&satelliteTuner, "Simulated DVB-S2 Tuner", createSatellite},
-    {&twoFilterTuner, "Simulated DVB-S Tuner 2", createTwoFilter},
+    {&terrestrialTuner, simDevices[0].name, createDevice<0>},
+    {&satelliteTuner, simDevices[1].name, createDevice<1>},
+    {&twoFilterTuner, simDevices[2].name, createDevice<2>},
     {&classSimCapture, "Simulated DVB-S Capture 2", createSimCapture},
+    {&nbcTuner, simDevices[3].name, createDevice<3>},
+    {&commandTuner, simDevices[4].name, createDevice<4>},
+    {&plainTuner, simDevices[5].name, createDevice<5>},
+    {&lowOscillatorTuner, simDevices[6].name, createDevice<6>},
+    {&millidBTuner, simDevices[7].name, createDevice<7>},
 };
 static const int deviceClassCount = sizeof deviceClasses / sizeof deviceClasses[0];
 

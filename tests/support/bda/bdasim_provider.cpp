@@ -62,6 +62,8 @@ struct TuneValues {
     FECMethod fec;
     BinaryConvolutionCodeRate fecRate;
     ModulationType modulation;
+    Pilot pilot;
+    RollOff rollOff;
     LNB_Source source;
     SpaceValues space;
 };
@@ -91,9 +93,10 @@ static HRESULT putToTuner(IBaseFilter* tuner, const TuneValues& values)
             lnb->Release();
         }
         if (auto* diseqc = controlNode<IBDA_DiseqCommand>(topology, nodes.tunerType, __uuidof(IBDA_DiseqCommand))) {
-            const bool withSwitch = values.source != BDA_LNB_SOURCE_NOT_SET;
+            // The node counts its sources from 0, the locator from 1 (A).
+            const bool withSwitch = values.source >= BDA_LNB_SOURCE_A && values.source <= BDA_LNB_SOURCE_D;
             diseqc->put_EnableDiseqCommands(withSwitch ? TRUE : FALSE);
-            if (withSwitch) diseqc->put_DiseqLNBSource(static_cast<ULONG>(values.source));
+            if (withSwitch) diseqc->put_DiseqLNBSource(static_cast<ULONG>(values.source - BDA_LNB_SOURCE_A));
             diseqc->Release();
         }
     }
@@ -109,6 +112,14 @@ static HRESULT putToTuner(IBaseFilter* tuner, const TuneValues& values)
             demodulator->put_InnerFECRate(&rate);
             demodulator->put_SymbolRate(&symbolRate);
             demodulator->Release();
+        }
+        if (auto* second = controlNode<IBDA_DigitalDemodulator2>(topology, nodes.demodulatorType,
+                                                                 __uuidof(IBDA_DigitalDemodulator2))) {
+            Pilot pilot = values.pilot;
+            RollOff rollOff = values.rollOff;
+            second->put_Pilot(&pilot);
+            second->put_RollOff(&rollOff);
+            second->Release();
         }
     }
     if (SUCCEEDED(result)) result = control->CheckChanges();
@@ -132,9 +143,13 @@ static bool readLocator(ITuneRequest* request, TuneValues* values)
         satellite->get_InnerFECRate(&values->fecRate);
         satellite->get_Modulation(&values->modulation);
         values->source = BDA_LNB_SOURCE_NOT_SET;
+        values->pilot = BDA_PILOT_NOT_SET;
+        values->rollOff = BDA_ROLL_OFF_NOT_SET;
         IDVBSLocator2* second = nullptr;
         if (SUCCEEDED(locator->QueryInterface(__uuidof(IDVBSLocator2), reinterpret_cast<void**>(&second)))) {
             second->get_DiseqLNBSource(&values->source);
+            second->get_SignalPilot(&values->pilot);
+            second->get_SignalRollOff(&values->rollOff);
             second->Release();
         }
         satellite->Release();

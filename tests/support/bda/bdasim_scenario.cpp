@@ -2,6 +2,28 @@
 
 #include <sstream>
 
+static bool readSpan(std::istringstream& words, BdaSimSpan* span)
+{
+    return static_cast<bool>(words >> span->fromMs >> span->toMs);
+}
+
+static bool readTransponder(const std::string& word, BdaSimTransponder* transponder)
+{
+    if (word == "DVB-S") *transponder = SimDvbS;
+    else if (word == "DVB-S2-QPSK") *transponder = SimDvbS2Qpsk;
+    else if (word == "DVB-S2-8PSK") *transponder = SimDvbS2Psk8;
+    else return false;
+    return true;
+}
+
+static bool readPort(std::istringstream& words, int* port)
+{
+    std::string letter;
+    if (!(words >> letter) || letter.size() != 1 || letter[0] < 'A' || letter[0] > 'D') return false;
+    *port = letter[0] - 'A';
+    return true;
+}
+
 BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
 {
     BdaSimScenario scenario;
@@ -19,6 +41,10 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "no" && second == "quality") scenario.noQuality = true;
         else if (first == "legacy" && second == "provider") scenario.legacyProvider = true;
         else if (first == "legacy" && second == "locator") scenario.legacyLocator = true;
+        else if (first == "transponder") known = readTransponder(second, &scenario.transponder);
+        else if (first == "switch" && second == "port") known = readPort(words, &scenario.dishPort);
+        else if (first == "fail" && second == "lock") known = readSpan(words, &scenario.failLock);
+        else if (first == "stall" && second == "readings") known = readSpan(words, &scenario.stallReadings);
         else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);

@@ -1,16 +1,20 @@
 // The simulated BDA tuners (bdasim_tuner.dll), as a BDA driver's filter
 // looks to DirectShow through Windows' kernel-streaming proxy: an antenna
 // input pin, a transport stream output pin, IBDA_Topology with two control
-// nodes (the RF tuner: IBDA_FrequencyFilter, IBDA_LNBInfo,
-// IBDA_DiseqCommand, IBDA_SignalStatistics; the demodulator:
-// IBDA_DigitalDemodulator, IBDA_SignalStatistics) and IBDA_DeviceControl,
-// whose CommitChanges tunes. What reached the tuner is logged as
-//   tune NAME frequency=KHZ symbolRate=KSPS polarisation=H|V|- low=KHZ
-//        high=KHZ switch=KHZ source=A..D|none band=low|high if=KHZ
-// and it locks, as the scenario says, only while it runs and is tuned to
-// an intermediate frequency of 950 to 2150 MHz at 1000 to 45000 kS/s.
+// nodes (bdasim_nodes.h) and IBDA_DeviceControl, whose CommitChanges tunes.
+// What reached the tuner is logged as
+//   tune NAME VALUES          (bdasim_reception.h gives the values)
+//   diseqc E0 10 38 F9        a DiSEqC command sent through a node
+// and it locks, as the scenario says, only while it runs and its driver's
+// kind receives the transponder (bdasim_reception.h).
 #pragma once
 #include <windows.h>
+
+#include <string>
+
+#include "tests/support/bda/bdasim_filter.h"
+#include "tests/support/bda/bdasim_nodes.h"
+#include "tests/support/bda/bdasim_reception.h"
 
 // The devices the DLL registers, in the order the system lists them.
 struct SimDeviceModel {
@@ -18,6 +22,7 @@ struct SimDeviceModel {
     const char* name;
     const GUID* demodulator;  // the node type that says which network the tuner receives
     bool needsCapture;        // a tuner of two filters that does not run without its capture filter
+    SimDriverTraits driver;
 };
 
 extern const SimDeviceModel simDevices[];
@@ -26,3 +31,68 @@ extern const CLSID classSimCapture;  // the capture filter of the tuner that nee
 
 HRESULT createSimTuner(const SimDeviceModel& model, REFIID iid, void** object);
 HRESULT createSimCapture(REFIID iid, void** object);
+
+// Node type numbers: the RF tuner 0, the demodulator 1; pins 0 (antenna) and 1 (transport).
+class SimTuner final : public SimFilter, public IBDA_Topology, public IBDA_DeviceControl {
+public:
+    explicit SimTuner(const SimDeviceModel& model);
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        return SimFilter::QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return SimFilter::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return SimFilter::Release(); }
+
+    HRESULT STDMETHODCALLTYPE GetNodeTypes(ULONG* count, ULONG maximum, ULONG types[]) override;
+    HRESULT STDMETHODCALLTYPE GetNodeDescriptors(ULONG* count, ULONG maximum, BDANODE_DESCRIPTOR nodes[]) override;
+    HRESULT STDMETHODCALLTYPE GetNodeInterfaces(ULONG type, ULONG* count, ULONG maximum, GUID interfaces[]) override;
+    HRESULT STDMETHODCALLTYPE GetPinTypes(ULONG* count, ULONG maximum, ULONG types[]) override;
+    HRESULT STDMETHODCALLTYPE GetTemplateConnections(ULONG* count, ULONG, BDA_TEMPLATE_CONNECTION[]) override;
+    HRESULT STDMETHODCALLTYPE CreatePin(ULONG, ULONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeletePin(ULONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetMediaType(ULONG, AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetMedium(ULONG, REGPINMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CreateTopology(ULONG, ULONG) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetControlNode(ULONG, ULONG, ULONG type, IUnknown** node) override;
+
+    HRESULT STDMETHODCALLTYPE StartChanges() override;
+    HRESULT STDMETHODCALLTYPE CheckChanges() override { return changing_ ? S_OK : E_UNEXPECTED; }
+    HRESULT STDMETHODCALLTYPE CommitChanges() override;
+    HRESULT STDMETHODCALLTYPE GetChangeState(ULONG* state) override;
+
+    // For the nodes.
+    TunerSettings& pending() { return pending_; }
+    const SimDriverTraits& driver() const { return model_.driver; }
+    SignalNow signal();
+    // Whether a statistics call (of the lock or presence, or another
+    // figure) succeeds now, as the scenario has it; a stalled one returns
+    // only at the end of its stall.
+    HRESULT statisticsCall(bool lockFigure);
+    void countReading();
+    void enableCommands(bool enabled);
+    HRESULT sendCommand(const BYTE* command, ULONG length);
+
+private:
+    ~SimTuner() override;
+    void* otherInterface(REFIID iid) override;
+    HRESULT startDevice() override;
+    uint32_t msSinceTransponder();
+
+    SimDeviceModel model_;
+    SimPin* output_ = nullptr;
+    SimTunerNode tunerNode_;
+    SimDemodulatorNode demodulatorNode_;
+    CRITICAL_SECTION lock_;
+    TunerSettings pending_;
+    TunerSettings committed_;
+    bool changing_ = false;
+    bool tuned_ = false;
+    DWORD committedAt_ = 0;    // the latest tune
+    DWORD transponderAt_ = 0;  // the latest tune to another transponder
+    bool commandsEnabled_ = false;
+    int switchPort_ = 0;  // where the committed switch stands
+    unsigned long readings_ = 0;
+    uint32_t firstReadingAt_ = 0;
+    uint32_t lastReadingAt_ = 0;
+};

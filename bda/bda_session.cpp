@@ -1,0 +1,119 @@
+#include "bda/bda_session.h"
+
+#include "cardbase/frontend_plan.h"
+
+// How long the driver has: a start's switch command (two commands with
+// their pauses) and tune, a reading, and ending.
+static constexpr DWORD commandTimeoutMs = 3000;
+static constexpr DWORD tuneTimeoutMs = 5000;
+static constexpr DWORD readingTimeoutMs = 1000;
+static constexpr DWORD closeTimeoutMs = 3000;
+
+static const SignalReading noSignal{false, 0, 0.0f};
+
+static void releaseRequests(BdaSession& session)
+{
+    for (ITuneRequest*& request : session.requests) releaseOnce(request);
+}
+
+HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order)
+{
+    session.order = order.count > 0 ? order : defaultModulationOrder();
+    HRESULT result = buildBdaGraph(session.graph, tunerName);
+    if (SUCCEEDED(result) && !startDriverThread(session.driver)) result = HRESULT_FROM_WIN32(GetLastError());
+    if (FAILED(result)) releaseBdaGraph(session.graph);
+    return result;
+}
+
+// Puts the current attempt's request, and the next ones while the driver refuses them.
+static HRESULT tuneCurrentAttempt(BdaSession& session)
+{
+    for (;;) {
+        const HRESULT result = putTuneRequest(session.graph, session.requests[session.search.current]);
+        if (SUCCEEDED(result)) {
+            session.search.sinceMs = bridgeNowMs();
+            return result;
+        }
+        if (!modulationRefused(session.search, bridgeNowMs())) return result;
+    }
+}
+
+static void sendCommandWork(void* context)
+{
+    BdaSession& session = *static_cast<BdaSession*>(context);
+    session.commandSent = sendSwitchCommand(session.graph, session.values.switchCommand);
+}
+
+static void tuneWork(void* context)
+{
+    BdaSession& session = *static_cast<BdaSession*>(context);
+    session.tuneResult = putLnbOscillators(session.graph, session.values.lnb);
+    if (SUCCEEDED(session.tuneResult)) session.tuneResult = tuneCurrentAttempt(session);
+}
+
+static void readWork(void* context)
+{
+    BdaSession& session = *static_cast<BdaSession*>(context);
+    const TunerStatistics statistics = readBdaStatistics(session.graph, session.history);
+    session.reading = readingFromStatistics(statistics);
+    if (statistics.locked) rememberModulation(session.memory, session.tuning, currentModulation(session.search));
+    if (modulationSearchMovesOn(session.search, statistics.locked, bridgeNowMs())) tuneCurrentAttempt(session);
+}
+
+static HRESULT overran(DriverCall call) { return call == DriverCallDone ? S_OK : HRESULT_FROM_WIN32(ERROR_TIMEOUT); }
+
+// The route to the switch port, after trying the command where the tuner takes them.
+static HRESULT chooseSwitchRoute(BdaSession& session, SwitchRoute* route)
+{
+    session.commandSent = false;
+    if (session.values.switchPort != noSwitchPort && session.graph.diseqc) {
+        const HRESULT result = overran(callOnDriverThread(session.driver, sendCommandWork, &session, commandTimeoutMs));
+        if (FAILED(result)) return result;
+    }
+    // Windows' provider hands the LNB source to the tuner's node through the
+    // same DiSEqC interface (Windows 7 on): without one it reaches nothing.
+    const bool lnbSource = session.graph.diseqc && session.graph.locatorHasLnbSource;
+    *route = switchRouteFor(session.values.switchPort, session.commandSent, lnbSource);
+    return *route == SwitchUnreachable ? HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED) : S_OK;
+}
+
+HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
+{
+    // Everything below touches what the driver thread uses.
+    if (!driverThreadIdle(session.driver, tuneTimeoutMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+    session.started = false;
+    session.tuning = tuning;
+    session.values = bdaTuneValuesFor(tuning);
+    SwitchRoute route = NoSwitchAsked;
+    HRESULT result = chooseSwitchRoute(session, &route);
+    if (FAILED(result)) return result;
+
+    releaseRequests(session);
+    session.search = startModulationSearch(session.order, rememberedModulation(session.memory, tuning),
+                                           tuning.symbolRate, bridgeNowMs());
+    const int32_t lnbSource = lnbSourceFor(session.values, route);
+    for (int i = 0; i < session.search.order.count && SUCCEEDED(result); ++i)
+        result = createTuneRequest(session.graph, session.values, session.search.order.values[i], lnbSource,
+                                   &session.requests[i]);
+    if (FAILED(result)) return result;
+
+    result = overran(callOnDriverThread(session.driver, tuneWork, &session, tuneTimeoutMs));
+    if (SUCCEEDED(result)) result = session.tuneResult;
+    session.started = SUCCEEDED(result);
+    return result;
+}
+
+SignalReading readBdaSession(BdaSession& session)
+{
+    if (!session.started) return noSignal;
+    if (callOnDriverThread(session.driver, readWork, &session, readingTimeoutMs) != DriverCallDone) return noSignal;
+    return session.reading;
+}
+
+bool closeBdaSession(BdaSession& session)
+{
+    if (!stopDriverThread(session.driver, closeTimeoutMs)) return false;
+    releaseRequests(session);
+    releaseBdaGraph(session.graph);
+    return true;
+}

@@ -1,0 +1,53 @@
+// A card's hold on its BDA tuner from Initialize to release: the graph, the
+// driver thread that every call into the driver goes through, and what each
+// start asked for. A start sends the switch command (where a port was asked
+// for and the tuner takes commands), makes one tune request per modulation
+// to try, and tunes the first; each reading then reads the statistics and,
+// while there is no lock, moves the modulation search on (bda_search.h).
+// Every wait for the driver has a bound: a start that overruns fails, a
+// reading that overruns is one without signal.
+#pragma once
+#include <string>
+
+#include "bda/bda_driver_thread.h"
+#include "bda/bda_graph.h"
+#include "bda/bda_search.h"
+#include "cardbase/card_tuning.h"
+
+struct BdaSession {
+    BdaGraph graph;
+    DriverThread driver;
+    ModulationOrder order{};  // what bdacard.ini asks for; empty: the search's own
+    ModulationMemory memory;
+    BdaReadingHistory history;
+
+    // The latest start.
+    bool started = false;
+    CardTuning tuning;
+    BdaTuneValues values{};
+    ModulationSearch search{};
+    ITuneRequest* requests[maxModulations] = {};
+
+    // What the driver thread's latest work found.
+    bool commandSent = false;
+    HRESULT tuneResult = S_OK;
+    SignalReading reading{false, 0, 0.0f};
+};
+
+// Builds and starts the graph around the tuner named (UTF-8; "" for the
+// first satellite tuner) and starts the driver thread.
+HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order);
+
+// Tunes the transponder of a complete set of calls; the result is the
+// tune's, or a failure when a switch port was asked for that the tuner
+// cannot reach.
+HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning);
+
+// The reading now; without lock when not started, or when the driver did
+// not answer in time.
+SignalReading readBdaSession(BdaSession& session);
+
+// Ends the driver thread and releases the graph. False when the driver
+// still held the thread: then nothing is released, and the session must be
+// left as it is (the thread may still use it).
+bool closeBdaSession(BdaSession& session);

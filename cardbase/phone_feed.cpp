@@ -1,0 +1,110 @@
+#include "cardbase/phone_feed.h"
+
+#include <cmath>
+#include <cstdio>
+
+void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs)
+{
+    if (!recordSetCall(feed.pending, call, value)) return;
+    PhoneTuning& tuning = feed.tuning;
+    ++tuning.number;
+    tuning.frequencyMHz = feed.pending.frequencyMHz;
+    tuning.polarization = feed.pending.polarization;
+    tuning.symbolRate = feed.pending.symbolRate;
+    tuning.diseqcCode = feed.pending.diseqcCode;
+    tuning.atMs = nowMs;
+}
+
+void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs)
+{
+    PhoneReading& slot = feed.ring[++feed.lastSeq % feed.ring.size()];
+    const bool finite = std::isfinite(reading.snr);
+    slot = PhoneReading{feed.lastSeq,      nowMs, reading.locked, reading.quality, finite ? reading.snr : 0.0f,
+                        feed.tuning.number};
+}
+
+std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq)
+{
+    const uint32_t held = feed.lastSeq < feed.ring.size() ? feed.lastSeq : static_cast<uint32_t>(feed.ring.size());
+    uint32_t first = feed.lastSeq - held + 1;
+    if (seq >= first) first = seq + 1;
+    std::vector<PhoneReading> readings;
+    // A seq ahead of the feed (a feed begun anew) gives nothing rather than wrapping round.
+    if (seq > feed.lastSeq) return readings;
+    for (uint32_t s = first; s <= feed.lastSeq; ++s) readings.push_back(feed.ring[s % feed.ring.size()]);
+    return readings;
+}
+
+const char* polarizationLetter(int32_t polarization) { return polarization == 0 ? "H" : polarization == 1 ? "V" : ""; }
+
+const char* switchLetters(int32_t diseqcCode)
+{
+    static const char* const letters[] = {"", "A", "B", "AA", "BA", "AB", "BB"};
+    return diseqcCode >= 0 && diseqcCode <= 6 ? letters[diseqcCode] : "";
+}
+
+std::string jsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20 || u == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+static std::string number(int64_t value) { return std::to_string(value); }
+
+static std::string decibels(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(value));
+    return text;
+}
+
+// What every message carries besides its own figures: the card and the tuning.
+static std::string stateFields(const PhoneFeed& feed)
+{
+    std::string out = "\"card\":" + jsonString(feed.card) + ",\"tune\":";
+    const PhoneTuning& t = feed.tuning;
+    if (t.number == 0) return out + "null";
+    return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
+           polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +
+           switchLetters(t.diseqcCode) + "\",\"at\":" + number(t.atMs) + "}";
+}
+
+std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
+{
+    // A row per reading of the last minute: seq, time, lock, quality, C/N, start.
+    std::string rows;
+    for (const PhoneReading& r : readingsAfter(feed, 0)) {
+        if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
+        if (!rows.empty()) rows += ',';
+        rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
+                "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "]";
+    }
+    return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) +
+           ",\"readings\":[" + rows + "]}\n\n";
+}
+
+std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
+{
+    return "event: reading\ndata: {\"seq\":" + number(r.seq) + ",\"t\":" + number(r.timeMs) +
+           ",\"lock\":" + (r.locked ? "true" : "false") + ",\"quality\":" + number(r.quality) +
+           ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed) +
+           "}\n\n";
+}
+
+std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)
+{
+    return "event: idle\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) + "}\n\n";
+}

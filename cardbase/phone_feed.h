@@ -1,0 +1,65 @@
+// What a card substitute tells the phones: the card, the transponder of the
+// latest start and every reading handed to the program, the last minute of
+// them kept for a phone that connects or comes back, and the messages of
+// the stream of readings (server-sent events, each a JSON object, so that
+// further fields can join without breaking a page). Platform-neutral; the
+// caller keeps it from being used by two threads at once.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cardbase/card_tuning.h"
+#include "cardbase/signal_scale.h"
+
+// A minute at ten readings a second, with room to spare.
+constexpr uint32_t phoneHistoryMs = 60000;
+constexpr size_t phoneHistoryCapacity = 720;
+
+struct PhoneReading {
+    uint32_t seq;    // 1, 2, ... in the order taken
+    int64_t timeMs;  // wall clock, ms since 1970
+    bool locked;
+    int32_t quality;
+    float carrierToNoiseDb;
+    uint32_t tune;  // the start it belongs to (PhoneTuning::number)
+};
+
+struct PhoneTuning {
+    uint32_t number = 0;  // 0 before the first complete start
+    int32_t frequencyMHz = 0;
+    int32_t polarization = 0;  // as the program sends it: 0 H, 1 V, 3 no letter
+    int32_t symbolRate = 0;    // kS/s
+    int32_t diseqcCode = 0;
+    int64_t atMs = 0;
+};
+
+struct PhoneFeed {
+    std::string card;  // which card is measuring, UTF-8
+    CardTuning pending;
+    PhoneTuning tuning;
+    std::vector<PhoneReading> ring = std::vector<PhoneReading>(phoneHistoryCapacity);
+    uint32_t lastSeq = 0;
+};
+
+// One of the program's set calls; the sixth of a start makes a new tuning.
+void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs);
+// A reading handed to the program.
+void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs);
+
+// The readings after `seq` still held, oldest first.
+std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
+
+// The stream's messages, each a complete event.
+// First on every connection: how soon to reconnect and the last minute.
+std::string streamOpening(const PhoneFeed& feed, int64_t nowMs);
+std::string readingEvent(const PhoneFeed& feed, const PhoneReading& reading);
+// While the program takes no readings (it is not measuring).
+std::string idleEvent(const PhoneFeed& feed, int64_t nowMs);
+
+// "H", "V" or "" (a catalogue line without a letter).
+const char* polarizationLetter(int32_t polarization);
+// The switch letters of a DiSEqC code: "", "A", "B", "AA", "BA", "AB", "BB".
+const char* switchLetters(int32_t diseqcCode);
+// A JSON string literal of UTF-8 text.
+std::string jsonString(const std::string& text);

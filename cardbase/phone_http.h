@@ -1,0 +1,44 @@
+// What the phone page's server answers, decided from the bytes a phone sent:
+// only GET and HEAD of the page, its assets and the stream of readings;
+// every other request gets an error, and nothing a request says reaches the
+// card. Each answer is followed by the end of the connection (the stream's
+// when the phone goes). Platform-neutral.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// A request's head (request line and header lines) must fit in this.
+constexpr size_t maxRequestHeadBytes = 4096;
+constexpr size_t maxRequestHeaderLines = 64;
+
+// The files of the page, built in (phone_assets.cpp is generated from
+// cardbase/phone_page at build time).
+struct PhoneAsset {
+    const char* path;  // "/index.html", "/phone.js", ...
+    const char* contentType;
+    const unsigned char* bytes;
+    size_t size;
+};
+extern const PhoneAsset phoneAssets[];
+extern const size_t phoneAssetCount;
+
+// The path of the stream of readings (text/event-stream).
+constexpr char phoneStreamPath[] = "/events";
+
+struct PhoneAnswer {
+    enum Kind {
+        NeedMore,     // the head is not complete yet
+        Respond,      // send `bytes` and close
+        StartStream,  // send `bytes` (the stream's head), then the readings
+    } kind = NeedMore;
+    int status = 0;
+    std::string bytes;
+};
+
+// The answer to what has been received so far on a connection. `streamRoom`
+// tells whether another stream may start (else the stream is refused with
+// 503, as too many phones are connected).
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom);
+
+// The status line's reason for the codes answerRequest gives.
+const char* statusReason(int status);

@@ -1,0 +1,292 @@
+// The phone page: follows the card substitute's stream of readings, shows
+// them, draws the last minute and makes them heard. window.azimoraPhone
+// exposes what is shown and heard, for tests and measurements.
+(function () {
+  'use strict';
+  const Sound = window.AzimoraSound, Chart = window.AzimoraChart;
+  const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
+  const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
+  const retryMs = 1000;
+  const $ = (id) => document.getElementById(id);
+
+  const state = {
+    readings: [],   // the last minute: {seq, t, lock, quality, cn, tune}
+    lastSeq: 0,
+    latest: null,
+    tune: null,
+    card: '',
+    connection: 'connecting',
+    lastMessageAt: 0,   // page clock
+    lastReadingAt: 0,   // page clock
+    serverOffsetMs: 0,  // server clock minus page clock, from the latest message
+    peakCn: null,
+    peakResetT: -Infinity,  // server clock
+    shown: [],      // [seq, server time, page time shown, lock] of the latest readings, for latency measurement
+    reconnects: 0,
+  };
+  const choice = (name) => document.querySelector('input[name="' + name + '"]:checked').value;
+
+  // ---- the stream
+  let source = null, retryTimer = null;
+  function connect() {
+    clearTimeout(retryTimer);
+    if (source) source.close();
+    source = new EventSource('events');
+    state.lastMessageAt = Date.now();
+    source.addEventListener('history', (e) => onMessage(e, onHistory));
+    source.addEventListener('reading', (e) => onMessage(e, onReading));
+    source.addEventListener('idle', (e) => onMessage(e, onIdle));
+    source.onerror = () => reconnectSoon();
+  }
+  function reconnectSoon() {
+    if (source) { source.close(); source = null; }
+    setConnection('reconnecting');
+    show();
+    clearTimeout(retryTimer);
+    retryTimer = setTimeout(() => { state.reconnects++; connect(); }, retryMs);
+  }
+  function onMessage(event, handle) {
+    let data;
+    try { data = JSON.parse(event.data); } catch (err) { return; }
+    state.lastMessageAt = Date.now();
+    if (typeof data.t === 'number') state.serverOffsetMs = data.t - Date.now();
+    if (typeof data.card === 'string') state.card = data.card;
+    if (data.tune !== undefined) takeTune(data.tune);
+    handle(data);
+  }
+  function takeTune(tune) {
+    const before = state.tune ? state.tune.n : 0;
+    state.tune = tune;
+    if (tune && tune.n !== before && before !== 0) resetPeak();
+  }
+  function onHistory(data) {
+    // The server's minute replaces the page's: it holds whatever the page missed.
+    const rows = Array.isArray(data.readings) ? data.readings : [];
+    state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5] }));
+    state.readings.forEach(notePeak);
+    const newest = state.readings[state.readings.length - 1];
+    if (newest) { state.lastSeq = newest.seq; state.latest = newest; }
+    setConnection(newest && data.t - newest.t < staleMs ? 'live' : 'idle');
+    if (newest && data.t - newest.t < staleMs) state.lastReadingAt = Date.now();
+    show();
+  }
+  function onReading(data) {
+    if (data.seq <= state.lastSeq) return;
+    const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf };
+    state.lastSeq = r.seq;
+    state.latest = r;
+    state.lastReadingAt = Date.now();
+    state.readings.push(r);
+    const oldest = r.t - Chart.spanMs - 1000;
+    while (state.readings.length && state.readings[0].t < oldest) state.readings.shift();
+    notePeak(r);
+    setConnection('live');
+    show();
+    state.shown.push([r.seq, r.t, Date.now(), r.lock]);
+    if (state.shown.length > 200) state.shown.shift();
+    sound.onReading(r);
+  }
+  function onIdle() {
+    if (Date.now() - state.lastReadingAt > staleMs) setConnection('idle');
+    show();
+  }
+  function notePeak(r) {
+    if (!r.lock || r.t <= state.peakResetT || (state.tune && r.tune !== state.tune.n)) return;
+    if (state.peakCn === null || r.cn > state.peakCn) state.peakCn = r.cn;
+  }
+  function resetPeak() {
+    state.peakCn = null;
+    state.peakResetT = Date.now() + state.serverOffsetMs;
+    sound.resetPeak();
+    show();
+  }
+
+  // ---- what is shown
+  function setConnection(kind) {
+    state.connection = kind;
+    const words = { live: 'live', idle: 'not measuring', reconnecting: 'reconnecting', connecting: 'connecting' };
+    const element = $('connection');
+    element.textContent = words[kind];
+    element.className = 'connection ' + kind;
+  }
+  function fresh() { return state.latest && Date.now() - state.lastReadingAt < staleMs && state.connection === 'live'; }
+  function show() {
+    const r = state.latest, live = fresh();
+    const look = !r || !live ? 'stale' : r.lock ? 'locked' : 'nolock';
+    const quality = $('quality'), cn = $('cn'), lock = $('lock');
+    quality.textContent = r && r.lock ? String(r.quality) : '--';
+    cn.textContent = r && r.lock ? r.cn.toFixed(1) : '--.-';
+    lock.textContent = !r ? 'no reading' : !live ? 'not live' : r.lock ? 'locked' : 'no lock';
+    quality.className = 'quality ' + look;
+    cn.className = 'cn ' + look;
+    lock.className = 'lock ' + look;
+    $('card').textContent = state.card;
+    const t = state.tune;
+    $('transponder').textContent = !t ? 'Not tuned yet' : t.frequencyMHz + ' MHz ' + (t.polarization || '') + ', ' +
+      t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
+    $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
+    drawSoon();
+  }
+  let drawPending = false;
+  function drawSoon() {
+    if (drawPending) return;
+    drawPending = true;
+    requestAnimationFrame(() => {
+      drawPending = false;
+      Chart.drawChart($('chart'), state.readings, Date.now() + state.serverOffsetMs, state.peakCn);
+    });
+  }
+
+  // ---- the sound
+  const sound = (function () {
+    const tracker = Sound.newPeakTracker();
+    const audio = { context: null, oscillator: null, gain: null, on: false, mode: 'tone', frequency: 0, level: 0,
+                    chirps: 0, lastBelowDb: null, spoken: [], lastSpokenMs: -Infinity };
+    function start() {
+      const Context = window.AudioContext || window.webkitAudioContext;
+      if (!audio.context && Context) {
+        audio.context = new Context();
+        audio.oscillator = audio.context.createOscillator();
+        audio.gain = audio.context.createGain();
+        audio.gain.gain.value = 0;
+        // One call each: older Safari's connect returns nothing to chain.
+        audio.oscillator.connect(audio.gain);
+        audio.gain.connect(audio.context.destination);
+        audio.oscillator.start();
+      }
+      if (audio.context) audio.context.resume();
+      audio.on = true;
+      audio.lastSpokenMs = -Infinity;
+      update();
+    }
+    function stop() {
+      audio.on = false;
+      if (window.speechSynthesis) window.speechSynthesis.cancel();
+      update();
+    }
+    function setTone(frequency, level) {
+      audio.frequency = frequency;
+      audio.level = level;
+      if (!audio.context) return;
+      const now = audio.context.currentTime;
+      audio.oscillator.frequency.setTargetAtTime(frequency, now, 0.03);
+      audio.gain.gain.setTargetAtTime(level, now, 0.02);
+    }
+    function chirp() {
+      audio.chirps++;
+      if (!audio.context) return;
+      const c = audio.context, now = c.currentTime, o = c.createOscillator(), g = c.createGain();
+      o.frequency.setValueAtTime(900, now);
+      o.frequency.exponentialRampToValueAtTime(1800, now + 0.12);
+      g.gain.setValueAtTime(0.3, now);
+      g.gain.exponentialRampToValueAtTime(0.001, now + 0.15);
+      o.connect(g);
+      g.connect(c.destination);
+      o.start(now);
+      o.stop(now + 0.16);
+    }
+    function speak(r) {
+      const synth = window.speechSynthesis;
+      if (!synth || !window.SpeechSynthesisUtterance) return;
+      const words = Sound.speechFor(choice('spoken'), choice('language'), r.lock, r.quality, r.cn);
+      const utterance = new SpeechSynthesisUtterance(words.text);
+      utterance.lang = words.lang;
+      utterance.rate = Sound.paces[choice('pace')].rate;
+      const voice = synth.getVoices().find((v) => v.lang && v.lang.replace('_', '-').startsWith(words.lang.slice(0, 2)));
+      if (voice) utterance.voice = voice;
+      synth.speak(utterance);
+      audio.lastSpokenMs = Date.now();
+      audio.spoken.push({ text: words.text, lang: words.lang, rate: utterance.rate });
+      if (audio.spoken.length > 50) audio.spoken.shift();
+    }
+    // Called for each reading and four times a second, so that the sound
+    // stops when the readings do.
+    function update(reading) {
+      audio.mode = choice('mode');
+      const r = state.latest;
+      let frequency = Sound.floorHz, level = 0;
+      if (r && reading) {
+        const peak = Sound.trackPeak(tracker, r.lock, r.cn, Date.now());
+        audio.lastBelowDb = peak.below;
+        if (audio.on && audio.mode === 'peak' && peak.chirp) chirp();
+      }
+      if (audio.on && r && fresh()) {
+        if (audio.mode === 'tone') {
+          frequency = Sound.tonePitch(r.lock, r.cn);
+          // Without lock a short low beep each second says the sound still works.
+          level = r.lock ? 0.25 : (Date.now() % 1000 < 150 ? 0.2 : 0);
+        } else if (audio.mode === 'peak') {
+          frequency = Sound.peakPitch(r.lock ? audio.lastBelowDb : NaN);
+          level = r.lock ? 0.25 : (Date.now() % 1000 < 150 ? 0.2 : 0);
+        } else if (audio.mode === 'speech') {
+          const synth = window.speechSynthesis;
+          if (Sound.speechDue(choice('pace'), Date.now(), audio.lastSpokenMs, synth && synth.speaking)) speak(r);
+        }
+      }
+      setTone(frequency, level);
+    }
+    return {
+      audio, start, stop, update,
+      onReading: (r) => update(r),
+      resetPeak: () => Sound.resetPeakTracker(tracker),
+      best: () => tracker.best,
+    };
+  })();
+
+  // ---- keeping the screen on, where the browser allows it (HTTPS or localhost only)
+  let wakeLock = null;
+  async function keepAwake() {
+    if (!$('keepAwake').checked || !navigator.wakeLock || document.hidden) return;
+    try { wakeLock = await navigator.wakeLock.request('screen'); } catch (err) { wakeLock = null; }
+  }
+
+  // ---- wiring
+  $('soundButton').addEventListener('click', () => {
+    if (sound.audio.on) sound.stop(); else sound.start();
+    $('soundButton').textContent = sound.audio.on ? 'Sound on: tap to stop' : 'Tap for sound';
+    $('soundButton').classList.toggle('on', sound.audio.on);
+  });
+  $('resetPeak').addEventListener('click', resetPeak);
+  document.querySelectorAll('input[name="mode"]').forEach((input) => input.addEventListener('change', () => {
+    if (window.speechSynthesis) window.speechSynthesis.cancel();
+    sound.audio.lastSpokenMs = -Infinity;
+    sound.update();
+  }));
+  if (navigator.wakeLock) {
+    $('awakeChoice').hidden = false;
+    $('keepAwake').addEventListener('change', () => {
+      if ($('keepAwake').checked) keepAwake(); else if (wakeLock) { wakeLock.release(); wakeLock = null; }
+    });
+  }
+  document.addEventListener('visibilitychange', () => {
+    if (document.hidden) return;
+    // Back from sleep: catch up at once rather than wait for the stream to time out.
+    if (Date.now() - state.lastMessageAt > staleMs) connect();
+    if (sound.audio.context && sound.audio.on) sound.audio.context.resume();
+    keepAwake();
+    show();
+  });
+  window.addEventListener('online', connect);
+  window.addEventListener('resize', drawSoon);
+  setInterval(() => {
+    if (source && Date.now() - state.lastMessageAt > silentStreamMs) reconnectSoon();
+    if (state.connection === 'live' && !fresh()) setConnection('idle');
+    sound.update();
+    show();
+  }, 250);
+
+  window.azimoraPhone = {
+    state: () => ({
+      connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
+      readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
+    }),
+    audio: () => ({
+      on: sound.audio.on, mode: sound.audio.mode, frequency: sound.audio.frequency, level: sound.audio.level,
+      contextState: sound.audio.context ? sound.audio.context.state : 'none',
+      oscillatorFrequency: sound.audio.oscillator ? sound.audio.oscillator.frequency.value : 0,
+      chirps: sound.audio.chirps, best: sound.best(), belowDb: sound.audio.lastBelowDb, spoken: sound.audio.spoken.slice(),
+    }),
+  };
+  connect();
+  show();
+})();

@@ -1,0 +1,69 @@
+// What the page's sound says about a reading: the tone's pitch, the "find
+// the peak" pitch and chirp, and the words spoken. No browser calls here, so
+// that node runs the same code in the tests (tests/browser/sound_test.js).
+(function (root) {
+  'use strict';
+  // Small phone speakers play little below this.
+  const floorHz = 250;
+  const ceilingHz = 2000;
+
+  // The tone: an octave higher for every 8 dB of C/N, 250 Hz at 2 dB (below
+  // any lock), 500 Hz at 10 dB, 1000 Hz at 18 dB; without lock the floor.
+  function tonePitch(locked, cn) {
+    if (!locked || !(cn > 2)) return floorHz;
+    return Math.min(ceilingHz, floorHz * Math.pow(2, (cn - 2) / 8));
+  }
+
+  // Find the peak: the top pitch at the best C/N since the reset, an octave
+  // lower for every 3 dB below it, the floor without lock.
+  const peakTopHz = 1200;
+  function peakPitch(belowDb) {
+    if (!(belowDb >= 0)) return floorHz;
+    return Math.max(floorHz, peakTopHz * Math.pow(2, -belowDb / 3));
+  }
+
+  // A new best must beat the one heard by this much to chirp, and chirps
+  // come no closer than this, so that the flicker of a steady signal does
+  // not chirp.
+  const chirpStepDb = 0.1;
+  const chirpGapMs = 300;
+
+  function newPeakTracker() { return { best: null, heard: null, lastChirpMs: -Infinity }; }
+  function resetPeakTracker(tracker) { tracker.best = null; tracker.heard = null; }
+
+  // Takes one reading: how far it is below the best (Infinity without
+  // lock) and whether it chirps as a new best.
+  function trackPeak(tracker, locked, cn, nowMs) {
+    if (!locked || !Number.isFinite(cn)) return { below: Infinity, chirp: false };
+    if (tracker.best === null || cn > tracker.best) tracker.best = cn;
+    let chirp = false;
+    if ((tracker.heard === null || cn >= tracker.heard + chirpStepDb) && nowMs - tracker.lastChirpMs >= chirpGapMs) {
+      tracker.heard = cn;
+      tracker.lastChirpMs = nowMs;
+      chirp = true;
+    }
+    return { below: tracker.best - cn, chirp: chirp };
+  }
+
+  // How often the value is spoken, and how quickly.
+  const paces = { slow: { intervalMs: 3000, rate: 0.9 }, fast: { intervalMs: 1200, rate: 1.3 } };
+  const languages = { en: { lang: 'en-US', noSignal: 'no signal', point: '.' }, ru: { lang: 'ru-RU', noSignal: 'нет сигнала', point: ',' } };
+
+  // The words for a reading: the quality's percentage or the C/N with one
+  // decimal (with the decimal comma in Russian), or that there is no signal.
+  function speechFor(what, language, locked, quality, cn) {
+    const words = languages[language] || languages.en;
+    let text = words.noSignal;
+    if (locked) text = what === 'cn' ? cn.toFixed(1).replace('.', words.point) : String(quality);
+    return { text: text, lang: words.lang };
+  }
+
+  function speechDue(pace, nowMs, lastSpokenMs, speaking) {
+    return !speaking && nowMs - lastSpokenMs >= (paces[pace] || paces.slow).intervalMs;
+  }
+
+  const api = { floorHz, ceilingHz, peakTopHz, chirpStepDb, chirpGapMs, paces, tonePitch, peakPitch, newPeakTracker,
+                resetPeakTracker, trackPeak, speechFor, speechDue };
+  root.AzimoraSound = api;
+  if (typeof module !== 'undefined' && module.exports) module.exports = api;
+})(typeof window !== 'undefined' ? window : globalThis);

@@ -1,0 +1,50 @@
+// The parts of the phone page's thread (phone_service.cpp): its sockets
+// (phone_sockets.cpp) and its window (phone_window.cpp). Only that thread
+// uses them.
+#pragma once
+#include <windows.h>
+#include <winsock2.h>
+
+#include <string>
+
+#include "cardbase/phone_qr.h"
+#include "cardbase/phone_server_core.h"
+#include "cardbase/phone_settings.h"
+
+struct PhoneSockets {
+    bool started = false;  // WSAStartup has been called
+    SOCKET listener = INVALID_SOCKET;
+    WSAEVENT network = WSA_INVALID_EVENT;  // every socket's events
+    SOCKET clients[maxPhoneConnections];
+    PhoneServerCore core;
+};
+
+// The wall clock in ms since 1970, as the page's readings carry it.
+int64_t phoneWallClockMs();
+
+// Listens as the setting asks. False, with the reason for the window in
+// *problem, when it cannot; closePhoneSockets releases what was made.
+bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const std::string& settingsPath,
+                      std::string* problem);
+// Accepts, reads, queues the readings the phones have not had (the feed
+// read under `feedLock`), sends and ends connections: everything that can
+// be done now without waiting.
+void servePhoneSockets(PhoneSockets& sockets, CRITICAL_SECTION* feedLock, const PhoneFeed& feed);
+void closePhoneSockets(PhoneSockets& sockets);
+// The page's address for phones on the network: the host asked for, else
+// this computer's address on its default route.
+std::string phonePageAddress(const PhoneSetting& setting);
+
+// What the window shows; the thread changes it and then calls showPhoneView.
+struct PhoneView {
+    std::string address;  // "" when there is none
+    QrModules code;
+    std::string problem;  // why there is no page
+    std::string card;
+    int phones = 0;
+    HFONT addressFont = nullptr;  // made and deleted with the window
+};
+
+HWND createPhoneWindow(PhoneView* view);
+void showPhoneView(HWND window);
+void destroyPhoneWindow(HWND window, PhoneView* view);

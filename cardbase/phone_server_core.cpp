@@ -1,0 +1,121 @@
+#include "cardbase/phone_server_core.h"
+
+#include "cardbase/phone_http.h"
+
+int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
+{
+    for (int i = 0; i < maxPhoneConnections; ++i) {
+        PhoneConnection& c = core.slots[i];
+        if (c.state != PhoneConnectionState::Free) continue;
+        c = PhoneConnection();
+        c.state = PhoneConnectionState::Request;
+        c.sinceMs = c.progressMs = nowMs;
+        return i;
+    }
+    return -1;
+}
+
+int phoneStreams(const PhoneServerCore& core)
+{
+    int count = 0;
+    for (const PhoneConnection& c : core.slots) count += c.state == PhoneConnectionState::Streaming;
+    return count;
+}
+
+static void enter(PhoneConnection& c, PhoneConnectionState state, uint32_t nowMs)
+{
+    c.state = state;
+    c.sinceMs = c.progressMs = nowMs;
+}
+
+void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneFeed& feed,
+                   int64_t wallMs, uint32_t nowMs)
+{
+    PhoneConnection& c = core.slots[slot];
+    // After the head nothing a phone sends is read: there is no request body.
+    if (c.state != PhoneConnectionState::Request) return;
+    const size_t room = maxRequestHeadBytes + 1 - c.received.size();
+    c.received.append(bytes, size < room ? size : room);
+    const PhoneAnswer answer = answerRequest(c.received, phoneStreams(core) < maxPhoneStreams);
+    if (answer.kind == PhoneAnswer::NeedMore) return;
+    c.received.clear();
+    c.received.shrink_to_fit();
+    c.queue = answer.bytes;
+    if (answer.kind == PhoneAnswer::Respond) {
+        enter(c, PhoneConnectionState::Answering, nowMs);
+        return;
+    }
+    enter(c, PhoneConnectionState::Streaming, nowMs);
+    c.queue += streamOpening(feed, wallMs);
+    c.sentSeq = feed.lastSeq;
+    c.lastEventMs = nowMs;
+}
+
+// Appends to a stream's queue, or marks the stream for dropping when that
+// would pass the bound: a phone that cannot keep up starts again afresh.
+static void queueOn(PhoneConnection& c, const std::string& text, uint32_t nowMs)
+{
+    if (c.queue.size() + text.size() > maxQueuedBytes) {
+        c.queue.clear();
+        c.state = PhoneConnectionState::Dropped;
+        return;
+    }
+    if (c.queue.empty()) c.progressMs = nowMs;
+    c.queue += text;
+    c.lastEventMs = nowMs;
+}
+
+void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs)
+{
+    uint32_t oldestSeq = feed.lastSeq;
+    for (const PhoneConnection& c : core.slots)
+        if (c.state == PhoneConnectionState::Streaming && c.sentSeq < oldestSeq) oldestSeq = c.sentSeq;
+    // Each reading is put into words once, however many phones follow it.
+    const std::vector<PhoneReading> fresh = readingsAfter(feed, oldestSeq);
+    std::vector<std::string> events;
+    for (const PhoneReading& r : fresh) events.push_back(readingEvent(feed, r));
+    for (PhoneConnection& c : core.slots) {
+        if (c.state != PhoneConnectionState::Streaming) continue;
+        bool any = false;
+        for (size_t i = 0; i < fresh.size() && c.state == PhoneConnectionState::Streaming; ++i) {
+            if (fresh[i].seq <= c.sentSeq) continue;
+            queueOn(c, events[i], nowMs);
+            c.sentSeq = fresh[i].seq;
+            any = true;
+        }
+        if (c.state != PhoneConnectionState::Streaming) continue;
+        if (c.sentSeq > feed.lastSeq) c.sentSeq = feed.lastSeq;
+        if (!any && nowMs - c.lastEventMs >= idleEventMs) queueOn(c, idleEvent(feed, wallMs), nowMs);
+    }
+}
+
+void phoneSent(PhoneServerCore& core, int slot, size_t count, uint32_t nowMs)
+{
+    PhoneConnection& c = core.slots[slot];
+    if (count == 0) return;
+    c.queue.erase(0, count);
+    c.progressMs = nowMs;
+}
+
+PhoneAction phoneActionFor(PhoneServerCore& core, int slot, uint32_t nowMs)
+{
+    PhoneConnection& c = core.slots[slot];
+    const uint32_t inState = nowMs - c.sinceMs;
+    switch (c.state) {
+    case PhoneConnectionState::Free:
+    case PhoneConnectionState::Dropped: return PhoneAction::Close;
+    case PhoneConnectionState::Request: return inState >= requestTimeoutMs ? PhoneAction::Close : PhoneAction::Keep;
+    case PhoneConnectionState::Answering:
+        if (c.queue.empty()) {
+            enter(c, PhoneConnectionState::Closing, nowMs);
+            return PhoneAction::HalfClose;
+        }
+        return nowMs - c.progressMs >= stalledPhoneMs ? PhoneAction::Close : PhoneAction::Keep;
+    case PhoneConnectionState::Closing: return inState >= closingTimeoutMs ? PhoneAction::Close : PhoneAction::Keep;
+    case PhoneConnectionState::Streaming:
+        return !c.queue.empty() && nowMs - c.progressMs >= stalledPhoneMs ? PhoneAction::Close : PhoneAction::Keep;
+    }
+    return PhoneAction::Close;
+}
+
+void closePhoneConnection(PhoneServerCore& core, int slot) { core.slots[slot] = PhoneConnection(); }

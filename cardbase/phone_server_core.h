@@ -1,0 +1,64 @@
+// The decisions of the phone page's server, apart from its sockets: which
+// connections it takes, what each is sent, and when each ends. A few phones
+// at a time; a request's head bounded in size and time; a queue per phone
+// bounded, and a phone that takes nothing for a while dropped, so that no
+// phone ever holds up another or the card. Platform-neutral: the socket
+// loop (phone_service.cpp) hands it what arrives and sends what it queues.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "cardbase/phone_feed.h"
+
+constexpr int maxPhoneConnections = 16;  // page loads and streams together
+constexpr int maxPhoneStreams = 8;       // phones following the readings
+constexpr size_t maxQueuedBytes = 64 * 1024;
+constexpr uint32_t requestTimeoutMs = 5000;  // for the whole head to arrive
+constexpr uint32_t stalledPhoneMs = 5000;    // a phone that takes nothing for this long is dropped
+constexpr uint32_t closingTimeoutMs = 2000;  // for the phone to end a connection answered
+constexpr uint32_t idleEventMs = 1000;       // while no readings come
+
+enum class PhoneConnectionState : uint8_t {
+    Free,
+    Request,    // reading the request's head
+    Answering,  // sending the answer; then half-closed
+    Closing,    // answer sent, waiting for the phone to close
+    Streaming,  // sending readings until the phone goes
+    Dropped,    // a stream that could not keep up
+};
+
+struct PhoneConnection {
+    PhoneConnectionState state = PhoneConnectionState::Free;
+    std::string received;
+    std::string queue;         // bytes still to send
+    uint32_t sinceMs = 0;      // when the current state began
+    uint32_t progressMs = 0;   // the latest send that took bytes, or the time the queue filled
+    uint32_t sentSeq = 0;      // the newest reading queued
+    uint32_t lastEventMs = 0;  // the latest event queued
+};
+
+struct PhoneServerCore {
+    PhoneConnection slots[maxPhoneConnections];
+};
+
+// What the socket loop is to do with a connection now.
+enum class PhoneAction : uint8_t {
+    Keep,
+    HalfClose,  // everything is sent: shutdown sending, then wait for the phone (now Closing)
+    Close,      // close the socket and free the slot (done, timed out or dropped)
+};
+
+// A new connection's slot, or -1 when all are taken (it is then closed at once).
+int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs);
+int phoneStreams(const PhoneServerCore& core);
+// Bytes arrived; the request's answer, once its head is complete, is queued.
+void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneFeed& feed,
+                   int64_t wallMs, uint32_t nowMs);
+// Queues every reading the streams have not had yet, or an idle event
+// where none came for a while. A stream whose queue would grow past its
+// bound is marked for closing.
+void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs);
+// `count` bytes of the queue went out.
+void phoneSent(PhoneServerCore& core, int slot, size_t count, uint32_t nowMs);
+PhoneAction phoneActionFor(PhoneServerCore& core, int slot, uint32_t nowMs);
+void closePhoneConnection(PhoneServerCore& core, int slot);

@@ -1,0 +1,152 @@
+#include "cardbase/phone_service.h"
+
+#include <new>
+
+#include "cardbase/phone_parts.h"
+
+struct PhoneService {
+    PhoneSetting setting;
+    std::string settingsPath;
+    CRITICAL_SECTION lock;  // guards the feed, which the card's thread writes
+    PhoneFeed feed;
+    HANDLE wake;   // a new reading, or the end
+    HANDLE ready;  // the thread has its window and sockets
+    HANDLE thread;
+    volatile LONG ending;
+};
+
+// How often the thread looks at its connections' deadlines when nothing happens.
+static const DWORD housekeepingMs = 250;
+// How long the end of the thread is waited for: it never blocks, so this is
+// only a bound.
+static const DWORD endingMs = 10000;
+
+// Named for whoever looks at the process's threads (Windows 10 and later;
+// Wine passes the name on to the host's thread).
+static void nameThisThread()
+{
+    typedef HRESULT(WINAPI * SetDescription)(HANDLE, PCWSTR);
+    const SetDescription setDescription = reinterpret_cast<SetDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
+    if (!setDescription) return;
+    wchar_t name[sizeof phoneThreadName];
+    for (size_t i = 0; i < sizeof phoneThreadName; ++i) name[i] = static_cast<wchar_t>(phoneThreadName[i]);
+    setDescription(GetCurrentThread(), name);
+}
+
+static int followingPhones(const PhoneSockets& sockets) { return phoneStreams(sockets.core); }
+
+static DWORD WINAPI phoneThread(void* parameter)
+{
+    PhoneService* service = static_cast<PhoneService*>(parameter);
+    nameThisThread();
+    PhoneSockets sockets;
+    PhoneView view;
+    EnterCriticalSection(&service->lock);
+    view.card = service->feed.card;
+    LeaveCriticalSection(&service->lock);
+    if (!service->setting.problem.empty()) {
+        view.problem = "AZIMORA_PHONE or phone= in " + service->settingsPath + ": " + service->setting.problem;
+    } else if (openPhoneSockets(sockets, service->setting, service->settingsPath, &view.problem)) {
+        view.address = phonePageAddress(service->setting);
+        view.code = qrModulesFor(view.address);
+    }
+    // Without its window the page is served all the same.
+    const HWND window = createPhoneWindow(&view);
+    SetEvent(service->ready);
+
+    while (!service->ending) {
+        HANDLE handles[2] = {service->wake, sockets.network};
+        const DWORD count = sockets.network != WSA_INVALID_EVENT ? 2 : 1;
+        MsgWaitForMultipleObjects(count, handles, FALSE, housekeepingMs, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (service->ending) break;
+        servePhoneSockets(sockets, &service->lock, service->feed);
+        if (followingPhones(sockets) != view.phones) {
+            view.phones = followingPhones(sockets);
+            showPhoneView(window);
+        }
+    }
+    closePhoneSockets(sockets);
+    destroyPhoneWindow(window, &view);
+    return 0;
+}
+
+// Messages that the window's thread sends to this one (activation moving on
+// as a window comes or goes) are handled while waiting; nothing posted is.
+static bool waitHandlingSentMessages(HANDLE handle, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= timeoutMs) return false;
+        const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - waited, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0) return true;
+        if (result != WAIT_OBJECT_0 + 1) return false;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+static void freeService(PhoneService* service)
+{
+    if (service->thread) CloseHandle(service->thread);
+    if (service->ready) CloseHandle(service->ready);
+    if (service->wake) CloseHandle(service->wake);
+    DeleteCriticalSection(&service->lock);
+    delete service;
+}
+
+PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& cardName,
+                                const std::string& settingsPath)
+{
+    PhoneService* service = new (std::nothrow) PhoneService();
+    if (!service) return nullptr;
+    InitializeCriticalSection(&service->lock);
+    service->setting = setting;
+    service->settingsPath = settingsPath;
+    service->feed.card = cardName;
+    service->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    service->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (service->wake && service->ready) service->thread = CreateThread(nullptr, 0, phoneThread, service, 0, nullptr);
+    if (!service->thread) {
+        freeService(service);
+        return nullptr;
+    }
+    // The card answers the program only once the window is up, so that it
+    // comes before the program's first reading.
+    waitHandlingSentMessages(service->ready, endingMs);
+    return service;
+}
+
+void stopPhoneService(PhoneService* service)
+{
+    if (!service) return;
+    InterlockedExchange(&service->ending, 1);
+    SetEvent(service->wake);
+    // A thread that did not end in time still uses the service: it is left
+    // to the process's end rather than freed under it.
+    if (waitHandlingSentMessages(service->thread, endingMs)) freeService(service);
+}
+
+void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
+{
+    const int64_t now = phoneWallClockMs();
+    EnterCriticalSection(&service->lock);
+    feedSetCall(service->feed, call, value, now);
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+}
+
+void phoneReading(PhoneService* service, const SignalReading& reading)
+{
+    const int64_t now = phoneWallClockMs();
+    EnterCriticalSection(&service->lock);
+    feedReading(service->feed, reading, now);
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+}

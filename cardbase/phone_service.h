@@ -1,0 +1,32 @@
+// The phone page of a card substitute: a small read-only web server and the
+// "Phone" window that shows its address as a QR code and as text (or why
+// there is none), both on one thread of their own, which owns every socket
+// and the window. The card only hands it what it tells the program; a
+// phone, however slow, never holds up the card, and a server that cannot
+// start leaves the measurement as it was.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "cardbase/card_tuning.h"
+#include "cardbase/phone_settings.h"
+#include "cardbase/signal_scale.h"
+
+struct PhoneService;
+
+// What the tests and tools find the window and the thread by.
+constexpr char phoneWindowClass[] = "AzimoraPhone";
+constexpr char phoneThreadName[] = "phone server";
+
+// Starts serving as `setting` asks (it has been asked for); `settingsPath`
+// is named in the window when the port cannot be had. Null only when not
+// even the thread could start.
+PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& cardName,
+                                const std::string& settingsPath);
+// Ends the thread, its sockets and its window. Null does nothing. Must not
+// be called while the loader lock is held.
+void stopPhoneService(PhoneService* service);
+
+void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
+void phoneReading(PhoneService* service, const SignalReading& reading);

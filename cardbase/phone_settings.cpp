@@ -1,0 +1,101 @@
+#include "cardbase/phone_settings.h"
+
+static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+static std::string trimmed(const std::string& text)
+{
+    size_t begin = 0, end = text.size();
+    while (begin < end && isBlank(text[begin])) ++begin;
+    while (end > begin && isBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+static bool sameIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+// The settings that matter are ASCII: UTF-16 is narrowed unit by unit, and
+// what lies outside ASCII becomes "?", which no key or port contains.
+static std::string asciiText(const std::string& bytes)
+{
+    if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE) {
+        std::string out;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            out += bytes[i + 1] == 0 && static_cast<uint8_t>(bytes[i]) < 0x80 ? bytes[i] : '?';
+        return out;
+    }
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+    return bytes;
+}
+
+std::string settingValue(const std::string& fileBytes, const std::string& key)
+{
+    const std::string text = asciiText(fileBytes);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        if (sameIgnoringAsciiCase(trimmed(line.substr(0, equals)), key)) return trimmed(line.substr(equals + 1));
+    }
+    return std::string();
+}
+
+static bool parsePort(const std::string& text, uint16_t* port)
+{
+    if (text.empty() || text.size() > 5) return false;
+    uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value < 1 || value > 65535) return false;
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+// A host name or a dotted IPv4 address: letters, digits, dots and hyphens.
+static bool plausibleHost(const std::string& host)
+{
+    if (host.empty() || host.size() > 253) return false;
+    for (char c : host)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-'))
+            return false;
+    return true;
+}
+
+PhoneSetting phoneSettingOf(const std::string& value)
+{
+    PhoneSetting setting;
+    const std::string text = trimmed(value);
+    if (text.empty() || text == "0" || sameIgnoringAsciiCase(text, "off")) return setting;
+    setting.wanted = true;
+    const size_t colon = text.rfind(':');
+    const std::string host = colon == std::string::npos ? std::string() : text.substr(0, colon);
+    const std::string port = colon == std::string::npos ? text : text.substr(colon + 1);
+    if (colon != std::string::npos && !plausibleHost(host)) {
+        setting.problem = "\"" + text + "\" names no host: give PORT or HOST:PORT";
+    } else if (!parsePort(port, &setting.port)) {
+        setting.port = 0;
+        setting.problem = "\"" + text + "\" is no port: give a number from 1 to 65535";
+    } else {
+        setting.host = host;
+    }
+    return setting;
+}
+
+PhoneSetting phoneSettingFrom(const std::string& settingsFileBytes, const std::string& environmentValue)
+{
+    if (!environmentValue.empty()) return phoneSettingOf(environmentValue);
+    return phoneSettingOf(settingValue(settingsFileBytes, "phone"));
+}

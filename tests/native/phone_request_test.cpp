@@ -1,0 +1,84 @@
+// What the phone page's server answers: the page, its files and the stream
+// to GET and HEAD, an error to everything else, whatever a phone sends.
+#include <gtest/gtest.h>
+
+#include "cardbase/phone_http.h"
+
+namespace {
+
+int statusOf(const std::string& request, bool streamRoom = true)
+{
+    const PhoneAnswer answer = answerRequest(request, streamRoom);
+    return answer.kind == PhoneAnswer::NeedMore ? 0 : answer.status;
+}
+
+TEST(PhoneRequest, ServesThePageItsFilesAndTheStream)
+{
+    PhoneAnswer page = answerRequest("GET / HTTP/1.1\r\nHost: 192.168.1.5:8474\r\n\r\n", true);
+    ASSERT_EQ(PhoneAnswer::Respond, page.kind);
+    EXPECT_EQ(0u, page.bytes.find("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"));
+    EXPECT_NE(std::string::npos, page.bytes.find("Connection: close\r\n"));
+    EXPECT_NE(std::string::npos, page.bytes.find("<!doctype html>"));
+    for (size_t i = 0; i < phoneAssetCount; ++i) {
+        const std::string path = phoneAssets[i].path;
+        const PhoneAnswer asset = answerRequest("GET " + path + "?v=2 HTTP/1.0\n\n", true);
+        EXPECT_EQ(200, asset.status) << path;
+        EXPECT_NE(std::string::npos, asset.bytes.find("Content-Length: " + std::to_string(phoneAssets[i].size)));
+        EXPECT_EQ(phoneAssets[i].size, asset.bytes.size() - asset.bytes.find("\r\n\r\n") - 4) << path;
+    }
+    const PhoneAnswer head = answerRequest("HEAD /phone.js HTTP/1.1\r\n\r\n", true);
+    EXPECT_EQ(200, head.status);
+    EXPECT_EQ(head.bytes.size() - 4, head.bytes.find("\r\n\r\n"));  // no body
+
+    const PhoneAnswer stream = answerRequest("GET /events HTTP/1.1\r\nAccept: text/event-stream\r\n\r\n", true);
+    EXPECT_EQ(PhoneAnswer::StartStream, stream.kind);
+    EXPECT_NE(std::string::npos, stream.bytes.find("Content-Type: text/event-stream"));
+    EXPECT_EQ(std::string::npos, stream.bytes.find("Content-Length"));
+    EXPECT_EQ(503, statusOf("GET /events HTTP/1.1\r\n\r\n", false));  // too many phones
+}
+
+TEST(PhoneRequest, AnythingButReadingGetsAnError)
+{
+    EXPECT_EQ(405, statusOf("POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n"));
+    EXPECT_EQ(405, statusOf("PUT /events HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(405, statusOf("DELETE /index.html HTTP/1.1\r\n\r\n"));
+    EXPECT_NE(std::string::npos, answerRequest("OPTIONS / HTTP/1.1\r\n\r\n", true).bytes.find("Allow: GET, HEAD"));
+    EXPECT_EQ(413, statusOf("GET / HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello"));
+    EXPECT_EQ(413, statusOf("GET / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"));
+    EXPECT_EQ(200, statusOf("GET / HTTP/1.1\r\ncontent-length:   0\r\n\r\n"));
+    EXPECT_EQ(404, statusOf("GET /../../windows/win.ini HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(404, statusOf("GET /%70hone.js HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(404, statusOf("GET /tune?frequency=11000 HTTP/1.1\r\n\r\n"));
+}
+
+TEST(PhoneRequest, MalformedRequestsAreRefused)
+{
+    EXPECT_EQ(400, statusOf("GET /\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("GET  / HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("GET / HTTP/1.1 extra\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("GET http://host/ HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("G(T / HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(400, statusOf(std::string("GET /a\x01 HTTP/1.1\r\n\r\n")));
+    EXPECT_EQ(400, statusOf("GET / SPDY/3\r\n\r\n"));
+    EXPECT_EQ(505, statusOf("GET / HTTP/2.0\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("GET / HTTP/1.1\r\nNo colon here\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("GET / HTTP/1.1\r\n: empty name\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("GET / HTTP/1.1\r\n folded: line\r\n\r\n"));
+    EXPECT_EQ(400, statusOf(std::string("\0\0\0\0\n\n", 6)));
+}
+
+TEST(PhoneRequest, TheHeadIsBoundedInSizeAndLines)
+{
+    EXPECT_EQ(0, statusOf("GET / HTTP/1.1\r\nHost: a"));  // not complete yet
+    const std::string longTarget = "GET /" + std::string(maxRequestHeadBytes, 'a') + " HTTP/1.1\r\n\r\n";
+    EXPECT_EQ(431, statusOf(longTarget));
+    EXPECT_EQ(431, statusOf(std::string(maxRequestHeadBytes, 'x')));  // never ends
+    std::string manyLines = "GET / HTTP/1.1\r\n";
+    for (size_t i = 0; i <= maxRequestHeaderLines; ++i) manyLines += "X-" + std::to_string(i) + ": 1\r\n";
+    EXPECT_EQ(431, statusOf(manyLines + "\r\n"));
+    // An error's body says what it is, in plain text.
+    const PhoneAnswer answer = answerRequest(longTarget, true);
+    EXPECT_NE(std::string::npos, answer.bytes.find("431 Request Header Fields Too Large"));
+}
+
+}  // namespace

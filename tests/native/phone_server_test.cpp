@@ -1,0 +1,186 @@
+// The phone page's server without its sockets: a few phones at a time, a
+// stream per phone fed every reading once, a slow or silent phone dropped,
+// every connection ended in bounded time.
+#include <gtest/gtest.h>
+
+#include "cardbase/phone_http.h"
+#include "cardbase/phone_server_core.h"
+
+namespace {
+
+struct Server {
+    PhoneServerCore core;
+    PhoneFeed feed;
+    uint32_t now = 1000;
+
+    int open() { return openPhoneConnection(core, now); }
+    void send(int slot, const std::string& bytes)
+    {
+        phoneReceived(core, slot, bytes.data(), bytes.size(), feed, 0, now);
+    }
+    int stream()
+    {
+        const int slot = open();
+        send(slot, "GET /events HTTP/1.1\r\n\r\n");
+        return slot;
+    }
+    std::string& queue(int slot) { return core.slots[slot].queue; }
+    // Everything queued goes out.
+    std::string drain(int slot)
+    {
+        const std::string sent = queue(slot);
+        phoneSent(core, slot, sent.size(), now);
+        return sent;
+    }
+    void reading(int32_t quality, float cn)
+    {
+        feedReading(feed, SignalReading{true, quality, cn}, 1700000000000 + now);
+        phoneFeedStreams(core, feed, 1700000000000 + now, now);
+    }
+};
+
+static int countOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(PhoneServer, EachStreamGetsTheLastMinuteThenEveryReadingOnce)
+{
+    Server server;
+    server.reading(50, 9.0f);
+    server.reading(51, 9.1f);
+    const int first = server.stream();
+    const std::string opening = server.drain(first);
+    EXPECT_NE(std::string::npos, opening.find("event: history\ndata: {"));
+    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0]"));
+    server.reading(52, 9.2f);
+    const int second = server.stream();
+    server.reading(53, 9.3f);
+    const std::string toFirst = server.drain(first), toSecond = server.drain(second);
+    EXPECT_EQ(2, countOf(toFirst, "event: reading"));
+    EXPECT_NE(std::string::npos, toFirst.find("\"seq\":3,"));
+    EXPECT_NE(std::string::npos, toFirst.find("\"seq\":4,"));
+    EXPECT_EQ(1, countOf(toSecond, "event: reading"));  // 3 came in its history
+    phoneFeedStreams(server.core, server.feed, 0, server.now);
+    EXPECT_TRUE(server.queue(first).empty());
+    EXPECT_EQ(2, phoneStreams(server.core));
+}
+
+TEST(PhoneServer, WithoutReadingsAStreamHearsOnceASecondThatNothingIsMeasured)
+{
+    Server server;
+    const int slot = server.stream();
+    server.drain(slot);
+    server.now += idleEventMs - 1;
+    phoneFeedStreams(server.core, server.feed, 0, server.now);
+    EXPECT_TRUE(server.queue(slot).empty());
+    server.now += 1;
+    phoneFeedStreams(server.core, server.feed, 0, server.now);
+    EXPECT_EQ(0u, server.queue(slot).find("event: idle\ndata: {"));
+}
+
+TEST(PhoneServer, AFewPhonesAtATime)
+{
+    Server server;
+    int streams[maxPhoneStreams];
+    for (int& slot : streams) slot = server.stream();
+    const int ninth = server.stream();
+    EXPECT_EQ(0u, server.queue(ninth).find("HTTP/1.1 503"));
+    EXPECT_EQ(maxPhoneStreams, phoneStreams(server.core));
+    for (int i = maxPhoneStreams + 1; i < maxPhoneConnections; ++i) EXPECT_GE(server.open(), 0);
+    EXPECT_EQ(-1, server.open());  // the socket loop closes it at once
+    closePhoneConnection(server.core, streams[0]);
+    EXPECT_GE(server.open(), 0);
+}
+
+TEST(PhoneServer, AnAnswerIsSentThenHalfClosedThenClosed)
+{
+    Server server;
+    const int slot = server.open();
+    server.send(slot, "GET /phone.css HTTP/1.1\r\n");
+    EXPECT_EQ(PhoneAction::Keep, phoneActionFor(server.core, slot, server.now));
+    server.send(slot, "\r\n");
+    EXPECT_EQ(PhoneConnectionState::Answering, server.core.slots[slot].state);
+    EXPECT_EQ(PhoneAction::Keep, phoneActionFor(server.core, slot, server.now));
+    server.drain(slot);
+    EXPECT_EQ(PhoneAction::HalfClose, phoneActionFor(server.core, slot, server.now));
+    server.send(slot, "GET / HTTP/1.1\r\n\r\n");  // nothing more is read
+    EXPECT_TRUE(server.queue(slot).empty());
+    server.now += closingTimeoutMs;
+    EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, slot, server.now));
+}
+
+TEST(PhoneServer, SilentSlowAndFloodingPhonesAreDropped)
+{
+    Server server;
+    // A head that never comes.
+    const int silent = server.open();
+    server.send(silent, "GET / HT");
+    server.now += requestTimeoutMs;
+    EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, silent, server.now));
+
+    // A head of endless bytes is answered with an error as soon as it passes the bound.
+    const int flooding = server.open();
+    for (int i = 0; i < 100; ++i) server.send(flooding, std::string(1000, 'a'));
+    EXPECT_EQ(0u, server.queue(flooding).find("HTTP/1.1 431"));
+    EXPECT_LE(server.core.slots[flooding].received.size(), maxRequestHeadBytes + 1);
+
+    // A phone that takes nothing: its queue fills and it goes; the other stays.
+    const int slow = server.stream(), fast = server.stream();
+    for (int i = 0; i < 2000 && server.core.slots[slow].state == PhoneConnectionState::Streaming; ++i) {
+        server.now += 100;
+        server.reading(60, 11.0f);
+        server.drain(fast);
+    }
+    EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, slow, server.now));
+    EXPECT_EQ(PhoneAction::Keep, phoneActionFor(server.core, fast, server.now));
+
+    // A phone that takes a little and then nothing for a while.
+    const int stalled = server.stream();
+    server.now += stalledPhoneMs;
+    EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, stalled, server.now));
+}
+
+TEST(PhoneServer, ReadingsAndTheTuningInWords)
+{
+    PhoneFeed feed;
+    feed.card = "BDA tuner \"Sky\\Star\"\n";
+    const CardSetCall calls[] = {SetLnbSelectionCall, SetLnbFrequencyCall,         SetPolarityCall,
+                                 SetSymbolRateCall,   SetTransponderFrequencyCall, SetDiseqcCall};
+    const int32_t values[] = {1, 10600, 1, 27500, 12245, 5};
+    for (int i = 0; i < cardSetCallCount; ++i) feedSetCall(feed, calls[i], values[i], 1700000000000);
+    feedReading(feed, SignalReading{false, 0, 0.0f}, 1700000000100);
+    feedReading(feed, SignalReading{true, 72, 13.456f}, 1700000000200);
+    const std::vector<PhoneReading> held = readingsAfter(feed, 0);
+    ASSERT_EQ(2u, held.size());
+    const std::string event = readingEvent(feed, held[1]);
+    EXPECT_EQ(0u, event.find("event: reading\ndata: {\"seq\":2,\"t\":1700000000200,\"lock\":true,\"quality\":72,"));
+    EXPECT_EQ(event.size() - 3, event.find("}\n\n"));
+    EXPECT_NE(std::string::npos, event.find("\"tune\":{\"n\":1,\"frequencyMHz\":12245,"));
+    EXPECT_NE(std::string::npos, event.find("\"cn\":13.46,"));
+    EXPECT_NE(std::string::npos, event.find("\"polarization\":\"V\""));
+    EXPECT_NE(std::string::npos, event.find("\"switch\":\"AB\""));
+    EXPECT_NE(std::string::npos, event.find("\\\"Sky\\\\Star\\\"\\u000a"));
+    EXPECT_NE(std::string::npos, readingEvent(feed, held[0]).find("\"lock\":false"));
+    // A start half sent keeps the tuning shown.
+    feedSetCall(feed, SetLnbSelectionCall, 0, 1700000000300);
+    EXPECT_EQ(1u, feed.tuning.number);
+}
+
+TEST(PhoneServer, TheHistoryHoldsTheLastMinuteOnly)
+{
+    PhoneFeed feed;
+    for (int i = 0; i < 1000; ++i) feedReading(feed, SignalReading{true, 50, 9.0f}, 100 * static_cast<int64_t>(i));
+    const std::vector<PhoneReading> held = readingsAfter(feed, 0);
+    EXPECT_EQ(phoneHistoryCapacity, held.size());
+    EXPECT_EQ(1000u, held.back().seq);
+    EXPECT_EQ(281u, held.front().seq);
+    EXPECT_TRUE(readingsAfter(feed, 1000).empty());
+    EXPECT_TRUE(readingsAfter(feed, 5000).empty());
+    const std::string opening = streamOpening(feed, 99900);
+    EXPECT_EQ(600, countOf(opening, "],[") + 1);  // 60 s at ten a second
+}
+
+}  // namespace
