@@ -1,7 +1,9 @@
 // dvbcard.dll: the receiver card's COM object for a DVB-S/S2 frontend
 // that the Linux kernel drives. Each call of the program goes to
 // azimora-dvb (at AZIMORA_DVB, default 127.0.0.1:47474) as one request and
-// comes back as one reply, within about two seconds. Without the helper, or
+// comes back as one reply, within about two seconds; a helper on another
+// machine first gets the shared secret (AZIMORA_DVB_SECRET, or a line
+// "secret=..." in dvbcard.ini beside this DLL). Without the helper, or
 // when it has no frontend, Initialize fails; a link lost while measuring
 // reads as no signal, and the next measurement start connects again.
 #include <windows.h>
@@ -10,13 +12,14 @@
 
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
+#include "cardbase/reading_pace.h"
 #include "dvb/card/helper_link.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
 
 // Without the helper the status comes back at once; this keeps the
-// program's unpaced monitor loop at the pace the helper keeps (20 a second).
-static constexpr DWORD idleStatusMs = 50;
+// program's unpaced monitor loop at the pace the helper keeps.
+static constexpr DWORD idleStatusMs = readingIntervalMs;
 
 class DvbCard final : public CardObject {
 public:

@@ -1,10 +1,9 @@
-// azimora-dvb's deciding parts: its options and reports, the
-// delivery-system search and the settings for a frontend behind
-// dvbv5-daemon. (The frontend log's lines are checked where the helper
-// writes them, in dvb_frontend_test.cpp.)
+// azimora-dvb's deciding parts: its options and reports, and the settings
+// for a frontend behind dvbv5-daemon. (The tuning sequence and the
+// delivery-system search are in dvb_tuning_sequence_test.cpp; the frontend
+// log's lines are checked where the helper writes them.)
 #include <gtest/gtest.h>
 
-#include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/helper_options.h"
 #include "dvb/helper/remote_tuning.h"
@@ -115,31 +114,6 @@ TEST(DvbHelperReport, StatusShowsWhateverFiguresTheFrontendGives)
     figures.statistics.hasStrength = true;
     figures.statistics.strengthPercent = 40;
     EXPECT_NE(std::string::npos, statusReport(description, figures).find("c/n: 61 % (relative)\nstrength: 40 %\n"));
-}
-
-TEST(DvbDeliverySearch, AutomaticDvbS2IsTrustedElseTheSystemsTakeTurnsWhileUnlocked)
-{
-    EXPECT_EQ(std::vector<TuneSystem>{TuneDvbS2Automatic}, searchOrder(true, true, false));
-    EXPECT_EQ(std::vector<TuneSystem>{TuneDvbS}, searchOrder(true, false, false));
-    EXPECT_EQ((std::vector<TuneSystem>{TuneDvbS2Qpsk, TuneDvbS2Psk8}), searchOrder(false, true, true));
-    EXPECT_TRUE(searchOrder(false, false, false).empty());
-
-    DeliverySearch search;
-    startSearch(search, searchOrder(true, true, true), 1000);
-    EXPECT_EQ(TuneDvbS, currentSystem(search));
-    EXPECT_FALSE(searchMovesOn(search, false, 1000 + searchWindowMs - 1));
-    EXPECT_TRUE(searchMovesOn(search, false, 1000 + searchWindowMs));
-    EXPECT_EQ(TuneDvbS2Qpsk, currentSystem(search));
-    // A lock holds the system; losing it starts the window again.
-    EXPECT_FALSE(searchMovesOn(search, true, 9000));
-    EXPECT_FALSE(searchMovesOn(search, false, 9000 + searchWindowMs - 1));
-    EXPECT_TRUE(searchMovesOn(search, false, 9000 + searchWindowMs));
-    EXPECT_EQ(TuneDvbS2Psk8, currentSystem(search));
-    EXPECT_TRUE(searchMovesOn(search, false, 9000 + 2 * searchWindowMs));
-    EXPECT_EQ(TuneDvbS, currentSystem(search));  // round again
-
-    startSearch(search, searchOrder(true, true, false), 0);
-    EXPECT_FALSE(searchMovesOn(search, false, 100000));  // one system: nothing to take turns with
 }
 
 static FrontendPlan planFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)

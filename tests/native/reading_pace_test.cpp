@@ -5,9 +5,9 @@
 
 TEST(ReadingPace, ReadingsArePacedAcrossTheClocksWrap)
 {
-    EXPECT_EQ(50u, readingWaitMs(1000, 1000));
-    EXPECT_EQ(30u, readingWaitMs(1020, 1000));
-    EXPECT_EQ(0u, readingWaitMs(1050, 1000));
+    EXPECT_EQ(100u, readingWaitMs(1000, 1000));
+    EXPECT_EQ(80u, readingWaitMs(1020, 1000));
+    EXPECT_EQ(0u, readingWaitMs(1100, 1000));
     EXPECT_EQ(0u, readingWaitMs(90000, 1000));
-    EXPECT_EQ(40u, readingWaitMs(5, 0xFFFFFFFBu));  // 10 ms across the wrap
+    EXPECT_EQ(90u, readingWaitMs(5, 0xFFFFFFFBu));  // 10 ms across the wrap
 }

@@ -37,7 +37,7 @@ TEST_F(BdaSignalTest, ClosingWhileMeasuringStopsAndReleasesEverything)
     const std::map<std::string, int> alive = unreleased(run);
     EXPECT_TRUE(alive.empty()) << alive.begin()->first;
 
-    // The monitor loop never polls the tuner faster than a driver refreshes (20 a second).
+    // The monitor loop never polls the tuner faster than the bridges read (about 10 a second).
     unsigned long count = 0, spanMs = 0;
     for (const std::string& line : logLines(run))
         std::sscanf(line.c_str(), "readings Simulated DVB-S2 Tuner count=%lu spanMs=%lu", &count, &spanMs);

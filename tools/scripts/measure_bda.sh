@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Prints the program's CPU share idle and measuring under Wine through
 # bdacard.dll and the simulated BDA tuner, and how often the bridge read the
-# tuner's statistics (at most twenty times a second, however fast the
+# tuner's statistics (about ten times a second at most, however fast the
 # monitor loop asks). Figures for the record, not a test.
 #   tools/scripts/measure_bda.sh
 source "$(dirname "$0")/common.sh"
