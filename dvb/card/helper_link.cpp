@@ -17,8 +17,8 @@ static std::string helperAddress()
 static HMODULE ownModule(bool keepLoaded)
 {
     HMODULE module = nullptr;
-    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                        (keepLoaded ? 0 : GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT);
+    const DWORD flags =
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | (keepLoaded ? 0 : GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT);
     GetModuleHandleExA(flags, reinterpret_cast<LPCSTR>(&ownModule), &module);
     return module;
 }
@@ -99,7 +99,11 @@ bool lookUpWithin(const std::string& host, uint16_t port, DWORD deadline, sockad
     *address = sockaddr_in{};
     address->sin_family = AF_INET;
     address->sin_port = htons(port);
-    if (inet_pton(AF_INET, host.c_str(), &address->sin_addr) == 1) return true;
+    if (host.find_first_not_of("0123456789.") == std::string::npos) {
+        const unsigned long dotted = inet_addr(host.c_str());
+        address->sin_addr.s_addr = dotted;
+        return dotted != INADDR_NONE || host == "255.255.255.255";
+    }
     Lookup* shared = new Lookup{2, host, lookup, false, sockaddr_in{}};
     HMODULE kept = ownModule(true);
     HANDLE thread = CreateThread(nullptr, 0, lookUpInModule, shared, 0, nullptr);

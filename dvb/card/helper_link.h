@@ -4,10 +4,10 @@
 // machine asks for its shared secret first.
 #pragma once
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <cstdint>
 #include <string>
+#include <ws2tcpip.h>
 
 #include "dvb/protocol/line_protocol.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 constexpr uint32_t defaultIdleMs = 10000;
-constexpr uint32_t secretWaitMs = 2000;  // for the first line of a connection that must give a secret
-constexpr size_t connectionLimit = 8;    // open at once, the holder's included
+constexpr uint32_t secretWaitMs = 2000;   // for the first line of a connection that must give a secret
+constexpr size_t connectionLimit = 8;     // open at once, the holder's included
 constexpr size_t queuedByteLimit = 4096;  // replies not yet taken by a slow reader
 constexpr size_t queuedLineLimit = 64;    // requests not yet answered
 constexpr size_t tunesPerSecond = 5;

@@ -216,9 +216,8 @@ bool DvbFrontend::offers(uint32_t system) const
 FrontendDescription DvbFrontend::describe() const
 {
     FrontendDescription description;
-    description.device = options_.remote ? path_ + " on " + options_.serverHost + ":" +
-                                               std::to_string(options_.serverPort)
-                                         : path_;
+    description.device =
+        options_.remote ? path_ + " on " + options_.serverHost + ":" + std::to_string(options_.serverPort) : path_;
     if (!parms_) return description;
     const dvb_frontend_info& info = parms_->info;
     description.name.assign(info.name, strnlen(info.name, sizeof info.name));

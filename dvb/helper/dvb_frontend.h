@@ -46,7 +46,7 @@ private:
     dvb_device* device_ = nullptr;
     dvb_open_descriptor* opened_ = nullptr;
     dvb_v5_fe_parms* parms_ = nullptr;
-    int fd_ = -1;      // the local device file, for the requests libdvbv5 has no call for
-    std::string path_;  // the device file, or its name on the daemon
+    int fd_ = -1;                 // the local device file, for the requests libdvbv5 has no call for
+    std::string path_;            // the device file, or its name on the daemon
     std::string libraryMessage_;  // libdvbv5's latest complaint
 };

@@ -38,7 +38,10 @@ WorkerOutcome FrontendWorker::post(Command command, uint32_t waitMs)
     return *outcome;
 }
 
-WorkerOutcome FrontendWorker::open(uint32_t waitMs) { return post(Command{CommandOpen, CardTuning(), nullptr}, waitMs); }
+WorkerOutcome FrontendWorker::open(uint32_t waitMs)
+{
+    return post(Command{CommandOpen, CardTuning(), nullptr}, waitMs);
+}
 
 WorkerOutcome FrontendWorker::tune(const CardTuning& tuning, uint32_t waitMs)
 {
@@ -183,8 +186,8 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
         outcome->reason = "refused: " + refusal;
         return;
     }
-    const TuningSequence sequence = buildTuningSequence(
-        tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)));
+    const TuningSequence sequence =
+        buildTuningSequence(tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)));
     for (const SequenceStep& step : sequence.steps) {
         int result = 0;
         switch (step.kind) {

@@ -150,8 +150,8 @@ static void catchEndingSignals()
     for (int ending : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(ending, &stop, nullptr);
 }
 
-static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog& log, int listener,
-                 uint16_t boundPort, const std::string& secret)
+static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog& log, int listener, uint16_t boundPort,
+                 const std::string& secret)
 {
     sigset_t ending, previous;
     sigemptyset(&ending);

@@ -81,10 +81,7 @@ struct Server {
 
 }  // namespace
 
-static void queueReply(Connection& connection, const Reply& reply)
-{
-    connection.replies += formatReply(reply) + "\n";
-}
+static void queueReply(Connection& connection, const Reply& reply) { connection.replies += formatReply(reply) + "\n"; }
 
 static void refuse(Connection& connection, const std::string& reason)
 {
@@ -146,9 +143,17 @@ static void acceptConnection(Server& server, int listener, uint64_t nowMs)
     socklen_t length = sizeof peer;
     const int socket = accept4(listener, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (socket < 0) return;
+    // At the limit, the oldest connection yet to give its secret makes room:
+    // silent connections cannot keep the program out.
     size_t open = 0;
-    for (const Connection& connection : server.connections) open += connection.socket >= 0 ? 1 : 0;
-    if (open >= connectionLimit) {
+    Connection* oldestSilent = nullptr;
+    for (Connection& connection : server.connections) {
+        if (connection.socket < 0) continue;
+        ++open;
+        if (!connection.admitted && !oldestSilent) oldestSilent = &connection;
+    }
+    if (open >= connectionLimit && oldestSilent) endConnection(server, *oldestSilent, nowMs);
+    else if (open >= connectionLimit) {
         close(socket);
         return;
     }

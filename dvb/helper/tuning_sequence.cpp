@@ -7,15 +7,14 @@
 
 bool operator==(const TransponderKey& a, const TransponderKey& b)
 {
-    return a.intermediateKHz == b.intermediateKHz && a.symbolsPerSecond == b.symbolsPerSecond &&
-           a.toneOn == b.toneOn && a.horizontal == b.horizontal && a.switchPort == b.switchPort;
+    return a.intermediateKHz == b.intermediateKHz && a.symbolsPerSecond == b.symbolsPerSecond && a.toneOn == b.toneOn &&
+           a.horizontal == b.horizontal && a.switchPort == b.switchPort;
 }
 
 TransponderKey transponderKeyOf(const CardTuning& tuning)
 {
     const FrontendPlan plan = frontendPlanFor(tuning);
-    return TransponderKey{plan.intermediateKHz, plan.symbolsPerSecond, plan.toneOn, plan.horizontal,
-                          plan.switchPort};
+    return TransponderKey{plan.intermediateKHz, plan.symbolsPerSecond, plan.toneOn, plan.horizontal, plan.switchPort};
 }
 
 static bool within(uint32_t value, uint32_t lowest, uint32_t highest)
@@ -166,8 +165,8 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
         const auto found = std::find(sequence.attempts.begin(), sequence.attempts.end(), *remembered);
         if (found != sequence.attempts.end()) std::rotate(sequence.attempts.begin(), found, found + 1);
     }
-    const uint32_t share = sequence.attempts.empty() ? minimumRoundMs
-                                                     : minimumRoundMs / static_cast<uint32_t>(sequence.attempts.size());
+    const uint32_t share =
+        sequence.attempts.empty() ? minimumRoundMs : minimumRoundMs / static_cast<uint32_t>(sequence.attempts.size());
     sequence.attemptWindowMs = std::max(lockWindowMs(plan.symbolsPerSecond), share);
     return sequence;
 }
@@ -206,4 +205,7 @@ std::string plannedTuneLine(const CardTuning& tuning)
     return tuneLine(plan.intermediateKHz, plan.symbolsPerSecond);
 }
 
-std::string refusedLine(const std::string& what, const std::string& reason) { return "refused " + what + ": " + reason; }
+std::string refusedLine(const std::string& what, const std::string& reason)
+{
+    return "refused " + what + ": " + reason;
+}

@@ -29,8 +29,7 @@ static bool systemByName(const std::string& name, SimulatedSystem* system)
 
 static bool statisticsByName(const std::string& name, SimulatedStatistics* statistics)
 {
-    static const char* const names[] = {"decibel",        "relative",        "legacy",
-                                        "legacy-tenths", "legacy-negative", "none"};
+    static const char* const names[] = {"decibel", "relative", "legacy", "legacy-tenths", "legacy-negative", "none"};
     for (int i = 0; i < 6; ++i) {
         if (name == names[i]) {
             *statistics = static_cast<SimulatedStatistics>(i);
@@ -97,13 +96,12 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
     }
     if (first == "transponder") {
         SimulatedSystem system;
-        const bool known = words.size() >= 2 && systemByName(words[1], &system) &&
-                           (system == SimDvbS || system == SimDvbS2);
+        const bool known =
+            words.size() >= 2 && systemByName(words[1], &system) && (system == SimDvbS || system == SimDvbS2);
         SimulatedModulation modulation = ModulationAny;
         if (known && words.size() == 3 && system == SimDvbS2 && (words[2] == "QPSK" || words[2] == "8PSK"))
             modulation = words[2] == "QPSK" ? ModulationQpsk : ModulationPsk8;
-        else if (words.size() != 2)
-            system = SimDvbT;
+        else if (words.size() != 2) system = SimDvbT;
         if (!known || system == SimDvbT) {
             *problem = "expected \"transponder DVB-S\" or \"transponder DVB-S2 [QPSK|8PSK]\"";
             return false;

@@ -3,11 +3,10 @@
 // out of range reach nothing, a slow or stuck frontend never holds up the
 // answers, the systems take turns until one locks and it is remembered, and
 // the frontend is let go with its tone and supply off.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
 
@@ -145,8 +144,8 @@ TEST_F(DvbFrontendWorkerTest, WhatReachesTheFrontendIsWhatIsLoggedLineForLine)
     ASSERT_TRUE(worker.stop(5000));
     std::vector<std::string> calls = device_.calls();
     EXPECT_EQ((std::vector<std::string>{"open", "voltage 18", "tone off", "diseqc E0 10 38 FB", "diseqc E0 10 38 FB",
-                                        "tone on", "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2",
-                                        "tone off", "voltage off", "close"}),
+                                        "tone on", "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2", "tone off",
+                                        "voltage off", "close"}),
               calls);
     calls.erase(calls.begin());
     calls.pop_back();
@@ -231,9 +230,10 @@ TEST_F(DvbFrontendWorkerTest, SystemsTakeTurnsUntilOneLocksAndItIsTriedFirstAtTh
     ASSERT_TRUE(worker.open(5000).ok);
     ASSERT_TRUE(worker.tune(tuningFor(11344, 1, 0), 5000).ok);
     ASSERT_TRUE(waitForLogLine("lock"));
-    EXPECT_EQ((std::vector<std::string>{"voltage 13", "tone off", "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S2",
-                                        "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S"}),
-              logged());
+    EXPECT_EQ(
+        (std::vector<std::string>{"voltage 13", "tone off", "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S2",
+                                  "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S"}),
+        logged());
     const std::vector<std::string> before = logged();
     ASSERT_TRUE(worker.tune(tuningFor(11344, 1, 0), 5000).ok);
     EXPECT_EQ("tune if_khz=1594000 symbol_rate=27500000 system=DVB-S", logged()[before.size() + 2]);

@@ -55,14 +55,19 @@ HelperFiles helperFiles(const std::string& simulation)
     return files;
 }
 
-static pid_t spawnHelper(const std::vector<std::string>& arguments, const HelperFiles& files)
+static pid_t spawnHelper(const std::vector<std::string>& arguments, const HelperFiles& files,
+                         const HelperSurroundings& surroundings)
 {
     std::vector<std::string> words{AZM_DVB_HELPER};
+    if (surroundings.fileSizeLimit >= 0)
+        words = {"/bin/sh", "-c", "ulimit -f " + std::to_string(surroundings.fileSizeLimit) + " && exec \"$0\" \"$@\"",
+                 AZM_DVB_HELPER};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
     std::vector<std::string> settings{"AZIMORA_DVB_SIMULATE_TRACE=" + files.trace};
+    settings.insert(settings.end(), surroundings.environment.begin(), surroundings.environment.end());
     for (char** each = environ; *each; ++each)
         if (std::strncmp(*each, "AZIMORA_DVB", 11) != 0 && std::strncmp(*each, "LD_PRELOAD=", 11) != 0)
             settings.push_back(*each);
@@ -94,21 +99,23 @@ static int waitForEnd(pid_t pid, int timeoutMs)
     }
 }
 
-HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files)
+HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files,
+                       const HelperSurroundings& surroundings)
 {
-    const pid_t pid = spawnHelper(arguments, files);
+    const pid_t pid = spawnHelper(arguments, files, surroundings);
     if (pid < 0) return HelperResult{-1, "cannot start " AZM_DVB_HELPER};
     const int code = waitForEnd(pid, 20000);
     return HelperResult{code, fileText(files.output)};
 }
 
-bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more)
+bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more,
+                  const HelperSurroundings& surroundings)
 {
     helper.files = helperFiles(simulation);
     std::vector<std::string> arguments{"--simulate", helper.files.simulation, "--log", helper.files.log, "--listen",
                                        "127.0.0.1:0"};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    helper.pid = spawnHelper(arguments, helper.files);
+    helper.pid = spawnHelper(arguments, helper.files, surroundings);
     if (helper.pid < 0) return false;
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
@@ -139,10 +146,19 @@ int stopServing(ServingHelper& helper)
     return code;
 }
 
-bool connectToHelper(ServingHelper& helper)
+bool connectToHelper(ServingHelper& helper, const char* from)
 {
     disconnect(helper);
     helper.socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (from) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        inet_pton(AF_INET, from, &local.sin_addr);
+        if (bind(helper.socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            disconnect(helper);
+            return false;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(helper.port);

@@ -44,12 +44,12 @@ TEST(DvbTuningSequence, TheSwitchCommandGoesTwiceAfterTheLnbHasPowerAndTheBurstF
     EXPECT_EQ("(15 ms)", described(buildTuningSequence(tuningFor(12245, 0, 5), abilities, true, nullptr))[1]);
     // "A" and "B" pick a simple switch's input with the burst; "AA" and "BA" do not.
     EXPECT_EQ((std::vector<std::string>{"voltage 13", "(15 ms)", "tone off", "(15 ms)", "diseqc E0 10 38 F0",
-                                        "(100 ms)", "diseqc E0 10 38 F0", "(15 ms)", "burst A", "(15 ms)",
-                                        "tone off"}),
+                                        "(100 ms)", "diseqc E0 10 38 F0", "(15 ms)", "burst A", "(15 ms)", "tone off"}),
               described(buildTuningSequence(tuningFor(11344, 1, 1), abilities, true, nullptr)));
     EXPECT_EQ("burst B", described(buildTuningSequence(tuningFor(11344, 1, 2), abilities, true, nullptr))[8]);
     for (int32_t code : {3, 4, 6})
-        for (const std::string& line : described(buildTuningSequence(tuningFor(11344, 1, code), abilities, true, nullptr)))
+        for (const std::string& line :
+             described(buildTuningSequence(tuningFor(11344, 1, code), abilities, true, nullptr)))
             EXPECT_EQ(std::string::npos, line.find("burst")) << code;
 }
 
