@@ -1,19 +1,24 @@
 #include "dvb/helper/delivery_search.h"
 
+#include <algorithm>
+
 void startSearch(DeliverySearch& search, uint64_t nowMs)
 {
-    search.current = 0;
+    search = DeliverySearch();
     search.sinceMs = nowMs;
 }
 
 bool searchMovesOn(DeliverySearch& search, const TuningSequence& sequence, bool locked, uint64_t nowMs)
 {
     if (locked || sequence.attempts.empty()) {
+        search.locked = search.locked || locked;
         search.sinceMs = nowMs;
         return false;
     }
-    if (nowMs - search.sinceMs < sequence.attemptWindowMs) return false;
-    search.current = (search.current + 1) % sequence.attempts.size();
+    const uint64_t wait =
+        search.locked ? std::max<uint64_t>(sequence.attemptWindowMs, minimumRoundMs) : sequence.attemptWindowMs;
+    if (nowMs - search.sinceMs < wait) return false;
+    if (!search.locked) search.current = (search.current + 1) % sequence.attempts.size();
     search.sinceMs = nowMs;
     return true;
 }

@@ -3,8 +3,9 @@
 // drivers lock only the system they were set to, so a refusal never comes
 // back: the attempts of the tuning sequence take turns, each given the time
 // a demodulator needs at that symbol rate, until one locks. A lock holds the
-// attempt; a lock lost for as long starts the turns again. What locked a
-// transponder is remembered and tried first at its next start.
+// attempt: lost, the same is sent again after each round's time, as some
+// drivers need the tune again to find a carrier that came back. What
+// locked a transponder is remembered and tried first at its next start.
 // Platform-neutral.
 #pragma once
 #include <cstddef>
@@ -16,12 +17,13 @@
 struct DeliverySearch {
     size_t current = 0;    // into the sequence's attempts
     uint64_t sinceMs = 0;  // the latest tune, or the latest reading with lock
+    bool locked = false;   // the current attempt has locked since the start
 };
 
 void startSearch(DeliverySearch& search, uint64_t nowMs);
 
-// After a reading: true when the search has moved on (or round again to
-// the same attempt, when it is the only one), which is then to be sent.
+// After a reading: true when the attempt now current (the next one, or the
+// same again) is to be sent.
 bool searchMovesOn(DeliverySearch& search, const TuningSequence& sequence, bool locked, uint64_t nowMs);
 
 // What locked each transponder lately, the most recent first; a few dozen

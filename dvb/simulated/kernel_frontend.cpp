@@ -189,11 +189,17 @@ static int tune(SimulatedFrontend& frontend, uint64_t nowMs)
     // The kernel checks the ranges the driver announced.
     if (frontend.frequencyKHz < lowestKHz || frontend.frequencyKHz > highestKHz) return -EINVAL;
     if (frontend.symbolRate < lowestSymbolRate || frontend.symbolRate > highestSymbolRate) return -EINVAL;
+    // The same frequency and symbol rate sent again: the dish has not moved,
+    // and the timeline goes on.
+    const bool again = frontend.tuned && frontend.tunedFrequencyKHz == frontend.frequencyKHz &&
+                       frontend.tunedSymbolRate == frontend.symbolRate;
+    if (!again) frontend.tunedAtMs = nowMs;
     frontend.tuned = true;
+    frontend.tunedFrequencyKHz = frontend.frequencyKHz;
+    frontend.tunedSymbolRate = frontend.symbolRate;
     frontend.tunedSystem = frontend.deliverySystem;
     frontend.tunedModulation = frontend.modulation;
     frontend.tunedRolloff = frontend.rolloff;
-    frontend.tunedAtMs = nowMs;
     char line[96];
     const char* modulation = frontend.modulation == QAM_AUTO ? "auto"
                              : frontend.modulation == PSK_8  ? "8PSK"

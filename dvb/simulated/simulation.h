@@ -5,6 +5,8 @@
 // Lines (blank lines and lines starting with # are ignored):
 //   T lock CN_DB     from T ms after the latest tune: locked at a C/N of CN_DB dB
 //   T nolock         from T ms after the latest tune: no lock
+//                    (a tune sent again to the same frequency and symbol rate,
+//                    whatever its system, goes on with the timeline)
 //   fail open        the device cannot be opened: another program has it
 //   fail tune        the kernel refuses every tune
 //   fail voltage|tone|diseqc|burst  the driver fails that request (for voltage

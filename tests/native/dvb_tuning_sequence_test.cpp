@@ -142,13 +142,18 @@ TEST(DvbDeliverySearch, AttemptsTakeTurnsWhileUnlockedAndALockHoldsOne)
     EXPECT_FALSE(searchMovesOn(search, sequence, false, 1000 + window - 1));
     EXPECT_TRUE(searchMovesOn(search, sequence, false, 1000 + window));
     EXPECT_EQ(1u, search.current);
-    // A lock holds the attempt; losing it starts its window again.
-    EXPECT_FALSE(searchMovesOn(search, sequence, true, 9000));
-    EXPECT_FALSE(searchMovesOn(search, sequence, false, 9000 + window - 1));
-    EXPECT_TRUE(searchMovesOn(search, sequence, false, 9000 + window));
-    EXPECT_TRUE(searchMovesOn(search, sequence, false, 9000 + 2 * window));
-    EXPECT_TRUE(searchMovesOn(search, sequence, false, 9000 + 3 * window));
+    EXPECT_TRUE(searchMovesOn(search, sequence, false, 1000 + 2 * window));
+    EXPECT_TRUE(searchMovesOn(search, sequence, false, 1000 + 3 * window));
+    EXPECT_TRUE(searchMovesOn(search, sequence, false, 1000 + 4 * window));
     EXPECT_EQ(0u, search.current);  // round again
+    // A lock holds the attempt; lost, the same is sent again after a round.
+    EXPECT_TRUE(searchMovesOn(search, sequence, false, 1000 + 5 * window));
+    EXPECT_FALSE(searchMovesOn(search, sequence, true, 9000));
+    EXPECT_FALSE(searchMovesOn(search, sequence, false, 9000 + minimumRoundMs - 1));
+    EXPECT_TRUE(searchMovesOn(search, sequence, false, 9000 + minimumRoundMs));
+    EXPECT_EQ(1u, search.current);
+    EXPECT_TRUE(searchMovesOn(search, sequence, false, 9000 + 2 * minimumRoundMs));
+    EXPECT_EQ(1u, search.current);
 
     // One attempt: it is sent again after its window.
     FrontendAbilities dvbsOnly;
