@@ -4,6 +4,7 @@
 // paced, connections bounded, a shared secret guards any port beyond
 // loopback, values the program never sends reach nothing, and every signal
 // that ends the helper switches the LNB off.
+#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <dirent.h>
@@ -55,50 +56,85 @@ static int openSockets(pid_t pid)
     return count;
 }
 
+// A connection whose reading side takes a few kilobytes at most.
+static int slowReader(uint16_t port)
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int small = 2048;
+    setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(socket);
+        return -1;
+    }
+    fcntl(socket, F_SETFL, fcntl(socket, F_GETFL) | O_NONBLOCK);
+    return socket;
+}
+
 TEST(DvbHelperNetwork, APeerThatNeverReadsStallsNobodyAndTheHelperStillEndsOnSigterm)
 {
-    ServingHelper holder;
-    ASSERT_TRUE(startServing(holder, "0 lock 10\n"));
-    ASSERT_TRUE(connectToHelper(holder));
-    ASSERT_EQ("ok", ask(holder, "Initialize"));
-    // Requests sent as fast as the link takes them, no reply ever read.
-    fcntl(holder.socket, F_SETFL, fcntl(holder.socket, F_GETFL) | O_NONBLOCK);
-    std::string flood;
-    for (int i = 0; i < 4096; ++i) flood += "SetFec 6\n";
+    ServingHelper helper;
+    ASSERT_TRUE(startServing(helper, "0 lock 10\n"));
+    const int holder = slowReader(helper.port);
+    ASSERT_GE(holder, 0);
+    // Requests for two seconds, as fast as the link takes them, no reply ever read.
+    const std::string requests = [] {
+        std::string text = "Initialize\n";
+        for (int i = 0; i < 1024; ++i) text += "SetFec 6\n";
+        return text;
+    }();
     size_t sent = 0;
-    for (int i = 0; i < 2000; ++i) {
-        const ssize_t result = send(holder.socket, flood.data(), flood.size(), MSG_NOSIGNAL);
-        if (result <= 0) break;
-        sent += static_cast<size_t>(result);
+    for (const auto begin = std::chrono::steady_clock::now();
+         std::chrono::steady_clock::now() - begin < std::chrono::seconds(2);) {
+        const ssize_t result = send(holder, requests.data(), requests.size(), MSG_NOSIGNAL);
+        if (result > 0) sent += static_cast<size_t>(result);
+        else std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    EXPECT_GT(sent, 0u);
+    EXPECT_GT(sent, 100000u);
     // Another program is still told at once that the frontend is taken.
-    ServingHelper second = holder;
+    ServingHelper second = helper;
     second.socket = -1;
     ASSERT_TRUE(connectToHelper(second));
     EXPECT_EQ("fail busy: another program is measuring", readReply(second));
     disconnect(second);
-    EXPECT_EQ(ExitOk, stopServing(holder));
+    EXPECT_EQ(ExitOk, stopServing(helper));
+    close(holder);
 }
 
-TEST(DvbHelperNetwork, AnIdleHolderLetsTheFrontendGoAndGetsItBackBeforeAStranger)
+TEST(DvbHelperNetwork, AStrangerCannotTakeTheFrontendTheMomentItsHolderDrops)
 {
     ServingHelper helper;
-    ASSERT_TRUE(startServing(helper, "0 lock 10\n", {"--idle", "1"}));
+    ASSERT_TRUE(startServing(helper, "0 lock 10\n"));
     ASSERT_TRUE(connectToHelper(helper, "127.0.0.2"));
     ASSERT_EQ("ok", ask(helper, "Initialize"));
     tune(helper, 12245);
-    // Nothing asked for a second: the connection ends, the LNB goes off.
-    EXPECT_EQ("(closed)", readReply(helper));
+    disconnect(helper);
     EXPECT_TRUE(waitForLastLine(helper.files.log, "voltage off"));
-
-    // For a while after, the frontend is kept for the address that had it.
     ServingHelper stranger = helper;
     stranger.socket = -1;
     ASSERT_TRUE(connectToHelper(stranger, "127.0.0.3"));
     EXPECT_EQ("fail busy: the frontend is kept a few seconds for the program that had it", readReply(stranger));
     disconnect(stranger);
+    // The program that had it gets it back.
     ASSERT_TRUE(connectToHelper(helper, "127.0.0.2"));
+    EXPECT_EQ("ok", ask(helper, "Initialize"));
+    EXPECT_EQ(ExitOk, stopServing(helper));
+}
+
+TEST(DvbHelperNetwork, AnIdleHolderLetsTheFrontendGo)
+{
+    ServingHelper helper;
+    ASSERT_TRUE(startServing(helper, "0 lock 10\n", {"--idle", "1"}));
+    ASSERT_TRUE(connectToHelper(helper));
+    ASSERT_EQ("ok", ask(helper, "Initialize"));
+    tune(helper, 12245);
+    // Nothing asked for a second: the connection ends, the LNB goes off.
+    EXPECT_EQ("(closed)", readReply(helper));
+    EXPECT_TRUE(waitForLastLine(helper.files.log, "voltage off"));
+    ASSERT_TRUE(connectToHelper(helper));
     EXPECT_EQ("ok", ask(helper, "Initialize"));
     EXPECT_EQ(ExitOk, stopServing(helper));
 }

@@ -1,5 +1,6 @@
 #include "tests/native/dvb_helper_process.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -55,6 +56,17 @@ HelperFiles helperFiles(const std::string& simulation)
     return files;
 }
 
+// Helpers a failed test left running are ended with the test program.
+static std::vector<pid_t> spawned;
+
+// Only children not yet waited for: their ids cannot have gone to another process.
+static void endLeftHelpers()
+{
+    for (pid_t pid : spawned) kill(pid, SIGKILL);
+}
+
+static void reaped(pid_t pid) { spawned.erase(std::remove(spawned.begin(), spawned.end(), pid), spawned.end()); }
+
 static pid_t spawnHelper(const std::vector<std::string>& arguments, const HelperFiles& files,
                          const HelperSurroundings& surroundings)
 {
@@ -81,6 +93,8 @@ static pid_t spawnHelper(const std::vector<std::string>& arguments, const Helper
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
+    if (pid > 0 && spawned.empty()) std::atexit(endLeftHelpers);
+    if (pid > 0) spawned.push_back(pid);
     return pid;
 }
 
@@ -89,10 +103,14 @@ static int waitForEnd(pid_t pid, int timeoutMs)
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            reaped(pid);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        }
         if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
+            reaped(pid);
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -128,6 +146,7 @@ bool startServing(ServingHelper& helper, const std::string& simulation, const st
         }
         int status = 0;
         if (waitpid(helper.pid, &status, WNOHANG) == helper.pid) {
+            reaped(helper.pid);
             helper.pid = -1;
             return false;
         }
