@@ -93,14 +93,19 @@ private:
     }
 
     // A set call after the link was lost starts a new one: a new measurement
-    // start sends all six values again.
+    // start sends all six values again. The helper ends a link that asked
+    // nothing for a while (the program left in Setup): found so at the next
+    // start's first call, it is made again at once.
     HRESULT setCall(RequestKind kind, LONG value)
     {
         const DWORD deadline = GetTickCount() + callTimeoutMs;
-        if (!isConnected(link_) && !connectAndInitialize(deadline)) return E_FAIL;
-        Reply reply;
-        return exchange(link_, Request{kind, static_cast<int32_t>(value)}, &reply, deadline) && reply.ok ? S_OK
-                                                                                                         : E_FAIL;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!isConnected(link_) && !connectAndInitialize(deadline)) return E_FAIL;
+            Reply reply;
+            if (exchange(link_, Request{kind, static_cast<int32_t>(value)}, &reply, deadline))
+                return reply.ok ? S_OK : E_FAIL;
+        }
+        return E_FAIL;
     }
 
     HelperLink link_;

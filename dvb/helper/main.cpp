@@ -106,6 +106,7 @@ static int startSimulated(const HelperOptions& options, char** argv)
 // ExitOk, or the exit code with the complaint said.
 static int findSecret(const HelperOptions& options, std::string* secret)
 {
+    if (options.status) return ExitOk;  // it serves no one
     if (!options.secretPath.empty()) {
         std::string text, error;
         if (!readRegularFile(options.secretPath, 4096, &text, &error)) {
@@ -120,7 +121,7 @@ static int findSecret(const HelperOptions& options, std::string* secret)
         complain("the shared secret must be 8 to 64 printable characters without blanks");
         return ExitUsage;
     }
-    if (secret->empty() && !options.status && listensBeyondLoopback(options.listenHost)) {
+    if (secret->empty() && listensBeyondLoopback(options.listenHost)) {
         complain("--listen " + options.listenHost +
                  " opens the port to other machines: give a shared secret (--secret-file FILE or "
                  "AZIMORA_DVB_SECRET), or rather keep the loopback address and reach it through an SSH tunnel");

@@ -18,10 +18,10 @@ protected:
         registerSimulatedCard(true);
     }
 
-    HelperRun& startHelperFor(const std::string& folder, const std::string& simulation)
+    HelperRun& startHelperFor(const std::string& folder, const std::string& simulation, const std::string& more = "")
     {
         helpers_.emplace_back();
-        EXPECT_TRUE(startHelper(helpers_.back(), folder, simulation)) << readFile(helpers_.back().outputPath);
+        EXPECT_TRUE(startHelper(helpers_.back(), folder, simulation, more)) << readFile(helpers_.back().outputPath);
         return helpers_.back();
     }
 
@@ -118,6 +118,19 @@ TEST_F(DvbCardTest, TheReadoutsFollowTheLockAsItGoesAndComesBack)
     // The lock lost for a while, the tune that had it goes out again.
     const char tune[] = "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2";
     EXPECT_TRUE(waitForHelperLog(helper, {tune, "lock", "nolock", tune, "lock"}));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(DvbCardTest, AProgramLeftInSetupPastTheHelpersIdleTimeStillMeasures)
+{
+    const std::string folder = folderFor("dvb-idle");
+    HelperRun& helper = startHelperFor(folder, lockAt80, "--idle 1");
+    AppRun& run = startThrough(helper.port, folder);
+    // The helper ends the link that asked nothing for a second.
+    ASSERT_TRUE(waitForHelperLog(helper, {"voltage off"}, 8000));
+    startTypedEntry(run, "12245H27500");
+    EXPECT_TRUE(barEndsAt(run, 254));
+    EXPECT_FALSE(anyMessageBox(run));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
