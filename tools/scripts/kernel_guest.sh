@@ -59,11 +59,24 @@ module_depends() {
 }
 
 prepare_kernel() {
-    local abi version series work image
+    local abi
     abi=$(kernel_abi)
     [[ -n $abi ]] || { echo "cannot tell which kernel linux-image-amd64 depends on (apt-cache depends)" >&2; return 1; }
     KERNEL_DIR=$AZM_CACHE/kernel/$abi
     [[ -f $KERNEL_DIR/complete ]] && return 0
+    # Several checkouts share the cache: one prepares, the others wait for it.
+    mkdir -p "$AZM_CACHE/kernel"
+    local lock status
+    exec {lock}>"$AZM_CACHE/kernel/.prepare.lock"
+    flock -w 1200 "$lock" || { echo "another preparation of the kernel did not end within 20 min" >&2; return 1; }
+    status=0
+    [[ -f $KERNEL_DIR/complete ]] || prepare_kernel_once "$abi" || status=1
+    exec {lock}>&-
+    return $status
+}
+
+prepare_kernel_once() {
+    local abi=$1 version series work
     version=$(apt-cache policy "linux-image-$abi" | sed -n 's/^ *Candidate: //p')
     series=$(cut -d. -f1,2 <<<"$abi")
     echo "Preparing Debian's kernel $abi ($version) with vidtv, once, in $KERNEL_DIR ..."
@@ -110,6 +123,8 @@ prepare_kernel() {
     rm -rf "$work/download" "$work/image" "$work/linux-source-$series" "$work/vidtv"
     mv "$work" "$KERNEL_DIR"
     touch "$KERNEL_DIR/complete"
+    # Only the current kernel can be had again: older ones go.
+    find "$AZM_CACHE/kernel" -mindepth 1 -maxdepth 1 -type d ! -name "$abi" -exec rm -rf {} +
 }
 
 # copy_program FILE ROOT: a program and every shared library it loads.
