@@ -35,6 +35,11 @@ TEST(DvbHelperOptions, DefaultsServeAdapterZeroOnTheLoopbackPort)
     EXPECT_EQ("f.log", options.logPath);
     EXPECT_TRUE(options.status);
 
+    EXPECT_EQ(10u, options.idleSeconds);
+    ASSERT_TRUE(parse({"--idle", "3", "--secret-file", "secret.txt"}, &options));
+    EXPECT_EQ(3u, options.idleSeconds);
+    EXPECT_EQ("secret.txt", options.secretPath);
+
     ASSERT_TRUE(parse({"--listen=0.0.0.0:47474", "--server", "dish-pc:5555"}, &options));
     EXPECT_EQ("0.0.0.0", options.listenHost);
     EXPECT_TRUE(options.remote);
@@ -56,6 +61,8 @@ TEST(DvbHelperOptions, MistakesAreRefusedWithTheirReason)
         {{"--log="}, "--log needs a file name"},
         {{"--server", "5555"}, "--server wants HOST:PORT, not \"5555\""},
         {{"--server", "h:1", "--simulate", "s"}, "--server and --simulate exclude each other"},
+        {{"--idle", "0"}, "--idle wants seconds from 1 to 999, not \"0\""},
+        {{"--secret-file="}, "--secret-file needs a file name"},
         {{"adapter"}, "unknown option \"adapter\""},
     };
     for (const Case& c : cases) {
