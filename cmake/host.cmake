@@ -38,6 +38,12 @@ add_executable(native_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(native_tests PRIVATE azm_core ${AZM_TEST_EXTRA_LIBS} GTest::gtest_main)
 target_compile_definitions(native_tests PRIVATE AZM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
+# The real-kernel stage's driver: azimora-dvb in a QEMU guest, reached
+# through forwarded ports (tools/scripts/kernel_stage.sh runs it).
+file(GLOB KERNEL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/kernel/*.cpp)
+add_executable(kernel_tests ${KERNEL_TEST_SOURCES})
+target_link_libraries(kernel_tests PRIVATE azm_core GTest::gtest_main)
+
 # libFuzzer targets (clang only): tests/fuzz/<name>_fuzz.cpp
 if(AZM_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)

@@ -1,7 +1,7 @@
 # Real cards on Linux: azimora-dvb (a native program on libdvbv5), the
 # simulated kernel frontend it can run on, and dvbcard.dll, the card
 # substitute that forwards the program's calls to azimora-dvb.
-set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp)
+set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -14,8 +14,9 @@ else()
   # tests and the fuzz targets, sanitized like everything there.
   set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
     dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
-    dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp
-    dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp)
+    dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
+    dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
+    dvb/helper/regular_file.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   target_sources(azm_core PRIVATE ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES})
 
@@ -28,10 +29,12 @@ else()
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
   target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
   target_link_options(azimora-dvb PRIVATE -fno-sanitize=all)
-  target_link_libraries(azimora-dvb PRIVATE ${AZM_DVBV5})
+  find_package(Threads REQUIRED)
+  target_link_libraries(azimora-dvb PRIVATE ${AZM_DVBV5} Threads::Threads)
 
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp)
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp)
   set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")
   target_compile_options(azimora-dvb-sim PRIVATE ${AZM_DVB_PROGRAM_FLAGS} -fPIC -U_FORTIFY_SOURCE)
   target_link_options(azimora-dvb-sim PRIVATE -fno-sanitize=all)

@@ -1,7 +1,9 @@
 // dvbcard.dll: the receiver card's COM object for a DVB-S/S2 frontend
 // that the Linux kernel drives. Each call of the program goes to
 // azimora-dvb (at AZIMORA_DVB, default 127.0.0.1:47474) as one request and
-// comes back as one reply, within about two seconds. Without the helper, or
+// comes back as one reply, within about two seconds; a helper on another
+// machine first gets the shared secret (AZIMORA_DVB_SECRET, or a line
+// "secret=..." in dvbcard.ini beside this DLL). Without the helper, or
 // when it has no frontend, Initialize fails; a link lost while measuring
 // reads as no signal, and the next measurement start connects again.
 // Each status query reads the status and both figures of one moment, at
@@ -119,14 +121,19 @@ private:
     }
 
     // A set call after the link was lost starts a new one: a new measurement
-    // start sends all six values again.
+    // start sends all six values again. The helper ends a link that asked
+    // nothing for a while (the program left in Setup): found so at the next
+    // start's first call, it is made again at once.
     HRESULT setCall(RequestKind kind, LONG value)
     {
         const DWORD deadline = GetTickCount() + callTimeoutMs;
-        if (!isConnected(link_) && !connectAndInitialize(deadline)) return E_FAIL;
-        Reply reply;
-        return exchange(link_, Request{kind, static_cast<int32_t>(value)}, &reply, deadline) && reply.ok ? S_OK
-                                                                                                         : E_FAIL;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!isConnected(link_) && !connectAndInitialize(deadline)) return E_FAIL;
+            Reply reply;
+            if (exchange(link_, Request{kind, static_cast<int32_t>(value)}, &reply, deadline))
+                return reply.ok ? S_OK : E_FAIL;
+        }
+        return E_FAIL;
     }
 
     HRESULT tuningCall(RequestKind kind, CardSetCall setCallKind, LONG value)

@@ -1,40 +1,43 @@
 #include "dvb/helper/delivery_search.h"
 
-std::vector<TuneSystem> searchOrder(bool offersDvbS, bool offersDvbS2, bool automaticRefused)
-{
-    std::vector<TuneSystem> order;
-    if (offersDvbS2 && !automaticRefused) {
-        order.push_back(TuneDvbS2Automatic);
-        return order;
-    }
-    if (offersDvbS) order.push_back(TuneDvbS);
-    if (offersDvbS2) {
-        order.push_back(TuneDvbS2Qpsk);
-        order.push_back(TuneDvbS2Psk8);
-    }
-    return order;
-}
+#include <algorithm>
 
-void startSearch(DeliverySearch& search, std::vector<TuneSystem> order, uint64_t nowMs)
+void startSearch(DeliverySearch& search, uint64_t nowMs)
 {
-    search.order = std::move(order);
-    search.current = 0;
+    search = DeliverySearch();
     search.sinceMs = nowMs;
 }
 
-TuneSystem currentSystem(const DeliverySearch& search)
+bool searchMovesOn(DeliverySearch& search, const TuningSequence& sequence, bool locked, uint64_t nowMs)
 {
-    return search.order.empty() ? TuneDvbS : search.order[search.current % search.order.size()];
-}
-
-bool searchMovesOn(DeliverySearch& search, bool locked, uint64_t nowMs)
-{
-    if (locked || search.order.size() < 2) {
+    if (locked || sequence.attempts.empty()) {
+        search.locked = search.locked || locked;
         search.sinceMs = nowMs;
         return false;
     }
-    if (nowMs - search.sinceMs < searchWindowMs) return false;
-    search.current = (search.current + 1) % search.order.size();
+    const uint64_t wait =
+        search.locked ? std::max<uint64_t>(sequence.attemptWindowMs, minimumRoundMs) : sequence.attemptWindowMs;
+    if (nowMs - search.sinceMs < wait) return false;
+    if (!search.locked) search.current = (search.current + 1) % sequence.attempts.size();
     search.sinceMs = nowMs;
     return true;
+}
+
+const SystemAttempt* rememberedAttempt(const TransponderMemory& memory, const TransponderKey& key)
+{
+    for (const TransponderMemory::Entry& entry : memory.entries)
+        if (entry.key == key) return &entry.attempt;
+    return nullptr;
+}
+
+void rememberAttempt(TransponderMemory& memory, const TransponderKey& key, SystemAttempt attempt)
+{
+    for (size_t i = 0; i < memory.entries.size(); ++i) {
+        if (memory.entries[i].key == key) {
+            memory.entries.erase(memory.entries.begin() + static_cast<long>(i));
+            break;
+        }
+    }
+    memory.entries.insert(memory.entries.begin(), TransponderMemory::Entry{key, attempt});
+    if (memory.entries.size() > rememberedTransponders) memory.entries.pop_back();
 }

@@ -1,34 +1,41 @@
-// Which delivery system a tune asks for, so that DVB-S2 transponders lock
-// as well as DVB-S. A frontend that offers DVB-S2 is first tuned as DVB-S2
-// with modulation, code rate, roll-off and pilots automatic, and left to
-// find the system itself. Where the driver refuses that, the search takes
-// turns: DVB-S, then DVB-S2 with QPSK, then DVB-S2 with 8PSK (those the
-// frontend offers), moving on after searchWindowMs without lock.
+// Which delivery system the frontend is asked for while no lock comes. The
+// kernel returns success for values a driver refuses or ignores, and many
+// drivers lock only the system they were set to, so a refusal never comes
+// back: the attempts of the tuning sequence take turns, each given the time
+// a demodulator needs at that symbol rate, until one locks. A lock holds the
+// attempt: lost, the same is sent again after each round's time, as some
+// drivers need the tune again to find a carrier that came back. What
+// locked a transponder is remembered and tried first at its next start.
 // Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-enum TuneSystem : uint8_t { TuneDvbS, TuneDvbS2Automatic, TuneDvbS2Qpsk, TuneDvbS2Psk8 };
-
-// Long enough for a demodulator to lock a DVB-S or DVB-S2 carrier.
-constexpr uint32_t searchWindowMs = 2000;
+#include "dvb/helper/tuning_sequence.h"
 
 struct DeliverySearch {
-    std::vector<TuneSystem> order;
-    size_t current = 0;
+    size_t current = 0;    // into the sequence's attempts
     uint64_t sinceMs = 0;  // the latest tune, or the latest reading with lock
+    bool locked = false;   // the current attempt has locked since the start
 };
 
-// The order to try for a frontend offering these systems; empty when it
-// offers neither.
-std::vector<TuneSystem> searchOrder(bool offersDvbS, bool offersDvbS2, bool automaticRefused);
+void startSearch(DeliverySearch& search, uint64_t nowMs);
 
-// Starts a search over `order` at `nowMs`.
-void startSearch(DeliverySearch& search, std::vector<TuneSystem> order, uint64_t nowMs);
-TuneSystem currentSystem(const DeliverySearch& search);
+// After a reading: true when the attempt now current (the next one, or the
+// same again) is to be sent.
+bool searchMovesOn(DeliverySearch& search, const TuningSequence& sequence, bool locked, uint64_t nowMs);
 
-// After a reading: true when the search has moved on to another system,
-// which is then to be tuned.
-bool searchMovesOn(DeliverySearch& search, bool locked, uint64_t nowMs);
+// What locked each transponder lately, the most recent first; a few dozen
+// at most.
+struct TransponderMemory {
+    struct Entry {
+        TransponderKey key;
+        SystemAttempt attempt;
+    };
+    std::vector<Entry> entries;
+};
+constexpr size_t rememberedTransponders = 32;
+
+const SystemAttempt* rememberedAttempt(const TransponderMemory& memory, const TransponderKey& key);
+void rememberAttempt(TransponderMemory& memory, const TransponderKey& key, SystemAttempt attempt);

@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 // dvb-dev.h declares its functions without C linkage of its own.
 extern "C" {
@@ -13,21 +12,13 @@ extern "C" {
 }
 #include <libdvbv5/dvb-fe.h>
 #include <libdvbv5/dvb-v5-std.h>
+#include <linux/dvb/frontend.h>
 #include <netdb.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/remote_tuning.h"
-
-uint64_t monotonicMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-}
-
-// DiSEqC 1.0 wants 15 ms of quiet around a command.
-static void diseqcPause() { usleep(15000); }
 
 // libdvbv5 reports through this; routine remarks (it wants an LNB of its own
 // table, which the plan replaces) are kept as the latest message only.
@@ -39,7 +30,7 @@ static void libraryLog(void* context, int level, const char* format, ...)
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    static_cast<DvbFrontend*>(context)->libraryMessage = text;
+    static_cast<DvbFrontend*>(context)->noteLibraryMessage(text);
 }
 
 static const char* systemName(uint32_t system)
@@ -60,13 +51,6 @@ static const char* systemName(uint32_t system)
     case SYS_DTMB: return "DTMB";
     }
     return "other";
-}
-
-static bool offers(const DvbFrontend& frontend, uint32_t system)
-{
-    for (int i = 0; i < frontend.parms->num_systems && i < MAX_DELIVERY_SYSTEMS; ++i)
-        if (frontend.parms->systems[i] == system) return true;
-    return false;
 }
 
 static const char remoteAdvice[] =
@@ -157,128 +141,176 @@ static FrontendProblem openProblemOf(int error)
     return ProblemOther;
 }
 
-static FrontendProblem openFrontend(DvbFrontend& frontend, const HelperOptions& options, std::string* detail)
+FrontendProblem DvbFrontend::openFrontend(std::string* detail)
 {
-    frontend.remote = options.remote;
-    frontend.device = dvb_dev_alloc();
-    if (!frontend.device) return ProblemOther;
-    dvb_dev_set_logpriv(frontend.device, 0, libraryLog, &frontend);
-    if (options.remote) {
+    device_ = dvb_dev_alloc();
+    if (!device_) return ProblemOther;
+    dvb_dev_set_logpriv(device_, 0, libraryLog, this);
+    if (options_.remote) {
         std::string address;
-        if (!dottedAddress(options.serverHost, &address, detail) ||
-            !daemonListens(address, options.serverPort, detail)) {
-            closeDvbFrontend(frontend);
+        if (!dottedAddress(options_.serverHost, &address, detail) ||
+            !daemonListens(address, options_.serverPort, detail))
             return ProblemNoDaemon;
-        }
-        if (dvb_dev_remote_init(frontend.device, &address[0], options.serverPort) != 0) {
-            *detail = frontend.libraryMessage;
-            closeDvbFrontend(frontend);
+        if (dvb_dev_remote_init(device_, &address[0], options_.serverPort) != 0) {
+            *detail = libraryMessage_;
             return ProblemNoDaemon;
         }
     }
-    dvb_dev_find(frontend.device, nullptr, nullptr);
-    dvb_dev_list* found = dvb_dev_seek_by_adapter(frontend.device, static_cast<unsigned>(options.adapter),
-                                                  static_cast<unsigned>(options.frontend), DVB_DEVICE_FRONTEND);
-    if (!found || !found->sysname) {
-        closeDvbFrontend(frontend);
-        return ProblemNoFrontend;
-    }
-    frontend.path = found->path && *found->path ? found->path : found->sysname;
+    dvb_dev_find(device_, nullptr, nullptr);
+    dvb_dev_list* found = dvb_dev_seek_by_adapter(device_, static_cast<unsigned>(options_.adapter),
+                                                  static_cast<unsigned>(options_.frontend), DVB_DEVICE_FRONTEND);
+    if (!found || !found->sysname) return ProblemNoFrontend;
+    path_ = found->path && *found->path ? found->path : found->sysname;
     errno = 0;
-    frontend.opened = dvb_dev_open(frontend.device, found->sysname, O_RDWR);
-    if (!frontend.opened) {
+    opened_ = dvb_dev_open(device_, found->sysname, O_RDWR);
+    if (!opened_) {
         const int error = errno;
-        *detail = error ? std::strerror(error) : frontend.libraryMessage;
-        closeDvbFrontend(frontend);
-        return options.remote && !error ? ProblemOther : openProblemOf(error);
+        *detail = error ? std::strerror(error) : libraryMessage_;
+        return options_.remote && !error ? ProblemOther : openProblemOf(error);
     }
-    frontend.parms = frontend.device->fe_parms;
-    if (!offers(frontend, SYS_DVBS) && !offers(frontend, SYS_DVBS2)) {
+    parms_ = device_->fe_parms;
+    fd_ = options_.remote ? -1 : dvb_dev_get_fd(opened_);
+    if (!offers(SYS_DVBS) && !offers(SYS_DVBS2)) {
         std::string systems = "it offers";
-        for (int i = 0; i < frontend.parms->num_systems && i < MAX_DELIVERY_SYSTEMS; ++i)
-            systems += std::string(" ") + systemName(frontend.parms->systems[i]);
+        for (int i = 0; i < parms_->num_systems && i < MAX_DELIVERY_SYSTEMS; ++i)
+            systems += std::string(" ") + systemName(parms_->systems[i]);
         *detail = systems;
-        closeDvbFrontend(frontend);
         return ProblemNotSatellite;
     }
-    frontend.lastLock = -1;
-    frontend.automaticRefused = false;
     return FrontendUsable;
 }
 
-bool isOpen(const DvbFrontend& frontend) { return frontend.parms != nullptr; }
-
-FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& options, std::string* detail)
+FrontendProblem DvbFrontend::open(std::string* detail)
 {
-    closeDvbFrontend(frontend);
-    if (options.remote) {
+    close();
+    if (options_.remote) {
         signal(SIGABRT, remoteLinkFailed);
         signal(SIGALRM, remoteSilent);
     }
-    expectRemoteAnswer(options.remote);
-    const FrontendProblem problem = openFrontend(frontend, options, detail);
-    remoteAnswered(options.remote);
+    expectRemoteAnswer(options_.remote);
+    const FrontendProblem problem = openFrontend(detail);
+    remoteAnswered(options_.remote);
+    if (problem != FrontendUsable) close();
     return problem;
 }
 
-void closeDvbFrontend(DvbFrontend& frontend)
+void DvbFrontend::close()
 {
-    expectRemoteAnswer(frontend.remote);
-    if (frontend.parms) {
-        // The LNB goes unpowered when the frontend is let go.
-        if (!frontend.remote) dvb_fe_sec_voltage(frontend.parms, 0, 0);
-        if (frontend.log) writeLogLine(*frontend.log, voltageLine(VoltageOff));
-    }
-    if (frontend.opened) dvb_dev_close(frontend.opened);
-    if (frontend.device) dvb_dev_free(frontend.device);
-    frontend.opened = nullptr;
-    frontend.device = nullptr;
-    frontend.parms = nullptr;
-    remoteAnswered(frontend.remote);
+    expectRemoteAnswer(options_.remote);
+    if (opened_) dvb_dev_close(opened_);
+    if (device_) dvb_dev_free(device_);
+    remoteAnswered(options_.remote);
+    opened_ = nullptr;
+    device_ = nullptr;
+    parms_ = nullptr;
+    fd_ = -1;
 }
 
-FrontendDescription describeDvbFrontend(const DvbFrontend& frontend, const HelperOptions& options)
+bool DvbFrontend::offers(uint32_t system) const
+{
+    for (int i = 0; parms_ && i < parms_->num_systems && i < MAX_DELIVERY_SYSTEMS; ++i)
+        if (parms_->systems[i] == system) return true;
+    return false;
+}
+
+FrontendDescription DvbFrontend::describe() const
 {
     FrontendDescription description;
-    description.device = frontend.remote
-                             ? frontend.path + " on " + options.serverHost + ":" + std::to_string(options.serverPort)
-                             : frontend.path;
-    if (!frontend.parms) return description;
-    const dvb_frontend_info& info = frontend.parms->info;
+    description.device =
+        options_.remote ? path_ + " on " + options_.serverHost + ":" + std::to_string(options_.serverPort) : path_;
+    if (!parms_) return description;
+    const dvb_frontend_info& info = parms_->info;
     description.name.assign(info.name, strnlen(info.name, sizeof info.name));
-    for (int i = 0; i < frontend.parms->num_systems && i < MAX_DELIVERY_SYSTEMS; ++i)
-        description.systems.push_back(systemName(frontend.parms->systems[i]));
-    // Satellite frontends state their range in kHz.
-    description.lowestKHz = info.frequency_min;
-    description.highestKHz = info.frequency_max;
+    for (int i = 0; i < parms_->num_systems && i < MAX_DELIVERY_SYSTEMS; ++i)
+        description.systems.push_back(systemName(parms_->systems[i]));
+    // libdvbv5 read the range together with the system the frontend was set to.
+    const bool satellite = dvb_fe_is_satellite(parms_->current_sys) != 0;
+    description.lowestKHz = infoFrequencyKHz(info.frequency_min, satellite);
+    description.highestKHz = infoFrequencyKHz(info.frequency_max, satellite);
     description.lowestSymbolRate = info.symbol_rate_min;
     description.highestSymbolRate = info.symbol_rate_max;
     return description;
 }
 
-static void logLine(DvbFrontend& frontend, const std::string& line)
+FrontendAbilities DvbFrontend::abilities()
 {
-    if (frontend.log) writeLogLine(*frontend.log, line);
+    const FrontendDescription description = describe();
+    FrontendAbilities abilities;
+    abilities.dvbs = offers(SYS_DVBS);
+    abilities.dvbs2 = offers(SYS_DVBS2);
+    abilities.lowestKHz = description.lowestKHz;
+    abilities.highestKHz = description.highestKHz;
+    abilities.lowestSymbolRate = description.lowestSymbolRate;
+    abilities.highestSymbolRate = description.highestSymbolRate;
+    abilities.remote = options_.remote;
+    return abilities;
 }
 
-static void sendSatelliteControl(DvbFrontend& frontend, const FrontendPlan& plan)
+// On a remote frontend libdvbv5 on the daemon's side drives the LNB from
+// the tune itself: nothing to send from here.
+int DvbFrontend::setVoltage(LnbVoltage voltage)
 {
-    dvb_v5_fe_parms* parms = frontend.parms;
-    dvb_fe_sec_voltage(parms, plan.voltage != VoltageOff, plan.voltage == Voltage18);
-    logLine(frontend, voltageLine(plan.voltage));
-    if (plan.switchPort != noSwitchPort) {
-        // The command goes out with the tone off; the switch then passes the
-        // tone the band needs to the LNB.
-        diseqcPause();
-        dvb_fe_sec_tone(parms, SEC_TONE_OFF);
-        logLine(frontend, toneLine(false));
-        diseqcPause();
-        dvb_fe_diseqc_cmd(parms, sizeof plan.diseqc, plan.diseqc);
-        logLine(frontend, diseqcLine(plan.diseqc, sizeof plan.diseqc));
-        diseqcPause();
+    if (!parms_) return -ENODEV;
+    if (options_.remote) return 0;
+    return dvb_fe_sec_voltage(parms_, voltage != VoltageOff, voltage == Voltage18);
+}
+
+int DvbFrontend::setTone(bool on)
+{
+    if (!parms_) return -ENODEV;
+    if (options_.remote) return 0;
+    return dvb_fe_sec_tone(parms_, on ? SEC_TONE_ON : SEC_TONE_OFF);
+}
+
+int DvbFrontend::sendSwitchCommand(const uint8_t command[4])
+{
+    if (!parms_) return -ENODEV;
+    if (options_.remote) return 0;
+    return dvb_fe_diseqc_cmd(parms_, 4, command);
+}
+
+int DvbFrontend::sendBurst(bool b)
+{
+    if (!parms_) return -ENODEV;
+    if (options_.remote) return 0;
+    return dvb_fe_diseqc_burst(parms_, b ? 1 : 0);
+}
+
+static void put(dtv_property* properties, uint32_t* count, uint32_t command, uint32_t value)
+{
+    properties[*count] = dtv_property{};
+    properties[*count].cmd = command;
+    properties[*count].u.data = value;
+    ++*count;
+}
+
+int DvbFrontend::tune(const TuningSequence& sequence, SystemAttempt attempt)
+{
+    if (!parms_) return -ENODEV;
+    if (options_.remote) return tuneRemote(sequence, attempt);
+    // The system first, then the kernel's defaults for it (QPSK, roll-off
+    // 0.35), so that nothing of an earlier tune stays; then every value.
+    dtv_property properties[16];
+    uint32_t count = 0;
+    const bool dvbs2 = attempt != AttemptDvbS;
+    put(properties, &count, DTV_DELIVERY_SYSTEM, dvbs2 ? SYS_DVBS2 : SYS_DVBS);
+    put(properties, &count, DTV_CLEAR, 0);
+    put(properties, &count, DTV_FREQUENCY, sequence.frequencyKHz);
+    put(properties, &count, DTV_SYMBOL_RATE, sequence.symbolsPerSecond);
+    put(properties, &count, DTV_INNER_FEC, FEC_AUTO);
+    put(properties, &count, DTV_INVERSION, INVERSION_AUTO);
+    const uint32_t modulation = attempt == AttemptDvbS2Automatic ? QAM_AUTO
+                                : attempt == AttemptDvbS2Psk8    ? PSK_8
+                                                                 : QPSK;
+    put(properties, &count, DTV_MODULATION, modulation);
+    put(properties, &count, DTV_ROLLOFF, attempt == AttemptDvbS2Automatic ? ROLLOFF_AUTO : ROLLOFF_35);
+    if (dvbs2) {
+        put(properties, &count, DTV_PILOT, PILOT_AUTO);
+        put(properties, &count, DTV_STREAM_ID, NO_STREAM_ID_FILTER);
     }
-    dvb_fe_sec_tone(parms, plan.toneOn ? SEC_TONE_ON : SEC_TONE_OFF);
-    logLine(frontend, toneLine(plan.toneOn));
+    put(properties, &count, DTV_TUNE, 0);
+    dtv_properties list{count, properties};
+    return ioctl(fd_, FE_SET_PROPERTY, &list) == 0 ? 0 : -errno;
 }
 
 // A remote frontend is driven by libdvbv5's own LNB rules on the daemon.
@@ -290,122 +322,66 @@ static dvb_sat_lnb remoteLnb()
     return lnb;
 }
 
-static int setSystem(DvbFrontend& frontend, TuneSystem system, uint32_t frequencyKHz, bool horizontal)
+int DvbFrontend::tuneRemote(const TuningSequence& sequence, SystemAttempt attempt)
 {
-    dvb_v5_fe_parms* parms = frontend.parms;
-    const bool dvbs2 = system != TuneDvbS;
-    if (dvb_set_sys(parms, dvbs2 ? SYS_DVBS2 : SYS_DVBS) != 0) return -EINVAL;
-    dvb_fe_store_parm(parms, DTV_FREQUENCY, frequencyKHz);
-    dvb_fe_store_parm(parms, DTV_SYMBOL_RATE, frontend.plan.symbolsPerSecond);
-    dvb_fe_store_parm(parms, DTV_INNER_FEC, FEC_AUTO);
-    dvb_fe_store_parm(parms, DTV_INVERSION, INVERSION_AUTO);
-    dvb_fe_store_parm(parms, DTV_POLARIZATION, horizontal ? POLARIZATION_H : POLARIZATION_V);
-    if (dvbs2) {
-        const uint32_t modulation = system == TuneDvbS2Qpsk ? QPSK : system == TuneDvbS2Psk8 ? PSK_8 : QAM_AUTO;
-        dvb_fe_store_parm(parms, DTV_MODULATION, modulation);
-        dvb_fe_store_parm(parms, DTV_PILOT, PILOT_AUTO);
-        dvb_fe_store_parm(parms, DTV_ROLLOFF, ROLLOFF_AUTO);
-        dvb_fe_store_parm(parms, DTV_STREAM_ID, NO_STREAM_ID_FILTER);
-    }
-    return dvb_fe_set_parms(parms);
-}
-
-static bool tuneCurrentSystem(DvbFrontend& frontend, std::string* reason)
-{
-    const FrontendPlan& plan = frontend.plan;
-    uint32_t frequencyKHz = plan.intermediateKHz;
-    uint32_t intermediateKHz = plan.intermediateKHz;
     static const dvb_sat_lnb lnb = remoteLnb();
-    if (frontend.remote) {
-        const RemoteTuning remote = remoteTuningFor(plan);
-        frontend.parms->lnb = &lnb;
-        frontend.parms->sat_number = remote.satelliteNumber;
-        frequencyKHz = remote.frequencyKHz;
-        intermediateKHz = remote.intermediateKHz;
+    expectRemoteAnswer(true);
+    parms_->lnb = &lnb;
+    parms_->sat_number = sequence.remoteSatellite;
+    const bool dvbs2 = attempt != AttemptDvbS;
+    int result = dvb_set_sys(parms_, dvbs2 ? SYS_DVBS2 : SYS_DVBS) == 0 ? 0 : -EINVAL;
+    if (result == 0) {
+        dvb_fe_store_parm(parms_, DTV_FREQUENCY, sequence.frequencyKHz);
+        dvb_fe_store_parm(parms_, DTV_SYMBOL_RATE, sequence.symbolsPerSecond);
+        dvb_fe_store_parm(parms_, DTV_INNER_FEC, FEC_AUTO);
+        dvb_fe_store_parm(parms_, DTV_INVERSION, INVERSION_AUTO);
+        dvb_fe_store_parm(parms_, DTV_POLARIZATION, sequence.horizontal ? POLARIZATION_H : POLARIZATION_V);
+        if (dvbs2) {
+            const uint32_t modulation = attempt == AttemptDvbS2Automatic ? QAM_AUTO
+                                        : attempt == AttemptDvbS2Psk8    ? PSK_8
+                                                                         : QPSK;
+            dvb_fe_store_parm(parms_, DTV_MODULATION, modulation);
+            dvb_fe_store_parm(parms_, DTV_PILOT, PILOT_AUTO);
+            dvb_fe_store_parm(parms_, DTV_ROLLOFF, attempt == AttemptDvbS2Automatic ? ROLLOFF_AUTO : ROLLOFF_35);
+            dvb_fe_store_parm(parms_, DTV_STREAM_ID, NO_STREAM_ID_FILTER);
+        }
+        result = dvb_fe_set_parms(parms_);
     }
-    const int result = setSystem(frontend, currentSystem(frontend.search), frequencyKHz, plan.horizontal);
-    logLine(frontend, tuneLine(intermediateKHz, plan.symbolsPerSecond));
-    frontend.lastLock = -1;
-    if (result == 0) return true;
-    *reason = "tune refused";
-    if (result < 0) *reason += std::string(": ") + std::strerror(-result);
-    return false;
+    remoteAnswered(true);
+    return result > 0 ? -result : result;
 }
 
-static bool tuneFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::string* reason)
+static FigureScale scaleOf(const dtv_stats* stats)
 {
-    if (!frontend.parms) {
-        *reason = "frontend not open";
-        return false;
-    }
-    frontend.plan = plan;
-    if (frontend.remote) {
-        const RemoteTuning remote = remoteTuningFor(plan);
-        logLine(frontend, voltageLine(remote.voltage));
-        if (remote.sendsDiseqc) logLine(frontend, diseqcLine(remote.diseqc, sizeof remote.diseqc));
-        logLine(frontend, toneLine(remote.toneOn));
-    } else {
-        sendSatelliteControl(frontend, plan);
-    }
-    const bool dvbs = offers(frontend, SYS_DVBS);
-    const bool dvbs2 = offers(frontend, SYS_DVBS2);
-    startSearch(frontend.search, searchOrder(dvbs, dvbs2, frontend.automaticRefused), monotonicMs());
-    if (tuneCurrentSystem(frontend, reason)) return true;
-    if (currentSystem(frontend.search) != TuneDvbS2Automatic) return false;
-    // Refused with the modulation left to the frontend: if a named system
-    // tunes, this driver wants it named, and the search goes system by system.
-    startSearch(frontend.search, searchOrder(dvbs, dvbs2, true), monotonicMs());
-    if (!tuneCurrentSystem(frontend, reason)) return false;
-    frontend.automaticRefused = true;
-    return true;
+    if (!stats) return ScaleNone;
+    if (stats->scale == FE_SCALE_DECIBEL) return ScaleDecibel;
+    if (stats->scale == FE_SCALE_RELATIVE) return ScaleRelative;
+    return ScaleNone;
 }
 
-static bool readFrontend(DvbFrontend& frontend, FrontendFigures* figures)
+static int64_t valueOf(const dtv_stats* stats)
 {
-    *figures = FrontendFigures();
-    if (!frontend.parms || dvb_fe_get_stats(frontend.parms) != 0) return false;
-    uint32_t status = 0;
-    dvb_fe_retrieve_stats(frontend.parms, DTV_STATUS, &status);
-    TunerStatistics& statistics = figures->statistics;
-    statistics.locked = (status & FE_HAS_LOCK) != 0;
-    const dtv_stats* cnr = dvb_fe_retrieve_stats_layer(frontend.parms, DTV_STAT_CNR, 0);
-    if (cnr && cnr->scale == FE_SCALE_DECIBEL) {
-        statistics.hasCarrierToNoise = true;
-        statistics.carrierToNoiseDb = static_cast<double>(cnr->svalue) / 1000.0;
-    } else if (cnr && cnr->scale == FE_SCALE_RELATIVE) {
-        statistics.hasQuality = true;
-        statistics.qualityPercent = percentOfRelative(static_cast<uint32_t>(cnr->uvalue));
-    }
-    const dtv_stats* strength = dvb_fe_retrieve_stats_layer(frontend.parms, DTV_STAT_SIGNAL_STRENGTH, 0);
-    if (strength && strength->scale == FE_SCALE_DECIBEL) {
-        figures->hasStrengthDbm = true;
-        figures->strengthDbm = static_cast<double>(strength->svalue) / 1000.0;
-    } else if (strength && strength->scale == FE_SCALE_RELATIVE) {
-        statistics.hasStrength = true;
-        statistics.strengthPercent = percentOfRelative(static_cast<uint32_t>(strength->uvalue));
-    }
-    const int locked = statistics.locked ? 1 : 0;
-    if (frontend.lastLock != locked) logLine(frontend, lockLine(statistics.locked));
-    frontend.lastLock = locked;
-    if (!frontend.search.order.empty() && searchMovesOn(frontend.search, statistics.locked, monotonicMs())) {
-        std::string ignored;
-        tuneCurrentSystem(frontend, &ignored);
-    }
-    return true;
+    if (!stats) return 0;
+    return stats->scale == FE_SCALE_DECIBEL ? stats->svalue : static_cast<int64_t>(stats->uvalue & 0xFFFFFFFFu);
 }
 
-bool tuneDvbFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::string* reason)
+bool DvbFrontend::read(RawFigures* raw)
 {
-    expectRemoteAnswer(frontend.remote);
-    const bool tuned = tuneFrontend(frontend, plan, reason);
-    remoteAnswered(frontend.remote);
-    return tuned;
-}
-
-bool readDvbFrontend(DvbFrontend& frontend, FrontendFigures* figures)
-{
-    expectRemoteAnswer(frontend.remote);
-    const bool read = readFrontend(frontend, figures);
-    remoteAnswered(frontend.remote);
-    return read;
+    *raw = RawFigures();
+    expectRemoteAnswer(options_.remote);
+    const bool answered = parms_ && dvb_fe_get_stats(parms_) == 0;
+    if (answered) {
+        uint32_t status = 0;
+        dvb_fe_retrieve_stats(parms_, DTV_STATUS, &status);
+        raw->locked = (status & FE_HAS_LOCK) != 0;
+        raw->v5 = parms_->has_v5_stats != 0;
+        const dtv_stats* cnr = dvb_fe_retrieve_stats_layer(parms_, DTV_STAT_CNR, 0);
+        raw->cnrScale = scaleOf(cnr);
+        raw->cnr = valueOf(cnr);
+        const dtv_stats* strength = dvb_fe_retrieve_stats_layer(parms_, DTV_STAT_SIGNAL_STRENGTH, 0);
+        raw->strengthScale = scaleOf(strength);
+        raw->strength = valueOf(strength);
+    }
+    remoteAnswered(options_.remote);
+    return answered;
 }

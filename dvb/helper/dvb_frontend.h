@@ -1,45 +1,52 @@
 // One DVB frontend reached through libdvbv5: found through its device
-// list (udev here, dvbv5-daemon for --server), opened, described, tuned
-// and read. Every operation on it goes through here and is written to
-// the frontend log.
+// list (udev here, dvbv5-daemon for --server), opened, described, and
+// driven call by call for the frontend worker. A local tune goes to the
+// kernel in one request that sets the delivery system, clears what an
+// earlier tune left (modulation, roll-off, pilots) and sends every value the
+// attempt names; a remote one goes through libdvbv5's own tune on the
+// daemon, which also drives the LNB there.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "cardbase/frontend_plan.h"
-#include "dvb/helper/delivery_search.h"
-#include "dvb/helper/frontend_log.h"
 #include "dvb/helper/frontend_report.h"
+#include "dvb/helper/frontend_worker.h"
 #include "dvb/helper/helper_options.h"
 
 struct dvb_device;
 struct dvb_open_descriptor;
 struct dvb_v5_fe_parms;
 
-struct DvbFrontend {
-    dvb_device* device = nullptr;
-    dvb_open_descriptor* opened = nullptr;
-    dvb_v5_fe_parms* parms = nullptr;
-    bool remote = false;
-    std::string path;  // the device file, or its name on the daemon
-    FrontendLog* log = nullptr;
-    FrontendPlan plan{};
-    DeliverySearch search;
-    bool automaticRefused = false;
-    int lastLock = -1;           // -1: not known since the latest tune
-    std::string libraryMessage;  // libdvbv5's latest complaint
+class DvbFrontend final : public FrontendDevice {
+public:
+    explicit DvbFrontend(const HelperOptions& options) : options_(options) {}
+    ~DvbFrontend() override { close(); }
+    DvbFrontend(const DvbFrontend&) = delete;
+    DvbFrontend& operator=(const DvbFrontend&) = delete;
+
+    FrontendProblem open(std::string* detail) override;
+    void close() override;
+    FrontendAbilities abilities() override;
+    int setVoltage(LnbVoltage voltage) override;
+    int setTone(bool on) override;
+    int sendSwitchCommand(const uint8_t command[4]) override;
+    int sendBurst(bool b) override;
+    int tune(const TuningSequence& sequence, SystemAttempt attempt) override;
+    bool read(RawFigures* raw) override;
+
+    FrontendDescription describe() const;
+    void noteLibraryMessage(const char* text) { libraryMessage_ = text; }
+
+private:
+    FrontendProblem openFrontend(std::string* detail);
+    int tuneRemote(const TuningSequence& sequence, SystemAttempt attempt);
+    bool offers(uint32_t system) const;
+
+    HelperOptions options_;
+    dvb_device* device_ = nullptr;
+    dvb_open_descriptor* opened_ = nullptr;
+    dvb_v5_fe_parms* parms_ = nullptr;
+    int fd_ = -1;                 // the local device file, for the requests libdvbv5 has no call for
+    std::string path_;            // the device file, or its name on the daemon
+    std::string libraryMessage_;  // libdvbv5's latest complaint
 };
-
-FrontendProblem openDvbFrontend(DvbFrontend& frontend, const HelperOptions& options, std::string* detail);
-void closeDvbFrontend(DvbFrontend& frontend);
-bool isOpen(const DvbFrontend& frontend);
-
-FrontendDescription describeDvbFrontend(const DvbFrontend& frontend, const HelperOptions& options);
-
-// Supply voltage, tone, DiSEqC and the tune itself, as the plan says.
-bool tuneDvbFrontend(DvbFrontend& frontend, const FrontendPlan& plan, std::string* reason);
-
-// Status and statistics, once; also moves the delivery-system search on.
-bool readDvbFrontend(DvbFrontend& frontend, FrontendFigures* figures);
-
-uint64_t monotonicMs();

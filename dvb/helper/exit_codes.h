@@ -3,7 +3,7 @@
 
 enum HelperExit : int {
     ExitOk = 0,            // ended by a signal, or --status / --help done
-    ExitFailure = 1,       // the --simulate or --log file cannot be used, or another failure
+    ExitFailure = 1,       // the --simulate, --log or --secret-file file cannot be used, or another failure
     ExitUsage = 2,         // the options are wrong
     ExitNoFrontend = 3,    // no such adapter or frontend
     ExitBusy = 4,          // another program has the frontend open

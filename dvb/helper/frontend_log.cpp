@@ -1,5 +1,12 @@
 #include "dvb/helper/frontend_log.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "dvb/helper/regular_file.h"
+
 std::string voltageLine(LnbVoltage voltage)
 {
     switch (voltage) {
@@ -31,24 +38,55 @@ std::string tuneLine(uint32_t intermediateKHz, uint32_t symbolsPerSecond)
 
 std::string lockLine(bool locked) { return locked ? "lock" : "nolock"; }
 
-bool openFrontendLog(FrontendLog& log, const std::string& path)
+bool openFrontendLog(FrontendLog& log, const std::string& path, std::string* error)
 {
     closeFrontendLog(log);
     if (path.empty()) return true;
-    log.file = std::fopen(path.c_str(), "a");
-    return log.file != nullptr;
+    log.fd = appendToRegularFile(path, error);
+    log.path = path;
+    log.written = 0;
+    log.full = log.failing = false;
+    return log.fd >= 0;
 }
 
 void closeFrontendLog(FrontendLog& log)
 {
-    if (log.file) std::fclose(log.file);
-    log.file = nullptr;
+    std::lock_guard<std::mutex> hold(log.turn);
+    if (log.fd >= 0) close(log.fd);
+    log.fd = -1;
+}
+
+static bool writeAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote == 0) errno = EIO;
+        if (wrote <= 0) return false;
+        done += static_cast<size_t>(wrote);
+    }
+    return true;
 }
 
 void writeLogLine(FrontendLog& log, const std::string& line)
 {
-    if (!log.file) return;
-    std::fputs(line.c_str(), log.file);
-    std::fputc('\n', log.file);
-    std::fflush(log.file);
+    std::lock_guard<std::mutex> hold(log.turn);
+    if (log.fd < 0 || log.full) return;
+    std::string text = line + "\n";
+    if (log.written + text.size() > logByteLimit) {
+        log.full = true;
+        text = "log full: the rest of this run is not logged\n";
+        std::fprintf(stderr, "azimora-dvb: the log %s has reached %llu bytes: the rest of this run is not logged\n",
+                     log.path.c_str(), static_cast<unsigned long long>(logByteLimit));
+    }
+    if (writeAll(log.fd, text)) {
+        log.written += text.size();
+        log.failing = false;
+        return;
+    }
+    if (!log.failing)
+        std::fprintf(stderr, "azimora-dvb: cannot write the log %s: %s (lines are lost until it can)\n",
+                     log.path.c_str(), std::strerror(errno));
+    log.failing = true;
 }

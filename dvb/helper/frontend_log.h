@@ -1,13 +1,19 @@
-// The frontend log (--log FILE): one line per operation on the frontend,
-// written and flushed at once, the same for a real and a simulated one:
+// The frontend log (--log FILE): one line per operation that reached the
+// frontend or was refused, written at once, the same for a real and a
+// simulated frontend:
 //   voltage 13 | voltage 18 | voltage off
 //   tone on | tone off
 //   diseqc E0 10 38 FB
-//   tune if_khz=N symbol_rate=N
+//   burst A | burst B
+//   tune if_khz=N symbol_rate=N system=DVB-S | system=DVB-S2 [modulation=QPSK|8PSK]
 //   lock | nolock                  (when the status changes)
+//   refused WHAT: REASON           (the line of what was refused, and why)
+// The file is a regular file (see regular_file.h); a run writes at most
+// logByteLimit bytes to it, and a write that fails is said on stderr.
+// Writers on several threads take turns.
 #pragma once
 #include <cstdint>
-#include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "cardbase/frontend_plan.h"
@@ -18,11 +24,18 @@ std::string diseqcLine(const uint8_t* bytes, size_t length);
 std::string tuneLine(uint32_t intermediateKHz, uint32_t symbolsPerSecond);
 std::string lockLine(bool locked);
 
+constexpr uint64_t logByteLimit = 16u << 20;
+
 struct FrontendLog {
-    FILE* file = nullptr;  // null: no log
+    int fd = -1;  // -1: no log
+    std::string path;
+    uint64_t written = 0;
+    bool full = false;     // the limit was reached (said once)
+    bool failing = false;  // the latest write failed (said once per failure)
+    std::mutex turn;
 };
 
-// Appends to the file; false when it cannot be opened.
-bool openFrontendLog(FrontendLog& log, const std::string& path);
+// Appends to the file; false with `error` set when it cannot be used.
+bool openFrontendLog(FrontendLog& log, const std::string& path, std::string* error);
 void closeFrontendLog(FrontendLog& log);
 void writeLogLine(FrontendLog& log, const std::string& line);

@@ -69,6 +69,8 @@ bool offersSatellite(const std::vector<std::string>& systems)
     return false;
 }
 
+uint32_t infoFrequencyKHz(uint32_t value, bool setToSatellite) { return setToSatellite ? value : value / 1000; }
+
 static std::string format(const char* pattern, double value)
 {
     char text[64];
@@ -95,5 +97,6 @@ std::string statusReport(const FrontendDescription& description, const FrontendF
     if (figures.hasStrengthDbm) report += format("strength: %.1f dBm\n", figures.strengthDbm);
     else if (statistics.hasStrength) report += "strength: " + std::to_string(statistics.strengthPercent) + " %\n";
     else report += "strength: -\n";
+    report += "statistics: " + formDescription(figures) + "\n";
     return report;
 }

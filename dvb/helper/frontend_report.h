@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/signal_scale.h"
 #include "dvb/helper/helper_options.h"
+#include "dvb/helper/signal_figures.h"
 
 enum FrontendProblem : uint8_t {
     FrontendUsable,
@@ -29,11 +29,10 @@ struct FrontendDescription {
     uint32_t highestSymbolRate = 0;
 };
 
-struct FrontendFigures {
-    TunerStatistics statistics;
-    bool hasStrengthDbm = false;
-    double strengthDbm = 0.0;
-};
+// FE_GET_INFO gives a frontend's frequency range in Hz until the frontend
+// is set to a satellite system, and in kHz after: a frontend that also
+// offers terrestrial or cable systems starts in Hz.
+uint32_t infoFrequencyKHz(uint32_t value, bool setToSatellite);
 
 // "adapter 0 frontend 0", "adapter 0 frontend 0 on 192.168.1.5:5555"
 std::string frontendName(const HelperOptions& options);

@@ -12,7 +12,13 @@ const char* helperUsage()
            "  --frontend M           the frontend on that adapter (default 0)\n"
            "  --server HOST:PORT     use the frontend of the dvbv5-daemon at HOST:PORT\n"
            "  --listen [HOST:]PORT   where to serve (default 127.0.0.1:47474; loopback unless\n"
-           "                         another address is named; port 0 lets the system choose)\n"
+           "                         another address is named; port 0 lets the system choose);\n"
+           "                         an address beyond loopback needs a shared secret\n"
+           "  --secret-file FILE     the shared secret (8 to 64 printable characters, no blanks)\n"
+           "                         that a program must give first; AZIMORA_DVB_SECRET also\n"
+           "                         sets it (prefer an SSH tunnel to opening the port)\n"
+           "  --idle SECONDS         let the frontend go after this long without a request\n"
+           "                         (default 10)\n"
            "  --log FILE             append one line per frontend operation to FILE\n"
            "  --simulate FILE        a simulated frontend instead of a real one (see README)\n"
            "  --status               print what the frontend is and its lock, C/N and\n"
@@ -20,9 +26,10 @@ const char* helperUsage()
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
-           "  0  ended by SIGINT or SIGTERM, or --status / --help done\n"
-           "  1  the --simulate or --log file cannot be used, or another failure\n"
-           "  2  wrong options\n"
+           "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
+           "     --status / --help done\n"
+           "  1  the --simulate, --log or --secret-file file cannot be used, or another failure\n"
+           "  2  wrong options (a --listen address beyond loopback without a secret, too)\n"
            "  3  no such adapter or frontend\n"
            "  4  the frontend is busy: another program has it open\n"
            "  5  the frontend is not DVB-S/S2\n"
@@ -57,7 +64,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             hasValue = true;
         }
         const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
-                                name == "--listen" || name == "--log" || name == "--simulate";
+                                name == "--listen" || name == "--log" || name == "--simulate" ||
+                                name == "--secret-file" || name == "--idle";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -86,12 +94,19 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                 *error = "--listen wants [HOST:]PORT, not \"" + value + "\"";
                 return false;
             }
-        } else if (name == "--log" || name == "--simulate") {
+        } else if (name == "--log" || name == "--simulate" || name == "--secret-file") {
             if (value.empty()) {
                 *error = name + " needs a file name";
                 return false;
             }
-            (name == "--log" ? parsed.logPath : parsed.simulatePath) = value;
+            (name == "--log" ? parsed.logPath : name == "--simulate" ? parsed.simulatePath : parsed.secretPath) = value;
+        } else if (name == "--idle") {
+            int seconds = 0;
+            if (!smallNumber(value, &seconds) || seconds < 1) {
+                *error = "--idle wants seconds from 1 to 999, not \"" + value + "\"";
+                return false;
+            }
+            parsed.idleSeconds = static_cast<uint32_t>(seconds);
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {

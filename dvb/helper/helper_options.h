@@ -15,7 +15,9 @@ struct HelperOptions {
     uint16_t listenPort = defaultListenPort;
     std::string logPath;
     std::string simulatePath;
-    bool status = false;  // print what the frontend is and its signal, then end
+    std::string secretPath;     // --secret-file: the shared secret's file
+    uint32_t idleSeconds = 10;  // the frontend is let go after this long without a request
+    bool status = false;        // print what the frontend is and its signal, then end
     bool help = false;
 };
 

@@ -1,17 +1,22 @@
 // azimora-dvb: serves dvbcard.dll's calls from a DVB-S/S2 frontend that
-// the Linux kernel drives, through libdvbv5, on a loopback TCP port.
+// the Linux kernel drives, through libdvbv5, on a TCP port (loopback unless
+// told otherwise, and then only with a shared secret).
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <pthread.h>
 #include <string>
 #include <unistd.h>
 
-#include "cardbase/reading_pace.h"
+#include "dvb/helper/connection_rules.h"
 #include "dvb/helper/dvb_frontend.h"
 #include "dvb/helper/exit_codes.h"
+#include "dvb/helper/regular_file.h"
 #include "dvb/helper/tcp_server.h"
+#include "dvb/protocol/shared_secret.h"
 #include "dvb/simulated/simulation.h"
 
 static volatile sig_atomic_t stopRequested = 0;
@@ -20,71 +25,58 @@ static void requestStop(int) { stopRequested = 1; }
 
 static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 
+// An open waits for dvbv5-daemon up to its own 5 s; a tune for its sequence
+// (a few hundred ms), well within the two seconds the card gives a call.
+static constexpr uint32_t openWaitMs = 6000;
+static constexpr uint32_t tuneWaitMs = 1500;
+static constexpr uint32_t endWaitMs = 5000;
+
 class HelperFrontend final : public ServedFrontend {
 public:
-    HelperFrontend(const HelperOptions& options, FrontendLog* log) : options_(options) { frontend_.log = log; }
-    ~HelperFrontend() override { closeDvbFrontend(frontend_); }
-
-    DvbFrontend& frontend() { return frontend_; }
+    explicit HelperFrontend(FrontendWorker& worker) : worker_(worker) {}
 
     bool open(std::string* reason) override
     {
-        if (isOpen(frontend_)) return true;
-        std::string detail;
-        const FrontendProblem problem = openDvbFrontend(frontend_, options_, &detail);
-        if (problem == FrontendUsable) return true;
-        complain(problemMessage(problem, options_, detail));
-        *reason = problemReason(problem);
+        const WorkerOutcome outcome = worker_.open(openWaitMs);
+        if (outcome.ok) return true;
+        *reason = outcome.done ? problemReason(outcome.problem) : outcome.reason;
         return false;
     }
 
-    bool tune(const FrontendPlan& plan, std::string* reason) override
+    bool tune(const CardTuning& tuning, std::string* reason) override
     {
-        return tuneDvbFrontend(frontend_, plan, reason);
+        const WorkerOutcome outcome = worker_.tune(tuning, tuneWaitMs);
+        if (!outcome.ok) *reason = outcome.reason;
+        return outcome.ok;
     }
 
     bool measure(SignalReading* reading) override
     {
-        const uint32_t wait =
-            readingWaitMs(static_cast<uint32_t>(monotonicMs()), static_cast<uint32_t>(lastReadingMs_));
-        if (wait > 0) usleep(static_cast<useconds_t>(wait) * 1000);
-        FrontendFigures figures;
-        const bool answered = readDvbFrontend(frontend_, &figures);
-        lastReadingMs_ = monotonicMs();
-        if (!answered) return false;
-        *reading = readingFromStatistics(figures.statistics);
+        const LatestReading latest = worker_.latest();
+        if (!latest.answered) return false;
+        *reading = latest.reading;
         return true;
     }
 
-    void release() override { closeDvbFrontend(frontend_); }
+    void release() override { worker_.release(); }
 
 private:
-    HelperOptions options_;
-    DvbFrontend frontend_;
-    uint64_t lastReadingMs_ = 0;
+    FrontendWorker& worker_;
 };
 
-static bool readFile(const std::string& path, std::string* text)
-{
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text->append(buffer, got);
-    std::fclose(file);
-    return true;
-}
+// A simulation file holds a few lines; anything larger is a mistake.
+static constexpr size_t simulationLimit = 65536;
 
 // The simulated frontend lives in a library preloaded under libdvbv5;
 // the program starts itself again with it when it is not there yet.
 static int startSimulated(const HelperOptions& options, char** argv)
 {
-    std::string text;
-    if (!readFile(options.simulatePath, &text)) {
-        complain("cannot read the simulation file " + options.simulatePath);
+    std::string text, error;
+    if (!readRegularFile(options.simulatePath, simulationLimit, &text, &error)) {
+        complain("cannot read the simulation file " + options.simulatePath + ": " + error);
         return ExitFailure;
     }
     Simulation simulation;
-    std::string error;
     if (!parseSimulation(text, &simulation, &error)) {
         complain("the simulation file " + options.simulatePath + " is wrong at " + error);
         return ExitFailure;
@@ -110,12 +102,87 @@ static int startSimulated(const HelperOptions& options, char** argv)
     return ExitFailure;
 }
 
-static int printStatus(HelperFrontend& helper, const HelperOptions& options)
+// The secret from --secret-file (its first line) or AZIMORA_DVB_SECRET;
+// ExitOk, or the exit code with the complaint said.
+static int findSecret(const HelperOptions& options, std::string* secret)
 {
-    FrontendFigures figures;
-    readDvbFrontend(helper.frontend(), &figures);
-    std::fputs(statusReport(describeDvbFrontend(helper.frontend(), options), figures).c_str(), stdout);
+    if (options.status) return ExitOk;  // it serves no one
+    if (!options.secretPath.empty()) {
+        std::string text, error;
+        if (!readRegularFile(options.secretPath, 4096, &text, &error)) {
+            complain("cannot read the secret file " + options.secretPath + ": " + error);
+            return ExitFailure;
+        }
+        *secret = text.substr(0, text.find_first_of("\r\n"));
+    } else if (const char* value = getenv("AZIMORA_DVB_SECRET")) {
+        *secret = value;
+    }
+    if (!secret->empty() && !validSecret(*secret)) {
+        complain("the shared secret must be 8 to 64 printable characters without blanks");
+        return ExitUsage;
+    }
+    if (secret->empty() && listensBeyondLoopback(options.listenHost)) {
+        complain("--listen " + options.listenHost +
+                 " opens the port to other machines: give a shared secret (--secret-file FILE or "
+                 "AZIMORA_DVB_SECRET), or rather keep the loopback address and reach it through an SSH tunnel");
+        return ExitUsage;
+    }
     return ExitOk;
+}
+
+static int printStatus(DvbFrontend& frontend)
+{
+    RawFigures raw;
+    FrontendFigures figures;
+    LegacyRange range;
+    if (frontend.read(&raw)) figures = figuresFrom(raw, range);
+    std::fputs(statusReport(frontend.describe(), figures).c_str(), stdout);
+    return ExitOk;
+}
+
+// Signals that end the helper are taken by the serving thread alone, which
+// then lets the frontend go; the worker thread never sees them.
+static void catchEndingSignals()
+{
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);  // a log beyond the file size limit fails its write instead
+    struct sigaction stop {};
+    stop.sa_handler = requestStop;
+    for (int ending : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(ending, &stop, nullptr);
+}
+
+static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog& log, int listener, uint16_t boundPort,
+                 const std::string& secret)
+{
+    sigset_t ending, previous;
+    sigemptyset(&ending);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&ending, signalNumber);
+    pthread_sigmask(SIG_BLOCK, &ending, &previous);
+    FrontendWorker worker(device, &log);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    HelperFrontend frontend(worker);
+    const WorkerOutcome opened = worker.open(openWaitMs);
+    int code = ExitOk;
+    if (!opened.ok) {
+        complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
+        code = opened.done ? problemExitCode(opened.problem) : ExitFailure;
+    } else {
+        std::printf("azimora-dvb: serving %s (%s) on %s:%u%s\n", frontendName(options).c_str(),
+                    device.describe().name.c_str(), options.listenHost.c_str(), boundPort,
+                    secret.empty() ? "" : " (shared secret required)");
+        std::fflush(stdout);
+        // The frontend stays open for the first program that connects.
+        ServerSettings settings;
+        settings.secret = secret;
+        settings.idleMs = options.idleSeconds * 1000;
+        serveConnections(listener, frontend, settings, &stopRequested);
+    }
+    if (!worker.stop(endWaitMs)) {
+        complain("the frontend did not answer within 5 s while it was let go; ending without it");
+        closeFrontendLog(log);
+        _exit(code == ExitOk ? ExitFailure : code);
+    }
+    return code;
 }
 
 int main(int argc, char** argv)
@@ -131,20 +198,19 @@ int main(int argc, char** argv)
         std::fputs(helperUsage(), stdout);
         return ExitOk;
     }
+    std::string secret;
+    const int secretFound = findSecret(options, &secret);
+    if (secretFound != ExitOk) return secretFound;
     if (!options.simulatePath.empty()) {
         const int started = startSimulated(options, argv);
         if (started != ExitOk) return started;
     }
     FrontendLog log;
-    if (!openFrontendLog(log, options.logPath)) {
-        complain("cannot write the log " + options.logPath + ": " + std::strerror(errno));
+    if (!openFrontendLog(log, options.logPath, &error)) {
+        complain("cannot write the log " + options.logPath + ": " + error);
         return ExitFailure;
     }
-    signal(SIGPIPE, SIG_IGN);
-    struct sigaction stop {};
-    stop.sa_handler = requestStop;
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
+    catchEndingSignals();
 
     // The port first: when it is taken, another azimora-dvb holds the frontend too.
     int listener = -1;
@@ -160,21 +226,18 @@ int main(int argc, char** argv)
     }
     int code = ExitOk;
     {
-        HelperFrontend helper(options, &log);
-        std::string detail;
-        const FrontendProblem problem = openDvbFrontend(helper.frontend(), options, &detail);
-        if (problem != FrontendUsable) {
-            complain(problemMessage(problem, options, detail));
-            code = problemExitCode(problem);
-        } else if (options.status) {
-            code = printStatus(helper, options);
+        DvbFrontend device(options);
+        if (options.status) {
+            std::string detail;
+            const FrontendProblem problem = device.open(&detail);
+            if (problem != FrontendUsable) {
+                complain(problemMessage(problem, options, detail));
+                code = problemExitCode(problem);
+            } else {
+                code = printStatus(device);
+            }
         } else {
-            const FrontendDescription description = describeDvbFrontend(helper.frontend(), options);
-            std::printf("azimora-dvb: serving %s (%s) on %s:%u\n", frontendName(options).c_str(),
-                        description.name.c_str(), options.listenHost.c_str(), boundPort);
-            std::fflush(stdout);
-            // The frontend stays open for the first program that connects.
-            serveConnections(listener, helper, &stopRequested);
+            code = serve(options, device, log, listener, boundPort, secret);
         }
     }
     if (listener >= 0) close(listener);

@@ -41,7 +41,7 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         session.tuned = false;
         session.hasStatus = session.hasReadings = false;
         std::string reason;
-        if (!frontend.tune(frontendPlanFor(session.tuning), &reason)) return failReply(reason);
+        if (!frontend.tune(session.tuning, &reason)) return failReply(reason);
         session.tuned = true;
         return okReply();
     }
@@ -68,6 +68,14 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         return valueReply(milliDecibels(session.readings.snr));
     default: return failReply("unknown call");
     }
+}
+
+bool completesTuning(const Session& session, const Request& request)
+{
+    CardSetCall call;
+    if (!session.initialized || !setCallOf(request.kind, &call)) return false;
+    CardTuning tuning = session.tuning;
+    return recordSetCall(tuning, call, request.value);
 }
 
 Reply handleLine(Session& session, const ReadLine& line, FrontendPort& frontend)

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
-#include "cardbase/frontend_plan.h"
 #include "cardbase/signal_scale.h"
 #include "dvb/protocol/line_protocol.h"
 
@@ -22,8 +21,9 @@ public:
     virtual ~FrontendPort() = default;
     // False with a reason for the program ("frontend is busy").
     virtual bool open(std::string* reason) = 0;
-    virtual bool tune(const FrontendPlan& plan, std::string* reason) = 0;
-    // A fresh reading; false when the frontend does not answer.
+    // The six values as the program sent them; the frontend checks them.
+    virtual bool tune(const CardTuning& tuning, std::string* reason) = 0;
+    // The latest reading; false when the frontend does not answer.
     virtual bool measure(SignalReading* reading) = 0;
 };
 
@@ -38,6 +38,9 @@ struct Session {
 };
 
 Reply handleRequest(Session& session, const Request& request, FrontendPort& frontend);
+
+// Whether the request, handled now, would tune (it completes a set of six).
+bool completesTuning(const Session& session, const Request& request);
 
 // A whole request line, malformed or not.
 Reply handleLine(Session& session, const ReadLine& line, FrontendPort& frontend);

@@ -15,7 +15,9 @@
 #include <fcntl.h>
 #include <mutex>
 #include <string>
+#include <unistd.h>
 
+#include "dvb/helper/regular_file.h"
 #include "dvb/simulated/kernel_frontend.h"
 
 extern "C" {
@@ -49,14 +51,8 @@ static bool readSimulation(Simulation* simulation)
 {
     const char* path = getenv("AZIMORA_DVB_SIMULATE");
     if (!path) return false;
-    FILE* file = fopen(path, "rb");
-    if (!file) return false;
-    std::string text;
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
-    fclose(file);
-    std::string error;
-    return parseSimulation(text, simulation, &error);
+    std::string text, error;
+    return readRegularFile(path, 65536, &text, &error) && parseSimulation(text, simulation, &error);
 }
 
 // Appends the trace lines that are new since the last call.
@@ -75,12 +71,13 @@ static void writeTrace()
 // -1 with errno set, or the descriptor of the simulated device.
 static int openDevice(int flags)
 {
-    std::lock_guard<std::mutex> hold(deviceLock);
+    // Read before taking the lock: reading closes its file through close() below.
     Simulation simulation;
     if (!readSimulation(&simulation)) {
         errno = EIO;
         return -1;
     }
+    std::lock_guard<std::mutex> hold(deviceLock);
     // One writer at a time, as the kernel allows.
     if (simulation.failOpen || openFrontend) {
         errno = EBUSY;
@@ -143,6 +140,13 @@ extern "C" int ioctl(int fd, unsigned long request, ...)
     va_start(arguments, request);
     void* argument = va_arg(arguments, void*);
     va_end(arguments);
+    // A slow driver keeps the caller waiting, as the kernel's frontend thread does.
+    uint32_t delayMs = 0;
+    {
+        std::lock_guard<std::mutex> hold(deviceLock);
+        if (openFrontend && fd == openFd) delayMs = simulatedDelayMs(*openFrontend, request);
+    }
+    if (delayMs > 0) usleep(delayMs * 1000);
     {
         std::lock_guard<std::mutex> hold(deviceLock);
         if (openFrontend && fd == openFd) {

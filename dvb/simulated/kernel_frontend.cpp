@@ -34,27 +34,51 @@ static bool offers(const SimulatedFrontend& frontend, uint32_t system)
     return false;
 }
 
+// What the kernel's DTV_CLEAR leaves: automatic values, and for a satellite
+// system the QPSK and roll-off 0.35 that DVB-S implies.
+static void clearProperties(SimulatedFrontend& frontend)
+{
+    const bool satellite = isSatellite(frontend.deliverySystem);
+    frontend.frequencyKHz = 0;
+    frontend.symbolRate = 0;
+    frontend.innerFec = FEC_AUTO;
+    frontend.inversion = INVERSION_AUTO;
+    frontend.modulation = satellite ? QPSK : QAM_AUTO;
+    frontend.rolloff = satellite ? ROLLOFF_35 : ROLLOFF_AUTO;
+    frontend.pilot = PILOT_AUTO;
+    frontend.streamId = NO_STREAM_ID_FILTER;
+}
+
 SimulatedFrontend newSimulatedFrontend(const Simulation& simulation)
 {
     SimulatedFrontend frontend;
     frontend.simulation = simulation;
     frontend.deliverySystem = kernelSystem(simulation.systems.empty() ? SimDvbS : simulation.systems[0]);
-    frontend.innerFec = FEC_AUTO;
-    frontend.inversion = INVERSION_AUTO;
-    frontend.modulation = QPSK;
-    frontend.pilot = PILOT_AUTO;
-    frontend.rolloff = ROLLOFF_AUTO;
+    clearProperties(frontend);
     return frontend;
+}
+
+// Whether the tune as it reached the demodulator can lock this transponder.
+static bool lockable(const SimulatedFrontend& frontend)
+{
+    const Simulation& simulation = frontend.simulation;
+    const bool dvbs2 = frontend.tunedSystem == SYS_DVBS2;
+    const bool automatic = dvbs2 && (frontend.tunedModulation == QAM_AUTO || frontend.tunedRolloff == ROLLOFF_AUTO);
+    if (simulation.explicitModulation) {
+        if (automatic) return false;  // taken without a word, never locked
+        if (!dvbs2 && (frontend.tunedModulation != QPSK || frontend.tunedRolloff != ROLLOFF_35)) return false;
+    }
+    if (simulation.anyTransponder) return true;
+    if (!dvbs2) return simulation.transponder == SimDvbS;
+    if (simulation.transponder == SimDvbS) return automatic && !simulation.strictSystem;
+    if (automatic || simulation.transponderModulation == ModulationAny) return true;
+    return frontend.tunedModulation == (simulation.transponderModulation == ModulationQpsk ? QPSK : PSK_8);
 }
 
 static SimulatedSignal signalNow(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
-    if (!frontend.tuned) return SimulatedSignal{false, 0};
+    if (!frontend.tuned || !lockable(frontend)) return SimulatedSignal{false, 0};
     const Simulation& simulation = frontend.simulation;
-    const uint32_t transponder = kernelSystem(simulation.transponder);
-    const bool findsEither = frontend.tunedSystem == SYS_DVBS2 && frontend.tunedModulation == QAM_AUTO;
-    if (!simulation.anyTransponder && frontend.tunedSystem != transponder && !findsEither)
-        return SimulatedSignal{false, 0};
     const uint64_t since = nowMs - frontend.tunedAtMs;
     return simulatedSignalAt(simulation, since > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(since));
 }
@@ -73,12 +97,17 @@ static int32_t strengthMilliDbm(const SimulatedSignal& signal)
     return signal.locked ? -70000 + signal.carrierToNoiseMilliDb : -85000;
 }
 
+static bool isLegacy(SimulatedStatistics kind)
+{
+    return kind == StatisticsLegacy || kind == StatisticsLegacyTenths || kind == StatisticsLegacyNegative;
+}
+
 static void fillStatistic(dtv_property& property, const SimulatedFrontend& frontend, const SimulatedSignal& signal)
 {
     dtv_fe_stats& stats = property.u.st;
     std::memset(&stats, 0, sizeof stats);
     const SimulatedStatistics kind = frontend.simulation.statistics;
-    if (kind == StatisticsNone || kind == StatisticsLegacy) return;  // len 0: no v5 statistics
+    if (kind == StatisticsNone || isLegacy(kind)) return;  // len 0: no v5 statistics
     stats.len = 1;
     stats.stat[0].scale = FE_SCALE_NOT_AVAILABLE;
     if (property.cmd == DTV_STAT_CNR && signal.locked) {
@@ -104,7 +133,7 @@ static uint32_t apiVersion(const SimulatedFrontend& frontend)
 {
     // 5.10 brought the statistics properties; 5.5 is the oldest v5 that
     // enumerates delivery systems.
-    return frontend.simulation.statistics == StatisticsLegacy ? 0x0509 : 0x050B;
+    return isLegacy(frontend.simulation.statistics) ? 0x0509 : 0x050B;
 }
 
 static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint64_t nowMs)
@@ -160,18 +189,28 @@ static int tune(SimulatedFrontend& frontend, uint64_t nowMs)
     // The kernel checks the ranges the driver announced.
     if (frontend.frequencyKHz < lowestKHz || frontend.frequencyKHz > highestKHz) return -EINVAL;
     if (frontend.symbolRate < lowestSymbolRate || frontend.symbolRate > highestSymbolRate) return -EINVAL;
-    const bool automatic = frontend.modulation == QAM_AUTO;
-    if (frontend.deliverySystem == SYS_DVBS2 && automatic && frontend.simulation.explicitModulation) return -EINVAL;
+    // The same frequency and symbol rate sent again: the dish has not moved,
+    // and the timeline goes on.
+    const bool again = frontend.tuned && frontend.tunedFrequencyKHz == frontend.frequencyKHz &&
+                       frontend.tunedSymbolRate == frontend.symbolRate;
+    if (!again) frontend.tunedAtMs = nowMs;
     frontend.tuned = true;
+    frontend.tunedFrequencyKHz = frontend.frequencyKHz;
+    frontend.tunedSymbolRate = frontend.symbolRate;
     frontend.tunedSystem = frontend.deliverySystem;
     frontend.tunedModulation = frontend.modulation;
-    frontend.tunedAtMs = nowMs;
-    char line[80];
-    const char* modulation = frontend.deliverySystem != SYS_DVBS2 ? ""
-                             : automatic                          ? " auto"
-                             : frontend.modulation == PSK_8       ? " 8PSK"
-                                                                  : " QPSK";
-    std::snprintf(line, sizeof line, "tune %s%s %u %u", systemName(frontend.deliverySystem), modulation,
+    frontend.tunedRolloff = frontend.rolloff;
+    char line[96];
+    const char* modulation = frontend.modulation == QAM_AUTO ? "auto"
+                             : frontend.modulation == PSK_8  ? "8PSK"
+                             : frontend.modulation == QPSK   ? "QPSK"
+                                                             : "other";
+    const char* rolloff = frontend.rolloff == ROLLOFF_AUTO ? "auto"
+                          : frontend.rolloff == ROLLOFF_35 ? "0.35"
+                          : frontend.rolloff == ROLLOFF_25 ? "0.25"
+                          : frontend.rolloff == ROLLOFF_20 ? "0.20"
+                                                           : "other";
+    std::snprintf(line, sizeof line, "tune %s %s/%s %u %u", systemName(frontend.deliverySystem), modulation, rolloff,
                   frontend.frequencyKHz, frontend.symbolRate);
     frontend.trace.push_back(line);
     return 0;
@@ -193,9 +232,9 @@ static int setProperty(SimulatedFrontend& frontend, const dtv_property& property
     case DTV_PILOT: frontend.pilot = value; return 0;
     case DTV_ROLLOFF: frontend.rolloff = value; return 0;
     case DTV_STREAM_ID: frontend.streamId = value; return 0;
+    case DTV_CLEAR: clearProperties(frontend); return 0;
     case DTV_SCRAMBLING_SEQUENCE_INDEX:
-    case DTV_LNA:
-    case DTV_CLEAR: return 0;
+    case DTV_LNA: return 0;
     case DTV_TUNE: return tune(frontend, nowMs);
     }
     return -EINVAL;
@@ -213,14 +252,18 @@ static int properties(SimulatedFrontend& frontend, void* argument, bool set, uin
     return 0;
 }
 
-static void fillInfo(dvb_frontend_info* info)
+// As dvb-core gives it: the frequencies in kHz while the frontend is set to
+// a satellite system, in Hz while it is set to another.
+static void fillInfo(const SimulatedFrontend& frontend, dvb_frontend_info* info)
 {
     std::memset(info, 0, sizeof *info);
     std::snprintf(info->name, sizeof info->name, "%s", simulatedFrontendName);
-    info->type = FE_QPSK;
-    info->frequency_min = lowestKHz;
-    info->frequency_max = highestKHz;
-    info->frequency_stepsize = 1000;
+    const bool satellite = isSatellite(frontend.deliverySystem);
+    const uint32_t unit = satellite ? 1 : 1000;
+    info->type = satellite ? FE_QPSK : FE_OFDM;
+    info->frequency_min = lowestKHz * unit;
+    info->frequency_max = highestKHz * unit;
+    info->frequency_stepsize = 1000 * unit;
     info->symbol_rate_min = lowestSymbolRate;
     info->symbol_rate_max = highestSymbolRate;
     info->caps = static_cast<fe_caps>(FE_CAN_INVERSION_AUTO | FE_CAN_FEC_AUTO | FE_CAN_QPSK | FE_CAN_RECOVER |
@@ -230,9 +273,28 @@ static void fillInfo(dvb_frontend_info* info)
 static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long request, uint64_t nowMs)
 {
     const SimulatedSignal signal = signalNow(frontend, nowMs);
-    if (request == FE_READ_SNR)
-        return static_cast<uint16_t>(signal.locked ? relativeOf(signal.carrierToNoiseMilliDb) : 0);
-    return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(signal) + 90000) : 0);
+    if (request != FE_READ_SNR)
+        return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(signal) + 90000) : 0);
+    if (!signal.locked) return 0;
+    const int32_t milliDb = signal.carrierToNoiseMilliDb;
+    switch (frontend.simulation.statistics) {
+    case StatisticsLegacyTenths: return static_cast<uint16_t>(milliDb <= 0 ? 0 : (milliDb + 50) / 100);
+    case StatisticsLegacyNegative: return static_cast<uint16_t>(static_cast<int16_t>((milliDb + 500) / 1000 - 90));
+    default: return static_cast<uint16_t>(relativeOf(milliDb));
+    }
+}
+
+uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request)
+{
+    switch (request) {
+    case FE_READ_STATUS:
+    case FE_GET_PROPERTY:
+    case FE_READ_SNR:
+    case FE_READ_SIGNAL_STRENGTH:
+    case FE_READ_BER:
+    case FE_READ_UNCORRECTED_BLOCKS: return frontend.simulation.slowMs;
+    }
+    return 0;
 }
 
 int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs)
@@ -241,7 +303,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
     switch (request) {
     case FE_GET_INFO:
         if (!argument) return -EFAULT;
-        fillInfo(static_cast<dvb_frontend_info*>(argument));
+        fillInfo(frontend, static_cast<dvb_frontend_info*>(argument));
         return 0;
     case FE_GET_PROPERTY: return properties(frontend, argument, false, nowMs);
     case FE_SET_PROPERTY: return properties(frontend, argument, true, nowMs);
@@ -255,24 +317,28 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         return 0;
     }
     case FE_SET_VOLTAGE:
+        if (frontend.simulation.failVoltage && value != SEC_VOLTAGE_OFF) return -EIO;
         if (value == SEC_VOLTAGE_13) frontend.trace.push_back("voltage 13");
         else if (value == SEC_VOLTAGE_18) frontend.trace.push_back("voltage 18");
         else if (value == SEC_VOLTAGE_OFF) frontend.trace.push_back("voltage off");
         else return -EINVAL;
         return 0;
     case FE_SET_TONE:
+        if (frontend.simulation.failTone && value == SEC_TONE_ON) return -EIO;
         if (value == SEC_TONE_ON) frontend.trace.push_back("tone on");
         else if (value == SEC_TONE_OFF) frontend.trace.push_back("tone off");
         else return -EINVAL;
         return 0;
     case FE_DISEQC_SEND_BURST:
         if (value != SEC_MINI_A && value != SEC_MINI_B) return -EINVAL;
+        if (frontend.simulation.failBurst) return -EIO;
         frontend.trace.push_back(value == SEC_MINI_A ? "burst A" : "burst B");
         return 0;
     case FE_DISEQC_SEND_MASTER_CMD: {
         const dvb_diseqc_master_cmd* command = static_cast<const dvb_diseqc_master_cmd*>(argument);
         if (!command) return -EFAULT;
         if (command->msg_len < 3 || command->msg_len > 6) return -EINVAL;
+        if (frontend.simulation.failDiseqc) return -EIO;
         std::string line = "diseqc";
         for (int i = 0; i < command->msg_len; ++i) {
             char hex[4];
@@ -285,7 +351,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
     case FE_ENABLE_HIGH_LNB_VOLTAGE: return 0;
     case FE_READ_SNR:
     case FE_READ_SIGNAL_STRENGTH:
-        if (frontend.simulation.statistics != StatisticsLegacy) return -ENOTTY;
+        if (!isLegacy(frontend.simulation.statistics)) return -ENOTTY;
         if (!argument) return -EFAULT;
         *static_cast<uint16_t*>(argument) = legacyFigure(frontend, request, nowMs);
         return 0;

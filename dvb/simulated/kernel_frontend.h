@@ -24,10 +24,14 @@ struct SimulatedFrontend {
     bool tuned = false;
     uint32_t tunedSystem = 0;
     uint32_t tunedModulation = 0;
-    uint64_t tunedAtMs = 0;
+    uint32_t tunedRolloff = 0;
+    uint32_t tunedFrequencyKHz = 0;
+    uint32_t tunedSymbolRate = 0;
+    uint64_t tunedAtMs = 0;  // the latest tune to another frequency or symbol rate
     // One line per request that reaches the hardware: "voltage 18",
-    // "tone on", "diseqc E0 10 38 FB", "burst A", "tune DVB-S2 auto 1645000 27500000"
-    // (the system, for DVB-S2 the modulation, the frequency in kHz, the symbol rate).
+    // "tone on", "diseqc E0 10 38 FB", "burst A",
+    // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and
+    // roll-off, the frequency in kHz, the symbol rate).
     std::vector<std::string> trace;
 };
 
@@ -37,6 +41,9 @@ SimulatedFrontend newSimulatedFrontend(const Simulation& simulation);
 // Answers one ioctl request: 0, or a negative errno. `argument` is the
 // request's third argument (a pointer, or a value for the SEC requests).
 int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs);
+
+// How long the request takes (the simulation's "slow" for readings).
+uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request);
 
 // The name the frontend reports.
 extern const char simulatedFrontendName[];

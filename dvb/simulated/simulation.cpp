@@ -29,8 +29,8 @@ static bool systemByName(const std::string& name, SimulatedSystem* system)
 
 static bool statisticsByName(const std::string& name, SimulatedStatistics* statistics)
 {
-    static const char* const names[] = {"decibel", "relative", "legacy", "none"};
-    for (int i = 0; i < 4; ++i) {
+    static const char* const names[] = {"decibel", "relative", "legacy", "legacy-tenths", "legacy-negative", "none"};
+    for (int i = 0; i < 6; ++i) {
         if (name == names[i]) {
             *statistics = static_cast<SimulatedStatistics>(i);
             return true;
@@ -63,9 +63,16 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
 {
     const std::string& first = words[0];
     if (first == "fail") {
-        if (words.size() == 2 && words[1] == "open") simulation->failOpen = true;
-        else if (words.size() == 2 && words[1] == "tune") simulation->failTune = true;
-        else *problem = "expected \"fail open\" or \"fail tune\"";
+        const std::string what = words.size() == 2 ? words[1] : "";
+        bool* flag = what == "open"      ? &simulation->failOpen
+                     : what == "tune"    ? &simulation->failTune
+                     : what == "voltage" ? &simulation->failVoltage
+                     : what == "tone"    ? &simulation->failTone
+                     : what == "diseqc"  ? &simulation->failDiseqc
+                     : what == "burst"   ? &simulation->failBurst
+                                         : nullptr;
+        if (flag) *flag = true;
+        else *problem = "expected \"fail open|tune|voltage|tone|diseqc|burst\"";
         return problem->empty();
     }
     if (first == "systems") {
@@ -76,6 +83,12 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
                 *problem = "unknown delivery system \"" + words[i] + "\"";
                 return false;
             }
+            for (SimulatedSystem named : simulation->systems) {
+                if (named == system) {
+                    *problem = "delivery system \"" + words[i] + "\" named twice";
+                    return false;
+                }
+            }
             simulation->systems.push_back(system);
         }
         if (simulation->systems.empty()) *problem = "no delivery system named";
@@ -83,13 +96,32 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
     }
     if (first == "transponder") {
         SimulatedSystem system;
-        if (words.size() != 2 || !systemByName(words[1], &system) || (system != SimDvbS && system != SimDvbS2)) {
-            *problem = "expected \"transponder DVB-S\" or \"transponder DVB-S2\"";
+        const bool known =
+            words.size() >= 2 && systemByName(words[1], &system) && (system == SimDvbS || system == SimDvbS2);
+        SimulatedModulation modulation = ModulationAny;
+        if (known && words.size() == 3 && system == SimDvbS2 && (words[2] == "QPSK" || words[2] == "8PSK"))
+            modulation = words[2] == "QPSK" ? ModulationQpsk : ModulationPsk8;
+        else if (words.size() != 2) system = SimDvbT;
+        if (!known || system == SimDvbT) {
+            *problem = "expected \"transponder DVB-S\" or \"transponder DVB-S2 [QPSK|8PSK]\"";
             return false;
         }
         simulation->anyTransponder = false;
         simulation->transponder = system;
+        simulation->transponderModulation = modulation;
         return true;
+    }
+    if (first == "system") {
+        if (words.size() != 2 || words[1] != "strict") *problem = "expected \"system strict\"";
+        simulation->strictSystem = problem->empty();
+        return problem->empty();
+    }
+    if (first == "slow") {
+        uint32_t ms = 0;
+        if (words.size() != 2 || !wholeMilliseconds(words[1], &ms) || ms > 10000)
+            *problem = "expected \"slow MS\" with MS from 0 to 10000";
+        simulation->slowMs = ms;
+        return problem->empty();
     }
     if (first == "modulation") {
         if (words.size() != 2 || words[1] != "explicit") *problem = "expected \"modulation explicit\"";
@@ -98,7 +130,7 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
     }
     if (first == "statistics") {
         if (words.size() != 2 || !statisticsByName(words[1], &simulation->statistics))
-            *problem = "expected \"statistics decibel|relative|legacy|none\"";
+            *problem = "expected \"statistics decibel|relative|legacy|legacy-tenths|legacy-negative|none\"";
         return problem->empty();
     }
     SimulatedMoment moment{};
@@ -123,6 +155,10 @@ bool parseSimulation(const std::string& text, Simulation* simulation, std::strin
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find('\0') != std::string::npos) {
+            *error = "line " + std::to_string(number) + ": a zero byte";
+            return false;
+        }
         std::istringstream wordStream(line);
         std::vector<std::string> words;
         for (std::string word; wordStream >> word;) words.push_back(word);

@@ -5,28 +5,49 @@
 // Lines (blank lines and lines starting with # are ignored):
 //   T lock CN_DB     from T ms after the latest tune: locked at a C/N of CN_DB dB
 //   T nolock         from T ms after the latest tune: no lock
+//                    (a tune sent again to the same frequency and symbol rate,
+//                    whatever its system, goes on with the timeline)
 //   fail open        the device cannot be opened: another program has it
-//   fail tune        the frontend refuses every tune
-//   systems NAME...  the delivery systems it offers (DVB-S, DVB-S2, DVB-T, DVB-C;
-//                    DVB-S and DVB-S2 unless told)
-//   transponder NAME the transponder is DVB-S or DVB-S2: a tune as the other
-//                    system does not lock it, except DVB-S2 with automatic
-//                    modulation, with which the frontend finds either (unless
-//                    told, every tune locks)
-//   modulation explicit  the driver refuses DVB-S2 with automatic modulation
-//                    and wants QPSK or 8PSK named
+//   fail tune        the kernel refuses every tune
+//   fail voltage|tone|diseqc|burst  the driver fails that request (for voltage
+//                    and tone, switching them on)
+//   systems NAME...  the delivery systems it offers, each once (DVB-S, DVB-S2,
+//                    DVB-T, DVB-C; DVB-S and DVB-S2 unless told); the first is
+//                    the one it is set to when opened, and until it is set to a
+//                    satellite system it gives its frequency range in Hz
+//   transponder NAME [MODULATION]  the transponder is DVB-S, or DVB-S2 (QPSK
+//                    or 8PSK if named): a tune as the other system does not
+//                    lock it, except DVB-S2 with automatic values, which finds
+//                    either (unless told, every tune locks)
+//   system strict    the demodulator locks only the system it is set to: DVB-S2
+//                    with automatic values does not find a DVB-S transponder
+//   modulation explicit  the driver takes DVB-S2 with automatic modulation or
+//                    roll-off, as the kernel returns success, and never locks;
+//                    for DVB-S it locks only with QPSK and roll-off 0.35
 //   statistics KIND  how it reports C/N and strength: decibel (v5 statistics in
 //                    0.001 dB, the default), relative (v5 statistics, 0..65535),
-//                    legacy (no v5 statistics, 16-bit relative figures) or none
+//                    legacy (no v5 statistics: s/n and strength on a 16-bit
+//                    scale), legacy-tenths (s/n in 0.1 dB), legacy-negative
+//                    (s/n a negative dBm figure read as unsigned) or none
+//   slow MS          each status and statistics request takes MS ms (0 to 10000),
+//                    as on drivers that search in software
 // The latest timed line whose T has passed applies; before the first one
-// there is no lock.
+// there is no lock. The file is at most 64 KB and holds text only.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
 enum SimulatedSystem : uint8_t { SimDvbS, SimDvbS2, SimDvbT, SimDvbC };
-enum SimulatedStatistics : uint8_t { StatisticsDecibel, StatisticsRelative, StatisticsLegacy, StatisticsNone };
+enum SimulatedStatistics : uint8_t {
+    StatisticsDecibel,
+    StatisticsRelative,
+    StatisticsLegacy,
+    StatisticsLegacyTenths,
+    StatisticsLegacyNegative,
+    StatisticsNone,
+};
+enum SimulatedModulation : uint8_t { ModulationAny, ModulationQpsk, ModulationPsk8 };
 
 struct SimulatedMoment {
     uint32_t fromMs;
@@ -38,11 +59,18 @@ struct Simulation {
     std::vector<SimulatedMoment> timeline;  // in file order
     bool failOpen = false;
     bool failTune = false;
+    bool failVoltage = false;
+    bool failTone = false;
+    bool failDiseqc = false;
+    bool failBurst = false;
     std::vector<SimulatedSystem> systems{SimDvbS, SimDvbS2};
     bool anyTransponder = true;  // locks whichever satellite system is tuned
     SimulatedSystem transponder = SimDvbS;
+    SimulatedModulation transponderModulation = ModulationAny;
+    bool strictSystem = false;
     bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;
+    uint32_t slowMs = 0;
 };
 
 struct SimulatedSignal {

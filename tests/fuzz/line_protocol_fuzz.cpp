@@ -14,7 +14,7 @@ struct CountingFrontend : FrontendPort {
     bool opened = false;
     int tunes = 0;
     bool open(std::string*) override { return opened = true; }
-    bool tune(const FrontendPlan&, std::string*) override { return ++tunes > 0; }
+    bool tune(const CardTuning&, std::string*) override { return ++tunes > 0; }
     bool measure(SignalReading* reading) override
     {
         *reading = SignalReading{tunes % 2 == 1, 40, 9.5f};

@@ -1,10 +1,9 @@
-// azimora-dvb's deciding parts: its options and reports, the
-// delivery-system search and the settings for a frontend behind
-// dvbv5-daemon. (The frontend log's lines are checked where the helper
-// writes them, in dvb_frontend_test.cpp.)
+// azimora-dvb's deciding parts: its options and reports, and the settings
+// for a frontend behind dvbv5-daemon. (The tuning sequence and the
+// delivery-system search are in dvb_tuning_sequence_test.cpp; the frontend
+// log's lines are checked where the helper writes them.)
 #include <gtest/gtest.h>
 
-#include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/helper_options.h"
 #include "dvb/helper/remote_tuning.h"
@@ -36,6 +35,11 @@ TEST(DvbHelperOptions, DefaultsServeAdapterZeroOnTheLoopbackPort)
     EXPECT_EQ("f.log", options.logPath);
     EXPECT_TRUE(options.status);
 
+    EXPECT_EQ(10u, options.idleSeconds);
+    ASSERT_TRUE(parse({"--idle", "3", "--secret-file", "secret.txt"}, &options));
+    EXPECT_EQ(3u, options.idleSeconds);
+    EXPECT_EQ("secret.txt", options.secretPath);
+
     ASSERT_TRUE(parse({"--listen=0.0.0.0:47474", "--server", "dish-pc:5555"}, &options));
     EXPECT_EQ("0.0.0.0", options.listenHost);
     EXPECT_TRUE(options.remote);
@@ -57,6 +61,8 @@ TEST(DvbHelperOptions, MistakesAreRefusedWithTheirReason)
         {{"--log="}, "--log needs a file name"},
         {{"--server", "5555"}, "--server wants HOST:PORT, not \"5555\""},
         {{"--server", "h:1", "--simulate", "s"}, "--server and --simulate exclude each other"},
+        {{"--idle", "0"}, "--idle wants seconds from 1 to 999, not \"0\""},
+        {{"--secret-file="}, "--secret-file needs a file name"},
         {{"adapter"}, "unknown option \"adapter\""},
     };
     for (const Case& c : cases) {
@@ -115,31 +121,6 @@ TEST(DvbHelperReport, StatusShowsWhateverFiguresTheFrontendGives)
     figures.statistics.hasStrength = true;
     figures.statistics.strengthPercent = 40;
     EXPECT_NE(std::string::npos, statusReport(description, figures).find("c/n: 61 % (relative)\nstrength: 40 %\n"));
-}
-
-TEST(DvbDeliverySearch, AutomaticDvbS2IsTrustedElseTheSystemsTakeTurnsWhileUnlocked)
-{
-    EXPECT_EQ(std::vector<TuneSystem>{TuneDvbS2Automatic}, searchOrder(true, true, false));
-    EXPECT_EQ(std::vector<TuneSystem>{TuneDvbS}, searchOrder(true, false, false));
-    EXPECT_EQ((std::vector<TuneSystem>{TuneDvbS2Qpsk, TuneDvbS2Psk8}), searchOrder(false, true, true));
-    EXPECT_TRUE(searchOrder(false, false, false).empty());
-
-    DeliverySearch search;
-    startSearch(search, searchOrder(true, true, true), 1000);
-    EXPECT_EQ(TuneDvbS, currentSystem(search));
-    EXPECT_FALSE(searchMovesOn(search, false, 1000 + searchWindowMs - 1));
-    EXPECT_TRUE(searchMovesOn(search, false, 1000 + searchWindowMs));
-    EXPECT_EQ(TuneDvbS2Qpsk, currentSystem(search));
-    // A lock holds the system; losing it starts the window again.
-    EXPECT_FALSE(searchMovesOn(search, true, 9000));
-    EXPECT_FALSE(searchMovesOn(search, false, 9000 + searchWindowMs - 1));
-    EXPECT_TRUE(searchMovesOn(search, false, 9000 + searchWindowMs));
-    EXPECT_EQ(TuneDvbS2Psk8, currentSystem(search));
-    EXPECT_TRUE(searchMovesOn(search, false, 9000 + 2 * searchWindowMs));
-    EXPECT_EQ(TuneDvbS, currentSystem(search));  // round again
-
-    startSearch(search, searchOrder(true, true, false), 0);
-    EXPECT_FALSE(searchMovesOn(search, false, 100000));  // one system: nothing to take turns with
 }
 
 static FrontendPlan planFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)

@@ -1,5 +1,6 @@
 #include "tests/native/dvb_helper_process.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -55,14 +56,30 @@ HelperFiles helperFiles(const std::string& simulation)
     return files;
 }
 
-static pid_t spawnHelper(const std::vector<std::string>& arguments, const HelperFiles& files)
+// Helpers a failed test left running are ended with the test program.
+static std::vector<pid_t> spawned;
+
+// Only children not yet waited for: their ids cannot have gone to another process.
+static void endLeftHelpers()
+{
+    for (pid_t pid : spawned) kill(pid, SIGKILL);
+}
+
+static void reaped(pid_t pid) { spawned.erase(std::remove(spawned.begin(), spawned.end(), pid), spawned.end()); }
+
+static pid_t spawnHelper(const std::vector<std::string>& arguments, const HelperFiles& files,
+                         const HelperSurroundings& surroundings)
 {
     std::vector<std::string> words{AZM_DVB_HELPER};
+    if (surroundings.fileSizeLimit >= 0)
+        words = {"/bin/sh", "-c", "ulimit -f " + std::to_string(surroundings.fileSizeLimit) + " && exec \"$0\" \"$@\"",
+                 AZM_DVB_HELPER};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
     std::vector<std::string> settings{"AZIMORA_DVB_SIMULATE_TRACE=" + files.trace};
+    settings.insert(settings.end(), surroundings.environment.begin(), surroundings.environment.end());
     for (char** each = environ; *each; ++each)
         if (std::strncmp(*each, "AZIMORA_DVB", 11) != 0 && std::strncmp(*each, "LD_PRELOAD=", 11) != 0)
             settings.push_back(*each);
@@ -76,6 +93,8 @@ static pid_t spawnHelper(const std::vector<std::string>& arguments, const Helper
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
+    if (pid > 0 && spawned.empty()) std::atexit(endLeftHelpers);
+    if (pid > 0) spawned.push_back(pid);
     return pid;
 }
 
@@ -84,31 +103,37 @@ static int waitForEnd(pid_t pid, int timeoutMs)
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            reaped(pid);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+        }
         if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
+            reaped(pid);
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
-HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files)
+HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files,
+                       const HelperSurroundings& surroundings)
 {
-    const pid_t pid = spawnHelper(arguments, files);
+    const pid_t pid = spawnHelper(arguments, files, surroundings);
     if (pid < 0) return HelperResult{-1, "cannot start " AZM_DVB_HELPER};
     const int code = waitForEnd(pid, 20000);
     return HelperResult{code, fileText(files.output)};
 }
 
-bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more)
+bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more,
+                  const HelperSurroundings& surroundings)
 {
     helper.files = helperFiles(simulation);
     std::vector<std::string> arguments{"--simulate", helper.files.simulation, "--log", helper.files.log, "--listen",
                                        "127.0.0.1:0"};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    helper.pid = spawnHelper(arguments, helper.files);
+    helper.pid = spawnHelper(arguments, helper.files, surroundings);
     if (helper.pid < 0) return false;
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
@@ -121,6 +146,7 @@ bool startServing(ServingHelper& helper, const std::string& simulation, const st
         }
         int status = 0;
         if (waitpid(helper.pid, &status, WNOHANG) == helper.pid) {
+            reaped(helper.pid);
             helper.pid = -1;
             return false;
         }
@@ -139,10 +165,19 @@ int stopServing(ServingHelper& helper)
     return code;
 }
 
-bool connectToHelper(ServingHelper& helper)
+bool connectToHelper(ServingHelper& helper, const char* from)
 {
     disconnect(helper);
     helper.socket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (from) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        inet_pton(AF_INET, from, &local.sin_addr);
+        if (bind(helper.socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            disconnect(helper);
+            return false;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(helper.port);

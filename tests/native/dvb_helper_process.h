@@ -23,8 +23,16 @@ struct HelperResult {
     std::string output;  // stdout and stderr
 };
 
+// More for the helper's environment ("AZIMORA_DVB_SECRET=..."), and a
+// file size limit in the shell's blocks (-1: none).
+struct HelperSurroundings {
+    std::vector<std::string> environment;
+    int fileSizeLimit = -1;
+};
+
 // Runs azimora-dvb with these arguments until it ends (at most 20 s).
-HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files);
+HelperResult runHelper(const std::vector<std::string>& arguments, const HelperFiles& files,
+                       const HelperSurroundings& surroundings = {});
 
 struct ServingHelper {
     HelperFiles files;
@@ -36,11 +44,13 @@ struct ServingHelper {
 
 // Starts it with --simulate, --log and --listen 127.0.0.1:0 (and `more`)
 // and waits until it serves.
-bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more = {});
+bool startServing(ServingHelper& helper, const std::string& simulation, const std::vector<std::string>& more = {},
+                  const HelperSurroundings& surroundings = {});
 // SIGTERM, then waits; the exit code.
 int stopServing(ServingHelper& helper);
 
-bool connectToHelper(ServingHelper& helper);
+// From 127.0.0.1, or from another loopback address ("127.0.0.2").
+bool connectToHelper(ServingHelper& helper, const char* from = nullptr);
 void disconnect(ServingHelper& helper);
 // Sends one request line (newline added) and returns the reply line.
 std::string ask(ServingHelper& helper, const std::string& line);

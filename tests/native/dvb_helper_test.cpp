@@ -62,8 +62,17 @@ TEST(DvbHelper, StatusDescribesTheFrontendAndItsSignal)
               "symbol rate range: 1000 - 45000 kS/s\n"
               "lock: no\n"
               "c/n: -\n"
-              "strength: -\n",
+              "strength: -\n"
+              "statistics: v5, no c/n figure now\n",
               result.output);
+    // A frontend that also offers terrestrial systems starts set to one, and
+    // the kernel gives its range in Hz until it is set to a satellite system.
+    const HelperResult terrestrial = simulated("systems DVB-T DVB-S DVB-S2\n", {"--status"});
+    EXPECT_NE(std::string::npos, terrestrial.output.find("frequency range: 950 - 2150 MHz\n")) << terrestrial.output;
+    // Older statistics are named as such.
+    const HelperResult legacy = simulated("statistics legacy-tenths\n", {"--status"});
+    EXPECT_NE(std::string::npos, legacy.output.find("statistics: older (no v5), s/n unit told once locked\n"))
+        << legacy.output;
 }
 
 TEST(DvbHelper, ATakenPortEndsASecondHelper)

@@ -3,6 +3,7 @@
 // them. The frontend is a stand-in that records what it is asked.
 #include <gtest/gtest.h>
 
+#include "cardbase/frontend_plan.h"
 #include "dvb/protocol/session.h"
 
 namespace {
@@ -22,9 +23,9 @@ struct RecordingFrontend : FrontendPort {
         if (openFails) *reason = "frontend is busy";
         return !openFails;
     }
-    bool tune(const FrontendPlan& plan, std::string* reason) override
+    bool tune(const CardTuning& tuning, std::string* reason) override
     {
-        tunes.push_back(plan);
+        tunes.push_back(frontendPlanFor(tuning));
         if (tuneFails) *reason = "tune refused";
         return !tuneFails;
     }

@@ -31,17 +31,35 @@ TEST(DvbSimulation, TheLatestTimedLineWhoseTimeHasPassedApplies)
 
 TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
 {
-    const Simulation simulation = simulationOf("fail open\nfail tune\nsystems DVB-S\ntransponder DVB-S2\n"
-                                               "modulation explicit\nstatistics legacy\n");
+    const Simulation simulation = simulationOf("fail open\nfail tune\nfail voltage\nfail tone\nfail diseqc\n"
+                                               "fail burst\nsystems DVB-S\ntransponder DVB-S2 8PSK\nsystem strict\n"
+                                               "modulation explicit\nstatistics legacy-negative\nslow 600\n");
     EXPECT_TRUE(simulation.failOpen && simulation.failTune && simulation.explicitModulation);
+    EXPECT_TRUE(simulation.failVoltage && simulation.failTone && simulation.failDiseqc && simulation.failBurst);
     EXPECT_EQ(std::vector<SimulatedSystem>{SimDvbS}, simulation.systems);
     EXPECT_FALSE(simulation.anyTransponder);
     EXPECT_EQ(SimDvbS2, simulation.transponder);
-    EXPECT_EQ(StatisticsLegacy, simulation.statistics);
+    EXPECT_EQ(ModulationPsk8, simulation.transponderModulation);
+    EXPECT_TRUE(simulation.strictSystem);
+    EXPECT_EQ(StatisticsLegacyNegative, simulation.statistics);
+    EXPECT_EQ(600u, simulation.slowMs);
 
-    const char* const wrong[] = {
-        "0 lock",     "0 lock ten", "0 lock 200",   "-5 nolock",         "0 nolock 3",         "fail",
-        "fail close", "systems",    "systems ATSC", "transponder DVB-T", "statistics percent", "lock 0 10"};
+    const char* const wrong[] = {"0 lock",
+                                 "0 lock ten",
+                                 "0 lock 200",
+                                 "-5 nolock",
+                                 "0 nolock 3",
+                                 "fail",
+                                 "fail close",
+                                 "systems",
+                                 "systems ATSC",
+                                 "systems DVB-S DVB-S",
+                                 "transponder DVB-T",
+                                 "transponder DVB-S QPSK",
+                                 "statistics percent",
+                                 "lock 0 10",
+                                 "system loose",
+                                 "slow 20000"};
     for (const char* line : wrong) {
         Simulation parsed;
         std::string error;
@@ -73,6 +91,38 @@ static int tune(SimulatedFrontend& frontend, uint32_t system, uint32_t frequency
     return simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, nowMs);
 }
 
+TEST(DvbKernelFrontend, ItGivesItsRangeInHzWhileSetToATerrestrialSystemAndClearsStaleValues)
+{
+    SimulatedFrontend frontend = newSimulatedFrontend(simulationOf("systems DVB-T DVB-S DVB-S2\n"));
+    dvb_frontend_info info{};
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_GET_INFO, &info, 0));
+    EXPECT_EQ(950000000u, info.frequency_min);
+    dtv_property properties[3] = {};
+    properties[0].cmd = DTV_DELIVERY_SYSTEM;
+    properties[0].u.data = SYS_DVBS2;
+    properties[1].cmd = DTV_MODULATION;
+    properties[1].u.data = PSK_8;
+    properties[2].cmd = DTV_ROLLOFF;
+    properties[2].u.data = ROLLOFF_20;
+    dtv_properties list{3, properties};
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, 0));
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_GET_INFO, &info, 0));
+    EXPECT_EQ(950000u, info.frequency_min);
+    // DVB-S then keeps the 8PSK and 0.20 of before, until DTV_CLEAR.
+    properties[0].u.data = SYS_DVBS;
+    list.num = 1;
+    simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, 0);
+    EXPECT_EQ(static_cast<uint32_t>(PSK_8), frontend.modulation);
+    properties[0].cmd = DTV_CLEAR;
+    simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, 0);
+    EXPECT_EQ(static_cast<uint32_t>(QPSK), frontend.modulation);
+    EXPECT_EQ(static_cast<uint32_t>(ROLLOFF_35), frontend.rolloff);
+    // A slow driver makes its readings wait.
+    SimulatedFrontend slow = newSimulatedFrontend(simulationOf("slow 700\n"));
+    EXPECT_EQ(700u, simulatedDelayMs(slow, FE_READ_STATUS));
+    EXPECT_EQ(0u, simulatedDelayMs(slow, FE_SET_VOLTAGE));
+}
+
 TEST(DvbKernelFrontend, ItAnnouncesASatelliteFrontendWithItsSystemsAndRanges)
 {
     SimulatedFrontend frontend = newSimulatedFrontend(simulationOf("systems DVB-S DVB-S2\n"));
@@ -101,7 +151,7 @@ TEST(DvbKernelFrontend, TunesOutsideItsRangesOrSystemsAreRefused)
     EXPECT_EQ(-EINVAL, tune(frontend, SYS_DVBS2, 1645000, 27500000, 0));
     EXPECT_TRUE(frontend.trace.empty());
     EXPECT_EQ(0, tune(frontend, SYS_DVBS, 1645000, 27500000, 0));
-    EXPECT_EQ(std::vector<std::string>{"tune DVB-S 1645000 27500000"}, frontend.trace);
+    EXPECT_EQ(std::vector<std::string>{"tune DVB-S QPSK/0.35 1645000 27500000"}, frontend.trace);
 
     SimulatedFrontend refusing = newSimulatedFrontend(simulationOf("fail tune\n"));
     EXPECT_EQ(-EIO, tune(refusing, SYS_DVBS2, 1645000, 27500000, 0));
@@ -135,6 +185,47 @@ TEST(DvbKernelFrontend, StatusAndStatisticsFollowTheTimelineFromTheTune)
     uint16_t snr = 0;
     ASSERT_EQ(0, simulatedFrontendIoctl(legacy, FE_READ_SNR, &snr, 1));
     EXPECT_EQ(32767, snr);
+    // ... in tenths of a dB, or as a negative dBm figure read unsigned.
+    SimulatedFrontend tenths = newSimulatedFrontend(simulationOf("statistics legacy-tenths\n0 lock 10\n"));
+    tune(tenths, SYS_DVBS2, 1645000, 27500000, 0);
+    simulatedFrontendIoctl(tenths, FE_READ_SNR, &snr, 1);
+    EXPECT_EQ(100, snr);
+    SimulatedFrontend negative = newSimulatedFrontend(simulationOf("statistics legacy-negative\n0 lock 10\n"));
+    tune(negative, SYS_DVBS2, 1645000, 27500000, 0);
+    simulatedFrontendIoctl(negative, FE_READ_SNR, &snr, 1);
+    EXPECT_EQ(static_cast<uint16_t>(-80), snr);
+}
+
+TEST(DvbKernelFrontend, StrictAndExplicitDriversLockOnlyWhatTheyWereAskedForAndTakeTheRestInSilence)
+{
+    auto locksAfter = [](const std::string& text, uint32_t system, uint32_t modulation, uint32_t rolloff) {
+        SimulatedFrontend frontend = newSimulatedFrontend(simulationOf(text + "0 lock 10\n"));
+        dtv_property properties[5] = {};
+        const uint32_t commands[] = {DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_MODULATION, DTV_ROLLOFF};
+        const uint32_t values[] = {system, 1645000, 27500000, modulation, rolloff};
+        for (int i = 0; i < 5; ++i) {
+            properties[i].cmd = commands[i];
+            properties[i].u.data = values[i];
+        }
+        dtv_properties list{5, properties};
+        simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, 0);
+        dtv_property go{};
+        go.cmd = DTV_TUNE;
+        dtv_properties tuneList{1, &go};
+        EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &tuneList, 0));  // taken, whatever it holds
+        fe_status_t status{};
+        simulatedFrontendIoctl(frontend, FE_READ_STATUS, &status, 1);
+        return (status & FE_HAS_LOCK) != 0;
+    };
+    EXPECT_TRUE(locksAfter("transponder DVB-S\n", SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO));
+    EXPECT_FALSE(locksAfter("transponder DVB-S\nsystem strict\n", SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO));
+    EXPECT_TRUE(locksAfter("transponder DVB-S\nsystem strict\n", SYS_DVBS, QPSK, ROLLOFF_35));
+    EXPECT_FALSE(locksAfter("modulation explicit\n", SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO));
+    EXPECT_FALSE(locksAfter("modulation explicit\n", SYS_DVBS2, QPSK, ROLLOFF_AUTO));
+    EXPECT_TRUE(locksAfter("modulation explicit\n", SYS_DVBS2, QPSK, ROLLOFF_35));
+    EXPECT_FALSE(locksAfter("modulation explicit\n", SYS_DVBS, PSK_8, ROLLOFF_35));  // stale from DVB-S2
+    EXPECT_FALSE(locksAfter("transponder DVB-S2 8PSK\n", SYS_DVBS2, QPSK, ROLLOFF_35));
+    EXPECT_TRUE(locksAfter("transponder DVB-S2 8PSK\n", SYS_DVBS2, PSK_8, ROLLOFF_35));
 }
 
 TEST(DvbKernelFrontend, SatelliteControlRequestsAreTracedAndBadOnesRefused)
@@ -150,6 +241,15 @@ TEST(DvbKernelFrontend, SatelliteControlRequestsAreTracedAndBadOnesRefused)
     EXPECT_EQ(-EINVAL, simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_MASTER_CMD, &command, 0));
     EXPECT_EQ(-EINVAL, simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(7), 0));
     EXPECT_EQ(4u, frontend.trace.size());
+    // A driver whose calls fail.
+    SimulatedFrontend failing =
+        newSimulatedFrontend(simulationOf("fail voltage\nfail tone\nfail diseqc\nfail burst\n"));
+    command.msg_len = 4;
+    EXPECT_EQ(-EIO, simulatedFrontendIoctl(failing, FE_SET_VOLTAGE, reinterpret_cast<void*>(SEC_VOLTAGE_13), 0));
+    EXPECT_EQ(0, simulatedFrontendIoctl(failing, FE_SET_VOLTAGE, reinterpret_cast<void*>(SEC_VOLTAGE_OFF), 0));
+    EXPECT_EQ(-EIO, simulatedFrontendIoctl(failing, FE_SET_TONE, reinterpret_cast<void*>(SEC_TONE_ON), 0));
+    EXPECT_EQ(-EIO, simulatedFrontendIoctl(failing, FE_DISEQC_SEND_MASTER_CMD, &command, 0));
+    EXPECT_EQ(-EIO, simulatedFrontendIoctl(failing, FE_DISEQC_SEND_BURST, reinterpret_cast<void*>(SEC_MINI_A), 0));
 }
 
 }  // namespace

@@ -18,10 +18,10 @@ protected:
         registerSimulatedCard(true);
     }
 
-    HelperRun& startHelperFor(const std::string& folder, const std::string& simulation)
+    HelperRun& startHelperFor(const std::string& folder, const std::string& simulation, const std::string& more = "")
     {
         helpers_.emplace_back();
-        EXPECT_TRUE(startHelper(helpers_.back(), folder, simulation)) << readFile(helpers_.back().outputPath);
+        EXPECT_TRUE(startHelper(helpers_.back(), folder, simulation, more)) << readFile(helpers_.back().outputPath);
         return helpers_.back();
     }
 
@@ -69,8 +69,8 @@ TEST_F(DvbCardTest, AListStartTunesTheFrontendAndTheBarShowsItsCarrierToNoise)
     HelperRun& helper = startHelperFor(folder, lockAt80);
     AppRun& run = startThrough(helper.port, folder);
     startCatalogueLine(run, 0);
-    EXPECT_TRUE(
-        waitForHelperLog(helper, {"voltage 18", "tone on", "tune if_khz=1915000 symbol_rate=22000000", "lock"}));
+    EXPECT_TRUE(waitForHelperLog(
+        helper, {"voltage 18", "tone on", "tune if_khz=1915000 symbol_rate=22000000 system=DVB-S2", "lock"}));
     EXPECT_TRUE(barEndsAt(run, 254));
     EXPECT_GT(countColour(screenArea(run.window, 240, 130, 70, 20), inkRgb), 10);  // the s/n figure
 
@@ -78,8 +78,8 @@ TEST_F(DvbCardTest, AListStartTunesTheFrontendAndTheBarShowsItsCarrierToNoise)
     postKey(run.window, VK_BACK);
     settle(run, 300);
     startCatalogueLine(run, 1);
-    EXPECT_TRUE(
-        waitForHelperLog(helper, {"voltage 13", "tone off", "tune if_khz=1310000 symbol_rate=27500000", "lock"}));
+    EXPECT_TRUE(waitForHelperLog(
+        helper, {"voltage 13", "tone off", "tune if_khz=1310000 symbol_rate=27500000 system=DVB-S2", "lock"}));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -89,8 +89,9 @@ TEST_F(DvbCardTest, ATypedStartWithSwitchLettersSendsTheCommittedSwitchCommand)
     HelperRun& helper = startHelperFor(folder, lockAt30);
     AppRun& run = startThrough(helper.port, folder);
     startTypedEntry(run, "12245H27500AB");
-    EXPECT_TRUE(waitForHelperLog(helper, {"voltage 18", "tone off", "diseqc E0 10 38 FB", "tone on",
-                                          "tune if_khz=1645000 symbol_rate=27500000", "lock"}));
+    EXPECT_TRUE(
+        waitForHelperLog(helper, {"voltage 18", "tone off", "diseqc E0 10 38 FB", "diseqc E0 10 38 FB", "tone on",
+                                  "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2", "lock"}));
     EXPECT_TRUE(barEndsAt(run, 121));
 
     // Stopped, the keypad is still there for the next entry.
@@ -99,8 +100,9 @@ TEST_F(DvbCardTest, ATypedStartWithSwitchLettersSendsTheCommittedSwitchCommand)
     postKey(run.window, VK_DELETE);
     postText(run.window, "11344V27500BA");
     postKey(run.window, VK_RETURN);
-    EXPECT_TRUE(waitForHelperLog(helper, {"voltage 13", "tone off", "diseqc E0 10 38 F4", "tone off",
-                                          "tune if_khz=1594000 symbol_rate=27500000", "lock"}));
+    EXPECT_TRUE(
+        waitForHelperLog(helper, {"voltage 13", "tone off", "diseqc E0 10 38 F4", "diseqc E0 10 38 F4", "tone off",
+                                  "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S2", "lock"}));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -113,7 +115,22 @@ TEST_F(DvbCardTest, TheReadoutsFollowTheLockAsItGoesAndComesBack)
     EXPECT_TRUE(barEndsAt(run, 121));
     EXPECT_TRUE(showsNoSignal(run));
     EXPECT_TRUE(barEndsAt(run, 254, 6000));
-    EXPECT_TRUE(waitForHelperLog(helper, {"tune if_khz=1645000 symbol_rate=27500000", "lock", "nolock", "lock"}));
+    // The lock lost for a while, the tune that had it goes out again.
+    const char tune[] = "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2";
+    EXPECT_TRUE(waitForHelperLog(helper, {tune, "lock", "nolock", tune, "lock"}));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(DvbCardTest, AProgramLeftInSetupPastTheHelpersIdleTimeStillMeasures)
+{
+    const std::string folder = folderFor("dvb-idle");
+    HelperRun& helper = startHelperFor(folder, lockAt80, "--idle 1");
+    AppRun& run = startThrough(helper.port, folder);
+    // The helper ends the link that asked nothing for a second.
+    ASSERT_TRUE(waitForHelperLog(helper, {"voltage off"}, 8000));
+    startTypedEntry(run, "12245H27500");
+    EXPECT_TRUE(barEndsAt(run, 254));
+    EXPECT_FALSE(anyMessageBox(run));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -164,7 +181,7 @@ TEST_F(DvbCardTest, ClosingWhileMeasuringEndsTheProgramAndLetsTheFrontendGo)
     ASSERT_TRUE(barEndsAt(run, 254));
     PostMessageA(run.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, waitForExit(run));
-    EXPECT_TRUE(waitForHelperLog(helper, {"lock", "voltage off"}));
+    EXPECT_TRUE(waitForHelperLog(helper, {"lock", "tone off", "voltage off"}));
     EXPECT_TRUE(helperRunning(helper));
 }
 

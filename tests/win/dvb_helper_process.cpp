@@ -20,7 +20,7 @@ static uint16_t servingPort(const std::string& output)
     return static_cast<uint16_t>(atoi(output.c_str() + colon + 1));
 }
 
-bool startHelper(HelperRun& helper, const std::string& folder, const std::string& simulation)
+bool startHelper(HelperRun& helper, const std::string& folder, const std::string& simulation, const std::string& more)
 {
     helper = HelperRun();
     helper.folder = folder;
@@ -31,7 +31,8 @@ bool startHelper(HelperRun& helper, const std::string& folder, const std::string
     writeFile(helper.simulationPath, simulation);
     const std::string command = "/bin/sh -c \"echo $$ > '" + unixPath(helper.pidPath) + "'; exec '" + helperProgram() +
                                 "' --simulate '" + unixPath(helper.simulationPath) + "' --listen 127.0.0.1:0 --log '" +
-                                unixPath(helper.logPath) + "' > '" + unixPath(helper.outputPath) + "' 2>&1\"";
+                                unixPath(helper.logPath) + "' " + more + " > '" + unixPath(helper.outputPath) +
+                                "' 2>&1\"";
     if (!startUnixCommand(command)) return false;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {

@@ -23,8 +23,10 @@ struct HelperRun {
 std::string helperProgram();
 
 // Starts the helper on the simulated frontend described by `simulation`,
-// listening on a port of the system's choice; waits until it serves.
-bool startHelper(HelperRun& helper, const std::string& folder, const std::string& simulation);
+// listening on a port of the system's choice (and with `more` options);
+// waits until it serves.
+bool startHelper(HelperRun& helper, const std::string& folder, const std::string& simulation,
+                 const std::string& more = "");
 // Sends a signal ("KILL", "TERM") and waits until the process is gone.
 bool signalHelper(HelperRun& helper, const char* signalName);
 bool helperRunning(const HelperRun& helper);

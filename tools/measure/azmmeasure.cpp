@@ -9,6 +9,12 @@
 //                       simulated C/N to the bar (tools/scripts/measure_dvb.sh
 //                       starts the helper and sets AZIMORA_DVB, AZM_DVB_LOG and
 //                       AZM_DVB_HELPER_PID)
+//   azmmeasure dvb-guest  CPU share of Azimora while it measures 11720H27500
+//                       through dvbcard.dll and azimora-dvb on the real kernel's
+//                       DVB core in QEMU (measure_dvb.sh --kernel sets AZIMORA_DVB
+//                       and AZIMORA_DVB_SECRET, and reads azimora-dvb's share in
+//                       the guest between the lines "cpu window begins" and
+//                       "cpu window ends")
 //   azmmeasure dish     CPU share of the practice dish's window thread, left alone and steered
 #include <windows.h>
 
@@ -302,6 +308,36 @@ static int measureDvb()
     return 0;
 }
 
+static int measureDvbThroughGuest()
+{
+    AppRun run;
+    StartOptions options;
+    options.withLog = false;
+    startProgram(run, newProgramFolder("measure-dvb-guest"), options);
+    const std::string stat = hostStatOf(joinPath(run.folder, "Azimora.exe"));
+    postCharacter(run.window, 'm');
+    postKey(run.window, VK_DELETE);
+    postText(run.window, "11720H27500");
+    postKey(run.window, VK_RETURN);
+    // About 57 %: the bar past x 160.
+    if (!waitForScreenColour(run.window, 160, 111, 0xF0F0FF, 20000)) {
+        std::printf("dvb-guest: no bar on screen within 20 s\n");
+        killProgram(run);
+        return 1;
+    }
+    Sleep(1000);
+    std::printf("cpu window begins\n");
+    std::fflush(stdout);
+    const double share = cpuShareOver(stat, 10000);
+    std::printf("cpu window ends\n");
+    std::printf("dvb on the real kernel, cpu while measuring: Azimora %.1f %% of one core (10 s)\n", share);
+    std::fflush(stdout);
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    waitForExit(run);
+    if (stat.empty()) std::printf("(the program's host process was not found: its figure is 0)\n");
+    return 0;
+}
+
 static int measureDish()
 {
     AppRun run;
@@ -359,6 +395,7 @@ int main(int argc, char** argv)
         measureStartup(argc > 2 ? std::atoi(argv[2]) : 9, others);
     }
     if (std::strcmp(what, "dvb") == 0) measureDvb();
+    if (std::strcmp(what, "dvb-guest") == 0) measureDvbThroughGuest();
     if (all || std::strcmp(what, "dish") == 0) measureDish();
     std::fflush(stdout);
     return 0;

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Figures for a card reached through dvbcard.dll and azimora-dvb, on the
-# simulated frontend: the CPU share of Azimora and of the helper while
-# measuring, and the delay from a change of the simulated C/N to the bar.
-#   tools/scripts/measure_dvb.sh
+# Figures for a card reached through dvbcard.dll and azimora-dvb.
+#   tools/scripts/measure_dvb.sh            on the simulated frontend: the CPU
+#       share of Azimora and of the helper while measuring, and the delay from a
+#       change of the simulated C/N to the bar
+#   tools/scripts/measure_dvb.sh --kernel   on the real kernel's DVB core with
+#       vidtv in QEMU (kernel_guest.sh): the CPU share of Azimora, of azimora-dvb
+#       in the guest and of QEMU while measuring a vidtv transponder
+#       (vidtv's C/N does not change while it is tuned; the stage gives the
+#       lock times and readings of each start)
 source "$(dirname "$0")/common.sh"
 source tools/scripts/wine_env.sh
 tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
@@ -11,6 +16,49 @@ ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null
 work=$root/build/measure-dvb
 rm -rf "$work"
 mkdir -p "$work"
+
+# ticks_of STAT: user and system clock ticks (100 a second) of a /proc/PID/stat line.
+ticks_of() {
+    sed 's/.*) //' <<<"$1" | awk '{print $12 + $13}'
+}
+
+if [[ ${1:-} == --kernel ]]; then
+    source tools/scripts/kernel_guest.sh
+    prepare_kernel || die "Debian's kernel with vidtv could not be prepared"
+    trap stop_guest EXIT
+    start_guest "$work/guest" || die "QEMU could not start the guest"
+    secret=$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9' | head -c 24)
+    guest_command serve "$secret" | grep -q serving || die "azimora-dvb did not serve in the guest"
+    wine_session "$root/build/wine-measure" keep
+    trap 'stop_xvfb; stop_guest' EXIT
+    wine regsvr32 /s $AZM_WIN/dvbcard.dll
+    export AZIMORA_DVB=127.0.0.1:$GUEST_HELPER_PORT AZIMORA_DVB_SECRET=$secret
+    wine $AZM_WIN/azmmeasure.exe dvb-guest >"$work/measure.out" 2>&1 &
+    measure=$!
+    for _ in $(seq 600); do
+        grep -q 'cpu window begins' "$work/measure.out" && break
+        kill -0 "$measure" 2>/dev/null || break
+        sleep 0.1
+    done
+    grep -q 'cpu window begins' "$work/measure.out" || {
+        cat "$work/measure.out"
+        die "Azimora did not measure through the guest"
+    }
+    helper_before=$(ticks_of "$(guest_command cpu)")
+    qemu_before=$(ticks_of "$(cat /proc/$GUEST_PID/stat)")
+    began=$(date +%s%N)
+    while ! grep -q 'cpu window ends' "$work/measure.out" && kill -0 "$measure" 2>/dev/null; do sleep 0.05; done
+    helper_after=$(ticks_of "$(guest_command cpu)")
+    qemu_after=$(ticks_of "$(cat /proc/$GUEST_PID/stat)")
+    wall=$((($(date +%s%N) - began) / 10000000))  # in clock ticks
+    wait "$measure"
+    grep -v 'cpu window' "$work/measure.out" | tr -d '\r'
+    echo "azimora-dvb in the guest: $((100 * (helper_after - helper_before) / wall)) % of the guest's one core," \
+        "QEMU: $((100 * (qemu_after - qemu_before) / wall)) % of one host core (same 10 s)"
+    wine regsvr32 /s $AZM_WIN/simcard.dll
+    exit 0
+fi
+
 # 30 % and 80 % on the quality scale, taking turns every 1517 ms for a minute: not a
 # multiple of the 100 ms between readings, so that the changes fall anywhere between two.
 for i in $(seq 0 39); do

@@ -1,0 +1,286 @@
+#include "dvb/helper/frontend_worker.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "cardbase/reading_pace.h"
+
+uint64_t monotonicMs()
+{
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+static std::string errorText(int negativeErrno) { return std::strerror(-negativeErrno); }
+
+FrontendWorker::FrontendWorker(FrontendDevice& device, FrontendLog* log) : device_(device), log_(log)
+{
+    thread_ = std::thread(&FrontendWorker::run, this);
+}
+
+FrontendWorker::~FrontendWorker()
+{
+    if (stop(5000)) return;
+    // A frontend call that never returns: the thread cannot be waited for.
+    thread_.detach();
+}
+
+WorkerOutcome FrontendWorker::post(Command command, uint32_t waitMs)
+{
+    std::shared_ptr<WorkerOutcome> outcome = std::make_shared<WorkerOutcome>();
+    command.outcome = outcome;
+    std::unique_lock<std::mutex> hold(mutex_);
+    if (quitting_) return WorkerOutcome{true, false, ProblemOther, "helper is ending"};
+    commands_.push_back(command);
+    wake_.notify_all();
+    wake_.wait_for(hold, std::chrono::milliseconds(waitMs), [&] { return outcome->done; });
+    if (!outcome->done) return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
+    return *outcome;
+}
+
+WorkerOutcome FrontendWorker::open(uint32_t waitMs)
+{
+    return post(Command{CommandOpen, CardTuning(), nullptr}, waitMs);
+}
+
+WorkerOutcome FrontendWorker::tune(const CardTuning& tuning, uint32_t waitMs)
+{
+    return post(Command{CommandTune, tuning, nullptr}, waitMs);
+}
+
+void FrontendWorker::release() { post(Command{CommandRelease, CardTuning(), nullptr}, 0); }
+
+LatestReading FrontendWorker::latest()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return latest_;
+}
+
+FrontendAbilities FrontendWorker::abilities()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return abilities_;
+}
+
+bool FrontendWorker::stop(uint32_t waitMs)
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    if (!thread_.joinable()) return true;
+    if (!quitting_) {
+        commands_.push_back(Command{CommandRelease, CardTuning(), std::make_shared<WorkerOutcome>()});
+        quitting_ = true;
+        wake_.notify_all();
+    }
+    if (!wake_.wait_for(hold, std::chrono::milliseconds(waitMs), [&] { return finished_; })) return false;
+    hold.unlock();
+    thread_.join();
+    return true;
+}
+
+void FrontendWorker::log(const std::string& line)
+{
+    if (log_ && !line.empty()) writeLogLine(*log_, line);
+}
+
+// A pause of the sequence, cut short when the helper ends.
+bool FrontendWorker::pauseFor(uint32_t ms)
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    return !wake_.wait_for(hold, std::chrono::milliseconds(ms), [&] { return quitting_; });
+}
+
+void FrontendWorker::run()
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    for (;;) {
+        if (!commands_.empty()) {
+            Command command = commands_.front();
+            commands_.pop_front();
+            hold.unlock();
+            WorkerOutcome outcome;
+            execute(command, &outcome);
+            hold.lock();
+            outcome.done = true;
+            if (command.outcome) *command.outcome = outcome;
+            wake_.notify_all();
+            continue;
+        }
+        if (quitting_) break;
+        if (!tuned_) {
+            wake_.wait(hold);
+            continue;
+        }
+        const uint64_t now = monotonicMs();
+        if (now < nextReadingMs_) {
+            wake_.wait_for(hold, std::chrono::milliseconds(nextReadingMs_ - now));
+            continue;
+        }
+        hold.unlock();
+        takeReading();
+        hold.lock();
+    }
+    finished_ = true;
+    wake_.notify_all();
+}
+
+void FrontendWorker::execute(const Command& command, WorkerOutcome* outcome)
+{
+    switch (command.kind) {
+    case CommandOpen: carryOutOpen(outcome); break;
+    case CommandTune: carryOutTune(command.tuning, outcome); break;
+    case CommandRelease:
+        carryOutRelease();
+        outcome->ok = true;
+        break;
+    }
+}
+
+void FrontendWorker::carryOutOpen(WorkerOutcome* outcome)
+{
+    if (open_) {
+        outcome->ok = true;
+        return;
+    }
+    std::string detail;
+    const FrontendProblem problem = device_.open(&detail);
+    outcome->problem = problem;
+    outcome->reason = detail;
+    outcome->ok = problem == FrontendUsable;
+    if (!outcome->ok) return;
+    open_ = true;
+    supplyOn_ = false;
+    const FrontendAbilities abilities = device_.abilities();
+    std::lock_guard<std::mutex> hold(mutex_);
+    abilities_ = abilities;
+    latest_ = LatestReading();
+}
+
+// What reached the frontend, or the line refused and why.
+static std::string stepFailure(const SequenceStep& step)
+{
+    switch (step.kind) {
+    case StepSupply: return "LNB supply refused";
+    case StepTone: return "tone refused";
+    case StepSwitchCommand: return "DiSEqC command refused";
+    case StepBurst: return "tone burst refused";
+    case StepPause: break;
+    }
+    return "refused";
+}
+
+void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome)
+{
+    tuned_ = false;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        latest_ = LatestReading();
+    }
+    if (!open_) {
+        outcome->reason = "frontend not open";
+        return;
+    }
+    const FrontendAbilities abilities = device_.abilities();
+    const std::string refusal = tuningRefusal(tuning, abilities);
+    if (!refusal.empty()) {
+        log(refusedLine(plannedTuneLine(tuning), refusal));
+        outcome->reason = "refused: " + refusal;
+        return;
+    }
+    const TuningSequence sequence =
+        buildTuningSequence(tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)));
+    for (const SequenceStep& step : sequence.steps) {
+        int result = 0;
+        switch (step.kind) {
+        case StepPause:
+            if (!pauseFor(step.pauseMs)) {
+                outcome->reason = "helper is ending";
+                return;
+            }
+            continue;
+        case StepSupply: result = device_.setVoltage(step.voltage); break;
+        case StepTone: result = device_.setTone(step.on); break;
+        case StepSwitchCommand: result = device_.sendSwitchCommand(step.command); break;
+        case StepBurst: result = device_.sendBurst(step.on); break;
+        }
+        if (result != 0) {
+            log(refusedLine(stepLine(step), errorText(result)));
+            outcome->reason = stepFailure(step) + ": " + errorText(result);
+            return;
+        }
+        log(stepLine(step));
+        if (step.kind == StepSupply) supplyOn_ = step.voltage != VoltageOff;
+    }
+    sequence_ = sequence;
+    startSearch(search_, monotonicMs());
+    if (!sendAttempt(&outcome->reason)) return;
+    tuned_ = true;
+    legacyRange_ = LegacyRange();
+    lastLock_ = -1;
+    nextReadingMs_ = 0;
+    std::lock_guard<std::mutex> hold(mutex_);
+    latest_.tuned = true;
+    latest_.answered = true;
+    outcome->ok = true;
+}
+
+bool FrontendWorker::sendAttempt(std::string* reason)
+{
+    if (sequence_.attempts.empty()) {
+        *reason = "the frontend offers no satellite system";
+        return false;
+    }
+    const SystemAttempt attempt = sequence_.attempts[search_.current % sequence_.attempts.size()];
+    const int result = device_.tune(sequence_, attempt);
+    if (result == 0) {
+        log(attemptLine(sequence_, attempt));
+        return true;
+    }
+    log(refusedLine(attemptLine(sequence_, attempt), errorText(result)));
+    *reason = "tune refused: " + errorText(result);
+    return false;
+}
+
+void FrontendWorker::takeReading()
+{
+    RawFigures raw;
+    const bool answered = device_.read(&raw);
+    const uint64_t now = monotonicMs();
+    nextReadingMs_ = now + readingIntervalMs;
+    FrontendFigures figures;
+    if (answered) figures = figuresFrom(raw, legacyRange_);
+    const int locked = answered && raw.locked ? 1 : 0;
+    if (answered && locked != lastLock_) log(lockLine(locked == 1));
+    if (answered) lastLock_ = locked;
+    if (answered && locked)
+        rememberAttempt(memory_, sequence_.key, sequence_.attempts[search_.current % sequence_.attempts.size()]);
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        latest_.answered = answered;
+        if (answered) {
+            latest_.figures = figures;
+            latest_.reading = readingFromStatistics(figures.statistics);
+        }
+        ++latest_.readings;
+    }
+    // A later attempt the kernel refuses is logged; the turns go on.
+    std::string ignored;
+    if (answered && searchMovesOn(search_, sequence_, locked == 1, now)) sendAttempt(&ignored);
+}
+
+void FrontendWorker::carryOutRelease()
+{
+    tuned_ = false;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        latest_ = LatestReading();
+    }
+    if (!open_) return;
+    // The LNB goes unpowered, its tone off, when the frontend is let go.
+    const int tone = device_.setTone(false);
+    log(tone == 0 ? toneLine(false) : refusedLine(toneLine(false), errorText(tone)));
+    const int voltage = device_.setVoltage(VoltageOff);
+    log(voltage == 0 ? voltageLine(VoltageOff) : refusedLine(voltageLine(VoltageOff), errorText(voltage)));
+    supplyOn_ = false;
+    device_.close();
+    open_ = false;
+}

@@ -1,0 +1,124 @@
+// The one thread that calls the frontend. Every frontend call waits for the
+// kernel's frontend thread, and drivers that search in software keep a call
+// waiting half a second or more, so the connection is never served from a
+// frontend call: it hands opens, tunes and releases to this thread and
+// answers from the latest reading, which this thread takes at most
+// readingIntervalMs apart. It also carries out each tuning sequence,
+// writes it to the frontend log, moves the delivery-system search on and
+// remembers what locked. (A reader of the transport stream, such as one for
+// the network table, would start where an attempt is sent and stop at the
+// next.) Platform-neutral: the frontend itself is behind FrontendDevice.
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "cardbase/card_tuning.h"
+#include "cardbase/signal_scale.h"
+#include "dvb/helper/delivery_search.h"
+#include "dvb/helper/frontend_log.h"
+#include "dvb/helper/frontend_report.h"
+#include "dvb/helper/signal_figures.h"
+#include "dvb/helper/tuning_sequence.h"
+
+class FrontendDevice {
+public:
+    virtual ~FrontendDevice() = default;
+    virtual FrontendProblem open(std::string* detail) = 0;
+    virtual void close() = 0;
+    virtual FrontendAbilities abilities() = 0;
+    // Each: 0, or a negative errno.
+    virtual int setVoltage(LnbVoltage voltage) = 0;
+    virtual int setTone(bool on) = 0;
+    virtual int sendSwitchCommand(const uint8_t command[4]) = 0;
+    virtual int sendBurst(bool b) = 0;
+    virtual int tune(const TuningSequence& sequence, SystemAttempt attempt) = 0;
+    // False when the frontend does not answer.
+    virtual bool read(RawFigures* raw) = 0;
+};
+
+// The latest reading, as the connection answers from it.
+struct LatestReading {
+    bool tuned = false;     // a tune has been carried out since the open
+    bool answered = false;  // the latest read had an answer
+    SignalReading reading{false, 0, 0.0f};
+    FrontendFigures figures;
+    uint64_t readings = 0;  // how many reads since the tune
+};
+
+struct WorkerOutcome {
+    bool done = false;
+    bool ok = false;
+    FrontendProblem problem = ProblemOther;
+    std::string reason;  // for a failure: words for the program
+};
+
+class FrontendWorker {
+public:
+    FrontendWorker(FrontendDevice& device, FrontendLog* log);
+    ~FrontendWorker();  // stops the thread (see stop)
+    FrontendWorker(const FrontendWorker&) = delete;
+    FrontendWorker& operator=(const FrontendWorker&) = delete;
+
+    // Each waits at most `waitMs` for the outcome; not done by then, the
+    // command still runs, in order, and the outcome says it is not done.
+    WorkerOutcome open(uint32_t waitMs);
+    WorkerOutcome tune(const CardTuning& tuning, uint32_t waitMs);
+    // The tone off, the LNB's supply off, and the frontend closed.
+    void release();
+    LatestReading latest();
+    FrontendAbilities abilities();
+
+    // Releases the frontend and ends the thread; false when it did not end
+    // within `waitMs` (a frontend call that never returns).
+    bool stop(uint32_t waitMs);
+
+private:
+    enum CommandKind : uint8_t { CommandOpen, CommandTune, CommandRelease };
+    struct Command {
+        CommandKind kind;
+        CardTuning tuning;
+        std::shared_ptr<WorkerOutcome> outcome;
+    };
+
+    void run();
+    WorkerOutcome post(Command command, uint32_t waitMs);
+    void execute(const Command& command, WorkerOutcome* outcome);
+    void carryOutOpen(WorkerOutcome* outcome);
+    void carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome);
+    void carryOutRelease();
+    bool sendAttempt(std::string* reason);
+    void takeReading();
+    void log(const std::string& line);
+    bool pauseFor(uint32_t ms);
+
+    FrontendDevice& device_;
+    FrontendLog* log_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;  // commands, readings, the end
+    std::deque<Command> commands_;
+    bool quitting_ = false;
+    bool finished_ = false;
+    LatestReading latest_;
+    FrontendAbilities abilities_;
+
+    // The thread's own; nobody else touches these.
+    bool open_ = false;
+    bool supplyOn_ = false;
+    TuningSequence sequence_;
+    bool tuned_ = false;
+    DeliverySearch search_;
+    LegacyRange legacyRange_;
+    int lastLock_ = -1;
+    uint64_t nextReadingMs_ = 0;
+    TransponderMemory memory_;
+
+    std::thread thread_;
+};
+
+uint64_t monotonicMs();

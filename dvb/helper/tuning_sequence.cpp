@@ -1,0 +1,211 @@
+#include "dvb/helper/tuning_sequence.h"
+
+#include <algorithm>
+
+#include "dvb/helper/frontend_log.h"
+#include "dvb/helper/remote_tuning.h"
+
+bool operator==(const TransponderKey& a, const TransponderKey& b)
+{
+    return a.intermediateKHz == b.intermediateKHz && a.symbolsPerSecond == b.symbolsPerSecond && a.toneOn == b.toneOn &&
+           a.horizontal == b.horizontal && a.switchPort == b.switchPort;
+}
+
+TransponderKey transponderKeyOf(const CardTuning& tuning)
+{
+    const FrontendPlan plan = frontendPlanFor(tuning);
+    return TransponderKey{plan.intermediateKHz, plan.symbolsPerSecond, plan.toneOn, plan.horizontal, plan.switchPort};
+}
+
+static bool within(uint32_t value, uint32_t lowest, uint32_t highest)
+{
+    // A frontend that gives no upper limit (0) is held to none.
+    return value >= lowest && (highest == 0 || value <= highest);
+}
+
+static std::string valueRefusal(const CardTuning& tuning)
+{
+    if (tuning.lnbSelection != 0 && tuning.lnbSelection != 1)
+        return "band " + std::to_string(tuning.lnbSelection) + " is neither 0 nor 1";
+    const int32_t oscillator = tuning.lnbFrequencyMHz;
+    if (oscillator != 5150 && oscillator != 9750 && oscillator != 10600)
+        return "oscillator " + std::to_string(oscillator) + " MHz is not 5150, 9750 or 10600";
+    if (tuning.polarization != 0 && tuning.polarization != 1 && tuning.polarization != 3)
+        return "polarization " + std::to_string(tuning.polarization) + " is not 0, 1 or 3";
+    if (tuning.diseqcCode < 0 || tuning.diseqcCode > 6)
+        return "DiSEqC code " + std::to_string(tuning.diseqcCode) + " is not 0 to 6";
+    if (tuning.frequencyMHz <= 0 || tuning.symbolRate <= 0) return "frequency and symbol rate must be above 0";
+    return "";
+}
+
+std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities)
+{
+    const std::string value = valueRefusal(tuning);
+    if (!value.empty()) return value;
+    const FrontendPlan plan = frontendPlanFor(tuning);
+    if (!abilities.dvbs && !abilities.dvbs2) return "the frontend offers no satellite system";
+    if (!within(plan.symbolsPerSecond, abilities.lowestSymbolRate, abilities.highestSymbolRate))
+        return "the frontend takes symbol rates " + std::to_string(abilities.lowestSymbolRate) + " - " +
+               std::to_string(abilities.highestSymbolRate);
+    if (abilities.remote) {
+        if (remoteTuningFor(plan).frequencyKHz == 0) return "libdvbv5's EXTENDED LNB cannot give this band";
+    } else if (!within(plan.intermediateKHz, abilities.lowestKHz, abilities.highestKHz)) {
+        return "the frontend tunes " + std::to_string(abilities.lowestKHz) + " - " +
+               std::to_string(abilities.highestKHz) + " kHz";
+    }
+    return "";
+}
+
+uint32_t lockWindowMs(uint32_t symbolsPerSecond)
+{
+    constexpr uint64_t symbolMilliseconds = 8000000000ull;  // 0.4 s at 20 MS/s, 4 s at 2 MS/s
+    const uint64_t window = symbolMilliseconds / std::max<uint64_t>(symbolsPerSecond, 1);
+    return static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(window, 400), 4000));
+}
+
+static SequenceStep supply(LnbVoltage voltage)
+{
+    SequenceStep step{};
+    step.kind = StepSupply;
+    step.voltage = voltage;
+    return step;
+}
+
+static SequenceStep tone(bool on)
+{
+    SequenceStep step{};
+    step.kind = StepTone;
+    step.on = on;
+    return step;
+}
+
+static SequenceStep pause(uint32_t ms)
+{
+    SequenceStep step{};
+    step.kind = StepPause;
+    step.pauseMs = ms;
+    return step;
+}
+
+static SequenceStep switchCommand(const uint8_t command[4])
+{
+    SequenceStep step{};
+    step.kind = StepSwitchCommand;
+    std::copy(command, command + 4, step.command);
+    return step;
+}
+
+static SequenceStep burst(bool b)
+{
+    SequenceStep step{};
+    step.kind = StepBurst;
+    step.on = b;
+    return step;
+}
+
+// Ours: the command twice, and the burst for the letters "A" and "B",
+// which on a simple tone-burst switch pick its input.
+static std::vector<SequenceStep> localSteps(const FrontendPlan& plan, bool supplyWasOn, int32_t diseqcCode)
+{
+    std::vector<SequenceStep> steps{supply(plan.voltage)};
+    if (plan.switchPort != noSwitchPort) {
+        steps.push_back(pause(supplyWasOn ? diseqcQuietMs : poweredLnbSettleMs));
+        steps.push_back(tone(false));
+        steps.push_back(pause(diseqcQuietMs));
+        steps.push_back(switchCommand(plan.diseqc));
+        steps.push_back(pause(diseqcRepeatMs));
+        steps.push_back(switchCommand(plan.diseqc));
+        steps.push_back(pause(diseqcQuietMs));
+        if (diseqcCode == 1 || diseqcCode == 2) {
+            steps.push_back(burst(diseqcCode == 2));
+            steps.push_back(pause(diseqcQuietMs));
+        }
+    }
+    steps.push_back(tone(plan.toneOn));
+    return steps;
+}
+
+// What libdvbv5 on the daemon's side sends for the tune (see remote_tuning.h).
+static std::vector<SequenceStep> remoteSteps(const RemoteTuning& remote)
+{
+    std::vector<SequenceStep> steps{supply(remote.voltage), tone(false)};
+    if (remote.sendsDiseqc) {
+        steps.push_back(switchCommand(remote.diseqc));
+        if (remote.satelliteNumber < 2) steps.push_back(burst(remote.satelliteNumber == 1));
+    }
+    steps.push_back(tone(remote.toneOn));
+    return steps;
+}
+
+TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbilities& abilities, bool supplyWasOn,
+                                   const SystemAttempt* remembered)
+{
+    const FrontendPlan plan = frontendPlanFor(tuning);
+    TuningSequence sequence;
+    sequence.intermediateKHz = plan.intermediateKHz;
+    sequence.frequencyKHz = plan.intermediateKHz;
+    sequence.symbolsPerSecond = plan.symbolsPerSecond;
+    sequence.horizontal = plan.horizontal;
+    sequence.key = transponderKeyOf(tuning);
+    if (abilities.remote) {
+        const RemoteTuning remote = remoteTuningFor(plan);
+        sequence.steps = remoteSteps(remote);
+        sequence.intermediateKHz = remote.intermediateKHz;
+        sequence.frequencyKHz = remote.frequencyKHz;
+        sequence.remoteSatellite = remote.satelliteNumber;
+    } else {
+        sequence.steps = localSteps(plan, supplyWasOn, tuning.diseqcCode);
+    }
+    const SystemAttempt order[] = {AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8};
+    for (SystemAttempt attempt : order) {
+        const bool offered = attempt == AttemptDvbS ? abilities.dvbs : abilities.dvbs2;
+        if (offered) sequence.attempts.push_back(attempt);
+    }
+    if (remembered) {
+        const auto found = std::find(sequence.attempts.begin(), sequence.attempts.end(), *remembered);
+        if (found != sequence.attempts.end()) std::rotate(sequence.attempts.begin(), found, found + 1);
+    }
+    const uint32_t share =
+        sequence.attempts.empty() ? minimumRoundMs : minimumRoundMs / static_cast<uint32_t>(sequence.attempts.size());
+    sequence.attemptWindowMs = std::max(lockWindowMs(plan.symbolsPerSecond), share);
+    return sequence;
+}
+
+std::string stepLine(const SequenceStep& step)
+{
+    switch (step.kind) {
+    case StepSupply: return voltageLine(step.voltage);
+    case StepTone: return toneLine(step.on);
+    case StepSwitchCommand: return diseqcLine(step.command, sizeof step.command);
+    case StepBurst: return step.on ? "burst B" : "burst A";
+    case StepPause: break;
+    }
+    return "";
+}
+
+const char* attemptName(SystemAttempt attempt)
+{
+    switch (attempt) {
+    case AttemptDvbS: return "system=DVB-S";
+    case AttemptDvbS2Automatic: return "system=DVB-S2";
+    case AttemptDvbS2Qpsk: return "system=DVB-S2 modulation=QPSK";
+    case AttemptDvbS2Psk8: return "system=DVB-S2 modulation=8PSK";
+    }
+    return "system=?";
+}
+
+std::string attemptLine(const TuningSequence& sequence, SystemAttempt attempt)
+{
+    return tuneLine(sequence.intermediateKHz, sequence.symbolsPerSecond) + " " + attemptName(attempt);
+}
+
+std::string plannedTuneLine(const CardTuning& tuning)
+{
+    const FrontendPlan plan = frontendPlanFor(tuning);
+    return tuneLine(plan.intermediateKHz, plan.symbolsPerSecond);
+}
+
+std::string refusedLine(const std::string& what, const std::string& reason)
+{
+    return "refused " + what + ": " + reason;
+}

@@ -1,0 +1,242 @@
+// The frontend worker with a stand-in device: the sequence it carries out
+// is the one it logs, a failing call fails the tune and says which, values
+// out of range reach nothing, a slow or stuck frontend never holds up the
+// answers, the systems take turns until one locks and it is remembered, and
+// the frontend is let go with its tone and supply off.
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+#include "dvb/helper/frontend_worker.h"
+#include "tests/native/dvb_helper_process.h"
+
+namespace {
+
+class FakeDevice : public FrontendDevice {
+public:
+    FrontendProblem open(std::string*) override
+    {
+        note("open");
+        return FrontendUsable;
+    }
+    void close() override { note("close"); }
+    FrontendAbilities abilities() override { return FrontendAbilities(); }
+    int setVoltage(LnbVoltage voltage) override { return answer(voltageLine(voltage), failVoltage); }
+    int setTone(bool on) override { return answer(toneLine(on), failTone && on); }
+    int sendSwitchCommand(const uint8_t command[4]) override { return answer(diseqcLine(command, 4), failDiseqc); }
+    int sendBurst(bool b) override { return answer(b ? "burst B" : "burst A", failBurst); }
+    int tune(const TuningSequence& sequence, SystemAttempt attempt) override
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        if (tuneError != 0) return tuneError;
+        calls_.push_back(attemptLine(sequence, attempt));
+        tunedAttempt_ = attempt;
+        return 0;
+    }
+    bool read(RawFigures* raw) override
+    {
+        std::unique_lock<std::mutex> hold(mutex_);
+        ++reads_;
+        entered_.notify_all();
+        entered_.wait(hold, [&] { return !stuck; });
+        raw->locked = tunedAttempt_ == lockingAttempt;
+        raw->cnrScale = raw->locked ? ScaleDecibel : ScaleNone;
+        raw->cnr = 12000;
+        return true;
+    }
+
+    std::vector<std::string> calls()
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return calls_;
+    }
+    void setStuck(bool value)
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        stuck = value;
+        entered_.notify_all();
+    }
+    bool waitForRead(int count)
+    {
+        std::unique_lock<std::mutex> hold(mutex_);
+        return entered_.wait_for(hold, std::chrono::seconds(5), [&] { return reads_ >= count; });
+    }
+
+    bool failVoltage = false, failTone = false, failDiseqc = false, failBurst = false;
+    int tuneError = 0;
+    SystemAttempt lockingAttempt = AttemptDvbS2Automatic;
+    bool stuck = false;
+
+private:
+    void note(const std::string& call)
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        calls_.push_back(call);
+    }
+    int answer(const std::string& call, bool fails)
+    {
+        if (fails) return -EIO;
+        note(call);
+        return 0;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable entered_;
+    std::vector<std::string> calls_;
+    SystemAttempt tunedAttempt_ = AttemptDvbS;
+    int reads_ = 0;
+};
+
+static CardTuning tuningFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)
+{
+    CardTuning tuning;
+    tuning.lnbSelection = frequencyMHz > 11699 ? 1 : 0;
+    tuning.lnbFrequencyMHz = frequencyMHz > 11699 ? 10600 : frequencyMHz < 4201 ? 5150 : 9750;
+    tuning.polarization = polarization;
+    tuning.symbolRate = 27500;
+    tuning.frequencyMHz = frequencyMHz;
+    tuning.diseqcCode = diseqc;
+    return tuning;
+}
+
+class DvbFrontendWorkerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        files_ = helperFiles("");
+        std::string error;
+        ASSERT_TRUE(openFrontendLog(log_, files_.log, &error)) << error;
+    }
+    void TearDown() override { closeFrontendLog(log_); }
+
+    // The log without the lock lines the readings add.
+    std::vector<std::string> logged()
+    {
+        std::vector<std::string> lines;
+        for (const std::string& line : fileLines(files_.log))
+            if (line != "lock" && line != "nolock") lines.push_back(line);
+        return lines;
+    }
+
+    bool waitForLogLine(const std::string& wanted)
+    {
+        for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+            for (const std::string& line : fileLines(files_.log))
+                if (line == wanted) return true;
+        return false;
+    }
+
+    HelperFiles files_;
+    FrontendLog log_;
+    FakeDevice device_;
+};
+
+TEST_F(DvbFrontendWorkerTest, WhatReachesTheFrontendIsWhatIsLoggedLineForLine)
+{
+    FrontendWorker worker(device_, &log_);
+    ASSERT_TRUE(worker.open(5000).ok);
+    const WorkerOutcome tuned = worker.tune(tuningFor(12245, 0, 5), 5000);
+    EXPECT_TRUE(tuned.ok) << tuned.reason;
+    worker.release();
+    ASSERT_TRUE(worker.stop(5000));
+    std::vector<std::string> calls = device_.calls();
+    EXPECT_EQ((std::vector<std::string>{"open", "voltage 18", "tone off", "diseqc E0 10 38 FB", "diseqc E0 10 38 FB",
+                                        "tone on", "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2", "tone off",
+                                        "voltage off", "close"}),
+              calls);
+    calls.erase(calls.begin());
+    calls.pop_back();
+    EXPECT_EQ(calls, logged());
+}
+
+TEST_F(DvbFrontendWorkerTest, AFailingSupplyToneSwitchOrBurstFailsTheTuneAndSaysWhich)
+{
+    struct Case {
+        bool FakeDevice::*fails;
+        const char* reason;
+        const char* refused;
+    };
+    const Case cases[] = {
+        {&FakeDevice::failVoltage, "LNB supply refused: Input/output error", "refused voltage 18: Input/output error"},
+        {&FakeDevice::failDiseqc, "DiSEqC command refused: Input/output error",
+         "refused diseqc E0 10 38 F3: Input/output error"},
+        {&FakeDevice::failBurst, "tone burst refused: Input/output error", "refused burst A: Input/output error"},
+        {&FakeDevice::failTone, "tone refused: Input/output error", "refused tone on: Input/output error"},
+    };
+    for (const Case& c : cases) {
+        FakeDevice device;
+        device.*c.fails = true;
+        FrontendWorker worker(device, &log_);
+        ASSERT_TRUE(worker.open(5000).ok);
+        const WorkerOutcome tuned = worker.tune(tuningFor(12245, 0, 1), 5000);
+        EXPECT_FALSE(tuned.ok);
+        EXPECT_EQ(c.reason, tuned.reason);
+        EXPECT_EQ(c.refused, logged().back());
+        for (const std::string& call : device.calls()) EXPECT_NE(0u, call.find("tune")) << c.reason;
+    }
+}
+
+TEST_F(DvbFrontendWorkerTest, RefusedValuesReachNothingAndAKernelRefusalIsOneLine)
+{
+    FrontendWorker worker(device_, &log_);
+    ASSERT_TRUE(worker.open(5000).ok);
+    const WorkerOutcome refused = worker.tune(tuningFor(4201, 1, 5), 5000);
+    EXPECT_EQ("refused: the frontend tunes 950000 - 2150000 kHz", refused.reason);
+    EXPECT_EQ(std::vector<std::string>{"open"}, device_.calls());
+    EXPECT_EQ((std::vector<std::string>{
+                  "refused tune if_khz=5549000 symbol_rate=27500000: the frontend tunes 950000 - 2150000 kHz"}),
+              logged());
+
+    device_.tuneError = -EINVAL;
+    const WorkerOutcome kernel = worker.tune(tuningFor(12245, 0, 0), 5000);
+    EXPECT_EQ("tune refused: Invalid argument", kernel.reason);
+    const std::vector<std::string> lines = logged();
+    EXPECT_EQ((std::vector<std::string>{"voltage 18", "tone on",
+                                        "refused tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2: Invalid "
+                                        "argument"}),
+              std::vector<std::string>(lines.begin() + 1, lines.end()));
+}
+
+TEST_F(DvbFrontendWorkerTest, AFrontendStuckInACallNeverHoldsUpTheReadingsAnswerOrTheEnd)
+{
+    device_.lockingAttempt = AttemptDvbS2Automatic;
+    FrontendWorker worker(device_, &log_);
+    ASSERT_TRUE(worker.open(5000).ok);
+    ASSERT_TRUE(worker.tune(tuningFor(12245, 0, 0), 5000).ok);
+    ASSERT_TRUE(device_.waitForRead(2));
+    EXPECT_TRUE(worker.latest().reading.locked);
+    device_.setStuck(true);
+    ASSERT_TRUE(device_.waitForRead(3));
+    // While the frontend does not return: the latest reading is there, and
+    // the next tune is answered within its bound, not done.
+    const LatestReading latest = worker.latest();
+    EXPECT_TRUE(latest.answered);
+    EXPECT_TRUE(latest.reading.locked);
+    const WorkerOutcome late = worker.tune(tuningFor(11344, 1, 0), 200);
+    EXPECT_FALSE(late.done);
+    EXPECT_EQ("frontend does not answer in time", late.reason);
+    EXPECT_FALSE(worker.stop(200));
+    device_.setStuck(false);
+    EXPECT_TRUE(worker.stop(5000));
+}
+
+TEST_F(DvbFrontendWorkerTest, SystemsTakeTurnsUntilOneLocksAndItIsTriedFirstAtTheNextStart)
+{
+    device_.lockingAttempt = AttemptDvbS;
+    FrontendWorker worker(device_, &log_);
+    ASSERT_TRUE(worker.open(5000).ok);
+    ASSERT_TRUE(worker.tune(tuningFor(11344, 1, 0), 5000).ok);
+    ASSERT_TRUE(waitForLogLine("lock"));
+    EXPECT_EQ(
+        (std::vector<std::string>{"voltage 13", "tone off", "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S2",
+                                  "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S"}),
+        logged());
+    const std::vector<std::string> before = logged();
+    ASSERT_TRUE(worker.tune(tuningFor(11344, 1, 0), 5000).ok);
+    EXPECT_EQ("tune if_khz=1594000 symbol_rate=27500000 system=DVB-S", logged()[before.size() + 2]);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// The files named on azimora-dvb's command line: regular files only, read
+// within bounds, checked whole; a log that cannot be written is said.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "dvb/helper/exit_codes.h"
+#include "tests/native/committed_file.h"
+#include "tests/native/dvb_helper_process.h"
+
+namespace {
+
+static HelperResult simulatedFrom(const std::string& path, const HelperFiles& files,
+                                  std::vector<std::string> more = {"--status"})
+{
+    more.insert(more.begin(), {"--simulate", path});
+    return runHelper(more, files);
+}
+
+TEST(DvbHelperFiles, ASimulationIsARegularFileOfBoundedText)
+{
+    const HelperFiles files = helperFiles("");
+    const std::string fifo = files.folder + "/fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    struct Case {
+        std::string path;
+        const char* message;
+    };
+    const Case notText[] = {
+        {fifo, ": is not a regular file"},
+        {"/dev/zero", ": is not a regular file"},
+        {files.folder, ": is not a regular file"},
+    };
+    for (const Case& c : notText) {
+        const HelperResult result = simulatedFrom(c.path, files);
+        EXPECT_EQ(ExitFailure, result.exitCode) << c.path;
+        EXPECT_NE(std::string::npos, result.output.find("cannot read the simulation file " + c.path + c.message))
+            << result.output;
+    }
+    const HelperFiles large = helperFiles(std::string(70000, '#'));
+    const HelperResult tooLarge = simulatedFrom(large.simulation, large);
+    EXPECT_EQ(ExitFailure, tooLarge.exitCode);
+    EXPECT_NE(std::string::npos, tooLarge.output.find("is larger than 65536 bytes")) << tooLarge.output;
+
+    // A zero byte inside a number, and more delivery systems than a
+    // frontend can have (libdvbv5 keeps 20).
+    std::string systems = "systems";
+    for (int i = 0; i < 30; ++i) systems += " DVB-S DVB-S2";
+    const std::pair<std::string, const char*> wrong[] = {
+        {std::string("0 lock 1\0"
+                     "99\n",
+                     10),
+         "is wrong at line 1: a zero byte"},
+        {systems + "\n", "is wrong at line 1: delivery system \"DVB-S\" named twice"},
+    };
+    for (const auto& c : wrong) {
+        const HelperFiles each = helperFiles(c.first);
+        const HelperResult result = simulatedFrom(each.simulation, each);
+        EXPECT_EQ(ExitFailure, result.exitCode);
+        EXPECT_NE(std::string::npos, result.output.find(c.second)) << result.output;
+    }
+}
+
+TEST(DvbHelperFiles, TheLogIsARegularFileAndAWriteThatFailsIsSaid)
+{
+    const HelperFiles files = helperFiles("0 lock 10\n");
+    const std::string fifo = files.folder + "/log-fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    const HelperResult result = simulatedFrom(files.simulation, files, {"--log", fifo, "--status"});
+    EXPECT_EQ(ExitFailure, result.exitCode);
+    EXPECT_NE(std::string::npos, result.output.find("cannot write the log " + fifo + ": is not a regular file"))
+        << result.output;
+
+    // No room on the disk: the file size limit (one block) stands in for it,
+    // and a few starts fill it.
+    ServingHelper helper;
+    HelperSurroundings full;
+    full.fileSizeLimit = 1;
+    ASSERT_TRUE(startServing(helper, "0 lock 10\n", {}, full));
+    ASSERT_TRUE(connectToHelper(helper));
+    ASSERT_EQ("ok", ask(helper, "Initialize"));
+    for (int start = 0; start < 10; ++start)
+        for (const char* call : {"SetLnbSelection 1", "SetLnbFrequency 10600", "SetPolarity 0", "SetSymbolRate 27500",
+                                 "SetTransponderFrequency 12245", "SetDiseqc 0"})
+            ask(helper, call);
+    EXPECT_EQ(0, stopServing(helper));
+    const std::string output = fileText(helper.files.output);
+    EXPECT_NE(std::string::npos, output.find("cannot write the log " + helper.files.log +
+                                             ": File too large (lines are lost until it can)"))
+        << output;
+}
+
+}  // namespace
