@@ -74,8 +74,9 @@ static std::string decibels(float value)
 // What every message carries besides its own figures: the card and the tuning.
 static std::string stateFields(const PhoneFeed& feed)
 {
-    std::string out = "\"card\":" + jsonString(feed.card) + ",\"tune\":";
+    std::string out = "\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
+    out = out + ",\"network\":" + feed.network + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +
@@ -107,4 +108,24 @@ std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
 std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)
 {
     return "event: idle\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) + "}\n\n";
+}
+
+std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected)
+{
+    static const char* const states[] = {"unlocked", "reading", "known", "none"};
+    static const char* const verdicts[] = {"unknown", "unexpected", "expected", "wrong"};
+    const bool known = report.state == NetworkKnown;
+    const NetworkIdentity& identity = report.identity;
+    const bool hasPosition = known && identity.certainty != PositionUnknown;
+    std::string expectedList;
+    for (PositionTenths position : expected)
+        expectedList += (expectedList.empty() ? "" : ",") + jsonString(positionDegreesText(position));
+    char id[16];
+    std::snprintf(id, sizeof id, "\"0x%04x\"", static_cast<unsigned>(identity.networkId));
+    return std::string("{\"state\":\"") + states[report.state] +
+           "\",\"name\":" + (known ? jsonString(identity.networkName) : "null") + ",\"id\":" + (known ? id : "null") +
+           ",\"position\":" + (hasPosition ? jsonString(positionDegreesText(identity.position)) : "null") +
+           ",\"uncertain\":" + (hasPosition && identity.certainty == PositionMostCommon ? "true" : "false") +
+           ",\"expected\":[" + expectedList + "],\"verdict\":\"" +
+           verdicts[known ? judgePosition(identity, expected) : VerdictUnknown] + "\"}";
 }

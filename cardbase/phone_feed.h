@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/network_watch.h"
 #include "cardbase/signal_scale.h"
 
 // A minute at ten readings a second, with room to spare.
@@ -34,12 +35,21 @@ struct PhoneTuning {
     int64_t atMs = 0;
 };
 
+// The messages' "network" object: what the card knows of the network it is
+// locked to, {"state": "unlocked" | "reading" | "known" | "none", "name",
+// "id" ("0xff44"), "position" ("19.2° E", or null when unknown),
+// "uncertain" (the stream's own entry was not found), "expected" (the
+// catalogue's positions for the tuned transponder), "verdict": "expected" |
+// "wrong" | "unexpected" (nothing was expected) | "unknown"}.
+std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected);
+
 struct PhoneFeed {
     std::string card;  // which card is measuring, UTF-8
     CardTuning pending;
     PhoneTuning tuning;
     std::vector<PhoneReading> ring = std::vector<PhoneReading>(phoneHistoryCapacity);
     uint32_t lastSeq = 0;
+    std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.
@@ -63,3 +73,4 @@ const char* polarizationLetter(int32_t polarization);
 const char* switchLetters(int32_t diseqcCode);
 // A JSON string literal of UTF-8 text.
 std::string jsonString(const std::string& text);
+

@@ -142,10 +142,11 @@ void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
     SetEvent(service->wake);
 }
 
-void phoneReading(PhoneService* service, const SignalReading& reading)
+void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network)
 {
     const int64_t now = phoneWallClockMs();
     EnterCriticalSection(&service->lock);
+    service->feed.network = network;
     feedReading(service->feed, reading, now);
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);

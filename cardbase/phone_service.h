@@ -29,4 +29,6 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
 void stopPhoneService(PhoneService* service);
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
-void phoneReading(PhoneService* service, const SignalReading& reading);
+// A reading handed to the program, with what the card knows of the network
+// then (networkJson).
+void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network);

@@ -2,6 +2,7 @@
 
 #include "app/host_text.h"
 #include "cardbase/com_server.h"
+#include "cardbase/phone_feed.h"
 #include "cardbase/phone_service.h"
 #include "cardbase/phone_settings.h"
 
@@ -16,8 +17,12 @@ std::string cardSettingsPath()
     return settings + ".ini";
 }
 
+// The tick count: what the network watch measures its wait with.
+static uint32_t networkClockMs() { return GetTickCount(); }
+
 void openReadingFeed(ReadingFeed& feed, const std::string& cardName)
 {
+    InitializeCriticalSection(&feed.lock);
     const std::string path = cardSettingsPath();
     const PhoneSetting setting =
         phoneSettingFrom(wholeFileText(path, FILE_SHARE_READ | FILE_SHARE_WRITE), environmentText("AZIMORA_PHONE"));
@@ -28,11 +33,41 @@ void closeReadingFeed(ReadingFeed& feed)
 {
     stopPhoneService(feed.phone);
     feed.phone = nullptr;
+    DeleteCriticalSection(&feed.lock);
+}
+
+// The catalogue as the program reads it: satellite.ini in the current folder.
+static std::vector<PositionTenths> cataloguePositionsFor(const CardTuning& tuning)
+{
+    const std::string catalogue = wholeFileText("satellite.ini", FILE_SHARE_READ | FILE_SHARE_WRITE);
+    return expectedPositions(catalogueLines(catalogue), tuning.frequencyMHz, tuning.polarization, tuning.symbolRate);
 }
 
 void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
 {
+    EnterCriticalSection(&feed.lock);
+    if (recordSetCall(feed.tuning, call, static_cast<int32_t>(value))) {
+        networkRetuned(feed.network);
+        feed.expected = cataloguePositionsFor(feed.tuning);
+    }
+    LeaveCriticalSection(&feed.lock);
     if (feed.phone) phoneSetCall(feed.phone, call, static_cast<int32_t>(value));
+}
+
+void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
+{
+    EnterCriticalSection(&feed.lock);
+    networkFound(feed.network, identity);
+    LeaveCriticalSection(&feed.lock);
+}
+
+NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected)
+{
+    EnterCriticalSection(&feed.lock);
+    const NetworkReport report = networkReport(feed.network, networkClockMs());
+    if (expected) *expected = feed.expected;
+    LeaveCriticalSection(&feed.lock);
+    return report;
 }
 
 // Milliseconds from the performance counter: the tick count can lag behind
@@ -60,5 +95,11 @@ void waitForReadingTime(ReadingFeed& feed)
 
 void publishReading(ReadingFeed& feed, const SignalReading& reading)
 {
-    if (feed.phone) phoneReading(feed.phone, reading);
+    EnterCriticalSection(&feed.lock);
+    networkLock(feed.network, reading.locked, networkClockMs());
+    LeaveCriticalSection(&feed.lock);
+    if (!feed.phone) return;
+    std::vector<PositionTenths> expected;
+    const NetworkReport report = feedNetworkReport(feed, &expected);
+    phoneReading(feed.phone, reading, networkJson(report, expected));
 }

@@ -3,13 +3,18 @@
 // that the program's unpaced monitor loop never spins, and every reading
 // taken goes both to the program and to the phone page, which is served
 // when the card's settings file (NAME.ini beside NAME.dll) has a line
-// "phone=PORT" or AZIMORA_PHONE asks for it.
+// "phone=PORT" or AZIMORA_PHONE asks for it. The feed also keeps what the
+// card knows of the network it is locked to, and what the catalogue beside
+// the program (satellite.ini, as the program finds it) expected for the
+// tuned transponder.
 #pragma once
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/network_watch.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
 
@@ -18,6 +23,10 @@ struct PhoneService;
 struct ReadingFeed {
     ReadingPace pace;
     PhoneService* phone = nullptr;  // null while the phone page is not asked for
+    CRITICAL_SECTION lock;          // guards what follows: set calls and readings come on different threads
+    CardTuning tuning;
+    NetworkWatch network;
+    std::vector<PositionTenths> expected;
 };
 
 // Starts the phone page if asked for; `cardName` (UTF-8) says on the page
@@ -26,8 +35,14 @@ void openReadingFeed(ReadingFeed& feed, const std::string& cardName);
 void closeReadingFeed(ReadingFeed& feed);
 
 // One of the program's set calls, accepted by the card: the page shows the
-// transponder once all six of a start have come.
+// transponder once all six of a start have come, and the network of the
+// transponder before is forgotten.
 void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value);
+
+// A whole network table read while locked (a card that can read one).
+void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity);
+// What is known of the network now, and what the catalogue expected.
+NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected);
 
 // Waits until the next reading is due. Never call it holding a lock that
 // another thread needs meanwhile.

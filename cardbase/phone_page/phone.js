@@ -15,6 +15,7 @@
     latest: null,
     tune: null,
     card: '',
+    network: null,  // what the card knows of the network it is locked to
     connection: 'connecting',
     lastMessageAt: 0,   // page clock
     lastReadingAt: 0,   // page clock
@@ -51,6 +52,7 @@
     state.lastMessageAt = Date.now();
     if (typeof data.t === 'number') state.serverOffsetMs = data.t - Date.now();
     if (typeof data.card === 'string') state.card = data.card;
+    if (data.network && typeof data.network === 'object') state.network = data.network;
     if (data.tune !== undefined) takeTune(data.tune);
     handle(data);
   }
@@ -125,8 +127,28 @@
     $('transponder').textContent = !t ? 'Not tuned yet' : t.frequencyMHz + ' MHz ' + (t.polarization || '') + ', ' +
       t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
+    showNetwork(live ? state.network : null);
     drawSoon();
   }
+  // The network's own word on where the dish points, and a clear warning
+  // when that is not the satellite the catalogue expected.
+  function showNetwork(n) {
+    const line = $('network'), warning = $('wrongSatellite');
+    let text = 'Network: no lock', look = '';
+    if (n && n.state === 'reading') text = 'Network: reading\u2026';
+    else if (n && n.state === 'none') text = 'no network information';
+    else if (n && n.state === 'known') {
+      text = 'Network: ' + (n.name || '(no name)') + ' (' + n.id + '), ' +
+        (n.position ? n.position + (n.uncertain ? ' (uncertain)' : '') : 'position unknown');
+      if (n.verdict === 'expected') look = 'expected';
+    }
+    line.textContent = text;
+    line.className = 'network-line ' + look;
+    const wrong = n && n.state === 'known' && n.verdict === 'wrong' && n.expected && n.expected.length;
+    warning.hidden = !wrong;
+    warning.textContent = wrong ? 'wrong satellite: expected ' + n.expected.join(' or ') : '';
+  }
+
   let drawPending = false;
   function drawSoon() {
     if (drawPending) return;
@@ -141,7 +163,7 @@
   const sound = (function () {
     const tracker = Sound.newPeakTracker();
     const audio = { context: null, oscillator: null, gain: null, on: false, mode: 'tone', frequency: 0, level: 0,
-                    chirps: 0, lastBelowDb: null, spoken: [], lastSpokenMs: -Infinity };
+                    chirps: 0, lastBelowDb: null, spoken: [], lastSpokenMs: -Infinity, positionSaid: '' };
     function start() {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!audio.context && Context) {
@@ -157,6 +179,7 @@
       if (audio.context) audio.context.resume();
       audio.on = true;
       audio.lastSpokenMs = -Infinity;
+      audio.positionSaid = '';
       update();
     }
     function stop() {
@@ -186,9 +209,19 @@
       o.stop(now + 0.16);
     }
     function speak(r) {
+      say(Sound.speechFor(choice('spoken'), choice('language'), r.lock, r.quality, r.cn));
+    }
+    // The network's position, once when it becomes known or changes.
+    function sayPosition() {
+      const key = Sound.positionKey(fresh() ? state.network : null);
+      if (!key || key === audio.positionSaid) return;
+      audio.positionSaid = key;
+      const words = Sound.positionSpeech(state.network, choice('language'));
+      if (words) say(words);
+    }
+    function say(words) {
       const synth = window.speechSynthesis;
       if (!synth || !window.SpeechSynthesisUtterance) return;
-      const words = Sound.speechFor(choice('spoken'), choice('language'), r.lock, r.quality, r.cn);
       const utterance = new SpeechSynthesisUtterance(words.text);
       utterance.lang = words.lang;
       utterance.rate = Sound.paces[choice('pace')].rate;
@@ -211,6 +244,7 @@
         if (audio.on && audio.mode === 'peak' && peak.chirp) chirp();
       }
       if (audio.on && r && fresh()) {
+        sayPosition();
         if (audio.mode === 'tone') {
           frequency = Sound.tonePitch(r.lock, r.cn);
           // Without lock a short low beep each second says the sound still works.
@@ -278,6 +312,7 @@
   window.azimoraPhone = {
     state: () => ({
       connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
+      network: state.network,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
     }),
     audio: () => ({

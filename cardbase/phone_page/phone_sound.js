@@ -62,8 +62,37 @@
     return !speaking && nowMs - lastSpokenMs >= (paces[pace] || paces.slow).intervalMs;
   }
 
+  // The network's position, said once when it becomes known or changes:
+  // "19.2 degrees east", and what was expected when it is the wrong
+  // satellite. Null while no position is known.
+  const sides = {
+    en: { E: 'degrees east', W: 'degrees west', wrong: 'wrong satellite, expected' },
+    ru: { E: 'градуса восточной долготы', W: 'градуса западной долготы', wrong: 'не тот спутник, ожидался' },
+  };
+  function positionWords(position, language) {
+    const match = /^(\d+\.\d)\u00b0 ([EW])$/.exec(position || '');
+    if (!match) return null;
+    const words = languages[language] ? language : 'en';
+    return match[1].replace('.', languages[words].point) + ' ' + sides[words][match[2]];
+  }
+  function positionSpeech(network, language) {
+    if (!network || network.state !== 'known') return null;
+    const at = positionWords(network.position, language);
+    if (!at) return null;
+    const words = languages[language] ? language : 'en';
+    let text = at;
+    const expected = Array.isArray(network.expected) ? positionWords(network.expected[0], language) : null;
+    if (network.verdict === 'wrong' && expected) text += ', ' + sides[words].wrong + ' ' + expected;
+    return { text: text, lang: languages[words].lang };
+  }
+  // What, changed, makes the position worth saying again.
+  function positionKey(network) {
+    if (!network || network.state !== 'known' || !network.position) return '';
+    return network.position + ' ' + network.verdict;
+  }
+
   const api = { floorHz, ceilingHz, peakTopHz, chirpStepDb, chirpGapMs, paces, tonePitch, peakPitch, newPeakTracker,
-                resetPeakTracker, trackPeak, speechFor, speechDue };
+                resetPeakTracker, trackPeak, speechFor, speechDue, positionSpeech, positionKey };
   root.AzimoraSound = api;
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
 })(typeof window !== 'undefined' ? window : globalThis);

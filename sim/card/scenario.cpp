@@ -1,5 +1,6 @@
 #include "sim/card/scenario.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
@@ -107,6 +108,31 @@ static bool parseDishLine(const std::string& verb, std::istringstream& words, Di
     return true;
 }
 
+// "network 19.2e 0x0001 Astra 1": position (or "unknown"), id, name.
+static bool parseNetworkLine(std::istringstream& words, Scenario& scenario)
+{
+    std::string position, id, name;
+    if (!(words >> position >> id)) return false;
+    NetworkIdentity network;
+    network.known = true;
+    double longitude = 0;
+    if (position != "unknown") {
+        if (!orbitalPosition(position, &longitude) || std::lround(longitude * 10) == 0) return false;
+        network.certainty = PositionOfStream;
+        network.position = static_cast<PositionTenths>(std::lround(longitude * 10));
+    }
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(id.c_str(), &end, 0);
+    if (id.empty() || *end != '\0' || value > 0xFFFF) return false;
+    network.networkId = static_cast<uint16_t>(value);
+    std::getline(words, name);
+    const size_t start = name.find_first_not_of(' ');
+    network.networkName = start == std::string::npos ? std::string() : name.substr(start);
+    scenario.hasNetwork = true;
+    scenario.network = network;
+    return true;
+}
+
 static bool parseLine(const std::string& line, Scenario& scenario)
 {
     std::istringstream words(line);
@@ -161,6 +187,7 @@ static bool parseLine(const std::string& line, Scenario& scenario)
         scenario.signal.push_back(signal);
         return true;
     }
+    if (verb == "network") return parseNetworkLine(words, scenario);
     return parseDishLine(verb, words, scenario.dish);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/network_identity.h"
 #include "cardbase/signal_scale.h"
 #include "sim/dish/dish_setup.h"
 
@@ -44,6 +45,8 @@ struct Scenario {
     std::vector<SignalLine> signal;
     DishSetup dish;               // when enabled, the dish's readings replace the signal lines
     bool countResources = false;  // log the process's handles and GDI objects at each tune
+    bool hasNetwork = false;      // the network table the transponder carries, read while locked
+    NetworkIdentity network;
 
     Scenario();
 };
@@ -54,7 +57,9 @@ constexpr int32_t defaultLatencyMs = 3;
 
 // Reads the scenario text. Besides "fail", "latency", "signal" and
 // "resources" (log the process's open handles and GDI objects at every tune,
-// for watching a long run for leaks), the dish
+// for watching a long run for leaks), "network POSITION|unknown ID NAME"
+// (the network table the locked transponder carries: "network 19.2e 0x0001
+// Astra", read once locked a little while), the dish
 // words: "dish", "window", "site LAT LON", "diameter METRES",
 // "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e) and "lnb CODE..."
 // (the DiSEqC codes that reach the LNB). Any of them lets the dish answer;

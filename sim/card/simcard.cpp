@@ -15,6 +15,7 @@
 #include "sim/card/process_resources.h"
 #include "sim/card/scenario.h"
 #include "sim/dish/dish_model.h"
+#include "sim/dish/dish_network.h"
 #include "sim/dish/dish_window.h"
 
 // Each line goes to the file at once, so a reader sees it while the card runs.
@@ -85,10 +86,12 @@ public:
     {
         InitializeCriticalSection(&lock_);
         if (settings_.dish.enabled) {
-            dish_ = newDishModel(settings_.dish, skyFromCatalogue(builtInCatalogue()));
-            if (settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_);
+            std::vector<Satellite> sky = skyFromCatalogue(builtInCatalogue());
+            addLookalikeTransponders(sky);
+            dish_ = newDishModel(settings_.dish, std::move(sky));
         }
         openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card");
+        if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
     }
 
     // The tuner control interface
@@ -130,6 +133,7 @@ public:
             LeaveCriticalSection(&lock_);
             return told;
         });
+        readNetwork(result == S_OK);
         return result;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -174,8 +178,8 @@ public:
 private:
     ~SimulatedCard() override
     {
-        closeReadingFeed(feed_);
         stopDishWindow(dishWindow_);
+        closeReadingFeed(feed_);
         char line[64];
         wsprintfA(line, "Destroyed polls=%lu", static_cast<unsigned long>(polls_));
         log(line);
@@ -230,6 +234,33 @@ private:
         return E_NOTIMPL;
     }
 
+    // A locked demodulator delivers the stream, and its network table comes
+    // round a little later: from the dish's sky, the satellite it really
+    // sees; from a scenario, the table it names.
+    void readNetwork(bool locked)
+    {
+        const DWORD now = GetTickCount();
+        if (!locked) {
+            lockedFor_ = false;
+            return;
+        }
+        if (!lockedFor_) {
+            lockedFor_ = true;
+            lockedAt_ = now;
+        }
+        if (now - lockedAt_ < simulatedNetworkDelayMs) return;
+        NetworkIdentity identity;
+        EnterCriticalSection(&lock_);
+        if (settings_.dish.enabled) {
+            const DishSignal signal = dishSignal(dish_, now);
+            if (signal.verdict == Locked) identity = satelliteNetwork(dish_.sky[signal.satellite]);
+        } else if (settings_.scenario.hasNetwork) {
+            identity = settings_.scenario.network;
+        }
+        LeaveCriticalSection(&lock_);
+        if (identity.known) noteNetwork(feed_, identity);
+    }
+
     SignalReading signalNow()
     {
         if (settings_.dish.enabled) return pollDish(dish_, GetTickCount());
@@ -263,6 +294,8 @@ private:
     DishModel dish_{};
     DishWindow* dishWindow_ = nullptr;
     ReadingFeed feed_;
+    bool lockedFor_ = false;  // since lockedAt_, as the program was told
+    DWORD lockedAt_ = 0;
 };
 
 HRESULT createCard(REFIID iid, void** object)

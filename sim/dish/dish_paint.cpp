@@ -216,8 +216,10 @@ static void drawText(HDC dc, const DishPicture& picture, const DishInk& ink)
     int y = picture.text.top + 4;
     for (size_t i = 0; i < picture.lines.size(); ++i) {
         const bool signalLine = static_cast<int>(i) == picture.signalLine;
-        const uint32_t colour =
-            signalLine ? (picture.locked ? dishColour::lockedText : dishColour::unlockedText) : dishColour::text;
+        const bool warning = static_cast<int>(i) == picture.warningLine;
+        const uint32_t colour = warning      ? dishColour::unlockedText
+                                : signalLine ? (picture.locked ? dishColour::lockedText : dishColour::unlockedText)
+                                             : dishColour::text;
         SetTextColor(dc, colourOf(colour));
         const std::string& text = picture.lines[i];
         TextOutA(dc, picture.text.left + 6, y + 1, text.c_str(), static_cast<int>(text.size()));

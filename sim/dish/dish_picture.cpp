@@ -211,7 +211,7 @@ static bool operator==(const StripPicture& a, const StripPicture& b)
 bool operator==(const DishPicture& a, const DishPicture& b)
 {
     return a.width == b.width && a.height == b.height && a.sky == b.sky && a.strip == b.strip && a.text == b.text &&
-           a.lines == b.lines && a.signalLine == b.signalLine && a.locked == b.locked;
+           a.lines == b.lines && a.signalLine == b.signalLine && a.warningLine == b.warningLine && a.locked == b.locked;
 }
 
 SignalSample sampleOf(const DishView& view, uint32_t nowMs)
@@ -230,9 +230,12 @@ DishPicture dishPicture(const DishModel& model, const DishView& view, const Sign
     picture.strip = stripPicture(view, history, layout);
     picture.text = layout.text;
     picture.lines = dishWindowLines(view);
-    picture.signalLine = -1;
-    for (size_t i = 0; i < picture.lines.size(); ++i)
+    picture.signalLine = picture.warningLine = -1;
+    for (size_t i = 0; i < picture.lines.size(); ++i) {
         if (picture.lines[i].compare(0, 7, "Signal ") == 0) picture.signalLine = static_cast<int>(i);
+        if (picture.lines[i].compare(0, sizeof wrongSatelliteLine - 1, wrongSatelliteLine) == 0)
+            picture.warningLine = static_cast<int>(i);
+    }
     picture.locked = view.verdict == Locked;
     return picture;
 }

@@ -69,7 +69,8 @@ struct DishPicture {
     StripPicture strip;
     PixelRect text;
     std::vector<std::string> lines;
-    int signalLine;  // the line that goes green with a lock, red without
+    int signalLine;   // the line that goes green with a lock, red without
+    int warningLine;  // "wrong satellite", in red; -1 without
     bool locked;
 };
 bool operator==(const DishPicture& a, const DishPicture& b);

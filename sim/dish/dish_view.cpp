@@ -79,6 +79,30 @@ static std::string signalText(const DishView& view)
     return format("C/N %.1f dB, locked, %d %%", view.carrierToNoiseDb, static_cast<int>(view.quality));
 }
 
+// Two lines: the network's own word on where the dish points, and whether
+// that is where it should.
+static void addNetworkLines(const DishView& view, std::vector<std::string>& lines)
+{
+    const NetworkIdentity& identity = view.network.identity;
+    switch (view.network.state) {
+    case NetworkNotLocked: lines.push_back("Net    -"); break;
+    case NetworkReading: lines.push_back("Net    reading the network table"); break;
+    case NetworkNoInformation: lines.push_back("Net    no network information"); break;
+    case NetworkKnown:
+        lines.push_back("Net    " + shortSatelliteName(identity.networkName, 24) + " " +
+                        (identity.certainty == PositionUnknown ? std::string("position unknown")
+                                                               : positionText(identity.position)) +
+                        (identity.certainty == PositionMostCommon ? "?" : ""));
+        break;
+    }
+    const PositionVerdict verdict =
+        view.network.state == NetworkKnown ? judgePosition(identity, view.expected) : VerdictUnknown;
+    if (verdict == VerdictWrong)
+        lines.push_back(std::string(wrongSatelliteLine) + ": expected " + positionText(view.expected.front()));
+    else if (verdict == VerdictAsExpected) lines.push_back("       the satellite expected");
+    else lines.push_back("");
+}
+
 static std::string anglesText(const DishPointing& p)
 {
     return format("az %.1f  el %.1f  skew %+.1f", p.azimuthDeg, p.elevationDeg, p.skewDeg);
@@ -117,6 +141,7 @@ std::vector<std::string> dishWindowLines(const DishView& view)
         lines.push_back(format("Error  %.2f deg, skew %+.1f", view.targetOffAxisDeg, view.skewErrorDeg));
     }
     lines.push_back("Signal " + signalText(view));
+    addNetworkLines(view, lines);
     lines.push_back("Drag on the chart to steer, Shift fine");
     lines.push_back("Double-click a satellite: aim near it");
     lines.push_back("Arrows 0.1 deg, with Shift 1 deg");

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/network_watch.h"
 #include "sim/dish/dish_model.h"
 
 struct DishView {
@@ -23,12 +24,20 @@ struct DishView {
     DishVerdict verdict;
     double carrierToNoiseDb;
     int32_t quality;
+    // What the card read of the network it is locked to, and what the
+    // catalogue expected (filled in by the window from the card's feed).
+    NetworkReport network;
+    std::vector<PositionTenths> expected;
 };
 
 DishView dishView(const DishModel& model, uint32_t nowMs);
 
 // A catalogue name with its runs of blanks squeezed to one, cut to `room`.
 std::string shortSatelliteName(const std::string& name, size_t room);
+
+// The second of the two network lines when the network's position is not
+// the one expected; it starts so.
+constexpr char wrongSatelliteLine[] = "       wrong satellite";
 
 // At most `dishLineWidth` characters each.
 constexpr size_t dishLineWidth = 40;

@@ -8,6 +8,7 @@
 
 struct DishWindow {
     CRITICAL_SECTION* lock;
+    ReadingFeed* feed;
     DishModel* model;
     HANDLE thread;
     HANDLE ready;
@@ -61,8 +62,12 @@ static void showFrame(DishWindow* dish)
     const DWORD now = GetTickCount();
     const bool visible = dish->canvas && !IsIconic(dish->window);
     DishPicture picture{};
+    std::vector<PositionTenths> expected;
+    const NetworkReport network = feedNetworkReport(*dish->feed, &expected);
     EnterCriticalSection(dish->lock);
-    const DishView view = dishView(*dish->model, now);
+    DishView view = dishView(*dish->model, now);
+    view.network = network;
+    view.expected = expected;
     if (view.tuning.tuned) addSample(dish->history, sampleOf(view, now));
     if (visible) picture = dishPicture(*dish->model, view, dish->history, dish->layout, dish->hover);
     LeaveCriticalSection(dish->lock);
@@ -336,11 +341,12 @@ static void waitHandlingSentMessages(HANDLE handle)
     }
 }
 
-DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model)
+DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model, ReadingFeed* feed)
 {
     DishWindow* dish = new (std::nothrow) DishWindow{};
     if (!dish) return nullptr;
     dish->lock = lock;
+    dish->feed = feed;
     dish->model = model;
     dish->hover = -1;
     dish->aim = aimDrawsFrom(aimSeed);

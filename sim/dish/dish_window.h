@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include "cardbase/reading_feed.h"
 #include "sim/dish/dish_model.h"
 
 struct DishWindow;
@@ -13,8 +14,9 @@ constexpr char dishWindowClass[] = "AzimoraSimulatedDish";
 constexpr char dishWindowThreadName[] = "dish window";
 
 // Shows the window for `model`, which it reads and steers only while
-// holding `lock`. Null when the window could not be made.
-DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model);
+// holding `lock`, and what `feed` knows of the network the card is locked
+// to. Null when the window could not be made.
+DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model, ReadingFeed* feed);
 
 // Closes the window and waits for its thread to end. Must not be called
 // while the loader lock is held. Null does nothing.

@@ -40,6 +40,8 @@ TEST(DishView, LinesOfAnAlignedDish)
         "       az 209.0  el 22.8  skew +16.0",
         "Error  0.04 deg, skew +0.0",
         "Signal C/N 13.6 dB, locked, 81 %",
+        "Net    -",
+        "",
         "Drag on the chart to steer, Shift fine",
         "Double-click a satellite: aim near it",
         "Arrows 0.1 deg, with Shift 1 deg",
@@ -72,7 +74,7 @@ TEST(DishView, WhyThereIsNoLock)
     view.nearestName.clear();
     view.targetName.clear();
     const std::vector<std::string> lines = dishWindowLines(view);
-    ASSERT_EQ(13u, lines.size());
+    ASSERT_EQ(15u, lines.size());
     EXPECT_EQ("Site   33.90S 70.65W, dish 0.80 m", lines[0]);
     EXPECT_EQ("Dish   az 209.0  el 22.7  skew -5.0", lines[1]);
     EXPECT_EQ("Near   no satellite above the horizon", lines[2]);
@@ -88,6 +90,39 @@ TEST(DishView, WhyThereIsNoLock)
     EXPECT_EQ("Tuned  10723 - 29900, DiSEqC BB", dishWindowLines(view)[4]);
     view.tuning.diseqcCode = 9;
     EXPECT_EQ("Tuned  10723 - 29900, DiSEqC 9", dishWindowLines(view)[4]);
+}
+
+// The network's own word: read a while after the lock, then the satellite
+// the dish really sees, and a warning in its own line when it is not the
+// one the catalogue expected.
+TEST(DishView, TheNetworkSaysWhichSatelliteTheDishSees)
+{
+    DishView view = sampleView();
+    const auto networkLines = [&view] {
+        const std::vector<std::string> lines = dishWindowLines(view);
+        return std::vector<std::string>(lines.begin() + 9, lines.begin() + 11);
+    };
+    view.network.state = NetworkReading;
+    EXPECT_EQ((std::vector<std::string>{"Net    reading the network table", ""}), networkLines());
+    view.network.state = NetworkNoInformation;
+    EXPECT_EQ((std::vector<std::string>{"Net    no network information", ""}), networkLines());
+
+    view.network.state = NetworkKnown;
+    view.network.identity.known = true;
+    view.network.identity.networkName = "Eutelsat W2";
+    view.network.identity.certainty = PositionOfStream;
+    view.network.identity.position = 160;
+    view.expected = {130};
+    EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 16.0E", "       wrong satellite: expected 13.0E"}),
+              networkLines());
+    view.expected = {160};
+    EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 16.0E", "       the satellite expected"}), networkLines());
+    view.expected.clear();  // a typed entry expects nothing
+    EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 16.0E", ""}), networkLines());
+    view.network.identity.certainty = PositionUnknown;
+    view.expected = {130};
+    EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 position unknown", ""}), networkLines()) << "never wrong";
+    for (const std::string& line : dishWindowLines(view)) EXPECT_LE(line.size(), dishLineWidth);
 }
 
 TEST(DishView, EverySatelliteFitsTheWindow)

@@ -1,0 +1,27 @@
+// The network each simulated satellite broadcasts: what a learner's dish
+// tells about where it points, as a real network's own table would. A
+// satellite also carries the catalogue's transponders of its close
+// neighbours (frequency plans repeat from one satellite to the next), so
+// that a dish a few degrees off can lock on the wrong satellite, as it does
+// on a real roof. Platform-neutral.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "cardbase/network_identity.h"
+#include "sim/dish/dish_sky.h"
+
+// Satellites this close share their catalogue transponders.
+constexpr double lookalikeSpanDeg = 4.5;
+// A network repeats its table at least every 10 s; the simulated one is
+// read this long after the lock.
+constexpr uint32_t simulatedNetworkDelayMs = 1200;
+
+// Adds to each satellite, after its own, the catalogue transponders of the
+// satellites within lookalikeSpanDeg (those listed in `catalogueSky`, one
+// per satellite, first in its list).
+void addLookalikeTransponders(std::vector<Satellite>& sky);
+
+// The identity the satellite's network gives: its catalogue name without the
+// position, an id of its own and its position.
+NetworkIdentity satelliteNetwork(const Satellite& satellite);
