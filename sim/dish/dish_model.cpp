@@ -111,6 +111,25 @@ DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
     return signal;
 }
 
+int tunedSatelliteOf(const DishModel& model)
+{
+    const CardTuning& tuning = model.tuning;
+    if (!tuning.tuned) return -1;
+    int best = -1;
+    double bestOff = 0.0;
+    for (size_t i = 0; i < model.sky.size(); ++i) {
+        if (findTransponder(model.sky[i], tuning.frequencyMHz, tuning.polarization, tuning.symbolRate, true) < 0)
+            continue;
+        const double off =
+            pointingErrorDeg(model.pointing, lookAngles(model.site, model.sky[i].longitudeDeg).direction);
+        if (best < 0 || off < bestOff) {
+            best = static_cast<int>(i);
+            bestOff = off;
+        }
+    }
+    return best;
+}
+
 SignalReading pollDish(DishModel& model, uint32_t nowMs)
 {
     const DishSignal signal = dishSignal(model, nowMs);

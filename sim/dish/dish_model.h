@@ -54,6 +54,10 @@ SignalReading pollDish(DishModel& model, uint32_t nowMs);
 // downlink frequency and the LNB must cover it.
 bool lnbSuitsFrequency(const CardTuning& tuning);
 
+// The satellite the tuned transponder belongs to (a neighbour's look-alike
+// does not count) that the dish is nearest to; -1 when none carries it.
+int tunedSatelliteOf(const DishModel& model);
+
 // The satellite nearest to the dish axis among those above the horizon, or -1.
 int nearestSatellite(const DishModel& model, double* offAxisDeg);
 

@@ -14,6 +14,7 @@ void addLookalikeTransponders(std::vector<Satellite>& sky)
             if (i == j || apart > lookalikeSpanDeg || listed[j].polarization == 3) continue;
             Transponder copy = listed[j];
             copy.eirpDbw = listed[i].eirpDbw;  // as strong as this satellite's own
+            copy.lookalike = true;
             sky[i].transponders.push_back(copy);
         }
     }

@@ -83,10 +83,12 @@ bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, in
                symbolRateTolerance * transponder.symbolRate;
 }
 
-int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate)
+int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate,
+                    bool ownOnly)
 {
     for (size_t i = 0; i < satellite.transponders.size(); ++i)
-        if (transponderMatches(satellite.transponders[i], frequencyMHz, polarization, symbolRate))
+        if (transponderMatches(satellite.transponders[i], frequencyMHz, polarization, symbolRate) &&
+            !(ownOnly && satellite.transponders[i].lookalike))
             return static_cast<int>(i);
     return -1;
 }

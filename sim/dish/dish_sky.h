@@ -13,6 +13,7 @@ struct Transponder {
     int32_t polarization;  // Polarization: 0 horizontal, 1 vertical
     int32_t symbolRate;    // kS/s
     double eirpDbw;
+    bool lookalike = false;  // a neighbour's catalogue transponder, repeated here
 };
 
 struct Satellite {
@@ -35,5 +36,7 @@ constexpr int32_t frequencyToleranceMHz = 4;
 constexpr double symbolRateTolerance = 0.03;
 
 bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate);
-// Index of the satellite's matching transponder, or -1.
-int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate);
+// Index of the satellite's matching transponder, or -1; with `ownOnly`, one
+// that is not a neighbour's look-alike.
+int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate,
+                    bool ownOnly = false);

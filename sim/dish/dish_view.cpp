@@ -21,8 +21,10 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
     view.verdict = signal.verdict;
     view.carrierToNoiseDb = signal.carrierToNoiseDb;
     view.quality = signal.verdict == Locked ? qualityFromCarrierToNoise(signal.carrierToNoiseDb) : 0;
-    view.tunedSatellite = signal.satellite;
-    const int target = signal.satellite >= 0 ? signal.satellite : nearest;
+    // The satellite the transponder belongs to, not a neighbour repeating it.
+    const int own = tunedSatelliteOf(model);
+    view.tunedSatellite = own >= 0 ? own : signal.satellite;
+    const int target = view.tunedSatellite >= 0 ? view.tunedSatellite : nearest;
     if (target >= 0) {
         const LookAngles angles = lookAngles(model.site, model.sky[target].longitudeDeg);
         view.targetName = model.sky[target].name;

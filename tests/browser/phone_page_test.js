@@ -8,7 +8,7 @@ const path = require('node:path');
 const h = require('./harness.js');
 const Sound = require('../../cardbase/phone_page/phone_sound.js');
 
-const left = 37, right = 39;
+const left = 37, up = 38, right = 39, down = 40;
 
 test('the phone page follows the practice dish', { timeout: 240000 }, async (t) => {
   const browser = await h.launchBrowser();
@@ -52,8 +52,11 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
     assert.ok(Math.abs(audio.frequency - Sound.tonePitch(true, weaker.cn)) < 1e-6);
     assert.ok(audio.frequency < Sound.tonePitch(true, onPeak.cn) * 0.9);
 
-    // Three degrees off: no lock, shown within a second of the keys, the tone at its floor.
-    const steeredAt = await h.steer(left, 20);
+    // Three degrees above the arc (no satellite there): no lock, shown within
+    // a second of the keys, the tone at its floor. (Three degrees along the
+    // arc is the neighbour, which carries HotBird's transponder too.)
+    await h.steer(right, 10);
+    const steeredAt = await h.steer(up, 30);
     await page.waitForFunction(() => document.getElementById('lock').textContent === 'no lock', null, { timeout: 3000 });
     const shown = (await h.phoneState(page)).shown;
     const firstUnlocked = shown.find((s) => s[2] >= steeredAt && s[1] >= steeredAt - 100);
@@ -64,7 +67,7 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
     assert.strictEqual(await text('quality'), '--');
     assert.strictEqual((await h.phoneAudio(page)).frequency, Sound.floorHz);
 
-    const backAt = await h.steer(right, 30);
+    const backAt = await h.steer(down, 30);
     await page.waitForFunction(() => document.getElementById('lock').textContent === 'locked', null, { timeout: 3000 });
     assert.ok((await page.evaluate(() => Date.now())) - backAt < 1000);
     await h.sleep(500);
@@ -129,4 +132,27 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
     assert.strictEqual(state.connection, 'live');
     assert.ok(state.reconnects >= 1);
   });
+});
+
+test('the page says which satellite the dish sees', { timeout: 120000 }, async (t) => {
+  const browser = await h.launchBrowser();
+  // Aimed at Eutelsat W2, which carries HotBird's transponder too: it locks, on the wrong satellite.
+  const azimora = await h.startAzimora('window\naim 16.0e\n');
+  t.after(async () => { await browser.close(); await h.stopAzimora(azimora); });
+  const page = await h.openPhonePage(browser, { speech: true });
+  await page.click('#soundButton');
+  await page.waitForFunction(() => !document.getElementById('wrongSatellite').hidden, null, { timeout: 15000 });
+  assert.strictEqual(await page.locator('#wrongSatellite').textContent(), 'wrong satellite: expected 13.0° E');
+  assert.match(await page.locator('#network').textContent(), /^Network: Eutelsat W2 \(0x[0-9a-f]{4}\), 16\.0° E$/);
+  const network = (await h.phoneState(page)).network;
+  assert.strictEqual(network.verdict, 'wrong');
+  assert.deepStrictEqual(network.expected, ['13.0° E']);
+
+  // Said once, in the chosen language, and not again while it stays so.
+  await h.sleep(1500);
+  const spoken = await page.evaluate(() => window.spokenForTest);
+  const said = spoken.filter((s) => /degrees/.test(s.text));
+  assert.strictEqual(said.length, 1, JSON.stringify(spoken));
+  assert.strictEqual(said[0].text, '16.0 degrees east, wrong satellite, expected 13.0 degrees east');
+  assert.strictEqual(said[0].lang, 'en-US');
 });

@@ -52,3 +52,15 @@ test('speech says the chosen figure in the chosen language, at the chosen pace',
   assert.strictEqual(Sound.speechDue('fast', 10000, 0, true), false);  // never over the previous words
   assert.ok(Sound.paces.fast.rate > Sound.paces.slow.rate);
 });
+
+test('the position is said with what was expected, and only a known position is', () => {
+  const known = { state: 'known', position: '19.2\u00b0 E', expected: ['13.0\u00b0 E'], verdict: 'wrong' };
+  assert.deepStrictEqual(Sound.positionSpeech(known, 'en'),
+                         { text: '19.2 degrees east, wrong satellite, expected 13.0 degrees east', lang: 'en-US' });
+  assert.deepStrictEqual(Sound.positionSpeech({ ...known, position: '30.0\u00b0 W', verdict: 'unexpected', expected: [] }, 'ru'),
+                         { text: '30,0 градуса западной долготы', lang: 'ru-RU' });
+  assert.strictEqual(Sound.positionSpeech({ ...known, position: null, verdict: 'unknown' }, 'en'), null);
+  assert.strictEqual(Sound.positionSpeech({ state: 'none' }, 'en'), null);
+  assert.strictEqual(Sound.positionKey({ state: 'reading' }), '');
+  assert.notStrictEqual(Sound.positionKey(known), Sound.positionKey({ ...known, verdict: 'expected' }));
+});

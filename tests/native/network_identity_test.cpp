@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/network_identity.h"
+#include "cardbase/network_watch.h"
 #include "cardbase/psi_build.h"
 
 namespace {
@@ -270,6 +271,48 @@ TEST(PsiSections, PatAndSdtGiveTheStreamsOwnIds)
     EXPECT_EQ(0xFF44, networkId);
     EXPECT_FALSE(parseSdtIds(pat.data(), pat.size(), &streamId, &networkId));
     EXPECT_FALSE(parsePatStreamId(sdt.data(), sdt.size(), &streamId));
+}
+
+}  // namespace
+
+namespace {
+
+// What a card knows moment by moment: the table is read a while after the
+// lock, forgotten at a new start or a lost lock, and a lock without a whole
+// table for networkInformationWaitMs has "no network information".
+TEST(NetworkWatch, KnownAfterTheTableForgottenWithTheLockAndNoneAfterTheWait)
+{
+    NetworkIdentity astra;
+    astra.known = true;
+    astra.networkId = 1;
+    astra.networkName = "Astra";
+    astra.certainty = PositionOfStream;
+    astra.position = 192;
+
+    NetworkWatch watch;
+    EXPECT_EQ(NetworkNotLocked, networkState(watch, 0));
+    networkFound(watch, astra);
+    EXPECT_EQ(NetworkNotLocked, networkState(watch, 0)) << "a table read without lock is not believed";
+    networkLock(watch, true, 1000);
+    EXPECT_EQ(NetworkReading, networkState(watch, 1000));
+    networkFound(watch, astra);
+    EXPECT_EQ(NetworkKnown, networkState(watch, 1200));
+    EXPECT_EQ(192, networkReport(watch, 1200).identity.position);
+    networkLock(watch, true, 1300);  // still locked: still known
+    EXPECT_EQ(NetworkKnown, networkState(watch, 90000));
+
+    networkLock(watch, false, 2000);
+    networkLock(watch, true, 2100);
+    EXPECT_EQ(NetworkReading, networkState(watch, 2100)) << "the dish may have moved to another satellite";
+    EXPECT_EQ(NetworkReading, networkState(watch, 2100 + networkInformationWaitMs - 1));
+    EXPECT_EQ(NetworkNoInformation, networkState(watch, 2100 + networkInformationWaitMs));
+    EXPECT_FALSE(networkReport(watch, 2100 + networkInformationWaitMs).identity.known);
+
+    networkFound(watch, astra);
+    networkRetuned(watch);
+    EXPECT_EQ(NetworkNotLocked, networkState(watch, 30000));
+    networkLock(watch, true, 0xFFFFFF00u);  // the tick count wraps
+    EXPECT_EQ(NetworkReading, networkState(watch, 0x00000100u));
 }
 
 }  // namespace

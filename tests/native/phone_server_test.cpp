@@ -184,3 +184,38 @@ TEST(PhoneServer, TheHistoryHoldsTheLastMinuteOnly)
 }
 
 }  // namespace
+
+// The stream's "network" object as the page reads it: known or not, the
+// position in degrees, what the catalogue expected and the verdict, which
+// is never "wrong" without a position.
+TEST(PhoneFeedNetwork, TheNetworkObjectSaysWhatIsKnownAndWhatWasExpected)
+{
+    EXPECT_EQ("{\"state\":\"unlocked\",\"name\":null,\"id\":null,\"position\":null,\"uncertain\":false,"
+              "\"expected\":[],\"verdict\":\"unknown\"}",
+              networkJson(NetworkReport(), {}));
+    NetworkReport report;
+    report.state = NetworkKnown;
+    report.identity.known = true;
+    report.identity.networkId = 0x0001;
+    report.identity.networkName = "Astra \"1\"";
+    report.identity.certainty = PositionOfStream;
+    report.identity.position = 192;
+    EXPECT_EQ("{\"state\":\"known\",\"name\":\"Astra \\\"1\\\"\",\"id\":\"0x0001\",\"position\":\"19.2\xC2\xB0 E\","
+              "\"uncertain\":false,\"expected\":[\"13.0\xC2\xB0 E\",\"16.0\xC2\xB0 E\"],\"verdict\":\"wrong\"}",
+              networkJson(report, {130, 160}));
+    EXPECT_NE(std::string::npos, networkJson(report, {192}).find("\"verdict\":\"expected\""));
+    EXPECT_NE(std::string::npos, networkJson(report, {}).find("\"verdict\":\"unexpected\""));
+    report.identity.certainty = PositionMostCommon;
+    EXPECT_NE(std::string::npos, networkJson(report, {192}).find("\"uncertain\":true"));
+    report.identity.certainty = PositionUnknown;
+    const std::string unknown = networkJson(report, {130});
+    EXPECT_NE(std::string::npos, unknown.find("\"position\":null"));
+    EXPECT_NE(std::string::npos, unknown.find("\"verdict\":\"unknown\""));
+    report.state = NetworkNoInformation;
+    EXPECT_NE(std::string::npos, networkJson(report, {130}).find("{\"state\":\"none\",\"name\":null"));
+
+    // Every message carries it.
+    PhoneFeed feed;
+    feed.network = networkJson(report, {130});
+    EXPECT_NE(std::string::npos, idleEvent(feed, 0).find("\"network\":{\"state\":\"none\""));
+}
