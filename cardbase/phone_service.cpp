@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cardbase/phone_parts.h"
+#include "cardbase/thread_name.h"
 
 struct PhoneService {
     PhoneSetting setting;
@@ -21,25 +22,12 @@ static const DWORD housekeepingMs = 250;
 // only a bound.
 static const DWORD endingMs = 10000;
 
-// Named for whoever looks at the process's threads (Windows 10 and later;
-// Wine passes the name on to the host's thread).
-static void nameThisThread()
-{
-    typedef HRESULT(WINAPI * SetDescription)(HANDLE, PCWSTR);
-    const SetDescription setDescription = reinterpret_cast<SetDescription>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
-    if (!setDescription) return;
-    wchar_t name[sizeof phoneThreadName];
-    for (size_t i = 0; i < sizeof phoneThreadName; ++i) name[i] = static_cast<wchar_t>(phoneThreadName[i]);
-    setDescription(GetCurrentThread(), name);
-}
-
 static int followingPhones(const PhoneSockets& sockets) { return phoneStreams(sockets.core); }
 
 static DWORD WINAPI phoneThread(void* parameter)
 {
     PhoneService* service = static_cast<PhoneService*>(parameter);
-    nameThisThread();
+    nameThisThread(phoneThreadName);
     PhoneSockets sockets;
     PhoneView view;
     EnterCriticalSection(&service->lock);

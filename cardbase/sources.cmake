@@ -10,4 +10,4 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/phone_server_core.cpp cardbase/phone_qr.cpp cardbase/catalogue_lines.cpp cardbase/psi_sections.cpp
   cardbase/psi_build.cpp cardbase/network_identity.cpp cardbase/network_watch.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
-  cardbase/phone_service.cpp cardbase/phone_sockets.cpp cardbase/phone_window.cpp)
+  cardbase/phone_service.cpp cardbase/phone_sockets.cpp cardbase/phone_window.cpp cardbase/thread_name.cpp)

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cardbase/com_server.h"
+#include "cardbase/thread_name.h"
 #include "sim/dish/dish_paint.h"
 #include "sim/dish/rough_aim.h"
 
@@ -297,23 +298,10 @@ static HWND createDishWindow(DishWindow* dish)
     return window;
 }
 
-// Named for whoever looks at the process's threads (Windows 10 and later;
-// Wine passes the name on to the host's thread).
-static void nameThisThread()
-{
-    typedef HRESULT(WINAPI * SetDescription)(HANDLE, PCWSTR);
-    const SetDescription setDescription = reinterpret_cast<SetDescription>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
-    if (!setDescription) return;
-    wchar_t name[sizeof dishWindowThreadName];
-    for (size_t i = 0; i < sizeof dishWindowThreadName; ++i) name[i] = static_cast<wchar_t>(dishWindowThreadName[i]);
-    setDescription(GetCurrentThread(), name);
-}
-
 static DWORD WINAPI dishWindowThread(void* parameter)
 {
     DishWindow* dish = static_cast<DishWindow*>(parameter);
-    nameThisThread();
+    nameThisThread(dishWindowThreadName);
     dish->ink = createDishInk();
     const HWND window = createDishWindow(dish);
     // Set by WM_CREATE already; a window that failed to come leaves none.
