@@ -45,6 +45,7 @@ static bool wanted(const NetworkReader& reader, SectionTable table)
 static void take(NetworkReader& reader, SectionTable table, const StreamSection& section, uint32_t nowMs)
 {
     StreamIds& ids = reader.ids;
+    reader.identified = false;
     switch (table) {
     case TableNit:
         if (addNitSection(reader.table, section.nit)) {
@@ -99,8 +100,11 @@ void readNetworkSections(NetworkReader& reader, SectionSource& source, bool lock
         for (int table = 0; table < sectionTableCount; ++table)
             readTable(reader, source, static_cast<SectionTable>(table), nowMs);
     const bool idsSettled = !wanted(reader, TablePat) && !wanted(reader, TableSdt);
-    if (reader.tableWhole && (idsSettled || nowMs - reader.tableWholeAtMs >= streamIdsWaitMs || waitOver))
+    if (reader.tableWhole && !reader.identified &&
+        (idsSettled || nowMs - reader.tableWholeAtMs >= streamIdsWaitMs || waitOver)) {
         networkFound(reader.watch, identifyNetwork(reader.table, reader.ids));
+        reader.identified = true;
+    }
     if (waitOver) stopFilters(reader, source);
 }
 

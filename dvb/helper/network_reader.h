@@ -64,6 +64,7 @@ struct NetworkReader {
     StreamIds ids;
     bool tableWhole = false;
     uint32_t tableWholeAtMs = 0;
+    bool identified = false;  // by what has been read so far
 };
 
 // A tune, a new attempt or the frontend let go: every filter stopped and
