@@ -81,6 +81,8 @@ bool parseNetworkAnswer(const std::string& text, NetworkReport* report)
     NetworkReport parsed;
     size_t at = 0;
     std::string word;
+    // Only what fits a reply line after "ok ".
+    if (text.size() > maxLineLength - 3) return false;
     if (!nextWord(text, &at, &word) || word != "network" || !nextWord(text, &at, &word)) return false;
     if (word != "known") {
         for (int state : {NetworkNotLocked, NetworkReading, NetworkNoInformation}) {

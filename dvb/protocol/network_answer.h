@@ -9,7 +9,8 @@
 // "own" (this stream's entry gave it), "uncertain" (the table's most common
 // position) or "unknown"; NAME the network's name as printable text without
 // a blank at either end, cut to fit the line (none when the table names
-// none). Strict both ways. Platform-neutral: both sides build it.
+// none). The words fit a reply line. Strict both ways. Platform-neutral:
+// both sides build it.
 #pragma once
 #include <string>
 

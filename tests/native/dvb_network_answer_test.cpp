@@ -120,6 +120,11 @@ TEST(DvbNetworkAnswer, AnythingElseIsRefused)
         EXPECT_FALSE(parseNetworkAnswer(text, &report)) << '"' << text << '"';
         EXPECT_EQ(NetworkKnown, report.state) << text;  // left alone
     }
+    // Longer than a reply line holds after "ok ".
+    const std::string prefix = "network known 0xff44 - unknown ";
+    NetworkReport report;
+    EXPECT_TRUE(parseNetworkAnswer(prefix + std::string(maxLineLength - 3 - prefix.size(), 'n'), &report));
+    EXPECT_FALSE(parseNetworkAnswer(prefix + std::string(maxLineLength - 2 - prefix.size(), 'n'), &report));
     Reply reply;
     for (const char* bad : {"ok Network reading", "ok network reading ", "ok 5x", "ok -"})
         EXPECT_FALSE(parseReply(bad, &reply)) << bad;
