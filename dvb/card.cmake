@@ -1,7 +1,8 @@
 # Real cards on Linux: azimora-dvb (a native program on libdvbv5), the
 # simulated kernel frontend it can run on, and dvbcard.dll, the card
 # substitute that forwards the program's calls to azimora-dvb.
-set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp)
+set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
+  dvb/protocol/network_answer.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -16,15 +17,25 @@ else()
     dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
     dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
-    dvb/helper/regular_file.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp)
+    dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
+    dvb/helper/tuned_report.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp
+    dvb/simulated/kernel_demux.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
-  target_sources(azm_core PRIVATE ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES})
+  # Sections read with libdvbv5's parsers: linked into the core library too,
+  # so that the native tests read sections built for them.
+  set(AZM_DVB_LIBRARY_SOURCES ${CMAKE_SOURCE_DIR}/dvb/helper/stream_sections.cpp)
+  target_sources(azm_core PRIVATE ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES})
+  target_link_libraries(azm_core PUBLIC ${AZM_DVBV5})
+  # The program's own reading of a typed entry and its plan of the six calls.
+  set(AZM_DVB_ENTRY_SOURCES catalogue/typed_entry.cpp catalogue/decimal_value.cpp tuner/tuning_plan.cpp)
+  list(TRANSFORM AZM_DVB_ENTRY_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
   # The helper and the simulated frontend are programs people run: built
   # optimised and without the sanitizers of the test build.
   set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES}
+    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
+    ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES})
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
   target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
@@ -34,7 +45,8 @@ else()
 
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp)
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp
+    ${CMAKE_SOURCE_DIR}/cardbase/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/psi_sections.cpp)
   set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")
   target_compile_options(azimora-dvb-sim PRIVATE ${AZM_DVB_PROGRAM_FLAGS} -fPIC -U_FORTIFY_SOURCE)
   target_link_options(azimora-dvb-sim PRIVATE -fno-sanitize=all)

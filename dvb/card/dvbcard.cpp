@@ -7,7 +7,8 @@
 // when it has no frontend, Initialize fails; a link lost while measuring
 // reads as no signal, and the next measurement start connects again.
 // Each status query reads the status and both figures of one moment, at
-// the shared pace, for the program and the phone page alike.
+// the shared pace, for the program and the phone page alike; while locked,
+// every few readings also what the helper has read of the network.
 #include <windows.h>
 
 #include <new>
@@ -17,8 +18,12 @@
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
+#include "dvb/protocol/network_answer.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
+
+// Readings come ten a second: the network is asked for about twice a second.
+constexpr int networkQueryEvery = 5;
 
 class DvbCard final : public CardObject {
 public:
@@ -65,6 +70,8 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         latched_ = takeReading(feed_, [this] { return helperReading(); });
+        if (latched_.locked) askNetwork();
+        else lockedReadings_ = 0;
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -106,6 +113,22 @@ private:
         return SignalReading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
     }
 
+    // The first locked reading and every few after it; a helper that does
+    // not know the request (an older one) is not asked again on this link.
+    void askNetwork()
+    {
+        if (!helperTellsNetwork_ || lockedReadings_++ % networkQueryEvery != 0) return;
+        Reply reply;
+        if (!call(RequestQueryNetwork, 0, &reply)) return;
+        if (!reply.ok) {
+            helperTellsNetwork_ = false;
+            return;
+        }
+        NetworkReport report;
+        if (parseNetworkAnswer(reply.text, &report) && report.state == NetworkKnown)
+            noteNetwork(feed_, report.identity);
+    }
+
     bool call(RequestKind kind, LONG value, Reply* reply)
     {
         return exchange(link_, Request{kind, static_cast<int32_t>(value)}, reply, GetTickCount() + callTimeoutMs);
@@ -114,6 +137,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
+        helperTellsNetwork_ = true;
         Reply reply;
         if (exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) && reply.ok) return true;
         closeLink(link_);
@@ -147,6 +171,8 @@ private:
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
+    bool helperTellsNetwork_ = true;
+    unsigned lockedReadings_ = 0;
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) DvbCard(), iid, object); }

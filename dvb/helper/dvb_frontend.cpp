@@ -196,6 +196,7 @@ FrontendProblem DvbFrontend::open(std::string* detail)
 
 void DvbFrontend::close()
 {
+    for (int table = 0; table < sectionTableCount; ++table) stopSections(static_cast<SectionTable>(table));
     expectRemoteAnswer(options_.remote);
     if (opened_) dvb_dev_close(opened_);
     if (device_) dvb_dev_free(device_);

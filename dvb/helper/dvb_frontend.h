@@ -4,7 +4,9 @@
 // kernel in one request that sets the delivery system, clears what an
 // earlier tune left (modulation, roll-off, pilots) and sends every value the
 // attempt names; a remote one goes through libdvbv5's own tune on the
-// daemon, which also drives the LNB there.
+// daemon, which also drives the LNB there. While locked, the network
+// reader's section filters are opened on the adapter's demux
+// (dvb_demux.cpp); a remote frontend has none here.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -33,6 +35,9 @@ public:
     int sendBurst(bool b) override;
     int tune(const TuningSequence& sequence, SystemAttempt attempt) override;
     bool read(RawFigures* raw) override;
+    bool startSections(SectionTable table) override;
+    SectionRead readSection(SectionTable table, StreamSection* section) override;
+    void stopSections(SectionTable table) override;
 
     FrontendDescription describe() const;
     void noteLibraryMessage(const char* text) { libraryMessage_ = text; }
@@ -46,6 +51,7 @@ private:
     dvb_device* device_ = nullptr;
     dvb_open_descriptor* opened_ = nullptr;
     dvb_v5_fe_parms* parms_ = nullptr;
+    dvb_open_descriptor* sections_[sectionTableCount] = {};  // a demux opened for each filter
     int fd_ = -1;                 // the local device file, for the requests libdvbv5 has no call for
     std::string path_;            // the device file, or its name on the daemon
     std::string libraryMessage_;  // libdvbv5's latest complaint

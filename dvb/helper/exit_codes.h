@@ -2,7 +2,7 @@
 #pragma once
 
 enum HelperExit : int {
-    ExitOk = 0,            // ended by a signal, or --status / --help done
+    ExitOk = 0,            // ended by a signal, or --status / --help done (--tune: locked)
     ExitFailure = 1,       // the --simulate, --log or --secret-file file cannot be used, or another failure
     ExitUsage = 2,         // the options are wrong
     ExitNoFrontend = 3,    // no such adapter or frontend
@@ -11,4 +11,5 @@ enum HelperExit : int {
     ExitNoDaemon = 6,      // dvbv5-daemon cannot be reached (or its link failed)
     ExitPortTaken = 7,     // the listening port is taken
     ExitNoPermission = 8,  // no permission to open the frontend
+    ExitNoLock = 9,        // --status --tune: the transponder did not lock
 };

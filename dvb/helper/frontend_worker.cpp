@@ -171,6 +171,7 @@ static std::string stepFailure(const SequenceStep& step)
 void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome)
 {
     tuned_ = false;
+    restartNetworkReader(network_, device_);
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_ = LatestReading();
@@ -230,7 +231,14 @@ bool FrontendWorker::sendAttempt(std::string* reason)
         return false;
     }
     const SystemAttempt attempt = sequence_.attempts[search_.current % sequence_.attempts.size()];
+    // What the stream said belongs to the tune before.
+    restartNetworkReader(network_, device_);
     const int result = device_.tune(sequence_, attempt);
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        latest_.attempt = attempt;
+        latest_.network = NetworkReport();
+    }
     if (result == 0) {
         log(attemptLine(sequence_, attempt));
         return true;
@@ -253,12 +261,19 @@ void FrontendWorker::takeReading()
     if (answered) lastLock_ = locked;
     if (answered && locked)
         rememberAttempt(memory_, sequence_.key, sequence_.attempts[search_.current % sequence_.attempts.size()]);
+    NetworkReport network;
+    if (answered) {
+        const uint32_t networkNow = static_cast<uint32_t>(now);
+        readNetworkSections(network_, device_, locked == 1, networkNow);
+        network = networkReaderReport(network_, networkNow);
+    }
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_.answered = answered;
         if (answered) {
             latest_.figures = figures;
             latest_.reading = readingFromStatistics(figures.statistics);
+            latest_.network = network;
         }
         ++latest_.readings;
     }
@@ -270,6 +285,7 @@ void FrontendWorker::takeReading()
 void FrontendWorker::carryOutRelease()
 {
     tuned_ = false;
+    restartNetworkReader(network_, device_);
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_ = LatestReading();

@@ -5,9 +5,9 @@
 // answers from the latest reading, which this thread takes at most
 // readingIntervalMs apart. It also carries out each tuning sequence,
 // writes it to the frontend log, moves the delivery-system search on and
-// remembers what locked. (A reader of the transport stream, such as one for
-// the network table, would start where an attempt is sent and stop at the
-// next.) Platform-neutral: the frontend itself is behind FrontendDevice.
+// remembers what locked, and reads the network's own word from the stream
+// while locked (network_reader.h), forgotten at each attempt sent.
+// Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -22,10 +22,11 @@
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_log.h"
 #include "dvb/helper/frontend_report.h"
+#include "dvb/helper/network_reader.h"
 #include "dvb/helper/signal_figures.h"
 #include "dvb/helper/tuning_sequence.h"
 
-class FrontendDevice {
+class FrontendDevice : public SectionSource {
 public:
     virtual ~FrontendDevice() = default;
     virtual FrontendProblem open(std::string* detail) = 0;
@@ -39,6 +40,10 @@ public:
     virtual int tune(const TuningSequence& sequence, SystemAttempt attempt) = 0;
     // False when the frontend does not answer.
     virtual bool read(RawFigures* raw) = 0;
+    // No demux unless the device has one.
+    bool startSections(SectionTable) override { return false; }
+    SectionRead readSection(SectionTable, StreamSection*) override { return SectionFailed; }
+    void stopSections(SectionTable) override {}
 };
 
 // The latest reading, as the connection answers from it.
@@ -47,7 +52,9 @@ struct LatestReading {
     bool answered = false;  // the latest read had an answer
     SignalReading reading{false, 0, 0.0f};
     FrontendFigures figures;
-    uint64_t readings = 0;  // how many reads since the tune
+    uint64_t readings = 0;                          // how many reads since the tune
+    SystemAttempt attempt = AttemptDvbS2Automatic;  // the one sent latest
+    NetworkReport network;                          // as of the latest reading
 };
 
 struct WorkerOutcome {
@@ -117,6 +124,7 @@ private:
     int lastLock_ = -1;
     uint64_t nextReadingMs_ = 0;
     TransponderMemory memory_;
+    NetworkReader network_;
 
     std::thread thread_;
 };

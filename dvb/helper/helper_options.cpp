@@ -1,5 +1,6 @@
 #include "dvb/helper/helper_options.h"
 
+#include "dvb/helper/typed_tuning.h"
 #include "dvb/protocol/line_protocol.h"
 
 const char* helperUsage()
@@ -23,11 +24,16 @@ const char* helperUsage()
            "  --simulate FILE        a simulated frontend instead of a real one (see README)\n"
            "  --status               print what the frontend is and its lock, C/N and\n"
            "                         strength once, then end\n"
+           "  --tune ENTRY           with --status: first tune to ENTRY, a transponder as\n"
+           "                         Azimora's keypad takes it (11597V27500, 12245H27500AB),\n"
+           "                         as Azimora would, wait for lock, print its quality and\n"
+           "                         what the stream says of its network and position, and\n"
+           "                         let the LNB go\n"
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
            "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
-           "     --status / --help done\n"
+           "     --status / --help done (with --tune: locked)\n"
            "  1  the --simulate, --log or --secret-file file cannot be used, or another failure\n"
            "  2  wrong options (a --listen address beyond loopback without a secret, too)\n"
            "  3  no such adapter or frontend\n"
@@ -35,7 +41,8 @@ const char* helperUsage()
            "  5  the frontend is not DVB-S/S2\n"
            "  6  dvbv5-daemon cannot be reached, or the link to it failed\n"
            "  7  the listening port is taken\n"
-           "  8  no permission to open the frontend\n";
+           "  8  no permission to open the frontend\n"
+           "  9  --status --tune: no lock\n";
 }
 
 static bool smallNumber(const std::string& text, int* value)
@@ -65,7 +72,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         }
         const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
                                 name == "--listen" || name == "--log" || name == "--simulate" ||
-                                name == "--secret-file" || name == "--idle";
+                                name == "--secret-file" || name == "--idle" || name == "--tune";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -107,6 +114,9 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                 return false;
             }
             parsed.idleSeconds = static_cast<uint32_t>(seconds);
+        } else if (name == "--tune") {
+            if (!tuningFromEntry(value, &parsed.tuning, &parsed.tuneEntry, error)) return false;
+            parsed.tune = true;
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {
@@ -115,6 +125,10 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             *error = "unknown option \"" + name + "\"";
             return false;
         }
+    }
+    if (parsed.tune && !parsed.status) {
+        *error = "--tune goes with --status";
+        return false;
     }
     if (parsed.remote && !parsed.simulatePath.empty()) {
         *error = "--server and --simulate exclude each other";

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "cardbase/card_tuning.h"
+
 constexpr uint16_t defaultListenPort = 47474;
 
 struct HelperOptions {
@@ -18,6 +20,9 @@ struct HelperOptions {
     std::string secretPath;     // --secret-file: the shared secret's file
     uint32_t idleSeconds = 10;  // the frontend is let go after this long without a request
     bool status = false;        // print what the frontend is and its signal, then end
+    bool tune = false;          // --tune ENTRY (with --status): tuned first, as the program would
+    std::string tuneEntry;
+    CardTuning tuning;
     bool help = false;
 };
 

@@ -11,11 +11,13 @@
 #include <string>
 #include <unistd.h>
 
+#include "cardbase/reading_pace.h"
 #include "dvb/helper/connection_rules.h"
 #include "dvb/helper/dvb_frontend.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/tcp_server.h"
+#include "dvb/helper/tuned_report.h"
 #include "dvb/protocol/shared_secret.h"
 #include "dvb/simulated/simulation.h"
 
@@ -30,6 +32,8 @@ static void complain(const std::string& message) { std::fprintf(stderr, "azimora
 static constexpr uint32_t openWaitMs = 6000;
 static constexpr uint32_t tuneWaitMs = 1500;
 static constexpr uint32_t endWaitMs = 5000;
+// How often --status --tune looks at the latest reading while it waits.
+static constexpr uint32_t tunedLookMs = 20;
 
 class HelperFrontend final : public ServedFrontend {
 public:
@@ -59,6 +63,8 @@ public:
     }
 
     void release() override { worker_.release(); }
+
+    NetworkReport network() override { return worker_.latest().network; }
 
 private:
     FrontendWorker& worker_;
@@ -140,6 +146,77 @@ static int printStatus(DvbFrontend& frontend)
     return ExitOk;
 }
 
+// The worker thread never sees the signals that end the helper: the thread
+// that waits for it takes them, and then lets the frontend go.
+static void blockEndingSignals(bool block, sigset_t* previous)
+{
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&ending, signalNumber);
+    if (block) pthread_sigmask(SIG_BLOCK, &ending, previous);
+    else pthread_sigmask(SIG_SETMASK, previous, nullptr);
+}
+
+// Looks at the latest reading until `done` holds, the time is up or a
+// signal ends the helper; that reading.
+template <typename Done>
+static LatestReading waitForReading(FrontendWorker& worker, uint32_t waitMs, Done done)
+{
+    const uint64_t deadline = monotonicMs() + waitMs;
+    LatestReading latest = worker.latest();
+    while (!done(latest) && !stopRequested && monotonicMs() < deadline) {
+        usleep(tunedLookMs * 1000);
+        latest = worker.latest();
+    }
+    return latest;
+}
+
+// --status --tune: tuned as a connection's start would be (the same
+// sequence, log and search), lock waited for, then the network's word.
+static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
+{
+    sigset_t previous;
+    blockEndingSignals(true, &previous);
+    FrontendWorker worker(device, &log);
+    blockEndingSignals(false, &previous);
+    int code = ExitOk;
+    const WorkerOutcome opened = worker.open(openWaitMs);
+    const WorkerOutcome tuned = opened.ok ? worker.tune(options.tuning, openWaitMs) : opened;
+    if (!opened.ok) {
+        complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
+        code = opened.done ? problemExitCode(opened.problem) : ExitFailure;
+    } else if (!tuned.ok) {
+        complain("cannot tune " + options.tuneEntry + ": " + tuned.reason);
+        code = ExitFailure;
+    } else {
+        const TuningSequence sequence = buildTuningSequence(options.tuning, worker.abilities(), true, nullptr);
+        const uint32_t lockWaitMs = tunedLockWaitMs(sequence);
+        const auto locked = [](const LatestReading& latest) { return latest.answered && latest.reading.locked; };
+        LatestReading latest = waitForReading(worker, lockWaitMs, locked);
+        if (locked(latest))
+            latest = waitForReading(worker, networkInformationWaitMs + 2 * readingIntervalMs,
+                                    [](const LatestReading& now) { return networkSettled(now.network); });
+        if (stopRequested) {
+            code = ExitOk;
+        } else {
+            std::fputs(tunedReport(device.describe(), options.tuneEntry, latest).c_str(), stdout);
+            std::fflush(stdout);
+            if (!locked(latest)) {
+                char waited[32];
+                std::snprintf(waited, sizeof waited, "%.1f s", lockWaitMs / 1000.0);
+                complain("no lock on " + options.tuneEntry + " within " + waited);
+                code = ExitNoLock;
+            }
+        }
+    }
+    if (!worker.stop(endWaitMs)) {
+        complain("the frontend did not answer within 5 s while it was let go; ending without it");
+        closeFrontendLog(log);
+        _exit(code == ExitOk ? ExitFailure : code);
+    }
+    return code;
+}
+
 // Signals that end the helper are taken by the serving thread alone, which
 // then lets the frontend go; the worker thread never sees them.
 static void catchEndingSignals()
@@ -154,12 +231,10 @@ static void catchEndingSignals()
 static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog& log, int listener, uint16_t boundPort,
                  const std::string& secret)
 {
-    sigset_t ending, previous;
-    sigemptyset(&ending);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&ending, signalNumber);
-    pthread_sigmask(SIG_BLOCK, &ending, &previous);
+    sigset_t previous;
+    blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    blockEndingSignals(false, &previous);
     HelperFrontend frontend(worker);
     const WorkerOutcome opened = worker.open(openWaitMs);
     int code = ExitOk;
@@ -227,7 +302,9 @@ int main(int argc, char** argv)
     int code = ExitOk;
     {
         DvbFrontend device(options);
-        if (options.status) {
+        if (options.tune) {
+            code = tuneAndReport(options, device, log);
+        } else if (options.status) {
             std::string detail;
             const FrontendProblem problem = device.open(&detail);
             if (problem != FrontendUsable) {

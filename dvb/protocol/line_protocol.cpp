@@ -13,6 +13,7 @@ static const char* const requestNames[requestKindCount] = {
     "RefreshSignalReadings",
     "GetSignalQuality",
     "GetSignalNoiseRatio",
+    "QueryNetwork",
 };
 
 static const char* requestName(RequestKind kind)
@@ -86,6 +87,14 @@ Reply valueReply(int32_t value)
     return reply;
 }
 
+Reply textReply(const std::string& words)
+{
+    Reply reply;
+    reply.ok = true;
+    reply.text = words;
+    return reply;
+}
+
 Reply failReply(const std::string& reason)
 {
     Reply reply;
@@ -101,10 +110,24 @@ static std::string printable(const std::string& text, size_t room)
     return clean;
 }
 
+// Words as a reply carries them: a lower-case letter first, no blank last.
+static bool wordsText(const std::string& text)
+{
+    if (text.empty() || text[0] < 'a' || text[0] > 'z' || text.back() == ' ') return false;
+    for (char c : text)
+        if (c < ' ' || c > '~') return false;
+    return true;
+}
+
 std::string formatReply(const Reply& reply)
 {
     if (!reply.ok) return "fail " + printable(reply.reason.empty() ? "failed" : reply.reason, maxLineLength - 5);
     if (reply.hasValue) return "ok " + std::to_string(reply.value);
+    if (!reply.text.empty()) {
+        std::string words = printable(reply.text, maxLineLength - 3);
+        while (!words.empty() && words.back() == ' ') words.pop_back();
+        if (wordsText(words)) return "ok " + words;
+    }
     return "ok";
 }
 
@@ -115,9 +138,10 @@ bool parseReply(const std::string& line, Reply* reply)
     if (line == "ok") {
         parsed.ok = true;
     } else if (line.compare(0, 3, "ok ") == 0) {
-        if (!parseInteger(line.substr(3), &parsed.value)) return false;
         parsed.ok = true;
-        parsed.hasValue = true;
+        if (wordsText(line.substr(3))) parsed.text = line.substr(3);
+        else if (parseInteger(line.substr(3), &parsed.value)) parsed.hasValue = true;
+        else return false;
     } else if (line.compare(0, 5, "fail ") == 0 && line.size() > 5) {
         parsed.reason = line.substr(5);
         for (char c : parsed.reason)

@@ -2,8 +2,11 @@
 // per tuner control call, one reply line each, plain ASCII words.
 //   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
 //   reply    ok [VALUE]        "ok", "ok 55"
+//            ok WORDS          "ok network reading" (for QueryNetwork)
 //            fail REASON       "fail no lock"
 // Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
+// Words are printable ASCII, start with a lower-case letter and end with
+// no blank.
 // A line holds at most maxLineLength bytes before its newline.
 // Platform-neutral: both sides build it.
 #pragma once
@@ -28,8 +31,9 @@ enum RequestKind : uint8_t {
     RequestRefreshSignalReadings,
     RequestGetSignalQuality,
     RequestGetSignalNoiseRatio,
+    RequestQueryNetwork,  // the helper's own: what it knows of the network it is locked to
 };
-constexpr int requestKindCount = 12;
+constexpr int requestKindCount = 13;
 
 struct Request {
     RequestKind kind;
@@ -47,15 +51,17 @@ struct Reply {
     bool ok = false;
     bool hasValue = false;
     int32_t value = 0;
+    std::string text;    // for "ok WORDS": the words
     std::string reason;  // for a failure: lower-case words, at most one line
 };
 
 Reply okReply();
 Reply valueReply(int32_t value);
+Reply textReply(const std::string& words);
 Reply failReply(const std::string& reason);
 
-// The reason is cut to fit the line and anything but printable ASCII becomes
-// a blank.
+// Words and a reason are cut to fit the line and anything but printable
+// ASCII becomes a blank.
 std::string formatReply(const Reply& reply);
 bool parseReply(const std::string& line, Reply* reply);
 

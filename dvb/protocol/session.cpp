@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "dvb/protocol/network_answer.h"
+
 static bool setCallOf(RequestKind kind, CardSetCall* call)
 {
     switch (kind) {
@@ -66,6 +68,7 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
     case RequestGetSignalNoiseRatio:
         if (!session.hasReadings) return failReply("no readings");
         return valueReply(milliDecibels(session.readings.snr));
+    case RequestQueryNetwork: return textReply(networkAnswerText(frontend.network()));
     default: return failReply("unknown call");
     }
 }

@@ -7,12 +7,14 @@
 // calls in any order, a tune whenever a set of six is complete; then
 // QuerySignalStatus (a fresh reading), RefreshSignalReadings (takes the
 // reading of the latest status) and the two Get calls (read what the
-// latest refresh took). A call out of that order is refused and changes
-// nothing.
+// latest refresh took). QueryNetwork, any time after Initialize, says what
+// is known of the network the frontend is locked to. A call out of that
+// order is refused and changes nothing.
 #pragma once
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/network_watch.h"
 #include "cardbase/signal_scale.h"
 #include "dvb/protocol/line_protocol.h"
 
@@ -25,6 +27,8 @@ public:
     virtual bool tune(const CardTuning& tuning, std::string* reason) = 0;
     // The latest reading; false when the frontend does not answer.
     virtual bool measure(SignalReading* reading) = 0;
+    // What the stream has said of its network, as of the latest reading.
+    virtual NetworkReport network() = 0;
 };
 
 struct Session {

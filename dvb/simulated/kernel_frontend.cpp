@@ -83,6 +83,11 @@ static SimulatedSignal signalNow(const SimulatedFrontend& frontend, uint64_t now
     return simulatedSignalAt(simulation, since > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(since));
 }
 
+bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs)
+{
+    return signalNow(frontend, nowMs).locked;
+}
+
 // C/N as a 16-bit relative figure: 20 dB and above is full scale.
 static uint32_t relativeOf(int32_t milliDb)
 {

@@ -42,6 +42,9 @@ SimulatedFrontend newSimulatedFrontend(const Simulation& simulation);
 // request's third argument (a pointer, or a value for the SEC requests).
 int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs);
 
+// Whether it is locked now: what the demux beside it delivers depends on it.
+bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs);
+
 // How long the request takes (the simulation's "slow" for readings).
 uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request);
 

@@ -59,9 +59,92 @@ static bool decibels(const std::string& word, int32_t* milliDb)
     return true;
 }
 
+// 0 to 65535, decimal or after 0x hexadecimal.
+static bool identifier(const std::string& word, uint16_t* value)
+{
+    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    const std::string digits = hex ? word.substr(2) : word;
+    if (digits.empty() || digits.size() > (hex ? 4u : 5u)) return false;
+    for (char c : digits)
+        if (!(c >= '0' && c <= '9') && !(hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))) return false;
+    const unsigned long number = std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (number > 65535) return false;
+    *value = static_cast<uint16_t>(number);
+    return true;
+}
+
+// "19.2E", "30.0W", "0.0E": up to 180.0 degrees, one decimal.
+static bool orbitalPosition(const std::string& word, PositionTenths* position)
+{
+    const size_t dot = word.find('.');
+    if (word.size() < 4 || dot == std::string::npos || dot + 3 != word.size() || dot > 3) return false;
+    const char side = word.back();
+    if (side != 'E' && side != 'W') return false;
+    int32_t tenths = 0;
+    for (size_t i = 0; i + 1 < word.size(); ++i) {
+        if (i == dot) continue;
+        if (word[i] < '0' || word[i] > '9') return false;
+        tenths = tenths * 10 + (word[i] - '0');
+    }
+    if (tenths > 1800) return false;
+    *position = side == 'E' ? tenths : -tenths;
+    return true;
+}
+
+static bool parseStreamLine(const std::vector<std::string>& words, Simulation* simulation, std::string* problem)
+{
+    const std::string& first = words[0];
+    if (first == "stream") {
+        if (words.size() != 3 || !identifier(words[1], &simulation->transportStreamId) ||
+            !identifier(words[2], &simulation->originalNetworkId))
+            *problem = "expected \"stream TSID ONID\"";
+        simulation->hasStream = problem->empty();
+        return problem->empty();
+    }
+    std::vector<SimulatedNetworkTable>& tables = simulation->networkTables;
+    if (first == "nit" && words.size() >= 3 && (words[1] == "actual" || words[1] == "other")) {
+        SimulatedNetworkTable table;
+        table.facts.tableId = words[1] == "actual" ? nitActualTable : nitOtherTable;
+        std::string name;
+        for (size_t i = 3; i < words.size(); ++i) name += (i > 3 ? " " : "") + words[i];
+        table.facts.withName = !name.empty();
+        table.facts.networkName = name;
+        if (!identifier(words[2], &table.facts.networkId) || name.size() > 64)
+            *problem = "expected \"nit actual|other ID [NAME]\", the name at most 64 characters";
+        else if (tables.size() >= simulatedTablesLimit)
+            *problem = "more than " + std::to_string(simulatedTablesLimit) + " tables";
+        else tables.push_back(table);
+        return problem->empty();
+    }
+    if (tables.empty()) {
+        *problem = "\"" + first + "\" before any \"nit actual|other\" line";
+        return false;
+    }
+    NitFacts& facts = tables.back().facts;
+    if (first == "entry") {
+        NitStreamFacts stream{0, 0, words.size() == 4 && words[3] != "none", 0, 0};
+        if (words.size() != 4 || !identifier(words[1], &stream.transportStreamId) ||
+            !identifier(words[2], &stream.originalNetworkId) ||
+            (stream.withSatelliteDescriptor && !orbitalPosition(words[3], &stream.position)))
+            *problem = "expected \"entry TSID ONID POSITION|none\", the position as 19.2E or 30.0W";
+        else if (facts.streams.size() >= simulatedEntriesLimit)
+            *problem = "more than " + std::to_string(simulatedEntriesLimit) + " entries in a table";
+        else facts.streams.push_back(stream);
+        return problem->empty();
+    }
+    uint32_t perSection = 0;
+    if (words.size() == 3 && words[1] == "sections" && wholeMilliseconds(words[2], &perSection) && perSection >= 1 &&
+        perSection <= 40)
+        facts.streamsPerSection = perSection;
+    else if (words.size() == 2 && words[1] == "bad-crc") tables.back().badCrc = true;
+    else *problem = "expected \"nit actual|other ID [NAME]\", \"nit sections N\" (1 to 40) or \"nit bad-crc\"";
+    return problem->empty();
+}
+
 static bool parseLine(const std::vector<std::string>& words, Simulation* simulation, std::string* problem)
 {
     const std::string& first = words[0];
+    if (first == "stream" || first == "nit" || first == "entry") return parseStreamLine(words, simulation, problem);
     if (first == "fail") {
         const std::string what = words.size() == 2 ? words[1] : "";
         bool* flag = what == "open"      ? &simulation->failOpen

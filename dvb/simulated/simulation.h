@@ -31,12 +31,29 @@
 //                    (s/n a negative dBm figure read as unsigned) or none
 //   slow MS          each status and statistics request takes MS ms (0 to 10000),
 //                    as on drivers that search in software
+// What the transport stream carries, on the simulated demux while locked
+// (numbers decimal, or hexadecimal after 0x):
+//   stream TSID ONID the tuned stream's own ids: its PAT gives TSID, its SDT
+//                    actual TSID and ONID (without this line, neither is sent)
+//   nit actual|other ID [NAME...]  a network information table (NIT actual
+//                    or other) of network ID, NAME (the rest of the line, at
+//                    most 64 characters) in its network name descriptor, none
+//                    without one; sent in the file's order. The lines below
+//                    until the next "nit actual|other" line belong to it:
+//   entry TSID ONID POSITION|none  one transport stream in the table, with a
+//                    satellite delivery system descriptor giving the orbital
+//                    position (19.2E, 30.0W, 0.0E) or without one
+//   nit sections N   its entries go N to a section (1 to 40; 16 unless told)
+//   nit bad-crc      its sections go out with a wrong CRC
+// At most 8 tables of at most 200 entries.
 // The latest timed line whose T has passed applies; before the first one
 // there is no lock. The file is at most 64 KB and holds text only.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "cardbase/psi_build.h"
 
 enum SimulatedSystem : uint8_t { SimDvbS, SimDvbS2, SimDvbT, SimDvbC };
 enum SimulatedStatistics : uint8_t {
@@ -55,6 +72,13 @@ struct SimulatedMoment {
     int32_t carrierToNoiseMilliDb;
 };
 
+struct SimulatedNetworkTable {
+    NitFacts facts;
+    bool badCrc = false;
+};
+constexpr size_t simulatedTablesLimit = 8;
+constexpr size_t simulatedEntriesLimit = 200;
+
 struct Simulation {
     std::vector<SimulatedMoment> timeline;  // in file order
     bool failOpen = false;
@@ -71,6 +95,10 @@ struct Simulation {
     bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;
     uint32_t slowMs = 0;
+    bool hasStream = false;  // a PAT and an SDT are sent
+    uint16_t transportStreamId = 0;
+    uint16_t originalNetworkId = 0;
+    std::vector<SimulatedNetworkTable> networkTables;
 };
 
 struct SimulatedSignal {

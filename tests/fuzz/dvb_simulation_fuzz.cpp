@@ -1,12 +1,16 @@
 // Any bytes as a --simulate file: read whole or refused with the line that
-// is wrong, never more delivery systems than the four there are, and a
-// simulated frontend made from what was read answers its requests.
+// is wrong, never more delivery systems than the four there are, a
+// simulated frontend made from what was read answers its requests, and
+// every network table it describes goes out in sound sections (but those
+// it is told to damage) that its demux hands over whole.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <linux/dvb/dmx.h>
 #include <linux/dvb/frontend.h>
 #include <linux/ioctl.h>
 
+#include "dvb/simulated/kernel_demux.h"
 #include "dvb/simulated/kernel_frontend.h"
 
 static void check(bool holds)
@@ -32,5 +36,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(simulatedFrontendIoctl(frontend, FE_GET_PROPERTY, &list, 0) == 0);
     check(property.u.buffer.len == simulation.systems.size());
     for (uint32_t at : {0u, 500u, 100000u}) simulatedSignalAt(simulation, at);
+
+    check(simulation.networkTables.size() <= simulatedTablesLimit);
+    size_t damaged = 0;
+    for (const SimulatedNetworkTable& table : simulation.networkTables) {
+        check(table.facts.streams.size() <= simulatedEntriesLimit);
+        for (const SectionBytes& bytes : buildNitSections(table.facts)) {
+            NitSection section;
+            check(parseNitSection(bytes.data(), bytes.size(), &section));
+            damaged += table.badCrc;
+        }
+    }
+    SimulatedDemux demux = newSimulatedDemux(simulation);
+    dmx_sct_filter_params filter{};
+    filter.pid = nitPid;
+    filter.flags = DMX_CHECK_CRC | DMX_IMMEDIATE_START;
+    check(simulatedDemuxIoctl(demux, DMX_SET_FILTER, &filter, 0) == 0);
+    size_t given = 0;
+    uint8_t buffer[4096];
+    uint32_t due = 0;
+    for (ssize_t got; (got = simulatedDemuxRead(demux, true, buffer, sizeof buffer, 0, &due)) > 0; ++given)
+        check(psiCrc32(buffer, static_cast<size_t>(got)) == 0);
+    size_t nitSections = 0;
+    for (const SimulatedSection& section : demux.sections) nitSections += section.pid == nitPid;
+    check(given == nitSections - damaged);
     return 0;
 }

@@ -1,11 +1,13 @@
 // Any bytes from the other side of the link, cut into chunks anywhere: the
 // helper's session answers each line with one well-formed reply, reaches
 // the frontend only in the calls' order, and a request it accepts is one
-// that the card would have written in exactly that form.
+// that the card would have written in exactly that form; so is a reply or
+// a network answer the card accepts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/session.h"
 
 namespace {
@@ -19,6 +21,17 @@ struct CountingFrontend : FrontendPort {
     {
         *reading = SignalReading{tunes % 2 == 1, 40, 9.5f};
         return true;
+    }
+    NetworkReport network() override
+    {
+        NetworkReport report;
+        report.state = static_cast<NetworkState>(tunes % 4);
+        report.identity.known = report.state == NetworkKnown;
+        report.identity.networkId = static_cast<uint16_t>(tunes * 977);
+        report.identity.certainty = static_cast<PositionCertainty>(tunes % 3);
+        report.identity.position = tunes % 3601 - 1800;
+        report.identity.networkName = std::string(static_cast<size_t>(tunes % 90), static_cast<char>(' ' + tunes % 95));
+        return report;
     }
 };
 
@@ -47,12 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Reply replyRead;
             if (!line.tooLong && parseReply(line.text, &replyRead) && replyRead.ok)
                 check(formatReply(replyRead) == line.text);
+            NetworkReport answer;
+            if (!line.tooLong && parseNetworkAnswer(line.text, &answer)) check(networkAnswerText(answer) == line.text);
 
             const int tunesBefore = frontend.tunes;
             const Reply reply = handleLine(session, line, frontend);
             const std::string text = formatReply(reply);
             Reply back;
             check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);
+            NetworkReport answered;
+            if (!back.text.empty()) check(parseNetworkAnswer(back.text, &answered));
             check(frontend.opened || frontend.tunes == 0);
             check(frontend.tunes <= tunesBefore + 1);
         }

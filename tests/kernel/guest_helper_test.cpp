@@ -1,7 +1,9 @@
 // azimora-dvb on the real kernel's DVB core, driven from outside the guest
 // through its protocol: vidtv's frontend as --status sees it, list and
 // typed starts in both bands and in C band, with and without switch
-// letters, lock and no lock, values it refuses, and the end of the helper.
+// letters, lock and no lock, values it refuses, vidtv's network as the
+// stream names it (through QueryNetwork and --status --tune in the guest),
+// and the end of the helper.
 // The figures each start gives are printed as "figure: ..." lines for the
 // stage's summary. GuestFrontend.* runs before the program's own run
 // through the same helper, GuestEnd.* after it.
@@ -240,6 +242,46 @@ TEST(GuestFrontend, ValuesOutsideTheFrontendsRangesAreRefusedBeforeAnythingReach
             "refused tune if_khz=1645000 symbol_rate=500000: the frontend takes symbol rates 1000000 - 45000000"}),
         logSince(before));
     letGo(connection);
+}
+
+TEST(GuestFrontend, TheStreamNamesVidtvsNetworkAndLeavesThePositionUnknown)
+{
+    GuestConnection connection;
+    openFrontend(connection);
+    ASSERT_EQ("ok", start(connection, 11362, 0, 27500, 0));
+    // Status and network asked in turn: when each first answered, from the start.
+    const uint64_t began = nowMs();
+    uint64_t lockMs = 0, knownMs = 0;
+    std::string network;
+    while (knownMs == 0 && nowMs() - began < 17000) {
+        if (lockMs == 0 && ask(connection, "QuerySignalStatus") == "ok") lockMs = nowMs() - began;
+        network = ask(connection, "QueryNetwork");
+        if (network != "ok network reading" && network != "ok network unlocked") knownMs = nowMs() - began;
+    }
+    if (lockMs == 0) lockMs = knownMs;  // the lock came with the reading that had the network
+    // vidtv's NIT has a name and no satellite delivery system descriptor:
+    // the network, at a position unknown, never a wrong one.
+    EXPECT_EQ("ok network known 0xff44 - unknown LinuxTV.org", network);
+    std::printf("figure: list 11362 H 27500: lock %llu ms and the network's word %llu ms after the start (%s)\n",
+                static_cast<unsigned long long>(lockMs), static_cast<unsigned long long>(knownMs), network.c_str());
+    letGo(connection);
+}
+
+TEST(GuestFrontend, StatusWithTuneInTheGuestPrintsTheNetworkOrEndsWithNoLock)
+{
+    const uint64_t began = nowMs();
+    const std::string tuned = guestCommand("status --tune 11362H27500");
+    const uint64_t tookMs = nowMs() - began;
+    EXPECT_TRUE(contains(tuned, "tuned: 11362H27500\nlock: yes\n")) << tuned;
+    EXPECT_TRUE(contains(tuned, "quality: 99 %\nnetwork: LinuxTV.org (0xff44)\nposition: unknown\nexit 0")) << tuned;
+    std::printf("figure: --status --tune 11362H27500 in the guest: lock and network in %llu ms, the command's run\n",
+                static_cast<unsigned long long>(tookMs));
+    const std::string unlocked = guestCommand("status --tune 11500H27500");
+    EXPECT_TRUE(contains(unlocked, "lock: no\n")) << unlocked;
+    EXPECT_TRUE(contains(unlocked, "no network information\nposition: unknown\n")) << unlocked;
+    EXPECT_TRUE(contains(unlocked, "azimora-dvb: no lock on 11500H27500 within 2.2 s\nexit 9")) << unlocked;
+    const std::string malformed = guestCommand("status --tune 11500X27500");
+    EXPECT_TRUE(contains(malformed, "exit 2")) << malformed;
 }
 
 TEST(GuestEnd, AHangUpEndsTheHelperWithTheLnbOffAndTheFrontendFree)

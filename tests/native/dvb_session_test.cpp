@@ -35,6 +35,8 @@ struct RecordingFrontend : FrontendPort {
         *reading = next;
         return !measureFails;
     }
+    NetworkReport network() override { return networkNow; }
+    NetworkReport networkNow;
 };
 
 static std::string call(Session& session, RecordingFrontend& frontend, RequestKind kind, int32_t value = 0)
@@ -148,6 +150,25 @@ TEST(DvbSession, ARefusedTuneFailsTheCompletingCallAndLeavesNothingToMeasure)
     tuneTo12245HighAB(session, frontend, &last);
     EXPECT_EQ("fail tune refused", last);
     EXPECT_EQ("fail not tuned", call(session, frontend, RequestQuerySignalStatus));
+}
+
+TEST(DvbSession, QueryNetworkSaysWhatTheFrontendHasReadAnyTimeAfterInitialize)
+{
+    Session session;
+    RecordingFrontend frontend;
+    EXPECT_EQ("fail not initialized", call(session, frontend, RequestQueryNetwork));
+    call(session, frontend, RequestInitialize);
+    EXPECT_EQ("ok network unlocked", call(session, frontend, RequestQueryNetwork));
+    tuneTo12245HighAB(session, frontend);
+    frontend.networkNow.state = NetworkKnown;
+    frontend.networkNow.identity.known = true;
+    frontend.networkNow.identity.networkId = 0x0085;
+    frontend.networkNow.identity.certainty = PositionMostCommon;
+    frontend.networkNow.identity.position = 130;
+    frontend.networkNow.identity.networkName = "Hot Net";
+    EXPECT_EQ("ok network known 0x0085 13.0E uncertain Hot Net", call(session, frontend, RequestQueryNetwork));
+    EXPECT_EQ(0, frontend.measures);  // it takes no reading of its own
+    EXPECT_EQ("fail no status", call(session, frontend, RequestRefreshSignalReadings));
 }
 
 TEST(DvbSession, TooLongAndMalformedLinesChangeNothing)

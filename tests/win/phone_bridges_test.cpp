@@ -1,7 +1,8 @@
 // The phone page of the two bridges to real tuners: the Linux bridge
 // (dvbcard.dll and azimora-dvb on a simulated frontend, asked for by
 // AZIMORA_PHONE) and the BDA bridge (on the simulated BDA tuner, asked for
-// by bdacard.ini beside it) serve the readings they hand the program.
+// by bdacard.ini beside it) serve the readings they hand the program; the
+// Linux bridge also the network the helper read from the stream.
 #include "tests/win/bda_fixture.h"
 #include "tests/win/dvb_helper_process.h"
 #include "tests/win/phone_support.h"
@@ -35,6 +36,25 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeServesItsReadings)
     EXPECT_EQ(3, occurrences(stream, "event: reading"));
     EXPECT_NE(std::string::npos, stream.find("\"lock\":true,\"quality\":80,\"cn\":13.44"));
     EXPECT_NE(std::string::npos, stream.find("\"card\":\"DVB-S/S2 frontend through azimora-dvb at " + helperAddress));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+TEST_F(PhoneDvbTest, TheLinuxBridgeTellsThePageWhichSatelliteTheStreamComesFrom)
+{
+    const std::string folder = newProgramFolder("phone-dvb-network");
+    ASSERT_TRUE(startHelper(helper_, folder,
+                            "0 lock 12\nstream 0x0403 1\nnit actual 1 Astra Nineteen\nentry 0x0403 1 19.2E\n"));
+    StartOptions options;
+    options.withLog = false;
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18622"};
+    AppRun& run = startIn(folder, options);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    startCatalogueLine(run, 53);  // [HotBird1-6   13.0e]=10723h29900, but the dish sees 19.2 E
+    const std::string stream = phoneAsk(18622, "/events", "\"state\":\"known\"", 1, 8000);
+    EXPECT_NE(std::string::npos, stream.find("\"network\":{\"state\":\"known\",\"name\":\"Astra Nineteen\","
+                                             "\"id\":\"0x0001\",\"position\":\"19.2\xC2\xB0 E\""))
+        << stream.substr(stream.size() > 600 ? stream.size() - 600 : 0);
+    EXPECT_NE(std::string::npos, stream.find("\"expected\":[\"13.0\xC2\xB0 E\"],\"verdict\":\"wrong\""));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 

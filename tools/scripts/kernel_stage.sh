@@ -3,7 +3,8 @@
 # its DVB core, with vidtv, in QEMU (see kernel_guest.sh). From this host,
 # through QEMU's forwarded port (so from outside the guest's loopback, with
 # the shared secret): --status, list and typed starts, lock and no lock,
-# low and high band, C band, switch letters, refused values
+# low and high band, C band, switch letters, refused values, vidtv's network
+# through QueryNetwork and through --status --tune run in the guest
 # (build/host/kernel_tests, tests/kernel/); then Azimora under Wine measuring
 # a vidtv transponder through dvbcard.dll with the bar on screen
 # (wintests.exe, DvbKernelTest); then the helper's end. Each step has a time
@@ -45,7 +46,7 @@ gtest_passed() {
 
 within 300 build/host/kernel_tests --gtest_filter='GuestFrontend.*' >"$work/frontend.log" 2>&1
 grep '^figure:' "$work/frontend.log"
-gtest_passed "$work/frontend.log" 5 || {
+gtest_passed "$work/frontend.log" 7 || {
     grep -aE '^\[  FAILED  \]|Failure|Expected|Which is|^  ' "$work/frontend.log" | head -40
     finish "FAILED: azimora-dvb in the guest, log: $work/frontend.log"
 }
@@ -69,4 +70,4 @@ gtest_passed "$work/end.log" 1 || {
     finish "FAILED: the end of azimora-dvb in the guest, log: $work/end.log"
 }
 guest_command log >"$work/frontend-log.txt" 2>/dev/null
-finish "ok: 7 checks on $(basename "$KERNEL_DIR") and Azimora's run through it"
+finish "ok: 9 checks on $(basename "$KERNEL_DIR") and Azimora's run through it"

@@ -1,0 +1,117 @@
+#include "dvb/helper/network_reader.h"
+
+uint16_t sectionPid(SectionTable table)
+{
+    static const uint16_t pids[sectionTableCount] = {nitPid, 0x00, 0x11};
+    return pids[table];
+}
+
+uint8_t sectionTableId(SectionTable table)
+{
+    static const uint8_t ids[sectionTableCount] = {nitActualTable, patTable, sdtActualTable};
+    return ids[table];
+}
+
+static void stopFilter(NetworkReader& reader, SectionSource& source, SectionTable table)
+{
+    if (!reader.filtering[table]) return;
+    source.stopSections(table);
+    reader.filtering[table] = false;
+}
+
+static void stopFilters(NetworkReader& reader, SectionSource& source)
+{
+    for (int table = 0; table < sectionTableCount; ++table)
+        stopFilter(reader, source, static_cast<SectionTable>(table));
+}
+
+void restartNetworkReader(NetworkReader& reader, SectionSource& source)
+{
+    stopFilters(reader, source);
+    reader = NetworkReader();
+}
+
+static bool wanted(const NetworkReader& reader, SectionTable table)
+{
+    if (reader.givenUp[table]) return false;
+    switch (table) {
+    case TableNit: return !reader.tableWhole;
+    case TablePat: return !reader.ids.hasTransportStreamId;
+    case TableSdt: return !reader.ids.hasOriginalNetworkId;
+    }
+    return false;
+}
+
+static void take(NetworkReader& reader, SectionTable table, const StreamSection& section, uint32_t nowMs)
+{
+    StreamIds& ids = reader.ids;
+    reader.identified = false;
+    switch (table) {
+    case TableNit:
+        if (addNitSection(reader.table, section.nit)) {
+            reader.tableWhole = true;
+            reader.tableWholeAtMs = nowMs;
+        }
+        break;
+    case TablePat:
+        // The PAT is the stream's own word on its id; the SDT's stands in until it comes.
+        ids.hasTransportStreamId = true;
+        ids.transportStreamId = section.transportStreamId;
+        break;
+    case TableSdt:
+        if (!ids.hasTransportStreamId) {
+            ids.hasTransportStreamId = true;
+            ids.transportStreamId = section.transportStreamId;
+        }
+        ids.hasOriginalNetworkId = true;
+        ids.originalNetworkId = section.originalNetworkId;
+        break;
+    }
+}
+
+static void readTable(NetworkReader& reader, SectionSource& source, SectionTable table, uint32_t nowMs)
+{
+    if (wanted(reader, table) && !reader.filtering[table]) {
+        reader.filtering[table] = source.startSections(table);
+        reader.givenUp[table] = !reader.filtering[table];
+    }
+    for (int i = 0; i < sectionReadsPerReading && wanted(reader, table); ++i) {
+        StreamSection section;
+        const SectionRead read = source.readSection(table, &section);
+        if (read == SectionNone) break;
+        if (read == SectionFailed) reader.givenUp[table] = true;
+        if (read == SectionTaken) take(reader, table, section, nowMs);
+    }
+    if (!wanted(reader, table)) stopFilter(reader, source, table);
+}
+
+void readNetworkSections(NetworkReader& reader, SectionSource& source, bool locked, uint32_t nowMs)
+{
+    networkLock(reader.watch, locked, nowMs);
+    if (!locked) {
+        // The dish may have moved to another satellite: nothing read counts.
+        const NetworkWatch watch = reader.watch;
+        restartNetworkReader(reader, source);
+        reader.watch = watch;
+        return;
+    }
+    const bool waitOver = nowMs - reader.watch.lockedAtMs >= networkInformationWaitMs;
+    if (!waitOver)
+        for (int table = 0; table < sectionTableCount; ++table)
+            readTable(reader, source, static_cast<SectionTable>(table), nowMs);
+    const bool idsSettled = !wanted(reader, TablePat) && !wanted(reader, TableSdt);
+    if (reader.tableWhole && !reader.identified &&
+        (idsSettled || nowMs - reader.tableWholeAtMs >= streamIdsWaitMs || waitOver)) {
+        networkFound(reader.watch, identifyNetwork(reader.table, reader.ids));
+        reader.identified = true;
+    }
+    if (waitOver) stopFilters(reader, source);
+}
+
+NetworkReport networkReaderReport(const NetworkReader& reader, uint32_t nowMs)
+{
+    NetworkReport report = networkReport(reader.watch, nowMs);
+    // Without a demux nothing will come.
+    if (report.state == NetworkReading && reader.givenUp[TableNit]) report.state = NetworkNoInformation;
+    return report;
+}

@@ -1,0 +1,75 @@
+// Reading the network's own word while the frontend is locked: section
+// filters on the network information table (NIT actual), the programme
+// association table (the stream's transport stream id) and the service
+// description table (its original network id), read without waiting a few
+// at a time after each reading of the frontend, gathered into one table
+// and identified by the shared rule (cardbase/network_identity.h). Started
+// at a lock; stopped and forgotten at every tune and at a lost lock;
+// stopped, without a word, when the table is whole with the stream's ids,
+// or networkInformationWaitMs after the lock. A frontend without a demux
+// (one behind dvbv5-daemon) has "no network information" at once. The
+// sections themselves come from a SectionSource. Platform-neutral; the
+// caller supplies the time.
+#pragma once
+#include <cstdint>
+
+#include "cardbase/network_watch.h"
+#include "cardbase/psi_sections.h"
+
+enum SectionTable : uint8_t { TableNit, TablePat, TableSdt };
+constexpr int sectionTableCount = 3;
+
+// Where each table travels and its table id: NIT actual on PID 0x10, PAT
+// on 0x00, SDT actual on 0x11.
+uint16_t sectionPid(SectionTable table);
+uint8_t sectionTableId(SectionTable table);
+
+// One section of a table, as much of it as the reader needs.
+struct StreamSection {
+    NitSection nit;                  // TableNit
+    uint16_t transportStreamId = 0;  // TablePat, TableSdt
+    uint16_t originalNetworkId = 0;  // TableSdt
+};
+
+enum SectionRead : uint8_t {
+    SectionNone,     // nothing waiting now
+    SectionTaken,    // `section` holds a sound one
+    SectionDropped,  // one came that is not sound (its CRC, its lengths): left out
+    SectionFailed,   // the filter no longer gives anything
+};
+
+class SectionSource {
+public:
+    virtual ~SectionSource() = default;
+    // A filter for the table on its PID; false when there is no demux to
+    // read from, or it refused the filter.
+    virtual bool startSections(SectionTable table) = 0;
+    // Never waits.
+    virtual SectionRead readSection(SectionTable table, StreamSection* section) = 0;
+    virtual void stopSections(SectionTable table) = 0;
+};
+
+// Each table's sections read after one reading of the frontend, at most.
+constexpr int sectionReadsPerReading = 8;
+// A whole NIT waits this long for the stream's own ids (a PAT comes at
+// least every 0.1 s, an SDT every 2 s) before the table's most common
+// position is taken instead; they may still come until the end of the wait.
+constexpr uint32_t streamIdsWaitMs = 2500;
+
+struct NetworkReader {
+    NetworkWatch watch;
+    bool filtering[sectionTableCount] = {};
+    bool givenUp[sectionTableCount] = {};  // its filter failed: not asked again until the next tune
+    NitTable table;
+    StreamIds ids;
+    bool tableWhole = false;
+    uint32_t tableWholeAtMs = 0;
+    bool identified = false;  // by what has been read so far
+};
+
+// A tune, a new attempt or the frontend let go: every filter stopped and
+// what was read forgotten.
+void restartNetworkReader(NetworkReader& reader, SectionSource& source);
+// After each reading of the frontend: its lock, and the sections that wait.
+void readNetworkSections(NetworkReader& reader, SectionSource& source, bool locked, uint32_t nowMs);
+NetworkReport networkReaderReport(const NetworkReader& reader, uint32_t nowMs);

@@ -1,0 +1,45 @@
+#include "dvb/helper/tuned_report.h"
+
+#include <algorithm>
+
+#include "cardbase/reading_pace.h"
+
+uint32_t tunedLockWaitMs(const TuningSequence& sequence)
+{
+    const uint32_t attempts = static_cast<uint32_t>(std::max<size_t>(sequence.attempts.size(), 1));
+    // The first reading after the round may be the one with the lock.
+    const uint32_t round = std::max(attempts * sequence.attemptWindowMs, minimumRoundMs) + 2 * readingIntervalMs;
+    return std::min(round, tunedLockWaitLimitMs);
+}
+
+static const char* systemName(SystemAttempt attempt)
+{
+    switch (attempt) {
+    case AttemptDvbS: return "DVB-S";
+    case AttemptDvbS2Automatic: return "DVB-S2";
+    case AttemptDvbS2Qpsk: return "DVB-S2 QPSK";
+    case AttemptDvbS2Psk8: return "DVB-S2 8PSK";
+    }
+    return "?";
+}
+
+bool networkSettled(const NetworkReport& report)
+{
+    return report.state == NetworkKnown || report.state == NetworkNoInformation;
+}
+
+std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest)
+{
+    std::string report = statusReport(description, latest.figures);
+    const bool locked = latest.answered && latest.reading.locked;
+    const std::string lockLine = std::string("lock: ") + (locked ? "yes" : "no") + "\n";
+    const size_t at = report.find(lockLine);
+    if (at != std::string::npos) {
+        if (locked) report.insert(at + lockLine.size(), std::string("system: ") + systemName(latest.attempt) + "\n");
+        report.insert(at, "tuned: " + entry + "\n");
+    }
+    report += "quality: " + std::to_string(locked ? latest.reading.quality : 0) + " %\n";
+    const NetworkIdentity identity = latest.network.state == NetworkKnown ? latest.network.identity : NetworkIdentity();
+    report += networkLine(identity) + "\n" + positionLine(identity) + "\n";
+    return report;
+}

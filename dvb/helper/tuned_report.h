@@ -1,0 +1,22 @@
+// What azimora-dvb --status --tune ENTRY waits for and prints: lock within
+// one round of the delivery systems (as long as the search gives them all,
+// at most tunedLockWaitLimitMs), then the network's word; the status lines,
+// the transponder, the system that locked, the quality, and the network's
+// lines ("network: NAME (0xID)" or "no network information", then
+// "position: 19.2E", "position: 19.2E (uncertain)" or "position: unknown").
+// Platform-neutral.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "dvb/helper/frontend_report.h"
+#include "dvb/helper/frontend_worker.h"
+
+constexpr uint32_t tunedLockWaitLimitMs = 10000;
+
+uint32_t tunedLockWaitMs(const TuningSequence& sequence);
+
+// Whether the network's word is in: known, or none to be had.
+bool networkSettled(const NetworkReport& report);
+
+std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest);

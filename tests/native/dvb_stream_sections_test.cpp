@@ -1,0 +1,137 @@
+// Sections as the demux hands them to the helper, read with libdvbv5: what
+// a NIT says (name, streams, positions east and west, no descriptor), the
+// stream's ids from its PAT and SDT, and what is not believed: a wrong CRC,
+// a section cut short or longer than its header says, another table.
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <libdvbv5/dvb-fe.h>
+
+#include "cardbase/psi_build.h"
+#include "dvb/helper/stream_sections.h"
+
+namespace {
+
+// libdvbv5's remarks are not for the test's output.
+static void quiet(int, const char*, ...) {}
+
+class DvbStreamSections : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        parms_ = dvb_fe_dummy();
+        ASSERT_NE(nullptr, parms_);
+        parms_->logfunc = quiet;
+    }
+    void TearDown() override { std::free(parms_); }
+
+    bool read(SectionTable table, const SectionBytes& bytes, StreamSection* section)
+    {
+        return streamSectionFrom(parms_, table, bytes.data(), bytes.size(), section);
+    }
+
+    dvb_v5_fe_parms* parms_ = nullptr;
+};
+
+static NitFacts twoSatellites()
+{
+    NitFacts facts;
+    facts.networkId = 0x0085;
+    facts.version = 7;
+    facts.networkName = "Sky Net";
+    facts.streams = {{0x0403, 0x0001, true, 192, 11362000},
+                     {0x0404, 0x0001, true, -300, 12245000},
+                     {0x0405, 0x0002, false, 0, 0},
+                     {0x0406, 0x0002, true, 0, 10700000}};
+    facts.streamsPerSection = 3;
+    return facts;
+}
+
+TEST_F(DvbStreamSections, ANitGivesItsNameStreamsAndPositionsThroughLibdvbv5)
+{
+    const std::vector<SectionBytes> sections = buildNitSections(twoSatellites());
+    ASSERT_EQ(2u, sections.size());
+    StreamSection first;
+    ASSERT_TRUE(read(TableNit, sections[0], &first));
+    const NitSection& nit = first.nit;
+    EXPECT_EQ(nitActualTable, nit.tableId);
+    EXPECT_EQ(0x0085, nit.networkId);
+    EXPECT_EQ(7, nit.version);
+    EXPECT_EQ(0, nit.sectionNumber);
+    EXPECT_EQ(1, nit.lastSectionNumber);
+    EXPECT_TRUE(nit.hasName);
+    EXPECT_EQ("Sky Net", nit.networkName);
+    ASSERT_EQ(3u, nit.streams.size());
+    EXPECT_EQ(0x0403, nit.streams[0].transportStreamId);
+    EXPECT_EQ(0x0001, nit.streams[0].originalNetworkId);
+    EXPECT_TRUE(nit.streams[0].hasPosition);
+    EXPECT_EQ(192, nit.streams[0].position);
+    EXPECT_EQ(11362000u, nit.streams[0].frequencyKHz);
+    EXPECT_EQ(-300, nit.streams[1].position);  // west
+    EXPECT_FALSE(nit.streams[2].hasPosition);  // no descriptor
+    StreamSection second;
+    ASSERT_TRUE(read(TableNit, sections[1], &second));
+    EXPECT_FALSE(second.nit.hasName);
+    ASSERT_EQ(1u, second.nit.streams.size());
+    EXPECT_FALSE(second.nit.streams[0].hasPosition);  // a descriptor at 0.0: no position
+    EXPECT_EQ(10700000u, second.nit.streams[0].frequencyKHz);
+}
+
+TEST_F(DvbStreamSections, ThePatAndSdtGiveTheStreamsIds)
+{
+    StreamSection pat, sdt;
+    ASSERT_TRUE(read(TablePat, buildPatSection(0x4081, 0), &pat));
+    EXPECT_EQ(0x4081, pat.transportStreamId);
+    ASSERT_TRUE(read(TableSdt, buildSdtSection(0x4081, 0xff44, 0), &sdt));
+    EXPECT_EQ(0x4081, sdt.transportStreamId);
+    EXPECT_EQ(0xff44, sdt.originalNetworkId);
+}
+
+TEST_F(DvbStreamSections, WhatIsNotSoundIsNotBelieved)
+{
+    const SectionBytes good = buildNitSections(twoSatellites())[0];
+    StreamSection section;
+    SectionBytes damaged = good;
+    damaged[20] ^= 0x01;
+    EXPECT_FALSE(read(TableNit, damaged, &section));
+    SectionBytes cut(good.begin(), good.end() - 1);
+    EXPECT_FALSE(read(TableNit, cut, &section));
+    SectionBytes longer = good;
+    longer.push_back(0);
+    EXPECT_FALSE(read(TableNit, longer, &section));
+    NitFacts other = twoSatellites();
+    other.tableId = nitOtherTable;
+    EXPECT_FALSE(read(TableNit, buildNitSections(other)[0], &section));
+    EXPECT_FALSE(read(TablePat, good, &section));
+    EXPECT_FALSE(read(TableSdt, buildPatSection(1, 0), &section));
+    const uint8_t tiny[3] = {0x40, 0xF0, 0x00};
+    EXPECT_FALSE(streamSectionFrom(parms_, TableNit, tiny, sizeof tiny, &section));
+    // A satellite descriptor too short for libdvbv5 (4 bytes of its 11)
+    // leaves the whole section unread.
+    SectionBytes shortDescriptor = buildNitSections(twoSatellites())[1];
+    ASSERT_EQ(0x43, shortDescriptor[18]);  // after the header, both loop lengths, the entry's ids and length
+    shortDescriptor.erase(shortDescriptor.begin() + 24, shortDescriptor.begin() + 31);
+    shortDescriptor[19] = 4;
+    shortDescriptor[17] = static_cast<uint8_t>(shortDescriptor[17] - 7);
+    shortDescriptor[11] = static_cast<uint8_t>(shortDescriptor[11] - 7);
+    shortDescriptor[2] = static_cast<uint8_t>(shortDescriptor[2] - 7);
+    const size_t body = shortDescriptor.size() - 4;
+    const uint32_t crc = psiCrc32(shortDescriptor.data(), body);
+    for (size_t i = 0; i < 4; ++i) shortDescriptor[body + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    EXPECT_FALSE(read(TableNit, shortDescriptor, &section));
+}
+
+TEST_F(DvbStreamSections, NamesBecomePrintableText)
+{
+    NitFacts facts = twoSatellites();
+    facts.networkName = "\x15  Caf\xC3\xA9 Sat ";  // UTF-8, as the selector 0x15 says
+    StreamSection section;
+    ASSERT_TRUE(read(TableNit, buildNitSections(facts)[0], &section));
+    EXPECT_EQ("Caf? Sat", section.nit.networkName);
+    EXPECT_EQ("", printableNetworkName(nullptr));
+    EXPECT_EQ("", printableNetworkName("   "));
+    EXPECT_EQ("a?b", printableNetworkName("a\x01\xC3\xA9\x7F"
+                                          "b"));
+    EXPECT_EQ(64u, printableNetworkName(std::string(100, 'x').c_str()).size());
+}
+
+}  // namespace
