@@ -59,8 +59,7 @@ static void releaseDevices(std::vector<Device>& devices)
     devices.clear();
 }
 
-// The filter's first pin in that direction, or null.
-static IPin* firstPin(IBaseFilter* filter, PIN_DIRECTION wanted)
+IPin* firstPin(IBaseFilter* filter, PIN_DIRECTION wanted)
 {
     IEnumPins* pins = nullptr;
     if (FAILED(filter->EnumPins(&pins))) return nullptr;
@@ -75,7 +74,7 @@ static IPin* firstPin(IBaseFilter* filter, PIN_DIRECTION wanted)
     return found;
 }
 
-static HRESULT connectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilter* to)
+HRESULT connectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilter* to)
 {
     IPin* out = firstPin(from, PINDIR_OUTPUT);
     IPin* in = firstPin(to, PINDIR_INPUT);
@@ -146,6 +145,23 @@ static HRESULT createProvider(BdaGraph& graph)
     return graph.provider->QueryInterface(IID_ITuner, reinterpret_cast<void**>(&graph.tuner));
 }
 
+// Stops the graph, and each filter the graph left running or paused: a
+// graph whose Run failed stays stopped itself, with some filters started.
+static void stopGraph(BdaGraph& graph)
+{
+    if (graph.control) graph.control->Stop();
+    graph.running = false;
+    IEnumFilters* filters = nullptr;
+    if (!graph.graph || FAILED(graph.graph->EnumFilters(&filters))) return;
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK) {
+        FILTER_STATE state = State_Stopped;
+        if (SUCCEEDED(filter->GetState(0, &state)) && state != State_Stopped) filter->Stop();
+        filter->Release();
+    }
+    filters->Release();
+}
+
 static HRESULT startGraph(BdaGraph& graph)
 {
     HRESULT result = graph.control->Run();
@@ -160,7 +176,7 @@ static HRESULT startGraph(BdaGraph& graph)
     return state == State_Running ? S_OK : VFW_E_WRONG_STATE;
 }
 
-HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName)
+HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, SectionDelivery deliver, void* context)
 {
     HRESULT result = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                       reinterpret_cast<void**>(&graph.graph));
@@ -177,7 +193,15 @@ HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName)
     joinCapture(graph);
     addControlNodes(graph, graph.device);
     if (graph.capture) addControlNodes(graph, graph.capture);
-    return startGraph(graph);
+    joinSectionRoute(graph, deliver, context);
+    result = startGraph(graph);
+    if (FAILED(result) && graph.sectionRoute == SectionsFromDemultiplexer) {
+        // A tuner whose graph will not run with the demultiplexer still measures without it.
+        stopGraph(graph);
+        leaveSectionRoute(graph);
+        result = startGraph(graph);
+    }
+    return result;
 }
 
 static void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter)
@@ -188,8 +212,8 @@ static void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter)
 
 void releaseBdaGraph(BdaGraph& graph)
 {
-    if (graph.running && graph.control) graph.control->Stop();
-    graph.running = false;
+    stopGraph(graph);
+    leaveSectionRoute(graph);
     for (int i = 0; i < graph.nodeCount; ++i) releaseOnce(graph.nodes[i]);
     graph.nodeCount = 0;
     releaseOnce(graph.diseqc);

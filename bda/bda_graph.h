@@ -2,7 +2,9 @@
 // prescribes it: a filter graph with the network provider, the tuner (and
 // its capture filter where it has one), a DVB-S tuning space; tune requests
 // go to the provider, DiSEqC commands to the tuner's own DiSEqC interface,
-// and the readings come from the tuner's own signal statistics. The graph
+// and the readings come from the tuner's own signal statistics. Where it
+// can, the graph also delivers the stream's sections (bda_section_route.cpp).
+// The graph
 // owns each pointer below once; releaseBdaGraph releases each. It is built
 // and released on the thread that creates the card; in between, only the
 // driver thread (bda_driver_thread.h) calls into it, and tune requests are
@@ -15,8 +17,17 @@
 #include <string>
 #include <tuner.h>
 
+#include "bda/bda_ids.h"
+#include "bda/bda_section_sink.h"
 #include "bda/bda_statistics.h"
 #include "bda/bda_tuning.h"
+
+// How the graph delivers the tuned stream's sections, if at all.
+enum SectionRoute : unsigned char {
+    NoSections,
+    SectionsFromDemultiplexer,  // pushed into the section sink behind an MPEG-2 demultiplexer
+    SectionsFromTables,         // asked for through a filter's IMpeg2Data
+};
 
 struct BdaGraph {
     IGraphBuilder* graph = nullptr;
@@ -32,15 +43,28 @@ struct BdaGraph {
     IBDA_DiseqCommand* diseqc = nullptr;  // the first node offering it, if any
     bool locatorHasLnbSource = false;     // Windows' locator carries an LNB source (Windows 7 on)
     LnbOscillators lnb{};                 // what the provider has been given in the tuning space
+    SectionRoute sectionRoute = NoSections;
+    IBaseFilter* demultiplexer = nullptr;  // behind the capture filter, or the tuner without one
+    IBaseFilter* sectionSink = nullptr;
+    IMpeg2Data* tables = nullptr;
     bool running = false;
     DWORD runningSince = 0;  // tick count
     ULONG commandsSent = 0;
 };
 
 // Builds the graph around the tuner called `wantedName` (UTF-8), or the
-// first tuner that takes a DVB-S network provider when it is empty, and
-// starts it. A failure leaves the graph partly built for releaseBdaGraph.
-HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName);
+// first tuner that takes a DVB-S network provider when it is empty, with
+// the section route it allows (sections pushed go to `deliver`), and starts
+// it. A failure leaves the graph partly built for releaseBdaGraph.
+HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, SectionDelivery deliver, void* context);
+
+// The section route (bda_section_route.cpp): a demultiplexer after the
+// capture stage with the PSI PIDs mapped to a pin that the section sink
+// takes, else a filter of the graph that offers IMpeg2Data, else none.
+// Joined before the graph first runs; nothing of it fails the graph.
+void joinSectionRoute(BdaGraph& graph, SectionDelivery deliver, void* context);
+// Takes the demultiplexer and the sink out of the graph again.
+void leaveSectionRoute(BdaGraph& graph);
 
 // The tuning space and the LNB it starts with, the tune requests for one
 // transponder with the modulation and LNB source given (made on the
@@ -61,7 +85,14 @@ TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& hist
 // and once more (bda_diseqc.cpp). False when the tuner has none or refuses it.
 bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4]);
 
-// Stops the graph and releases everything in it.
+// The filter's first pin in that direction, with a reference, or null; and
+// the first output pin of one filter connected directly to the first input
+// pin of the next (bda_graph.cpp).
+IPin* firstPin(IBaseFilter* filter, PIN_DIRECTION wanted);
+HRESULT connectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilter* to);
+
+// Stops the graph and releases everything in it (the section sink
+// delivers nothing more).
 void releaseBdaGraph(BdaGraph& graph);
 
 template <typename T>

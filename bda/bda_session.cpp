@@ -8,6 +8,9 @@ static constexpr DWORD commandTimeoutMs = 3000;
 static constexpr DWORD tuneTimeoutMs = 5000;
 static constexpr DWORD readingTimeoutMs = 1000;
 static constexpr DWORD closeTimeoutMs = 3000;
+// The section reader waits on its own events only, but may be in a call to
+// a filter that blocks until a table comes.
+static constexpr DWORD sectionsCloseTimeoutMs = 1000;
 
 static const SignalReading noSignal{false, 0, 0.0f};
 
@@ -16,12 +19,24 @@ static void releaseRequests(BdaSession& session)
     for (ITuneRequest*& request : session.requests) releaseOnce(request);
 }
 
+static void deliverSections(void* context, const BYTE* bytes, size_t size)
+{
+    offerSections(*static_cast<SectionReader*>(context), bytes, size);
+}
+
 HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order)
 {
     session.order = order.count > 0 ? order : defaultModulationOrder();
-    HRESULT result = buildBdaGraph(session.graph, tunerName);
+    if (!openSectionReader(session.sections)) return HRESULT_FROM_WIN32(GetLastError());
+    HRESULT result = buildBdaGraph(session.graph, tunerName, deliverSections, &session.sections);
     if (SUCCEEDED(result) && !startDriverThread(session.driver)) result = HRESULT_FROM_WIN32(GetLastError());
-    if (FAILED(result)) releaseBdaGraph(session.graph);
+    // Without its thread the reader finds nothing, and the measurement goes on all the same.
+    if (SUCCEEDED(result) && session.graph.sectionRoute != NoSections)
+        startSectionReader(session.sections, session.graph.tables);
+    if (FAILED(result)) {
+        releaseBdaGraph(session.graph);
+        closeSectionReader(session.sections);
+    }
     return result;
 }
 
@@ -80,6 +95,7 @@ static HRESULT chooseSwitchRoute(BdaSession& session, SwitchRoute* route)
 HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
 {
     // Everything below touches what the driver thread uses.
+    sectionReaderRestart(session.sections);
     if (!driverThreadIdle(session.driver, tuneTimeoutMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
     session.started = false;
     session.tuning = tuning;
@@ -103,17 +119,31 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
     return result;
 }
 
-SignalReading readBdaSession(BdaSession& session)
+static SignalReading readNow(BdaSession& session)
 {
     if (!session.started) return noSignal;
     if (callOnDriverThread(session.driver, readWork, &session, readingTimeoutMs) != DriverCallDone) return noSignal;
     return session.reading;
 }
 
+SignalReading readBdaSession(BdaSession& session)
+{
+    const SignalReading reading = readNow(session);
+    sectionReaderLock(session.sections, reading.locked);
+    return reading;
+}
+
+bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity)
+{
+    return takeSectionIdentity(session.sections, identity);
+}
+
 bool closeBdaSession(BdaSession& session)
 {
     if (!stopDriverThread(session.driver, closeTimeoutMs)) return false;
+    if (!stopSectionReader(session.sections, sectionsCloseTimeoutMs)) return false;
     releaseRequests(session);
     releaseBdaGraph(session.graph);
+    closeSectionReader(session.sections);
     return true;
 }

@@ -5,13 +5,17 @@
 // to try, and tunes the first; each reading then reads the statistics and,
 // while there is no lock, moves the modulation search on (bda_search.h).
 // Every wait for the driver has a bound: a start that overruns fails, a
-// reading that overruns is one without signal.
+// reading that overruns is one without signal. Beside it, the section
+// reader (bda_section_reader.h) learns the network of the tuned stream
+// where the graph delivers sections; each start and each lost lock begins
+// its reading anew.
 #pragma once
 #include <string>
 
 #include "bda/bda_driver_thread.h"
 #include "bda/bda_graph.h"
 #include "bda/bda_search.h"
+#include "bda/bda_section_reader.h"
 #include "cardbase/card_tuning.h"
 
 struct BdaSession {
@@ -20,6 +24,7 @@ struct BdaSession {
     ModulationOrder order{};  // what bdacard.ini asks for; empty: the search's own
     ModulationMemory memory;
     BdaReadingHistory history;
+    SectionReader sections;
 
     // The latest start.
     bool started = false;
@@ -47,7 +52,10 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning);
 // not answer in time.
 SignalReading readBdaSession(BdaSession& session);
 
-// Ends the driver thread and releases the graph. False when the driver
-// still held the thread: then nothing is released, and the session must be
-// left as it is (the thread may still use it).
+// The network of the tuned stream, once found while locked (taken once).
+bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity);
+
+// Ends the driver and section threads and releases the graph. False when
+// the driver or a filter still held a thread: then nothing is released,
+// and the session must be left as it is (the thread may still use it).
 bool closeBdaSession(BdaSession& session);

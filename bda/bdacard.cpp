@@ -3,7 +3,8 @@
 // DVB-S2 tuner with a Broadcast Driver Architecture driver through
 // DirectShow. Initialize opens the session (bda_session.h), the sixth set
 // call of a start tunes, and each status query reads the tuner afresh, at
-// most ten times a second.
+// most ten times a second, and hands on the network of the tuned stream
+// once the session has found it.
 #include <windows.h>
 
 #include <new>
@@ -92,6 +93,8 @@ public:
     {
         if (!session_) return E_UNEXPECTED;
         latched_ = takeReading(feed_, [this] { return readBdaSession(*session_); });
+        NetworkIdentity network;
+        if (takeBdaNetwork(*session_, &network)) noteNetwork(feed_, network);
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override

@@ -1,17 +1,19 @@
 # The simulated BDA stack for the Windows tests (read by bda/card.cmake in
 # the Windows build); never packaged, registered only in the test prefix.
 #   bdasim_system.dll  Windows' network providers, DVB-S tuning space and locator, which Wine lacks
-#   bdasim_tuner.dll   tuners of several kinds of driver and a capture filter in the BDA device categories
+#   bdasim_tuner.dll   tuners of several kinds of driver and a capture filter in the BDA device categories,
+#                      and the MPEG-2 demultiplexer that Wine lacks
 add_library(bdasim_common STATIC tests/support/bda/bdasim_scenario.cpp tests/support/bda/bdasim_support.cpp
-  tests/support/bda/bdasim_filter.cpp app/whole_file.cpp app/host_text.cpp bda/bda_statistics.cpp
-  cardbase/signal_scale.cpp)
+  tests/support/bda/bdasim_filter.cpp tests/support/bda/bdasim_stream.cpp app/whole_file.cpp app/host_text.cpp
+  bda/bda_statistics.cpp cardbase/signal_scale.cpp cardbase/psi_build.cpp cardbase/psi_sections.cpp)
 foreach(name system tuner)
   if(name STREQUAL "system")
     set(sources tests/support/bda/bdasim_system.cpp tests/support/bda/bdasim_provider.cpp
       tests/support/bda/bdasim_tuning_model.cpp)
   else()
     set(sources tests/support/bda/bdasim_devices.cpp tests/support/bda/bdasim_tuner.cpp
-      tests/support/bda/bdasim_nodes.cpp tests/support/bda/bdasim_reception.cpp)
+      tests/support/bda/bdasim_nodes.cpp tests/support/bda/bdasim_reception.cpp tests/support/bda/bdasim_demux.cpp
+      tests/support/bda/bdasim_tables.cpp)
   endif()
   add_library(bdasim_${name} SHARED ${sources} tests/support/bda/bdasim.def)
   set_target_properties(bdasim_${name} PROPERTIES PREFIX "")

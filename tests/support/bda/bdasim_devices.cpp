@@ -1,12 +1,13 @@
 // bdasim_tuner.dll: the simulated tuners and a capture filter, registered
 // in the test prefix as a driver's devices are listed on Windows: in the
 // BDA network tuner and receiver component categories of the system
-// device enumerator.
+// device enumerator; and the MPEG-2 demultiplexer that takes their stream.
 #include <windows.h>
 
 #include <dshow.h>
 
 #include "bda/bda_ids.h"
+#include "tests/support/bda/bdasim_demux.h"
 #include "tests/support/bda/bdasim_support.h"
 #include "tests/support/bda/bdasim_tuner.h"
 
@@ -24,6 +25,7 @@ static const CLSID commandTuner = deviceClass(0x06);
 static const CLSID plainTuner = deviceClass(0x07);
 static const CLSID lowOscillatorTuner = deviceClass(0x08);
 static const CLSID millidBTuner = deviceClass(0x09);
+static const CLSID sectionsTuner = deviceClass(0x0A);
 
 static SimDriverTraits driverWith(bool SimDriverTraits::*trait)
 {
@@ -48,6 +50,8 @@ const SimDeviceModel simDevices[] = {
      driverWith(&SimDriverTraits::lowOscillatorOnly)},
     {&millidBTuner, "Simulated mdB Tuner", &nodeBdaEightPskDemodulator, false,
      driverWith(&SimDriverTraits::strengthInMillidB)},
+    {&sectionsTuner, "Simulated Sections Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::offersTables)},
 };
 const int simDeviceCount = sizeof simDevices / sizeof simDevices[0];
 
@@ -67,6 +71,9 @@ static const SimClass deviceClasses[] = {
     {&plainTuner, simDevices[5].name, createDevice<5>},
     {&lowOscillatorTuner, simDevices[6].name, createDevice<6>},
     {&millidBTuner, simDevices[7].name, createDevice<7>},
+    {&sectionsTuner, simDevices[8].name, createDevice<8>},
+    // Not a device: Windows' own filter, which Wine lacks.
+    {&CLSID_MPEG2Demultiplexer, "Simulated MPEG-2 Demultiplexer", createSimDemultiplexer},
 };
 static const int deviceClassCount = sizeof deviceClasses / sizeof deviceClasses[0];
 
@@ -75,9 +82,11 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
     return simGetClassObject(deviceClasses, deviceClassCount, clsid, iid, object);
 }
 
-static const GUID& categoryOf(const SimClass& device)
+// The device category a class is listed in; null for one that is no device.
+static const GUID* categoryOf(const SimClass& device)
 {
-    return IsEqualCLSID(*device.clsid, classSimCapture) ? categoryBdaReceiverComponent : categoryBdaNetworkTuner;
+    if (IsEqualCLSID(*device.clsid, CLSID_MPEG2Demultiplexer)) return nullptr;
+    return IsEqualCLSID(*device.clsid, classSimCapture) ? &categoryBdaReceiverComponent : &categoryBdaNetworkTuner;
 }
 
 // The filter mapper writes a device's entry in its category, as a filter
@@ -103,13 +112,14 @@ STDAPI DllRegisterServer()
     if (FAILED(result)) return result;
     return withMapper([](IFilterMapper2* mapper) {
         for (const SimClass& device : deviceClasses) {
+            if (!categoryOf(device)) continue;
             REGFILTER2 filter = {};
             filter.dwVersion = 1;
             filter.dwMerit = MERIT_DO_NOT_USE;
             wchar_t name[64];
             MultiByteToWideChar(CP_ACP, 0, device.description, -1, name, 64);
             const HRESULT each =
-                mapper->RegisterFilter(*device.clsid, name, nullptr, &categoryOf(device), nullptr, &filter);
+                mapper->RegisterFilter(*device.clsid, name, nullptr, categoryOf(device), nullptr, &filter);
             if (FAILED(each)) return each;
         }
         return S_OK;
@@ -120,7 +130,7 @@ STDAPI DllUnregisterServer()
 {
     withMapper([](IFilterMapper2* mapper) {
         for (const SimClass& device : deviceClasses)
-            mapper->UnregisterFilter(&categoryOf(device), nullptr, *device.clsid);
+            if (categoryOf(device)) mapper->UnregisterFilter(categoryOf(device), nullptr, *device.clsid);
         return S_OK;
     });
     simUnregisterClasses(deviceClasses, deviceClassCount);

@@ -18,10 +18,10 @@ const GUID mediaBdaTransport = {0xF4AEB342, 0x0329, 0x4FDD, {0xA8, 0xFD, 0x4A, 0
 
 class SimFilter;
 
-class SimPin final : public IPin {
+class SimPin : public IPin {
 public:
     SimPin(SimFilter* owner, PIN_DIRECTION direction, const wchar_t* name, const GUID& majorType, const GUID& subType);
-    ~SimPin();
+    virtual ~SimPin();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -46,10 +46,14 @@ public:
     IPin* peer() const { return peer_; }
     // The filter at the other end, with a reference, or null.
     IBaseFilter* peerFilter() const;
+    const std::wstring& name() const { return name_; }
+
+protected:
+    bool accepts(const AM_MEDIA_TYPE* type) const;
+    SimFilter* owner() const { return owner_; }
+    const AM_MEDIA_TYPE& type() const { return type_; }
 
 private:
-    bool accepts(const AM_MEDIA_TYPE* type) const;
-
     SimFilter* owner_;
     PIN_DIRECTION direction_;
     std::wstring name_;

@@ -19,6 +19,7 @@ struct SimDriverTraits {
     bool cannotSendDiseqc = false;   // offers IBDA_DiseqCommand, but sending a command fails
     bool lowOscillatorOnly = false;  // mixes with the low oscillator whatever the band
     bool strengthInMillidB = false;  // strength in mdB below the nominal level, and no quality
+    bool offersTables = false;       // its filter offers IMpeg2Data for the stream it receives
 };
 
 struct TunerSettings {

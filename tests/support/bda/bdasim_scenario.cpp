@@ -1,5 +1,7 @@
 #include "tests/support/bda/bdasim_scenario.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 static bool readSpan(std::istringstream& words, BdaSimSpan* span)
@@ -24,6 +26,61 @@ static bool readPort(std::istringstream& words, int* port)
     return true;
 }
 
+static bool readId(std::istringstream& words, uint16_t* id)
+{
+    std::string word;
+    if (!(words >> word)) return false;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(word.c_str(), &end, 0);
+    if (*end != '\0' || value > 0xFFFF) return false;
+    *id = static_cast<uint16_t>(value);
+    return true;
+}
+
+// "19.2E", "30.0W" in tenths of a degree, east positive.
+static bool readPosition(const std::string& word, PositionTenths* position)
+{
+    if (word.size() < 2 || (word.back() != 'E' && word.back() != 'W')) return false;
+    char* end = nullptr;
+    const double degrees = std::strtod(word.c_str(), &end);
+    if (end != word.c_str() + word.size() - 1 || degrees < 0 || degrees > 180) return false;
+    const PositionTenths tenths = static_cast<PositionTenths>(std::lround(degrees * 10));
+    *position = word.back() == 'E' ? tenths : -tenths;
+    return true;
+}
+
+static bool readNetwork(std::istringstream& words, BdaSimStream& stream, const std::string& id)
+{
+    std::istringstream idWords(id);
+    if (!readId(idWords, &stream.network.networkId)) return false;
+    std::string name;
+    std::getline(words >> std::ws, name);
+    stream.hasNetwork = true;
+    stream.network.withName = !name.empty();
+    stream.network.networkName = name;
+    stream.network.streamsPerSection = 2;
+    return true;
+}
+
+static bool readNitLine(std::istringstream& words, BdaSimStream& stream, const std::string& what)
+{
+    if (what == "damaged") {
+        stream.damaged = true;
+        return true;
+    }
+    NitStreamFacts entry{0, 0, false, 0, 12245000};
+    std::string position;
+    if (what != "entry" || !readId(words, &entry.transportStreamId) || !readId(words, &entry.originalNetworkId) ||
+        !(words >> position))
+        return false;
+    if (position != "none") {
+        if (!readPosition(position, &entry.position)) return false;
+        entry.withSatelliteDescriptor = true;
+    }
+    stream.network.streams.push_back(entry);
+    return true;
+}
+
 BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
 {
     BdaSimScenario scenario;
@@ -45,6 +102,14 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "switch" && second == "port") known = readPort(words, &scenario.dishPort);
         else if (first == "fail" && second == "lock") known = readSpan(words, &scenario.failLock);
         else if (first == "stall" && second == "readings") known = readSpan(words, &scenario.stallReadings);
+        else if (first == "stream") {
+            std::istringstream ids(line);
+            ids >> first;
+            known = readId(ids, &scenario.stream.transportStreamId) && readId(ids, &scenario.stream.originalNetworkId);
+        } else if (first == "network") known = readNetwork(words, scenario.stream, second);
+        else if (first == "nit") known = readNitLine(words, scenario.stream, second);
+        else if (first == "sections" && second == "only") known = static_cast<bool>(words >> scenario.stream.onlyMHz);
+        else if (first == "no" && second == "demultiplexer") scenario.noDemultiplexer = true;
         else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);

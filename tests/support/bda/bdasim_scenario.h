@@ -20,11 +20,29 @@
 // Times count from the latest tune to another transponder (a tune that
 // changes only the modulation, pilot or roll-off does not count). Without
 // signal lines the tuner locks 300 ms after a tune with 72 % quality and
-// 81 % strength. Platform-neutral.
+// 81 % strength.
+// While locked, the stream carries its PAT and SDT and, where the scenario
+// gives one, its NIT actual, every 40 ms (bdasim_stream.h):
+//   stream TSID ONID   the stream's own ids in its PAT and SDT (1 and 1
+//                      without the line); numbers decimal or 0x hex
+//   network ID [NAME]  its NIT: network ID, named NAME (the rest of the line;
+//                      without it no name descriptor); no NIT without the line
+//   nit entry TSID ONID POSITION|none   an entry of the NIT with the orbital
+//                      position (19.2E, 30.0W; 0.0E is written as given) of
+//                      its satellite delivery descriptor, or none without one;
+//                      two entries to a section
+//   nit damaged        each NIT section goes out first with one bit of its
+//                      network name changed (its CRC then wrong)
+//   sections only MHZ  the stream carries its sections only while the
+//                      transponder at MHZ (the carrier) is tuned
+//   no demultiplexer   the system has no MPEG-2 demultiplexer
+// Platform-neutral.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "cardbase/psi_build.h"
 
 struct BdaSimStep {
     uint32_t fromMs;
@@ -42,6 +60,15 @@ struct BdaSimSpan {
     bool contains(uint32_t ms) const { return ms >= fromMs && ms < toMs; }
 };
 
+struct BdaSimStream {
+    uint16_t transportStreamId = 1;
+    uint16_t originalNetworkId = 1;
+    bool hasNetwork = false;
+    NitFacts network;  // two entries to a section
+    bool damaged = false;
+    uint32_t onlyMHz = 0;  // 0: every transponder
+};
+
 struct BdaSimScenario {
     bool refuseGraph = false;
     bool refuseTune = false;
@@ -53,6 +80,8 @@ struct BdaSimScenario {
     BdaSimSpan failLock;
     BdaSimSpan stallReadings;
     std::vector<BdaSimStep> signal;
+    BdaSimStream stream;
+    bool noDemultiplexer = false;
 };
 
 // Unknown lines are listed in *errors, one a line.

@@ -6,6 +6,9 @@
 #include "bda/bda_ids.h"
 #include "bda/bda_statistics.h"
 
+// {5A1B0D7F-7C3E-4F2A-9B6D-3E8A1C5F7D7F}
+const IID iidSimTransportSource = {0x5A1B0D7F, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x7F}};
+
 // How long a demodulator takes to lock once it has been tuned.
 static constexpr DWORD acquisitionMs = 200;
 
@@ -18,7 +21,8 @@ static HRESULT give(const T& value, T* out)
 }
 
 SimTuner::SimTuner(const SimDeviceModel& model)
-    : SimFilter("tuner", *model.clsid, model.name), model_(model), tunerNode_(this), demodulatorNode_(this)
+    : SimFilter("tuner", *model.clsid, model.name), model_(model), tunerNode_(this), demodulatorNode_(this),
+      tables_(static_cast<IBaseFilter*>(this), this)
 {
     InitializeCriticalSection(&lock_);
     addPin(PINDIR_INPUT, L"Antenna In", mediaBdaAntenna, GUID_NULL);
@@ -205,10 +209,21 @@ HRESULT SimTuner::sendCommand(const BYTE* command, ULONG length)
     return result;
 }
 
+bool SimTuner::streamFlows(ULONG* carrierKHz)
+{
+    const SignalNow now = signal();
+    EnterCriticalSection(&lock_);
+    *carrierKHz = committed_.carrierKHz();
+    LeaveCriticalSection(&lock_);
+    return now.locked;
+}
+
 void* SimTuner::otherInterface(REFIID iid)
 {
     if (IsEqualIID(iid, IID_IBDA_Topology)) return static_cast<IBDA_Topology*>(this);
     if (IsEqualIID(iid, IID_IBDA_DeviceControl)) return static_cast<IBDA_DeviceControl*>(this);
+    if (IsEqualIID(iid, iidSimTransportSource)) return static_cast<SimTransportSource*>(this);
+    if (IsEqualIID(iid, __uuidof(IMpeg2Data)) && model_.driver.offersTables) return static_cast<IMpeg2Data*>(&tables_);
     return nullptr;
 }
 
@@ -220,8 +235,9 @@ HRESULT SimTuner::startDevice()
 }
 
 // The capture filter of the tuner of two filters: it takes the transport
-// stream of that tuner only (on Windows, their pins' mediums match).
-class SimCapture final : public SimFilter {
+// stream of that tuner only (on Windows, their pins' mediums match), and
+// passes it on.
+class SimCapture final : public SimFilter, public SimTransportSource {
 public:
     SimCapture() : SimFilter("capture", classSimCapture, "Simulated DVB-S Capture 2")
     {
@@ -241,6 +257,25 @@ public:
         for (int i = 0; i < simDeviceCount; ++i)
             if (simDevices[i].needsCapture && IsEqualCLSID(clsid, *simDevices[i].clsid)) return S_OK;
         return VFW_E_NO_ACCEPTABLE_TYPES;
+    }
+    bool streamFlows(ULONG* carrierKHz) override
+    {
+        IBaseFilter* tuner = pins_[0]->peerFilter();
+        if (!tuner) return false;
+        SimTransportSource* source = nullptr;
+        bool flows = false;
+        if (SUCCEEDED(tuner->QueryInterface(iidSimTransportSource, reinterpret_cast<void**>(&source)))) {
+            flows = state() == State_Running && source->streamFlows(carrierKHz);
+            tuner->Release();
+        }
+        tuner->Release();
+        return flows;
+    }
+
+private:
+    void* otherInterface(REFIID iid) override
+    {
+        return IsEqualIID(iid, iidSimTransportSource) ? static_cast<SimTransportSource*>(this) : nullptr;
     }
 };
 

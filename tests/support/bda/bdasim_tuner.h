@@ -6,7 +6,9 @@
 //   tune NAME VALUES          (bdasim_reception.h gives the values)
 //   diseqc E0 10 38 F9        a DiSEqC command sent through a node
 // and it locks, as the scenario says, only while it runs and its driver's
-// kind receives the transponder (bdasim_reception.h).
+// kind receives the transponder (bdasim_reception.h). Locked, it passes the
+// simulated stream on (bdasim_stream.h); a tuner of the kind that offers
+// IMpeg2Data gives its tables itself (bdasim_tables.h).
 #pragma once
 #include <windows.h>
 
@@ -15,6 +17,17 @@
 #include "tests/support/bda/bdasim_filter.h"
 #include "tests/support/bda/bdasim_nodes.h"
 #include "tests/support/bda/bdasim_reception.h"
+#include "tests/support/bda/bdasim_tables.h"
+
+// What a filter that passes the simulated transport stream on tells the
+// demultiplexer behind it: whether the stream flows now (the graph runs and
+// the tuner is locked), and on which carrier. Reached by QueryInterface with
+// this identifier, within bdasim_tuner.dll only; the reference taken is the
+// filter's.
+struct SimTransportSource {
+    virtual bool streamFlows(ULONG* carrierKHz) = 0;
+};
+extern const IID iidSimTransportSource;
 
 // The devices the DLL registers, in the order the system lists them.
 struct SimDeviceModel {
@@ -33,7 +46,7 @@ HRESULT createSimTuner(const SimDeviceModel& model, REFIID iid, void** object);
 HRESULT createSimCapture(REFIID iid, void** object);
 
 // Node type numbers: the RF tuner 0, the demodulator 1; pins 0 (antenna) and 1 (transport).
-class SimTuner final : public SimFilter, public IBDA_Topology, public IBDA_DeviceControl {
+class SimTuner final : public SimFilter, public IBDA_Topology, public IBDA_DeviceControl, public SimTransportSource {
 public:
     explicit SimTuner(const SimDeviceModel& model);
 
@@ -72,6 +85,7 @@ public:
     void countReading();
     void enableCommands(bool enabled);
     HRESULT sendCommand(const BYTE* command, ULONG length);
+    bool streamFlows(ULONG* carrierKHz) override;
 
 private:
     ~SimTuner() override;
@@ -83,6 +97,7 @@ private:
     SimPin* output_ = nullptr;
     SimTunerNode tunerNode_;
     SimDemodulatorNode demodulatorNode_;
+    SimTables tables_;
     CRITICAL_SECTION lock_;
     TunerSettings pending_;
     TunerSettings committed_;

@@ -1,0 +1,219 @@
+#include "bda/bda_section_reader.h"
+
+#include "bda/bda_driver_thread.h"
+#include "cardbase/com_server.h"
+
+// Enough for every section of a big NIT with its PAT and SDT; a reader that
+// falls behind drops what comes beyond, and the stream repeats it.
+static constexpr size_t maxQueuedSections = 64;
+// How long the thread sleeps when there is nothing to do, so that it sees
+// the end even if a wake-up were lost.
+static constexpr DWORD idleWaitMs = 500;
+
+// The tables asked for one by one, each with the time it may take: a
+// stream repeats its PAT at least every 0.5 s, its SDT every 2 s, its NIT
+// every 10 s.
+struct TableRequest {
+    PID pid;
+    TID tid;
+    DWORD timeoutMs;
+};
+static const TableRequest tableRequests[] = {
+    {patPid, patTable, 1000},
+    {sdtPid, sdtActualTable, 2500},
+    {nitPid, nitActualTable, 10500},
+};
+
+bool openSectionReader(SectionReader& reader)
+{
+    reader.wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!reader.wake) return false;
+    InitializeCriticalSection(&reader.lock);
+    reader.opened = true;
+    return true;
+}
+
+template <typename Work>
+static auto underLock(SectionReader& reader, Work work) -> decltype(work())
+{
+    EnterCriticalSection(&reader.lock);
+    auto result = work();
+    LeaveCriticalSection(&reader.lock);
+    return result;
+}
+
+// What the thread knows of the reading it gathers for.
+struct Gathering {
+    uint32_t generation = 0;
+    SectionGathering sections;
+};
+
+// Starts again when the reading has changed; true while sections are wanted.
+static bool followReading(SectionReader& reader, Gathering& gathering)
+{
+    uint32_t generation = 0;
+    const bool wanted = underLock(reader, [&] {
+        generation = reader.watch.generation;
+        return sectionsWanted(reader.watch);
+    });
+    if (generation != gathering.generation) {
+        gathering.generation = generation;
+        gathering.sections = SectionGathering();
+    }
+    return wanted;
+}
+
+static void reportIdentity(SectionReader& reader, const Gathering& gathering)
+{
+    NetworkIdentity identity;
+    if (!gatheredIdentity(gathering.sections, bridgeNowMs(), &identity)) return;
+    underLock(reader, [&] {
+        sectionWatchFound(reader.watch, gathering.generation, identity);
+        return true;
+    });
+}
+
+// Sections pushed by the sink: those queued for the current reading.
+static void takeQueued(SectionReader& reader, Gathering& gathering)
+{
+    WaitForSingleObject(reader.wake, idleWaitMs);
+    std::vector<std::vector<uint8_t>> batch;
+    const uint32_t generation = underLock(reader, [&] {
+        batch.swap(reader.queue);
+        return reader.watch.generation;
+    });
+    followReading(reader, gathering);
+    if (generation != gathering.generation) return;  // queued for a reading gone since
+    for (const std::vector<uint8_t>& section : batch)
+        gatherSection(gathering.sections, section.data(), section.size(), bridgeNowMs());
+    reportIdentity(reader, gathering);
+}
+
+// One table asked of the filter; false when it gave none in time.
+static bool askTable(SectionReader& reader, Gathering& gathering, const TableRequest& request)
+{
+    ISectionList* sections = nullptr;
+    if (FAILED(reader.tables->GetTable(request.pid, request.tid, nullptr, request.timeoutMs, &sections)) || !sections)
+        return false;
+    const uint32_t generation = gathering.generation;
+    WORD count = 0;
+    // A table that took its time may belong to a reading gone since.
+    if (followReading(reader, gathering) && generation == gathering.generation &&
+        SUCCEEDED(sections->GetNumberOfSections(&count))) {
+        for (WORD i = 0; i < count; ++i) {
+            DWORD length = 0;
+            BYTE* bytes = nullptr;
+            if (SUCCEEDED(sections->GetSectionData(i, &length, &bytes)) && bytes)
+                gatherSection(gathering.sections, bytes, length, bridgeNowMs());
+        }
+    }
+    sections->Release();
+    return true;
+}
+
+// Tables asked for in turn while sections are wanted.
+static void askTables(SectionReader& reader, Gathering& gathering)
+{
+    if (!followReading(reader, gathering)) {
+        WaitForSingleObject(reader.wake, idleWaitMs);
+        return;
+    }
+    bool anyCame = false;
+    for (const TableRequest& request : tableRequests) {
+        if (reader.stopping || !followReading(reader, gathering)) return;
+        anyCame = askTable(reader, gathering, request) || anyCame;
+        reportIdentity(reader, gathering);
+    }
+    // A filter that fails at once must not make this thread spin.
+    if (!anyCame) WaitForSingleObject(reader.wake, idleWaitMs);
+}
+
+static DWORD WINAPI sectionThreadMain(void* parameter)
+{
+    SectionReader& reader = *static_cast<SectionReader*>(parameter);
+    Gathering gathering;
+    while (!reader.stopping) {
+        if (reader.tables) askTables(reader, gathering);
+        else takeQueued(reader, gathering);
+    }
+    return 0;
+}
+
+bool startSectionReader(SectionReader& reader, IMpeg2Data* tables)
+{
+    if (!reader.opened) return false;
+    reader.stopping = 0;
+    reader.tables = tables;
+    if (tables) tables->AddRef();
+    reader.thread = CreateThread(nullptr, 0, sectionThreadMain, &reader, 0, nullptr);
+    return reader.thread != nullptr;
+}
+
+void sectionReaderRestart(SectionReader& reader)
+{
+    if (!reader.opened) return;
+    underLock(reader, [&] {
+        sectionWatchStart(reader.watch);
+        reader.queue.clear();
+        return true;
+    });
+    SetEvent(reader.wake);
+}
+
+void sectionReaderLock(SectionReader& reader, bool locked)
+{
+    if (!reader.opened) return;
+    const bool anew = underLock(reader, [&] {
+        const bool begun = sectionWatchLock(reader.watch, locked);
+        if (begun) reader.queue.clear();
+        return begun;
+    });
+    if (anew) SetEvent(reader.wake);
+}
+
+void offerSections(SectionReader& reader, const BYTE* bytes, size_t size)
+{
+    const bool queued = underLock(reader, [&] {
+        if (!sectionsWanted(reader.watch)) return false;
+        bool any = false;
+        eachSection(bytes, size, [&](const uint8_t* section, size_t length) {
+            if (reader.queue.size() >= maxQueuedSections) return;
+            reader.queue.emplace_back(section, section + length);
+            any = true;
+        });
+        return any;
+    });
+    if (queued) SetEvent(reader.wake);
+}
+
+bool takeSectionIdentity(SectionReader& reader, NetworkIdentity* identity)
+{
+    if (!reader.opened) return false;
+    return underLock(reader, [&] { return takeFoundIdentity(reader.watch, identity); });
+}
+
+bool stopSectionReader(SectionReader& reader, DWORD timeoutMs)
+{
+    if (!reader.thread) return true;
+    InterlockedExchange(&reader.stopping, 1);
+    SetEvent(reader.wake);
+    if (WaitForSingleObject(reader.thread, timeoutMs) != WAIT_OBJECT_0) {
+        // The thread runs code of this module for as long as the filter holds it.
+        cardObjectCreated();
+        return false;
+    }
+    CloseHandle(reader.thread);
+    reader.thread = nullptr;
+    return true;
+}
+
+void closeSectionReader(SectionReader& reader)
+{
+    if (reader.tables) reader.tables->Release();
+    reader.tables = nullptr;
+    if (!reader.opened) return;
+    reader.opened = false;
+    CloseHandle(reader.wake);
+    reader.wake = nullptr;
+    DeleteCriticalSection(&reader.lock);
+}
