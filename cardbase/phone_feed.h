@@ -73,4 +73,3 @@ const char* polarizationLetter(int32_t polarization);
 const char* switchLetters(int32_t diseqcCode);
 // A JSON string literal of UTF-8 text.
 std::string jsonString(const std::string& text);
-
