@@ -2,26 +2,7 @@
 
 #include <cstdint>
 
-static bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-static std::string trimmed(const std::string& text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
-static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-static bool sameIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
+#include "cardbase/settings_line.h"
 
 static void appendUtf8(std::string& out, uint32_t code)
 {
@@ -108,24 +89,13 @@ static std::string settingsText(const std::string& fileBytes, bool* inCodePage)
     return text;
 }
 
-// The value of the first line "key = value" (trimmed, without double quotes around it).
+// The value of the first line "key = value", without double quotes around it.
 static bool settingValue(const std::string& text, const char* key, std::string* value)
 {
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = trimmed(text.substr(start, end - start));
-        start = end + 1;
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos || !sameIgnoringAsciiCase(trimmed(line.substr(0, equals)), key)) continue;
-        *value = trimmed(line.substr(equals + 1));
-        if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
-            *value = trimmed(value->substr(1, value->size() - 2));
-        return true;
-    }
-    return false;
+    if (!findSettingLine(text, key, value)) return false;
+    if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
+        *value = withoutOuterBlanks(value->substr(1, value->size() - 2));
+    return true;
 }
 
 std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage)
@@ -202,7 +172,7 @@ ModulationOrder modulationsFromSettings(const std::string& fileBytes)
 
 bool tunerNameMatches(const std::string& friendlyName, const std::string& wanted)
 {
-    return sameIgnoringAsciiCase(trimmed(friendlyName), trimmed(wanted));
+    return sameIgnoringAsciiCase(withoutOuterBlanks(friendlyName), withoutOuterBlanks(wanted));
 }
 
 std::vector<int> tunerCandidates(const std::vector<std::string>& names, const std::string& wanted)

@@ -1,24 +1,6 @@
 #include "cardbase/phone_settings.h"
 
-static bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-static std::string trimmed(const std::string& text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
-static bool sameIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
+#include "cardbase/settings_line.h"
 
 // The settings that matter are ASCII: UTF-16 is narrowed unit by unit, and
 // what lies outside ASCII becomes "?", which no key or port contains.
@@ -36,19 +18,9 @@ static std::string asciiText(const std::string& bytes)
 
 std::string settingValue(const std::string& fileBytes, const std::string& key)
 {
-    const std::string text = asciiText(fileBytes);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = trimmed(text.substr(start, end - start));
-        start = end + 1;
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        if (sameIgnoringAsciiCase(trimmed(line.substr(0, equals)), key)) return trimmed(line.substr(equals + 1));
-    }
-    return std::string();
+    std::string value;
+    findSettingLine(asciiText(fileBytes), key, &value);
+    return value;
 }
 
 static bool parsePort(const std::string& text, uint16_t* port)
@@ -77,7 +49,7 @@ static bool plausibleHost(const std::string& host)
 PhoneSetting phoneSettingOf(const std::string& value)
 {
     PhoneSetting setting;
-    const std::string text = trimmed(value);
+    const std::string text = withoutOuterBlanks(value);
     if (text.empty() || text == "0" || sameIgnoringAsciiCase(text, "off")) return setting;
     setting.wanted = true;
     const size_t colon = text.rfind(':');

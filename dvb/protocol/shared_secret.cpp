@@ -1,5 +1,7 @@
 #include "dvb/protocol/shared_secret.h"
 
+#include "cardbase/settings_line.h"
+
 bool validSecret(const std::string& secret)
 {
     if (secret.size() < shortestSecret || secret.size() > longestSecret) return false;
@@ -29,30 +31,9 @@ bool sameSecret(const std::string& given, const std::string& expected)
     return difference == 0 && !expected.empty();
 }
 
-static std::string trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::string secretFromSettings(const std::string& text)
 {
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = trimmed(line);
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        std::string key = trimmed(line.substr(0, equals));
-        for (char& c : key)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (key == "secret") return trimmed(line.substr(equals + 1));
-    }
-    return "";
+    std::string secret;
+    findSettingLine(text, "secret", &secret);
+    return secret;
 }
