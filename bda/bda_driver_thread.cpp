@@ -2,7 +2,6 @@
 
 #include <initializer_list>
 
-#include "bda/bda_statistics.h"
 #include "cardbase/com_server.h"
 
 static DWORD WINAPI driverThreadMain(void* parameter)
@@ -63,16 +62,4 @@ bool stopDriverThread(DriverThread& driver, DWORD timeoutMs)
     }
     closeHandles(driver);
     return true;
-}
-
-uint32_t bridgeNowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
 }

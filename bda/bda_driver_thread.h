@@ -37,7 +37,3 @@ bool driverThreadIdle(DriverThread& driver, DWORD timeoutMs);
 // timeoutMs: the thread and whatever its work uses are then left to it for
 // good (never freed), and so is this module.
 bool stopDriverThread(DriverThread& driver, DWORD timeoutMs);
-
-// Milliseconds from the performance counter: the tick count can lag behind
-// and catch up in a jump on a busy machine.
-uint32_t bridgeNowMs();

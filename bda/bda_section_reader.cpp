@@ -1,6 +1,7 @@
 #include "bda/bda_section_reader.h"
 
 #include "bda/bda_driver_thread.h"
+#include "cardbase/card_clock.h"
 #include "cardbase/com_server.h"
 
 // Enough for every section of a big NIT with its PAT and SDT; a reader that
@@ -66,7 +67,7 @@ static bool followReading(SectionReader& reader, Gathering& gathering)
 static void reportIdentity(SectionReader& reader, const Gathering& gathering)
 {
     NetworkIdentity identity;
-    if (!gatheredIdentity(gathering.sections, bridgeNowMs(), &identity)) return;
+    if (!gatheredIdentity(gathering.sections, cardClockMs(), &identity)) return;
     underLock(reader, [&] {
         sectionWatchFound(reader.watch, gathering.generation, identity);
         return true;
@@ -85,7 +86,7 @@ static void takeQueued(SectionReader& reader, Gathering& gathering)
     followReading(reader, gathering);
     if (generation != gathering.generation) return;  // queued for a reading gone since
     for (const std::vector<uint8_t>& section : batch)
-        gatherSection(gathering.sections, section.data(), section.size(), bridgeNowMs());
+        gatherSection(gathering.sections, section.data(), section.size(), cardClockMs());
     reportIdentity(reader, gathering);
 }
 
@@ -104,7 +105,7 @@ static bool askTable(SectionReader& reader, Gathering& gathering, const TableReq
             DWORD length = 0;
             BYTE* bytes = nullptr;
             if (SUCCEEDED(sections->GetSectionData(i, &length, &bytes)) && bytes)
-                gatherSection(gathering.sections, bytes, length, bridgeNowMs());
+                gatherSection(gathering.sections, bytes, length, cardClockMs());
         }
     }
     sections->Release();

@@ -1,5 +1,6 @@
 #include "bda/bda_session.h"
 
+#include "cardbase/card_clock.h"
 #include "cardbase/frontend_plan.h"
 
 // How long the driver has: a start's switch command (two commands with
@@ -46,10 +47,10 @@ static HRESULT tuneCurrentAttempt(BdaSession& session)
     for (;;) {
         const HRESULT result = putTuneRequest(session.graph, session.requests[session.search.current]);
         if (SUCCEEDED(result)) {
-            session.search.sinceMs = bridgeNowMs();
+            session.search.sinceMs = cardClockMs();
             return result;
         }
-        if (!modulationRefused(session.search, bridgeNowMs())) return result;
+        if (!modulationRefused(session.search, cardClockMs())) return result;
     }
 }
 
@@ -72,7 +73,7 @@ static void readWork(void* context)
     const TunerStatistics statistics = readBdaStatistics(session.graph, session.history);
     session.reading = readingFromStatistics(statistics);
     if (statistics.locked) rememberModulation(session.memory, session.tuning, currentModulation(session.search));
-    if (modulationSearchMovesOn(session.search, statistics.locked, bridgeNowMs())) tuneCurrentAttempt(session);
+    if (modulationSearchMovesOn(session.search, statistics.locked, cardClockMs())) tuneCurrentAttempt(session);
 }
 
 static HRESULT overran(DriverCall call) { return call == DriverCallDone ? S_OK : HRESULT_FROM_WIN32(ERROR_TIMEOUT); }
@@ -106,7 +107,7 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
 
     releaseRequests(session);
     session.search = startModulationSearch(session.order, rememberedModulation(session.memory, tuning),
-                                           tuning.symbolRate, bridgeNowMs());
+                                           tuning.symbolRate, cardClockMs());
     const int32_t lnbSource = lnbSourceFor(session.values, route);
     for (int i = 0; i < session.search.order.count && SUCCEEDED(result); ++i)
         result = createTuneRequest(session.graph, session.values, session.search.order.values[i], lnbSource,

@@ -71,11 +71,3 @@ TunerStatistics statisticsFromProviderStrength(int32_t strength)
     }
     return statistics;
 }
-
-uint32_t counterMilliseconds(uint64_t counter, uint64_t frequency)
-{
-    if (frequency == 0) return 0;
-    const uint64_t seconds = counter / frequency;
-    const uint64_t rest = counter % frequency;
-    return static_cast<uint32_t>(seconds * 1000 + rest * 1000 / frequency);
-}

@@ -51,7 +51,3 @@ TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count, B
 // statistics nodes: -1 unknown, 0 not tuned, more is better (taken as a
 // percentage, at most 100).
 TunerStatistics statisticsFromProviderStrength(int32_t strength);
-
-// A performance counter's value in milliseconds (wrapping at 2^32), without
-// overflowing however fast the counter runs or however long the machine has.
-uint32_t counterMilliseconds(uint64_t counter, uint64_t frequency);

@@ -1,6 +1,7 @@
 #include "cardbase/reading_feed.h"
 
 #include "app/host_text.h"
+#include "cardbase/card_clock.h"
 #include "cardbase/com_server.h"
 #include "cardbase/phone_feed.h"
 #include "cardbase/phone_service.h"
@@ -16,9 +17,6 @@ std::string cardSettingsPath()
     if (dot != std::string::npos && settings[dot] == '.') settings.erase(dot);
     return settings + ".ini";
 }
-
-// The tick count: what the network watch measures its wait with.
-static uint32_t networkClockMs() { return GetTickCount(); }
 
 void openReadingFeed(ReadingFeed& feed, const std::string& cardName)
 {
@@ -64,39 +62,22 @@ void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
 NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected)
 {
     EnterCriticalSection(&feed.lock);
-    const NetworkReport report = networkReport(feed.network, networkClockMs());
+    const NetworkReport report = networkReport(feed.network, cardClockMs());
     if (expected) *expected = feed.expected;
     LeaveCriticalSection(&feed.lock);
     return report;
 }
 
-// Milliseconds from the performance counter: the tick count can lag behind
-// and catch up in a jump on a busy machine, which would let two readings
-// follow each other at once.
-static uint32_t readingClockMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    const uint64_t ticks = static_cast<uint64_t>(counter.QuadPart),
-                   perSecond = static_cast<uint64_t>(frequency.QuadPart);
-    return static_cast<uint32_t>(ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond);
-}
-
 void waitForReadingTime(ReadingFeed& feed)
 {
-    const uint32_t wait = nextReadingWaitMs(feed.pace, readingClockMs());
+    const uint32_t wait = nextReadingWaitMs(feed.pace, cardClockMs());
     if (wait > 0) Sleep(wait);
 }
 
 void publishReading(ReadingFeed& feed, const SignalReading& reading)
 {
     EnterCriticalSection(&feed.lock);
-    networkLock(feed.network, reading.locked, networkClockMs());
+    networkLock(feed.network, reading.locked, cardClockMs());
     LeaveCriticalSection(&feed.lock);
     if (!feed.phone) return;
     std::vector<PositionTenths> expected;

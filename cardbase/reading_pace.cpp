@@ -18,3 +18,11 @@ uint32_t nextReadingWaitMs(ReadingPace& pace, uint32_t nowMs)
     pace.dueMs = next;
     return static_cast<uint32_t>(ahead);
 }
+
+uint32_t counterMilliseconds(uint64_t counter, uint64_t frequency)
+{
+    if (frequency == 0) return 0;
+    const uint64_t seconds = counter / frequency;
+    const uint64_t rest = counter % frequency;
+    return static_cast<uint32_t>(seconds * 1000 + rest * 1000 / frequency);
+}

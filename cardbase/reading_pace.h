@@ -22,3 +22,7 @@ struct ReadingPace {
 
 // How long to wait now for the next reading; it is then taken as due.
 uint32_t nextReadingWaitMs(ReadingPace& pace, uint32_t nowMs);
+
+// A performance counter's value in milliseconds (wrapping at 2^32), without
+// overflowing however fast the counter runs or however long the machine has.
+uint32_t counterMilliseconds(uint64_t counter, uint64_t frequency);

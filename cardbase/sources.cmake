@@ -8,6 +8,7 @@
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
   cardbase/reading_pace.cpp cardbase/phone_settings.cpp cardbase/phone_http.cpp cardbase/phone_feed.cpp
   cardbase/phone_server_core.cpp cardbase/phone_qr.cpp cardbase/catalogue_lines.cpp cardbase/psi_sections.cpp
-  cardbase/psi_build.cpp cardbase/network_identity.cpp cardbase/network_watch.cpp)
+  cardbase/psi_build.cpp cardbase/network_identity.cpp cardbase/network_watch.cpp cardbase/settings_line.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
-  cardbase/phone_service.cpp cardbase/phone_sockets.cpp cardbase/phone_window.cpp cardbase/thread_name.cpp)
+  cardbase/phone_service.cpp cardbase/phone_sockets.cpp cardbase/phone_window.cpp cardbase/thread_name.cpp
+  cardbase/card_clock.cpp)

@@ -78,3 +78,13 @@ TEST(PhoneQr, TheAddressBecomesAScannableCode)
 }
 
 }  // namespace
+
+TEST(ReadingPace, PerformanceCountsBecomeMillisecondsWithoutOverflow)
+{
+    EXPECT_EQ(1500u, counterMilliseconds(15000000, 10000000));  // 10 MHz, 1.5 s
+    // A 3 GHz counter after 100 days: 864e10 ms would overflow a plain multiplication.
+    const uint64_t threeGigahertz = 3000000000ull;
+    const uint64_t hundredDays = 100ull * 86400 * threeGigahertz + threeGigahertz / 4;
+    EXPECT_EQ(static_cast<uint32_t>(8640000000ull + 250), counterMilliseconds(hundredDays, threeGigahertz));
+    EXPECT_EQ(0u, counterMilliseconds(123, 0));
+}

@@ -5,6 +5,7 @@
 
 #include "bda/bda_ids.h"
 #include "bda/bda_statistics.h"
+#include "cardbase/reading_pace.h"
 
 // {5A1B0D7F-7C3E-4F2A-9B6D-3E8A1C5F7D7F}
 const IID iidSimTransportSource = {0x5A1B0D7F, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x7F}};
