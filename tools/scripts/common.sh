@@ -8,6 +8,9 @@ called_from=$PWD  # for file names given on the command line
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 script=$(basename "$0")
+# What is kept between runs, shared by every checkout: Wine prefixes, the
+# guest kernel and its modules.
+AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
 
 # die MESSAGE...: says what went wrong, in the script's own name, and fails.
 die() {

@@ -25,30 +25,26 @@ for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-# The third-party sources the build compiles in, from Debian's source packages.
-fetch_sources() { "$root/tools/scripts/fetch_sources.sh"; }
-if [[ ${#missing[@]} -eq 0 ]]; then
-    fetch_sources
-    exit
-fi
+if [[ ${#missing[@]} -ne 0 ]]; then
+    needs_i386=no
+    [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386 && needs_i386=yes
 
-needs_i386=no
-[[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386 && needs_i386=yes
-
-if [[ $(id -u) -ne 0 ]]; then
-    echo "Missing Debian packages: ${missing[*]}" >&2
-    echo "Install them as root:" >&2
-    if [[ $needs_i386 == yes ]]; then
-        echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
-    else
-        echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "Missing Debian packages: ${missing[*]}" >&2
+        echo "Install them as root:" >&2
+        if [[ $needs_i386 == yes ]]; then
+            echo "  dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        else
+            echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        fi
+        exit 1
     fi
-    exit 1
-fi
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-[[ $needs_i386 == yes ]] && dpkg --add-architecture i386
-apt-get -o DPkg::Lock::Timeout=600 update -qq
-apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fetch_sources
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    [[ $needs_i386 == yes ]] && dpkg --add-architecture i386
+    apt-get -o DPkg::Lock::Timeout=600 update -qq
+    apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# The third-party sources the build compiles in, from Debian's source packages.
+"$root/tools/scripts/fetch_sources.sh"

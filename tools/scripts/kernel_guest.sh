@@ -12,7 +12,6 @@
 #                           GUEST_CONTROL_PORT (tests/kernel/guest_control.sh)
 #   guest_command LINE...   one command through the control port
 #   stop_guest              powers it off (or ends QEMU)
-AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
 # The transponders vidtv carries (Ku band, kHz; it turns them into
 # intermediate frequencies with a universal LNB): 11362 MHz, 12245 MHz,
 # 12515 MHz, 11060 MHz (whose intermediate frequency is that of 3840 MHz in
@@ -22,23 +21,13 @@ AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
 vidtv_parameters="vidtv_valid_dvb_s_freqs=11362000,12245000,12515000,11060000,11720250 max_frequency_shift_hz=255"
 guest_memory=512M
 
-# apt_install PACKAGE...: as root with the lock shared with other
-# installations; as another user, names what to install and fails.
-apt_install() {
-    local missing=() p
-    for p in "$@"; do
-        [[ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" == "install ok installed" ]] || missing+=("$p")
-    done
-    [[ ${#missing[@]} -eq 0 ]] && return 0
-    if [[ $(id -u) -ne 0 ]]; then
-        echo "the real-kernel stage needs these Debian packages: ${missing[*]}" >&2
-        echo "  apt-get install -y --no-install-recommends ${missing[*]}   (as root)" >&2
-        return 1
-    fi
-    echo "Installing: ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-}
+# apt_install PACKAGE...: the project's own installation, with these too
+# (as root it installs what is missing; otherwise it names it and fails).
+apt_install() { "$root/tools/scripts/ensure_deps.sh" "$@"; }
+
+# guest_secret: a new shared secret for azimora-dvb in the guest, which sees
+# every connection from outside its loopback.
+guest_secret() { head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9' | head -c 24; }
 
 # The kernel linux-image-amd64 depends on now: the mirror keeps only that one.
 kernel_abi() {

@@ -36,7 +36,7 @@ booted=$(date +%s%N)
 start_guest "$work" || finish "FAILED: QEMU could not start the guest (see above)"
 echo "figure: guest ready $((($(date +%s%N) - booted) / 1000000)) ms after QEMU started"
 export AZM_GUEST_HELPER=127.0.0.1:$GUEST_HELPER_PORT AZM_GUEST_CONTROL=127.0.0.1:$GUEST_CONTROL_PORT
-AZM_GUEST_SECRET=$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9' | head -c 24)
+AZM_GUEST_SECRET=$(guest_secret)
 export AZM_GUEST_SECRET
 
 # gtest_passed LOG COUNT: the log shows COUNT tests passed and none skipped or failed.

@@ -88,7 +88,7 @@ if [[ ${1:-} == --kernel ]]; then
     prepare_kernel || die "Debian's kernel with vidtv could not be prepared"
     trap stop_guest EXIT
     start_guest "$work/guest" || die "QEMU could not start the guest"
-    secret=$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9' | head -c 24)
+    secret=$(guest_secret)
     guest_command serve "$secret" | grep -q serving || die "azimora-dvb did not serve in the guest"
     wine_session "$root/build/wine-measure" keep
     trap 'stop_xvfb; stop_guest' EXIT

@@ -36,12 +36,12 @@ phone_host() {
 announce_phone() {
     [[ -z ${AZM_PHONE_PORT:-} ]] && return 0
     local url="http://$(phone_host):$AZM_PHONE_PORT/"
-    local waited
-    for waited in $(seq 100); do
-        curl -s -o /dev/null -m 1 "http://127.0.0.1:$AZM_PHONE_PORT/" && break
+    local answered=no
+    for _ in $(seq 100); do
+        curl -s -o /dev/null -m 1 "http://127.0.0.1:$AZM_PHONE_PORT/" && answered=yes && break
         sleep 0.1
     done
-    if ! curl -s -o /dev/null -m 1 "http://127.0.0.1:$AZM_PHONE_PORT/"; then
+    if [[ $answered == no ]]; then
         echo "The phone page does not answer on port $AZM_PHONE_PORT (taken by another program?): the Phone window says why. Measuring goes on without it."
         return 0
     fi

@@ -10,8 +10,18 @@
 #   prepare_prefix DIR  a private copy of it for one run (DIR, or DIR64 for
 #                  the 64-bit build), made fresh if asked
 export WINEDEBUG=${WINEDEBUG:--all}
-AZM_CACHE=${AZM_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/azimora}
 azm_path_without_wrappers=$PATH
+
+# azm_write_wrapper FILE PROGRAM: a script that runs PROGRAM. Every checkout
+# of this machine shares the wrappers, and another run may be starting one
+# right now: a wrapper is only ever replaced whole (an emptied one would run
+# as a script that does nothing and succeeds).
+azm_write_wrapper() {
+    local text
+    text=$(printf '#!/bin/sh\nexec %s "$@"' "$2")
+    [[ -x $1 && $(<"$1") == "$text" ]] && return
+    printf '%s\n' "$text" >"$1.$$" && chmod +x "$1.$$" && mv -f "$1.$$" "$1"
+}
 
 # use_windows_build 32|64: selects a build and the Wine that runs it.
 # /usr/bin/wine and every helper script (regsvr32, winepath, wineboot, all
@@ -35,12 +45,11 @@ use_windows_build() {
         local wrappers=$AZM_CACHE/wine64-bin name
         mkdir -p "$wrappers"
         for name in wine wine64 wine-stable wine64-stable; do
-            printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wrappers/$name"
+            azm_write_wrapper "$wrappers/$name" /usr/lib/wine/wine64
         done
         for name in wineserver wineserver-stable; do
-            printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$wrappers/$name"
+            azm_write_wrapper "$wrappers/$name" /usr/lib/wine/wineserver64
         done
-        chmod +x "$wrappers"/*
         export PATH=$wrappers:$azm_path_without_wrappers
         export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
     fi
