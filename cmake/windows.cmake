@@ -29,7 +29,8 @@ add_custom_command(TARGET Azimora POST_BUILD
 # A card substitute: an in-process COM server with the card's identifiers.
 #   azm_card_dll(NAME SOURCE...)
 function(azm_card_dll name)
-  add_library(${name} SHARED ${ARGN} ${AZM_CARD_CORE_SOURCES} ${AZM_CARD_WIN_SOURCES} cardbase/card_server.def)
+  add_library(${name} SHARED ${ARGN} ${AZM_CARD_CORE_SOURCES} ${AZM_PHONE_CORE_SOURCES} ${AZM_CARD_WIN_SOURCES}
+    cardbase/card_server.def)
   set_target_properties(${name} PROPERTIES PREFIX "")
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${AZM_WIN_FLAGS})

@@ -8,7 +8,6 @@ list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   azm_card_dll(dvbcard dvb/card/dvbcard.cpp dvb/card/helper_link.cpp ${AZM_DVB_PROTOCOL_SOURCES}
     app/whole_file.cpp app/host_text.cpp)
-  target_link_libraries(dvbcard PRIVATE ws2_32)
 else()
   find_library(AZM_DVBV5 dvbv5 REQUIRED)
   # What decides, platform-neutral: in the core library for the native
