@@ -79,6 +79,9 @@ bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const 
 
 void closePhoneSockets(PhoneSockets& sockets)
 {
+    // Without Windows Sockets nothing was made, and the client slots may
+    // never have been set (a setting that cannot be used opens nothing).
+    if (!sockets.started) return;
     for (int slot = 0; slot < maxPhoneConnections; ++slot) {
         if (sockets.clients[slot] != INVALID_SOCKET) closesocket(sockets.clients[slot]);
         sockets.clients[slot] = INVALID_SOCKET;
@@ -88,7 +91,7 @@ void closePhoneSockets(PhoneSockets& sockets)
     sockets.listener = INVALID_SOCKET;
     if (sockets.network != WSA_INVALID_EVENT) WSACloseEvent(sockets.network);
     sockets.network = WSA_INVALID_EVENT;
-    if (sockets.started) WSACleanup();
+    WSACleanup();
     sockets.started = false;
 }
 
