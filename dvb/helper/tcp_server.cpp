@@ -289,6 +289,9 @@ void serveConnections(int listener, ServedFrontend& frontend, const ServerSettin
         now = monotonicMs();
         for (size_t i = 0; i < watchedConnections.size(); ++i) {
             Connection& connection = *watchedConnections[i];
+            // Ended earlier in this pass (a holder that another connection
+            // found gone): what it still had queued is never carried out.
+            if (connection.socket < 0) continue;
             const short events = watched[i + 1].revents;
             bool alive = true;
             if (events & (POLLIN | POLLHUP | POLLERR)) alive = receive(connection);
