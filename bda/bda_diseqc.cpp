@@ -2,6 +2,7 @@
 // tuner's own node: unlike the LNB source, which a driver may take and then
 // ignore, the command fails where the driver cannot send it.
 #include "bda/bda_graph.h"
+#include "cardbase/card_clock.h"
 
 // An LNB needs a moment after its supply comes on before it hears DiSEqC,
 // and a switch needs a pause between two commands.
@@ -17,7 +18,7 @@ static bool sendOnce(BdaGraph& graph, const uint8_t command[4])
 bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4])
 {
     if (!graph.diseqc) return false;
-    const DWORD running = GetTickCount() - graph.runningSince;
+    const uint32_t running = cardClockMs() - graph.runningSince;
     if (running < supplySettleMs) Sleep(supplySettleMs - running);
     graph.diseqc->put_EnableDiseqCommands(TRUE);
     if (!sendOnce(graph, command)) return false;

@@ -50,16 +50,20 @@ DriverCall callOnDriverThread(DriverThread& driver, void (*work)(void*), void* c
     return WaitForSingleObject(driver.idle, timeoutMs) == WAIT_OBJECT_0 ? DriverCallDone : DriverCallTimedOut;
 }
 
+bool endModuleThread(HANDLE thread, volatile LONG* stopping, HANDLE wake, DWORD timeoutMs)
+{
+    InterlockedExchange(stopping, 1);
+    SetEvent(wake);
+    if (WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0) return true;
+    // The thread runs code of this module for as long as a driver or filter holds it.
+    cardObjectCreated();
+    return false;
+}
+
 bool stopDriverThread(DriverThread& driver, DWORD timeoutMs)
 {
     if (!driver.thread) return true;
-    InterlockedExchange(&driver.stopping, 1);
-    SetEvent(driver.wake);
-    if (WaitForSingleObject(driver.thread, timeoutMs) != WAIT_OBJECT_0) {
-        // The thread runs code of this module for as long as the driver holds it.
-        cardObjectCreated();
-        return false;
-    }
+    if (!endModuleThread(driver.thread, &driver.stopping, driver.wake, timeoutMs)) return false;
     closeHandles(driver);
     return true;
 }

@@ -33,6 +33,11 @@ DriverCall callOnDriverThread(DriverThread& driver, void (*work)(void*), void* c
 // Waits up to timeoutMs until no work runs.
 bool driverThreadIdle(DriverThread& driver, DWORD timeoutMs);
 
+// Asks a thread of this module to end (`stopping` set, `wake` signalled) and
+// waits for it. False when it still runs after timeoutMs: the module then
+// stays loaded for good, since the thread runs its code.
+bool endModuleThread(HANDLE thread, volatile LONG* stopping, HANDLE wake, DWORD timeoutMs);
+
 // Ends the thread and closes its handles. False when work still ran after
 // timeoutMs: the thread and whatever its work uses are then left to it for
 // good (never freed), and so is this module.

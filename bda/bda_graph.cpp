@@ -4,6 +4,7 @@
 
 #include "bda/bda_ids.h"
 #include "bda/bda_settings.h"
+#include "cardbase/card_clock.h"
 
 struct Device {
     IMoniker* moniker;
@@ -150,7 +151,6 @@ static HRESULT createProvider(BdaGraph& graph)
 static void stopGraph(BdaGraph& graph)
 {
     if (graph.control) graph.control->Stop();
-    graph.running = false;
     IEnumFilters* filters = nullptr;
     if (!graph.graph || FAILED(graph.graph->EnumFilters(&filters))) return;
     IBaseFilter* filter = nullptr;
@@ -166,13 +166,12 @@ static HRESULT startGraph(BdaGraph& graph)
 {
     HRESULT result = graph.control->Run();
     if (FAILED(result)) return result;
-    graph.running = true;
     // Run may return before every filter runs: a tuner that cannot start
     // (its device busy or gone) says so in its own state.
     FILTER_STATE state = State_Stopped;
     result = graph.device->GetState(2000, &state);
     if (FAILED(result)) return result;
-    graph.runningSince = GetTickCount();
+    graph.runningSince = cardClockMs();
     return state == State_Running ? S_OK : VFW_E_WRONG_STATE;
 }
 
@@ -204,7 +203,7 @@ HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, SectionDel
     return result;
 }
 
-static void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter)
+void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter)
 {
     if (filter && graph) graph->RemoveFilter(filter);
     releaseOnce(filter);

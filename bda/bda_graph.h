@@ -47,8 +47,7 @@ struct BdaGraph {
     IBaseFilter* demultiplexer = nullptr;  // behind the capture filter, or the tuner without one
     IBaseFilter* sectionSink = nullptr;
     IMpeg2Data* tables = nullptr;
-    bool running = false;
-    DWORD runningSince = 0;  // tick count
+    uint32_t runningSince = 0;  // cardClockMs
     ULONG commandsSent = 0;
 };
 
@@ -90,6 +89,8 @@ bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4]);
 // pin of the next (bda_graph.cpp).
 IPin* firstPin(IBaseFilter* filter, PIN_DIRECTION wanted);
 HRESULT connectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilter* to);
+// Takes the filter out of the graph and releases it.
+void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter);
 
 // Stops the graph and releases everything in it (the section sink
 // delivers nothing more).

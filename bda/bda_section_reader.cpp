@@ -2,7 +2,6 @@
 
 #include "bda/bda_driver_thread.h"
 #include "cardbase/card_clock.h"
-#include "cardbase/com_server.h"
 
 // Enough for every section of a big NIT with its PAT and SDT; a reader that
 // falls behind drops what comes beyond, and the stream repeats it.
@@ -196,13 +195,7 @@ bool takeSectionIdentity(SectionReader& reader, NetworkIdentity* identity)
 bool stopSectionReader(SectionReader& reader, DWORD timeoutMs)
 {
     if (!reader.thread) return true;
-    InterlockedExchange(&reader.stopping, 1);
-    SetEvent(reader.wake);
-    if (WaitForSingleObject(reader.thread, timeoutMs) != WAIT_OBJECT_0) {
-        // The thread runs code of this module for as long as the filter holds it.
-        cardObjectCreated();
-        return false;
-    }
+    if (!endModuleThread(reader.thread, &reader.stopping, reader.wake, timeoutMs)) return false;
     CloseHandle(reader.thread);
     reader.thread = nullptr;
     return true;

@@ -14,15 +14,6 @@
 static const wchar_t demultiplexerName[] = L"MPEG-2 Demultiplexer";
 static const wchar_t sinkName[] = L"Network Information";
 
-static AM_MEDIA_TYPE sectionsType()
-{
-    AM_MEDIA_TYPE type = {};
-    type.majortype = mediaMpeg2Sections;
-    type.subtype = MEDIASUBTYPE_None;
-    type.formattype = GUID_NULL;
-    return type;
-}
-
 // A new output pin of the demultiplexer for whole sections of the PAT,
 // NIT and SDT, with a reference; null when it will not make one.
 static IPin* createSectionPin(IBaseFilter* demultiplexer)
@@ -90,17 +81,11 @@ void joinSectionRoute(BdaGraph& graph, SectionDelivery deliver, void* context)
         graph.sectionRoute = SectionsFromTables;
 }
 
-static void leave(IGraphBuilder* graph, IBaseFilter*& filter)
-{
-    if (filter && graph) graph->RemoveFilter(filter);
-    releaseOnce(filter);
-}
-
 void leaveSectionRoute(BdaGraph& graph)
 {
     if (graph.sectionSink) detachSectionSink(graph.sectionSink);
-    leave(graph.graph, graph.sectionSink);
-    leave(graph.graph, graph.demultiplexer);
+    leaveGraph(graph.graph, graph.sectionSink);
+    leaveGraph(graph.graph, graph.demultiplexer);
     releaseOnce(graph.tables);
     graph.sectionRoute = NoSections;
 }

@@ -235,14 +235,21 @@ HRESULT SectionPin::ConnectedTo(IPin** pin)
     return S_OK;
 }
 
+AM_MEDIA_TYPE sectionsType()
+{
+    AM_MEDIA_TYPE type = {};
+    type.majortype = mediaMpeg2Sections;
+    type.subtype = MEDIASUBTYPE_None;
+    type.formattype = GUID_NULL;
+    return type;
+}
+
 HRESULT SectionPin::ConnectionMediaType(AM_MEDIA_TYPE* type)
 {
     if (!type) return E_POINTER;
     ZeroMemory(type, sizeof *type);
     if (!peer_) return VFW_E_NOT_CONNECTED;
-    type->majortype = mediaMpeg2Sections;
-    type->subtype = MEDIASUBTYPE_None;
-    type->formattype = GUID_NULL;
+    *type = sectionsType();
     return S_OK;
 }
 

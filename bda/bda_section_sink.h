@@ -11,6 +11,9 @@
 
 typedef void (*SectionDelivery)(void* context, const BYTE* bytes, size_t size);
 
+// Whole MPEG-2 sections, the media type of the sink's connection.
+AM_MEDIA_TYPE sectionsType();
+
 // The filter, with one reference for the caller; null without memory.
 IBaseFilter* createSectionSink(SectionDelivery deliver, void* context);
 // Its input pin, with a reference.

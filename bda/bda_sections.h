@@ -10,14 +10,6 @@
 
 #include "cardbase/network_identity.h"
 
-// The PIDs the demultiplexer is asked for: PAT, NIT, SDT.
-constexpr uint16_t patPid = 0x00;
-constexpr uint16_t sdtPid = 0x11;
-
-// Once the NIT is whole, how long the stream's ids may still take: a
-// stream repeats its SDT at least every 2 s and its PAT more often.
-constexpr uint32_t streamIdsWaitMs = 2500;
-
 struct SectionGathering {
     NitTable nit;
     StreamIds ids;

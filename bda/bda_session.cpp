@@ -27,7 +27,7 @@ static void deliverSections(void* context, const BYTE* bytes, size_t size)
 
 HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order)
 {
-    session.order = order.count > 0 ? order : defaultModulationOrder();
+    session.order = order;
     if (!openSectionReader(session.sections)) return HRESULT_FROM_WIN32(GetLastError());
     HRESULT result = buildBdaGraph(session.graph, tunerName, deliverSections, &session.sections);
     if (SUCCEEDED(result) && !startDriverThread(session.driver)) result = HRESULT_FROM_WIN32(GetLastError());

@@ -32,16 +32,9 @@ static std::string utf8FromCodePage(const std::string& text)
     return out;
 }
 
-// The text of bdacard.ini beside this DLL, "" without one.
-static std::string settingsFileText()
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(cardModule, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return std::string();
-    std::string settings(path, length);
-    settings = settings.substr(0, settings.find_last_of('\\') + 1) + "bdacard.ini";
-    return wholeFileText(settings, FILE_SHARE_READ | FILE_SHARE_WRITE);
-}
+// The text of bdacard.ini beside this DLL (where the phone line is read
+// too), "" without one.
+static std::string settingsFileText() { return wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE); }
 
 // The tuner the settings name, in UTF-8; "" for the first one.
 static std::string wantedTunerName(const std::string& settings)

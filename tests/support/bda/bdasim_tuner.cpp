@@ -4,7 +4,6 @@
 #include <uuids.h>
 
 #include "bda/bda_ids.h"
-#include "bda/bda_statistics.h"
 #include "cardbase/reading_pace.h"
 
 // {5A1B0D7F-7C3E-4F2A-9B6D-3E8A1C5F7D7F}
