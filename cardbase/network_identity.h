@@ -15,6 +15,10 @@
 // Networks repeat their NIT at least every 10 s; after this long locked
 // without a whole one there is "no network information".
 constexpr uint32_t networkInformationWaitMs = 15000;
+// A whole NIT waits this long for the stream's own ids (a PAT comes at
+// least every 0.1 s, an SDT every 2 s) before the table's most common
+// position is taken instead; they may still come until the end of the wait.
+constexpr uint32_t streamIdsWaitMs = 2500;
 
 // One NIT actual gathered from its sections: a section of another table,
 // network or version than the first one taken is left out, and a new

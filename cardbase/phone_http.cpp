@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cardbase/settings_line.h"
+
 const char* statusReason(int status)
 {
     switch (status) {
@@ -52,23 +54,6 @@ static bool isTokenCharacter(char c)
 }
 
 static bool isVisibleAscii(char c) { return c > 0x20 && c < 0x7F; }
-
-static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-static std::string lowerText(const std::string& text)
-{
-    std::string out = text;
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
-static std::string trimmedValue(const std::string& text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    return text.substr(begin, end - begin);
-}
 
 // Where the head ends (past its empty line), or npos. A bare LF ends lines
 // as well as CR LF.
@@ -127,9 +112,10 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom)
         if (colon == 0 || colon == std::string::npos) return errorAnswer(400, "malformed header line");
         for (size_t i = 0; i < colon; ++i)
             if (!isTokenCharacter(line[i])) return errorAnswer(400, "malformed header line");
-        const std::string name = lowerText(line.substr(0, colon));
-        const std::string value = trimmedValue(line.substr(colon + 1));
-        if (name == "transfer-encoding" || (name == "content-length" && value != "0"))
+        const std::string name = line.substr(0, colon);
+        const std::string value = withoutOuterBlanks(line.substr(colon + 1));
+        if (sameIgnoringAsciiCase(name, "transfer-encoding") ||
+            (sameIgnoringAsciiCase(name, "content-length") && value != "0"))
             return errorAnswer(413, "this server takes no request body");
     }
 

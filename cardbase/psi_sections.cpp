@@ -15,10 +15,7 @@ uint32_t psiCrc32(const uint8_t* bytes, size_t size)
 static uint16_t read16(const uint8_t* at) { return static_cast<uint16_t>(at[0] << 8 | at[1]); }
 static uint16_t read12(const uint8_t* at) { return static_cast<uint16_t>((at[0] & 0x0F) << 8 | at[1]); }
 
-// The long section form every table here uses: its whole length within
-// `size`, the syntax bit set, a current (not next) version and a right CRC.
-// The length of the whole section, or 0 when it is not sound.
-static size_t soundSectionLength(const uint8_t* bytes, size_t size, size_t minimumLength)
+size_t soundSectionLength(const uint8_t* bytes, size_t size, size_t minimumLength)
 {
     if (size < 3) return 0;
     const size_t length = 3 + read12(bytes + 1);

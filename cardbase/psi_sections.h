@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+constexpr uint16_t patPid = 0x00;
 constexpr uint16_t nitPid = 0x10;
+constexpr uint16_t sdtPid = 0x11;
 constexpr uint8_t nitActualTable = 0x40;
 constexpr uint8_t nitOtherTable = 0x41;
 constexpr uint8_t patTable = 0x00;
@@ -21,7 +23,11 @@ constexpr size_t maxSectionBytes = 1024;  // 3 header bytes + section_length up 
 // ones at the start): 0 over a whole section whose CRC is right.
 uint32_t psiCrc32(const uint8_t* bytes, size_t size);
 
-enum PositionSide : uint8_t { PositionWest, PositionEast };
+// The long section form every table here uses: its whole length within
+// `size` and at least `minimumLength`, the syntax bit set, a current (not
+// next) version and a right CRC. The length of the whole section, or 0 when
+// it is not sound.
+size_t soundSectionLength(const uint8_t* bytes, size_t size, size_t minimumLength);
 
 // An orbital position in tenths of a degree, east positive: 192 is 19.2 E,
 // -300 is 30.0 W. Zero stands for "none given".

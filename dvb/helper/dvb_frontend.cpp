@@ -285,6 +285,18 @@ static void put(dtv_property* properties, uint32_t* count, uint32_t command, uin
     ++*count;
 }
 
+// The modulation and roll-off of an attempt: DVB-S is QPSK with a roll-off
+// of 0.35; DVB-S2 as the attempt names it, or left to the demodulator.
+static uint32_t modulationOf(SystemAttempt attempt)
+{
+    return attempt == AttemptDvbS2Automatic ? QAM_AUTO : attempt == AttemptDvbS2Psk8 ? PSK_8 : QPSK;
+}
+
+static uint32_t rolloffOf(SystemAttempt attempt)
+{
+    return attempt == AttemptDvbS2Automatic ? ROLLOFF_AUTO : ROLLOFF_35;
+}
+
 int DvbFrontend::tune(const TuningSequence& sequence, SystemAttempt attempt)
 {
     if (!parms_) return -ENODEV;
@@ -300,11 +312,8 @@ int DvbFrontend::tune(const TuningSequence& sequence, SystemAttempt attempt)
     put(properties, &count, DTV_SYMBOL_RATE, sequence.symbolsPerSecond);
     put(properties, &count, DTV_INNER_FEC, FEC_AUTO);
     put(properties, &count, DTV_INVERSION, INVERSION_AUTO);
-    const uint32_t modulation = attempt == AttemptDvbS2Automatic ? QAM_AUTO
-                                : attempt == AttemptDvbS2Psk8    ? PSK_8
-                                                                 : QPSK;
-    put(properties, &count, DTV_MODULATION, modulation);
-    put(properties, &count, DTV_ROLLOFF, attempt == AttemptDvbS2Automatic ? ROLLOFF_AUTO : ROLLOFF_35);
+    put(properties, &count, DTV_MODULATION, modulationOf(attempt));
+    put(properties, &count, DTV_ROLLOFF, rolloffOf(attempt));
     if (dvbs2) {
         put(properties, &count, DTV_PILOT, PILOT_AUTO);
         put(properties, &count, DTV_STREAM_ID, NO_STREAM_ID_FILTER);
@@ -338,12 +347,9 @@ int DvbFrontend::tuneRemote(const TuningSequence& sequence, SystemAttempt attemp
         dvb_fe_store_parm(parms_, DTV_INVERSION, INVERSION_AUTO);
         dvb_fe_store_parm(parms_, DTV_POLARIZATION, sequence.horizontal ? POLARIZATION_H : POLARIZATION_V);
         if (dvbs2) {
-            const uint32_t modulation = attempt == AttemptDvbS2Automatic ? QAM_AUTO
-                                        : attempt == AttemptDvbS2Psk8    ? PSK_8
-                                                                         : QPSK;
-            dvb_fe_store_parm(parms_, DTV_MODULATION, modulation);
+            dvb_fe_store_parm(parms_, DTV_MODULATION, modulationOf(attempt));
             dvb_fe_store_parm(parms_, DTV_PILOT, PILOT_AUTO);
-            dvb_fe_store_parm(parms_, DTV_ROLLOFF, attempt == AttemptDvbS2Automatic ? ROLLOFF_AUTO : ROLLOFF_35);
+            dvb_fe_store_parm(parms_, DTV_ROLLOFF, rolloffOf(attempt));
             dvb_fe_store_parm(parms_, DTV_STREAM_ID, NO_STREAM_ID_FILTER);
         }
         result = dvb_fe_set_parms(parms_);

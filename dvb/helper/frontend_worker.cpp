@@ -219,9 +219,14 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
     lastLock_ = -1;
     nextReadingMs_ = 0;
     std::lock_guard<std::mutex> hold(mutex_);
-    latest_.tuned = true;
     latest_.answered = true;
     outcome->ok = true;
+}
+
+// The delivery system the search is on now.
+static SystemAttempt currentAttempt(const TuningSequence& sequence, const DeliverySearch& search)
+{
+    return sequence.attempts[search.current % sequence.attempts.size()];
 }
 
 bool FrontendWorker::sendAttempt(std::string* reason)
@@ -230,7 +235,7 @@ bool FrontendWorker::sendAttempt(std::string* reason)
         *reason = "the frontend offers no satellite system";
         return false;
     }
-    const SystemAttempt attempt = sequence_.attempts[search_.current % sequence_.attempts.size()];
+    const SystemAttempt attempt = currentAttempt(sequence_, search_);
     // What the stream said belongs to the tune before.
     restartNetworkReader(network_, device_);
     const int result = device_.tune(sequence_, attempt);
@@ -257,10 +262,11 @@ void FrontendWorker::takeReading()
     FrontendFigures figures;
     if (answered) figures = figuresFrom(raw, legacyRange_);
     const int locked = answered && raw.locked ? 1 : 0;
+    // What locked is remembered once a lock: the attempt stays while it lasts.
+    if (answered && locked && lastLock_ != 1)
+        rememberAttempt(memory_, sequence_.key, currentAttempt(sequence_, search_));
     if (answered && locked != lastLock_) log(lockLine(locked == 1));
     if (answered) lastLock_ = locked;
-    if (answered && locked)
-        rememberAttempt(memory_, sequence_.key, sequence_.attempts[search_.current % sequence_.attempts.size()]);
     NetworkReport network;
     if (answered) {
         const uint32_t networkNow = static_cast<uint32_t>(now);
@@ -275,7 +281,6 @@ void FrontendWorker::takeReading()
             latest_.reading = readingFromStatistics(figures.statistics);
             latest_.network = network;
         }
-        ++latest_.readings;
     }
     // A later attempt the kernel refuses is logged; the turns go on.
     std::string ignored;

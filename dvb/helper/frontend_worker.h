@@ -48,11 +48,9 @@ public:
 
 // The latest reading, as the connection answers from it.
 struct LatestReading {
-    bool tuned = false;     // a tune has been carried out since the open
     bool answered = false;  // the latest read had an answer
     SignalReading reading{false, 0, 0.0f};
     FrontendFigures figures;
-    uint64_t readings = 0;                          // how many reads since the tune
     SystemAttempt attempt = AttemptDvbS2Automatic;  // the one sent latest
     NetworkReport network;                          // as of the latest reading
 };

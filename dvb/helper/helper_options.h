@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "dvb/helper/connection_rules.h"
 
 constexpr uint16_t defaultListenPort = 47474;
 
@@ -17,10 +18,10 @@ struct HelperOptions {
     uint16_t listenPort = defaultListenPort;
     std::string logPath;
     std::string simulatePath;
-    std::string secretPath;     // --secret-file: the shared secret's file
-    uint32_t idleSeconds = 10;  // the frontend is let go after this long without a request
-    bool status = false;        // print what the frontend is and its signal, then end
-    bool tune = false;          // --tune ENTRY (with --status): tuned first, as the program would
+    std::string secretPath;                       // --secret-file: the shared secret's file
+    uint32_t idleSeconds = defaultIdleMs / 1000;  // the frontend is let go after this long without a request
+    bool status = false;                          // print what the frontend is and its signal, then end
+    bool tune = false;                            // --tune ENTRY (with --status): tuned first, as the program would
     std::string tuneEntry;
     CardTuning tuning;
     bool help = false;

@@ -71,14 +71,13 @@ private:
 };
 
 // A simulation file holds a few lines; anything larger is a mistake.
-static constexpr size_t simulationLimit = 65536;
 
 // The simulated frontend lives in a library preloaded under libdvbv5;
 // the program starts itself again with it when it is not there yet.
 static int startSimulated(const HelperOptions& options, char** argv)
 {
     std::string text, error;
-    if (!readRegularFile(options.simulatePath, simulationLimit, &text, &error)) {
+    if (!readRegularFile(options.simulatePath, simulationFileLimit, &text, &error)) {
         complain("cannot read the simulation file " + options.simulatePath + ": " + error);
         return ExitFailure;
     }

@@ -2,7 +2,7 @@
 
 uint16_t sectionPid(SectionTable table)
 {
-    static const uint16_t pids[sectionTableCount] = {nitPid, 0x00, 0x11};
+    static const uint16_t pids[sectionTableCount] = {nitPid, patPid, sdtPid};
     return pids[table];
 }
 

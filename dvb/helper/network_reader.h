@@ -51,11 +51,6 @@ public:
 
 // Each table's sections read after one reading of the frontend, at most.
 constexpr int sectionReadsPerReading = 8;
-// A whole NIT waits this long for the stream's own ids (a PAT comes at
-// least every 0.1 s, an SDT every 2 s) before the table's most common
-// position is taken instead; they may still come until the end of the wait.
-constexpr uint32_t streamIdsWaitMs = 2500;
-
 struct NetworkReader {
     NetworkWatch watch;
     bool filtering[sectionTableCount] = {};

@@ -21,9 +21,7 @@ std::string printableNetworkName(const char* utf8)
 // form, with its CRC right.
 static bool soundSection(SectionTable table, const uint8_t* bytes, size_t size)
 {
-    if (size < 12 || size > maxSectionBytes || bytes[0] != sectionTableId(table)) return false;
-    const size_t length = 3 + ((bytes[1] & 0x0Fu) << 8 | bytes[2]);
-    return length == size && (bytes[1] & 0x80) && (bytes[5] & 0x01) && psiCrc32(bytes, size) == 0;
+    return size >= 12 && bytes[0] == sectionTableId(table) && soundSectionLength(bytes, size, 12) == size;
 }
 
 static NitTransportStream transportStreamOf(const dvb_table_nit_transport* transport)

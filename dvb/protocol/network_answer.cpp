@@ -2,18 +2,11 @@
 
 #include <cstdio>
 
+#include "cardbase/settings_line.h"
 #include "dvb/protocol/line_protocol.h"
 
 static const char* const stateWords[] = {"unlocked", "reading", "known", "none"};
 static const char* const certaintyWords[] = {"unknown", "own", "uncertain"};
-
-static std::string trimmed(std::string text)
-{
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    size_t first = 0;
-    while (first < text.size() && text[first] == ' ') ++first;
-    return text.substr(first);
-}
 
 std::string networkAnswerText(const NetworkReport& report)
 {
@@ -30,7 +23,7 @@ std::string networkAnswerText(const NetworkReport& report)
         if (c < ' ' || c > '~') c = '?';
     // "ok " and the blank before the name go on the line too.
     const size_t room = maxLineLength - 3 - text.size() - 1;
-    name = trimmed(trimmed(name).substr(0, room));
+    name = withoutOuterBlanks(withoutOuterBlanks(name).substr(0, room));
     return name.empty() ? text : text + " " + name;
 }
 
@@ -110,7 +103,7 @@ bool parseNetworkAnswer(const std::string& text, NetworkReport* report)
     identity.networkName = text.substr(at);
     for (char c : identity.networkName)
         if (c < ' ' || c > '~') return false;
-    if (identity.networkName != trimmed(identity.networkName)) return false;
+    if (identity.networkName != withoutOuterBlanks(identity.networkName)) return false;
     identity.known = true;
     parsed.state = NetworkKnown;
     *report = parsed;

@@ -67,7 +67,7 @@ static bool readSimulation(Simulation* simulation)
     const char* path = getenv("AZIMORA_DVB_SIMULATE");
     if (!path) return false;
     std::string text, error;
-    return readRegularFile(path, 65536, &text, &error) && parseSimulation(text, simulation, &error);
+    return readRegularFile(path, simulationFileLimit, &text, &error) && parseSimulation(text, simulation, &error);
 }
 
 // Appends the trace lines that are new since the last call.

@@ -9,9 +9,9 @@ std::vector<SimulatedSection> simulatedSections(const Simulation& simulation)
 {
     std::vector<SimulatedSection> sections;
     if (simulation.hasStream) {
-        sections.push_back(SimulatedSection{0x00, buildPatSection(simulation.transportStreamId, 0)});
+        sections.push_back(SimulatedSection{patPid, buildPatSection(simulation.transportStreamId, 0)});
         sections.push_back(
-            SimulatedSection{0x11, buildSdtSection(simulation.transportStreamId, simulation.originalNetworkId, 0)});
+            SimulatedSection{sdtPid, buildSdtSection(simulation.transportStreamId, simulation.originalNetworkId, 0)});
     }
     for (const SimulatedNetworkTable& table : simulation.networkTables) {
         for (SectionBytes& bytes : buildNitSections(table.facts)) {

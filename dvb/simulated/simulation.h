@@ -47,13 +47,17 @@
 //   nit bad-crc      its sections go out with a wrong CRC
 // At most 8 tables of at most 200 entries.
 // The latest timed line whose T has passed applies; before the first one
-// there is no lock. The file is at most 64 KB and holds text only.
+// there is no lock. The file is at most simulationFileLimit bytes and holds
+// text only.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "cardbase/psi_build.h"
+
+constexpr size_t simulationFileLimit = 65536;
 
 enum SimulatedSystem : uint8_t { SimDvbS, SimDvbS2, SimDvbT, SimDvbC };
 enum SimulatedStatistics : uint8_t {
