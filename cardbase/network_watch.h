@@ -31,8 +31,8 @@ void networkLock(NetworkWatch& watch, bool locked, uint32_t nowMs);
 void networkFound(NetworkWatch& watch, const NetworkIdentity& identity);
 NetworkState networkState(const NetworkWatch& watch, uint32_t nowMs);
 
-// What a card tells the phone page of the network, with the positions
-// the catalogue expected for the tuned transponder.
+// What a card tells the phone page of the network (the positions the
+// catalogue expected come beside it, from the card's reading feed).
 struct NetworkReport {
     NetworkState state = NetworkNotLocked;
     NetworkIdentity identity;  // meaningful in NetworkKnown

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cardbase/phone_parts.h"
+#include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
 
 struct PhoneService {
@@ -62,22 +63,6 @@ static DWORD WINAPI phoneThread(void* parameter)
     closePhoneSockets(sockets);
     destroyPhoneWindow(window, &view);
     return 0;
-}
-
-// Messages that the window's thread sends to this one (activation moving on
-// as a window comes or goes) are handled while waiting; nothing posted is.
-static bool waitHandlingSentMessages(HANDLE handle, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD waited = GetTickCount() - start;
-        if (waited >= timeoutMs) return false;
-        const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - waited, QS_SENDMESSAGE);
-        if (result == WAIT_OBJECT_0) return true;
-        if (result != WAIT_OBJECT_0 + 1) return false;
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 static void freeService(PhoneService* service)

@@ -76,11 +76,15 @@ void waitForReadingTime(ReadingFeed& feed)
 
 void publishReading(ReadingFeed& feed, const SignalReading& reading)
 {
-    EnterCriticalSection(&feed.lock);
-    networkLock(feed.network, reading.locked, cardClockMs());
-    LeaveCriticalSection(&feed.lock);
-    if (!feed.phone) return;
+    NetworkReport report;
     std::vector<PositionTenths> expected;
-    const NetworkReport report = feedNetworkReport(feed, &expected);
-    phoneReading(feed.phone, reading, networkJson(report, expected));
+    EnterCriticalSection(&feed.lock);
+    const uint32_t nowMs = cardClockMs();
+    networkLock(feed.network, reading.locked, nowMs);
+    if (feed.phone) {
+        report = networkReport(feed.network, nowMs);
+        expected = feed.expected;
+    }
+    LeaveCriticalSection(&feed.lock);
+    if (feed.phone) phoneReading(feed.phone, reading, networkJson(report, expected));
 }

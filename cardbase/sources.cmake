@@ -13,4 +13,4 @@ list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone_settings.cpp cardbase/phone_ht
   cardbase/phone_server_core.cpp cardbase/phone_qr.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone_service.cpp cardbase/phone_sockets.cpp cardbase/phone_window.cpp cardbase/thread_name.cpp
-  cardbase/card_clock.cpp)
+  cardbase/card_clock.cpp cardbase/sent_messages.cpp)

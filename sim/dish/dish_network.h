@@ -17,9 +17,8 @@ constexpr double lookalikeSpanDeg = 4.5;
 // read this long after the lock.
 constexpr uint32_t simulatedNetworkDelayMs = 1200;
 
-// Adds to each satellite, after its own, the catalogue transponders of the
-// satellites within lookalikeSpanDeg (those listed in `catalogueSky`, one
-// per satellite, first in its list).
+// Adds to each satellite, after its own, the catalogue transponder (the
+// first in its list) of every other satellite within lookalikeSpanDeg.
 void addLookalikeTransponders(std::vector<Satellite>& sky);
 
 // The identity the satellite's network gives: its catalogue name without the

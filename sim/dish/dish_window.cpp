@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cardbase/com_server.h"
+#include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
 #include "sim/dish/dish_paint.h"
 #include "sim/dish/rough_aim.h"
@@ -319,16 +320,6 @@ static DWORD WINAPI dishWindowThread(void* parameter)
     return 0;
 }
 
-// Messages that the window's thread sends to this one (activation moving on
-// as a window comes or goes) are handled while waiting; nothing posted is.
-static void waitHandlingSentMessages(HANDLE handle)
-{
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
 DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model, ReadingFeed* feed)
 {
     DishWindow* dish = new (std::nothrow) DishWindow{};
@@ -340,7 +331,7 @@ DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model, ReadingFee
     dish->aim = aimDrawsFrom(aimSeed);
     dish->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (dish->ready) dish->thread = CreateThread(nullptr, 0, dishWindowThread, dish, 0, nullptr);
-    if (dish->thread) waitHandlingSentMessages(dish->ready);
+    if (dish->thread) waitHandlingSentMessages(dish->ready, INFINITE);
     if (dish->window) return dish;
     if (dish->thread) {
         WaitForSingleObject(dish->thread, INFINITE);  // it ends at once without a window
@@ -355,7 +346,7 @@ void stopDishWindow(DishWindow* dish)
 {
     if (!dish) return;
     PostMessageA(dish->window, closeMessage, 0, 0);
-    waitHandlingSentMessages(dish->thread);
+    waitHandlingSentMessages(dish->thread, INFINITE);
     CloseHandle(dish->thread);
     CloseHandle(dish->ready);
     delete dish;
