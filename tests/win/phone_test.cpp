@@ -7,8 +7,6 @@
 
 namespace {
 
-using PhonePageTest = ProgramTest;
-
 static const char lockedAt60[] = "signal 0 lock 60 11.5\n";
 
 static StartOptions withPhone(uint16_t port, const std::string& scenario = lockedAt60)
@@ -38,6 +36,26 @@ static bool barShowsQuality(const AppRun& run, int32_t quality)
     return waitForScreenColour(run.window, edge - 1, 111, barRgb, 5000) &&
            waitForScreenColour(run.window, edge, 111, bandRgb, 1000);
 }
+
+class PhonePageTest : public ProgramTest {
+protected:
+    // The measurement goes on, the Phone window says why in red where the
+    // code would be, and the program ends as usual.
+    void measuresWithoutThePage(const StartOptions& options)
+    {
+        AppRun& run = start(options);
+        HWND phone = waitForPhoneWindow(run);
+        ASSERT_NE(nullptr, phone);
+        startTypedEntry(run, "12245H27500");
+        EXPECT_TRUE(barShowsQuality(run, 60));
+        EXPECT_TRUE(barShowsQuality(run, 80));
+        settle(run, 300);
+        RECT client;
+        GetClientRect(phone, &client);
+        EXPECT_GT(countColour(clientArea(phone, 0, 0, client.right, 150), 0xAA0000), 100);
+        EXPECT_EQ(0, closeWithEscape(run));
+    }
+};
 
 TEST_F(PhonePageTest, WhileMeasuringThePageAndEveryReadingAreServed)
 {
@@ -152,18 +170,17 @@ TEST_F(PhonePageTest, ATakenPortLeavesTheMeasurementRunningAndTheWindowSaysWhy)
     const uint16_t port = 18613;
     PortTaker taker(port);
     ASSERT_TRUE(taker.taken());
-    AppRun& run = start(withPhone(port, "signal 0 lock 60 11.5\nsignal 2000 lock 80 13.4\n"));
-    HWND phone = waitForPhoneWindow(run);
-    ASSERT_NE(nullptr, phone);
-    startTypedEntry(run, "12245H27500");
-    EXPECT_TRUE(barShowsQuality(run, 60));
-    EXPECT_TRUE(barShowsQuality(run, 80));
-    // The reason, in red where the code would be.
-    settle(run, 300);
-    RECT client;
-    GetClientRect(phone, &client);
-    EXPECT_GT(countColour(clientArea(phone, 0, 0, client.right, 150), 0xAA0000), 100);
-    EXPECT_EQ(0, closeWithEscape(run));
+    measuresWithoutThePage(withPhone(port, "signal 0 lock 60 11.5\nsignal 2000 lock 80 13.4\n"));
+}
+
+// Nothing is opened for an address that cannot be used, and nothing is
+// closed that was not opened.
+TEST_F(PhonePageTest, AnAddressThatCannotBeUsedLeavesTheMeasurementRunningAndTheWindowSaysWhy)
+{
+    StartOptions options;
+    options.scenario = "signal 0 lock 60 11.5\nsignal 2000 lock 80 13.4\n";
+    options.environment.push_back("AZIMORA_PHONE=127.0.0.1:port");
+    measuresWithoutThePage(options);
 }
 
 }  // namespace
