@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "cardbase/network_identity.h"
+#include "cardbase/network/network_identity.h"
 
 struct SectionGathering {
     NitTable nit;

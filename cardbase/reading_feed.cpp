@@ -3,9 +3,9 @@
 #include "app/host_text.h"
 #include "cardbase/card_clock.h"
 #include "cardbase/com_server.h"
-#include "cardbase/phone_feed.h"
-#include "cardbase/phone_service.h"
-#include "cardbase/phone_settings.h"
+#include "cardbase/phone/phone_feed.h"
+#include "cardbase/phone/phone_service.h"
+#include "cardbase/phone/phone_settings.h"
 
 std::string cardSettingsPath()
 {

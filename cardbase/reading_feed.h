@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
-#include "cardbase/network_watch.h"
+#include "cardbase/network/network_watch.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
 

@@ -1,6 +1,7 @@
 // The lines "key = value" of the small settings files beside the card
-// substitutes (azimora.ini, bdacard.ini, the helper's secret): one reading
-// of them for every card. Platform-neutral.
+// substitutes (the phone line of simcard.ini, dvbcard.ini and bdacard.ini,
+// bdacard.ini's tuner and modulation lines, the helper's secret): one
+// reading of them for every card. Platform-neutral.
 #pragma once
 #include <string>
 

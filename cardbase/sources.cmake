@@ -2,15 +2,17 @@
 #   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace and the
 #                           network's own word on where the dish points, platform-neutral (azimora-dvb
 #                           links them too)
+#                           (the section builder, cardbase/network/psi_build.cpp, is for simulators and
+#                           tests and is in none of these lists)
 #   AZM_PHONE_CORE_SOURCES  the phone page's server logic, platform-neutral; the page's files and
 #                           Debian's qrcodegen join it in CMakeLists.txt
 #   AZM_CARD_WIN_SOURCES    the COM server, the card object's fixed parts, the paced reading feed and the
 #                           phone page's sockets and window, Win32
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
-  cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/psi_sections.cpp cardbase/psi_build.cpp
-  cardbase/network_identity.cpp cardbase/network_watch.cpp cardbase/settings_line.cpp)
-list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone_settings.cpp cardbase/phone_http.cpp cardbase/phone_feed.cpp
-  cardbase/phone_server_core.cpp cardbase/phone_qr.cpp)
+  cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/network/psi_sections.cpp
+  cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp)
+list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
+  cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
-  cardbase/phone_service.cpp cardbase/phone_sockets.cpp cardbase/phone_window.cpp cardbase/thread_name.cpp
+  cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp)

@@ -1,10 +1,10 @@
 # Writes the phone page's files into one C++ source as the table of
-# cardbase/phone_http.h, so that every card substitute serves them from
+# cardbase/phone/phone_http.h, so that every card substitute serves them from
 # its own image (and the native tests from theirs). Run at build time:
 #   cmake -DOUTPUT=FILE.cpp -DPAGE_DIR=DIR -P embed_phone_page.cmake
 file(GLOB files RELATIVE ${PAGE_DIR} ${PAGE_DIR}/*.html ${PAGE_DIR}/*.css ${PAGE_DIR}/*.js ${PAGE_DIR}/*.svg)
 list(SORT files)
-set(out "// Generated from cardbase/phone_page by cmake/embed_phone_page.cmake.\n#include \"cardbase/phone_http.h\"\n\n")
+set(out "// Generated from cardbase/phone/page by cmake/embed_phone_page.cmake.\n#include \"cardbase/phone/phone_http.h\"\n\n")
 set(table "")
 set(index 0)
 foreach(name ${files})

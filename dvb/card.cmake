@@ -35,7 +35,7 @@ else()
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
-    ${AZM_CARD_CORE_SOURCES})
+    ${AZM_CARD_CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
   target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
   target_link_options(azimora-dvb PRIVATE -fno-sanitize=all)
@@ -45,7 +45,7 @@ else()
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp
-    ${CMAKE_SOURCE_DIR}/cardbase/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/psi_sections.cpp)
+    ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp)
   set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")
   target_compile_options(azimora-dvb-sim PRIVATE ${AZM_DVB_PROGRAM_FLAGS} -fPIC -U_FORTIFY_SOURCE)
   target_link_options(azimora-dvb-sim PRIVATE -fno-sanitize=all)

@@ -3,7 +3,7 @@
 // association table (the stream's transport stream id) and the service
 // description table (its original network id), read without waiting a few
 // at a time after each reading of the frontend, gathered into one table
-// and identified by the shared rule (cardbase/network_identity.h). Started
+// and identified by the shared rule (cardbase/network/network_identity.h). Started
 // at a lock; stopped and forgotten at every tune and at a lost lock;
 // stopped, without a word, when the table is whole with the stream's ids,
 // or networkInformationWaitMs after the lock. A frontend without a demux
@@ -13,8 +13,8 @@
 #pragma once
 #include <cstdint>
 
-#include "cardbase/network_watch.h"
-#include "cardbase/psi_sections.h"
+#include "cardbase/network/network_watch.h"
+#include "cardbase/network/psi_sections.h"
 
 enum SectionTable : uint8_t { TableNit, TablePat, TableSdt };
 constexpr int sectionTableCount = 3;

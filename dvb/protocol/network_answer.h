@@ -14,7 +14,7 @@
 #pragma once
 #include <string>
 
-#include "cardbase/network_watch.h"
+#include "cardbase/network/network_watch.h"
 
 std::string networkAnswerText(const NetworkReport& report);
 bool parseNetworkAnswer(const std::string& text, NetworkReport* report);

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
-#include "cardbase/network_watch.h"
+#include "cardbase/network/network_watch.h"
 #include "cardbase/signal_scale.h"
 #include "dvb/protocol/line_protocol.h"
 

@@ -55,7 +55,7 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/psi_build.h"
+#include "cardbase/network/psi_build.h"
 
 constexpr size_t simulationFileLimit = 65536;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/network_identity.h"
+#include "cardbase/network/network_identity.h"
 #include "cardbase/signal_scale.h"
 #include "sim/dish/dish_setup.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cardbase/network_identity.h"
+#include "cardbase/network/network_identity.h"
 #include "sim/dish/dish_sky.h"
 
 // Satellites this close share their catalogue transponders.

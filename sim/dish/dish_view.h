@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/network_watch.h"
+#include "cardbase/network/network_watch.h"
 #include "sim/dish/dish_model.h"
 
 struct DishView {

@@ -6,7 +6,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const path = require('node:path');
 const h = require('./harness.js');
-const Sound = require('../../cardbase/phone_page/phone_sound.js');
+const Sound = require('../../cardbase/phone/page/phone_sound.js');
 
 const left = 37, up = 38, right = 39, down = 40;
 

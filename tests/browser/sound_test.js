@@ -1,8 +1,8 @@
-// The page's sound logic (cardbase/phone_page/phone_sound.js), run by node.
+// The page's sound logic (cardbase/phone/page/phone_sound.js), run by node.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
-const Sound = require('../../cardbase/phone_page/phone_sound.js');
+const Sound = require('../../cardbase/phone/page/phone_sound.js');
 
 test('the tone rises with the C/N and never falls below the floor', () => {
   assert.strictEqual(Sound.tonePitch(false, 12), 250);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "cardbase/network_identity.h"
+#include "cardbase/network/network_identity.h"
 
 static void check(bool holds)
 {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "cardbase/phone_http.h"
-#include "cardbase/phone_server_core.h"
+#include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_server_core.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

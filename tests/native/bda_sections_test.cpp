@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bda/bda_sections.h"
-#include "cardbase/psi_build.h"
+#include "cardbase/network/psi_build.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <libdvbv5/dvb-fe.h>
 
-#include "cardbase/psi_build.h"
+#include "cardbase/network/psi_build.h"
 #include "dvb/helper/stream_sections.h"
 
 namespace {

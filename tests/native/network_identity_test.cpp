@@ -3,9 +3,9 @@
 // what the catalogue expected.
 #include <gtest/gtest.h>
 
-#include "cardbase/network_identity.h"
-#include "cardbase/network_watch.h"
-#include "cardbase/psi_build.h"
+#include "cardbase/network/network_identity.h"
+#include "cardbase/network/network_watch.h"
+#include "cardbase/network/psi_build.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // to GET and HEAD, an error to everything else, whatever a phone sends.
 #include <gtest/gtest.h>
 
-#include "cardbase/phone_http.h"
+#include "cardbase/phone/phone_http.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // every connection ended in bounded time.
 #include <gtest/gtest.h>
 
-#include "cardbase/phone_http.h"
-#include "cardbase/phone_server_core.h"
+#include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_server_core.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // AZIMORA_PHONE over it, off unless asked; and the pace every card keeps.
 #include <gtest/gtest.h>
 
-#include "cardbase/phone_qr.h"
-#include "cardbase/phone_settings.h"
+#include "cardbase/phone/phone_qr.h"
+#include "cardbase/phone/phone_settings.h"
 #include "cardbase/reading_pace.h"
 
 namespace {

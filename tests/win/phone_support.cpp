@@ -1,6 +1,6 @@
 #include "tests/win/phone_support.h"
 
-#include "cardbase/phone_service.h"
+#include "cardbase/phone/phone_service.h"
 
 static bool socketsStarted()
 {

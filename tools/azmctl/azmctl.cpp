@@ -18,7 +18,7 @@
 #include <cstring>
 
 #include "app/frame.h"
-#include "cardbase/phone_service.h"
+#include "cardbase/phone/phone_service.h"
 #include "sim/dish/dish_window.h"
 
 static HWND findWindow(const char* className, DWORD timeoutMs)

@@ -3,7 +3,7 @@
 // too long for a QR code.
 #include <cstdio>
 
-#include "cardbase/phone_qr.h"
+#include "cardbase/phone/phone_qr.h"
 
 int main(int argc, char** argv)
 {

@@ -42,7 +42,7 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/psi_build.h"
+#include "cardbase/network/psi_build.h"
 
 struct BdaSimStep {
     uint32_t fromMs;

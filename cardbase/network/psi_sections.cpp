@@ -1,4 +1,4 @@
-#include "cardbase/psi_sections.h"
+#include "cardbase/network/psi_sections.h"
 
 #include <utility>
 

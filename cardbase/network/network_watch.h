@@ -7,7 +7,7 @@
 #pragma once
 #include <cstdint>
 
-#include "cardbase/network_identity.h"
+#include "cardbase/network/network_identity.h"
 
 enum NetworkState : uint8_t {
     NetworkNotLocked,      // nothing to read

@@ -1,4 +1,4 @@
-#include "cardbase/phone_feed.h"
+#include "cardbase/phone/phone_feed.h"
 
 #include <cmath>
 #include <cstdio>

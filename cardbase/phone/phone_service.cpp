@@ -1,8 +1,8 @@
-#include "cardbase/phone_service.h"
+#include "cardbase/phone/phone_service.h"
 
 #include <new>
 
-#include "cardbase/phone_parts.h"
+#include "cardbase/phone/phone_parts.h"
 #include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cardbase/phone_feed.h"
+#include "cardbase/phone/phone_feed.h"
 
 constexpr int maxPhoneConnections = 16;  // page loads and streams together
 constexpr int maxPhoneStreams = 8;       // phones following the readings

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "cardbase/phone_qr.h"
-#include "cardbase/phone_server_core.h"
-#include "cardbase/phone_settings.h"
+#include "cardbase/phone/phone_qr.h"
+#include "cardbase/phone/phone_server_core.h"
+#include "cardbase/phone/phone_settings.h"
 
 struct PhoneSockets {
     bool started = false;  // WSAStartup has been called

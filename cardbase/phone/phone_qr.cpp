@@ -1,4 +1,4 @@
-#include "cardbase/phone_qr.h"
+#include "cardbase/phone/phone_qr.h"
 
 extern "C" {
 #include "qrcodegen.h"

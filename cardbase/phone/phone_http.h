@@ -12,7 +12,7 @@ constexpr size_t maxRequestHeadBytes = 4096;
 constexpr size_t maxRequestHeaderLines = 64;
 
 // The files of the page, built in (phone_assets.cpp is generated from
-// cardbase/phone_page at build time).
+// cardbase/phone/page at build time).
 struct PhoneAsset {
     const char* path;  // "/index.html", "/phone.js", ...
     const char* contentType;

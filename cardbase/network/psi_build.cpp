@@ -1,4 +1,4 @@
-#include "cardbase/psi_build.h"
+#include "cardbase/network/psi_build.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // The "Phone" window: the page's address as a QR code to scan and as text
 // to type, how many phones follow, or why there is no page.
 #include "cardbase/com_server.h"
-#include "cardbase/phone_parts.h"
-#include "cardbase/phone_service.h"
+#include "cardbase/phone/phone_parts.h"
+#include "cardbase/phone/phone_service.h"
 
 static const int clientWidth = 300;
 static const int codeHeight = 300;

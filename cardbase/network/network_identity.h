@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cardbase/catalogue_lines.h"
-#include "cardbase/psi_sections.h"
+#include "cardbase/network/psi_sections.h"
 
 // Networks repeat their NIT at least every 10 s; after this long locked
 // without a whole one there is "no network information".

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
-#include "cardbase/network_watch.h"
+#include "cardbase/network/network_watch.h"
 #include "cardbase/signal_scale.h"
 
 // A minute at ten readings a second, with room to spare.

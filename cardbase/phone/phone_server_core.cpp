@@ -1,6 +1,6 @@
-#include "cardbase/phone_server_core.h"
+#include "cardbase/phone/phone_server_core.h"
 
-#include "cardbase/phone_http.h"
+#include "cardbase/phone/phone_http.h"
 
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
 {

@@ -1,4 +1,4 @@
-#include "cardbase/network_identity.h"
+#include "cardbase/network/network_identity.h"
 
 #include <cmath>
 #include <cstdio>

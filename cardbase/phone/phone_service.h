@@ -10,7 +10,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
-#include "cardbase/phone_settings.h"
+#include "cardbase/phone/phone_settings.h"
 #include "cardbase/signal_scale.h"
 
 struct PhoneService;

@@ -1,6 +1,6 @@
 #include <ws2tcpip.h>
 
-#include "cardbase/phone_parts.h"
+#include "cardbase/phone/phone_parts.h"
 
 int64_t phoneWallClockMs()
 {

@@ -1,4 +1,4 @@
-#include "cardbase/phone_settings.h"
+#include "cardbase/phone/phone_settings.h"
 
 #include "cardbase/settings_line.h"
 

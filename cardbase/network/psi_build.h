@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/psi_sections.h"
+#include "cardbase/network/psi_sections.h"
 
 typedef std::vector<uint8_t> SectionBytes;
 

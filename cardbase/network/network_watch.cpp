@@ -1,4 +1,4 @@
-#include "cardbase/network_watch.h"
+#include "cardbase/network/network_watch.h"
 
 void networkRetuned(NetworkWatch& watch) { watch = NetworkWatch(); }
 

@@ -1,4 +1,4 @@
-#include "cardbase/phone_http.h"
+#include "cardbase/phone/phone_http.h"
 
 #include <cstring>
 
