@@ -254,6 +254,16 @@ std::vector<std::string> tuningCalls(const AppRun& run)
     return calls;
 }
 
+bool waitForTuningCalls(const AppRun& run, size_t count, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (tuningCalls(run).size() < count) {
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 void postKey(HWND window, UINT virtualKey)
 {
     const UINT scan = MapVirtualKeyA(virtualKey, 0);

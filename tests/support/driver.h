@@ -61,6 +61,9 @@ std::vector<std::string> logLines(const AppRun& run);
 bool waitForLogLine(const AppRun& run, const std::string& line, int timeoutMs = 10000);
 // The log lines of the calls that tune the card (the six set calls), in order.
 std::vector<std::string> tuningCalls(const AppRun& run);
+// Waits until the log holds at least `count` of the six tuning calls (a
+// start's calls are written one by one, the last a moment after the others).
+bool waitForTuningCalls(const AppRun& run, size_t count, int timeoutMs = 10000);
 
 // Input, as real messages to the program's windows.
 void postKey(HWND window, UINT virtualKey);

@@ -92,6 +92,7 @@ TEST_F(CatalogueTest, StartsFromTheFirstAndALaterLineWithTheirValues)
     EXPECT_TRUE(IsWindowVisible(satelliteList(run.window)));
     startCatalogueLine(run, 53);  // [HotBird1-6   13.0e]=10723h29900;
     ASSERT_TRUE(waitForLogLine(run, "SetTransponderFrequency 10723 -> 0x00000000"));
+    ASSERT_TRUE(waitForTuningCalls(run, 12));
     const std::vector<std::string> calls = tuningCalls(run);
     ASSERT_EQ(12u, calls.size());
     const std::vector<std::string> second(calls.begin() + 6, calls.end());
