@@ -20,8 +20,14 @@ case_ok=yes
 # a case takes away.
 source tools/scripts/packages.sh
 everything=("${packages_build[@]}" "${packages_windows[@]/$wine32_package/}" "${packages_browser[@]}")
-# What apt said for wine32:i386 while the security suite's i386 index was mid-sync.
-wine32_unmet=' libwine:i386 : Depends: libgstreamer-plugins-base1.0-0:i386 (>= 1.0.0) but it is not installable'
+# What apt said for wine32:i386 while the security suite's i386 index was
+# mid-sync (shortened: it listed twenty libraries that follow from the one
+# that cannot be had).
+wine32_unmet=' libcurl4:i386 : Depends: libbrotli1:i386 (>= 0.6.0) but it is not going to be installed
+                 Depends: libssh2-1:i386 (>= 1.7.0) but it is not going to be installed
+ libwine:i386 : Depends: libgstreamer-plugins-base1.0-0:i386 (>= 1.0.0) but it is not installable
+ libxml2:i386 : Depends: liblzma5:i386 (>= 5.1.1alpha+20120614) but it is not going to be installed
+                Depends: zlib1g:i386 (>= 1:1.2.3.3) but it is not going to be installed'
 wine32_reason='libwine:i386 : Depends: libgstreamer-plugins-base1.0-0:i386 (>= 1.0.0) but it is not installable; Unable to correct problems, you have held broken packages.'
 
 # begin NAME: a new case with a machine that has everything but 32-bit Wine,

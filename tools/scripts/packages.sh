@@ -53,12 +53,20 @@ has_i386_packages() {
 }
 
 # apt_reason LOG: apt's own words for why it would not install, on one line:
-# the unmet dependencies it lists, then its errors.
+# the unmet dependencies it lists, each with its package, then its errors.
+# Where some dependency cannot be had at all, only those: the ones "not going
+# to be installed" merely follow from them (the i386 index missing, apt
+# lists twenty libraries that follow from one).
 apt_reason() {
+    local unmet causes
+    unmet=$(sed -n '/^The following packages have unmet dependencies:/,/^[^ ]/p' "$1" | awk '
+        /^ [^ ]/ { at = index($0, " : "); package = substr($0, 2, at - 2); print package " : " substr($0, at + 3); next }
+        /^  +[^ ]/ { sub(/^ +/, ""); print package " : " $0 }')
+    causes=$(grep -v 'but it is not going to be installed$' <<<"$unmet" || true)
     {
-        sed -n '/^The following packages have unmet dependencies:/,/^[^ ]/{/^ /p}' "$1"
-        grep -E '^E: ' "$1" | sed 's/^E: //'
-    } | sed -E 's/^ +//; s/ +/ /g' | paste -sd';' | sed 's/;/; /g'
+        if [[ -n $causes ]]; then echo "$causes"; else echo "$unmet"; fi
+        sed -n 's/^E: //p' "$1"
+    } | sed -E '/^$/d; s/ +/ /g' | paste -sd';' | sed 's/;/; /g'
 }
 
 # refresh_package_lists: apt-get update, tried a few times with a pause, since
