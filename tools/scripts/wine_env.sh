@@ -62,7 +62,9 @@ say_windows_build() {
     if [[ $AZM_WIN_BITS == 32 ]]; then
         echo "Running the 32-bit build ($AZM_WIN), the one that ships."
     else
-        echo "Running the 64-bit build ($AZM_WIN) under 64-bit Wine: $(no_32bit_build_reason || echo "as asked")."
+        local why
+        why=$(no_32bit_build_reason) || why="as asked"
+        echo "Running the 64-bit build ($AZM_WIN) under 64-bit Wine: ${why%.}."
     fi
 }
 
