@@ -158,6 +158,16 @@ chosen=$(selection)
 check "then selects the 32-bit build" equals "$(head -1 <<<"$chosen")" 32
 check "then shows the 32-bit build" has_line "$chosen" "Running the 32-bit build (build/win), the one that ships."
 
+begin "32-bit Wine cannot be installed beside other i386 packages: i386 stays"
+echo "i386" >"$AZM_STUB_STATE/arches"
+echo "libc6:i386" >>"$AZM_STUB_STATE/installed"
+echo "$wine32_unmet" >"$AZM_STUB_STATE/broken/wine32:i386"
+run tools/scripts/ensure_deps.sh windows
+check "succeeds (exit $code)" test "$code" -eq 0
+check "keeps the reason" test -s "$AZM_CACHE/wine32-not-installed"
+check "leaves i386 in dpkg" equals "$(cat "$AZM_STUB_STATE/arches")" i386
+check "says why" has "$out" "The architecture i386 stays in dpkg: packages of it are installed."
+
 begin "32-bit Wine installed: nothing asked of apt, the 32-bit build as before"
 echo "i386" >"$AZM_STUB_STATE/arches"
 echo "wine32:i386" >>"$AZM_STUB_STATE/installed"

@@ -46,10 +46,11 @@ is_installed() {
     [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) == "install ok installed" ]]
 }
 
-# has_i386_packages: whether dpkg holds any package of i386, in any state
-# (dpkg keeps the architecture while one does).
+# has_i386_packages: whether dpkg holds any package of i386 that is not
+# merely known (one left with its configuration files counts: dpkg keeps the
+# architecture while one does).
 has_i386_packages() {
-    [[ -n $(dpkg-query -W -f='${binary:Package}\n' '*:i386' 2>/dev/null) ]]
+    dpkg-query -W -f='${Status}\n' '*:i386' 2>/dev/null | grep -qv ' not-installed$'
 }
 
 # apt_reason LOG: apt's own words for why it would not install, on one line:
