@@ -50,15 +50,24 @@ function follow() {
   return request;
 }
 
+// The dish is steered this many presses of 0.1 degree below the satellite and
+// back: 6 degrees below the geostationary arc it is off every satellite's main
+// lobe (a 0.8 m dish's is about 2.5 degrees across at Ku band), so the lock
+// surely goes, whichever neighbours repeat the transponder; back up, it is on
+// the satellite again and locks. (Steering along the arc could end on a
+// neighbour that carries the same transponder and keep the lock.)
+const pressesOffTheArc = 60;
+const virtualKeyUp = 38, virtualKeyDown = 40;
+
 async function measureLatency(browser) {
   const page = await h.openPhonePage(browser);
   await page.waitForFunction(() => document.getElementById('lock').textContent === 'locked', null, { timeout: 15000 });
   const total = [], toReading = [], toPage = [];
   for (let i = 0; i < 20; ++i) {
     const wantLock = i % 2 === 1;
-    const steeredAt = await h.steer(wantLock ? 39 : 37, 30);
+    const steeredAt = await h.steer(wantLock ? virtualKeyUp : virtualKeyDown, pressesOffTheArc);
     await page.waitForFunction((lock) => document.getElementById('lock').textContent === (lock ? 'locked' : 'no lock'),
-                               wantLock, { timeout: 5000 });
+                               wantLock, { timeout: 10000 });
     // The first reading shown with the dish's new lock after the keys.
     const first = (await h.phoneState(page)).shown.find((s) => s[1] >= steeredAt && s[3] === wantLock);
     if (first) { total.push(first[2] - steeredAt); toReading.push(first[1] - steeredAt); toPage.push(first[2] - first[1]); }

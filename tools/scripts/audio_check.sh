@@ -7,7 +7,7 @@ source "$(dirname "$0")/common.sh"
 source tools/scripts/wine_env.sh
 sound_packages=(pulseaudio pulseaudio-utils libpulse0)
 [[ $AZM_WIN_BITS == 32 ]] && sound_packages+=(libpulse0:i386)
-tools/scripts/ensure_deps.sh "${sound_packages[@]}"
+tools/scripts/ensure_deps.sh windows "${sound_packages[@]}"
 tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
 out=$root/build/audio-check
 rm -rf "$out" && mkdir -p "$out"

@@ -6,6 +6,7 @@
 #   browser_tests.sh [TEST_FILE...]   (default: every tests/browser/*_test.js)
 #   AZM_SHOTS=1 browser_tests.sh      also saves docs/screenshot-phone.png
 source "$(dirname "$0")/common.sh"
+tools/scripts/ensure_deps.sh windows browser || exit 1
 source tools/scripts/wine_env.sh
 tools/scripts/browser_deps.sh || exit 1
 files=("$@")

@@ -1,13 +1,15 @@
 # Sourced by the scripts that run azimora-dvb on the real kernel's DVB core:
-# Debian's own kernel in QEMU (no KVM needed), with vidtv, the kernel's
+# Debian's own kernel in QEMU (with KVM where usable, else emulated), with vidtv, the kernel's
 # virtual DVB-S/S2 driver, built out of tree from Debian's linux-source
 # against the matching linux-headers, since Debian builds it in no package.
 # Kernel, modules and vidtv are cached in $AZM_CACHE/kernel/ABI between runs.
 #   prepare_kernel          finds, downloads and builds what is missing;
 #                           sets KERNEL_DIR (fails saying why)
 #   make_initramfs FILE     busybox, the modules, azimora-dvb and dvb-tools
-#   start_guest DIR         boots it (console in DIR/console.log) and waits
-#                           until it is ready; sets GUEST_PID,
+#   start_guest DIR         boots it (console in DIR/console.log), with KVM
+#                           where usable, and waits until it is ready; sets
+#                           GUEST_PID, GUEST_ACCEL (KVM or TCG, and why),
+#                           GUEST_READY_MS,
 #                           GUEST_HELPER_PORT (azimora-dvb) and
 #                           GUEST_CONTROL_PORT (tests/kernel/guest_control.sh)
 #   guest_command LINE...   one command through the control port
@@ -21,9 +23,7 @@
 vidtv_parameters="vidtv_valid_dvb_s_freqs=11362000,12245000,12515000,11060000,11720250 max_frequency_shift_hz=255"
 guest_memory=512M
 
-# apt_install PACKAGE...: the project's own installation, with these too
-# (as root it installs what is missing; otherwise it names it and fails).
-apt_install() { "$root/tools/scripts/ensure_deps.sh" "$@"; }
+source "$root/tools/scripts/packages.sh"
 
 # guest_secret: a new shared secret for azimora-dvb in the guest, which sees
 # every connection from outside its loopback.
@@ -37,9 +37,9 @@ kernel_abi() {
 # download_package NAME=VERSION DIR: apt-get download, once more after
 # refreshing the package lists (a security update replaces the kernel).
 download_package() {
-    (cd "$2" && apt-get -o DPkg::Lock::Timeout=600 download "$1" >/dev/null 2>&1) && return 0
-    [[ $(id -u) -eq 0 ]] && apt-get -o DPkg::Lock::Timeout=600 update -qq >/dev/null 2>&1
-    (cd "$2" && apt-get -o DPkg::Lock::Timeout=600 download "$1" >/dev/null)
+    (cd "$2" && apt-get "${apt_options[@]}" download "$1" >/dev/null 2>&1) && return 0
+    [[ $(id -u) -eq 0 ]] && refresh_package_lists
+    (cd "$2" && apt-get "${apt_options[@]}" download "$1" >/dev/null)
 }
 
 # module_depends FILE: the modules a kernel module needs, from its own modinfo.
@@ -69,7 +69,7 @@ prepare_kernel_once() {
     version=$(apt-cache policy "linux-image-$abi" | sed -n 's/^ *Candidate: //p')
     series=$(cut -d. -f1,2 <<<"$abi")
     echo "Preparing Debian's kernel $abi ($version) with vidtv, once, in $KERNEL_DIR ..."
-    apt_install "linux-headers-$abi" make gcc binutils xz-utils || return 1
+    "$root/tools/scripts/ensure_deps.sh" kernel "linux-headers-$abi" || return 1
     rm -rf "$KERNEL_DIR"
     work=$KERNEL_DIR.work
     rm -rf "$work"
@@ -155,39 +155,96 @@ free_port() {
     return 1
 }
 
+# kvm_usable: whether this process can open /dev/kvm for reading and writing,
+# as QEMU must to run the guest on the processor itself.
+kvm_usable() {
+    [[ -c /dev/kvm ]] && (exec 3<>/dev/kvm) 2>/dev/null
+}
+
+# A guest on KVM is ready within seconds; one that is not within this long
+# will not be (some KVMs run only guest kernels built for them).
+kvm_ready_limit_s=30
+tcg_ready_limit_s=60
+
+# start_guest DIR: with KVM where it is usable (the guest then runs on the
+# processor itself, several times faster), else with TCG, which emulates the
+# processor and runs everywhere. A kernel KVM could not start is started with
+# TCG at once, and that is remembered with the kernel (KERNEL_DIR/kvm-failed)
+# so that later runs do not wait for KVM again. Sets GUEST_ACCEL to the one
+# that started it ("KVM", or "TCG" and why not KVM) and GUEST_READY_MS to how
+# long that start took.
 start_guest() {
-    local dir=$1 attempt
+    local dir=$1 why_not_kvm kvm_failed=$KERNEL_DIR/kvm-failed
     mkdir -p "$dir"
     make_initramfs "$dir/initramfs.cpio" || return 1
+    if ! kvm_usable; then
+        why_not_kvm="/dev/kvm cannot be opened for reading and writing"
+    elif [[ -d /sys/module/kvm_pvm && ! -d /sys/module/kvm_intel && ! -d /sys/module/kvm_amd ]]; then
+        why_not_kvm="this machine's KVM (kvm_pvm) runs only guest kernels built for it"
+    elif [[ -s $kvm_failed ]]; then
+        why_not_kvm=$(head -1 "$kvm_failed")
+        echo "Starting with TCG: $why_not_kvm on an earlier run (delete $kvm_failed to try KVM again)."
+    else
+        start_guest_with kvm "$dir" "$kvm_ready_limit_s" && { GUEST_ACCEL=KVM; return 0; }
+        [[ -e $dir/failed ]] && return 1
+        why_not_kvm="QEMU with KVM did not start this kernel within $kvm_ready_limit_s s"
+        echo "$why_not_kvm" >"$kvm_failed"
+        echo "$why_not_kvm: starting it with TCG" >&2
+    fi
+    start_guest_with tcg "$dir" "$tcg_ready_limit_s" || return 1
+    GUEST_ACCEL="TCG ($why_not_kvm)"
+}
+
+# start_guest_with ACCEL DIR SECONDS: boots the guest with QEMU's accelerator
+# ACCEL and waits at most SECONDS until it is ready; a port taken in the
+# meantime is tried again with others. When the guest itself reports a
+# failure, DIR/failed says so.
+start_guest_with() {
+    local accel=$1 dir=$2 limit=$3 attempt began
+    rm -f "$dir/failed"
     for attempt in 1 2 3; do
         GUEST_HELPER_PORT=$(free_port)
         GUEST_CONTROL_PORT=$(free_port)
         : >"$dir/console.log"
-        qemu-system-x86_64 -accel tcg -smp 1 -m "$guest_memory" -nodefaults -no-user-config -display none \
+        began=$(date +%s%N)
+        qemu-system-x86_64 -accel "$accel" -smp 1 -m "$guest_memory" -nodefaults -no-user-config -display none \
             -no-reboot -kernel "$KERNEL_DIR/vmlinux" -initrd "$dir/initramfs.cpio" \
             -append "console=ttyS0 quiet panic=-1" -serial "file:$dir/console.log" \
             -nic "user,model=e1000,hostfwd=tcp:127.0.0.1:$GUEST_HELPER_PORT-:47474,hostfwd=tcp:127.0.0.1:$GUEST_CONTROL_PORT-:7000" \
             >"$dir/qemu.log" 2>&1 &
         GUEST_PID=$!
-        for _ in $(seq 600); do
-            grep -q '^@@ ready' "$dir/console.log" && return 0
+        for _ in $(seq $((limit * 10))); do
+            if grep -q '^@@ ready' "$dir/console.log"; then
+                GUEST_READY_MS=$((($(date +%s%N) - began) / 1000000))
+                return 0
+            fi
             grep -q '^@@ failed' "$dir/console.log" && break
             kill -0 "$GUEST_PID" 2>/dev/null || break
             sleep 0.1
         done
         if grep -q '^@@ failed' "$dir/console.log"; then
             echo "the guest could not start: $(grep '^@@ failed' "$dir/console.log")" >&2
-            stop_guest
+            touch "$dir/failed"
+            end_qemu
             return 1
         fi
         # A port taken in the meantime: QEMU says so and ends; try others.
         grep -q 'hostfwd\|host forwarding' "$dir/qemu.log" 2>/dev/null && continue
         break
     done
-    echo "QEMU did not start the guest within 60 s:" >&2
+    echo "QEMU with $accel did not start the guest within $limit s:" >&2
     tail -n 5 "$dir/qemu.log" "$dir/console.log" >&2
-    stop_guest
+    end_qemu
     return 1
+}
+
+# end_qemu: ends a QEMU whose guest never became ready (it could not be asked
+# to power off) and waits for it.
+end_qemu() {
+    [[ -n ${GUEST_PID:-} ]] || return 0
+    kill "$GUEST_PID" 2>/dev/null
+    wait "$GUEST_PID" 2>/dev/null
+    GUEST_PID=
 }
 
 guest_command() {

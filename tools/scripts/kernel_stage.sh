@@ -7,10 +7,11 @@
 # through QueryNetwork and through --status --tune run in the guest
 # (build/host/kernel_tests, tests/kernel/); then Azimora under Wine measuring
 # a vidtv transponder through dvbcard.dll with the bar on screen
-# (wintests.exe, DvbKernelTest); then the helper's end. Each step has a time
+# (wintests.exe, DvbKernelTest); then the helper's end. QEMU runs the guest
+# with KVM where /dev/kvm is usable, else with TCG. Each step has a time
 # limit; QEMU that cannot start fails the stage, saying why. Ends with one
-# line, "kernel stage: ok ..." or "kernel stage: FAILED ...", after the
-# figures of each start ("figure: ...").
+# line, "kernel stage: ok ..." (naming the accelerator) or "kernel stage:
+# FAILED ...", after the figures of each start ("figure: ...").
 #   tools/scripts/kernel_stage.sh     (./test runs it; it builds what it needs)
 source "$(dirname "$0")/common.sh"
 source tools/scripts/kernel_guest.sh
@@ -27,14 +28,13 @@ finish() {
     exit 1
 }
 
-apt_install qemu-system-x86 busybox-static || finish "FAILED: the packages it needs are missing"
+tools/scripts/ensure_deps.sh build windows kernel || finish "FAILED: the packages it needs are missing"
 prepare_kernel || finish "FAILED: Debian's kernel with vidtv could not be prepared (see above)"
 ninja -C build/host azimora-dvb kernel_tests >/dev/null || finish "FAILED: azimora-dvb or kernel_tests did not build"
 echo "Kernel $(basename "$KERNEL_DIR") ($(cat "$KERNEL_DIR/version")), vidtv: $vidtv_parameters"
 
-booted=$(date +%s%N)
 start_guest "$work" || finish "FAILED: QEMU could not start the guest (see above)"
-echo "figure: guest ready $((($(date +%s%N) - booted) / 1000000)) ms after QEMU started"
+echo "figure: guest ready $GUEST_READY_MS ms after QEMU started, with $GUEST_ACCEL"
 export AZM_GUEST_HELPER=127.0.0.1:$GUEST_HELPER_PORT AZM_GUEST_CONTROL=127.0.0.1:$GUEST_CONTROL_PORT
 AZM_GUEST_SECRET=$(guest_secret)
 export AZM_GUEST_SECRET
@@ -70,4 +70,4 @@ gtest_passed "$work/end.log" 1 || {
     finish "FAILED: the end of azimora-dvb in the guest, log: $work/end.log"
 }
 guest_command log >"$work/frontend-log.txt" 2>/dev/null
-finish "ok: 9 checks on $(basename "$KERNEL_DIR") and Azimora's run through it"
+finish "ok: 9 checks on $(basename "$KERNEL_DIR") in QEMU with $GUEST_ACCEL and Azimora's run through it"

@@ -115,7 +115,7 @@ if [[ ${1:-} == --kernel ]]; then
     wait "$measure"
     grep -v 'cpu window' "$work/measure.out" | tr -d '\r'
     echo "azimora-dvb in the guest: $((100 * (helper_after - helper_before) / wall)) % of the guest's one core," \
-        "QEMU: $((100 * (qemu_after - qemu_before) / wall)) % of one host core (same 10 s)"
+        "QEMU with $GUEST_ACCEL: $((100 * (qemu_after - qemu_before) / wall)) % of one host core (same 10 s)"
     wine regsvr32 /s $AZM_WIN/simcard.dll
     exit 0
 fi

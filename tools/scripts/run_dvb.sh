@@ -36,8 +36,9 @@ if [[ -n "${AZM_DVB_SIMULATE:-}" ]]; then
     frontend+=(--simulate "$simulation")
 fi
 
+# Installed first: what is installed decides which build runs (wine_env.sh).
+tools/scripts/ensure_deps.sh build windows curl || exit 1
 source tools/scripts/wine_env.sh
-tools/scripts/ensure_deps.sh || exit 1
 tools/scripts/build.sh "win$AZM_WIN_BITS" || die "build failed"
 [[ -f build/host/build.ninja ]] || tools/scripts/build.sh host || die "build failed"
 ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null || die "the build of azimora-dvb failed"

@@ -2,13 +2,15 @@
 # scripts themselves, created once and reused, and the Windows build it runs.
 # Two builds of the same sources: build/win (32-bit, what ships) under 32-bit
 # Wine, and build/win64 (64-bit) under 64-bit Wine, for machines that cannot
-# start 32-bit programs. Sourcing selects the 32-bit build where it can run,
-# else the 64-bit one; use_windows_build changes that.
+# start 32-bit programs or where 32-bit Wine could not be installed. Sourcing
+# selects the 32-bit build where it can run, else the 64-bit one;
+# use_windows_build changes that.
 #   AZM_WIN        the selected build's folder (build/win or build/win64)
 #   AZM_WIN_BITS   32 or 64
 #   AZM_WINE_BASE  the prefix as wineboot made it (kept between runs)
 #   prepare_prefix DIR  a private copy of it for one run (DIR, or DIR64 for
 #                  the 64-bit build), made fresh if asked
+source "$root/tools/scripts/packages.sh"
 export WINEDEBUG=${WINEDEBUG:--all}
 azm_path_without_wrappers=$PATH
 
@@ -60,12 +62,16 @@ say_windows_build() {
     if [[ $AZM_WIN_BITS == 32 ]]; then
         echo "Running the 32-bit build ($AZM_WIN), the one that ships."
     else
-        echo "Running the 64-bit build ($AZM_WIN) under 64-bit Wine: 32-bit programs cannot run on this machine."
+        local why
+        why=$(no_32bit_build_reason) || why="as asked"
+        echo "Running the 64-bit build ($AZM_WIN) under 64-bit Wine: ${why%.}."
     fi
 }
 
-# The build this machine shows: 32-bit where it can start 32-bit programs.
-if runs_32bit_programs; then use_windows_build 32; else use_windows_build 64; fi
+# The build this machine shows: 32-bit where it starts 32-bit programs and
+# 32-bit Wine is installed (tools/scripts/packages.sh says why not).
+runs_32bit_programs || true
+if no_32bit_build_reason >/dev/null; then use_windows_build 64; else use_windows_build 32; fi
 
 # Bumped whenever the set-up below changes, so that older prefixes are redone.
 AZM_PREFIX_VERSION=2
