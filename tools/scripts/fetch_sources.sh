@@ -23,7 +23,12 @@ apt_private=(-o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourcePar
              -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work" -o Debug::NoLocking=1
              -o APT::Sandbox::User="$(id -un)")
 echo "Fetching the qrcodegen sources (Debian source package qr-code-generator, $release)..."
-within 300 apt-get "${apt_private[@]}" -qq update || die "cannot read Debian's source index"
+# A mirror in the middle of a sync serves a stale index for a while: a few tries.
+for attempt in 1 2 3; do
+    within 300 apt-get "${apt_private[@]}" -qq update && break
+    [[ $attempt -lt 3 ]] || die "cannot read Debian's source index (3 tries, 10 s apart)"
+    sleep 10
+done
 # Some Debian packaging tarballs are gone from the mirror; the upstream
 # tarball, which apt checks against the index all the same, is all we need.
 rm -f "$work"/qr-code-generator_*.orig.tar.*
