@@ -18,6 +18,7 @@
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
+#include "dvb/helper/worker_frontend.h"
 #include "dvb/protocol/shared_secret.h"
 #include "dvb/simulated/simulation.h"
 
@@ -27,48 +28,9 @@ static void requestStop(int) { stopRequested = 1; }
 
 static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 
-// An open waits for dvbv5-daemon up to its own 5 s; a tune for its sequence
-// (a few hundred ms), well within the two seconds the card gives a call.
-static constexpr uint32_t openWaitMs = 6000;
-static constexpr uint32_t tuneWaitMs = 1500;
 static constexpr uint32_t endWaitMs = 5000;
 // How often --status --tune looks at the latest reading while it waits.
 static constexpr uint32_t tunedLookMs = 20;
-
-class HelperFrontend final : public ServedFrontend {
-public:
-    explicit HelperFrontend(FrontendWorker& worker) : worker_(worker) {}
-
-    bool open(std::string* reason) override
-    {
-        const WorkerOutcome outcome = worker_.open(openWaitMs);
-        if (outcome.ok) return true;
-        *reason = outcome.done ? problemReason(outcome.problem) : outcome.reason;
-        return false;
-    }
-
-    bool tune(const CardTuning& tuning, std::string* reason) override
-    {
-        const WorkerOutcome outcome = worker_.tune(tuning, tuneWaitMs);
-        if (!outcome.ok) *reason = outcome.reason;
-        return outcome.ok;
-    }
-
-    bool measure(SignalReading* reading) override
-    {
-        const LatestReading latest = worker_.latest();
-        if (!latest.answered) return false;
-        *reading = latest.reading;
-        return true;
-    }
-
-    void release() override { worker_.release(); }
-
-    NetworkReport network() override { return worker_.latest().network; }
-
-private:
-    FrontendWorker& worker_;
-};
 
 // A simulation file holds a few lines; anything larger is a mistake.
 
@@ -180,7 +142,7 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     blockEndingSignals(false, &previous);
     int code = ExitOk;
     const WorkerOutcome opened = worker.open(openWaitMs);
-    const WorkerOutcome tuned = opened.ok ? worker.tune(options.tuning, openWaitMs) : opened;
+    const WorkerOutcome tuned = opened.ok ? worker.tune(options.tuning, worker.tuneBoundMs(options.tuning)) : opened;
     if (!opened.ok) {
         complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
         code = opened.done ? problemExitCode(opened.problem) : ExitFailure;
@@ -234,7 +196,7 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
-    HelperFrontend frontend(worker);
+    WorkerFrontend frontend(worker);
     const WorkerOutcome opened = worker.open(openWaitMs);
     int code = ExitOk;
     if (!opened.ok) {
@@ -249,6 +211,7 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
         ServerSettings settings;
         settings.secret = secret;
         settings.idleMs = options.idleSeconds * 1000;
+        settings.log = &log;
         serveConnections(listener, frontend, settings, &stopRequested);
     }
     if (!worker.stop(endWaitMs)) {
