@@ -8,6 +8,7 @@
 //   tune if_khz=N symbol_rate=N system=DVB-S | system=DVB-S2 [modulation=QPSK|8PSK]
 //   lock | nolock                  (when the status changes)
 //   refused WHAT: REASON           (the line of what was refused, and why)
+//   refused secret from ADDRESS: wrong; ...  (a peer's first wrong secret of a run)
 // The file is a regular file (see regular_file.h). Once it holds
 // logByteLimit bytes it becomes FILE.1 (in place of an older one) and a new
 // FILE is begun, so that the latest lines are always there and a run takes

@@ -134,7 +134,7 @@ while time.monotonic() - began < 2:
     if ask(peer, "secret dish-PC-guess", 5) == "fail wrong secret":
         answered += 1
     peer.close()
-print("wrong secrets: %d answered in 2 s" % answered)
+print("wrong secrets: %d answered to one peer guessing for 2 s" % answered)
 stop(process)
 
 # A frontend whose every call takes 0.5 s.
