@@ -132,6 +132,22 @@ static LatestReading waitForReading(FrontendWorker& worker, uint32_t waitMs, Don
     return latest;
 }
 
+// The tune's outcome once it is done, its bound has passed (then it is
+// withdrawn unless it has begun) or a signal ends the helper.
+static WorkerOutcome waitForTune(FrontendWorker& worker, const CardTuning& tuning)
+{
+    const uint64_t deadline = monotonicMs() + worker.tuneBoundMs(tuning);
+    const FrontendWorker::Pending pending = worker.startTune(tuning);
+    WorkerOutcome outcome = worker.outcomeOf(pending);
+    while (!outcome.done && !stopRequested && monotonicMs() < deadline) {
+        usleep(tunedLookMs * 1000);
+        outcome = worker.outcomeOf(pending);
+    }
+    if (outcome.done) return outcome;
+    worker.withdraw(pending);
+    return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
+}
+
 // --status --tune: tuned as a connection's start would be (the same
 // sequence, log and search), lock waited for, then the network's word.
 static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
@@ -142,8 +158,10 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     blockEndingSignals(false, &previous);
     int code = ExitOk;
     const WorkerOutcome opened = worker.open(openWaitMs);
-    const WorkerOutcome tuned = opened.ok ? worker.tune(options.tuning, worker.tuneBoundMs(options.tuning)) : opened;
-    if (!opened.ok) {
+    const WorkerOutcome tuned = opened.ok ? waitForTune(worker, options.tuning) : opened;
+    if (stopRequested) {
+        code = ExitOk;
+    } else if (!opened.ok) {
         complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
         code = opened.done ? problemExitCode(opened.problem) : ExitFailure;
     } else if (!tuned.ok) {
