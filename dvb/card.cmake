@@ -2,7 +2,7 @@
 # simulated kernel frontend it can run on, and dvbcard.dll, the card
 # substitute that forwards the program's calls to azimora-dvb.
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
-  dvb/protocol/network_answer.cpp)
+  dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -17,7 +17,7 @@ else()
     dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
-    dvb/helper/tuned_report.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp
+    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp
     dvb/simulated/kernel_demux.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
@@ -34,6 +34,7 @@ else()
   set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})

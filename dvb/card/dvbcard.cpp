@@ -1,7 +1,8 @@
 // dvbcard.dll: the receiver card's COM object for a DVB-S/S2 frontend
 // that the Linux kernel drives. Each call of the program goes to
 // azimora-dvb (at AZIMORA_DVB, default 127.0.0.1:47474) as one request and
-// comes back as one reply, within about two seconds; a helper on another
+// comes back as one reply, within about two seconds (the call that tunes,
+// within the bound of a start, dvb/protocol/start_bound.h); a helper on another
 // machine first gets the shared secret (AZIMORA_DVB_SECRET, or a line
 // "secret=..." in dvbcard.ini beside this DLL). Without the helper, or
 // when it has no frontend, Initialize fails; a link lost while measuring
@@ -15,10 +16,12 @@
 
 #include "app/host_text.h"
 #include "cardbase/card_object.h"
+#include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
 #include "dvb/protocol/network_answer.h"
+#include "dvb/protocol/start_bound.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
 
@@ -47,7 +50,7 @@ public:
     {
         return tuningCall(RequestSetLnbFrequency, SetLnbFrequencyCall, value);
     }
-    HRESULT STDMETHODCALLTYPE SetFec(LONG value) override { return setCall(RequestSetFec, value); }
+    HRESULT STDMETHODCALLTYPE SetFec(LONG value) override { return setCall(RequestSetFec, value, nullptr); }
     HRESULT STDMETHODCALLTYPE SetPolarity(LONG value) override
     {
         return tuningCall(RequestSetPolarity, SetPolarityCall, value);
@@ -138,6 +141,7 @@ private:
     {
         if (!connectLink(link_, deadline)) return false;
         helperTellsNetwork_ = true;
+        sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) && reply.ok) return true;
         closeLink(link_);
@@ -147,22 +151,29 @@ private:
     // A set call after the link was lost starts a new one: a new measurement
     // start sends all six values again. The helper ends a link that asked
     // nothing for a while (the program left in Setup): found so at the next
-    // start's first call, it is made again at once.
-    HRESULT setCall(RequestKind kind, LONG value)
+    // start's first call, it is made again at once. The call that completes
+    // a set is answered once the helper's start is done: it is waited for as
+    // long as the helper may take for a start, by the same rule.
+    HRESULT setCall(RequestKind kind, LONG value, const CardSetCall* tuningCall)
     {
-        const DWORD deadline = GetTickCount() + callTimeoutMs;
+        const DWORD began = GetTickCount();
         for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!isConnected(link_) && !connectAndInitialize(deadline)) return E_FAIL;
+            if (!isConnected(link_) && !connectAndInitialize(began + callTimeoutMs)) return E_FAIL;
+            CardTuning next = sent_;
+            const bool tunes = tuningCall && recordSetCall(next, *tuningCall, static_cast<int32_t>(value));
+            const DWORD deadline = began + callTimeoutMs + (tunes ? startBoundMs(longestStart()) : 0);
             Reply reply;
-            if (exchange(link_, Request{kind, static_cast<int32_t>(value)}, &reply, deadline))
+            if (exchange(link_, Request{kind, static_cast<int32_t>(value)}, &reply, deadline)) {
+                sent_ = next;
                 return reply.ok ? S_OK : E_FAIL;
+            }
         }
         return E_FAIL;
     }
 
     HRESULT tuningCall(RequestKind kind, CardSetCall setCallKind, LONG value)
     {
-        const HRESULT result = setCall(kind, value);
+        const HRESULT result = setCall(kind, value, &setCallKind);
         if (SUCCEEDED(result)) noteSetCall(feed_, setCallKind, value);
         return result;
     }
@@ -173,6 +184,7 @@ private:
     SignalReading readings_{false, 0, 0.0f};
     bool helperTellsNetwork_ = true;
     unsigned lockedReadings_ = 0;
+    CardTuning sent_;  // the set calls this link's session has had
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) DvbCard(), iid, object); }

@@ -11,7 +11,8 @@
 
 #include "dvb/protocol/line_protocol.h"
 
-// About two seconds for any one call, connecting included.
+// About two seconds for any one call, connecting included (the call that
+// tunes is given the bound of a start on top, dvb/protocol/start_bound.h).
 constexpr DWORD callTimeoutMs = 2000;
 extern const char defaultHelperAddress[];
 

@@ -45,7 +45,7 @@ bool openFrontendLog(FrontendLog& log, const std::string& path, std::string* err
     log.fd = appendToRegularFile(path, error);
     log.path = path;
     log.written = 0;
-    log.full = log.failing = false;
+    log.failing = false;
     return log.fd >= 0;
 }
 
@@ -69,17 +69,38 @@ static bool writeAll(int fd, const std::string& text)
     return true;
 }
 
+// The full file becomes FILE.1 and a new one is begun; where it cannot be
+// renamed, it is begun again in place. False when no file can be written.
+static bool beginAgain(FrontendLog& log)
+{
+    const std::string earlier = log.path + ".1";
+    const bool renamed = rename(log.path.c_str(), earlier.c_str()) == 0;
+    if (renamed) {
+        std::string error;
+        close(log.fd);
+        log.fd = appendToRegularFile(log.path, &error);
+        if (log.fd < 0) {
+            std::fprintf(stderr,
+                         "azimora-dvb: cannot begin the log %s again: %s (the rest of this run is not logged)\n",
+                         log.path.c_str(), error.c_str());
+            return false;
+        }
+    } else if (ftruncate(log.fd, 0) != 0) {
+        return false;
+    }
+    log.written = 0;
+    std::fprintf(stderr, "azimora-dvb: the log %s reached %llu bytes: %s\n", log.path.c_str(),
+                 static_cast<unsigned long long>(logByteLimit),
+                 renamed ? ("its earlier lines are in " + earlier).c_str() : "begun again in place");
+    return true;
+}
+
 void writeLogLine(FrontendLog& log, const std::string& line)
 {
     std::lock_guard<std::mutex> hold(log.turn);
-    if (log.fd < 0 || log.full) return;
-    std::string text = line + "\n";
-    if (log.written + text.size() > logByteLimit) {
-        log.full = true;
-        text = "log full: the rest of this run is not logged\n";
-        std::fprintf(stderr, "azimora-dvb: the log %s has reached %llu bytes: the rest of this run is not logged\n",
-                     log.path.c_str(), static_cast<unsigned long long>(logByteLimit));
-    }
+    if (log.fd < 0) return;
+    const std::string text = line + "\n";
+    if (log.written + text.size() > logByteLimit && !beginAgain(log)) return;
     if (writeAll(log.fd, text)) {
         log.written += text.size();
         log.failing = false;

@@ -8,9 +8,12 @@
 //   tune if_khz=N symbol_rate=N system=DVB-S | system=DVB-S2 [modulation=QPSK|8PSK]
 //   lock | nolock                  (when the status changes)
 //   refused WHAT: REASON           (the line of what was refused, and why)
-// The file is a regular file (see regular_file.h); a run writes at most
-// logByteLimit bytes to it, and a write that fails is said on stderr.
-// Writers on several threads take turns.
+//   refused secret from ADDRESS: wrong; ...  (a peer's first wrong secret of a run)
+// The file is a regular file (see regular_file.h). Once it holds
+// logByteLimit bytes it becomes FILE.1 (in place of an older one) and a new
+// FILE is begun, so that the latest lines are always there and a run takes
+// at most twice the limit; a write that fails is said on stderr. Writers on
+// several threads take turns.
 #pragma once
 #include <cstdint>
 #include <mutex>
@@ -29,8 +32,7 @@ constexpr uint64_t logByteLimit = 16u << 20;
 struct FrontendLog {
     int fd = -1;  // -1: no log
     std::string path;
-    uint64_t written = 0;
-    bool full = false;     // the limit was reached (said once)
+    uint64_t written = 0;  // to the file begun latest
     bool failing = false;  // the latest write failed (said once per failure)
     std::mutex turn;
 };

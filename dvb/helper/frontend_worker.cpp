@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cardbase/reading_pace.h"
+#include "dvb/helper/start_shape.h"
 
 uint64_t monotonicMs()
 {
@@ -25,17 +26,29 @@ FrontendWorker::~FrontendWorker()
     thread_.detach();
 }
 
-WorkerOutcome FrontendWorker::post(Command command, uint32_t waitMs)
+// Under the lock: a command for the thread, with the outcome it will fill.
+std::shared_ptr<WorkerOutcome> FrontendWorker::queue(Command command)
 {
     std::shared_ptr<WorkerOutcome> outcome = std::make_shared<WorkerOutcome>();
     command.outcome = outcome;
-    std::unique_lock<std::mutex> hold(mutex_);
-    if (quitting_) return WorkerOutcome{true, false, ProblemOther, "helper is ending"};
+    if (quitting_) {
+        *outcome = WorkerOutcome{true, false, ProblemOther, "helper is ending"};
+        return outcome;
+    }
     commands_.push_back(command);
     wake_.notify_all();
+    return outcome;
+}
+
+WorkerOutcome FrontendWorker::post(Command command, uint32_t waitMs)
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    const std::shared_ptr<WorkerOutcome> outcome = queue(command);
     wake_.wait_for(hold, std::chrono::milliseconds(waitMs), [&] { return outcome->done; });
-    if (!outcome->done) return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
-    return *outcome;
+    if (outcome->done) return *outcome;
+    hold.unlock();
+    withdraw(outcome);
+    return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
 }
 
 WorkerOutcome FrontendWorker::open(uint32_t waitMs)
@@ -48,7 +61,51 @@ WorkerOutcome FrontendWorker::tune(const CardTuning& tuning, uint32_t waitMs)
     return post(Command{CommandTune, tuning, nullptr}, waitMs);
 }
 
-void FrontendWorker::release() { post(Command{CommandRelease, CardTuning(), nullptr}, 0); }
+void FrontendWorker::release()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    queue(Command{CommandRelease, CardTuning(), nullptr});
+}
+
+FrontendWorker::Pending FrontendWorker::startOpen()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return queue(Command{CommandOpen, CardTuning(), nullptr});
+}
+
+FrontendWorker::Pending FrontendWorker::startTune(const CardTuning& tuning)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return queue(Command{CommandTune, tuning, nullptr});
+}
+
+WorkerOutcome FrontendWorker::outcomeOf(const Pending& pending)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return *pending;
+}
+
+void FrontendWorker::withdraw(const Pending& pending)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    for (auto each = commands_.begin(); each != commands_.end(); ++each)
+        if (each->outcome == pending) {
+            commands_.erase(each);
+            return;
+        }
+}
+
+void FrontendWorker::notifyWhenDone(std::function<void()> notify)
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    notifyDone_ = std::move(notify);
+}
+
+uint32_t FrontendWorker::tuneBoundMs(const CardTuning& tuning)
+{
+    // The LNB taken as unpowered before: the longer of the two starts.
+    return startBoundMs(startShapeOf(buildTuningSequence(tuning, abilities(), false, nullptr)));
+}
 
 LatestReading FrontendWorker::latest()
 {
@@ -67,6 +124,10 @@ bool FrontendWorker::stop(uint32_t waitMs)
     std::unique_lock<std::mutex> hold(mutex_);
     if (!thread_.joinable()) return true;
     if (!quitting_) {
+        // Once the helper ends, nothing queued reaches the frontend but its letting go.
+        for (Command& command : commands_)
+            if (command.outcome) *command.outcome = WorkerOutcome{true, false, ProblemOther, "helper is ending"};
+        commands_.clear();
         commands_.push_back(Command{CommandRelease, CardTuning(), std::make_shared<WorkerOutcome>()});
         quitting_ = true;
         wake_.notify_all();
@@ -75,6 +136,12 @@ bool FrontendWorker::stop(uint32_t waitMs)
     hold.unlock();
     thread_.join();
     return true;
+}
+
+bool FrontendWorker::ending()
+{
+    std::lock_guard<std::mutex> hold(mutex_);
+    return quitting_;
 }
 
 void FrontendWorker::log(const std::string& line)
@@ -103,6 +170,12 @@ void FrontendWorker::run()
             outcome.done = true;
             if (command.outcome) *command.outcome = outcome;
             wake_.notify_all();
+            if (notifyDone_) {
+                const std::function<void()> notify = notifyDone_;
+                hold.unlock();
+                notify();
+                hold.lock();
+            }
             continue;
         }
         if (quitting_) break;
@@ -190,6 +263,10 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
     const TuningSequence sequence =
         buildTuningSequence(tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)));
     for (const SequenceStep& step : sequence.steps) {
+        if (ending()) {
+            outcome->reason = "helper is ending";
+            return;
+        }
         int result = 0;
         switch (step.kind) {
         case StepPause:
@@ -210,6 +287,10 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
         }
         log(stepLine(step));
         if (step.kind == StepSupply) supplyOn_ = step.voltage != VoltageOff;
+    }
+    if (ending()) {
+        outcome->reason = "helper is ending";
+        return;
     }
     sequence_ = sequence;
     startSearch(search_, monotonicMs());

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,7 +71,8 @@ public:
     FrontendWorker& operator=(const FrontendWorker&) = delete;
 
     // Each waits at most `waitMs` for the outcome; not done by then, the
-    // command still runs, in order, and the outcome says it is not done.
+    // outcome says so, and the command is withdrawn unless it has begun (it
+    // then runs to its end).
     WorkerOutcome open(uint32_t waitMs);
     WorkerOutcome tune(const CardTuning& tuning, uint32_t waitMs);
     // The tone off, the LNB's supply off, and the frontend closed.
@@ -78,8 +80,24 @@ public:
     LatestReading latest();
     FrontendAbilities abilities();
 
-    // Releases the frontend and ends the thread; false when it did not end
-    // within `waitMs` (a frontend call that never returns).
+    // The same without waiting, for a caller that serves others meanwhile:
+    // the outcome fills in once the command is done.
+    typedef std::shared_ptr<const WorkerOutcome> Pending;
+    Pending startOpen();
+    Pending startTune(const CardTuning& tuning);
+    WorkerOutcome outcomeOf(const Pending& pending);
+    // Gives up on a command: one that has not begun never will.
+    void withdraw(const Pending& pending);
+    // Called on the worker's thread each time a command is done (set it
+    // before any command).
+    void notifyWhenDone(std::function<void()> notify);
+
+    // How long a tune of these values may take: the bound of its start.
+    uint32_t tuneBoundMs(const CardTuning& tuning);
+
+    // Drops every command not begun, lets the frontend go and ends the
+    // thread; a tune under way stops at its next step. False when the
+    // thread did not end within `waitMs` (a frontend call that never returns).
     bool stop(uint32_t waitMs);
 
 private:
@@ -91,7 +109,9 @@ private:
     };
 
     void run();
+    std::shared_ptr<WorkerOutcome> queue(Command command);
     WorkerOutcome post(Command command, uint32_t waitMs);
+    bool ending();
     void execute(const Command& command, WorkerOutcome* outcome);
     void carryOutOpen(WorkerOutcome* outcome);
     void carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome);
@@ -109,6 +129,7 @@ private:
     std::deque<Command> commands_;
     bool quitting_ = false;
     bool finished_ = false;
+    std::function<void()> notifyDone_;
     LatestReading latest_;
     FrontendAbilities abilities_;
 

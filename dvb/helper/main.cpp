@@ -18,6 +18,7 @@
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
+#include "dvb/helper/worker_frontend.h"
 #include "dvb/protocol/shared_secret.h"
 #include "dvb/simulated/simulation.h"
 
@@ -27,48 +28,9 @@ static void requestStop(int) { stopRequested = 1; }
 
 static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 
-// An open waits for dvbv5-daemon up to its own 5 s; a tune for its sequence
-// (a few hundred ms), well within the two seconds the card gives a call.
-static constexpr uint32_t openWaitMs = 6000;
-static constexpr uint32_t tuneWaitMs = 1500;
 static constexpr uint32_t endWaitMs = 5000;
 // How often --status --tune looks at the latest reading while it waits.
 static constexpr uint32_t tunedLookMs = 20;
-
-class HelperFrontend final : public ServedFrontend {
-public:
-    explicit HelperFrontend(FrontendWorker& worker) : worker_(worker) {}
-
-    bool open(std::string* reason) override
-    {
-        const WorkerOutcome outcome = worker_.open(openWaitMs);
-        if (outcome.ok) return true;
-        *reason = outcome.done ? problemReason(outcome.problem) : outcome.reason;
-        return false;
-    }
-
-    bool tune(const CardTuning& tuning, std::string* reason) override
-    {
-        const WorkerOutcome outcome = worker_.tune(tuning, tuneWaitMs);
-        if (!outcome.ok) *reason = outcome.reason;
-        return outcome.ok;
-    }
-
-    bool measure(SignalReading* reading) override
-    {
-        const LatestReading latest = worker_.latest();
-        if (!latest.answered) return false;
-        *reading = latest.reading;
-        return true;
-    }
-
-    void release() override { worker_.release(); }
-
-    NetworkReport network() override { return worker_.latest().network; }
-
-private:
-    FrontendWorker& worker_;
-};
 
 // A simulation file holds a few lines; anything larger is a mistake.
 
@@ -170,6 +132,22 @@ static LatestReading waitForReading(FrontendWorker& worker, uint32_t waitMs, Don
     return latest;
 }
 
+// The tune's outcome once it is done, its bound has passed (then it is
+// withdrawn unless it has begun) or a signal ends the helper.
+static WorkerOutcome waitForTune(FrontendWorker& worker, const CardTuning& tuning)
+{
+    const uint64_t deadline = monotonicMs() + worker.tuneBoundMs(tuning);
+    const FrontendWorker::Pending pending = worker.startTune(tuning);
+    WorkerOutcome outcome = worker.outcomeOf(pending);
+    while (!outcome.done && !stopRequested && monotonicMs() < deadline) {
+        usleep(tunedLookMs * 1000);
+        outcome = worker.outcomeOf(pending);
+    }
+    if (outcome.done) return outcome;
+    worker.withdraw(pending);
+    return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
+}
+
 // --status --tune: tuned as a connection's start would be (the same
 // sequence, log and search), lock waited for, then the network's word.
 static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
@@ -180,8 +158,10 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     blockEndingSignals(false, &previous);
     int code = ExitOk;
     const WorkerOutcome opened = worker.open(openWaitMs);
-    const WorkerOutcome tuned = opened.ok ? worker.tune(options.tuning, openWaitMs) : opened;
-    if (!opened.ok) {
+    const WorkerOutcome tuned = opened.ok ? waitForTune(worker, options.tuning) : opened;
+    if (stopRequested) {
+        code = ExitOk;
+    } else if (!opened.ok) {
         complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
         code = opened.done ? problemExitCode(opened.problem) : ExitFailure;
     } else if (!tuned.ok) {
@@ -234,7 +214,7 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
-    HelperFrontend frontend(worker);
+    WorkerFrontend frontend(worker);
     const WorkerOutcome opened = worker.open(openWaitMs);
     int code = ExitOk;
     if (!opened.ok) {
@@ -249,6 +229,7 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
         ServerSettings settings;
         settings.secret = secret;
         settings.idleMs = options.idleSeconds * 1000;
+        settings.log = &log;
         serveConnections(listener, frontend, settings, &stopRequested);
     }
     if (!worker.stop(endWaitMs)) {

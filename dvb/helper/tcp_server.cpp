@@ -62,9 +62,10 @@ struct Connection {
     bool admitted = false;  // the secret given (or none asked for)
     bool holder = false;    // holds the frontend
     bool closing = false;   // ends once its replies are out
+    bool calling = false;   // its first request waits for an open or a tune of the frontend
     uint64_t openedMs = 0;
-    uint64_t lastRequestMs = 0;
-    uint64_t heldUntilMs = 0;  // its next request waits until then
+    uint64_t lastRequestMs = 0;  // its latest well-formed request
+    uint64_t heldUntilMs = 0;    // its first request waits until then
     uint64_t lastStatusMs = 0;
     Session session;
     LineReader reader;
@@ -77,6 +78,30 @@ struct Server {
     const ServerSettings& settings;
     std::list<Connection> connections;
     FrontendHold hold;
+    SecretTries secretTries;
+};
+
+// The session's frontend while a request is answered: an open or a tune has
+// had its answer already (the frontend's, or none needed).
+class AnsweredFrontend final : public FrontendPort {
+public:
+    AnsweredFrontend(ServedFrontend& frontend, bool ok, const std::string& reason)
+        : frontend_(frontend), ok_(ok), reason_(reason)
+    {}
+    bool open(std::string* reason) override { return answer(reason); }
+    bool tune(const CardTuning&, std::string* reason) override { return answer(reason); }
+    bool measure(SignalReading* reading) override { return frontend_.measure(reading); }
+    NetworkReport network() override { return frontend_.network(); }
+
+private:
+    bool answer(std::string* reason)
+    {
+        if (!ok_) *reason = reason_;
+        return ok_;
+    }
+    ServedFrontend& frontend_;
+    bool ok_;
+    std::string reason_;
 };
 
 }  // namespace
@@ -102,10 +127,11 @@ static void endConnection(Server& server, Connection& connection, uint64_t nowMs
     if (connection.socket < 0) return;
     close(connection.socket);
     connection.socket = -1;
+    if (connection.calling) server.frontend.abandonCall();
+    connection.calling = false;
     if (connection.holder) {
         connection.holder = false;
         leaveFrontend(server.hold, connection.address, nowMs, server.settings.idleMs);
-        server.frontend.release();
     }
 }
 
@@ -168,16 +194,19 @@ static void acceptConnection(Server& server, int listener, uint64_t nowMs)
     if (server.settings.secret.empty()) admit(server, connection, nowMs);
 }
 
-// False when the peer has gone.
+// Takes what has come, up to the queue's bound, so that requests sent
+// together are seen together. False when the peer has gone.
 static bool receive(Connection& connection)
 {
-    char bytes[256];
-    const ssize_t got = recv(connection.socket, bytes, sizeof bytes, 0);
-    if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-    if (got == 0) return false;
-    std::vector<ReadLine> lines;
-    readLines(connection.reader, bytes, static_cast<size_t>(got), &lines);
-    connection.requests.insert(connection.requests.end(), lines.begin(), lines.end());
+    while (connection.requests.size() < queuedLineLimit) {
+        char bytes[256];
+        const ssize_t got = recv(connection.socket, bytes, sizeof bytes, 0);
+        if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+        if (got == 0) return false;
+        std::vector<ReadLine> lines;
+        readLines(connection.reader, bytes, static_cast<size_t>(got), &lines);
+        connection.requests.insert(connection.requests.end(), lines.begin(), lines.end());
+    }
     return true;
 }
 
@@ -193,26 +222,64 @@ static bool sendReplies(Connection& connection)
     return true;
 }
 
+static void writeLog(Server& server, const std::string& line)
+{
+    if (server.settings.log) writeLogLine(*server.settings.log, line);
+}
+
 static void takeSecret(Server& server, Connection& connection, const ReadLine& line, uint64_t nowMs)
 {
     std::string given;
     if (line.tooLong || !parseSecretLine(line.text, &given)) {
         refuse(connection, "this helper wants its shared secret first");
     } else if (!sameSecret(given, server.settings.secret)) {
+        if (noteWrongSecret(server.secretTries, connection.address, nowMs))
+            writeLog(server, "refused secret from " + addressText(connection.address) +
+                                 ": wrong; its next tries wait " + std::to_string(firstSecretPauseMs / 1000) +
+                                 " s, doubling up to " + std::to_string(longestSecretPauseMs / 1000) + " s");
         refuse(connection, "wrong secret");
     } else {
+        noteRightSecret(server.secretTries, connection.address);
         queueReply(connection, okReply());
         admit(server, connection, nowMs);
     }
 }
 
-// Answers the connection's requests in order, as far as their pace allows.
+// The first request's call has its answer: the request is answered with it.
+static bool finishCall(Server& server, Connection& connection, uint64_t nowMs)
+{
+    bool ok = false;
+    std::string reason;
+    if (!server.frontend.callAnswer(nowMs, &ok, &reason)) return false;
+    connection.calling = false;
+    const ReadLine line = connection.requests.front();
+    connection.requests.pop_front();
+    Request request;
+    if (parseRequest(line.text, &request) && request.kind == RequestInitialize) noteOpened(server.hold, ok);
+    AnsweredFrontend answered(server.frontend, ok, reason);
+    queueReply(connection, handleLine(connection.session, line, answered));
+    connection.lastRequestMs = nowMs;
+    return true;
+}
+
+// Answers the connection's requests in order, as far as their pace allows;
+// an open or a tune is handed to the frontend and answered once it is done.
 static void answer(Server& server, Connection& connection, uint64_t nowMs)
 {
-    while (!connection.requests.empty() && !connection.closing && nowMs >= connection.heldUntilMs &&
-           connection.replies.size() < queuedByteLimit) {
+    while (!connection.requests.empty() && !connection.closing && connection.replies.size() < queuedByteLimit) {
+        if (connection.calling) {
+            if (!finishCall(server, connection, nowMs)) break;
+            continue;
+        }
+        if (nowMs < connection.heldUntilMs) break;
         const ReadLine line = connection.requests.front();
         if (!connection.admitted) {
+            // A peer that gave a wrong secret waits before its next one is looked at.
+            const uint64_t allowed = secretCheckAllowedMs(server.secretTries, connection.address, nowMs);
+            if (allowed > nowMs) {
+                connection.heldUntilMs = allowed;
+                break;
+            }
             connection.requests.pop_front();
             takeSecret(server, connection, line, nowMs);
             continue;
@@ -224,54 +291,94 @@ static void answer(Server& server, Connection& connection, uint64_t nowMs)
             queueReply(connection, okReply());
             continue;
         }
+        AnsweredFrontend noCall(server.frontend, true, "");
         Request request;
-        const bool parsed = !line.tooLong && parseRequest(line.text, &request);
-        // Readings at the pace the frontend is read, tunes at the pace allowed.
-        if (parsed && request.kind == RequestQuerySignalStatus && nowMs < connection.lastStatusMs + readingIntervalMs) {
+        if (line.tooLong || !parseRequest(line.text, &request)) {
+            // Answered, but no sign of a program at work.
+            connection.requests.pop_front();
+            queueReply(connection, handleLine(connection.session, line, noCall));
+            continue;
+        }
+        // Readings at the pace the frontend is read, LNB switching at the pace allowed.
+        if (request.kind == RequestQuerySignalStatus && nowMs < connection.lastStatusMs + readingIntervalMs) {
             connection.heldUntilMs = connection.lastStatusMs + readingIntervalMs;
             break;
         }
-        const bool tunes = parsed && completesTuning(connection.session, request);
-        if (tunes && nextTuneAllowedMs(server.hold, nowMs) > nowMs) {
-            connection.heldUntilMs = nextTuneAllowedMs(server.hold, nowMs);
+        CardTuning tuning;
+        const bool opens = request.kind == RequestInitialize && !connection.session.initialized;
+        const bool tunes = completesTuning(connection.session, request, &tuning);
+        if (tunes && laterTuningQueued(connection.session, connection.requests)) {
+            connection.requests.pop_front();
+            AnsweredFrontend replaced(server.frontend, false, "superseded by a later tuning");
+            queueReply(connection, handleLine(connection.session, line, replaced));
+            connection.lastRequestMs = nowMs;
+            continue;
+        }
+        if (opens && server.hold.releaseDue) {
+            // The letting go still due goes out first; the open then waits for its own turn.
+            connection.heldUntilMs = releaseDueMs(server.hold, nowMs);
+            break;
+        }
+        if ((opens && openNeeded(server.hold)) || tunes) {
+            const uint64_t allowed = nextFrontendCallAllowedMs(server.hold, nowMs);
+            if (allowed > nowMs) {
+                connection.heldUntilMs = allowed;
+                break;
+            }
+            noteFrontendCall(server.hold, nowMs);
+            if (tunes) server.frontend.startTune(tuning);
+            else server.frontend.startOpen();
+            connection.calling = true;
+            connection.lastRequestMs = nowMs;
             break;
         }
         connection.requests.pop_front();
-        if (tunes) noteTune(server.hold, nowMs);
-        if (parsed && request.kind == RequestQuerySignalStatus) connection.lastStatusMs = nowMs;
+        if (request.kind == RequestQuerySignalStatus) connection.lastStatusMs = nowMs;
         connection.lastRequestMs = nowMs;
-        queueReply(connection, handleLine(connection.session, line, server.frontend));
-        nowMs = monotonicMs();  // a tune or an open may have taken a while
+        queueReply(connection, handleRequest(connection.session, request, noCall));
     }
 }
 
-// When the connection next needs looking at without any traffic.
+// When the connection next needs looking at without any traffic. A peer
+// whose replies wait to be read, or that is being refused, waits for its
+// socket, not for a time.
 static uint64_t nextDeadline(const Server& server, const Connection& connection)
 {
     uint64_t deadline = UINT64_MAX;
-    if (!connection.requests.empty() && connection.heldUntilMs > 0) deadline = connection.heldUntilMs;
+    const bool answering =
+        !connection.requests.empty() && !connection.closing && connection.replies.size() < queuedByteLimit;
+    if (answering) deadline = connection.calling ? server.frontend.callDeadlineMs() : connection.heldUntilMs;
     if (!connection.admitted) deadline = std::min(deadline, connection.openedMs + secretWaitMs);
-    if (connection.holder) deadline = std::min(deadline, connection.lastRequestMs + server.settings.idleMs);
+    if (connection.holder && !connection.calling)
+        deadline = std::min(deadline, connection.lastRequestMs + server.settings.idleMs);
     return deadline;
 }
 
 static void checkTimes(Server& server, Connection& connection, uint64_t nowMs)
 {
     if (!connection.admitted && nowMs >= connection.openedMs + secretWaitMs) endConnection(server, connection, nowMs);
-    else if (connection.holder && nowMs >= connection.lastRequestMs + server.settings.idleMs)
+    else if (connection.holder && !connection.calling && nowMs >= connection.lastRequestMs + server.settings.idleMs)
         endConnection(server, connection, nowMs);
+}
+
+static void emptyWake(int descriptor)
+{
+    char bytes[64];
+    while (read(descriptor, bytes, sizeof bytes) > 0) {}
 }
 
 void serveConnections(int listener, ServedFrontend& frontend, const ServerSettings& settings,
                       volatile sig_atomic_t* stop)
 {
-    Server server{frontend, settings, {}, {}};
+    Server server{frontend, settings, {}, {}, {}};
     std::vector<pollfd> watched;
     std::vector<Connection*> watchedConnections;
+    constexpr size_t firstConnection = 2;  // after the listener and the frontend's wake
     while (!*stop) {
         uint64_t now = monotonicMs();
         uint64_t deadline = now + 1000;  // bounds how late a signal just before poll is seen
-        watched.assign(1, pollfd{listener, POLLIN, 0});
+        deadline = std::min(deadline, releaseDueMs(server.hold, now));
+        watched.assign({pollfd{listener, POLLIN, 0}, pollfd{frontend.wakeDescriptor(), POLLIN, 0}});
         watchedConnections.clear();
         for (Connection& connection : server.connections) {
             short events = 0;
@@ -287,12 +394,13 @@ void serveConnections(int listener, ServedFrontend& frontend, const ServerSettin
         if (poll(watched.data(), watched.size(), timeout) < 0 && errno != EINTR) break;
         if (*stop) break;
         now = monotonicMs();
+        if (watched[1].revents & POLLIN) emptyWake(watched[1].fd);
         for (size_t i = 0; i < watchedConnections.size(); ++i) {
             Connection& connection = *watchedConnections[i];
             // Ended earlier in this pass (a holder that another connection
             // found gone): what it still had queued is never carried out.
             if (connection.socket < 0) continue;
-            const short events = watched[i + 1].revents;
+            const short events = watched[i + firstConnection].revents;
             bool alive = true;
             if (events & (POLLIN | POLLHUP | POLLERR)) alive = receive(connection);
             if (alive) answer(server, connection, now);
@@ -303,6 +411,7 @@ void serveConnections(int listener, ServedFrontend& frontend, const ServerSettin
         }
         server.connections.remove_if([](const Connection& connection) { return connection.socket < 0; });
         if (watched[0].revents & POLLIN) acceptConnection(server, listener, now);
+        if (releaseNow(server.hold, now)) frontend.release();
     }
     for (Connection& connection : server.connections) endConnection(server, connection, monotonicMs());
 }

@@ -2,29 +2,56 @@
 // its connections, line by line, through the protocol session. No peer can
 // stall it: every socket is non-blocking, what a slow reader has not taken
 // and what a peer sends faster than it is answered are bounded, and so are
-// the connections open at once. Who holds the frontend, for how long, and
-// how often it may be tuned follow connection_rules.h; a helper with a
-// shared secret takes a connection only after its first line gives it.
+// the connections open at once; an open or a tune of the frontend runs on
+// the frontend's own thread while the loop serves everyone else, and a peer
+// that waits (for its pace, or with replies it does not read) costs no
+// work. Who holds the frontend, for how long, and how often the LNB may be
+// switched follow connection_rules.h; a helper with a shared secret takes a
+// connection only after its first line gives it, and slows a peer that
+// guesses. Of a peer's queued tuning sets, only the latest reaches the
+// frontend: the others are answered as replaced by it.
 #pragma once
 #include <csignal>
 #include <cstdint>
 #include <string>
 
+#include "dvb/helper/frontend_log.h"
 #include "dvb/protocol/session.h"
 
 // -1 with `error` set (`taken` when the port is in use); `boundPort` gets
 // the port actually bound (for port 0).
 int listenOn(const std::string& host, uint16_t port, bool* taken, std::string* error, uint16_t* boundPort);
 
-class ServedFrontend : public FrontendPort {
+// The frontend as the server drives it. An open or a tune is handed over
+// without waiting: the server serves others while it runs, and looks at its
+// answer when woken through wakeDescriptor or when its bound runs out.
+class ServedFrontend {
 public:
-    // The connection that held the frontend has ended: it is let go.
+    virtual ~ServedFrontend() = default;
+    virtual void startOpen() = 0;
+    virtual void startTune(const CardTuning& tuning) = 0;
+    // The answer to the call started latest, once it has one: its outcome,
+    // or past its bound a failure the program reports (a call that has not
+    // begun by then never does).
+    virtual bool callAnswer(uint64_t nowMs, bool* ok, std::string* reason) = 0;
+    // When the call started latest runs out of its bound.
+    virtual uint64_t callDeadlineMs() = 0;
+    // Nobody waits for the call started latest any more: one that has not
+    // begun never does.
+    virtual void abandonCall() = 0;
+    // The latest reading; false when the frontend does not answer.
+    virtual bool measure(SignalReading* reading) = 0;
+    virtual NetworkReport network() = 0;
+    // The tone off, the LNB's supply off, and the frontend closed.
     virtual void release() = 0;
+    // Readable when a call is done; the server empties it.
+    virtual int wakeDescriptor() = 0;
 };
 
 struct ServerSettings {
     std::string secret;  // "": none asked for
     uint32_t idleMs = 0;
+    FrontendLog* log = nullptr;  // where a guessing peer is said
 };
 
 // Serves until *stop is set (by a signal handler).

@@ -73,12 +73,30 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
     }
 }
 
-bool completesTuning(const Session& session, const Request& request)
+bool completesTuning(const Session& session, const Request& request, CardTuning* tuning)
 {
     CardSetCall call;
     if (!session.initialized || !setCallOf(request.kind, &call)) return false;
-    CardTuning tuning = session.tuning;
-    return recordSetCall(tuning, call, request.value);
+    CardTuning next = session.tuning;
+    if (!recordSetCall(next, call, request.value)) return false;
+    if (tuning) *tuning = next;
+    return true;
+}
+
+bool laterTuningQueued(const Session& session, const std::deque<ReadLine>& queued)
+{
+    CardTuning tuning;
+    Request request;
+    if (queued.empty() || queued.front().tooLong || !parseRequest(queued.front().text, &request) ||
+        !completesTuning(session, request, &tuning))
+        return false;
+    for (auto line = queued.begin() + 1; line != queued.end(); ++line) {
+        CardSetCall call;
+        if (!line->tooLong && parseRequest(line->text, &request) && setCallOf(request.kind, &call) &&
+            recordSetCall(tuning, call, request.value))
+            return true;
+    }
+    return false;
 }
 
 Reply handleLine(Session& session, const ReadLine& line, FrontendPort& frontend)

@@ -11,6 +11,7 @@
 // is known of the network the frontend is locked to. A call out of that
 // order is refused and changes nothing.
 #pragma once
+#include <deque>
 #include <string>
 
 #include "cardbase/card_tuning.h"
@@ -43,8 +44,14 @@ struct Session {
 
 Reply handleRequest(Session& session, const Request& request, FrontendPort& frontend);
 
-// Whether the request, handled now, would tune (it completes a set of six).
-bool completesTuning(const Session& session, const Request& request);
+// Whether the request, handled now, would tune (it completes a set of six);
+// `tuning`, when given, gets the values it would tune.
+bool completesTuning(const Session& session, const Request& request, CardTuning* tuning = nullptr);
+
+// Whether the first of these queued lines completes a set and a later one
+// completes another: the first tune would be replaced before it could be
+// measured, and need not reach the frontend.
+bool laterTuningQueued(const Session& session, const std::deque<ReadLine>& queued);
 
 // A whole request line, malformed or not.
 Reply handleLine(Session& session, const ReadLine& line, FrontendPort& frontend);

@@ -1,5 +1,6 @@
 #include "dvb/simulated/kernel_frontend.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -291,15 +292,16 @@ static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long re
 
 uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request)
 {
+    const uint32_t all = frontend.simulation.slowAllMs;
     switch (request) {
     case FE_READ_STATUS:
     case FE_GET_PROPERTY:
     case FE_READ_SNR:
     case FE_READ_SIGNAL_STRENGTH:
     case FE_READ_BER:
-    case FE_READ_UNCORRECTED_BLOCKS: return frontend.simulation.slowMs;
+    case FE_READ_UNCORRECTED_BLOCKS: return std::max(frontend.simulation.slowMs, all);
     }
-    return 0;
+    return all;
 }
 
 int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs)

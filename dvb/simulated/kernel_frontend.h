@@ -45,7 +45,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
 // Whether it is locked now: what the demux beside it delivers depends on it.
 bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs);
 
-// How long the request takes (the simulation's "slow" for readings).
+// How long the request takes (the simulation's "slow" for readings, "slow all" for any).
 uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request);
 
 // The name the frontend reports.

@@ -200,10 +200,11 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
         return problem->empty();
     }
     if (first == "slow") {
+        const bool all = words.size() == 3 && words[1] == "all";
         uint32_t ms = 0;
-        if (words.size() != 2 || !wholeMilliseconds(words[1], &ms) || ms > 10000)
-            *problem = "expected \"slow MS\" with MS from 0 to 10000";
-        simulation->slowMs = ms;
+        if ((words.size() != 2 && !all) || !wholeMilliseconds(words.back(), &ms) || ms > 10000)
+            *problem = "expected \"slow MS\" or \"slow all MS\" with MS from 0 to 10000";
+        (all ? simulation->slowAllMs : simulation->slowMs) = ms;
         return problem->empty();
     }
     if (first == "modulation") {

@@ -31,6 +31,9 @@
 //                    (s/n a negative dBm figure read as unsigned) or none
 //   slow MS          each status and statistics request takes MS ms (0 to 10000),
 //                    as on drivers that search in software
+//   slow all MS      every request takes at least MS ms (0 to 10000): supply,
+//                    tone, switch command, burst and tune too, as each waits for
+//                    the frontend that the kernel's thread holds while it searches
 // What the transport stream carries, on the simulated demux while locked
 // (numbers decimal, or hexadecimal after 0x):
 //   stream TSID ONID the tuned stream's own ids: its PAT gives TSID, its SDT
@@ -99,6 +102,7 @@ struct Simulation {
     bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;
     uint32_t slowMs = 0;
+    uint32_t slowAllMs = 0;
     bool hasStream = false;  // a PAT and an SDT are sent
     uint16_t transportStreamId = 0;
     uint16_t originalNetworkId = 0;

@@ -2,10 +2,12 @@
 // helper's session answers each line with one well-formed reply, reaches
 // the frontend only in the calls' order, and a request it accepts is one
 // that the card would have written in exactly that form; so is a reply or
-// a network answer the card accepts.
+// a network answer the card accepts. A tune said to be replaced by a later
+// one of the queue is.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/session.h"
@@ -35,6 +37,9 @@ struct CountingFrontend : FrontendPort {
     }
 };
 
+// As many as the helper queues for a peer.
+constexpr size_t queuedLinesChecked = 64;
+
 static void check(bool holds)
 {
     if (!holds) std::abort();
@@ -50,29 +55,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LineReader reader;
     Session session;
     CountingFrontend frontend;
+    // All lines first, as a peer's queue holds them.
+    std::deque<ReadLine> queued;
     for (size_t at = size > 0 ? 1 : 0; at < size; at += chunk) {
         std::vector<ReadLine> lines;
         readLines(reader, bytes + at, size - at < chunk ? size - at : chunk, &lines);
-        for (const ReadLine& line : lines) {
-            check(line.tooLong || line.text.size() <= maxLineLength + 1);
-            Request request;
-            if (!line.tooLong && parseRequest(line.text, &request)) check(formatRequest(request) == line.text);
-            Reply replyRead;
-            if (!line.tooLong && parseReply(line.text, &replyRead) && replyRead.ok)
-                check(formatReply(replyRead) == line.text);
-            NetworkReport answer;
-            if (!line.tooLong && parseNetworkAnswer(line.text, &answer)) check(networkAnswerText(answer) == line.text);
+        queued.insert(queued.end(), lines.begin(), lines.end());
+    }
+    while (!queued.empty()) {
+        const ReadLine line = queued.front();
+        queued.pop_front();
+        check(line.tooLong || line.text.size() <= maxLineLength + 1);
+        Request request;
+        if (!line.tooLong && parseRequest(line.text, &request)) check(formatRequest(request) == line.text);
+        Reply replyRead;
+        if (!line.tooLong && parseReply(line.text, &replyRead) && replyRead.ok)
+            check(formatReply(replyRead) == line.text);
+        NetworkReport answer;
+        if (!line.tooLong && parseNetworkAnswer(line.text, &answer)) check(networkAnswerText(answer) == line.text);
 
-            const int tunesBefore = frontend.tunes;
-            const Reply reply = handleLine(session, line, frontend);
-            const std::string text = formatReply(reply);
-            Reply back;
-            check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);
-            NetworkReport answered;
-            if (!back.text.empty()) check(parseNetworkAnswer(back.text, &answered));
-            check(frontend.opened || frontend.tunes == 0);
-            check(frontend.tunes <= tunesBefore + 1);
+        // A tune said to be replaced by a later one of the queue is: the
+        // queue handled as it stands tunes again.
+        check(!laterTuningQueued(session, std::deque<ReadLine>(1, line)));
+        if (queued.size() < queuedLinesChecked) {
+            std::deque<ReadLine> ahead(queued);
+            ahead.push_front(line);
+            if (laterTuningQueued(session, ahead)) {
+                Session copy = session;
+                CountingFrontend counting = frontend;
+                for (const ReadLine& each : ahead) handleLine(copy, each, counting);
+                check(counting.tunes >= frontend.tunes + 2);
+            }
         }
+
+        const int tunesBefore = frontend.tunes;
+        const Reply reply = handleLine(session, line, frontend);
+        const std::string text = formatReply(reply);
+        Reply back;
+        check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);
+        NetworkReport answered;
+        if (!back.text.empty()) check(parseNetworkAnswer(back.text, &answered));
+        check(frontend.opened || frontend.tunes == 0);
+        check(frontend.tunes <= tunesBefore + 1);
     }
     return 0;
 }

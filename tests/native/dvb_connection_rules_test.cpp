@@ -1,5 +1,6 @@
 // Who may drive the frontend through the helper and how often, and the
 // shared secret both sides use.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "dvb/helper/connection_rules.h"
@@ -23,17 +24,80 @@ TEST(DvbConnectionRules, OneProgramHoldsTheFrontendAndItsAddressIsPreferredForAW
     EXPECT_TRUE(mayTakeFrontend(hold, stranger, 5000 + defaultIdleMs));
 }
 
-TEST(DvbConnectionRules, TunesAreHeldToAFewASecond)
+TEST(DvbConnectionRules, CallsThatSwitchTheLnbAreHeldToAFewASecond)
 {
     FrontendHold hold;
-    for (uint64_t i = 0; i < tunesPerSecond; ++i) {
-        EXPECT_EQ(1000 + i, nextTuneAllowedMs(hold, 1000 + i));
-        noteTune(hold, 1000 + i);
+    for (uint64_t i = 0; i < frontendCallsPerSecond; ++i) {
+        EXPECT_EQ(1000 + i, nextFrontendCallAllowedMs(hold, 1000 + i));
+        noteFrontendCall(hold, 1000 + i);
     }
-    EXPECT_EQ(2000u, nextTuneAllowedMs(hold, 1010));
-    noteTune(hold, 2000);
-    EXPECT_EQ(2001u, nextTuneAllowedMs(hold, 2000));
-    EXPECT_EQ(tunesPerSecond, hold.recentTunesMs.size());
+    EXPECT_EQ(2000u, nextFrontendCallAllowedMs(hold, 1010));
+    noteFrontendCall(hold, 2000);
+    EXPECT_EQ(2001u, nextFrontendCallAllowedMs(hold, 2000));
+    EXPECT_EQ(frontendCallsPerSecond, hold.recentCallsMs.size());
+}
+
+TEST(DvbConnectionRules, TheFrontendIsLetGoAtItsTurnAndOpenedAgainAfterIt)
+{
+    FrontendHold hold;
+    // Serving starts with it open: the first holder's Initialize opens nothing.
+    takeFrontend(hold);
+    EXPECT_FALSE(openNeeded(hold));
+    EXPECT_FALSE(releaseNow(hold, 0));
+    EXPECT_EQ(UINT64_MAX, releaseDueMs(hold, 0));
+    // Gone: let go at once while the pace allows...
+    leaveFrontend(hold, owner, 100, defaultIdleMs);
+    EXPECT_EQ(100u, releaseDueMs(hold, 100));
+    EXPECT_TRUE(releaseNow(hold, 100));
+    EXPECT_FALSE(releaseNow(hold, 101));
+    takeFrontend(hold);
+    EXPECT_TRUE(openNeeded(hold));
+    noteFrontendCall(hold, 110);
+    noteOpened(hold, true);
+    EXPECT_FALSE(openNeeded(hold));
+    // ...and, with the pace spent, at its next turn; the next holder's open
+    // waits for it.
+    for (uint64_t at : {120, 130, 140}) noteFrontendCall(hold, at);
+    leaveFrontend(hold, owner, 150, defaultIdleMs);
+    takeFrontend(hold);
+    EXPECT_TRUE(openNeeded(hold));
+    EXPECT_EQ(1100u, releaseDueMs(hold, 150));
+    EXPECT_FALSE(releaseNow(hold, 150));
+    EXPECT_TRUE(releaseNow(hold, 1100));
+    EXPECT_EQ(UINT64_MAX, releaseDueMs(hold, 1100));
+    EXPECT_TRUE(openNeeded(hold));
+    EXPECT_EQ(1110u, nextFrontendCallAllowedMs(hold, 1100));
+    // A failed open leaves it closed: the next Initialize opens again.
+    noteOpened(hold, false);
+    EXPECT_TRUE(openNeeded(hold));
+}
+
+TEST(DvbConnectionRules, AWrongSecretMakesItsPeerWaitLongerEachTimeUpToABound)
+{
+    SecretTries tries;
+    EXPECT_EQ(0u, secretCheckAllowedMs(tries, stranger, 0));
+    EXPECT_TRUE(noteWrongSecret(tries, stranger, 0));  // the first of its run: said
+    EXPECT_EQ(firstSecretPauseMs, secretCheckAllowedMs(tries, stranger, 0));
+    EXPECT_EQ(10u, secretCheckAllowedMs(tries, owner, 10));  // another peer is not held up
+    uint64_t now = firstSecretPauseMs;
+    uint64_t pause = firstSecretPauseMs;
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_FALSE(noteWrongSecret(tries, stranger, now));
+        pause = std::min<uint64_t>(pause * 2, longestSecretPauseMs);
+        EXPECT_EQ(now + pause, secretCheckAllowedMs(tries, stranger, now));
+        now += pause;
+    }
+    EXPECT_EQ(longestSecretPauseMs, pause);
+    // The right secret, or a long quiet, starts it over.
+    noteRightSecret(tries, stranger);
+    EXPECT_EQ(now, secretCheckAllowedMs(tries, stranger, now));
+    EXPECT_TRUE(noteWrongSecret(tries, stranger, now));
+    EXPECT_TRUE(noteWrongSecret(tries, owner, now + secretPeerMemoryMs));
+    EXPECT_TRUE(noteWrongSecret(tries, stranger, now + secretPeerMemoryMs));
+    // However many peers guess, the memory of them is bounded.
+    for (uint32_t address = 1; address <= 3 * secretPeerLimit; ++address) noteWrongSecret(tries, address, now);
+    EXPECT_LE(tries.peers.size(), secretPeerLimit);
+    EXPECT_EQ("192.168.1.99", addressText(stranger));
 }
 
 TEST(DvbConnectionRules, OnlyLoopbackAddressesStayOnThisMachine)

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/start_shape.h"
 #include "tests/native/dvb_helper_process.h"
 
 namespace {
@@ -24,7 +25,11 @@ public:
     }
     void close() override { note("close"); }
     FrontendAbilities abilities() override { return FrontendAbilities(); }
-    int setVoltage(LnbVoltage voltage) override { return answer(voltageLine(voltage), failVoltage); }
+    int setVoltage(LnbVoltage voltage) override
+    {
+        if (voltage != VoltageOff) waitAtGate();
+        return answer(voltageLine(voltage), failVoltage);
+    }
     int setTone(bool on) override { return answer(toneLine(on), failTone && on); }
     int sendSwitchCommand(const uint8_t command[4]) override { return answer(diseqcLine(command, 4), failDiseqc); }
     int sendBurst(bool b) override { return answer(b ? "burst B" : "burst A", failBurst); }
@@ -64,6 +69,18 @@ public:
         std::unique_lock<std::mutex> hold(mutex_);
         return entered_.wait_for(hold, std::chrono::seconds(5), [&] { return reads_ >= count; });
     }
+    // While gated, switching the supply on waits, as a frontend the kernel's thread holds.
+    void setGated(bool value)
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        gated_ = value;
+        entered_.notify_all();
+    }
+    bool waitAtGateFor(int count)
+    {
+        std::unique_lock<std::mutex> hold(mutex_);
+        return entered_.wait_for(hold, std::chrono::seconds(5), [&] { return gateEntries_ >= count; });
+    }
 
     bool failVoltage = false, failTone = false, failDiseqc = false, failBurst = false;
     int tuneError = 0;
@@ -71,6 +88,13 @@ public:
     bool stuck = false;
 
 private:
+    void waitAtGate()
+    {
+        std::unique_lock<std::mutex> hold(mutex_);
+        ++gateEntries_;
+        entered_.notify_all();
+        entered_.wait(hold, [&] { return !gated_; });
+    }
     void note(const std::string& call)
     {
         std::lock_guard<std::mutex> hold(mutex_);
@@ -88,6 +112,8 @@ private:
     std::vector<std::string> calls_;
     SystemAttempt tunedAttempt_ = AttemptDvbS;
     int reads_ = 0;
+    bool gated_ = false;
+    int gateEntries_ = 0;
 };
 
 static CardTuning tuningFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)
@@ -221,6 +247,62 @@ TEST_F(DvbFrontendWorkerTest, AFrontendStuckInACallNeverHoldsUpTheReadingsAnswer
     EXPECT_FALSE(worker.stop(200));
     device_.setStuck(false);
     EXPECT_TRUE(worker.stop(5000));
+}
+
+TEST_F(DvbFrontendWorkerTest, StoppingDropsWhatIsQueuedAndEndsATuneAtItsNextStep)
+{
+    FrontendWorker worker(device_, &log_);
+    ASSERT_TRUE(worker.open(5000).ok);
+    device_.setGated(true);
+    const FrontendWorker::Pending first = worker.startTune(tuningFor(12245, 0, 0));
+    ASSERT_TRUE(device_.waitAtGateFor(1));
+    const FrontendWorker::Pending second = worker.startTune(tuningFor(11344, 1, 0));
+    const FrontendWorker::Pending third = worker.startTune(tuningFor(10800, 0, 0));
+    EXPECT_FALSE(worker.stop(0));  // the supply call still runs
+    device_.setGated(false);
+    EXPECT_TRUE(worker.stop(5000));
+    for (const FrontendWorker::Pending& each : {first, second, third}) {
+        const WorkerOutcome outcome = worker.outcomeOf(each);
+        EXPECT_TRUE(outcome.done);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ("helper is ending", outcome.reason);
+    }
+    EXPECT_EQ((std::vector<std::string>{"open", "voltage 18", "tone off", "voltage off", "close"}), device_.calls());
+}
+
+TEST_F(DvbFrontendWorkerTest, AStartNotBegunWithinItsBoundNeverBeginsAndEachDoneCommandIsTold)
+{
+    int told = 0;
+    std::mutex toldTurn;
+    FrontendWorker worker(device_, &log_);
+    worker.notifyWhenDone([&] {
+        std::lock_guard<std::mutex> hold(toldTurn);
+        ++told;
+    });
+    ASSERT_TRUE(worker.open(5000).ok);
+    device_.setGated(true);
+    const FrontendWorker::Pending first = worker.startTune(tuningFor(12245, 0, 0));
+    ASSERT_TRUE(device_.waitAtGateFor(1));
+    const WorkerOutcome late = worker.tune(tuningFor(11344, 1, 0), 100);
+    EXPECT_FALSE(late.done);
+    EXPECT_EQ("frontend does not answer in time", late.reason);
+    device_.setGated(false);
+    EXPECT_TRUE(worker.tune(tuningFor(10800, 0, 0), 5000).ok);
+    EXPECT_TRUE(worker.outcomeOf(first).ok);
+    for (const std::string& call : device_.calls()) EXPECT_EQ(std::string::npos, call.find("if_khz=1594000")) << call;
+    EXPECT_EQ("tune if_khz=1050000 symbol_rate=27500000 system=DVB-S2", device_.calls().back());
+    // The open and the two tunes carried out, each told once it was done.
+    const auto toldNow = [&] {
+        std::lock_guard<std::mutex> hold(toldTurn);
+        return told;
+    };
+    for (int i = 0; i < 500 && toldNow() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    worker.notifyWhenDone(nullptr);
+    EXPECT_EQ(3, toldNow());
+    // A tune is given the bound of its own start.
+    const CardTuning withBurst = tuningFor(11344, 1, 1);
+    EXPECT_EQ(startBoundMs(startShapeOf(buildTuningSequence(withBurst, FrontendAbilities(), false, nullptr))),
+              worker.tuneBoundMs(withBurst));
 }
 
 TEST_F(DvbFrontendWorkerTest, SystemsTakeTurnsUntilOneLocksAndItIsTriedFirstAtTheNextStart)

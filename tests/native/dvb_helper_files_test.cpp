@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "dvb/helper/exit_codes.h"
+#include "dvb/helper/frontend_log.h"
 #include "tests/native/committed_file.h"
 #include "tests/native/dvb_helper_process.h"
 
@@ -87,6 +88,29 @@ TEST(DvbHelperFiles, TheLogIsARegularFileAndAWriteThatFailsIsSaid)
     EXPECT_NE(std::string::npos, output.find("cannot write the log " + helper.files.log +
                                              ": File too large (lines are lost until it can)"))
         << output;
+}
+
+TEST(DvbHelperFiles, AFullLogGoesOnInANewFileSoThatTheLatestLinesAreAlwaysThere)
+{
+    const HelperFiles files = helperFiles("");
+    FrontendLog log;
+    std::string error;
+    ASSERT_TRUE(openFrontendLog(log, files.log, &error)) << error;
+    // A sixth more than the limit: the frontend switched on and off for hours.
+    const std::string line(999, 'x');
+    for (uint64_t written = 0; written < logByteLimit + logByteLimit / 6; written += line.size() + 1)
+        writeLogLine(log, line);
+    writeLogLine(log, "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2");
+    closeFrontendLog(log);
+    const std::vector<std::string> latest = fileLines(files.log);
+    ASSERT_FALSE(latest.empty());
+    EXPECT_EQ("tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2", latest.back());
+    struct stat earlier {};
+    ASSERT_EQ(0, stat((files.log + ".1").c_str(), &earlier));
+    EXPECT_LE(static_cast<uint64_t>(earlier.st_size), logByteLimit);
+    EXPECT_GT(static_cast<uint64_t>(earlier.st_size), logByteLimit - 2000);
+    EXPECT_LT(latest.size(), (logByteLimit / 6) / 1000 + 10);
+    remove((files.log + ".1").c_str());
 }
 
 }  // namespace

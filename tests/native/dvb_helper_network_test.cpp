@@ -8,7 +8,6 @@
 #include <chrono>
 #include <csignal>
 #include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <thread>
@@ -56,29 +55,11 @@ static int openSockets(pid_t pid)
     return count;
 }
 
-// A connection whose reading side takes a few kilobytes at most.
-static int slowReader(uint16_t port)
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int small = 2048;
-    setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(socket);
-        return -1;
-    }
-    fcntl(socket, F_SETFL, fcntl(socket, F_GETFL) | O_NONBLOCK);
-    return socket;
-}
-
 TEST(DvbHelperNetwork, APeerThatNeverReadsStallsNobodyAndTheHelperStillEndsOnSigterm)
 {
     ServingHelper helper;
     ASSERT_TRUE(startServing(helper, "0 lock 10\n"));
-    const int holder = slowReader(helper.port);
+    const int holder = connectSlowReader(helper.port);
     ASSERT_GE(holder, 0);
     // Requests for two seconds, as fast as the link takes them, no reply ever read.
     const std::string requests = [] {
@@ -145,14 +126,14 @@ TEST(DvbHelperNetwork, TunesArePacedSoThatNoPeerCanDriveTheLnbAndSwitchAtWill)
     ASSERT_TRUE(startServing(helper, "0 lock 10\n"));
     ASSERT_TRUE(connectToHelper(helper));
     ASSERT_EQ("ok", ask(helper, "Initialize"));
-    const int tunes = 3 * static_cast<int>(tunesPerSecond) + 1;
-    std::string sets;
-    for (int i = 0; i < tunes; ++i)
-        sets += "SetLnbSelection 1\nSetLnbFrequency 10600\nSetPolarity 0\nSetSymbolRate 27500\n"
-                "SetTransponderFrequency 12245\nSetDiseqc 0\n";
+    // Each set answered before the next is sent: each one tunes.
+    const int tunes = 3 * static_cast<int>(frontendCallsPerSecond) + 1;
     const auto begin = std::chrono::steady_clock::now();
-    ASSERT_TRUE(sendRaw(helper, sets));
-    for (int i = 0; i < 6 * tunes; ++i) ASSERT_EQ("ok", readReply(helper)) << i;
+    for (int i = 0; i < tunes; ++i) {
+        std::string reply;
+        tune(helper, 12245, &reply);
+        ASSERT_EQ("ok", reply) << i;
+    }
     EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::seconds(3));
     EXPECT_EQ(ExitOk, stopServing(helper));
 }

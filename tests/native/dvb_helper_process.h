@@ -58,4 +58,9 @@ std::string ask(ServingHelper& helper, const std::string& line);
 bool sendRaw(ServingHelper& helper, const std::string& bytes);
 std::string readReply(ServingHelper& helper);
 
+// A non-blocking connection whose reading side takes a few kilobytes at most; -1 when it fails.
+int connectSlowReader(uint16_t port);
+
 std::vector<std::string> fileLines(const std::string& path);
+// The processor time the process has had so far, in seconds.
+double processorSeconds(pid_t pid);

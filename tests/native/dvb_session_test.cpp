@@ -185,6 +185,42 @@ TEST(DvbSession, TooLongAndMalformedLinesChangeNothing)
     EXPECT_EQ("ok", formatReply(handleLine(session, ReadLine{false, "SetPolarity 0"}, frontend)));
 }
 
+// Lines as a peer queued them.
+static std::deque<ReadLine> queuedLines(std::initializer_list<const char*> texts)
+{
+    std::deque<ReadLine> lines;
+    for (const char* text : texts) lines.push_back(ReadLine{false, text});
+    return lines;
+}
+
+TEST(DvbSession, ATuneIsReplacedOnlyByALaterCompleteSetOfTheSameQueue)
+{
+    Session session;
+    RecordingFrontend frontend;
+    call(session, frontend, RequestInitialize);
+    call(session, frontend, RequestSetLnbSelection, 1);
+    call(session, frontend, RequestSetLnbFrequency, 10600);
+    call(session, frontend, RequestSetPolarity, 0);
+    call(session, frontend, RequestSetSymbolRate, 27500);
+    call(session, frontend, RequestSetTransponderFrequency, 12245);
+    CardTuning tuning;
+    EXPECT_TRUE(completesTuning(session, Request{RequestSetDiseqc, 5}, &tuning));
+    EXPECT_EQ(5, tuning.diseqcCode);
+    EXPECT_EQ(12245, tuning.frequencyMHz);
+    // Another complete set behind it, whatever comes between: replaced.
+    EXPECT_TRUE(
+        laterTuningQueued(session, queuedLines({"SetDiseqc 5", "QuerySignalStatus", "xyzzy", "SetLnbSelection 0",
+                                                "SetLnbFrequency 9750", "SetPolarity 1", "SetSymbolRate 22000",
+                                                "SetFec 6", "SetTransponderFrequency 11000", "SetDiseqc 0"})));
+    // An incomplete one, or none: not replaced.
+    EXPECT_FALSE(laterTuningQueued(session, queuedLines({"SetDiseqc 5", "SetLnbSelection 0", "SetLnbFrequency 9750",
+                                                         "SetPolarity 1", "SetSymbolRate 22000", "SetDiseqc 0"})));
+    EXPECT_FALSE(laterTuningQueued(session, queuedLines({"SetDiseqc 5", "QuerySignalStatus"})));
+    // A first line that does not tune is never replaced.
+    EXPECT_FALSE(laterTuningQueued(session, queuedLines({"SetFec 6", "SetDiseqc 5"})));
+    EXPECT_TRUE(frontend.tunes.empty());
+}
+
 TEST(DvbSession, TheSignalToNoiseTravelsInThousandthsOfADecibel)
 {
     EXPECT_EQ(10070, milliDecibels(10.07f));

@@ -31,9 +31,10 @@ TEST(DvbSimulation, TheLatestTimedLineWhoseTimeHasPassedApplies)
 
 TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
 {
-    const Simulation simulation = simulationOf("fail open\nfail tune\nfail voltage\nfail tone\nfail diseqc\n"
-                                               "fail burst\nsystems DVB-S\ntransponder DVB-S2 8PSK\nsystem strict\n"
-                                               "modulation explicit\nstatistics legacy-negative\nslow 600\n");
+    const Simulation simulation =
+        simulationOf("fail open\nfail tune\nfail voltage\nfail tone\nfail diseqc\n"
+                     "fail burst\nsystems DVB-S\ntransponder DVB-S2 8PSK\nsystem strict\n"
+                     "modulation explicit\nstatistics legacy-negative\nslow 600\nslow all 40\n");
     EXPECT_TRUE(simulation.failOpen && simulation.failTune && simulation.explicitModulation);
     EXPECT_TRUE(simulation.failVoltage && simulation.failTone && simulation.failDiseqc && simulation.failBurst);
     EXPECT_EQ(std::vector<SimulatedSystem>{SimDvbS}, simulation.systems);
@@ -43,6 +44,7 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
     EXPECT_TRUE(simulation.strictSystem);
     EXPECT_EQ(StatisticsLegacyNegative, simulation.statistics);
     EXPECT_EQ(600u, simulation.slowMs);
+    EXPECT_EQ(40u, simulation.slowAllMs);
 
     const char* const wrong[] = {"0 lock",
                                  "0 lock ten",
@@ -59,7 +61,9 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
                                  "statistics percent",
                                  "lock 0 10",
                                  "system loose",
-                                 "slow 20000"};
+                                 "slow 20000",
+                                 "slow all",
+                                 "slow every 50"};
     for (const char* line : wrong) {
         Simulation parsed;
         std::string error;
@@ -121,6 +125,11 @@ TEST(DvbKernelFrontend, ItGivesItsRangeInHzWhileSetToATerrestrialSystemAndClears
     SimulatedFrontend slow = newSimulatedFrontend(simulationOf("slow 700\n"));
     EXPECT_EQ(700u, simulatedDelayMs(slow, FE_READ_STATUS));
     EXPECT_EQ(0u, simulatedDelayMs(slow, FE_SET_VOLTAGE));
+    // One whose frontend thread holds the frontend makes every request wait.
+    SimulatedFrontend held = newSimulatedFrontend(simulationOf("slow 700\nslow all 300\n"));
+    EXPECT_EQ(300u, simulatedDelayMs(held, FE_SET_VOLTAGE));
+    EXPECT_EQ(300u, simulatedDelayMs(held, FE_SET_PROPERTY));
+    EXPECT_EQ(700u, simulatedDelayMs(held, FE_READ_STATUS));
 }
 
 TEST(DvbKernelFrontend, ItAnnouncesASatelliteFrontendWithItsSystemsAndRanges)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "dvb/helper/delivery_search.h"
+#include "dvb/helper/start_shape.h"
 #include "dvb/helper/tuning_sequence.h"
 
 namespace {
@@ -131,6 +132,33 @@ TEST(DvbTuningSequence, ValuesTheProgramNeverSendsAndRangesTheFrontendCannotTune
     FrontendAbilities noLimit;
     noLimit.highestKHz = 0;
     EXPECT_EQ("", tuningRefusal(tuningFor(12751, 0, 0), noLimit));
+}
+
+TEST(DvbStartBound, AStartIsGivenItsPausesAndAnAllowanceForEachCallAndNoneExceedsTheLongest)
+{
+    const FrontendAbilities abilities;
+    const StartShape plain = startShapeOf(buildTuningSequence(tuningFor(12245, 0, 0), abilities, false, nullptr));
+    EXPECT_EQ(0u, plain.pausesMs);
+    EXPECT_EQ(3u, plain.frontendCalls);  // supply, tone, tune
+    const StartShape burst = startShapeOf(buildTuningSequence(tuningFor(11344, 1, 1), abilities, false, nullptr));
+    EXPECT_EQ(100u + 15 + 100 + 15 + 15, burst.pausesMs);
+    EXPECT_EQ(7u, burst.frontendCalls);
+    EXPECT_EQ(startBoundMs(plain) + 245 + 4 * frontendCallAllowanceMs, startBoundMs(burst));
+    // Once longer than the second and a half a start was given, on any frontend.
+    EXPECT_GT(startBoundMs(plain), frontendSearchHoldMs + 1500);
+    // dvbcard.dll waits for the longest: no start the helper makes is longer.
+    FrontendAbilities remote;
+    remote.remote = true;
+    for (const FrontendAbilities& each : {abilities, remote})
+        for (int32_t frequency : {3700, 10800, 12245})
+            for (int32_t polarization : {0, 1, 3})
+                for (int32_t diseqc = 0; diseqc <= 6; ++diseqc)
+                    for (bool powered : {false, true}) {
+                        const StartShape shape = startShapeOf(
+                            buildTuningSequence(tuningFor(frequency, polarization, diseqc), each, powered, nullptr));
+                        EXPECT_LE(shape.pausesMs, longestStart().pausesMs) << frequency << " " << diseqc;
+                        EXPECT_LE(shape.frontendCalls, longestStart().frontendCalls) << frequency << " " << diseqc;
+                    }
 }
 
 TEST(DvbDeliverySearch, AttemptsTakeTurnsWhileUnlockedAndALockHoldsOne)

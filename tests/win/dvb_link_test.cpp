@@ -1,7 +1,7 @@
 // dvbcard.dll against a helper that misbehaves, served from this test: a
 // peer that streams without a line end, one that sends a line nobody asked
-// for, one that wants the shared secret first; and the lookup of the
-// helper's name, which gives up at the call's deadline.
+// for, one that wants the shared secret first, one whose start is slow; and
+// the lookup of the helper's name, which gives up at the call's deadline.
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
@@ -222,6 +222,36 @@ TEST_F(DvbLinkTest, TheSharedSecretGoesFirstFromTheEnvironmentOrFromDvbcardIni)
         ASSERT_EQ(S_OK, card.tuner->Initialize());
         EXPECT_EQ(std::vector<std::string>{"Initialize"}, helper.lines());  // none: nothing sent
     }
+}
+
+// Answers every call at once, but the call that completes a set of six
+// only after 3.5 s, as a start on a slow frontend is, and SetFec as late.
+static void slowStart(FakeHelper& helper, SOCKET peer)
+{
+    for (int setCalls = 0;;) {
+        const std::string line = helper.readLine(peer);
+        if (line.empty()) return;
+        const bool setFec = line.rfind("SetFec ", 0) == 0;
+        if (setFec || (line.rfind("Set", 0) == 0 && ++setCalls % 6 == 0)) Sleep(3500);
+        FakeHelper::say(peer, "ok\n");
+    }
+}
+
+TEST_F(DvbLinkTest, TheCallThatCompletesASetWaitsForASlowStartAndNoOtherCallDoes)
+{
+    FakeHelper helper(slowStart);
+    pointAt(helper);
+    Card card;
+    ASSERT_EQ(S_OK, card.tuner->Initialize());
+    EXPECT_EQ(S_OK, card.tuner->SetLnbSelection(1));
+    EXPECT_EQ(S_OK, card.tuner->SetLnbFrequency(10600));
+    EXPECT_EQ(S_OK, card.tuner->SetPolarity(0));
+    EXPECT_EQ(S_OK, card.tuner->SetSymbolRate(27500));
+    EXPECT_EQ(S_OK, card.tuner->SetTransponderFrequency(12245));
+    EXPECT_EQ(S_OK, card.tuner->SetDiseqc(5));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(E_FAIL, card.tuner->SetFec(6));
+    EXPECT_LE(GetTickCount() - start, callTimeoutMs + 1000);
 }
 
 static int WSAAPI slowLookup(const char* host, const char* service, const addrinfo* hints, addrinfo** found)

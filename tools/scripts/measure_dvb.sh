@@ -12,6 +12,11 @@
 #       demux, without Wine: ten starts through the helper's protocol, each
 #       locking 300 ms after its tune, with the time from the lock to the
 #       network's word (QueryNetwork)
+#   tools/scripts/measure_dvb.sh --loop     on the simulated frontend, without
+#       Wine: the helper's serving loop under abuse (measure_dvb_loop.py): what a
+#       stalled peer costs, opens and lets-go a second in a connect/close loop,
+#       wrong secrets answered, and on a frontend whose calls take 0.5 s a
+#       start's time, another peer's wait and SIGTERM's with ten sets queued
 source "$(dirname "$0")/common.sh"
 [[ -f build/host/build.ninja ]] || tools/scripts/build.sh host >/dev/null
 ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null
@@ -33,6 +38,10 @@ serve_simulation() {
         die "azimora-dvb did not start: $(cat "$work/helper.out")"
     fi
 }
+
+if [[ ${1:-} == --loop ]]; then
+    exec /usr/bin/python3 tools/scripts/measure_dvb_loop.py build/host/azimora-dvb "$work"
+fi
 
 if [[ ${1:-} == --network ]]; then
     printf '300 lock 11\nstream 0x0403 1\nnit actual 1 Simulated\nentry 0x0403 1 19.2E\n' >"$work/network.txt"

@@ -1,0 +1,35 @@
+// The frontend worker as the serving loop drives it (tcp_server.h): an open
+// or a tune handed over without waiting and bounded (an open by
+// openWaitMs, a tune by its start's bound), and an eventfd that wakes the
+// loop each time the worker is done with a command. Linux.
+#pragma once
+#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/tcp_server.h"
+
+// An open waits for dvbv5-daemon up to its own 5 s.
+constexpr uint32_t openWaitMs = 6000;
+
+class WorkerFrontend final : public ServedFrontend {
+public:
+    explicit WorkerFrontend(FrontendWorker& worker);
+    ~WorkerFrontend() override;
+    WorkerFrontend(const WorkerFrontend&) = delete;
+    WorkerFrontend& operator=(const WorkerFrontend&) = delete;
+
+    void startOpen() override;
+    void startTune(const CardTuning& tuning) override;
+    bool callAnswer(uint64_t nowMs, bool* ok, std::string* reason) override;
+    uint64_t callDeadlineMs() override { return deadlineMs_; }
+    void abandonCall() override;
+    bool measure(SignalReading* reading) override;
+    NetworkReport network() override { return worker_.latest().network; }
+    void release() override { worker_.release(); }
+    int wakeDescriptor() override { return wake_; }
+
+private:
+    FrontendWorker& worker_;
+    int wake_ = -1;
+    FrontendWorker::Pending call_;
+    bool opening_ = false;
+    uint64_t deadlineMs_ = 0;
+};
