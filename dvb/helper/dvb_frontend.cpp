@@ -207,6 +207,7 @@ void DvbFrontend::close()
     fd_ = -1;
     olderSnrLacking_ = false;
     olderStrengthLacking_ = false;
+    v5CnrSeen_ = false;
 }
 
 bool DvbFrontend::offers(uint32_t system) const
@@ -413,7 +414,9 @@ bool DvbFrontend::read(RawFigures* raw)
         const dtv_stats* strength = dvb_fe_retrieve_stats_layer(parms_, DTV_STAT_SIGNAL_STRENGTH, 0);
         raw->strengthScale = scaleOf(strength);
         raw->strength = valueOf(strength);
-        if (raw->v5 && raw->locked && raw->cnrScale == ScaleNone) readOlderFigures(raw);
+        // A driver that has given a v5 C/N only lacks one for a moment.
+        v5CnrSeen_ = v5CnrSeen_ || raw->cnrScale != ScaleNone;
+        if (raw->v5 && raw->locked && !v5CnrSeen_) readOlderFigures(raw);
     }
     remoteAnswered(options_.remote);
     return answered;

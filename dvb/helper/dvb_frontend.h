@@ -58,4 +58,5 @@ private:
     std::string libraryMessage_;         // libdvbv5's latest complaint
     bool olderSnrLacking_ = false;       // the driver has no FE_READ_SNR
     bool olderStrengthLacking_ = false;  // nor FE_READ_SIGNAL_STRENGTH
+    bool v5CnrSeen_ = false;             // since it was opened
 };

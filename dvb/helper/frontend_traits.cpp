@@ -46,6 +46,11 @@ uint32_t attemptTimeMs(const FrontendTraits& traits, uint32_t symbolsPerSecond)
     return traits.tunerMs + std::max(traits.ownWaitMs, searchMs(traits, symbolsPerSecond));
 }
 
+bool knowsItsTime(const FrontendTraits& traits)
+{
+    return traits.tunerMs != 0 || traits.ownWaitMs != 0 || traits.search[0].ms != 0;
+}
+
 bool unsupportedByDriver(int negativeErrno)
 {
     constexpr int kernelNotSupported = 524;

@@ -61,6 +61,9 @@ uint32_t lockWindowMs(uint32_t symbolsPerSecond);
 // programming, then the longer of the driver's own wait and the
 // demodulator's search at this symbol rate.
 uint32_t attemptTimeMs(const FrontendTraits& traits, uint32_t symbolsPerSecond);
+// Whether the table gives the driver's own times (else they are the usual
+// rule's guess).
+bool knowsItsTime(const FrontendTraits& traits);
 
 // Whether a request failed because the driver lacks it: dvb-core of Linux
 // 6.1 then answers with its own ENOTSUPP (524, no errno of user space),

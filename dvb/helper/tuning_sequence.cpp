@@ -195,7 +195,8 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
     }
     const uint32_t share =
         sequence.attempts.empty() ? minimumRoundMs : minimumRoundMs / static_cast<uint32_t>(sequence.attempts.size());
-    sequence.attemptWindowMs = std::max(attemptTimeMs(abilities.traits, plan.symbolsPerSecond), share);
+    const uint32_t needed = attemptTimeMs(abilities.traits, plan.symbolsPerSecond);
+    sequence.attemptWindowMs = knowsItsTime(abilities.traits) ? needed : std::max(needed, share);
     return sequence;
 }
 

@@ -107,9 +107,11 @@ constexpr uint32_t diseqcQuietMs = 15;
 constexpr uint32_t poweredLnbSettleMs = 100;
 constexpr uint32_t diseqcRepeatMs = 100;
 
-// Each attempt gets the time its frontend needs (attemptTimeMs), or its
-// share, if longer, of minimumRoundMs: a round of attempts (a re-sent tune
-// when there is only one) takes at least that.
+// Each attempt gets the time its frontend needs (attemptTimeMs); where the
+// table of known frontends does not give that time, at least its share of
+// minimumRoundMs: a round of attempts (a re-sent tune when there is only
+// one) then takes at least that. A lock lost is asked for again after the
+// longer of the two.
 constexpr uint32_t minimumRoundMs = 2000;
 
 // `supplyWasOn`: whether the LNB had its supply before this start;

@@ -191,12 +191,16 @@ TEST(DvbTuningSequence, EachAttemptWaitsForTheTunerAndTheDemodulatorAtItsSymbolR
     EXPECT_EQ(lockWindowMs(16000000), attemptTimeMs(frontendTraitsFor(""), 16000000));
 
     // The windows of whole sequences: at 16 MS/s ds3000 had half a second
-    // of four attempts; now a second each of two.
-    EXPECT_EQ(1000u,
+    // for each of four attempts; now the time it needs, for each of two.
+    EXPECT_EQ(680u,
               buildTuningSequence(tuningFor(12245, 0, 0, 16000), named("Montage Technology DS3000"), false, nullptr)
                   .attemptWindowMs);
     EXPECT_EQ(3700u, buildTuningSequence(tuningFor(12245, 0, 0, 2000), named("STV090x Multistandard"), false, nullptr)
                          .attemptWindowMs);
+    // vidtv's row gives no times: its attempts share a round of 2 s, as unknown ones do.
+    EXPECT_EQ(500u,
+              buildTuningSequence(tuningFor(12245, 0, 0), named("Dummy demod for DVB-T/T2/C/S/S2"), false, nullptr)
+                  .attemptWindowMs);
     // --status --tune waits one round: fifteen code rates take a while.
     const TuningSequence rated =
         buildTuningSequence(tuningFor(12245, 0, 0), named("Conexant CX24116/CX24118"), false, nullptr);
