@@ -17,7 +17,7 @@ FrontendTraits frontendTraitsFor(const std::string& frontendName)
 {
     for (size_t i = 0; i < knownFrontendCount; ++i)
         if (containsIgnoringCase(frontendName, knownFrontends[i].nameContains)) return knownFrontends[i];
-    return FrontendTraits{nullptr, 0, 0, 0, {}};
+    return FrontendTraits{};
 }
 
 bool hasTrait(const FrontendTraits& traits, FrontendTrait trait) { return (traits.traits & trait) != 0; }

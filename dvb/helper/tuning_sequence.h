@@ -66,8 +66,8 @@ struct FrontendAbilities {
     uint32_t highestKHz = 2150000;
     uint32_t lowestSymbolRate = 1000000;
     uint32_t highestSymbolRate = 45000000;
-    bool remote = false;                            // behind dvbv5-daemon: its libdvbv5 drives the LNB
-    FrontendTraits traits = frontendTraitsFor("");  // what its driver does, by its name
+    bool remote = false;      // behind dvbv5-daemon: its libdvbv5 drives the LNB
+    FrontendTraits traits{};  // what its driver does, by its name: none known
 };
 
 // A transponder as the frontend sees it, to remember what locked it.
