@@ -15,6 +15,7 @@ else()
   set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
     dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
     dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
+    dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
     dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp

@@ -85,6 +85,10 @@ std::vector<SectionBytes> buildNitSections(const NitFacts& facts)
             put16(bytes, stream.originalNetworkId);
             const size_t descriptorsLength = placeLength(bytes);
             if (stream.withSatelliteDescriptor) putSatelliteDescriptor(bytes, stream);
+            if (facts.withShortCaDescriptors) {
+                const uint8_t shortCa[4] = {0x09, 2, 0x01, 0x00};
+                bytes.insert(bytes.end(), shortCa, shortCa + sizeof shortCa);
+            }
             patchLength(bytes, descriptorsLength, bytes.size() - descriptorsLength - 2);
         }
         patchLength(bytes, loopLength, bytes.size() - loopLength - 2);

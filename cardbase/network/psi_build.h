@@ -28,6 +28,9 @@ struct NitFacts {
     std::string networkName;
     std::vector<NitStreamFacts> streams;
     size_t streamsPerSection = 16;  // more streams go on further sections
+    // Each entry also carries a damaged descriptor, its length sound: a
+    // conditional access descriptor cut short (a system id, no PID).
+    bool withShortCaDescriptors = false;
 };
 
 // The table's sections, numbered from 0, each with its CRC.

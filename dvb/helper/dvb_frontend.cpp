@@ -205,6 +205,9 @@ void DvbFrontend::close()
     device_ = nullptr;
     parms_ = nullptr;
     fd_ = -1;
+    olderSnrLacking_ = false;
+    olderStrengthLacking_ = false;
+    v5CnrSeen_ = false;
 }
 
 bool DvbFrontend::offers(uint32_t system) const
@@ -244,6 +247,7 @@ FrontendAbilities DvbFrontend::abilities()
     abilities.lowestSymbolRate = description.lowestSymbolRate;
     abilities.highestSymbolRate = description.highestSymbolRate;
     abilities.remote = options_.remote;
+    abilities.traits = frontendTraitsFor(description.name);
     return abilities;
 }
 
@@ -285,16 +289,38 @@ static void put(dtv_property* properties, uint32_t* count, uint32_t command, uin
     ++*count;
 }
 
-// The modulation and roll-off of an attempt: DVB-S is QPSK with a roll-off
-// of 0.35; DVB-S2 as the attempt names it, or left to the demodulator.
+// The modulation, roll-off and code rate of an attempt: DVB-S is QPSK with
+// a roll-off of 0.35; DVB-S2 as the attempt names it, or left to the
+// demodulator.
 static uint32_t modulationOf(SystemAttempt attempt)
 {
-    return attempt == AttemptDvbS2Automatic ? QAM_AUTO : attempt == AttemptDvbS2Psk8 ? PSK_8 : QPSK;
+    switch (attempt.modulation) {
+    case AutomaticModulation: break;
+    case QpskModulation: return QPSK;
+    case Psk8Modulation: return PSK_8;
+    }
+    return QAM_AUTO;
 }
 
 static uint32_t rolloffOf(SystemAttempt attempt)
 {
-    return attempt == AttemptDvbS2Automatic ? ROLLOFF_AUTO : ROLLOFF_35;
+    return attempt.modulation == AutomaticModulation ? ROLLOFF_AUTO : ROLLOFF_35;
+}
+
+static uint32_t innerFecOf(SystemAttempt attempt)
+{
+    switch (attempt.codeRate) {
+    case AutomaticCodeRate: break;
+    case CodeRate1_2: return FEC_1_2;
+    case CodeRate3_5: return FEC_3_5;
+    case CodeRate2_3: return FEC_2_3;
+    case CodeRate3_4: return FEC_3_4;
+    case CodeRate4_5: return FEC_4_5;
+    case CodeRate5_6: return FEC_5_6;
+    case CodeRate8_9: return FEC_8_9;
+    case CodeRate9_10: return FEC_9_10;
+    }
+    return FEC_AUTO;
 }
 
 int DvbFrontend::tune(const TuningSequence& sequence, SystemAttempt attempt)
@@ -305,12 +331,12 @@ int DvbFrontend::tune(const TuningSequence& sequence, SystemAttempt attempt)
     // 0.35), so that nothing of an earlier tune stays; then every value.
     dtv_property properties[16];
     uint32_t count = 0;
-    const bool dvbs2 = attempt != AttemptDvbS;
+    const bool dvbs2 = attempt.dvbs2;
     put(properties, &count, DTV_DELIVERY_SYSTEM, dvbs2 ? SYS_DVBS2 : SYS_DVBS);
     put(properties, &count, DTV_CLEAR, 0);
     put(properties, &count, DTV_FREQUENCY, sequence.frequencyKHz);
     put(properties, &count, DTV_SYMBOL_RATE, sequence.symbolsPerSecond);
-    put(properties, &count, DTV_INNER_FEC, FEC_AUTO);
+    put(properties, &count, DTV_INNER_FEC, innerFecOf(attempt));
     put(properties, &count, DTV_INVERSION, INVERSION_AUTO);
     put(properties, &count, DTV_MODULATION, modulationOf(attempt));
     put(properties, &count, DTV_ROLLOFF, rolloffOf(attempt));
@@ -338,12 +364,12 @@ int DvbFrontend::tuneRemote(const TuningSequence& sequence, SystemAttempt attemp
     expectRemoteAnswer(true);
     parms_->lnb = &lnb;
     parms_->sat_number = sequence.remoteSatellite;
-    const bool dvbs2 = attempt != AttemptDvbS;
+    const bool dvbs2 = attempt.dvbs2;
     int result = dvb_set_sys(parms_, dvbs2 ? SYS_DVBS2 : SYS_DVBS) == 0 ? 0 : -EINVAL;
     if (result == 0) {
         dvb_fe_store_parm(parms_, DTV_FREQUENCY, sequence.frequencyKHz);
         dvb_fe_store_parm(parms_, DTV_SYMBOL_RATE, sequence.symbolsPerSecond);
-        dvb_fe_store_parm(parms_, DTV_INNER_FEC, FEC_AUTO);
+        dvb_fe_store_parm(parms_, DTV_INNER_FEC, innerFecOf(attempt));
         dvb_fe_store_parm(parms_, DTV_INVERSION, INVERSION_AUTO);
         dvb_fe_store_parm(parms_, DTV_POLARIZATION, sequence.horizontal ? POLARIZATION_H : POLARIZATION_V);
         if (dvbs2) {
@@ -388,7 +414,31 @@ bool DvbFrontend::read(RawFigures* raw)
         const dtv_stats* strength = dvb_fe_retrieve_stats_layer(parms_, DTV_STAT_SIGNAL_STRENGTH, 0);
         raw->strengthScale = scaleOf(strength);
         raw->strength = valueOf(strength);
+        // A driver that has given a v5 C/N only lacks one for a moment.
+        v5CnrSeen_ = v5CnrSeen_ || raw->cnrScale != ScaleNone;
+        if (raw->v5 && raw->locked && !v5CnrSeen_) readOlderFigures(raw);
     }
     remoteAnswered(options_.remote);
     return answered;
+}
+
+// libdvbv5 falls back to the older calls only when no v5 statistic at all
+// has a value; a tuner that fills in the v5 strength alone (ts2020 does)
+// hides its demodulator's older s/n. Asked on the frontend's own
+// descriptor; a call the driver lacks is not asked again while it is open
+// (each call waits for the kernel's frontend thread).
+void DvbFrontend::readOlderFigures(RawFigures* raw)
+{
+    if (fd_ < 0) return;
+    uint16_t snr = 0, strength = 0;
+    if (!olderSnrLacking_) {
+        raw->olderSnrRead = ioctl(fd_, FE_READ_SNR, &snr) == 0;
+        olderSnrLacking_ = !raw->olderSnrRead && unsupportedByDriver(-errno);
+    }
+    raw->olderSnr = snr;
+    if (!olderStrengthLacking_) {
+        raw->olderStrengthRead = ioctl(fd_, FE_READ_SIGNAL_STRENGTH, &strength) == 0;
+        olderStrengthLacking_ = !raw->olderStrengthRead && unsupportedByDriver(-errno);
+    }
+    raw->olderStrength = strength;
 }

@@ -45,6 +45,7 @@ public:
 private:
     FrontendProblem openFrontend(std::string* detail);
     int tuneRemote(const TuningSequence& sequence, SystemAttempt attempt);
+    void readOlderFigures(RawFigures* raw);
     bool offers(uint32_t system) const;
 
     HelperOptions options_;
@@ -52,7 +53,10 @@ private:
     dvb_open_descriptor* opened_ = nullptr;
     dvb_v5_fe_parms* parms_ = nullptr;
     dvb_open_descriptor* sections_[sectionTableCount] = {};  // a demux opened for each filter
-    int fd_ = -1;                 // the local device file, for the requests libdvbv5 has no call for
-    std::string path_;            // the device file, or its name on the daemon
-    std::string libraryMessage_;  // libdvbv5's latest complaint
+    int fd_ = -1;                        // the local device file, for the requests libdvbv5 has no call for
+    std::string path_;                   // the device file, or its name on the daemon
+    std::string libraryMessage_;         // libdvbv5's latest complaint
+    bool olderSnrLacking_ = false;       // the driver has no FE_READ_SNR
+    bool olderStrengthLacking_ = false;  // nor FE_READ_SIGNAL_STRENGTH
+    bool v5CnrSeen_ = false;             // since it was opened
 };

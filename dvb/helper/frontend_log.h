@@ -5,7 +5,8 @@
 //   tone on | tone off
 //   diseqc E0 10 38 FB
 //   burst A | burst B
-//   tune if_khz=N symbol_rate=N system=DVB-S | system=DVB-S2 [modulation=QPSK|8PSK]
+//   burst A left out: ...          (once, for a driver without tone burst)
+//   tune if_khz=N symbol_rate=N system=DVB-S | system=DVB-S2 [modulation=QPSK|8PSK [code_rate=3/4]]
 //   lock | nolock                  (when the status changes)
 //   refused WHAT: REASON           (the line of what was refused, and why)
 //   refused secret from ADDRESS: wrong; ...  (a peer's first wrong secret of a run)

@@ -222,6 +222,7 @@ void FrontendWorker::carryOutOpen(WorkerOutcome* outcome)
     if (!outcome->ok) return;
     open_ = true;
     supplyOn_ = false;
+    burstLacking_ = false;
     const FrontendAbilities abilities = device_.abilities();
     std::lock_guard<std::mutex> hold(mutex_);
     abilities_ = abilities;
@@ -278,7 +279,16 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
         case StepSupply: result = device_.setVoltage(step.voltage); break;
         case StepTone: result = device_.setTone(step.on); break;
         case StepSwitchCommand: result = device_.sendSwitchCommand(step.command); break;
-        case StepBurst: result = device_.sendBurst(step.on); break;
+        case StepBurst:
+            if (burstLacking_) continue;
+            result = device_.sendBurst(step.on);
+            // The command before it has already picked the input.
+            if (unsupportedByDriver(result)) {
+                burstLacking_ = true;
+                log(burstLackingLine(step));
+                continue;
+            }
+            break;
         }
         if (result != 0) {
             log(refusedLine(stepLine(step), errorText(result)));

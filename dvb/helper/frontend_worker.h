@@ -136,6 +136,7 @@ private:
     // The thread's own; nobody else touches these.
     bool open_ = false;
     bool supplyOn_ = false;
+    bool burstLacking_ = false;  // the driver has no tone burst: said once, then left out
     TuningSequence sequence_;
     bool tuned_ = false;
     DeliverySearch search_;

@@ -49,6 +49,21 @@ static void takeLegacy(FrontendFigures& figures, uint16_t value, LegacyRange& ra
     }
 }
 
+// Placed as the older figures of unknown unit are: 10 % at the weakest seen
+// while locked, 99 % at the strongest.
+static void strengthStandsIn(FrontendFigures& figures, LegacyRange& range)
+{
+    const double dbm = figures.strengthDbm;
+    range.weakestDbm = range.strengthSeen ? std::min(range.weakestDbm, dbm) : dbm;
+    range.strongestDbm = range.strengthSeen ? std::max(range.strongestDbm, dbm) : dbm;
+    range.strengthSeen = true;
+    const double spread = std::max(range.strongestDbm - range.weakestDbm, smallestStrengthSpreadDb);
+    const double placed = 10.0 + 89.0 * (dbm - range.weakestDbm) / spread;
+    figures.form = FormStrengthOnly;
+    figures.statistics.hasStrength = true;
+    figures.statistics.strengthPercent = static_cast<int32_t>(std::min(placed, 99.0));
+}
+
 static uint32_t relativeFigure(int64_t value)
 {
     return static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(value, 0), 65535));
@@ -72,6 +87,10 @@ FrontendFigures figuresFrom(const RawFigures& raw, LegacyRange& range)
         figures.form = FormRelative;
         statistics.hasQuality = true;
         statistics.qualityPercent = percentOfRelative(relativeFigure(raw.cnr));
+    } else if (raw.olderSnrRead) {
+        figures.olderSnrGiven = true;
+        figures.form = range.seen ? legacyForm(range) : FormNone;
+        takeLegacy(figures, raw.olderSnr, range);
     }
     if (raw.strengthScale == ScaleDecibel) {
         const double dbm = static_cast<double>(raw.strength) / 1000.0;
@@ -80,20 +99,30 @@ FrontendFigures figuresFrom(const RawFigures& raw, LegacyRange& range)
     } else if (raw.strengthScale == ScaleRelative) {
         statistics.hasStrength = true;
         statistics.strengthPercent = percentOfRelative(relativeFigure(raw.strength));
+    } else if (raw.olderStrengthRead) {
+        statistics.hasStrength = true;
+        statistics.strengthPercent = percentOfRelative(raw.olderStrength);
     }
+    const bool noSnr = !statistics.hasCarrierToNoise && !statistics.hasQuality;
+    if (raw.v5 && statistics.locked && noSnr && !statistics.hasStrength && figures.hasStrengthDbm)
+        strengthStandsIn(figures, range);
     return figures;
 }
 
 std::string formDescription(const FrontendFigures& figures)
 {
+    // The older s/n may stand in for a C/N the v5 statistics lack.
+    const std::string older = figures.v5 ? "v5 without c/n, older" : "older (no v5),";
     switch (figures.form) {
     case FormNone: break;
     case FormDecibel: return "v5, c/n in 0.001 dB";
     case FormRelative: return "v5, relative c/n";
-    case FormLegacyTenths: return "older (no v5), s/n in 0.1 dB";
-    case FormLegacyScale: return "older (no v5), s/n on a 16-bit scale";
-    case FormLegacyUnknown: return "older (no v5), s/n of unknown unit: quality within the range seen since the tune";
+    case FormLegacyTenths: return older + " s/n in 0.1 dB";
+    case FormLegacyScale: return older + " s/n on a 16-bit scale";
+    case FormLegacyUnknown: return older + " s/n of unknown unit: quality within the range seen since the tune";
+    case FormStrengthOnly: return "v5, strength only: quality within the strengths seen since the tune";
     }
+    if (figures.v5 && figures.olderSnrGiven) return "v5 without c/n, older s/n unit told once locked";
     if (figures.v5) return "v5, no c/n figure now";
     if (figures.olderSnrGiven) return "older (no v5), s/n unit told once locked";
     return "none";

@@ -4,8 +4,11 @@
 // some a 16-bit relative scale, some a negative figure that reads as a
 // large unsigned one. The form is decided from the values seen while
 // locked; where it cannot be, the quality is placed within the range seen
-// since the tune, so that it still rises and falls with the dish.
-// Platform-neutral.
+// since the tune, so that it still rises and falls with the dish. A driver
+// whose v5 statistics carry a strength but no C/N (its tuner fills in the
+// one, its demodulator only answers the older call) is read with the older
+// calls too; with no s/n anywhere, the quality follows the strength within
+// the range seen since the tune. Platform-neutral.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -19,6 +22,7 @@ enum StatisticsForm : uint8_t {
     FormLegacyTenths,   // older statistics, tenths of a dB
     FormLegacyScale,    // older statistics, a 16-bit relative scale
     FormLegacyUnknown,  // older statistics of a unit that cannot be told
+    FormStrengthOnly,   // no s/n at all: the strength in dBm stands for it
 };
 
 enum FigureScale : uint8_t { ScaleNone, ScaleDecibel, ScaleRelative };
@@ -31,14 +35,26 @@ struct RawFigures {
     int64_t cnr = 0;  // 0.001 dB, or the relative figure
     FigureScale strengthScale = ScaleNone;
     int64_t strength = 0;  // 0.001 dBm, or the relative figure
+    // Where the v5 statistics carry no C/N while locked: the older calls
+    // (FE_READ_SNR, FE_READ_SIGNAL_STRENGTH), when they answered.
+    bool olderSnrRead = false;
+    uint16_t olderSnr = 0;
+    bool olderStrengthRead = false;
+    uint16_t olderStrength = 0;
 };
 
-// The older C/N figures seen while locked since the tune.
+// The older C/N figures, and the strengths in dBm, seen while locked since
+// the tune.
 struct LegacyRange {
     bool seen = false;
     uint16_t lowest = 0;
     uint16_t highest = 0;
+    bool strengthSeen = false;
+    double weakestDbm = 0.0;
+    double strongestDbm = 0.0;
 };
+// Below this spread the strengths seen are mostly the tuner's own wobble.
+constexpr double smallestStrengthSpreadDb = 3.0;
 
 struct FrontendFigures {
     TunerStatistics statistics;

@@ -61,7 +61,11 @@ static bool nitSectionFrom(dvb_v5_fe_parms* parms, const uint8_t* bytes, size_t 
     }
     dvb_nit_transport_foreach(transport, nit) taken.streams.push_back(transportStreamOf(transport));
     dvb_table_nit_free(nit);
-    if (read < 0) return false;  // a descriptor it could not read: the section is not believed
+    // libdvbv5 gives up on the whole section over one descriptor it cannot
+    // read (a satellite, cable or conditional access descriptor cut short);
+    // our own reader checks the same lengths and reads only the descriptors
+    // wanted here, so one odd descriptor does not lose the network.
+    if (read < 0) return parseNitSection(bytes, size, section);
     *section = taken;
     return true;
 }

@@ -2,7 +2,8 @@
 // needs: believed only when its length is its own, its CRC is right
 // (checked here, whatever the demux was asked to check), it is a current
 // section of the filter's table; then the NIT is read with libdvbv5's table
-// and descriptor parsers, the PAT and SDT by their headers.
+// and descriptor parsers (with our own where libdvbv5 refuses a descriptor
+// of it), the PAT and SDT by their headers.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -12,17 +12,6 @@ uint32_t tunedLockWaitMs(const TuningSequence& sequence)
     return std::min(round, tunedLockWaitLimitMs);
 }
 
-static const char* systemName(SystemAttempt attempt)
-{
-    switch (attempt) {
-    case AttemptDvbS: return "DVB-S";
-    case AttemptDvbS2Automatic: return "DVB-S2";
-    case AttemptDvbS2Qpsk: return "DVB-S2 QPSK";
-    case AttemptDvbS2Psk8: return "DVB-S2 8PSK";
-    }
-    return "?";
-}
-
 bool networkSettled(const NetworkReport& report)
 {
     return report.state == NetworkKnown || report.state == NetworkNoInformation;
@@ -35,7 +24,7 @@ std::string tunedReport(const FrontendDescription& description, const std::strin
     const std::string lockLine = std::string("lock: ") + (locked ? "yes" : "no") + "\n";
     const size_t at = report.find(lockLine);
     if (at != std::string::npos) {
-        if (locked) report.insert(at + lockLine.size(), std::string("system: ") + systemName(latest.attempt) + "\n");
+        if (locked) report.insert(at + lockLine.size(), "system: " + attemptSystemText(latest.attempt) + "\n");
         report.insert(at, "tuned: " + entry + "\n");
     }
     report += "quality: " + std::to_string(locked ? latest.reading.quality : 0) + " %\n";

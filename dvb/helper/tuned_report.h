@@ -12,7 +12,9 @@
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/frontend_worker.h"
 
-constexpr uint32_t tunedLockWaitLimitMs = 10000;
+// A frontend that needs each DVB-S2 code rate named takes up to a minute
+// for one round at 2 MS/s.
+constexpr uint32_t tunedLockWaitLimitMs = 60000;
 
 uint32_t tunedLockWaitMs(const TuningSequence& sequence);
 

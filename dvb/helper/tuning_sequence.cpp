@@ -5,6 +5,23 @@
 #include "dvb/helper/frontend_log.h"
 #include "dvb/helper/remote_tuning.h"
 
+bool operator==(const SystemAttempt& a, const SystemAttempt& b)
+{
+    return a.dvbs2 == b.dvbs2 && a.modulation == b.modulation && a.codeRate == b.codeRate;
+}
+
+bool operator!=(const SystemAttempt& a, const SystemAttempt& b) { return !(a == b); }
+
+// Broadcasting on Ku band uses 8PSK 2/3 and 3/4 most, then QPSK 3/4 and
+// 8PSK 5/6; QPSK 1/2 and the highest rates are rare.
+const SystemAttempt namedDvbS2[namedDvbS2Count] = {
+    {true, Psk8Modulation, CodeRate2_3},  {true, Psk8Modulation, CodeRate3_4}, {true, QpskModulation, CodeRate3_4},
+    {true, Psk8Modulation, CodeRate5_6},  {true, QpskModulation, CodeRate2_3}, {true, Psk8Modulation, CodeRate3_5},
+    {true, QpskModulation, CodeRate5_6},  {true, QpskModulation, CodeRate4_5}, {true, QpskModulation, CodeRate3_5},
+    {true, QpskModulation, CodeRate8_9},  {true, Psk8Modulation, CodeRate8_9}, {true, QpskModulation, CodeRate9_10},
+    {true, Psk8Modulation, CodeRate9_10}, {true, QpskModulation, CodeRate1_2},
+};
+
 bool operator==(const TransponderKey& a, const TransponderKey& b)
 {
     return a.intermediateKHz == b.intermediateKHz && a.symbolsPerSecond == b.symbolsPerSecond && a.toneOn == b.toneOn &&
@@ -54,13 +71,6 @@ std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abi
                std::to_string(abilities.highestKHz) + " kHz";
     }
     return "";
-}
-
-uint32_t lockWindowMs(uint32_t symbolsPerSecond)
-{
-    constexpr uint64_t symbolMilliseconds = 8000000000ull;  // 0.4 s at 20 MS/s, 4 s at 2 MS/s
-    const uint64_t window = symbolMilliseconds / std::max<uint64_t>(symbolsPerSecond, 1);
-    return static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(window, 400), 4000));
 }
 
 static SequenceStep supply(LnbVoltage voltage)
@@ -137,6 +147,28 @@ static std::vector<SequenceStep> remoteSteps(const RemoteTuning& remote)
     return steps;
 }
 
+// What the driver can tell apart, each once. Where it takes automatic
+// values, DVB-S2 with all of them comes first: a driver that searches both
+// systems finds either with it.
+static std::vector<SystemAttempt> attemptsFor(const FrontendAbilities& abilities)
+{
+    const FrontendTraits& traits = abilities.traits;
+    if (hasTrait(traits, TraitFindsEitherSystem) && abilities.dvbs2) return {AttemptDvbS2Automatic};
+    const bool namesCodeRate = hasTrait(traits, TraitNamesCodeRate);
+    const bool namesModulation = namesCodeRate || hasTrait(traits, TraitNamesModulation);
+    std::vector<SystemAttempt> attempts;
+    if (abilities.dvbs2 && !namesModulation) attempts.push_back(AttemptDvbS2Automatic);
+    if (abilities.dvbs) attempts.push_back(AttemptDvbS);
+    if (!abilities.dvbs2 || hasTrait(traits, TraitIgnoresModulation)) return attempts;
+    if (namesCodeRate) {
+        attempts.insert(attempts.end(), namedDvbS2, namedDvbS2 + namedDvbS2Count);
+    } else {
+        attempts.push_back(AttemptDvbS2Qpsk);
+        attempts.push_back(AttemptDvbS2Psk8);
+    }
+    return attempts;
+}
+
 TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbilities& abilities, bool supplyWasOn,
                                    const SystemAttempt* remembered)
 {
@@ -156,18 +188,15 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
     } else {
         sequence.steps = localSteps(plan, supplyWasOn, tuning.diseqcCode);
     }
-    const SystemAttempt order[] = {AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8};
-    for (SystemAttempt attempt : order) {
-        const bool offered = attempt == AttemptDvbS ? abilities.dvbs : abilities.dvbs2;
-        if (offered) sequence.attempts.push_back(attempt);
-    }
+    sequence.attempts = attemptsFor(abilities);
     if (remembered) {
         const auto found = std::find(sequence.attempts.begin(), sequence.attempts.end(), *remembered);
         if (found != sequence.attempts.end()) std::rotate(sequence.attempts.begin(), found, found + 1);
     }
     const uint32_t share =
         sequence.attempts.empty() ? minimumRoundMs : minimumRoundMs / static_cast<uint32_t>(sequence.attempts.size());
-    sequence.attemptWindowMs = std::max(lockWindowMs(plan.symbolsPerSecond), share);
+    const uint32_t needed = attemptTimeMs(abilities.traits, plan.symbolsPerSecond);
+    sequence.attemptWindowMs = knowsItsTime(abilities.traits) ? needed : std::max(needed, share);
     return sequence;
 }
 
@@ -183,15 +212,49 @@ std::string stepLine(const SequenceStep& step)
     return "";
 }
 
-const char* attemptName(SystemAttempt attempt)
+std::string burstLackingLine(const SequenceStep& step)
 {
-    switch (attempt) {
-    case AttemptDvbS: return "system=DVB-S";
-    case AttemptDvbS2Automatic: return "system=DVB-S2";
-    case AttemptDvbS2Qpsk: return "system=DVB-S2 modulation=QPSK";
-    case AttemptDvbS2Psk8: return "system=DVB-S2 modulation=8PSK";
+    return stepLine(step) + " left out: the driver has no tone burst, the DiSEqC command selects the input";
+}
+
+const char* codeRateText(CodeRate rate)
+{
+    switch (rate) {
+    case AutomaticCodeRate: break;
+    case CodeRate1_2: return "1/2";
+    case CodeRate3_5: return "3/5";
+    case CodeRate2_3: return "2/3";
+    case CodeRate3_4: return "3/4";
+    case CodeRate4_5: return "4/5";
+    case CodeRate5_6: return "5/6";
+    case CodeRate8_9: return "8/9";
+    case CodeRate9_10: return "9/10";
     }
-    return "system=?";
+    return "";
+}
+
+static const char* modulationText(AttemptModulation modulation)
+{
+    return modulation == QpskModulation ? "QPSK" : modulation == Psk8Modulation ? "8PSK" : "";
+}
+
+std::string attemptName(SystemAttempt attempt)
+{
+    if (!attempt.dvbs2) return "system=DVB-S";
+    std::string name = "system=DVB-S2";
+    if (attempt.modulation != AutomaticModulation)
+        name += std::string(" modulation=") + modulationText(attempt.modulation);
+    if (attempt.codeRate != AutomaticCodeRate) name += std::string(" code_rate=") + codeRateText(attempt.codeRate);
+    return name;
+}
+
+std::string attemptSystemText(SystemAttempt attempt)
+{
+    if (!attempt.dvbs2) return "DVB-S";
+    std::string text = "DVB-S2";
+    if (attempt.modulation != AutomaticModulation) text += std::string(" ") + modulationText(attempt.modulation);
+    if (attempt.codeRate != AutomaticCodeRate) text += std::string(" ") + codeRateText(attempt.codeRate);
+    return text;
 }
 
 std::string attemptLine(const TuningSequence& sequence, SystemAttempt attempt)

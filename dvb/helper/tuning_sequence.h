@@ -12,6 +12,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/frontend_plan.h"
+#include "dvb/helper/frontend_traits.h"
 
 enum StepKind : uint8_t { StepSupply, StepTone, StepSwitchCommand, StepBurst, StepPause };
 
@@ -26,8 +27,36 @@ struct SequenceStep {
 // One way of asking for the transponder. DVB-S goes with its explicit
 // values (QPSK, roll-off 0.35); DVB-S2 with everything automatic, or with
 // the modulation named and roll-off 0.35 for drivers that refuse automatic
-// values without saying so.
-enum SystemAttempt : uint8_t { AttemptDvbS, AttemptDvbS2Automatic, AttemptDvbS2Qpsk, AttemptDvbS2Psk8 };
+// values without saying so, and with a code rate too for drivers that have
+// no automatic one.
+enum AttemptModulation : uint8_t { AutomaticModulation, QpskModulation, Psk8Modulation };
+enum CodeRate : uint8_t {
+    AutomaticCodeRate,
+    CodeRate1_2,
+    CodeRate3_5,
+    CodeRate2_3,
+    CodeRate3_4,
+    CodeRate4_5,
+    CodeRate5_6,
+    CodeRate8_9,
+    CodeRate9_10,
+};
+struct SystemAttempt {
+    bool dvbs2;
+    AttemptModulation modulation;
+    CodeRate codeRate;
+};
+bool operator==(const SystemAttempt& a, const SystemAttempt& b);
+bool operator!=(const SystemAttempt& a, const SystemAttempt& b);
+constexpr SystemAttempt AttemptDvbS{false, QpskModulation, AutomaticCodeRate};
+constexpr SystemAttempt AttemptDvbS2Automatic{true, AutomaticModulation, AutomaticCodeRate};
+constexpr SystemAttempt AttemptDvbS2Qpsk{true, QpskModulation, AutomaticCodeRate};
+constexpr SystemAttempt AttemptDvbS2Psk8{true, Psk8Modulation, AutomaticCodeRate};
+
+// DVB-S2's modulations and code rates in the order a driver that needs the
+// code rate named is asked for them: the most common on the air first.
+constexpr size_t namedDvbS2Count = 14;
+extern const SystemAttempt namedDvbS2[namedDvbS2Count];
 
 // What the frontend said about itself when it was opened.
 struct FrontendAbilities {
@@ -37,7 +66,8 @@ struct FrontendAbilities {
     uint32_t highestKHz = 2150000;
     uint32_t lowestSymbolRate = 1000000;
     uint32_t highestSymbolRate = 45000000;
-    bool remote = false;  // behind dvbv5-daemon: its libdvbv5 drives the LNB
+    bool remote = false;      // behind dvbv5-daemon: its libdvbv5 drives the LNB
+    FrontendTraits traits{};  // what its driver does, by its name: none known
 };
 
 // A transponder as the frontend sees it, to remember what locked it.
@@ -77,11 +107,11 @@ constexpr uint32_t diseqcQuietMs = 15;
 constexpr uint32_t poweredLnbSettleMs = 100;
 constexpr uint32_t diseqcRepeatMs = 100;
 
-// A demodulator finds a carrier in about 0.4 s above 20 MS/s and in up to
-// about 4 s at 2 MS/s and below: the time grows as the symbol rate falls.
-uint32_t lockWindowMs(uint32_t symbolsPerSecond);
-// Each attempt's share, so that one round of attempts (a re-sent tune when
-// there is only one) takes at least minimumRoundMs.
+// Each attempt gets the time its frontend needs (attemptTimeMs); where the
+// table of known frontends does not give that time, at least its share of
+// minimumRoundMs: a round of attempts (a re-sent tune when there is only
+// one) then takes at least that. A lock lost is asked for again after the
+// longer of the two.
 constexpr uint32_t minimumRoundMs = 2000;
 
 // `supplyWasOn`: whether the LNB had its supply before this start;
@@ -92,10 +122,19 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
 // The log's line for a step ("voltage 18", "tone off", "diseqc E0 10 38 FB",
 // "burst A"); "" for a pause, which reaches no frontend.
 std::string stepLine(const SequenceStep& step);
-// "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=8PSK"
+// "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=8PSK",
+// with " code_rate=3/4" where the attempt names one.
 std::string attemptLine(const TuningSequence& sequence, SystemAttempt attempt);
 // The tune the values ask for, without a system: for a refusal before any attempt.
 std::string plannedTuneLine(const CardTuning& tuning);
+// Said once when the driver has no tone burst: "burst A left out: the
+// driver has no tone burst, the DiSEqC command selects the input".
+std::string burstLackingLine(const SequenceStep& step);
 // "refused voltage 18: Input/output error"
 std::string refusedLine(const std::string& what, const std::string& reason);
-const char* attemptName(SystemAttempt attempt);
+// "system=DVB-S2 modulation=8PSK code_rate=3/4"
+std::string attemptName(SystemAttempt attempt);
+// "DVB-S2 8PSK 3/4", "DVB-S2", "DVB-S": the system as --status prints it.
+std::string attemptSystemText(SystemAttempt attempt);
+// "3/4"; "" for an automatic one.
+const char* codeRateText(CodeRate rate);

@@ -59,26 +59,58 @@ SimulatedFrontend newSimulatedFrontend(const Simulation& simulation)
     return frontend;
 }
 
+static const char* codeRateName(uint32_t fec)
+{
+    switch (fec) {
+    case FEC_1_2: return "1/2";
+    case FEC_3_5: return "3/5";
+    case FEC_2_3: return "2/3";
+    case FEC_3_4: return "3/4";
+    case FEC_4_5: return "4/5";
+    case FEC_5_6: return "5/6";
+    case FEC_8_9: return "8/9";
+    case FEC_9_10: return "9/10";
+    }
+    return "";
+}
+
+// A driver without an automatic DVB-S2 code rate fails the tune where the
+// kernel's frontend thread does not look: it never locks.
+static bool namesWhatItNeeds(const SimulatedFrontend& frontend, bool dvbs2)
+{
+    if (!dvbs2) return frontend.tunedModulation == QPSK && frontend.tunedRolloff == ROLLOFF_35;
+    const bool modulation = frontend.tunedModulation == QPSK || frontend.tunedModulation == PSK_8;
+    return modulation && frontend.tunedRolloff != ROLLOFF_AUTO && *codeRateName(frontend.tunedInnerFec) != '\0';
+}
+
 // Whether the tune as it reached the demodulator can lock this transponder.
 static bool lockable(const SimulatedFrontend& frontend)
 {
     const Simulation& simulation = frontend.simulation;
     const bool dvbs2 = frontend.tunedSystem == SYS_DVBS2;
-    const bool automatic = dvbs2 && (frontend.tunedModulation == QAM_AUTO || frontend.tunedRolloff == ROLLOFF_AUTO);
-    if (simulation.explicitModulation) {
+    const bool ignored = simulation.ignoresModulation;
+    const bool automatic =
+        dvbs2 && (ignored || frontend.tunedModulation == QAM_AUTO || frontend.tunedRolloff == ROLLOFF_AUTO);
+    if (simulation.needsCodeRate && !namesWhatItNeeds(frontend, dvbs2)) return false;
+    if (simulation.explicitModulation && !ignored) {
         if (automatic) return false;  // taken without a word, never locked
         if (!dvbs2 && (frontend.tunedModulation != QPSK || frontend.tunedRolloff != ROLLOFF_35)) return false;
     }
-    if (simulation.anyTransponder) return true;
+    if (simulation.anyTransponder || simulation.findsEitherSystem) return true;
     if (!dvbs2) return simulation.transponder == SimDvbS;
     if (simulation.transponder == SimDvbS) return automatic && !simulation.strictSystem;
-    if (automatic || simulation.transponderModulation == ModulationAny) return true;
-    return frontend.tunedModulation == (simulation.transponderModulation == ModulationQpsk ? QPSK : PSK_8);
+    if (automatic) return true;
+    if (simulation.transponderModulation != ModulationAny &&
+        frontend.tunedModulation != (simulation.transponderModulation == ModulationQpsk ? QPSK : PSK_8))
+        return false;
+    const std::string named = codeRateName(frontend.tunedInnerFec);
+    return simulation.transponderCodeRate.empty() || named.empty() || named == simulation.transponderCodeRate;
 }
 
 static SimulatedSignal signalNow(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
     if (!frontend.tuned || !lockable(frontend)) return SimulatedSignal{false, 0};
+    if (nowMs - frontend.searchedAtMs < frontend.simulation.acquisitionMs) return SimulatedSignal{false, 0};
     const Simulation& simulation = frontend.simulation;
     const uint64_t since = nowMs - frontend.tunedAtMs;
     return simulatedSignalAt(simulation, since > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(since));
@@ -108,12 +140,28 @@ static bool isLegacy(SimulatedStatistics kind)
     return kind == StatisticsLegacy || kind == StatisticsLegacyTenths || kind == StatisticsLegacyNegative;
 }
 
+static bool strengthAlone(SimulatedStatistics kind)
+{
+    return kind == StatisticsV5StrengthOnly || kind == StatisticsStrengthOnly;
+}
+
+// dvb-core's own answer to a request the driver has no operation for.
+static constexpr int kernelNotSupported = 524;
+
 static void fillStatistic(dtv_property& property, const SimulatedFrontend& frontend, const SimulatedSignal& signal)
 {
     dtv_fe_stats& stats = property.u.st;
     std::memset(&stats, 0, sizeof stats);
     const SimulatedStatistics kind = frontend.simulation.statistics;
     if (kind == StatisticsNone || isLegacy(kind)) return;  // len 0: no v5 statistics
+    // A tuner that fills in its strength alone, in dB, from the start.
+    if (strengthAlone(kind)) {
+        if (property.cmd != DTV_STAT_SIGNAL_STRENGTH) return;
+        stats.len = 1;
+        stats.stat[0].scale = FE_SCALE_DECIBEL;
+        stats.stat[0].svalue = frontend.tuned ? strengthMilliDbm(signal) : 0;
+        return;
+    }
     stats.len = 1;
     stats.stat[0].scale = FE_SCALE_NOT_AVAILABLE;
     if (property.cmd == DTV_STAT_CNR && signal.locked) {
@@ -200,13 +248,15 @@ static int tune(SimulatedFrontend& frontend, uint64_t nowMs)
     const bool again = frontend.tuned && frontend.tunedFrequencyKHz == frontend.frequencyKHz &&
                        frontend.tunedSymbolRate == frontend.symbolRate;
     if (!again) frontend.tunedAtMs = nowMs;
+    frontend.searchedAtMs = nowMs;
     frontend.tuned = true;
     frontend.tunedFrequencyKHz = frontend.frequencyKHz;
     frontend.tunedSymbolRate = frontend.symbolRate;
     frontend.tunedSystem = frontend.deliverySystem;
     frontend.tunedModulation = frontend.modulation;
     frontend.tunedRolloff = frontend.rolloff;
-    char line[96];
+    frontend.tunedInnerFec = frontend.innerFec;
+    char line[112];
     const char* modulation = frontend.modulation == QAM_AUTO ? "auto"
                              : frontend.modulation == PSK_8  ? "8PSK"
                              : frontend.modulation == QPSK   ? "QPSK"
@@ -216,8 +266,9 @@ static int tune(SimulatedFrontend& frontend, uint64_t nowMs)
                           : frontend.rolloff == ROLLOFF_25 ? "0.25"
                           : frontend.rolloff == ROLLOFF_20 ? "0.20"
                                                            : "other";
-    std::snprintf(line, sizeof line, "tune %s %s/%s %u %u", systemName(frontend.deliverySystem), modulation, rolloff,
-                  frontend.frequencyKHz, frontend.symbolRate);
+    const char* rate = codeRateName(frontend.innerFec);
+    std::snprintf(line, sizeof line, "tune %s %s/%s %u %u%s%s", systemName(frontend.deliverySystem), modulation,
+                  rolloff, frontend.frequencyKHz, frontend.symbolRate, *rate ? " fec " : "", rate);
     frontend.trace.push_back(line);
     return 0;
 }
@@ -263,7 +314,8 @@ static int properties(SimulatedFrontend& frontend, void* argument, bool set, uin
 static void fillInfo(const SimulatedFrontend& frontend, dvb_frontend_info* info)
 {
     std::memset(info, 0, sizeof *info);
-    std::snprintf(info->name, sizeof info->name, "%s", simulatedFrontendName);
+    const std::string& name = frontend.simulation.frontendName;
+    std::snprintf(info->name, sizeof info->name, "%s", name.empty() ? simulatedFrontendName : name.c_str());
     const bool satellite = isSatellite(frontend.deliverySystem);
     const uint32_t unit = satellite ? 1 : 1000;
     info->type = satellite ? FE_QPSK : FE_OFDM;
@@ -337,6 +389,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         else return -EINVAL;
         return 0;
     case FE_DISEQC_SEND_BURST:
+        if (frontend.simulation.noBurst) return -kernelNotSupported;
         if (value != SEC_MINI_A && value != SEC_MINI_B) return -EINVAL;
         if (frontend.simulation.failBurst) return -EIO;
         frontend.trace.push_back(value == SEC_MINI_A ? "burst A" : "burst B");
@@ -358,7 +411,9 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
     case FE_ENABLE_HIGH_LNB_VOLTAGE: return 0;
     case FE_READ_SNR:
     case FE_READ_SIGNAL_STRENGTH:
-        if (!isLegacy(frontend.simulation.statistics)) return -ENOTTY;
+        if (frontend.simulation.statistics == StatisticsStrengthOnly) return -kernelNotSupported;
+        if (!isLegacy(frontend.simulation.statistics) && frontend.simulation.statistics != StatisticsV5StrengthOnly)
+            return -ENOTTY;
         if (!argument) return -EFAULT;
         *static_cast<uint16_t*>(argument) = legacyFigure(frontend, request, nowMs);
         return 0;

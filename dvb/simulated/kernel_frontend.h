@@ -25,13 +25,16 @@ struct SimulatedFrontend {
     uint32_t tunedSystem = 0;
     uint32_t tunedModulation = 0;
     uint32_t tunedRolloff = 0;
+    uint32_t tunedInnerFec = 0;
+    uint64_t searchedAtMs = 0;  // the latest tune of any kind: the search starts again
     uint32_t tunedFrequencyKHz = 0;
     uint32_t tunedSymbolRate = 0;
     uint64_t tunedAtMs = 0;  // the latest tune to another frequency or symbol rate
     // One line per request that reaches the hardware: "voltage 18",
     // "tone on", "diseqc E0 10 38 FB", "burst A",
     // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and
-    // roll-off, the frequency in kHz, the symbol rate).
+    // roll-off, the frequency in kHz, the symbol rate; then " fec 3/4" where
+    // a code rate was named).
     std::vector<std::string> trace;
 };
 

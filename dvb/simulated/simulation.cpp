@@ -137,7 +137,54 @@ static bool parseStreamLine(const std::vector<std::string>& words, Simulation* s
         perSection <= 40)
         facts.streamsPerSection = perSection;
     else if (words.size() == 2 && words[1] == "bad-crc") tables.back().badCrc = true;
-    else *problem = "expected \"nit actual|other ID [NAME]\", \"nit sections N\" (1 to 40) or \"nit bad-crc\"";
+    else if (words.size() == 2 && words[1] == "odd-descriptor") facts.withShortCaDescriptors = true;
+    else
+        *problem = "expected \"nit actual|other ID [NAME]\", \"nit sections N\" (1 to 40), \"nit bad-crc\" or "
+                   "\"nit odd-descriptor\"";
+    return problem->empty();
+}
+
+static const char* const codeRates[] = {"1/2", "3/5", "2/3", "3/4", "4/5", "5/6", "8/9", "9/10"};
+
+static bool knownCodeRate(const std::string& word)
+{
+    for (const char* rate : codeRates)
+        if (word == rate) return true;
+    return false;
+}
+
+// The behaviours where drivers differ.
+static bool parsePersonality(const std::vector<std::string>& words, Simulation* simulation, std::string* problem)
+{
+    const std::string name = words.size() == 2 ? words[1] : "";
+    if (name == "needs-code-rate") simulation->needsCodeRate = true;
+    else if (name == "ignores-modulation") simulation->ignoresModulation = true;
+    else if (name == "finds-either-system") simulation->findsEitherSystem = true;
+    else if (name == "v5-strength-only") simulation->statistics = StatisticsV5StrengthOnly;
+    else if (name == "strength-only") simulation->statistics = StatisticsStrengthOnly;
+    else if (name == "no-burst") simulation->noBurst = true;
+    else
+        *problem = "expected \"personality needs-code-rate|ignores-modulation|finds-either-system|v5-strength-only|"
+                   "strength-only|no-burst\"";
+    return problem->empty();
+}
+
+// The frontend's own: its name, its time to search, its personalities.
+static bool parseChipLine(const std::vector<std::string>& words, Simulation* simulation, std::string* problem)
+{
+    const std::string& first = words[0];
+    if (first == "personality") return parsePersonality(words, simulation, problem);
+    if (first == "acquisition") {
+        uint32_t ms = 0;
+        if (words.size() != 2 || !wholeMilliseconds(words[1], &ms) || ms > 10000)
+            *problem = "expected \"acquisition MS\" with MS from 0 to 10000";
+        simulation->acquisitionMs = ms;
+        return problem->empty();
+    }
+    std::string name;
+    for (size_t i = 1; i < words.size(); ++i) name += (i > 1 ? " " : "") + words[i];
+    if (name.empty() || name.size() > 127) *problem = "expected \"name TEXT\", at most 127 characters";
+    simulation->frontendName = name;
     return problem->empty();
 }
 
@@ -145,6 +192,8 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
 {
     const std::string& first = words[0];
     if (first == "stream" || first == "nit" || first == "entry") return parseStreamLine(words, simulation, problem);
+    if (first == "personality" || first == "acquisition" || first == "name")
+        return parseChipLine(words, simulation, problem);
     if (first == "fail") {
         const std::string what = words.size() == 2 ? words[1] : "";
         bool* flag = what == "open"      ? &simulation->failOpen
@@ -182,16 +231,20 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
         const bool known =
             words.size() >= 2 && systemByName(words[1], &system) && (system == SimDvbS || system == SimDvbS2);
         SimulatedModulation modulation = ModulationAny;
-        if (known && words.size() == 3 && system == SimDvbS2 && (words[2] == "QPSK" || words[2] == "8PSK"))
+        const bool named = words.size() >= 3 && (words[2] == "QPSK" || words[2] == "8PSK");
+        const bool rated = words.size() == 4 && knownCodeRate(words[3]);
+        if (known && system == SimDvbS2 && named && (words.size() == 3 || rated))
             modulation = words[2] == "QPSK" ? ModulationQpsk : ModulationPsk8;
         else if (words.size() != 2) system = SimDvbT;
         if (!known || system == SimDvbT) {
-            *problem = "expected \"transponder DVB-S\" or \"transponder DVB-S2 [QPSK|8PSK]\"";
+            *problem = "expected \"transponder DVB-S\" or \"transponder DVB-S2 [QPSK|8PSK [RATE]]\", RATE one of "
+                       "1/2 3/5 2/3 3/4 4/5 5/6 8/9 9/10";
             return false;
         }
         simulation->anyTransponder = false;
         simulation->transponder = system;
         simulation->transponderModulation = modulation;
+        simulation->transponderCodeRate = rated ? words[3] : "";
         return true;
     }
     if (first == "system") {

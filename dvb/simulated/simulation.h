@@ -15,10 +15,11 @@
 //                    DVB-T, DVB-C; DVB-S and DVB-S2 unless told); the first is
 //                    the one it is set to when opened, and until it is set to a
 //                    satellite system it gives its frequency range in Hz
-//   transponder NAME [MODULATION]  the transponder is DVB-S, or DVB-S2 (QPSK
-//                    or 8PSK if named): a tune as the other system does not
-//                    lock it, except DVB-S2 with automatic values, which finds
-//                    either (unless told, every tune locks)
+//   transponder NAME [MODULATION [RATE]]  the transponder is DVB-S, or
+//                    DVB-S2 (QPSK or 8PSK if named, with code rate RATE: 1/2,
+//                    3/5, 2/3, 3/4, 4/5, 5/6, 8/9 or 9/10): a tune as the other
+//                    system does not lock it, except DVB-S2 with automatic
+//                    values, which finds either (unless told, every tune locks)
 //   system strict    the demodulator locks only the system it is set to: DVB-S2
 //                    with automatic values does not find a DVB-S transponder
 //   modulation explicit  the driver takes DVB-S2 with automatic modulation or
@@ -34,6 +35,28 @@
 //   slow all MS      every request takes at least MS ms (0 to 10000): supply,
 //                    tone, switch command, burst and tune too, as each waits for
 //                    the frontend that the kernel's thread holds while it searches
+//   acquisition MS   each tune, the same one again too, takes MS ms (0 to
+//                    10000) before it can lock: the tuner's programming and
+//                    the demodulator's search start again at every tune
+//   name TEXT        the name the frontend gives (FE_GET_INFO), the rest of
+//                    the line, at most 127 characters
+// How a driver behaves where drivers differ, each on a line of its own:
+//   personality needs-code-rate  DVB-S2 locks only with QPSK or 8PSK, a
+//                    roll-off and a code rate named (the transponder's own);
+//                    automatic ones are taken without a word and never lock;
+//                    DVB-S only with QPSK and roll-off 0.35
+//   personality ignores-modulation  modulation, roll-off and code rate are
+//                    not used: every DVB-S2 tune is the same one, as is every
+//                    DVB-S tune
+//   personality finds-either-system  any tune finds a DVB-S or a DVB-S2
+//                    transponder, whatever system it names
+//   personality v5-strength-only  the v5 statistics carry the strength in
+//                    dBm and no C/N; the older calls answer s/n and strength
+//                    on a 16-bit scale
+//   personality strength-only  the v5 strength in dBm and nothing else: the
+//                    older calls are not supported
+//   personality no-burst  the driver has no tone burst: the kernel answers the
+//                    request with its ENOTSUPP (524)
 // What the transport stream carries, on the simulated demux while locked
 // (numbers decimal, or hexadecimal after 0x):
 //   stream TSID ONID the tuned stream's own ids: its PAT gives TSID, its SDT
@@ -48,6 +71,9 @@
 //                    position (19.2E, 30.0W, 0.0E) or without one
 //   nit sections N   its entries go N to a section (1 to 40; 16 unless told)
 //   nit bad-crc      its sections go out with a wrong CRC
+//   nit odd-descriptor  each of its entries also carries a damaged
+//                    descriptor, its length sound, that libdvbv5 refuses (a
+//                    conditional access descriptor cut short)
 // At most 8 tables of at most 200 entries.
 // The latest timed line whose T has passed applies; before the first one
 // there is no lock. The file is at most simulationFileLimit bytes and holds
@@ -70,6 +96,8 @@ enum SimulatedStatistics : uint8_t {
     StatisticsLegacyTenths,
     StatisticsLegacyNegative,
     StatisticsNone,
+    StatisticsV5StrengthOnly,  // personality v5-strength-only
+    StatisticsStrengthOnly,    // personality strength-only
 };
 enum SimulatedModulation : uint8_t { ModulationAny, ModulationQpsk, ModulationPsk8 };
 
@@ -98,11 +126,18 @@ struct Simulation {
     bool anyTransponder = true;  // locks whichever satellite system is tuned
     SimulatedSystem transponder = SimDvbS;
     SimulatedModulation transponderModulation = ModulationAny;
+    std::string transponderCodeRate;  // "3/4"; empty: any
     bool strictSystem = false;
     bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;
     uint32_t slowMs = 0;
     uint32_t slowAllMs = 0;
+    uint32_t acquisitionMs = 0;
+    std::string frontendName;  // empty: simulatedFrontendName
+    bool needsCodeRate = false;
+    bool ignoresModulation = false;
+    bool findsEitherSystem = false;
+    bool noBurst = false;
     bool hasStream = false;  // a PAT and an SDT are sent
     uint16_t transportStreamId = 0;
     uint16_t originalNetworkId = 0;

@@ -29,6 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     check(simulation.systems.size() <= 4);
     check(simulation.slowMs <= 10000);
+    check(simulation.acquisitionMs <= 10000);
+    check(simulation.frontendName.size() <= 127);
     SimulatedFrontend frontend = newSimulatedFrontend(simulation);
     dtv_property property{};
     property.cmd = DTV_ENUM_DELSYS;

@@ -63,6 +63,16 @@ TEST(DvbHelperIdentity, WithoutItsEntryTheMostCommonPositionIsUncertainAndWithou
               networkOf(std::string(stream) + "nit actual 7\nentry 0x0403 1 0.0E\n"));
 }
 
+// libdvbv5 refuses a whole section over one damaged descriptor; the
+// helper's own reader takes it, and the stream's entry still gives the
+// position.
+TEST(DvbHelperIdentity, ADamagedDescriptorLosesNeitherTheNetworkNorThePosition)
+{
+    EXPECT_EQ("ok network known 0x0001 19.2E own Astra",
+              networkOf(std::string(stream) + "nit actual 1 Astra\nentry 0x0402 1 23.5E\nentry 0x0403 1 19.2E\n"
+                                              "nit odd-descriptor\n"));
+}
+
 static HelperResult tuned(const std::string& simulation, const std::string& entry)
 {
     const HelperFiles files = helperFiles(simulation);

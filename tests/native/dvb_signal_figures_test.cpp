@@ -96,6 +96,64 @@ TEST(DvbSignalFigures, AnOlderFigureOfUnknownUnitStillRisesAndFallsWithTheDish)
     EXPECT_EQ("none", formDescription(figuresFrom(none, empty)));
 }
 
+// A tuner that fills in the v5 strength (ts2020) hides the demodulator's
+// older s/n from libdvbv5; read with the older call, it counts by the same rules.
+TEST(DvbSignalFigures, WithoutAV5CarrierToNoiseTheOlderSnrIsReadByTheSameRules)
+{
+    RawFigures raw;
+    raw.locked = true;
+    raw.strengthScale = ScaleDecibel;
+    raw.strength = -60000;
+    raw.olderSnrRead = true;
+    raw.olderSnr = 32767;
+    LegacyRange scale;
+    FrontendFigures figures = figuresFrom(raw, scale);
+    EXPECT_EQ(FormLegacyScale, figures.form);
+    EXPECT_EQ(50, figures.statistics.qualityPercent);
+    EXPECT_TRUE(figures.hasStrengthDbm);
+    EXPECT_EQ("v5 without c/n, older s/n on a 16-bit scale", formDescription(figures));
+    raw.olderSnr = 95;
+    LegacyRange tenths;
+    figures = figuresFrom(raw, tenths);
+    EXPECT_EQ(FormLegacyTenths, figures.form);
+    EXPECT_DOUBLE_EQ(9.5, figures.statistics.carrierToNoiseDb);
+    // Without v5 strength the older one stands in for it.
+    raw.strengthScale = ScaleNone;
+    raw.olderStrengthRead = true;
+    raw.olderStrength = 65535;
+    EXPECT_EQ(100, figuresFrom(raw, tenths).statistics.strengthPercent);
+}
+
+TEST(DvbSignalFigures, WithOnlyAStrengthInDbmTheQualityFollowsItWithinWhatWasSeen)
+{
+    RawFigures raw;
+    raw.locked = true;
+    raw.strengthScale = ScaleDecibel;
+    LegacyRange range;
+    const auto qualityAt = [&](int64_t milliDbm) {
+        raw.strength = milliDbm;
+        return readingFromStatistics(figuresFrom(raw, range).statistics).quality;
+    };
+    EXPECT_EQ(10, qualityAt(-62000));  // the first is the weakest seen
+    EXPECT_EQ(99, qualityAt(-56000));
+    EXPECT_EQ(54, qualityAt(-59000));
+    raw.strength = -59000;
+    EXPECT_EQ("v5, strength only: quality within the strengths seen since the tune",
+              formDescription(figuresFrom(raw, range)));
+    // The tuner's own wobble moves it little: 3 dB make the whole scale.
+    LegacyRange fresh;
+    range = fresh;
+    qualityAt(-60000);
+    EXPECT_EQ(24, qualityAt(-59500));
+    // Nothing while unlocked, and a reading with an s/n is not touched.
+    raw.locked = false;
+    EXPECT_FALSE(figuresFrom(raw, range).statistics.hasStrength);
+    raw.locked = true;
+    raw.cnrScale = ScaleDecibel;
+    raw.cnr = 9000;
+    EXPECT_EQ(FormDecibel, figuresFrom(raw, range).form);
+}
+
 TEST(DvbSignalFigures, TheFrequencyRangeIsInHzUntilTheFrontendIsSetToASatelliteSystem)
 {
     EXPECT_EQ(2150000u, infoFrequencyKHz(2150000000u, false));

@@ -46,7 +46,21 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
     EXPECT_EQ(600u, simulation.slowMs);
     EXPECT_EQ(40u, simulation.slowAllMs);
 
-    const char* const wrong[] = {"0 lock",
+    const Simulation chip = simulationOf("name  Montage Technology   DS3000\npersonality needs-code-rate\n"
+                                         "personality ignores-modulation\npersonality finds-either-system\n"
+                                         "personality no-burst\npersonality strength-only\nacquisition 480\n"
+                                         "transponder DVB-S2 QPSK 9/10\nnit actual 1\nnit odd-descriptor\n");
+    EXPECT_EQ("Montage Technology DS3000", chip.frontendName);
+    EXPECT_TRUE(chip.needsCodeRate && chip.ignoresModulation && chip.findsEitherSystem && chip.noBurst);
+    EXPECT_EQ(StatisticsStrengthOnly, chip.statistics);
+    EXPECT_EQ(StatisticsV5StrengthOnly, simulationOf("personality v5-strength-only\n").statistics);
+    EXPECT_EQ(480u, chip.acquisitionMs);
+    EXPECT_EQ(ModulationQpsk, chip.transponderModulation);
+    EXPECT_EQ("9/10", chip.transponderCodeRate);
+    ASSERT_EQ(1u, chip.networkTables.size());
+    EXPECT_TRUE(chip.networkTables[0].facts.withShortCaDescriptors);
+
+    const std::string wrong[] = {"0 lock",
                                  "0 lock ten",
                                  "0 lock 200",
                                  "-5 nolock",
@@ -63,11 +77,20 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
                                  "system loose",
                                  "slow 20000",
                                  "slow all",
-                                 "slow every 50"};
-    for (const char* line : wrong) {
+                                 "slow every 50",
+                                 "transponder DVB-S2 3/4",
+                                 "transponder DVB-S2 8PSK 7/8",
+                                 "transponder DVB-S QPSK 3/4",
+                                 "personality",
+                                 "personality cx24116",
+                                 "personality no-burst extra",
+                                 "acquisition 10001",
+                                 "name",
+                                 "name " + std::string(128, 'x')};
+    for (const std::string& line : wrong) {
         Simulation parsed;
         std::string error;
-        EXPECT_FALSE(parseSimulation(std::string("0 lock 10\n") + line + "\n", &parsed, &error)) << line;
+        EXPECT_FALSE(parseSimulation("0 lock 10\n" + line + "\n", &parsed, &error)) << line;
         EXPECT_EQ(0u, error.find("line 2: ")) << error;
     }
 }
@@ -235,6 +258,96 @@ TEST(DvbKernelFrontend, StrictAndExplicitDriversLockOnlyWhatTheyWereAskedForAndT
     EXPECT_FALSE(locksAfter("modulation explicit\n", SYS_DVBS, PSK_8, ROLLOFF_35));  // stale from DVB-S2
     EXPECT_FALSE(locksAfter("transponder DVB-S2 8PSK\n", SYS_DVBS2, QPSK, ROLLOFF_35));
     EXPECT_TRUE(locksAfter("transponder DVB-S2 8PSK\n", SYS_DVBS2, PSK_8, ROLLOFF_35));
+}
+
+// A tune with every value named, at `nowMs`.
+static void tuneNamed(SimulatedFrontend& frontend, uint32_t system, uint32_t modulation, uint32_t rolloff, uint32_t fec,
+                      uint64_t nowMs)
+{
+    dtv_property properties[7] = {};
+    const uint32_t commands[] = {DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_MODULATION,
+                                 DTV_ROLLOFF,         DTV_INNER_FEC, DTV_TUNE};
+    const uint32_t values[] = {system, 1645000, 27500000, modulation, rolloff, fec, 0};
+    for (int i = 0; i < 7; ++i) {
+        properties[i].cmd = commands[i];
+        properties[i].u.data = values[i];
+    }
+    dtv_properties list{7, properties};
+    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, nowMs));  // taken, whatever it holds
+}
+
+static bool lockedAt(SimulatedFrontend& frontend, uint64_t nowMs)
+{
+    fe_status_t status{};
+    simulatedFrontendIoctl(frontend, FE_READ_STATUS, &status, nowMs);
+    return (status & FE_HAS_LOCK) != 0;
+}
+
+TEST(DvbKernelFrontend, PersonalitiesActOutWhatDriversDoWithATune)
+{
+    auto locks = [](const std::string& text, uint32_t system, uint32_t modulation, uint32_t rolloff, uint32_t fec) {
+        SimulatedFrontend frontend = newSimulatedFrontend(simulationOf(text + "0 lock 10\n"));
+        tuneNamed(frontend, system, modulation, rolloff, fec, 0);
+        return lockedAt(frontend, 1);
+    };
+    // No automatic DVB-S2 code rate, modulation or roll-off; DVB-S as before.
+    const std::string rated = "personality needs-code-rate\ntransponder DVB-S2 8PSK 3/4\n";
+    EXPECT_FALSE(locks(rated, SYS_DVBS2, PSK_8, ROLLOFF_35, FEC_AUTO));
+    EXPECT_FALSE(locks(rated, SYS_DVBS2, QAM_AUTO, ROLLOFF_35, FEC_3_4));
+    EXPECT_FALSE(locks(rated, SYS_DVBS2, PSK_8, ROLLOFF_AUTO, FEC_3_4));
+    EXPECT_FALSE(locks(rated, SYS_DVBS2, PSK_8, ROLLOFF_35, FEC_2_3));
+    EXPECT_FALSE(locks(rated, SYS_DVBS2, QPSK, ROLLOFF_35, FEC_3_4));
+    EXPECT_TRUE(locks(rated, SYS_DVBS2, PSK_8, ROLLOFF_35, FEC_3_4));
+    EXPECT_TRUE(locks("personality needs-code-rate\ntransponder DVB-S\n", SYS_DVBS, QPSK, ROLLOFF_35, FEC_AUTO));
+    // Modulation, roll-off and code rate unused; the system still counts where it is strict.
+    const std::string ignoring = "personality ignores-modulation\nsystem strict\n";
+    EXPECT_TRUE(locks(ignoring + "transponder DVB-S2 QPSK 3/4\n", SYS_DVBS2, PSK_8, ROLLOFF_35, FEC_2_3));
+    EXPECT_FALSE(locks(ignoring + "transponder DVB-S\n", SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO, FEC_AUTO));
+    // One search finds either system.
+    EXPECT_TRUE(locks("personality finds-either-system\ntransponder DVB-S2 8PSK\nsystem strict\n", SYS_DVBS, QPSK,
+                      ROLLOFF_35, FEC_AUTO));
+
+    // Each tune, the same again too, starts the search again.
+    SimulatedFrontend slow = newSimulatedFrontend(simulationOf("acquisition 480\n0 lock 10\n"));
+    tuneNamed(slow, SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO, FEC_AUTO, 1000);
+    EXPECT_FALSE(lockedAt(slow, 1479));
+    tuneNamed(slow, SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO, FEC_AUTO, 1400);
+    EXPECT_FALSE(lockedAt(slow, 1500));
+    EXPECT_TRUE(lockedAt(slow, 1880));
+    EXPECT_EQ("tune DVB-S2 auto/auto 1645000 27500000", slow.trace.back());
+    SimulatedFrontend named = newSimulatedFrontend(simulationOf("0 lock 10\n"));
+    tuneNamed(named, SYS_DVBS2, PSK_8, ROLLOFF_35, FEC_9_10, 0);
+    EXPECT_EQ("tune DVB-S2 8PSK/0.35 1645000 27500000 fec 9/10", named.trace.back());
+}
+
+TEST(DvbKernelFrontend, ItGivesTheDriversNameAndAnswersWhatTheDriverLacksAsTheKernelDoes)
+{
+    const Simulation simulation =
+        simulationOf("name Montage Technology DS3000\npersonality v5-strength-only\npersonality no-burst\n0 lock 10\n");
+    SimulatedFrontend frontend = newSimulatedFrontend(simulation);
+    dvb_frontend_info info{};
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_GET_INFO, &info, 0));
+    EXPECT_STREQ("Montage Technology DS3000", info.name);
+    // dvb-core's own ENOTSUPP, no errno of user space.
+    EXPECT_EQ(-524, simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_BURST, reinterpret_cast<void*>(SEC_MINI_A), 0));
+    // The tuner's v5 strength in dB, no v5 C/N; the older s/n on a 16-bit scale.
+    tune(frontend, SYS_DVBS2, 1645000, 27500000, 0);
+    dtv_property property;
+    getProperty(frontend, DTV_STAT_CNR, &property, 1);
+    EXPECT_EQ(0, property.u.st.len);
+    getProperty(frontend, DTV_STAT_SIGNAL_STRENGTH, &property, 1);
+    ASSERT_EQ(1, property.u.st.len);
+    EXPECT_EQ(FE_SCALE_DECIBEL, property.u.st.stat[0].scale);
+    const int64_t milliDbm = property.u.st.stat[0].svalue;
+    EXPECT_EQ(-60000, milliDbm);
+    uint16_t snr = 0;
+    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_READ_SNR, &snr, 1));
+    EXPECT_EQ(32767, snr);
+    // The strength alone: the older calls are not there.
+    SimulatedFrontend strength = newSimulatedFrontend(simulationOf("personality strength-only\n0 lock 10\n"));
+    tune(strength, SYS_DVBS2, 1645000, 27500000, 0);
+    EXPECT_EQ(-524, simulatedFrontendIoctl(strength, FE_READ_SNR, &snr, 1));
+    EXPECT_EQ(-524, simulatedFrontendIoctl(strength, FE_READ_SIGNAL_STRENGTH, &snr, 1));
 }
 
 TEST(DvbKernelFrontend, SatelliteControlRequestsAreTracedAndBadOnesRefused)

@@ -105,8 +105,16 @@ TEST_F(DvbStreamSections, WhatIsNotSoundIsNotBelieved)
     EXPECT_FALSE(read(TableSdt, buildPatSection(1, 0), &section));
     const uint8_t tiny[3] = {0x40, 0xF0, 0x00};
     EXPECT_FALSE(streamSectionFrom(parms_, TableNit, tiny, sizeof tiny, &section));
-    // A satellite descriptor too short for libdvbv5 (4 bytes of its 11)
-    // leaves the whole section unread.
+}
+
+// libdvbv5 gives up a whole section over one descriptor it cannot read; the
+// section is then read by our own reader, with the same checks, so that the
+// network is not lost: what the odd descriptor would have said is left out,
+// never guessed.
+TEST_F(DvbStreamSections, OneDescriptorLibdvbv5RefusesDoesNotLoseTheSection)
+{
+    StreamSection section;
+    // A satellite descriptor too short (4 bytes of its 11): the entry has no position.
     SectionBytes shortDescriptor = buildNitSections(twoSatellites())[1];
     ASSERT_EQ(0x43, shortDescriptor[18]);  // after the header, both loop lengths, the entry's ids and length
     shortDescriptor.erase(shortDescriptor.begin() + 24, shortDescriptor.begin() + 31);
@@ -117,7 +125,35 @@ TEST_F(DvbStreamSections, WhatIsNotSoundIsNotBelieved)
     const size_t body = shortDescriptor.size() - 4;
     const uint32_t crc = psiCrc32(shortDescriptor.data(), body);
     for (size_t i = 0; i < 4; ++i) shortDescriptor[body + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
-    EXPECT_FALSE(read(TableNit, shortDescriptor, &section));
+    ASSERT_TRUE(read(TableNit, shortDescriptor, &section));
+    ASSERT_EQ(1u, section.nit.streams.size());
+    EXPECT_EQ(0x0406, section.nit.streams[0].transportStreamId);
+    EXPECT_FALSE(section.nit.streams[0].hasPosition);
+
+    // A conditional access descriptor cut short beside each satellite one:
+    // every entry and its position are read.
+    NitFacts damaged = twoSatellites();
+    damaged.withShortCaDescriptors = true;
+    const SectionBytes withShortCa = buildNitSections(damaged)[0];
+    ASSERT_TRUE(read(TableNit, withShortCa, &section));
+    EXPECT_EQ("Sky Net", section.nit.networkName);
+    ASSERT_EQ(3u, section.nit.streams.size());
+    EXPECT_EQ(192, section.nit.streams[0].position);
+    EXPECT_EQ(-300, section.nit.streams[1].position);
+    EXPECT_FALSE(section.nit.streams[2].hasPosition);
+
+    // Our reader's own checks still hold: the same section with a
+    // descriptor that overruns its entry is not believed.
+    SectionBytes overrun = withShortCa;
+    // the first entry's odd descriptor: after the header (8), the network
+    // loop (2 + 9), the stream loop's length (2), the entry's ids and length
+    // (6) and its satellite descriptor (13)
+    ASSERT_EQ(0x09, overrun[40]);
+    overrun[41] = 200;
+    const size_t end = overrun.size() - 4;
+    const uint32_t sum = psiCrc32(overrun.data(), end);
+    for (size_t i = 0; i < 4; ++i) overrun[end + i] = static_cast<uint8_t>(sum >> (24 - 8 * i));
+    EXPECT_FALSE(read(TableNit, overrun, &section));
 }
 
 TEST_F(DvbStreamSections, NamesBecomePrintableText)

@@ -2,10 +2,12 @@
 // and the switch, with its pauses, which delivery systems it tries and for
 // how long each, what it refuses before anything reaches the frontend, and
 // the search that moves from one system to the next.
+#include <cerrno>
 #include <gtest/gtest.h>
 
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/start_shape.h"
+#include "dvb/helper/tuned_report.h"
 #include "dvb/helper/tuning_sequence.h"
 
 namespace {
@@ -94,6 +96,120 @@ TEST(DvbTuningSequence, SystemsAreTriedInTurnWithTheOneThatLockedFirstAndEachGet
     EXPECT_EQ(500u, sequence.attemptWindowMs);
     EXPECT_EQ(2000u, buildTuningSequence(tuningFor(12245, 0, 0), dvbsOnly, false, nullptr).attemptWindowMs);
     EXPECT_EQ(4000u, buildTuningSequence(tuningFor(12245, 0, 0, 2000), both, false, nullptr).attemptWindowMs);
+}
+
+static FrontendAbilities named(const char* frontendName)
+{
+    FrontendAbilities abilities;
+    abilities.traits = frontendTraitsFor(frontendName);
+    return abilities;
+}
+
+TEST(DvbFrontendTraits, KnownDriversAreFoundByTheirNamesAndTheRestGetTheCautiousDefault)
+{
+    EXPECT_STREQ("CX24116", frontendTraitsFor("Conexant CX24116/CX24118").nameContains);
+    EXPECT_STREQ("M88DS3103", frontendTraitsFor("Montage Technology M88DS3103B").nameContains);
+    EXPECT_STREQ("STV090x", frontendTraitsFor("stv090x multistandard").nameContains);
+    EXPECT_EQ(nullptr, frontendTraitsFor("Simulated DVB-S/S2 frontend").nameContains);
+    EXPECT_EQ(nullptr, frontendTraitsFor("").nameContains);
+    // Whether what locked can be read back: m88ds3103 reads it from the
+    // chip; ds3000, stv090x and vidtv give back what was asked.
+    EXPECT_TRUE(hasTrait(frontendTraitsFor("Montage Technology M88DS3103"), TraitReadsBackLocked));
+    EXPECT_FALSE(hasTrait(frontendTraitsFor("Montage Technology DS3000"), TraitReadsBackLocked));
+    EXPECT_FALSE(hasTrait(frontendTraitsFor("STV090x Multistandard"), TraitReadsBackLocked));
+    EXPECT_FALSE(hasTrait(frontendTraitsFor("Dummy demod for DVB-T/T2/C/S/S2"), TraitReadsBackLocked));
+    // A call the driver lacks, as Linux 6.1's dvb-core, older kernels or a
+    // missing request answer it; not a call that failed.
+    EXPECT_TRUE(unsupportedByDriver(-524));
+    EXPECT_TRUE(unsupportedByDriver(-EOPNOTSUPP));
+    EXPECT_TRUE(unsupportedByDriver(-ENOTTY));
+    EXPECT_FALSE(unsupportedByDriver(-EIO));
+    EXPECT_FALSE(unsupportedByDriver(0));
+}
+
+TEST(DvbTuningSequence, EachDriverIsAskedOnlyWhatItCanTellApartAndWhatItCannotDoWithoutIsNamed)
+{
+    const CardTuning tuning = tuningFor(12245, 0, 0);
+    // No automatic DVB-S2 code rate: DVB-S, then every modulation and code
+    // rate once, the most common first; no automatic attempt.
+    const std::vector<SystemAttempt> rated =
+        buildTuningSequence(tuning, named("Conexant CX24116/CX24118"), false, nullptr).attempts;
+    ASSERT_EQ(15u, rated.size());
+    EXPECT_EQ(AttemptDvbS, rated[0]);
+    EXPECT_EQ((SystemAttempt{true, Psk8Modulation, CodeRate2_3}), rated[1]);
+    EXPECT_EQ((SystemAttempt{true, QpskModulation, CodeRate1_2}), rated[14]);
+    for (size_t i = 1; i < rated.size(); ++i) {
+        EXPECT_TRUE(rated[i].dvbs2 && rated[i].modulation != AutomaticModulation) << i;
+        EXPECT_NE(AutomaticCodeRate, rated[i].codeRate) << i;
+        for (size_t j = 1; j < i; ++j) EXPECT_NE(rated[j], rated[i]) << i;
+    }
+    const TuningSequence sequence = buildTuningSequence(tuning, named("Conexant CX24116/CX24118"), false, nullptr);
+    EXPECT_EQ("tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=QPSK code_rate=9/10",
+              attemptLine(sequence, SystemAttempt{true, QpskModulation, CodeRate9_10}));
+    EXPECT_EQ("DVB-S2 8PSK 3/5", attemptSystemText(SystemAttempt{true, Psk8Modulation, CodeRate3_5}));
+    // What locked this transponder is asked for first, its code rate too.
+    const SystemAttempt locked{true, QpskModulation, CodeRate5_6};
+    EXPECT_EQ(locked, buildTuningSequence(tuning, named("Conexant CX24116/CX24118"), false, &locked).attempts[0]);
+    // The modulation named, the code rate left to it.
+    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8}),
+              buildTuningSequence(tuning, named("Conexant CX24117/CX24132"), false, nullptr).attempts);
+    // Modulation, roll-off and code rate unused: one DVB-S2 tune beside DVB-S.
+    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS}),
+              buildTuningSequence(tuning, named("Montage Technology DS3000"), false, nullptr).attempts);
+    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS}),
+              buildTuningSequence(tuning, named("Montage Technology M88RS6000"), false, nullptr).attempts);
+    // One search finds either system.
+    EXPECT_EQ(std::vector<SystemAttempt>{AttemptDvbS2Automatic},
+              buildTuningSequence(tuning, named("STV090x Multistandard"), false, nullptr).attempts);
+    FrontendAbilities dvbsOnly = named("STV090x Multistandard");
+    dvbsOnly.dvbs2 = false;
+    EXPECT_EQ(std::vector<SystemAttempt>{AttemptDvbS}, buildTuningSequence(tuning, dvbsOnly, false, nullptr).attempts);
+    // vidtv and frontends not in the table: every attempt.
+    EXPECT_EQ(4u,
+              buildTuningSequence(tuning, named("Dummy demod for DVB-T/T2/C/S/S2"), false, nullptr).attempts.size());
+}
+
+TEST(DvbTuningSequence, EachAttemptWaitsForTheTunerAndTheDemodulatorAtItsSymbolRate)
+{
+    // ds3000: its tuner's 180 ms, then the longer of its own 300 ms poll
+    // and the demodulator's search.
+    const FrontendTraits ds3000 = frontendTraitsFor("Montage Technology DS3000");
+    EXPECT_EQ(580u, attemptTimeMs(ds3000, 27500000));
+    EXPECT_EQ(680u, attemptTimeMs(ds3000, 16000000));
+    EXPECT_EQ(4180u, attemptTimeMs(ds3000, 2000000));
+    // stv090x: its settling, then its cold search's own timeouts.
+    const FrontendTraits stv090x = frontendTraitsFor("STV090x Multistandard");
+    EXPECT_EQ(500u, attemptTimeMs(stv090x, 27500000));
+    EXPECT_EQ(630u, attemptTimeMs(stv090x, 20000000));
+    EXPECT_EQ(1650u, attemptTimeMs(stv090x, 3000000));
+    EXPECT_EQ(3700u, attemptTimeMs(stv090x, 2000000));
+    EXPECT_EQ(6300u, attemptTimeMs(stv090x, 1000000));
+    // cx24116: pilots off, then on, 500 ms each, or the search if longer.
+    const FrontendTraits cx24116 = frontendTraitsFor("Conexant CX24116/CX24118");
+    EXPECT_EQ(1000u, attemptTimeMs(cx24116, 27500000));
+    EXPECT_EQ(4000u, attemptTimeMs(cx24116, 2000000));
+    // Unknown ones: the usual time.
+    EXPECT_EQ(lockWindowMs(16000000), attemptTimeMs(frontendTraitsFor(""), 16000000));
+
+    // The windows of whole sequences: at 16 MS/s ds3000 had half a second
+    // for each of four attempts; now the time it needs, for each of two.
+    EXPECT_EQ(680u,
+              buildTuningSequence(tuningFor(12245, 0, 0, 16000), named("Montage Technology DS3000"), false, nullptr)
+                  .attemptWindowMs);
+    EXPECT_EQ(3700u, buildTuningSequence(tuningFor(12245, 0, 0, 2000), named("STV090x Multistandard"), false, nullptr)
+                         .attemptWindowMs);
+    // vidtv's row gives no times: its attempts share a round of 2 s, as unknown ones do.
+    EXPECT_EQ(500u,
+              buildTuningSequence(tuningFor(12245, 0, 0), named("Dummy demod for DVB-T/T2/C/S/S2"), false, nullptr)
+                  .attemptWindowMs);
+    // --status --tune waits one round: fifteen code rates take a while.
+    const TuningSequence rated =
+        buildTuningSequence(tuningFor(12245, 0, 0), named("Conexant CX24116/CX24118"), false, nullptr);
+    EXPECT_EQ(1000u, rated.attemptWindowMs);
+    EXPECT_EQ(15200u, tunedLockWaitMs(rated));
+    EXPECT_EQ(tunedLockWaitLimitMs,
+              tunedLockWaitMs(buildTuningSequence(tuningFor(12245, 0, 0, 2000), named("Conexant CX24116/CX24118"),
+                                                  false, nullptr)));
 }
 
 TEST(DvbTuningSequence, ValuesTheProgramNeverSendsAndRangesTheFrontendCannotTuneAreRefused)

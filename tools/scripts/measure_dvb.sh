@@ -17,16 +17,23 @@
 #       stalled peer costs, opens and lets-go a second in a connect/close loop,
 #       wrong secrets answered, and on a frontend whose calls take 0.5 s a
 #       start's time, another peer's wait and SIGTERM's with ten sets queued
+#   tools/scripts/measure_dvb.sh --lock-times [HELPER]  on the simulated
+#       frontend, without Wine: the time from a start (the program's six calls)
+#       to the first locked reading, for a DVB-S and a DVB-S2 transponder at
+#       27500 and 2000 kS/s on each of the simulated drivers' personalities,
+#       with the helper built here or HELPER (another build of azimora-dvb,
+#       with libazimora-dvb-sim.so of this build beside it)
 source "$(dirname "$0")/common.sh"
 [[ -f build/host/build.ninja ]] || tools/scripts/build.sh host >/dev/null
 ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null
 work=$root/build/measure-dvb
 rm -rf "$work"
 mkdir -p "$work"
+helper_program=build/host/azimora-dvb
 
 # serve_simulation FILE: azimora-dvb serving it on a port of its choice; sets helper and port.
 serve_simulation() {
-    build/host/azimora-dvb --simulate "$1" --listen 127.0.0.1:0 --log "$work/frontend.log" >"$work/helper.out" 2>&1 &
+    "$helper_program" --simulate "$1" --listen 127.0.0.1:0 --log "$work/frontend.log" >"$work/helper.out" 2>&1 &
     helper=$!
     for _ in $(seq 100); do
         grep -q '^azimora-dvb: serving' "$work/helper.out" && break
@@ -41,6 +48,84 @@ serve_simulation() {
 
 if [[ ${1:-} == --loop ]]; then
     exec /usr/bin/python3 tools/scripts/measure_dvb_loop.py build/host/azimora-dvb "$work"
+fi
+
+if [[ ${1:-} == --lock-times ]]; then
+    if [[ -n ${2:-} ]]; then
+        helper_program=$(cd "$called_from" && realpath "$2")
+        [[ -x $helper_program ]] || die "no helper at $2"
+    fi
+    # Each personality as a driver of its kind: the name the helper knows it
+    # by, and how long a tune takes to lock at 27500 and at 2000 kS/s (the
+    # tuner's programming, then about half the demodulator's longest search).
+    personalities=(needs-code-rate ignores-modulation finds-either-system v5-strength-only strength-only no-burst)
+    declare -A chip=(
+        [needs-code-rate]="name Conexant CX24116/CX24118"
+        [ignores-modulation]="name Montage Technology DS3000\nsystem strict"
+        [finds-either-system]="name STV090x Multistandard"
+        [v5-strength-only]="name Montage Technology DS3000\nsystem strict"
+        [strength-only]=""
+        [no-burst]=""
+    )
+    declare -A fast=([needs-code-rate]=200 [ignores-modulation]=480 [finds-either-system]=300
+        [v5-strength-only]=480 [strength-only]=200 [no-burst]=200)
+    declare -A slow=([needs-code-rate]=2000 [ignores-modulation]=2180 [finds-either-system]=1900
+        [v5-strength-only]=2180 [strength-only]=2000 [no-burst]=2000)
+    limit_ms=40000
+    now_ms() { echo $(($(date +%s%N) / 1000000)); }
+    # lock_time FILE RATE SWITCH: ms from the start to the first locked reading,
+    # "-" without one within the limit, or "failed" when the start failed (why
+    # is said after the table).
+    lock_time() {
+        serve_simulation "$1"
+        exec 3<>"/dev/tcp/127.0.0.1/$port"
+        local reply call began result=-
+        echo Initialize >&3
+        IFS= read -r -t 10 reply <&3 || reply="(no reply)"
+        for call in "SetLnbSelection 1" "SetLnbFrequency 10600" "SetPolarity 0" "SetSymbolRate $2" \
+            "SetTransponderFrequency 12245" "SetDiseqc $3"; do
+            echo "$call" >&3
+            IFS= read -r -t 10 reply <&3 || reply="(no reply)"
+        done
+        began=$(now_ms)
+        if [[ $reply != ok ]]; then
+            result=failed
+            echo "${reply#fail }" >>"$work/failures"
+        else
+            while (($(now_ms) - began < limit_ms)); do
+                echo QuerySignalStatus >&3
+                IFS= read -r -t 10 reply <&3 || break
+                if [[ $reply == ok ]]; then
+                    result=$(($(now_ms) - began))
+                    break
+                fi
+                sleep 0.01
+            done
+        fi
+        exec 3>&-
+        kill -TERM "$helper" 2>/dev/null
+        wait "$helper" 2>/dev/null || true
+        echo "$result"
+    }
+    echo "time to lock (ms) with $helper_program; - is no lock within $((limit_ms / 1000)) s"
+    printf '%-20s %10s %10s %10s %10s\n' personality "S 27500" "S2 27500" "S 2000" "S2 2000"
+    for personality in "${personalities[@]}"; do
+        row=()
+        for rate in 27500 2000; do
+            for system in "DVB-S" "DVB-S2 8PSK 3/4"; do
+                acquisition=${fast[$personality]}
+                ((rate == 2000)) && acquisition=${slow[$personality]}
+                switch=0
+                [[ $personality == no-burst ]] && switch=1  # "A": the command, then the burst
+                printf '%b\npersonality %s\ntransponder %s\nacquisition %s\n0 lock 9\n' "${chip[$personality]}" \
+                    "$personality" "$system" "$acquisition" | sed '/^$/d' >"$work/lock.txt"
+                row+=("$(lock_time "$work/lock.txt" "$rate" "$switch")")
+            done
+        done
+        printf '%-20s %10s %10s %10s %10s\n' "$personality" "${row[0]}" "${row[1]}" "${row[2]}" "${row[3]}"
+    done
+    [[ -f $work/failures ]] && sort -u "$work/failures" | sed 's/^/failed: /'
+    exit 0
 fi
 
 if [[ ${1:-} == --network ]]; then
