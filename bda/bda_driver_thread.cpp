@@ -2,8 +2,6 @@
 
 #include <initializer_list>
 
-#include "cardbase/com_server.h"
-
 static DWORD WINAPI driverThreadMain(void* parameter)
 {
     DriverThread& driver = *static_cast<DriverThread*>(parameter);
@@ -48,16 +46,6 @@ DriverCall callOnDriverThread(DriverThread& driver, void (*work)(void*), void* c
     ResetEvent(driver.idle);
     SetEvent(driver.wake);
     return WaitForSingleObject(driver.idle, timeoutMs) == WAIT_OBJECT_0 ? DriverCallDone : DriverCallTimedOut;
-}
-
-bool endModuleThread(HANDLE thread, volatile LONG* stopping, HANDLE wake, DWORD timeoutMs)
-{
-    InterlockedExchange(stopping, 1);
-    SetEvent(wake);
-    if (WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0) return true;
-    // The thread runs code of this module for as long as a driver or filter holds it.
-    cardObjectCreated();
-    return false;
 }
 
 bool stopDriverThread(DriverThread& driver, DWORD timeoutMs)

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "cardbase/module_thread.h"
+
 struct DriverThread {
     HANDLE thread = nullptr;
     HANDLE wake = nullptr;  // auto-reset: work has been handed over
@@ -32,11 +34,6 @@ DriverCall callOnDriverThread(DriverThread& driver, void (*work)(void*), void* c
 
 // Waits up to timeoutMs until no work runs.
 bool driverThreadIdle(DriverThread& driver, DWORD timeoutMs);
-
-// Asks a thread of this module to end (`stopping` set, `wake` signalled) and
-// waits for it. False when it still runs after timeoutMs: the module then
-// stays loaded for good, since the thread runs its code.
-bool endModuleThread(HANDLE thread, volatile LONG* stopping, HANDLE wake, DWORD timeoutMs);
 
 // Ends the thread and closes its handles. False when work still ran after
 // timeoutMs: the thread and whatever its work uses are then left to it for

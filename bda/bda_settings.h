@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bda/bda_search.h"
+#include "cardbase/settings_line.h"
 
 // The name from the text of bdacard.ini, in UTF-8, or "" when the file names
 // none. Lines end in CR LF or LF; "tuner" is matched in any case, blanks
@@ -16,8 +17,6 @@
 // mark) or UTF-16 with its mark; text that is neither comes back as it is,
 // in the system's code page, for the caller to convert (*inCodePage set).
 std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage);
-
-bool isUtf8(const std::string& text);
 
 // The modulations of the line "modulation = V1, V2 ...", in the order they
 // are to be tried: each value BDA's name of it (NBC_QPSK, BDA_MOD_NBC_QPSK,

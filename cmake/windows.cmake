@@ -62,10 +62,15 @@ target_compile_options(wintest_support PRIVATE ${AZM_WIN_FLAGS})
 target_link_libraries(wintest_support PUBLIC gdi32 user32 psapi kernel32)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+# The phone page's server and window run inside the test program too
+# (tests/win/phone_service_test.cpp stands in for the COM server).
+set(AZM_PHONE_WIN_SOURCES cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp
+  cardbase/phone/phone_window.cpp cardbase/module_thread.cpp cardbase/sent_messages.cpp cardbase/thread_name.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp
   sim/dish/dish_geometry.cpp sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp
-  dvb/card/helper_link.cpp dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp cardbase/settings_line.cpp)
+  dvb/card/helper_link.cpp dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
+  ${AZM_PHONE_WIN_SOURCES} ${AZM_PHONE_CORE_SOURCES} ${AZM_CARD_CORE_SOURCES})
 set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini")
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})

@@ -110,6 +110,9 @@ PositionVerdict judgePosition(const NetworkIdentity& identity, const std::vector
 {
     if (!identity.known || identity.certainty == PositionUnknown) return VerdictUnknown;
     if (expected.empty()) return VerdictNoExpectation;
+    // Another satellite's streams may fill most of a network's table: where
+    // this stream's own entry was not found, a miss proves nothing.
+    if (identity.certainty == PositionMostCommon) return VerdictProbable;
     for (PositionTenths position : expected)
         if (arcDistance(position, identity.position) <= 5) return VerdictAsExpected;
     return VerdictWrong;

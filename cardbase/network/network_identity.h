@@ -74,6 +74,7 @@ enum PositionVerdict : uint8_t {
     VerdictNoExpectation,  // a position, but nothing was expected
     VerdictAsExpected,     // within half a degree of an expected position
     VerdictWrong,          // more than half a degree from every expected one
+    VerdictProbable,       // only the table's most common position: "probably" there, never judged
 };
 
 PositionVerdict judgePosition(const NetworkIdentity& identity, const std::vector<PositionTenths>& expected);

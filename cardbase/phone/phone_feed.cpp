@@ -71,10 +71,11 @@ static std::string decibels(float value)
     return text;
 }
 
-// What every message carries besides its own figures: the card and the tuning.
+// What every message carries besides its own figures: the server's run, the
+// card and the tuning.
 static std::string stateFields(const PhoneFeed& feed)
 {
-    std::string out = "\"card\":" + jsonString(feed.card);
+    std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
     out = out + ",\"network\":" + feed.network + ",\"tune\":";
     if (t.number == 0) return out + "null";
@@ -113,7 +114,7 @@ std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)
 std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected)
 {
     static const char* const states[] = {"unlocked", "reading", "known", "none"};
-    static const char* const verdicts[] = {"unknown", "unexpected", "expected", "wrong"};
+    static const char* const verdicts[] = {"unknown", "unexpected", "expected", "wrong", "probable"};
     const bool known = report.state == NetworkKnown;
     const NetworkIdentity& identity = report.identity;
     const bool hasPosition = known && identity.certainty != PositionUnknown;

@@ -40,10 +40,15 @@ struct PhoneTuning {
 // "id" ("0xff44"), "position" ("19.2° E", or null when unknown),
 // "uncertain" (the stream's own entry was not found), "expected" (the
 // catalogue's positions for the tuned transponder), "verdict": "expected" |
-// "wrong" | "unexpected" (nothing was expected) | "unknown"}.
+// "wrong" | "probable" (an uncertain position, never judged) | "unexpected"
+// (nothing was expected) | "unknown"}.
 std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected);
 
 struct PhoneFeed {
+    // This run of the server, told apart from every other: a program started
+    // again numbers its readings and starts from 1 again, and a page that
+    // followed the one before must not take them for old ones.
+    std::string run;
     std::string card;  // which card is measuring, UTF-8
     CardTuning pending;
     PhoneTuning tuning;

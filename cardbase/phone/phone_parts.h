@@ -23,7 +23,8 @@ struct PhoneSockets {
 int64_t phoneWallClockMs();
 
 // Listens as the setting asks. False, with the reason for the window in
-// *problem, when it cannot; closePhoneSockets releases what was made.
+// *problem, when it cannot: whatever was made is then released already, so
+// that nothing is served.
 bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const std::string& settingsPath,
                       std::string* problem);
 // Accepts, reads, queues the readings the phones have not had (the feed

@@ -51,6 +51,13 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
     c.lastEventMs = nowMs;
 }
 
+bool phoneInputEnded(PhoneServerCore& core, int slot)
+{
+    PhoneConnection& c = core.slots[slot];
+    c.inputEnded = true;
+    return c.state == PhoneConnectionState::Answering || c.state == PhoneConnectionState::Streaming;
+}
+
 // Appends to a stream's queue, or marks the stream for dropping when that
 // would pass the bound: a phone that cannot keep up starts again afresh.
 static void queueOn(PhoneConnection& c, const std::string& text, uint32_t nowMs)
@@ -111,7 +118,8 @@ PhoneAction phoneActionFor(PhoneServerCore& core, int slot, uint32_t nowMs)
             return PhoneAction::HalfClose;
         }
         return nowMs - c.progressMs >= stalledPhoneMs ? PhoneAction::Close : PhoneAction::Keep;
-    case PhoneConnectionState::Closing: return inState >= closingTimeoutMs ? PhoneAction::Close : PhoneAction::Keep;
+    case PhoneConnectionState::Closing:
+        return c.inputEnded || inState >= closingTimeoutMs ? PhoneAction::Close : PhoneAction::Keep;
     case PhoneConnectionState::Streaming:
         return !c.queue.empty() && nowMs - c.progressMs >= stalledPhoneMs ? PhoneAction::Close : PhoneAction::Keep;
     }

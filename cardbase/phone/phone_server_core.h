@@ -35,6 +35,7 @@ struct PhoneConnection {
     uint32_t progressMs = 0;   // the latest send that took bytes, or the time the queue filled
     uint32_t sentSeq = 0;      // the newest reading queued
     uint32_t lastEventMs = 0;  // the latest event queued
+    bool inputEnded = false;   // the phone sends nothing more (it half-closed)
 };
 
 struct PhoneServerCore {
@@ -54,6 +55,10 @@ int phoneStreams(const PhoneServerCore& core);
 // Bytes arrived; the request's answer, once its head is complete, is queued.
 void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneFeed& feed,
                    int64_t wallMs, uint32_t nowMs);
+// The phone will send nothing more: it closed, or only half-closed after
+// its request and still reads. An answer already queued is sent all the
+// same; false when the connection is to be closed now (its head never came).
+bool phoneInputEnded(PhoneServerCore& core, int slot);
 // Queues every reading the streams have not had yet, or an idle event
 // where none came for a while. A stream whose queue would grow past its
 // bound is marked for closing.

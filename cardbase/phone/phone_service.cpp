@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "cardbase/module_thread.h"
 #include "cardbase/phone/phone_parts.h"
 #include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
@@ -82,6 +83,7 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
     InitializeCriticalSection(&service->lock);
     service->setting = setting;
     service->settingsPath = settingsPath;
+    service->feed.run = std::to_string(phoneWallClockMs()) + "-" + std::to_string(GetCurrentProcessId());
     service->feed.card = cardName;
     service->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     service->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -99,11 +101,10 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
 void stopPhoneService(PhoneService* service)
 {
     if (!service) return;
-    InterlockedExchange(&service->ending, 1);
-    SetEvent(service->wake);
-    // A thread that did not end in time still uses the service: it is left
-    // to the process's end rather than freed under it.
-    if (waitHandlingSentMessages(service->thread, endingMs)) freeService(service);
+    // A thread that did not end in time still uses the service and runs
+    // this DLL's code: both are left to it for good rather than freed under it.
+    if (endModuleThread(service->thread, &service->ending, service->wake, endingMs, ThreadWait::HandlingSentMessages))
+        freeService(service);
 }
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)

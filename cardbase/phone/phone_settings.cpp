@@ -2,27 +2,6 @@
 
 #include "cardbase/settings_line.h"
 
-// The settings that matter are ASCII: UTF-16 is narrowed unit by unit, and
-// what lies outside ASCII becomes "?", which no key or port contains.
-static std::string asciiText(const std::string& bytes)
-{
-    if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE) {
-        std::string out;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            out += bytes[i + 1] == 0 && static_cast<uint8_t>(bytes[i]) < 0x80 ? bytes[i] : '?';
-        return out;
-    }
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
-    return bytes;
-}
-
-std::string settingValue(const std::string& fileBytes, const std::string& key)
-{
-    std::string value;
-    findSettingLine(asciiText(fileBytes), key, &value);
-    return value;
-}
-
 static bool parsePort(const std::string& text, uint16_t* port)
 {
     if (text.empty() || text.size() > 5) return false;
@@ -69,5 +48,5 @@ PhoneSetting phoneSettingOf(const std::string& value)
 PhoneSetting phoneSettingFrom(const std::string& settingsFileBytes, const std::string& environmentValue)
 {
     if (!environmentValue.empty()) return phoneSettingOf(environmentValue);
-    return phoneSettingOf(settingValue(settingsFileBytes, "phone"));
+    return phoneSettingOf(settingFromFile(settingsFileBytes, "phone"));
 }

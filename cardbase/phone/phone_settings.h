@@ -14,12 +14,6 @@ struct PhoneSetting {
     std::string problem;  // why the address asked for cannot be used, "" when it can
 };
 
-// The value of the first line "KEY=VALUE" of a settings file, or "" when
-// there is none: the key in any case, blanks around key and value not
-// counted, lines starting with ";" or "#" are comments. UTF-8 with or
-// without its mark and UTF-16 with its mark are read alike.
-std::string settingValue(const std::string& fileBytes, const std::string& key);
-
 // "PORT" or "HOST:PORT". "off" and "0" say no. A value that is none of
 // these still counts as asked for, with the problem said.
 PhoneSetting phoneSettingOf(const std::string& value);

@@ -41,6 +41,15 @@ static bool resolveHost(const std::string& host, in_addr* address)
     return true;
 }
 
+// Releases whatever was made, so that nothing half set up is served: a
+// listener without its event would block the thread in accept.
+static bool failed(PhoneSockets& sockets, std::string* problem, const std::string& why)
+{
+    *problem = why;
+    closePhoneSockets(sockets);
+    return false;
+}
+
 bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const std::string& settingsPath,
                       std::string* problem)
 {
@@ -54,26 +63,20 @@ bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const 
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = htons(setting.port);
-    if (!resolveHost(setting.host, &address.sin_addr)) {
-        *problem = setting.host + ": no such host.";
-        return false;
-    }
+    if (!resolveHost(setting.host, &address.sin_addr))
+        return failed(sockets, problem, setting.host + ": no such host.");
     sockets.listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockets.network = WSACreateEvent();
-    if (sockets.listener == INVALID_SOCKET || sockets.network == WSA_INVALID_EVENT) {
-        *problem = bindProblem(WSAGetLastError(), setting, settingsPath);
-        return false;
-    }
+    if (sockets.listener == INVALID_SOCKET || sockets.network == WSA_INVALID_EVENT)
+        return failed(sockets, problem, bindProblem(WSAGetLastError(), setting, settingsPath));
     // Nobody else may take the port while the page is served from it.
     BOOL exclusive = TRUE;
     setsockopt(sockets.listener, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
                sizeof exclusive);
     if (bind(sockets.listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR ||
         listen(sockets.listener, maxPhoneConnections) == SOCKET_ERROR ||
-        WSAEventSelect(sockets.listener, sockets.network, FD_ACCEPT) == SOCKET_ERROR) {
-        *problem = bindProblem(WSAGetLastError(), setting, settingsPath);
-        return false;
-    }
+        WSAEventSelect(sockets.listener, sockets.network, FD_ACCEPT) == SOCKET_ERROR)
+        return failed(sockets, problem, bindProblem(WSAGetLastError(), setting, settingsPath));
     return true;
 }
 
@@ -116,14 +119,16 @@ static void acceptPhones(PhoneSockets& sockets, uint32_t nowMs)
     }
 }
 
-// False when the phone has gone (the connection ended or failed).
+// False when the connection is to be closed now (it failed, or ended
+// before there was anything to answer).
 static bool readFrom(PhoneSockets& sockets, int slot, const PhoneFeed& feed, CRITICAL_SECTION* feedLock, uint32_t nowMs)
 {
+    if (sockets.core.slots[slot].inputEnded) return true;
     char buffer[1024];
     // Bounded, so that a phone that floods the server cannot keep it here.
     for (int round = 0; round < 16; ++round) {
         const int got = recv(sockets.clients[slot], buffer, sizeof buffer, 0);
-        if (got == 0) return false;
+        if (got == 0) return phoneInputEnded(sockets.core, slot);
         if (got < 0) return WSAGetLastError() == WSAEWOULDBLOCK;
         EnterCriticalSection(feedLock);
         phoneReceived(sockets.core, slot, buffer, static_cast<size_t>(got), feed, phoneWallClockMs(), nowMs);

@@ -11,11 +11,30 @@ static const int margin = 12;
 
 static PhoneView* viewOf(HWND window) { return reinterpret_cast<PhoneView*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
+// The view's texts are UTF-8 (a tuner's name may be in any script); a text
+// that is no UTF-8, such as an environment value typed in the system's code
+// page, is taken in that code page rather than drawn as replacement marks.
+static std::wstring wideText(const std::string& text)
+{
+    const int size = static_cast<int>(text.size());
+    UINT codePage = CP_UTF8;
+    int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length <= 0) {
+        codePage = CP_ACP;
+        length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    }
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length);
+    return wide;
+}
+
 static void drawText(HDC dc, const std::string& text, RECT area, HFONT font, COLORREF colour, UINT format)
 {
     HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, colour);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, format | DT_NOPREFIX);
+    const std::wstring wide = wideText(text);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &area, format | DT_NOPREFIX);
     SelectObject(dc, old);
 }
 

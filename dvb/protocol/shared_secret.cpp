@@ -31,9 +31,4 @@ bool sameSecret(const std::string& given, const std::string& expected)
     return difference == 0 && !expected.empty();
 }
 
-std::string secretFromSettings(const std::string& text)
-{
-    std::string secret;
-    findSettingLine(text, "secret", &secret);
-    return secret;
-}
+std::string secretFromSettings(const std::string& fileBytes) { return settingFromFile(fileBytes, "secret"); }

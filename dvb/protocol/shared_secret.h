@@ -20,7 +20,9 @@ bool parseSecretLine(const std::string& line, std::string* secret);
 // Compares in a time that does not depend on where the two differ.
 bool sameSecret(const std::string& given, const std::string& expected);
 
-// The secret of dvbcard.ini's text, or "": lines end in CR LF or LF, "secret"
-// in any case, blanks around the key, the "=" and the value do not count,
-// lines starting with ";" or "#" are comments, the first "secret" line counts.
-std::string secretFromSettings(const std::string& text);
+// The secret of dvbcard.ini's bytes, or "": read as every settings file
+// beside a card is (settings_line.h): "secret" in any case, blanks around
+// the key, the "=" and the value do not count, lines starting with ";" or
+// "#" are comments, the first "secret" line counts; UTF-8 with or without
+// its mark and UTF-16 with its mark alike.
+std::string secretFromSettings(const std::string& fileBytes);

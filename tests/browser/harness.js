@@ -28,9 +28,10 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 async function windowsPath(unixPath) { return (await run('winepath', ['-w', unixPath])).stdout; }
 
-// Azimora with the practice dish aimed at HotBird, measuring it, with its
-// phone page unless told otherwise.
-async function startAzimora(scenario = 'window\naim 13.0e\n', { phone = true } = {}) {
+// Azimora with the practice dish aimed at HotBird, measuring it (unless
+// told otherwise: then startMeasuring does), with its phone page unless told
+// otherwise.
+async function startAzimora(scenario = 'window\naim 13.0e\n', { phone = true, measure = true } = {}) {
   fs.mkdirSync(work, { recursive: true });
   fs.copyFileSync(path.join(build, 'Azimora.exe'), path.join(work, 'Azimora.exe'));
   fs.writeFileSync(path.join(work, 'scenario.txt'), scenario);
@@ -40,9 +41,13 @@ async function startAzimora(scenario = 'window\naim 13.0e\n', { phone = true } =
   const exited = new Promise((resolve) => program.on('exit', resolve));
   if ((await azmctl('wait', 20000)).code !== 0) throw new Error("Azimora's window did not appear");
   if ((await azmctl('dishwait', 10000)).code !== 0) throw new Error("the practice dish's window did not appear");
+  if (measure) await startMeasuring();
+  return { program, exited };
+}
+
+async function startMeasuring() {
   await azmctl('select', hotBirdLine);
   await azmctl('key', 13);
-  return { program, exited };
 }
 
 async function stopAzimora(run) {
@@ -91,5 +96,5 @@ const phoneAudio = (page) => page.evaluate(() => window.azimoraPhone.audio());
 // What is shown and what is heard, at one moment (readings come ten a second).
 const phoneMoment = (page) => page.evaluate(() => ({ state: window.azimoraPhone.state(), audio: window.azimoraPhone.audio() }));
 
-module.exports = { root, build, port, pageUrl, run, azmctl, sleep, startAzimora, stopAzimora, steer, launchBrowser,
-                   openPhonePage, phoneState, phoneAudio, phoneMoment };
+module.exports = { root, build, port, pageUrl, run, azmctl, sleep, startAzimora, startMeasuring, stopAzimora, steer,
+                   launchBrowser, openPhonePage, phoneState, phoneAudio, phoneMoment };

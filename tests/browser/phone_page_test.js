@@ -132,6 +132,28 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
     assert.strictEqual(state.connection, 'live');
     assert.ok(state.reconnects >= 1);
   });
+
+  // Azimora started again numbers its readings from 1 again: a page that
+  // reconnected before the first of them (an empty last minute) follows
+  // them at once, however many the run before had.
+  await t.test('follows Azimora started again from its first reading', async () => {
+    await h.sleep(2000);
+    const before = (await h.phoneState(page)).latest.seq;
+    assert.ok(before > 10, before + ' readings in the run before');
+    await h.stopAzimora(azimora);
+    azimora = null;
+    await page.waitForFunction(() => document.getElementById('connection').textContent === 'reconnecting', null,
+                               { timeout: 10000 });
+    azimora = await h.startAzimora(undefined, { measure: false });
+    await page.waitForFunction(() => document.getElementById('connection').textContent === 'not measuring', null,
+                               { timeout: 15000 });
+    const measuringAt = await page.evaluate(() => Date.now());
+    await h.startMeasuring();
+    await page.waitForFunction(() => document.getElementById('lock').textContent === 'locked', null, { timeout: 15000 });
+    const shown = (await h.phoneState(page)).shown.filter((s) => s[2] >= measuringAt);
+    assert.ok(shown.length > 0 && shown[0][0] < before, 'first reading shown: ' + JSON.stringify(shown[0]));
+    assert.strictEqual(await page.locator('#transponder').textContent(), '10723 MHz H, 29900 kS/s');
+  });
 });
 
 test('the page says which satellite the dish sees', { timeout: 120000 }, async (t) => {

@@ -63,4 +63,10 @@ test('the position is said with what was expected, and only a known position is'
   assert.strictEqual(Sound.positionSpeech({ state: 'none' }, 'en'), null);
   assert.strictEqual(Sound.positionKey({ state: 'reading' }), '');
   assert.notStrictEqual(Sound.positionKey(known), Sound.positionKey({ ...known, verdict: 'expected' }));
+  // Where the stream's own entry was not found, only "probably", never "wrong", whatever the verdict says.
+  const guessed = { ...known, uncertain: true };
+  assert.deepStrictEqual(Sound.positionSpeech(guessed, 'en'), { text: 'probably 19.2 degrees east', lang: 'en-US' });
+  assert.deepStrictEqual(Sound.positionSpeech({ ...guessed, verdict: 'probable' }, 'ru'),
+                         { text: 'вероятно, 19,2 градуса восточной долготы', lang: 'ru-RU' });
+  assert.notStrictEqual(Sound.positionKey(guessed), Sound.positionKey(known));
 });

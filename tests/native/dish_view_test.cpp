@@ -119,8 +119,10 @@ TEST(DishView, TheNetworkSaysWhichSatelliteTheDishSees)
     EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 16.0E", "       the satellite expected"}), networkLines());
     view.expected.clear();  // a typed entry expects nothing
     EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 16.0E", ""}), networkLines());
-    view.network.identity.certainty = PositionUnknown;
     view.expected = {130};
+    view.network.identity.certainty = PositionMostCommon;  // the stream's own entry not found
+    EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 16.0E?", ""}), networkLines()) << "never wrong";
+    view.network.identity.certainty = PositionUnknown;
     EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 position unknown", ""}), networkLines()) << "never wrong";
     for (const std::string& line : dishWindowLines(view)) EXPECT_LE(line.size(), dishLineWidth);
 }

@@ -136,6 +136,9 @@ TEST(DvbSharedSecret, DvbcardIniGivesItOnASecretLine)
     EXPECT_EQ("first-one", secretFromSettings("secret=first-one\nsecret=second-one\n"));
     EXPECT_EQ("", secretFromSettings("# secret=commented\nsecrets=other\nno equals\n"));
     EXPECT_EQ("last-line", secretFromSettings("secret=last-line"));
+    // As an editor may save it: UTF-8 with its mark on the first line, or UTF-16.
+    EXPECT_EQ("marked-first", secretFromSettings("\xEF\xBB\xBFsecret=marked-first\r\n"));
+    EXPECT_EQ("wide-one", secretFromSettings(std::string("\xFF\xFEs\0e\0c\0r\0e\0t\0=\0w\0i\0d\0e\0-\0o\0n\0e\0", 32)));
 }
 
 }  // namespace

@@ -255,6 +255,14 @@ TEST(NetworkIdentity, TheCatalogueSaysWhatWasExpectedAndOnlyAClearMissIsWrong)
     seen.position = 1799;  // 179.9 E is 0.2 degrees from 180.0 W
     EXPECT_EQ(VerdictAsExpected, judgePosition(seen, expectedPositions(catalogue, 3840, 0, 27500)));
 
+    // The table's most common position may be another satellite's: a miss proves nothing.
+    seen.certainty = PositionMostCommon;
+    seen.position = 192;
+    EXPECT_NE(VerdictWrong, judgePosition(seen, hotBird));
+    EXPECT_EQ(VerdictProbable, judgePosition(seen, hotBird));
+    EXPECT_EQ(VerdictProbable, judgePosition(seen, {192}));
+    EXPECT_EQ(VerdictNoExpectation, judgePosition(seen, {}));
+
     seen.certainty = PositionUnknown;
     EXPECT_EQ(VerdictUnknown, judgePosition(seen, hotBird));
     EXPECT_EQ(VerdictUnknown, judgePosition(NetworkIdentity(), hotBird));

@@ -112,6 +112,41 @@ TEST(PhoneServer, AnAnswerIsSentThenHalfClosedThenClosed)
     EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, slot, server.now));
 }
 
+// A phone that half-closes after its request (nc -N) is answered all the
+// same; one that ends before its head is complete is let go at once.
+TEST(PhoneServer, TheEndOfAPhonesInputDropsNoAnswerDue)
+{
+    Server server;
+    const int answered = server.open();
+    server.send(answered, "GET / HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(phoneInputEnded(server.core, answered));
+    EXPECT_EQ(PhoneAction::Keep, phoneActionFor(server.core, answered, server.now));
+    EXPECT_EQ(0u, server.drain(answered).find("HTTP/1.1 200 OK"));
+    EXPECT_EQ(PhoneAction::HalfClose, phoneActionFor(server.core, answered, server.now));
+    // It has closed its side already: nothing to wait for.
+    EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, answered, server.now));
+
+    const int streaming = server.open();
+    server.send(streaming, "GET /events HTTP/1.0\r\n\r\n");
+    EXPECT_TRUE(phoneInputEnded(server.core, streaming));
+    server.reading(60, 11.0f);
+    EXPECT_NE(std::string::npos, server.drain(streaming).find("event: reading"));
+    EXPECT_EQ(PhoneAction::Keep, phoneActionFor(server.core, streaming, server.now));
+
+    const int cut = server.open();
+    server.send(cut, "GET / HTTP/1.0\r\n");
+    EXPECT_FALSE(phoneInputEnded(server.core, cut));
+
+    // An answer already sent and half-closed: the phone's end ends it.
+    const int closing = server.open();
+    server.send(closing, "GET /phone.css HTTP/1.1\r\n\r\n");
+    server.drain(closing);
+    EXPECT_EQ(PhoneAction::HalfClose, phoneActionFor(server.core, closing, server.now));
+    EXPECT_EQ(PhoneAction::Keep, phoneActionFor(server.core, closing, server.now));
+    EXPECT_FALSE(phoneInputEnded(server.core, closing));
+    EXPECT_EQ(PhoneAction::Close, phoneActionFor(server.core, closing, server.now));
+}
+
 TEST(PhoneServer, SilentSlowAndFloodingPhonesAreDropped)
 {
     Server server;
@@ -146,6 +181,7 @@ TEST(PhoneServer, SilentSlowAndFloodingPhonesAreDropped)
 TEST(PhoneServer, ReadingsAndTheTuningInWords)
 {
     PhoneFeed feed;
+    feed.run = "1700000000000-4242";
     feed.card = "BDA tuner \"Sky\\Star\"\n";
     const CardSetCall calls[] = {SetLnbSelectionCall, SetLnbFrequencyCall,         SetPolarityCall,
                                  SetSymbolRateCall,   SetTransponderFrequencyCall, SetDiseqcCall};
@@ -164,6 +200,10 @@ TEST(PhoneServer, ReadingsAndTheTuningInWords)
     EXPECT_NE(std::string::npos, event.find("\"switch\":\"AB\""));
     EXPECT_NE(std::string::npos, event.find("\\\"Sky\\\\Star\\\"\\u000a"));
     EXPECT_NE(std::string::npos, readingEvent(feed, held[0]).find("\"lock\":false"));
+    // Every message names the server's run, so that a page tells a program
+    // started again from the one it followed.
+    for (const std::string& message : {event, streamOpening(feed, 1700000000300), idleEvent(feed, 1700000000300)})
+        EXPECT_NE(std::string::npos, message.find("\"run\":\"1700000000000-4242\",")) << message;
     // A start half sent keeps the tuning shown.
     feedSetCall(feed, SetLnbSelectionCall, 0, 1700000000300);
     EXPECT_EQ(1u, feed.tuning.number);
@@ -205,8 +245,11 @@ TEST(PhoneFeedNetwork, TheNetworkObjectSaysWhatIsKnownAndWhatWasExpected)
               networkJson(report, {130, 160}));
     EXPECT_NE(std::string::npos, networkJson(report, {192}).find("\"verdict\":\"expected\""));
     EXPECT_NE(std::string::npos, networkJson(report, {}).find("\"verdict\":\"unexpected\""));
+    // Where the stream's own entry was not found, the position is only probable: never wrong.
     report.identity.certainty = PositionMostCommon;
     EXPECT_NE(std::string::npos, networkJson(report, {192}).find("\"uncertain\":true"));
+    EXPECT_NE(std::string::npos, networkJson(report, {130, 160}).find("\"verdict\":\"probable\""));
+    EXPECT_NE(std::string::npos, networkJson(report, {}).find("\"verdict\":\"unexpected\""));
     report.identity.certainty = PositionUnknown;
     const std::string unknown = networkJson(report, {130});
     EXPECT_NE(std::string::npos, unknown.find("\"position\":null"));

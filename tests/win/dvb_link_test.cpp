@@ -216,6 +216,16 @@ TEST_F(DvbLinkTest, TheSharedSecretGoesFirstFromTheEnvironmentOrFromDvbcardIni)
         EXPECT_EQ((std::vector<std::string>{"secret from-the-ini", "Initialize"}), helper.lines());
     }
     {
+        // Saved by an editor that marks UTF-8, on the first line.
+        FakeHelper helper(answerOk);
+        pointAt(helper);
+        const std::string folder = newProgramFolder("dvb-secret-marked");
+        writeFile(joinPath(folder, "dvbcard.ini"), "\xEF\xBB\xBFsecret=marked-ini\r\n");
+        Card card(folder);
+        ASSERT_EQ(S_OK, card.tuner->Initialize());
+        EXPECT_EQ((std::vector<std::string>{"secret marked-ini", "Initialize"}), helper.lines());
+    }
+    {
         FakeHelper helper(answerOk);
         pointAt(helper);
         Card card;

@@ -33,13 +33,14 @@ int occurrences(const std::string& text, const std::string& part)
     return count;
 }
 
-std::string phoneAsk(uint16_t port, const std::string& path, const std::string& until, int count, int timeoutMs,
-                     const std::string& method)
+// Sends the request, half-closing after it when asked, and reads as phoneAsk does.
+static std::string exchange(uint16_t port, const std::string& request, bool halfClose, const std::string& until,
+                            int count, int timeoutMs)
 {
     const SOCKET s = connectTo(port);
     if (s == INVALID_SOCKET) return std::string();
-    const std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
     send(s, request.data(), static_cast<int>(request.size()), 0);
+    if (halfClose) shutdown(s, SD_SEND);
     std::string answer;
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < static_cast<DWORD>(timeoutMs)) {
@@ -56,6 +57,17 @@ std::string phoneAsk(uint16_t port, const std::string& path, const std::string& 
     }
     closesocket(s);
     return answer;
+}
+
+std::string phoneAsk(uint16_t port, const std::string& path, const std::string& until, int count, int timeoutMs,
+                     const std::string& method)
+{
+    return exchange(port, method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", false, until, count, timeoutMs);
+}
+
+std::string phoneAskHalfClosed(uint16_t port, const std::string& request, const std::string& until)
+{
+    return exchange(port, request, true, until, 1, 5000);
 }
 
 bool phoneListening(uint16_t port)

@@ -13,6 +13,9 @@
 // time. "" when nothing answers.
 std::string phoneAsk(uint16_t port, const std::string& path, const std::string& until = "", int count = 1,
                      int timeoutMs = 5000, const std::string& method = "GET");
+// Sends `request` as it stands and half-closes, as `nc -N` does; then
+// reads as phoneAsk does.
+std::string phoneAskHalfClosed(uint16_t port, const std::string& request, const std::string& until = "");
 int occurrences(const std::string& text, const std::string& part);
 // Whether anything accepts connections there.
 bool phoneListening(uint16_t port);

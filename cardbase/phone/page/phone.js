@@ -10,6 +10,7 @@
   const $ = (id) => document.getElementById(id);
 
   const state = {
+    run: '',        // the server's run the figures come from
     readings: [],   // the last minute: {seq, t, lock, quality, cn, tune}
     lastSeq: 0,
     latest: null,
@@ -51,10 +52,24 @@
     try { data = JSON.parse(event.data); } catch (err) { return; }
     state.lastMessageAt = Date.now();
     if (typeof data.t === 'number') state.serverOffsetMs = data.t - Date.now();
+    if (typeof data.run === 'string' && data.run !== state.run) newRun(data.run);
     if (typeof data.card === 'string') state.card = data.card;
     if (data.network && typeof data.network === 'object') state.network = data.network;
     if (data.tune !== undefined) takeTune(data.tune);
     handle(data);
+  }
+  // Azimora was started again: its readings and starts are numbered from 1
+  // again, so nothing the page counted from the run before holds.
+  function newRun(run) {
+    const first = state.run === '';
+    state.run = run;
+    state.readings = [];
+    state.lastSeq = 0;
+    state.latest = null;
+    state.tune = null;
+    state.peakCn = null;
+    state.peakResetT = -Infinity;
+    if (!first) sound.resetPeak();
   }
   function takeTune(tune) {
     const before = state.tune ? state.tune.n : 0;
@@ -131,7 +146,9 @@
     drawSoon();
   }
   // The network's own word on where the dish points, and a clear warning
-  // when that is not the satellite the catalogue expected.
+  // when that is not the satellite the catalogue expected. A position
+  // guessed from the rest of the table is only "probably" so, and never
+  // reason enough to warn.
   function showNetwork(n) {
     const line = $('network'), warning = $('wrongSatellite');
     let text = 'Network: no lock', look = '';
@@ -139,12 +156,12 @@
     else if (n && n.state === 'none') text = 'no network information';
     else if (n && n.state === 'known') {
       text = 'Network: ' + (n.name || '(no name)') + ' (' + n.id + '), ' +
-        (n.position ? n.position + (n.uncertain ? ' (uncertain)' : '') : 'position unknown');
-      if (n.verdict === 'expected') look = 'expected';
+        (n.position ? (n.uncertain ? 'probably ' : '') + n.position : 'position unknown');
+      if (n.verdict === 'expected' && !n.uncertain) look = 'expected';
     }
     line.textContent = text;
     line.className = 'network-line ' + look;
-    const wrong = n && n.state === 'known' && n.verdict === 'wrong' && n.expected && n.expected.length;
+    const wrong = n && n.state === 'known' && n.verdict === 'wrong' && !n.uncertain && n.expected && n.expected.length;
     warning.hidden = !wrong;
     warning.textContent = wrong ? 'wrong satellite: expected ' + n.expected.join(' or ') : '';
   }

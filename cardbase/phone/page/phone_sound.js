@@ -64,10 +64,12 @@
 
   // The network's position, said once when it becomes known or changes:
   // "19.2 degrees east", and what was expected when it is the wrong
-  // satellite. Null while no position is known.
+  // satellite; "probably 19.2 degrees east" when the position is only the
+  // table's most common one. Null while no position is known.
   const sides = {
-    en: { E: 'degrees east', W: 'degrees west', wrong: 'wrong satellite, expected' },
-    ru: { E: 'градуса восточной долготы', W: 'градуса западной долготы', wrong: 'не тот спутник, ожидался' },
+    en: { E: 'degrees east', W: 'degrees west', wrong: 'wrong satellite, expected', probably: 'probably' },
+    ru: { E: 'градуса восточной долготы', W: 'градуса западной долготы', wrong: 'не тот спутник, ожидался',
+          probably: 'вероятно,' },
   };
   function positionWords(position, language) {
     const match = /^(\d+\.\d)\u00b0 ([EW])$/.exec(position || '');
@@ -80,6 +82,7 @@
     const at = positionWords(network.position, language);
     if (!at) return null;
     const words = languages[language] ? language : 'en';
+    if (network.uncertain) return { text: sides[words].probably + ' ' + at, lang: languages[words].lang };
     let text = at;
     const expected = Array.isArray(network.expected) ? positionWords(network.expected[0], language) : null;
     if (network.verdict === 'wrong' && expected) text += ', ' + sides[words].wrong + ' ' + expected;
@@ -88,7 +91,7 @@
   // What, changed, makes the position worth saying again.
   function positionKey(network) {
     if (!network || network.state !== 'known' || !network.position) return '';
-    return network.position + ' ' + network.verdict;
+    return network.position + ' ' + network.verdict + (network.uncertain ? ' probably' : '');
   }
 
   const api = { floorHz, ceilingHz, peakTopHz, chirpStepDb, chirpGapMs, paces, tonePitch, peakPitch, newPeakTracker,
