@@ -70,13 +70,6 @@ struct TuningSequence {
 // intermediate frequency and a symbol rate within the frontend's ranges.
 std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities);
 
-// DiSEqC 1.0 wants 15 ms of quiet around a command; an LNB just powered
-// needs 100 ms before it hears one; a command is said again after 100 ms
-// for a switch that missed it while it powered up.
-constexpr uint32_t diseqcQuietMs = 15;
-constexpr uint32_t poweredLnbSettleMs = 100;
-constexpr uint32_t diseqcRepeatMs = 100;
-
 // A demodulator finds a carrier in about 0.4 s above 20 MS/s and in up to
 // about 4 s at 2 MS/s and below: the time grows as the symbol rate falls.
 uint32_t lockWindowMs(uint32_t symbolsPerSecond);
