@@ -165,9 +165,10 @@ bool closeBdaSession(BdaSession& session)
     if (!stopDriverThread(session.driver, closeTimeoutMs)) return false;
     // The stream ends with the graph, so that a filter's wait for a table can
     // end before the reader is waited for; the graph is released whether it
-    // has or not.
+    // has or not. No section is delivered to a reader let go of.
     askSectionReaderToStop(*session.sections);
     stopBdaGraph(session.graph);
+    leaveSectionRoute(session.graph);
     endSectionReader(session.sections, sectionsCloseTimeoutMs);
     releaseRequests(session);
     releaseBdaGraph(session.graph);
