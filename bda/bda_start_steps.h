@@ -1,12 +1,12 @@
 // What one start sends to a BDA tuner on one switch route, built once as
 // data and carried out step by step on the driver thread (bda_session.cpp).
 // Through the tuner's own DiSEqC interface, once the driver has enabled
-// commands, the switch command goes out after a tune request, since many
-// drivers power the LNB only for a tune:
-// that tune is made without the 22 kHz tone (which would drown the
-// command), the command waits until the supply has settled, counted from
-// the tune, and is said again at DiSEqC's own pace; for the letters "A"
-// and "B" the tone burst follows, and then the tune with the band's tone.
+// commands, the switch command goes out after a tune request, since a
+// driver may power the LNB only for a tune: that tune is made without the
+// 22 kHz tone (which would drown the command), the command waits until the
+// supply has settled, counted from the tune, and is said again at DiSEqC's
+// own pace; for the letters "A" and "B" the tone burst follows, and then
+// the tune with the band's tone.
 // Through the LNB source the driver does all of it in one tune; through
 // the input range the tuner is told its input before the tune.
 // Platform-neutral.
