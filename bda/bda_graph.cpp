@@ -4,7 +4,6 @@
 
 #include "bda/bda_ids.h"
 #include "bda/bda_settings.h"
-#include "cardbase/card_clock.h"
 
 struct Device {
     IMoniker* moniker;
@@ -146,9 +145,8 @@ static HRESULT createProvider(BdaGraph& graph)
     return graph.provider->QueryInterface(IID_ITuner, reinterpret_cast<void**>(&graph.tuner));
 }
 
-// Stops the graph, and each filter the graph left running or paused: a
-// graph whose Run failed stays stopped itself, with some filters started.
-static void stopGraph(BdaGraph& graph)
+// A graph whose Run failed stays stopped itself, with some filters started.
+void stopBdaGraph(BdaGraph& graph)
 {
     if (graph.control) graph.control->Stop();
     IEnumFilters* filters = nullptr;
@@ -171,7 +169,6 @@ static HRESULT startGraph(BdaGraph& graph)
     FILTER_STATE state = State_Stopped;
     result = graph.device->GetState(2000, &state);
     if (FAILED(result)) return result;
-    graph.runningSince = cardClockMs();
     return state == State_Running ? S_OK : VFW_E_WRONG_STATE;
 }
 
@@ -190,13 +187,15 @@ HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, SectionDel
     result = joinTuner(graph, wantedName);
     if (FAILED(result)) return result;
     joinCapture(graph);
+    if (FAILED(graph.device->QueryInterface(IID_IBDA_DeviceControl, reinterpret_cast<void**>(&graph.deviceControl))))
+        graph.deviceControl = nullptr;
     addControlNodes(graph, graph.device);
     if (graph.capture) addControlNodes(graph, graph.capture);
     joinSectionRoute(graph, deliver, context);
     result = startGraph(graph);
     if (FAILED(result) && graph.sectionRoute == SectionsFromDemultiplexer) {
         // A tuner whose graph will not run with the demultiplexer still measures without it.
-        stopGraph(graph);
+        stopBdaGraph(graph);
         leaveSectionRoute(graph);
         result = startGraph(graph);
     }
@@ -211,11 +210,13 @@ void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter)
 
 void releaseBdaGraph(BdaGraph& graph)
 {
-    stopGraph(graph);
+    stopBdaGraph(graph);
     leaveSectionRoute(graph);
     for (int i = 0; i < graph.nodeCount; ++i) releaseOnce(graph.nodes[i]);
     graph.nodeCount = 0;
     releaseOnce(graph.diseqc);
+    releaseOnce(graph.rfTuner);
+    releaseOnce(graph.deviceControl);
     releaseOnce(graph.tuner);
     leaveGraph(graph.graph, graph.capture);
     leaveGraph(graph.graph, graph.device);

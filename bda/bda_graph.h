@@ -1,8 +1,8 @@
 // The DirectShow graph that reaches one BDA DVB-S tuner, as Windows' BDA
 // prescribes it: a filter graph with the network provider, the tuner (and
 // its capture filter where it has one), a DVB-S tuning space; tune requests
-// go to the provider, DiSEqC commands to the tuner's own DiSEqC interface,
-// and the readings come from the tuner's own signal statistics. Where it
+// go to the provider, DiSEqC commands and the input range to the tuner's
+// own nodes, and the readings come from the tuner's own signal statistics. Where it
 // can, the graph also delivers the stream's sections (bda_section_route.cpp).
 // The graph
 // owns each pointer below once; releaseBdaGraph releases each. It is built
@@ -18,6 +18,7 @@
 #include <tuner.h>
 
 #include "bda/bda_ids.h"
+#include "bda/bda_search.h"
 #include "bda/bda_section_sink.h"
 #include "bda/bda_statistics.h"
 #include "bda/bda_tuning.h"
@@ -40,14 +41,15 @@ struct BdaGraph {
     IBDA_SignalStatistics* nodes[maxBdaNodes] = {};
     BdaNodeRole roles[maxBdaNodes] = {};
     int nodeCount = 0;
-    IBDA_DiseqCommand* diseqc = nullptr;  // the first node offering it, if any
-    bool locatorHasLnbSource = false;     // Windows' locator carries an LNB source (Windows 7 on)
-    LnbOscillators lnb{};                 // what the provider has been given in the tuning space
+    IBDA_DiseqCommand* diseqc = nullptr;          // the first node offering it, if any
+    IBDA_FrequencyFilter* rfTuner = nullptr;      // the RF tuner node's, for its input range
+    IBDA_DeviceControl* deviceControl = nullptr;  // the tuner filter's, for changes of its own
+    bool locatorHasLnbSource = false;             // Windows' locator carries an LNB source (Windows 7 on)
+    LnbOscillators lnb{};                         // what the provider has been given in the tuning space
     SectionRoute sectionRoute = NoSections;
     IBaseFilter* demultiplexer = nullptr;  // behind the capture filter, or the tuner without one
     IBaseFilter* sectionSink = nullptr;
     IMpeg2Data* tables = nullptr;
-    uint32_t runningSince = 0;  // cardClockMs
     ULONG commandsSent = 0;
 };
 
@@ -66,12 +68,12 @@ void joinSectionRoute(BdaGraph& graph, SectionDelivery deliver, void* context);
 void leaveSectionRoute(BdaGraph& graph);
 
 // The tuning space and the LNB it starts with, the tune requests for one
-// transponder with the modulation and LNB source given (made on the
-// creating thread), a new LNB for the provider, and sending a request
+// transponder with the modulation, LNB source and DVB-S2 pilots and
+// roll-off given (made on the creating thread), a new LNB for the provider, and sending a request
 // (bda_tune.cpp).
 HRESULT createTuningSpace(BdaGraph& graph);
 HRESULT createTuneRequest(BdaGraph& graph, const BdaTuneValues& values, int32_t modulation, int32_t lnbSource,
-                          ITuneRequest** request);
+                          const SignalShape& shape, ITuneRequest** request);
 HRESULT putLnbOscillators(BdaGraph& graph, const LnbOscillators& lnb);
 HRESULT putTuneRequest(BdaGraph& graph, ITuneRequest* request);
 
@@ -80,9 +82,14 @@ HRESULT putTuneRequest(BdaGraph& graph, ITuneRequest* request);
 void addControlNodes(BdaGraph& graph, IBaseFilter* filter);
 TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history);
 
-// Sends the committed-switch command through the tuner's DiSEqC interface,
-// and once more (bda_diseqc.cpp). False when the tuner has none or refuses it.
+// The switch's calls (bda_diseqc.cpp), each false when the tuner has no
+// such interface or refuses: enabling DiSEqC commands on the tuner's own
+// node, one committed-switch command, a tone burst (B, else A), and the
+// RF tuner's input range, which the tuner is told in a change of its own.
+bool enableSwitchCommands(BdaGraph& graph);
 bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4]);
+bool sendToneBurst(BdaGraph& graph, bool burstB);
+bool putInputRange(BdaGraph& graph, int32_t range);
 
 // The filter's first pin in that direction, with a reference, or null; and
 // the first output pin of one filter connected directly to the first input
@@ -91,6 +98,9 @@ IPin* firstPin(IBaseFilter* filter, PIN_DIRECTION wanted);
 HRESULT connectFilters(IGraphBuilder* graph, IBaseFilter* from, IBaseFilter* to);
 // Takes the filter out of the graph and releases it.
 void leaveGraph(IGraphBuilder* graph, IBaseFilter*& filter);
+
+// Stops the graph, and each filter it left running or paused.
+void stopBdaGraph(BdaGraph& graph);
 
 // Stops the graph and releases everything in it (the section sink
 // delivers nothing more).

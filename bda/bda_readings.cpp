@@ -1,5 +1,6 @@
 // The control nodes of the tuner's topology: those that give its signal
-// statistics, and the first that takes DiSEqC commands.
+// statistics, the first that takes DiSEqC commands, and the RF tuner's
+// frequency filter.
 #include "bda/bda_graph.h"
 #include "bda/bda_ids.h"
 
@@ -43,6 +44,9 @@ void addControlNodes(BdaGraph& graph, IBaseFilter* filter)
             if (!graph.diseqc &&
                 FAILED(node->QueryInterface(__uuidof(IBDA_DiseqCommand), reinterpret_cast<void**>(&graph.diseqc))))
                 graph.diseqc = nullptr;
+            if (!graph.rfTuner && roleOfType(descriptors, descriptorCount, types[i]) == RfTunerNode &&
+                FAILED(node->QueryInterface(IID_IBDA_FrequencyFilter, reinterpret_cast<void**>(&graph.rfTuner))))
+                graph.rfTuner = nullptr;
             node->Release();
         }
     }

@@ -12,6 +12,22 @@ ModulationOrder defaultModulationOrder()
     return order;
 }
 
+int32_t standInModulation(int32_t modulation)
+{
+    return modulation == bdaModulationNbc8psk ? bdaModulation8psk : bdaModulationNotSet;
+}
+
+bool isDvbS2Modulation(int32_t modulation)
+{
+    return modulation == bdaModulationNbcQpsk || modulation == bdaModulationNbc8psk ||
+           modulation == bdaModulation8psk || modulation == bdaModulation16apsk || modulation == bdaModulation32apsk;
+}
+
+SignalShape signalShapeFor(int32_t modulation, const SignalShape& settings)
+{
+    return isDvbS2Modulation(modulation) ? settings : SignalShape();
+}
+
 uint32_t lockWaitMs(int32_t symbolRate)
 {
     constexpr uint32_t shortest = 500;
@@ -53,6 +69,31 @@ void rememberModulation(ModulationMemory& memory, const CardTuning& tuning, int3
                                                    switchPortFor(tuning.diseqcCode), modulation};
 }
 
+static bool listed(const ModulationOrder& order, int32_t modulation)
+{
+    for (int i = 0; i < order.count; ++i)
+        if (order.values[i] == modulation) return true;
+    return false;
+}
+
+// The order with each stand-in after the value it stands in for, where there is room.
+static void addStandIns(ModulationSearch& search)
+{
+    const ModulationOrder given = search.order;
+    search.order.count = 0;
+    for (int i = 0; i < given.count; ++i) {
+        const int at = search.order.count;
+        search.order.values[search.order.count] = given.values[i];
+        search.standsInFor[search.order.count++] = -1;
+        const int32_t standIn = standInModulation(given.values[i]);
+        const int room = maxModulations - (given.count - i - 1);
+        if (standIn != bdaModulationNotSet && !listed(given, standIn) && search.order.count < room) {
+            search.order.values[search.order.count] = standIn;
+            search.standsInFor[search.order.count++] = at;
+        }
+    }
+}
+
 ModulationSearch startModulationSearch(const ModulationOrder& order, int32_t remembered, int32_t symbolRate,
                                        uint32_t nowMs)
 {
@@ -60,6 +101,7 @@ ModulationSearch startModulationSearch(const ModulationOrder& order, int32_t rem
     search.order = order;
     if (search.order.count < 1) search.order = defaultModulationOrder();
     if (search.order.count > maxModulations) search.order.count = maxModulations;
+    addStandIns(search);
     search.current = 0;
     search.lockedAt = -1;
     for (int i = 0; i < search.order.count; ++i) {
@@ -77,13 +119,19 @@ ModulationSearch startModulationSearch(const ModulationOrder& order, int32_t rem
 
 int32_t currentModulation(const ModulationSearch& search) { return search.order.values[search.current]; }
 
-// The next attempt not refused after the current one (the current one
-// itself when it is the only one left), or -1.
+static bool hasTurn(const ModulationSearch& search, int index)
+{
+    const int principal = search.standsInFor[index];
+    return !search.refused[index] && (principal < 0 || search.refused[principal]);
+}
+
+// The next attempt that has its turn after the current one (the current
+// one itself when it is the only one left), or -1.
 static int nextAttempt(const ModulationSearch& search)
 {
     for (int step = 1; step <= search.order.count; ++step) {
         const int index = (search.current + step) % search.order.count;
-        if (!search.refused[index]) return index;
+        if (hasTurn(search, index)) return index;
     }
     return -1;
 }

@@ -1,5 +1,7 @@
 #include "bda/bda_section_reader.h"
 
+#include <new>
+
 #include "bda/bda_driver_thread.h"
 #include "cardbase/card_clock.h"
 
@@ -24,13 +26,25 @@ static const TableRequest tableRequests[] = {
     {nitPid, nitActualTable, 10500},
 };
 
-bool openSectionReader(SectionReader& reader)
+SectionReader* createSectionReader()
 {
-    reader.wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!reader.wake) return false;
-    InitializeCriticalSection(&reader.lock);
-    reader.opened = true;
-    return true;
+    SectionReader* reader = new (std::nothrow) SectionReader;
+    if (!reader) return nullptr;
+    reader->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!reader->wake) {
+        delete reader;
+        return nullptr;
+    }
+    InitializeCriticalSection(&reader->lock);
+    return reader;
+}
+
+static void letGo(SectionReader* reader)
+{
+    if (InterlockedDecrement(&reader->holders) != 0) return;
+    CloseHandle(reader->wake);
+    DeleteCriticalSection(&reader->lock);
+    delete reader;
 }
 
 template <typename Work>
@@ -131,27 +145,35 @@ static void askTables(SectionReader& reader, Gathering& gathering)
 static DWORD WINAPI sectionThreadMain(void* parameter)
 {
     SectionReader& reader = *static_cast<SectionReader*>(parameter);
-    Gathering gathering;
-    while (!reader.stopping) {
-        if (reader.tables) askTables(reader, gathering);
-        else takeQueued(reader, gathering);
+    {
+        Gathering gathering;
+        while (!reader.stopping) {
+            if (reader.tables) askTables(reader, gathering);
+            else takeQueued(reader, gathering);
+        }
     }
+    if (reader.tables) reader.tables->Release();
+    reader.tables = nullptr;
+    letGo(&reader);
     return 0;
 }
 
 bool startSectionReader(SectionReader& reader, IMpeg2Data* tables)
 {
-    if (!reader.opened) return false;
     reader.stopping = 0;
     reader.tables = tables;
     if (tables) tables->AddRef();
+    InterlockedIncrement(&reader.holders);
     reader.thread = CreateThread(nullptr, 0, sectionThreadMain, &reader, 0, nullptr);
-    return reader.thread != nullptr;
+    if (reader.thread) return true;
+    InterlockedDecrement(&reader.holders);
+    if (tables) tables->Release();
+    reader.tables = nullptr;
+    return false;
 }
 
 void sectionReaderRestart(SectionReader& reader)
 {
-    if (!reader.opened) return;
     underLock(reader, [&] {
         sectionWatchStart(reader.watch);
         reader.queue.clear();
@@ -162,7 +184,6 @@ void sectionReaderRestart(SectionReader& reader)
 
 void sectionReaderLock(SectionReader& reader, bool locked)
 {
-    if (!reader.opened) return;
     const bool anew = underLock(reader, [&] {
         const bool begun = sectionWatchLock(reader.watch, locked);
         if (begun) reader.queue.clear();
@@ -188,26 +209,25 @@ void offerSections(SectionReader& reader, const BYTE* bytes, size_t size)
 
 bool takeSectionIdentity(SectionReader& reader, NetworkIdentity* identity)
 {
-    if (!reader.opened) return false;
     return underLock(reader, [&] { return takeFoundIdentity(reader.watch, identity); });
 }
 
-bool stopSectionReader(SectionReader& reader, DWORD timeoutMs)
+void askSectionReaderToStop(SectionReader& reader)
 {
-    if (!reader.thread) return true;
-    if (!endModuleThread(reader.thread, &reader.stopping, reader.wake, timeoutMs)) return false;
-    CloseHandle(reader.thread);
-    reader.thread = nullptr;
-    return true;
+    InterlockedExchange(&reader.stopping, 1);
+    SetEvent(reader.wake);
 }
 
-void closeSectionReader(SectionReader& reader)
+bool endSectionReader(SectionReader*& reader, DWORD timeoutMs)
 {
-    if (reader.tables) reader.tables->Release();
-    reader.tables = nullptr;
-    if (!reader.opened) return;
-    reader.opened = false;
-    CloseHandle(reader.wake);
-    reader.wake = nullptr;
-    DeleteCriticalSection(&reader.lock);
+    if (!reader) return true;
+    bool ended = true;
+    if (reader->thread) {
+        ended = endModuleThread(reader->thread, &reader->stopping, reader->wake, timeoutMs);
+        CloseHandle(reader->thread);
+        reader->thread = nullptr;
+    }
+    letGo(reader);
+    reader = nullptr;
+    return ended;
 }

@@ -16,17 +16,19 @@
 
 struct SectionReader {
     CRITICAL_SECTION lock;  // guards the watch and the queue
-    bool opened = false;
     SectionWatch watch;
     std::vector<std::vector<uint8_t>> queue;
     HANDLE wake = nullptr;  // auto-reset: sections queued, a new reading, or the end
     HANDLE thread = nullptr;
     volatile LONG stopping = 0;
-    IMpeg2Data* tables = nullptr;  // the thread's, where sections are asked for table by table
+    // The card and, once started, the thread: whichever lets go last frees the reader.
+    volatile LONG holders = 1;
+    IMpeg2Data* tables = nullptr;  // the thread's own, where sections are asked for table by table
 };
 
-bool openSectionReader(SectionReader& reader);
-// Starts the thread; `tables` (may be null) gains a reference of the reader's.
+// A reader held by the card; null without memory or an event.
+SectionReader* createSectionReader();
+// Starts the thread; `tables` (may be null) gains a reference of the thread's.
 bool startSectionReader(SectionReader& reader, IMpeg2Data* tables);
 
 // A new start: what was gathered belongs to the transponder before.
@@ -38,9 +40,10 @@ void offerSections(SectionReader& reader, const BYTE* bytes, size_t size);
 // The identity found for the current lock, once.
 bool takeSectionIdentity(SectionReader& reader, NetworkIdentity* identity);
 
-// Ends the thread within timeoutMs. False when it still waits in a call
-// into the graph: it is then left with everything it uses (never freed),
-// and so is this module.
-bool stopSectionReader(SectionReader& reader, DWORD timeoutMs);
-// After a stop that ended the thread, or when it never started.
-void closeSectionReader(SectionReader& reader);
+// Tells the thread to end, without waiting for it.
+void askSectionReaderToStop(SectionReader& reader);
+// Waits up to timeoutMs for the thread to end, then lets go of the reader
+// (null afterwards). A thread still in a call into the graph keeps the
+// reader and its reference to the filter, and frees both once the call
+// returns; this module then stays loaded for good. False in that case.
+bool endSectionReader(SectionReader*& reader, DWORD timeoutMs);

@@ -1,16 +1,12 @@
 #include "bda/bda_session.h"
 
 #include "cardbase/card_clock.h"
-#include "cardbase/frontend_plan.h"
 
-// How long the driver has: a start's switch command (two commands with
-// their pauses) and tune, a reading, and ending.
-static constexpr DWORD commandTimeoutMs = 3000;
-static constexpr DWORD tuneTimeoutMs = 5000;
+// How long the driver has for a reading, and for ending.
 static constexpr DWORD readingTimeoutMs = 1000;
 static constexpr DWORD closeTimeoutMs = 3000;
 // The section reader waits on its own events only, but may be in a call to
-// a filter that blocks until a table comes.
+// a filter that blocks until a table comes, or for as long as it likes.
 static constexpr DWORD sectionsCloseTimeoutMs = 1000;
 
 static const SignalReading noSignal{false, 0, 0.0f};
@@ -25,18 +21,21 @@ static void deliverSections(void* context, const BYTE* bytes, size_t size)
     offerSections(*static_cast<SectionReader*>(context), bytes, size);
 }
 
-HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order)
+HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order,
+                       const SignalShape& shape)
 {
     session.order = order;
-    if (!openSectionReader(session.sections)) return HRESULT_FROM_WIN32(GetLastError());
-    HRESULT result = buildBdaGraph(session.graph, tunerName, deliverSections, &session.sections);
+    session.shape = shape;
+    session.sections = createSectionReader();
+    if (!session.sections) return E_OUTOFMEMORY;
+    HRESULT result = buildBdaGraph(session.graph, tunerName, deliverSections, session.sections);
     if (SUCCEEDED(result) && !startDriverThread(session.driver)) result = HRESULT_FROM_WIN32(GetLastError());
     // Without its thread the reader finds nothing, and the measurement goes on all the same.
     if (SUCCEEDED(result) && session.graph.sectionRoute != NoSections)
-        startSectionReader(session.sections, session.graph.tables);
+        startSectionReader(*session.sections, session.graph.tables);
     if (FAILED(result)) {
         releaseBdaGraph(session.graph);
-        closeSectionReader(session.sections);
+        endSectionReader(session.sections, 0);
     }
     return result;
 }
@@ -54,17 +53,40 @@ static HRESULT tuneCurrentAttempt(BdaSession& session)
     }
 }
 
-static void sendCommandWork(void* context)
+static void waitUntil(uint32_t sinceMs, uint32_t ms)
 {
-    BdaSession& session = *static_cast<BdaSession*>(context);
-    session.commandSent = sendSwitchCommand(session.graph, session.values.switchCommand);
+    const uint32_t passed = cardClockMs() - sinceMs;
+    if (passed < ms) Sleep(ms - passed);
 }
 
-static void tuneWork(void* context)
+// One step; false when the start goes no further on this route.
+static bool carryOut(BdaSession& session, const BdaStep& step)
+{
+    BdaGraph& graph = session.graph;
+    switch (step.kind) {
+    case BdaStepTune:
+        session.tuneResult = putLnbOscillators(graph, step.lnb);
+        if (SUCCEEDED(session.tuneResult)) session.tuneResult = tuneCurrentAttempt(session);
+        session.tunedAtMs = cardClockMs();
+        return SUCCEEDED(session.tuneResult);
+    case BdaStepSettle: waitUntil(session.tunedAtMs, step.ms); return true;
+    case BdaStepPause: Sleep(step.ms); return true;
+    case BdaStepEnableCommands: session.routeRefused = !enableSwitchCommands(graph); break;
+    case BdaStepCommand: session.routeRefused = !sendSwitchCommand(graph, step.command) && step.required; break;
+    // The command has served the switch already: a driver without bursts is no reason to fail.
+    case BdaStepToneBurst: sendToneBurst(graph, step.burstB); return true;
+    case BdaStepInputRange: session.routeRefused = !putInputRange(graph, step.range); break;
+    }
+    return !session.routeRefused;
+}
+
+static void startWork(void* context)
 {
     BdaSession& session = *static_cast<BdaSession*>(context);
-    session.tuneResult = putLnbOscillators(session.graph, session.values.lnb);
-    if (SUCCEEDED(session.tuneResult)) session.tuneResult = tuneCurrentAttempt(session);
+    session.routeRefused = false;
+    session.tuneResult = S_OK;
+    for (const BdaStep& step : session.steps)
+        if (!carryOut(session, step)) return;
 }
 
 static void readWork(void* context)
@@ -78,44 +100,43 @@ static void readWork(void* context)
 
 static HRESULT overran(DriverCall call) { return call == DriverCallDone ? S_OK : HRESULT_FROM_WIN32(ERROR_TIMEOUT); }
 
-// The route to the switch port, after trying the command where the tuner takes them.
-static HRESULT chooseSwitchRoute(BdaSession& session, SwitchRoute* route)
+// The requests for the route, made here on the creating thread, and its steps on the driver thread.
+static HRESULT tryRoute(BdaSession& session, SwitchRoute route)
 {
-    session.commandSent = false;
-    if (session.values.switchPort != noSwitchPort && session.graph.diseqc) {
-        const HRESULT result = overran(callOnDriverThread(session.driver, sendCommandWork, &session, commandTimeoutMs));
-        if (FAILED(result)) return result;
-    }
-    // Windows' provider hands the LNB source to the tuner's node through the
-    // same DiSEqC interface (Windows 7 on): without one it reaches nothing.
-    const bool lnbSource = session.graph.diseqc && session.graph.locatorHasLnbSource;
-    *route = switchRouteFor(session.values.switchPort, session.commandSent, lnbSource);
-    return *route == SwitchUnreachable ? HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED) : S_OK;
+    releaseRequests(session);
+    const int32_t lnbSource = lnbSourceFor(session.values, route);
+    HRESULT result = S_OK;
+    for (int i = 0; i < session.search.order.count && SUCCEEDED(result); ++i)
+        result = createTuneRequest(session.graph, session.values, session.search.order.values[i], lnbSource,
+                                   session.shape, &session.requests[i]);
+    if (FAILED(result)) return result;
+    session.steps = bdaStartSteps(session.values, route);
+    result = overran(callOnDriverThread(session.driver, startWork, &session, bdaStepsBoundMs(session.steps)));
+    return SUCCEEDED(result) ? session.tuneResult : result;
 }
 
 HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
 {
     // Everything below touches what the driver thread uses.
-    sectionReaderRestart(session.sections);
-    if (!driverThreadIdle(session.driver, tuneTimeoutMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+    sectionReaderRestart(*session.sections);
+    if (!driverThreadIdle(session.driver, tuneAllowanceMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
     session.started = false;
     session.tuning = tuning;
     session.values = bdaTuneValuesFor(tuning);
-    SwitchRoute route = NoSwitchAsked;
-    HRESULT result = chooseSwitchRoute(session, &route);
-    if (FAILED(result)) return result;
-
-    releaseRequests(session);
     session.search = startModulationSearch(session.order, rememberedModulation(session.memory, tuning),
                                            tuning.symbolRate, cardClockMs());
-    const int32_t lnbSource = lnbSourceFor(session.values, route);
-    for (int i = 0; i < session.search.order.count && SUCCEEDED(result); ++i)
-        result = createTuneRequest(session.graph, session.values, session.search.order.values[i], lnbSource,
-                                   &session.requests[i]);
-    if (FAILED(result)) return result;
-
-    result = overran(callOnDriverThread(session.driver, tuneWork, &session, tuneTimeoutMs));
-    if (SUCCEEDED(result)) result = session.tuneResult;
+    // Windows' provider hands the LNB source to the tuner's node through the
+    // same DiSEqC interface (Windows 7 on): without one it reaches nothing.
+    const SwitchMeans means{session.graph.diseqc != nullptr,
+                            session.graph.diseqc != nullptr && session.graph.locatorHasLnbSource,
+                            session.graph.rfTuner != nullptr && session.graph.deviceControl != nullptr};
+    HRESULT result = S_OK;
+    SwitchRoute route = NoSwitchAsked;
+    do {
+        route = switchRouteAfter(session.values.switchPort, route, means);
+        if (route == SwitchUnreachable) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+        result = tryRoute(session, route);
+    } while (SUCCEEDED(result) && session.routeRefused);
     session.started = SUCCEEDED(result);
     return result;
 }
@@ -130,21 +151,26 @@ static SignalReading readNow(BdaSession& session)
 SignalReading readBdaSession(BdaSession& session)
 {
     const SignalReading reading = readNow(session);
-    sectionReaderLock(session.sections, reading.locked);
+    sectionReaderLock(*session.sections, reading.locked);
     return reading;
 }
 
 bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity)
 {
-    return takeSectionIdentity(session.sections, identity);
+    return takeSectionIdentity(*session.sections, identity);
 }
 
 bool closeBdaSession(BdaSession& session)
 {
     if (!stopDriverThread(session.driver, closeTimeoutMs)) return false;
-    if (!stopSectionReader(session.sections, sectionsCloseTimeoutMs)) return false;
+    // The stream ends with the graph, so that a filter's wait for a table can
+    // end before the reader is waited for; the graph is released whether it
+    // has or not. No section is delivered to a reader let go of.
+    askSectionReaderToStop(*session.sections);
+    stopBdaGraph(session.graph);
+    leaveSectionRoute(session.graph);
+    endSectionReader(session.sections, sectionsCloseTimeoutMs);
     releaseRequests(session);
     releaseBdaGraph(session.graph);
-    closeSectionReader(session.sections);
     return true;
 }

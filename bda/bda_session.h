@@ -1,30 +1,34 @@
 // A card's hold on its BDA tuner from Initialize to release: the graph, the
 // driver thread that every call into the driver goes through, and what each
-// start asked for. A start sends the switch command (where a port was asked
-// for and the tuner takes commands), makes one tune request per modulation
-// to try, and tunes the first; each reading then reads the statistics and,
-// while there is no lock, moves the modulation search on (bda_search.h).
-// Every wait for the driver has a bound: a start that overruns fails, a
-// reading that overruns is one without signal. Beside it, the section
-// reader (bda_section_reader.h) learns the network of the tuned stream
-// where the graph delivers sections; each start and each lost lock begins
-// its reading anew.
+// start asked for. A start makes one tune request per modulation to try and
+// carries out its steps (bda_start_steps.h) on the way to the switch port,
+// if one was asked for: by the command where the tuner takes commands, else
+// by the LNB source, else by the input range; each reading then reads the
+// statistics and, while there is no lock, moves the modulation search on
+// (bda_search.h). Every wait for the driver has a bound: a start that
+// overruns fails, a reading that overruns is one without signal. Beside it,
+// the section reader (bda_section_reader.h) learns the network of the tuned
+// stream where the graph delivers sections; each start and each lost lock
+// begins its reading anew.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "bda/bda_driver_thread.h"
 #include "bda/bda_graph.h"
 #include "bda/bda_search.h"
 #include "bda/bda_section_reader.h"
+#include "bda/bda_start_steps.h"
 #include "cardbase/card_tuning.h"
 
 struct BdaSession {
     BdaGraph graph;
     DriverThread driver;
     ModulationOrder order{};  // what bdacard.ini asks for; empty: the search's own
+    SignalShape shape;        // what bdacard.ini names for DVB-S2
     ModulationMemory memory;
     BdaReadingHistory history;
-    SectionReader sections;
+    SectionReader* sections = nullptr;
 
     // The latest start.
     bool started = false;
@@ -32,16 +36,19 @@ struct BdaSession {
     BdaTuneValues values{};
     ModulationSearch search{};
     ITuneRequest* requests[maxModulations] = {};
+    std::vector<BdaStep> steps;  // of the route being tried
 
     // What the driver thread's latest work found.
-    bool commandSent = false;
+    bool routeRefused = false;  // a call the route needs was refused
     HRESULT tuneResult = S_OK;
+    uint32_t tunedAtMs = 0;  // cardClockMs when the latest tune request was put
     SignalReading reading{false, 0, 0.0f};
 };
 
 // Builds and starts the graph around the tuner named (UTF-8; "" for the
 // first satellite tuner) and starts the driver thread.
-HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order);
+HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order,
+                       const SignalShape& shape);
 
 // Tunes the transponder of a complete set of calls; the result is the
 // tune's, or a failure when a switch port was asked for that the tuner
@@ -55,7 +62,9 @@ SignalReading readBdaSession(BdaSession& session);
 // The network of the tuned stream, once found while locked (taken once).
 bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity);
 
-// Ends the driver and section threads and releases the graph. False when
-// the driver or a filter still held a thread: then nothing is released,
-// and the session must be left as it is (the thread may still use it).
+// Ends the driver and section threads and releases the graph. A section
+// thread still waiting in a filter's call is left to finish it with a
+// reference of its own. False when the driver still held its thread: then
+// nothing is released, and the session must be left as it is (the thread
+// may still use it).
 bool closeBdaSession(BdaSession& session);

@@ -48,13 +48,21 @@ static bool modulationNumber(const std::string& word, int32_t* value)
     return true;
 }
 
+// A value as BDA names it: capitals, "_" for "-", without "BDA_" and `prefix`.
+static std::string bdaName(std::string word, const std::string& prefix)
+{
+    for (char& c : word) c = c == '-' ? '_' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    if (word.compare(0, 4, "BDA_") == 0) word = word.substr(4);
+    if (word.compare(0, prefix.size(), prefix) == 0) word = word.substr(prefix.size());
+    return word;
+}
+
 // One value of the line, as BDA names it (with or without "BDA_MOD_", "-"
 // for "_", any case) or as its number; false for anything else.
 static bool modulationOf(std::string word, int32_t* value)
 {
     if (modulationNumber(word, value)) return true;
-    for (char& c : word) c = c == '-' ? '_' : c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    if (word.compare(0, 8, "BDA_MOD_") == 0) word = word.substr(8);
+    word = bdaName(word, "MOD_");
     for (const ModulationName& each : modulationNames) {
         if (word == each.name) {
             *value = each.value;
@@ -83,6 +91,40 @@ ModulationOrder modulationsFromSettings(const std::string& fileBytes)
         start = end + 1;
     }
     return order;
+}
+
+struct ShapeName {
+    const char* name;
+    int32_t value;
+};
+
+static const ShapeName pilotNames[] = {{"ON", bdaPilotOn}, {"OFF", bdaPilotOff}};
+static const ShapeName rollOffNames[] = {
+    {"0.20", bdaRollOff20},   {"0.2", bdaRollOff20},  {"20", bdaRollOff20}, {"0.25", bdaRollOff20 + 1},
+    {"25", bdaRollOff20 + 1}, {"0.35", bdaRollOff35}, {"35", bdaRollOff35},
+};
+
+// The value of the line `key`, looked up among `names` after `prefix` is taken off.
+template <size_t count>
+static int32_t shapeValue(const std::string& text, const char* key, const char* prefix, const ShapeName (&names)[count],
+                          int32_t notSet)
+{
+    std::string line;
+    if (!settingValue(text, key, &line)) return notSet;
+    const std::string word = bdaName(line, prefix);
+    for (const ShapeName& each : names)
+        if (word == each.name) return each.value;
+    return notSet;
+}
+
+SignalShape signalShapeFromSettings(const std::string& fileBytes)
+{
+    bool inCodePage = false;
+    const std::string text = settingsText(fileBytes, &inCodePage);
+    SignalShape shape;
+    shape.pilot = shapeValue(text, "pilot", "PILOT_", pilotNames, bdaPilotNotSet);
+    shape.rollOff = shapeValue(text, "rolloff", "ROLL_OFF_", rollOffNames, bdaRollOffNotSet);
+    return shape;
 }
 
 bool tunerNameMatches(const std::string& friendlyName, const std::string& wanted)

@@ -1,7 +1,9 @@
 // What the file bdacard.ini beside the DLL may say: which BDA tuner the
 // card uses (a line "tuner=NAME"; without it the first DVB-S tuner of the
-// machine serves), and which modulations its tune requests ask for (a line
-// "modulation=..."; without it the search of bda_search.h). Platform-neutral.
+// machine serves), which modulations its tune requests ask for (a line
+// "modulation=..."; without it the search of bda_search.h), and the pilots
+// and roll-off its requests for DVB-S2 name ("pilot=", "rolloff="; without
+// them none, for the demodulator to find). Platform-neutral.
 #pragma once
 #include <string>
 #include <vector>
@@ -24,6 +26,11 @@ std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage
 // values and repeats left out, at most maxModulations. An empty order
 // (no line, "auto", nothing known) leaves the choice to the search.
 ModulationOrder modulationsFromSettings(const std::string& fileBytes);
+
+// The lines "pilot = on|off" and "rolloff = 0.20|0.25|0.35" (also 20, 25,
+// 35, 0.2, and BDA's names: BDA_PILOT_ON, PILOT_OFF, BDA_ROLL_OFF_35 ...,
+// any case, "-" for "_"); "auto", anything else or no line names nothing.
+SignalShape signalShapeFromSettings(const std::string& fileBytes);
 
 // Whether a tuner's friendly name (UTF-8) is the one asked for: letters of
 // the ASCII range compare in any case, blanks at either end do not count.

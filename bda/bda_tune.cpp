@@ -11,6 +11,12 @@ static_assert(bdaLnbSourceA == BDA_LNB_SOURCE_A && bdaLnbSourceA + 3 == BDA_LNB_
 static_assert(bdaModulationNotSet == BDA_MOD_NOT_SET && bdaModulationQpsk == BDA_MOD_QPSK, "BDA modulation");
 static_assert(bdaModulationNbcQpsk == BDA_MOD_NBC_QPSK && bdaModulationNbc8psk == BDA_MOD_NBC_8PSK, "BDA modulation");
 static_assert(bdaModulationLast + 1 == BDA_MOD_MAX, "BDA modulations");
+static_assert(bdaModulation8psk == BDA_MOD_8PSK && bdaModulation16apsk == BDA_MOD_16APSK, "BDA modulation");
+static_assert(bdaModulation32apsk == BDA_MOD_32APSK, "BDA modulation");
+static_assert(bdaPilotNotSet == BDA_PILOT_NOT_SET && bdaPilotOff == BDA_PILOT_OFF && bdaPilotOn == BDA_PILOT_ON,
+              "BDA pilots");
+static_assert(bdaRollOffNotSet == BDA_ROLL_OFF_NOT_SET && bdaRollOff20 == BDA_ROLL_OFF_20, "BDA roll-off");
+static_assert(bdaRollOff35 == BDA_ROLL_OFF_35 && bdaRangeNotSet == BDA_RANGE_NOT_SET, "BDA roll-off and range");
 
 static const wchar_t spaceName[] = L"Azimora DVB-S";
 
@@ -66,7 +72,7 @@ HRESULT createTuningSpace(BdaGraph& graph)
 }
 
 static HRESULT describeTransponder(IDVBSLocator* locator, const BdaTuneValues& values, int32_t modulation,
-                                   int32_t lnbSource)
+                                   int32_t lnbSource, const SignalShape& shape)
 {
     HRESULT result = locator->put_CarrierFrequency(values.carrierKHz);
     if (SUCCEEDED(result)) result = locator->put_SymbolRate(values.symbolRate);
@@ -76,19 +82,22 @@ static HRESULT describeTransponder(IDVBSLocator* locator, const BdaTuneValues& v
     if (SUCCEEDED(result)) result = locator->put_InnerFEC(BDA_FEC_METHOD_NOT_SET);
     if (SUCCEEDED(result)) result = locator->put_InnerFECRate(BDA_BCC_RATE_NOT_SET);
     if (FAILED(result)) return result;
+    // Before Windows 7 the locator has no pilots and roll-off: the driver finds them.
     IDVBSLocator2* second = nullptr;
     if (FAILED(locator->QueryInterface(__uuidof(IDVBSLocator2), reinterpret_cast<void**>(&second))))
         return lnbSource == bdaLnbSourceNotSet ? S_OK : E_NOINTERFACE;
-    // Pilots and roll-off are for the demodulator to find, as the code rate.
-    result = second->put_SignalPilot(BDA_PILOT_NOT_SET);
-    if (SUCCEEDED(result)) result = second->put_SignalRollOff(BDA_ROLL_OFF_NOT_SET);
+    // Pilots and roll-off are for the demodulator to find, as the code rate,
+    // unless the settings name them for a driver that cannot.
+    const SignalShape named = signalShapeFor(modulation, shape);
+    result = second->put_SignalPilot(static_cast<Pilot>(named.pilot));
+    if (SUCCEEDED(result)) result = second->put_SignalRollOff(static_cast<RollOff>(named.rollOff));
     if (SUCCEEDED(result)) result = second->put_DiseqLNBSource(static_cast<LNB_Source>(lnbSource));
     second->Release();
     return result;
 }
 
 HRESULT createTuneRequest(BdaGraph& graph, const BdaTuneValues& values, int32_t modulation, int32_t lnbSource,
-                          ITuneRequest** request)
+                          const SignalShape& shape, ITuneRequest** request)
 {
     *request = nullptr;
     if (!graph.space) return E_UNEXPECTED;
@@ -105,7 +114,7 @@ HRESULT createTuneRequest(BdaGraph& graph, const BdaTuneValues& values, int32_t 
     IDVBSLocator* locator = nullptr;
     result = CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IDVBSLocator,
                               reinterpret_cast<void**>(&locator));
-    if (SUCCEEDED(result)) result = describeTransponder(locator, values, modulation, lnbSource);
+    if (SUCCEEDED(result)) result = describeTransponder(locator, values, modulation, lnbSource, shape);
     if (SUCCEEDED(result)) result = (*request)->put_Locator(locator);
     releaseOnce(locator);
     if (FAILED(result)) releaseOnce(*request);

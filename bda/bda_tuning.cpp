@@ -3,6 +3,8 @@
 #include "cardbase/frontend_plan.h"
 
 static constexpr int32_t bandBoundaryKHz = 11700000;
+// How far above the carrier the switch frequency goes for a tune without tone.
+static constexpr int32_t toneOffMarginKHz = 1000;
 
 static int32_t kiloHertz(int32_t megaHertz)
 {
@@ -15,6 +17,15 @@ LnbOscillators lnbOscillatorsFor(const CardTuning& tuning)
 {
     const int32_t oscillator = kiloHertz(tuning.lnbFrequencyMHz);
     return LnbOscillators{oscillator, oscillator, bandBoundaryKHz};
+}
+
+LnbOscillators lnbWithoutTone(const BdaTuneValues& values)
+{
+    LnbOscillators lnb = values.lnb;
+    if (values.carrierKHz >= lnb.switchKHz)
+        lnb.switchKHz =
+            values.carrierKHz > INT32_MAX - toneOffMarginKHz ? INT32_MAX : values.carrierKHz + toneOffMarginKHz;
+    return lnb;
 }
 
 int32_t oscillatorForCarrierKHz(const LnbOscillators& lnb, int32_t carrierKHz)
@@ -32,15 +43,31 @@ BdaTuneValues bdaTuneValuesFor(const CardTuning& tuning)
     values.polarisation = plan.horizontal ? bdaPolarisationHorizontal : bdaPolarisationVertical;
     values.switchPort = plan.switchPort;
     for (int i = 0; i < 4; ++i) values.switchCommand[i] = plan.diseqc[i];
-    values.lnbSource = plan.switchPort == noSwitchPort ? bdaLnbSourceNotSet : bdaLnbSourceA + plan.switchPort;
+    values.toneBurst = plan.switchPort == noSwitchPort ? NoToneBurst : plan.toneBurst;
+    const bool port = plan.switchPort != noSwitchPort;
+    values.lnbSource = port ? bdaLnbSourceA + plan.switchPort : bdaLnbSourceNotSet;
+    values.inputRange = port ? 1 + plan.switchPort : bdaRangeNotSet;
     return values;
 }
 
-SwitchRoute switchRouteFor(int switchPort, bool commandSent, bool lnbSourceOffered)
+static bool offered(SwitchRoute route, const SwitchMeans& means)
+{
+    switch (route) {
+    case SwitchByCommand: return means.commands;
+    case SwitchByLnbSource: return means.lnbSource;
+    case SwitchByInputRange: return means.inputRange;
+    default: return false;
+    }
+}
+
+SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMeans& means)
 {
     if (switchPort == noSwitchPort) return NoSwitchAsked;
-    if (commandSent) return SwitchByCommand;
-    return lnbSourceOffered ? SwitchByLnbSource : SwitchUnreachable;
+    // Nothing tells whether a driver acted on the LNB source: it is never followed by another route.
+    if (failed == SwitchByLnbSource || failed == SwitchUnreachable) return SwitchUnreachable;
+    for (int route = failed + 1; route < SwitchUnreachable; ++route)
+        if (offered(static_cast<SwitchRoute>(route), means)) return static_cast<SwitchRoute>(route);
+    return SwitchUnreachable;
 }
 
 int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route)

@@ -6,12 +6,14 @@
 #include <cstdint>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/frontend_plan.h"
 
 // The numbers of BDA's Polarisation and LNB_Source enumerations.
 constexpr int32_t bdaPolarisationHorizontal = 1;  // BDA_POLARISATION_LINEAR_H
 constexpr int32_t bdaPolarisationVertical = 2;    // BDA_POLARISATION_LINEAR_V
 constexpr int32_t bdaLnbSourceNotSet = -1;        // BDA_LNB_SOURCE_NOT_SET: no DiSEqC
 constexpr int32_t bdaLnbSourceA = 1;              // BDA_LNB_SOURCE_A; B, C, D follow
+constexpr int32_t bdaRangeNotSet = -1;            // BDA_RANGE_NOT_SET
 
 // The LNB as the tuning space describes it, in kHz.
 struct LnbOscillators {
@@ -32,7 +34,9 @@ struct BdaTuneValues {
     int32_t polarisation;      // bdaPolarisationHorizontal or bdaPolarisationVertical
     int switchPort;            // noSwitchPort, or 0..3 (A, B, C, D)
     uint8_t switchCommand[4];  // the committed-switch command for the port
+    ToneBurst toneBurst;       // after the command, for the letters "A" and "B"
     int32_t lnbSource;         // bdaLnbSourceNotSet, or the port as BDA's LNB source A .. D
+    int32_t inputRange;        // bdaRangeNotSet, or the port as the RF tuner's range 1 .. 4 (A .. D)
 };
 
 // The oscillator the program chose (9750 or 10600 MHz of a universal
@@ -43,21 +47,41 @@ struct BdaTuneValues {
 // program chose for every frequency it sends.
 LnbOscillators lnbOscillatorsFor(const CardTuning& tuning);
 
+// The same oscillator with the switch frequency above the carrier: the
+// driver sends no tone, and tunes the same intermediate frequency.
+LnbOscillators lnbWithoutTone(const BdaTuneValues& values);
+
 // The oscillator a driver uses for a carrier, by the switch rule above.
 int32_t oscillatorForCarrierKHz(const LnbOscillators& lnb, int32_t carrierKHz);
 
 // Everything one start sends: the LNB, the carrier, the symbol rate, the
 // polarization (without a letter vertical, as the LNB supply of every
-// card), and the port of a DiSEqC switch with its command and LNB source.
-// The inner FEC is always left to the demodulator.
+// card), and the port of a DiSEqC switch with its command, tone burst, LNB
+// source and input range. The inner FEC is always left to the demodulator.
 BdaTuneValues bdaTuneValuesFor(const CardTuning& tuning);
 
-// How a switch port reaches the switch: the committed-switch command sent
-// through the tuner's own DiSEqC interface where the driver takes it,
-// otherwise the LNB source of the tune request where the driver and
-// Windows have one; with neither, a port asked for cannot be reached.
-enum SwitchRoute : uint8_t { NoSwitchAsked, SwitchByCommand, SwitchByLnbSource, SwitchUnreachable };
-SwitchRoute switchRouteFor(int switchPort, bool commandSent, bool lnbSourceOffered);
+// How a switch port reaches the switch, in the order tried: the
+// committed-switch command sent through the tuner's own DiSEqC interface,
+// where the driver takes it; else the LNB source of the tune request,
+// where the driver and Windows have one (a driver may take it and do
+// nothing, so nothing comes after it); else the RF tuner's input range,
+// which Windows documents for tuners that drive a multiswitch; with none,
+// the port cannot be reached.
+enum SwitchRoute : uint8_t {
+    NoSwitchAsked,
+    SwitchByCommand,
+    SwitchByLnbSource,
+    SwitchByInputRange,
+    SwitchUnreachable,
+};
+// What the tuner offers for it.
+struct SwitchMeans {
+    bool commands;    // a node with IBDA_DiseqCommand
+    bool lnbSource;   // ... and a locator with an LNB source
+    bool inputRange;  // an RF tuner node with IBDA_FrequencyFilter
+};
+// The route to try after `failed` (NoSwitchAsked for the first).
+SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMeans& means);
 
 // The LNB source a tune request carries on that route.
 int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route);

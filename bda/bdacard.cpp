@@ -58,7 +58,8 @@ public:
         BdaSession* session = new (std::nothrow) BdaSession;
         if (!session) return E_OUTOFMEMORY;
         const std::string settings = settingsFileText();
-        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), modulationsFromSettings(settings));
+        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), modulationsFromSettings(settings),
+                                              signalShapeFromSettings(settings));
         if (FAILED(result)) {
             delete session;
             return result;

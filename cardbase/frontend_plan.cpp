@@ -46,5 +46,6 @@ FrontendPlan frontendPlanFor(const CardTuning& tuning)
     plan.switchPort = switchPortFor(tuning.diseqcCode);
     if (plan.switchPort != noSwitchPort)
         committedSwitchCommand(plan.switchPort, plan.horizontal, plan.toneOn, plan.diseqc);
+    plan.toneBurst = tuning.diseqcCode == 1 ? ToneBurstA : tuning.diseqcCode == 2 ? ToneBurstB : NoToneBurst;
     return plan;
 }

@@ -10,7 +10,18 @@
 
 enum LnbVoltage : uint8_t { VoltageOff, Voltage13, Voltage18 };
 
+// A simple two-way switch listens for a tone burst rather than a command:
+// the letters "A" and "B" send burst A or B after the command.
+enum ToneBurst : uint8_t { NoToneBurst, ToneBurstA, ToneBurstB };
+
 constexpr int noSwitchPort = -1;
+
+// DiSEqC 1.0 wants 15 ms of quiet around a command; an LNB just powered
+// needs 100 ms before it hears one; a command is said again after 100 ms
+// for a switch that missed it while it powered up.
+constexpr uint32_t diseqcQuietMs = 15;
+constexpr uint32_t poweredLnbSettleMs = 100;
+constexpr uint32_t diseqcRepeatMs = 100;
 
 struct FrontendPlan {
     uint32_t intermediateKHz;   // |downlink - local oscillator|: C band LNBs mix from above
@@ -20,6 +31,7 @@ struct FrontendPlan {
     bool horizontal;            // what the voltage selects
     int switchPort;             // noSwitchPort, or 0..3: position + 2 x option (A, B, C, D)
     uint8_t diseqc[4];          // the committed command for switchPort; unused without a port
+    ToneBurst toneBurst;        // after the command, for the letters "A" and "B"
 };
 
 // The switch port of a DiSEqC code: 1 "A" and 3 "AA" port 0, 2 "B" and

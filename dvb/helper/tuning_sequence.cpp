@@ -115,7 +115,7 @@ static SequenceStep burst(bool b)
 
 // Ours: the command twice, and the burst for the letters "A" and "B",
 // which on a simple tone-burst switch pick its input.
-static std::vector<SequenceStep> localSteps(const FrontendPlan& plan, bool supplyWasOn, int32_t diseqcCode)
+static std::vector<SequenceStep> localSteps(const FrontendPlan& plan, bool supplyWasOn)
 {
     std::vector<SequenceStep> steps{supply(plan.voltage)};
     if (plan.switchPort != noSwitchPort) {
@@ -126,8 +126,8 @@ static std::vector<SequenceStep> localSteps(const FrontendPlan& plan, bool suppl
         steps.push_back(pause(diseqcRepeatMs));
         steps.push_back(switchCommand(plan.diseqc));
         steps.push_back(pause(diseqcQuietMs));
-        if (diseqcCode == 1 || diseqcCode == 2) {
-            steps.push_back(burst(diseqcCode == 2));
+        if (plan.toneBurst != NoToneBurst) {
+            steps.push_back(burst(plan.toneBurst == ToneBurstB));
             steps.push_back(pause(diseqcQuietMs));
         }
     }
@@ -186,7 +186,7 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
         sequence.frequencyKHz = remote.frequencyKHz;
         sequence.remoteSatellite = remote.satelliteNumber;
     } else {
-        sequence.steps = localSteps(plan, supplyWasOn, tuning.diseqcCode);
+        sequence.steps = localSteps(plan, supplyWasOn);
     }
     sequence.attempts = attemptsFor(abilities);
     if (remembered) {

@@ -100,13 +100,6 @@ struct TuningSequence {
 // intermediate frequency and a symbol rate within the frontend's ranges.
 std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities);
 
-// DiSEqC 1.0 wants 15 ms of quiet around a command; an LNB just powered
-// needs 100 ms before it hears one; a command is said again after 100 ms
-// for a switch that missed it while it powered up.
-constexpr uint32_t diseqcQuietMs = 15;
-constexpr uint32_t poweredLnbSettleMs = 100;
-constexpr uint32_t diseqcRepeatMs = 100;
-
 // Each attempt gets the time its frontend needs (attemptTimeMs); where the
 // table of known frontends does not give that time, at least its share of
 // minimumRoundMs: a round of attempts (a re-sent tune when there is only

@@ -1,7 +1,9 @@
 // Any bdacard.ini a user may have saved: the name found is trimmed, holds
 // no line break, and is UTF-8 unless it came in the system's code page; the
 // tuner choice takes only names that match it; the modulations are BDA's,
-// each once, at most as many as a search holds.
+// each once, at most as many as a search holds, and a search over them
+// keeps each stand-in after the value it stands in for; pilots and
+// roll-off are BDA's values or not set.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,5 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int k = 0; k < i; ++k)
             if (order.values[k] == order.values[i]) std::abort();
     }
+    const ModulationSearch search = startModulationSearch(order, bdaModulationNotSet, 27500, 0);
+    if (search.order.count < 1 || search.order.count > maxModulations) std::abort();
+    for (int i = 0; i < search.order.count; ++i) {
+        const int principal = search.standsInFor[i];
+        if (principal >= i ||
+            (principal >= 0 && standInModulation(search.order.values[principal]) != search.order.values[i]))
+            std::abort();
+    }
+    const SignalShape shape = signalShapeFromSettings(bytes);
+    if (shape.pilot != bdaPilotNotSet && shape.pilot != bdaPilotOff && shape.pilot != bdaPilotOn) std::abort();
+    if (shape.rollOff != bdaRollOffNotSet && (shape.rollOff < bdaRollOff20 || shape.rollOff > bdaRollOff35))
+        std::abort();
     return 0;
 }

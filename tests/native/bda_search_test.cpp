@@ -103,8 +103,71 @@ TEST(BdaSearch, AFixedModulationIsNeverLeftAndRefusalsAreSkipped)
     EXPECT_EQ(bdaModulationNbc8psk, currentModulation(search));
     EXPECT_FALSE(modulationSearchMovesOn(search, false, 600));  // the one left stays
     EXPECT_EQ(bdaModulationNbc8psk, currentModulation(search));
-    EXPECT_FALSE(modulationRefused(search, 700));  // nothing left
+    EXPECT_TRUE(modulationRefused(search, 700));  // plain 8PSK in its place
+    EXPECT_EQ(bdaModulation8psk, currentModulation(search));
+    EXPECT_FALSE(modulationRefused(search, 800));  // nothing left
 
     // An empty order is the default one.
     EXPECT_EQ(bdaModulationQpsk, currentModulation(startModulationSearch(ModulationOrder{}, -1, 27500, 0)));
+}
+
+// A driver that knows DVB-S2 8PSK only as BDA_MOD_8PSK refuses NBC 8PSK:
+// plain 8PSK takes its turn then, and only then.
+TEST(BdaSearch, PlainEightPskStandsInForARefusedNbcEightPsk)
+{
+    ModulationSearch search = startModulationSearch(defaultModulationOrder(), bdaModulationNotSet, 27500, 0);
+    ASSERT_EQ(4, search.order.count);
+    EXPECT_TRUE(modulationSearchMovesOn(search, false, 500));
+    EXPECT_TRUE(modulationSearchMovesOn(search, false, 1000));
+    EXPECT_EQ(bdaModulationNbc8psk, currentModulation(search));
+    EXPECT_TRUE(modulationSearchMovesOn(search, false, 1500));
+    EXPECT_EQ(bdaModulationQpsk, currentModulation(search));  // not yet: nothing was refused
+    EXPECT_TRUE(modulationSearchMovesOn(search, false, 2000));
+    EXPECT_TRUE(modulationRefused(search, 2100));  // NBC QPSK
+    EXPECT_EQ(bdaModulationNbc8psk, currentModulation(search));
+    EXPECT_TRUE(modulationRefused(search, 2200));
+    EXPECT_EQ(bdaModulation8psk, currentModulation(search));
+    // From then on the round is QPSK and 8PSK.
+    EXPECT_TRUE(modulationSearchMovesOn(search, false, 2700));
+    EXPECT_EQ(bdaModulationQpsk, currentModulation(search));
+    EXPECT_TRUE(modulationSearchMovesOn(search, false, 3200));
+    EXPECT_EQ(bdaModulation8psk, currentModulation(search));
+
+    // What locked with the stand-in is tried first the next time.
+    search = startModulationSearch(defaultModulationOrder(), bdaModulation8psk, 27500, 0);
+    EXPECT_EQ(bdaModulation8psk, currentModulation(search));
+
+    // The settings' own order gets the stand-in right after NBC 8PSK, unless
+    // it names 8PSK itself or has no room left.
+    ModulationOrder named{{bdaModulationNbc8psk, bdaModulationQpsk}, 2};
+    search = startModulationSearch(named, bdaModulationNotSet, 27500, 0);
+    ASSERT_EQ(3, search.order.count);
+    EXPECT_EQ(bdaModulation8psk, search.order.values[1]);
+    EXPECT_EQ(bdaModulationQpsk, search.order.values[2]);
+    ModulationOrder both{{bdaModulationNbc8psk, bdaModulation8psk}, 2};
+    EXPECT_EQ(2, startModulationSearch(both, bdaModulationNotSet, 27500, 0).order.count);
+    ModulationOrder full{{20, 21, 22, 23, 24, 29, 30, bdaModulationNbc8psk}, maxModulations};
+    search = startModulationSearch(full, bdaModulationNotSet, 27500, 0);
+    EXPECT_EQ(maxModulations, search.order.count);
+    EXPECT_EQ(bdaModulationNbc8psk, search.order.values[maxModulations - 1]);
+}
+
+// Pilots and roll-off named by the settings go with DVB-S2 requests only.
+TEST(BdaSearch, PilotsAndRollOffGoWithDvbS2Only)
+{
+    SignalShape named;
+    named.pilot = bdaPilotOn;
+    named.rollOff = bdaRollOff35;
+    for (int32_t dvbs2 :
+         {bdaModulationNbcQpsk, bdaModulationNbc8psk, bdaModulation8psk, bdaModulation16apsk, bdaModulation32apsk}) {
+        EXPECT_TRUE(isDvbS2Modulation(dvbs2)) << dvbs2;
+        EXPECT_EQ(bdaPilotOn, signalShapeFor(dvbs2, named).pilot) << dvbs2;
+        EXPECT_EQ(bdaRollOff35, signalShapeFor(dvbs2, named).rollOff) << dvbs2;
+    }
+    for (int32_t other : {bdaModulationQpsk, bdaModulationNotSet, 21, 23}) {
+        EXPECT_FALSE(isDvbS2Modulation(other)) << other;
+        EXPECT_EQ(bdaPilotNotSet, signalShapeFor(other, named).pilot) << other;
+        EXPECT_EQ(bdaRollOffNotSet, signalShapeFor(other, named).rollOff) << other;
+    }
+    EXPECT_EQ(bdaPilotNotSet, signalShapeFor(bdaModulationNbc8psk, SignalShape()).pilot);
 }

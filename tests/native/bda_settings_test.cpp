@@ -96,3 +96,27 @@ TEST(BdaSettings, TheModulationLineAsUsersWriteIt)
     EXPECT_EQ(List(), modulationsIn("; modulation=QPSK\r\n"));
     EXPECT_EQ(8u, modulationsIn("modulation=20 21 22 23 24 27 29 30 31 32").size());
 }
+
+static std::pair<int32_t, int32_t> shapeIn(const std::string& bytes)
+{
+    const SignalShape shape = signalShapeFromSettings(bytes);
+    return {shape.pilot, shape.rollOff};
+}
+
+TEST(BdaSettings, PilotsAndRollOffAsUsersWriteThem)
+{
+    using Shape = std::pair<int32_t, int32_t>;
+    EXPECT_EQ(Shape(bdaPilotOn, bdaRollOff35), shapeIn("tuner=x\r\npilot=on\r\nrolloff=0.35\r\n"));
+    EXPECT_EQ(Shape(bdaPilotOff, bdaRollOff20), shapeIn(" Pilot = OFF \r\n RollOff = 0.2 \r\n"));
+    EXPECT_EQ(Shape(bdaPilotOn, bdaRollOff20 + 1), shapeIn("pilot=BDA_PILOT_ON\nrolloff=bda-roll-off-25\n"));
+    EXPECT_EQ(Shape(bdaPilotOff, bdaRollOff35), shapeIn("pilot=pilot_off\nrolloff=35\n"));
+    EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOff20), shapeIn("rolloff=\"0.20\""));
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("pilot=on\r\nrolloff=25")) utf16 += std::string(1, c) + '\0';
+    EXPECT_EQ(Shape(bdaPilotOn, bdaRollOff20 + 1), shapeIn(utf16));
+    // Left to the demodulator.
+    EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOffNotSet), shapeIn(""));
+    EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOffNotSet), shapeIn("pilot=auto\r\nrolloff=auto\r\n"));
+    EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOffNotSet), shapeIn("pilot=yes\r\nrolloff=0.5\r\n"));
+    EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOffNotSet), shapeIn("; pilot=on\r\n# rolloff=0.35\r\n"));
+}

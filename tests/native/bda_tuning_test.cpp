@@ -89,21 +89,62 @@ TEST(BdaTuning, PolarizationAndSwitchPortBecomeBdaValues)
     EXPECT_EQ(0, memcmp(expected, ab.switchCommand, 4));
 }
 
-TEST(BdaTuning, TheSwitchIsReachedByTheCommandElseTheLnbSourceElseNotAtAll)
+TEST(BdaTuning, TheSwitchIsReachedByTheCommandElseTheLnbSourceElseTheInputRange)
 {
     const BdaTuneValues withPort = bdaTuneValuesFor(tuningFromProgram(11720, 1, 5));
-    EXPECT_EQ(SwitchByCommand, switchRouteFor(withPort.switchPort, true, true));
-    EXPECT_EQ(SwitchByCommand, switchRouteFor(withPort.switchPort, true, false));
-    EXPECT_EQ(SwitchByLnbSource, switchRouteFor(withPort.switchPort, false, true));
-    EXPECT_EQ(SwitchUnreachable, switchRouteFor(withPort.switchPort, false, false));
+    const SwitchMeans everything{true, true, true};
+    EXPECT_EQ(SwitchByCommand, switchRouteAfter(withPort.switchPort, NoSwitchAsked, everything));
+    // A refused command falls back to the LNB source, which nothing follows:
+    // whether the driver acted on it cannot be told.
+    EXPECT_EQ(SwitchByLnbSource, switchRouteAfter(withPort.switchPort, SwitchByCommand, everything));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, SwitchByLnbSource, everything));
+    // Without the locator's LNB source (before Windows 7) the input range is tried before refusing.
+    const SwitchMeans noSource{true, false, true};
+    EXPECT_EQ(SwitchByInputRange, switchRouteAfter(withPort.switchPort, SwitchByCommand, noSource));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, SwitchByInputRange, noSource));
+    const SwitchMeans rangeOnly{false, false, true};
+    EXPECT_EQ(SwitchByInputRange, switchRouteAfter(withPort.switchPort, NoSwitchAsked, rangeOnly));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, NoSwitchAsked, SwitchMeans{}));
     // The request carries the source only on its own route: after a command
     // the driver must not send one of its own.
     EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchByCommand));
+    EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchByInputRange));
     EXPECT_EQ(3, lnbSourceFor(withPort, SwitchByLnbSource));
 
     const BdaTuneValues withoutPort = bdaTuneValuesFor(tuningFromProgram(11720, 1, 0));
-    EXPECT_EQ(NoSwitchAsked, switchRouteFor(withoutPort.switchPort, false, false));
+    EXPECT_EQ(NoSwitchAsked, switchRouteAfter(withoutPort.switchPort, NoSwitchAsked, SwitchMeans{}));
     EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withoutPort, NoSwitchAsked));
+}
+
+// "A" and "B" add the tone burst of a simple switch; the input range counts the ports from 1.
+TEST(BdaTuning, EachPortHasItsToneBurstAndInputRange)
+{
+    const ToneBurst bursts[] = {NoToneBurst, ToneBurstA,  ToneBurstB, NoToneBurst,
+                                NoToneBurst, NoToneBurst, NoToneBurst};
+    const int32_t ranges[] = {bdaRangeNotSet, 1, 2, 1, 2, 3, 4};
+    for (int32_t code = 0; code <= 6; ++code) {
+        const BdaTuneValues values = bdaTuneValuesFor(tuningFromProgram(11720, 1, code));
+        EXPECT_EQ(bursts[code], values.toneBurst) << code;
+        EXPECT_EQ(ranges[code], values.inputRange) << code;
+    }
+}
+
+// The tune that powers the LNB for the command goes out without the tone,
+// on the same oscillator and so the same intermediate frequency.
+TEST(BdaTuning, ATuneWithoutToneKeepsTheIntermediateFrequency)
+{
+    for (int32_t f : {10700, 11699, 11700, 12750, 3400, 4200}) {
+        const BdaTuneValues values = bdaTuneValuesFor(tuningFromProgram(f, 0, 5));
+        const LnbOscillators quiet = lnbWithoutTone(values);
+        EXPECT_LT(values.carrierKHz, quiet.switchKHz) << f;
+        EXPECT_EQ(oscillatorForCarrierKHz(values.lnb, values.carrierKHz),
+                  oscillatorForCarrierKHz(quiet, values.carrierKHz))
+            << f;
+        if (values.carrierKHz < values.lnb.switchKHz) EXPECT_EQ(values.lnb, quiet) << f;
+    }
+    BdaTuneValues top = bdaTuneValuesFor(tuningFromProgram(12245, 0, 5));
+    top.carrierKHz = INT32_MAX;
+    EXPECT_EQ(INT32_MAX, lnbWithoutTone(top).switchKHz);
 }
 
 TEST(BdaTuning, ValuesNoProgramSendsStayWithinRange)

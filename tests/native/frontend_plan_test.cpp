@@ -107,6 +107,11 @@ TEST(FrontendPlan, EveryDiseqcCodeSelectsItsPortWithPolarizationAndBandBits)
     EXPECT_EQ(noSwitchPort, planFromProgram(12245, 0, 27500, 0).switchPort);
     EXPECT_EQ(noSwitchPort, switchPortFor(7));
     EXPECT_EQ(noSwitchPort, switchPortFor(-1));
+    // Only the single letters "A" and "B" speak to a simple tone-burst switch as well.
+    const ToneBurst bursts[] = {NoToneBurst, ToneBurstA,  ToneBurstB, NoToneBurst,
+                                NoToneBurst, NoToneBurst, NoToneBurst};
+    for (int32_t code = 0; code <= 6; ++code)
+        EXPECT_EQ(bursts[code], planFromProgram(12245, 0, 27500, code).toneBurst) << code;
 }
 
 TEST(FrontendPlan, ASetCompletesOnlyWhenAllSixHaveArrived)

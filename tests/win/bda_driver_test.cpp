@@ -1,7 +1,8 @@
 // The bridge against tuners whose drivers behave as real ones were found
-// to: DVB-S2 locked only with its own modulation, the LNB source ignored,
-// no DiSEqC at all, two oscillators mishandled, strength in mdB without a
-// quality.
+// to: DVB-S2 locked only with its own modulation, or 8PSK only as BDA's
+// plain 8PSK, or only with pilots and roll-off named; the LNB source
+// ignored, no DiSEqC at all, two oscillators mishandled, strength in mdB
+// without a quality.
 #include "tests/win/bda_fixture.h"
 
 namespace {
@@ -122,6 +123,43 @@ TEST_F(BdaDriverTest, StrengthInMillidecibelsStandsInForAMissingQuality)
     startTypedEntry(run, "12245H27500");
     EXPECT_TRUE(barShows(run, 59));
     EXPECT_TRUE(barShows(run, 99));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+// A driver that knows DVB-S2 8PSK only as BDA_MOD_8PSK refuses the NBC
+// values: plain 8PSK stands in for NBC 8PSK, and is remembered.
+TEST_F(BdaDriverTest, PlainEightPskStandsInWhereTheDriverRefusesNbcEightPsk)
+{
+    AppRun& run = startWithBridge("transponder DVB-S2-8PSK\n", "tuner=Simulated Plain 8PSK Tuner\r\n");
+    startTypedEntry(run, "12245H27500");
+    ASSERT_TRUE(barShows(run, 72, 8000)) << testing::PrintToString(modulationsTuned(run));
+    EXPECT_EQ(std::vector<std::string>({"qpsk", "nbc-qpsk", "nbc-8psk", "8psk"}), modulationsTuned(run));
+    const std::vector<std::string> lines = tunes(run);
+    EXPECT_NE(std::string::npos, lines[1].find(" -> 0x80070057")) << lines[1];
+    EXPECT_NE(std::string::npos, lines[2].find(" -> 0x80070057")) << lines[2];
+
+    postKey(run.window, VK_BACK);
+    settle(run, 300);
+    postKey(run.window, VK_RETURN);
+    settle(run, 300);
+    EXPECT_TRUE(barShows(run, 72));
+    EXPECT_EQ("8psk", modulationsTuned(run).back());
+    EXPECT_EQ(5u, modulationsTuned(run).size());
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+// A driver that locks DVB-S2 only with pilots and roll-off named gets them
+// from bdacard.ini, on its DVB-S2 requests only.
+TEST_F(BdaDriverTest, TheSettingsNamePilotsAndRollOffForDvbS2)
+{
+    AppRun& run = startWithBridge("transponder DVB-S2-QPSK pilot on rolloff 0.25\n",
+                                  "tuner=Simulated Pilot Tuner\r\npilot=on\r\nrolloff=0.25\r\n");
+    startTypedEntry(run, "12245H27500");
+    ASSERT_TRUE(barShows(run, 72, 8000)) << testing::PrintToString(tunes(run));
+    const std::vector<std::string> lines = tunes(run);
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find(" modulation=qpsk pilot=auto rolloff=auto ")) << lines[0];
+    EXPECT_NE(std::string::npos, lines[1].find(" modulation=nbc-qpsk pilot=2 rolloff=2 ")) << lines[1];
     EXPECT_EQ(0, closeWithEscape(run));
 }
 

@@ -148,4 +148,37 @@ TEST_F(BdaNetworkTest, WithoutSectionsThePageSaysNoNetworkInformationAndTheMeasu
     EXPECT_TRUE(unreleased(run).empty());
 }
 
+// Closing while the reader waits in GetTable for a NIT the stream does not
+// carry: the graph stops first, the filter's wait ends with it, and all is
+// released.
+TEST_F(BdaNetworkTest, ClosingWhileATableIsAskedForReleasesEverything)
+{
+    AppRun& run = startWithBridge("no demultiplexer\n", "tuner=Simulated Sections Tuner\r\n");
+    startTypedEntry(run, "12245H27500");
+    ASSERT_TRUE(barShows(run, 72));
+    ASSERT_TRUE(waitForLogLine(run, "table 0x0011 0x42 -> 1"));  // the SDT came: the NIT is being asked for
+    EXPECT_EQ(0, closeWithEscape(run));
+    const std::map<std::string, int> alive = unreleased(run);
+    EXPECT_TRUE(alive.empty()) << alive.begin()->first;
+    EXPECT_TRUE(waitForLogLine(run, "table 0x0010 0x40 -> none", 0));
+}
+
+// A filter whose GetTable blocks far past its time out, whatever the graph
+// does, keeps only itself: the graph is stopped and released within the
+// close's bound, and the reader's thread lets go of the filter once the call returns.
+TEST_F(BdaNetworkTest, AFilterThatBlocksInGetTableCannotKeepTheGraph)
+{
+    AppRun& run = startWithBridge("no demultiplexer\n", "tuner=Simulated Blocking Tables Tuner\r\n");
+    startTypedEntry(run, "12245H27500");
+    ASSERT_TRUE(barShows(run, 72));
+    settle(run, 1000);  // the reader is in its first GetTable by now
+    EXPECT_EQ(0, closeWithEscape(run));
+    EXPECT_TRUE(waitForLogLine(run, "stop Simulated Blocking Tables Tuner", 0));
+    EXPECT_TRUE(waitForLogLine(run, "leave Simulated Blocking Tables Tuner", 0));
+    EXPECT_TRUE(waitForLogLine(run, "destroy provider Network Provider", 0));
+    EXPECT_FALSE(waitForLogLine(run, "table 0x0000 0x00 -> none", 0));  // the call had not returned
+    const std::map<std::string, int> alive = unreleased(run);
+    EXPECT_EQ((std::map<std::string, int>{{"tuner Simulated Blocking Tables Tuner", 1}}), alive);
+}
+
 }  // namespace

@@ -54,14 +54,15 @@ TEST_F(BdaOpeningTest, WithoutAnyTunerInitializeFails)
     EXPECT_TRUE(unreleased(run).empty());
 }
 
-// Each system is asked for once; the call fails with the last refusal.
+// Each system is asked for once, DVB-S2 8PSK also as plain 8PSK; the call
+// fails with the last refusal.
 TEST_F(BdaOpeningTest, ATunerThatRefusesTheTuneRequestFailsTheCallThatCarriesIt)
 {
     AppRun& run = startWithBridge("refuse tune\n");
     startTypedEntry(run, "12245H27500");
     ASSERT_TRUE(boxShown(run, "Error", "Set DiSEqC failed"));
     EXPECT_EQ(0, waitForExit(run));
-    EXPECT_EQ(std::vector<std::string>({"qpsk", "nbc-qpsk", "nbc-8psk"}), modulationsTuned(run));
+    EXPECT_EQ(std::vector<std::string>({"qpsk", "nbc-qpsk", "nbc-8psk", "8psk"}), modulationsTuned(run));
     for (const std::string& line : tunes(run)) EXPECT_NE(std::string::npos, line.find(" -> 0x80004005")) << line;
     EXPECT_TRUE(unreleased(run).empty());
 }

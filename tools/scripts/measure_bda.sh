@@ -9,6 +9,13 @@
 # stream has a network ("network ID NAME"), the phone page's messages also
 # give the time from the first reading with lock to the network known.
 #   tools/scripts/measure_bda.sh [SCENARIO]
+# With "lock", the time to lock instead: for each simulated tuner (each
+# behaves as some real drivers do), a DVB-S and a DVB-S2 8PSK transponder at
+# 27500 and 2000 kS/s, with the switch letters "AB" on a committed switch
+# for the tuners that reach a switch in their own way; the time counts from
+# the tuner's first tune, command or range to its first reading with lock
+# (the simulated tuner's "lock" line), one start a run.
+#   tools/scripts/measure_bda.sh lock [TUNER...]
 source "$(dirname "$0")/common.sh"
 source tools/scripts/wine_env.sh
 tools/scripts/build.sh "win$AZM_WIN_BITS" >/dev/null
@@ -16,6 +23,61 @@ wine_session "$root/build/wine-measure-bda" keep
 for dll in bdasim_system bdasim_tuner bdacard; do
     wine regsvr32 /s "$AZM_WIN/$dll.dll" || die "cannot register $dll.dll"
 done
+
+# One start through a copy of the bridge with its own bdacard.ini: prints
+# the time to lock, or that none came within the wait.
+lock_time() {
+    local tuner=$1 transponder=$2 entry=$3 scenario_text=$4 settings=$5
+    local folder=$root/build/measure-bda-lock
+    rm -rf "$folder" && mkdir -p "$folder"
+    cp "$AZM_WIN/Azimora.exe" "$AZM_WIN/bdacard.dll" "$folder/"
+    printf 'tuner=%s\r\n%b' "$tuner" "$settings" >"$folder/bdacard.ini"
+    printf 'transponder %s\n%b' "$transponder" "$scenario_text" >"$folder/scenario.txt"
+    wine regsvr32 /s "$folder/bdacard.dll" || die "cannot register the copy of bdacard.dll"
+    local log=$folder/tuner.log
+    AZIMORA_PHONE=off SIMCARD_SCENARIO=$(winepath -w "$folder/scenario.txt") SIMCARD_LOG=$(winepath -w "$log") \
+        wine "$folder/Azimora.exe" &
+    local program=$!
+    within 30 wine $AZM_WIN/azmctl.exe wait 20000 >/dev/null || die "the window did not appear"
+    wine $AZM_WIN/azmctl.exe text m && wine $AZM_WIN/azmctl.exe key 46 && wine $AZM_WIN/azmctl.exe text "$entry" &&
+        wine $AZM_WIN/azmctl.exe key 13
+    local line=
+    for _ in $(seq 300); do
+        line=$(grep -m1 '^lock ' "$log" 2>/dev/null || true)
+        [[ -n $line ]] && break
+        sleep 0.1
+    done
+    local outcome="no lock within 30 s"
+    [[ -n $line ]] && outcome="lock after ${line##* after }"
+    printf '%-32s %-12s %-14s %s\n' "$tuner" "$transponder" "$entry" "$outcome"
+    wine $AZM_WIN/azmctl.exe close >/dev/null 2>&1 || true
+    # A start refused with a message box keeps the program up: end it.
+    within 15 tail --pid="$program" -f /dev/null || kill "$program" 2>/dev/null || true
+    wait "$program" 2>/dev/null || true
+}
+
+if [[ ${1:-} == lock ]]; then
+    shift
+    tuners=("$@")
+    [[ ${#tuners[@]} -gt 0 ]] || tuners=("Simulated DVB-S2 Tuner" "Simulated DVB-S Tuner 2" "Simulated NBC Tuner"
+        "Simulated Command Tuner" "Simulated Plain Tuner" "Simulated One Oscillator Tuner" "Simulated mdB Tuner"
+        "Simulated Sections Tuner" "Simulated Tune-Powered Tuner" "Simulated Plain 8PSK Tuner"
+        "Simulated Pilot Tuner" "Simulated Range Tuner" "Simulated Blocking Tables Tuner")
+    for tuner in "${tuners[@]}"; do
+        letters= scenario_text= settings=
+        case $tuner in
+        *"DVB-S Tuner 2"* | *Command* | *Tune-Powered* | *Range*) letters=AB scenario_text='switch port C\n' ;;
+        *Pilot*) settings='pilot=on\r\nrolloff=0.35\r\n' ;;
+        *"Blocking Tables"*) scenario_text='no demultiplexer\n' ;;
+        esac
+        for transponder in DVB-S DVB-S2-8PSK; do
+            for rate in 27500 2000; do
+                lock_time "$tuner" "$transponder" "12245H$rate$letters" "$scenario_text" "$settings"
+            done
+        done
+    done
+    exit 0
+fi
 folder=$root/build/measure-bda
 rm -rf "$folder" && mkdir -p "$folder"
 cp $AZM_WIN/Azimora.exe $AZM_WIN/ReadMe.txt "$folder/"

@@ -26,11 +26,17 @@ static const CLSID plainTuner = deviceClass(0x07);
 static const CLSID lowOscillatorTuner = deviceClass(0x08);
 static const CLSID millidBTuner = deviceClass(0x09);
 static const CLSID sectionsTuner = deviceClass(0x0A);
+static const CLSID tunePoweredTuner = deviceClass(0x0B);
+static const CLSID eightPskTuner = deviceClass(0x0C);
+static const CLSID pilotTuner = deviceClass(0x0D);
+static const CLSID rangeTuner = deviceClass(0x0E);
+static const CLSID blockingTablesTuner = deviceClass(0x0F);
 
-static SimDriverTraits driverWith(bool SimDriverTraits::*trait)
+static SimDriverTraits driverWith(bool SimDriverTraits::*trait, bool SimDriverTraits::*also = nullptr)
 {
     SimDriverTraits traits;
     traits.*trait = true;
+    if (also) traits.*also = true;
     return traits;
 }
 
@@ -52,6 +58,16 @@ const SimDeviceModel simDevices[] = {
      driverWith(&SimDriverTraits::strengthInMillidB)},
     {&sectionsTuner, "Simulated Sections Tuner", &nodeBdaEightPskDemodulator, false,
      driverWith(&SimDriverTraits::offersTables)},
+    {&tunePoweredTuner, "Simulated Tune-Powered Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::suppliesLnbWithTune)},
+    {&eightPskTuner, "Simulated Plain 8PSK Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::plainEightPsk)},
+    {&pilotTuner, "Simulated Pilot Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::needsPilotRollOff)},
+    {&rangeTuner, "Simulated Range Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::switchesByRange, &SimDriverTraits::noDiseqc)},
+    {&blockingTablesTuner, "Simulated Blocking Tables Tuner", &nodeBdaEightPskDemodulator, false,
+     driverWith(&SimDriverTraits::offersTables, &SimDriverTraits::blocksTables)},
 };
 const int simDeviceCount = sizeof simDevices / sizeof simDevices[0];
 
@@ -72,6 +88,11 @@ static const SimClass deviceClasses[] = {
     {&lowOscillatorTuner, simDevices[6].name, createDevice<6>},
     {&millidBTuner, simDevices[7].name, createDevice<7>},
     {&sectionsTuner, simDevices[8].name, createDevice<8>},
+    {&tunePoweredTuner, simDevices[9].name, createDevice<9>},
+    {&eightPskTuner, simDevices[10].name, createDevice<10>},
+    {&pilotTuner, simDevices[11].name, createDevice<11>},
+    {&rangeTuner, simDevices[12].name, createDevice<12>},
+    {&blockingTablesTuner, simDevices[13].name, createDevice<13>},
     // Not a device: Windows' own filter, which Wine lacks.
     {&CLSID_MPEG2Demultiplexer, "Simulated MPEG-2 Demultiplexer", createSimDemultiplexer},
 };

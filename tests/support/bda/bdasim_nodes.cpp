@@ -58,7 +58,11 @@ HRESULT SimTunerNode::put_Frequency(ULONG v) { return store(owner_->pending().fr
 HRESULT SimTunerNode::get_Frequency(ULONG* v) { return give(owner_->pending().frequency, v); }
 HRESULT SimTunerNode::put_Polarity(Polarisation v) { return store(owner_->pending().polarisation, v); }
 HRESULT SimTunerNode::get_Polarity(Polarisation* v) { return give(owner_->pending().polarisation, v); }
-HRESULT SimTunerNode::put_Range(ULONG v) { return store(owner_->pending().range, v); }
+// A driver without a handler for the range property refuses it, as the kernel-streaming proxy then does.
+HRESULT SimTunerNode::put_Range(ULONG v)
+{
+    return owner_->driver().switchesByRange ? store(owner_->pending().range, v) : E_NOTIMPL;
+}
 HRESULT SimTunerNode::get_Range(ULONG* v) { return give(owner_->pending().range, v); }
 HRESULT SimTunerNode::put_Bandwidth(ULONG v) { return store(owner_->pending().bandwidth, v); }
 HRESULT SimTunerNode::get_Bandwidth(ULONG* v) { return give(owner_->pending().bandwidth, v); }
@@ -72,12 +76,17 @@ HRESULT SimTunerNode::get_LocalOscilatorFrequencyHighBand(ULONG* v) { return giv
 HRESULT SimTunerNode::put_HighLowSwitchFrequency(ULONG v) { return store(owner_->pending().switchKHz, v); }
 HRESULT SimTunerNode::get_HighLowSwitchFrequency(ULONG* v) { return give(owner_->pending().switchKHz, v); }
 
-HRESULT SimTunerNode::put_EnableDiseqCommands(BOOLEAN enable)
+HRESULT SimTunerNode::put_EnableDiseqCommands(BOOLEAN enable) { return owner_->enableCommands(enable != FALSE); }
+HRESULT SimTunerNode::put_DiseqLNBSource(ULONG source)
 {
-    owner_->enableCommands(enable != FALSE);
+    owner_->putLnbSource(source);
     return S_OK;
 }
-HRESULT SimTunerNode::put_DiseqLNBSource(ULONG source) { return store(owner_->pending().source, source); }
+HRESULT SimTunerNode::put_DiseqUseToneBurst(BOOLEAN use)
+{
+    owner_->useToneBurst(use != FALSE);
+    return S_OK;
+}
 HRESULT SimTunerNode::put_DiseqSendCommand(ULONG, ULONG length, BYTE* command)
 {
     return owner_->sendCommand(command, length);
@@ -154,6 +163,6 @@ HRESULT SimDemodulatorNode::get_SignalPresent(BOOLEAN* v)
 HRESULT SimDemodulatorNode::get_SignalLocked(BOOLEAN* v)
 {
     owner_->countReading();
-    return statistic(owner_, true, v, [this] { return owner_->signal().locked; });
+    return statistic(owner_, true, v, [this] { return owner_->lockedNow(); });
 }
 HRESULT SimDemodulatorNode::get_SampleTime(LONG* v) { return give(50l, v); }

@@ -1,7 +1,8 @@
 // The control nodes of a simulated tuner's topology, as a BDA driver's
 // nodes look through Windows' kernel-streaming proxy: the RF tuner
-// (IBDA_FrequencyFilter, IBDA_LNBInfo, IBDA_DiseqCommand unless the driver
-// lacks it, IBDA_SignalStatistics) and the demodulator
+// (IBDA_FrequencyFilter, whose range only a driver that switches by it
+// takes, IBDA_LNBInfo, IBDA_DiseqCommand unless the driver lacks it,
+// IBDA_SignalStatistics) and the demodulator
 // (IBDA_DigitalDemodulator2, IBDA_SignalStatistics). A node's references
 // are its tuner's; what it is told goes to the tuner's pending settings.
 #pragma once
@@ -51,7 +52,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE put_EnableDiseqCommands(BOOLEAN enable) override;
     HRESULT STDMETHODCALLTYPE put_DiseqLNBSource(ULONG source) override;
-    HRESULT STDMETHODCALLTYPE put_DiseqUseToneBurst(BOOLEAN) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE put_DiseqUseToneBurst(BOOLEAN use) override;
     HRESULT STDMETHODCALLTYPE put_DiseqRepeats(ULONG) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE put_DiseqSendCommand(ULONG id, ULONG length, BYTE* command) override;
     HRESULT STDMETHODCALLTYPE get_DiseqResponse(ULONG, ULONG*, BYTE*) override { return E_NOTIMPL; }

@@ -41,15 +41,49 @@ bool carrierArrives(const TunerSettings& settings, const SimDriverTraits& traits
            settings.symbolRate <= 45000 && polarised && (scenario.dishPort < 0 || scenario.dishPort == switchPort);
 }
 
-bool modulationLocks(const TunerSettings& settings, const SimDriverTraits& traits, BdaSimTransponder transponder)
+int portFromRange(const TunerSettings& settings, const SimDriverTraits& traits)
 {
+    if (!traits.switchesByRange || settings.range < 1 || settings.range > 4) return -1;
+    return static_cast<int>(settings.range) - 1;
+}
+
+static bool nbcModulation(ModulationType modulation)
+{
+    return modulation == BDA_MOD_NBC_QPSK || modulation == BDA_MOD_NBC_8PSK;
+}
+
+bool refusesModulation(const TunerSettings& settings, const SimDriverTraits& traits)
+{
+    return traits.plainEightPsk && nbcModulation(settings.modulation);
+}
+
+static bool systemLocks(ModulationType modulation, const SimDriverTraits& traits, BdaSimTransponder transponder)
+{
+    if (traits.plainEightPsk) {
+        // QPSK finds either system; 8PSK is DVB-S2's.
+        if (transponder == SimDvbS2Psk8) return modulation == BDA_MOD_8PSK;
+        return modulation == BDA_MOD_NOT_SET || modulation == BDA_MOD_QPSK;
+    }
     if (!traits.nbcOnly) return true;
     switch (transponder) {
-    case SimDvbS2Qpsk: return settings.modulation == BDA_MOD_NBC_QPSK;
-    case SimDvbS2Psk8: return settings.modulation == BDA_MOD_NBC_8PSK;
+    case SimDvbS2Qpsk: return modulation == BDA_MOD_NBC_QPSK;
+    case SimDvbS2Psk8: return modulation == BDA_MOD_NBC_8PSK;
     case SimDvbS: break;
     }
-    return settings.modulation == BDA_MOD_NOT_SET || settings.modulation == BDA_MOD_QPSK;
+    return modulation == BDA_MOD_NOT_SET || modulation == BDA_MOD_QPSK;
+}
+
+static RollOff rollOffOf(int32_t percent)
+{
+    return percent == 20 ? BDA_ROLL_OFF_20 : percent == 25 ? BDA_ROLL_OFF_25 : BDA_ROLL_OFF_35;
+}
+
+bool modulationLocks(const TunerSettings& settings, const SimDriverTraits& traits, const BdaSimScenario& scenario)
+{
+    if (!systemLocks(settings.modulation, traits, scenario.transponder)) return false;
+    if (!traits.needsPilotRollOff || scenario.transponder == SimDvbS) return true;
+    return settings.pilot == (scenario.pilots ? BDA_PILOT_ON : BDA_PILOT_OFF) &&
+           settings.rollOff == rollOffOf(scenario.rollOffPercent);
 }
 
 bool sameTransponder(const TunerSettings& a, const TunerSettings& b)
@@ -57,6 +91,15 @@ bool sameTransponder(const TunerSettings& a, const TunerSettings& b)
     return a.carrierKHz() == b.carrierKHz() && a.polarisation == b.polarisation && a.symbolRate == b.symbolRate &&
            a.lowKHz == b.lowKHz && a.highKHz == b.highKHz && a.switchKHz == b.switchKHz && a.diseqc == b.diseqc &&
            a.source == b.source;
+}
+
+bool sameTuneAsideFromRange(const TunerSettings& a, const TunerSettings& b)
+{
+    return a.frequency == b.frequency && a.multiplier == b.multiplier && a.polarisation == b.polarisation &&
+           a.bandwidth == b.bandwidth && a.lowKHz == b.lowKHz && a.highKHz == b.highKHz && a.switchKHz == b.switchKHz &&
+           a.diseqc == b.diseqc && a.source == b.source && a.modulation == b.modulation && a.pilot == b.pilot &&
+           a.rollOff == b.rollOff && a.fec == b.fec && a.fecRate == b.fecRate && a.symbolRate == b.symbolRate &&
+           a.inversion == b.inversion;
 }
 
 static std::string modulationText(ModulationType modulation)

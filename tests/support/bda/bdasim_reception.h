@@ -13,13 +13,24 @@
 
 // The ways the simulated drivers differ, as drivers were found to.
 struct SimDriverTraits {
-    bool nbcOnly = false;            // DVB-S2 locks only with its NBC modulation, DVB-S never with one
-    bool ignoresLnbSource = false;   // takes the LNB source and does nothing with it
-    bool noDiseqc = false;           // its nodes offer no IBDA_DiseqCommand
-    bool cannotSendDiseqc = false;   // offers IBDA_DiseqCommand, but sending a command fails
+    bool nbcOnly = false;           // DVB-S2 locks only with its NBC modulation, DVB-S never with one
+    bool ignoresLnbSource = false;  // takes the LNB source and does nothing with it
+    bool noDiseqc = false;          // its nodes offer no IBDA_DiseqCommand
+    // Offers IBDA_DiseqCommand for the LNB source only: enabling commands
+    // fails, and a command sent all the same is taken and goes nowhere.
+    bool cannotSendDiseqc = false;
     bool lowOscillatorOnly = false;  // mixes with the low oscillator whatever the band
     bool strengthInMillidB = false;  // strength in mdB below the nominal level, and no quality
     bool offersTables = false;       // its filter offers IMpeg2Data for the stream it receives
+    // The LNB gets its supply with the first tune request, and the switch on
+    // it hears a command (or burst) only once the supply has settled (100 ms
+    // after the latest tune), with the tone off, and 100 ms after the
+    // command before (a burst 15 ms after it); anything else is lost.
+    bool suppliesLnbWithTune = false;
+    bool plainEightPsk = false;      // DVB-S2 8PSK only as BDA_MOD_8PSK; refuses the NBC values
+    bool needsPilotRollOff = false;  // DVB-S2 locks only with pilots and roll-off named as sent
+    bool switchesByRange = false;    // the RF tuner's range 1..4 selects switch port A..D
+    bool blocksTables = false;       // GetTable blocks far past its time out, whatever the graph does
 };
 
 struct TunerSettings {
@@ -64,12 +75,23 @@ int portFromCommand(const BYTE* command, ULONG length);
 bool carrierArrives(const TunerSettings& settings, const SimDriverTraits& traits, const BdaSimScenario& scenario,
                     int switchPort);
 
-// Whether the demodulator can lock the transponder with the modulation it was given.
-bool modulationLocks(const TunerSettings& settings, const SimDriverTraits& traits, BdaSimTransponder transponder);
+// The switch port (0..3) the RF tuner's range selects on a driver that
+// switches by it, or -1.
+int portFromRange(const TunerSettings& settings, const SimDriverTraits& traits);
+
+// Whether the driver refuses a tune with these settings.
+bool refusesModulation(const TunerSettings& settings, const SimDriverTraits& traits);
+
+// Whether the demodulator can lock the transponder with the modulation,
+// pilots and roll-off it was given.
+bool modulationLocks(const TunerSettings& settings, const SimDriverTraits& traits, const BdaSimScenario& scenario);
 
 // Whether two tunes ask for the same transponder (they may differ in
 // modulation, pilot and roll-off).
 bool sameTransponder(const TunerSettings& a, const TunerSettings& b);
+
+// Whether two sets of settings differ in nothing but the RF tuner's range.
+bool sameTuneAsideFromRange(const TunerSettings& a, const TunerSettings& b);
 
 // The log line's values: frequency=KHZ symbolRate=KSPS polarisation=H|V|-
 // modulation=NAME pilot=P rolloff=R low=KHZ high=KHZ switch=KHZ

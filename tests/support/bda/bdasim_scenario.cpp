@@ -18,10 +18,25 @@ static bool readTransponder(const std::string& word, BdaSimTransponder* transpon
     return true;
 }
 
-static bool readPort(std::istringstream& words, int* port)
+// The rest of a transponder line: its pilots and roll-off, in either order.
+static bool readSignalShape(std::istringstream& words, BdaSimScenario& scenario)
+{
+    std::string word, value;
+    while (words >> word) {
+        if (!(words >> value)) return false;
+        if (word == "pilot" && (value == "on" || value == "off")) scenario.pilots = value == "on";
+        else if (word == "rolloff" && value == "0.20") scenario.rollOffPercent = 20;
+        else if (word == "rolloff" && value == "0.25") scenario.rollOffPercent = 25;
+        else if (word == "rolloff" && value == "0.35") scenario.rollOffPercent = 35;
+        else return false;
+    }
+    return true;
+}
+
+static bool readPort(std::istringstream& words, char last, int* port)
 {
     std::string letter;
-    if (!(words >> letter) || letter.size() != 1 || letter[0] < 'A' || letter[0] > 'D') return false;
+    if (!(words >> letter) || letter.size() != 1 || letter[0] < 'A' || letter[0] > last) return false;
     *port = letter[0] - 'A';
     return true;
 }
@@ -98,9 +113,13 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "no" && second == "quality") scenario.noQuality = true;
         else if (first == "legacy" && second == "provider") scenario.legacyProvider = true;
         else if (first == "legacy" && second == "locator") scenario.legacyLocator = true;
-        else if (first == "transponder") known = readTransponder(second, &scenario.transponder);
-        else if (first == "switch" && second == "port") known = readPort(words, &scenario.dishPort);
-        else if (first == "fail" && second == "lock") known = readSpan(words, &scenario.failLock);
+        else if (first == "transponder")
+            known = readTransponder(second, &scenario.transponder) && readSignalShape(words, scenario);
+        else if (first == "switch" && second == "port") known = readPort(words, 'D', &scenario.dishPort);
+        else if (first == "switch" && second == "burst") {
+            known = readPort(words, 'B', &scenario.dishPort);
+            scenario.toneBurstSwitch = true;
+        } else if (first == "fail" && second == "lock") known = readSpan(words, &scenario.failLock);
         else if (first == "stall" && second == "readings") known = readSpan(words, &scenario.stallReadings);
         else if (first == "stream") {
             std::istringstream ids(line);

@@ -7,10 +7,13 @@
 //   no quality         the demodulator reports no quality (strength stands in)
 //   legacy provider    only the DVB-S network provider exists (before Windows 7)
 //   legacy locator     the DVB-S locator has no LNB source (before Windows 7)
-//   transponder DVB-S|DVB-S2-QPSK|DVB-S2-8PSK   what the transponder carries
-//                      (DVB-S without the line)
+//   transponder DVB-S|DVB-S2-QPSK|DVB-S2-8PSK [pilot on|off] [rolloff 0.20|0.25|0.35]
+//                      what the transponder carries (DVB-S without the line;
+//                      DVB-S2 with pilots and roll-off 0.35 unless it says)
 //   switch port A|B|C|D  the dish hangs on this port of a committed switch,
 //                      whose other ports carry nothing; the switch starts on A
+//   switch burst A|B   the dish hangs on this input of a simple tone-burst
+//                      switch, which hears tone bursts only; it starts on A
 //   fail lock FROM TO  the nodes' lock and presence calls fail from FROM to
 //                      TO ms (the other figures still come)
 //   stall readings FROM TO  a statistics call made from FROM to TO ms
@@ -76,7 +79,10 @@ struct BdaSimScenario {
     bool legacyProvider = false;
     bool legacyLocator = false;
     BdaSimTransponder transponder = SimDvbS;
-    int dishPort = -1;  // 0..3 for A..D; -1: every port carries the signal
+    bool pilots = true;            // DVB-S2 only
+    int32_t rollOffPercent = 35;   // 20, 25 or 35
+    int dishPort = -1;             // 0..3 for A..D; -1: every port carries the signal
+    bool toneBurstSwitch = false;  // the dish's switch hears tone bursts (A, B), not commands
     BdaSimSpan failLock;
     BdaSimSpan stallReadings;
     std::vector<BdaSimStep> signal;

@@ -74,8 +74,13 @@ HRESULT SimTables::GetTable(PID pid, TID tid, MPEG2_FILTER*, DWORD timeoutMs, IS
     if (!sections) return E_POINTER;
     *sections = nullptr;
     const std::vector<SectionBytes> table = tableSections(pid, tid);
+    if (blocks_) {
+        Sleep(blockingTableMs);
+        logTable(pid, tid, "none");
+        return mpeg2SectionNotFound;
+    }
     const DWORD start = GetTickCount();
-    for (;;) {
+    while (source_->filterRuns()) {
         ULONG carrierKHz = 0;
         if (!table.empty() && source_->streamFlows(&carrierKHz) &&
             bdaSimCarriesSections(simScenario().stream, carrierKHz)) {

@@ -11,6 +11,19 @@ const IID iidSimTransportSource = {0x5A1B0D7F, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E
 
 // How long a demodulator takes to lock once it has been tuned.
 static constexpr DWORD acquisitionMs = 200;
+// The bus of a tuner that supplies its LNB with the tune (SimDriverTraits).
+static constexpr uint32_t supplySettleMs = 100;
+static constexpr uint32_t commandPaceMs = 100;
+static constexpr uint32_t burstQuietMs = 15;
+
+// The performance counter's milliseconds, which never lag as the tick count can.
+static uint32_t counterNowMs()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
+}
 
 template <typename T>
 static HRESULT give(const T& value, T* out)
@@ -22,7 +35,7 @@ static HRESULT give(const T& value, T* out)
 
 SimTuner::SimTuner(const SimDeviceModel& model)
     : SimFilter("tuner", *model.clsid, model.name), model_(model), tunerNode_(this), demodulatorNode_(this),
-      tables_(static_cast<IBaseFilter*>(this), this)
+      tables_(static_cast<IBaseFilter*>(this), this, model.driver.blocksTables)
 {
     InitializeCriticalSection(&lock_);
     addPin(PINDIR_INPUT, L"Antenna In", mediaBdaAntenna, GUID_NULL);
@@ -111,16 +124,29 @@ HRESULT SimTuner::StartChanges()
 HRESULT SimTuner::CommitChanges()
 {
     EnterCriticalSection(&lock_);
-    const bool refused = simScenario().refuseTune;
-    const HRESULT result = refused ? E_FAIL : S_OK;
+    noteTuningCall();
+    // A commit that changes nothing but the range selects an input without a tune.
+    if (sameTuneAsideFromRange(pending_, committed_) && pending_.range != committed_.range) {
+        committed_.range = pending_.range;
+        const int port = portFromRange(committed_, model_.driver);
+        if (port >= 0) switchPort_ = port;
+        changing_ = false;
+        simLog("range " + name() + " " + std::to_string(committed_.range));
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    const bool refused = simScenario().refuseTune || refusesModulation(pending_, model_.driver);
+    const HRESULT result = !refused ? S_OK : simScenario().refuseTune ? E_FAIL : E_INVALIDARG;
     if (!refused) {
         const DWORD now = GetTickCount();
         if (!tuned_ || !sameTransponder(pending_, committed_)) transponderAt_ = now;
         committed_ = pending_;
         tuned_ = true;
         committedAt_ = now;
-        const int port = portFromLnbSource(committed_, model_.driver);
-        if (port >= 0) switchPort_ = port;
+        suppliedAtMs_ = counterNowMs();
+        int port = portFromLnbSource(committed_, model_.driver);
+        if (port < 0) port = portFromRange(committed_, model_.driver);
+        if (port >= 0 && !simScenario().toneBurstSwitch) switchPort_ = port;
     }
     changing_ = false;
     simLog("tune " + name() + " " + tuneText(pending_, model_.driver) + (refused ? " -> " + hresultText(result) : ""));
@@ -142,7 +168,7 @@ SignalNow SimTuner::signal()
     if (tuned_ && state() == State_Running && carrierArrives(committed_, model_.driver, simScenario(), switchPort_)) {
         const BdaSimStep step = bdaSimSignalAt(simScenario(), msSinceTransponder());
         const bool locked = step.locked && GetTickCount() - committedAt_ >= acquisitionMs &&
-                            modulationLocks(committed_, model_.driver, simScenario().transponder);
+                            modulationLocks(committed_, model_.driver, simScenario());
         now = SignalNow{true, locked, locked ? step.quality : 0, step.strength};
     }
     LeaveCriticalSection(&lock_);
@@ -164,14 +190,9 @@ HRESULT SimTuner::statisticsCall(bool lockFigure)
     return lockFigure && scenario.failLock.contains(since) ? E_FAIL : S_OK;
 }
 
-// Timed with the performance counter, which never lags as the tick count can.
 void SimTuner::countReading()
 {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    const uint32_t now =
-        counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
+    const uint32_t now = counterNowMs();
     EnterCriticalSection(&lock_);
     if (readings_ == 0) firstReadingAt_ = now;
     lastReadingAt_ = now;
@@ -179,12 +200,47 @@ void SimTuner::countReading()
     LeaveCriticalSection(&lock_);
 }
 
-void SimTuner::enableCommands(bool enabled)
+bool SimTuner::lockedNow()
+{
+    const bool locked = signal().locked;
+    EnterCriticalSection(&lock_);
+    const bool first = locked && !lockLogged_ && anyTuningCall_;
+    if (first) lockLogged_ = true;
+    const uint32_t afterMs = counterNowMs() - firstTuningCallMs_;
+    LeaveCriticalSection(&lock_);
+    if (first) simLog("lock " + name() + " after " + std::to_string(afterMs) + " ms");
+    return locked;
+}
+
+// Under the lock.
+void SimTuner::noteTuningCall()
+{
+    if (anyTuningCall_) return;
+    anyTuningCall_ = true;
+    firstTuningCallMs_ = counterNowMs();
+}
+
+// Under the lock.
+std::string SimTuner::unheardBecause(bool burst)
+{
+    if (!model_.driver.suppliesLnbWithTune) return "";
+    const uint32_t now = counterNowMs();
+    if (!tuned_) return "no supply";
+    if (now - suppliedAtMs_ < supplySettleMs) return "supply settling";
+    if (committed_.highBand()) return "tone on";
+    if (commandSent_ && now - commandAtMs_ < (burst ? burstQuietMs : commandPaceMs)) return "too soon after a command";
+    return "";
+}
+
+// The LNB source is used whatever the answer.
+HRESULT SimTuner::enableCommands(bool enabled)
 {
     EnterCriticalSection(&lock_);
-    commandsEnabled_ = enabled;
+    const bool refused = enabled && model_.driver.cannotSendDiseqc;
+    commandsEnabled_ = enabled && !refused;
     pending_.diseqc = enabled;
     LeaveCriticalSection(&lock_);
+    return refused ? E_NOTIMPL : S_OK;
 }
 
 // A command takes effect as it is sent, as a DiSEqC bus has it.
@@ -199,14 +255,44 @@ HRESULT SimTuner::sendCommand(const BYTE* command, ULONG length)
         text += digits[command[i] & 15];
     }
     EnterCriticalSection(&lock_);
+    noteTuningCall();
     HRESULT result = S_OK;
-    if (model_.driver.cannotSendDiseqc) result = E_NOTIMPL;
+    std::string lost;
+    if (model_.driver.cannotSendDiseqc) lost = "no commands";
     else if (!commandsEnabled_) result = E_FAIL;
+    if (SUCCEEDED(result) && lost.empty()) {
+        lost = unheardBecause(false);
+        commandSent_ = true;
+        commandAtMs_ = counterNowMs();
+    }
     const int port = portFromCommand(command, length);
-    if (SUCCEEDED(result) && port >= 0) switchPort_ = port;
+    if (SUCCEEDED(result) && lost.empty() && port >= 0 && !simScenario().toneBurstSwitch) switchPort_ = port;
     LeaveCriticalSection(&lock_);
-    simLog(text + (FAILED(result) ? " -> " + hresultText(result) : ""));
+    simLog(text + (FAILED(result) ? " -> " + hresultText(result) : "") + (lost.empty() ? "" : " lost: " + lost));
     return result;
+}
+
+void SimTuner::useToneBurst(bool used)
+{
+    EnterCriticalSection(&lock_);
+    toneBurst_ = used;
+    LeaveCriticalSection(&lock_);
+}
+
+// A tone burst selects input A or B of a simple switch; a committed switch ignores it.
+void SimTuner::putLnbSource(ULONG source)
+{
+    EnterCriticalSection(&lock_);
+    pending_.source = source;
+    const bool burst = toneBurst_ && commandsEnabled_ && source <= 1;
+    std::string lost;
+    if (burst) {
+        noteTuningCall();
+        lost = unheardBecause(true);
+        if (lost.empty() && simScenario().toneBurstSwitch) switchPort_ = static_cast<int>(source);
+    }
+    LeaveCriticalSection(&lock_);
+    if (burst) simLog(std::string(source == 0 ? "burst A" : "burst B") + (lost.empty() ? "" : " lost: " + lost));
 }
 
 bool SimTuner::streamFlows(ULONG* carrierKHz)
@@ -271,6 +357,7 @@ public:
         tuner->Release();
         return flows;
     }
+    bool filterRuns() override { return state() == State_Running; }
 
 private:
     void* otherInterface(REFIID iid) override

@@ -4,7 +4,12 @@
 // nodes (bdasim_nodes.h) and IBDA_DeviceControl, whose CommitChanges tunes.
 // What reached the tuner is logged as
 //   tune NAME VALUES          (bdasim_reception.h gives the values)
+//   range NAME N              a commit that changed only the RF tuner's range
 //   diseqc E0 10 38 F9        a DiSEqC command sent through a node
+//   burst A|B                 a tone burst (the LNB source put with tone bursts on)
+// with " lost: WHY" after a command or burst that the switch could not
+// hear, and once, at the first reading with lock,
+//   lock NAME after MS ms     counted from the tuner's first tune, command or range
 // and it locks, as the scenario says, only while it runs and its driver's
 // kind receives the transponder (bdasim_reception.h). Locked, it passes the
 // simulated stream on (bdasim_stream.h); a tuner of the kind that offers
@@ -26,6 +31,7 @@
 // filter's.
 struct SimTransportSource {
     virtual bool streamFlows(ULONG* carrierKHz) = 0;
+    virtual bool filterRuns() = 0;
 };
 extern const IID iidSimTransportSource;
 
@@ -83,15 +89,24 @@ public:
     // only at the end of its stall.
     HRESULT statisticsCall(bool lockFigure);
     void countReading();
-    void enableCommands(bool enabled);
+    // The demodulator's lock, noted for the log's first lock.
+    bool lockedNow();
+    HRESULT enableCommands(bool enabled);
     HRESULT sendCommand(const BYTE* command, ULONG length);
+    void useToneBurst(bool used);
+    // The LNB source put to the node itself, with a tone burst where it is on.
+    void putLnbSource(ULONG source);
     bool streamFlows(ULONG* carrierKHz) override;
+    bool filterRuns() override { return state() == State_Running; }
 
 private:
     ~SimTuner() override;
     void* otherInterface(REFIID iid) override;
     HRESULT startDevice() override;
     uint32_t msSinceTransponder();
+    void noteTuningCall();
+    // Why the switch cannot hear a command (or a burst) now, or "" when it can.
+    std::string unheardBecause(bool burst);
 
     SimDeviceModel model_;
     SimPin* output_ = nullptr;
@@ -106,7 +121,15 @@ private:
     DWORD committedAt_ = 0;    // the latest tune
     DWORD transponderAt_ = 0;  // the latest tune to another transponder
     bool commandsEnabled_ = false;
-    int switchPort_ = 0;  // where the committed switch stands
+    bool toneBurst_ = false;
+    int switchPort_ = 0;  // where the switch stands
+    // On the performance counter's clock, as the bridge's own waits are.
+    uint32_t suppliedAtMs_ = 0;  // the latest tune
+    bool commandSent_ = false;
+    uint32_t commandAtMs_ = 0;  // the latest command on the bus, heard or not
+    bool anyTuningCall_ = false;
+    uint32_t firstTuningCallMs_ = 0;
+    bool lockLogged_ = false;
     unsigned long readings_ = 0;
     uint32_t firstReadingAt_ = 0;
     uint32_t lastReadingAt_ = 0;

@@ -1,0 +1,48 @@
+// What one start sends to a BDA tuner on one switch route, built once as
+// data and carried out step by step on the driver thread (bda_session.cpp).
+// Through the tuner's own DiSEqC interface, once the driver has enabled
+// commands, the switch command goes out after a tune request, since a
+// driver may power the LNB only for a tune: that tune is made without the
+// 22 kHz tone (which would drown the command), the command waits until the
+// supply has settled, counted from the tune, and is said again at DiSEqC's
+// own pace; for the letters "A" and "B" the tone burst follows, and then
+// the tune with the band's tone.
+// Through the LNB source the driver does all of it in one tune; through
+// the input range the tuner is told its input before the tune.
+// Platform-neutral.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "bda/bda_tuning.h"
+
+enum BdaStepKind : uint8_t {
+    BdaStepTune,            // the search's current attempt, the tuning space holding `lnb`
+    BdaStepSettle,          // until `ms` after the latest tune
+    BdaStepPause,           // `ms`
+    BdaStepEnableCommands,  // the route fails when the driver refuses
+    BdaStepCommand,         // the route fails when the driver refuses a `required` one
+    BdaStepToneBurst,       // burst B when `burstB`, else A; a refusal does not matter
+    BdaStepInputRange,      // the RF tuner's range `range`; the route fails when the driver refuses
+};
+
+struct BdaStep {
+    BdaStepKind kind;
+    uint32_t ms;
+    LnbOscillators lnb;
+    bool required;
+    uint8_t command[4];
+    bool burstB;
+    int32_t range;
+};
+
+std::vector<BdaStep> bdaStartSteps(const BdaTuneValues& values, SwitchRoute route);
+
+// What each call into the driver may take before the start is given up:
+// a tune (which may be refused and retried with the next modulation), and
+// any other call.
+constexpr uint32_t tuneAllowanceMs = 5000;
+constexpr uint32_t callAllowanceMs = 1000;
+
+// The bound of the whole sequence: its waits and each call's allowance.
+uint32_t bdaStepsBoundMs(const std::vector<BdaStep>& steps);
