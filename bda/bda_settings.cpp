@@ -120,7 +120,7 @@ static int32_t shapeValue(const std::string& text, const char* key, const char* 
 SignalShape signalShapeFromSettings(const std::string& fileBytes)
 {
     bool inCodePage = false;
-    const std::string text = settingsText(fileBytes, &inCodePage);
+    const std::string text = settingsFileText(fileBytes, &inCodePage);
     SignalShape shape;
     shape.pilot = shapeValue(text, "pilot", "PILOT_", pilotNames, bdaPilotNotSet);
     shape.rollOff = shapeValue(text, "rolloff", "ROLL_OFF_", rollOffNames, bdaRollOffNotSet);

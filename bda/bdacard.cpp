@@ -32,9 +32,9 @@ static std::string utf8FromCodePage(const std::string& text)
     return out;
 }
 
-// The text of bdacard.ini beside this DLL (where the phone line is read
+// The bytes of bdacard.ini beside this DLL (where the phone line is read
 // too), "" without one.
-static std::string settingsFileText() { return wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE); }
+static std::string settingsFileBytes() { return wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE); }
 
 // The tuner the settings name, in UTF-8; "" for the first one.
 static std::string wantedTunerName(const std::string& settings)
@@ -48,7 +48,7 @@ class BdaCard final : public CardObject {
 public:
     BdaCard()
     {
-        const std::string name = wantedTunerName(settingsFileText());
+        const std::string name = wantedTunerName(settingsFileBytes());
         openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
     }
 
@@ -57,7 +57,7 @@ public:
         if (session_) return S_OK;
         BdaSession* session = new (std::nothrow) BdaSession;
         if (!session) return E_OUTOFMEMORY;
-        const std::string settings = settingsFileText();
+        const std::string settings = settingsFileBytes();
         const HRESULT result = openBdaSession(*session, wantedTunerName(settings), modulationsFromSettings(settings),
                                               signalShapeFromSettings(settings));
         if (FAILED(result)) {
