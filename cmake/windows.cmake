@@ -64,7 +64,7 @@ target_link_libraries(wintest_support PUBLIC gdi32 user32 psapi kernel32)
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp
-  sim/dish/dish_geometry.cpp sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp
+  cardbase/pointing/look_angles.cpp sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp
   dvb/card/helper_link.cpp dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp cardbase/settings_line.cpp)
 set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini")
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
