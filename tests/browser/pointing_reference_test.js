@@ -14,9 +14,9 @@ const assert = require('node:assert');
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
-const Astronomy = require('astronomy-engine');
 const geomagnetism = require('geomagnetism');
 const { magvar } = require('magvar');
+const { engineSun, engineCrossings } = require('./reference_sun.js');
 
 const root = path.resolve(__dirname, '../..');
 const tool = path.join(root, process.env.AZM_HOST || 'build/host', 'azimora-point');
@@ -70,37 +70,6 @@ function largest(label) {
     report(unit) { console.log('largest difference, ' + label + ': ' + worst.value.toFixed(unit === 's' ? 1 : 4) + ' ' + unit +
                                (worst.where ? ' (' + worst.where + ')' : '')); },
   };
-}
-
-// astronomy-engine's sun, apparent, without refraction.
-function engineSun(lat, lon, ms) {
-  const date = new Date(ms);
-  const observer = new Astronomy.Observer(lat, lon, 0);
-  const equator = Astronomy.Equator(Astronomy.Body.Sun, date, observer, true, true);
-  const horizon = Astronomy.Horizon(date, observer, equator.ra, equator.dec);
-  return { azimuth: horizon.azimuth, elevation: horizon.altitude };
-}
-
-// The same rule as the program's, on astronomy-engine's sun: every two
-// minutes, each change of side halved down to a second, the sun up.
-function engineCrossings(lat, lon, from, to, azimuth) {
-  const side = (ms) => { const d = ((engineSun(lat, lon, ms).azimuth - azimuth) % 360 + 540) % 360 - 180; return d; };
-  const found = [];
-  let before = from, offsetBefore = side(from);
-  while (before < to) {
-    const after = Math.min(before + 120000, to), offsetAfter = side(after);
-    if ((offsetBefore < 0) !== (offsetAfter < 0) && Math.abs(offsetBefore) + Math.abs(offsetAfter) < 180) {
-      let low = before, high = after, offsetLow = offsetBefore;
-      while (high - low > 1000) {
-        const middle = Math.floor((low + high) / 2), offsetMiddle = side(middle);
-        if ((offsetMiddle < 0) === (offsetLow < 0)) { low = middle; offsetLow = offsetMiddle; } else high = middle;
-      }
-      const at = Math.floor((low + high) / 2), elevation = engineSun(lat, lon, at).elevation;
-      if (elevation > 0) found.push([at, elevation]);
-    }
-    before = after; offsetBefore = offsetAfter;
-  }
-  return found;
 }
 
 function ephemAnswers(asked) {
