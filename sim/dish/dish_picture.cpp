@@ -148,13 +148,14 @@ static SkyPicture skyPicture(const DishModel& model, const DishView& view, const
                                           AlignLeft,
                                           NoteLabel});
     // Where to point, inside the arc's dome just above the horizon, the
-    // widest line lowest: a line that would cover a satellite's mark (the
-    // window is narrow) is left out rather than drawn over it.
+    // widest line lowest, under the sight: a line that would cover a
+    // satellite's mark (the window is narrow) is left out rather than drawn
+    // over it.
     int pointY = sky.horizonY - 2 - dishLabelHeight;
     for (auto line = view.whereToPoint.rbegin(); line != view.whereToPoint.rend(); ++line) {
         const PictureLabel label{{(plot.left + plot.right) / 2, pointY}, *line, AlignCentre, NoteLabel};
         if (coversAMark(label, sky.marks)) continue;
-        sky.labels.push_back(label);
+        sky.underSight.push_back(label);
         pointY -= dishLabelHeight;
     }
     return sky;
@@ -222,7 +223,7 @@ static bool operator==(const SkyPicture& a, const SkyPicture& b)
     return a.chart == b.chart && a.horizonY == b.horizonY && a.gridX == b.gridX && a.gridY == b.gridY &&
            a.arc == b.arc && a.marks == b.marks && a.hasTarget == b.hasTarget && a.hasNearest == b.hasNearest &&
            a.target == b.target && a.nearest == b.nearest && a.cross == b.cross && a.beamAcross == b.beamAcross &&
-           a.beamUp == b.beamUp && a.labels == b.labels;
+           a.beamUp == b.beamUp && a.labels == b.labels && a.underSight == b.underSight;
 }
 
 static bool operator==(const StripPicture& a, const StripPicture& b)

@@ -46,9 +46,7 @@ TEST(DishPointing, TheLinesStandUnderTheArcClearOfTheSatellites)
     for (const PixelPoint size : {PixelPoint{900, 257}, PixelPoint{dishMinimumWidth, dishMinimumHeight}}) {
         const DishLayout layout = dishLayout(size.x, size.y, model.site);
         const SkyPicture sky = dishPicture(model, view, SignalHistory(), layout, -1).sky;
-        std::vector<PictureLabel> lines;
-        for (const PictureLabel& label : sky.labels)
-            if (label.kind == NoteLabel) lines.push_back(label);
+        const std::vector<PictureLabel>& lines = sky.underSight;
         // All of them where the window has its usual size; where it is
         // narrow, those that would cover a satellite are left out.
         if (size.x == 900) ASSERT_EQ(5u, lines.size());

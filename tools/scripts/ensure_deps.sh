@@ -17,6 +17,8 @@ packages+=(libdvbv5-dev dvb-tools)
 # from npm (tools/scripts/browser_deps.sh); node and npm from Debian where
 # the machine has none of its own; curl for ./run --phone.
 packages+=(chromium curl)
+# The pointing's reference test: PyEphem's sun (run with /usr/bin/python3).
+packages+=(python3-ephem)
 command -v npm >/dev/null || packages+=(nodejs npm)
 packages+=("$@")
 
