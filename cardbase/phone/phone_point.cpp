@@ -89,9 +89,11 @@ static bool readWhole(const std::string& text, int64_t least, int64_t most, int6
 bool readPointingQuery(const std::string& query, const PhonePlace& place, PointingQuestion* question,
                        std::string* problem)
 {
+    // The first four are needed; the offset may be left out.
     static const char* const keys[] = {"site", "satellite", "t", "zone", "offset"};
-    std::string values[5];
-    bool given[5] = {};
+    const size_t keyCount = sizeof keys / sizeof keys[0], neededCount = 4;
+    std::string values[keyCount];
+    bool given[keyCount] = {};
     size_t start = 0;
     while (start <= query.size() && !query.empty()) {
         size_t end = query.find('&', start);
@@ -106,8 +108,8 @@ bool readPointingQuery(const std::string& query, const PhonePlace& place, Pointi
             return false;
         }
         size_t which = 0;
-        while (which < 5 && key != keys[which]) ++which;
-        if (which == 5) {
+        while (which < keyCount && key != keys[which]) ++which;
+        if (which == keyCount) {
             *problem =
                 "the query names \"" + key.substr(0, 40) + "\": only site, satellite, t, zone and offset are asked";
             return false;
@@ -119,7 +121,7 @@ bool readPointingQuery(const std::string& query, const PhonePlace& place, Pointi
         given[which] = true;
         values[which] = value;
     }
-    for (size_t which = 0; which < 4; ++which) {
+    for (size_t which = 0; which < neededCount; ++which) {
         if (!given[which]) {
             *problem = std::string("the query lacks ") + keys[which] +
                        ": give site=LAT,LON, satellite=19.2E, t=MS since 1970 and zone=MINUTES east of UTC";
