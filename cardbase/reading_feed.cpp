@@ -18,13 +18,17 @@ std::string cardSettingsPath()
     return settings + ".ini";
 }
 
-void openReadingFeed(ReadingFeed& feed, const std::string& cardName)
+// The catalogue as the program reads it: satellite.ini in the current folder.
+static std::string catalogueText() { return wholeFileText("satellite.ini", FILE_SHARE_READ | FILE_SHARE_WRITE); }
+
+void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishSite* cardSite)
 {
     InitializeCriticalSection(&feed.lock);
     const std::string path = cardSettingsPath();
-    const PhoneSetting setting =
-        phoneSettingFrom(wholeFileText(path, FILE_SHARE_READ | FILE_SHARE_WRITE), environmentText("AZIMORA_PHONE"));
+    const std::string settings = wholeFileText(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const PhoneSetting setting = phoneSettingFrom(settings, environmentText("AZIMORA_PHONE"));
     if (setting.wanted) feed.phone = startPhoneService(setting, cardName, path);
+    if (feed.phone) phoneSetPlace(feed.phone, phonePlaceFrom(settings, path, cardSite, catalogueText()));
 }
 
 void closeReadingFeed(ReadingFeed& feed)
@@ -34,11 +38,10 @@ void closeReadingFeed(ReadingFeed& feed)
     DeleteCriticalSection(&feed.lock);
 }
 
-// The catalogue as the program reads it: satellite.ini in the current folder.
 static std::vector<PositionTenths> cataloguePositionsFor(const CardTuning& tuning)
 {
-    const std::string catalogue = wholeFileText("satellite.ini", FILE_SHARE_READ | FILE_SHARE_WRITE);
-    return expectedPositions(catalogueLines(catalogue), tuning.frequencyMHz, tuning.polarization, tuning.symbolRate);
+    return expectedPositions(catalogueLines(catalogueText()), tuning.frequencyMHz, tuning.polarization,
+                             tuning.symbolRate);
 }
 
 void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)

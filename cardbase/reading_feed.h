@@ -15,6 +15,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/network/network_watch.h"
+#include "cardbase/pointing/look_angles.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
 
@@ -30,8 +31,10 @@ struct ReadingFeed {
 };
 
 // Starts the phone page if asked for; `cardName` (UTF-8) says on the page
-// which card is measuring. Each open has its close.
-void openReadingFeed(ReadingFeed& feed, const std::string& cardName);
+// which card is measuring, and `cardSite` (the practice dish's) is the
+// page's site where the settings file has no site= line. Each open has its
+// close.
+void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishSite* cardSite = nullptr);
 void closeReadingFeed(ReadingFeed& feed);
 
 // One of the program's set calls, accepted by the card: the page shows the

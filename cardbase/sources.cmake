@@ -1,7 +1,7 @@
 # What every card substitute shares (paths relative to the project root):
-#   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace and the
-#                           network's own word on where the dish points, platform-neutral (azimora-dvb
-#                           links them too)
+#   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace, the
+#                           network's own word on where the dish points and where to point it (pointing/),
+#                           platform-neutral (azimora-dvb links them too)
 #                           (the section builder, cardbase/network/psi_build.cpp, is for simulators and
 #                           tests and is in none of these lists)
 #   AZM_PHONE_CORE_SOURCES  the phone page's server logic, platform-neutral; the page's files and
@@ -10,9 +10,12 @@
 #                           bounded end of the DLL's threads and the phone page's sockets and window, Win32
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
   cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/network/psi_sections.cpp
-  cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp)
+  cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp
+  cardbase/pointing/look_angles.cpp cardbase/pointing/civil_time.cpp cardbase/pointing/magnetic_model.cpp
+  cardbase/pointing/wmm2025_coefficients.cpp cardbase/pointing/sun_position.cpp cardbase/pointing/sun_hour.cpp
+  cardbase/pointing/pointing_figures.cpp cardbase/pointing/pointing_text.cpp cardbase/pointing/pointing_input.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
-  cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp)
+  cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp)

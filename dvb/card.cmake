@@ -18,8 +18,8 @@ else()
     dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
-    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/simulated/simulation.cpp dvb/simulated/kernel_frontend.cpp
-    dvb/simulated/kernel_demux.cpp)
+    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/simulated/simulation.cpp
+    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
   # so that the native tests read sections built for them.
@@ -30,10 +30,18 @@ else()
   set(AZM_DVB_ENTRY_SOURCES catalogue/typed_entry.cpp catalogue/decimal_value.cpp tuner/tuning_plan.cpp)
   list(TRANSFORM AZM_DVB_ENTRY_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
+  # The catalogue Azimora ships, for --point's names.
+  set(AZM_DVB_CATALOGUE ${CMAKE_BINARY_DIR}/generated/built_in_catalogue.cpp)
+  add_custom_command(OUTPUT ${AZM_DVB_CATALOGUE}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${CMAKE_SOURCE_DIR}/resources/satellite.ini -DOUTPUT=${AZM_DVB_CATALOGUE}
+      -DNAME=builtInCatalogue -P ${CMAKE_SOURCE_DIR}/cmake/embed_text.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/satellite.ini ${CMAKE_SOURCE_DIR}/cmake/embed_text.cmake)
+
   # The helper and the simulated frontend are programs people run: built
   # optimised and without the sanitizers of the test build.
   set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
-  add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
+  add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${AZM_DVB_CATALOGUE}
+    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}

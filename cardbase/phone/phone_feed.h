@@ -11,6 +11,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/network/network_watch.h"
+#include "cardbase/phone/phone_point.h"
 #include "cardbase/signal_scale.h"
 
 // A minute at ten readings a second, with room to spare.
@@ -55,6 +56,7 @@ struct PhoneFeed {
     std::vector<PhoneReading> ring = std::vector<PhoneReading>(phoneHistoryCapacity);
     uint32_t lastSeq = 0;
     std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
+    PhonePlace place;                                        // for the pointing's answers, set once before serving
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.

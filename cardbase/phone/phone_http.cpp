@@ -47,6 +47,17 @@ static PhoneAnswer assetAnswer(const PhoneAsset& asset, bool withBody)
     return answer;
 }
 
+static PhoneAnswer jsonAnswer(const std::string& json, bool withBody)
+{
+    PhoneAnswer answer;
+    answer.kind = PhoneAnswer::Respond;
+    answer.status = 200;
+    answer.bytes = "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
+                   std::to_string(json.size()) + "\r\n" + commonHeaders + "\r\n";
+    if (withBody) answer.bytes += json;
+    return answer;
+}
+
 static bool isTokenCharacter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -71,7 +82,7 @@ static std::string withoutCr(const std::string& line)
     return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
 }
 
-PhoneAnswer answerRequest(const std::string& received, bool streamRoom)
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place)
 {
     const size_t end = headEnd(received);
     if (end == std::string::npos) {
@@ -133,6 +144,14 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom)
         answer.bytes = std::string("HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; charset=utf-8\r\n") +
                        commonHeaders + "\r\n";
         return answer;
+    }
+    if (place && (path == phonePointPath || path == phoneSatellitesPath)) {
+        const size_t question = target.find('?');
+        std::string json, problem;
+        if (!pointingReply(path, question == std::string::npos ? "" : target.substr(question + 1), *place, &json,
+                           &problem))
+            return errorAnswer(400, problem.c_str());
+        return jsonAnswer(json, get);
     }
     for (size_t i = 0; i < phoneAssetCount; ++i)
         if (path == phoneAssets[i].path) return assetAnswer(phoneAssets[i], get);

@@ -1,11 +1,13 @@
 // What the phone page's server answers, decided from the bytes a phone sent:
-// only GET and HEAD of the page, its assets and the stream of readings;
-// every other request gets an error, and nothing a request says reaches the
-// card. Each answer is followed by the end of the connection (the stream's
+// only GET and HEAD of the page, its assets, the stream of readings and the
+// pointing's answers (phone_point.h); every other request gets an error,
+// and nothing a request says reaches the card. Each answer is followed by the end of the connection (the stream's
 // when the phone goes). Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <string>
+
+#include "cardbase/phone/phone_point.h"
 
 // A request's head (request line and header lines) must fit in this.
 constexpr size_t maxRequestHeadBytes = 4096;
@@ -37,8 +39,9 @@ struct PhoneAnswer {
 
 // The answer to what has been received so far on a connection. `streamRoom`
 // tells whether another stream may start (else the stream is refused with
-// 503, as too many phones are connected).
-PhoneAnswer answerRequest(const std::string& received, bool streamRoom);
+// 503, as too many phones are connected). Without `place` the pointing's
+// paths are not served.
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place = nullptr);
 
 // The status line's reason for the codes answerRequest gives.
 const char* statusReason(int status);

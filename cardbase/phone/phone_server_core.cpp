@@ -36,7 +36,7 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
     if (c.state != PhoneConnectionState::Request) return;
     const size_t room = maxRequestHeadBytes + 1 - c.received.size();
     c.received.append(bytes, size < room ? size : room);
-    const PhoneAnswer answer = answerRequest(c.received, phoneStreams(core) < maxPhoneStreams);
+    const PhoneAnswer answer = answerRequest(c.received, phoneStreams(core) < maxPhoneStreams, &feed.place);
     if (answer.kind == PhoneAnswer::NeedMore) return;
     c.received.clear();
     c.received.shrink_to_fit();

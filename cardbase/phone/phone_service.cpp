@@ -107,6 +107,13 @@ void stopPhoneService(PhoneService* service)
         freeService(service);
 }
 
+void phoneSetPlace(PhoneService* service, const PhonePlace& place)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.place = place;
+    LeaveCriticalSection(&service->lock);
+}
+
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 {
     const int64_t now = phoneWallClockMs();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/phone/phone_point.h"
 #include "cardbase/phone/phone_settings.h"
 #include "cardbase/signal_scale.h"
 
@@ -27,6 +28,9 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
 // Ends the thread, its sockets and its window. Null does nothing. Must not
 // be called while the loader lock is held.
 void stopPhoneService(PhoneService* service);
+
+// The site and catalogue the page's "Where to point" starts from.
+void phoneSetPlace(PhoneService* service, const PhonePlace& place);
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
 // A reading handed to the program, with what the card knows of the network

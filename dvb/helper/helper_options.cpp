@@ -1,5 +1,6 @@
 #include "dvb/helper/helper_options.h"
 
+#include "cardbase/pointing/pointing_input.h"
 #include "dvb/helper/typed_tuning.h"
 #include "dvb/protocol/line_protocol.h"
 
@@ -30,13 +31,29 @@ const char* helperUsage()
            "                         as Azimora would, wait for lock, print its quality and\n"
            "                         what the stream says of its network and position, and\n"
            "                         let the LNB go\n"
+           "  --point SAT            print where to point a dish at the satellite SAT\n"
+           "                         (19.2E, 0.8W or a name in the catalogue) from the\n"
+           "                         site --site gives, then end: azimuth (true and\n"
+           "                         magnetic), elevation, LNB skew, the local time at\n"
+           "                         which the sun stands at the satellite's azimuth\n"
+           "                         today, the USALS angle\n"
+           "  --site LAT,LON         with --point: the dish's site in degrees, north and\n"
+           "                         east positive (55.75,37.62)\n"
+           "  --time TIME            with --point: as at TIME rather than now\n"
+           "                         (2025-06-21T12:00, with +03:00 or Z; else local time)\n"
+           "  --offset DEGREES       with --point: the dish's offset angle (0 for a\n"
+           "                         prime-focus dish), for the tilt of its plate\n"
+           "  --catalogue FILE       with --point: the satellite.ini to find names in\n"
+           "                         (default: the one Azimora ships)\n"
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
            "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
-           "     --status / --help done (with --tune: locked)\n"
-           "  1  the --simulate, --log or --secret-file file cannot be used, or another failure\n"
-           "  2  wrong options (a --listen address beyond loopback without a secret, too)\n"
+           "     --status / --point / --help done (with --tune: locked)\n"
+           "  1  the --simulate, --log, --secret-file or --catalogue file cannot be used, or\n"
+           "     another failure\n"
+           "  2  wrong options (a --listen address beyond loopback without a secret, or a\n"
+           "     --point satellite or --site that does not read, too)\n"
            "  3  no such adapter or frontend\n"
            "  4  the frontend is busy: another program has it open\n"
            "  5  the frontend is not DVB-S/S2\n"
@@ -61,6 +78,8 @@ static bool smallNumber(const std::string& text, int* value)
 bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error)
 {
     HelperOptions parsed;
+    bool hasSite = false;
+    std::string otherOption, pointDetail;  // to tell --point's options from the others
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
         std::string value;
@@ -73,7 +92,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         }
         const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
                                 name == "--listen" || name == "--log" || name == "--simulate" ||
-                                name == "--secret-file" || name == "--idle" || name == "--tune";
+                                name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
+                                name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -118,6 +138,27 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         } else if (name == "--tune") {
             if (!tuningFromEntry(value, &parsed.tuning, &parsed.tuneEntry, error)) return false;
             parsed.tune = true;
+        } else if (name == "--point") {
+            if (value.empty()) {
+                *error = "--point needs a satellite: a position such as 19.2E or 0.8W, or a name in the catalogue";
+                return false;
+            }
+            parsed.point = true;
+            parsed.pointSatellite = value;
+        } else if (name == "--site") {
+            if (!parseSite(value, &parsed.site, error)) return false;
+            hasSite = true;
+        } else if (name == "--time") {
+            parsed.pointTime = value;
+        } else if (name == "--offset") {
+            if (!parseOffsetAngle(value, &parsed.offsetDeg, error)) return false;
+            parsed.hasOffset = true;
+        } else if (name == "--catalogue") {
+            if (value.empty()) {
+                *error = "--catalogue needs a file name";
+                return false;
+            }
+            parsed.cataloguePath = value;
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {
@@ -126,6 +167,23 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             *error = "unknown option \"" + name + "\"";
             return false;
         }
+        const bool pointing =
+            name == "--point" || name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue";
+        if (!pointing && name != "--help" && name != "-h") otherOption = name;
+        if (pointing && name != "--point") pointDetail = name;
+    }
+    if (parsed.point && !hasSite) {
+        *error = "--point needs --site LAT,LON: the dish's site in degrees, north and east positive, such as "
+                 "55.75,37.62";
+        return false;
+    }
+    if (parsed.point && !otherOption.empty()) {
+        *error = "--point goes with --site, --time, --offset and --catalogue only, not with " + otherOption;
+        return false;
+    }
+    if (!parsed.point && !pointDetail.empty()) {
+        *error = pointDetail + " goes with --point";
+        return false;
     }
     if (parsed.tune && !parsed.status) {
         *error = "--tune goes with --status";

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/pointing/look_angles.h"
 #include "dvb/helper/connection_rules.h"
 
 constexpr uint16_t defaultListenPort = 47474;
@@ -24,6 +25,13 @@ struct HelperOptions {
     bool tune = false;                            // --tune ENTRY (with --status): tuned first, as the program would
     std::string tuneEntry;
     CardTuning tuning;
+    bool point = false;          // --point SAT --site LAT,LON: where to point a dish, then end
+    std::string pointSatellite;  // as typed: found in the catalogue when it is a name
+    DishSite site{};
+    std::string pointTime;   // --time: "" for now
+    bool hasOffset = false;  // --offset: the dish's offset angle
+    double offsetDeg = 0.0;
+    std::string cataloguePath;  // --catalogue: "" for the one Azimora ships
     bool help = false;
 };
 

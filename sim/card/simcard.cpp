@@ -90,7 +90,8 @@ public:
             addLookalikeTransponders(sky);
             dish_ = newDishModel(settings_.dish, std::move(sky));
         }
-        openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card");
+        openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card",
+                        settings_.dish.enabled ? &settings_.dish.site : nullptr);
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
     }
 

@@ -144,6 +144,7 @@ static void drawSky(HDC dc, const SkyPicture& sky, const DishInk& ink)
     line(dc, plot.left, sky.horizonY, plot.right, sky.horizonY);
     SelectObject(dc, ink.arc);
     polyline(dc, sky.arc);
+    drawLabels(dc, sky.underSight, ink);
     // The beam as a pale disc under the satellites, so that those inside it show.
     const PixelPoint& c = sky.cross;
     SelectObject(dc, GetStockObject(NULL_PEN));

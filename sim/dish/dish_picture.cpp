@@ -12,6 +12,8 @@ static const double leastElevationGapPx = 18.0;
 static const int nameRoom = 28;
 // A name further than this from the plot's side is centred on its mark.
 static const int sideRoomPx = 90;
+// The label font's characters are at most this wide on average.
+static const int labelCharacterPx = 7;
 
 static int rounded(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -63,6 +65,18 @@ static PictureLabel nameLabel(const SkyChart& chart, PixelPoint mark, const std:
     if (mark.x - plot.left < sideRoomPx) label = PictureLabel{{mark.x - 4, y}, label.text, AlignLeft, kind};
     if (plot.right - mark.x < sideRoomPx) label = PictureLabel{{mark.x + 4, y}, label.text, AlignRight, kind};
     return label;
+}
+
+// Whether a centred label's text would lie over a mark, a generous
+// pixels a character wide.
+static bool coversAMark(const PictureLabel& label, const std::vector<SkyMark>& marks)
+{
+    const int half = static_cast<int>(label.text.size()) * labelCharacterPx / 2 + 3;
+    for (const SkyMark& mark : marks)
+        if (mark.at.x >= label.at.x - half && mark.at.x <= label.at.x + half && mark.at.y >= label.at.y - 3 &&
+            mark.at.y <= label.at.y + dishLabelHeight + 3)
+            return true;
+    return false;
 }
 
 static SkyPicture skyPicture(const DishModel& model, const DishView& view, const DishLayout& layout, int hoverSatellite)
@@ -133,6 +147,17 @@ static SkyPicture skyPicture(const DishModel& model, const DishView& view, const
                                           shortSatelliteName(view.targetName, nameRoom) + " is below the horizon",
                                           AlignLeft,
                                           NoteLabel});
+    // Where to point, inside the arc's dome just above the horizon, the
+    // widest line lowest, under the sight: a line that would cover a
+    // satellite's mark (the window is narrow) is left out rather than drawn
+    // over it.
+    int pointY = sky.horizonY - 2 - dishLabelHeight;
+    for (auto line = view.whereToPoint.rbegin(); line != view.whereToPoint.rend(); ++line) {
+        const PictureLabel label{{(plot.left + plot.right) / 2, pointY}, *line, AlignCentre, NoteLabel};
+        if (coversAMark(label, sky.marks)) continue;
+        sky.underSight.push_back(label);
+        pointY -= dishLabelHeight;
+    }
     return sky;
 }
 
@@ -198,7 +223,7 @@ static bool operator==(const SkyPicture& a, const SkyPicture& b)
     return a.chart == b.chart && a.horizonY == b.horizonY && a.gridX == b.gridX && a.gridY == b.gridY &&
            a.arc == b.arc && a.marks == b.marks && a.hasTarget == b.hasTarget && a.hasNearest == b.hasNearest &&
            a.target == b.target && a.nearest == b.nearest && a.cross == b.cross && a.beamAcross == b.beamAcross &&
-           a.beamUp == b.beamUp && a.labels == b.labels;
+           a.beamUp == b.beamUp && a.labels == b.labels && a.underSight == b.underSight;
 }
 
 static bool operator==(const StripPicture& a, const StripPicture& b)

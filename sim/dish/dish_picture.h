@@ -46,6 +46,7 @@ struct SkyPicture {
     PixelPoint cross;            // the pointing, kept on the plot
     int beamAcross, beamUp;      // half axes of the half-power circle
     std::vector<PictureLabel> labels;
+    std::vector<PictureLabel> underSight;  // drawn before the beam and the sight: where to point
 };
 
 struct LockLine {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "sim/dish/dish_geometry.h"
+#include "cardbase/pointing/look_angles.h"
 
 // DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one
 // combined C/Ku LNB; B and the cascaded ports are left empty.

@@ -28,6 +28,8 @@ struct DishView {
     // catalogue expected (filled in by the window from the card's feed).
     NetworkReport network;
     std::vector<PositionTenths> expected;
+    // Where to point for the target (dish_pointing.h), filled in by the window.
+    std::vector<std::string> whereToPoint;
 };
 
 DishView dishView(const DishModel& model, uint32_t nowMs);

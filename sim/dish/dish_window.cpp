@@ -6,6 +6,7 @@
 #include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
 #include "sim/dish/dish_paint.h"
+#include "sim/dish/dish_pointing.h"
 #include "sim/dish/rough_aim.h"
 
 struct DishWindow {
@@ -30,6 +31,10 @@ struct DishWindow {
     AimDraws aim;
     DWORD steeredAtMs;  // the latest steering by the user
     DWORD frameCount;
+    // Where to point for the target, worked out when it changes and once a minute.
+    std::vector<std::string> whereToPoint;
+    int pointingFor;
+    DWORD pointingAtMs;
 };
 
 static const UINT closeMessage = WM_APP + 1;
@@ -57,6 +62,30 @@ static PixelPoint pointOf(LPARAM lParam)
     return PixelPoint{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
+// The wall clock in ms since 1970, and this computer's time zone now.
+static int64_t wallClockMs(int32_t* zoneMinutes)
+{
+    FILETIME utc, local;
+    GetSystemTimeAsFileTime(&utc);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    *zoneMinutes =
+        FileTimeToLocalFileTime(&utc, &local) ? static_cast<int32_t>((ticks(local) - ticks(utc)) / 600000000) : 0;
+    return (ticks(utc) - 116444736000000000LL) / 10000;  // from 1601 in 100 ns to 1970 in ms
+}
+
+static void updatePointing(DishWindow* dish, const DishView& view, DWORD now)
+{
+    const int target = view.tunedSatellite >= 0 ? view.tunedSatellite : view.nearest;
+    if (target == dish->pointingFor && now - dish->pointingAtMs < dishPointingRefreshMs) return;
+    int32_t zoneMinutes = 0;
+    const int64_t wallMs = wallClockMs(&zoneMinutes);
+    dish->whereToPoint = dishPointingLines(*dish->model, target, wallMs, zoneMinutes);
+    dish->pointingFor = target;
+    dish->pointingAtMs = now;
+}
+
 // Takes a sample for the strip chart and draws the picture when anything
 // on it changed.
 static void showFrame(DishWindow* dish)
@@ -70,6 +99,8 @@ static void showFrame(DishWindow* dish)
     DishView view = dishView(*dish->model, now);
     view.network = network;
     view.expected = expected;
+    updatePointing(dish, view, now);
+    view.whereToPoint = dish->whereToPoint;
     if (view.tuning.tuned) addSample(dish->history, sampleOf(view, now));
     if (visible) picture = dishPicture(*dish->model, view, dish->history, dish->layout, dish->hover);
     LeaveCriticalSection(dish->lock);
@@ -328,6 +359,7 @@ DishWindow* startDishWindow(CRITICAL_SECTION* lock, DishModel* model, ReadingFee
     dish->feed = feed;
     dish->model = model;
     dish->hover = -1;
+    dish->pointingFor = -2;  // none worked out yet
     dish->aim = aimDrawsFrom(aimSeed);
     dish->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (dish->ready) dish->thread = CreateThread(nullptr, 0, dishWindowThread, dish, 0, nullptr);

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "sim/dish/dish_geometry.h"
+#include "cardbase/pointing/look_angles.h"
 
 struct AimDraws {
     uint32_t state;

@@ -5,7 +5,7 @@
 #pragma once
 #include <vector>
 
-#include "sim/dish/dish_geometry.h"
+#include "cardbase/pointing/look_angles.h"
 #include "sim/dish/dish_sky.h"
 
 struct PixelPoint {

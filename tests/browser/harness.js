@@ -63,12 +63,13 @@ async function steer(virtualKey, count) {
   return Number(result.stdout.split('\n').pop());
 }
 
-async function launchBrowser() {
+// `extraArgs` for Chromium's command line as well.
+async function launchBrowser(extraArgs = []) {
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-           '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
+           '--no-first-run', '--autoplay-policy=no-user-gesture-required', ...extraArgs],
   });
 }
 

@@ -154,6 +154,32 @@ TEST_F(PhonePageTest, TheSettingsFileBesideTheCardAsksForThePageAndTheEnvironmen
     EXPECT_EQ(0, closeWithEscape(off));
 }
 
+// The site= line beside phone= and the catalogue beside the program reach
+// the page's "Where to point", and the card answers it.
+TEST_F(PhonePageTest, TheSettingsFilesSiteAndTheCatalogueReachWhereToPoint)
+{
+    CardSettings settings("phone=18614\r\nsite = 51.5, -0.13\r\n");
+    StartOptions options;
+    options.scenario = lockedAt60;
+    AppRun& run = start(options);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    const std::string place = phoneAsk(18614, "/satellites");
+    EXPECT_EQ(0u, place.find("HTTP/1.1 200 OK\r\nContent-Type: application/json")) << place;
+    EXPECT_NE(std::string::npos,
+              place.find("{\"site\":{\"latitude\":51.500,\"longitude\":-0.130,\"text\":\"51.5,-0.13\"}"))
+        << place;
+    EXPECT_NE(std::string::npos, place.find("\"siteFrom\":\"site= in ")) << place;
+    EXPECT_NE(std::string::npos, place.find("simcard.ini\"")) << place;
+    EXPECT_NE(std::string::npos,
+              place.find("{\"name\":\"HotBird1-6 13.0e\",\"position\":\"13.0\xC2\xB0 E\",\"value\":\"13.0E\"}"))
+        << place;
+    const std::string answer = phoneAsk(18614, "/point?site=51.5,-0.13&satellite=HotBird&t=1768474800000&zone=0");
+    EXPECT_EQ(0u, answer.find("HTTP/1.1 200 OK")) << answer;
+    EXPECT_NE(std::string::npos, answer.find("[\"azimuth\",\"163.4\xC2\xB0 (true)\"]")) << answer;
+    EXPECT_EQ(0u, phoneAsk(18614, "/point?site=51.5").find("HTTP/1.1 400 Bad Request"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 TEST_F(PhonePageTest, UnaskedThereIsNoPageAndNoWindow)
 {
     StartOptions options;

@@ -1,4 +1,4 @@
-#include "sim/dish/dish_geometry.h"
+#include "cardbase/pointing/look_angles.h"
 
 #include <cmath>
 
@@ -25,14 +25,6 @@ static Vector localDirection(double azimuthDeg, double elevationDeg)
     return {std::sin(az) * std::cos(el), std::cos(az) * std::cos(el), std::sin(el)};
 }
 
-// Part of `v` across the line of sight `k`, as a unit vector (zero when along it).
-static Vector across(Vector v, Vector k)
-{
-    const Vector rest = minus(v, scaled(k, dot(v, k)));
-    const double size = length(rest);
-    return size < 1e-12 ? Vector{0, 0, 0} : scaled(rest, 1.0 / size);
-}
-
 static double foldHalfTurn(double degrees)
 {
     double folded = std::fmod(degrees, 180.0);
@@ -43,8 +35,6 @@ static double foldHalfTurn(double degrees)
 
 LookAngles lookAngles(const DishSite& site, double satelliteLongitudeDeg)
 {
-    // A spherical earth: the difference to the ellipsoid is a small fraction
-    // of a degree, far below a small dish's beamwidth.
     const double lat = site.latitudeDeg * radian;
     const double dLon = (satelliteLongitudeDeg - site.longitudeDeg) * radian;
     // Earth-centred axes turned so that the site lies in the x-z plane.
@@ -65,17 +55,29 @@ LookAngles lookAngles(const DishSite& site, double satelliteLongitudeDeg)
     if (azimuth < 0) azimuth += 360.0;
     angles.direction.azimuthDeg = azimuth;
     angles.direction.elevationDeg = std::asin(std::fmax(-1.0, std::fmin(1.0, local.z))) / radian;
-
-    // The satellite's vertical polarization lies along the earth's axis; the
-    // feed's reference is the local vertical. Both seen across the line of sight.
-    const Vector earthAxisLocal{0, std::cos(lat), std::sin(lat)};
-    const Vector feedVertical = across(Vector{0, 0, 1}, local);
-    const Vector satelliteVertical = across(earthAxisLocal, local);
-    const double turn =
-        std::atan2(dot(local, cross(feedVertical, satelliteVertical)), dot(feedVertical, satelliteVertical));
-    angles.direction.skewDeg = foldHalfTurn(turn / radian);
+    angles.direction.skewDeg = lnbSkewDeg(site, satelliteLongitudeDeg);
     return angles;
 }
+
+double lnbSkewDeg(const DishSite& site, double satelliteLongitudeDeg)
+{
+    const double lat = site.latitudeDeg * radian;
+    const double dLon = (site.longitudeDeg - satelliteLongitudeDeg) * radian;
+    // atan(sin / tan) without the division, so that the equator gives a
+    // quarter turn rather than a division by zero.
+    return foldHalfTurn(std::atan2(std::sin(dLon) * std::cos(lat), std::sin(lat)) / radian);
+}
+
+double usalsAngleDeg(const DishSite& site, double satelliteLongitudeDeg)
+{
+    // The path to the satellite seen along the earth's axis: from the site's
+    // foot on the equatorial plane, turned from the meridian.
+    const double lat = site.latitudeDeg * radian;
+    const double dLon = (satelliteLongitudeDeg - site.longitudeDeg) * radian;
+    return std::atan2(std::sin(dLon), std::cos(dLon) - earthRadiusKm / geostationaryRadiusKm * std::cos(lat)) / radian;
+}
+
+double plateTiltDeg(double elevationDeg, double offsetDeg) { return elevationDeg - offsetDeg; }
 
 double pointingErrorDeg(const DishPointing& dish, const DishPointing& satellite)
 {

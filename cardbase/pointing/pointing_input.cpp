@@ -1,0 +1,202 @@
+#include "cardbase/pointing/pointing_input.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "cardbase/settings_line.h"
+
+static const char siteForm[] = "give LAT,LON in degrees, north and east positive, such as 55.75,37.62";
+static const char positionForm[] = "a position such as 19.2E or 0.8W";
+// Longer than any number worth typing: "-179.999999".
+static const size_t maxNumberLength = 16;
+
+static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A plain decimal number: an optional sign, digits with at most one point
+// among or before them. No exponent, no "nan" or "inf", no hex.
+static bool readDecimal(const std::string& text, double* value)
+{
+    if (text.empty() || text.size() > maxNumberLength) return false;
+    size_t at = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    size_t digits = 0, points = 0;
+    for (; at < text.size(); ++at) {
+        if (isDigit(text[at])) ++digits;
+        else if (text[at] == '.' && points == 0) ++points;
+        else return false;
+    }
+    if (digits == 0) return false;
+    *value = std::strtod(text.c_str(), nullptr);
+    return std::isfinite(*value);
+}
+
+static std::string quoted(const std::string& text)
+{
+    // A message quotes what was typed, but never at length.
+    const std::string shown = text.size() > 40 ? text.substr(0, 40) + "..." : text;
+    return "\"" + shown + "\"";
+}
+
+bool parseSite(const std::string& text, DishSite* site, std::string* error)
+{
+    const size_t comma = text.find(',');
+    double latitude = 0, longitude = 0;
+    if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos ||
+        !readDecimal(withoutOuterBlanks(text.substr(0, comma)), &latitude) ||
+        !readDecimal(withoutOuterBlanks(text.substr(comma + 1)), &longitude)) {
+        *error = "the site " + quoted(text) + " does not read: " + siteForm;
+        return false;
+    }
+    if (std::fabs(latitude) > 90.0) {
+        *error =
+            "the site's latitude " + withoutOuterBlanks(text.substr(0, comma)) + " is beyond 90\xC2\xB0: " + siteForm;
+        return false;
+    }
+    if (std::fabs(longitude) > 180.0) {
+        *error = "the site's longitude " + withoutOuterBlanks(text.substr(comma + 1)) +
+                 " is beyond 180\xC2\xB0: " + siteForm;
+        return false;
+    }
+    *site = DishSite{latitude, longitude};
+    return true;
+}
+
+std::string siteText(const DishSite& site)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f,%.4f", site.latitudeDeg, site.longitudeDeg);
+    // Trailing zeros say nothing: 55.7500 is 55.75.
+    std::string out = text;
+    const size_t comma = out.find(',');
+    std::string latitude = out.substr(0, comma), longitude = out.substr(comma + 1);
+    for (std::string* part : {&latitude, &longitude}) {
+        while (part->back() == '0') part->pop_back();
+        if (part->back() == '.') part->pop_back();
+        if (*part == "-0") *part = "0";
+    }
+    return latitude + "," + longitude;
+}
+
+// "19.2E", "19.2 e", "19.2°E", "19.2° W": the number and the side.
+static bool readPosition(const std::string& text, std::string* number, char* side)
+{
+    if (text.empty()) return false;
+    const char last = text.back();
+    if (last != 'e' && last != 'E' && last != 'w' && last != 'W') return false;
+    std::string rest = withoutOuterBlanks(text.substr(0, text.size() - 1));
+    if (rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\xC2\xB0") == 0)
+        rest = withoutOuterBlanks(rest.substr(0, rest.size() - 2));
+    if (rest.empty() || rest[0] == '+' || rest[0] == '-') return false;
+    double value = 0;
+    if (!readDecimal(rest, &value)) return false;
+    *number = rest;
+    *side = last;
+    return true;
+}
+
+static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Any case, runs of blanks as one, none at the ends.
+static std::string comparable(const std::string& text)
+{
+    std::string out;
+    for (char c : withoutOuterBlanks(text)) {
+        if ((c == ' ' || c == '\t') && !out.empty() && out.back() == ' ') continue;
+        out += c == '\t' ? ' ' : lowerAscii(c);
+    }
+    return out;
+}
+
+// A catalogue name without its position word ("HotBird1-6   13.0e" -> "HotBird1-6").
+static std::string nameWithoutPosition(const CatalogueLine& line)
+{
+    std::string name = withoutOuterBlanks(line.name);
+    if (!line.hasPosition) return name;
+    const size_t blank = name.find_last_of(" \t");
+    return blank == std::string::npos ? std::string() : withoutOuterBlanks(name.substr(0, blank));
+}
+
+static std::string squeezed(const std::string& text)
+{
+    std::string out;
+    for (char c : withoutOuterBlanks(text))
+        if ((c != ' ' && c != '\t') || (!out.empty() && out.back() != ' ')) out += c == '\t' ? ' ' : c;
+    return out;
+}
+
+static std::string catalogueExample(const std::vector<CatalogueLine>& catalogue)
+{
+    for (const CatalogueLine& line : catalogue)
+        if (line.hasPosition && !nameWithoutPosition(line).empty()) return " such as " + nameWithoutPosition(line);
+    return "";
+}
+
+bool parseSatellite(const std::string& typed, const std::vector<CatalogueLine>& catalogue, double* longitudeDeg,
+                    std::string* name, std::string* error)
+{
+    const std::string text = withoutOuterBlanks(typed);
+    const std::string catalogueForm = "a name in satellite.ini" + catalogueExample(catalogue);
+    if (text.empty()) {
+        *error = std::string("give the satellite: ") + positionForm + ", or " + catalogueForm;
+        return false;
+    }
+    std::string number;
+    char side = 0;
+    if (readPosition(text, &number, &side)) {
+        const double degrees = std::strtod(number.c_str(), nullptr);
+        if (degrees > 180.0) {
+            *error = "the satellite's position " + quoted(text) + " is beyond 180\xC2\xB0: give " + positionForm;
+            return false;
+        }
+        *longitudeDeg = side == 'e' || side == 'E' ? degrees : -degrees;
+        name->clear();
+        return true;
+    }
+
+    // The name alone, or with its position as the catalogue writes it.
+    const std::string wanted = comparable(text);
+    std::vector<const CatalogueLine*> exact, starting;
+    for (const CatalogueLine& line : catalogue) {
+        if (!line.hasPosition) continue;
+        const std::string bare = comparable(nameWithoutPosition(line));
+        if (bare.empty()) continue;
+        if (bare == wanted || comparable(line.name) == wanted) exact.push_back(&line);
+        else if (bare.compare(0, wanted.size(), wanted) == 0) starting.push_back(&line);
+    }
+    const std::vector<const CatalogueLine*>& found = exact.empty() ? starting : exact;
+    if (found.empty()) {
+        *error = "the satellite " + quoted(text) + " is neither " + positionForm + " nor " + catalogueForm;
+        return false;
+    }
+    for (const CatalogueLine* line : found) {
+        if (std::fabs(line->longitudeDeg - found.front()->longitudeDeg) < 0.05) continue;
+        std::string names;
+        for (size_t i = 0; i < found.size() && i < 4; ++i) names += (i ? "; " : "") + squeezed(found[i]->name);
+        if (found.size() > 4) names += "; ...";
+        *error = "the satellite " + quoted(text) + " fits names in satellite.ini at different positions (" + names +
+                 "): give more of the name, or " + positionForm;
+        return false;
+    }
+    *longitudeDeg = found.front()->longitudeDeg;
+    *name = squeezed(found.front()->name);
+    return true;
+}
+
+bool parseOffsetAngle(const std::string& typed, double* offsetDeg, std::string* error)
+{
+    const std::string text = withoutOuterBlanks(typed);
+    const std::string form = "give the degrees the dish's maker prints, such as 26.5 (0 for a prime-focus dish)";
+    double value = 0;
+    if (!readDecimal(text, &value)) {
+        *error = "the offset angle " + quoted(text) + " does not read: " + form;
+        return false;
+    }
+    if (value < 0 || value > maxOffsetDeg) {
+        char range[48];
+        std::snprintf(range, sizeof range, " is not between 0 and %.0f\xC2\xB0: ", maxOffsetDeg);
+        *error = "the offset angle " + text + range + form;
+        return false;
+    }
+    *offsetDeg = value;
+    return true;
+}

@@ -1,0 +1,26 @@
+// The pointing's figures in words: the "name: value" lines azimora-dvb
+// --point prints and the phone page lists, the skew as an instruction that
+// cannot be misread, and the sun's hour as a sentence. Platform-neutral.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "cardbase/pointing/pointing_figures.h"
+
+struct PointingLine {
+    std::string name;   // "azimuth", "magnetic azimuth", "elevation", ...
+    std::string value;  // UTF-8 ("155.9° (true)")
+};
+
+// azimuth, magnetic azimuth, elevation, skew, sun, usals, with an offset
+// angle plate, then sun now.
+std::vector<PointingLine> pointingLines(const PointingFigures& figures);
+
+// "turn the LNB 14.7° clockwise, seen from behind the dish".
+std::string skewInstruction(double skewDeg);
+// "the sun stands at the satellite's azimuth at 11:32 local time, 15° high",
+// or that it does not reach it today.
+std::string sunHourSentence(const PointingFigures& figures);
+
+// "19.2° E", "0.8° W", "0.0°": an orbital position, east positive.
+std::string orbitalPositionText(double longitudeDeg);
