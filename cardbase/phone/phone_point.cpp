@@ -8,6 +8,7 @@
 #include "cardbase/pointing/civil_time.h"
 #include "cardbase/pointing/pointing_input.h"
 #include "cardbase/pointing/pointing_text.h"
+#include "cardbase/settings_line.h"
 
 // The magnetic and solar figures hold between these years.
 static const int64_t earliestMs = -2177452800000LL;  // 1901-01-01
@@ -20,7 +21,7 @@ PhonePlace phonePlaceFrom(const std::string& settingsFileBytes, const std::strin
 {
     PhonePlace place;
     place.catalogue = catalogueLines(catalogueText);
-    const std::string line = settingValue(settingsFileBytes, "site");
+    const std::string line = settingFromFile(settingsFileBytes, "site");
     std::string problem;
     if (!line.empty()) {
         if (parseSite(line, &place.site, &problem)) {
