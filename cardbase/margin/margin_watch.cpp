@@ -16,10 +16,7 @@ void marginLock(MarginWatch& watch, bool locked)
     watch.locked = locked;
 }
 
-void marginTunerWord(MarginWatch& watch, const ModcodWord& word)
-{
-    if (watch.locked) watch.tuner = word;
-}
+void marginTunerWord(MarginWatch& watch, const ModcodWord& word) { watch.tuner = word; }
 
 ModcodWord networkWordOf(const NetworkReport& network)
 {

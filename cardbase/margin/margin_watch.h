@@ -21,7 +21,7 @@ struct MarginWatch {
 void marginRetuned(MarginWatch& watch);
 // The lock of the latest reading.
 void marginLock(MarginWatch& watch, bool locked);
-// The tuner's word, read while locked (ignored otherwise).
+// The tuner's word, read while locked: it holds until the lock goes.
 void marginTunerWord(MarginWatch& watch, const ModcodWord& word);
 // The network's word as the network report gives it: this stream's own
 // entry once the table is known, else why there is none yet.

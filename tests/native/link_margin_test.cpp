@@ -282,7 +282,6 @@ TEST(MarginWatches, ALostLockOrANewStartForgetsTheTunersWord)
     network.state = NetworkKnown;
     network.identity.modcod = knownWord(parsed("S2-8PSK-2/3"));
 
-    marginTunerWord(watch, knownWord(parsed("S2-8PSK-3/4")));  // not locked yet: not taken
     marginLock(watch, true);
     EXPECT_EQ(SourceNetwork, watchedMargin(watch, network, locked).choice.source);
     marginTunerWord(watch, knownWord(parsed("S2-8PSK-3/4")));
