@@ -21,7 +21,8 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs)
 {
     PhoneReading& slot = feed.ring[++feed.lastSeq % feed.ring.size()];
     const bool finite = std::isfinite(reading.snr);
-    const bool threshold = feed.margin.choice.source != SourceUnknown;
+    // Under the C/N on the chart only where it makes a margin.
+    const bool threshold = feed.margin.state == MarginKnown;
     slot = PhoneReading{feed.lastSeq,
                         nowMs,
                         reading.locked,

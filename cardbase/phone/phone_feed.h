@@ -26,7 +26,7 @@ struct PhoneReading {
     int32_t quality;
     float carrierToNoiseDb;
     uint32_t tune;      // the start it belongs to (PhoneTuning::number)
-    float thresholdDb;  // what the locked modulation and code rate need, NaN when unknown
+    float thresholdDb;  // what the locked modulation and code rate need, NaN without a margin
 };
 
 struct PhoneTuning {
