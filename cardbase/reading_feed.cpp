@@ -70,11 +70,14 @@ void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word)
     LeaveCriticalSection(&feed.lock);
 }
 
-void noteNetworkModcod(ReadingFeed& feed, const ModcodWord& word)
+void noteMarginWords(ReadingFeed& feed, bool carrierToNoiseInDecibels, const ModcodWord& tuner,
+                     const ModcodWord& network)
 {
     EnterCriticalSection(&feed.lock);
+    feed.margin.carrierToNoiseInDecibels = carrierToNoiseInDecibels;
+    marginTunerWord(feed.margin, tuner);
     feed.margin.networkApart = true;
-    feed.margin.network = word;
+    feed.margin.network = network;
     LeaveCriticalSection(&feed.lock);
 }
 

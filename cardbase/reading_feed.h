@@ -54,9 +54,11 @@ NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* 
 // The tuner's own word on the modulation and code rate it is locked to,
 // read while locked; it holds until the lock goes.
 void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word);
-// The network's word, for a card that learns it apart from the network's
-// identity.
-void noteNetworkModcod(ReadingFeed& feed, const ModcodWord& word);
+// What a card that learns them from elsewhere (the Linux bridge, from
+// azimora-dvb) reports at once: whether its C/N is measured in dB, the
+// tuner's word and the network's, read while locked.
+void noteMarginWords(ReadingFeed& feed, bool carrierToNoiseInDecibels, const ModcodWord& tuner,
+                     const ModcodWord& network);
 // The link margin of the latest reading.
 LinkMargin feedLatestMargin(ReadingFeed& feed);
 

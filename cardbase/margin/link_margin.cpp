@@ -41,20 +41,39 @@ ModcodWord tunerWord(const TunerModcodFields& readBack, const TunerModcodFields&
     return hasThreshold(modcod) ? knownWord(modcod) : missingWord(GapTunerOutside);
 }
 
+struct DescriptorRate {
+    uint8_t numerator, denominator;
+};
+// By the descriptor's FEC inner code; 0 is not defined, 15 is no convolutional coding.
+static const DescriptorRate descriptorRates[] = {{0, 0}, {1, 2}, {2, 3}, {3, 4}, {5, 6},
+                                                 {7, 8}, {8, 9}, {3, 5}, {4, 5}, {9, 10}};
+static const size_t descriptorRateCount = sizeof descriptorRates / sizeof descriptorRates[0];
+
 ModcodWord networkWord(uint8_t modulationSystem, uint8_t modulationType, uint8_t fecInner)
 {
-    struct Rate {
-        uint8_t numerator, denominator;
-    };
-    // By FEC inner code; 0 is not defined, 15 is no convolutional coding.
-    static const Rate rates[] = {{0, 0}, {1, 2}, {2, 3}, {3, 4}, {5, 6}, {7, 8}, {8, 9}, {3, 5}, {4, 5}, {9, 10}};
-    const bool rateGiven = fecInner >= 1 && fecInner < sizeof rates / sizeof rates[0];
+    const DescriptorRate* rates = descriptorRates;
+    const bool rateGiven = fecInner >= 1 && fecInner < descriptorRateCount;
     if (modulationSystem > 1 || modulationType == 0 || modulationType > 3 || !rateGiven)
         return missingWord(GapDescriptorVague);
     if (modulationType == 3) return missingWord(GapNetworkOutside);  // 16-QAM: no satellite system of ours
     const Modcod modcod{modulationSystem == 1 ? ModDvbS2 : ModDvbS, modulationType == 2 ? Mod8psk : ModQpsk,
                         rates[fecInner].numerator, rates[fecInner].denominator};
     return hasThreshold(modcod) ? knownWord(modcod) : missingWord(GapNetworkOutside);
+}
+
+bool descriptorFields(const Modcod& modcod, uint8_t* modulationSystem, uint8_t* modulationType, uint8_t* fecInner)
+{
+    if (!hasThreshold(modcod) || (modcod.modulation != ModQpsk && modcod.modulation != Mod8psk)) return false;
+    for (size_t code = 1; code < descriptorRateCount; ++code) {
+        if (descriptorRates[code].numerator != modcod.rateNumerator ||
+            descriptorRates[code].denominator != modcod.rateDenominator)
+            continue;
+        *modulationSystem = modcod.system == ModDvbS2 ? 1 : 0;
+        *modulationType = modcod.modulation == Mod8psk ? 2 : 1;
+        *fecInner = static_cast<uint8_t>(code);
+        return true;
+    }
+    return false;
 }
 
 ModcodChoice chooseModcod(const ModcodWord& tuner, const ModcodWord& network, const ModcodWord& user)
@@ -138,6 +157,7 @@ const char* gapText(ModcodGap gap)
     case GapDescriptorVague: return "this stream's satellite delivery system descriptor gives no definite values";
     case GapNetworkOutside: return "the network gives values without a threshold here";
     case GapNotChosen: return "none chosen";
+    case GapNotTunedHere: return "not tuned by azimora-dvb";
     }
     return "";
 }

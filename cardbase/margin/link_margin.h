@@ -29,6 +29,7 @@ enum ModcodGap : uint8_t {
     GapDescriptorVague,  // its descriptor gives automatic or undefined values
     GapNetworkOutside,   // its descriptor gives values with no threshold here
     GapNotChosen,        // the user chose none
+    GapNotTunedHere,     // another program tuned the frontend: its read-back cannot be told from an echo
 };
 
 // One source's word: the modulation and code rate, or why there are none.
@@ -64,6 +65,9 @@ ModcodWord tunerWord(const TunerModcodFields& readBack, const TunerModcodFields&
 // QPSK, 2 8PSK; 0 is automatic) and FEC inner (1 1/2, 2 2/3, 3 3/4, 4 5/6,
 // 5 7/8, 6 8/9, 7 3/5, 8 4/5, 9 9/10).
 ModcodWord networkWord(uint8_t modulationSystem, uint8_t modulationType, uint8_t fecInner);
+// The other way, for the simulated networks; false for what a descriptor
+// cannot say (16APSK, 32APSK, DVB-S2 QPSK below 1/2).
+bool descriptorFields(const Modcod& modcod, uint8_t* modulationSystem, uint8_t* modulationType, uint8_t* fecInner);
 
 struct ModcodChoice {
     ModcodSource source = SourceUnknown;

@@ -13,11 +13,11 @@ static std::string fixed(double value, int decimals)
 
 std::string marginJson(const LinkMargin& margin)
 {
-    static const char* const states[] = {"known", "nolock", "nodb", "nomodcod"};
+    static const char* const statuses[] = {"known", "nolock", "nodb", "nomodcod"};
     const bool chosen = margin.choice.source != SourceUnknown;
     const bool known = margin.state == MarginKnown;
     const std::string missing = margin.state == MarginNoLock || chosen ? std::string() : modcodGapsText(margin);
-    return std::string("{\"state\":\"") + states[margin.state] +
+    return std::string("{\"status\":\"") + statuses[margin.state] +
            "\",\"modcod\":" + (chosen ? jsonString(modcodText(margin.choice.modcod)) : "null") +
            ",\"name\":" + (chosen ? jsonString(modcodName(margin.choice.modcod)) : "null") + ",\"source\":\"" +
            sourceWord(margin.choice.source) + "\",\"thresholdDb\":" + (chosen ? fixed(margin.thresholdDb, 2) : "null") +

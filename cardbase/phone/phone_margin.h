@@ -8,7 +8,7 @@
 
 #include "cardbase/margin/link_margin.h"
 
-// {"state": "known" | "nolock" | "nodb" | "nomodcod", "modcod": "S2-8PSK-3/4"
+// {"status": "known" | "nolock" | "nodb" | "nomodcod", "modcod": "S2-8PSK-3/4"
 // or null, "name": "DVB-S2 8PSK 3/4" or null, "source": "tuner" | "network" |
 // "unknown", "thresholdDb" (two decimals, or null), "marginDb" (one decimal,
 // or null), "verdict": "good" | "marginal" | "failing" | null, "why": why

@@ -33,7 +33,7 @@ test('the phone page shows and speaks the margin of the practice dish', { timeou
                                null, { timeout: 15000 });
     const seen = await shownMargin(page);
     const margin = seen.state.margin;
-    assert.strictEqual(seen.state.cardMargin.state, 'known');
+    assert.strictEqual(seen.state.cardMargin.status, 'known');
     assert.strictEqual(margin.source, 'tuner');
     assert.strictEqual(seen.figure, 'Margin ' + (margin.marginDb >= 0 ? '+' : '-') + Math.abs(margin.marginDb).toFixed(1) + ' dB');
     assert.ok(Math.abs(margin.marginDb - (seen.state.latest.cn - needed)) < 0.051,

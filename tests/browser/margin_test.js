@@ -10,12 +10,12 @@ const Margin = require('../../cardbase/phone/page/phone_margin.js');
 const thresholds = { allowanceDb: 0.3, goodDb: 3.0,
                      rows: [['S2-8PSK-3/4', 'DVB-S2 8PSK 3/4', 8.21], ['S-QPSK-3/4', 'DVB-S QPSK 3/4', 6.91]] };
 const locked = (cn) => ({ lock: true, cn: cn });
-const cardKnows = { state: 'known', modcod: 'S2-8PSK-3/4', name: 'DVB-S2 8PSK 3/4', source: 'tuner', thresholdDb: 8.21,
+const cardKnows = { status: 'known', modcod: 'S2-8PSK-3/4', name: 'DVB-S2 8PSK 3/4', source: 'tuner', thresholdDb: 8.21,
                     marginDb: 4.2, verdict: 'good', why: null, missing: null };
-const cardDoesNot = { state: 'nomodcod', modcod: null, name: null, source: 'unknown', thresholdDb: null, marginDb: null,
+const cardDoesNot = { status: 'nomodcod', modcod: null, name: null, source: 'unknown', thresholdDb: null, marginDb: null,
                       verdict: null, why: 'modulation and code rate unknown',
                       missing: 'the tuner gives back only what it was asked; no network information' };
-const notDecibels = { state: 'nodb', modcod: null, name: null, source: 'unknown', thresholdDb: null, marginDb: null,
+const notDecibels = { status: 'nodb', modcod: null, name: null, source: 'unknown', thresholdDb: null, marginDb: null,
                       verdict: null, why: 'the tuner gives no C/N in dB', missing: null };
 
 test("the card's own margin comes first, the user's pick only where it knows no modulation", () => {

@@ -269,7 +269,7 @@ TEST(PhoneFeedNetwork, TheNetworkObjectSaysWhatIsKnownAndWhatWasExpected)
 // row of the history with the threshold of its moment.
 TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
 {
-    EXPECT_EQ("{\"state\":\"nolock\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
+    EXPECT_EQ("{\"status\":\"nolock\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
               "\"marginDb\":null,\"verdict\":null,\"why\":\"no lock\",\"missing\":null}",
               marginJson(LinkMargin()));
     MarginInputs inputs;
@@ -277,12 +277,12 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     inputs.carrierToNoiseDb = 12.43;
     inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
     const LinkMargin known = linkMargin(inputs);
-    EXPECT_EQ("{\"state\":\"known\",\"modcod\":\"S2-8PSK-3/4\",\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\","
+    EXPECT_EQ("{\"status\":\"known\",\"modcod\":\"S2-8PSK-3/4\",\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\","
               "\"thresholdDb\":8.21,\"marginDb\":4.2,\"verdict\":\"good\",\"why\":null,\"missing\":null}",
               marginJson(known));
     inputs.tuner = missingWord(GapEcho);
     inputs.network = missingWord(GapNoDescriptor);
-    EXPECT_EQ("{\"state\":\"nomodcod\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
+    EXPECT_EQ("{\"status\":\"nomodcod\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
               "\"marginDb\":null,\"verdict\":null,\"why\":\"modulation and code rate unknown\",\"missing\":"
               "\"the tuner gives back only what it was asked; this stream's entry has no satellite delivery system "
               "descriptor\"}",
@@ -303,5 +303,6 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     const std::string opening = streamOpening(feed, 1200);
     EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null],[2,1100,1,90,12.43,0,8.21]"));
     EXPECT_NE(std::string::npos, opening.find("\"thresholds\":{\"allowanceDb\""));
-    EXPECT_NE(std::string::npos, readingEvent(feed, readingsAfter(feed, 1)[0]).find("\"margin\":{\"state\":\"known\""));
+    EXPECT_NE(std::string::npos,
+              readingEvent(feed, readingsAfter(feed, 1)[0]).find("\"margin\":{\"status\":\"known\""));
 }

@@ -48,7 +48,7 @@ static double numberAfter(const std::string& text, const std::string& key)
 
 TEST_F(MarginPageTest, ThePracticeDishGivesTheMarginWithItsFirstLockedReading)
 {
-    const uint16_t port = 18640;
+    const uint16_t port = 18671;
     AppRun& run = start(withPhoneAndScenario(port, "dish\naim 13.0e\nmodcod 10723h29900 S2-8PSK-3/4\n"));
     // The page follows from before the start, so that it sees the lock come.
     std::string stream;
@@ -62,7 +62,7 @@ TEST_F(MarginPageTest, ThePracticeDishGivesTheMarginWithItsFirstLockedReading)
     for (const std::string& reading : readings)
         if (!firstLocked && reading.find("\"lock\":true") != std::string::npos) firstLocked = &reading;
     ASSERT_NE(nullptr, firstLocked);
-    EXPECT_NE(std::string::npos, firstLocked->find("\"margin\":{\"state\":\"known\",\"modcod\":\"S2-8PSK-3/4\","
+    EXPECT_NE(std::string::npos, firstLocked->find("\"margin\":{\"status\":\"known\",\"modcod\":\"S2-8PSK-3/4\","
                                                    "\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\","
                                                    "\"thresholdDb\":8.21,"));
     // The margin is the C/N the program was told less the 8.21 dB DVB-S2 8PSK 3/4 needs.
@@ -72,7 +72,7 @@ TEST_F(MarginPageTest, ThePracticeDishGivesTheMarginWithItsFirstLockedReading)
 
 TEST_F(MarginPageTest, ACardThatReportsNoneLeavesTheNetworksWordOrSaysWhatIsMissing)
 {
-    const uint16_t port = 18641;
+    const uint16_t port = 18672;
     // The practice dish's network gives its own entry's descriptor, 1.2 s after the lock.
     AppRun& dish = start(withPhoneAndScenario(port, "dish\naim 13.0e\nmodcod none\nmodcod S-QPSK-5/6\n"));
     startHotBird(dish);
@@ -84,7 +84,7 @@ TEST_F(MarginPageTest, ACardThatReportsNoneLeavesTheNetworksWordOrSaysWhatIsMiss
     // Neither tuner nor network: no margin, and why.
     AppRun& card = start(withPhoneAndScenario(port, "signal 0 lock 60 11.5\n"));
     startCatalogueLine(card, hotBirdLine);
-    const std::string unknown = streamUntil(port, "\"state\":\"nomodcod\"");
+    const std::string unknown = streamUntil(port, "\"status\":\"nomodcod\"");
     EXPECT_NE(std::string::npos, unknown.find("\"marginDb\":null,\"verdict\":null,"
                                               "\"why\":\"modulation and code rate unknown\","
                                               "\"missing\":\"the tuner does not report them; "));

@@ -102,7 +102,7 @@
   }
   function onReading(data) {
     if (data.seq <= state.lastSeq) return;
-    const known = data.margin && data.margin.state === 'known';
+    const known = data.margin && data.margin.status === 'known';
     const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf,
                 th: known ? data.margin.thresholdDb : null };
     state.lastSeq = r.seq;

@@ -35,11 +35,11 @@
     const none = { known: false, marginDb: null, verdict: null, name: null, source: null, thresholdDb: null,
                    why: null, missing: null };
     if (!reading || !reading.lock) return Object.assign(none, { why: 'no lock' });
-    if (server && server.state === 'known') {
+    if (server && server.status === 'known') {
       return { known: true, marginDb: server.marginDb, verdict: server.verdict, name: server.name,
                source: server.source, thresholdDb: server.thresholdDb, why: null, missing: null };
     }
-    if (server && server.state === 'nodb') {
+    if (server && server.status === 'nodb') {
       return Object.assign(none, { name: server.name, source: server.name ? server.source : null,
                                    thresholdDb: server.thresholdDb, why: server.why });
     }
