@@ -446,7 +446,8 @@ void DvbFrontend::readOlderFigures(RawFigures* raw)
 }
 
 // The kernel asks the driver (its get_frontend) while the frontend is not
-// idle; a driver without one leaves what the tune set. Asked here for the
+// idle; a driver without one leaves what the tune set, and a known one of
+// those (the table of known frontends) is not asked at all. Asked here for the
 // three values alone: libdvbv5's dvb_fe_get_parms would ask the list of the
 // system libdvbv5 last set, which the tune above, made without it, leaves
 // behind. Not asked through dvbv5-daemon, whose replies this libdvbv5
@@ -454,6 +455,7 @@ void DvbFrontend::readOlderFigures(RawFigures* raw)
 ModcodWord DvbFrontend::lockedModcod()
 {
     if (!parms_ || options_.remote) return missingWord(GapNotAsked);
+    if (!readsBackWorthAsking(frontendTraitsFor(describe().name))) return missingWord(GapEcho);
     dtv_property properties[3];
     uint32_t count = 0;
     for (uint32_t command : {DTV_DELIVERY_SYSTEM, DTV_MODULATION, DTV_INNER_FEC}) put(properties, &count, command, 0);

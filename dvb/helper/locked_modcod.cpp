@@ -45,3 +45,8 @@ ModcodWord lockedModcodWord(const KernelModcod& readBack, const KernelModcod& as
 {
     return tunerWord(kernelModcodFields(readBack), kernelModcodFields(asked));
 }
+
+bool readsBackWorthAsking(const FrontendTraits& traits)
+{
+    return !traits.nameContains || hasTrait(traits, TraitReadsBackLocked);
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "cardbase/margin/link_margin.h"
+#include "dvb/helper/frontend_traits.h"
 
 struct KernelModcod {
     uint32_t system;      // SYS_DVBS, SYS_DVBS2, ...
@@ -21,3 +22,8 @@ TunerModcodFields kernelModcodFields(const KernelModcod& values);
 
 // The tuner's word: what it gave back while locked, against what the tune set.
 ModcodWord lockedModcodWord(const KernelModcod& readBack, const KernelModcod& asked);
+
+// Whether the driver is worth asking: a known frontend whose driver does not
+// read back what it locked (no get_frontend) gives back what the tune set,
+// and is not asked; an unknown one is, and the rule above tells.
+bool readsBackWorthAsking(const FrontendTraits& traits);

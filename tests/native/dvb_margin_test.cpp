@@ -46,6 +46,18 @@ TEST(DvbLockedModcod, OnlyADefiniteReadBackThatIsNotWhatTheTuneSetIsTheTunersWor
     EXPECT_EQ(GapTunerOutside, lockedModcodWord(KernelModcod{SYS_DVBS2, PSK_8, FEC_1_2}, automatic).gap);
 }
 
+// The table of known frontends says whose driver reads back what it locked:
+// the others give back what was set and are not asked; an unknown one is.
+TEST(DvbLockedModcod, TheTableOfKnownFrontendsSaysWhoseDriverIsWorthAsking)
+{
+    EXPECT_TRUE(readsBackWorthAsking(frontendTraitsFor("Montage Technology M88DS3103")));
+    EXPECT_TRUE(readsBackWorthAsking(frontendTraitsFor("Conexant CX24117/CX24132")));
+    EXPECT_FALSE(readsBackWorthAsking(frontendTraitsFor("Montage Technology DS3000")));
+    EXPECT_FALSE(readsBackWorthAsking(frontendTraitsFor("STV090x Multistandard")));
+    EXPECT_FALSE(readsBackWorthAsking(frontendTraitsFor("Dummy demod for DVB-T/T2/C/S/S2")));
+    EXPECT_TRUE(readsBackWorthAsking(frontendTraitsFor("Simulated DVB-S/S2 frontend")));
+}
+
 TEST(DvbModcodAnswer, EveryWordTravelsAndNothingElseIsTaken)
 {
     ModcodAnswer answer;
@@ -125,6 +137,10 @@ TEST(DvbMarginHelper, ADriverThatReadsBackGivesTheTunersWordWithItsFirstLock)
     EXPECT_EQ("ok modcod other S2-QPSK-2/3 reading",
               modcodOf("0 lock 12.4\npersonality reads-back\ntransponder DVB-S2 QPSK 2/3\nstatistics relative\n"));
     EXPECT_EQ("ok modcod other echo reading", modcodOf("0 lock 12.4\nstatistics legacy-tenths\n"));
+    // By name: m88ds3103 is asked and reads back; ds3000, which has no read-back, is not even asked.
+    const std::string readsBack = "0 lock 12.4\npersonality reads-back\ntransponder DVB-S2 8PSK 3/4\n";
+    EXPECT_EQ("ok modcod decibel S2-8PSK-3/4 reading", modcodOf(readsBack + "name Montage Technology M88DS3103\n"));
+    EXPECT_EQ("ok modcod decibel echo reading", modcodOf(readsBack + "name Montage Technology DS3000\n"));
 }
 
 TEST(DvbMarginHelper, TheNetworkGivesTheWordOfThisStreamsOwnEntryOnly)
