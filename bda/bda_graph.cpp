@@ -217,6 +217,7 @@ void releaseBdaGraph(BdaGraph& graph)
     releaseOnce(graph.diseqc);
     releaseOnce(graph.rfTuner);
     releaseOnce(graph.deviceControl);
+    releaseOnce(graph.demodulator);
     releaseOnce(graph.tuner);
     leaveGraph(graph.graph, graph.capture);
     leaveGraph(graph.graph, graph.device);

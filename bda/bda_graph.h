@@ -18,6 +18,7 @@
 #include <tuner.h>
 
 #include "bda/bda_ids.h"
+#include "bda/bda_modcod.h"
 #include "bda/bda_search.h"
 #include "bda/bda_section_sink.h"
 #include "bda/bda_statistics.h"
@@ -44,8 +45,10 @@ struct BdaGraph {
     IBDA_DiseqCommand* diseqc = nullptr;          // the first node offering it, if any
     IBDA_FrequencyFilter* rfTuner = nullptr;      // the RF tuner node's, for its input range
     IBDA_DeviceControl* deviceControl = nullptr;  // the tuner filter's, for changes of its own
-    bool locatorHasLnbSource = false;             // Windows' locator carries an LNB source (Windows 7 on)
-    LnbOscillators lnb{};                         // what the provider has been given in the tuning space
+    // The demodulator's settings, where it offers them (the demodulator node's before any other's).
+    IBDA_DigitalDemodulator* demodulator = nullptr;
+    bool locatorHasLnbSource = false;  // Windows' locator carries an LNB source (Windows 7 on)
+    LnbOscillators lnb{};              // what the provider has been given in the tuning space
     SectionRoute sectionRoute = NoSections;
     IBaseFilter* demultiplexer = nullptr;  // behind the capture filter, or the tuner without one
     IBaseFilter* sectionSink = nullptr;
@@ -80,6 +83,9 @@ HRESULT putTuneRequest(BdaGraph& graph, ITuneRequest* request);
 // Finding the nodes of a filter's topology that give statistics and take
 // DiSEqC commands, and the tuner's statistics now (bda_readings.cpp).
 void addControlNodes(BdaGraph& graph, IBaseFilter* filter);
+// What the demodulator says it locked, against the modulation the tune
+// request put (bda_readings.cpp).
+ModcodWord readLockedModcod(const BdaGraph& graph, int32_t askedModulation);
 TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history);
 
 // The switch's calls (bda_diseqc.cpp), each false when the tuner has no

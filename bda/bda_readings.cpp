@@ -1,8 +1,9 @@
 // The control nodes of the tuner's topology: those that give its signal
-// statistics, the first that takes DiSEqC commands, and the RF tuner's
-// frequency filter.
+// statistics, the first that takes DiSEqC commands, the RF tuner's
+// frequency filter and the demodulator's word on what it locked.
 #include "bda/bda_graph.h"
 #include "bda/bda_ids.h"
+#include "bda/bda_modcod.h"
 
 static BdaNodeRole roleOf(const GUID& function)
 {
@@ -18,6 +19,18 @@ static BdaNodeRole roleOfType(const BDANODE_DESCRIPTOR* descriptors, ULONG count
     for (ULONG i = 0; i < count; ++i)
         if (descriptors[i].ulBdaNodeType == type) return roleOf(descriptors[i].guidFunction);
     return OtherNode;
+}
+
+// The demodulator node's settings interface, or else the first node's that offers one.
+static void takeDemodulator(BdaGraph& graph, IUnknown* node, bool demodulatorNode)
+{
+    if (graph.demodulator && !demodulatorNode) return;
+    IBDA_DigitalDemodulator* demodulator = nullptr;
+    if (FAILED(node->QueryInterface(IID_IBDA_DigitalDemodulator, reinterpret_cast<void**>(&demodulator))) ||
+        !demodulator)
+        return;
+    releaseOnce(graph.demodulator);
+    graph.demodulator = demodulator;
 }
 
 void addControlNodes(BdaGraph& graph, IBaseFilter* filter)
@@ -47,6 +60,7 @@ void addControlNodes(BdaGraph& graph, IBaseFilter* filter)
             if (!graph.rfTuner && roleOfType(descriptors, descriptorCount, types[i]) == RfTunerNode &&
                 FAILED(node->QueryInterface(IID_IBDA_FrequencyFilter, reinterpret_cast<void**>(&graph.rfTuner))))
                 graph.rfTuner = nullptr;
+            takeDemodulator(graph, node, roleOfType(descriptors, descriptorCount, types[i]) == DemodulatorNode);
             node->Release();
         }
     }
@@ -76,4 +90,14 @@ TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& hist
         node.strength = static_cast<int32_t>(value);
     }
     return statisticsFromNodes(nodes, graph.nodeCount, history);
+}
+
+ModcodWord readLockedModcod(const BdaGraph& graph, int32_t askedModulation)
+{
+    ModulationType modulation = BDA_MOD_NOT_SET;
+    BinaryConvolutionCodeRate rate = BDA_BCC_RATE_NOT_SET;
+    if (!graph.demodulator || FAILED(graph.demodulator->get_ModulationType(&modulation)) ||
+        FAILED(graph.demodulator->get_InnerFECRate(&rate)))
+        return missingWord(GapNotReported);
+    return bdaModcodWord(static_cast<int32_t>(modulation), static_cast<int32_t>(rate), askedModulation);
 }

@@ -10,6 +10,8 @@ static constexpr DWORD closeTimeoutMs = 3000;
 static constexpr DWORD sectionsCloseTimeoutMs = 1000;
 
 static const SignalReading noSignal{false, 0, 0.0f};
+// Readings are ten a second: a demodulator that has not said what it locked is asked again each second.
+static constexpr uint32_t modcodAskEvery = 10;
 
 static void releaseRequests(BdaSession& session)
 {
@@ -95,6 +97,12 @@ static void readWork(void* context)
     const TunerStatistics statistics = readBdaStatistics(session.graph, session.history);
     session.reading = readingFromStatistics(statistics);
     if (statistics.locked) rememberModulation(session.memory, session.tuning, currentModulation(session.search));
+    if (!statistics.locked) {
+        session.lockedModcod = ModcodWord();
+        session.lockedReadings = 0;
+    } else if (!session.lockedModcod.known && session.lockedReadings++ % modcodAskEvery == 0) {
+        session.lockedModcod = readLockedModcod(session.graph, currentModulation(session.search));
+    }
     if (modulationSearchMovesOn(session.search, statistics.locked, cardClockMs())) tuneCurrentAttempt(session);
 }
 
@@ -122,6 +130,8 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
     if (!driverThreadIdle(session.driver, tuneAllowanceMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
     session.started = false;
     session.tuning = tuning;
+    session.lockedModcod = ModcodWord();
+    session.lockedReadings = 0;
     session.values = bdaTuneValuesFor(tuning);
     session.search = startModulationSearch(session.order, rememberedModulation(session.memory, tuning),
                                            tuning.symbolRate, cardClockMs());
@@ -143,10 +153,14 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
 
 static SignalReading readNow(BdaSession& session)
 {
+    session.tunerModcod = ModcodWord();
     if (!session.started) return noSignal;
     if (callOnDriverThread(session.driver, readWork, &session, readingTimeoutMs) != DriverCallDone) return noSignal;
+    session.tunerModcod = session.lockedModcod;
     return session.reading;
 }
+
+ModcodWord bdaSessionModcod(const BdaSession& session) { return session.tunerModcod; }
 
 SignalReading readBdaSession(BdaSession& session)
 {

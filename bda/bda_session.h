@@ -43,6 +43,11 @@ struct BdaSession {
     HRESULT tuneResult = S_OK;
     uint32_t tunedAtMs = 0;  // cardClockMs when the latest tune request was put
     SignalReading reading{false, 0, 0.0f};
+    ModcodWord lockedModcod;      // the demodulator's word since the lock
+    uint32_t lockedReadings = 0;  // since the lock, for asking it again while it says nothing
+
+    // As of the latest reading that the driver answered in time.
+    ModcodWord tunerModcod;
 };
 
 // Builds and starts the graph around the tuner named (UTF-8; "" for the
@@ -58,6 +63,10 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning);
 // The reading now; without lock when not started, or when the driver did
 // not answer in time.
 SignalReading readBdaSession(BdaSession& session);
+
+// The demodulator's word on the modulation and code rate it locked, as of
+// the latest reading: asked at the lock, and every second while it has none.
+ModcodWord bdaSessionModcod(const BdaSession& session);
 
 // The network of the tuned stream, once found while locked (taken once).
 bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity);

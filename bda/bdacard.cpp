@@ -49,6 +49,9 @@ public:
     BdaCard()
     {
         const std::string name = wantedTunerName(settingsFileBytes());
+        // BDA has no C/N in dB (the s/n is the scale's for the quality): the
+        // margin stays unknown for that, whatever the demodulator says it locked.
+        feed_.margin.carrierToNoiseInDecibels = false;
         openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
     }
 
@@ -86,7 +89,12 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         if (!session_) return E_UNEXPECTED;
-        latched_ = takeReading(feed_, [this] { return readBdaSession(*session_); });
+        latched_ = takeReading(feed_, [this] {
+            const SignalReading reading = readBdaSession(*session_);
+            // Before the reading is published, so that it carries the demodulator's word.
+            if (reading.locked) noteTunerModcod(feed_, bdaSessionModcod(*session_));
+            return reading;
+        });
         NetworkIdentity network;
         if (takeBdaNetwork(*session_, &network)) noteNetwork(feed_, network);
         return latched_.locked ? S_OK : E_FAIL;

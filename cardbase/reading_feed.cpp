@@ -49,6 +49,7 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
     EnterCriticalSection(&feed.lock);
     if (recordSetCall(feed.tuning, call, static_cast<int32_t>(value))) {
         networkRetuned(feed.network);
+        marginRetuned(feed.margin);
         feed.expected = cataloguePositionsFor(feed.tuning);
     }
     LeaveCriticalSection(&feed.lock);
@@ -60,6 +61,32 @@ void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
     EnterCriticalSection(&feed.lock);
     networkFound(feed.network, identity);
     LeaveCriticalSection(&feed.lock);
+}
+
+void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word)
+{
+    EnterCriticalSection(&feed.lock);
+    marginTunerWord(feed.margin, word);
+    LeaveCriticalSection(&feed.lock);
+}
+
+void noteMarginWords(ReadingFeed& feed, bool carrierToNoiseInDecibels, const ModcodWord& tuner,
+                     const ModcodWord& network)
+{
+    EnterCriticalSection(&feed.lock);
+    feed.margin.carrierToNoiseInDecibels = carrierToNoiseInDecibels;
+    marginTunerWord(feed.margin, tuner);
+    feed.margin.networkApart = true;
+    feed.margin.network = network;
+    LeaveCriticalSection(&feed.lock);
+}
+
+LinkMargin feedLatestMargin(ReadingFeed& feed)
+{
+    EnterCriticalSection(&feed.lock);
+    const LinkMargin margin = feed.latestMargin;
+    LeaveCriticalSection(&feed.lock);
+    return margin;
 }
 
 NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected)
@@ -79,15 +106,15 @@ void waitForReadingTime(ReadingFeed& feed)
 
 void publishReading(ReadingFeed& feed, const SignalReading& reading)
 {
-    NetworkReport report;
     std::vector<PositionTenths> expected;
     EnterCriticalSection(&feed.lock);
     const uint32_t nowMs = cardClockMs();
     networkLock(feed.network, reading.locked, nowMs);
-    if (feed.phone) {
-        report = networkReport(feed.network, nowMs);
-        expected = feed.expected;
-    }
+    marginLock(feed.margin, reading.locked);
+    const NetworkReport report = networkReport(feed.network, nowMs);
+    const LinkMargin margin = watchedMargin(feed.margin, report, reading);
+    feed.latestMargin = margin;
+    if (feed.phone) expected = feed.expected;
     LeaveCriticalSection(&feed.lock);
-    if (feed.phone) phoneReading(feed.phone, reading, networkJson(report, expected));
+    if (feed.phone) phoneReading(feed.phone, reading, networkJson(report, expected), margin);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/reading_pace.h"
@@ -28,6 +29,9 @@ struct ReadingFeed {
     CardTuning tuning;
     NetworkWatch network;
     std::vector<PositionTenths> expected;
+    // The card sets margin.carrierToNoiseInDecibels before its first reading.
+    MarginWatch margin;
+    LinkMargin latestMargin;  // of the latest reading
 };
 
 // Starts the phone page if asked for; `cardName` (UTF-8) says on the page
@@ -46,6 +50,17 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value);
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity);
 // What is known of the network now, and what the catalogue expected.
 NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected);
+
+// The tuner's own word on the modulation and code rate it is locked to,
+// read while locked; it holds until the lock goes.
+void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word);
+// What a card that learns them from elsewhere (the Linux bridge, from
+// azimora-dvb) reports at once: whether its C/N is measured in dB, the
+// tuner's word and the network's, read while locked.
+void noteMarginWords(ReadingFeed& feed, bool carrierToNoiseInDecibels, const ModcodWord& tuner,
+                     const ModcodWord& network);
+// The link margin of the latest reading.
+LinkMargin feedLatestMargin(ReadingFeed& feed);
 
 // Waits until the next reading is due. Never call it holding a lock that
 // another thread needs meanwhile.

@@ -70,6 +70,9 @@ NetworkIdentity identifyNetwork(const NitTable& table, const StreamIds& ids)
         for (const NitTransportStream& stream : table.streams) {
             if (stream.transportStreamId != ids.transportStreamId || stream.originalNetworkId != ids.originalNetworkId)
                 continue;
+            identity.modcod = stream.hasDeliveryDescriptor
+                                  ? networkWord(stream.modulationSystem, stream.modulationType, stream.fecInner)
+                                  : missingWord(GapNoDescriptor);
             if (stream.hasPosition) {
                 identity.certainty = PositionOfStream;
                 identity.position = stream.position;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cardbase/catalogue_lines.h"
+#include "cardbase/margin/link_margin.h"
 #include "cardbase/network/psi_sections.h"
 
 // Networks repeat their NIT at least every 10 s; after this long locked
@@ -58,6 +59,9 @@ struct NetworkIdentity {
     std::string networkName;  // empty when the NIT names none
     PositionCertainty certainty = PositionUnknown;
     PositionTenths position = 0;  // east positive; valid unless PositionUnknown
+    // The modulation and code rate in this stream's own entry, never
+    // another's (frequency plans differ from stream to stream).
+    ModcodWord modcod = missingWord(GapNoOwnEntry);
 };
 
 // The identity a whole NIT actual gives for the stream with these ids.

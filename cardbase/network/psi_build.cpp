@@ -57,8 +57,10 @@ static void putSatelliteDescriptor(SectionBytes& bytes, const NitStreamFacts& st
         0x43, 11, static_cast<uint8_t>(frequency >> 24), static_cast<uint8_t>(frequency >> 16),
         static_cast<uint8_t>(frequency >> 8), static_cast<uint8_t>(frequency), static_cast<uint8_t>(orbit >> 8),
         static_cast<uint8_t>(orbit),
-        // east flag, horizontal, QPSK; 27.5 MS/s, FEC 3/4
-        static_cast<uint8_t>((stream.position >= 0 ? 0x80 : 0x00) | 0x01), 0x02, 0x75, 0x00, 0x03};
+        // east flag, horizontal, roll-off 0.35, system and modulation; 27.5 MS/s, FEC
+        static_cast<uint8_t>((stream.position >= 0 ? 0x80 : 0x00) | (stream.modulationSystem & 0x01) << 2 |
+                             (stream.modulationType & 0x03)),
+        0x02, 0x75, 0x00, static_cast<uint8_t>(stream.fecInner & 0x0F)};
     bytes.insert(bytes.end(), descriptor, descriptor + sizeof descriptor);
 }
 

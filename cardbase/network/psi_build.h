@@ -18,6 +18,11 @@ struct NitStreamFacts {
     bool withSatelliteDescriptor;
     PositionTenths position;  // east positive; 0 is written as 0.0 E
     uint32_t frequencyKHz;
+    // The descriptor's modulation system, modulation type and FEC inner
+    // code: DVB-S QPSK 3/4 unless told.
+    uint8_t modulationSystem = 0;
+    uint8_t modulationType = 1;
+    uint8_t fecInner = 3;
 };
 
 struct NitFacts {

@@ -44,6 +44,10 @@ static void readSatelliteDescriptor(const uint8_t* data, size_t length, NitTrans
     uint32_t frequency = 0, orbit = 0;
     if (length < 11 || !readBcd(data, 8, &frequency) || !readBcd(data + 4, 4, &orbit)) return;
     stream->frequencyKHz = frequency * 10;  // the descriptor counts 10 kHz steps
+    stream->hasDeliveryDescriptor = true;
+    stream->modulationSystem = (data[6] >> 2) & 0x01;
+    stream->modulationType = data[6] & 0x03;
+    stream->fecInner = data[10] & 0x0F;
     // A position of 0 or beyond 180.0 says nothing about where the dish points.
     if (orbit == 0 || orbit > 1800) return;
     stream->hasPosition = true;
@@ -95,7 +99,7 @@ bool parseNitSection(const uint8_t* bytes, size_t size, NitSection* section)
         if (descriptorsEnd > crc) return false;
         const bool sound =
             walkDescriptors(bytes, at + 6, descriptorsEnd, [&](uint8_t tag, const uint8_t* data, size_t n) {
-                if (tag == 0x43 && !stream.hasPosition) readSatelliteDescriptor(data, n, &stream);
+                if (tag == 0x43 && !stream.hasDeliveryDescriptor) readSatelliteDescriptor(data, n, &stream);
             });
         if (!sound) return false;
         read.streams.push_back(stream);

@@ -39,6 +39,12 @@ struct NitTransportStream {
     bool hasPosition;         // a satellite delivery system descriptor with a position
     PositionTenths position;  // valid with hasPosition
     uint32_t frequencyKHz;    // from the same descriptor, 0 without one
+    // The descriptor's modulation system (0 DVB-S, 1 DVB-S2), modulation
+    // type and FEC inner code, as it gives them.
+    bool hasDeliveryDescriptor = false;
+    uint8_t modulationSystem = 0;
+    uint8_t modulationType = 0;
+    uint8_t fecInner = 0;
 };
 
 struct NitSection {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cardbase/phone/phone_margin.h"
+
 void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs)
 {
     if (!recordSetCall(feed.pending, call, value)) return;
@@ -19,8 +21,15 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs)
 {
     PhoneReading& slot = feed.ring[++feed.lastSeq % feed.ring.size()];
     const bool finite = std::isfinite(reading.snr);
-    slot = PhoneReading{feed.lastSeq,      nowMs, reading.locked, reading.quality, finite ? reading.snr : 0.0f,
-                        feed.tuning.number};
+    // Under the C/N on the chart only where it makes a margin.
+    const bool threshold = feed.margin.state == MarginKnown;
+    slot = PhoneReading{feed.lastSeq,
+                        nowMs,
+                        reading.locked,
+                        reading.quality,
+                        finite ? reading.snr : 0.0f,
+                        feed.tuning.number,
+                        threshold ? static_cast<float>(feed.margin.thresholdDb) : NAN};
 }
 
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq)
@@ -77,7 +86,7 @@ static std::string stateFields(const PhoneFeed& feed)
 {
     std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
-    out = out + ",\"network\":" + feed.network + ",\"tune\":";
+    out = out + ",\"network\":" + feed.network + ",\"margin\":" + marginJson(feed.margin) + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +
@@ -86,16 +95,17 @@ static std::string stateFields(const PhoneFeed& feed)
 
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
 {
-    // A row per reading of the last minute: seq, time, lock, quality, C/N, start.
+    // A row per reading of the last minute: seq, time, lock, quality, C/N, start, threshold.
     std::string rows;
     for (const PhoneReading& r : readingsAfter(feed, 0)) {
         if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
         if (!rows.empty()) rows += ',';
         rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
-                "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "]";
+                "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "," +
+                (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "]";
     }
     return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) +
-           ",\"readings\":[" + rows + "]}\n\n";
+           ",\"thresholds\":" + thresholdsJson() + ",\"readings\":[" + rows + "]}\n\n";
 }
 
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/margin/link_margin.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/signal_scale.h"
@@ -24,7 +25,8 @@ struct PhoneReading {
     bool locked;
     int32_t quality;
     float carrierToNoiseDb;
-    uint32_t tune;  // the start it belongs to (PhoneTuning::number)
+    uint32_t tune;      // the start it belongs to (PhoneTuning::number)
+    float thresholdDb;  // what the locked modulation and code rate need, NaN without a margin
 };
 
 struct PhoneTuning {
@@ -57,6 +59,7 @@ struct PhoneFeed {
     uint32_t lastSeq = 0;
     std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
     PhonePlace place;                                        // for the pointing's answers, set once before serving
+    LinkMargin margin;                                       // as of the latest reading
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.
@@ -67,8 +70,10 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs);
 // The readings after `seq` still held, oldest first.
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 
-// The stream's messages, each a complete event.
-// First on every connection: how soon to reconnect and the last minute.
+// The stream's messages, each a complete event; each carries the link
+// margin as "margin" (phone_margin.h).
+// First on every connection: how soon to reconnect, the last minute (each
+// row with the threshold then, or null) and the table of thresholds.
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs);
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& reading);
 // While the program takes no readings (it is not measuring).

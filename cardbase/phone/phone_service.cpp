@@ -123,11 +123,13 @@ void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
     SetEvent(service->wake);
 }
 
-void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network)
+void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
+                  const LinkMargin& margin)
 {
     const int64_t now = phoneWallClockMs();
     EnterCriticalSection(&service->lock);
     service->feed.network = network;
+    service->feed.margin = margin;
     feedReading(service->feed, reading, now);
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);

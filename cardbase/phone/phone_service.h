@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/margin/link_margin.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/phone/phone_settings.h"
 #include "cardbase/signal_scale.h"
@@ -34,5 +35,6 @@ void phoneSetPlace(PhoneService* service, const PhonePlace& place);
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
 // A reading handed to the program, with what the card knows of the network
-// then (networkJson).
-void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network);
+// then (networkJson) and the link margin.
+void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
+                  const LinkMargin& margin);

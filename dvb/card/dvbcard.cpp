@@ -9,7 +9,8 @@
 // reads as no signal, and the next measurement start connects again.
 // Each status query reads the status and both figures of one moment, at
 // the shared pace, for the program and the phone page alike; while locked,
-// every few readings also what the helper has read of the network.
+// every few readings also what the helper has read of the network and what
+// the link margin rests on.
 #include <windows.h>
 
 #include <new>
@@ -20,6 +21,7 @@
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
+#include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/start_bound.h"
 
@@ -113,7 +115,22 @@ private:
             !call(RequestGetSignalQuality, 0, &quality) || !quality.ok || !quality.hasValue ||
             !call(RequestGetSignalNoiseRatio, 0, &snr) || !snr.ok || !snr.hasValue)
             return none;
+        // Before the reading is published, so that the first one with the lock has its margin.
+        if (lockedReadings_ % networkQueryEvery == 0) askModcod();
         return SignalReading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
+    }
+
+    // Asked as the network is; a helper that does not know the request is
+    // not asked again on this link, and the page has no margin from it.
+    void askModcod()
+    {
+        if (!helperTellsModcod_) return;
+        Reply reply;
+        if (!call(RequestQueryModcod, 0, &reply)) return;
+        ModcodAnswer answer;
+        if (!reply.ok) helperTellsModcod_ = false;
+        else if (parseModcodAnswer(reply.text, &answer) && answer.locked)
+            noteMarginWords(feed_, answer.carrierToNoiseInDecibels, answer.tuner, answer.network);
     }
 
     // The first locked reading and every few after it; a helper that does
@@ -140,7 +157,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = true;
+        helperTellsNetwork_ = helperTellsModcod_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) && reply.ok) return true;
@@ -183,6 +200,7 @@ private:
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
     bool helperTellsNetwork_ = true;
+    bool helperTellsModcod_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
 };

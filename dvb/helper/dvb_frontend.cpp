@@ -345,6 +345,8 @@ int DvbFrontend::tune(const TuningSequence& sequence, SystemAttempt attempt)
         put(properties, &count, DTV_STREAM_ID, NO_STREAM_ID_FILTER);
     }
     put(properties, &count, DTV_TUNE, 0);
+    asked_ = KernelModcod{dvbs2 ? static_cast<uint32_t>(SYS_DVBS2) : static_cast<uint32_t>(SYS_DVBS),
+                          modulationOf(attempt), innerFecOf(attempt)};
     dtv_properties list{count, properties};
     return ioctl(fd_, FE_SET_PROPERTY, &list) == 0 ? 0 : -errno;
 }
@@ -441,4 +443,24 @@ void DvbFrontend::readOlderFigures(RawFigures* raw)
         olderStrengthLacking_ = !raw->olderStrengthRead && unsupportedByDriver(-errno);
     }
     raw->olderStrength = strength;
+}
+
+// The kernel asks the driver (its get_frontend) while the frontend is not
+// idle; a driver without one leaves what the tune set, and a known one of
+// those (the table of known frontends) is not asked at all. Asked here for the
+// three values alone: libdvbv5's dvb_fe_get_parms would ask the list of the
+// system libdvbv5 last set, which the tune above, made without it, leaves
+// behind. Not asked through dvbv5-daemon, whose replies this libdvbv5
+// misreads.
+ModcodWord DvbFrontend::lockedModcod()
+{
+    if (!parms_ || options_.remote) return missingWord(GapNotAsked);
+    if (!readsBackWorthAsking(frontendTraitsFor(describe().name))) return missingWord(GapEcho);
+    dtv_property properties[3];
+    uint32_t count = 0;
+    for (uint32_t command : {DTV_DELIVERY_SYSTEM, DTV_MODULATION, DTV_INNER_FEC}) put(properties, &count, command, 0);
+    dtv_properties list{count, properties};
+    if (ioctl(fd_, FE_GET_PROPERTY, &list) != 0) return missingWord(GapNotReported);
+    const KernelModcod readBack{properties[0].u.data, properties[1].u.data, properties[2].u.data};
+    return lockedModcodWord(readBack, asked_);
 }

@@ -14,6 +14,7 @@
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/frontend_worker.h"
 #include "dvb/helper/helper_options.h"
+#include "dvb/helper/locked_modcod.h"
 
 struct dvb_device;
 struct dvb_open_descriptor;
@@ -35,6 +36,7 @@ public:
     int sendBurst(bool b) override;
     int tune(const TuningSequence& sequence, SystemAttempt attempt) override;
     bool read(RawFigures* raw) override;
+    ModcodWord lockedModcod() override;
     bool startSections(SectionTable table) override;
     SectionRead readSection(SectionTable table, StreamSection* section) override;
     void stopSections(SectionTable table) override;
@@ -59,4 +61,5 @@ private:
     bool olderSnrLacking_ = false;       // the driver has no FE_READ_SNR
     bool olderStrengthLacking_ = false;  // nor FE_READ_SIGNAL_STRENGTH
     bool v5CnrSeen_ = false;             // since it was opened
+    KernelModcod asked_{};               // what the latest local tune set
 };

@@ -14,6 +14,9 @@ uint64_t monotonicMs()
 
 static std::string errorText(int negativeErrno) { return std::strerror(-negativeErrno); }
 
+// While locked without the tuner's word, it is asked again every second.
+static constexpr uint32_t tunerAskEvery = 10;
+
 FrontendWorker::FrontendWorker(FrontendDevice& device, FrontendLog* log) : device_(device), log_(log)
 {
     thread_ = std::thread(&FrontendWorker::run, this);
@@ -330,10 +333,13 @@ bool FrontendWorker::sendAttempt(std::string* reason)
     // What the stream said belongs to the tune before.
     restartNetworkReader(network_, device_);
     const int result = device_.tune(sequence_, attempt);
+    lockedReadings_ = 0;
+    tunerWordKnown_ = false;
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_.attempt = attempt;
         latest_.network = NetworkReport();
+        latest_.tunerModcod = ModcodWord();
     }
     if (result == 0) {
         log(attemptLine(sequence_, attempt));
@@ -358,6 +364,13 @@ void FrontendWorker::takeReading()
         rememberAttempt(memory_, sequence_.key, currentAttempt(sequence_, search_));
     if (answered && locked != lastLock_) log(lockLine(locked == 1));
     if (answered) lastLock_ = locked;
+    // The tuner's word on what it locked: asked at the lock, and again now
+    // and then while it has none (a driver may report only once it has settled).
+    const bool askTuner = answered && locked == 1 && !tunerWordKnown_ && lockedReadings_ % tunerAskEvery == 0;
+    if (answered) lockedReadings_ = locked == 1 ? lockedReadings_ + 1 : 0;
+    if (answered && locked == 0) tunerWordKnown_ = false;
+    const ModcodWord tunerModcod = askTuner ? device_.lockedModcod() : ModcodWord();
+    if (tunerModcod.known) tunerWordKnown_ = true;
     NetworkReport network;
     if (answered) {
         const uint32_t networkNow = static_cast<uint32_t>(now);
@@ -371,6 +384,8 @@ void FrontendWorker::takeReading()
             latest_.figures = figures;
             latest_.reading = readingFromStatistics(figures.statistics);
             latest_.network = network;
+            if (locked == 0) latest_.tunerModcod = ModcodWord();
+            else if (askTuner) latest_.tunerModcod = tunerModcod;
         }
     }
     // A later attempt the kernel refuses is logged; the turns go on.

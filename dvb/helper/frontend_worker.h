@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/margin/link_margin.h"
 #include "cardbase/signal_scale.h"
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_log.h"
@@ -41,6 +42,9 @@ public:
     virtual int tune(const TuningSequence& sequence, SystemAttempt attempt) = 0;
     // False when the frontend does not answer.
     virtual bool read(RawFigures* raw) = 0;
+    // The modulation and code rate the tuner says it locked, read while
+    // locked (link_margin.h); none unless the device can be asked.
+    virtual ModcodWord lockedModcod() { return missingWord(GapNotAsked); }
     // No demux unless the device has one.
     bool startSections(SectionTable) override { return false; }
     SectionRead readSection(SectionTable, StreamSection*) override { return SectionFailed; }
@@ -54,6 +58,7 @@ struct LatestReading {
     FrontendFigures figures;
     SystemAttempt attempt = AttemptDvbS2Automatic;  // the one sent latest
     NetworkReport network;                          // as of the latest reading
+    ModcodWord tunerModcod;                         // the tuner's word, read since the latest lock
 };
 
 struct WorkerOutcome {
@@ -145,6 +150,8 @@ private:
     uint64_t nextReadingMs_ = 0;
     TransponderMemory memory_;
     NetworkReader network_;
+    uint32_t lockedReadings_ = 0;  // since the lock came, for asking the tuner's word again
+    bool tunerWordKnown_ = false;  // asked no more while the lock lasts
 
     std::thread thread_;
 };

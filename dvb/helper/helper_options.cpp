@@ -29,8 +29,12 @@ const char* helperUsage()
            "  --tune ENTRY           with --status: first tune to ENTRY, a transponder as\n"
            "                         Azimora's keypad takes it (11597V27500, 12245H27500AB),\n"
            "                         as Azimora would, wait for lock, print its quality and\n"
-           "                         what the stream says of its network and position, and\n"
-           "                         let the LNB go\n"
+           "                         what the stream says of its network and position, the\n"
+           "                         modulation and code rate and the link margin, and let\n"
+           "                         the LNB go\n"
+           "  --modcod MODCOD        with --tune: the modulation and code rate from a\n"
+           "                         listing you trust (S2-8PSK-3/4, S-QPSK-3/4), for the\n"
+           "                         margin where neither the tuner nor the network says\n"
            "  --point SAT            print where to point a dish at the satellite SAT\n"
            "                         (19.2E, 0.8W or a name in the catalogue) from the\n"
            "                         site --site gives, then end: azimuth (true and\n"
@@ -93,7 +97,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
                                 name == "--listen" || name == "--log" || name == "--simulate" ||
                                 name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
-                                name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue";
+                                name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue" ||
+                                name == "--modcod";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -159,6 +164,15 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                 return false;
             }
             parsed.cataloguePath = value;
+        } else if (name == "--modcod") {
+            if (!parseModcod(value, &parsed.modcod)) {
+                *error = "--modcod wants a modulation and code rate such as S2-8PSK-3/4 or S-QPSK-3/4 (DVB-S: QPSK "
+                         "1/2 2/3 3/4 5/6 7/8; DVB-S2: QPSK 1/4 to 9/10, 8PSK 3/5 to 9/10, 16APSK 2/3 to 9/10, "
+                         "32APSK 3/4 to 9/10), not \"" +
+                         value + "\"";
+                return false;
+            }
+            parsed.hasModcod = true;
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {
@@ -187,6 +201,10 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
     }
     if (parsed.tune && !parsed.status) {
         *error = "--tune goes with --status";
+        return false;
+    }
+    if (parsed.hasModcod && !parsed.tune) {
+        *error = "--modcod goes with --status --tune";
         return false;
     }
     if (parsed.remote && !parsed.simulatePath.empty()) {

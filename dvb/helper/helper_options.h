@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/margin/modcod.h"
 #include "cardbase/pointing/look_angles.h"
 #include "dvb/helper/connection_rules.h"
 
@@ -32,6 +33,8 @@ struct HelperOptions {
     bool hasOffset = false;  // --offset: the dish's offset angle
     double offsetDeg = 0.0;
     std::string cataloguePath;  // --catalogue: "" for the one Azimora ships
+    bool hasModcod = false;     // --modcod (with --tune): the user's word on the modulation and code rate
+    Modcod modcod;
     bool help = false;
 };
 

@@ -17,6 +17,7 @@
 #include "dvb/helper/connection_rules.h"
 #include "dvb/helper/dvb_frontend.h"
 #include "dvb/helper/exit_codes.h"
+#include "dvb/helper/helper_margin.h"
 #include "dvb/helper/point_report.h"
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/tcp_server.h"
@@ -106,7 +107,7 @@ static int printStatus(DvbFrontend& frontend)
     FrontendFigures figures;
     LegacyRange range;
     if (frontend.read(&raw)) figures = figuresFrom(raw, range);
-    std::fputs(statusReport(frontend.describe(), figures).c_str(), stdout);
+    std::fputs((statusReport(frontend.describe(), figures) + untunedMarginLines(figures)).c_str(), stdout);
     return ExitOk;
 }
 
@@ -181,7 +182,8 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
         if (stopRequested) {
             code = ExitOk;
         } else {
-            std::fputs(tunedReport(device.describe(), options.tuneEntry, latest).c_str(), stdout);
+            const ModcodWord user = options.hasModcod ? knownWord(options.modcod) : missingWord(GapNotChosen);
+            std::fputs(tunedReport(device.describe(), options.tuneEntry, latest, user).c_str(), stdout);
             std::fflush(stdout);
             if (!locked(latest)) {
                 char waited[32];

@@ -30,6 +30,10 @@ static NitTransportStream transportStreamOf(const dvb_table_nit_transport* trans
     dvb_desc_find(struct dvb_desc_sat, sat, transport, satellite_delivery_system_descriptor)
     {
         stream.frequencyKHz = sat->frequency;  // libdvbv5 has made it kHz
+        stream.hasDeliveryDescriptor = true;
+        stream.modulationSystem = sat->modulation_system;
+        stream.modulationType = sat->modulation_type;
+        stream.fecInner = static_cast<uint8_t>(sat->fec);
         // A position of 0 or beyond 180.0 says nothing about where the dish points.
         if (sat->orbit != 0 && sat->orbit <= 1800) {
             stream.hasPosition = true;

@@ -92,6 +92,7 @@ public:
     bool tune(const CardTuning&, std::string* reason) override { return answer(reason); }
     bool measure(SignalReading* reading) override { return frontend_.measure(reading); }
     NetworkReport network() override { return frontend_.network(); }
+    ModcodAnswer modcod() override { return frontend_.modcod(); }
 
 private:
     bool answer(std::string* reason)

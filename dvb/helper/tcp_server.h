@@ -42,6 +42,8 @@ public:
     // The latest reading; false when the frontend does not answer.
     virtual bool measure(SignalReading* reading) = 0;
     virtual NetworkReport network() = 0;
+    // What the link margin rests on, as of the latest reading.
+    virtual ModcodAnswer modcod() = 0;
     // The tone off, the LNB's supply off, and the frontend closed.
     virtual void release() = 0;
     // Readable when a call is done; the server empties it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cardbase/reading_pace.h"
+#include "dvb/helper/helper_margin.h"
 
 uint32_t tunedLockWaitMs(const TuningSequence& sequence)
 {
@@ -17,7 +18,8 @@ bool networkSettled(const NetworkReport& report)
     return report.state == NetworkKnown || report.state == NetworkNoInformation;
 }
 
-std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest)
+std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest,
+                        const ModcodWord& user)
 {
     std::string report = statusReport(description, latest.figures);
     const bool locked = latest.answered && latest.reading.locked;
@@ -30,5 +32,17 @@ std::string tunedReport(const FrontendDescription& description, const std::strin
     report += "quality: " + std::to_string(locked ? latest.reading.quality : 0) + " %\n";
     const NetworkIdentity identity = latest.network.state == NetworkKnown ? latest.network.identity : NetworkIdentity();
     report += networkLine(identity) + "\n" + positionLine(identity) + "\n";
-    return report;
+    const LinkMargin margin = helperMargin(latest, user);
+    return report + modulationLine(margin) + "\n" + marginLine(margin) + "\n";
+}
+
+std::string untunedMarginLines(const FrontendFigures& figures)
+{
+    MarginInputs inputs;
+    inputs.locked = figures.statistics.locked;
+    inputs.carrierToNoiseInDecibels = carrierToNoiseInDecibels(figures);
+    inputs.carrierToNoiseDb = figures.statistics.carrierToNoiseDb;
+    inputs.tuner = missingWord(GapNotTunedHere);
+    const LinkMargin margin = linkMargin(inputs);
+    return modulationLine(margin) + "\n" + marginLine(margin) + "\n";
 }

@@ -3,7 +3,9 @@
 // at most tunedLockWaitLimitMs), then the network's word; the status lines,
 // the transponder, the system that locked, the quality, and the network's
 // lines ("network: NAME (0xID)" or "no network information", then
-// "position: 19.2E", "position: 19.2E (uncertain)" or "position: unknown").
+// "position: 19.2E", "position: 19.2E (uncertain)" or "position: unknown"),
+// and the link margin's ("modulation: DVB-S2 8PSK 3/4 (tuner)", "margin:
+// +4.2 dB (good)", or what is unknown and why).
 // Platform-neutral.
 #pragma once
 #include <cstdint>
@@ -21,4 +23,8 @@ uint32_t tunedLockWaitMs(const TuningSequence& sequence);
 // Whether the network's word is in: known, or none to be had.
 bool networkSettled(const NetworkReport& report);
 
-std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest);
+// `user`: the modulation and code rate --modcod gave, or none chosen.
+std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest,
+                        const ModcodWord& user);
+// What plain --status can say of the margin: no read-back of a tune of its own.
+std::string untunedMarginLines(const FrontendFigures& figures);

@@ -4,6 +4,7 @@
 // loop each time the worker is done with a command. Linux.
 #pragma once
 #include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/helper_margin.h"
 #include "dvb/helper/tcp_server.h"
 
 // An open waits for dvbv5-daemon up to its own 5 s.
@@ -23,6 +24,7 @@ public:
     void abandonCall() override;
     bool measure(SignalReading* reading) override;
     NetworkReport network() override { return worker_.latest().network; }
+    ModcodAnswer modcod() override { return modcodAnswerOf(worker_.latest()); }
     void release() override { worker_.release(); }
     int wakeDescriptor() override { return wake_; }
 

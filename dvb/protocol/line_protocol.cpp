@@ -14,6 +14,7 @@ static const char* const requestNames[requestKindCount] = {
     "GetSignalQuality",
     "GetSignalNoiseRatio",
     "QueryNetwork",
+    "QueryModcod",
 };
 
 static const char* requestName(RequestKind kind)

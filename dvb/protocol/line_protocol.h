@@ -2,7 +2,7 @@
 // per tuner control call, one reply line each, plain ASCII words.
 //   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
 //   reply    ok [VALUE]        "ok", "ok 55"
-//            ok WORDS          "ok network reading" (for QueryNetwork)
+//            ok WORDS          "ok network reading" (for QueryNetwork and QueryModcod)
 //            fail REASON       "fail no lock"
 // Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
 // Words are printable ASCII, start with a lower-case letter and end with
@@ -32,8 +32,9 @@ enum RequestKind : uint8_t {
     RequestGetSignalQuality,
     RequestGetSignalNoiseRatio,
     RequestQueryNetwork,  // the helper's own: what it knows of the network it is locked to
+    RequestQueryModcod,   // the helper's own: what the link margin of its lock rests on
 };
-constexpr int requestKindCount = 13;
+constexpr int requestKindCount = 14;
 
 struct Request {
     RequestKind kind;

@@ -69,6 +69,7 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         if (!session.hasReadings) return failReply("no readings");
         return valueReply(milliDecibels(session.readings.snr));
     case RequestQueryNetwork: return textReply(networkAnswerText(frontend.network()));
+    case RequestQueryModcod: return textReply(modcodAnswerText(frontend.modcod()));
     default: return failReply("unknown call");
     }
 }

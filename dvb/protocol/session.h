@@ -8,8 +8,9 @@
 // QuerySignalStatus (a fresh reading), RefreshSignalReadings (takes the
 // reading of the latest status) and the two Get calls (read what the
 // latest refresh took). QueryNetwork, any time after Initialize, says what
-// is known of the network the frontend is locked to. A call out of that
-// order is refused and changes nothing.
+// is known of the network the frontend is locked to, and QueryModcod what
+// its link margin rests on. A call out of that order is refused and changes
+// nothing.
 #pragma once
 #include <deque>
 #include <string>
@@ -18,6 +19,7 @@
 #include "cardbase/network/network_watch.h"
 #include "cardbase/signal_scale.h"
 #include "dvb/protocol/line_protocol.h"
+#include "dvb/protocol/modcod_answer.h"
 
 class FrontendPort {
 public:
@@ -30,6 +32,8 @@ public:
     virtual bool measure(SignalReading* reading) = 0;
     // What the stream has said of its network, as of the latest reading.
     virtual NetworkReport network() = 0;
+    // What the link margin rests on, as of the latest reading.
+    virtual ModcodAnswer modcod() { return ModcodAnswer(); }
 };
 
 struct Session {

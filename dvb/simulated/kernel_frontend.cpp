@@ -190,12 +190,40 @@ static uint32_t apiVersion(const SimulatedFrontend& frontend)
     return isLegacy(frontend.simulation.statistics) ? 0x0509 : 0x050B;
 }
 
+static uint32_t kernelCodeRate(const std::string& rate)
+{
+    static const struct {
+        const char* text;
+        uint32_t fec;
+    } rates[] = {{"1/2", FEC_1_2}, {"2/3", FEC_2_3}, {"3/4", FEC_3_4}, {"4/5", FEC_4_5},  {"5/6", FEC_5_6},
+                 {"7/8", FEC_7_8}, {"8/9", FEC_8_9}, {"3/5", FEC_3_5}, {"9/10", FEC_9_10}};
+    for (const auto& each : rates)
+        if (rate == each.text) return each.fec;
+    return FEC_3_4;  // none named
+}
+
+// What a driver that reads back what it locked gives: the transponder's own
+// system, modulation and code rate.
+static void lockedValues(const SimulatedFrontend& frontend, uint32_t* system, uint32_t* modulation, uint32_t* fec)
+{
+    const Simulation& simulation = frontend.simulation;
+    *system = simulation.anyTransponder ? frontend.tunedSystem : kernelSystem(simulation.transponder);
+    if (*system == SYS_DVBS) *modulation = QPSK;
+    else if (simulation.transponderModulation != ModulationAny)
+        *modulation = simulation.transponderModulation == ModulationQpsk ? QPSK : PSK_8;
+    else *modulation = frontend.tunedModulation == QPSK ? QPSK : PSK_8;
+    *fec = kernelCodeRate(simulation.transponderCodeRate);
+}
+
 static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint64_t nowMs)
 {
     const SimulatedSignal signal = signalNow(frontend, nowMs);
+    uint32_t lockedSystem = 0, lockedModulation = 0, lockedFec = 0;
+    const bool readBack = frontend.simulation.readsBack && signal.locked;
+    if (readBack) lockedValues(frontend, &lockedSystem, &lockedModulation, &lockedFec);
     switch (property.cmd) {
     case DTV_API_VERSION: property.u.data = apiVersion(frontend); return 0;
-    case DTV_DELIVERY_SYSTEM: property.u.data = frontend.deliverySystem; return 0;
+    case DTV_DELIVERY_SYSTEM: property.u.data = readBack ? lockedSystem : frontend.deliverySystem; return 0;
     case DTV_ENUM_DELSYS: {
         const std::vector<SimulatedSystem>& systems = frontend.simulation.systems;
         std::memset(property.u.buffer.data, 0, sizeof property.u.buffer.data);
@@ -207,9 +235,9 @@ static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint
     }
     case DTV_FREQUENCY: property.u.data = frontend.frequencyKHz; return 0;
     case DTV_SYMBOL_RATE: property.u.data = frontend.symbolRate; return 0;
-    case DTV_INNER_FEC: property.u.data = frontend.innerFec; return 0;
+    case DTV_INNER_FEC: property.u.data = readBack ? lockedFec : frontend.innerFec; return 0;
     case DTV_INVERSION: property.u.data = frontend.inversion; return 0;
-    case DTV_MODULATION: property.u.data = frontend.modulation; return 0;
+    case DTV_MODULATION: property.u.data = readBack ? lockedModulation : frontend.modulation; return 0;
     case DTV_PILOT: property.u.data = frontend.pilot; return 0;
     case DTV_ROLLOFF: property.u.data = frontend.rolloff; return 0;
     case DTV_STREAM_ID: property.u.data = frontend.streamId; return 0;

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "cardbase/margin/link_margin.h"
+
 // The name used in the file ("DVB-S2").
 static const char* simulatedSystemName(SimulatedSystem system)
 {
@@ -122,11 +124,17 @@ static bool parseStreamLine(const std::vector<std::string>& words, Simulation* s
     }
     NitFacts& facts = tables.back().facts;
     if (first == "entry") {
-        NitStreamFacts stream{0, 0, words.size() == 4 && words[3] != "none", 0, 0};
-        if (words.size() != 4 || !identifier(words[1], &stream.transportStreamId) ||
+        NitStreamFacts stream{0, 0, words.size() >= 4 && words[3] != "none", 0, 0};
+        Modcod modcod;
+        const bool modcodSound =
+            words.size() == 4 ||
+            (words.size() == 5 && stream.withSatelliteDescriptor && parseModcod(words[4], &modcod) &&
+             descriptorFields(modcod, &stream.modulationSystem, &stream.modulationType, &stream.fecInner));
+        if (!modcodSound || !identifier(words[1], &stream.transportStreamId) ||
             !identifier(words[2], &stream.originalNetworkId) ||
             (stream.withSatelliteDescriptor && !orbitalPosition(words[3], &stream.position)))
-            *problem = "expected \"entry TSID ONID POSITION|none\", the position as 19.2E or 30.0W";
+            *problem = "expected \"entry TSID ONID POSITION [MODCOD]|none\", the position as 19.2E or 30.0W, "
+                       "MODCOD DVB-S or DVB-S2 QPSK or 8PSK as S2-8PSK-3/4";
         else if (facts.streams.size() >= simulatedEntriesLimit)
             *problem = "more than " + std::to_string(simulatedEntriesLimit) + " entries in a table";
         else facts.streams.push_back(stream);
@@ -163,9 +171,10 @@ static bool parsePersonality(const std::vector<std::string>& words, Simulation* 
     else if (name == "v5-strength-only") simulation->statistics = StatisticsV5StrengthOnly;
     else if (name == "strength-only") simulation->statistics = StatisticsStrengthOnly;
     else if (name == "no-burst") simulation->noBurst = true;
+    else if (name == "reads-back") simulation->readsBack = true;
     else
         *problem = "expected \"personality needs-code-rate|ignores-modulation|finds-either-system|v5-strength-only|"
-                   "strength-only|no-burst\"";
+                   "strength-only|no-burst|reads-back\"";
     return problem->empty();
 }
 
@@ -227,24 +236,28 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
         return problem->empty();
     }
     if (first == "transponder") {
-        SimulatedSystem system;
+        SimulatedSystem system = SimDvbT;
         const bool known =
             words.size() >= 2 && systemByName(words[1], &system) && (system == SimDvbS || system == SimDvbS2);
         SimulatedModulation modulation = ModulationAny;
         const bool named = words.size() >= 3 && (words[2] == "QPSK" || words[2] == "8PSK");
         const bool rated = words.size() == 4 && knownCodeRate(words[3]);
+        // DVB-S names its code rate alone: a rate of the table's DVB-S rows.
+        Modcod dvbs;
+        const bool dvbsRated =
+            known && system == SimDvbS && words.size() == 3 && parseModcod("S-QPSK-" + words[2], &dvbs);
         if (known && system == SimDvbS2 && named && (words.size() == 3 || rated))
             modulation = words[2] == "QPSK" ? ModulationQpsk : ModulationPsk8;
-        else if (words.size() != 2) system = SimDvbT;
+        else if (words.size() != 2 && !dvbsRated) system = SimDvbT;
         if (!known || system == SimDvbT) {
-            *problem = "expected \"transponder DVB-S\" or \"transponder DVB-S2 [QPSK|8PSK [RATE]]\", RATE one of "
-                       "1/2 3/5 2/3 3/4 4/5 5/6 8/9 9/10";
+            *problem = "expected \"transponder DVB-S [RATE]\" or \"transponder DVB-S2 [QPSK|8PSK [RATE]]\", RATE one "
+                       "of 1/2 2/3 3/4 5/6 7/8 for DVB-S, 1/2 3/5 2/3 3/4 4/5 5/6 8/9 9/10 for DVB-S2";
             return false;
         }
         simulation->anyTransponder = false;
         simulation->transponder = system;
         simulation->transponderModulation = modulation;
-        simulation->transponderCodeRate = rated ? words[3] : "";
+        simulation->transponderCodeRate = rated ? words[3] : dvbsRated ? words[2] : "";
         return true;
     }
     if (first == "system") {

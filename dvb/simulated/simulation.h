@@ -19,7 +19,9 @@
 //                    DVB-S2 (QPSK or 8PSK if named, with code rate RATE: 1/2,
 //                    3/5, 2/3, 3/4, 4/5, 5/6, 8/9 or 9/10): a tune as the other
 //                    system does not lock it, except DVB-S2 with automatic
-//                    values, which finds either (unless told, every tune locks)
+//                    values, which finds either (unless told, every tune locks);
+//                    DVB-S with a code rate: "transponder DVB-S 7/8" (1/2, 2/3,
+//                    3/4, 5/6 or 7/8)
 //   system strict    the demodulator locks only the system it is set to: DVB-S2
 //                    with automatic values does not find a DVB-S transponder
 //   modulation explicit  the driver takes DVB-S2 with automatic modulation or
@@ -57,6 +59,11 @@
 //                    older calls are not supported
 //   personality no-burst  the driver has no tone burst: the kernel answers the
 //                    request with its ENOTSUPP (524)
+//   personality reads-back  while locked, the driver gives back the system,
+//                    modulation and code rate it locked (the transponder's own:
+//                    8PSK where DVB-S2 names none and the tune named none either,
+//                    3/4 where no rate is named), as m88ds3103 does; without it
+//                    the kernel gives back what the tune set
 // What the transport stream carries, on the simulated demux while locked
 // (numbers decimal, or hexadecimal after 0x):
 //   stream TSID ONID the tuned stream's own ids: its PAT gives TSID, its SDT
@@ -66,9 +73,11 @@
 //                    most 64 characters) in its network name descriptor, none
 //                    without one; sent in the file's order. The lines below
 //                    until the next "nit actual|other" line belong to it:
-//   entry TSID ONID POSITION|none  one transport stream in the table, with a
-//                    satellite delivery system descriptor giving the orbital
-//                    position (19.2E, 30.0W, 0.0E) or without one
+//   entry TSID ONID POSITION [MODCOD]|none  one transport stream in the
+//                    table, with a satellite delivery system descriptor giving
+//                    the orbital position (19.2E, 30.0W, 0.0E) and the
+//                    modulation and code rate (DVB-S QPSK 3/4 unless MODCOD,
+//                    such as S2-8PSK-2/3, names others), or without one
 //   nit sections N   its entries go N to a section (1 to 40; 16 unless told)
 //   nit bad-crc      its sections go out with a wrong CRC
 //   nit odd-descriptor  each of its entries also carries a damaged
@@ -127,6 +136,7 @@ struct Simulation {
     SimulatedSystem transponder = SimDvbS;
     SimulatedModulation transponderModulation = ModulationAny;
     std::string transponderCodeRate;  // "3/4"; empty: any
+    bool readsBack = false;           // personality reads-back
     bool strictSystem = false;
     bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;

@@ -133,6 +133,29 @@ static bool parseNetworkLine(std::istringstream& words, Scenario& scenario)
     return true;
 }
 
+// "modcod S2-8PSK-3/4", "modcod 10723h29900 S-QPSK-3/4", "modcod none".
+static bool parseModcodLine(std::istringstream& words, Scenario& scenario)
+{
+    std::vector<std::string> given;
+    for (std::string word; words >> word;) given.push_back(word);
+    if (given.size() == 1 && given[0] == "none") {
+        scenario.reportsModcod = false;
+        return true;
+    }
+    ModcodLine line{given.size() == 1, 0, 0, 0, Modcod()};
+    if (given.empty() || given.size() > 2 || !parseModcod(given.back(), &line.modcod)) return false;
+    if (given.size() == 2) {
+        // The transponder as a catalogue line gives it.
+        const std::vector<CatalogueLine> entry = catalogueLines("[entry]=" + given[0] + ";");
+        if (entry.size() != 1 || entry[0].polarization > 1) return false;
+        line.frequencyMHz = entry[0].frequencyMHz;
+        line.polarization = entry[0].polarization;
+        line.symbolRate = entry[0].symbolRate;
+    }
+    scenario.modcods.push_back(line);
+    return true;
+}
+
 static bool parseLine(const std::string& line, Scenario& scenario)
 {
     std::istringstream words(line);
@@ -188,6 +211,7 @@ static bool parseLine(const std::string& line, Scenario& scenario)
         return true;
     }
     if (verb == "network") return parseNetworkLine(words, scenario);
+    if (verb == "modcod") return parseModcodLine(words, scenario);
     return parseDishLine(verb, words, scenario.dish);
 }
 
@@ -219,4 +243,25 @@ SignalReading scenarioSignal(const Scenario& scenario, bool tuned, uint32_t sinc
         }
     }
     return reading;
+}
+
+void applyScenarioModcods(const Scenario& scenario, std::vector<Satellite>& sky)
+{
+    for (const ModcodLine& line : scenario.modcods)
+        for (Satellite& satellite : sky)
+            for (Transponder& transponder : satellite.transponders)
+                if (line.everyTransponder ||
+                    transponderMatches(transponder, line.frequencyMHz, line.polarization, line.symbolRate))
+                    transponder.modcod = line.modcod;
+}
+
+bool scenarioModcod(const Scenario& scenario, Modcod* modcod)
+{
+    bool found = false;
+    for (const ModcodLine& line : scenario.modcods) {
+        if (!line.everyTransponder) continue;
+        *modcod = line.modcod;
+        found = true;
+    }
+    return found && scenario.reportsModcod;
 }

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/margin/modcod.h"
 #include "cardbase/network/network_identity.h"
 #include "cardbase/signal_scale.h"
 #include "sim/dish/dish_setup.h"
+#include "sim/dish/dish_sky.h"
 
 enum SimMethod : int {
     SimSetTransponderFrequency,
@@ -36,6 +38,15 @@ struct SignalLine {
     float snr;
 };
 
+// The modulation and code rate of a transponder, or of every one.
+struct ModcodLine {
+    bool everyTransponder;
+    int32_t frequencyMHz;
+    int32_t polarization;
+    int32_t symbolRate;
+    Modcod modcod;
+};
+
 struct Scenario {
     bool failCreate = false;
     bool failQuery = false;
@@ -47,6 +58,9 @@ struct Scenario {
     bool countResources = false;  // log the process's handles and GDI objects at each tune
     bool hasNetwork = false;      // the network table the transponder carries, read while locked
     NetworkIdentity network;
+    // What the card reports, while locked, of the modulation and code rate.
+    bool reportsModcod = true;
+    std::vector<ModcodLine> modcods;
 
     Scenario();
 };
@@ -59,7 +73,11 @@ constexpr int32_t defaultLatencyMs = 3;
 // "resources" (log the process's open handles and GDI objects at every tune,
 // for watching a long run for leaks), "network POSITION|unknown ID NAME"
 // (the network table the locked transponder carries: "network 19.2e 0x0001
-// Astra", read once locked a little while), the dish
+// Astra", read once locked a little while), "modcod [ENTRY] MODCOD" (the
+// modulation and code rate of the transponder ENTRY, such as 10723h29900, or
+// without it of every one: "modcod S2-8PSK-3/4"; the card reports them
+// while locked), "modcod none" (the card reports none, as a tuner without a
+// read-back), the dish
 // words: "dish", "window", "site LAT LON", "diameter METRES",
 // "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e) and "lnb CODE..."
 // (the DiSEqC codes that reach the LNB). Any of them lets the dish answer;
@@ -67,6 +85,14 @@ constexpr int32_t defaultLatencyMs = 3;
 // Unknown lines are reported in `errors` (one line each) and otherwise
 // ignored.
 Scenario parseScenario(const std::string& text, std::string* errors);
+
+// Gives the sky's transponders the modulation and code rate the scenario
+// names, the later line winning.
+void applyScenarioModcods(const Scenario& scenario, std::vector<Satellite>& sky);
+
+// What the card without a dish reports of the modulation and code rate: the
+// latest line for every transponder, or nothing.
+bool scenarioModcod(const Scenario& scenario, Modcod* modcod);
 
 // The reading `sinceTuneMs` after the latest tune: the latest line whose
 // time has passed; no lock before the first one or before any tune.

@@ -88,8 +88,11 @@ public:
         if (settings_.dish.enabled) {
             std::vector<Satellite> sky = skyFromCatalogue(builtInCatalogue());
             addLookalikeTransponders(sky);
+            applyScenarioModcods(settings_.scenario, sky);
             dish_ = newDishModel(settings_.dish, std::move(sky));
         }
+        // The simulated demodulator measures its C/N in dB, as the scenario or the dish gives it.
+        feed_.margin.carrierToNoiseInDecibels = true;
         openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card",
                         settings_.dish.enabled ? &settings_.dish.site : nullptr);
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
@@ -131,7 +134,10 @@ public:
             if (result == S_OK && !latched_.locked) result = E_FAIL;
             logPoll(0, callLine("QuerySignalStatus", false, 0, result));
             const SignalReading told = result == S_OK ? latched_ : SignalReading{false, 0, latched_.snr};
+            const ModcodWord word = result == S_OK ? reportedModcod() : ModcodWord();
             LeaveCriticalSection(&lock_);
+            // Before the reading is published, so that the first one with the lock has its margin.
+            if (result == S_OK) noteTunerModcod(feed_, word);
             return told;
         });
         readNetwork(result == S_OK);
@@ -254,12 +260,31 @@ private:
         EnterCriticalSection(&lock_);
         if (settings_.dish.enabled) {
             const DishSignal signal = dishSignal(dish_, now);
-            if (signal.verdict == Locked) identity = satelliteNetwork(dish_.sky[signal.satellite]);
+            if (signal.verdict == Locked) {
+                identity = satelliteNetwork(dish_.sky[signal.satellite]);
+                // This stream's own entry, with its satellite delivery system descriptor.
+                identity.modcod = knownWord(dish_.sky[signal.satellite].transponders[signal.transponder].modcod);
+            }
         } else if (settings_.scenario.hasNetwork) {
             identity = settings_.scenario.network;
         }
         LeaveCriticalSection(&lock_);
         if (identity.known) noteNetwork(feed_, identity);
+    }
+
+    // What the demodulator reports of the modulation and code rate it is
+    // locked to: the dish's transponder, or what the scenario names. Called
+    // with the card's lock held, after a locked status.
+    ModcodWord reportedModcod()
+    {
+        if (!settings_.scenario.reportsModcod) return missingWord(GapNotReported);
+        Modcod modcod;
+        if (settings_.dish.enabled) {
+            const DishSignal signal = dishSignal(dish_, GetTickCount());
+            if (signal.verdict != Locked) return missingWord(GapNotReported);
+            return knownWord(dish_.sky[signal.satellite].transponders[signal.transponder].modcod);
+        }
+        return scenarioModcod(settings_.scenario, &modcod) ? knownWord(modcod) : missingWord(GapNotReported);
     }
 
     SignalReading signalNow()

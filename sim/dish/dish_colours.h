@@ -29,9 +29,11 @@ constexpr uint32_t stripGrid = 0xE0E0E0;
 constexpr uint32_t carrierToNoise = 0x005AC8;
 constexpr uint32_t quality = 0x00A050;
 constexpr uint32_t threshold = 0xDC7800;
+constexpr uint32_t need = 0xB03CB0;  // what the locked modulation and code rate need
 constexpr uint32_t lock = 0x00B400;
 constexpr uint32_t loss = 0xDC0000;
 constexpr uint32_t text = 0x000000;
 constexpr uint32_t lockedText = 0x008000;
 constexpr uint32_t unlockedText = 0xC00000;
+constexpr uint32_t marginalText = 0xB06000;
 }  // namespace dishColour

@@ -11,7 +11,7 @@ constexpr int dishTextColumnWidth = 292;
 // Lines of the chart labels, in a font of about this height.
 constexpr int dishLabelHeight = 13;
 constexpr int dishMinimumWidth = 620;
-constexpr int dishMinimumHeight = 240;
+constexpr int dishMinimumHeight = 256;
 // Wide enough for the arc to spread and low enough to leave the program's
 // window clear above it on a small screen.
 constexpr int dishPreferredWidth = 900;

@@ -27,6 +27,7 @@ DishInk createDishInk()
     ink.carrierToNoise = pen(dishColour::carrierToNoise);
     ink.quality = pen(dishColour::quality);
     ink.threshold = pen(dishColour::threshold, 1, PS_DOT);
+    ink.need = pen(dishColour::need, 1, PS_DASH);
     ink.lock = pen(dishColour::lock);
     ink.loss = pen(dishColour::loss);
     ink.paper = brush(dishColour::paper);
@@ -42,11 +43,11 @@ DishInk createDishInk()
 
 void deleteDishInk(DishInk& ink)
 {
-    const HGDIOBJ objects[] = {ink.textFont,       ink.labelFont, ink.skyGrid,        ink.horizon,   ink.arc,
-                               ink.nearest,        ink.cross,     ink.beam,           ink.frame,     ink.stripGrid,
-                               ink.carrierToNoise, ink.quality,   ink.threshold,      ink.lock,      ink.loss,
-                               ink.paper,          ink.sky,       ink.ground,         ink.satellite, ink.target,
-                               ink.beamArea,       ink.crossDot,  ink.stripBackground};
+    const HGDIOBJ objects[] = {ink.textFont,       ink.labelFont, ink.skyGrid,   ink.horizon,        ink.arc,
+                               ink.nearest,        ink.cross,     ink.beam,      ink.frame,          ink.stripGrid,
+                               ink.carrierToNoise, ink.quality,   ink.threshold, ink.need,           ink.lock,
+                               ink.loss,           ink.paper,     ink.sky,       ink.ground,         ink.satellite,
+                               ink.target,         ink.beamArea,  ink.crossDot,  ink.stripBackground};
     for (HGDIOBJ object : objects)
         if (object) DeleteObject(object);
     ink = DishInk{};
@@ -100,6 +101,7 @@ static uint32_t labelColour(LabelKind kind)
     case CarrierToNoiseLabel: return dishColour::carrierToNoise;
     case QualityLabel: return dishColour::quality;
     case ThresholdLabel: return dishColour::threshold;
+    case NeedLabel: return dishColour::need;
     case LockLabel: return dishColour::lock;
     case LossLabel: return dishColour::loss;
     }
@@ -188,6 +190,10 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, ink.threshold);
     line(dc, plot.left, strip.thresholdY, plot.right, strip.thresholdY);
+    if (strip.needY >= 0) {
+        SelectObject(dc, ink.need);
+        line(dc, plot.left, strip.needY, plot.right, strip.needY);
+    }
     for (const LockLine& lockLine : strip.lockLines) {
         SelectObject(dc, lockLine.locked ? ink.lock : ink.loss);
         line(dc, lockLine.x, plot.top, lockLine.x, plot.bottom);
@@ -207,6 +213,16 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     frameAndLabel(dc, plot, strip.labels, ink);
 }
 
+static uint32_t marginColour(MarginVerdict verdict)
+{
+    switch (verdict) {
+    case MarginGood: return dishColour::lockedText;
+    case MarginMarginal: return dishColour::marginalText;
+    case MarginFailing: break;
+    }
+    return dishColour::unlockedText;
+}
+
 static void drawText(HDC dc, const DishPicture& picture, const DishInk& ink)
 {
     HGDIOBJ oldFont = SelectObject(dc, ink.textFont);
@@ -218,8 +234,10 @@ static void drawText(HDC dc, const DishPicture& picture, const DishInk& ink)
     for (size_t i = 0; i < picture.lines.size(); ++i) {
         const bool signalLine = static_cast<int>(i) == picture.signalLine;
         const bool warning = static_cast<int>(i) == picture.warningLine;
+        const bool margin = static_cast<int>(i) == picture.marginLine && picture.marginKnown;
         const uint32_t colour = warning      ? dishColour::unlockedText
                                 : signalLine ? (picture.locked ? dishColour::lockedText : dishColour::unlockedText)
+                                : margin     ? marginColour(picture.marginVerdict)
                                              : dishColour::text;
         SetTextColor(dc, colourOf(colour));
         const std::string& text = picture.lines[i];

@@ -9,7 +9,8 @@
 // window and deleted with it.
 struct DishInk {
     HFONT textFont, labelFont;
-    HPEN skyGrid, horizon, arc, nearest, cross, beam, frame, stripGrid, carrierToNoise, quality, threshold, lock, loss;
+    HPEN skyGrid, horizon, arc, nearest, cross, beam, frame, stripGrid, carrierToNoise, quality, threshold, need, lock,
+        loss;
     HBRUSH paper, sky, ground, satellite, target, beamArea, crossDot, stripBackground;
 };
 DishInk createDishInk();

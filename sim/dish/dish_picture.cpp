@@ -14,6 +14,8 @@ static const int nameRoom = 28;
 static const int sideRoomPx = 90;
 // The label font's characters are at most this wide on average.
 static const int labelCharacterPx = 7;
+// "lock at 4 dB" and a gap.
+static const int lockLabelRoomPx = 80;
 
 static int rounded(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -191,6 +193,17 @@ static StripPicture stripPicture(const DishView& view, const SignalHistory& hist
     strip.labels.push_back(
         PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, "lock at 4 dB", AlignLeft, ThresholdLabel});
 
+    strip.needY = -1;
+    if (view.margin.choice.source != SourceUnknown) {
+        strip.needY = rounded(stripYOfCarrierToNoise(chart, view.margin.thresholdDb));
+        char text[64];
+        std::snprintf(text, sizeof text, "%s needs %.1f dB", modcodText(view.margin.choice.modcod).c_str(),
+                      view.margin.thresholdDb);
+        // Beside the lock's label, which it may come near.
+        strip.labels.push_back(
+            PictureLabel{{plot.left + 4 + lockLabelRoomPx, strip.needY - dishLabelHeight}, text, AlignLeft, NeedLabel});
+    }
+
     strip.carrierToNoise = carrierToNoiseTrace(chart, history);
     strip.quality = qualityTrace(chart, history);
     for (const LockEvent& event : history.events) {
@@ -229,14 +242,16 @@ static bool operator==(const SkyPicture& a, const SkyPicture& b)
 static bool operator==(const StripPicture& a, const StripPicture& b)
 {
     return a.plot == b.plot && a.gridX == b.gridX && a.gridY == b.gridY && a.thresholdY == b.thresholdY &&
-           a.carrierToNoise == b.carrierToNoise && a.quality == b.quality && a.lockLines == b.lockLines &&
-           a.labels == b.labels;
+           a.needY == b.needY && a.carrierToNoise == b.carrierToNoise && a.quality == b.quality &&
+           a.lockLines == b.lockLines && a.labels == b.labels;
 }
 
 bool operator==(const DishPicture& a, const DishPicture& b)
 {
     return a.width == b.width && a.height == b.height && a.sky == b.sky && a.strip == b.strip && a.text == b.text &&
-           a.lines == b.lines && a.signalLine == b.signalLine && a.warningLine == b.warningLine && a.locked == b.locked;
+           a.lines == b.lines && a.signalLine == b.signalLine && a.warningLine == b.warningLine &&
+           a.locked == b.locked && a.marginLine == b.marginLine && a.marginKnown == b.marginKnown &&
+           a.marginVerdict == b.marginVerdict;
 }
 
 SignalSample sampleOf(const DishView& view, uint32_t nowMs)
@@ -255,12 +270,16 @@ DishPicture dishPicture(const DishModel& model, const DishView& view, const Sign
     picture.strip = stripPicture(view, history, layout);
     picture.text = layout.text;
     picture.lines = dishWindowLines(view);
-    picture.signalLine = picture.warningLine = -1;
+    picture.signalLine = picture.warningLine = picture.marginLine = -1;
     for (size_t i = 0; i < picture.lines.size(); ++i) {
         if (picture.lines[i].compare(0, 7, "Signal ") == 0) picture.signalLine = static_cast<int>(i);
+        if (picture.lines[i].compare(0, sizeof marginLinePrefix - 1, marginLinePrefix) == 0)
+            picture.marginLine = static_cast<int>(i);
         if (picture.lines[i].compare(0, sizeof wrongSatelliteLine - 1, wrongSatelliteLine) == 0)
             picture.warningLine = static_cast<int>(i);
     }
     picture.locked = view.verdict == Locked;
+    picture.marginKnown = view.margin.state == MarginKnown;
+    picture.marginVerdict = view.margin.verdict;
     return picture;
 }

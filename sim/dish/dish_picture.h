@@ -23,6 +23,7 @@ enum LabelKind : uint8_t {
     CarrierToNoiseLabel,
     QualityLabel,
     ThresholdLabel,
+    NeedLabel,  // what the locked modulation and code rate need
     LockLabel,
     LossLabel,
 };
@@ -58,6 +59,7 @@ struct StripPicture {
     PixelRect plot;
     std::vector<int> gridX, gridY;  // every 10 s; every 5 dB and 20 %
     int thresholdY;                 // where the demodulator locks
+    int needY;                      // what the locked modulation and code rate need; -1 when unknown
     std::vector<std::vector<PixelPoint>> carrierToNoise;
     std::vector<PixelPoint> quality;
     std::vector<LockLine> lockLines;
@@ -73,6 +75,9 @@ struct DishPicture {
     int signalLine;   // the line that goes green with a lock, red without
     int warningLine;  // "wrong satellite", in red; -1 without
     bool locked;
+    int marginLine;  // coloured by its verdict while the margin is known
+    bool marginKnown;
+    MarginVerdict marginVerdict;
 };
 bool operator==(const DishPicture& a, const DishPicture& b);
 inline bool operator!=(const DishPicture& a, const DishPicture& b) { return !(a == b); }

@@ -23,6 +23,17 @@ static double eirpFor(double longitudeDeg, int32_t frequencyMHz)
     return typicalEirpDbw(frequencyMHz) + 1.0 - 3.0 * (h % 301) / 300.0;
 }
 
+Modcod plausibleModcod(int32_t frequencyMHz, int32_t symbolRate, double longitudeDeg)
+{
+    const uint32_t h = mix(static_cast<uint32_t>(std::lround(longitudeDeg * 10 + 1800)),
+                           static_cast<uint32_t>(frequencyMHz) * 7u + static_cast<uint32_t>(symbolRate));
+    if (isCBand(frequencyMHz)) return h % 3 == 0 ? Modcod{ModDvbS, ModQpsk, 2, 3} : Modcod{ModDvbS, ModQpsk, 3, 4};
+    if (symbolRate >= 29000) return h % 2 == 0 ? Modcod{ModDvbS2, Mod8psk, 3, 4} : Modcod{ModDvbS2, Mod8psk, 2, 3};
+    static const Modcod ku[] = {{ModDvbS, ModQpsk, 3, 4},  {ModDvbS, ModQpsk, 5, 6}, {ModDvbS2, Mod8psk, 3, 4},
+                                {ModDvbS2, ModQpsk, 3, 4}, {ModDvbS, ModQpsk, 2, 3}, {ModDvbS2, Mod8psk, 3, 5}};
+    return ku[(h >> 4) % (sizeof ku / sizeof ku[0])];
+}
+
 bool lnbCovers(int32_t frequencyMHz)
 {
     return (frequencyMHz >= 3400 && frequencyMHz <= 4200) || (frequencyMHz >= 10700 && frequencyMHz <= 12750);
@@ -46,6 +57,7 @@ static void addNeighbours(Satellite& satellite, const Transponder& listed)
         neighbour.polarization = step % 2 == 0 ? listed.polarization : 1 - listed.polarization;
         neighbour.symbolRate = (cBand ? cRates : kuRates)[(h >> 8) % 8];
         neighbour.eirpDbw = eirpFor(satellite.longitudeDeg, neighbour.frequencyMHz);
+        neighbour.modcod = plausibleModcod(neighbour.frequencyMHz, neighbour.symbolRate, satellite.longitudeDeg);
         if (lnbCovers(neighbour.frequencyMHz) && listed.polarization != 3) satellite.transponders.push_back(neighbour);
     }
 }
@@ -60,6 +72,7 @@ std::vector<Satellite> skyFromCatalogue(const std::string& catalogueText)
         listed.polarization = line.polarization;
         listed.symbolRate = line.symbolRate;
         listed.eirpDbw = eirpFor(line.longitudeDeg, listed.frequencyMHz);
+        listed.modcod = plausibleModcod(listed.frequencyMHz, listed.symbolRate, line.longitudeDeg);
 
         Satellite* satellite = nullptr;
         for (Satellite& known : sky)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cardbase/catalogue_lines.h"
+#include "cardbase/margin/modcod.h"
 
 struct Transponder {
     int32_t frequencyMHz;
@@ -14,6 +15,7 @@ struct Transponder {
     int32_t symbolRate;    // kS/s
     double eirpDbw;
     bool lookalike = false;  // a neighbour's catalogue transponder, repeated here
+    Modcod modcod{};         // what it is modulated with and at which code rate
 };
 
 struct Satellite {
@@ -21,6 +23,11 @@ struct Satellite {
     double longitudeDeg;  // east positive
     std::vector<Transponder> transponders;
 };
+
+// What a transponder of this band and symbol rate plausibly carries: DVB-S
+// QPSK on C band and on the older Ku-band rates, DVB-S2 8PSK on the rates of
+// about 30 MS/s, a code rate that varies from one carrier to the next.
+Modcod plausibleModcod(int32_t frequencyMHz, int32_t symbolRate, double longitudeDeg);
 
 // The catalogue text ("[NAME]=FFFFFpRRRRR;" lines) as satellites, one per
 // orbital position in order of first appearance; entries without a position

@@ -105,6 +105,22 @@ static void addNetworkLines(const DishView& view, std::vector<std::string>& line
     else lines.push_back("");
 }
 
+// The margin while locked: "Margin +5.4 dB good, S2-8PSK-3/4", or why there
+// is none.
+static std::string marginText(const DishView& view)
+{
+    const LinkMargin& margin = view.margin;
+    std::string text = marginLinePrefix;
+    switch (margin.state) {
+    case MarginNoLock: return text + "-";
+    case MarginNoDecibels: return text + "unknown: no C/N in dB";
+    case MarginNoModcod: return text + "unknown: modulation unknown";
+    case MarginKnown: break;
+    }
+    return text + marginDecibelsText(margin.marginDb) + " " + verdictWord(margin.verdict) + ", " +
+           modcodText(margin.choice.modcod);
+}
+
 static std::string anglesText(const DishPointing& p)
 {
     return format("az %.1f  el %.1f  skew %+.1f", p.azimuthDeg, p.elevationDeg, p.skewDeg);
@@ -143,6 +159,7 @@ std::vector<std::string> dishWindowLines(const DishView& view)
         lines.push_back(format("Error  %.2f deg, skew %+.1f", view.targetOffAxisDeg, view.skewErrorDeg));
     }
     lines.push_back("Signal " + signalText(view));
+    lines.push_back(marginText(view));
     addNetworkLines(view, lines);
     lines.push_back("Drag on the chart to steer, Shift fine");
     lines.push_back("Double-click a satellite: aim near it");

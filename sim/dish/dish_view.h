@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/margin/link_margin.h"
 #include "cardbase/network/network_watch.h"
 #include "sim/dish/dish_model.h"
 
@@ -30,6 +31,9 @@ struct DishView {
     std::vector<PositionTenths> expected;
     // Where to point for the target (dish_pointing.h), filled in by the window.
     std::vector<std::string> whereToPoint;
+    // The link margin the card gave with its latest reading (filled in by
+    // the window from the card's feed).
+    LinkMargin margin;
 };
 
 DishView dishView(const DishModel& model, uint32_t nowMs);
@@ -40,6 +44,9 @@ std::string shortSatelliteName(const std::string& name, size_t room);
 // The second of the two network lines when the network's position is not
 // the one expected; it starts so.
 constexpr char wrongSatelliteLine[] = "       wrong satellite";
+
+// The line of the link margin starts so.
+constexpr char marginLinePrefix[] = "Margin ";
 
 // At most `dishLineWidth` characters each.
 constexpr size_t dishLineWidth = 40;

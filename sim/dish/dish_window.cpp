@@ -95,12 +95,14 @@ static void showFrame(DishWindow* dish)
     DishPicture picture{};
     std::vector<PositionTenths> expected;
     const NetworkReport network = feedNetworkReport(*dish->feed, &expected);
+    const LinkMargin margin = feedLatestMargin(*dish->feed);
     EnterCriticalSection(dish->lock);
     DishView view = dishView(*dish->model, now);
     view.network = network;
     view.expected = expected;
     updatePointing(dish, view, now);
     view.whereToPoint = dish->whereToPoint;
+    view.margin = margin;
     if (view.tuning.tuned) addSample(dish->history, sampleOf(view, now));
     if (visible) picture = dishPicture(*dish->model, view, dish->history, dish->layout, dish->hover);
     LeaveCriticalSection(dish->lock);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/session.h"
 
@@ -34,6 +35,16 @@ struct CountingFrontend : FrontendPort {
         report.identity.position = tunes % 3601 - 1800;
         report.identity.networkName = std::string(static_cast<size_t>(tunes % 90), static_cast<char>(' ' + tunes % 95));
         return report;
+    }
+    ModcodAnswer modcod() override
+    {
+        ModcodAnswer answer;
+        answer.locked = tunes % 3 != 0;
+        answer.carrierToNoiseInDecibels = tunes % 2 == 0;
+        answer.tuner = tunes % 5 == 0 ? knownWord(modcodThresholds[tunes % modcodThresholdCount].modcod)
+                                      : missingWord(static_cast<ModcodGap>(tunes % 13));
+        answer.network = missingWord(static_cast<ModcodGap>((tunes * 7) % 13));
+        return answer;
     }
 };
 
@@ -73,6 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             check(formatReply(replyRead) == line.text);
         NetworkReport answer;
         if (!line.tooLong && parseNetworkAnswer(line.text, &answer)) check(networkAnswerText(answer) == line.text);
+        ModcodAnswer modcodRead;
+        if (!line.tooLong && parseModcodAnswer(line.text, &modcodRead))
+            check(modcodAnswerText(modcodRead) == line.text);
 
         // A tune said to be replaced by a later one of the queue is: the
         // queue handled as it stands tunes again.
@@ -94,7 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Reply back;
         check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);
         NetworkReport answered;
-        if (!back.text.empty()) check(parseNetworkAnswer(back.text, &answered));
+        ModcodAnswer modcod;
+        if (!back.text.empty())
+            check(parseNetworkAnswer(back.text, &answered) || parseModcodAnswer(back.text, &modcod));
         check(frontend.opened || frontend.tunes == 0);
         check(frontend.tunes <= tunesBefore + 1);
     }

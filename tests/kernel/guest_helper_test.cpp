@@ -3,6 +3,8 @@
 // typed starts in both bands and in C band, with and without switch
 // letters, lock and no lock, values it refuses, vidtv's network as the
 // stream names it (through QueryNetwork and --status --tune in the guest),
+// what the link margin rests on (QueryModcod, and --status --tune with and
+// without --modcod),
 // and the end of the helper.
 // The figures each start gives are printed as "figure: ..." lines for the
 // stage's summary. GuestFrontend.* runs before the program's own run
@@ -262,6 +264,12 @@ TEST(GuestFrontend, TheStreamNamesVidtvsNetworkAndLeavesThePositionUnknown)
     // vidtv's NIT has a name and no satellite delivery system descriptor:
     // the network, at a position unknown, never a wrong one.
     EXPECT_EQ("ok network known 0xff44 - unknown LinuxTV.org", network);
+    // vidtv has no get_frontend: the kernel gives back what the tune set,
+    // which is no word of the tuner's, and the network gives none either.
+    const std::string modcod = ask(connection, "QueryModcod");
+    EXPECT_EQ(0u, modcod.find("ok modcod decibel echo ")) << modcod;
+    EXPECT_NE("ok modcod decibel echo reading", modcod);
+    std::printf("figure: list 11362 H 27500: QueryModcod says \"%s\"\n", modcod.c_str());
     std::printf("figure: list 11362 H 27500: lock %llu ms and the network's word %llu ms after the start (%s)\n",
                 static_cast<unsigned long long>(lockMs), static_cast<unsigned long long>(knownMs), network.c_str());
     letGo(connection);
@@ -273,7 +281,23 @@ TEST(GuestFrontend, StatusWithTuneInTheGuestPrintsTheNetworkOrEndsWithNoLock)
     const std::string tuned = guestCommand("status --tune 11362H27500");
     const uint64_t tookMs = nowMs() - began;
     EXPECT_TRUE(contains(tuned, "tuned: 11362H27500\nlock: yes\n")) << tuned;
-    EXPECT_TRUE(contains(tuned, "quality: 99 %\nnetwork: LinuxTV.org (0xff44)\nposition: unknown\nexit 0")) << tuned;
+    EXPECT_TRUE(contains(tuned, "quality: 99 %\nnetwork: LinuxTV.org (0xff44)\nposition: unknown\n"
+                                "modulation: unknown (the tuner gives back only what it was asked; "))
+        << tuned;
+    EXPECT_TRUE(contains(tuned, "margin: unknown (modulation and code rate unknown)\nexit 0")) << tuned;
+    // The user's word gives the margin on vidtv's C/N.
+    const std::string withModcod = guestCommand("status --tune 11362H27500 --modcod S-QPSK-3/4");
+    EXPECT_TRUE(contains(withModcod, "modulation: DVB-S QPSK 3/4 (user)\nmargin: +")) << withModcod;
+    EXPECT_TRUE(contains(withModcod, " dB (good)\nexit 0")) << withModcod;
+    const size_t marginAt = withModcod.find("margin: ");
+    std::printf("figure: --status --tune 11362H27500 --modcod S-QPSK-3/4 on vidtv: %s\n",
+                withModcod.substr(marginAt, withModcod.find('\n', marginAt) - marginAt).c_str());
+    const std::string with8psk = guestCommand("status --tune 11362H27500 --modcod S2-8PSK-3/4");
+    const size_t margin8pskAt = with8psk.find("margin: ");
+    EXPECT_NE(std::string::npos, margin8pskAt) << with8psk;
+    if (margin8pskAt != std::string::npos)
+        std::printf("figure: --status --tune 11362H27500 --modcod S2-8PSK-3/4 on vidtv: %s\n",
+                    with8psk.substr(margin8pskAt, with8psk.find('\n', margin8pskAt) - margin8pskAt).c_str());
     std::printf("figure: --status --tune 11362H27500 in the guest: lock and network in %llu ms, the command's run\n",
                 static_cast<unsigned long long>(tookMs));
     const std::string unlocked = guestCommand("status --tune 11500H27500");

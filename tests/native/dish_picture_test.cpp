@@ -173,3 +173,44 @@ TEST(DishPicture, ChangesOnlyWithWhatIsShown)
     window.layout = dishLayout(1000, 300, window.model.site);
     EXPECT_EQ(1000, window.picture(1150).width);
 }
+
+// What the locked modulation and code rate need is a line of its own under
+// the C/N, so that the margin is the gap; the margin's line takes its
+// verdict's colour.
+TEST(DishPicture, TheNeedOfTheModulationIsALineUnderTheCarrierToNoise)
+{
+    Window window;
+    tune(window.model, 10723, 0, 29900);
+    pointDish(window.model, lookAngles(window.model.site, 13.0).direction);
+    window.model.locked = true;
+    DishView view = dishView(window.model, 200);
+    addSample(window.history, sampleOf(view, 200));
+    DishPicture picture = dishPicture(window.model, view, window.history, window.layout, -1);
+    EXPECT_EQ(-1, picture.strip.needY);
+    EXPECT_EQ(nullptr, labelOf(picture.strip.labels, NeedLabel));
+    EXPECT_FALSE(picture.marginKnown);
+
+    MarginInputs inputs;
+    inputs.locked = inputs.carrierToNoiseInDecibels = true;
+    inputs.carrierToNoiseDb = view.carrierToNoiseDb;
+    inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
+    view.margin = linkMargin(inputs);
+    picture = dishPicture(window.model, view, window.history, window.layout, -1);
+    const StripChart chart = stripChartFor(window.layout.stripPlot, window.history);
+    EXPECT_EQ(static_cast<int>(std::lround(stripYOfCarrierToNoise(chart, 8.21))), picture.strip.needY);
+    // Under the C/N and above the lock's line: a positive margin.
+    EXPECT_GT(picture.strip.needY, picture.strip.carrierToNoise[0].back().y);
+    EXPECT_LT(picture.strip.needY, picture.strip.thresholdY);
+    ASSERT_NE(nullptr, labelOf(picture.strip.labels, NeedLabel));
+    EXPECT_EQ("S2-8PSK-3/4 needs 8.2 dB", labelOf(picture.strip.labels, NeedLabel)->text);
+    ASSERT_GE(picture.marginLine, 0);
+    EXPECT_EQ(0, picture.lines[static_cast<size_t>(picture.marginLine)].compare(0, 7, "Margin "));
+    EXPECT_TRUE(picture.marginKnown);
+    EXPECT_EQ(MarginGood, picture.marginVerdict);
+    // A weaker signal: a new verdict is a new picture.
+    inputs.carrierToNoiseDb = 9.0;
+    view.margin = linkMargin(inputs);
+    const DishPicture weaker = dishPicture(window.model, view, window.history, window.layout, -1);
+    EXPECT_EQ(MarginMarginal, weaker.marginVerdict);
+    EXPECT_NE(picture, weaker);
+}

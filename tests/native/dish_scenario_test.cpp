@@ -63,3 +63,68 @@ TEST(DishScenario, BadDishLinesAreReportedAndChangeNothing)
         EXPECT_DOUBLE_EQ(180.0, s.dish.pointing.azimuthDeg) << line;
     }
 }
+
+// The modulation and code rate the simulated card reports: plausible ones
+// for every transponder of the sky, what a scenario names instead, or none.
+TEST(DishScenario, ModcodLinesNameWhatTheTranspondersCarry)
+{
+    std::string errors;
+    Scenario s = parseScenario("modcod S2-8PSK-3/4\n"
+                               "modcod 10723h29900 S-QPSK-5/6\n"
+                               "modcod 11607H27500 s2-qpsk-2/3\n",
+                               &errors);
+    EXPECT_EQ("", errors);
+    EXPECT_TRUE(s.reportsModcod);
+    ASSERT_EQ(3u, s.modcods.size());
+    EXPECT_TRUE(s.modcods[0].everyTransponder);
+    EXPECT_FALSE(s.modcods[1].everyTransponder);
+    EXPECT_EQ(10723, s.modcods[1].frequencyMHz);
+    EXPECT_EQ(0, s.modcods[1].polarization);
+    EXPECT_EQ(29900, s.modcods[1].symbolRate);
+    Modcod reported;
+    ASSERT_TRUE(scenarioModcod(s, &reported));
+    EXPECT_EQ("S2-8PSK-3/4", modcodText(reported));
+
+    std::vector<Satellite> sky = {Satellite{
+        "A 13.0e",
+        13.0,
+        {Transponder{10723, 0, 29900, 50.0}, Transponder{10723, 1, 29900, 50.0}, Transponder{11607, 0, 27500, 50.0}}}};
+    applyScenarioModcods(s, sky);
+    EXPECT_EQ("S-QPSK-5/6", modcodText(sky[0].transponders[0].modcod));
+    EXPECT_EQ("S2-8PSK-3/4", modcodText(sky[0].transponders[1].modcod));  // another polarization
+    EXPECT_EQ("S2-QPSK-2/3", modcodText(sky[0].transponders[2].modcod));
+
+    s = parseScenario("modcod S-QPSK-3/4\nmodcod none\n", &errors);
+    EXPECT_FALSE(s.reportsModcod);
+    EXPECT_FALSE(scenarioModcod(s, &reported));
+    EXPECT_FALSE(scenarioModcod(parseScenario("signal 0 lock 50 10\n", nullptr), &reported));
+
+    errors.clear();
+    parseScenario("modcod\nmodcod S-8PSK-3/4\nmodcod 10723h29900\nmodcod 10723x29900 S-QPSK-3/4\n"
+                  "modcod 10723h29900 S-QPSK-3/4 extra\nmodcod none S-QPSK-3/4\n",
+                  &errors);
+    EXPECT_EQ(6, std::count(errors.begin(), errors.end(), '\n'));
+}
+
+TEST(DishScenario, EveryTransponderOfTheSkyCarriesAPlausibleModulation)
+{
+    const std::vector<Satellite> sky = skyFromCatalogue(
+        "[HotBird1-6   13.0e]=10723h29900;[AMC1   103.0w]=3740v29270;[Astra1B1H,2C   19.2e]=12515h22000;");
+    ASSERT_EQ(3u, sky.size());
+    int dvbs2 = 0, dvbs = 0;
+    for (const Satellite& satellite : sky) {
+        for (const Transponder& t : satellite.transponders) {
+            EXPECT_TRUE(hasThreshold(t.modcod)) << t.frequencyMHz;
+            // C band stays DVB-S QPSK; about 30 MS/s in Ku band is DVB-S2 8PSK.
+            if (t.frequencyMHz < 5000) EXPECT_EQ(ModDvbS, t.modcod.system) << t.frequencyMHz;
+            if (t.frequencyMHz > 10000 && t.symbolRate >= 29000)
+                EXPECT_EQ("S2-8PSK", modcodText(t.modcod).substr(0, 7)) << t.frequencyMHz;
+            (t.modcod.system == ModDvbS2 ? dvbs2 : dvbs)++;
+        }
+    }
+    EXPECT_GT(dvbs2, 0);
+    EXPECT_GT(dvbs, 0);
+    // The same sky every run.
+    EXPECT_EQ(modcodText(sky[2].transponders[0].modcod),
+              modcodText(skyFromCatalogue("[Astra1B1H,2C   19.2e]=12515h22000;")[0].transponders[0].modcod));
+}

@@ -25,6 +25,11 @@ static DishView sampleView()
     view.verdict = Locked;
     view.carrierToNoiseDb = 13.57;
     view.quality = 81;
+    MarginInputs margin;
+    margin.locked = margin.carrierToNoiseInDecibels = true;
+    margin.carrierToNoiseDb = 13.57;
+    margin.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
+    view.margin = linkMargin(margin);
     return view;
 }
 
@@ -40,6 +45,7 @@ TEST(DishView, LinesOfAnAlignedDish)
         "       az 209.0  el 22.8  skew +16.0",
         "Error  0.04 deg, skew +0.0",
         "Signal C/N 13.6 dB, locked, 81 %",
+        "Margin +5.4 dB good, S2-8PSK-3/4",
         "Net    -",
         "",
         "Drag on the chart to steer, Shift fine",
@@ -74,7 +80,7 @@ TEST(DishView, WhyThereIsNoLock)
     view.nearestName.clear();
     view.targetName.clear();
     const std::vector<std::string> lines = dishWindowLines(view);
-    ASSERT_EQ(15u, lines.size());
+    ASSERT_EQ(16u, lines.size());
     EXPECT_EQ("Site   33.90S 70.65W, dish 0.80 m", lines[0]);
     EXPECT_EQ("Dish   az 209.0  el 22.7  skew -5.0", lines[1]);
     EXPECT_EQ("Near   no satellite above the horizon", lines[2]);
@@ -100,7 +106,7 @@ TEST(DishView, TheNetworkSaysWhichSatelliteTheDishSees)
     DishView view = sampleView();
     const auto networkLines = [&view] {
         const std::vector<std::string> lines = dishWindowLines(view);
-        return std::vector<std::string>(lines.begin() + 9, lines.begin() + 11);
+        return std::vector<std::string>(lines.begin() + 10, lines.begin() + 12);
     };
     view.network.state = NetworkReading;
     EXPECT_EQ((std::vector<std::string>{"Net    reading the network table", ""}), networkLines());
@@ -125,6 +131,34 @@ TEST(DishView, TheNetworkSaysWhichSatelliteTheDishSees)
     view.network.identity.certainty = PositionUnknown;
     EXPECT_EQ((std::vector<std::string>{"Net    Eutelsat W2 position unknown", ""}), networkLines()) << "never wrong";
     for (const std::string& line : dishWindowLines(view)) EXPECT_LE(line.size(), dishLineWidth);
+}
+
+// The margin the card gave with its latest reading, or why there is none.
+TEST(DishView, TheMarginFallsWithTheCarrierToNoiseAndSaysWhyWhenUnknown)
+{
+    DishView view = sampleView();
+    const auto marginLine = [&view] { return dishWindowLines(view)[9]; };
+    MarginInputs inputs;
+    inputs.locked = inputs.carrierToNoiseInDecibels = true;
+    inputs.tuner = knownWord(Modcod{ModDvbS, ModQpsk, 3, 4});  // needs 6.91 dB
+    inputs.carrierToNoiseDb = 8.0;
+    view.margin = linkMargin(inputs);
+    EXPECT_EQ("Margin +1.1 dB marginal, S-QPSK-3/4", marginLine());
+    inputs.carrierToNoiseDb = 4.5;
+    view.margin = linkMargin(inputs);
+    EXPECT_EQ("Margin -2.4 dB failing, S-QPSK-3/4", marginLine());
+    inputs.tuner = missingWord(GapNotReported);
+    view.margin = linkMargin(inputs);
+    EXPECT_EQ("Margin unknown: modulation unknown", marginLine());
+    inputs.carrierToNoiseInDecibels = false;
+    view.margin = linkMargin(inputs);
+    EXPECT_EQ("Margin unknown: no C/N in dB", marginLine());
+    inputs.tuner = knownWord(Modcod{ModDvbS2, Mod32apsk, 9, 10});
+    inputs.carrierToNoiseInDecibels = true;
+    inputs.carrierToNoiseDb = -5.0;
+    view.margin = linkMargin(inputs);
+    EXPECT_EQ("Margin -21.4 dB failing, S2-32APSK-9/10", marginLine());
+    EXPECT_LE(marginLine().size(), dishLineWidth);
 }
 
 TEST(DishView, EverySatelliteFitsTheWindow)

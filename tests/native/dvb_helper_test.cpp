@@ -63,7 +63,9 @@ TEST(DvbHelper, StatusDescribesTheFrontendAndItsSignal)
               "lock: no\n"
               "c/n: -\n"
               "strength: -\n"
-              "statistics: v5, no c/n figure now\n",
+              "statistics: v5, no c/n figure now\n"
+              "modulation: unknown (no lock)\n"
+              "margin: unknown (no lock)\n",
               result.output);
     // A frontend that also offers terrestrial systems starts set to one, and
     // the kernel gives its range in Hz until it is set to a satellite system.

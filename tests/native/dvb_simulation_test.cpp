@@ -72,6 +72,12 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
                                  "systems DVB-S DVB-S",
                                  "transponder DVB-T",
                                  "transponder DVB-S QPSK",
+                                 "transponder DVB-S 3/5",
+                                 "transponder DVB-S2 QPSK 3/4 x",
+                                 "personality reads-forward",
+                                 "nit actual 1\nentry 1 1 19.2E S2-16APSK-3/4",
+                                 "nit actual 1\nentry 1 1 none S-QPSK-3/4",
+                                 "nit actual 1\nentry 1 1 19.2E S-QPSK-9/10",
                                  "statistics percent",
                                  "lock 0 10",
                                  "system loose",
@@ -91,7 +97,7 @@ TEST(DvbSimulation, EveryWordIsReadAndAWrongLineIsNamed)
         Simulation parsed;
         std::string error;
         EXPECT_FALSE(parseSimulation("0 lock 10\n" + line + "\n", &parsed, &error)) << line;
-        EXPECT_EQ(0u, error.find("line 2: ")) << error;
+        EXPECT_EQ(0u, error.find(line.find('\n') == std::string::npos ? "line 2: " : "line 3: ")) << error;
     }
 }
 
@@ -116,6 +122,50 @@ static int tune(SimulatedFrontend& frontend, uint32_t system, uint32_t frequency
     properties[3].cmd = DTV_TUNE;
     dtv_properties list{4, properties};
     return simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, nowMs);
+}
+
+// The modulation and code rate a driver reads back while locked, as
+// m88ds3103 does: the transponder's own, never what the tune set; a driver
+// without a read-back gives back what was set.
+TEST(DvbKernelFrontend, ADriverThatReadsBackGivesTheLockedModulationAndCodeRate)
+{
+    const Simulation named = simulationOf("0 lock 10\ntransponder DVB-S2 8PSK 2/3\npersonality reads-back\n");
+    EXPECT_TRUE(named.readsBack);
+    EXPECT_EQ("2/3", named.transponderCodeRate);
+    // Tuned with the system and modulation given, the code rate automatic.
+    auto readBack = [](const std::string& text, uint32_t system, uint32_t modulation, uint64_t nowMs) {
+        SimulatedFrontend frontend = newSimulatedFrontend(simulationOf(text));
+        dtv_property set[6] = {};
+        const uint32_t commands[] = {DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE,
+                                     DTV_MODULATION,      DTV_INNER_FEC, DTV_TUNE};
+        const uint32_t values[] = {system, 1645000, 27500000, modulation, FEC_AUTO, 0};
+        for (int i = 0; i < 6; ++i) {
+            set[i].cmd = commands[i];
+            set[i].u.data = values[i];
+        }
+        dtv_properties list{6, set};
+        EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, 0));
+        std::vector<uint32_t> read;
+        for (uint32_t command : {DTV_DELIVERY_SYSTEM, DTV_MODULATION, DTV_INNER_FEC}) {
+            dtv_property property;
+            EXPECT_EQ(0, getProperty(frontend, command, &property, nowMs));
+            read.push_back(property.u.data);
+        }
+        return read;
+    };
+    const std::string reads = "0 nolock\n100 lock 10\npersonality reads-back\n";
+    EXPECT_EQ((std::vector<uint32_t>{SYS_DVBS2, PSK_8, FEC_2_3}),
+              readBack(reads + "transponder DVB-S2 8PSK 2/3\n", SYS_DVBS2, QAM_AUTO, 100));
+    // Found by an automatic DVB-S2 tune, a DVB-S transponder reads back as DVB-S.
+    EXPECT_EQ((std::vector<uint32_t>{SYS_DVBS, QPSK, FEC_7_8}),
+              readBack(reads + "transponder DVB-S 7/8\n", SYS_DVBS2, QAM_AUTO, 100));
+    EXPECT_EQ((std::vector<uint32_t>{SYS_DVBS2, PSK_8, FEC_3_4}), readBack(reads, SYS_DVBS2, QAM_AUTO, 100));
+    EXPECT_EQ((std::vector<uint32_t>{SYS_DVBS2, QPSK, FEC_3_4}), readBack(reads, SYS_DVBS2, QPSK, 100));
+    // Before the lock, and without a read-back, what the tune set.
+    EXPECT_EQ((std::vector<uint32_t>{SYS_DVBS2, QAM_AUTO, FEC_AUTO}),
+              readBack(reads + "transponder DVB-S2 8PSK 2/3\n", SYS_DVBS2, QAM_AUTO, 50));
+    EXPECT_EQ((std::vector<uint32_t>{SYS_DVBS2, QAM_AUTO, FEC_AUTO}),
+              readBack("100 lock 10\ntransponder DVB-S2 QPSK 2/3\n", SYS_DVBS2, QAM_AUTO, 100));
 }
 
 TEST(DvbKernelFrontend, ItGivesItsRangeInHzWhileSetToATerrestrialSystemAndClearsStaleValues)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <libdvbv5/dvb-fe.h>
 
+#include "cardbase/margin/link_margin.h"
 #include "cardbase/network/psi_build.h"
 #include "dvb/helper/stream_sections.h"
 
@@ -74,6 +75,35 @@ TEST_F(DvbStreamSections, ANitGivesItsNameStreamsAndPositionsThroughLibdvbv5)
     ASSERT_EQ(1u, second.nit.streams.size());
     EXPECT_FALSE(second.nit.streams[0].hasPosition);  // a descriptor at 0.0: no position
     EXPECT_EQ(10700000u, second.nit.streams[0].frequencyKHz);
+}
+
+// libdvbv5's reading and the cards' own agree on the descriptor's
+// modulation system, modulation type and FEC inner code.
+TEST_F(DvbStreamSections, TheSatelliteDescriptorsModulationAndCodeRateReadAlikeBothWays)
+{
+    NitFacts facts;
+    facts.networkId = 0x0001;
+    facts.streams = {{0x0401, 0x0001, true, 192, 11597000, 1, 2, 3},
+                     {0x0402, 0x0001, true, -300, 12245000, 0, 1, 5},
+                     {0x0403, 0x0001, true, 130, 10723000, 1, 1, 9},
+                     {0x0404, 0x0001, false, 0, 0}};
+    const SectionBytes bytes = buildNitSections(facts)[0];
+    StreamSection viaLibrary;
+    ASSERT_TRUE(read(TableNit, bytes, &viaLibrary));
+    NitSection own;
+    ASSERT_TRUE(parseNitSection(bytes.data(), bytes.size(), &own));
+    ASSERT_EQ(4u, viaLibrary.nit.streams.size());
+    ASSERT_EQ(4u, own.streams.size());
+    const char* const expected[] = {"S2-8PSK-3/4", "S-QPSK-7/8", "S2-QPSK-9/10"};
+    for (size_t i = 0; i < 4; ++i) {
+        for (const NitTransportStream& stream : {viaLibrary.nit.streams[i], own.streams[i]}) {
+            EXPECT_EQ(i < 3, stream.hasDeliveryDescriptor) << i;
+            if (i == 3) continue;
+            const ModcodWord word = networkWord(stream.modulationSystem, stream.modulationType, stream.fecInner);
+            ASSERT_TRUE(word.known) << i;
+            EXPECT_EQ(expected[i], modcodText(word.modcod));
+        }
+    }
 }
 
 TEST_F(DvbStreamSections, ThePatAndSdtGiveTheStreamsIds)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_margin.h"
 #include "cardbase/phone/phone_server_core.h"
 
 namespace {
@@ -54,7 +55,7 @@ TEST(PhoneServer, EachStreamGetsTheLastMinuteThenEveryReadingOnce)
     const int first = server.stream();
     const std::string opening = server.drain(first);
     EXPECT_NE(std::string::npos, opening.find("event: history\ndata: {"));
-    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0]"));
+    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null]"));
     server.reading(52, 9.2f);
     const int second = server.stream();
     server.reading(53, 9.3f);
@@ -220,7 +221,7 @@ TEST(PhoneServer, TheHistoryHoldsTheLastMinuteOnly)
     EXPECT_TRUE(readingsAfter(feed, 1000).empty());
     EXPECT_TRUE(readingsAfter(feed, 5000).empty());
     const std::string opening = streamOpening(feed, 99900);
-    EXPECT_EQ(600, countOf(opening, "],[") + 1);  // 60 s at ten a second
+    EXPECT_EQ(600, countOf(opening.substr(opening.find("\"readings\":")), "],[") + 1);  // 60 s at ten a second
 }
 
 }  // namespace
@@ -261,4 +262,47 @@ TEST(PhoneFeedNetwork, TheNetworkObjectSaysWhatIsKnownAndWhatWasExpected)
     PhoneFeed feed;
     feed.network = networkJson(report, {130});
     EXPECT_NE(std::string::npos, idleEvent(feed, 0).find("\"network\":{\"state\":\"none\""));
+}
+
+// The stream's "margin" object and the table the page picks from: the
+// figure and its source, or why there is none and what is missing; each
+// row of the history with the threshold of its moment.
+TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
+{
+    EXPECT_EQ("{\"status\":\"nolock\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
+              "\"marginDb\":null,\"verdict\":null,\"why\":\"no lock\",\"missing\":null}",
+              marginJson(LinkMargin()));
+    MarginInputs inputs;
+    inputs.locked = inputs.carrierToNoiseInDecibels = true;
+    inputs.carrierToNoiseDb = 12.43;
+    inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
+    const LinkMargin known = linkMargin(inputs);
+    EXPECT_EQ("{\"status\":\"known\",\"modcod\":\"S2-8PSK-3/4\",\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\","
+              "\"thresholdDb\":8.21,\"marginDb\":4.2,\"verdict\":\"good\",\"why\":null,\"missing\":null}",
+              marginJson(known));
+    inputs.tuner = missingWord(GapEcho);
+    inputs.network = missingWord(GapNoDescriptor);
+    EXPECT_EQ("{\"status\":\"nomodcod\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
+              "\"marginDb\":null,\"verdict\":null,\"why\":\"modulation and code rate unknown\",\"missing\":"
+              "\"the tuner gives back only what it was asked; this stream's entry has no satellite delivery system "
+              "descriptor\"}",
+              marginJson(linkMargin(inputs)));
+    inputs.carrierToNoiseInDecibels = false;
+    EXPECT_NE(std::string::npos, marginJson(linkMargin(inputs)).find("\"why\":\"the tuner gives no C/N in dB\""));
+
+    const std::string table = thresholdsJson();
+    EXPECT_EQ(0u,
+              table.find("{\"allowanceDb\":0.3,\"goodDb\":3.0,\"rows\":[[\"S2-QPSK-1/4\",\"DVB-S2 QPSK 1/4\",-2.05],"));
+    EXPECT_NE(std::string::npos, table.find("[\"S-QPSK-3/4\",\"DVB-S QPSK 3/4\",6.91]"));
+    EXPECT_EQ(static_cast<int>(modcodThresholdCount), countOf(table, "\",\"DVB-S"));
+
+    PhoneFeed feed;
+    feedReading(feed, SignalReading{true, 50, 9.0f}, 1000);
+    feed.margin = known;
+    feedReading(feed, SignalReading{true, 90, 12.43f}, 1100);
+    const std::string opening = streamOpening(feed, 1200);
+    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null],[2,1100,1,90,12.43,0,8.21]"));
+    EXPECT_NE(std::string::npos, opening.find("\"thresholds\":{\"allowanceDb\""));
+    EXPECT_NE(std::string::npos,
+              readingEvent(feed, readingsAfter(feed, 1)[0]).find("\"margin\":{\"status\":\"known\""));
 }

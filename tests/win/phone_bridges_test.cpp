@@ -58,6 +58,42 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeTellsThePageWhichSatelliteTheStreamComesFrom)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// The helper's word on what the margin rests on reaches the page with the
+// first locked reading: the tuner's read-back here, or no margin from a
+// relative C/N.
+TEST_F(PhoneDvbTest, TheLinuxBridgeGivesThePageTheMarginOfTheHelpersWord)
+{
+    const std::string folder = newProgramFolder("phone-dvb-margin");
+    ASSERT_TRUE(startHelper(helper_, folder, "0 lock 12.4\npersonality reads-back\ntransponder DVB-S2 8PSK 3/4\n"));
+    StartOptions options;
+    options.withLog = false;
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18673"};
+    AppRun& run = startIn(folder, options);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    startTypedEntry(run, "11362H27500");
+    const std::string stream = phoneAsk(18673, "/events", "\"lock\":true", 1, 8000);
+    const size_t firstLocked = stream.find("\"lock\":true");
+    ASSERT_NE(std::string::npos, firstLocked) << stream;
+    const std::string reading = stream.substr(firstLocked, stream.find('\n', firstLocked) - firstLocked);
+    EXPECT_NE(std::string::npos, reading.find("\"margin\":{\"status\":\"known\",\"modcod\":\"S2-8PSK-3/4\","
+                                              "\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\",\"thresholdDb\":8.21,"
+                                              "\"marginDb\":4.2,\"verdict\":\"good\""))
+        << reading;
+    EXPECT_EQ(0, closeWithEscape(run));
+    signalHelper(helper_, "KILL");
+
+    // A fresh folder: the program remembers the keypad it was left in.
+    const std::string second = newProgramFolder("phone-dvb-margin-relative");
+    ASSERT_TRUE(startHelper(helper_, second, "0 lock 12.4\nstatistics relative\n"));
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18674"};
+    AppRun& relative = startIn(second, options);
+    ASSERT_NE(nullptr, waitForPhoneWindow(relative));
+    startTypedEntry(relative, "11362H27500");
+    const std::string unknown = phoneAsk(18674, "/events", "\"status\":\"nodb\"", 1, 8000);
+    EXPECT_NE(std::string::npos, unknown.find("\"why\":\"the tuner gives no C/N in dB\"")) << unknown.substr(0, 600);
+    EXPECT_EQ(0, closeWithEscape(relative));
+}
+
 using PhoneBdaTest = BdaProgramTest;
 
 TEST_F(PhoneBdaTest, TheBdaBridgeServesItsReadingsAskedForByItsSettingsFile)

@@ -4,7 +4,8 @@
 # through QEMU's forwarded port (so from outside the guest's loopback, with
 # the shared secret): --status, list and typed starts, lock and no lock,
 # low and high band, C band, switch letters, refused values, vidtv's network
-# through QueryNetwork and through --status --tune run in the guest
+# through QueryNetwork and through --status --tune run in the guest, what the
+# link margin rests on (QueryModcod; --status --tune with and without --modcod)
 # (build/host/kernel_tests, tests/kernel/); then Azimora under Wine measuring
 # a vidtv transponder through dvbcard.dll with the bar on screen
 # (wintests.exe, DvbKernelTest); then the helper's end. QEMU runs the guest

@@ -3,7 +3,7 @@
 // exposes what is shown and heard, for tests and measurements.
 (function () {
   'use strict';
-  const Sound = window.AzimoraSound, Chart = window.AzimoraChart;
+  const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -17,6 +17,9 @@
     tune: null,
     card: '',
     network: null,  // what the card knows of the network it is locked to
+    margin: null,      // the card's link margin, as of the latest message
+    thresholds: null,  // the server's table of what each modulation and code rate needs
+    pick: '',          // the user's modulation and code rate, for this transponder
     connection: 'connecting',
     lastMessageAt: 0,   // page clock
     lastReadingAt: 0,   // page clock
@@ -55,6 +58,11 @@
     if (typeof data.run === 'string' && data.run !== state.run) newRun(data.run);
     if (typeof data.card === 'string') state.card = data.card;
     if (data.network && typeof data.network === 'object') state.network = data.network;
+    if (data.margin && typeof data.margin === 'object') state.margin = data.margin;
+    if (data.thresholds && typeof data.thresholds === 'object') {
+      state.thresholds = data.thresholds;
+      Margin.fillPicker($('modcodPick'), data.thresholds);
+    }
     if (data.tune !== undefined) takeTune(data.tune);
     handle(data);
   }
@@ -73,13 +81,18 @@
   }
   function takeTune(tune) {
     const before = state.tune ? state.tune.n : 0;
+    const same = (a, b) => a && b && a.frequencyMHz === b.frequencyMHz && a.polarization === b.polarization &&
+      a.symbolRate === b.symbolRate && a.switch === b.switch;
+    // The user's pick belongs to the transponder it was made for.
+    if (state.tune && !same(state.tune, tune)) { state.pick = ''; $('modcodPick').value = ''; }
     state.tune = tune;
     if (tune && tune.n !== before && before !== 0) resetPeak();
   }
   function onHistory(data) {
     // The server's minute replaces the page's: it holds whatever the page missed.
     const rows = Array.isArray(data.readings) ? data.readings : [];
-    state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5] }));
+    state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5],
+                                        th: typeof r[6] === 'number' ? r[6] : null }));
     state.readings.forEach(notePeak);
     const newest = state.readings[state.readings.length - 1];
     if (newest) { state.lastSeq = newest.seq; state.latest = newest; }
@@ -89,7 +102,9 @@
   }
   function onReading(data) {
     if (data.seq <= state.lastSeq) return;
-    const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf };
+    const known = data.margin && data.margin.status === 'known';
+    const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf,
+                th: known ? data.margin.thresholdDb : null };
     state.lastSeq = r.seq;
     state.latest = r;
     state.lastReadingAt = Date.now();
@@ -143,6 +158,8 @@
       t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
     showNetwork(live ? state.network : null);
+    Margin.show({ figure: $('margin'), verdict: $('marginVerdict'), modulation: $('modulation'), why: $('marginWhy') },
+                marginNow(), live);
     drawSoon();
   }
   // The network's own word on where the dish points, and a clear warning
@@ -166,13 +183,18 @@
     warning.textContent = wrong ? 'wrong satellite: expected ' + n.expected.join(' or ') : '';
   }
 
+  function marginNow() { return Margin.marginFor(state.margin, state.pick, state.thresholds, state.latest); }
+
   let drawPending = false;
   function drawSoon() {
     if (drawPending) return;
     drawPending = true;
     requestAnimationFrame(() => {
       drawPending = false;
-      Chart.drawChart($('chart'), state.readings, Date.now() + state.serverOffsetMs, state.peakCn);
+      // The user's pick stands under the readings only while the card knows no modulation of its own.
+      const picked = marginNow().source === 'user' ? state.pick : '';
+      Chart.drawChart($('chart'), state.readings, Date.now() + state.serverOffsetMs, state.peakCn,
+                      (r) => Margin.thresholdFor(r, picked, state.thresholds));
     });
   }
 
@@ -226,7 +248,9 @@
       o.stop(now + 0.16);
     }
     function speak(r) {
-      say(Sound.speechFor(choice('spoken'), choice('language'), r.lock, r.quality, r.cn));
+      const spoken = choice('spoken');
+      say(spoken === 'margin' && r.lock ? Margin.speechFor(choice('language'), marginNow())
+                                         : Sound.speechFor(spoken, choice('language'), r.lock, r.quality, r.cn));
     }
     // The network's position, once when it becomes known or changes.
     function sayPosition() {
@@ -298,6 +322,7 @@
     $('soundButton').classList.toggle('on', sound.audio.on);
   });
   $('resetPeak').addEventListener('click', resetPeak);
+  $('modcodPick').addEventListener('change', () => { state.pick = $('modcodPick').value; show(); });
   document.querySelectorAll('input[name="mode"]').forEach((input) => input.addEventListener('change', () => {
     if (window.speechSynthesis) window.speechSynthesis.cancel();
     sound.audio.lastSpokenMs = -Infinity;
@@ -329,7 +354,7 @@
   window.azimoraPhone = {
     state: () => ({
       connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
-      network: state.network,
+      network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
     }),
     audio: () => ({

@@ -1,13 +1,15 @@
 // The chart of the last 60 seconds: C/N (dB, left scale) and quality (%,
-// right scale) against the server's clock, and the peak C/N since the reset
-// as a dashed line.
+// right scale) against the server's clock, the peak C/N since the reset as a
+// dashed line, and under the C/N what the locked modulation and code rate
+// need, so that the margin is the gap.
 (function (root) {
   'use strict';
   const spanMs = 60000;
   const cnTop = 20;
-  const colours = { cn: '#4fc3f7', quality: '#ffd54f', peak: '#f48fb1', grid: '#23384a', text: '#8a97a3', nolock: 'rgba(255,92,92,0.18)' };
+  const colours = { cn: '#4fc3f7', quality: '#ffd54f', peak: '#f48fb1', need: '#ce93d8', grid: '#23384a', text: '#8a97a3', nolock: 'rgba(255,92,92,0.18)' };
 
-  function drawChart(canvas, readings, nowMs, peakCn) {
+  // `needOf(reading)`: the C/N its modulation and code rate need, or null.
+  function drawChart(canvas, readings, nowMs, peakCn, needOf) {
     const ratio = root.devicePixelRatio || 1;
     const width = Math.round(canvas.clientWidth * ratio), height = Math.round(canvas.clientHeight * ratio);
     if (!width || !height) return;
@@ -41,13 +43,18 @@
       g.strokeStyle = colour; g.lineWidth = 2 * ratio; g.beginPath();
       let drawing = false;
       for (const r of shown) {
-        if (!r.lock) { drawing = false; continue; }
+        if (!r.lock || y(r) === null) { drawing = false; continue; }
         if (drawing) g.lineTo(x(r.t), y(r)); else g.moveTo(x(r.t), y(r));
         drawing = true;
       }
       g.stroke();
     };
     line(colours.quality, (r) => yQuality(r.quality));
+    if (needOf) {
+      g.setLineDash([4 * ratio, 3 * ratio]);
+      line(colours.need, (r) => { const need = needOf(r); return typeof need === 'number' ? yCn(need) : null; });
+      g.setLineDash([]);
+    }
     line(colours.cn, (r) => yCn(r.cn));
     if (peakCn !== null) {
       g.strokeStyle = colours.peak; g.lineWidth = 1.5 * ratio; g.setLineDash([6 * ratio, 4 * ratio]);

@@ -129,7 +129,25 @@ ULONG SimDemodulatorNode::AddRef() { return owner_->AddRef(); }
 ULONG SimDemodulatorNode::Release() { return owner_->Release(); }
 
 HRESULT SimDemodulatorNode::put_ModulationType(ModulationType* v) { return take(owner_->pending().modulation, v); }
-HRESULT SimDemodulatorNode::get_ModulationType(ModulationType* v) { return give(owner_->pending().modulation, v); }
+// A demodulator that reads back what it locked gives the transponder's own
+// modulation and code rate while locked; others give what was put.
+static bool readsBackNow(SimTuner* owner) { return simScenario().demodulatorReports && owner->signal().locked; }
+
+static ModulationType transponderModulation(BdaSimTransponder transponder)
+{
+    switch (transponder) {
+    case SimDvbS2Qpsk: return BDA_MOD_NBC_QPSK;
+    case SimDvbS2Psk8: return BDA_MOD_NBC_8PSK;
+    case SimDvbS: break;
+    }
+    return BDA_MOD_QPSK;
+}
+
+HRESULT SimDemodulatorNode::get_ModulationType(ModulationType* v)
+{
+    if (readsBackNow(owner_)) return give(transponderModulation(simScenario().transponder), v);
+    return give(owner_->pending().modulation, v);
+}
 HRESULT SimDemodulatorNode::put_InnerFECMethod(FECMethod* v) { return take(owner_->pending().fec, v); }
 HRESULT SimDemodulatorNode::get_InnerFECMethod(FECMethod* v) { return give(owner_->pending().fec, v); }
 HRESULT SimDemodulatorNode::put_InnerFECRate(BinaryConvolutionCodeRate* v)
@@ -138,6 +156,7 @@ HRESULT SimDemodulatorNode::put_InnerFECRate(BinaryConvolutionCodeRate* v)
 }
 HRESULT SimDemodulatorNode::get_InnerFECRate(BinaryConvolutionCodeRate* v)
 {
+    if (readsBackNow(owner_)) return give(static_cast<BinaryConvolutionCodeRate>(simScenario().codeRate), v);
     return give(owner_->pending().fecRate, v);
 }
 HRESULT SimDemodulatorNode::get_OuterFECMethod(FECMethod* v) { return give(BDA_FEC_METHOD_NOT_SET, v); }

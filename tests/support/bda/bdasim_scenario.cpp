@@ -1,7 +1,9 @@
 #include "tests/support/bda/bdasim_scenario.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 
 static bool readSpan(std::istringstream& words, BdaSimSpan* span)
@@ -18,11 +20,19 @@ static bool readTransponder(const std::string& word, BdaSimTransponder* transpon
     return true;
 }
 
-// The rest of a transponder line: its pilots and roll-off, in either order.
+// The rest of a transponder line: its code rate, pilots and roll-off, in any order.
 static bool readSignalShape(std::istringstream& words, BdaSimScenario& scenario)
 {
+    // By BDA's BinaryConvolutionCodeRate, from 1; 5/11 and 6/7 left out.
+    static const char* const rates[] = {"1/2", "2/3", "3/4", "3/5", "4/5", "5/6", "",
+                                        "7/8", "",    "",    "",    "",    "8/9", "9/10"};
     std::string word, value;
     while (words >> word) {
+        const char* const* rate = std::find(std::begin(rates), std::end(rates), word);
+        if (!word.empty() && rate != std::end(rates)) {
+            scenario.codeRate = static_cast<int32_t>(rate - std::begin(rates)) + 1;
+            continue;
+        }
         if (!(words >> value)) return false;
         if (word == "pilot" && (value == "on" || value == "off")) scenario.pilots = value == "on";
         else if (word == "rolloff" && value == "0.20") scenario.rollOffPercent = 20;
@@ -115,6 +125,7 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "legacy" && second == "locator") scenario.legacyLocator = true;
         else if (first == "transponder")
             known = readTransponder(second, &scenario.transponder) && readSignalShape(words, scenario);
+        else if (first == "demodulator" && second == "reports") scenario.demodulatorReports = true;
         else if (first == "switch" && second == "port") known = readPort(words, 'D', &scenario.dishPort);
         else if (first == "switch" && second == "burst") {
             known = readPort(words, 'B', &scenario.dishPort);

@@ -7,9 +7,15 @@
 //   no quality         the demodulator reports no quality (strength stands in)
 //   legacy provider    only the DVB-S network provider exists (before Windows 7)
 //   legacy locator     the DVB-S locator has no LNB source (before Windows 7)
-//   transponder DVB-S|DVB-S2-QPSK|DVB-S2-8PSK [pilot on|off] [rolloff 0.20|0.25|0.35]
+//   transponder DVB-S|DVB-S2-QPSK|DVB-S2-8PSK [RATE] [pilot on|off] [rolloff 0.20|0.25|0.35]
 //                      what the transponder carries (DVB-S without the line;
-//                      DVB-S2 with pilots and roll-off 0.35 unless it says)
+//                      DVB-S2 with pilots and roll-off 0.35 unless it says), at
+//                      code rate RATE (1/2 2/3 3/4 3/5 4/5 5/6 7/8 8/9 9/10; 3/4
+//                      unless it says)
+//   demodulator reports  while locked, the demodulator node gives back the
+//                      modulation and code rate it locked (the transponder's),
+//                      as drivers that read them back do; without the line it
+//                      gives back what the tune request put
 //   switch port A|B|C|D  the dish hangs on this port of a committed switch,
 //                      whose other ports carry nothing; the switch starts on A
 //   switch burst A|B   the dish hangs on this input of a simple tone-burst
@@ -83,6 +89,8 @@ struct BdaSimScenario {
     int32_t rollOffPercent = 35;   // 20, 25 or 35
     int dishPort = -1;             // 0..3 for A..D; -1: every port carries the signal
     bool toneBurstSwitch = false;  // the dish's switch hears tone bursts (A, B), not commands
+    int32_t codeRate = 3;          // BDA_BCC_RATE_3_4
+    bool demodulatorReports = false;
     BdaSimSpan failLock;
     BdaSimSpan stallReadings;
     std::vector<BdaSimStep> signal;
