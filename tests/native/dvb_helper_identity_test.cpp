@@ -12,26 +12,12 @@ namespace {
 
 static bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// Serves the simulation, starts 11362 H 27500 as the program would and asks
-// QueryNetwork until the answer settles (at most 5 s); the answer.
+// QueryNetwork's answer once it settles (at most 5 s).
 static std::string networkOf(const std::string& simulation)
 {
-    ServingHelper helper;
-    if (!startServing(helper, simulation)) return "(did not serve)";
-    std::string answer = "(not asked)";
-    if (connectToHelper(helper) && ask(helper, "Initialize") == "ok") {
-        for (const char* call : {"SetLnbSelection 0", "SetLnbFrequency 9750", "SetPolarity 0", "SetSymbolRate 27500",
-                                 "SetTransponderFrequency 11362", "SetDiseqc 0"})
-            ask(helper, call);
-        const auto began = std::chrono::steady_clock::now();
-        do {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            answer = ask(helper, "QueryNetwork");
-        } while ((answer == "ok network unlocked" || answer == "ok network reading") &&
-                 std::chrono::steady_clock::now() - began < std::chrono::seconds(5));
-    }
-    stopServing(helper);
-    return answer;
+    return askAfterStart(simulation, "QueryNetwork", [](const std::string& answer) {
+        return answer != "ok network unlocked" && answer != "ok network reading";
+    });
 }
 
 static const char stream[] = "0 lock 11\nstream 0x0403 1\n";

@@ -268,3 +268,23 @@ double processorSeconds(pid_t pid)
     }
     return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
+
+std::string askAfterStart(const std::string& simulation, const std::string& request,
+                          const std::function<bool(const std::string&)>& settled)
+{
+    ServingHelper helper;
+    if (!startServing(helper, simulation)) return "(did not serve)";
+    std::string answer = "(not asked)";
+    if (connectToHelper(helper) && ask(helper, "Initialize") == "ok") {
+        for (const char* call : {"SetLnbSelection 0", "SetLnbFrequency 9750", "SetPolarity 0", "SetSymbolRate 27500",
+                                 "SetTransponderFrequency 11362", "SetDiseqc 0"})
+            ask(helper, call);
+        const auto began = std::chrono::steady_clock::now();
+        do {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            answer = ask(helper, request);
+        } while (!settled(answer) && std::chrono::steady_clock::now() - began < std::chrono::seconds(5));
+    }
+    stopServing(helper);
+    return answer;
+}

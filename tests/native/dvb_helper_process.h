@@ -3,6 +3,7 @@
 // simulated frontend whose every request reaching the hardware is traced.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -57,6 +58,12 @@ std::string ask(ServingHelper& helper, const std::string& line);
 // Sends bytes as they are.
 bool sendRaw(ServingHelper& helper, const std::string& bytes);
 std::string readReply(ServingHelper& helper);
+
+// Serves the simulation, starts 11362 H 27500 as the program would and asks
+// `request` every 20 ms until `settled` holds for its answer (at most 5 s);
+// the last answer.
+std::string askAfterStart(const std::string& simulation, const std::string& request,
+                          const std::function<bool(const std::string&)>& settled);
 
 // A non-blocking connection whose reading side takes a few kilobytes at most; -1 when it fails.
 int connectSlowReader(uint16_t port);

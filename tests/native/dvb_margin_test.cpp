@@ -93,28 +93,12 @@ TEST(DvbModcodAnswer, EveryWordTravelsAndNothingElseIsTaken)
     }
 }
 
-// Serves the simulation, starts 11362 H 27500 as the program would, reads
-// the status as the program does and asks QueryModcod until a locked answer
-// comes (at most 5 s) and `settled` holds; that answer.
+// QueryModcod's answer once locked and `settled` holds (at most 5 s).
 template <typename Settled>
 static std::string modcodOf(const std::string& simulation, Settled settled)
 {
-    ServingHelper helper;
-    if (!startServing(helper, simulation)) return "(did not serve)";
-    std::string answer = "(not asked)";
-    if (connectToHelper(helper) && ask(helper, "Initialize") == "ok") {
-        for (const char* call : {"SetLnbSelection 0", "SetLnbFrequency 9750", "SetPolarity 0", "SetSymbolRate 27500",
-                                 "SetTransponderFrequency 11362", "SetDiseqc 0"})
-            ask(helper, call);
-        const auto began = std::chrono::steady_clock::now();
-        do {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            answer = ask(helper, "QueryModcod");
-        } while ((answer == "ok modcod unlocked" || !settled(answer)) &&
-                 std::chrono::steady_clock::now() - began < std::chrono::seconds(5));
-    }
-    stopServing(helper);
-    return answer;
+    return askAfterStart(simulation, "QueryModcod",
+                         [&](const std::string& answer) { return answer != "ok modcod unlocked" && settled(answer); });
 }
 
 static std::string modcodOf(const std::string& simulation)

@@ -14,20 +14,6 @@ namespace {
 
 using MarginPageTest = ProgramTest;
 
-static StartOptions withPhoneAndScenario(uint16_t port, const std::string& scenario)
-{
-    StartOptions options;
-    options.scenario = scenario;
-    options.environment.push_back("AZIMORA_PHONE=127.0.0.1:" + std::to_string(port));
-    return options;
-}
-
-static std::string streamUntil(uint16_t port, const std::string& part, int timeoutMs = 8000)
-{
-    const std::string stream = phoneAsk(port, "/events", part, 1, timeoutMs);
-    return stream.find(part) == std::string::npos ? std::string() : stream;
-}
-
 // The "reading" events of a stream, each its data line.
 static std::vector<std::string> readingsOf(const std::string& stream)
 {

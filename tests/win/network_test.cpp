@@ -10,21 +10,6 @@ namespace {
 
 using NetworkPageTest = ProgramTest;
 
-static StartOptions withPhoneAndScenario(uint16_t port, const std::string& scenario)
-{
-    StartOptions options;
-    options.scenario = scenario;
-    options.environment.push_back("AZIMORA_PHONE=127.0.0.1:" + std::to_string(port));
-    return options;
-}
-
-// The stream until a message carries `part`; "" when none does in time.
-static std::string streamUntil(uint16_t port, const std::string& part, int timeoutMs = 8000)
-{
-    const std::string stream = phoneAsk(port, "/events", part, 1, timeoutMs);
-    return stream.find(part) == std::string::npos ? std::string() : stream;
-}
-
 TEST_F(NetworkPageTest, TheTransponderSaysWhereItComesFromAndACatalogueLineWhatWasExpected)
 {
     const uint16_t port = 18630;

@@ -106,3 +106,17 @@ PortTaker::~PortTaker()
 {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
 }
+
+std::string streamUntil(uint16_t port, const std::string& part, int timeoutMs)
+{
+    const std::string stream = phoneAsk(port, "/events", part, 1, timeoutMs);
+    return stream.find(part) == std::string::npos ? std::string() : stream;
+}
+
+StartOptions withPhoneAndScenario(uint16_t port, const std::string& scenario)
+{
+    StartOptions options;
+    options.scenario = scenario;
+    options.environment.push_back("AZIMORA_PHONE=127.0.0.1:" + std::to_string(port));
+    return options;
+}

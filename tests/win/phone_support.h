@@ -16,6 +16,10 @@ std::string phoneAsk(uint16_t port, const std::string& path, const std::string& 
 // Sends `request` as it stands and half-closes, as `nc -N` does; then
 // reads as phoneAsk does.
 std::string phoneAskHalfClosed(uint16_t port, const std::string& request, const std::string& until = "");
+// The phone's stream until a message carries `part`; "" when none does in time.
+std::string streamUntil(uint16_t port, const std::string& part, int timeoutMs = 8000);
+// The practice dish's start options with the page on 127.0.0.1:PORT and a scenario.
+StartOptions withPhoneAndScenario(uint16_t port, const std::string& scenario);
 int occurrences(const std::string& text, const std::string& part);
 // Whether anything accepts connections there.
 bool phoneListening(uint16_t port);
