@@ -180,11 +180,7 @@ std::string satellitesJson(const PhonePlace& place)
         const long tenths = std::lround(line.longitudeDeg * 10) + 1800;
         if (tenths < 0 || tenths > 3600 || listed[static_cast<size_t>(tenths)]) continue;
         listed[static_cast<size_t>(tenths)] = true;
-        std::string name;
-        for (char c : line.name)
-            if (c != ' ' || (!name.empty() && name.back() != ' ')) name += c;
-        while (!name.empty() && name.back() == ' ') name.pop_back();
-        list += (list.empty() ? "{\"name\":" : ",{\"name\":") + jsonString(name) +
+        list += (list.empty() ? "{\"name\":" : ",{\"name\":") + jsonString(squeezedName(line.name)) +
                 ",\"position\":" + jsonString(orbitalPositionText(line.longitudeDeg)) + ",\"value\":\"" +
                 positionQuery(line.longitudeDeg) + "\"}";
     }

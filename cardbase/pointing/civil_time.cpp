@@ -88,7 +88,8 @@ static bool parseZone(const std::string& zone, int32_t* minutes)
     return true;
 }
 
-bool parseLocalTime(const std::string& text, int32_t defaultZoneMinutes, int64_t* unixMs, int32_t* zoneMinutes)
+bool parseLocalTime(const std::string& text, int32_t defaultZoneMinutes, int64_t* unixMs, int32_t* zoneMinutes,
+                    bool* zoneGiven)
 {
     // YYYY-MM-DDTHH:MM, then the zone.
     CivilDate date{};
@@ -107,5 +108,6 @@ bool parseLocalTime(const std::string& text, int32_t defaultZoneMinutes, int64_t
     if (text.size() > 16 && !parseZone(text.substr(16), &zone)) return false;
     *zoneMinutes = zone;
     *unixMs = days * msPerDay + (hour * 60 + minute - zone) * msPerMinute;
+    if (zoneGiven) *zoneGiven = text.size() > 16;
     return true;
 }

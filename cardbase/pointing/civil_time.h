@@ -32,6 +32,8 @@ int64_t localDayStartMs(int64_t unixMs, int32_t zoneMinutes);
 std::string localClockText(int64_t unixMs, int32_t zoneMinutes);
 
 // "2025-06-21T12:00" with an optional zone "Z", "+03:00", "-0430" or
-// "+03"; without one, `defaultZoneMinutes` applies. False when it does not
-// read as such a time between the years 1901 and 2099.
-bool parseLocalTime(const std::string& text, int32_t defaultZoneMinutes, int64_t* unixMs, int32_t* zoneMinutes);
+// "+03"; without one, `defaultZoneMinutes` applies (and `zoneGiven`, when
+// asked, says so). False when it does not read as such a time between the
+// years 1901 and 2099.
+bool parseLocalTime(const std::string& text, int32_t defaultZoneMinutes, int64_t* unixMs, int32_t* zoneMinutes,
+                    bool* zoneGiven = nullptr);

@@ -94,16 +94,20 @@ static bool readPosition(const std::string& text, std::string* number, char* sid
     return true;
 }
 
-static char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Any case, runs of blanks as one, none at the ends.
 static std::string comparable(const std::string& text)
 {
+    std::string out = squeezedName(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+std::string squeezedName(const std::string& text)
+{
     std::string out;
-    for (char c : withoutOuterBlanks(text)) {
-        if ((c == ' ' || c == '\t') && !out.empty() && out.back() == ' ') continue;
-        out += c == '\t' ? ' ' : lowerAscii(c);
-    }
+    for (char c : withoutOuterBlanks(text))
+        if ((c != ' ' && c != '\t') || (!out.empty() && out.back() != ' ')) out += c == '\t' ? ' ' : c;
     return out;
 }
 
@@ -114,14 +118,6 @@ static std::string nameWithoutPosition(const CatalogueLine& line)
     if (!line.hasPosition) return name;
     const size_t blank = name.find_last_of(" \t");
     return blank == std::string::npos ? std::string() : withoutOuterBlanks(name.substr(0, blank));
-}
-
-static std::string squeezed(const std::string& text)
-{
-    std::string out;
-    for (char c : withoutOuterBlanks(text))
-        if ((c != ' ' && c != '\t') || (!out.empty() && out.back() != ' ')) out += c == '\t' ? ' ' : c;
-    return out;
 }
 
 static std::string catalogueExample(const std::vector<CatalogueLine>& catalogue)
@@ -171,14 +167,14 @@ bool parseSatellite(const std::string& typed, const std::vector<CatalogueLine>& 
     for (const CatalogueLine* line : found) {
         if (std::fabs(line->longitudeDeg - found.front()->longitudeDeg) < 0.05) continue;
         std::string names;
-        for (size_t i = 0; i < found.size() && i < 4; ++i) names += (i ? "; " : "") + squeezed(found[i]->name);
+        for (size_t i = 0; i < found.size() && i < 4; ++i) names += (i ? "; " : "") + squeezedName(found[i]->name);
         if (found.size() > 4) names += "; ...";
         *error = "the satellite " + quoted(text) + " fits names in satellite.ini at different positions (" + names +
                  "): give more of the name, or " + positionForm;
         return false;
     }
     *longitudeDeg = found.front()->longitudeDeg;
-    *name = squeezed(found.front()->name);
+    *name = squeezedName(found.front()->name);
     return true;
 }
 

@@ -27,5 +27,9 @@ std::string siteText(const DishSite& site);
 bool parseSatellite(const std::string& text, const std::vector<CatalogueLine>& catalogue, double* longitudeDeg,
                     std::string* name, std::string* error);
 
+// A catalogue name as it is shown: no blanks at the ends, runs of blanks
+// and tabs as one blank.
+std::string squeezedName(const std::string& text);
+
 // The offset angle of an offset dish, 0 .. maxOffsetDeg (0 for a prime-focus dish).
 bool parseOffsetAngle(const std::string& text, double* offsetDeg, std::string* error);

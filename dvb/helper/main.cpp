@@ -267,9 +267,10 @@ static bool pointMoment(const std::string& text, int64_t* unixMs, int32_t* zoneM
         return true;
     }
     int64_t asUtc = 0;
-    if (!parseLocalTime(text, 0, &asUtc, zoneMinutes)) return false;
+    bool zoneGiven = false;
+    if (!parseLocalTime(text, 0, &asUtc, zoneMinutes, &zoneGiven)) return false;
     *unixMs = asUtc;
-    if (text.size() > 16) return true;
+    if (zoneGiven) return true;
     // The wall time read as UTC, then the zone at that local time.
     const time_t wall = static_cast<time_t>(asUtc / 1000);
     tm fields{};

@@ -275,12 +275,15 @@ TEST(PointingTime, CalendarDaysAndLocalTimes)
 
     int64_t ms = 0;
     int32_t zone = 0;
-    ASSERT_TRUE(parseLocalTime("2025-06-21T12:00+03:00", 60, &ms, &zone));
+    bool zoneGiven = false;
+    ASSERT_TRUE(parseLocalTime("2025-06-21T12:00+03:00", 60, &ms, &zone, &zoneGiven));
     EXPECT_EQ(utcMs(2025, 6, 21, 9, 0), ms);
     EXPECT_EQ(180, zone);
-    ASSERT_TRUE(parseLocalTime("2025-06-21T12:00", 60, &ms, &zone));
+    EXPECT_TRUE(zoneGiven);
+    ASSERT_TRUE(parseLocalTime("2025-06-21T12:00", 60, &ms, &zone, &zoneGiven));
     EXPECT_EQ(utcMs(2025, 6, 21, 11, 0), ms);
     EXPECT_EQ(60, zone);
+    EXPECT_FALSE(zoneGiven);
     for (const char* good :
          {"2025-06-21T09:00Z", "2025-06-21 09:00z", "2025-06-21T07:00-0200", "2025-06-21T08:00-01"}) {
         ASSERT_TRUE(parseLocalTime(good, 0, &ms, &zone)) << good;
