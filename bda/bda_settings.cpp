@@ -21,13 +21,26 @@ std::string tunerNameFromSettings(const std::string& fileBytes, bool* inCodePage
     return name;
 }
 
-struct ModulationName {
+// A value of bdacard.ini as BDA names it, and its number.
+struct NamedValue {
     const char* name;
     int32_t value;
 };
 
+// The number of `word` among `names`; false when none has that name.
+template <size_t count>
+static bool namedValue(const NamedValue (&names)[count], const std::string& word, int32_t* value)
+{
+    for (const NamedValue& each : names) {
+        if (word != each.name) continue;
+        *value = each.value;
+        return true;
+    }
+    return false;
+}
+
 // BDA's own names for the modulations a satellite tuner may take.
-static const ModulationName modulationNames[] = {
+static const NamedValue modulationNames[] = {
     {"NOT_SET", -1}, {"QPSK", 20},   {"BPSK", 21},   {"OQPSK", 22},    {"8VSB", 23},     {"16VSB", 24},
     {"8PSK", 27},    {"16APSK", 29}, {"32APSK", 30}, {"NBC_QPSK", 31}, {"NBC_8PSK", 32}, {"DIRECTV", 33},
 };
@@ -59,17 +72,9 @@ static std::string bdaName(std::string word, const std::string& prefix)
 
 // One value of the line, as BDA names it (with or without "BDA_MOD_", "-"
 // for "_", any case) or as its number; false for anything else.
-static bool modulationOf(std::string word, int32_t* value)
+static bool modulationOf(const std::string& word, int32_t* value)
 {
-    if (modulationNumber(word, value)) return true;
-    word = bdaName(word, "MOD_");
-    for (const ModulationName& each : modulationNames) {
-        if (word == each.name) {
-            *value = each.value;
-            return true;
-        }
-    }
-    return false;
+    return modulationNumber(word, value) || namedValue(modulationNames, bdaName(word, "MOD_"), value);
 }
 
 ModulationOrder modulationsFromSettings(const std::string& fileBytes)
@@ -93,28 +98,21 @@ ModulationOrder modulationsFromSettings(const std::string& fileBytes)
     return order;
 }
 
-struct ShapeName {
-    const char* name;
-    int32_t value;
-};
-
-static const ShapeName pilotNames[] = {{"ON", bdaPilotOn}, {"OFF", bdaPilotOff}};
-static const ShapeName rollOffNames[] = {
+static const NamedValue pilotNames[] = {{"ON", bdaPilotOn}, {"OFF", bdaPilotOff}};
+static const NamedValue rollOffNames[] = {
     {"0.20", bdaRollOff20},   {"0.2", bdaRollOff20},  {"20", bdaRollOff20}, {"0.25", bdaRollOff20 + 1},
     {"25", bdaRollOff20 + 1}, {"0.35", bdaRollOff35}, {"35", bdaRollOff35},
 };
 
 // The value of the line `key`, looked up among `names` after `prefix` is taken off.
 template <size_t count>
-static int32_t shapeValue(const std::string& text, const char* key, const char* prefix, const ShapeName (&names)[count],
-                          int32_t notSet)
+static int32_t shapeValue(const std::string& text, const char* key, const char* prefix,
+                          const NamedValue (&names)[count], int32_t notSet)
 {
     std::string line;
-    if (!settingValue(text, key, &line)) return notSet;
-    const std::string word = bdaName(line, prefix);
-    for (const ShapeName& each : names)
-        if (word == each.name) return each.value;
-    return notSet;
+    int32_t value = notSet;
+    if (settingValue(text, key, &line)) namedValue(names, bdaName(line, prefix), &value);
+    return value;
 }
 
 SignalShape signalShapeFromSettings(const std::string& fileBytes)
