@@ -59,18 +59,18 @@ SimulatedFrontend newSimulatedFrontend(const Simulation& simulation)
     return frontend;
 }
 
+// The code rates a transponder of the simulation may name, as the kernel numbers them.
+static const struct {
+    const char* text;
+    uint32_t fec;
+} kernelCodeRates[] = {{"1/2", FEC_1_2}, {"2/3", FEC_2_3}, {"3/4", FEC_3_4}, {"4/5", FEC_4_5},  {"5/6", FEC_5_6},
+                       {"7/8", FEC_7_8}, {"8/9", FEC_8_9}, {"3/5", FEC_3_5}, {"9/10", FEC_9_10}};
+
+// "" for an automatic or unknown rate.
 static const char* codeRateName(uint32_t fec)
 {
-    switch (fec) {
-    case FEC_1_2: return "1/2";
-    case FEC_3_5: return "3/5";
-    case FEC_2_3: return "2/3";
-    case FEC_3_4: return "3/4";
-    case FEC_4_5: return "4/5";
-    case FEC_5_6: return "5/6";
-    case FEC_8_9: return "8/9";
-    case FEC_9_10: return "9/10";
-    }
+    for (const auto& each : kernelCodeRates)
+        if (fec == each.fec) return each.text;
     return "";
 }
 
@@ -192,12 +192,7 @@ static uint32_t apiVersion(const SimulatedFrontend& frontend)
 
 static uint32_t kernelCodeRate(const std::string& rate)
 {
-    static const struct {
-        const char* text;
-        uint32_t fec;
-    } rates[] = {{"1/2", FEC_1_2}, {"2/3", FEC_2_3}, {"3/4", FEC_3_4}, {"4/5", FEC_4_5},  {"5/6", FEC_5_6},
-                 {"7/8", FEC_7_8}, {"8/9", FEC_8_9}, {"3/5", FEC_3_5}, {"9/10", FEC_9_10}};
-    for (const auto& each : rates)
+    for (const auto& each : kernelCodeRates)
         if (rate == each.text) return each.fec;
     return FEC_3_4;  // none named
 }
