@@ -6,6 +6,7 @@
 #include "cardbase/phone/phone_feed.h"
 #include "cardbase/phone/phone_service.h"
 #include "cardbase/phone/phone_settings.h"
+#include "cardbase/record/card_record.h"
 
 std::string cardSettingsPath()
 {
@@ -26,13 +27,20 @@ void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishS
     InitializeCriticalSection(&feed.lock);
     const std::string path = cardSettingsPath();
     const std::string settings = wholeFileText(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const PhonePlace place = phonePlaceFrom(settings, path, cardSite, catalogueText());
+    feed.record = startCardRecord(cardName, RecordSite{place.hasSite, place.site});
     const PhoneSetting setting = phoneSettingFrom(settings, environmentText("AZIMORA_PHONE"));
     if (setting.wanted) feed.phone = startPhoneService(setting, cardName, path);
-    if (feed.phone) phoneSetPlace(feed.phone, phonePlaceFrom(settings, path, cardSite, catalogueText()));
+    if (feed.phone) {
+        phoneSetPlace(feed.phone, place);
+        if (recordShownOnPhone(settings)) phoneSetRecord(feed.phone, cardRecordFolder(feed.record));
+    }
 }
 
 void closeReadingFeed(ReadingFeed& feed)
 {
+    stopCardRecord(feed.record);
+    feed.record = nullptr;
     stopPhoneService(feed.phone);
     feed.phone = nullptr;
     DeleteCriticalSection(&feed.lock);
@@ -47,12 +55,15 @@ static std::vector<PositionTenths> cataloguePositionsFor(const CardTuning& tunin
 void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
 {
     EnterCriticalSection(&feed.lock);
-    if (recordSetCall(feed.tuning, call, static_cast<int32_t>(value))) {
+    const bool tuned = recordSetCall(feed.tuning, call, static_cast<int32_t>(value));
+    if (tuned) {
         networkRetuned(feed.network);
         marginRetuned(feed.margin);
         feed.expected = cataloguePositionsFor(feed.tuning);
     }
+    const CardTuning tuning = feed.tuning;
     LeaveCriticalSection(&feed.lock);
+    if (tuned) recordTuned(feed.record, tuning);
     if (feed.phone) phoneSetCall(feed.phone, call, static_cast<int32_t>(value));
 }
 
@@ -106,15 +117,17 @@ void waitForReadingTime(ReadingFeed& feed)
 
 void publishReading(ReadingFeed& feed, const SignalReading& reading)
 {
-    std::vector<PositionTenths> expected;
+    MeasurementContext context;
     EnterCriticalSection(&feed.lock);
     const uint32_t nowMs = cardClockMs();
     networkLock(feed.network, reading.locked, nowMs);
     marginLock(feed.margin, reading.locked);
-    const NetworkReport report = networkReport(feed.network, nowMs);
-    const LinkMargin margin = watchedMargin(feed.margin, report, reading);
-    feed.latestMargin = margin;
-    if (feed.phone) expected = feed.expected;
+    context.network = networkReport(feed.network, nowMs);
+    context.margin = watchedMargin(feed.margin, context.network, reading);
+    context.carrierToNoiseInDecibels = feed.margin.carrierToNoiseInDecibels;
+    context.expected = feed.expected;
+    feed.latestMargin = context.margin;
     LeaveCriticalSection(&feed.lock);
-    if (feed.phone) phoneReading(feed.phone, reading, networkJson(report, expected), margin);
+    recordReading(feed.record, reading, context);
+    if (feed.phone) phoneReading(feed.phone, reading, networkJson(context.network, context.expected), context.margin);
 }

@@ -6,7 +6,8 @@
 // "phone=PORT" or AZIMORA_PHONE asks for it. The feed also keeps what the
 // card knows of the network it is locked to, and what the catalogue beside
 // the program (satellite.ini, as the program finds it) expected for the
-// tuned transponder.
+// tuned transponder. Every measurement goes into the record of
+// measurements as well (record/card_record.h).
 #pragma once
 #include <windows.h>
 
@@ -21,10 +22,12 @@
 #include "cardbase/signal_scale.h"
 
 struct PhoneService;
+struct CardRecord;
 
 struct ReadingFeed {
     ReadingPace pace;
     PhoneService* phone = nullptr;  // null while the phone page is not asked for
+    CardRecord* record = nullptr;   // null when the record cannot be kept
     CRITICAL_SECTION lock;          // guards what follows: set calls and readings come on different threads
     CardTuning tuning;
     NetworkWatch network;
@@ -34,10 +37,10 @@ struct ReadingFeed {
     LinkMargin latestMargin;  // of the latest reading
 };
 
-// Starts the phone page if asked for; `cardName` (UTF-8) says on the page
-// which card is measuring, and `cardSite` (the practice dish's) is the
-// page's site where the settings file has no site= line. Each open has its
-// close.
+// Starts the record and the phone page if asked for; `cardName` (UTF-8)
+// says on the page and in the record which card is measuring, and
+// `cardSite` (the practice dish's) is the site where the settings file has
+// no site= line. Each open has its close.
 void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishSite* cardSite = nullptr);
 void closeReadingFeed(ReadingFeed& feed);
 

@@ -105,7 +105,8 @@ std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
                 (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "]";
     }
     return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) +
-           ",\"thresholds\":" + thresholdsJson() + ",\"readings\":[" + rows + "]}\n\n";
+           ",\"thresholds\":" + thresholdsJson() + ",\"record\":" + (feed.recordFolder.empty() ? "false" : "true") +
+           ",\"readings\":[" + rows + "]}\n\n";
 }
 
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)

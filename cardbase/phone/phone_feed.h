@@ -60,6 +60,7 @@ struct PhoneFeed {
     std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
     PhonePlace place;                                        // for the pointing's answers, set once before serving
     LinkMargin margin;                                       // as of the latest reading
+    std::string recordFolder;  // where the record is read for the page; "" while it is not shown
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.
@@ -73,7 +74,8 @@ std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 // The stream's messages, each a complete event; each carries the link
 // margin as "margin" (phone_margin.h).
 // First on every connection: how soon to reconnect, the last minute (each
-// row with the threshold then, or null) and the table of thresholds.
+// row with the threshold then, or null), the table of thresholds and
+// whether the record is shown ("record": true or false).
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs);
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& reading);
 // While the program takes no readings (it is not measuring).

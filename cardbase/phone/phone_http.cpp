@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cardbase/phone/phone_report.h"
 #include "cardbase/settings_line.h"
 
 const char* statusReason(int status)
@@ -22,7 +23,7 @@ const char* statusReason(int status)
 static const char commonHeaders[] = "Cache-Control: no-cache\r\nX-Content-Type-Options: nosniff\r\n"
                                     "Connection: close\r\n";
 
-static PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders = "")
+PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders)
 {
     PhoneAnswer answer;
     answer.kind = PhoneAnswer::Respond;
@@ -58,6 +59,21 @@ static PhoneAnswer jsonAnswer(const std::string& json, bool withBody)
     return answer;
 }
 
+static PhoneAnswer recordAnswer(const RecordReply& reply, bool withBody)
+{
+    if (reply.status != 200) return errorAnswer(reply.status, reply.body.c_str());
+    PhoneAnswer answer;
+    answer.kind = PhoneAnswer::Respond;
+    answer.status = 200;
+    answer.bytes = "HTTP/1.1 200 OK\r\nContent-Type: " + reply.contentType +
+                   "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n" + commonHeaders +
+                   reply.extraHeaders +
+                   // The report shows words a satellite's table chose: none of it may run.
+                   "Content-Security-Policy: default-src 'self'; object-src 'none'; base-uri 'none'\r\n\r\n";
+    if (withBody) answer.bytes += reply.body;
+    return answer;
+}
+
 static bool isTokenCharacter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -82,7 +98,8 @@ static std::string withoutCr(const std::string& line)
     return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
 }
 
-PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place)
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place,
+                          const std::string* recordFolder)
 {
     const size_t end = headEnd(received);
     if (end == std::string::npos) {
@@ -152,6 +169,12 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
                            &problem))
             return errorAnswer(400, problem.c_str());
         return jsonAnswer(json, get);
+    }
+    if (place && recordFolder && (path == phoneRecordPath || path == phoneReportPath)) {
+        const size_t question = target.find('?');
+        return recordAnswer(
+            recordReply(path, question == std::string::npos ? "" : target.substr(question + 1), *recordFolder, *place),
+            get);
     }
     for (size_t i = 0; i < phoneAssetCount; ++i)
         if (path == phoneAssets[i].path) return assetAnswer(phoneAssets[i], get);

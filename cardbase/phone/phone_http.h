@@ -1,6 +1,6 @@
 // What the phone page's server answers, decided from the bytes a phone sent:
 // only GET and HEAD of the page, its assets, the stream of readings and the
-// pointing's answers (phone_point.h); every other request gets an error,
+// pointing's answers (phone_point.h) and the record (phone_report.h); every other request gets an error,
 // and nothing a request says reaches the card. Each answer is followed by the end of the connection (the stream's
 // when the phone goes). Platform-neutral.
 #pragma once
@@ -40,8 +40,12 @@ struct PhoneAnswer {
 // The answer to what has been received so far on a connection. `streamRoom`
 // tells whether another stream may start (else the stream is refused with
 // 503, as too many phones are connected). Without `place` the pointing's
-// paths are not served.
-PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place = nullptr);
+// paths are not served, and without `recordFolder` the record's; an empty
+// folder refuses them (record=off).
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place = nullptr,
+                          const std::string* recordFolder = nullptr);
+// A refusal: the status, and the reason in words.
+PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders = "");
 
 // The status line's reason for the codes answerRequest gives.
 const char* statusReason(int status);

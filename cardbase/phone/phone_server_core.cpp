@@ -36,8 +36,17 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
     if (c.state != PhoneConnectionState::Request) return;
     const size_t room = maxRequestHeadBytes + 1 - c.received.size();
     c.received.append(bytes, size < room ? size : room);
-    const PhoneAnswer answer = answerRequest(c.received, phoneStreams(core) < maxPhoneStreams, &feed.place);
+    PhoneAnswer answer =
+        answerRequest(c.received, phoneStreams(core) < maxPhoneStreams, &feed.place, &feed.recordFolder);
     if (answer.kind == PhoneAnswer::NeedMore) return;
+    if (answer.bytes.size() > maxQueuedBytes) {
+        size_t answering = 0;
+        for (const PhoneConnection& other : core.slots)
+            if (other.state == PhoneConnectionState::Answering) answering += other.queue.size();
+        if (answering + answer.bytes.size() > maxAnsweringBytes)
+            answer = errorAnswer(503, "the record is being sent to another phone; try again in a moment",
+                                 "Retry-After: 5\r\n");
+    }
     c.received.clear();
     c.received.shrink_to_fit();
     c.queue = answer.bytes;

@@ -13,6 +13,9 @@
 constexpr int maxPhoneConnections = 16;  // page loads and streams together
 constexpr int maxPhoneStreams = 8;       // phones following the readings
 constexpr size_t maxQueuedBytes = 64 * 1024;
+// Answers being sent hold at most this much together: the record's file
+// (bounded itself) goes to one phone at a time or two, not to every one at once.
+constexpr size_t maxAnsweringBytes = 9 * 1024 * 1024;
 constexpr uint32_t requestTimeoutMs = 5000;  // for the whole head to arrive
 constexpr uint32_t stalledPhoneMs = 5000;    // a phone that takes nothing for this long is dropped
 constexpr uint32_t closingTimeoutMs = 2000;  // for the phone to end a connection answered

@@ -114,6 +114,13 @@ void phoneSetPlace(PhoneService* service, const PhonePlace& place)
     LeaveCriticalSection(&service->lock);
 }
 
+void phoneSetRecord(PhoneService* service, const std::string& folder)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.recordFolder = folder;
+    LeaveCriticalSection(&service->lock);
+}
+
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 {
     const int64_t now = phoneWallClockMs();

@@ -33,6 +33,10 @@ void stopPhoneService(PhoneService* service);
 // The site and catalogue the page's "Where to point" starts from.
 void phoneSetPlace(PhoneService* service, const PhonePlace& place);
 
+// The folder the page reads the record from; "" (the default) keeps the
+// record from the page.
+void phoneSetRecord(PhoneService* service, const std::string& folder);
+
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
 // A reading handed to the program, with what the card knows of the network
 // then (networkJson) and the link margin.

@@ -50,3 +50,9 @@ PhoneSetting phoneSettingFrom(const std::string& settingsFileBytes, const std::s
     if (!environmentValue.empty()) return phoneSettingOf(environmentValue);
     return phoneSettingOf(settingFromFile(settingsFileBytes, "phone"));
 }
+
+bool recordShownOnPhone(const std::string& settingsFileBytes)
+{
+    const std::string value = withoutOuterBlanks(settingFromFile(settingsFileBytes, "record"));
+    return !(value == "0" || sameIgnoringAsciiCase(value, "off") || sameIgnoringAsciiCase(value, "no"));
+}

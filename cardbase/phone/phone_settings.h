@@ -20,3 +20,9 @@ PhoneSetting phoneSettingOf(const std::string& value);
 
 // The environment's value when it is set, else the file's "phone" line.
 PhoneSetting phoneSettingFrom(const std::string& settingsFileBytes, const std::string& environmentValue);
+
+// Whether the phone page shows the record of measurements (its section,
+// /record.csv and /report): anyone who reaches the page could read it, the
+// site in it too, so a line "record=off" (or "0", "no") in the settings
+// file keeps it from the page. The record is kept on the PC all the same.
+bool recordShownOnPhone(const std::string& settingsFileBytes);

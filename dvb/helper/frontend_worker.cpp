@@ -379,6 +379,7 @@ void FrontendWorker::takeReading()
     }
     {
         std::lock_guard<std::mutex> hold(mutex_);
+        latest_.number = ++readingsTaken_;
         latest_.answered = answered;
         if (answered) {
             latest_.figures = figures;

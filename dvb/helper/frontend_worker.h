@@ -53,6 +53,7 @@ public:
 
 // The latest reading, as the connection answers from it.
 struct LatestReading {
+    uint32_t number = 0;    // the count of readings taken, never the same twice
     bool answered = false;  // the latest read had an answer
     SignalReading reading{false, 0, 0.0f};
     FrontendFigures figures;
@@ -151,6 +152,7 @@ private:
     TransponderMemory memory_;
     NetworkReader network_;
     uint32_t lockedReadings_ = 0;  // since the lock came, for asking the tuner's word again
+    uint32_t readingsTaken_ = 0;   // guarded by mutex_
     bool tunerWordKnown_ = false;  // asked no more while the lock lasts
 
     std::thread thread_;

@@ -42,7 +42,8 @@ const char* helperUsage()
            "                         which the sun stands at the satellite's azimuth\n"
            "                         today, the USALS angle\n"
            "  --site LAT,LON         with --point: the dish's site in degrees, north and\n"
-           "                         east positive (55.75,37.62)\n"
+           "                         east positive (55.75,37.62); with --status --tune:\n"
+           "                         the site the record's pointing figures are for\n"
            "  --time TIME            with --point: as at TIME rather than now\n"
            "                         (2025-06-21T12:00, with +03:00 or Z; else local time)\n"
            "  --offset DEGREES       with --point: the dish's offset angle (0 for a\n"
@@ -82,7 +83,6 @@ static bool smallNumber(const std::string& text, int* value)
 bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error)
 {
     HelperOptions parsed;
-    bool hasSite = false;
     std::string otherOption, pointDetail;  // to tell --point's options from the others
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
@@ -152,7 +152,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             parsed.pointSatellite = value;
         } else if (name == "--site") {
             if (!parseSite(value, &parsed.site, error)) return false;
-            hasSite = true;
+            parsed.hasSite = true;
         } else if (name == "--time") {
             parsed.pointTime = value;
         } else if (name == "--offset") {
@@ -184,9 +184,9 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         const bool pointing =
             name == "--point" || name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue";
         if (!pointing && name != "--help" && name != "-h") otherOption = name;
-        if (pointing && name != "--point") pointDetail = name;
+        if (pointing && name != "--point" && name != "--site") pointDetail = name;
     }
-    if (parsed.point && !hasSite) {
+    if (parsed.point && !parsed.hasSite) {
         *error = "--point needs --site LAT,LON: the dish's site in degrees, north and east positive, such as "
                  "55.75,37.62";
         return false;
@@ -197,6 +197,10 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
     }
     if (!parsed.point && !pointDetail.empty()) {
         *error = pointDetail + " goes with --point";
+        return false;
+    }
+    if (!parsed.point && !parsed.tune && parsed.hasSite) {
+        *error = "--site goes with --point or --status --tune";
         return false;
     }
     if (parsed.tune && !parsed.status) {

@@ -28,6 +28,7 @@ struct HelperOptions {
     CardTuning tuning;
     bool point = false;          // --point SAT --site LAT,LON: where to point a dish, then end
     std::string pointSatellite;  // as typed: found in the catalogue when it is a name
+    bool hasSite = false;        // --site: with --point, or with --status --tune for the record's pointing figures
     DishSite site{};
     std::string pointTime;   // --time: "" for now
     bool hasOffset = false;  // --offset: the dish's offset angle

@@ -18,6 +18,7 @@
 #include "dvb/helper/dvb_frontend.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/helper_margin.h"
+#include "dvb/helper/helper_record.h"
 #include "dvb/helper/point_report.h"
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/tcp_server.h"
@@ -123,15 +124,18 @@ static void blockEndingSignals(bool block, sigset_t* previous)
 }
 
 // Looks at the latest reading until `done` holds, the time is up or a
-// signal ends the helper; that reading.
+// signal ends the helper, each reading going into the record; that reading.
 template <typename Done>
-static LatestReading waitForReading(FrontendWorker& worker, uint32_t waitMs, Done done)
+static LatestReading waitForReading(FrontendWorker& worker, uint32_t waitMs, HelperRecord& record,
+                                    const ModcodWord& user, Done done)
 {
     const uint64_t deadline = monotonicMs() + waitMs;
     LatestReading latest = worker.latest();
+    helperRecordReading(record, latest, user, static_cast<uint32_t>(monotonicMs()));
     while (!done(latest) && !stopRequested && monotonicMs() < deadline) {
         usleep(tunedLookMs * 1000);
         latest = worker.latest();
+        helperRecordReading(record, latest, user, static_cast<uint32_t>(monotonicMs()));
     }
     return latest;
 }
@@ -152,8 +156,47 @@ static WorkerOutcome waitForTune(FrontendWorker& worker, const CardTuning& tunin
     return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
 }
 
+// The catalogue Azimora ships (resources/satellite.ini), built in.
+extern const unsigned char builtInCatalogue[];
+extern const size_t builtInCatalogueSize;
+
+static int32_t localZoneMinutes(time_t at)
+{
+    tm local{};
+    localtime_r(&at, &local);
+    return static_cast<int32_t>(local.tm_gmtoff / 60);
+}
+
+static int64_t wallClockMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// The record of this tune: in the user's record folder; --site names the site.
+static void startRecord(HelperRecord& record, const HelperOptions& options, DvbFrontend& device)
+{
+    RecordSite site;
+    site.known = options.hasSite;
+    site.site = options.site;
+    if (!openHelperRecord(record, recordFolder(), std::to_string(getpid()),
+                          "azimora-dvb " + frontendName(options) + " (" + device.describe().name + ")", site)) {
+        complain("the record of measurements cannot be kept: " + record.store.problem);
+        return;
+    }
+    const std::string catalogue(reinterpret_cast<const char*>(builtInCatalogue), builtInCatalogueSize);
+    const CardTuning& tuning = options.tuning;
+    const int64_t now = wallClockMs();
+    helperRecordTuned(
+        record, tuning,
+        expectedPositions(catalogueLines(catalogue), tuning.frequencyMHz, tuning.polarization, tuning.symbolRate), now,
+        localZoneMinutes(static_cast<time_t>(now / 1000)), static_cast<uint32_t>(monotonicMs()));
+}
+
 // --status --tune: tuned as a connection's start would be (the same
-// sequence, log and search), lock waited for, then the network's word.
+// sequence, log and search), lock waited for, then the network's word; the
+// measurement goes into the record.
 static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
 {
     sigset_t previous;
@@ -161,7 +204,10 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
     int code = ExitOk;
+    const ModcodWord user = options.hasModcod ? knownWord(options.modcod) : missingWord(GapNotChosen);
+    HelperRecord record;
     const WorkerOutcome opened = worker.open(openWaitMs);
+    if (opened.ok) startRecord(record, options, device);
     const WorkerOutcome tuned = opened.ok ? waitForTune(worker, options.tuning) : opened;
     if (stopRequested) {
         code = ExitOk;
@@ -175,14 +221,14 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
         const TuningSequence sequence = buildTuningSequence(options.tuning, worker.abilities(), true, nullptr);
         const uint32_t lockWaitMs = tunedLockWaitMs(sequence);
         const auto locked = [](const LatestReading& latest) { return latest.answered && latest.reading.locked; };
-        LatestReading latest = waitForReading(worker, lockWaitMs, locked);
+        LatestReading latest = waitForReading(worker, lockWaitMs, record, user, locked);
         if (locked(latest))
-            latest = waitForReading(worker, networkInformationWaitMs + 2 * readingIntervalMs,
+            latest = waitForReading(worker, networkInformationWaitMs + 2 * readingIntervalMs, record, user,
                                     [](const LatestReading& now) { return networkSettled(now.network); });
+        if (!helperRecordEnd(record)) complain("the measurement could not be recorded: " + record.store.problem);
         if (stopRequested) {
             code = ExitOk;
         } else {
-            const ModcodWord user = options.hasModcod ? knownWord(options.modcod) : missingWord(GapNotChosen);
             std::fputs(tunedReport(device.describe(), options.tuneEntry, latest, user).c_str(), stdout);
             std::fflush(stdout);
             if (!locked(latest)) {
@@ -193,6 +239,7 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
             }
         }
     }
+    closeHelperRecord(record);
     if (!worker.stop(endWaitMs)) {
         complain("the frontend did not answer within 5 s while it was let go; ending without it");
         closeFrontendLog(log);
@@ -243,17 +290,6 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
         _exit(code == ExitOk ? ExitFailure : code);
     }
     return code;
-}
-
-// The catalogue Azimora ships (resources/satellite.ini), built in.
-extern const unsigned char builtInCatalogue[];
-extern const size_t builtInCatalogueSize;
-
-static int32_t localZoneMinutes(time_t at)
-{
-    tm local{};
-    localtime_r(&at, &local);
-    return static_cast<int32_t>(local.tm_gmtoff / 60);
 }
 
 // --time, or now; without a zone of its own, the machine's zone on that day.

@@ -394,4 +394,29 @@ TEST(RecordStore, TheFolderIsOnePlacePerUser)
     EXPECT_FALSE(appendRecord(store, sampleEntry("a"), {}));
 }
 
+// Whether `name` stands in the text as a word of its own.
+bool namesWord(const std::string& text, const std::string& name)
+{
+    const auto wordCharacter = [](char c) { return (c >= 'a' && c <= 'z') || c == '_'; };
+    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+        const bool before = at == 0 || !wordCharacter(text[at - 1]);
+        const bool after = at + name.size() == text.size() || !wordCharacter(text[at + name.size()]);
+        if (before && after) return true;
+    }
+    return false;
+}
+
+TEST(RecordDocuments, EveryColumnIsExplainedWhereTheRecordIsDescribed)
+{
+    for (const char* document : {"resources/ReadMe.txt", "docs/linux-cards.md"}) {
+        const std::string text = committedFile(document);
+        ASSERT_FALSE(text.empty()) << document;
+        EXPECT_NE(std::string::npos, text.find("record=off")) << document;
+        for (size_t i = 0; i < recordColumnCount; ++i)
+            EXPECT_TRUE(namesWord(text, recordColumns[i].name)) << document << ": " << recordColumns[i].name;
+        for (size_t i = 0; i < seriesColumnCount; ++i)
+            EXPECT_TRUE(namesWord(text, seriesColumns[i].name)) << document << ": " << seriesColumns[i].name;
+    }
+}
+
 }  // namespace

@@ -26,8 +26,9 @@ packages_windows=(wine wine64 "$wine32_package" xvfb x11-utils imagemagick)
 # Debian's Chromium, driven by playwright-core from npm (browser_deps.sh);
 # node and npm from Debian where the machine has none of its own; curl for
 # ./run --phone.
-# PyEphem's sun for the pointing's reference test (run with /usr/bin/python3).
-packages_browser=(chromium curl python3-ephem)
+# PyEphem's sun for the pointing's reference test (run with /usr/bin/python3);
+# pdftotext (poppler-utils) reads back the report Chromium prints to PDF.
+packages_browser=(chromium curl python3-ephem poppler-utils)
 command -v npm >/dev/null || packages_browser+=(nodejs npm)
 packages_kernel=(qemu-system-x86 busybox-static make gcc binutils xz-utils)
 packages_zip=(cmake ninja-build g++-mingw-w64-i686 zip)

@@ -104,6 +104,13 @@ prepare_prefix() {
         mkdir -p "$(dirname "$dir")"
         cp -a "$AZM_WINE_BASE" "$dir"
     fi
+    # A prefix's Documents, Desktop and the like lead to $HOME: each run keeps
+    # its own instead, so that the record of measurements (Documents\Azimora)
+    # stays in the prefix and runs never share one.
+    local folder
+    for folder in "$dir"/drive_c/users/*/*; do
+        if [[ -L $folder ]]; then rm -f "$folder" && mkdir -p "$folder"; fi
+    done
     export WINEPREFIX=$dir
 }
 

@@ -4,6 +4,7 @@
 (function () {
   'use strict';
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
+  const Record = window.AzimoraRecord;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -87,8 +88,10 @@
     if (state.tune && !same(state.tune, tune)) { state.pick = ''; $('modcodPick').value = ''; }
     state.tune = tune;
     if (tune && tune.n !== before && before !== 0) resetPeak();
+    if (tune && tune.n !== before) Record.tuned();
   }
   function onHistory(data) {
+    Record.setShown(data.record === true);
     // The server's minute replaces the page's: it holds whatever the page missed.
     const rows = Array.isArray(data.readings) ? data.readings : [];
     state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5],
@@ -357,6 +360,7 @@
       network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
     }),
+    record: () => Record.state(),
     audio: () => ({
       on: sound.audio.on, mode: sound.audio.mode, frequency: sound.audio.frequency, level: sound.audio.level,
       contextState: sound.audio.context ? sound.audio.context.state : 'none',
