@@ -184,7 +184,8 @@ static std::string rowHtml(const CsvTable& table, const std::vector<std::string>
                     "\xC2\xB0 for " + value("satellite_position");
         pointing = htmlText(pointing);
     }
-    const std::string time = value("start_local").substr(11, 5);
+    const std::string start = value("start_local");
+    const std::string time = start.size() > 11 ? start.substr(11, 5) : std::string();
     const std::string cssVerdict = verdict == "no lock" ? "nolock" : verdict;
     return "<tr class=\"" + htmlText(cssVerdict) + "\">" + cell(htmlText(time)) + cell(htmlText(transponder)) +
            cell(htmlText(lock)) + cell(threeFigures(table, row, "cn", "db")) +

@@ -59,13 +59,20 @@ static int32_t zoneMinutesNow()
     return kind == TIME_ZONE_ID_INVALID ? 0 : static_cast<int32_t>(-bias);
 }
 
+// The running measurement as it stands, without its pointing, which the
+// thread works out after the lock is let go.
+static EndedMeasurement takenNow(const Measurement& running)
+{
+    return EndedMeasurement{measurementEntry(running, RecordSite()), measurementSeries(running)};
+}
+
 // With the lock held: the running measurement, if it has readings, goes to be written.
 static void endMeasurement(CardRecord& record)
 {
     Measurement& running = record.measurement;
     if (running.running && running.entry.readings > 0) {
         if (record.ended.size() >= endedLimit) record.ended.erase(record.ended.begin());
-        record.ended.push_back(EndedMeasurement{measurementEntry(running, record.site), measurementSeries(running)});
+        record.ended.push_back(takenNow(running));
     }
     running.running = false;
     record.keptAside = false;
@@ -78,9 +85,12 @@ static void beginMeasurement(CardRecord& record, uint32_t nowMs)
                      unixMs, zoneMinutesNow(), nowMs);
 }
 
-static void writeEnded(RecordStore& store, std::vector<EndedMeasurement>& ended)
+static void writeEnded(RecordStore& store, const RecordSite& site, std::vector<EndedMeasurement>& ended)
 {
-    for (const EndedMeasurement& one : ended) appendRecord(store, one.entry, one.series);
+    for (EndedMeasurement& one : ended) {
+        one.entry.pointing = recordPointing(one.entry, site);
+        appendRecord(store, one.entry, one.series);
+    }
     ended.clear();
 }
 
@@ -105,11 +115,14 @@ static DWORD WINAPI recordThread(void* parameter)
             (!record.keptAside || now - record.keptAtMs >= runningFileIntervalMs)) {
             keep = record.keptAside = true;
             record.keptAtMs = now;
-            aside = EndedMeasurement{measurementEntry(running, record.site), measurementSeries(running)};
+            aside = takenNow(running);
         }
         LeaveCriticalSection(&record.lock);
-        writeEnded(store, ended);
-        if (keep) keepRunning(store, aside.entry, aside.series);
+        writeEnded(store, record.site, ended);
+        if (keep) {
+            aside.entry.pointing = recordPointing(aside.entry, record.site);
+            keepRunning(store, aside.entry, aside.series);
+        }
         if (ending) break;
     }
     closeRecordStore(store);

@@ -109,7 +109,7 @@ static bool satelliteOf(const RecordEntry& entry, double* longitudeDeg)
     return true;
 }
 
-static RecordPointing pointingFor(const RecordEntry& entry, const RecordSite& site)
+RecordPointing recordPointing(const RecordEntry& entry, const RecordSite& site)
 {
     RecordPointing pointing;
     double longitude = 0.0;
@@ -150,7 +150,7 @@ RecordEntry measurementEntry(const Measurement& measurement, const RecordSite& s
     } else {
         entry.margin.state = MarginNoModcod;
     }
-    entry.pointing = pointingFor(entry, site);
+    entry.pointing = recordPointing(entry, site);
     return entry;
 }
 

@@ -63,6 +63,9 @@ bool measurementIdle(const Measurement& measurement, uint32_t nowMs);
 // The entry as it stands: its figures, the margin at the median C/N, the
 // pointing for the site (at the start's moment) where one is known.
 RecordEntry measurementEntry(const Measurement& measurement, const RecordSite& site);
+// The pointing alone (the costly part, a millisecond or so), for an entry
+// taken without a site.
+RecordPointing recordPointing(const RecordEntry& entry, const RecordSite& site);
 std::vector<RecordSeriesPoint> measurementSeries(const Measurement& measurement);
 
 // "20250131T101502Z-3f2a-7": the start in UTC, the recorder's tag and its count.
