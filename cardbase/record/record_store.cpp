@@ -65,7 +65,7 @@ static bool appendLines(RecordStore& store, const std::string& name, const std::
         }
         std::string start;
         if (!readFileHead(path, head.size(), &start)) return failed(store, "cannot read " + path);
-        if (start != head || size + static_cast<int64_t>(lines.size()) + 2 > recordFileLimitBytes) {
+        if (start != head || size + static_cast<int64_t>(lines.size()) + 2 > store.fileLimitBytes) {
             renameFile(path, numberedPath(store.folder, name));  // or another recorder just did
             continue;
         }

@@ -27,6 +27,7 @@ struct RecordStore {
     std::string tag;     // this recorder's, told apart from every live one
     FileLock lock;
     std::string problem;  // the latest failure, "" when none
+    int64_t fileLimitBytes = recordFileLimitBytes;
 };
 
 // The folder made if missing, this recorder's lock taken, and what

@@ -305,19 +305,20 @@ TEST(RecordStore, AFullFileOrAnotherVersionsFileMovesToANumberedOne)
     std::ofstream(path, std::ios::binary) << utf8ByteOrderMark << "id,cn\r\n1,2\r\n";
     ASSERT_TRUE(appendRecord(store, sampleEntry("a"), {}));
     EXPECT_EQ(std::string(utf8ByteOrderMark) + "id,cn\r\n1,2\r\n", fileText(folder + "/record-1.csv"));
-    // Nearly full: the next line would pass the bound.
+    // Nearly full: the next line would pass the bound (a small one here).
+    store.fileLimitBytes = 64 * 1024;
     const std::string line = recordLine(sampleEntry("filler"));
-    const size_t fillers = static_cast<size_t>(recordFileLimitBytes - fileSize(path) - 100) / line.size();
+    const size_t fillers = static_cast<size_t>(store.fileLimitBytes - fileSize(path) - 100) / line.size();
     std::string filler;
     for (size_t i = 0; i < fillers; ++i) filler += line;
     std::ofstream(path, std::ios::app | std::ios::binary) << filler;
-    const size_t fullRows = tableOf(path).rows.size();
+    const std::string full = fileText(path);
     ASSERT_TRUE(appendRecord(store, sampleEntry("b"), {}));
-    EXPECT_EQ(fullRows, tableOf(folder + "/record-2.csv").rows.size());
+    EXPECT_EQ(full, fileText(folder + "/record-2.csv"));
     const CsvTable fresh = tableOf(path);
     ASSERT_EQ(1u, fresh.rows.size());
     EXPECT_EQ("b", fresh.rows[0][0]);
-    EXPECT_LE(fileSize(folder + "/record-2.csv"), recordFileLimitBytes);
+    EXPECT_LE(fileSize(folder + "/record-2.csv"), store.fileLimitBytes);
     closeRecordStore(store);
 }
 
