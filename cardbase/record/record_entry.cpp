@@ -81,6 +81,7 @@ static std::string note(const RecordEntry& e)
     if (e.locked && !e.carrierToNoiseInDecibels)
         add("the card gives no C/N in dB, so no C/N and no margin are given (a percentage only)");
     if (e.interrupted) add("cut short: the program ended during the measurement; figures as last kept");
+    if (!e.remark.empty()) add(e.remark);
     return text;
 }
 
@@ -177,7 +178,7 @@ const RecordColumn recordColumns[] = {
      [](const RecordEntry& e) { return pointing(e, &RecordPointing::elevationDeg, 1); }},
     {"lnb_skew_deg", "the LNB's turn, degrees, clockwise seen from behind the dish",
      [](const RecordEntry& e) { return pointing(e, &RecordPointing::skewDeg, 1); }},
-    {"note", "what else there is to know (no lock in 42 s; no C/N in dB; cut short)",
+    {"note", "what else there is to know (no lock in 42 s; no C/N in dB; cut short; a survey's words)",
      [](const RecordEntry& e) { return csvTextField(note(e)); }},
 };
 const size_t recordColumnCount = sizeof recordColumns / sizeof recordColumns[0];

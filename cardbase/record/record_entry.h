@@ -53,6 +53,7 @@ struct RecordEntry {
     std::vector<PositionTenths> expected;   // the catalogue's positions for the transponder
     RecordPointing pointing;
     bool interrupted = false;  // kept aside while running: the program ended before the measurement
+    std::string remark;        // the measurer's own words for the note ("survey of 19.2E"), UTF-8
 };
 
 // What the columns "verdict" and the phone page's colours say: "good",

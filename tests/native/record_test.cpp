@@ -199,6 +199,10 @@ TEST(Measurement, NoLockAndNoDecibelsLeaveTheirColumnsEmptyAndSayWhy)
     std::vector<std::string> row = rowOf(measurementEntry(never, RecordSite()), &table);
     EXPECT_EQ("no lock", csvValue(table, row, "verdict"));
     EXPECT_EQ("no lock in 42 s", csvValue(table, row, "note"));
+    RecordEntry remarked = measurementEntry(never, RecordSite());
+    remarked.remark = "survey of 19.2E, transponder 3 of 20";
+    row = rowOf(remarked, &table);
+    EXPECT_EQ("no lock in 42 s; survey of 19.2E, transponder 3 of 20", csvValue(table, row, "note"));
     for (const char* empty : {"time_to_lock_s", "cn_median_db", "quality_min_percent", "margin_db", "modulation",
                               "network_verdict", "azimuth_deg"})
         EXPECT_EQ("", csvValue(table, row, empty)) << empty;
