@@ -1,0 +1,21 @@
+// How a survey is told: one line per transponder as it is measured, a table
+// at the end, and the same figures as CSV for --csv (RFC 4180: a header,
+// commas, dot decimals, fields quoted where needed). Platform-neutral.
+#pragma once
+#include <string>
+
+#include "dvb/helper/survey_run.h"
+
+// "11362H27500    DVB-S2 8PSK 2/3  locked in 0.4 s  C/N 12.3 dB  quality 70 %  margin +6.1 dB (good)"
+// or "10723H29900    no lock within 2.2 s".
+std::string surveyLine(const SurveyResult& result);
+
+// What the lists gave: "lists: 18 transponders at 13.0E (2 circularly
+// polarized left out)".
+std::string listsLine(const SurveyOutcome& outcome);
+
+// The table of every result, a header line first.
+std::string surveyTable(const SurveyOutcome& outcome);
+
+std::string surveyCsvHeader();
+std::string surveyCsvLine(const SurveyResult& result);
