@@ -116,13 +116,11 @@ static bool dwellSeconds(const std::string& text, uint32_t* ms)
     return true;
 }
 
-// A typed entry: digits with H or V and perhaps switch letters; anything
-// else names a satellite.
+// A typed entry begins with the frequency's four or five digits; a
+// position (13.0E) or a name does not.
 static bool looksTyped(const std::string& text)
 {
-    return !text.empty() && text[0] >= '0' && text[0] <= '9' &&
-           text.find_first_not_of("0123456789HVABhvab") == std::string::npos &&
-           text.find_first_of("HVhv") != std::string::npos;
+    return text.size() > 4 && text.find_first_not_of("0123456789") >= 4 && text.find('.') == std::string::npos;
 }
 
 static bool parseSurveyOption(const std::string& name, const std::string& value, HelperOptions* parsed,

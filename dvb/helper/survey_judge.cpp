@@ -66,8 +66,7 @@ int replacementFor(const std::vector<SurveyResult>& results)
     int best = -1;
     for (size_t i = 0; i < results.size(); ++i) {
         const SurveyResult& candidate = results[i];
-        if (!candidate.locked || candidate.transponder.found != FoundInLists ||
-            !fitsCatalogue(candidate.transponder.tuning))
+        if (!candidate.locked || !candidate.transponder.listedHere || !fitsCatalogue(candidate.transponder.tuning))
             continue;
         if (best >= 0) {
             const SurveyResult& chosen = results[static_cast<size_t>(best)];

@@ -29,8 +29,8 @@ std::vector<std::string> surveySentences(const std::vector<SurveyResult>& result
 // heard names it.
 bool catalogueStale(const SurveyResult& catalogueResult, const HeardLists& lists);
 
-// A replacement for a stale catalogue transponder: of the listed
-// transponders that locked, the most robust modulation first (the lowest
+// A replacement for a stale catalogue transponder: of the transponders the
+// lists give at the satellite's position that locked, the most robust modulation first (the lowest
 // C/N its modulation and code rate need; those the list gives none for
 // last), then the best median C/N; only one a catalogue line can hold.
 // -1 when none.

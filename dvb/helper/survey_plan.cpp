@@ -71,6 +71,7 @@ ListedTransponders listedAt(const HeardLists& lists, PositionTenths position, in
                 if (!known) circular.push_back(seen);
                 continue;
             }
+            transponder.listedHere = true;
             transponder.listed = networkWord(stream.modulationSystem, stream.modulationType, stream.fecInner);
             bool known = false;
             for (const SurveyTransponder& each : listed.tunable)

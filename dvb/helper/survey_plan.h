@@ -23,6 +23,7 @@ struct SurveyTransponder {
     CardTuning tuning;  // the six values the program would send
     std::string entry;  // as the keypad shows it: "11362H27500", "12245H27500AB"
     SurveyFound found = FoundAsStart;
+    bool listedHere = false;                             // the networks' lists give it at the satellite's position
     ModcodWord listed = missingWord(GapNoNetworkTable);  // its list entry's modulation and code rate
 };
 

@@ -168,6 +168,13 @@ SurveyOutcome runSurvey(FrontendWorker& worker, const SurveyInputs& inputs, cons
     const std::vector<SurveyTransponder>& toMeasure =
         outcome.listed.tunable.empty() ? inputs.file : outcome.listed.tunable;
     if (outcome.listsRead && settings.say) settings.say(listsLine(outcome));
+    // What was measured before the lists came may be in them too.
+    for (SurveyResult& result : outcome.results)
+        for (const SurveyTransponder& each : outcome.listed.tunable)
+            if (sameTransponder(result.transponder.tuning, each.tuning)) {
+                result.transponder.listedHere = true;
+                result.transponder.listed = each.listed;
+            }
     // The catalogue's own transponder for the satellite, so that a stale one shows.
     outcome.hasSatellite = inputs.named;
     outcome.satellite = inputs.satellite;

@@ -143,12 +143,15 @@ static bool parseStreamLine(const std::vector<std::string>& words, Simulation* s
     if (first == "entry") {
         NitStreamFacts stream{0, 0, words.size() >= 4 && words[3] != "none", 0, 0};
         bool modcodSound = words.size() <= 6 && (words.size() == 4 || stream.withSatelliteDescriptor);
+        bool transponderNamed = false, modcodNamed = false;
         for (size_t i = 4; i < words.size() && modcodSound; ++i) {
             Modcod modcod;
-            modcodSound =
-                transponderWord(words[i], &stream) ||
-                (i == 4 && parseModcod(words[i], &modcod) &&
-                 descriptorFields(modcod, &stream.modulationSystem, &stream.modulationType, &stream.fecInner));
+            // The transponder and the modulation, each at most once, in either order.
+            if (!transponderNamed && transponderWord(words[i], &stream)) transponderNamed = true;
+            else if (!modcodNamed && parseModcod(words[i], &modcod) &&
+                     descriptorFields(modcod, &stream.modulationSystem, &stream.modulationType, &stream.fecInner))
+                modcodNamed = true;
+            else modcodSound = false;
         }
         if (!modcodSound || !identifier(words[1], &stream.transportStreamId) ||
             !identifier(words[2], &stream.originalNetworkId) ||

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# How long azimora-dvb --survey takes over a satellite of 20 transponders on
+# the simulated frontend, with the default dwell (2 s after each lock): a
+# universal LNB, 10 transponders in each band, both polarizations, DVB-S
+# and DVB-S2, each locking 300 ms after its tune (the tuner's programming
+# and the demodulator's search), listed by the network's NIT actual beside
+# a neighbour's NIT other. The target: within 60 s.
+#   tools/scripts/measure_survey.sh [RUNS]   (3 unless told)
+source "$(dirname "$0")/common.sh"
+runs=${1:-3}
+[[ -f build/host/build.ninja ]] || tools/scripts/build.sh host >/dev/null
+ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null
+work=$root/build/measure-survey
+rm -rf "$work"
+mkdir -p "$work"
+
+# 20 carriers from 10729 to 12699 MHz, about 104 MHz apart, H and V in turn.
+{
+    echo "lnb 9750 10600"
+    echo "acquisition 300"
+    for i in $(seq 0 19); do
+        frequency=$((10729 + i * 104))
+        polarization=$([[ $((i % 2)) == 0 ]] && echo H || echo V)
+        modcod=$([[ $((i % 3)) == 0 ]] && echo S-QPSK-3/4 || echo S2-8PSK-2/3)
+        echo "carrier ${frequency}${polarization}27500 $((10 + i % 5)) $modcod stream $((1001 + i)) 318"
+    done
+    echo "nit actual 318 Survey Net"
+    for i in $(seq 0 19); do
+        frequency=$((10729 + i * 104))
+        polarization=$([[ $((i % 2)) == 0 ]] && echo H || echo V)
+        modcod=$([[ $((i % 3)) == 0 ]] && echo S-QPSK-3/4 || echo S2-8PSK-2/3)
+        echo "entry $((1001 + i)) 318 13.0E $modcod ${frequency}${polarization}27500"
+    done
+    echo "nit other 400 Neighbour"
+    echo "entry 2001 400 19.2E 11362H22000"
+} >"$work/satellite.txt"
+
+times=()
+for run in $(seq "$runs"); do
+    start=$(date +%s.%N)
+    within 120 build/host/azimora-dvb --simulate "$work/satellite.txt" --survey 10729H27500 --csv "$work/survey.csv" \
+        >"$work/survey.out" 2>&1 || die "the survey failed: $(tail -5 "$work/survey.out")"
+    end=$(date +%s.%N)
+    seconds=$(awk "BEGIN { print $end - $start }")
+    times+=("$seconds")
+    measured=$(grep -c '  locked in ' "$work/survey.out")
+    printf 'run %d: %.1f s, %d transponders locked\n' "$run" "$seconds" "$measured"
+done
+median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
+printf 'median %.1f s for 20 transponders (target: within 60 s)\n' "$median"
+lines=$(($(wc -l <"$work/survey.csv") - 1))
+printf 'CSV: %d lines, %d bytes a line on average\n' "$lines" $((($(wc -c <"$work/survey.csv") - $(head -1 "$work/survey.csv" | wc -c)) / lines))
+tail -3 "$work/survey.out"
