@@ -209,7 +209,8 @@ static int survey(const HelperOptions& options, DvbFrontend& device, FrontendLog
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
-    const int code = surveyCommand(options, worker, &stopRequested);
+    const int code = surveyCommand(
+        options, worker, [&device] { return device.describe().name; }, &stopRequested);
     if (!worker.stop(endWaitMs)) {
         complain("the frontend did not answer within 5 s while it was let go; ending without it");
         closeFrontendLog(log);

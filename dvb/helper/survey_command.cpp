@@ -3,10 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "cardbase/pointing/pointing_input.h"
+#include "cardbase/record/record_csv.h"
+#include "cardbase/record/record_files.h"
+#include "cardbase/record/record_store.h"
 #include "dvb/helper/catalogue_update.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/point_report.h"
@@ -131,11 +135,11 @@ static void tellFindings(const SurveyOutcome& outcome)
     std::fputs(surveyTable(outcome).c_str(), stdout);
     say("");
     size_t locked = 0;
-    for (const SurveyResult& result : outcome.results) locked += result.locked;
+    for (const SurveyResult& result : outcome.results) locked += result.entry.locked;
     say(std::to_string(locked) + " of " + std::to_string(outcome.results.size()) + " transponders locked");
     for (const std::string& sentence : outcome.sentences) say(sentence);
     // A catalogue transponder may have gone: the networks' lists can tell only where something locks.
-    if (outcome.results.size() == 1 && !outcome.results.front().locked &&
+    if (outcome.results.size() == 1 && !outcome.results.front().entry.locked &&
         outcome.results.front().transponder.found == FoundInCatalogue)
         say("the catalogue's transponder may be gone: survey from another transponder of the satellite (a typed "
             "one, or --transponders FILE) to check it against the networks' own lists");
@@ -154,26 +158,76 @@ static std::string dwellText(uint32_t ms)
     return text;
 }
 
-int surveyCommand(const HelperOptions& options, FrontendWorker& worker, const volatile sig_atomic_t* stop)
+// The --csv file begun with the record's header; -1 (the complaint said)
+// when it cannot be written.
+static int beginCsv(const std::string& path)
+{
+    const int csv = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::string header = utf8ByteOrderMark + recordHeaderLine();
+    if (csv >= 0 && write(csv, header.data(), header.size()) == static_cast<ssize_t>(header.size())) return csv;
+    complain("cannot write the CSV file " + path + ": " + std::strerror(errno));
+    if (csv >= 0) close(csv);
+    return -1;
+}
+
+static int64_t unixNowMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+static int32_t zoneMinutesAt(int64_t unixMs)
+{
+    const time_t at = static_cast<time_t>(unixMs / 1000);
+    tm local{};
+    localtime_r(&at, &local);
+    return static_cast<int32_t>(local.tm_gmtoff / 60);
+}
+
+// Every entry to the record in the user's folder, and to the --csv file.
+struct SurveyWriting {
+    RecordStore store;
+    bool recording = false;
+    int csv = -1;
+    bool csvFailed = false;
+};
+
+static void recordInto(SurveyWriting& writing, SurveySettings& settings, const std::string& card)
+{
+    const std::string tag = "dvb" + std::to_string(getpid());
+    writing.recording = openRecordStore(writing.store, recordFolder(), tag);
+    if (!writing.recording)
+        complain("the record cannot be kept (" + writing.store.problem + "); the survey goes on without it");
+    settings.card = card;
+    settings.recordTag = tag;
+    settings.unixNowMs = unixNowMs;
+    settings.zoneMinutesAt = zoneMinutesAt;
+    settings.running = [&writing](const RecordEntry& entry, const std::vector<RecordSeriesPoint>& series) {
+        if (writing.recording) keepRunning(writing.store, entry, series);
+    };
+    settings.taken = [&writing](const SurveyResult& result) {
+        if (writing.recording && !appendRecord(writing.store, result.entry, result.series))
+            complain("an entry did not reach the record: " + writing.store.problem);
+        const std::string line = recordLine(result.entry);
+        if (writing.csv >= 0 && write(writing.csv, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+            writing.csvFailed = true;
+    };
+}
+
+int surveyCommand(const HelperOptions& options, FrontendWorker& worker, const std::function<std::string()>& cardName,
+                  const volatile sig_atomic_t* stop)
 {
     SurveyInputs inputs;
-    std::string catalogueText, error;
+    std::string catalogueText;
     const int read = readInputs(options, &inputs, &catalogueText);
     if (read != ExitOk) return read;
-    int csv = -1;
-    if (!options.csvPath.empty()) {
-        csv = open(options.csvPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        const std::string header = "\xEF\xBB\xBF" + surveyCsvHeader();
-        if (csv < 0 || write(csv, header.data(), header.size()) != static_cast<ssize_t>(header.size())) {
-            complain("cannot write the CSV file " + options.csvPath + ": " + std::strerror(errno));
-            if (csv >= 0) close(csv);
-            return ExitFailure;
-        }
-    }
+    SurveyWriting writing;
+    if (!options.csvPath.empty() && (writing.csv = beginCsv(options.csvPath)) < 0) return ExitFailure;
     const WorkerOutcome opened = worker.open(openWaitMs);
     if (!opened.ok) {
         complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
-        if (csv >= 0) close(csv);
+        if (writing.csv >= 0) close(writing.csv);
         return opened.done ? problemExitCode(opened.problem) : ExitFailure;
     }
     say("survey of " +
@@ -184,19 +238,18 @@ int surveyCommand(const HelperOptions& options, FrontendWorker& worker, const vo
     settings.dwellMs = options.dwellMs;
     settings.stop = stop;
     settings.say = say;
-    bool csvFailed = false;
-    settings.taken = [&](const SurveyResult& result) {
-        const std::string line = surveyCsvLine(result);
-        if (csv >= 0 && write(csv, line.data(), line.size()) != static_cast<ssize_t>(line.size())) csvFailed = true;
-    };
+    recordInto(writing, settings, cardName());
     const SurveyOutcome outcome = runSurvey(worker, inputs, settings);
-    if (csv >= 0) close(csv);
+    if (writing.csv >= 0) close(writing.csv);
+    const std::string recordPath = recordFilePath(writing.store.folder);
+    if (writing.recording) closeRecordStore(writing.store);
     if (outcome.stopped) return ExitOk;
     tellFindings(outcome);
-    if (csvFailed) complain("the CSV file " + options.csvPath + " is incomplete: a write failed");
+    if (writing.recording) say("record: " + recordPath);
+    if (writing.csvFailed) complain("the CSV file " + options.csvPath + " is incomplete: a write failed");
     int code = ExitOk;
     if (!options.updateCataloguePath.empty()) code = updateCatalogue(options, catalogueText, outcome);
     bool anyLock = false;
-    for (const SurveyResult& result : outcome.results) anyLock = anyLock || result.locked;
-    return code != ExitOk ? code : csvFailed ? ExitFailure : anyLock ? ExitOk : ExitNoLock;
+    for (const SurveyResult& result : outcome.results) anyLock = anyLock || result.entry.locked;
+    return code != ExitOk ? code : writing.csvFailed ? ExitFailure : anyLock ? ExitOk : ExitNoLock;
 }

@@ -14,8 +14,8 @@ static bool groupFails(const std::vector<SurveyResult>& results, InGroup inGroup
     size_t failed = 0;
     bool otherLocks = false;
     for (const SurveyResult& result : results) {
-        if (!inGroup(result)) otherLocks = otherLocks || result.locked;
-        else if (result.locked) return false;
+        if (!inGroup(result)) otherLocks = otherLocks || result.entry.locked;
+        else if (result.entry.locked) return false;
         else ++failed;
     }
     return failed >= clearPatternCount && otherLocks;
@@ -26,11 +26,12 @@ std::vector<std::string> surveySentences(const std::vector<SurveyResult>& result
 {
     std::vector<std::string> sentences;
     bool anyLock = false;
-    for (const SurveyResult& result : results) anyLock = anyLock || result.locked;
+    for (const SurveyResult& result : results) anyLock = anyLock || result.entry.locked;
     if (!results.empty() && !anyLock) return {nothingLocks};
     for (const SurveyResult& result : results) {
-        const NetworkIdentity& identity = result.network.identity;
-        if (!result.locked || result.network.state != NetworkKnown || judgePosition(identity, expected) != VerdictWrong)
+        const NetworkIdentity& identity = result.entry.network.identity;
+        if (!result.entry.locked || result.entry.network.state != NetworkKnown ||
+            judgePosition(identity, expected) != VerdictWrong)
             continue;
         sentences.push_back("this is " + positionDegreesText(identity.position) + ", not " +
                             positionDegreesText(expected.front()));
@@ -44,7 +45,7 @@ std::vector<std::string> surveySentences(const std::vector<SurveyResult>& result
 
 bool catalogueStale(const SurveyResult& catalogueResult, const HeardLists& lists)
 {
-    return !catalogueResult.locked && !listedAnywhere(lists, catalogueResult.transponder.tuning);
+    return !catalogueResult.entry.locked && !listedAnywhere(lists, catalogueResult.transponder.tuning);
 }
 
 static bool fitsCatalogue(const CardTuning& tuning)
@@ -66,13 +67,16 @@ int replacementFor(const std::vector<SurveyResult>& results)
     int best = -1;
     for (size_t i = 0; i < results.size(); ++i) {
         const SurveyResult& candidate = results[i];
-        if (!candidate.locked || !candidate.transponder.listedHere || !fitsCatalogue(candidate.transponder.tuning))
+        if (!candidate.entry.locked || !candidate.transponder.listedHere ||
+            !fitsCatalogue(candidate.transponder.tuning))
             continue;
         if (best >= 0) {
             const SurveyResult& chosen = results[static_cast<size_t>(best)];
             const double need = neededDb(candidate), chosenNeed = neededDb(chosen);
-            const double median = candidate.carrierToNoiseDb.known ? candidate.carrierToNoiseDb.median : -1000.0;
-            const double chosenMedian = chosen.carrierToNoiseDb.known ? chosen.carrierToNoiseDb.median : -1000.0;
+            const double median =
+                candidate.entry.carrierToNoiseDb.known ? candidate.entry.carrierToNoiseDb.median : -1000.0;
+            const double chosenMedian =
+                chosen.entry.carrierToNoiseDb.known ? chosen.entry.carrierToNoiseDb.median : -1000.0;
             if (need > chosenNeed || (need == chosenNeed && median <= chosenMedian)) continue;
         }
         best = static_cast<int>(i);

@@ -1,6 +1,6 @@
-// How a survey is told: one line per transponder as it is measured, a table
-// at the end, and the same figures as CSV for --csv (RFC 4180: a header,
-// commas, dot decimals, fields quoted where needed). Platform-neutral.
+// How a survey is told: one line per transponder as it is measured and a
+// table at the end (--csv writes the record's own lines, record_entry.h).
+// Platform-neutral.
 #pragma once
 #include <string>
 
@@ -16,6 +16,3 @@ std::string listsLine(const SurveyOutcome& outcome);
 
 // The table of every result, a header line first.
 std::string surveyTable(const SurveyOutcome& outcome);
-
-std::string surveyCsvHeader();
-std::string surveyCsvLine(const SurveyResult& result);

@@ -5,6 +5,8 @@
 
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/reading_pace.h"
+#include "cardbase/record/measurement.h"
+#include "cardbase/record/record_store.h"
 #include "dvb/helper/helper_margin.h"
 #include "dvb/helper/survey_judge.h"
 #include "dvb/helper/survey_report.h"
@@ -35,65 +37,84 @@ static WorkerOutcome tuned(FrontendWorker& worker, const CardTuning& tuning, boo
 
 static bool lockedNow(const LatestReading& latest) { return latest.answered && latest.reading.locked; }
 
-// One transponder: tuned, waited for, measured for the dwell; with
-// `gatherLists`, the lists and the network's word waited for too.
+static uint32_t clockMs() { return static_cast<uint32_t>(monotonicMs()); }
+
+// What the record keeps beside a reading: the margin by the tuner's word,
+// else this stream's own NIT entry, else its entry in the lists.
+static MeasurementContext contextOf(const LatestReading& latest, const SurveyTransponder& transponder,
+                                    const std::vector<PositionTenths>& expected)
+{
+    MeasurementContext context;
+    context.carrierToNoiseInDecibels = carrierToNoiseInDecibels(latest.figures);
+    MarginInputs inputs;
+    inputs.locked = lockedNow(latest);
+    inputs.carrierToNoiseInDecibels = context.carrierToNoiseInDecibels;
+    inputs.carrierToNoiseDb = latest.figures.statistics.carrierToNoiseDb;
+    inputs.tuner = latest.tunerModcod;
+    const ModcodWord own = networkWordOf(latest.network);
+    inputs.network = own.known || !transponder.listed.known ? own : transponder.listed;
+    context.margin = linkMargin(inputs);
+    context.network = latest.network;
+    context.expected = expected;
+    return context;
+}
+
+// One transponder as one measurement of the record: tuned, waited for one
+// round of the delivery systems, measured for the dwell after its lock;
+// with `gatherLists`, the lists and the network's word waited for too.
+// Every reading taken meanwhile counts, each once.
 static SurveyResult measure(FrontendWorker& worker, const SurveyTransponder& transponder, bool gatherLists,
-                            const SurveySettings& settings, HeardLists* lists)
+                            const SurveySettings& settings, const std::vector<PositionTenths>& expected, uint32_t count,
+                            HeardLists* lists)
 {
     SurveyResult result;
     result.transponder = transponder;
+    Measurement measurement;
+    const int64_t unixMs = settings.unixNowMs ? settings.unixNowMs() : 0;
+    startMeasurement(measurement, measurementId(unixMs, settings.recordTag, count), settings.card, transponder.tuning,
+                     unixMs, settings.zoneMinutesAt ? settings.zoneMinutesAt(unixMs) : 0, clockMs());
     const uint64_t began = monotonicMs();
     const WorkerOutcome outcome = tuned(worker, transponder.tuning, gatherLists, settings);
     if (!outcome.ok) {
         result.refusal = outcome.reason;
+        result.entry = measurementEntry(measurement, settings.site);
         return result;
     }
+    uint32_t seen = 0;  // readings are numbered from 1 after each tune
+    uint64_t keptAtMs = 0;
+    LatestReading latest;
+    const auto look = [&] {
+        latest = worker.latest();
+        if (!latest.answered || latest.readingNumber == seen) return;
+        seen = latest.readingNumber;
+        measureReading(measurement, latest.reading, contextOf(latest, transponder, expected), clockMs());
+        if (settings.running && (keptAtMs == 0 || monotonicMs() - keptAtMs >= runningFileIntervalMs)) {
+            keptAtMs = monotonicMs();
+            settings.running(measurementEntry(measurement, settings.site), measurementSeries(measurement));
+        }
+    };
     const TuningSequence sequence = buildTuningSequence(transponder.tuning, worker.abilities(), true, nullptr);
     const uint64_t lockDeadline = monotonicMs() + tunedLockWaitMs(sequence);
-    LatestReading latest = worker.latest();
-    while (!lockedNow(latest) && !stopped(settings) && monotonicMs() < lockDeadline) {
-        waitALittle();
-        latest = worker.latest();
-    }
-    result.lockMs = static_cast<uint32_t>(monotonicMs() - began);
-    if (!lockedNow(latest)) return result;
-    result.locked = true;
-    result.system = attemptSystemText(latest.attempt);
-    // Each reading of the dwell once.
-    std::vector<double> carrierToNoise, quality;
-    bool inDecibels = true;
-    uint32_t seen = latest.readingNumber - 1;
-    const uint64_t dwellEnd = monotonicMs() + settings.dwellMs;
-    for (;;) {
-        if (latest.readingNumber != seen && latest.answered) {
-            seen = latest.readingNumber;
-            ++result.readings;
-            if (lockedNow(latest)) {
-                ++result.lockedReadings;
-                quality.push_back(latest.reading.quality);
-                inDecibels = inDecibels && carrierToNoiseInDecibels(latest.figures);
-                if (carrierToNoiseInDecibels(latest.figures))
-                    carrierToNoise.push_back(latest.figures.statistics.carrierToNoiseDb);
-            }
+    for (look(); !lockedNow(latest) && !stopped(settings) && monotonicMs() < lockDeadline; look()) waitALittle();
+    result.waitedMs = static_cast<uint32_t>(monotonicMs() - began);
+    if (lockedNow(latest)) {
+        result.system = attemptSystemText(latest.attempt);
+        const uint64_t dwellEnd = monotonicMs() + settings.dwellMs;
+        while (monotonicMs() < dwellEnd && !stopped(settings)) {
+            waitALittle();
+            look();
         }
-        if (monotonicMs() >= dwellEnd || stopped(settings)) break;
-        waitALittle();
-        latest = worker.latest();
+        // The lists come with the network's word, within its own wait.
+        const uint64_t listsDeadline = monotonicMs() + networkInformationWaitMs + 2 * readingIntervalMs;
+        while (gatherLists && lockedNow(latest) && !(latest.lists.settled && networkSettled(latest.network)) &&
+               !stopped(settings) && monotonicMs() < listsDeadline) {
+            waitALittle();
+            look();
+        }
+        if (gatherLists && lockedNow(latest)) *lists = latest.lists;
     }
-    // The lists come with the network's word, within its own wait.
-    const uint64_t listsDeadline = monotonicMs() + networkInformationWaitMs + 2 * readingIntervalMs;
-    while (gatherLists && lockedNow(latest) && !(latest.lists.settled && networkSettled(latest.network)) &&
-           !stopped(settings) && monotonicMs() < listsDeadline) {
-        waitALittle();
-        latest = worker.latest();
-    }
-    if (gatherLists && lockedNow(latest)) *lists = latest.lists;
-    result.carrierToNoiseDb = spreadOf(carrierToNoise);
-    result.qualityPercent = spreadOf(quality);
-    result.network = latest.network;
-    const ModcodWord network =
-        latest.network.state == NetworkKnown ? networkWordOf(latest.network) : transponder.listed;
-    result.margin = medianMargin(result, inDecibels, latest.tunerModcod, network);
+    result.entry = measurementEntry(measurement, settings.site);
+    result.series = measurementSeries(measurement);
     return result;
 }
 
@@ -102,7 +123,8 @@ static bool take(FrontendWorker& worker, const SurveyTransponder& transponder, b
                  const SurveySettings& settings, SurveyOutcome& outcome)
 {
     HeardLists lists;
-    outcome.results.push_back(measure(worker, transponder, gatherLists, settings, &lists));
+    const uint32_t count = static_cast<uint32_t>(outcome.results.size()) + 1;
+    outcome.results.push_back(measure(worker, transponder, gatherLists, settings, outcome.expected, count, &lists));
     const SurveyResult& result = outcome.results.back();
     if (stopped(settings)) {
         outcome.stopped = true;
@@ -110,7 +132,7 @@ static bool take(FrontendWorker& worker, const SurveyTransponder& transponder, b
     }
     if (settings.say) settings.say(surveyLine(result));
     if (settings.taken) settings.taken(result);
-    if (gatherLists && result.locked) {
+    if (gatherLists && result.entry.locked) {
         outcome.listsRead = true;
         outcome.lists = lists;
     }
@@ -124,25 +146,27 @@ static bool measured(const SurveyOutcome& outcome, const CardTuning& tuning)
     return false;
 }
 
-// Where the satellite is: its catalogue line's position, else the network's
-// word where the start locked.
-static void findPosition(const SurveyInputs& inputs, SurveyOutcome& outcome)
+// Where the satellite is expected: its catalogue line's position, or for a
+// typed start the positions of the catalogue lines that list it.
+static std::vector<PositionTenths> expectedFor(const SurveyInputs& inputs)
 {
-    if (inputs.named) {
-        outcome.expected = {positionOf(inputs.satellite)};
-    } else {
-        const CardTuning& start = inputs.start.tuning;
-        outcome.expected =
-            expectedPositions(inputs.catalogue, start.frequencyMHz, start.polarization, start.symbolRate);
-    }
+    if (inputs.named) return {positionOf(inputs.satellite)};
+    const CardTuning& start = inputs.start.tuning;
+    return expectedPositions(inputs.catalogue, start.frequencyMHz, start.polarization, start.symbolRate);
+}
+
+// Where the satellite is: where it was expected, else the network's word
+// where something locked.
+static void findPosition(SurveyOutcome& outcome)
+{
     if (!outcome.expected.empty()) {
         outcome.hasPosition = true;
         outcome.position = outcome.expected.front();
         return;
     }
     for (const SurveyResult& result : outcome.results) {
-        const NetworkIdentity& identity = result.network.identity;
-        if (result.network.state == NetworkKnown && identity.certainty != PositionUnknown) {
+        const NetworkIdentity& identity = result.entry.network.identity;
+        if (result.entry.network.state == NetworkKnown && identity.certainty != PositionUnknown) {
             outcome.hasPosition = true;
             outcome.position = identity.position;
             return;
@@ -153,16 +177,16 @@ static void findPosition(const SurveyInputs& inputs, SurveyOutcome& outcome)
 SurveyOutcome runSurvey(FrontendWorker& worker, const SurveyInputs& inputs, const SurveySettings& settings)
 {
     SurveyOutcome outcome;
+    outcome.expected = expectedFor(inputs);
     if (!take(worker, inputs.start, true, settings, outcome)) return outcome;
     // Where the start does not lock, the file's transponders may give the lists.
     for (const SurveyTransponder& each : inputs.file) {
-        if (outcome.listsRead || outcome.results.front().locked) break;
+        if (outcome.listsRead || outcome.results.front().entry.locked) break;
         if (measured(outcome, each.tuning)) continue;
         if (!take(worker, each, true, settings, outcome)) return outcome;
-        if (outcome.results.back().locked) break;
+        if (outcome.results.back().entry.locked) break;
     }
-    findPosition(inputs, outcome);
-    std::vector<SurveyTransponder> next;
+    findPosition(outcome);
     if (outcome.listsRead && outcome.hasPosition)
         outcome.listed = listedAt(outcome.lists, outcome.position, inputs.diseqcCode);
     const std::vector<SurveyTransponder>& toMeasure =

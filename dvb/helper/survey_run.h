@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/record/measurement.h"
 #include "dvb/helper/frontend_worker.h"
 #include "dvb/helper/survey_result.h"
 
@@ -31,9 +32,20 @@ struct SurveyInputs {
 
 struct SurveySettings {
     uint32_t dwellMs = defaultDwellMs;
+    // For the record's entries: the card's name, this recorder's tag (the
+    // measurements' ids), the site where one is known, the wall clock and
+    // the PC's offset from UTC at a moment.
+    std::string card;
+    std::string recordTag;
+    RecordSite site;
+    std::function<int64_t()> unixNowMs;
+    std::function<int32_t(int64_t)> zoneMinutesAt;
     const volatile sig_atomic_t* stop = nullptr;     // set when the helper is to end
     std::function<void(const std::string&)> say;     // a line of output, as it happens
-    std::function<void(const SurveyResult&)> taken;  // each result once measured
+    std::function<void(const SurveyResult&)> taken;  // each result once measured: to the record
+    // The measurement under way, at its first reading and then every
+    // runningFileIntervalMs: kept aside in case the helper ends before it does.
+    std::function<void(const RecordEntry&, const std::vector<RecordSeriesPoint>&)> running;
 };
 
 struct SurveyOutcome {

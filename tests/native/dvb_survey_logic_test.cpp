@@ -2,13 +2,11 @@
 // at a position (each transponder once, circular and untypable ones counted
 // and left out), the --transponders file, the satellite a name stands for,
 // what a pattern of failures means (and that one dead transponder is no
-// pattern), when the catalogue's transponder is stale and what replaces it,
-// and the figures' spread.
-#include <algorithm>
+// pattern), and when the catalogue's transponder is stale and what replaces
+// it.
 #include <gtest/gtest.h>
 
 #include "dvb/helper/survey_judge.h"
-#include "dvb/helper/survey_report.h"
 
 namespace {
 
@@ -17,7 +15,7 @@ static SurveyResult resultOf(const std::string& entry, bool locked, SurveyFound 
     SurveyResult result;
     EXPECT_TRUE(surveyTransponderOf(entry, found, &result.transponder)) << entry;
     result.transponder.listedHere = found == FoundInLists;
-    result.locked = locked;
+    result.entry.locked = locked;
     return result;
 }
 
@@ -58,19 +56,19 @@ TEST(DvbSurveyJudge, EachClearPatternGivesItsSentence)
 
     // Another satellite, in the network's own word.
     std::vector<SurveyResult> elsewhere = resultsOf({{"10723H29900", true}});
-    elsewhere[0].network.state = NetworkKnown;
-    elsewhere[0].network.identity.known = true;
-    elsewhere[0].network.identity.certainty = PositionOfStream;
-    elsewhere[0].network.identity.position = 192;
+    elsewhere[0].entry.network.state = NetworkKnown;
+    elsewhere[0].entry.network.identity.known = true;
+    elsewhere[0].entry.network.identity.certainty = PositionOfStream;
+    elsewhere[0].entry.network.identity.position = 192;
     EXPECT_EQ(std::vector<std::string>{"this is 19.2\xC2\xB0 E, not 13.0\xC2\xB0 E"},
               surveySentences(elsewhere, {130}));
     // Within half a degree it is the one expected; a most common position is never judged.
-    elsewhere[0].network.identity.position = 125;
+    elsewhere[0].entry.network.identity.position = 125;
     EXPECT_TRUE(surveySentences(elsewhere, {130}).empty());
-    elsewhere[0].network.identity.position = 192;
-    elsewhere[0].network.identity.certainty = PositionMostCommon;
+    elsewhere[0].entry.network.identity.position = 192;
+    elsewhere[0].entry.network.identity.certainty = PositionMostCommon;
     EXPECT_TRUE(surveySentences(elsewhere, {130}).empty());
-    elsewhere[0].network.identity.certainty = PositionOfStream;
+    elsewhere[0].entry.network.identity.certainty = PositionOfStream;
     EXPECT_TRUE(surveySentences(elsewhere, {}).empty());  // nothing was expected
 }
 
@@ -215,62 +213,13 @@ TEST(DvbSurveyJudge, AStaleCatalogueTransponderIsReplacedByTheMostRobustThatLock
               replacementSentence("HotBird1-6 13.0e", results[0], &results[3]));
     // Of two alike, the stronger; one without a listed modulation comes last.
     results[2].transponder.listed = results[3].transponder.listed;
-    results[2].carrierToNoiseDb = spreadOf({9.0});
-    results[3].carrierToNoiseDb = spreadOf({8.0});
+    results[2].entry.carrierToNoiseDb = RecordSpread{true, 9.0, 9.0, 9.0};
+    results[3].entry.carrierToNoiseDb = RecordSpread{true, 8.0, 8.0, 8.0};
     EXPECT_EQ(2, replacementFor(results));
     for (SurveyResult& result : results) result.transponder.listed = missingWord(GapNoNetworkTable);
     EXPECT_EQ(2, replacementFor(results));
     EXPECT_EQ(-1, replacementFor({results[0], results[5]}));  // not in the lists: no network's word on it
     EXPECT_NE(std::string::npos, replacementSentence("X", results[0], nullptr).find("no listed transponder locked"));
-}
-
-TEST(DvbSurveyResult, TheSpreadAndTheShareOfTheReadings)
-{
-    const FigureSpread odd = spreadOf({9.5, 8.0, 12.0});
-    EXPECT_TRUE(odd.known);
-    EXPECT_DOUBLE_EQ(8.0, odd.minimum);
-    EXPECT_DOUBLE_EQ(9.5, odd.median);
-    EXPECT_DOUBLE_EQ(12.0, odd.peak);
-    EXPECT_DOUBLE_EQ(10.0, spreadOf({12.0, 8.0, 11.0, 9.0}).median);
-    EXPECT_FALSE(spreadOf({}).known);
-    SurveyResult result = resultOf("11034V27500", true);
-    EXPECT_DOUBLE_EQ(0.0, lockedShare(result));
-    result.readings = 20;
-    result.lockedReadings = 19;
-    EXPECT_DOUBLE_EQ(0.95, lockedShare(result));
-    result.carrierToNoiseDb = spreadOf({10.0, 11.0, 12.0});
-    const LinkMargin margin =
-        medianMargin(result, true, missingWord(GapEcho), knownWord(Modcod{ModDvbS, ModQpsk, 3, 4}));
-    ASSERT_EQ(MarginKnown, margin.state);
-    EXPECT_EQ(SourceNetwork, margin.choice.source);
-    EXPECT_EQ(MarginNoDecibels,
-              medianMargin(result, false, missingWord(GapEcho), knownWord(Modcod{ModDvbS, ModQpsk, 3, 4})).state);
-}
-
-TEST(DvbSurveyReport, TheCsvQuotesWhatNeedsItAndLeavesUnknownFiguresEmpty)
-{
-    SurveyResult result = resultOf("12245H27500AB", true);
-    result.lockMs = 1240;
-    result.readings = 4;
-    result.lockedReadings = 4;
-    result.carrierToNoiseDb = spreadOf({10.0, 10.5});
-    result.qualityPercent = spreadOf({60, 64});
-    result.system = "DVB-S";
-    result.network.state = NetworkKnown;
-    result.network.identity.known = true;
-    result.network.identity.networkId = 0x13e;
-    result.network.identity.networkName = "Sat, \"Eu\"";
-    result.network.identity.certainty = PositionOfStream;
-    result.network.identity.position = 130;
-    const std::string line = surveyCsvLine(result);
-    EXPECT_EQ("12245H27500AB,12245,H,27500,AB,high,lists,yes,1.2,1.00,10.0,10.2,10.5,60,62,64,DVB-S,,,,,"
-              "\"Sat, \"\"Eu\"\"\",0x013e,13.0E\r\n",
-              line);
-    // As many fields as the header, unquoted commas counted.
-    const std::string header = surveyCsvHeader();
-    EXPECT_EQ(std::count(header.begin(), header.end(), ','), std::count(line.begin(), line.end(), ',') - 1);
-    const std::string dead = surveyCsvLine(resultOf("10723H29900", false));
-    EXPECT_EQ(0u, dead.find("10723H29900,10723,H,29900,,low,lists,no,0.0,,,,,,,,,,,,,,,\r\n"));
 }
 
 }  // namespace

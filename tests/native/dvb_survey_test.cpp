@@ -43,10 +43,13 @@ static std::string satellite(const std::string& listedAt = "13.0E", const std::s
     return text + "nit other 400 Neighbour\nentry 2001 400 19.2E 11362H22000\n" + more;
 }
 
+// The record goes to the run's own folder ($XDG_DATA_HOME/azimora).
 static HelperResult survey(HelperFiles& files, std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), {"--simulate", files.simulation, "--log", files.log, "--dwell", "0.2"});
-    return runHelper(arguments, files);
+    HelperSurroundings surroundings;
+    surroundings.environment = {"XDG_DATA_HOME=" + files.folder};
+    return runHelper(arguments, files, surroundings);
 }
 
 static bool says(const HelperResult& result, const std::string& text)
@@ -77,12 +80,14 @@ TEST(DvbSurvey, AllLockAndTheListsGiveTheRestWithTheirFiguresInTheCsv)
     EXPECT_TRUE(says(result, "11034V27500    DVB-S2 8PSK 2/3  locked in")) << result.output;
     EXPECT_TRUE(says(result, "4 of 4 transponders locked")) << result.output;
     EXPECT_FALSE(says(result, "no lock"));
+    // Each transponder an entry of the record, and the same lines in the CSV.
     const std::string lines = fileText(csv);
-    EXPECT_EQ(0u, lines.find("\xEF\xBB\xBF"
-                             "entry,frequency_mhz,"));
+    EXPECT_EQ(0u, lines.find("\xEF\xBB\xBFmeasurement_id,"));
     EXPECT_EQ(5, linesWith(lines, "\r\n"));
-    EXPECT_EQ(1, linesWith(lines, "12149V27500,12149,V,27500,,high,lists,yes,"));
-    EXPECT_EQ(4, linesWith(lines, ",Eutelsat,0x013e,13.0E\r\n"));
+    EXPECT_EQ(1, linesWith(lines, ",12149,V,27500,,high,10600,"));
+    EXPECT_EQ(4, linesWith(lines, ",Eutelsat,0x013e,13.0E,"));
+    EXPECT_EQ(lines, fileText(files.folder + "/azimora/record.csv"));
+    EXPECT_TRUE(says(result, "record: " + files.folder + "/azimora/record.csv")) << result.output;
 }
 
 TEST(DvbSurvey, NoToneAtTheLnbLosesTheHighBand)
@@ -94,6 +99,8 @@ TEST(DvbSurvey, NoToneAtTheLnbLosesTheHighBand)
     EXPECT_TRUE(says(result, "2 of 4 transponders locked"));
     EXPECT_TRUE(says(result, toneSentence)) << result.output;
     EXPECT_FALSE(says(result, supplySentence));
+    // The record keeps the failures too.
+    EXPECT_EQ(2, linesWith(fileText(files.folder + "/azimora/record.csv"), ",high,10600,no lock,"));
 }
 
 // From a typed vertical transponder: the catalogue's own is horizontal,

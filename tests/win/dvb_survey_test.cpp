@@ -33,9 +33,10 @@ static std::string shippedCatalogue()
 static int runSurvey(const std::string& folder, const std::string& arguments)
 {
     const std::string codePath = joinPath(folder, "survey.code");
-    const std::string command = "/bin/sh -c \"cd '" + unixPath(folder) + "' && '" + helperProgram() +
-                                "' --simulate simulation.txt " + arguments + " > survey.out 2>&1; echo $? > '" +
-                                unixPath(codePath) + "'\"";
+    // The record goes to the folder's own azimora/.
+    const std::string command = "/bin/sh -c \"cd '" + unixPath(folder) + "' && XDG_DATA_HOME='" + unixPath(folder) +
+                                "' '" + helperProgram() + "' --simulate simulation.txt " + arguments +
+                                " > survey.out 2>&1; echo $? > '" + unixPath(codePath) + "'\"";
     if (!startUnixCommand(command)) return -1;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
         const std::string code = readFile(codePath);

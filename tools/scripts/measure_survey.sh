@@ -38,7 +38,7 @@ mkdir -p "$work"
 times=()
 for run in $(seq "$runs"); do
     start=$(date +%s.%N)
-    within 120 build/host/azimora-dvb --simulate "$work/satellite.txt" --survey 10729H27500 --csv "$work/survey.csv" \
+    XDG_DATA_HOME=$work within 120 build/host/azimora-dvb --simulate "$work/satellite.txt" --survey 10729H27500 --csv "$work/survey.csv" \
         >"$work/survey.out" 2>&1 || die "the survey failed: $(tail -5 "$work/survey.out")"
     end=$(date +%s.%N)
     seconds=$(awk "BEGIN { print $end - $start }")
