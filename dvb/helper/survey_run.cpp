@@ -126,12 +126,13 @@ static bool take(FrontendWorker& worker, const SurveyTransponder& transponder, b
     const uint32_t count = static_cast<uint32_t>(outcome.results.size()) + 1;
     outcome.results.push_back(measure(worker, transponder, gatherLists, settings, outcome.expected, count, &lists));
     const SurveyResult& result = outcome.results.back();
+    // A measurement a signal cut short is still an entry of the record.
+    if (settings.taken) settings.taken(result);
     if (stopped(settings)) {
         outcome.stopped = true;
         return false;
     }
     if (settings.say) settings.say(surveyLine(result));
-    if (settings.taken) settings.taken(result);
     if (gatherLists && result.entry.locked) {
         outcome.listsRead = true;
         outcome.lists = lists;
