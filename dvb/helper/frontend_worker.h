@@ -53,13 +53,14 @@ public:
 
 // The latest reading, as the connection answers from it.
 struct LatestReading {
-    uint32_t number = 0;    // the count of readings taken, never the same twice
     bool answered = false;  // the latest read had an answer
     SignalReading reading{false, 0, 0.0f};
     FrontendFigures figures;
     SystemAttempt attempt = AttemptDvbS2Automatic;  // the one sent latest
     NetworkReport network;                          // as of the latest reading
     ModcodWord tunerModcod;                         // the tuner's word, read since the latest lock
+    uint32_t readingNumber = 0;                     // readings taken since the tune: each counted once
+    HeardLists lists;                               // for a tune that gathers the networks' lists
 };
 
 struct WorkerOutcome {
@@ -90,7 +91,9 @@ public:
     // the outcome fills in once the command is done.
     typedef std::shared_ptr<const WorkerOutcome> Pending;
     Pending startOpen();
-    Pending startTune(const CardTuning& tuning);
+    // `gatherLists`: the network reader also gathers every NIT other heard
+    // while locked, for a survey (LatestReading::lists).
+    Pending startTune(const CardTuning& tuning, bool gatherLists = false);
     WorkerOutcome outcomeOf(const Pending& pending);
     // Gives up on a command: one that has not begun never will.
     void withdraw(const Pending& pending);
@@ -112,6 +115,7 @@ private:
         CommandKind kind;
         CardTuning tuning;
         std::shared_ptr<WorkerOutcome> outcome;
+        bool gatherLists = false;
     };
 
     void run();
@@ -152,7 +156,6 @@ private:
     TransponderMemory memory_;
     NetworkReader network_;
     uint32_t lockedReadings_ = 0;  // since the lock came, for asking the tuner's word again
-    uint32_t readingsTaken_ = 0;   // guarded by mutex_
     bool tunerWordKnown_ = false;  // asked no more while the lock lasts
 
     std::thread thread_;

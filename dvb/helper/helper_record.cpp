@@ -25,14 +25,16 @@ void helperRecordTuned(HelperRecord& record, const CardTuning& tuning, const std
     helperRecordEnd(record);
     record.expected = expected;
     record.keptAside = false;
+    record.lastNumber = 0;
     startMeasurement(record.measurement, measurementId(unixMs, record.store.tag, ++record.count), record.card, tuning,
                      unixMs, zoneMinutes, nowMs);
 }
 
 void helperRecordReading(HelperRecord& record, const LatestReading& latest, const ModcodWord& user, uint32_t nowMs)
 {
-    if (!record.open || !record.measurement.running || !latest.answered || latest.number == record.lastNumber) return;
-    record.lastNumber = latest.number;
+    if (!record.open || !record.measurement.running || !latest.answered || latest.readingNumber == record.lastNumber)
+        return;
+    record.lastNumber = latest.readingNumber;
     MeasurementContext context;
     context.carrierToNoiseInDecibels = carrierToNoiseInDecibels(latest.figures);
     context.margin = helperMargin(latest, user);

@@ -22,7 +22,7 @@ struct HelperRecord {
     Measurement measurement;
     std::vector<PositionTenths> expected;  // the catalogue's positions for the transponder
     uint32_t count = 0;
-    uint32_t lastNumber = 0;  // the worker's latest reading taken in
+    uint32_t lastNumber = 0;  // the worker's latest reading taken in (its number since the tune)
     bool keptAside = false;
     uint32_t keptAtMs = 0;
 };

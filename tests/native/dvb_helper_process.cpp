@@ -78,10 +78,11 @@ static pid_t spawnHelper(const std::vector<std::string>& arguments, const Helper
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
-    // The record of measurements goes to the run's folder, never the user's.
-    std::vector<std::string> settings{"AZIMORA_DVB_SIMULATE_TRACE=" + files.trace,
-                                      "XDG_DATA_HOME=" + files.folder + "/data"};
-    settings.insert(settings.end(), surroundings.environment.begin(), surroundings.environment.end());
+    // The surroundings first, as the first of a name is the one read; the
+    // record of measurements goes to the run's folder, never the user's.
+    std::vector<std::string> settings = surroundings.environment;
+    settings.push_back("AZIMORA_DVB_SIMULATE_TRACE=" + files.trace);
+    settings.push_back("XDG_DATA_HOME=" + files.folder);
     for (char** each = environ; *each; ++each)
         if (std::strncmp(*each, "AZIMORA_DVB", 11) != 0 && std::strncmp(*each, "LD_PRELOAD=", 11) != 0 &&
             std::strncmp(*each, "XDG_DATA_HOME=", 14) != 0)

@@ -11,7 +11,7 @@
 
 namespace {
 
-CsvTable recordOf(const HelperFiles& files) { return readCsvText(fileText(files.folder + "/data/azimora/record.csv")); }
+CsvTable recordOf(const HelperFiles& files) { return readCsvText(fileText(files.folder + "/azimora/record.csv")); }
 
 TEST(DvbRecord, StatusWithTuneRecordsWhatItPrinted)
 {
@@ -42,9 +42,8 @@ TEST(DvbRecord, StatusWithTuneRecordsWhatItPrinted)
     EXPECT_FALSE(value("elevation_deg").empty());
     EXPECT_EQ("100.0", value("locked_percent"));
     // Its series is kept, and nothing is left aside.
-    EXPECT_FALSE(readCsvText(fileText(files.folder + "/data/azimora/record-series.csv")).rows.empty());
-    for (const std::string& name : folderFiles(files.folder + "/data/azimora"))
-        EXPECT_NE(0u, name.find("running-")) << name;
+    EXPECT_FALSE(readCsvText(fileText(files.folder + "/azimora/record-series.csv")).rows.empty());
+    for (const std::string& name : folderFiles(files.folder + "/azimora")) EXPECT_NE(0u, name.find("running-")) << name;
 }
 
 TEST(DvbRecord, ATuneThatNeverLocksIsAnEntryToo)
