@@ -71,15 +71,20 @@ test('the record on the phone page', { timeout: 180000 }, async (t) => {
       await page.click('#recordRefresh');
     }
     assert.ok(['good', 'marginal', 'failing'].includes(newest.verdict), newest.verdict);
-    const item = page.locator('#recordList li').first();
-    assert.match(await item.textContent(), /10723 H 29900/);
-    assert.match(await item.textContent(), new RegExp('C/N ' + newest.cn_median_db.replace('.', '\\.') + ' dB'));
-    const colours = await item.evaluate((li) => ({ border: getComputedStyle(li).borderLeftColor,
-      wanted: getComputedStyle(document.documentElement).getPropertyValue(
-        { good: '--locked', marginal: '--marginal', failing: '--nolock' }[li.querySelector('.verdict').textContent]) }));
-    const hex = colours.wanted.trim();
+    // The newest item as shown, its words and colours read at one moment.
+    const shown = await page.evaluate(() => {
+      const li = document.querySelector('#recordList li');
+      const verdict = li.querySelector('.verdict').textContent;
+      return { text: li.textContent, verdict, border: getComputedStyle(li).borderLeftColor,
+               wanted: getComputedStyle(document.documentElement).getPropertyValue(
+                 { good: '--locked', marginal: '--marginal', failing: '--nolock' }[verdict]) };
+    });
+    assert.match(shown.text, /10723 H 29900/);
+    assert.match(shown.text, new RegExp('C/N ' + newest.cn_median_db.replace('.', '\\.') + ' dB'));
+    assert.strictEqual(shown.verdict, newest.verdict);
+    const hex = shown.wanted.trim();
     const rgb = 'rgb(' + [1, 3, 5].map((i) => parseInt(hex.slice(i, i + 2), 16)).join(', ') + ')';
-    assert.strictEqual(colours.border, rgb);
+    assert.strictEqual(shown.border, rgb);
   });
 
   await t.test('the CSV downloads and reads back as the same entry', async () => {

@@ -7,7 +7,7 @@
   const $ = (id) => document.getElementById(id);
   // After a new start the measurement before it is written within a second.
   const afterStartMs = 1500;
-  const record = { shown: false, loaded: false, entries: [], problem: '', timer: null };
+  const record = { shown: false, loaded: false, entries: [], problem: '', timer: null, listed: '' };
 
   // One physical line of the record as its fields (RFC 4180, as the card writes it); null when malformed.
   function splitLine(line) {
@@ -72,23 +72,28 @@
     part.hidden = !record.shown;
     if (!record.shown) return;
     const list = $('recordList');
-    list.replaceChildren();
-    for (const r of record.entries) {
-      const words = entryText(r);
-      const item = document.createElement('li');
-      const look = r.verdict === 'no lock' ? 'nolock' : r.verdict;
-      item.className = 'record-entry ' + look;
-      for (const [kind, text] of [['time', words.time], ['what', words.what], ['verdict ' + look, r.verdict],
-                                  ['figures', words.figures]]) {
-        const span = document.createElement('span');
-        span.className = kind;
-        span.textContent = text;
-        item.append(span, ' ');
-      }
-      list.append(item);
+    // Drawn again only when the entries changed: a refresh that brings nothing new leaves the list be.
+    const listed = JSON.stringify(record.entries);
+    if (listed !== record.listed) {
+      record.listed = listed;
+      list.replaceChildren(...record.entries.map(entryItem));
     }
     $('recordNote').textContent = record.problem ||
       (!record.loaded ? 'Loading\u2026' : record.entries.length ? '' : 'No measurement recorded today.');
+  }
+  function entryItem(r) {
+    const words = entryText(r);
+    const item = document.createElement('li');
+    const look = r.verdict === 'no lock' ? 'nolock' : r.verdict;
+    item.className = 'record-entry ' + look;
+    for (const [kind, text] of [['time', words.time], ['what', words.what], ['verdict ' + look, r.verdict],
+                                ['figures', words.figures]]) {
+      const span = document.createElement('span');
+      span.className = kind;
+      span.textContent = text;
+      item.append(span, ' ');
+    }
+    return item;
   }
   async function load() {
     if (!record.shown || !$('recordPart').open) return;
