@@ -44,7 +44,9 @@ else()
   set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${AZM_DVB_CATALOGUE}
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_listener.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/served_connection.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/request_answering.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)

@@ -20,6 +20,7 @@
 #include "dvb/helper/helper_margin.h"
 #include "dvb/helper/point_report.h"
 #include "dvb/helper/regular_file.h"
+#include "dvb/helper/tcp_listener.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
 #include "dvb/helper/worker_frontend.h"
