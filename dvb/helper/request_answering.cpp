@@ -81,10 +81,13 @@ void answerRequests(Server& server, Connection& connection, uint64_t nowMs)
         if (nowMs < connection.heldUntilMs) break;
         const ReadLine line = connection.requests.front();
         if (!connection.admitted) {
-            // A peer that gave a wrong secret waits before its next one is looked at.
+            // A peer that gave a wrong secret waits before its next one is
+            // looked at; told how long where its connection would end first.
             const uint64_t allowed = secretCheckAllowedMs(server.secretTries, connection.address, nowMs);
             if (allowed > nowMs) {
-                connection.heldUntilMs = allowed;
+                if (allowed > connection.openedMs + secretWaitMs)
+                    refuse(connection, "wait " + std::to_string((allowed - nowMs + 999) / 1000) + " s");
+                else connection.heldUntilMs = allowed;
                 break;
             }
             connection.requests.pop_front();

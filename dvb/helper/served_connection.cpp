@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -93,7 +94,7 @@ void acceptConnection(Server& server, int listener, uint64_t nowMs)
     if (server.settings.secret.empty()) admit(server, connection, nowMs);
 }
 
-bool receive(Connection& connection)
+bool receive(Connection& connection, short events)
 {
     while (connection.requests.size() < queuedLineLimit) {
         char bytes[256];
@@ -104,7 +105,14 @@ bool receive(Connection& connection)
         readLines(connection.reader, bytes, static_cast<size_t>(got), &lines);
         connection.requests.insert(connection.requests.end(), lines.begin(), lines.end());
     }
-    return true;
+    // A full queue reads no more, yet poll goes on saying that a peer reset
+    // or hung up: its error is taken, and a socket that can take no reply
+    // any more is gone, however much it left queued.
+    if (!(events & (POLLHUP | POLLERR))) return true;
+    int error = 0;
+    socklen_t size = sizeof error;
+    getsockopt(connection.socket, SOL_SOCKET, SO_ERROR, &error, &size);
+    return error == 0 && !(events & POLLHUP);
 }
 
 bool sendReplies(Connection& connection)

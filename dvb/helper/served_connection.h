@@ -50,7 +50,8 @@ void admit(Server& server, Connection& connection, uint64_t nowMs);
 void endConnection(Server& server, Connection& connection, uint64_t nowMs);
 
 // Takes what has come, up to the queue's bound, so that requests sent
-// together are seen together. False when the peer has gone.
-bool receive(Connection& connection);
+// together are seen together; `events` are what poll said of the socket.
+// False when the peer has gone.
+bool receive(Connection& connection, short events);
 // False when the peer has gone.
 bool sendReplies(Connection& connection);

@@ -73,7 +73,7 @@ void serveConnections(int listener, ServedFrontend& frontend, const ServerSettin
             if (connection.socket < 0) continue;
             const short events = watched[i + firstConnection].revents;
             bool alive = true;
-            if (events & (POLLIN | POLLHUP | POLLERR)) alive = receive(connection);
+            if (events & (POLLIN | POLLHUP | POLLERR)) alive = receive(connection, events);
             if (alive) answerRequests(server, connection, now);
             if (alive && !connection.replies.empty()) alive = sendReplies(connection);
             if (alive && connection.closing && connection.replies.empty()) alive = false;
