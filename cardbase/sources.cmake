@@ -1,8 +1,8 @@
 # What every card substitute shares (paths relative to the project root):
 #   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace, the
 #                           network's own word on where the dish points, where to point it (pointing/)
-#                           and the link margin (margin/),
-#                           platform-neutral (azimora-dvb links them too)
+#                           and the link margin (margin/), with the program's reading of numbers
+#                           (app/number_text.cpp), platform-neutral (azimora-dvb links them too)
 #                           (the section builder, cardbase/network/psi_build.cpp, is for simulators and
 #                           tests and is in none of these lists)
 #   AZM_PHONE_CORE_SOURCES  the phone page's server logic, platform-neutral; the page's files and
@@ -15,7 +15,7 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/pointing/look_angles.cpp cardbase/pointing/civil_time.cpp cardbase/pointing/magnetic_model.cpp
   cardbase/pointing/wmm2025_coefficients.cpp cardbase/pointing/sun_position.cpp cardbase/pointing/sun_hour.cpp
   cardbase/pointing/pointing_figures.cpp cardbase/pointing/pointing_text.cpp cardbase/pointing/pointing_input.cpp
-  cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp)
+  cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
   cardbase/phone/phone_margin.cpp)

@@ -60,7 +60,8 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp
-    ${CMAKE_SOURCE_DIR}/cardbase/margin/modcod.cpp ${CMAKE_SOURCE_DIR}/cardbase/margin/link_margin.cpp)
+    ${CMAKE_SOURCE_DIR}/cardbase/margin/modcod.cpp ${CMAKE_SOURCE_DIR}/cardbase/margin/link_margin.cpp
+    ${CMAKE_SOURCE_DIR}/app/number_text.cpp)
   set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")
   target_compile_options(azimora-dvb-sim PRIVATE ${AZM_DVB_PROGRAM_FLAGS} -fPIC -U_FORTIFY_SOURCE)
   target_link_options(azimora-dvb-sim PRIVATE -fno-sanitize=all)

@@ -1,5 +1,6 @@
 #include "dvb/helper/helper_options.h"
 
+#include "app/number_text.h"
 #include "cardbase/pointing/pointing_input.h"
 #include "dvb/helper/typed_tuning.h"
 #include "dvb/protocol/line_protocol.h"
@@ -67,17 +68,8 @@ const char* helperUsage()
            "  9  --status --tune: no lock\n";
 }
 
-static bool smallNumber(const std::string& text, int* value)
-{
-    if (text.empty() || text.size() > 3) return false;
-    int number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + (c - '0');
-    }
-    *value = number;
-    return true;
-}
+// An adapter's or a frontend's number, and the idle seconds: 0 to 999.
+static const WholeForm smallNumber{0, 999, 3, true};
 
 bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error)
 {
@@ -111,7 +103,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         }
         if (name == "--adapter" || name == "--frontend") {
             int number = 0;
-            if (!smallNumber(value, &number)) {
+            if (!readWholeNumber(value, smallNumber, &number)) {
                 *error = name + " wants a number, not \"" + value + "\"";
                 return false;
             }
@@ -135,7 +127,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             (name == "--log" ? parsed.logPath : name == "--simulate" ? parsed.simulatePath : parsed.secretPath) = value;
         } else if (name == "--idle") {
             int seconds = 0;
-            if (!smallNumber(value, &seconds) || seconds < 1) {
+            if (!readWholeNumber(value, smallNumber, &seconds) || seconds < 1) {
                 *error = "--idle wants seconds from 1 to 999, not \"" + value + "\"";
                 return false;
             }
