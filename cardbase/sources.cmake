@@ -8,7 +8,8 @@
 #   AZM_PHONE_CORE_SOURCES  the phone page's server logic, platform-neutral; the page's files and
 #                           Debian's qrcodegen join it in CMakeLists.txt
 #   AZM_CARD_WIN_SOURCES    the COM server, the card object's fixed parts, the paced reading feed, the
-#                           bounded end of the DLL's threads and the phone page's sockets and window, Win32
+#                           bounded end of the DLL's threads, the phone page's sockets and window and the
+#                           wall clock (app/wall_clock.cpp), Win32
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
   cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/network/psi_sections.cpp
   cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp
@@ -21,4 +22,4 @@ list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/ph
   cardbase/phone/phone_margin.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
-  cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp)
+  cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp app/wall_clock.cpp)

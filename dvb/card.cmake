@@ -19,7 +19,8 @@ else()
     dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
-    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/locked_modcod.cpp
+    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
+    dvb/helper/locked_modcod.cpp
     dvb/helper/helper_margin.cpp dvb/simulated/simulation.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)

@@ -194,7 +194,7 @@ std::string pointingJson(const PointingFigures& f)
     std::string sun;
     for (const SunCrossing& crossing : f.sunCrossings)
         sun += (sun.empty() ? "" : ",") + std::string("{\"at\":") + whole(crossing.atMs) +
-               ",\"local\":" + jsonString(localClockText(crossing.atMs, q.zoneMinutes)) +
+               ",\"local\":" + jsonString(localClockText(crossing.atMs, crossing.zoneMinutes)) +
                ",\"elevation\":" + number(crossing.elevationDeg) + "}";
     std::string lines;
     for (const PointingLine& line : pointingLines(f))
