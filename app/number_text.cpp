@@ -43,14 +43,14 @@ bool readWholeNumber(const std::string& text, const WholeForm& form, int64_t* va
 bool readDecimalNumber(const std::string& text, const DecimalForm& form, double* value)
 {
     if (text.empty() || (form.longest > 0 && text.size() > form.longest)) return false;
-    size_t at = form.sign && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    size_t at = (form.plus && text[0] == '+') || (form.minus && text[0] == '-') ? 1 : 0;
     size_t digits = 0, points = 0;
     for (; at < text.size(); ++at) {
         if (isDigit(text[at])) ++digits;
         else if (text[at] == '.' && points == 0) ++points;
         else return false;
     }
-    if (digits == 0) return false;
+    if (digits == 0 || (form.mostDigits > 0 && digits > form.mostDigits)) return false;
     const double number = std::strtod(text.c_str(), nullptr);
     if (!std::isfinite(number)) return false;
     *value = number;

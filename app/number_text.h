@@ -36,11 +36,14 @@ bool readWholeNumber(const std::string& text, const WholeForm& form, Number* val
 
 // What a plain decimal may look like: digits with at most one point among,
 // before or after them ("2", "2.5", ".5", "2."), after a plus or a minus
-// where `sign`, in at most `longest` characters (0: any number of them).
-// Never an exponent, "nan", "inf" or hexadecimal.
+// where the form takes one, in at most `longest` characters and
+// `mostDigits` digits (0: any number of them). Never an exponent, "nan",
+// "inf" or hexadecimal.
 struct DecimalForm {
-    bool sign;
+    bool plus;
+    bool minus;
     size_t longest;
+    size_t mostDigits;
 };
 
 // False (and `value` untouched) when the whole text is not such a number

@@ -11,7 +11,8 @@ bool orbitalPosition(const std::string& name, double* longitudeDeg)
     const char side = word.empty() ? '\0' : word.back();
     if (side != 'e' && side != 'w' && side != 'E' && side != 'W') return false;
     double degrees = 0;
-    if (!readDecimalNumber(word.substr(0, word.size() - 1), DecimalForm{false, 0}, &degrees) || degrees > 180.0)
+    if (!readDecimalNumber(word.substr(0, word.size() - 1), DecimalForm{false, false, 0, 0}, &degrees) ||
+        degrees > 180.0)
         return false;
     *longitudeDeg = side == 'e' || side == 'E' ? degrees : -degrees;
     return true;

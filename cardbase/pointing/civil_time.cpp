@@ -58,15 +58,16 @@ std::string localClockText(int64_t unixMs, int32_t zoneMinutes)
     return text;
 }
 
-std::string zoneText(int32_t zoneMinutes)
+std::string offsetText(int32_t zoneMinutes)
 {
-    if (zoneMinutes == 0) return "UTC";
     const int32_t minutes = zoneMinutes < 0 ? -zoneMinutes : zoneMinutes;
     char text[16];
-    std::snprintf(text, sizeof text, "UTC%c%02d:%02d", zoneMinutes < 0 ? '-' : '+', static_cast<int>(minutes / 60),
+    std::snprintf(text, sizeof text, "%c%02d:%02d", zoneMinutes < 0 ? '-' : '+', static_cast<int>(minutes / 60),
                   static_cast<int>(minutes % 60));
     return text;
 }
+
+std::string zoneText(int32_t zoneMinutes) { return zoneMinutes == 0 ? "UTC" : "UTC" + offsetText(zoneMinutes); }
 
 // Exactly `count` digits at `at`; false past the end or at another character.
 static bool digits(const std::string& text, size_t at, size_t count, int32_t* value)

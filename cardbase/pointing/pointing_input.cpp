@@ -9,9 +9,9 @@
 static const char siteForm[] = "give LAT,LON in degrees, north and east positive, such as 55.75,37.62";
 static const char positionForm[] = "a position such as 19.2E or 0.8W";
 // A plain decimal, in no more characters than any number worth typing: "-179.999999".
-static const DecimalForm typedNumber{true, 16};
+static const DecimalForm typedNumber{true, true, 16, 0};
 // The same without a sign, where the side says it.
-static const DecimalForm unsignedNumber{false, 16};
+static const DecimalForm unsignedNumber{false, false, 16, 0};
 
 static std::string quoted(const std::string& text)
 {

@@ -70,16 +70,16 @@ TEST(NumberText, PlainDecimalsAndLeadingDigits)
 {
     double value = 0;
     for (const char* text : {"2", "2.5", ".5", "2.", "+2.5", "-0"})
-        EXPECT_TRUE(readDecimalNumber(text, {true, 16}, &value)) << text;
-    EXPECT_TRUE(readDecimalNumber("-179.999999", {true, 16}, &value));
+        EXPECT_TRUE(readDecimalNumber(text, {true, true, 16, 0}, &value)) << text;
+    EXPECT_TRUE(readDecimalNumber("-179.999999", {true, true, 16, 0}, &value));
     EXPECT_DOUBLE_EQ(-179.999999, value);
     for (const char* text :
          {"", ".", "-", "+.", "1.2.3", "1e3", "0x10", "nan", "inf", " 1", "1,5", "12345678901234567"})
-        EXPECT_FALSE(readDecimalNumber(text, {true, 16}, &value)) << text;
-    EXPECT_FALSE(readDecimalNumber("-1", {false, 0}, &value));
-    EXPECT_FALSE(readDecimalNumber("+1", {false, 0}, &value));
-    EXPECT_TRUE(readDecimalNumber(std::string(300, '1'), {false, 0}, &value));   // no bound on its length
-    EXPECT_FALSE(readDecimalNumber(std::string(400, '9'), {false, 0}, &value));  // beyond a double
+        EXPECT_FALSE(readDecimalNumber(text, {true, true, 16, 0}, &value)) << text;
+    EXPECT_FALSE(readDecimalNumber("-1", {false, false, 0, 0}, &value));
+    EXPECT_FALSE(readDecimalNumber("+1", {false, false, 0, 0}, &value));
+    EXPECT_TRUE(readDecimalNumber(std::string(300, '1'), {false, false, 0, 0}, &value));   // no bound on its length
+    EXPECT_FALSE(readDecimalNumber(std::string(400, '9'), {false, false, 0, 0}, &value));  // beyond a double
 
     uint64_t number = 0;
     EXPECT_EQ(5u, leadingDigits("10723h29900", 11, 6, UINT64_MAX, &number));
