@@ -56,9 +56,7 @@ target_compile_options(wingtest PRIVATE -w)
 
 # Driving the real program from a second process: the Windows tests and the
 # measurement tool share it.
-# (joinPath is the record's, cardbase/record/record_files.h).
-add_library(wintest_support STATIC tests/support/driver.cpp app/whole_file.cpp app/host_text.cpp app/resource_data.cpp
-  cardbase/record/record_files_win.cpp)
+add_library(wintest_support STATIC tests/support/driver.cpp app/whole_file.cpp app/host_text.cpp app/resource_data.cpp)
 target_include_directories(wintest_support PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(wintest_support PRIVATE ${AZM_WIN_FLAGS})
 target_link_libraries(wintest_support PUBLIC gdi32 user32 psapi kernel32)
@@ -73,7 +71,7 @@ add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp
   sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp
   dvb/card/helper_link.cpp dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
-  ${AZM_PHONE_WIN_SOURCES} ${AZM_PHONE_CORE_SOURCES} ${AZM_CARD_CORE_SOURCES})
+  ${AZM_PHONE_WIN_SOURCES} ${AZM_PHONE_CORE_SOURCES} ${AZM_CARD_CORE_SOURCES} cardbase/record/record_files_win.cpp)
 set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini")
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})

@@ -7,6 +7,12 @@
 #include "app/frame.h"
 #include "app/host_text.h"
 
+std::string joinPath(const std::string& folder, const std::string& file)
+{
+    if (folder.empty() || folder.back() == '\\') return folder + file;
+    return folder + "\\" + file;
+}
+
 std::string buildFolder()
 {
     char path[MAX_PATH];

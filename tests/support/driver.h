@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "cardbase/record/record_files.h"  // joinPath
-
 struct AppRun {
     std::string folder;   // the program's own folder (a fresh copy)
     std::string logPath;  // the simulated card's call log
@@ -33,6 +31,7 @@ struct StartOptions {
 std::string buildFolder();
 // A new empty folder for one test, with a copy of Azimora.exe and ReadMe.txt.
 std::string newProgramFolder(const std::string& name);
+std::string joinPath(const std::string& folder, const std::string& file);
 
 bool startProgram(AppRun& run, const std::string& folder, const StartOptions& options = StartOptions());
 // A visible top-level window of the run's process with that class, or null.
