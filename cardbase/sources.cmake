@@ -9,7 +9,7 @@
 #                           Debian's qrcodegen join it in CMakeLists.txt
 #   AZM_CARD_WIN_SOURCES    the COM server, the card object's fixed parts, the paced reading feed, the
 #                           bounded end of the DLL's threads, the phone page's sockets and window, the
-#                           record's files and the wall clock (app/wall_clock.cpp), Win32
+#                           record's files and the wall clock (app/wall_clock_win.cpp), Win32
 #   AZM_RECORD_POSIX_SOURCES  the record's files on Linux (azimora-dvb and the native tests)
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
@@ -27,5 +27,5 @@ list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/ph
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp
-  app/wall_clock.cpp)
+  app/wall_clock_win.cpp)
 list(APPEND AZM_RECORD_POSIX_SOURCES cardbase/record/record_files_posix.cpp)

@@ -24,7 +24,7 @@ else()
     dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
     dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
     dvb/simulated/simulated_lnb.cpp
-    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp)
+    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
   # so that the native tests read sections built for them.

@@ -2,23 +2,14 @@
 
 #include <ctime>
 
+#include "app/wall_clock.h"
 #include "cardbase/pointing/civil_time.h"
-
-int32_t machineZoneMinutesAt(int64_t unixMs)
-{
-    const time_t at = static_cast<time_t>(unixMs / 1000);
-    tm local{};
-    localtime_r(&at, &local);
-    return static_cast<int32_t>(local.tm_gmtoff / 60);
-}
 
 bool readPointMoment(const std::string& text, PointMoment* moment)
 {
     if (text.empty()) {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        const int64_t unixMs = static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-        *moment = PointMoment{unixMs, machineZoneMinutesAt(unixMs), machineZoneMinutesAt};
+        const int64_t unixMs = wallClockMs();
+        *moment = PointMoment{unixMs, zoneMinutesAt(unixMs), zoneMinutesAt};
         return true;
     }
     int64_t asUtc = 0;
@@ -36,6 +27,6 @@ bool readPointMoment(const std::string& text, PointMoment* moment)
     fields.tm_isdst = -1;
     const time_t local = mktime(&fields);
     zoneMinutes = static_cast<int32_t>((wall - local) / 60);
-    *moment = PointMoment{asUtc - static_cast<int64_t>(zoneMinutes) * 60000, zoneMinutes, machineZoneMinutesAt};
+    *moment = PointMoment{asUtc - static_cast<int64_t>(zoneMinutes) * 60000, zoneMinutes, zoneMinutesAt};
     return true;
 }

@@ -89,15 +89,17 @@ static bool orbitalPosition(const std::string& word, PositionTenths* position)
 static bool transponderWord(const std::string& word, NitStreamFacts* stream)
 {
     const size_t letter = word.find_first_not_of("0123456789");
-    if (letter == 0 || letter == std::string::npos || letter > 5 || word.size() - letter - 1 > 5) return false;
+    if (letter == std::string::npos) return false;
     static const char letters[] = "HVLR";
     const char* found = std::strchr(letters, word[letter]);
-    const std::string rate = word.substr(letter + 1);
-    if (!found || *found == '\0' || rate.empty() || rate.find_first_not_of("0123456789") != std::string::npos)
+    const WholeForm fiveDigits{0, 99999, 5, true};
+    uint32_t megahertz = 0, kilosymbols = 0;
+    if (!found || *found == '\0' || !readWholeNumber(word.substr(0, letter), fiveDigits, &megahertz) ||
+        !readWholeNumber(word.substr(letter + 1), fiveDigits, &kilosymbols))
         return false;
-    stream->frequencyKHz = static_cast<uint32_t>(std::strtoul(word.substr(0, letter).c_str(), nullptr, 10)) * 1000;
+    stream->frequencyKHz = megahertz * 1000;
     stream->polarization = static_cast<uint8_t>(found - letters);
-    stream->symbolsPerSecond = static_cast<uint32_t>(std::strtoul(rate.c_str(), nullptr, 10)) * 1000;
+    stream->symbolsPerSecond = kilosymbols * 1000;
     return true;
 }
 

@@ -1,6 +1,6 @@
-#include "app/wall_clock.h"
-
 #include <windows.h>
+
+#include "app/wall_clock.h"
 
 static constexpr int64_t ticksPerMs = 10000;
 static constexpr int64_t ticksPerMinute = 60 * 1000 * ticksPerMs;
