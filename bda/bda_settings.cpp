@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/number_text.h"
 #include "cardbase/settings_line.h"
 
 // The value of the first line "key = value", without double quotes around it.
@@ -48,17 +49,7 @@ static const NamedValue modulationNames[] = {
 // A value's number, -1 .. bdaModulationLast; false for anything else.
 static bool modulationNumber(const std::string& word, int32_t* value)
 {
-    const size_t digits = !word.empty() && word[0] == '-' ? 1 : 0;
-    if (word.size() <= digits || word.size() > digits + 2) return false;
-    int32_t number = 0;
-    for (size_t i = digits; i < word.size(); ++i) {
-        if (word[i] < '0' || word[i] > '9') return false;
-        number = number * 10 + (word[i] - '0');
-    }
-    number = digits ? -number : number;
-    if (number < bdaModulationNotSet || number > bdaModulationLast) return false;
-    *value = number;
-    return true;
+    return readWholeNumber(word, WholeForm{bdaModulationNotSet, bdaModulationLast, 2, true}, value);
 }
 
 // A value as BDA names it: capitals, "_" for "-", without "BDA_" and `prefix`.

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/wall_clock.h"
 #include "cardbase/module_thread.h"
 #include "cardbase/phone/phone_parts.h"
 #include "cardbase/sent_messages.h"
@@ -83,7 +84,7 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
     InitializeCriticalSection(&service->lock);
     service->setting = setting;
     service->settingsPath = settingsPath;
-    service->feed.run = std::to_string(phoneWallClockMs()) + "-" + std::to_string(GetCurrentProcessId());
+    service->feed.run = std::to_string(wallClockMs()) + "-" + std::to_string(GetCurrentProcessId());
     service->feed.card = cardName;
     service->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     service->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -123,7 +124,7 @@ void phoneSetRecord(PhoneService* service, const std::string& folder)
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 {
-    const int64_t now = phoneWallClockMs();
+    const int64_t now = wallClockMs();
     EnterCriticalSection(&service->lock);
     feedSetCall(service->feed, call, value, now);
     LeaveCriticalSection(&service->lock);
@@ -133,7 +134,7 @@ void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
                   const LinkMargin& margin)
 {
-    const int64_t now = phoneWallClockMs();
+    const int64_t now = wallClockMs();
     EnterCriticalSection(&service->lock);
     service->feed.network = network;
     service->feed.margin = margin;

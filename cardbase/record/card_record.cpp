@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "app/wall_clock.h"
 #include "cardbase/card_clock.h"
 #include "cardbase/module_thread.h"
 #include "cardbase/record/record_store.h"
@@ -40,24 +41,6 @@ static const DWORD endingMs = 10000;
 // A program that tunes faster than the disk takes its lines loses the oldest.
 static const size_t endedLimit = 64;
 static volatile LONG recordsMade = 0;
-
-static int64_t wallClockMs()
-{
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10000);
-}
-
-static int32_t zoneMinutesNow()
-{
-    TIME_ZONE_INFORMATION zone;
-    const DWORD kind = GetTimeZoneInformation(&zone);
-    LONG bias = zone.Bias;
-    if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
-    else if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
-    return kind == TIME_ZONE_ID_INVALID ? 0 : static_cast<int32_t>(-bias);
-}
 
 // The running measurement as it stands, without its pointing, which the
 // thread works out after the lock is let go.
