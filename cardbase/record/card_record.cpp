@@ -65,7 +65,7 @@ static void beginMeasurement(CardRecord& record, uint32_t nowMs)
 {
     const int64_t unixMs = wallClockMs();
     startMeasurement(record.measurement, measurementId(unixMs, record.tag, ++record.count), record.card, record.tuning,
-                     unixMs, zoneMinutesNow(), nowMs);
+                     unixMs, zoneMinutesAt(unixMs), nowMs);
 }
 
 static void writeEnded(RecordStore& store, const RecordSite& site, std::vector<EndedMeasurement>& ended)
