@@ -96,7 +96,7 @@ TEST_F(BdaSwitchTest, WithoutCommandsOrLnbSourceTheTuningSpacesInputRangeSelects
     postKey(run.window, VK_BACK);
     settle(run, 300);
     postCharacter(run.window, 'm');  // back to the list
-    startTypedEntry(run, "12245H27500");
+    startTypedEntry(run, "11720V26000");
     EXPECT_TRUE(waitForLogLine(run, "tuning space low=10600000 high=10600000 switch=11700000"));
     ASSERT_EQ(2u, tunes(run).size());
     EXPECT_NE(std::string::npos, tunes(run)[1].find(" range=-1")) << tunes(run)[1];

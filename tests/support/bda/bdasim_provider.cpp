@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <bdaiface.h>
-#include <cwchar>
 #include <dshow.h>
 #include <tuner.h>
 

@@ -264,10 +264,10 @@ static std::string commandText(const std::vector<BYTE>& command)
 {
     static const char digits[] = "0123456789ABCDEF";
     std::string text = "diseqc";
-    for (BYTE byte : command) {
+    for (BYTE each : command) {
         text += ' ';
-        text += digits[byte >> 4];
-        text += digits[byte & 15];
+        text += digits[each >> 4];
+        text += digits[each & 15];
     }
     return text;
 }
