@@ -116,6 +116,45 @@ SignalShape signalShapeFromSettings(const std::string& fileBytes)
     return shape;
 }
 
+static std::string settingOf(const std::string& fileBytes, const char* key)
+{
+    bool inCodePage = false;
+    std::string value;
+    settingValue(settingsFileText(fileBytes, &inCodePage), key, &value);
+    return value;
+}
+
+SwitchSetting switchSettingFromSettings(const std::string& fileBytes)
+{
+    static const struct {
+        const char* word;
+        SwitchChoice choice;
+    } choices[] = {{"command", SwitchOnlyCommand}, {"source", SwitchOnlyLnbSource}, {"range", SwitchOnlyRange}};
+    const std::string word = settingOf(fileBytes, "switch");
+    SwitchSetting setting;
+    for (const auto& each : choices)
+        if (sameIgnoringAsciiCase(word, each.word)) setting.choice = each.choice;
+    setting.maker = makerOfWord(word);
+    if (setting.maker != NoMaker) setting.choice = SwitchOnlyMaker;
+    return setting;
+}
+
+InputRangeForms inputRangeFormsFromSettings(const std::string& fileBytes)
+{
+    InputRangeForms forms;
+    const std::string line = settingOf(fileBytes, "inputrange");
+    size_t start = 0;
+    for (int port = 0; port < 4 && start < line.size(); ++port) {
+        start = line.find_first_not_of(", \t", start);
+        if (start == std::string::npos) break;
+        size_t end = line.find_first_of(", \t", start);
+        if (end == std::string::npos) end = line.size();
+        forms.port[port] = line.substr(start, end - start);
+        start = end;
+    }
+    return forms;
+}
+
 bool tunerNameMatches(const std::string& friendlyName, const std::string& wanted)
 {
     return sameIgnoringAsciiCase(withoutOuterBlanks(friendlyName), withoutOuterBlanks(wanted));

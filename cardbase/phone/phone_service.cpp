@@ -57,7 +57,11 @@ static DWORD WINAPI phoneThread(void* parameter)
         }
         if (service->ending) break;
         servePhoneSockets(sockets, &service->lock, service->feed);
-        if (followingPhones(sockets) != view.phones) {
+        EnterCriticalSection(&service->lock);
+        const bool newCard = service->feed.card != view.card;
+        if (newCard) view.card = service->feed.card;
+        LeaveCriticalSection(&service->lock);
+        if (newCard || followingPhones(sockets) != view.phones) {
             view.phones = followingPhones(sockets);
             showPhoneView(window);
         }
@@ -139,6 +143,14 @@ void phoneReading(PhoneService* service, const SignalReading& reading, const std
     service->feed.network = network;
     service->feed.margin = margin;
     feedReading(service->feed, reading, now);
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+}
+
+void phoneSetCard(PhoneService* service, const std::string& card)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.card = card;
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);
 }
