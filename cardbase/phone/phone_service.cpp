@@ -128,9 +128,7 @@ void phoneReading(PhoneService* service, const SignalReading& reading, const std
 {
     const int64_t now = phoneWallClockMs();
     EnterCriticalSection(&service->lock);
-    service->feed.network = network;
-    service->feed.margin = margin;
-    feedReading(service->feed, reading, now);
+    feedReading(service->feed, reading, network, margin, now);
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);
 }
