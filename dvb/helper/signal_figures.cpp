@@ -193,11 +193,11 @@ std::string formDescription(const FrontendFigures& figures)
 
 std::string carrierToNoiseText(const FrontendFigures& figures)
 {
-    char text[64];
+    char text[80];
     const double db = figures.statistics.carrierToNoiseDb;
     if (figures.carrierToNoiseBelow) std::snprintf(text, sizeof text, "below %.1f dB", db);
-    else if (figures.carrierToNoiseStepDb >= 1.0)
-        std::snprintf(text, sizeof text, "%.0f dB or more (in steps of %.0f dB)", db, figures.carrierToNoiseStepDb);
+    else if (figures.carrierToNoiseAtLeast && figures.carrierToNoiseStepDb >= 1.0)
+        std::snprintf(text, sizeof text, "%.1f dB or more (in the driver's whole-dB steps)", db);
     else std::snprintf(text, sizeof text, figures.carrierToNoiseAtLeast ? "%.1f dB or more" : "%.1f dB", db);
     return text;
 }

@@ -94,5 +94,6 @@ FrontendFigures figuresFrom(const RawFigures& raw, FigureMemory& memory, const F
 
 // For --status: which form the driver offers, as far as one reading tells.
 std::string formDescription(const FrontendFigures& figures);
-// "12.3 dB", "14.1 dB or more", "below 3.0 dB", "12 dB or more (in whole dB)".
+// "12.3 dB", "14.1 dB or more", "below 3.0 dB", "12.0 dB or more (in the
+// driver's whole-dB steps)".
 std::string carrierToNoiseText(const FrontendFigures& figures);

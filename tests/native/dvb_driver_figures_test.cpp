@@ -237,7 +237,7 @@ TEST(DvbDriverFigures, TheDriversOwnValuesReadAsTheirSourcesMeanThem)
     const FigureScales dvbs = figureScalesFor(frontendTraitsFor("Montage Technology DS3000"), false, false);
     FrontendFigures peak = figuresFrom(ds3000, ds3000Memory, dvbs, 0);
     EXPECT_NEAR(13.01, peak.statistics.carrierToNoiseDb, 0.005);  // 20:1, the table's last row
-    EXPECT_EQ("13 dB or more (in steps of 1 dB)", carrierToNoiseText(peak));
+    EXPECT_EQ("13.0 dB or more (in the driver's whole-dB steps)", carrierToNoiseText(peak));
     // Each whole dB the lowest whole ratio that reaches it: 12 dB is 16:1, 7 dB 6:1.
     ds3000.olderSnr = 12 * 5240;
     EXPECT_NEAR(12.04, figuresFrom(ds3000, ds3000Memory, dvbs, 0).statistics.carrierToNoiseDb, 0.005);
