@@ -142,7 +142,7 @@ if [[ ${1:-} == --worst-lock ]]; then
     declare -A lines=(
         [cx24116]="name Conexant CX24116/CX24118\npersonality needs-code-rate\ntransponder DVB-S2 QPSK 1/2\nrolloff 0.25"
         [tda10071]="name NXP TDA10071\npersonality needs-rolloff\nmodulation explicit\ntransponder DVB-S2 8PSK\nrolloff 0.25"
-        [cx24117]="name Conexant CX24117/CX24132\nmodulation explicit\ntransponder DVB-S2 8PSK"
+        [cx24117]="name Conexant CX24117/CX24132\ntransponder DVB-S2 8PSK"
         [ds3000]="name Montage Technology DS3000\npersonality ignores-modulation\nsystem strict\ntransponder DVB-S"
         [m88ds3103]="name Montage Technology M88DS3103\npersonality ignores-modulation\nsystem strict\ntransponder DVB-S"
         [stv090x]="name STV090x Multistandard\npersonality finds-either-system\ntransponder DVB-S"
@@ -151,9 +151,10 @@ if [[ ${1:-} == --worst-lock ]]; then
         [stv0910]="name ST STV0910\npersonality finds-either-system\ntransponder DVB-S"
         [unknown]="modulation explicit\ntransponder DVB-S2 8PSK"
     )
-    declare -A fast=([cx24116]=200 [tda10071]=200 [cx24117]=200 [ds3000]=480 [m88ds3103]=480 [stv090x]=300
+    # cx24117 finds a roll-off of 0.20 itself, after 0.35 and 0.25 for 1 s each.
+    declare -A fast=([cx24116]=200 [tda10071]=200 [cx24117]=2200 [ds3000]=480 [m88ds3103]=480 [stv090x]=300
         [stv0900]=400 [stb0899]=500 [stv0910]=250 [unknown]=200)
-    declare -A slow=([cx24116]=2000 [tda10071]=2000 [cx24117]=2000 [ds3000]=2180 [m88ds3103]=2180 [stv090x]=1900
+    declare -A slow=([cx24116]=2000 [tda10071]=2000 [cx24117]=3800 [ds3000]=2180 [m88ds3103]=2180 [stv090x]=1900
         [stv0900]=950 [stb0899]=- [stv0910]=1900 [unknown]=2000)
     declare -A fast_search=([stv090x]=500 [stv0900]=800 [stb0899]=1000)
     declare -A slow_search=([stv090x]=3700 [stv0900]=1900)
