@@ -150,9 +150,9 @@ static std::vector<SequenceStep> remoteSteps(const RemoteTuning& remote)
 // A driver that refuses an automatic roll-off is asked for its DVB-S2
 // attempts with 0.35 first (DVB-S2's most common, and what was always
 // asked), then all of them again with 0.20, then with 0.25; a known one that
-// takes it names its modulation with it automatic (cx24117 then tries the
-// three itself). Drivers that ignore the roll-off have no attempt with one
-// named to collapse.
+// needs its modulation named but takes an automatic roll-off gets one
+// (cx24117 then tries the three itself); any other keeps 0.35. Drivers
+// that ignore the roll-off have no attempt with one named to collapse.
 static std::vector<SystemAttempt> withRolloffs(const std::vector<SystemAttempt>& attempts, const FrontendTraits& traits)
 {
     const auto named = [](const SystemAttempt& attempt) {
@@ -161,9 +161,9 @@ static std::vector<SystemAttempt> withRolloffs(const std::vector<SystemAttempt>&
     std::vector<SystemAttempt> out;
     for (SystemAttempt attempt : attempts) {
         if (named(attempt))
-            attempt.rolloff = hasTrait(traits, TraitNamesRolloff) ? Rolloff35
-                              : traits.nameContains               ? RolloffAutomatic
-                                                                  : RolloffImplied;
+            attempt.rolloff = hasTrait(traits, TraitNamesRolloff)      ? Rolloff35
+                              : hasTrait(traits, TraitNamesModulation) ? RolloffAutomatic
+                                                                       : RolloffImplied;
         out.push_back(attempt);
     }
     if (!hasTrait(traits, TraitNamesRolloff)) return out;

@@ -166,9 +166,10 @@ TEST(DvbTuningSequence, EachDriverIsAskedOnlyWhatItCanTellApartAndWhatItCannotDo
         for (AttemptModulation modulation : {QpskModulation, Psk8Modulation})
             tda10071.push_back(SystemAttempt{true, modulation, AutomaticCodeRate, rolloff});
     EXPECT_EQ(tda10071, buildTuningSequence(tuning, named("NXP TDA10071"), false, nullptr).attempts);
-    // One that is not known keeps the roll-off its modulation implies.
-    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8}),
-              buildTuningSequence(tuning, FrontendAbilities(), false, nullptr).attempts);
+    // One that is not known, or of no rule on it (vidtv), keeps the roll-off its modulation implies.
+    for (const FrontendAbilities& each : {FrontendAbilities(), named("Dummy demod for DVB-T/T2/C/S/S2")})
+        EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8}),
+                  buildTuningSequence(tuning, each, false, nullptr).attempts);
     // Modulation, roll-off and code rate unused: one DVB-S2 tune beside DVB-S.
     EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS}),
               buildTuningSequence(tuning, named("Montage Technology DS3000"), false, nullptr).attempts);
