@@ -2,9 +2,10 @@
 // identifiers, method order and result conventions that drives any DVB-S or
 // DVB-S2 tuner with a Broadcast Driver Architecture driver through
 // DirectShow. Initialize opens the session (bda_session.h), the sixth set
-// call of a start tunes, and each status query reads the tuner afresh, at
-// most ten times a second, and hands on the network of the tuned stream
-// once the session has found it.
+// call of a start tunes (and tells the phone page which way it reached the
+// switch port), and each status query reads the tuner afresh, at most ten
+// times a second, and hands on the network of the tuned stream once the
+// session has found it.
 #include <windows.h>
 
 #include <new>
@@ -52,7 +53,8 @@ public:
         // BDA has no C/N in dB (the s/n is the scale's for the quality): the
         // margin stays unknown for that, whatever the demodulator says it locked.
         feed_.margin.carrierToNoiseInDecibels = false;
-        openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
+        cardName_ = name.empty() ? std::string("BDA tuner") : "BDA tuner " + name;
+        openReadingFeed(feed_, cardName_);
     }
 
     HRESULT STDMETHODCALLTYPE Initialize() override
@@ -61,8 +63,12 @@ public:
         BdaSession* session = new (std::nothrow) BdaSession;
         if (!session) return E_OUTOFMEMORY;
         const std::string settings = settingsFileBytes();
-        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), modulationsFromSettings(settings),
-                                              signalShapeFromSettings(settings));
+        BdaSessionSettings asked;
+        asked.order = modulationsFromSettings(settings);
+        asked.shape = signalShapeFromSettings(settings);
+        asked.switchSetting = switchSettingFromSettings(settings);
+        asked.rangeForms = inputRangeFormsFromSettings(settings);
+        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), asked);
         if (FAILED(result)) {
             delete session;
             return result;
@@ -131,10 +137,13 @@ private:
         if (!session_) return E_UNEXPECTED;
         noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
-        return startBdaSession(*session_, tuning_);
+        const HRESULT result = startBdaSession(*session_, tuning_);
+        noteCardLine(feed_, bdaCardLine(cardName_, session_->served, session_->graph.maker));
+        return result;
     }
 
     BdaSession* session_ = nullptr;
+    std::string cardName_;
     CardTuning tuning_;
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};

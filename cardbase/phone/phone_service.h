@@ -34,6 +34,8 @@ void stopPhoneService(PhoneService* service);
 void phoneSetPlace(PhoneService* service, const PhonePlace& place);
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
+// What the page and the window say of the card from now on.
+void phoneSetCard(PhoneService* service, const std::string& card);
 // A reading handed to the program, with what the card knows of the network
 // then (networkJson) and the link margin.
 void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
