@@ -86,11 +86,9 @@ void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word)
     LeaveCriticalSection(&feed.lock);
 }
 
-void noteMarginWords(ReadingFeed& feed, bool carrierToNoiseInDecibels, const ModcodWord& tuner,
-                     const ModcodWord& network)
+void noteMarginWords(ReadingFeed& feed, const ModcodWord& tuner, const ModcodWord& network)
 {
     EnterCriticalSection(&feed.lock);
-    feed.margin.carrierToNoiseInDecibels = carrierToNoiseInDecibels;
     marginTunerWord(feed.margin, tuner);
     feed.margin.networkApart = true;
     feed.margin.network = network;

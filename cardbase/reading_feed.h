@@ -32,7 +32,8 @@ struct ReadingFeed {
     CardTuning tuning;
     NetworkWatch network;
     std::vector<PositionTenths> expected;
-    // The card sets margin.carrierToNoiseInDecibels before its first reading.
+    // The card sets margin.carrierToNoiseInDecibels before its first reading;
+    // a reading that says its own unit counts by that.
     MarginWatch margin;
     LinkMargin latestMargin;  // of the latest reading
 };
@@ -62,10 +63,9 @@ NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* 
 // read while locked; it holds until the lock goes.
 void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word);
 // What a card that learns them from elsewhere (the Linux bridge, from
-// azimora-dvb) reports at once: whether its C/N is measured in dB, the
-// tuner's word and the network's, read while locked.
-void noteMarginWords(ReadingFeed& feed, bool carrierToNoiseInDecibels, const ModcodWord& tuner,
-                     const ModcodWord& network);
+// azimora-dvb) reports at once: the tuner's word and the network's, read
+// while locked (whether its C/N is measured in dB travels with each reading).
+void noteMarginWords(ReadingFeed& feed, const ModcodWord& tuner, const ModcodWord& network);
 // The link margin of the latest reading.
 LinkMargin feedLatestMargin(ReadingFeed& feed);
 

@@ -4,10 +4,21 @@
 #pragma once
 #include <cstdint>
 
+// What a reading's s/n figure is: as the card says of all its readings (a
+// card whose figures are of one kind, in its reading feed), a measured C/N
+// in dB, a C/N in dB that the true one is at least (a driver that rounds
+// down or stops at its ceiling), or a figure derived from a quality or a
+// strength, which no margin can rest on.
+enum SnrUnit : uint8_t { SnrUnitOfCard, SnrUnitDecibel, SnrUnitDecibelOrMore, SnrUnitDerived };
+
 struct SignalReading {
     bool locked;
     int32_t quality;  // percent, 1 .. 99 while locked, 0 without lock
     float snr;        // dB
+    SnrUnit unit = SnrUnitOfCard;
+    // Without lock: how long the driver has been searching, holding the
+    // frontend so that no reading came (0: none of that).
+    uint32_t searchingMs = 0;
 };
 
 // The quality scale: 4 dB C/N (where a QPSK demodulator locks) gives 10 %,

@@ -3,7 +3,7 @@
 # substitute that forwards the program's calls to azimora-dvb.
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
-  dvb/protocol/modcod_answer.cpp)
+  dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -16,7 +16,7 @@ else()
   set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
     dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
     dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
-    dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp
+    dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp dvb/helper/figure_scales.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
     dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
@@ -24,7 +24,7 @@ else()
     dvb/helper/survey_plan.cpp
     dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
     dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
-    dvb/simulated/simulated_lnb.cpp
+    dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
@@ -63,6 +63,7 @@ else()
 
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_statistics.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/frontend_plan.cpp ${CMAKE_SOURCE_DIR}/cardbase/card_tuning.cpp

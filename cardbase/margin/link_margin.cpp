@@ -115,6 +115,7 @@ LinkMargin linkMargin(const MarginInputs& inputs)
     } else {
         margin.state = MarginKnown;
         margin.marginDb = shownMargin(inputs.carrierToNoiseDb - margin.thresholdDb);
+        margin.atLeast = inputs.carrierToNoiseAtLeast;
         margin.verdict = judgeMargin(margin.marginDb);
     }
     return margin;
@@ -158,6 +159,7 @@ const char* gapText(ModcodGap gap)
     case GapNetworkOutside: return "the network gives values without a threshold here";
     case GapNotChosen: return "none chosen";
     case GapNotTunedHere: return "not tuned by azimora-dvb";
+    case GapSystemUntold: return "the tuner's modulation and code rate do not tell DVB-S from DVB-S2";
     }
     return "";
 }
@@ -167,6 +169,11 @@ std::string marginDecibelsText(double marginDb)
     char text[32];
     std::snprintf(text, sizeof text, "%+.1f dB", shownMargin(marginDb));
     return text;
+}
+
+std::string marginFigureText(const LinkMargin& margin)
+{
+    return marginDecibelsText(margin.marginDb) + (margin.atLeast ? " or more" : "");
 }
 
 std::string marginUnknownText(const LinkMargin& margin)
@@ -201,5 +208,5 @@ std::string modulationLine(const LinkMargin& margin)
 std::string marginLine(const LinkMargin& margin)
 {
     if (margin.state != MarginKnown) return "margin: unknown (" + marginUnknownText(margin) + ")";
-    return "margin: " + marginDecibelsText(margin.marginDb) + " (" + verdictWord(margin.verdict) + ")";
+    return "margin: " + marginFigureText(margin) + " (" + verdictWord(margin.verdict) + ")";
 }

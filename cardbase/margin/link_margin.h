@@ -30,6 +30,7 @@ enum ModcodGap : uint8_t {
     GapNetworkOutside,   // its descriptor gives values with no threshold here
     GapNotChosen,        // the user chose none
     GapNotTunedHere,     // another program tuned the frontend: its read-back cannot be told from an echo
+    GapSystemUntold,     // the tuner's modulation and code rate do not tell DVB-S from DVB-S2
 };
 
 // One source's word: the modulation and code rate, or why there are none.
@@ -93,6 +94,9 @@ struct MarginInputs {
     bool locked = false;
     bool carrierToNoiseInDecibels = false;
     double carrierToNoiseDb = 0.0;
+    // The true C/N is at least the figure (a driver that rounds down, or
+    // stops at its ceiling): so is the margin.
+    bool carrierToNoiseAtLeast = false;
     ModcodWord tuner;
     ModcodWord network = missingWord(GapNoNetworkTable);
     ModcodWord user = missingWord(GapNotChosen);
@@ -103,6 +107,7 @@ struct LinkMargin {
     ModcodChoice choice;
     double thresholdDb = 0.0;  // with a choice
     double marginDb = 0.0;     // in MarginKnown, to a tenth of a dB
+    bool atLeast = false;      // the margin is at least marginDb ("+2.1 dB or more")
     MarginVerdict verdict = MarginFailing;
     ModcodGap tunerGap = GapNotAsked;  // why the sources gave nothing
     ModcodGap networkGap = GapNoNetworkTable;
@@ -123,8 +128,11 @@ std::string marginUnknownText(const LinkMargin& margin);
 // delivery system descriptor".
 std::string modcodGapsText(const LinkMargin& margin);
 
+// "+4.2 dB", or "+2.1 dB or more" for a margin that is at least that.
+std::string marginFigureText(const LinkMargin& margin);
+
 // The lines azimora-dvb prints: "modulation: DVB-S2 8PSK 3/4 (tuner)" or
-// "modulation: unknown (WHY)", and "margin: +4.2 dB (good)" or
-// "margin: unknown (WHY)".
+// "modulation: unknown (WHY)", and "margin: +4.2 dB (good)",
+// "margin: +2.1 dB or more (marginal)" or "margin: unknown (WHY)".
 std::string modulationLine(const LinkMargin& margin);
 std::string marginLine(const LinkMargin& margin);

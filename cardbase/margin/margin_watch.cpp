@@ -33,7 +33,10 @@ LinkMargin watchedMargin(const MarginWatch& watch, const NetworkReport& network,
 {
     MarginInputs inputs;
     inputs.locked = reading.locked;
-    inputs.carrierToNoiseInDecibels = watch.carrierToNoiseInDecibels;
+    // A reading that says its own unit (a card whose figures change kind) counts by it.
+    inputs.carrierToNoiseInDecibels =
+        reading.unit == SnrUnitOfCard ? watch.carrierToNoiseInDecibels : reading.unit != SnrUnitDerived;
+    inputs.carrierToNoiseAtLeast = reading.unit == SnrUnitDecibelOrMore;
     inputs.carrierToNoiseDb = reading.snr;
     inputs.tuner = watch.tuner;
     inputs.network = watch.networkApart ? watch.network : networkWordOf(network);

@@ -9,7 +9,7 @@
 #include "cardbase/signal_scale.h"
 
 struct MarginWatch {
-    bool carrierToNoiseInDecibels = false;  // the card's C/N is measured in dB
+    bool carrierToNoiseInDecibels = false;  // the card's C/N is measured in dB (SnrUnitOfCard)
     bool locked = false;
     ModcodWord tuner = missingWord(GapNotAsked);
     // A card that learns the network's word apart from its identity (the

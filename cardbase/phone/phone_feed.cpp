@@ -17,19 +17,26 @@ void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs
     tuning.atMs = nowMs;
 }
 
-void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs)
+void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::string& network, const LinkMargin& margin,
+                 int64_t nowMs)
 {
+    feed.network = network;
+    feed.margin = margin;
     PhoneReading& slot = feed.ring[++feed.lastSeq % feed.ring.size()];
     const bool finite = std::isfinite(reading.snr);
     // Under the C/N on the chart only where it makes a margin.
-    const bool threshold = feed.margin.state == MarginKnown;
-    slot = PhoneReading{feed.lastSeq,
-                        nowMs,
-                        reading.locked,
-                        reading.quality,
-                        finite ? reading.snr : 0.0f,
-                        feed.tuning.number,
-                        threshold ? static_cast<float>(feed.margin.thresholdDb) : NAN};
+    const bool threshold = margin.state == MarginKnown;
+    slot.seq = feed.lastSeq;
+    slot.timeMs = nowMs;
+    slot.locked = reading.locked;
+    slot.quality = reading.quality;
+    slot.carrierToNoiseDb = finite ? reading.snr : 0.0f;
+    slot.carrierToNoiseOrMore = reading.locked && reading.unit == SnrUnitDecibelOrMore;
+    slot.searchingMs = reading.locked ? 0 : reading.searchingMs;
+    slot.tune = feed.tuning.number;
+    slot.thresholdDb = threshold ? static_cast<float>(margin.thresholdDb) : NAN;
+    slot.network = network;
+    slot.margin = margin;
 }
 
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq)
@@ -81,12 +88,13 @@ static std::string decibels(float value)
 }
 
 // What every message carries besides its own figures: the server's run, the
-// card and the tuning.
-static std::string stateFields(const PhoneFeed& feed)
+// card, the network and margin (of the reading's moment, else the newest) and
+// the tuning.
+static std::string stateFields(const PhoneFeed& feed, const std::string& network, const LinkMargin& margin)
 {
     std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
-    out = out + ",\"network\":" + feed.network + ",\"margin\":" + marginJson(feed.margin) + ",\"tune\":";
+    out = out + ",\"network\":" + network + ",\"margin\":" + marginJson(margin) + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +
@@ -95,31 +103,34 @@ static std::string stateFields(const PhoneFeed& feed)
 
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
 {
-    // A row per reading of the last minute: seq, time, lock, quality, C/N, start, threshold.
+    // A row per reading of the last minute: seq, time, lock, quality, C/N,
+    // start, threshold, whether the C/N is at least the figure.
     std::string rows;
     for (const PhoneReading& r : readingsAfter(feed, 0)) {
         if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
         if (!rows.empty()) rows += ',';
         rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
                 "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "," +
-                (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "]";
+                (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "," +
+                (r.carrierToNoiseOrMore ? "1" : "0") + "]";
     }
-    return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) +
-           ",\"thresholds\":" + thresholdsJson() + ",\"record\":" + (feed.recordFolder.empty() ? "false" : "true") +
-           ",\"readings\":[" + rows + "]}\n\n";
+    return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," +
+           stateFields(feed, feed.network, feed.margin) + ",\"thresholds\":" + thresholdsJson() +
+           ",\"record\":" + (feed.recordFolder.empty() ? "false" : "true") + ",\"readings\":[" + rows + "]}\n\n";
 }
 
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
 {
     return "event: reading\ndata: {\"seq\":" + number(r.seq) + ",\"t\":" + number(r.timeMs) +
            ",\"lock\":" + (r.locked ? "true" : "false") + ",\"quality\":" + number(r.quality) +
-           ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed) +
-           "}\n\n";
+           ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"cnOrMore\":" + (r.carrierToNoiseOrMore ? "true" : "false") +
+           ",\"searchingMs\":" + (r.searchingMs > 0 ? number(r.searchingMs) : "null") +
+           ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed, r.network, r.margin) + "}\n\n";
 }
 
 std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)
 {
-    return "event: idle\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) + "}\n\n";
+    return "event: idle\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed, feed.network, feed.margin) + "}\n\n";
 }
 
 std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected)

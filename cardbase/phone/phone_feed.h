@@ -20,13 +20,18 @@ constexpr uint32_t phoneHistoryMs = 60000;
 constexpr size_t phoneHistoryCapacity = 720;
 
 struct PhoneReading {
-    uint32_t seq;    // 1, 2, ... in the order taken
-    int64_t timeMs;  // wall clock, ms since 1970
-    bool locked;
-    int32_t quality;
-    float carrierToNoiseDb;
-    uint32_t tune;      // the start it belongs to (PhoneTuning::number)
-    float thresholdDb;  // what the locked modulation and code rate need, NaN without a margin
+    uint32_t seq = 0;    // 1, 2, ... in the order taken
+    int64_t timeMs = 0;  // wall clock, ms since 1970
+    bool locked = false;
+    int32_t quality = 0;
+    float carrierToNoiseDb = 0.0f;
+    bool carrierToNoiseOrMore = false;  // the true C/N is at least the figure
+    uint32_t searchingMs = 0;           // unlocked while the driver searches, this long
+    uint32_t tune = 0;                  // the start it belongs to (PhoneTuning::number)
+    float thresholdDb = 0.0f;           // what the locked modulation and code rate need, NaN without a margin
+    // What was known with it: the network (networkJson) and the link margin.
+    std::string network;
+    LinkMargin margin;
 };
 
 struct PhoneTuning {
@@ -65,14 +70,18 @@ struct PhoneFeed {
 
 // One of the program's set calls; the sixth of a start makes a new tuning.
 void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs);
-// A reading handed to the program.
-void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs);
+// A reading handed to the program, with what was known with it: the
+// network (networkJson) and the link margin; the newest of each also stand
+// for the card's state in the messages that carry no reading.
+void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::string& network, const LinkMargin& margin,
+                 int64_t nowMs);
 
 // The readings after `seq` still held, oldest first.
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 
 // The stream's messages, each a complete event; each carries the link
-// margin as "margin" (phone_margin.h).
+// margin as "margin" (phone_margin.h), and a reading's event the network and
+// margin of its own moment, however late it is sent.
 // First on every connection: how soon to reconnect, the last minute (each
 // row with the threshold then, or null), the table of thresholds and
 // whether the record is shown ("record": true or false).

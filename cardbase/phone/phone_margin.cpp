@@ -24,7 +24,8 @@ std::string marginJson(const LinkMargin& margin)
            ",\"marginDb\":" + (known ? fixed(margin.marginDb, 1) : "null") +
            ",\"verdict\":" + (known ? jsonString(verdictWord(margin.verdict)) : "null") +
            ",\"why\":" + (known ? "null" : jsonString(marginUnknownText(margin))) +
-           ",\"missing\":" + (missing.empty() ? "null" : jsonString(missing)) + "}";
+           ",\"missing\":" + (missing.empty() ? "null" : jsonString(missing)) +
+           ",\"orMore\":" + (known && margin.atLeast ? "true" : "false") + "}";
 }
 
 std::string thresholdsJson()

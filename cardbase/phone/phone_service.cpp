@@ -140,9 +140,7 @@ void phoneReading(PhoneService* service, const SignalReading& reading, const std
 {
     const int64_t now = wallClockMs();
     EnterCriticalSection(&service->lock);
-    service->feed.network = network;
-    service->feed.margin = margin;
-    feedReading(service->feed, reading, now);
+    feedReading(service->feed, reading, network, margin, now);
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);
 }

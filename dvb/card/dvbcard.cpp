@@ -8,9 +8,11 @@
 // when it has no frontend, Initialize fails; a link lost while measuring
 // reads as no signal, and the next measurement start connects again.
 // Each status query reads the status and both figures of one moment, at
-// the shared pace, for the program and the phone page alike; while locked,
-// every few readings also what the helper has read of the network and what
-// the link margin rests on.
+// the shared pace, for the program and the phone page alike, with what the
+// helper says of that very reading (whether its s/n is a C/N in dB, a search
+// under way: dvb/protocol/reading_words.h); while locked, every few readings
+// also what the helper has read of the network and what the link margin
+// rests on.
 #include <windows.h>
 
 #include <new>
@@ -23,6 +25,7 @@
 #include "dvb/card/helper_link.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
+#include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/start_bound.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
@@ -108,16 +111,23 @@ private:
     // program asks them; without the helper, or when any call fails, no signal.
     SignalReading helperReading()
     {
-        const SignalReading none{false, 0, 0.0f};
+        SignalReading none{false, 0, 0.0f};
         Reply status, refreshed, quality, snr;
-        if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status) || !status.ok) return none;
+        if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status)) return none;
+        if (!status.ok) {
+            none.searchingMs = searchingMsOf(status.reason);
+            return none;
+        }
         if (!call(RequestRefreshSignalReadings, 0, &refreshed) || !refreshed.ok ||
             !call(RequestGetSignalQuality, 0, &quality) || !quality.ok || !quality.hasValue ||
             !call(RequestGetSignalNoiseRatio, 0, &snr) || !snr.ok || !snr.hasValue)
             return none;
         // Before the reading is published, so that the first one with the lock has its margin.
         if (lockedReadings_ % networkQueryEvery == 0) askModcod();
-        return SignalReading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
+        SignalReading reading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
+        // A helper that does not say (an older one) leaves the card's own word: no C/N in dB.
+        reading.unit = readingUnitOf(refreshed.text);
+        return reading;
     }
 
     // Asked as the network is; a helper that does not know the request is
@@ -130,7 +140,7 @@ private:
         ModcodAnswer answer;
         if (!reply.ok) helperTellsModcod_ = false;
         else if (parseModcodAnswer(reply.text, &answer) && answer.locked)
-            noteMarginWords(feed_, answer.carrierToNoiseInDecibels, answer.tuner, answer.network);
+            noteMarginWords(feed_, answer.tuner, answer.network);
     }
 
     // The first locked reading and every few after it; a helper that does

@@ -248,7 +248,31 @@ FrontendAbilities DvbFrontend::abilities()
     abilities.highestSymbolRate = description.highestSymbolRate;
     abilities.remote = options_.remote;
     abilities.traits = frontendTraitsFor(description.name);
+    abilities.scaleParameterSet = !options_.remote && parameterReadsOne(abilities.traits.scaleParameter);
     return abilities;
+}
+
+// A module parameter's file under /sys/module; a remote frontend's machine
+// is not this one, and its driver is taken as loaded by default.
+bool parameterReadsOne(const char* path)
+{
+    if (!path) return false;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char text[8] = {};
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    return got > 0 && text[0] == '1' && (got == 1 || text[1] == '\n');
+}
+
+FrontendFigures DvbFrontend::readFigures()
+{
+    RawFigures raw;
+    if (!read(&raw)) return FrontendFigures();
+    const FrontendAbilities known = abilities();
+    const bool dvbs2 = parms_ && parms_->current_sys == SYS_DVBS2;
+    FigureMemory memory;
+    return figuresFrom(raw, memory, figureScalesFor(known.traits, dvbs2, known.scaleParameterSet), monotonicMs());
 }
 
 // On a remote frontend libdvbv5 on the daemon's side drives the LNB from
@@ -304,7 +328,14 @@ static uint32_t modulationOf(SystemAttempt attempt)
 
 static uint32_t rolloffOf(SystemAttempt attempt)
 {
-    return attempt.modulation == AutomaticModulation ? ROLLOFF_AUTO : ROLLOFF_35;
+    switch (attempt.rolloff) {
+    case RolloffImplied: break;
+    case RolloffAutomatic: return ROLLOFF_AUTO;
+    case Rolloff35: return ROLLOFF_35;
+    case Rolloff20: return ROLLOFF_20;
+    case Rolloff25: return ROLLOFF_25;
+    }
+    return attempt.dvbs2 && attempt.modulation == AutomaticModulation ? ROLLOFF_AUTO : ROLLOFF_35;
 }
 
 static uint32_t innerFecOf(SystemAttempt attempt)
@@ -455,12 +486,13 @@ void DvbFrontend::readOlderFigures(RawFigures* raw)
 ModcodWord DvbFrontend::lockedModcod()
 {
     if (!parms_ || options_.remote) return missingWord(GapNotAsked);
-    if (!readsBackWorthAsking(frontendTraitsFor(describe().name))) return missingWord(GapEcho);
+    const FrontendTraits traits = frontendTraitsFor(describe().name);
+    if (!readsBackWorthAsking(traits)) return missingWord(GapEcho);
     dtv_property properties[3];
     uint32_t count = 0;
     for (uint32_t command : {DTV_DELIVERY_SYSTEM, DTV_MODULATION, DTV_INNER_FEC}) put(properties, &count, command, 0);
     dtv_properties list{count, properties};
     if (ioctl(fd_, FE_GET_PROPERTY, &list) != 0) return missingWord(GapNotReported);
     const KernelModcod readBack{properties[0].u.data, properties[1].u.data, properties[2].u.data};
-    return lockedModcodWord(readBack, asked_);
+    return lockedModcodWord(readBack, asked_, !hasTrait(traits, TraitSystemNotReadBack));
 }

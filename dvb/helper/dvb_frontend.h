@@ -20,6 +20,9 @@ struct dvb_device;
 struct dvb_open_descriptor;
 struct dvb_v5_fe_parms;
 
+// Whether a module parameter's file reads 1.
+bool parameterReadsOne(const char* path);
+
 class DvbFrontend final : public FrontendDevice {
 public:
     explicit DvbFrontend(const HelperOptions& options) : options_(options) {}
@@ -42,6 +45,9 @@ public:
     void stopSections(SectionTable table) override;
 
     FrontendDescription describe() const;
+    // One reading by the scales of the driver and the system it is set to,
+    // for --status without a tune.
+    FrontendFigures readFigures();
     void noteLibraryMessage(const char* text) { libraryMessage_ = text; }
 
 private:

@@ -8,6 +8,7 @@
 //   burst A left out: ...          (once, for a driver without tone burst)
 //   tune if_khz=N symbol_rate=N system=DVB-S | system=DVB-S2 [modulation=QPSK|8PSK [code_rate=3/4]]
 //   lock | nolock                  (when the status changes)
+//   reading waited MS ms for the frontend  (a read the driver's search held up)
 //   refused WHAT: REASON           (the line of what was refused, and why)
 //   refused secret from ADDRESS: wrong; ...  (a peer's first wrong secret of a run)
 // The file is a regular file (see regular_file.h), appended to. Once it

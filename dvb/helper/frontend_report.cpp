@@ -91,7 +91,7 @@ std::string statusReport(const FrontendDescription& description, const FrontendF
               format("%.0f", description.highestSymbolRate / 1000.0) + " kS/s\n";
     const TunerStatistics& statistics = figures.statistics;
     report += std::string("lock: ") + (statistics.locked ? "yes" : "no") + "\n";
-    if (statistics.hasCarrierToNoise) report += format("c/n: %.1f dB\n", statistics.carrierToNoiseDb);
+    if (statistics.hasCarrierToNoise) report += "c/n: " + carrierToNoiseText(figures) + "\n";
     else if (statistics.hasQuality) report += "c/n: " + std::to_string(statistics.qualityPercent) + " % (relative)\n";
     else report += "c/n: -\n";
     if (figures.hasStrengthDbm) report += format("strength: %.1f dBm\n", figures.strengthDbm);

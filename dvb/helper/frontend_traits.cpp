@@ -51,6 +51,25 @@ bool knowsItsTime(const FrontendTraits& traits)
     return traits.tunerMs != 0 || traits.ownWaitMs != 0 || traits.search[0].ms != 0;
 }
 
+FigureScales figureScalesFor(const FrontendTraits& traits, bool dvbs2, bool parameterSet)
+{
+    FigureScales scales = dvbs2 ? traits.dvbs2 : traits.dvbs;
+    if (parameterSet && traits.scaleParameter) scales.snr = traits.whenParameterSet;
+    return scales;
+}
+
+uint32_t longestKnownSearchMs()
+{
+    // Other drivers' searches run in the chip, the frontend free meanwhile.
+    uint32_t longest = 0;
+    for (size_t i = 0; i < knownFrontendCount; ++i) {
+        const FrontendTraits& traits = knownFrontends[i];
+        const uint32_t search = hasTrait(traits, TraitHoldsWhileSearching) ? searchMs(traits, 1) : 0;
+        longest = std::max(longest, traits.tunerMs + std::max(traits.ownWaitMs, search));
+    }
+    return longest;
+}
+
 bool unsupportedByDriver(int negativeErrno)
 {
     constexpr int kernelNotSupported = 524;

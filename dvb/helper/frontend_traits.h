@@ -4,12 +4,14 @@
 // sequence asks only for what the driver can tell apart, names what it
 // cannot do without, and gives each attempt the time the driver really
 // takes. A frontend not in the table gets the cautious default: every
-// attempt, each given the usual time for its symbol rate.
-// Platform-neutral.
+// attempt, each given the usual time for its symbol rate, and its figures
+// read by the rules for units that cannot be told. Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "dvb/helper/figure_scales.h"
 
 enum FrontendTrait : uint32_t {
     // DVB-S2 locks only with the modulation, roll-off and code rate named:
@@ -26,6 +28,16 @@ enum FrontendTrait : uint32_t {
     // Reports the modulation and code rate it locked (the driver reads
     // them back); without it the kernel gives back what was asked.
     TraitReadsBackLocked = 1u << 4,
+    // Reads back the modulation and code rate but leaves the delivery
+    // system as asked: the system is told by what locked.
+    TraitSystemNotReadBack = 1u << 5,
+    // Refuses an automatic DVB-S2 roll-off: each DVB-S2 attempt goes with
+    // 0.35, then 0.20, then 0.25 named.
+    TraitNamesRolloff = 1u << 6,
+    // Searches in the kernel's frontend thread, which holds the frontend
+    // meanwhile: every call waits for the search's end, and while unlocked
+    // it searches again every half second.
+    TraitHoldsWhileSearching = 1u << 7,
 };
 
 // The demodulator's search at symbol rates up to `upToSymbolRate` (0: any
@@ -43,6 +55,13 @@ struct FrontendTraits {
     uint32_t ownWaitMs;        // the driver's own wait for lock within a tune
     // By symbol rate, rising; no rows: the usual rule (lockWindowMs).
     SearchTime search[searchTimeRows];
+    // How its figures read, by the delivery system it was tuned to.
+    FigureScales dvbs{};
+    FigureScales dvbs2{};
+    // A module parameter (under /sys/module) that changes the older s/n's
+    // scale: where it reads 1, the s/n reads by `whenParameterSet`.
+    const char* scaleParameter = nullptr;
+    SnrScale whenParameterSet{};
 };
 
 extern const FrontendTraits knownFrontends[];
@@ -64,6 +83,16 @@ uint32_t attemptTimeMs(const FrontendTraits& traits, uint32_t symbolsPerSecond);
 // Whether the table gives the driver's own times (else they are the usual
 // rule's guess).
 bool knowsItsTime(const FrontendTraits& traits);
+
+// The scales of a system's figures: `parameterSet` when the driver's scale
+// parameter reads 1.
+FigureScales figureScalesFor(const FrontendTraits& traits, bool dvbs2, bool parameterSet);
+
+// The longest a known driver holds the frontend in one tune or search (the
+// tuner's programming and its own wait, or the search it makes in the
+// kernel's thread, at its slowest symbol rate): what a frontend call may
+// wait for.
+uint32_t longestKnownSearchMs();
 
 // Whether a request failed because the driver lacks it: dvb-core of Linux
 // 6.1 then answers with its own ENOTSUPP (524, no errno of user space),

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "cardbase/reading_pace.h"
+#include "dvb/helper/helper_margin.h"
 #include "dvb/helper/start_shape.h"
 
 uint64_t monotonicMs()
@@ -113,7 +113,14 @@ uint32_t FrontendWorker::tuneBoundMs(const CardTuning& tuning)
 LatestReading FrontendWorker::latest()
 {
     std::lock_guard<std::mutex> hold(mutex_);
-    return latest_;
+    LatestReading latest = latest_;
+    const uint64_t now = monotonicMs();
+    if (readPending_ && now - readStartedMs_ >= stalledReadMs) {
+        latest.reading = SignalReading{false, 0, 0.0f};
+        latest.reading.searchingMs = static_cast<uint32_t>(std::min<uint64_t>(now - latestAnswerMs_, UINT32_MAX));
+        latest.figures.statistics.locked = false;
+    }
+    return latest;
 }
 
 FrontendAbilities FrontendWorker::abilities()
@@ -312,11 +319,12 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
     startSearch(search_, monotonicMs());
     if (!sendAttempt(&outcome->reason)) return;
     tuned_ = true;
-    legacyRange_ = LegacyRange();
+    figureMemory_ = FigureMemory();
     lastLock_ = -1;
     nextReadingMs_ = 0;
     std::lock_guard<std::mutex> hold(mutex_);
     latest_.answered = true;
+    latestAnswerMs_ = monotonicMs();
     outcome->ok = true;
 }
 
@@ -353,14 +361,39 @@ bool FrontendWorker::sendAttempt(std::string* reason)
     return false;
 }
 
+static std::string readWaitedLine(uint32_t ms)
+{
+    return "reading waited " + std::to_string(ms) + " ms for the frontend";
+}
+
+// What the reading's s/n is, by what the driver's figures are.
+static SignalReading readingOf(const FrontendFigures& figures)
+{
+    SignalReading reading = readingFromStatistics(figures.statistics);
+    if (!carrierToNoiseInDecibels(figures)) reading.unit = SnrUnitDerived;
+    else reading.unit = figures.carrierToNoiseAtLeast ? SnrUnitDecibelOrMore : SnrUnitDecibel;
+    return reading;
+}
+
 void FrontendWorker::takeReading()
 {
+    const uint64_t began = monotonicMs();
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        readPending_ = true;
+        readStartedMs_ = began;
+    }
     RawFigures raw;
     const bool answered = device_.read(&raw);
     const uint64_t now = monotonicMs();
     nextReadingMs_ = now + readingIntervalMs;
+    if (now - began >= stalledReadMs) log(readWaitedLine(static_cast<uint32_t>(now - began)));
+    const SystemAttempt attempt = currentAttempt(sequence_, search_);
+    const FrontendAbilities known = abilities();
     FrontendFigures figures;
-    if (answered) figures = figuresFrom(raw, legacyRange_);
+    if (answered)
+        figures =
+            figuresFrom(raw, figureMemory_, figureScalesFor(known.traits, attempt.dvbs2, known.scaleParameterSet), now);
     const int locked = answered && raw.locked ? 1 : 0;
     // What locked is remembered once a lock: the attempt stays while it lasts.
     if (answered && locked && lastLock_ != 1)
@@ -382,10 +415,12 @@ void FrontendWorker::takeReading()
     }
     {
         std::lock_guard<std::mutex> hold(mutex_);
+        readPending_ = false;
         latest_.answered = answered;
         if (answered) {
+            latestAnswerMs_ = now;
             latest_.figures = figures;
-            latest_.reading = readingFromStatistics(figures.statistics);
+            latest_.reading = readingOf(figures);
             latest_.network = network;
             ++latest_.readingNumber;
             if (network_.gatherLists) latest_.lists = networkReaderLists(network_);

@@ -6,7 +6,12 @@
 // readingIntervalMs apart. It also carries out each tuning sequence,
 // writes it to the frontend log, moves the delivery-system search on and
 // remembers what locked, and reads the network's own word from the stream
-// while locked (network_reader.h), forgotten at each attempt sent.
+// while locked (network_reader.h), forgotten at each attempt sent. A read
+// the kernel keeps waiting (a driver that searches in the kernel's thread
+// holds the frontend for seconds at low symbol rates) never freezes what
+// is answered: past stalledReadMs the latest reading is one without lock
+// that says how long the driver has been searching, and the log says how
+// long the read waited.
 // Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
@@ -20,6 +25,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/link_margin.h"
+#include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_log.h"
@@ -52,6 +58,11 @@ public:
 };
 
 // The latest reading, as the connection answers from it.
+// A read takes some tens of ms on a real board (stv090x's C/N alone sleeps
+// 21 ms); one that has not answered within three readings' time waits for
+// a search.
+constexpr uint32_t stalledReadMs = 3 * readingIntervalMs;
+
 struct LatestReading {
     bool answered = false;  // the latest read had an answer
     SignalReading reading{false, 0, 0.0f};
@@ -141,6 +152,9 @@ private:
     bool finished_ = false;
     std::function<void()> notifyDone_;
     LatestReading latest_;
+    bool readPending_ = false;  // a read is under way, begun at readStartedMs_
+    uint64_t readStartedMs_ = 0;
+    uint64_t latestAnswerMs_ = 0;  // the latest read that answered, or the tune
     FrontendAbilities abilities_;
 
     // The thread's own; nobody else touches these.
@@ -150,7 +164,7 @@ private:
     TuningSequence sequence_;
     bool tuned_ = false;
     DeliverySearch search_;
-    LegacyRange legacyRange_;
+    FigureMemory figureMemory_;
     int lastLock_ = -1;
     uint64_t nextReadingMs_ = 0;
     TransponderMemory memory_;

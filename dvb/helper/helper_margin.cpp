@@ -4,7 +4,8 @@
 
 bool carrierToNoiseInDecibels(const FrontendFigures& figures)
 {
-    return figures.form == FormDecibel && figures.statistics.hasCarrierToNoise;
+    const bool measured = figures.form == FormDecibel || figures.form == FormDriverDecibel;
+    return measured && figures.statistics.hasCarrierToNoise && !figures.carrierToNoiseBelow;
 }
 
 static bool lockedNow(const LatestReading& latest) { return latest.answered && latest.reading.locked; }
@@ -27,6 +28,7 @@ LinkMargin helperMargin(const LatestReading& latest, const ModcodWord& user)
     inputs.locked = answer.locked;
     inputs.carrierToNoiseInDecibels = answer.carrierToNoiseInDecibels;
     inputs.carrierToNoiseDb = latest.figures.statistics.carrierToNoiseDb;
+    inputs.carrierToNoiseAtLeast = latest.figures.carrierToNoiseAtLeast;
     inputs.tuner = answer.tuner;
     inputs.network = answer.network;
     inputs.user = user;

@@ -41,9 +41,36 @@ TunerModcodFields kernelModcodFields(const KernelModcod& values)
     return fields;
 }
 
-ModcodWord lockedModcodWord(const KernelModcod& readBack, const KernelModcod& asked)
+uint32_t systemOfLocked(const KernelModcod& readBack)
 {
-    return tunerWord(kernelModcodFields(readBack), kernelModcodFields(asked));
+    switch (readBack.modulation) {
+    case PSK_8:
+    case APSK_16:
+    case APSK_32: return SYS_DVBS2;
+    default: break;
+    }
+    switch (readBack.innerFec) {
+    case FEC_2_5:
+    case FEC_3_5:
+    case FEC_4_5:
+    case FEC_8_9:
+    case FEC_9_10: return SYS_DVBS2;
+    case FEC_7_8: return SYS_DVBS;
+    default: break;
+    }
+    return SYS_UNDEFINED;
+}
+
+ModcodWord lockedModcodWord(const KernelModcod& readBack, const KernelModcod& asked, bool systemReadBack)
+{
+    KernelModcod locked = readBack;
+    if (!systemReadBack) {
+        locked.system = systemOfLocked(readBack);
+        if (locked.system == SYS_UNDEFINED) return missingWord(GapSystemUntold);
+        // DVB-S leaves the modulation as asked: DVB-S is QPSK.
+        if (locked.system == SYS_DVBS) locked.modulation = QPSK;
+    }
+    return tunerWord(kernelModcodFields(locked), kernelModcodFields(asked));
 }
 
 bool readsBackWorthAsking(const FrontendTraits& traits)

@@ -20,8 +20,17 @@ struct KernelModcod {
 // leaves in the field.
 TunerModcodFields kernelModcodFields(const KernelModcod& values);
 
-// The tuner's word: what it gave back while locked, against what the tune set.
-ModcodWord lockedModcodWord(const KernelModcod& readBack, const KernelModcod& asked);
+// The delivery system that what locked tells, for a driver that reads back
+// the modulation and code rate but leaves the system as asked (stv0910):
+// 8PSK, 16APSK, 32APSK or a code rate only DVB-S2 has is DVB-S2, 7/8 (only
+// DVB-S has it) DVB-S; anything else does not tell (SYS_UNDEFINED). Never
+// the attempt's: a DVB-S2 signal found under a DVB-S tune stays DVB-S2.
+uint32_t systemOfLocked(const KernelModcod& readBack);
+
+// The tuner's word: what it gave back while locked, against what the tune
+// set; `systemReadBack` false for a driver whose system is told by
+// systemOfLocked.
+ModcodWord lockedModcodWord(const KernelModcod& readBack, const KernelModcod& asked, bool systemReadBack = true);
 
 // Whether the driver is worth asking: a known frontend whose driver does not
 // read back what it locked (no get_frontend) gives back what the tune set,

@@ -105,10 +105,7 @@ static int findSecret(const HelperOptions& options, std::string* secret)
 
 static int printStatus(DvbFrontend& frontend)
 {
-    RawFigures raw;
-    FrontendFigures figures;
-    LegacyRange range;
-    if (frontend.read(&raw)) figures = figuresFrom(raw, range);
+    const FrontendFigures figures = frontend.readFigures();
     std::fputs((statusReport(frontend.describe(), figures) + untunedMarginLines(figures)).c_str(), stdout);
     return ExitOk;
 }

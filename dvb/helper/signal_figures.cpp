@@ -1,67 +1,105 @@
 #include "dvb/helper/signal_figures.h"
 
 #include <algorithm>
+#include <cstdio>
 
 // Tenths of a dB above 60 dB are no C/N a satellite gives.
 static constexpr uint16_t highestTenths = 600;
-// Below this spread the range seen is mostly noise.
-static constexpr uint32_t smallestSpread = 4;
+// An older figure whose every value is this or more is a small negative
+// number read as unsigned (-256 .. -1).
+static constexpr uint16_t lowestNegative = 0xff00;
 // What a tuner input can see, in dBm; anything else is no measurement.
 static constexpr double weakestDbm = -120.0;
 static constexpr double strongestDbm = 20.0;
 
-StatisticsForm legacyForm(const LegacyRange& range)
+static StatisticsForm unknownOlderForm(const FigureMemory& memory)
 {
-    if (!range.seen) return FormLegacyUnknown;
-    if (range.highest <= highestTenths) return FormLegacyTenths;
-    if (range.lowest >= 0x8000) return FormLegacyUnknown;
+    if (memory.highest <= highestTenths) return FormLegacyTenths;
+    if (memory.lowest >= lowestNegative) return FormLegacyNegative;
     return FormLegacyScale;
 }
 
-static int32_t qualityWithinRange(const LegacyRange& range, uint16_t value)
+// 10 % at the bottom of the range, 99 % at its top.
+static double placed(double value, double lowest, double highest)
 {
-    const uint32_t spread = std::max<uint32_t>(static_cast<uint32_t>(range.highest - range.lowest), smallestSpread);
-    const uint32_t above = static_cast<uint32_t>(value - range.lowest);
-    return static_cast<int32_t>(std::min<uint32_t>(10 + 89 * above / spread, 99));
+    return std::min(std::max(10.0 + 89.0 * (value - lowest) / (highest - lowest), 1.0), 99.0);
 }
 
-static void takeLegacy(FrontendFigures& figures, uint16_t value, LegacyRange& range)
+// The mean of what was placed over the latest second.
+static int32_t smoothed(FigureMemory& memory, StatisticsForm form, double percent, uint64_t nowMs)
+{
+    if (memory.smoothedForm != form) memory.count = 0;
+    memory.smoothedForm = form;
+    int kept = 0;
+    for (int i = 0; i < memory.count; ++i)
+        if (nowMs - memory.recent[i].atMs < smoothingMs) memory.recent[kept++] = memory.recent[i];
+    if (kept == FigureMemory::held) {
+        std::copy(memory.recent + 1, memory.recent + kept, memory.recent);
+        --kept;
+    }
+    memory.recent[kept++] = FigureMemory::Placed{nowMs, percent};
+    memory.count = kept;
+    double sum = 0.0;
+    for (int i = 0; i < kept; ++i) sum += memory.recent[i].percent;
+    return static_cast<int32_t>(sum / kept + 0.5);
+}
+
+static void takeDecoded(FrontendFigures& figures, const DecodedSnr& decoded, StatisticsForm decibelForm)
+{
+    TunerStatistics& statistics = figures.statistics;
+    if (decoded.kind == DecodedRelative) {
+        figures.form = FormDriverRelative;
+        statistics.hasQuality = true;
+        statistics.qualityPercent = decoded.percent;
+    } else if (decoded.kind == DecodedDecibels) {
+        figures.form = decibelForm;
+        statistics.hasCarrierToNoise = true;
+        statistics.carrierToNoiseDb = decoded.carrierToNoiseDb;
+        figures.carrierToNoiseAtLeast = decoded.atLeast;
+        figures.carrierToNoiseBelow = decoded.below;
+    }
+}
+
+// An older s/n of a locked frontend.
+static void takeOlder(FrontendFigures& figures, uint16_t value, FigureMemory& memory, const FigureScales& scales,
+                      uint64_t nowMs)
 {
     if (!figures.statistics.locked) return;
-    range.lowest = range.seen ? std::min(range.lowest, value) : value;
-    range.highest = range.seen ? std::max(range.highest, value) : value;
-    range.seen = true;
-    figures.form = legacyForm(range);
+    if (scales.snr.kind != SnrOfUnknownUnit) {
+        takeDecoded(figures, decodeOlderSnr(scales.snr, value), FormDriverDecibel);
+        if (figures.statistics.hasCarrierToNoise) figures.carrierToNoiseStepDb = scales.snr.stepTenths / 10.0;
+        return;
+    }
+    memory.lowest = memory.seen ? std::min(memory.lowest, value) : value;
+    memory.highest = memory.seen ? std::max(memory.highest, value) : value;
+    memory.seen = true;
+    figures.form = unknownOlderForm(memory);
     TunerStatistics& statistics = figures.statistics;
     switch (figures.form) {
     case FormLegacyTenths:
         statistics.hasCarrierToNoise = true;
         statistics.carrierToNoiseDb = value / 10.0;
         break;
-    case FormLegacyScale:
+    case FormLegacyNegative: {
+        const double percent = placed(static_cast<int16_t>(value), negativeFigureLowest, negativeFigureHighest);
         statistics.hasQuality = true;
-        statistics.qualityPercent = percentOfRelative(value);
+        statistics.qualityPercent = smoothed(memory, FormLegacyNegative, percent, nowMs);
         break;
+    }
     default:
         statistics.hasQuality = true;
-        statistics.qualityPercent = qualityWithinRange(range, value);
+        statistics.qualityPercent = percentOfRelative(value);
         break;
     }
 }
 
-// Placed as the older figures of unknown unit are: 10 % at the weakest seen
-// while locked, 99 % at the strongest.
-static void strengthStandsIn(FrontendFigures& figures, LegacyRange& range)
+// With no s/n at all, the strength in dBm stands for it on its fixed range.
+static void strengthStandsIn(FrontendFigures& figures, FigureMemory& memory, uint64_t nowMs)
 {
-    const double dbm = figures.strengthDbm;
-    range.weakestDbm = range.strengthSeen ? std::min(range.weakestDbm, dbm) : dbm;
-    range.strongestDbm = range.strengthSeen ? std::max(range.strongestDbm, dbm) : dbm;
-    range.strengthSeen = true;
-    const double spread = std::max(range.strongestDbm - range.weakestDbm, smallestStrengthSpreadDb);
-    const double placed = 10.0 + 89.0 * (dbm - range.weakestDbm) / spread;
+    const double percent = placed(figures.strengthDbm, strengthLowestDbm, strengthHighestDbm);
     figures.form = FormStrengthOnly;
     figures.statistics.hasStrength = true;
-    figures.statistics.strengthPercent = static_cast<int32_t>(std::min(placed, 99.0));
+    figures.statistics.strengthPercent = smoothed(memory, FormStrengthOnly, percent, nowMs);
 }
 
 static uint32_t relativeFigure(int64_t value)
@@ -69,43 +107,62 @@ static uint32_t relativeFigure(int64_t value)
     return static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(value, 0), 65535));
 }
 
-FrontendFigures figuresFrom(const RawFigures& raw, LegacyRange& range)
+static void takeStrengthDbm(FrontendFigures& figures, double dbm)
+{
+    figures.hasStrengthDbm = dbm >= weakestDbm && dbm <= strongestDbm;
+    figures.strengthDbm = figures.hasStrengthDbm ? dbm : 0.0;
+}
+
+// An older strength: in dBm where the driver's scale gives them, else a percentage.
+static void takeOlderStrength(FrontendFigures& figures, uint16_t value, const StrengthScale& scale)
+{
+    double dbm = 0.0;
+    if (decodeStrengthDbm(scale, value, &dbm)) {
+        takeStrengthDbm(figures, dbm);
+        return;
+    }
+    figures.statistics.hasStrength = true;
+    figures.statistics.strengthPercent = percentOfRelative(value);
+}
+
+FrontendFigures figuresFrom(const RawFigures& raw, FigureMemory& memory, const FigureScales& scales, uint64_t nowMs)
 {
     FrontendFigures figures;
     TunerStatistics& statistics = figures.statistics;
     statistics.locked = raw.locked;
     figures.v5 = raw.v5;
+    const bool known = scales.snr.kind != SnrOfUnknownUnit;
     if (!raw.v5) {
         figures.olderSnrGiven = raw.cnrScale != ScaleNone;
-        figures.form = range.seen ? legacyForm(range) : FormNone;
-        if (figures.olderSnrGiven) takeLegacy(figures, static_cast<uint16_t>(raw.cnr), range);
-    } else if (raw.cnrScale == ScaleDecibel) {
-        figures.form = FormDecibel;
-        statistics.hasCarrierToNoise = true;
-        statistics.carrierToNoiseDb = static_cast<double>(raw.cnr) / 1000.0;
+        figures.form = memory.seen ? unknownOlderForm(memory) : FormNone;
+        if (figures.olderSnrGiven) takeOlder(figures, static_cast<uint16_t>(raw.cnr), memory, scales, nowMs);
+    } else if (raw.cnrScale == ScaleDecibel || (scales.snr.kind == SnrV5WholeRatio && raw.locked)) {
+        if (raw.locked || raw.cnrScale == ScaleDecibel)
+            takeDecoded(figures, decodeV5Cnr(scales.snr, raw.cnrScale == ScaleDecibel, raw.cnr), FormDecibel);
     } else if (raw.cnrScale == ScaleRelative) {
         figures.form = FormRelative;
         statistics.hasQuality = true;
         statistics.qualityPercent = percentOfRelative(relativeFigure(raw.cnr));
     } else if (raw.olderSnrRead) {
         figures.olderSnrGiven = true;
-        figures.form = range.seen ? legacyForm(range) : FormNone;
-        takeLegacy(figures, raw.olderSnr, range);
+        figures.form = memory.seen && !known ? unknownOlderForm(memory) : FormNone;
+        takeOlder(figures, raw.olderSnr, memory, scales, nowMs);
     }
     if (raw.strengthScale == ScaleDecibel) {
-        const double dbm = static_cast<double>(raw.strength) / 1000.0;
-        figures.hasStrengthDbm = dbm >= weakestDbm && dbm <= strongestDbm;
-        figures.strengthDbm = figures.hasStrengthDbm ? dbm : 0.0;
+        takeStrengthDbm(figures, static_cast<double>(raw.strength) / 1000.0);
     } else if (raw.strengthScale == ScaleRelative) {
-        statistics.hasStrength = true;
-        statistics.strengthPercent = percentOfRelative(relativeFigure(raw.strength));
+        // libdvbv5 hands the older strength on as relative.
+        if (!raw.v5) takeOlderStrength(figures, static_cast<uint16_t>(relativeFigure(raw.strength)), scales.strength);
+        else {
+            statistics.hasStrength = true;
+            statistics.strengthPercent = percentOfRelative(relativeFigure(raw.strength));
+        }
     } else if (raw.olderStrengthRead) {
-        statistics.hasStrength = true;
-        statistics.strengthPercent = percentOfRelative(raw.olderStrength);
+        takeOlderStrength(figures, raw.olderStrength, scales.strength);
     }
     const bool noSnr = !statistics.hasCarrierToNoise && !statistics.hasQuality;
     if (raw.v5 && statistics.locked && noSnr && !statistics.hasStrength && figures.hasStrengthDbm)
-        strengthStandsIn(figures, range);
+        strengthStandsIn(figures, memory, nowMs);
     return figures;
 }
 
@@ -115,15 +172,32 @@ std::string formDescription(const FrontendFigures& figures)
     const std::string older = figures.v5 ? "v5 without c/n, older" : "older (no v5),";
     switch (figures.form) {
     case FormNone: break;
-    case FormDecibel: return "v5, c/n in 0.001 dB";
+    case FormDecibel:
+        return figures.carrierToNoiseAtLeast || figures.carrierToNoiseBelow
+                   ? "v5, c/n in 0.001 dB, in the driver's own steps"
+                   : "v5, c/n in 0.001 dB";
     case FormRelative: return "v5, relative c/n";
     case FormLegacyTenths: return older + " s/n in 0.1 dB";
     case FormLegacyScale: return older + " s/n on a 16-bit scale";
-    case FormLegacyUnknown: return older + " s/n of unknown unit: quality within the range seen since the tune";
-    case FormStrengthOnly: return "v5, strength only: quality within the strengths seen since the tune";
+    case FormLegacyNegative:
+        return older + " s/n a negative figure of unknown unit: quality on a fixed range, smoothed";
+    case FormStrengthOnly: return "v5, strength only: quality on a fixed range of dBm, smoothed";
+    case FormDriverDecibel: return older + " s/n read as c/n by the driver's own arithmetic";
+    case FormDriverRelative: return older + " s/n the driver's relative figure: no c/n in dB";
     }
     if (figures.v5 && figures.olderSnrGiven) return "v5 without c/n, older s/n unit told once locked";
     if (figures.v5) return "v5, no c/n figure now";
     if (figures.olderSnrGiven) return "older (no v5), s/n unit told once locked";
     return "none";
+}
+
+std::string carrierToNoiseText(const FrontendFigures& figures)
+{
+    char text[80];
+    const double db = figures.statistics.carrierToNoiseDb;
+    if (figures.carrierToNoiseBelow) std::snprintf(text, sizeof text, "below %.1f dB", db);
+    else if (figures.carrierToNoiseAtLeast && figures.carrierToNoiseStepDb >= 1.0)
+        std::snprintf(text, sizeof text, "%.1f dB or more (in the driver's whole-dB steps)", db);
+    else std::snprintf(text, sizeof text, figures.carrierToNoiseAtLeast ? "%.1f dB or more" : "%.1f dB", db);
+    return text;
 }

@@ -42,6 +42,7 @@ std::string untunedMarginLines(const FrontendFigures& figures)
     inputs.locked = figures.statistics.locked;
     inputs.carrierToNoiseInDecibels = carrierToNoiseInDecibels(figures);
     inputs.carrierToNoiseDb = figures.statistics.carrierToNoiseDb;
+    inputs.carrierToNoiseAtLeast = figures.carrierToNoiseAtLeast;
     inputs.tuner = missingWord(GapNotTunedHere);
     const LinkMargin margin = linkMargin(inputs);
     return modulationLine(margin) + "\n" + marginLine(margin) + "\n";

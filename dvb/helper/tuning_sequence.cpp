@@ -7,7 +7,7 @@
 
 bool operator==(const SystemAttempt& a, const SystemAttempt& b)
 {
-    return a.dvbs2 == b.dvbs2 && a.modulation == b.modulation && a.codeRate == b.codeRate;
+    return a.dvbs2 == b.dvbs2 && a.modulation == b.modulation && a.codeRate == b.codeRate && a.rolloff == b.rolloff;
 }
 
 bool operator!=(const SystemAttempt& a, const SystemAttempt& b) { return !(a == b); }
@@ -147,10 +147,39 @@ static std::vector<SequenceStep> remoteSteps(const RemoteTuning& remote)
     return steps;
 }
 
+// A driver that refuses an automatic roll-off is asked for its DVB-S2
+// attempts with 0.35 first (DVB-S2's most common, and what was always
+// asked), then all of them again with 0.20, then with 0.25; a known one that
+// needs its modulation named but takes an automatic roll-off gets one
+// (cx24117 then tries the three itself); any other keeps 0.35. Drivers
+// that ignore the roll-off have no attempt with one named to collapse.
+static std::vector<SystemAttempt> withRolloffs(const std::vector<SystemAttempt>& attempts, const FrontendTraits& traits)
+{
+    const auto named = [](const SystemAttempt& attempt) {
+        return attempt.dvbs2 && attempt.modulation != AutomaticModulation;
+    };
+    std::vector<SystemAttempt> out;
+    for (SystemAttempt attempt : attempts) {
+        if (named(attempt))
+            attempt.rolloff = hasTrait(traits, TraitNamesRolloff)      ? Rolloff35
+                              : hasTrait(traits, TraitNamesModulation) ? RolloffAutomatic
+                                                                       : RolloffImplied;
+        out.push_back(attempt);
+    }
+    if (!hasTrait(traits, TraitNamesRolloff)) return out;
+    for (AttemptRolloff rolloff : {Rolloff20, Rolloff25})
+        for (SystemAttempt attempt : attempts) {
+            if (!named(attempt)) continue;
+            attempt.rolloff = rolloff;
+            out.push_back(attempt);
+        }
+    return out;
+}
+
 // What the driver can tell apart, each once. Where it takes automatic
 // values, DVB-S2 with all of them comes first: a driver that searches both
 // systems finds either with it.
-static std::vector<SystemAttempt> attemptsFor(const FrontendAbilities& abilities)
+static std::vector<SystemAttempt> namedAttemptsFor(const FrontendAbilities& abilities)
 {
     const FrontendTraits& traits = abilities.traits;
     if (hasTrait(traits, TraitFindsEitherSystem) && abilities.dvbs2) return {AttemptDvbS2Automatic};
@@ -167,6 +196,11 @@ static std::vector<SystemAttempt> attemptsFor(const FrontendAbilities& abilities
         attempts.push_back(AttemptDvbS2Psk8);
     }
     return attempts;
+}
+
+static std::vector<SystemAttempt> attemptsFor(const FrontendAbilities& abilities)
+{
+    return withRolloffs(namedAttemptsFor(abilities), abilities.traits);
 }
 
 TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbilities& abilities, bool supplyWasOn,
@@ -238,6 +272,18 @@ static const char* modulationText(AttemptModulation modulation)
     return modulation == QpskModulation ? "QPSK" : modulation == Psk8Modulation ? "8PSK" : "";
 }
 
+static const char* rolloffText(AttemptRolloff rolloff)
+{
+    switch (rolloff) {
+    case RolloffImplied: break;
+    case RolloffAutomatic: return "auto";
+    case Rolloff35: return "0.35";
+    case Rolloff20: return "0.20";
+    case Rolloff25: return "0.25";
+    }
+    return "";
+}
+
 std::string attemptName(SystemAttempt attempt)
 {
     if (!attempt.dvbs2) return "system=DVB-S";
@@ -245,6 +291,7 @@ std::string attemptName(SystemAttempt attempt)
     if (attempt.modulation != AutomaticModulation)
         name += std::string(" modulation=") + modulationText(attempt.modulation);
     if (attempt.codeRate != AutomaticCodeRate) name += std::string(" code_rate=") + codeRateText(attempt.codeRate);
+    if (attempt.rolloff != RolloffImplied) name += std::string(" rolloff=") + rolloffText(attempt.rolloff);
     return name;
 }
 

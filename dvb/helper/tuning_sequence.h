@@ -26,9 +26,10 @@ struct SequenceStep {
 
 // One way of asking for the transponder. DVB-S goes with its explicit
 // values (QPSK, roll-off 0.35); DVB-S2 with everything automatic, or with
-// the modulation named and roll-off 0.35 for drivers that refuse automatic
-// values without saying so, and with a code rate too for drivers that have
-// no automatic one.
+// the modulation named for drivers that refuse automatic values without
+// saying so (roll-off 0.35, or automatic where a known driver takes it), and
+// with a code rate too for drivers that have no automatic one; a driver that
+// refuses an automatic roll-off is asked with 0.35, 0.20 and 0.25 in turn.
 enum AttemptModulation : uint8_t { AutomaticModulation, QpskModulation, Psk8Modulation };
 enum CodeRate : uint8_t {
     AutomaticCodeRate,
@@ -41,10 +42,14 @@ enum CodeRate : uint8_t {
     CodeRate8_9,
     CodeRate9_10,
 };
+// RolloffImplied: 0.35 for DVB-S and a named DVB-S2 modulation, automatic
+// for an automatic one; the others are sent as they say.
+enum AttemptRolloff : uint8_t { RolloffImplied, RolloffAutomatic, Rolloff35, Rolloff20, Rolloff25 };
 struct SystemAttempt {
     bool dvbs2;
     AttemptModulation modulation;
     CodeRate codeRate;
+    AttemptRolloff rolloff = RolloffImplied;
 };
 bool operator==(const SystemAttempt& a, const SystemAttempt& b);
 bool operator!=(const SystemAttempt& a, const SystemAttempt& b);
@@ -66,8 +71,9 @@ struct FrontendAbilities {
     uint32_t highestKHz = 2150000;
     uint32_t lowestSymbolRate = 1000000;
     uint32_t highestSymbolRate = 45000000;
-    bool remote = false;      // behind dvbv5-daemon: its libdvbv5 drives the LNB
-    FrontendTraits traits{};  // what its driver does, by its name: none known
+    bool remote = false;             // behind dvbv5-daemon: its libdvbv5 drives the LNB
+    FrontendTraits traits{};         // what its driver does, by its name: none known
+    bool scaleParameterSet = false;  // the driver's scale parameter reads 1 (FrontendTraits)
 };
 
 // A transponder as the frontend sees it, to remember what locked it.
@@ -116,7 +122,8 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
 // "burst A"); "" for a pause, which reaches no frontend.
 std::string stepLine(const SequenceStep& step);
 // "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=8PSK",
-// with " code_rate=3/4" where the attempt names one.
+// with " code_rate=3/4" where the attempt names one and " rolloff=0.20"
+// (or 0.35, 0.25, auto) where it names its roll-off.
 std::string attemptLine(const TuningSequence& sequence, SystemAttempt attempt);
 // The tune the values ask for, without a system: for a refusal before any attempt.
 std::string plannedTuneLine(const CardTuning& tuning);
@@ -125,7 +132,7 @@ std::string plannedTuneLine(const CardTuning& tuning);
 std::string burstLackingLine(const SequenceStep& step);
 // "refused voltage 18: Input/output error"
 std::string refusedLine(const std::string& what, const std::string& reason);
-// "system=DVB-S2 modulation=8PSK code_rate=3/4"
+// "system=DVB-S2 modulation=8PSK code_rate=3/4 rolloff=0.20"
 std::string attemptName(SystemAttempt attempt);
 // "DVB-S2 8PSK 3/4", "DVB-S2", "DVB-S": the system as --status prints it.
 std::string attemptSystemText(SystemAttempt attempt);

@@ -7,11 +7,9 @@ struct GapWord {
     const char* word;
 };
 
-static const GapWord tunerGaps[] = {{GapNotAsked, "not-asked"},
-                                    {GapNotReported, "not-reported"},
-                                    {GapAutomatic, "automatic"},
-                                    {GapEcho, "echo"},
-                                    {GapTunerOutside, "outside"}};
+static const GapWord tunerGaps[] = {{GapNotAsked, "not-asked"},   {GapNotReported, "not-reported"},
+                                    {GapAutomatic, "automatic"},  {GapEcho, "echo"},
+                                    {GapTunerOutside, "outside"}, {GapSystemUntold, "no-system"}};
 static const GapWord networkGaps[] = {{GapNetworkReading, "reading"}, {GapNoNetworkTable, "none"},
                                       {GapNoOwnEntry, "no-entry"},    {GapNoDescriptor, "no-descriptor"},
                                       {GapDescriptorVague, "vague"},  {GapNetworkOutside, "outside"}};

@@ -6,7 +6,7 @@
 // CN is "decibel" (the C/N is a measured figure in dB) or "other"; TUNER
 // and NETWORK each the modulation and code rate that source gives
 // ("S2-8PSK-3/4") or why it gives none: for the tuner "not-asked",
-// "not-reported", "automatic", "echo" or "outside"; for the network
+// "not-reported", "automatic", "echo", "outside" or "no-system"; for the network
 // "reading", "none", "no-entry", "no-descriptor", "vague" or "outside".
 // Strict both ways. Platform-neutral: both sides build it.
 #pragma once

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dvb/protocol/network_answer.h"
+#include "dvb/protocol/reading_words.h"
 
 static bool setCallOf(RequestKind kind, CardSetCall* call)
 {
@@ -55,13 +56,15 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         if (!frontend.measure(&reading)) return failReply("frontend does not answer");
         session.latched = reading;
         session.hasStatus = true;
-        return reading.locked ? okReply() : failReply("no lock");
+        if (reading.locked) return okReply();
+        return failReply(reading.searchingMs > 0 ? searchingReason(reading.searchingMs) : "no lock");
     }
     case RequestRefreshSignalReadings:
         if (!session.hasStatus) return failReply("no status");
         session.readings = session.latched;
         session.hasReadings = true;
-        return okReply();
+        // What its s/n is travels with the reading taken.
+        return textReply(readingUnitWords(session.readings.unit));
     case RequestGetSignalQuality:
         if (!session.hasReadings) return failReply("no readings");
         return valueReply(session.readings.quality);

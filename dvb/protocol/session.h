@@ -5,9 +5,10 @@
 //
 // Order: Initialize first (it opens the frontend); SetFec and the six set
 // calls in any order, a tune whenever a set of six is complete; then
-// QuerySignalStatus (a fresh reading), RefreshSignalReadings (takes the
-// reading of the latest status) and the two Get calls (read what the
-// latest refresh took). QueryNetwork, any time after Initialize, says what
+// QuerySignalStatus (a fresh reading; without lock it may say how long the
+// driver has searched), RefreshSignalReadings (takes the reading of the
+// latest status, and says what its s/n is: reading_words.h) and the two Get
+// calls (read what the latest refresh took). QueryNetwork, any time after Initialize, says what
 // is known of the network the frontend is locked to, and QueryModcod what
 // its link margin rests on. A call out of that order is refused and changes
 // nothing.

@@ -3,16 +3,17 @@
 // completes a set. A start is the pauses of its own sequence and its
 // frontend calls; every call waits for the frontend, which the kernel's
 // frontend thread holds while it tunes or searches: a first call may wait
-// out a whole search (a slow demodulator searches up to about 4.5 s below
-// 2 MS/s), and the supply or tone call that it then is stops that thread's
-// searching, so that later calls wait only for their own work (a switch
-// command takes about a quarter of a second on some boards). The lock
-// search after the start is not part of it. Platform-neutral: both sides
-// build it.
+// out the longest such hold of a known driver (the table of known
+// frontends: stv090x's cold search at 1 MS/s, 6.3 s, is longer than
+// cx24117's own three roll-offs of 1 s each), and the supply or tone call
+// that it then is stops that thread's searching, so that later calls wait
+// only for their own work (a switch command takes about a quarter of a
+// second on some boards). The lock search after the start is not part of
+// it. Platform-neutral: both sides build it.
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t frontendSearchHoldMs = 4500;
+constexpr uint32_t frontendSearchHoldMs = 6300;
 constexpr uint32_t frontendCallAllowanceMs = 600;
 
 struct StartShape {

@@ -8,7 +8,8 @@
 // gives sections only while the frontend is locked. Every other file goes
 // to the real calls.
 // AZIMORA_DVB_SIMULATE_TRACE names a file that gets one line per request
-// reaching the simulated hardware.
+// reaching the simulated hardware. A simulated cx24116 also has its module
+// parameter, /sys/module/cx24116/parameters/esno_snr.
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -20,6 +21,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "dvb/helper/regular_file.h"
@@ -124,13 +126,44 @@ static int openDemux(int flags)
     return fd;
 }
 
+static const char esnoParameterPath[] = "/sys/module/cx24116/parameters/esno_snr";
+
+// The module parameter of a simulated cx24116 as sysfs gives it; no such
+// file for another driver.
+static int openParameter()
+{
+    Simulation simulation;
+    const bool cx24116 = readSimulation(&simulation) && simulation.statistics == StatisticsOfDriver &&
+                         (simulation.driver == DriverCx24116 || simulation.driver == DriverCx24116Esno);
+    if (!cx24116) {
+        errno = ENOENT;
+        return -1;
+    }
+    const int fd = memfd_create("esno_snr", MFD_CLOEXEC);
+    if (fd < 0) return -1;
+    const char* text = simulation.driver == DriverCx24116Esno ? "1\n" : "0\n";
+    typedef ssize_t (*WriteCall)(int, const void*, size_t);
+    if (realCall<WriteCall>("write")(fd, text, 2) != 2 || lseek(fd, 0, SEEK_SET) != 0) {
+        close(fd);
+        errno = EIO;
+        return -1;
+    }
+    return fd;
+}
+
 static bool isDemux(const char* path) { return path && std::strcmp(path, demuxPath) == 0; }
 
 static bool isDevice(const char* path) { return path && std::strcmp(path, devicePath) == 0; }
 
-static int openSimulated(const char* path, int flags) { return isDemux(path) ? openDemux(flags) : openDevice(flags); }
+static bool isParameter(const char* path) { return path && std::strcmp(path, esnoParameterPath) == 0; }
 
-static bool isSimulated(const char* path) { return isDevice(path) || isDemux(path); }
+static int openSimulated(const char* path, int flags)
+{
+    if (isParameter(path)) return openParameter();
+    return isDemux(path) ? openDemux(flags) : openDevice(flags);
+}
+
+static bool isSimulated(const char* path) { return isDevice(path) || isDemux(path) || isParameter(path); }
 
 extern "C" int open(const char* path, int flags, ...)
 {
@@ -182,7 +215,7 @@ extern "C" int ioctl(int fd, unsigned long request, ...)
     uint32_t delayMs = 0;
     {
         std::lock_guard<std::mutex> hold(deviceLock);
-        if (openFrontend && fd == openFd) delayMs = simulatedDelayMs(*openFrontend, request);
+        if (openFrontend && fd == openFd) delayMs = simulatedDelayMs(*openFrontend, request, monotonicMs());
     }
     if (delayMs > 0) usleep(delayMs * 1000);
     {

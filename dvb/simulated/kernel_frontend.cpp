@@ -83,6 +83,27 @@ static bool namesWhatItNeeds(const SimulatedFrontend& frontend, bool dvbs2)
     return modulation && frontend.tunedRolloff != ROLLOFF_AUTO && *codeRateName(frontend.tunedInnerFec) != '\0';
 }
 
+static uint32_t kernelRolloff(SimulatedRolloff rolloff)
+{
+    switch (rolloff) {
+    case RolloffAny: break;
+    case Rolloff035: return ROLLOFF_35;
+    case Rolloff025: return ROLLOFF_25;
+    case Rolloff020: return ROLLOFF_20;
+    }
+    return ROLLOFF_AUTO;
+}
+
+// A DVB-S2 tune's roll-off: automatic where the driver takes it, else the
+// transponder's own, where it has one.
+static bool rolloffLocks(const SimulatedFrontend& frontend)
+{
+    const Simulation& simulation = frontend.simulation;
+    if (frontend.tunedRolloff == ROLLOFF_AUTO) return !simulation.needsRolloff;
+    return simulation.transponderRolloff == RolloffAny ||
+           frontend.tunedRolloff == kernelRolloff(simulation.transponderRolloff);
+}
+
 // What a transponder is, as far as a demodulator's lock goes: the
 // simulation's one transponder, or a carrier of its installation.
 struct TransponderKind {
@@ -126,6 +147,7 @@ static bool lockableAs(const SimulatedFrontend& frontend, const TransponderKind&
     const bool automatic =
         dvbs2 && (ignored || frontend.tunedModulation == QAM_AUTO || frontend.tunedRolloff == ROLLOFF_AUTO);
     if (simulation.needsCodeRate && !namesWhatItNeeds(frontend, dvbs2)) return false;
+    if (dvbs2 && !ignored && !rolloffLocks(frontend)) return false;
     if (simulation.explicitModulation && !ignored) {
         if (automatic) return false;  // taken without a word, never locked
         if (!dvbs2 && (frontend.tunedModulation != QPSK || frontend.tunedRolloff != ROLLOFF_35)) return false;
@@ -193,9 +215,27 @@ static int32_t strengthMilliDbm(const SimulatedSignal& signal)
     return signal.locked ? -70000 + signal.carrierToNoiseMilliDb : -85000;
 }
 
-static bool isLegacy(SimulatedStatistics kind)
+// No v5 statistics at all: libdvbv5 falls back to the older calls.
+static bool isLegacy(const Simulation& simulation)
 {
+    const SimulatedStatistics kind = simulation.statistics;
+    if (kind == StatisticsOfDriver) return !fillsV5Statistics(simulation.driver);
     return kind == StatisticsLegacy || kind == StatisticsLegacyTenths || kind == StatisticsLegacyNegative;
+}
+
+// The system the demodulator is in: the transponder's, where it finds either.
+static bool lockedDvbS2(const SimulatedFrontend& frontend)
+{
+    const Simulation& simulation = frontend.simulation;
+    return (simulation.anyTransponder ? frontend.tunedSystem : kernelSystem(simulation.transponder)) == SYS_DVBS2;
+}
+
+// What a driver of the simulation's own arithmetic hands over now.
+static DriverStatistics driverFiguresNow(const SimulatedFrontend& frontend, const SimulatedSignal& signal)
+{
+    const double carrierToNoiseDb = signal.carrierToNoiseMilliDb / 1000.0;
+    return driverStatistics(frontend.simulation.driver, lockedDvbS2(frontend), carrierToNoiseDb,
+                            strengthMilliDbm(signal) / 1000.0);
 }
 
 static bool strengthAlone(SimulatedStatistics kind)
@@ -206,12 +246,36 @@ static bool strengthAlone(SimulatedStatistics kind)
 // dvb-core's own answer to a request the driver has no operation for.
 static constexpr int kernelNotSupported = 524;
 
+// A driver's v5 statistics: a C/N where it gives one (m88ds3103 none for
+// a ratio of 1:1, ds3000 never: its tuner fills in the strength alone).
+static void fillDriverStatistic(dtv_property& property, const SimulatedFrontend& frontend,
+                                const SimulatedSignal& signal)
+{
+    dtv_fe_stats& stats = property.u.st;
+    const DriverStatistics figures = driverFiguresNow(frontend, signal);
+    const bool strength = property.cmd == DTV_STAT_SIGNAL_STRENGTH;
+    if (!strength && frontend.simulation.driver == DriverDs3000) return;
+    stats.len = 1;
+    stats.stat[0].scale = FE_SCALE_NOT_AVAILABLE;
+    if (strength && frontend.tuned) {
+        stats.stat[0].scale = FE_SCALE_DECIBEL;
+        stats.stat[0].svalue = figures.strengthMilliDb;
+    } else if (property.cmd == DTV_STAT_CNR && signal.locked && figures.v5Cnr) {
+        stats.stat[0].scale = FE_SCALE_DECIBEL;
+        stats.stat[0].svalue = figures.cnrMilliDb;
+    }
+}
+
 static void fillStatistic(dtv_property& property, const SimulatedFrontend& frontend, const SimulatedSignal& signal)
 {
     dtv_fe_stats& stats = property.u.st;
     std::memset(&stats, 0, sizeof stats);
     const SimulatedStatistics kind = frontend.simulation.statistics;
-    if (kind == StatisticsNone || isLegacy(kind)) return;  // len 0: no v5 statistics
+    if (kind == StatisticsNone || isLegacy(frontend.simulation)) return;  // len 0: no v5 statistics
+    if (kind == StatisticsOfDriver) {
+        fillDriverStatistic(property, frontend, signal);
+        return;
+    }
     // A tuner that fills in its strength alone, in dB, from the start.
     if (strengthAlone(kind)) {
         if (property.cmd != DTV_STAT_SIGNAL_STRENGTH) return;
@@ -245,7 +309,7 @@ static uint32_t apiVersion(const SimulatedFrontend& frontend)
 {
     // 5.10 brought the statistics properties; 5.5 is the oldest v5 that
     // enumerates delivery systems.
-    return isLegacy(frontend.simulation.statistics) ? 0x0509 : 0x050B;
+    return isLegacy(frontend.simulation) ? 0x0509 : 0x050B;
 }
 
 static uint32_t kernelCodeRate(const std::string& rate)
@@ -269,6 +333,8 @@ static void lockedValues(const SimulatedFrontend& frontend, uint32_t* system, ui
     else if (kind.modulation != ModulationAny) *modulation = kind.modulation == ModulationQpsk ? QPSK : PSK_8;
     else *modulation = frontend.tunedModulation == QPSK ? QPSK : PSK_8;
     *fec = kernelCodeRate(kind.codeRate);
+    // One that leaves the system as asked leaves a DVB-S lock's modulation too.
+    if (!frontend.simulation.readsBackSystem && *system == SYS_DVBS) *modulation = frontend.modulation;
 }
 
 static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint64_t nowMs)
@@ -279,7 +345,9 @@ static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint
     if (readBack) lockedValues(frontend, &lockedSystem, &lockedModulation, &lockedFec);
     switch (property.cmd) {
     case DTV_API_VERSION: property.u.data = apiVersion(frontend); return 0;
-    case DTV_DELIVERY_SYSTEM: property.u.data = readBack ? lockedSystem : frontend.deliverySystem; return 0;
+    case DTV_DELIVERY_SYSTEM:
+        property.u.data = readBack && frontend.simulation.readsBackSystem ? lockedSystem : frontend.deliverySystem;
+        return 0;
     case DTV_ENUM_DELSYS: {
         const std::vector<SimulatedSystem>& systems = frontend.simulation.systems;
         std::memset(property.u.buffer.data, 0, sizeof property.u.buffer.data);
@@ -415,6 +483,11 @@ static void fillInfo(const SimulatedFrontend& frontend, dvb_frontend_info* info)
 static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long request, uint64_t nowMs)
 {
     const SimulatedSignal signal = signalNow(frontend, nowMs);
+    if (frontend.simulation.statistics == StatisticsOfDriver) {
+        if (!signal.locked) return 0;
+        const DriverStatistics figures = driverFiguresNow(frontend, signal);
+        return request == FE_READ_SNR ? figures.snr : figures.strength;
+    }
     if (request != FE_READ_SNR)
         return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(signal) + 90000) : 0);
     if (!signal.locked) return 0;
@@ -426,9 +499,19 @@ static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long re
     }
 }
 
-uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request)
+// The rest of the kernel thread's search under way, which every request waits for.
+static uint32_t searchHoldMs(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
-    const uint32_t all = frontend.simulation.slowAllMs;
+    const uint32_t search = frontend.simulation.searchMs;
+    if (search == 0 || !frontend.tuned || signalNow(frontend, nowMs).locked) return 0;
+    const uint64_t phase = (nowMs - frontend.searchedAtMs) % (search + searchRestMs);
+    return phase < search ? static_cast<uint32_t>(search - phase) : 0;
+}
+
+uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request, uint64_t nowMs)
+{
+    const uint32_t held = searchHoldMs(frontend, nowMs);
+    const uint32_t all = std::max(frontend.simulation.slowAllMs, held);
     switch (request) {
     case FE_READ_STATUS:
     case FE_GET_PROPERTY:
@@ -501,7 +584,8 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
     case FE_READ_SNR:
     case FE_READ_SIGNAL_STRENGTH:
         if (frontend.simulation.statistics == StatisticsStrengthOnly) return -kernelNotSupported;
-        if (!isLegacy(frontend.simulation.statistics) && frontend.simulation.statistics != StatisticsV5StrengthOnly)
+        if (!isLegacy(frontend.simulation) && frontend.simulation.statistics != StatisticsV5StrengthOnly &&
+            frontend.simulation.statistics != StatisticsOfDriver)
             return -ENOTTY;
         if (!argument) return -EFAULT;
         *static_cast<uint16_t*>(argument) = legacyFigure(frontend, request, nowMs);

@@ -52,8 +52,12 @@ bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs);
 // without an installation): its own stream goes to the demux.
 int simulatedLockedCarrier(const SimulatedFrontend& frontend, uint64_t nowMs);
 
-// How long the request takes (the simulation's "slow" for readings, "slow all" for any).
-uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request);
+// How long the request takes at `nowMs` (the simulation's "slow" for
+// readings, "slow all" for any, and the rest of a search under way).
+uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request, uint64_t nowMs);
+
+// The kernel's frontend thread rests this long between searches while unlocked.
+constexpr uint32_t searchRestMs = 500;
 
 // The name the frontend reports.
 extern const char simulatedFrontendName[];

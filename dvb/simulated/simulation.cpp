@@ -31,8 +31,13 @@ static bool systemByName(const std::string& name, SimulatedSystem* system)
     return false;
 }
 
-static bool statisticsByName(const std::string& name, SimulatedStatistics* statistics)
+static bool statisticsByName(const std::string& name, Simulation* simulation)
 {
+    SimulatedStatistics* statistics = &simulation->statistics;
+    if (statisticsDriverByName(name, &simulation->driver)) {
+        *statistics = StatisticsOfDriver;
+        return true;
+    }
     static const char* const names[] = {"decibel", "relative", "legacy", "legacy-tenths", "legacy-negative", "none"};
     for (int i = 0; i < 6; ++i) {
         if (name == names[i]) {
@@ -189,9 +194,13 @@ static bool parsePersonality(const std::vector<std::string>& words, Simulation* 
     else if (name == "strength-only") simulation->statistics = StatisticsStrengthOnly;
     else if (name == "no-burst") simulation->noBurst = true;
     else if (name == "reads-back") simulation->readsBack = true;
-    else
+    else if (name == "needs-rolloff") simulation->needsRolloff = true;
+    else if (name == "reads-back-modcod") {
+        simulation->readsBack = true;
+        simulation->readsBackSystem = false;
+    } else
         *problem = "expected \"personality needs-code-rate|ignores-modulation|finds-either-system|v5-strength-only|"
-                   "strength-only|no-burst|reads-back\"";
+                   "strength-only|no-burst|reads-back|reads-back-modcod|needs-rolloff\"";
     return problem->empty();
 }
 
@@ -200,11 +209,19 @@ static bool parseChipLine(const std::vector<std::string>& words, Simulation* sim
 {
     const std::string& first = words[0];
     if (first == "personality") return parsePersonality(words, simulation, problem);
-    if (first == "acquisition") {
+    if (first == "acquisition" || first == "search") {
         uint32_t ms = 0;
         if (words.size() != 2 || !wholeMilliseconds(words[1], &ms) || ms > 10000)
-            *problem = "expected \"acquisition MS\" with MS from 0 to 10000";
-        simulation->acquisitionMs = ms;
+            *problem = "expected \"" + first + " MS\" with MS from 0 to 10000";
+        (first == "search" ? simulation->searchMs : simulation->acquisitionMs) = ms;
+        return problem->empty();
+    }
+    if (first == "rolloff") {
+        const std::string value = words.size() == 2 ? words[1] : "";
+        if (value == "0.35") simulation->transponderRolloff = Rolloff035;
+        else if (value == "0.25") simulation->transponderRolloff = Rolloff025;
+        else if (value == "0.20") simulation->transponderRolloff = Rolloff020;
+        else *problem = "expected \"rolloff 0.35|0.25|0.20\"";
         return problem->empty();
     }
     std::string name;
@@ -218,7 +235,7 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
 {
     const std::string& first = words[0];
     if (first == "stream" || first == "nit" || first == "entry") return parseStreamLine(words, simulation, problem);
-    if (first == "personality" || first == "acquisition" || first == "name")
+    if (first == "personality" || first == "acquisition" || first == "search" || first == "rolloff" || first == "name")
         return parseChipLine(words, simulation, problem);
     if (first == "lnb" || first == "carrier" || first == "fault")
         return parseInstallationLine(words, &simulation->installation, problem);
@@ -298,8 +315,9 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
         return problem->empty();
     }
     if (first == "statistics") {
-        if (words.size() != 2 || !statisticsByName(words[1], &simulation->statistics))
-            *problem = "expected \"statistics decibel|relative|legacy|legacy-tenths|legacy-negative|none\"";
+        if (words.size() != 2 || !statisticsByName(words[1], simulation))
+            *problem = "expected \"statistics decibel|relative|legacy|legacy-tenths|legacy-negative|none\" or a "
+                       "driver: ds3000, cx24116, cx24116-esno, stv090x, stv0900, stb0899, m88ds3103, stv0910";
         return problem->empty();
     }
     SimulatedMoment moment{};

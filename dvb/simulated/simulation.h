@@ -31,7 +31,19 @@
 //                    0.001 dB, the default), relative (v5 statistics, 0..65535),
 //                    legacy (no v5 statistics: s/n and strength on a 16-bit
 //                    scale), legacy-tenths (s/n in 0.1 dB), legacy-negative
-//                    (s/n a negative dBm figure read as unsigned) or none
+//                    (s/n a negative dBm figure read as unsigned) or none; or
+//                    a driver's own arithmetic from the C/N (driver_statistics.h):
+//                    ds3000, cx24116, cx24116-esno (loaded with esno_snr=1,
+//                    which /sys/module/cx24116/parameters/esno_snr then says),
+//                    stv090x, stv0900, stb0899, m88ds3103 or stv0910, their
+//                    strength at -70 dBm plus the C/N
+//   rolloff 0.35|0.25|0.20  the transponder's roll-off: a DVB-S2 tune that
+//                    names another does not lock it (unless told, any locks)
+//   search MS        while tuned and unlocked, the kernel's frontend thread
+//                    searches for MS ms (0 to 10000) holding the frontend,
+//                    rests half a second and searches again, from each tune:
+//                    every request waits for the search under way, as on
+//                    stv090x, stv0900 and stb0899
 //   slow MS          each status and statistics request takes MS ms (0 to 10000),
 //                    as on drivers that search in software
 //   slow all MS      every request takes at least MS ms (0 to 10000): supply,
@@ -59,6 +71,11 @@
 //                    older calls are not supported
 //   personality no-burst  the driver has no tone burst: the kernel answers the
 //                    request with its ENOTSUPP (524)
+//   personality reads-back-modcod  as reads-back, but the delivery system is
+//                    left as asked, and a DVB-S lock leaves the modulation as
+//                    asked too, as stv0910 does
+//   personality needs-rolloff  DVB-S2 with an automatic roll-off is taken
+//                    without a word and never locks, as on tda10071
 //   personality reads-back  while locked, the driver gives back the system,
 //                    modulation and code rate it locked (the transponder's own:
 //                    8PSK where DVB-S2 names none and the tune named none either,
@@ -99,6 +116,7 @@
 #include <vector>
 
 #include "cardbase/network/psi_build.h"
+#include "dvb/simulated/driver_statistics.h"
 #include "dvb/simulated/simulated_lnb.h"
 
 constexpr size_t simulationFileLimit = 65536;
@@ -113,8 +131,10 @@ enum SimulatedStatistics : uint8_t {
     StatisticsNone,
     StatisticsV5StrengthOnly,  // personality v5-strength-only
     StatisticsStrengthOnly,    // personality strength-only
+    StatisticsOfDriver,        // a driver's own arithmetic (Simulation::driver)
 };
 enum SimulatedModulation : uint8_t { ModulationAny, ModulationQpsk, ModulationPsk8 };
+enum SimulatedRolloff : uint8_t { RolloffAny, Rolloff035, Rolloff025, Rolloff020 };
 
 struct SimulatedMoment {
     uint32_t fromMs;
@@ -142,15 +162,20 @@ struct Simulation {
     SimulatedSystem transponder = SimDvbS;
     SimulatedModulation transponderModulation = ModulationAny;
     std::string transponderCodeRate;  // "3/4"; empty: any
-    bool readsBack = false;           // personality reads-back
+    SimulatedRolloff transponderRolloff = RolloffAny;
+    bool readsBack = false;       // personality reads-back
+    bool readsBackSystem = true;  // not with personality reads-back-modcod
     bool strictSystem = false;
     bool explicitModulation = false;
     SimulatedStatistics statistics = StatisticsDecibel;
+    StatisticsDriver driver = DriverDs3000;  // for StatisticsOfDriver
+    uint32_t searchMs = 0;
     uint32_t slowMs = 0;
     uint32_t slowAllMs = 0;
     uint32_t acquisitionMs = 0;
     std::string frontendName;  // empty: simulatedFrontendName
     bool needsCodeRate = false;
+    bool needsRolloff = false;
     bool ignoresModulation = false;
     bool findsEitherSystem = false;
     bool noBurst = false;

@@ -68,3 +68,16 @@ test('the margin is spoken with its sign, in either language, or said unknown', 
   assert.deepStrictEqual(Margin.speechFor('en', { known: false }), { text: 'unknown', lang: 'en-US' });
   assert.deepStrictEqual(Margin.speechFor('ru', { known: false }), { text: 'неизвестно', lang: 'ru-RU' });
 });
+
+test("a margin the card gives as a floor is shown and spoken with 'or more'", () => {
+  const floored = Object.assign({}, cardKnows, { marginDb: 2.1, verdict: 'marginal', orMore: true });
+  const shown = Margin.marginFor(floored, '', thresholds, locked(10.31));
+  assert.deepStrictEqual([shown.known, shown.marginDb, shown.orMore], [true, 2.1, true]);
+  assert.strictEqual(Margin.speechFor('en', shown).text, 'plus 2.1 or more');
+  assert.strictEqual(Margin.speechFor('ru', shown).text, 'плюс 2,1 или больше');
+  assert.strictEqual(Margin.speechFor('en', Margin.marginFor(cardKnows, '', thresholds, locked(12.41))).text,
+                     'plus 4.2');
+  // The user's pick against a C/N that is at least its figure is at least its margin too.
+  const picked = Margin.marginFor(cardDoesNot, 'S-QPSK-3/4', thresholds, { lock: true, cn: 14.1, cnOrMore: true });
+  assert.deepStrictEqual([picked.marginDb, picked.orMore], [7.2, true]);
+});

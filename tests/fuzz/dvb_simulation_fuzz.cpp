@@ -2,7 +2,9 @@
 // is wrong, never more delivery systems than the four there are, a
 // simulated frontend made from what was read answers its requests, and
 // every network table it describes goes out in sound sections (but those
-// it is told to damage) that its demux hands over whole.
+// it is told to damage) that its demux hands over whole; tuned, it answers
+// its statistics (a driver's own arithmetic at any C/N of the file's) and
+// holds a request no longer than its slowness or its search.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +40,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(simulatedFrontendIoctl(frontend, FE_GET_PROPERTY, &list, 0) == 0);
     check(property.u.buffer.len == simulation.systems.size());
     for (uint32_t at : {0u, 500u, 100000u}) simulatedSignalAt(simulation, at);
+    check(simulation.searchMs <= 10000);
+    dtv_property tune[4] = {};
+    const uint32_t commands[] = {DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_TUNE};
+    const uint32_t values[] = {SYS_DVBS2, 1645000, 27500000, 0};
+    for (int i = 0; i < 4; ++i) {
+        tune[i].cmd = commands[i];
+        tune[i].u.data = values[i];
+    }
+    dtv_properties tuneList{4, tune};
+    simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &tuneList, 0);
+    for (uint64_t at : {0ull, 700ull, 20000ull}) {
+        uint16_t figure = 0;
+        simulatedFrontendIoctl(frontend, FE_READ_SNR, &figure, at);
+        simulatedFrontendIoctl(frontend, FE_READ_SIGNAL_STRENGTH, &figure, at);
+        dtv_property stat{};
+        stat.cmd = DTV_STAT_CNR;
+        dtv_properties statList{1, &stat};
+        simulatedFrontendIoctl(frontend, FE_GET_PROPERTY, &statList, at);
+        const uint32_t held = simulatedDelayMs(frontend, FE_READ_STATUS, at);
+        check(held <= 10000);
+    }
 
     check(simulation.networkTables.size() <= simulatedTablesLimit);
     size_t damaged = 0;

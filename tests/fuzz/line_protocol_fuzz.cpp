@@ -2,8 +2,9 @@
 // helper's session answers each line with one well-formed reply, reaches
 // the frontend only in the calls' order, and a request it accepts is one
 // that the card would have written in exactly that form; so is a reply or
-// a network answer the card accepts. A tune said to be replaced by a later
-// one of the queue is.
+// a network answer the card accepts, and a reply's words are ones the card
+// reads (a reading's unit among them). A tune said to be replaced by a
+// later one of the queue is.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
+#include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/session.h"
 
 namespace {
@@ -23,6 +25,8 @@ struct CountingFrontend : FrontendPort {
     bool measure(SignalReading* reading) override
     {
         *reading = SignalReading{tunes % 2 == 1, 40, 9.5f};
+        reading->unit = static_cast<SnrUnit>(tunes % 4);
+        reading->searchingMs = reading->locked ? 0 : static_cast<uint32_t>(tunes % 3) * 1700;
         return true;
     }
     NetworkReport network() override
@@ -110,7 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         NetworkReport answered;
         ModcodAnswer modcod;
         if (!back.text.empty())
-            check(parseNetworkAnswer(back.text, &answered) || parseModcodAnswer(back.text, &modcod));
+            check(parseNetworkAnswer(back.text, &answered) || parseModcodAnswer(back.text, &modcod) ||
+                  readingUnitOf(back.text) != SnrUnitOfCard);
+        // A search under way is said so that the card reads back how long.
+        if (!back.ok && back.reason.compare(0, 10, "searching ") == 0) check(searchingMsOf(back.reason) > 0);
         check(frontend.opened || frontend.tunes == 0);
         check(frontend.tunes <= tunesBefore + 1);
     }

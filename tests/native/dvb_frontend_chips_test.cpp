@@ -5,6 +5,7 @@
 // fill in a v5 strength and hide the demodulator's s/n, and a driver without
 // tone burst. The frontend's name is the driver's, as the helper knows
 // drivers by it.
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -60,7 +61,7 @@ TEST_F(DvbChipTest, ADriverWithoutAnAutomaticDvbS2CodeRateIsAskedForEachInTurnAn
     bool logged = false;
     for (const std::string& line : fileLines(helper_.files.log))
         logged = logged || line == "tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=8PSK "
-                                   "code_rate=3/4";
+                                   "code_rate=3/4 rolloff=0.35";
     EXPECT_TRUE(logged);
     // The next start of the transponder asks for what locked it first.
     EXPECT_EQ((std::vector<std::string>{"DVB-S2 8PSK/0.35 fec 3/4"}), tunesOf(start(12245, Horizontal).trace));
@@ -99,20 +100,59 @@ TEST_F(DvbChipTest, ATunerThatFillsInTheV5StrengthDoesNotHideTheDemodulatorsOlde
 {
     // The v5 statistics carry a strength in dB and no C/N; the older s/n is
     // on a 16-bit scale where 20 dB is full: 8, 14 and 11 dB.
-    serve("name Montage Technology DS3000\npersonality v5-strength-only\n0 lock 8\n1000 lock 14\n2000 lock 11\n");
+    serve("personality v5-strength-only\n0 lock 8\n1000 lock 14\n2000 lock 11\n");
     start(12245, Horizontal);
     EXPECT_EQ((std::vector<int>{40, 70, 55}), distinctQualities(3));
 }
 
 TEST_F(DvbChipTest, WithOnlyAStrengthInDbmTheQualityStillFollowsTheDish)
 {
-    serve("personality strength-only\n0 lock 8\n1000 lock 14\n2000 lock 11\n");
+    serve("personality strength-only\n0 lock 8\n2500 lock 14\n5000 lock 11\n");
     start(12245, Horizontal);
-    const std::vector<int> qualities = distinctQualities(3);
+    const std::vector<int> qualities = settledQualities(3);
     ASSERT_EQ(3u, qualities.size());
     EXPECT_LT(qualities[0], qualities[1]);  // the dish gains
     EXPECT_LT(qualities[2], qualities[1]);  // and loses again
     EXPECT_GT(qualities[2], qualities[0]);
+}
+
+// tda10071 (and cx24116) refuse an automatic roll-off: each DVB-S2 attempt
+// goes with 0.35, then 0.20, then 0.25, and what locked is asked first next.
+TEST_F(DvbChipTest, ADriverThatRefusesAnAutomaticRolloffIsAskedForEachInTurnAndWhatLockedIsRemembered)
+{
+    serve("name NXP TDA10071\npersonality needs-rolloff\ntransponder DVB-S2 QPSK\nrolloff 0.20\n0 lock 9\n");
+    EXPECT_EQ("ok", start(12245, Horizontal).reply);
+    EXPECT_EQ("ok", measureUntil("ok", 100));
+    const std::vector<std::string> tunes = tunesOf(fileLines(helper_.files.trace));
+    EXPECT_EQ((std::vector<std::string>{"DVB-S QPSK/0.35", "DVB-S2 QPSK/0.35", "DVB-S2 8PSK/0.35", "DVB-S2 QPSK/0.20"}),
+              tunes);
+    EXPECT_EQ((std::vector<std::string>{"DVB-S2 QPSK/0.20"}), tunesOf(start(12245, Horizontal).trace));
+    EXPECT_EQ("ok", measureUntil("ok"));
+    // cx24117 takes it automatic and tries the three itself.
+    reconnect("name Conexant CX24117/CX24132\npersonality needs-rolloff\ntransponder DVB-S2 8PSK\n0 lock 9\n");
+    EXPECT_EQ((std::vector<std::string>{"DVB-S QPSK/0.35"}), tunesOf(start(11344, Vertical).trace));
+}
+
+// stv090x, stv0900 and stb0899 search in the kernel's thread, which holds
+// the frontend for seconds while unlocked: each status is still answered
+// at once, saying how long no reading came, and the log how long reads waited.
+TEST_F(DvbChipTest, WhileTheDriverSearchesInTheKernelsThreadReadingsSaySoAtTheirPace)
+{
+    serve("name STV090x Multistandard\nstatistics stv090x\nsearch 2000\n0 nolock\n6000 lock 10\n");
+    start(12245, Horizontal);
+    bool searching = false, locked = false;
+    for (int i = 0; i < 120 && !locked; ++i) {
+        const auto asked = std::chrono::steady_clock::now();
+        const std::string status = measure();
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000)) << status;
+        searching = searching || status.find("fail searching ") == 0;
+        locked = status == "ok";
+    }
+    EXPECT_TRUE(searching);
+    EXPECT_TRUE(locked);
+    bool waited = false;
+    for (const std::string& line : fileLines(helper_.files.log)) waited = waited || line.find("reading waited ") == 0;
+    EXPECT_TRUE(waited);
 }
 
 TEST_F(DvbChipTest, ADriverWithoutToneBurstStillTunesOnTheCommittedCommandAndSaysSoOnce)

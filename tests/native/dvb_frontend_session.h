@@ -3,6 +3,7 @@
 // made from the program's own tuning plan, with what each added to the
 // helper's log and to the frontend's trace, and the readings.
 #pragma once
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -76,6 +77,24 @@ protected:
         std::string status;
         for (int i = 0; i < tries && status != wanted; ++i) status = measure();
         return status;
+    }
+
+    // The qualities each held for a second at least, one entry per change,
+    // until `count` came (at most about `limitMs` of readings): a figure
+    // smoothed over a second moves through others between them.
+    std::vector<int> settledQualities(size_t count, int limitMs = 10000)
+    {
+        std::vector<int> settled;
+        int held = -1, times = 0;
+        for (int i = 0; i < limitMs / 100 && settled.size() < count; ++i) {
+            if (measure() != "ok") continue;
+            ask(helper_, "RefreshSignalReadings");
+            const int quality = std::atoi(ask(helper_, "GetSignalQuality").c_str() + 3);
+            times = quality == held ? times + 1 : 1;
+            held = quality;
+            if (times == 10 && (settled.empty() || settled.back() != quality)) settled.push_back(quality);
+        }
+        return settled;
     }
 
     ServingHelper helper_;

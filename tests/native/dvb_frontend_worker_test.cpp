@@ -236,17 +236,31 @@ TEST_F(DvbFrontendWorkerTest, AFrontendStuckInACallNeverHoldsUpTheReadingsAnswer
     EXPECT_TRUE(worker.latest().reading.locked);
     device_.setStuck(true);
     ASSERT_TRUE(device_.waitForRead(3));
-    // While the frontend does not return: the latest reading is there, and
-    // the next tune is answered within its bound, not done.
-    const LatestReading latest = worker.latest();
+    // While the frontend does not return (a driver searching in the kernel's
+    // thread): the reading is answered at once, and once the read is late it
+    // says so, without lock, with how long no reading came.
+    const auto began = std::chrono::steady_clock::now();
+    LatestReading latest = worker.latest();
+    while (latest.reading.searchingMs == 0 && std::chrono::steady_clock::now() - began < std::chrono::seconds(3)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        latest = worker.latest();
+    }
     EXPECT_TRUE(latest.answered);
-    EXPECT_TRUE(latest.reading.locked);
+    EXPECT_FALSE(latest.reading.locked);
+    EXPECT_GE(latest.reading.searchingMs, stalledReadMs);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_GE(worker.latest().reading.searchingMs, latest.reading.searchingMs + 150);  // its age grows
     const WorkerOutcome late = worker.tune(tuningFor(11344, 1, 0), 200);
     EXPECT_FALSE(late.done);
     EXPECT_EQ("frontend does not answer in time", late.reason);
     EXPECT_FALSE(worker.stop(200));
     device_.setStuck(false);
     EXPECT_TRUE(worker.stop(5000));
+    // The log says how long the read waited.
+    bool said = false;
+    for (const std::string& line : fileLines(files_.log))
+        said = said || (line.find("reading waited ") == 0 && line.find(" ms for the frontend") != std::string::npos);
+    EXPECT_TRUE(said);
 }
 
 TEST_F(DvbFrontendWorkerTest, StoppingDropsWhatIsQueuedAndEndsATuneAtItsNextStep)

@@ -46,6 +46,29 @@ TEST(DvbLockedModcod, OnlyADefiniteReadBackThatIsNotWhatTheTuneSetIsTheTunersWor
     EXPECT_EQ(GapTunerOutside, lockedModcodWord(KernelModcod{SYS_DVBS2, PSK_8, FEC_1_2}, automatic).gap);
 }
 
+// stv0910 fills in the modulation and code rate it locked but leaves the
+// system as asked: what locked tells the system, never the attempt.
+TEST(DvbLockedModcod, ADriverThatLeavesTheSystemAsAskedHasItToldByWhatLocked)
+{
+    const KernelModcod dvbs{SYS_DVBS, QPSK, FEC_AUTO};
+    const KernelModcod automatic{SYS_DVBS2, QAM_AUTO, FEC_AUTO};
+    // A DVB-S2 8PSK 3/4 signal relocked under the DVB-S attempt is DVB-S2, 1.3 dB more to need.
+    EXPECT_EQ("S2-8PSK-3/4", modcodText(lockedModcodWord(KernelModcod{SYS_DVBS, PSK_8, FEC_3_4}, dvbs, false).modcod));
+    EXPECT_EQ("S2-QPSK-8/9", modcodText(lockedModcodWord(KernelModcod{SYS_DVBS, QPSK, FEC_8_9}, dvbs, false).modcod));
+    EXPECT_EQ("S2-16APSK-3/4",
+              modcodText(lockedModcodWord(KernelModcod{SYS_DVBS, APSK_16, FEC_3_4}, dvbs, false).modcod));
+    // 7/8 only DVB-S has; a DVB-S lock leaves the modulation as asked.
+    EXPECT_EQ("S-QPSK-7/8",
+              modcodText(lockedModcodWord(KernelModcod{SYS_DVBS2, QAM_AUTO, FEC_7_8}, automatic, false).modcod));
+    // QPSK 3/4 is either system's: no word, rather than DVB-S's lower threshold for a DVB-S2 signal.
+    EXPECT_EQ(GapSystemUntold, lockedModcodWord(KernelModcod{SYS_DVBS, QPSK, FEC_3_4}, dvbs, false).gap);
+    EXPECT_EQ(GapSystemUntold, lockedModcodWord(KernelModcod{SYS_DVBS2, QPSK, FEC_3_4}, automatic, false).gap);
+    EXPECT_EQ(static_cast<uint32_t>(SYS_UNDEFINED), systemOfLocked(KernelModcod{SYS_DVBS2, QPSK, FEC_1_2}));
+    const FrontendTraits stv0910 = frontendTraitsFor("ST STV0910");
+    EXPECT_TRUE(hasTrait(stv0910, TraitSystemNotReadBack));
+    EXPECT_TRUE(readsBackWorthAsking(stv0910));
+}
+
 // The table of known frontends says whose driver reads back what it locked:
 // the others give back what was set and are not asked; an unknown one is.
 TEST(DvbLockedModcod, TheTableOfKnownFrontendsSaysWhoseDriverIsWorthAsking)
@@ -182,6 +205,38 @@ TEST(DvbMarginHelper, StatusWithTunePrintsTheModulationItsSourceAndTheMargin)
     result = tuned("0 nolock\n", {"--modcod", "S-QPSK-3/4"});
     EXPECT_EQ(ExitNoLock, result.exitCode);
     EXPECT_TRUE(contains(result.output, "modulation: unknown (no lock)\nmargin: unknown (no lock)\n")) << result.output;
+}
+
+// Known drivers' older figures give a C/N and a margin, said "or more" where
+// the driver rounds down or stops at its ceiling; cx24116's default scale
+// is relative and gives none.
+TEST(DvbMarginHelper, EachKnownDriversOwnScaleGivesItsCarrierToNoiseAndMargin)
+{
+    // stv0900 at 16 dB: held at its ceiling of 14.1 dB; against DVB-S2 8PSK 3/4's 8.21 dB.
+    HelperResult result = tuned("name STV0900 frontend\nstatistics stv0900\n0 lock 16\n", {"--modcod", "S2-8PSK-3/4"});
+    EXPECT_TRUE(contains(result.output, "c/n: 14.1 dB or more\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "margin: +5.9 dB or more (good)\n")) << result.output;
+    // stv090x at a true 10 dB reads 10 dB, no longer 5.35.
+    result = tuned("name STV090x Multistandard\nstatistics stv090x\n0 lock 10\n", {"--modcod", "S2-8PSK-3/4"});
+    EXPECT_TRUE(contains(result.output, "c/n: 10.0 dB\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "margin: +1.8 dB (marginal)\n")) << result.output;
+    // m88ds3103's 10 log10 of a whole ratio, rounded down: 10 dB for a true 10.3.
+    result =
+        tuned("name Montage Technology M88DS3103\nstatistics m88ds3103\n0 lock 10.3\n", {"--modcod", "S2-8PSK-3/4"});
+    EXPECT_TRUE(contains(result.output, "c/n: 10.0 dB or more\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "margin: +1.8 dB or more (marginal)\n")) << result.output;
+    // cx24116 as loaded: a relative figure, no margin; with esno_snr=1 Es/N0 in 0.1 dB.
+    const std::string cx24116 = "name Conexant CX24116/CX24118\npersonality needs-code-rate\ntransponder DVB-S\n";
+    result = tuned(cx24116 + "statistics cx24116\n0 lock 10\n", {"--modcod", "S-QPSK-3/4"});
+    EXPECT_TRUE(contains(result.output, "margin: unknown (the tuner gives no C/N in dB)\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "the driver's relative figure")) << result.output;
+    result = tuned(cx24116 + "statistics cx24116-esno\n0 lock 10\n", {"--modcod", "S-QPSK-3/4"});
+    EXPECT_TRUE(contains(result.output, "c/n: 10.0 dB\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "margin: +3.1 dB (good)\n")) << result.output;
+    // stv0910 locked DVB-S2 8PSK 3/4: its read-back says the system too.
+    result = tuned("name ST STV0910\npersonality reads-back-modcod\ntransponder DVB-S2 8PSK 3/4\n0 lock 12.4\n");
+    EXPECT_TRUE(contains(result.output, "modulation: DVB-S2 8PSK 3/4 (tuner)\nmargin: +4.2 dB (good)\n"))
+        << result.output;
 }
 
 TEST(DvbMarginHelper, ModcodIsAUsageErrorUnlessItIsARowOfTheTableAndGoesWithTune)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/frontend_plan.h"
+#include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/session.h"
 
 namespace {
@@ -121,15 +122,27 @@ TEST(DvbSession, ReadingsAreLatchedByStatusAndTakenByRefresh)
     EXPECT_EQ("fail no readings", call(session, frontend, RequestGetSignalQuality));
     EXPECT_EQ(0, frontend.measures);
 
+    frontend.next.unit = SnrUnitDecibelOrMore;
     EXPECT_EQ("ok", call(session, frontend, RequestQuerySignalStatus));
     frontend.next = SignalReading{true, 80, 13.44f};  // the frontend moves on
+    frontend.next.unit = SnrUnitDerived;
     EXPECT_EQ("fail no readings", call(session, frontend, RequestGetSignalNoiseRatio));
-    EXPECT_EQ("ok", call(session, frontend, RequestRefreshSignalReadings));
+    // What the s/n of the reading taken is travels with it.
+    EXPECT_EQ("ok unit decibel-or-more", call(session, frontend, RequestRefreshSignalReadings));
     EXPECT_EQ("ok 55", call(session, frontend, RequestGetSignalQuality));  // what the status latched
     EXPECT_EQ("ok 10070", call(session, frontend, RequestGetSignalNoiseRatio));
 
     frontend.next = SignalReading{false, 0, 0.0f};
     EXPECT_EQ("fail no lock", call(session, frontend, RequestQuerySignalStatus));
+    // A driver searching in the kernel's thread: how long no reading came.
+    frontend.next.searchingMs = 2300;
+    EXPECT_EQ("fail searching 2300 ms", call(session, frontend, RequestQuerySignalStatus));
+    EXPECT_EQ(2300u, searchingMsOf("searching 2300 ms"));
+    EXPECT_EQ(0u, searchingMsOf("no lock"));
+    EXPECT_EQ(0u, searchingMsOf("searching -3 ms"));
+    EXPECT_EQ(SnrUnitDecibelOrMore, readingUnitOf("unit decibel-or-more"));
+    EXPECT_EQ(SnrUnitOfCard, readingUnitOf(""));  // an older helper says nothing
+    frontend.next.searchingMs = 0;
     EXPECT_EQ("ok 55", call(session, frontend, RequestGetSignalQuality));  // until the next refresh
     frontend.measureFails = true;
     EXPECT_EQ("fail frontend does not answer", call(session, frontend, RequestQuerySignalStatus));

@@ -1,13 +1,24 @@
 // A driver's statistics in each form it may offer them, and what becomes of
-// them: the v5 statistics say their scale; the older ones are told apart by
-// the values they give, and where they cannot be, the quality still follows
-// the dish within the range seen since the tune.
+// them: the v5 statistics say their scale; an unknown driver's older ones
+// are told apart by the values they give, and a figure of no known unit
+// sits on a fixed range for its kind, smoothed, so that it follows the dish
+// and never flaps. (Known drivers' own scales: dvb_driver_figures_test.cpp.)
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/signal_figures.h"
 
 namespace {
+
+// An unknown driver's scales.
+static const FigureScales unknown;
+
+static FrontendFigures figuresFrom(const RawFigures& raw, FigureMemory& memory, uint64_t nowMs = 0)
+{
+    return ::figuresFrom(raw, memory, unknown, nowMs);
+}
 
 static RawFigures older(uint16_t snr, bool locked = true)
 {
@@ -21,7 +32,7 @@ static RawFigures older(uint16_t snr, bool locked = true)
 
 TEST(DvbSignalFigures, TheV5StatisticsGiveTheirCarrierToNoiseAndAPlausibleStrength)
 {
-    LegacyRange range;
+    FigureMemory range;
     RawFigures raw;
     raw.locked = true;
     raw.cnrScale = ScaleDecibel;
@@ -52,7 +63,7 @@ TEST(DvbSignalFigures, TheV5StatisticsGiveTheirCarrierToNoiseAndAPlausibleStreng
 
 TEST(DvbSignalFigures, OlderStatisticsInTenthsOfADecibelOrOnASixteenBitScaleAreToldApart)
 {
-    LegacyRange tenths;
+    FigureMemory tenths;
     FrontendFigures figures = figuresFrom(older(123), tenths);
     EXPECT_EQ(FormLegacyTenths, figures.form);
     EXPECT_TRUE(figures.statistics.hasCarrierToNoise);
@@ -60,7 +71,7 @@ TEST(DvbSignalFigures, OlderStatisticsInTenthsOfADecibelOrOnASixteenBitScaleAreT
     EXPECT_EQ("older (no v5), s/n in 0.1 dB", formDescription(figures));
 
     // A value no C/N in tenths reaches: a 16-bit scale, from then on.
-    LegacyRange scale;
+    FigureMemory scale;
     figuresFrom(older(400), scale);
     figures = figuresFrom(older(30000), scale);
     EXPECT_EQ(FormLegacyScale, figures.form);
@@ -68,31 +79,42 @@ TEST(DvbSignalFigures, OlderStatisticsInTenthsOfADecibelOrOnASixteenBitScaleAreT
     EXPECT_EQ(FormLegacyScale, figuresFrom(older(400), scale).form);
 
     // Unlocked readings decide nothing.
-    LegacyRange unlocked;
+    FigureMemory unlocked;
     figures = figuresFrom(older(60000, false), unlocked);
     EXPECT_FALSE(unlocked.seen);
     EXPECT_EQ("older (no v5), s/n unit told once locked", formDescription(figures));
 }
 
-TEST(DvbSignalFigures, AnOlderFigureOfUnknownUnitStillRisesAndFallsWithTheDish)
+TEST(DvbSignalFigures, AnOlderFigureOfUnknownUnitSitsOnAFixedRangeAndFollowsTheDishWithoutJumps)
 {
-    // -70 dBm as a signed 16-bit figure read unsigned, then better, then worse.
-    LegacyRange range;
-    FrontendFigures figures = figuresFrom(older(static_cast<uint16_t>(-70)), range);
-    EXPECT_EQ(FormLegacyUnknown, figures.form);
-    const int32_t first = figures.statistics.qualityPercent;
-    const int32_t better = figuresFrom(older(static_cast<uint16_t>(-60)), range).statistics.qualityPercent;
-    const int32_t worse = figuresFrom(older(static_cast<uint16_t>(-66)), range).statistics.qualityPercent;
-    EXPECT_EQ(10, first);
-    EXPECT_EQ(99, better);
-    EXPECT_GT(worse, 10);
-    EXPECT_LT(worse, 99);
-    EXPECT_NE(std::string::npos, formDescription(figures).find("quality within the range seen"));
+    // -70 as a signed 16-bit figure read unsigned: on the range -100 .. 0, 37 %.
+    FigureMemory memory;
+    uint64_t now = 0;
+    const auto qualityAt = [&](int16_t value) {
+        now += 100;
+        return figuresFrom(older(static_cast<uint16_t>(value)), memory, now).statistics.qualityPercent;
+    };
+    EXPECT_EQ(37, qualityAt(-70));
+    EXPECT_EQ(FormLegacyNegative, figuresFrom(older(static_cast<uint16_t>(-70)), memory, now).form);
+    // Better by 10: the quality climbs over about a second, a point or so a reading.
+    int32_t before = qualityAt(-70);
+    for (int i = 0; i < 12; ++i) {
+        const int32_t quality = qualityAt(-60);
+        EXPECT_GE(quality, before);
+        EXPECT_LE(quality - before, 2);
+        before = quality;
+    }
+    EXPECT_EQ(46, before);
+    // Worse again: the same figure reads the same as at first, never re-ranged by what came since.
+    for (int i = 0; i < 12; ++i) qualityAt(-70);
+    EXPECT_EQ(37, qualityAt(-70));
+    EXPECT_NE(std::string::npos,
+              formDescription(figuresFrom(older(static_cast<uint16_t>(-70)), memory, now)).find("fixed range"));
     // A reading a driver leaves without the figure at all.
     RawFigures none;
     none.v5 = false;
     none.locked = true;
-    LegacyRange empty;
+    FigureMemory empty;
     EXPECT_EQ("none", formDescription(figuresFrom(none, empty)));
 }
 
@@ -106,14 +128,14 @@ TEST(DvbSignalFigures, WithoutAV5CarrierToNoiseTheOlderSnrIsReadByTheSameRules)
     raw.strength = -60000;
     raw.olderSnrRead = true;
     raw.olderSnr = 32767;
-    LegacyRange scale;
+    FigureMemory scale;
     FrontendFigures figures = figuresFrom(raw, scale);
     EXPECT_EQ(FormLegacyScale, figures.form);
     EXPECT_EQ(50, figures.statistics.qualityPercent);
     EXPECT_TRUE(figures.hasStrengthDbm);
     EXPECT_EQ("v5 without c/n, older s/n on a 16-bit scale", formDescription(figures));
     raw.olderSnr = 95;
-    LegacyRange tenths;
+    FigureMemory tenths;
     figures = figuresFrom(raw, tenths);
     EXPECT_EQ(FormLegacyTenths, figures.form);
     EXPECT_DOUBLE_EQ(9.5, figures.statistics.carrierToNoiseDb);
@@ -124,34 +146,39 @@ TEST(DvbSignalFigures, WithoutAV5CarrierToNoiseTheOlderSnrIsReadByTheSameRules)
     EXPECT_EQ(100, figuresFrom(raw, tenths).statistics.strengthPercent);
 }
 
-TEST(DvbSignalFigures, WithOnlyAStrengthInDbmTheQualityFollowsItWithinWhatWasSeen)
+TEST(DvbSignalFigures, WithOnlyAStrengthInDbmTheQualityFollowsItOnAFixedRangeSmoothed)
 {
     RawFigures raw;
     raw.locked = true;
     raw.strengthScale = ScaleDecibel;
-    LegacyRange range;
+    FigureMemory memory;
+    uint64_t now = 0;
     const auto qualityAt = [&](int64_t milliDbm) {
         raw.strength = milliDbm;
-        return readingFromStatistics(figuresFrom(raw, range).statistics).quality;
+        now += 100;
+        return readingFromStatistics(figuresFrom(raw, memory, now).statistics).quality;
     };
-    EXPECT_EQ(10, qualityAt(-62000));  // the first is the weakest seen
-    EXPECT_EQ(99, qualityAt(-56000));
-    EXPECT_EQ(54, qualityAt(-59000));
-    raw.strength = -59000;
-    EXPECT_EQ("v5, strength only: quality within the strengths seen since the tune",
-              formDescription(figuresFrom(raw, range)));
-    // The tuner's own wobble moves it little: 3 dB make the whole scale.
-    LegacyRange fresh;
-    range = fresh;
-    qualityAt(-60000);
-    EXPECT_EQ(24, qualityAt(-59500));
+    // -80 dBm is 10 %, -20 dBm 99 %: a weak first reading is no longer the bottom of the scale.
+    EXPECT_EQ(37, qualityAt(-62000));
+    for (int i = 0; i < 10; ++i) qualityAt(-56000);
+    EXPECT_EQ(46, qualityAt(-56000));
+    EXPECT_EQ("v5, strength only: quality on a fixed range of dBm, smoothed",
+              formDescription(figuresFrom(raw, memory)));
+    // A steady strength with the tuner's wobble of a few tenths stays within a point.
+    FigureMemory steady;
+    memory = steady;
+    std::vector<int32_t> qualities;
+    for (int i = 0; i < 20; ++i) qualities.push_back(qualityAt(i % 2 ? -59700 : -60300));
+    EXPECT_LE(*std::max_element(qualities.begin() + 2, qualities.end()) -
+                  *std::min_element(qualities.begin() + 2, qualities.end()),
+              1);
     // Nothing while unlocked, and a reading with an s/n is not touched.
     raw.locked = false;
-    EXPECT_FALSE(figuresFrom(raw, range).statistics.hasStrength);
+    EXPECT_FALSE(figuresFrom(raw, memory).statistics.hasStrength);
     raw.locked = true;
     raw.cnrScale = ScaleDecibel;
     raw.cnr = 9000;
-    EXPECT_EQ(FormDecibel, figuresFrom(raw, range).form);
+    EXPECT_EQ(FormDecibel, figuresFrom(raw, memory).form);
 }
 
 TEST(DvbSignalFigures, TheFrequencyRangeIsInHzUntilTheFrontendIsSetToASatelliteSystem)

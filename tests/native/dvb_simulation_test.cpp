@@ -4,6 +4,7 @@
 #include <linux/dvb/frontend.h>
 #include <linux/ioctl.h>
 
+#include "dvb/simulated/driver_statistics.h"
 #include "dvb/simulated/kernel_frontend.h"
 
 namespace {
@@ -196,13 +197,13 @@ TEST(DvbKernelFrontend, ItGivesItsRangeInHzWhileSetToATerrestrialSystemAndClears
     EXPECT_EQ(static_cast<uint32_t>(ROLLOFF_35), frontend.rolloff);
     // A slow driver makes its readings wait.
     SimulatedFrontend slow = newSimulatedFrontend(simulationOf("slow 700\n"));
-    EXPECT_EQ(700u, simulatedDelayMs(slow, FE_READ_STATUS));
-    EXPECT_EQ(0u, simulatedDelayMs(slow, FE_SET_VOLTAGE));
+    EXPECT_EQ(700u, simulatedDelayMs(slow, FE_READ_STATUS, 0));
+    EXPECT_EQ(0u, simulatedDelayMs(slow, FE_SET_VOLTAGE, 0));
     // One whose frontend thread holds the frontend makes every request wait.
     SimulatedFrontend held = newSimulatedFrontend(simulationOf("slow 700\nslow all 300\n"));
-    EXPECT_EQ(300u, simulatedDelayMs(held, FE_SET_VOLTAGE));
-    EXPECT_EQ(300u, simulatedDelayMs(held, FE_SET_PROPERTY));
-    EXPECT_EQ(700u, simulatedDelayMs(held, FE_READ_STATUS));
+    EXPECT_EQ(300u, simulatedDelayMs(held, FE_SET_VOLTAGE, 0));
+    EXPECT_EQ(300u, simulatedDelayMs(held, FE_SET_PROPERTY, 0));
+    EXPECT_EQ(700u, simulatedDelayMs(held, FE_READ_STATUS, 0));
 }
 
 TEST(DvbKernelFrontend, ItAnnouncesASatelliteFrontendWithItsSystemsAndRanges)
@@ -331,6 +332,84 @@ static bool lockedAt(SimulatedFrontend& frontend, uint64_t nowMs)
     fe_status_t status{};
     simulatedFrontendIoctl(frontend, FE_READ_STATUS, &status, nowMs);
     return (status & FE_HAS_LOCK) != 0;
+}
+
+// stv090x, stv0900 and stb0899 search in the kernel's frontend thread,
+// which holds the frontend: while unlocked, every request waits for the
+// search under way, half a second free between searches, none once locked.
+TEST(DvbKernelFrontend, ADriverThatSearchesInTheKernelsThreadHoldsEveryRequestWhileUnlocked)
+{
+    SimulatedFrontend frontend = newSimulatedFrontend(simulationOf("search 3000\n0 nolock\n9000 lock 10\n"));
+    EXPECT_EQ(0u, simulatedDelayMs(frontend, FE_READ_STATUS, 0));  // no search before a tune
+    tuneNamed(frontend, SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO, FEC_AUTO, 1000);
+    EXPECT_EQ(3000u, simulatedDelayMs(frontend, FE_READ_STATUS, 1000));
+    EXPECT_EQ(1800u, simulatedDelayMs(frontend, FE_GET_PROPERTY, 2200));
+    EXPECT_EQ(1800u, simulatedDelayMs(frontend, FE_SET_VOLTAGE, 2200));
+    EXPECT_EQ(0u, simulatedDelayMs(frontend, FE_READ_STATUS, 4200));     // resting
+    EXPECT_EQ(3000u, simulatedDelayMs(frontend, FE_READ_STATUS, 4500));  // the next search
+    EXPECT_EQ(0u, simulatedDelayMs(frontend, FE_READ_STATUS, 11000));    // locked: tracking
+}
+
+// A transponder's roll-off: a DVB-S2 tune that names another does not lock
+// it; an automatic one does, unless the driver refuses it (tda10071, cx24116).
+TEST(DvbKernelFrontend, ATransponderLocksOnlyWithItsOwnRolloffOrAnAutomaticOneTheDriverTakes)
+{
+    SimulatedFrontend frontend =
+        newSimulatedFrontend(simulationOf("transponder DVB-S2 QPSK\nrolloff 0.20\n0 lock 9\n"));
+    tuneNamed(frontend, SYS_DVBS2, QPSK, ROLLOFF_35, FEC_AUTO, 0);
+    EXPECT_FALSE(lockedAt(frontend, 100));
+    tuneNamed(frontend, SYS_DVBS2, QPSK, ROLLOFF_20, FEC_AUTO, 200);
+    EXPECT_TRUE(lockedAt(frontend, 300));
+    tuneNamed(frontend, SYS_DVBS2, QPSK, ROLLOFF_AUTO, FEC_AUTO, 400);
+    EXPECT_TRUE(lockedAt(frontend, 500));
+    SimulatedFrontend refusing = newSimulatedFrontend(
+        simulationOf("personality needs-rolloff\ntransponder DVB-S2 QPSK\nrolloff 0.25\n0 lock 9\n"));
+    tuneNamed(refusing, SYS_DVBS2, QPSK, ROLLOFF_AUTO, FEC_AUTO, 0);
+    EXPECT_FALSE(lockedAt(refusing, 100));
+    tuneNamed(refusing, SYS_DVBS2, QPSK, ROLLOFF_25, FEC_AUTO, 200);
+    EXPECT_TRUE(lockedAt(refusing, 300));
+}
+
+// A driver's own arithmetic behind the older calls, or the v5 statistics
+// where it fills them in; cx24116's module parameter in sysfs.
+TEST(DvbKernelFrontend, ADriversOwnArithmeticAnswersItsStatistics)
+{
+    SimulatedFrontend stv0900 = newSimulatedFrontend(simulationOf("statistics stv0900\n0 lock 16\n"));
+    tuneNamed(stv0900, SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO, FEC_AUTO, 0);
+    uint16_t snr = 0;
+    ASSERT_EQ(0, simulatedFrontendIoctl(stv0900, FE_READ_SNR, &snr, 100));
+    EXPECT_EQ(65535, snr);  // held at its ceiling
+    SimulatedFrontend ds3000 = newSimulatedFrontend(simulationOf("statistics ds3000\n0 lock 13.5\n"));
+    tuneNamed(ds3000, SYS_DVBS, QPSK, ROLLOFF_35, FEC_AUTO, 0);
+    ASSERT_EQ(0, simulatedFrontendIoctl(ds3000, FE_READ_SNR, &snr, 100));
+    EXPECT_EQ(2584, snr);  // 13 x 5240, kept in 16 bits
+    EXPECT_EQ(12 * 5240, driverStatistics(DriverDs3000, false, 12.9, -60.0).snr);
+    EXPECT_EQ(-3, static_cast<int16_t>(driverStatistics(DriverDs3000, true, -3.5, -60.0).snr));
+    EXPECT_EQ((100 + 30) * 384, driverStatistics(DriverStv0900, false, 10.0, -60.0).snr);
+    EXPECT_EQ(13107, driverStatistics(DriverStv090x, true, 10.0, -60.0).snr);
+    EXPECT_EQ(98, driverStatistics(DriverStb0899, false, 9.8, -60.0).snr);
+    EXPECT_EQ(250, driverStatistics(DriverStb0899, false, 9.8, -50.0).strength);
+    EXPECT_EQ(0x64, driverStatistics(DriverCx24116Esno, true, 10.0, -60.0).snr);
+    EXPECT_EQ(0x0999A + (0x06667 >> 4), driverStatistics(DriverCx24116, true, 10.0, -60.0).snr);  // "6" and "4"
+    // m88ds3103: 10 log10 of a whole ratio, none at all below 2:1 in DVB-S2.
+    EXPECT_EQ(10000, driverStatistics(DriverM88ds3103, true, 10.2, -60.0).cnrMilliDb);
+    EXPECT_FALSE(driverStatistics(DriverM88ds3103, true, 2.5, -60.0).v5Cnr);
+    // The v5 statistics of one that fills them in.
+    SimulatedFrontend m88 = newSimulatedFrontend(simulationOf("statistics m88ds3103\n0 lock 10.2\n"));
+    tuneNamed(m88, SYS_DVBS2, QAM_AUTO, ROLLOFF_AUTO, FEC_AUTO, 0);
+    dtv_property property{};
+    property.cmd = DTV_STAT_CNR;
+    dtv_properties list{1, &property};
+    ASSERT_EQ(0, simulatedFrontendIoctl(m88, FE_GET_PROPERTY, &list, 100));
+    const uint8_t scale = property.u.st.stat[0].scale;
+    const int64_t value = property.u.st.stat[0].svalue;  // packed: copied before it is compared
+    EXPECT_EQ(FE_SCALE_DECIBEL, scale);
+    EXPECT_EQ(10000, value);
+    Simulation parsed;
+    std::string error;
+    EXPECT_FALSE(parseSimulation("statistics stv0901\n", &parsed, &error));
+    EXPECT_FALSE(parseSimulation("rolloff 0.30\n", &parsed, &error));
+    EXPECT_FALSE(parseSimulation("search 20000\n", &parsed, &error));
 }
 
 TEST(DvbKernelFrontend, PersonalitiesActOutWhatDriversDoWithATune)

@@ -130,37 +130,59 @@ TEST(DvbFrontendTraits, KnownDriversAreFoundByTheirNamesAndTheRestGetTheCautious
 TEST(DvbTuningSequence, EachDriverIsAskedOnlyWhatItCanTellApartAndWhatItCannotDoWithoutIsNamed)
 {
     const CardTuning tuning = tuningFor(12245, 0, 0);
-    // No automatic DVB-S2 code rate: DVB-S, then every modulation and code
-    // rate once, the most common first; no automatic attempt.
+    // No automatic DVB-S2 code rate nor roll-off: DVB-S, then every
+    // modulation and code rate once with roll-off 0.35, the most common
+    // first, then all again with 0.20 and with 0.25; no automatic attempt.
     const std::vector<SystemAttempt> rated =
         buildTuningSequence(tuning, named("Conexant CX24116/CX24118"), false, nullptr).attempts;
-    ASSERT_EQ(15u, rated.size());
+    ASSERT_EQ(1u + 3 * 14, rated.size());
     EXPECT_EQ(AttemptDvbS, rated[0]);
-    EXPECT_EQ((SystemAttempt{true, Psk8Modulation, CodeRate2_3}), rated[1]);
-    EXPECT_EQ((SystemAttempt{true, QpskModulation, CodeRate1_2}), rated[14]);
+    EXPECT_EQ((SystemAttempt{true, Psk8Modulation, CodeRate2_3, Rolloff35}), rated[1]);
+    EXPECT_EQ((SystemAttempt{true, QpskModulation, CodeRate1_2, Rolloff35}), rated[14]);
+    EXPECT_EQ((SystemAttempt{true, Psk8Modulation, CodeRate2_3, Rolloff20}), rated[15]);
+    EXPECT_EQ((SystemAttempt{true, QpskModulation, CodeRate1_2, Rolloff25}), rated[42]);
     for (size_t i = 1; i < rated.size(); ++i) {
         EXPECT_TRUE(rated[i].dvbs2 && rated[i].modulation != AutomaticModulation) << i;
         EXPECT_NE(AutomaticCodeRate, rated[i].codeRate) << i;
+        EXPECT_NE(RolloffImplied, rated[i].rolloff) << i;
+        EXPECT_NE(RolloffAutomatic, rated[i].rolloff) << i;
         for (size_t j = 1; j < i; ++j) EXPECT_NE(rated[j], rated[i]) << i;
     }
     const TuningSequence sequence = buildTuningSequence(tuning, named("Conexant CX24116/CX24118"), false, nullptr);
-    EXPECT_EQ("tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=QPSK code_rate=9/10",
-              attemptLine(sequence, SystemAttempt{true, QpskModulation, CodeRate9_10}));
+    EXPECT_EQ("tune if_khz=1645000 symbol_rate=27500000 system=DVB-S2 modulation=QPSK code_rate=9/10 rolloff=0.20",
+              attemptLine(sequence, SystemAttempt{true, QpskModulation, CodeRate9_10, Rolloff20}));
     EXPECT_EQ("DVB-S2 8PSK 3/5", attemptSystemText(SystemAttempt{true, Psk8Modulation, CodeRate3_5}));
-    // What locked this transponder is asked for first, its code rate too.
-    const SystemAttempt locked{true, QpskModulation, CodeRate5_6};
+    // What locked this transponder is asked for first, its code rate and roll-off too.
+    const SystemAttempt locked{true, QpskModulation, CodeRate5_6, Rolloff25};
     EXPECT_EQ(locked, buildTuningSequence(tuning, named("Conexant CX24116/CX24118"), false, &locked).attempts[0]);
-    // The modulation named, the code rate left to it.
-    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8}),
+    // The modulation named, the code rate left to it, and the roll-off to
+    // cx24117's own search of the three; tda10071 wants the roll-off named.
+    const SystemAttempt qpskAuto{true, QpskModulation, AutomaticCodeRate, RolloffAutomatic};
+    const SystemAttempt psk8Auto{true, Psk8Modulation, AutomaticCodeRate, RolloffAutomatic};
+    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS, qpskAuto, psk8Auto}),
               buildTuningSequence(tuning, named("Conexant CX24117/CX24132"), false, nullptr).attempts);
+    std::vector<SystemAttempt> tda10071{AttemptDvbS};
+    for (AttemptRolloff rolloff : {Rolloff35, Rolloff20, Rolloff25})
+        for (AttemptModulation modulation : {QpskModulation, Psk8Modulation})
+            tda10071.push_back(SystemAttempt{true, modulation, AutomaticCodeRate, rolloff});
+    EXPECT_EQ(tda10071, buildTuningSequence(tuning, named("NXP TDA10071"), false, nullptr).attempts);
+    // One that is not known, or of no rule on it (vidtv), keeps the roll-off its modulation implies.
+    for (const FrontendAbilities& each : {FrontendAbilities(), named("Dummy demod for DVB-T/T2/C/S/S2")})
+        EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8}),
+                  buildTuningSequence(tuning, each, false, nullptr).attempts);
     // Modulation, roll-off and code rate unused: one DVB-S2 tune beside DVB-S.
     EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS}),
               buildTuningSequence(tuning, named("Montage Technology DS3000"), false, nullptr).attempts);
     EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS}),
               buildTuningSequence(tuning, named("Montage Technology M88RS6000"), false, nullptr).attempts);
     // One search finds either system.
-    EXPECT_EQ(std::vector<SystemAttempt>{AttemptDvbS2Automatic},
-              buildTuningSequence(tuning, named("STV090x Multistandard"), false, nullptr).attempts);
+    for (const char* either : {"STV090x Multistandard", "STV0900 frontend", "ST STV0910"})
+        EXPECT_EQ(std::vector<SystemAttempt>{AttemptDvbS2Automatic},
+                  buildTuningSequence(tuning, named(either), false, nullptr).attempts)
+            << either;
+    // stb0899 searches the system it was set to alone, the rest its own.
+    EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS}),
+              buildTuningSequence(tuning, named("STB0899 Multistandard"), false, nullptr).attempts);
     FrontendAbilities dvbsOnly = named("STV090x Multistandard");
     dvbsOnly.dvbs2 = false;
     EXPECT_EQ(std::vector<SystemAttempt>{AttemptDvbS}, buildTuningSequence(tuning, dvbsOnly, false, nullptr).attempts);
@@ -202,11 +224,11 @@ TEST(DvbTuningSequence, EachAttemptWaitsForTheTunerAndTheDemodulatorAtItsSymbolR
     EXPECT_EQ(500u,
               buildTuningSequence(tuningFor(12245, 0, 0), named("Dummy demod for DVB-T/T2/C/S/S2"), false, nullptr)
                   .attemptWindowMs);
-    // --status --tune waits one round: fifteen code rates take a while.
+    // --status --tune waits one round: 42 code rates and roll-offs take a while.
     const TuningSequence rated =
         buildTuningSequence(tuningFor(12245, 0, 0), named("Conexant CX24116/CX24118"), false, nullptr);
     EXPECT_EQ(1000u, rated.attemptWindowMs);
-    EXPECT_EQ(15200u, tunedLockWaitMs(rated));
+    EXPECT_EQ(43200u, tunedLockWaitMs(rated));
     EXPECT_EQ(tunedLockWaitLimitMs,
               tunedLockWaitMs(buildTuningSequence(tuningFor(12245, 0, 0, 2000), named("Conexant CX24116/CX24118"),
                                                   false, nullptr)));
@@ -262,6 +284,10 @@ TEST(DvbStartBound, AStartIsGivenItsPausesAndAnAllowanceForEachCallAndNoneExceed
     EXPECT_EQ(startBoundMs(plain) + 245 + 4 * frontendCallAllowanceMs, startBoundMs(burst));
     // Once longer than the second and a half a start was given, on any frontend.
     EXPECT_GT(startBoundMs(plain), frontendSearchHoldMs + 1500);
+    // A first call may wait out the longest hold of a known driver: stv090x's
+    // cold search at 1 MS/s, longer than cx24117's three roll-offs.
+    EXPECT_EQ(6300u, longestKnownSearchMs());
+    EXPECT_LE(longestKnownSearchMs(), frontendSearchHoldMs);
     // dvbcard.dll waits for the longest: no start the helper makes is longer.
     FrontendAbilities remote;
     remote.remote = true;

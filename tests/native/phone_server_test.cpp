@@ -35,7 +35,7 @@ struct Server {
     }
     void reading(int32_t quality, float cn)
     {
-        feedReading(feed, SignalReading{true, quality, cn}, 1700000000000 + now);
+        feedReading(feed, SignalReading{true, quality, cn}, feed.network, feed.margin, 1700000000000 + now);
         phoneFeedStreams(core, feed, 1700000000000 + now, now);
     }
 };
@@ -55,7 +55,7 @@ TEST(PhoneServer, EachStreamGetsTheLastMinuteThenEveryReadingOnce)
     const int first = server.stream();
     const std::string opening = server.drain(first);
     EXPECT_NE(std::string::npos, opening.find("event: history\ndata: {"));
-    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null]"));
+    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null,0]"));
     server.reading(52, 9.2f);
     const int second = server.stream();
     server.reading(53, 9.3f);
@@ -188,8 +188,8 @@ TEST(PhoneServer, ReadingsAndTheTuningInWords)
                                  SetSymbolRateCall,   SetTransponderFrequencyCall, SetDiseqcCall};
     const int32_t values[] = {1, 10600, 1, 27500, 12245, 5};
     for (int i = 0; i < cardSetCallCount; ++i) feedSetCall(feed, calls[i], values[i], 1700000000000);
-    feedReading(feed, SignalReading{false, 0, 0.0f}, 1700000000100);
-    feedReading(feed, SignalReading{true, 72, 13.456f}, 1700000000200);
+    feedReading(feed, SignalReading{false, 0, 0.0f}, feed.network, feed.margin, 1700000000100);
+    feedReading(feed, SignalReading{true, 72, 13.456f}, feed.network, feed.margin, 1700000000200);
     const std::vector<PhoneReading> held = readingsAfter(feed, 0);
     ASSERT_EQ(2u, held.size());
     const std::string event = readingEvent(feed, held[1]);
@@ -213,7 +213,8 @@ TEST(PhoneServer, ReadingsAndTheTuningInWords)
 TEST(PhoneServer, TheHistoryHoldsTheLastMinuteOnly)
 {
     PhoneFeed feed;
-    for (int i = 0; i < 1000; ++i) feedReading(feed, SignalReading{true, 50, 9.0f}, 100 * static_cast<int64_t>(i));
+    for (int i = 0; i < 1000; ++i)
+        feedReading(feed, SignalReading{true, 50, 9.0f}, feed.network, feed.margin, 100 * static_cast<int64_t>(i));
     const std::vector<PhoneReading> held = readingsAfter(feed, 0);
     EXPECT_EQ(phoneHistoryCapacity, held.size());
     EXPECT_EQ(1000u, held.back().seq);
@@ -270,7 +271,7 @@ TEST(PhoneFeedNetwork, TheNetworkObjectSaysWhatIsKnownAndWhatWasExpected)
 TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
 {
     EXPECT_EQ("{\"status\":\"nolock\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
-              "\"marginDb\":null,\"verdict\":null,\"why\":\"no lock\",\"missing\":null}",
+              "\"marginDb\":null,\"verdict\":null,\"why\":\"no lock\",\"missing\":null,\"orMore\":false}",
               marginJson(LinkMargin()));
     MarginInputs inputs;
     inputs.locked = inputs.carrierToNoiseInDecibels = true;
@@ -278,14 +279,15 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
     const LinkMargin known = linkMargin(inputs);
     EXPECT_EQ("{\"status\":\"known\",\"modcod\":\"S2-8PSK-3/4\",\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\","
-              "\"thresholdDb\":8.21,\"marginDb\":4.2,\"verdict\":\"good\",\"why\":null,\"missing\":null}",
+              "\"thresholdDb\":8.21,\"marginDb\":4.2,\"verdict\":\"good\",\"why\":null,\"missing\":null,"
+              "\"orMore\":false}",
               marginJson(known));
     inputs.tuner = missingWord(GapEcho);
     inputs.network = missingWord(GapNoDescriptor);
     EXPECT_EQ("{\"status\":\"nomodcod\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
               "\"marginDb\":null,\"verdict\":null,\"why\":\"modulation and code rate unknown\",\"missing\":"
               "\"the tuner gives back only what it was asked; this stream's entry has no satellite delivery system "
-              "descriptor\"}",
+              "descriptor\",\"orMore\":false}",
               marginJson(linkMargin(inputs)));
     inputs.carrierToNoiseInDecibels = false;
     EXPECT_NE(std::string::npos, marginJson(linkMargin(inputs)).find("\"why\":\"the tuner gives no C/N in dB\""));
@@ -297,12 +299,52 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     EXPECT_EQ(static_cast<int>(modcodThresholdCount), countOf(table, "\",\"DVB-S"));
 
     PhoneFeed feed;
-    feedReading(feed, SignalReading{true, 50, 9.0f}, 1000);
-    feed.margin = known;
-    feedReading(feed, SignalReading{true, 90, 12.43f}, 1100);
+    feedReading(feed, SignalReading{true, 50, 9.0f}, feed.network, LinkMargin(), 1000);
+    SignalReading floored{true, 90, 12.43f};
+    floored.unit = SnrUnitDecibelOrMore;
+    feedReading(feed, floored, feed.network, known, 1100);
     const std::string opening = streamOpening(feed, 1200);
-    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null],[2,1100,1,90,12.43,0,8.21]"));
+    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null,0],[2,1100,1,90,12.43,0,8.21,1]"));
     EXPECT_NE(std::string::npos, opening.find("\"thresholds\":{\"allowanceDb\""));
+    const std::string second = readingEvent(feed, readingsAfter(feed, 1)[0]);
+    EXPECT_NE(std::string::npos, second.find("\"margin\":{\"status\":\"known\""));
+    EXPECT_NE(std::string::npos, second.find("\"cn\":12.43,\"cnOrMore\":true,\"searchingMs\":null,"));
+    // A margin that is at least its figure says so.
+    inputs = MarginInputs();
+    inputs.locked = inputs.carrierToNoiseInDecibels = inputs.carrierToNoiseAtLeast = true;
+    inputs.carrierToNoiseDb = 12.43;
+    inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
+    EXPECT_NE(std::string::npos, marginJson(linkMargin(inputs)).find("\"orMore\":true}"));
+}
+
+// Readings sent together (a phone that fell behind, a stream opened late)
+// each carry the network and margin of their own moment, not the newest.
+TEST(PhoneFeedMargin, EachReadingCarriesTheNetworkAndMarginOfItsOwnMoment)
+{
+    PhoneFeed feed;
+    MarginInputs inputs;
+    inputs.locked = inputs.carrierToNoiseInDecibels = true;
+    inputs.carrierToNoiseDb = 12.43;
+    inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
+    const LinkMargin good = linkMargin(inputs);
+    NetworkReport report;
+    report.state = NetworkReading;
+    const std::string reading = networkJson(report, {});
+    feedReading(feed, SignalReading{true, 90, 12.43f}, reading, good, 1000);
+    feedReading(feed, SignalReading{false, 0, 0.0f}, networkJson(NetworkReport(), {}), LinkMargin(), 1100);
+    const std::vector<PhoneReading> batch = readingsAfter(feed, 0);
+    ASSERT_EQ(2u, batch.size());
+    const std::string first = readingEvent(feed, batch[0]);
+    EXPECT_NE(std::string::npos, first.find("\"margin\":{\"status\":\"known\"")) << first;
+    EXPECT_NE(std::string::npos, first.find("\"network\":{\"state\":\"reading\"")) << first;
+    const std::string second = readingEvent(feed, batch[1]);
+    EXPECT_NE(std::string::npos, second.find("\"margin\":{\"status\":\"nolock\"")) << second;
+    // The messages without a reading carry the newest.
+    EXPECT_NE(std::string::npos, idleEvent(feed, 1200).find("\"network\":{\"state\":\"unlocked\""));
+    // A search under way says how long no reading came.
+    SignalReading searching{false, 0, 0.0f};
+    searching.searchingMs = 2300;
+    feedReading(feed, searching, feed.network, LinkMargin(), 1300);
     EXPECT_NE(std::string::npos,
-              readingEvent(feed, readingsAfter(feed, 1)[0]).find("\"margin\":{\"status\":\"known\""));
+              readingEvent(feed, readingsAfter(feed, 2)[0]).find("\"cnOrMore\":false,\"searchingMs\":2300,"));
 }

@@ -94,6 +94,31 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeGivesThePageTheMarginOfTheHelpersWord)
     EXPECT_EQ(0, closeWithEscape(relative));
 }
 
+// Whether a reading's s/n is a C/N in dB travels with the reading itself:
+// m88ds3103 gives no C/N below 2:1, and each reading there has no margin at
+// once, never one made of a figure derived from the quality by the word of a
+// reading before (asked only every fifth reading).
+TEST_F(PhoneDvbTest, EachReadingOfTheLinuxBridgeHasAMarginOnlyWhereItsOwnFigureIsInDecibels)
+{
+    const std::string folder = newProgramFolder("phone-dvb-unit");
+    ASSERT_TRUE(startHelper(helper_, folder,
+                            "name Montage Technology M88DS3103\nstatistics m88ds3103\npersonality reads-back\n"
+                            "transponder DVB-S2 8PSK 3/4\n0 lock 12\n2000 lock 2\n2700 lock 12\n3400 lock 2\n"
+                            "4100 lock 12\n4800 lock 2\n5500 lock 12\n6200 lock 2\n"));
+    StartOptions options;
+    options.withLog = false;
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18677"};
+    AppRun& run = startIn(folder, options);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    startTypedEntry(run, "11362H27500");
+    const std::string stream = phoneAsk(18677, "/events", "\"lock\":true", 70, 12000);
+    EXPECT_GE(occurrences(stream, "\"status\":\"nodb\""), 1) << stream.substr(0, 600);
+    EXPECT_GE(occurrences(stream, "\"status\":\"known\""), 1);
+    EXPECT_EQ(0, occurrences(stream, "\"verdict\":\"failing\"")) << stream.substr(0, 600);
+    EXPECT_NE(std::string::npos, stream.find("\"cnOrMore\":true"));  // a ratio rounded down: at least the figure
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 using PhoneBdaTest = BdaProgramTest;
 
 TEST_F(PhoneBdaTest, TheBdaBridgeServesItsReadingsAskedForByItsSettingsFile)

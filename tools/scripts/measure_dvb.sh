@@ -23,6 +23,12 @@
 #       27500 and 2000 kS/s on each of the simulated drivers' personalities,
 #       with the helper built here or HELPER (another build of azimora-dvb,
 #       with libazimora-dvb-sim.so of this build beside it)
+#   tools/scripts/measure_dvb.sh --worst-lock  on the simulated frontend,
+#       without Wine: the worst time to lock of each known driver at 27500 and
+#       2000 kS/s, its transponder being the one its attempts reach last (the
+#       roll-off 0.25 and the rarest code rate where it must name them), each
+#       tune taking the driver's own time to lock and, where it searches in the
+#       kernel's thread, holding the frontend for its search
 source "$(dirname "$0")/common.sh"
 [[ -f build/host/build.ninja ]] || tools/scripts/build.sh host >/dev/null
 ninja -C build/host azimora-dvb azimora-dvb-sim >/dev/null
@@ -44,6 +50,42 @@ serve_simulation() {
         kill "$helper" 2>/dev/null
         die "azimora-dvb did not start: $(cat "$work/helper.out")"
     fi
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# lock_time FILE RATE SWITCH: ms from the start to the first locked reading,
+# "-" without one within the limit, or "failed" when the start failed (why
+# is said after the table).
+lock_time() {
+    serve_simulation "$1"
+    exec 3<>"/dev/tcp/127.0.0.1/$port"
+    local reply call began result=-
+    echo Initialize >&3
+    IFS= read -r -t 10 reply <&3 || reply="(no reply)"
+    for call in "SetLnbSelection 1" "SetLnbFrequency 10600" "SetPolarity 0" "SetSymbolRate $2" \
+        "SetTransponderFrequency 12245" "SetDiseqc $3"; do
+        echo "$call" >&3
+        IFS= read -r -t 10 reply <&3 || reply="(no reply)"
+    done
+    began=$(now_ms)
+    if [[ $reply != ok ]]; then
+        result=failed
+        echo "${reply#fail }" >>"$work/failures"
+    else
+        while (($(now_ms) - began < limit_ms)); do
+            echo QuerySignalStatus >&3
+            IFS= read -r -t 10 reply <&3 || break
+            if [[ $reply == ok ]]; then
+                result=$(($(now_ms) - began))
+                break
+            fi
+            sleep 0.01
+        done
+    fi
+    exec 3>&-
+    kill -TERM "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null || true
+    echo "$result"
 }
 
 if [[ ${1:-} == --loop ]]; then
@@ -72,41 +114,6 @@ if [[ ${1:-} == --lock-times ]]; then
     declare -A slow=([needs-code-rate]=2000 [ignores-modulation]=2180 [finds-either-system]=1900
         [v5-strength-only]=2180 [strength-only]=2000 [no-burst]=2000)
     limit_ms=40000
-    now_ms() { echo $(($(date +%s%N) / 1000000)); }
-    # lock_time FILE RATE SWITCH: ms from the start to the first locked reading,
-    # "-" without one within the limit, or "failed" when the start failed (why
-    # is said after the table).
-    lock_time() {
-        serve_simulation "$1"
-        exec 3<>"/dev/tcp/127.0.0.1/$port"
-        local reply call began result=-
-        echo Initialize >&3
-        IFS= read -r -t 10 reply <&3 || reply="(no reply)"
-        for call in "SetLnbSelection 1" "SetLnbFrequency 10600" "SetPolarity 0" "SetSymbolRate $2" \
-            "SetTransponderFrequency 12245" "SetDiseqc $3"; do
-            echo "$call" >&3
-            IFS= read -r -t 10 reply <&3 || reply="(no reply)"
-        done
-        began=$(now_ms)
-        if [[ $reply != ok ]]; then
-            result=failed
-            echo "${reply#fail }" >>"$work/failures"
-        else
-            while (($(now_ms) - began < limit_ms)); do
-                echo QuerySignalStatus >&3
-                IFS= read -r -t 10 reply <&3 || break
-                if [[ $reply == ok ]]; then
-                    result=$(($(now_ms) - began))
-                    break
-                fi
-                sleep 0.01
-            done
-        fi
-        exec 3>&-
-        kill -TERM "$helper" 2>/dev/null
-        wait "$helper" 2>/dev/null || true
-        echo "$result"
-    }
     echo "time to lock (ms) with $helper_program; - is no lock within $((limit_ms / 1000)) s"
     printf '%-20s %10s %10s %10s %10s\n' personality "S 27500" "S2 27500" "S 2000" "S2 2000"
     for personality in "${personalities[@]}"; do
@@ -123,6 +130,50 @@ if [[ ${1:-} == --lock-times ]]; then
             done
         done
         printf '%-20s %10s %10s %10s %10s\n' "$personality" "${row[0]}" "${row[1]}" "${row[2]}" "${row[3]}"
+    done
+    [[ -f $work/failures ]] && sort -u "$work/failures" | sed 's/^/failed: /'
+    exit 0
+fi
+
+if [[ ${1:-} == --worst-lock ]]; then
+    # Each: its lines, then its time from a tune to the lock and its search
+    # holding the frontend (0: none) at 27500 and at 2000 kS/s.
+    chips=(cx24116 tda10071 cx24117 ds3000 m88ds3103 stv090x stv0900 stb0899 stv0910 unknown)
+    declare -A lines=(
+        [cx24116]="name Conexant CX24116/CX24118\npersonality needs-code-rate\ntransponder DVB-S2 QPSK 1/2\nrolloff 0.25"
+        [tda10071]="name NXP TDA10071\npersonality needs-rolloff\nmodulation explicit\ntransponder DVB-S2 8PSK\nrolloff 0.25"
+        [cx24117]="name Conexant CX24117/CX24132\ntransponder DVB-S2 8PSK"
+        [ds3000]="name Montage Technology DS3000\npersonality ignores-modulation\nsystem strict\ntransponder DVB-S"
+        [m88ds3103]="name Montage Technology M88DS3103\npersonality ignores-modulation\nsystem strict\ntransponder DVB-S"
+        [stv090x]="name STV090x Multistandard\npersonality finds-either-system\ntransponder DVB-S"
+        [stv0900]="name STV0900 frontend\npersonality finds-either-system\ntransponder DVB-S"
+        [stb0899]="name STB0899 Multistandard\npersonality ignores-modulation\nsystem strict\ntransponder DVB-S"
+        [stv0910]="name ST STV0910\npersonality finds-either-system\ntransponder DVB-S"
+        [unknown]="modulation explicit\ntransponder DVB-S2 8PSK"
+    )
+    # cx24117 finds a roll-off of 0.20 itself, after 0.35 and 0.25 for 1 s each.
+    declare -A fast=([cx24116]=200 [tda10071]=200 [cx24117]=2200 [ds3000]=480 [m88ds3103]=480 [stv090x]=300
+        [stv0900]=400 [stb0899]=500 [stv0910]=250 [unknown]=200)
+    declare -A slow=([cx24116]=2000 [tda10071]=2000 [cx24117]=3800 [ds3000]=2180 [m88ds3103]=2180 [stv090x]=1900
+        [stv0900]=950 [stb0899]=- [stv0910]=1900 [unknown]=2000)
+    declare -A fast_search=([stv090x]=500 [stv0900]=800 [stb0899]=1000)
+    declare -A slow_search=([stv090x]=3700 [stv0900]=1900)
+    limit_ms=240000
+    echo "worst time to lock (ms from the start to the first locked reading) with $helper_program"
+    printf '%-10s %12s %12s\n' driver "27500 kS/s" "2000 kS/s"
+    for name in "${chips[@]}"; do
+        row=()
+        for rate in 27500 2000; do
+            acquisition=${fast[$name]} search=${fast_search[$name]:-0}
+            ((rate == 2000)) && acquisition=${slow[$name]} search=${slow_search[$name]:-0}
+            if [[ $acquisition == - ]]; then
+                row+=("not taken")  # stb0899 takes 5 MS/s and above
+                continue
+            fi
+            printf '%b\nacquisition %s\nsearch %s\n0 lock 9\n' "${lines[$name]}" "$acquisition" "$search" >"$work/lock.txt"
+            row+=("$(lock_time "$work/lock.txt" "$rate" 0)")
+        done
+        printf '%-10s %12s %12s\n' "$name" "${row[0]}" "${row[1]}"
     done
     [[ -f $work/failures ]] && sort -u "$work/failures" | sed 's/^/failed: /'
     exit 0

@@ -95,7 +95,8 @@
     // The server's minute replaces the page's: it holds whatever the page missed.
     const rows = Array.isArray(data.readings) ? data.readings : [];
     state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5],
-                                        th: typeof r[6] === 'number' ? r[6] : null }));
+                                        th: typeof r[6] === 'number' ? r[6] : null, cnOrMore: r[7] === 1,
+                                        searchingMs: null }));
     state.readings.forEach(notePeak);
     const newest = state.readings[state.readings.length - 1];
     if (newest) { state.lastSeq = newest.seq; state.latest = newest; }
@@ -107,7 +108,8 @@
     if (data.seq <= state.lastSeq) return;
     const known = data.margin && data.margin.status === 'known';
     const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf,
-                th: known ? data.margin.thresholdDb : null };
+                th: known ? data.margin.thresholdDb : null, cnOrMore: data.cnOrMore === true,
+                searchingMs: typeof data.searchingMs === 'number' ? data.searchingMs : null };
     state.lastSeq = r.seq;
     state.latest = r;
     state.lastReadingAt = Date.now();
@@ -150,8 +152,11 @@
     const look = !r || !live ? 'stale' : r.lock ? 'locked' : 'nolock';
     const quality = $('quality'), cn = $('cn'), lock = $('lock');
     quality.textContent = r && r.lock ? String(r.quality) : '--';
-    cn.textContent = r && r.lock ? r.cn.toFixed(1) : '--.-';
-    lock.textContent = !r ? 'no reading' : !live ? 'not live' : r.lock ? 'locked' : 'no lock';
+    // A C/N the tuner rounds down, or holds at its ceiling, is at least the figure.
+    cn.textContent = r && r.lock ? (r.cnOrMore ? '\u2265' : '') + r.cn.toFixed(1) : '--.-';
+    // The driver searching holds up its readings: how long none came.
+    const searching = r && !r.lock && r.searchingMs ? 'searching ' + (r.searchingMs / 1000).toFixed(1) + ' s' : '';
+    lock.textContent = !r ? 'no reading' : !live ? 'not live' : r.lock ? 'locked' : searching || 'no lock';
     quality.className = 'quality ' + look;
     cn.className = 'cn ' + look;
     lock.className = 'lock ' + look;

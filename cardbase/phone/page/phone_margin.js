@@ -37,7 +37,8 @@
     if (!reading || !reading.lock) return Object.assign(none, { why: 'no lock' });
     if (server && server.status === 'known') {
       return { known: true, marginDb: server.marginDb, verdict: server.verdict, name: server.name,
-               source: server.source, thresholdDb: server.thresholdDb, why: null, missing: null };
+               source: server.source, thresholdDb: server.thresholdDb, why: null, missing: null,
+               orMore: server.orMore === true };
     }
     if (server && server.status === 'nodb') {
       return Object.assign(none, { name: server.name, source: server.name ? server.source : null,
@@ -48,7 +49,7 @@
       const goodDb = thresholds && typeof thresholds.goodDb === 'number' ? thresholds.goodDb : 3;
       const marginDb = tenths(reading.cn - row[2]);
       return { known: true, marginDb: marginDb, verdict: verdictOf(marginDb, goodDb), name: row[1], source: 'user',
-               thresholdDb: row[2], why: null, missing: null };
+               thresholdDb: row[2], why: null, missing: null, orMore: reading.cnOrMore === true };
     }
     return Object.assign(none, { why: (server && server.why) || 'modulation and code rate unknown',
                                  missing: server ? server.missing : null });
@@ -62,15 +63,18 @@
   }
 
   // The words for the margin: "plus 4.2", "минус 1,3", "unknown".
+  // A margin that is at least its figure (the tuner rounds its C/N down, or
+  // stops at its ceiling) says so: "plus 2.1 or more".
   const words = {
-    en: { lang: 'en-US', plus: 'plus', minus: 'minus', unknown: 'unknown', point: '.' },
-    ru: { lang: 'ru-RU', plus: 'плюс', minus: 'минус', unknown: 'неизвестно', point: ',' },
+    en: { lang: 'en-US', plus: 'plus', minus: 'minus', unknown: 'unknown', point: '.', orMore: 'or more' },
+    ru: { lang: 'ru-RU', plus: 'плюс', minus: 'минус', unknown: 'неизвестно', point: ',', orMore: 'или больше' },
   };
   function speechFor(language, margin) {
     const w = words[language] || words.en;
     if (!margin.known) return { text: w.unknown, lang: w.lang };
     const shown = tenths(margin.marginDb);
-    return { text: (shown >= 0 ? w.plus : w.minus) + ' ' + Math.abs(shown).toFixed(1).replace('.', w.point),
+    return { text: (shown >= 0 ? w.plus : w.minus) + ' ' + Math.abs(shown).toFixed(1).replace('.', w.point) +
+                   (margin.orMore ? ' ' + w.orMore : ''),
              lang: w.lang };
   }
 
@@ -81,7 +85,8 @@
   function show(elements, margin, live) {
     const figure = elements.figure, verdict = elements.verdict, modulation = elements.modulation;
     const known = live && margin.known;
-    figure.textContent = known ? 'Margin ' + decibelsText(margin.marginDb) : live ? 'Margin unknown' : 'Margin --';
+    figure.textContent = known ? 'Margin ' + decibelsText(margin.marginDb) + (margin.orMore ? ' or more' : '')
+      : live ? 'Margin unknown' : 'Margin --';
     figure.className = 'margin-figure ' + (known ? margin.verdict : 'stale');
     verdict.textContent = known ? margin.verdict : '';
     verdict.className = 'verdict ' + (known ? margin.verdict : '');
