@@ -1,4 +1,4 @@
-// What azimora-dvb's exit code says (also in --help and the README).
+// What azimora-dvb's exit code says (also in --help and docs/linux-cards.md).
 #pragma once
 
 enum HelperExit : int {

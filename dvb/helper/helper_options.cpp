@@ -23,7 +23,7 @@ const char* helperUsage()
            "                         (default 10; lines that are no request do not count)\n"
            "  --log FILE             append one line per frontend operation to FILE (at 16 MB\n"
            "                         it becomes FILE.1 and a new FILE is begun)\n"
-           "  --simulate FILE        a simulated frontend instead of a real one (see README)\n"
+           "  --simulate FILE        a simulated frontend instead of a real one (see docs/linux-cards.md)\n"
            "  --status               print what the frontend is and its lock, C/N and\n"
            "                         strength once, then end\n"
            "  --tune ENTRY           with --status: first tune to ENTRY, a transponder as\n"

@@ -90,7 +90,7 @@ test('the phone page follows the practice dish', { timeout: 240000 }, async (t) 
     assert.ok(audio.belowDb > 1, audio.belowDb + ' dB below');
     assert.ok(Math.abs(audio.frequency - Sound.peakPitch(audio.belowDb)) < 1e-6);
     await h.steer(right, 10);
-    if (process.env.AZM_SHOTS) {  // the README's picture of the page, a dip and the return to the peak on its chart
+    if (process.env.AZM_SHOTS) {  // the phone page document's picture of the page, a dip and the return to the peak on its chart
       await h.sleep(3000);
       await page.screenshot({ path: path.join(h.root, 'docs/screenshot-phone.png') });
     }

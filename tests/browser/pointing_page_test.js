@@ -103,7 +103,7 @@ test('the phone page says where to point', { timeout: 240000 }, async (t) => {
     }
     assert.match(await page.locator('#sunNow').textContent(),
                  /^now: the sun stands (below the horizon|\d+\.\d\u00b0 (left|right) of the satellite's azimuth \(facing it\), \d+\u00b0 high)$/);
-    if (process.env.AZM_SHOTS)  // the README's picture of the part
+    if (process.env.AZM_SHOTS)  // the pointing document's picture of the part
       await page.locator('#pointPart').screenshot({ path: path.join(h.root, 'docs/screenshot-phone-point.png') });
   });
 

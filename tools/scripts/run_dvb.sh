@@ -7,7 +7,7 @@
 #   run_dvb.sh                    adapter 0, frontend 0
 #   run_dvb.sh ADAPTER:FRONTEND   another frontend of this machine
 #   run_dvb.sh HOST:PORT          the frontend of the dvbv5-daemon at HOST:PORT
-#   AZM_DVB_SIMULATE=FILE         a simulated frontend instead (see README)
+#   AZM_DVB_SIMULATE=FILE         a simulated frontend instead (see docs/linux-cards.md)
 #   AZM_DVB_PORT=PORT             where azimora-dvb listens (default 47474)
 # What reached the frontend is logged to build/run/frontend.log. Without a
 # display it runs under a private Xvfb, measures the keypad's entry, saves a
