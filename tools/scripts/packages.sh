@@ -160,7 +160,7 @@ install_32bit_wine() {
     printf '%s\n' "${reason:-apt-get install failed}" >"$wine32_failure_file"
     echo "32-bit Wine could not be installed on this machine: $(head -1 "$wine32_failure_file")"
     without_i386
-    echo "The 64-bit build (build/win64) is run instead, as on a machine that runs 64-bit programs only."
+    echo "./run shows the 64-bit build (build/win64) instead; ./test, as root, runs the 32-bit build in a private root of Debian's main suite (tools/scripts/private_root.sh)."
 }
 
 # wine32_failed_recently: whether the last try to install 32-bit Wine failed
