@@ -149,7 +149,8 @@ make_private_root() {
             return 1
         fi
     done
-    echo "Making a private root of Debian's main suite (${lines[*]}; about 1.8 GB) in $private_root ..."
+    echo "Making a private root of Debian's main suite (about 1.8 GB) in $private_root from:"
+    printf '  %s\n' "${lines[@]}"
     rm -rf --one-file-system "$private_root.new"
     if ! within 1800 mmdebstrap --variant=apt --architectures=amd64,i386 \
         --include="$(IFS=,; echo "${private_root_packages[*]}")" "$codename" "$private_root.new" "${lines[@]}" \
