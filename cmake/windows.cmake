@@ -78,6 +78,15 @@ target_compile_options(wintests PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
 target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 ws2_32 kernel32)
 
+# The release as a user meets it: the unzipped package driven from a second
+# process (tools/scripts/release_step.sh).
+add_executable(releasetests tests/release/release_test.cpp tests/release/release.rc tests/win/dish_support.cpp)
+set_source_files_properties(tests/release/release.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/satellite.ini)
+target_include_directories(releasetests PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(releasetests PRIVATE ${AZM_WIN_FLAGS})
+target_link_options(releasetests PRIVATE ${AZM_WIN_LINK})
+target_link_libraries(releasetests PRIVATE wintest_support wingtest ole32 advapi32 user32 kernel32)
+
 # A remote control for scripts and demos.
 add_executable(azmctl tools/azmctl/azmctl.cpp app/wall_clock_win.cpp)
 target_include_directories(azmctl PRIVATE ${CMAKE_SOURCE_DIR})

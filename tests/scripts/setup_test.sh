@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The scripts' installation of Debian packages (tools/scripts/packages.sh,
 # through ensure_deps.sh and ./package) against the stubs in stubs/ first on
-# PATH: apt-get, dpkg, dpkg-query, id and sleep answer from a state folder of
-# each case, so that nothing of the real system is read or changed. Prints a
-# FAIL line for each check that fails and "N passed" (cases whose every
-# check passed); fails when any check does.
+# PATH: apt-get, dpkg, dpkg-query, id, sleep and mmdebstrap answer from a
+# state folder of each case, so that nothing of the real system is read or
+# changed. Where the 32-bit build runs, the summary's words for it, and the
+# making of the private root (tools/scripts/private_root.sh) are checked
+# there too. Prints a FAIL line for each check that fails and "N passed"
+# (cases whose every check passed); fails when any check does.
 #   tests/scripts/setup_test.sh
 source "$(dirname "$0")/../../tools/scripts/common.sh"
 set +e
@@ -126,7 +128,7 @@ run tools/scripts/ensure_deps.sh windows
 check "succeeds (exit $code)" test "$code" -eq 0
 check "adds i386 before installing" has "$(calls)" "dpkg --add-architecture i386"
 check "names the i386 index it could not fetch" has "$out" "binary-i386/Packages.xz  File has unexpected size"
-check "says apt's reason" has "$out" "32-bit Wine could not be installed: $wine32_reason"
+check "says apt's reason" has "$out" "32-bit Wine could not be installed on this machine: $wine32_reason"
 check "keeps the reason" equals "$(cat "$AZM_CACHE/wine32-not-installed")" "$wine32_reason"
 check "takes i386 back out" has "$(calls)" "dpkg --remove-architecture i386"
 check "leaves no foreign architecture" test ! -s "$AZM_STUB_STATE/arches"
@@ -135,8 +137,8 @@ check "never lets apt remove a package" installs_never_remove
 chosen=$(selection)
 check "selects the 64-bit build" equals "$(head -1 <<<"$chosen")" 64
 check "./run says why" has_line "$chosen" \
-    "Running the 64-bit build (build/win64) under 64-bit Wine: 32-bit Wine could not be installed: $wine32_reason"
-check "the summary's reason" equals "$(tail -1 <<<"$chosen")" "32-bit Wine could not be installed: $wine32_reason"
+    "Running the 64-bit build (build/win64) under 64-bit Wine: 32-bit Wine could not be installed on this machine: $wine32_reason"
+check "the summary's reason" equals "$(tail -1 <<<"$chosen")" "32-bit Wine could not be installed on this machine: $wine32_reason"
 
 # The same machine, a later run: not tried again yet, the reason still said.
 : >"$AZM_STUB_STATE/calls"
@@ -212,7 +214,7 @@ check "succeeds (exit $code)" test "$code" -eq 0
 check "names the command" has "$out" "apt-get install -y --no-install-recommends wine32:i386"
 chosen=$(selection)
 check "selects the 64-bit build" equals "$(head -1 <<<"$chosen")" 64
-check "says why" equals "$(tail -1 <<<"$chosen")" "32-bit Wine (wine32:i386) is not installed"
+check "says why" equals "$(tail -1 <<<"$chosen")" "32-bit Wine (wine32:i386) is not installed on this machine"
 
 begin "a machine that runs 64-bit programs only: no 32-bit Wine asked for"
 uninstall wine64
@@ -232,6 +234,145 @@ check "fails on the stub's empty lists (exit $code)" test "$code" -ne 0
 check "asks for zip" has "$(calls)" " zip"
 check "asks for no Wine" lacks "$(calls)" "wine"
 check "adds no i386" lacks "$(calls)" "--add-architecture"
+
+# ---- Where the 32-bit build runs (tools/scripts/private_root.sh) ----
+
+# place: where the scripts run the 32-bit build on the stub machine, then
+# what the summary says of that place.
+place() {
+    PATH=$stubs:$PATH bash -c 'source tools/scripts/common.sh
+        source tools/scripts/packages.sh
+        source tools/scripts/private_root.sh
+        chosen=$(windows32_place)
+        echo "$chosen"
+        [[ $chosen == none* ]] || windows32_where "$chosen"' 2>&1
+}
+
+begin "32-bit Wine cannot be installed, as root: the 32-bit build runs in a private root, and the summary says so"
+echo "$wine32_reason" >"$AZM_CACHE/wine32-not-installed"
+where=$(place)
+check "chooses the private root" equals "$(head -1 <<<"$where")" \
+    "private-root 32-bit Wine could not be installed on this machine: $wine32_reason"
+check "the summary names the place and the reason" equals "Windows tests, 32-bit build (build/win), $(tail -1 <<<"$where")" \
+    "Windows tests, 32-bit build (build/win), in a private root of Debian's main suite: 32-bit Wine could not be installed on this machine: ${wine32_reason%.}"
+where=$(AZM_PRIVATE_ROOT=no place)
+check "AZM_PRIVATE_ROOT=no leaves it out, saying so" equals "$where" \
+    "none 32-bit Wine could not be installed on this machine: $wine32_reason; not run in a private root of Debian's main suite: AZM_PRIVATE_ROOT=no"
+touch "$AZM_STUB_STATE/user"
+check "another user is told the command" has "$(place)" \
+    "as root, ./test runs it in a private root of Debian's main suite (about 1.8 GB under $AZM_CACHE): sudo ./test"
+
+begin "32-bit Wine installed, or 64-bit programs only: no private root"
+echo "wine32:i386" >>"$AZM_STUB_STATE/installed"
+where=$(place)
+check "the 32-bit build runs here" equals "$(head -1 <<<"$where")" here
+check "the summary says so" equals "$(tail -1 <<<"$where")" "on this machine"
+where=$(AZM_RUNS_32BIT=no place)
+check "64-bit programs only: not at all, saying why" equals "$where" "none 32-bit programs cannot run on this machine"
+
+# The suites' address from apt source files of this machine's kinds.
+suites() {
+    bash -c 'source tools/scripts/common.sh
+        source tools/scripts/packages.sh
+        source tools/scripts/private_root.sh
+        main_suite_lines "$@"' suites "$@"
+}
+
+begin "the private root's suites: main and updates from the machine's apt sources, never security"
+sources=$AZM_STUB_STATE/sources
+mkdir -p "$sources"
+cat >"$sources/debian.sources" <<'TEXT'
+Types: deb
+# http://snapshot.debian.org/archive/debian/20250520T000000Z
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+TEXT
+debian_lines="deb http://deb.debian.org/debian bookworm main
+deb http://deb.debian.org/debian bookworm-updates main"
+check "deb822, as Debian 12 writes it" equals "$(suites bookworm "$sources/debian.sources")" "$debian_lines"
+cat >"$sources/sources.list" <<'TEXT'
+# deb http://old.example/debian bookworm main
+deb-src http://src.example/debian bookworm main
+deb [arch=amd64,i386 signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://mirror.example/debian/ bookworm main contrib
+deb http://security.debian.org/debian-security bookworm-security main
+deb [ trusted=yes ] http://mirror.example/debian/ bookworm-updates main
+TEXT
+check "one-line form, its options and comments passed over" equals "$(suites bookworm "$sources/sources.list")" \
+    "deb http://mirror.example/debian/ bookworm main
+deb http://mirror.example/debian/ bookworm-updates main"
+cat >"$sources/off.sources" <<'TEXT'
+Types: deb
+URIs: http://off.example/debian
+Suites: bookworm bookworm-updates
+Components: main
+Enabled: no
+
+Types: deb-src deb
+URIs: http://keyed.example/debian
+Suites: bookworm
+Components: main
+Signed-By:
+ -----BEGIN PGP PUBLIC KEY BLOCK-----
+ .
+ mQINBGPL0BUBEADmW5NdOOHwPIJlgPu6JDcKw/NZJPR8lsD9K7UgrF6nP+Aa1dvN
+ -----END PGP PUBLIC KEY BLOCK-----
+TEXT
+check "deb822 entries switched off, and keys written in, passed over" equals \
+    "$(suites bookworm "$sources/off.sources" "$sources/debian.sources")" \
+    "deb http://keyed.example/debian bookworm main
+deb http://deb.debian.org/debian bookworm-updates main"
+check "another release's suites are not taken" equals "$(suites trixie "$sources/debian.sources")" ""
+
+# make_root: the private root made on the stub machine, from its sources.
+make_root() {
+    PATH=$stubs:$PATH bash -c 'source tools/scripts/common.sh
+        source tools/scripts/packages.sh
+        source tools/scripts/private_root.sh
+        private_root_codename=bookworm
+        private_root_sources=("$AZM_STUB_STATE/sources/debian.sources")
+        make_private_root "$AZM_STUB_STATE/mmdebstrap.log"' 2>&1
+}
+
+begin "the private root is made once with mmdebstrap, from the machine's own mirror"
+mkdir -p "$AZM_STUB_STATE/sources"
+cp "$sources/debian.sources" "$AZM_STUB_STATE/sources/"
+out=$(make_root)
+code=$?
+check "succeeds (exit $code)" test "$code" -eq 0
+check "runs mmdebstrap on both architectures with Wine and what the tests need" has "$(calls)" \
+    "mmdebstrap --variant=apt --architectures=amd64,i386 --include=wine,wine32,wine64,xvfb,xauth,x11-utils,procps,libdvbv5-0,unzip,libxrandr2:i386,libxinerama1:i386,libxrender1:i386,libxi6:i386,libxcursor1:i386,libxcomposite1:i386,libxfixes3:i386 bookworm $AZM_CACHE/private-root.new $debian_lines"
+check "names no security suite" lacks "$(calls)" "security"
+check "gives the root localhost" has "$(cat "$AZM_CACHE/private-root/etc/hosts")" "127.0.0.1	localhost"
+check "leaves no half-made root" test ! -e "$AZM_CACHE/private-root.new"
+: >"$AZM_STUB_STATE/calls"
+out=$(make_root)
+check "a later run keeps it (exit $?)" equals "$(calls)" ""
+echo "0 older" >"$AZM_CACHE/private-root/.azimora-root"
+out=$(make_root)
+check "one made of other packages is made again" has "$(calls)" "mmdebstrap "
+
+begin "the private root cannot be made: says apt's words, leaves nothing"
+mkdir -p "$AZM_STUB_STATE/sources"
+cp "$sources/debian.sources" "$AZM_STUB_STATE/sources/"
+echo "E: Failed to fetch http://deb.debian.org/debian/dists/bookworm/main/binary-i386/Packages.xz  Hash Sum mismatch" \
+    >"$AZM_STUB_STATE/mmdebstrap-fails"
+out=$(make_root)
+code=$?
+check "fails (exit $code)" test "$code" -ne 0
+check "says apt's words" equals "$(tail -1 <<<"$out")" \
+    "mmdebstrap failed: E: Failed to fetch http://deb.debian.org/debian/dists/bookworm/main/binary-i386/Packages.xz  Hash Sum mismatch"
+check "leaves no root" test ! -e "$AZM_CACHE/private-root" -a ! -e "$AZM_CACHE/private-root.new"
+rm "$AZM_STUB_STATE/sources/debian.sources"
+out=$(make_root)
+check "without a source of the suite, says so" equals "$(tail -1 <<<"$out")" \
+    "no apt source of this machine names Debian's bookworm suite"
 
 finish
 echo "$passed passed"

@@ -468,7 +468,13 @@ bool startUnixCommand(const std::string& commandLine)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
-    if (process.hProcess) CloseHandle(process.hProcess);
-    if (process.hThread) CloseHandle(process.hThread);
+    // For a Unix program Wine gives no process handle, and 32-bit Wine leaves
+    // in the thread's field a number that is no handle of this start: closing
+    // it closed whatever this process held under that number (the registry's
+    // root key, so that every later registration failed).
+    if (process.hProcess) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
     return true;
 }

@@ -17,10 +17,12 @@ static std::string firstLockedReading(const std::string& stream)
 
 TEST_F(BdaMarginTest, ADemodulatorThatReadsBackNamesTheModulationButTheMarginWantsACarrierToNoiseInDecibels)
 {
-    AppRun& run = startWithBridge("transponder DVB-S2-8PSK 2/3\ndemodulator reports\n", "phone=18675\r\n");
+    const uint16_t port = freePort();
+    AppRun& run =
+        startWithBridge("transponder DVB-S2-8PSK 2/3\ndemodulator reports\n", "phone=" + std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500");
-    const std::string reading = firstLockedReading(phoneAsk(18675, "/events", "\"lock\":true", 1, 10000));
+    const std::string reading = firstLockedReading(phoneAsk(port, "/events", "\"lock\":true", 1, 10000));
     ASSERT_NE("", reading);
     EXPECT_NE(std::string::npos, reading.find("\"margin\":{\"status\":\"nodb\",\"modcod\":\"S2-8PSK-2/3\","
                                               "\"name\":\"DVB-S2 8PSK 2/3\",\"source\":\"tuner\","
@@ -32,10 +34,11 @@ TEST_F(BdaMarginTest, ADemodulatorThatReadsBackNamesTheModulationButTheMarginWan
 
 TEST_F(BdaMarginTest, ADemodulatorThatGivesBackWhatWasPutSaysNothing)
 {
-    AppRun& run = startWithBridge("transponder DVB-S2-8PSK\n", "phone=18676\r\n");
+    const uint16_t port = freePort();
+    AppRun& run = startWithBridge("transponder DVB-S2-8PSK\n", "phone=" + std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500");
-    const std::string reading = firstLockedReading(phoneAsk(18676, "/events", "\"lock\":true", 1, 15000));
+    const std::string reading = firstLockedReading(phoneAsk(port, "/events", "\"lock\":true", 1, 15000));
     ASSERT_NE("", reading);
     EXPECT_NE(std::string::npos, reading.find("\"margin\":{\"status\":\"nodb\",\"modcod\":null,"
                                               "\"name\":null,\"source\":\"unknown\""))

@@ -10,8 +10,8 @@ namespace {
 
 using BdaNetworkTest = BdaProgramTest;
 
-constexpr uint16_t phonePort = 18630;
-const char phoneSettings[] = "phone=18630\r\n";
+const uint16_t phonePort = freePort();
+const std::string phoneSettings = "phone=" + std::to_string(phonePort) + "\r\n";
 const char known[] = "\"state\":\"known\"";
 
 // The messages' "network" objects, in order.

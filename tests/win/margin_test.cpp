@@ -34,7 +34,7 @@ static double numberAfter(const std::string& text, const std::string& key)
 
 TEST_F(MarginPageTest, ThePracticeDishGivesTheMarginWithItsFirstLockedReading)
 {
-    const uint16_t port = 18671;
+    const uint16_t port = freePort();
     AppRun& run = start(withPhoneAndScenario(port, "dish\naim 13.0e\nmodcod 10723h29900 S2-8PSK-3/4\n"));
     // The page follows from before the start, so that it sees the lock come.
     std::string stream;
@@ -58,7 +58,7 @@ TEST_F(MarginPageTest, ThePracticeDishGivesTheMarginWithItsFirstLockedReading)
 
 TEST_F(MarginPageTest, ACardThatReportsNoneLeavesTheNetworksWordOrSaysWhatIsMissing)
 {
-    const uint16_t port = 18672;
+    const uint16_t port = freePort();
     // The practice dish's network gives its own entry's descriptor, 1.2 s after the lock.
     AppRun& dish = start(withPhoneAndScenario(port, "dish\naim 13.0e\nmodcod none\nmodcod S-QPSK-5/6\n"));
     startHotBird(dish);

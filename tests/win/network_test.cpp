@@ -12,7 +12,7 @@ using NetworkPageTest = ProgramTest;
 
 TEST_F(NetworkPageTest, TheTransponderSaysWhereItComesFromAndACatalogueLineWhatWasExpected)
 {
-    const uint16_t port = 18630;
+    const uint16_t port = freePort();
     AppRun& run = start(withPhoneAndScenario(port, "signal 0 lock 60 11.5\nnetwork 19.2e 0x0001 Astra 19.2E\n"));
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
 
@@ -34,7 +34,7 @@ TEST_F(NetworkPageTest, TheTransponderSaysWhereItComesFromAndACatalogueLineWhatW
 
 TEST_F(NetworkPageTest, ANetworkWithoutAPositionIsNeverTheWrongSatellite)
 {
-    const uint16_t port = 18631;
+    const uint16_t port = freePort();
     AppRun& run = start(withPhoneAndScenario(port, "signal 0 lock 60 11.5\nnetwork unknown 0xff44 LinuxTV.org\n"));
     startCatalogueLine(run, hotBirdLine);
     const std::string stream = streamUntil(port, "\"name\":\"LinuxTV.org\"");
@@ -49,7 +49,7 @@ TEST_F(NetworkPageTest, ANetworkWithoutAPositionIsNeverTheWrongSatellite)
 // a dish on Eutelsat W2 locks on it, and the network says so.
 TEST_F(NetworkPageTest, ThePracticeDishOnTheNeighbourLocksButTheNetworkTellsTheWrongSatellite)
 {
-    const uint16_t port = 18632;
+    const uint16_t port = freePort();
     AppRun& onNeighbour = start(withPhoneAndScenario(port, "dish\naim 16.0e\n"));
     startHotBird(onNeighbour);
     ASSERT_TRUE(waitForLock(onNeighbour, true));

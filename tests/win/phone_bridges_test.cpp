@@ -28,11 +28,12 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeServesItsReadings)
     StartOptions options;
     options.withLog = false;
     const std::string helperAddress = "127.0.0.1:" + std::to_string(helper_.port);
-    options.environment = {"AZIMORA_DVB=" + helperAddress, "AZIMORA_PHONE=127.0.0.1:18620"};
+    const uint16_t port = freePort();
+    options.environment = {"AZIMORA_DVB=" + helperAddress, "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
     AppRun& run = startIn(folder, options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500");
-    const std::string stream = phoneAsk(18620, "/events", "event: reading", 3);
+    const std::string stream = phoneAsk(port, "/events", "event: reading", 3);
     EXPECT_EQ(3, occurrences(stream, "event: reading"));
     EXPECT_NE(std::string::npos, stream.find("\"lock\":true,\"quality\":80,\"cn\":13.44"));
     EXPECT_NE(std::string::npos, stream.find("\"card\":\"DVB-S/S2 frontend through azimora-dvb at " + helperAddress));
@@ -46,11 +47,13 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeTellsThePageWhichSatelliteTheStreamComesFrom)
                             "0 lock 12\nstream 0x0403 1\nnit actual 1 Astra Nineteen\nentry 0x0403 1 19.2E\n"));
     StartOptions options;
     options.withLog = false;
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18622"};
+    const uint16_t port = freePort();
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
+                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
     AppRun& run = startIn(folder, options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startCatalogueLine(run, 53);  // [HotBird1-6   13.0e]=10723h29900, but the dish sees 19.2 E
-    const std::string stream = phoneAsk(18622, "/events", "\"state\":\"known\"", 1, 8000);
+    const std::string stream = phoneAsk(port, "/events", "\"state\":\"known\"", 1, 8000);
     EXPECT_NE(std::string::npos, stream.find("\"network\":{\"state\":\"known\",\"name\":\"Astra Nineteen\","
                                              "\"id\":\"0x0001\",\"position\":\"19.2\xC2\xB0 E\""))
         << stream.substr(stream.size() > 600 ? stream.size() - 600 : 0);
@@ -67,11 +70,13 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeGivesThePageTheMarginOfTheHelpersWord)
     ASSERT_TRUE(startHelper(helper_, folder, "0 lock 12.4\npersonality reads-back\ntransponder DVB-S2 8PSK 3/4\n"));
     StartOptions options;
     options.withLog = false;
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18673"};
+    const uint16_t port = freePort();
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
+                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
     AppRun& run = startIn(folder, options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "11362H27500");
-    const std::string stream = phoneAsk(18673, "/events", "\"lock\":true", 1, 8000);
+    const std::string stream = phoneAsk(port, "/events", "\"lock\":true", 1, 8000);
     const size_t firstLocked = stream.find("\"lock\":true");
     ASSERT_NE(std::string::npos, firstLocked) << stream;
     const std::string reading = stream.substr(firstLocked, stream.find('\n', firstLocked) - firstLocked);
@@ -85,11 +90,13 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeGivesThePageTheMarginOfTheHelpersWord)
     // A fresh folder: the program remembers the keypad it was left in.
     const std::string second = newProgramFolder("phone-dvb-margin-relative");
     ASSERT_TRUE(startHelper(helper_, second, "0 lock 12.4\nstatistics relative\n"));
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18674"};
+    const uint16_t secondPort = freePort();
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
+                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(secondPort)};
     AppRun& relative = startIn(second, options);
     ASSERT_NE(nullptr, waitForPhoneWindow(relative));
     startTypedEntry(relative, "11362H27500");
-    const std::string unknown = phoneAsk(18674, "/events", "\"status\":\"nodb\"", 1, 8000);
+    const std::string unknown = phoneAsk(secondPort, "/events", "\"status\":\"nodb\"", 1, 8000);
     EXPECT_NE(std::string::npos, unknown.find("\"why\":\"the tuner gives no C/N in dB\"")) << unknown.substr(0, 600);
     EXPECT_EQ(0, closeWithEscape(relative));
 }
@@ -123,11 +130,12 @@ using PhoneBdaTest = BdaProgramTest;
 
 TEST_F(PhoneBdaTest, TheBdaBridgeServesItsReadingsAskedForByItsSettingsFile)
 {
-    AppRun& run = startWithBridge("signal 0 locked 30 60\n", "phone=18621\r\n");
+    const uint16_t port = freePort();
+    AppRun& run = startWithBridge("signal 0 locked 30 60\n", "phone=" + std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500");
     EXPECT_TRUE(barShows(run, 30));
-    const std::string stream = phoneAsk(18621, "/events", "event: reading", 3);
+    const std::string stream = phoneAsk(port, "/events", "event: reading", 3);
     EXPECT_EQ(3, occurrences(stream, "event: reading"));
     EXPECT_NE(std::string::npos, stream.find("\"lock\":true,\"quality\":30,"));
     EXPECT_NE(std::string::npos, stream.find("\"card\":\"BDA tuner\""));

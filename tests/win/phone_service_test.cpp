@@ -127,7 +127,7 @@ protected:
 // in accept: it is closed, the window says why, and the stop is prompt.
 TEST_F(PhoneServiceTest, AListenerThatCouldNotBeSetUpIsClosedAndTheWindowSaysWhy)
 {
-    const uint16_t port = 18630;
+    const uint16_t port = freePort();
     DrawnText text;
     PhoneService* service = nullptr;
     {
@@ -147,7 +147,7 @@ TEST_F(PhoneServiceTest, AListenerThatCouldNotBeSetUpIsClosedAndTheWindowSaysWhy
 // it will, and is still answered; a stream asked for so still begins.
 TEST_F(PhoneServiceTest, APhoneThatHalfClosesAfterItsRequestIsStillAnswered)
 {
-    const uint16_t port = 18631;
+    const uint16_t port = freePort();
     PhoneService* service = startPhoneService(listeningOn(port), "Simulated card", "simcard.ini");
     ASSERT_NE(nullptr, service);
     const std::string page = phoneAskHalfClosed(port, "GET / HTTP/1.0\r\n\r\n");
@@ -164,7 +164,7 @@ TEST_F(PhoneServiceTest, APhoneThatHalfClosesAfterItsRequestIsStillAnswered)
 // stays loaded rather than being unloaded under it.
 TEST_F(PhoneServiceTest, AStopWhoseThreadDoesNotEndKeepsTheDllLoaded)
 {
-    PhoneService* service = startPhoneService(listeningOn(18632), "Simulated card", "simcard.ini");
+    PhoneService* service = startPhoneService(listeningOn(freePort()), "Simulated card", "simcard.ini");
     ASSERT_NE(nullptr, service);
     HWND window = FindWindowA(phoneWindowClass, "Phone");
     ASSERT_NE(nullptr, window);
@@ -196,7 +196,7 @@ TEST_F(PhoneServiceTest, TheWindowDrawsACardNameBeyondAsciiAsItIs)
     DrawnText text;
     // "Тюнер DVB-S2 «Čárka»" in UTF-8, as the cards name their tuners.
     const std::string name = "\xD0\xA2\xD1\x8E\xD0\xBD\xD0\xB5\xD1\x80 DVB-S2 \xC2\xAB\xC4\x8C\xC3\xA1rka\xC2\xBB";
-    PhoneService* service = startPhoneService(listeningOn(18633), name, "simcard.ini");
+    PhoneService* service = startPhoneService(listeningOn(freePort()), name, "simcard.ini");
     ASSERT_NE(nullptr, service);
     EXPECT_TRUE(text.waitFor(L"\x0422\x044E\x043D\x0435\x0440 DVB-S2 \x00AB\x010C\x00E1rka\x00BB"));
     stopPhoneService(service);

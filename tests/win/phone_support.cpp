@@ -87,6 +87,21 @@ HWND waitForPhoneWindow(const AppRun& run, int timeoutMs)
     return nullptr;
 }
 
+uint16_t freePort()
+{
+    uint16_t port = 0;
+    const SOCKET s = socketsStarted() ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (s != INVALID_SOCKET) closesocket(s);
+    return port;
+}
+
 PortTaker::PortTaker(uint16_t port)
 {
     if (!socketsStarted()) return;

@@ -23,6 +23,9 @@ StartOptions withPhoneAndScenario(uint16_t port, const std::string& scenario);
 int occurrences(const std::string& text, const std::string& part);
 // Whether anything accepts connections there.
 bool phoneListening(uint16_t port);
+// A port of 127.0.0.1 that nothing has now, as the system hands them out:
+// every test takes its own, so that test runs side by side never meet.
+uint16_t freePort();
 
 // The "Phone" window of the run's card, waited for.
 HWND waitForPhoneWindow(const AppRun& run, int timeoutMs = 5000);

@@ -59,7 +59,7 @@ protected:
 
 TEST_F(PhonePageTest, WhileMeasuringThePageAndEveryReadingAreServed)
 {
-    const uint16_t port = 18610;
+    const uint16_t port = freePort();
     AppRun& run = start(withPhone(port));
     HWND phone = waitForPhoneWindow(run);
     ASSERT_NE(nullptr, phone);
@@ -102,7 +102,7 @@ TEST_F(PhonePageTest, WhileMeasuringThePageAndEveryReadingAreServed)
 
 TEST_F(PhonePageTest, SeveralPhonesFollowAtOnceAndAFewTooManyAreTurnedAway)
 {
-    const uint16_t port = 18611;
+    const uint16_t port = freePort();
     AppRun& run = start(withPhone(port));
     startTypedEntry(run, "12245H27500");
     ASSERT_TRUE(barShowsQuality(run, 60));
@@ -137,12 +137,13 @@ TEST_F(PhonePageTest, SeveralPhonesFollowAtOnceAndAFewTooManyAreTurnedAway)
 
 TEST_F(PhonePageTest, TheSettingsFileBesideTheCardAsksForThePageAndTheEnvironmentOverridesIt)
 {
-    CardSettings settings("; the phone page\r\nphone=18612\r\n");
+    const uint16_t port = freePort();
+    CardSettings settings("; the phone page\r\nphone=" + std::to_string(port) + "\r\n");
     StartOptions options;
     options.scenario = lockedAt60;
     AppRun& run = start(options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
-    EXPECT_EQ(0u, phoneAsk(18612, "/").find("HTTP/1.1 200 OK"));
+    EXPECT_EQ(0u, phoneAsk(port, "/").find("HTTP/1.1 200 OK"));
     EXPECT_EQ(0, closeWithEscape(run));
 
     options.environment.push_back("AZIMORA_PHONE=off");
@@ -150,7 +151,7 @@ TEST_F(PhonePageTest, TheSettingsFileBesideTheCardAsksForThePageAndTheEnvironmen
     startTypedEntry(off, "12245H27500");
     EXPECT_TRUE(barShowsQuality(off, 60));
     EXPECT_EQ(nullptr, findProcessWindow(off, "AzimoraPhone"));
-    EXPECT_FALSE(phoneListening(18612));
+    EXPECT_FALSE(phoneListening(port));
     EXPECT_EQ(0, closeWithEscape(off));
 }
 
@@ -158,12 +159,18 @@ TEST_F(PhonePageTest, TheSettingsFileBesideTheCardAsksForThePageAndTheEnvironmen
 // the page's "Where to point", and the card answers it.
 TEST_F(PhonePageTest, TheSettingsFilesSiteAndTheCatalogueReachWhereToPoint)
 {
-    CardSettings settings("phone=18614\r\nsite = 51.5, -0.13\r\n");
+    const uint16_t port = freePort();
+    CardSettings settings("phone=" + std::to_string(port) + "\r\nsite = 51.5, -0.13\r\n");
     StartOptions options;
     options.scenario = lockedAt60;
     AppRun& run = start(options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
-    const std::string place = phoneAsk(18614, "/satellites");
+    // The card gives the page its place a moment after the page begins to serve.
+    std::string place;
+    for (const DWORD asked = GetTickCount(); GetTickCount() - asked < 5000; Sleep(50)) {
+        place = phoneAsk(port, "/satellites");
+        if (place.find("\"satellites\":[{") != std::string::npos) break;
+    }
     EXPECT_EQ(0u, place.find("HTTP/1.1 200 OK\r\nContent-Type: application/json")) << place;
     EXPECT_NE(std::string::npos,
               place.find("{\"site\":{\"latitude\":51.500,\"longitude\":-0.130,\"text\":\"51.5,-0.13\"}"))
@@ -173,10 +180,10 @@ TEST_F(PhonePageTest, TheSettingsFilesSiteAndTheCatalogueReachWhereToPoint)
     EXPECT_NE(std::string::npos,
               place.find("{\"name\":\"HotBird1-6 13.0e\",\"position\":\"13.0\xC2\xB0 E\",\"value\":\"13.0E\"}"))
         << place;
-    const std::string answer = phoneAsk(18614, "/point?site=51.5,-0.13&satellite=HotBird&t=1768474800000&zone=0");
+    const std::string answer = phoneAsk(port, "/point?site=51.5,-0.13&satellite=HotBird&t=1768474800000&zone=0");
     EXPECT_EQ(0u, answer.find("HTTP/1.1 200 OK")) << answer;
     EXPECT_NE(std::string::npos, answer.find("[\"azimuth\",\"163.4\xC2\xB0 (true)\"]")) << answer;
-    EXPECT_EQ(0u, phoneAsk(18614, "/point?site=51.5").find("HTTP/1.1 400 Bad Request"));
+    EXPECT_EQ(0u, phoneAsk(port, "/point?site=51.5").find("HTTP/1.1 400 Bad Request"));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -193,7 +200,7 @@ TEST_F(PhonePageTest, UnaskedThereIsNoPageAndNoWindow)
 
 TEST_F(PhonePageTest, ATakenPortLeavesTheMeasurementRunningAndTheWindowSaysWhy)
 {
-    const uint16_t port = 18613;
+    const uint16_t port = freePort();
     PortTaker taker(port);
     ASSERT_TRUE(taker.taken());
     measuresWithoutThePage(withPhone(port, "signal 0 lock 60 11.5\nsignal 2000 lock 80 13.4\n"));

@@ -80,8 +80,10 @@ TEST_F(SkinTest, NoSignalShowsRedPercentAndTheSweepLine)
     options.scenario = "signal 0 nolock\n";
     AppRun& run = start(options);
     startTypedEntry(run, "12245H27500");
-    Sleep(1000);
-    EXPECT_GT(countColour(screenArea(run.window, 160, 87, 40, 24), alertRgb), 10);
+    int redPercent = 0;
+    for (int i = 0; i < 60 && redPercent <= 10; ++i, Sleep(50))
+        redPercent = countColour(screenArea(run.window, 160, 87, 40, 24), alertRgb);
+    EXPECT_GT(redPercent, 10);
     EXPECT_EQ(0, countColour(screenArea(run.window, 42, 88, 265, 24), barRgb));
     // The sweep line runs along the bottom of the band.
     int sweepSeen = 0;

@@ -36,7 +36,8 @@ TEST_F(RefusedThreadTest, WithoutAMonitorTheProgramGoesBackToSetup)
     postCharacter(run.window, 'm');
     settle(run);
     startCatalogueLine(run, 53);
-    ASSERT_EQ(18u, tuningCalls(run).size());
+    ASSERT_TRUE(waitForTuningCalls(run, 18));
+    EXPECT_EQ(18u, tuningCalls(run).size());
     settle(run, 300);
     HWND list = satelliteList(run.window);
     EXPECT_TRUE(IsWindowVisible(list));

@@ -13,5 +13,5 @@ files=("$@")
 [[ ${#files[@]} -eq 0 ]] && files=(tests/browser/*_test.js)
 wine_session "$root/build/wine-browser" fresh
 wine regsvr32 /s "$AZM_WIN/simcard.dll"
-export AZM_WIN AZM_PHONE_PORT=${AZM_PHONE_PORT:-18474}
+export AZM_WIN AZM_PHONE_PORT=${AZM_PHONE_PORT:-$(free_port)}
 NODE_PATH=$root/build/browser/node_modules within 900 node --test --test-reporter=spec "${files[@]}"

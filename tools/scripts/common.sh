@@ -59,3 +59,17 @@ runs_32bit_programs() {
     fi
     [[ $AZM_RUNS_32BIT == yes ]]
 }
+
+# free_port: a port of 127.0.0.1 that nothing listens on now, from a wide
+# range, so that runs side by side (other checkouts' too) do not meet.
+free_port() {
+    local port
+    for _ in $(seq 50); do
+        port=$((20000 + RANDOM % 30000))
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || {
+            echo "$port"
+            return 0
+        }
+    done
+    return 1
+}

@@ -4,7 +4,7 @@
 # it names what to install and fails. Where the build is asked for, it then
 # fetches the third-party sources the build compiles in.
 #   ensure_deps.sh [GROUP|PACKAGE ...]
-# GROUP is build, windows, browser, kernel or zip (see packages.sh); anything
+# GROUP is build, windows, browser, kernel, zip or private-root (see packages.sh); anything
 # else is a package name. Without arguments: build, windows and browser.
 source "$(dirname "$0")/common.sh"
 source tools/scripts/packages.sh
@@ -19,6 +19,7 @@ for what in "$@"; do
         browser) wanted+=("${packages_browser[@]}") ;;
         kernel) wanted+=("${packages_kernel[@]}") ;;
         zip) wanted+=("${packages_zip[@]}") build=yes ;;
+        private-root) wanted+=("${packages_private_root[@]}") ;;
         *) wanted+=("$what") ;;
     esac
 done

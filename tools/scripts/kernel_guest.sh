@@ -142,19 +142,6 @@ make_initramfs() {
     rm -rf "$tree"
 }
 
-# A port nothing listens on now, from a wide range (other engineers' guests).
-free_port() {
-    local port
-    for _ in $(seq 50); do
-        port=$((20000 + RANDOM % 30000))
-        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || {
-            echo "$port"
-            return 0
-        }
-    done
-    return 1
-}
-
 # kvm_usable: whether this process can open /dev/kvm for reading and writing,
 # as QEMU must to run the guest on the processor itself.
 kvm_usable() {

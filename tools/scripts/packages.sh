@@ -14,6 +14,9 @@
 #   packages_browser  Chromium, node and curl for the phone page
 #   packages_kernel   QEMU and what builds vidtv for the real-kernel stage
 #   packages_zip      what ./package needs: the 32-bit cross build and zip
+#   packages_private_root  what makes the private root of Debian's main suite
+#                     that runs the 32-bit build where 32-bit Wine cannot be
+#                     installed (private_root.sh)
 
 # Unversioned names throughout (libclang-rt-dev follows clang), so that the
 # next Debian release finds them too.
@@ -32,6 +35,7 @@ packages_browser=(chromium curl python3-ephem poppler-utils)
 command -v npm >/dev/null || packages_browser+=(nodejs npm)
 packages_kernel=(qemu-system-x86 busybox-static make gcc binutils xz-utils)
 packages_zip=(cmake ninja-build g++-mingw-w64-i686 zip)
+packages_private_root=(mmdebstrap)
 
 # apt's reason for the last failed install of 32-bit Wine; its age says when
 # to try again: mirrors finish a sync within hours, and each try costs an
@@ -155,9 +159,9 @@ install_32bit_wine() {
     reason=$(apt_reason "$log")
     rm -f "$log"
     printf '%s\n' "${reason:-apt-get install failed}" >"$wine32_failure_file"
-    echo "32-bit Wine could not be installed: $(head -1 "$wine32_failure_file")"
+    echo "32-bit Wine could not be installed on this machine: $(head -1 "$wine32_failure_file")"
     without_i386
-    echo "The 64-bit build (build/win64) is run instead, as on a machine that runs 64-bit programs only."
+    echo "./run shows the 64-bit build (build/win64) instead; ./test, as root, runs the 32-bit build in a private root of Debian's main suite (tools/scripts/private_root.sh)."
 }
 
 # wine32_failed_recently: whether the last try to install 32-bit Wine failed
@@ -233,8 +237,8 @@ no_32bit_build_reason() {
     elif is_installed "$wine32_package"; then
         return 1
     elif [[ -s $wine32_failure_file ]]; then
-        echo "32-bit Wine could not be installed: $(head -1 "$wine32_failure_file")"
+        echo "32-bit Wine could not be installed on this machine: $(head -1 "$wine32_failure_file")"
     else
-        echo "32-bit Wine ($wine32_package) is not installed"
+        echo "32-bit Wine ($wine32_package) is not installed on this machine"
     fi
 }

@@ -123,21 +123,32 @@ unmanaged_windows() {
 }
 
 # start_xvfb: starts a private X server and exports DISPLAY; stop_xvfb ends
-# it. Fails, saying why, when the server does not come up.
+# it. The server takes the first display that is free on this machine,
+# passing over those whose lock file it sees and those whose socket another
+# server holds: a private root, whose /tmp is its own, sees the host's
+# displays by their sockets all the same. Fails, saying why, when the
+# server does not come up.
 start_xvfb() {
-    local n=90
-    while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
-    local log=${TMPDIR:-/tmp}/azimora-xvfb-$n.log
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$log" 2>&1 &
+    local chosen log
+    chosen=$(mktemp "${TMPDIR:-/tmp}/azimora-xvfb.XXXXXX")
+    log=$chosen.log
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$chosen" >"$log" 2>&1 &
     AZM_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+    # The number is written once the server listens.
+    for _ in $(seq 100); do
+        [[ -s $chosen ]] && break
         kill -0 "$AZM_XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
-    echo "Xvfb did not start on display :$n:" >&2
+    export DISPLAY=":$(tr -dc 0-9 <"$chosen")"
+    rm -f "$chosen"
+    if [[ $DISPLAY != ":" ]] && xdpyinfo >/dev/null 2>&1; then
+        rm -f "$log"
+        return 0
+    fi
+    echo "Xvfb did not start (display $DISPLAY):" >&2
     tail -5 "$log" >&2
+    rm -f "$log"
     kill "$AZM_XVFB_PID" 2>/dev/null
     AZM_XVFB_PID=
     return 1
