@@ -30,13 +30,15 @@ static std::string pageCardLine(uint16_t port, const std::string& part)
 // No IBDA_DiseqCommand at all: today's routes cannot reach the port.
 TEST_F(BdaMakerTest, ATunerKnownByItsNameIsSwitchedThroughItsMakersSet)
 {
-    AppRun& run = startWithBridge("switch port C\n", "tuner=TBS Simulated DVB-S2 Tuner\r\nphone=18690\r\n");
+    const uint16_t port = freePort();
+    AppRun& run = startWithBridge("switch port C\n",
+                                  "tuner=TBS Simulated DVB-S2 Tuner\r\nphone=" + std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "11720V26000AB");
     EXPECT_TRUE(barShows(run, 72)) << testing::PrintToString(logLines(run));
     EXPECT_EQ(std::vector<std::string>(2, "diseqc E0 10 38 F9 by property set"), diseqcCommands(run));
     EXPECT_EQ("BDA tuner TBS Simulated DVB-S2 Tuner; switch: TurboSight's property set",
-              pageCardLine(18690, "property set"));
+              pageCardLine(port, "property set"));
     // The command went out between a tone-free tune and the band's tune.
     const std::vector<std::string> tuned = tunes(run);
     ASSERT_EQ(2u, tuned.size());
@@ -64,11 +66,12 @@ TEST_F(BdaMakerTest, ATunerKnownByItsVendorIsSwitchedThroughItsMakersSetBeforeIt
 // Forced to the command, the same tuner drops it, and the page says so.
 TEST_F(BdaMakerTest, TheSettingsForceTheCommandOnAMakersTuner)
 {
-    AppRun& run =
-        startWithBridge("switch port C\n", "tuner=Simulated Reference Tuner\r\nswitch=command\r\nphone=18691\r\n");
+    const uint16_t port = freePort();
+    AppRun& run = startWithBridge("switch port C\n", "tuner=Simulated Reference Tuner\r\nswitch=command\r\nphone=" +
+                                                         std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500AB");
-    EXPECT_EQ("BDA tuner Simulated Reference Tuner; switch: DiSEqC command", pageCardLine(18691, "switch: "));
+    EXPECT_EQ("BDA tuner Simulated Reference Tuner; switch: DiSEqC command", pageCardLine(port, "switch: "));
     EXPECT_EQ(std::vector<std::string>(2, "diseqc E0 10 38 FB lost: dropped by the driver"), diseqcCommands(run));
     EXPECT_FALSE(barShows(run, 72, 1500));
     EXPECT_EQ(0, closeWithEscape(run));

@@ -114,11 +114,13 @@ TEST_F(PhoneDvbTest, EachReadingOfTheLinuxBridgeHasAMarginOnlyWhereItsOwnFigureI
                             "4100 lock 12\n4800 lock 2\n5500 lock 12\n6200 lock 2\n"));
     StartOptions options;
     options.withLog = false;
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18677"};
+    const uint16_t port = freePort();
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
+                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
     AppRun& run = startIn(folder, options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "11362H27500");
-    const std::string stream = phoneAsk(18677, "/events", "\"lock\":true", 70, 12000);
+    const std::string stream = phoneAsk(port, "/events", "\"lock\":true", 70, 12000);
     EXPECT_GE(occurrences(stream, "\"status\":\"nodb\""), 1) << stream.substr(0, 600);
     EXPECT_GE(occurrences(stream, "\"status\":\"known\""), 1);
     EXPECT_EQ(0, occurrences(stream, "\"verdict\":\"failing\"")) << stream.substr(0, 600);

@@ -55,7 +55,7 @@ static std::string runningFrequency()
     return std::string();
 }
 
-// A reading of the page's history: seq, time, lock, quality, C/N as sent, start, threshold.
+// A reading of the page's history: seq, time, lock, quality, C/N as sent, start, threshold (and more after).
 struct PageReading {
     bool locked;
     int quality;
@@ -73,7 +73,7 @@ static std::vector<PageReading> historyReadings(const std::string& stream)
         const size_t end = stream.find(']', at);
         std::vector<std::string> fields;
         splitCsvLine(stream.substr(at + 1, end - at - 1), &fields);
-        if (fields.size() != 7) break;
+        if (fields.size() < 7) break;  // later fields say more of the reading
         PageReading r{fields[2] == "1", std::atoi(fields[3].c_str()), fields[4],
                       static_cast<unsigned>(std::atoi(fields[5].c_str())),
                       fields[6] == "null" ? -1000.0 : std::atof(fields[6].c_str())};
@@ -96,7 +96,7 @@ using RecordTest = ProgramTest;
 TEST_F(RecordTest, APracticeDishMeasurementIsRecordedWithTheFiguresThePageWasSent)
 {
     clearRecord();
-    const uint16_t port = 18641;
+    const uint16_t port = freePort();
     AppRun& run = start(withPhoneAndScenario(port, "dish\naim 13.0e\n"));
     startHotBird(run);
     ASSERT_TRUE(waitForLock(run, true));
