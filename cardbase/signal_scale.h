@@ -1,13 +1,18 @@
-// What a card reports: lock, a quality percentage and an s/n figure in dB,
-// and how a tuner's own statistics become them. One scale serves every
-// card, simulated or real, so the same dish sounds the same. Platform-neutral.
+// What a card reports: lock, a quality percentage and an s/n figure in dB
+// (and beside them the level, signal_level.h), and how a tuner's own
+// statistics become them. One scale serves every card, simulated or real,
+// so the same dish sounds the same. Platform-neutral.
 #pragma once
 #include <cstdint>
+
+#include "cardbase/signal_level.h"
 
 struct SignalReading {
     bool locked;
     int32_t quality;  // percent, 1 .. 99 while locked, 0 without lock
     float snr;        // dB
+    // Beside them, for the phone page alone: the program is never told it.
+    SignalLevel level{};
 };
 
 // The quality scale: 4 dB C/N (where a QPSK demodulator locks) gives 10 %,

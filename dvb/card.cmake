@@ -3,7 +3,7 @@
 # substitute that forwards the program's calls to azimora-dvb.
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
-  dvb/protocol/modcod_answer.cpp)
+  dvb/protocol/modcod_answer.cpp dvb/protocol/level_answer.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -14,10 +14,12 @@ else()
   # What decides, platform-neutral: in the core library for the native
   # tests and the fuzz targets, sanitized like everything there.
   set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
-    dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
+    dvb/helper/helper_options.cpp dvb/helper/sweep_options.cpp dvb/helper/sweep_report.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
     dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
-    dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp
+    dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp dvb/helper/level_watch.cpp
+    dvb/helper/known_frontend_levels.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
+    dvb/helper/worker_sweep.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
     dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/locked_modcod.cpp
     dvb/helper/helper_margin.cpp dvb/simulated/simulation.cpp

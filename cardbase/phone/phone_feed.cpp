@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cardbase/phone/phone_level.h"
 #include "cardbase/phone/phone_margin.h"
 
 void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs)
@@ -29,7 +30,8 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs)
                         reading.quality,
                         finite ? reading.snr : 0.0f,
                         feed.tuning.number,
-                        threshold ? static_cast<float>(feed.margin.thresholdDb) : NAN};
+                        threshold ? static_cast<float>(feed.margin.thresholdDb) : NAN,
+                        reading.level};
 }
 
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq)
@@ -95,14 +97,14 @@ static std::string stateFields(const PhoneFeed& feed)
 
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
 {
-    // A row per reading of the last minute: seq, time, lock, quality, C/N, start, threshold.
+    // A row per reading of the last minute: seq, time, lock, quality, C/N, start, threshold, level.
     std::string rows;
     for (const PhoneReading& r : readingsAfter(feed, 0)) {
         if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
         if (!rows.empty()) rows += ',';
         rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
                 "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "," +
-                (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "]";
+                (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "," + levelJson(r.level) + "]";
     }
     return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed) +
            ",\"thresholds\":" + thresholdsJson() + ",\"readings\":[" + rows + "]}\n\n";
@@ -112,8 +114,8 @@ std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
 {
     return "event: reading\ndata: {\"seq\":" + number(r.seq) + ",\"t\":" + number(r.timeMs) +
            ",\"lock\":" + (r.locked ? "true" : "false") + ",\"quality\":" + number(r.quality) +
-           ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed) +
-           "}\n\n";
+           ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"level\":" + levelJson(r.level) +
+           ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed) + "}\n\n";
 }
 
 std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)

@@ -27,6 +27,7 @@ struct PhoneReading {
     float carrierToNoiseDb;
     uint32_t tune;      // the start it belongs to (PhoneTuning::number)
     float thresholdDb;  // what the locked modulation and code rate need, NaN without a margin
+    SignalLevel level;  // the level beside them, with or without a lock
 };
 
 struct PhoneTuning {
@@ -71,9 +72,11 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, int64_t nowMs);
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 
 // The stream's messages, each a complete event; each carries the link
-// margin as "margin" (phone_margin.h).
+// margin as "margin" (phone_margin.h), and each reading its level as
+// "level" (phone_level.h).
 // First on every connection: how soon to reconnect, the last minute (each
-// row with the threshold then, or null) and the table of thresholds.
+// row with the threshold then, or null, and the level) and the table of
+// thresholds.
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs);
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& reading);
 // While the program takes no readings (it is not measuring).

@@ -8,9 +8,9 @@
 // when it has no frontend, Initialize fails; a link lost while measuring
 // reads as no signal, and the next measurement start connects again.
 // Each status query reads the status and both figures of one moment, at
-// the shared pace, for the program and the phone page alike; while locked,
-// every few readings also what the helper has read of the network and what
-// the link margin rests on.
+// the shared pace, for the program and the phone page alike, and the level
+// beside them, locked or not; while locked, every few readings also what
+// the helper has read of the network and what the link margin rests on.
 #include <windows.h>
 
 #include <new>
@@ -21,6 +21,7 @@
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
+#include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/start_bound.h"
@@ -105,19 +106,37 @@ private:
     }
 
     // The helper's status and figures of one moment, asked in the order the
-    // program asks them; without the helper, or when any call fails, no signal.
+    // program asks them, and the level beside them, locked or not; without
+    // the helper, or when any call fails, no signal.
     SignalReading helperReading()
     {
-        const SignalReading none{false, 0, 0.0f};
+        SignalReading none{false, 0, 0.0f};
         Reply status, refreshed, quality, snr;
-        if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status) || !status.ok) return none;
+        if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status)) return none;
+        const bool measured = status.ok || status.reason == "no lock";
+        if (measured) none.level = askLevel();
+        if (!status.ok) return none;
         if (!call(RequestRefreshSignalReadings, 0, &refreshed) || !refreshed.ok ||
             !call(RequestGetSignalQuality, 0, &quality) || !quality.ok || !quality.hasValue ||
             !call(RequestGetSignalNoiseRatio, 0, &snr) || !snr.ok || !snr.hasValue)
             return none;
         // Before the reading is published, so that the first one with the lock has its margin.
         if (lockedReadings_ % networkQueryEvery == 0) askModcod();
-        return SignalReading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
+        SignalReading reading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
+        reading.level = none.level;
+        return reading;
+    }
+
+    // The level of the status just read; a helper that does not know the
+    // request (an older one) is not asked again on this link.
+    SignalLevel askLevel()
+    {
+        SignalLevel level;
+        Reply reply;
+        if (!helperTellsLevel_ || !call(RequestQueryLevel, 0, &reply)) return level;
+        if (!reply.ok && reply.reason == "malformed request") helperTellsLevel_ = false;
+        else if (reply.ok) parseLevelAnswer(reply.text, &level);
+        return level;
     }
 
     // Asked as the network is; a helper that does not know the request is
@@ -157,7 +176,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = helperTellsModcod_ = true;
+        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) && reply.ok) return true;
@@ -201,6 +220,7 @@ private:
     SignalReading readings_{false, 0, 0.0f};
     bool helperTellsNetwork_ = true;
     bool helperTellsModcod_ = true;
+    bool helperTellsLevel_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
 };

@@ -248,6 +248,7 @@ FrontendAbilities DvbFrontend::abilities()
     abilities.highestSymbolRate = description.highestSymbolRate;
     abilities.remote = options_.remote;
     abilities.traits = frontendTraitsFor(description.name);
+    abilities.name = description.name;
     return abilities;
 }
 

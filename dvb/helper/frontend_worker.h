@@ -6,7 +6,9 @@
 // readingIntervalMs apart. It also carries out each tuning sequence,
 // writes it to the frontend log, moves the delivery-system search on and
 // remembers what locked, and reads the network's own word from the stream
-// while locked (network_reader.h), forgotten at each attempt sent.
+// while locked (network_reader.h), forgotten at each attempt sent. It also
+// sweeps a band (worker_sweep.cpp), step by step, until done or until
+// another command comes.
 // Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
@@ -21,9 +23,11 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sweep/sweep_result.h"
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_log.h"
 #include "dvb/helper/frontend_report.h"
+#include "dvb/helper/level_watch.h"
 #include "dvb/helper/network_reader.h"
 #include "dvb/helper/signal_figures.h"
 #include "dvb/helper/tuning_sequence.h"
@@ -100,17 +104,24 @@ public:
     // How long a tune of these values may take: the bound of its start.
     uint32_t tuneBoundMs(const CardTuning& tuning);
 
+    // A sweep of the band the plan covers, on the open frontend; it runs
+    // until done, and a command queued meanwhile ends it. Its status as it
+    // goes, and after it until the next one.
+    Pending startSweep(const SweepPlan& plan);
+    SweepStatus sweepStatus();
+
     // Drops every command not begun, lets the frontend go and ends the
     // thread; a tune under way stops at its next step. False when the
     // thread did not end within `waitMs` (a frontend call that never returns).
     bool stop(uint32_t waitMs);
 
 private:
-    enum CommandKind : uint8_t { CommandOpen, CommandTune, CommandRelease };
+    enum CommandKind : uint8_t { CommandOpen, CommandTune, CommandRelease, CommandSweep };
     struct Command {
         CommandKind kind;
         CardTuning tuning;
         std::shared_ptr<WorkerOutcome> outcome;
+        SweepPlan sweep{};
     };
 
     void run();
@@ -121,6 +132,13 @@ private:
     void carryOutOpen(WorkerOutcome* outcome);
     void carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome);
     void carryOutRelease();
+    bool runSteps(const TuningSequence& sequence, WorkerOutcome* outcome);
+    void carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome);
+    bool sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities, SweepPoint* point,
+                   RawFigures* raw, std::string* reason);
+    void tryPeak(const SweepPlan& plan, SweepPeak& peak);
+    void updateSweep(const SweepStatus& status);
+    bool commandWaiting();
     bool sendAttempt(std::string* reason);
     void takeReading();
     void log(const std::string& line);
@@ -137,6 +155,7 @@ private:
     std::function<void()> notifyDone_;
     LatestReading latest_;
     FrontendAbilities abilities_;
+    SweepStatus sweep_;
 
     // The thread's own; nobody else touches these.
     bool open_ = false;
@@ -150,6 +169,7 @@ private:
     uint64_t nextReadingMs_ = 0;
     TransponderMemory memory_;
     NetworkReader network_;
+    LevelWatch levelWatch_;
     uint32_t lockedReadings_ = 0;  // since the lock came, for asking the tuner's word again
     bool tunerWordKnown_ = false;  // asked no more while the lock lasts
 

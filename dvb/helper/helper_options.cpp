@@ -49,12 +49,26 @@ const char* helperUsage()
            "                         prime-focus dish), for the tilt of its plate\n"
            "  --catalogue FILE       with --point: the satellite.ini to find names in\n"
            "                         (default: the one Azimora ships)\n"
+           "  --sweep                step the tuner across one band of one polarisation,\n"
+           "                         read the level at each step before any lock, print a\n"
+           "                         picture of the band and one line per peak, then end\n"
+           "  --band low|high        with --sweep: the universal LNB's band (default low)\n"
+           "  --polarisation H|V     with --sweep: default H\n"
+           "  --switch LETTERS       with --sweep: the DiSEqC switch port (A, B, AA, BA, AB,\n"
+           "                         BB), as Azimora's catalogue letters\n"
+           "  --lnb universal|MHZ    with --sweep: a universal LNB (default) or a single\n"
+           "                         local oscillator (10750, 5150 ...)\n"
+           "  --step MHZ             with --sweep: 1 to 50 (default 2)\n"
+           "  --csv FILE             with --sweep: the level at each step, as CSV\n"
+           "  --try                  with --sweep: try to lock each peak at the common symbol\n"
+           "                         rates, and say what locked and its network\n"
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
            "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
-           "     --status / --point / --help done (with --tune: locked)\n"
-           "  1  the --simulate, --log, --secret-file or --catalogue file cannot be used, or\n"
+           "     --status / --point / --help / --sweep done (with --tune: locked)\n"
+           "  1  the --simulate, --log, --secret-file, --catalogue or --csv file cannot be\n"
+           "     used, a --sweep on a frontend that gives no level without a lock, or\n"
            "     another failure\n"
            "  2  wrong options (a --listen address beyond loopback without a secret, or a\n"
            "     --point satellite or --site that does not read, too)\n"
@@ -98,7 +112,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                                 name == "--listen" || name == "--log" || name == "--simulate" ||
                                 name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
                                 name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue" ||
-                                name == "--modcod";
+                                name == "--modcod" || sweepOptionTakesValue(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -173,6 +187,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                 return false;
             }
             parsed.hasModcod = true;
+        } else if (isSweepOption(name)) {
+            if (!takeSweepOption(name, value, &parsed.sweep, error)) return false;
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {
@@ -205,6 +221,11 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
     }
     if (parsed.hasModcod && !parsed.tune) {
         *error = "--modcod goes with --status --tune";
+        return false;
+    }
+    if (!checkSweepOptions(parsed.sweep, error)) return false;
+    if (parsed.sweep.sweep && parsed.status) {
+        *error = "--sweep and --status exclude each other";
         return false;
     }
     if (parsed.remote && !parsed.simulatePath.empty()) {

@@ -7,6 +7,7 @@
 #include "cardbase/margin/modcod.h"
 #include "cardbase/pointing/look_angles.h"
 #include "dvb/helper/connection_rules.h"
+#include "dvb/helper/sweep_options.h"
 
 constexpr uint16_t defaultListenPort = 47474;
 
@@ -35,6 +36,7 @@ struct HelperOptions {
     std::string cataloguePath;  // --catalogue: "" for the one Azimora ships
     bool hasModcod = false;     // --modcod (with --tune): the user's word on the modulation and code rate
     Modcod modcod;
+    SweepOptions sweep;  // --sweep and its options: the band's level, step by step, then end
     bool help = false;
 };
 

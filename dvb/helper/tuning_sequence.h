@@ -68,6 +68,7 @@ struct FrontendAbilities {
     uint32_t highestSymbolRate = 45000000;
     bool remote = false;      // behind dvbv5-daemon: its libdvbv5 drives the LNB
     FrontendTraits traits{};  // what its driver does, by its name: none known
+    std::string name;         // as the driver gives it (FE_GET_INFO)
 };
 
 // A transponder as the frontend sees it, to remember what locked it.

@@ -15,6 +15,7 @@ static const char* const requestNames[requestKindCount] = {
     "GetSignalNoiseRatio",
     "QueryNetwork",
     "QueryModcod",
+    "QueryLevel",
 };
 
 static const char* requestName(RequestKind kind)

@@ -2,7 +2,7 @@
 // per tuner control call, one reply line each, plain ASCII words.
 //   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
 //   reply    ok [VALUE]        "ok", "ok 55"
-//            ok WORDS          "ok network reading" (for QueryNetwork and QueryModcod)
+//            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod and QueryLevel)
 //            fail REASON       "fail no lock"
 // Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
 // Words are printable ASCII, start with a lower-case letter and end with
@@ -33,8 +33,9 @@ enum RequestKind : uint8_t {
     RequestGetSignalNoiseRatio,
     RequestQueryNetwork,  // the helper's own: what it knows of the network it is locked to
     RequestQueryModcod,   // the helper's own: what the link margin of its lock rests on
+    RequestQueryLevel,    // the helper's own: the level of the latest status, locked or not
 };
-constexpr int requestKindCount = 14;
+constexpr int requestKindCount = 15;
 
 struct Request {
     RequestKind kind;

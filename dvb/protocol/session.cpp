@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/network_answer.h"
 
 static bool setCallOf(RequestKind kind, CardSetCall* call)
@@ -70,6 +71,9 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         return valueReply(milliDecibels(session.readings.snr));
     case RequestQueryNetwork: return textReply(networkAnswerText(frontend.network()));
     case RequestQueryModcod: return textReply(modcodAnswerText(frontend.modcod()));
+    case RequestQueryLevel:
+        if (!session.hasStatus) return failReply("no status");
+        return textReply(levelAnswerText(session.latched.level));
     default: return failReply("unknown call");
     }
 }

@@ -9,8 +9,9 @@
 // reading of the latest status) and the two Get calls (read what the
 // latest refresh took). QueryNetwork, any time after Initialize, says what
 // is known of the network the frontend is locked to, and QueryModcod what
-// its link margin rests on. A call out of that order is refused and changes
-// nothing.
+// its link margin rests on; QueryLevel, after a status, the level of the
+// reading that status latched, locked or not (level_answer.h). A call out
+// of that order is refused and changes nothing.
 #pragma once
 #include <deque>
 #include <string>

@@ -189,7 +189,7 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     for (int y : strip.gridY) line(dc, plot.left, y, plot.right, y);
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, ink.threshold);
-    line(dc, plot.left, strip.thresholdY, plot.right, strip.thresholdY);
+    if (strip.thresholdY >= 0) line(dc, plot.left, strip.thresholdY, plot.right, strip.thresholdY);
     if (strip.needY >= 0) {
         SelectObject(dc, ink.need);
         line(dc, plot.left, strip.needY, plot.right, strip.needY);

@@ -188,10 +188,15 @@ static StripPicture stripPicture(const DishView& view, const SignalHistory& hist
         strip.labels.push_back(PictureLabel{{plot.left - 4, top}, numberText(db), AlignRight, AxisLabel});
         strip.labels.push_back(PictureLabel{{plot.right + 4, top}, numberText(20.0 * step), AlignLeft, AxisLabel});
     }
-    strip.thresholdY = rounded(stripYOfCarrierToNoise(chart, lockAcquireDb));
-    // At the old end, clear of the newest samples.
-    strip.labels.push_back(
-        PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, "lock at 4 dB", AlignLeft, ThresholdLabel});
+    strip.thresholdY = -1;
+    if (std::isfinite(view.lockThresholdDb)) {
+        strip.thresholdY = rounded(stripYOfCarrierToNoise(chart, view.lockThresholdDb));
+        char text[32];
+        std::snprintf(text, sizeof text, "lock at %.1f dB", view.lockThresholdDb);
+        // At the old end, clear of the newest samples.
+        strip.labels.push_back(
+            PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, text, AlignLeft, ThresholdLabel});
+    }
 
     strip.needY = -1;
     if (view.margin.choice.source != SourceUnknown) {

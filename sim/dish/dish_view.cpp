@@ -20,6 +20,7 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
     const DishSignal signal = dishSignal(model, nowMs);
     view.verdict = signal.verdict;
     view.carrierToNoiseDb = signal.carrierToNoiseDb;
+    view.lockThresholdDb = signal.verdict == TooWeak || signal.verdict == Locked ? signal.lockThresholdDb : NAN;
     view.quality = signal.verdict == Locked ? qualityFromCarrierToNoise(signal.carrierToNoiseDb) : 0;
     // The satellite the transponder belongs to, not a neighbour repeating it.
     const int own = tunedSatelliteOf(model);

@@ -24,6 +24,7 @@ struct DishView {
     double skewErrorDeg;
     DishVerdict verdict;
     double carrierToNoiseDb;
+    double lockThresholdDb;  // where the transponder reached locks; NaN when none is
     int32_t quality;
     // What the card read of the network it is locked to, and what the
     // catalogue expected (filled in by the window from the card's feed).

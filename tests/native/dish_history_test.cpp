@@ -9,7 +9,7 @@ static const PixelRect plot{30, 20, 631, 120};  // 600 pixels from the first col
 
 static SignalSample sampleAt(uint32_t timeMs, double carrierToNoiseDb, bool measured = true)
 {
-    const bool locked = measured && carrierToNoiseDb >= lockAcquireDb;
+    const bool locked = measured && carrierToNoiseDb >= lockThresholdDb(Modcod{});
     return SignalSample{timeMs, measured, carrierToNoiseDb, locked ? 50 : 0, locked};
 }
 

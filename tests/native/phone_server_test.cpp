@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_level.h"
 #include "cardbase/phone/phone_margin.h"
 #include "cardbase/phone/phone_server_core.h"
 
@@ -55,7 +56,7 @@ TEST(PhoneServer, EachStreamGetsTheLastMinuteThenEveryReadingOnce)
     const int first = server.stream();
     const std::string opening = server.drain(first);
     EXPECT_NE(std::string::npos, opening.find("event: history\ndata: {"));
-    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null]"));
+    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null,{\"state\":\"unknown\","));
     server.reading(52, 9.2f);
     const int second = server.stream();
     server.reading(53, 9.3f);
@@ -299,9 +300,17 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     PhoneFeed feed;
     feedReading(feed, SignalReading{true, 50, 9.0f}, 1000);
     feed.margin = known;
-    feedReading(feed, SignalReading{true, 90, 12.43f}, 1100);
+    SignalReading withLevel{true, 90, 12.43f};
+    withLevel.level.state = LevelLive;
+    withLevel.level.value = -41.5;
+    feedReading(feed, withLevel, 1100);
     const std::string opening = streamOpening(feed, 1200);
-    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null],[2,1100,1,90,12.43,0,8.21]"));
+    const std::string unknownLevel = levelJson(SignalLevel());
+    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null," + unknownLevel +
+                                              "],[2,1100,1,90,12.43,0,8.21," + levelJson(withLevel.level) + "]"));
+    // Each reading carries its own level, locked or not.
+    EXPECT_NE(std::string::npos,
+              readingEvent(feed, readingsAfter(feed, 1)[0]).find(",\"level\":" + levelJson(withLevel.level) + ","));
     EXPECT_NE(std::string::npos, opening.find("\"thresholds\":{\"allowanceDb\""));
     EXPECT_NE(std::string::npos,
               readingEvent(feed, readingsAfter(feed, 1)[0]).find("\"margin\":{\"status\":\"known\""));
