@@ -49,7 +49,7 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
-    ${AZM_CARD_CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
+    ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
   target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
   target_link_options(azimora-dvb PRIVATE -fno-sanitize=all)
