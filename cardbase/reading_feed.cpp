@@ -31,6 +31,11 @@ void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishS
     if (feed.phone) phoneSetPlace(feed.phone, phonePlaceFrom(settings, path, cardSite, catalogueText()));
 }
 
+void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper)
+{
+    if (feed.phone) phoneSetSweeper(feed.phone, sweeper);
+}
+
 void closeReadingFeed(ReadingFeed& feed)
 {
     stopPhoneService(feed.phone);

@@ -47,7 +47,7 @@ else()
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${AZM_DVB_CATALOGUE}
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/sweep_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})

@@ -88,7 +88,8 @@ static std::string stateFields(const PhoneFeed& feed)
 {
     std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
-    out = out + ",\"network\":" + feed.network + ",\"margin\":" + marginJson(feed.margin) + ",\"tune\":";
+    out = out + ",\"network\":" + feed.network + ",\"margin\":" + marginJson(feed.margin) +
+          ",\"canSweep\":" + (feed.canSweep ? "true" : "false") + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +

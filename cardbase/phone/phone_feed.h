@@ -14,6 +14,7 @@
 #include "cardbase/network/network_watch.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sweep/sweep_result.h"
 
 // A minute at ten readings a second, with room to spare.
 constexpr uint32_t phoneHistoryMs = 60000;
@@ -61,6 +62,9 @@ struct PhoneFeed {
     std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
     PhonePlace place;                                        // for the pointing's answers, set once before serving
     LinkMargin margin;                                       // as of the latest reading
+    bool canSweep = false;                                   // the card sweeps the band when asked (phone_sweep.h)
+    SweepStatus sweep;                                       // the latest sweep, as it goes
+    uint32_t sweepVersion = 0;                               // counts its changes
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.

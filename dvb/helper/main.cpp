@@ -20,6 +20,7 @@
 #include "dvb/helper/helper_margin.h"
 #include "dvb/helper/point_report.h"
 #include "dvb/helper/regular_file.h"
+#include "dvb/helper/sweep_command.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
 #include "dvb/helper/worker_frontend.h"
@@ -77,7 +78,7 @@ static int startSimulated(const HelperOptions& options, char** argv)
 // ExitOk, or the exit code with the complaint said.
 static int findSecret(const HelperOptions& options, std::string* secret)
 {
-    if (options.status) return ExitOk;  // it serves no one
+    if (options.status || options.sweep.sweep) return ExitOk;  // it serves no one
     if (!options.secretPath.empty()) {
         std::string text, error;
         if (!readRegularFile(options.secretPath, 4096, &text, &error)) {
@@ -193,6 +194,23 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
             }
         }
     }
+    if (!worker.stop(endWaitMs)) {
+        complain("the frontend did not answer within 5 s while it was let go; ending without it");
+        closeFrontendLog(log);
+        _exit(code == ExitOk ? ExitFailure : code);
+    }
+    return code;
+}
+
+// --sweep: the band's level step by step, on a worker of its own as a
+// connection's would be, the frontend let go at the end.
+static int sweepBand(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
+{
+    sigset_t previous;
+    blockEndingSignals(true, &previous);
+    FrontendWorker worker(device, &log);
+    blockEndingSignals(false, &previous);
+    const int code = runSweep(options, worker, &stopRequested);
     if (!worker.stop(endWaitMs)) {
         complain("the frontend did not answer within 5 s while it was let go; ending without it");
         closeFrontendLog(log);
@@ -341,7 +359,7 @@ int main(int argc, char** argv)
     // The port first: when it is taken, another azimora-dvb holds the frontend too.
     int listener = -1;
     uint16_t boundPort = 0;
-    if (!options.status) {
+    if (!options.status && !options.sweep.sweep) {
         bool taken = false;
         listener = listenOn(options.listenHost, options.listenPort, &taken, &error, &boundPort);
         if (listener < 0) {
@@ -353,7 +371,9 @@ int main(int argc, char** argv)
     int code = ExitOk;
     {
         DvbFrontend device(options);
-        if (options.tune) {
+        if (options.sweep.sweep) {
+            code = sweepBand(options, device, log);
+        } else if (options.tune) {
             code = tuneAndReport(options, device, log);
         } else if (options.status) {
             std::string detail;

@@ -5,6 +5,7 @@
 (function () {
   'use strict';
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
+  const SweepChart = window.AzimoraSweepChart;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -29,6 +30,9 @@
     peakResetT: -Infinity,  // server clock
     floor: Sound.newLevelFloor(),  // the lowest level since the search for this transponder began
     search: null,   // what the latest reading sounds like before the lock (Sound.searchSound)
+    canSweep: false,   // the card sweeps the band when asked
+    sweep: null,       // the latest sweep, as it goes
+    sweepAsk: '',      // what came of the latest ask: '' or why it was refused
     shown: [],      // [seq, server time, page time shown, lock] of the latest readings, for latency measurement
     reconnects: 0,
   };
@@ -44,6 +48,7 @@
     source.addEventListener('history', (e) => onMessage(e, onHistory));
     source.addEventListener('reading', (e) => onMessage(e, onReading));
     source.addEventListener('idle', (e) => onMessage(e, onIdle));
+    source.addEventListener('sweep', (e) => onMessage(e, onSweep));
     source.onerror = () => reconnectSoon();
   }
   function reconnectSoon() {
@@ -67,6 +72,7 @@
       Margin.fillPicker($('modcodPick'), data.thresholds);
     }
     if (data.tune !== undefined) takeTune(data.tune);
+    if (typeof data.canSweep === 'boolean') state.canSweep = data.canSweep;
     handle(data);
   }
   // Azimora was started again: its readings and starts are numbered from 1
@@ -127,6 +133,10 @@
     if (state.shown.length > 200) state.shown.shift();
     sound.onReading(r);
   }
+  function onSweep(data) {
+    state.sweep = data;
+    showBand();
+  }
   function onIdle() {
     if (Date.now() - state.lastReadingAt > staleMs) setConnection('idle');
     show();
@@ -176,6 +186,7 @@
       t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
     showLevel(r, live);
+    showBand();
     showNetwork(live ? state.network : null);
     Margin.show({ figure: $('margin'), verdict: $('marginVerdict'), modulation: $('modulation'), why: $('marginWhy') },
                 marginNow(), live);
@@ -206,6 +217,55 @@
     else if (level && level.state === 'frozen') words = 'the driver repeats one value whatever is tuned: no level';
     note.textContent = words;
     note.hidden = !words;
+  }
+
+  // The band: a sweep the card makes on asking, while Azimora is not
+  // measuring (in Setup), shown as a chart with each peak named.
+  function showBand() {
+    $('bandPart').hidden = !state.canSweep;
+    if (!state.canSweep) return;
+    const sweep = state.sweep, running = sweep && sweep.state === 'running';
+    const measuring = state.connection === 'live';
+    const button = $('sweepButton');
+    button.disabled = measuring || running;
+    button.textContent = running ? 'Sweeping\u2026' : 'Sweep the band';
+    let note = '';
+    if (measuring) note = 'Azimora is measuring: go back to Setup to sweep the band';
+    else if (state.sweepAsk) note = state.sweepAsk;
+    else if (running) note = 'sweeping ' + sweep.title + ': ' + sweep.stepsDone + ' of ' + sweep.steps + ' steps';
+    else if (sweep && sweep.state === 'failed') note = sweep.title + ': ' + sweep.problem;
+    else if (sweep && sweep.state === 'done')
+      note = sweep.title + ': ' + sweep.peaks.length + (sweep.peaks.length === 1 ? ' peak' : ' peaks');
+    $('sweepNote').textContent = note;
+    const list = $('sweepPeaks');
+    list.textContent = '';
+    for (const peak of sweep && sweep.state === 'done' ? sweep.peaks : []) {
+      const item = document.createElement('li');
+      item.textContent = SweepChart.peakText(peak, sweep.unit);
+      if (peak.locked) item.className = 'locked';
+      list.appendChild(item);
+    }
+    SweepChart.drawSweep($('sweepChart'), sweep);
+  }
+  async function askSweep() {
+    const words = ['band=' + $('sweepBand').value, 'pol=' + $('sweepPol').value, 'switch=' + $('sweepSwitch').value,
+                   'lnb=universal', 'step=2', 'try=' + ($('sweepTry').checked ? '1' : '0')];
+    state.sweepAsk = '';
+    try {
+      const answer = await fetch('sweep?' + words.join('&'), { method: 'POST', headers: { 'X-Azimora': 'sweep' } });
+      if (!answer.ok) state.sweepAsk = (await answer.text()).replace(/^\d+ [^:]*: /, '').trim();
+    } catch (err) {
+      state.sweepAsk = 'the card did not answer';
+    }
+    showBand();
+  }
+  // The form starts from the transponder tuned.
+  function fillSweepForm() {
+    const t = state.tune;
+    if (!t) return;
+    $('sweepBand').value = t.frequencyMHz >= 11700 ? 'high' : 'low';
+    if (t.polarization === 'H' || t.polarization === 'V') $('sweepPol').value = t.polarization;
+    $('sweepSwitch').value = t.switch || '';
   }
 
   // The network's own word on where the dish points, and a clear warning
@@ -428,6 +488,8 @@
     $('soundButton').classList.toggle('on', sound.audio.on);
   });
   $('resetPeak').addEventListener('click', resetPeak);
+  $('sweepButton').addEventListener('click', askSweep);
+  $('bandPart').addEventListener('toggle', () => { if ($('bandPart').open) { fillSweepForm(); showBand(); } });
   $('modcodPick').addEventListener('change', () => { state.pick = $('modcodPick').value; show(); });
   document.querySelectorAll('input[name="mode"]').forEach((input) => input.addEventListener('change', () => {
     if (window.speechSynthesis) window.speechSynthesis.cancel();
@@ -461,7 +523,8 @@
     state: () => ({
       connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
       network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
-      search: state.search, floor: state.floor.lowest,
+      search: state.search, floor: state.floor.lowest, canSweep: state.canSweep, sweep: state.sweep,
+      sweepAsk: state.sweepAsk,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
     }),
     audio: () => ({
