@@ -4,6 +4,25 @@
 
 bool levelHasValue(const SignalLevel& level) { return level.state == LevelLive || level.state == LevelRefreshed; }
 
+const char* levelUnitName(LevelUnit unit) { return unit == LevelPercent ? "%" : unit == LevelDecibel ? "dB" : "dBm"; }
+
+const char* levelUnitWord(LevelUnit unit)
+{
+    return unit == LevelPercent ? "percent" : unit == LevelDecibel ? "db" : "dbm";
+}
+
+bool levelUnitFromWord(const std::string& word, LevelUnit* unit)
+{
+    for (LevelUnit each : {LevelDbm, LevelPercent, LevelDecibel}) {
+        if (word != levelUnitWord(each)) continue;
+        *unit = each;
+        return true;
+    }
+    return false;
+}
+
+bool levelInDecibels(LevelUnit unit) { return unit != LevelPercent; }
+
 static const char* const stateWords[] = {"unknown", "live", "refreshed", "none-before-lock", "frozen"};
 
 const char* levelStateWord(LevelState state)

@@ -5,6 +5,7 @@
 // Platform-neutral.
 #pragma once
 #include <cstdint>
+#include <string>
 
 enum LevelState : uint8_t {
     LevelUnknown,         // nothing is known of a level (not tuned, or not asked)
@@ -17,6 +18,7 @@ enum LevelState : uint8_t {
 enum LevelUnit : uint8_t {
     LevelDbm,      // dBm at the tuner's input
     LevelPercent,  // 0 .. 100 of the driver's own scale
+    LevelDecibel,  // dB about a reference of the driver's own (BDA's mdB about the nominal level)
 };
 
 struct SignalLevel {
@@ -27,6 +29,13 @@ struct SignalLevel {
     uint32_t refreshMs = 0;  // how often the tuner measures it; 0 where not known
     int8_t present = -1;     // the driver's own "signal present": 1, 0, or -1 where it has none
 };
+
+// "dBm", "%", "dB": as the level is shown; "dbm", "percent", "db": as it travels.
+const char* levelUnitName(LevelUnit unit);
+const char* levelUnitWord(LevelUnit unit);
+bool levelUnitFromWord(const std::string& word, LevelUnit* unit);
+// Whether the level counts in decibels (dBm or dB), so that power adds up in milliwatts.
+bool levelInDecibels(LevelUnit unit);
 
 // Live or refreshed: the value means something.
 bool levelHasValue(const SignalLevel& level);

@@ -56,7 +56,7 @@ std::string sweepJson(const SweepStatus& status)
     return std::string("{\"state\":\"") + stateWord(status.state) +
            "\",\"title\":" + jsonString(status.state == SweepNone ? "" : sweepTitle(status.plan)) +
            ",\"stepsDone\":" + std::to_string(status.stepsDone) + ",\"steps\":" + std::to_string(status.steps) +
-           ",\"problem\":" + jsonString(status.problem) + ",\"unit\":\"" + (result.unit == LevelPercent ? "%" : "dBm") +
+           ",\"problem\":" + jsonString(status.problem) + ",\"unit\":\"" + levelUnitName(result.unit) +
            "\",\"floor\":" + number(result.floor) + ",\"points\":[" + points + "],\"peaks\":[" + peaks + "]}";
 }
 

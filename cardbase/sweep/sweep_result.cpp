@@ -4,19 +4,22 @@
 #include <cmath>
 #include <cstdlib>
 
-double smallestPeakRise(LevelUnit unit) { return unit == LevelPercent ? 6.0 : 3.0; }
+double smallestPeakRise(LevelUnit unit) { return levelInDecibels(unit) ? 3.0 : 6.0; }
 
 // The dip between two humps that keeps them apart.
-static double splittingDip(LevelUnit unit) { return unit == LevelPercent ? 4.0 : 2.0; }
+static double splittingDip(LevelUnit unit) { return levelInDecibels(unit) ? 2.0 : 4.0; }
 
 // As the tuner adds power up: milliwatts for a level in dBm.
-static double linear(LevelUnit unit, double level) { return unit == LevelDbm ? std::pow(10.0, level / 10.0) : level; }
+static double linear(LevelUnit unit, double level)
+{
+    return levelInDecibels(unit) ? std::pow(10.0, level / 10.0) : level;
+}
 
 // Half-way between the top's power and the floor's: where the carrier
 // alone is at half its power, the noise under it taken away.
 static double edgeLevel(LevelUnit unit, double top, double floor)
 {
-    if (unit != LevelDbm) return floor + (top - floor) / 2.0;
+    if (!levelInDecibels(unit)) return floor + (top - floor) / 2.0;
     return 10.0 * std::log10((linear(unit, top) + linear(unit, floor)) / 2.0);
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-static const char* unitName(LevelUnit unit) { return unit == LevelPercent ? "%" : "dBm"; }
+static const char* unitName(LevelUnit unit) { return levelUnitName(unit); }
 
 static std::string format(const char* pattern, double value)
 {
@@ -55,10 +55,14 @@ std::string sweepPicture(const SweepResult& result)
 
 std::string sweepPeakLine(const SweepPeak& peak, const SweepPlan& plan, LevelUnit unit)
 {
-    const bool percent = unit == LevelPercent;
+    const bool percent = !levelInDecibels(unit);
+    const bool decibel = unit == LevelDecibel;
     std::string line = "peak: " + std::to_string(peak.frequencyMHz) + " MHz " +
                        (plan.request.polarization == 1 ? "V" : "H") + ", level " +
-                       format(percent ? "%.0f %%" : "%.1f dBm", peak.level) +
+                       format(percent   ? "%.0f %%"
+                              : decibel ? "%.1f dB"
+                                        : "%.1f dBm",
+                              peak.level) +
                        format(percent ? " (%+.0f over the floor)" : " (%+.1f dB over the floor)", peak.aboveFloor) +
                        format(", %.0f MHz wide", peak.widthMHz);
     if (!peak.tried) return line;
@@ -83,7 +87,8 @@ std::string sweepReport(const SweepStatus& status)
     const SweepResult& result = status.result;
     std::string report = "sweep " + sweepTitle(status.plan) + ": " + std::to_string(status.stepsDone) + " steps of " +
                          std::to_string(status.plan.request.stepMHz) + " MHz, floor " +
-                         format(result.unit == LevelPercent ? "%.0f %%" : "%.1f dBm", result.floor) + ", " +
+                         format(result.unit == LevelPercent ? "%.0f %%" : "%.1f ", result.floor) +
+                         (result.unit == LevelPercent ? "" : unitName(result.unit)) + ", " +
                          std::to_string(result.peaks.size()) + (result.peaks.size() == 1 ? " peak\n" : " peaks\n");
     report += sweepPicture(result);
     for (const SweepPeak& peak : result.peaks) report += sweepPeakLine(peak, status.plan, result.unit) + "\n";

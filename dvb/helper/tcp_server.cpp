@@ -93,6 +93,8 @@ public:
     bool measure(SignalReading* reading) override { return frontend_.measure(reading); }
     NetworkReport network() override { return frontend_.network(); }
     ModcodAnswer modcod() override { return frontend_.modcod(); }
+    bool startSweep(const SweepPlan& plan, std::string* reason) override { return frontend_.startSweep(plan, reason); }
+    SweepStatus sweepStatus() override { return frontend_.sweepStatus(); }
 
 private:
     bool answer(std::string* reason)
@@ -153,7 +155,8 @@ static void admit(Server& server, Connection& connection, uint64_t nowMs)
     for (Connection& other : server.connections)
         if (other.holder && other.socket >= 0 && hasEnded(other)) endConnection(server, other, nowMs);
     if (server.hold.held) {
-        refuse(connection, "busy: another program is measuring");
+        refuse(connection, server.frontend.sweepStatus().state == SweepRunning ? "busy: the band is being swept"
+                                                                               : "busy: another program is measuring");
     } else if (!mayTakeFrontend(server.hold, connection.address, nowMs)) {
         refuse(connection, "busy: the frontend is kept a few seconds for the program that had it");
     } else {

@@ -40,6 +40,11 @@ FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan)
     std::lock_guard<std::mutex> hold(mutex_);
     Command command{CommandSweep, CardTuning(), nullptr};
     command.sweep = plan;
+    // Under way from now on, for whoever asks before the thread takes it up.
+    sweep_ = SweepStatus();
+    sweep_.state = SweepRunning;
+    sweep_.plan = plan;
+    sweep_.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
     return queue(command);
 }
 

@@ -8,7 +8,7 @@ std::string levelAnswerText(const SignalLevel& level)
 {
     std::string text = std::string("level ") + levelStateWord(level.state);
     if (levelHasValue(level) && std::isfinite(level.value) && std::fabs(level.value) < 2e6) {
-        text += level.unit == LevelPercent ? " percent " : " dbm ";
+        text += std::string(" ") + levelUnitWord(level.unit) + " ";
         text += std::to_string(std::lround(level.value * 1000.0));
     }
     if (level.ageMs) text += " age " + std::to_string(level.ageMs);
@@ -48,10 +48,9 @@ bool parseLevelAnswer(const std::string& text, SignalLevel* level)
     size_t at = 2;
     if (levelHasValue(parsed)) {
         long long thousandths = 0;
-        if (at + 1 >= words.size() || (words[at] != "dbm" && words[at] != "percent") ||
+        if (at + 1 >= words.size() || !levelUnitFromWord(words[at], &parsed.unit) ||
             !wholeNumber(words[at + 1], true, &thousandths))
             return false;
-        parsed.unit = words[at] == "dbm" ? LevelDbm : LevelPercent;
         parsed.value = static_cast<double>(thousandths) / 1000.0;
         at += 2;
     }

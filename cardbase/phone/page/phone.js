@@ -202,7 +202,7 @@
     const unit = valued ? level.unit : 'dBm';
     const figure = $('levelFigure'), present = $('signalPresent'), note = $('levelNote');
     figure.textContent = above === null ? '--' : '+' + above.toFixed(1) + (unit === '%' ? ' points' : ' dB') +
-      ' over the floor (' + level.value.toFixed(1) + (unit === '%' ? ' %' : ' dBm') + ')';
+      ' over the floor (' + level.value.toFixed(1) + ' ' + unit + ')';
     figure.className = 'level-figure ' + (above === null ? 'stale' : r.lock ? 'locked' : 'nolock');
     $('levelBar').style.width = (100 * Sound.levelBarShare(above, unit)).toFixed(1) + '%';
     $('levelBar').className = 'level-fill' + (r && r.lock ? ' locked' : '');

@@ -52,7 +52,7 @@
 
   // One line for a peak: "11362 MHz: locked 27500 kS/s, S2-8PSK-3/4, Astra, 19.2° E".
   function peakText(peak, unit) {
-    let text = peak.f + ' MHz, ' + (unit === '%' ? peak.level.toFixed(0) + ' %' : peak.level.toFixed(1) + ' dBm') +
+    let text = peak.f + ' MHz, ' + (unit === '%' ? peak.level.toFixed(0) + ' %' : peak.level.toFixed(1) + ' ' + unit) +
       ' (+' + peak.above.toFixed(1) + '), ' + peak.width.toFixed(0) + ' MHz wide';
     if (!peak.tried) return text;
     if (!peak.locked) return text + ': no lock';
