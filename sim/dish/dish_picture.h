@@ -22,6 +22,7 @@ enum LabelKind : uint8_t {
     NoteLabel,
     CarrierToNoiseLabel,
     QualityLabel,
+    LevelLabel,
     ThresholdLabel,
     NeedLabel,  // what the locked modulation and code rate need
     LockLabel,
@@ -62,6 +63,7 @@ struct StripPicture {
     int needY;                      // what the locked modulation and code rate need; -1 when unknown
     std::vector<std::vector<PixelPoint>> carrierToNoise;
     std::vector<PixelPoint> quality;
+    std::vector<std::vector<PixelPoint>> level;  // over the noise, on the C/N's scale
     std::vector<LockLine> lockLines;
     std::vector<PictureLabel> labels;
 };
