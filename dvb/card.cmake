@@ -22,7 +22,10 @@ else()
     dvb/helper/worker_sweep.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
     dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/locked_modcod.cpp
-    dvb/helper/helper_margin.cpp dvb/simulated/simulation.cpp
+    dvb/helper/helper_margin.cpp dvb/helper/network_lists.cpp dvb/helper/survey_plan.cpp
+    dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
+    dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
+    dvb/simulated/simulated_lnb.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
@@ -31,7 +34,8 @@ else()
   target_sources(azm_core PRIVATE ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES})
   target_link_libraries(azm_core PUBLIC ${AZM_DVBV5})
   # The program's own reading of a typed entry and its plan of the six calls.
-  set(AZM_DVB_ENTRY_SOURCES catalogue/typed_entry.cpp catalogue/decimal_value.cpp tuner/tuning_plan.cpp)
+  set(AZM_DVB_ENTRY_SOURCES catalogue/typed_entry.cpp catalogue/decimal_value.cpp tuner/tuning_plan.cpp
+    catalogue/catalogue_entry.cpp catalogue/catalogue_list.cpp)
   list(TRANSFORM AZM_DVB_ENTRY_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
   # The catalogue Azimora ships, for --point's names.
@@ -47,7 +51,8 @@ else()
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${AZM_DVB_CATALOGUE}
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/sweep_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
@@ -58,7 +63,9 @@ else()
 
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
+    ${CMAKE_SOURCE_DIR}/cardbase/frontend_plan.cpp ${CMAKE_SOURCE_DIR}/cardbase/card_tuning.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/margin/modcod.cpp ${CMAKE_SOURCE_DIR}/cardbase/margin/link_margin.cpp)
   set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")

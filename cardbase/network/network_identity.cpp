@@ -13,8 +13,12 @@ bool nitComplete(const NitTable& table)
 
 bool addNitSection(NitTable& table, const NitSection& section)
 {
-    if (section.tableId != nitActualTable || section.sectionNumber > section.lastSectionNumber)
-        return nitComplete(table);
+    return addNetworkTableSection(table, section, nitActualTable);
+}
+
+bool addNetworkTableSection(NitTable& table, const NitSection& section, uint8_t tableId)
+{
+    if (section.tableId != tableId || section.sectionNumber > section.lastSectionNumber) return nitComplete(table);
     const bool sameTable = table.started && table.networkId == section.networkId;
     if (sameTable && table.version == section.version && table.lastSectionNumber != section.lastSectionNumber)
         return nitComplete(table);  // a section that disagrees with its table
@@ -109,6 +113,8 @@ static int32_t arcDistance(PositionTenths a, PositionTenths b)
     return distance > 1800 ? 3600 - distance : distance;
 }
 
+bool withinHalfDegree(PositionTenths a, PositionTenths b) { return arcDistance(a, b) <= 5; }
+
 PositionVerdict judgePosition(const NetworkIdentity& identity, const std::vector<PositionTenths>& expected)
 {
     if (!identity.known || identity.certainty == PositionUnknown) return VerdictUnknown;
@@ -117,7 +123,7 @@ PositionVerdict judgePosition(const NetworkIdentity& identity, const std::vector
     // this stream's own entry was not found, a miss proves nothing.
     if (identity.certainty == PositionMostCommon) return VerdictProbable;
     for (PositionTenths position : expected)
-        if (arcDistance(position, identity.position) <= 5) return VerdictAsExpected;
+        if (withinHalfDegree(position, identity.position)) return VerdictAsExpected;
     return VerdictWrong;
 }
 

@@ -37,6 +37,9 @@ struct NitTable {
 
 // Takes a section into the table; true once every section of it is in.
 bool addNitSection(NitTable& table, const NitSection& section);
+// The same for a table of either id (nitActualTable, nitOtherTable): a NIT
+// other is gathered one network at a time by the same rule.
+bool addNetworkTableSection(NitTable& table, const NitSection& section, uint8_t tableId);
 bool nitComplete(const NitTable& table);
 
 // The tuned stream's own ids, as its PAT and SDT give them.
@@ -82,6 +85,8 @@ enum PositionVerdict : uint8_t {
 };
 
 PositionVerdict judgePosition(const NetworkIdentity& identity, const std::vector<PositionTenths>& expected);
+// Whether two positions lie within half a degree along the arc: one satellite.
+bool withinHalfDegree(PositionTenths a, PositionTenths b);
 
 // "19.2E", "30.0W": as azimora-dvb prints it.
 std::string positionText(PositionTenths position);

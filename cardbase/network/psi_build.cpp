@@ -53,14 +53,17 @@ static void putSatelliteDescriptor(SectionBytes& bytes, const NitStreamFacts& st
 {
     const uint32_t frequency = bcd(stream.frequencyKHz / 10, 8);
     const uint32_t orbit = bcd(static_cast<uint32_t>(std::abs(stream.position)), 4);
+    // Seven digits of 100 symbols a second, then the FEC's four bits.
+    const uint32_t rate = bcd(stream.symbolsPerSecond / 100, 7) << 4 | (stream.fecInner & 0x0F);
     const uint8_t descriptor[13] = {
         0x43, 11, static_cast<uint8_t>(frequency >> 24), static_cast<uint8_t>(frequency >> 16),
         static_cast<uint8_t>(frequency >> 8), static_cast<uint8_t>(frequency), static_cast<uint8_t>(orbit >> 8),
         static_cast<uint8_t>(orbit),
-        // east flag, horizontal, roll-off 0.35, system and modulation; 27.5 MS/s, FEC
-        static_cast<uint8_t>((stream.position >= 0 ? 0x80 : 0x00) | (stream.modulationSystem & 0x01) << 2 |
-                             (stream.modulationType & 0x03)),
-        0x02, 0x75, 0x00, static_cast<uint8_t>(stream.fecInner & 0x0F)};
+        // east flag, polarization, roll-off 0.35, system and modulation
+        static_cast<uint8_t>((stream.position >= 0 ? 0x80 : 0x00) | (stream.polarization & 0x03) << 5 |
+                             (stream.modulationSystem & 0x01) << 2 | (stream.modulationType & 0x03)),
+        static_cast<uint8_t>(rate >> 24), static_cast<uint8_t>(rate >> 16), static_cast<uint8_t>(rate >> 8),
+        static_cast<uint8_t>(rate)};
     bytes.insert(bytes.end(), descriptor, descriptor + sizeof descriptor);
 }
 

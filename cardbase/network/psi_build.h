@@ -23,6 +23,10 @@ struct NitStreamFacts {
     uint8_t modulationSystem = 0;
     uint8_t modulationType = 1;
     uint8_t fecInner = 3;
+    // Its polarization (0 horizontal, 1 vertical, 2 circular left, 3
+    // circular right) and symbol rate: horizontal, 27.5 MS/s unless told.
+    uint8_t polarization = 0;
+    uint32_t symbolsPerSecond = 27500000;
 };
 
 struct NitFacts {

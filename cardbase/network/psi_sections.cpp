@@ -48,6 +48,9 @@ static void readSatelliteDescriptor(const uint8_t* data, size_t length, NitTrans
     stream->modulationSystem = (data[6] >> 2) & 0x01;
     stream->modulationType = data[6] & 0x03;
     stream->fecInner = data[10] & 0x0F;
+    stream->polarization = (data[6] >> 5) & 0x03;
+    uint32_t rate = 0;  // 7 digits of 100 symbols a second
+    if (readBcd(data + 7, 7, &rate)) stream->symbolsPerSecond = rate * 100;
     // A position of 0 or beyond 180.0 says nothing about where the dish points.
     if (orbit == 0 || orbit > 1800) return;
     stream->hasPosition = true;

@@ -45,6 +45,10 @@ struct NitTransportStream {
     uint8_t modulationSystem = 0;
     uint8_t modulationType = 0;
     uint8_t fecInner = 0;
+    // Its polarization (0 linear horizontal, 1 linear vertical, 2 circular
+    // left, 3 circular right) and symbol rate in symbols a second.
+    uint8_t polarization = 0;
+    uint32_t symbolsPerSecond = 0;
 };
 
 struct NitSection {

@@ -76,10 +76,10 @@ FrontendWorker::Pending FrontendWorker::startOpen()
     return queue(Command{CommandOpen, CardTuning(), nullptr});
 }
 
-FrontendWorker::Pending FrontendWorker::startTune(const CardTuning& tuning)
+FrontendWorker::Pending FrontendWorker::startTune(const CardTuning& tuning, bool gatherLists)
 {
     std::lock_guard<std::mutex> hold(mutex_);
-    return queue(Command{CommandTune, tuning, nullptr});
+    return queue(Command{CommandTune, tuning, nullptr, gatherLists});
 }
 
 WorkerOutcome FrontendWorker::outcomeOf(const Pending& pending)
@@ -203,7 +203,10 @@ void FrontendWorker::execute(const Command& command, WorkerOutcome* outcome)
 {
     switch (command.kind) {
     case CommandOpen: carryOutOpen(outcome); break;
-    case CommandTune: carryOutTune(command.tuning, outcome); break;
+    case CommandTune:
+        network_.gatherLists = command.gatherLists;
+        carryOutTune(command.tuning, outcome);
+        break;
     case CommandRelease:
         carryOutRelease();
         outcome->ok = true;
@@ -398,6 +401,8 @@ void FrontendWorker::takeReading()
             latest_.reading = readingFromStatistics(figures.statistics);
             latest_.reading.level = level;
             latest_.network = network;
+            ++latest_.readingNumber;
+            if (network_.gatherLists) latest_.lists = networkReaderLists(network_);
             if (locked == 0) latest_.tunerModcod = ModcodWord();
             else if (askTuner) latest_.tunerModcod = tunerModcod;
         }

@@ -63,6 +63,8 @@ struct LatestReading {
     SystemAttempt attempt = AttemptDvbS2Automatic;  // the one sent latest
     NetworkReport network;                          // as of the latest reading
     ModcodWord tunerModcod;                         // the tuner's word, read since the latest lock
+    uint32_t readingNumber = 0;                     // readings taken since the tune: each counted once
+    HeardLists lists;                               // for a tune that gathers the networks' lists
 };
 
 struct WorkerOutcome {
@@ -93,7 +95,9 @@ public:
     // the outcome fills in once the command is done.
     typedef std::shared_ptr<const WorkerOutcome> Pending;
     Pending startOpen();
-    Pending startTune(const CardTuning& tuning);
+    // `gatherLists`: the network reader also gathers every NIT other heard
+    // while locked, for a survey (LatestReading::lists).
+    Pending startTune(const CardTuning& tuning, bool gatherLists = false);
     WorkerOutcome outcomeOf(const Pending& pending);
     // Gives up on a command: one that has not begun never will.
     void withdraw(const Pending& pending);
@@ -121,6 +125,7 @@ private:
         CommandKind kind;
         CardTuning tuning;
         std::shared_ptr<WorkerOutcome> outcome;
+        bool gatherLists = false;
         SweepPlan sweep{};
     };
 

@@ -1,6 +1,10 @@
 #include "dvb/helper/helper_options.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "cardbase/pointing/pointing_input.h"
+#include "dvb/helper/survey_plan.h"
 #include "dvb/helper/typed_tuning.h"
 #include "dvb/protocol/line_protocol.h"
 
@@ -47,38 +51,59 @@ const char* helperUsage()
            "                         (2025-06-21T12:00, with +03:00 or Z; else local time)\n"
            "  --offset DEGREES       with --point: the dish's offset angle (0 for a\n"
            "                         prime-focus dish), for the tilt of its plate\n"
-           "  --catalogue FILE       with --point: the satellite.ini to find names in\n"
-           "                         (default: the one Azimora ships)\n"
+           "  --catalogue FILE       with --point or --survey: the satellite.ini to find\n"
+           "                         names in (default: the one Azimora ships)\n"
+           "  --survey SAT|ENTRY     measure every transponder of a satellite, then end:\n"
+           "                         lock the catalogue's transponder for SAT (a name in\n"
+           "                         the catalogue, or its position) or the transponder\n"
+           "                         ENTRY (11362H27500), read the networks' own lists\n"
+           "                         there and measure each transponder they give at the\n"
+           "                         satellite's position; print a line for each, a table\n"
+           "                         and what a pattern of failures means\n"
+           "  --transponders FILE    with --survey: one typed entry a line, measured where\n"
+           "                         no network lists any (or the start does not lock)\n"
+           "  --dwell SECONDS        with --survey: how long each transponder is measured\n"
+           "                         after its lock (default 2; 0.1 to 60)\n"
+           "  --csv FILE             with --survey: its entries in the record's columns\n"
+           "                         (each is an entry of the record too, in\n"
+           "                         $XDG_DATA_HOME/azimora/record.csv); with --sweep: the\n"
+           "                         level at each step\n"
+           "  --switch LETTERS       with --survey: the DiSEqC switch letters (A, B, AA, BA,\n"
+           "                         AB, BB) for transponders that carry none; with --sweep:\n"
+           "                         the switch port to sweep\n"
+           "  --update-catalogue FILE  with --survey: where the catalogue's transponder for\n"
+           "                         the satellite is gone, read FILE as the catalogue and\n"
+           "                         rewrite that satellite's line with the replacement\n"
+           "                         (the old file kept as FILE.bak: satellite.ini.bak)\n"
            "  --sweep                step the tuner across one band of one polarisation,\n"
            "                         read the level at each step before any lock, print a\n"
            "                         picture of the band and one line per peak, then end\n"
            "  --band low|high        with --sweep: the universal LNB's band (default low)\n"
            "  --polarisation H|V     with --sweep: default H\n"
-           "  --switch LETTERS       with --sweep: the DiSEqC switch port (A, B, AA, BA, AB,\n"
-           "                         BB), as Azimora's catalogue letters\n"
            "  --lnb universal|MHZ    with --sweep: a universal LNB (default) or a single\n"
            "                         local oscillator (10750, 5150 ...)\n"
            "  --step MHZ             with --sweep: 1 to 50 (default 2)\n"
-           "  --csv FILE             with --sweep: the level at each step, as CSV\n"
            "  --try                  with --sweep: try to lock each peak at the common symbol\n"
            "                         rates, and say what locked and its network\n"
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
            "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
-           "     --status / --point / --help / --sweep done (with --tune: locked)\n"
-           "  1  the --simulate, --log, --secret-file, --catalogue or --csv file cannot be\n"
-           "     used, a --sweep on a frontend that gives no level without a lock, or\n"
-           "     another failure\n"
+           "     --status / --point / --help / --sweep done (with --tune: locked; --survey:\n"
+           "     done, a transponder locked)\n"
+           "  1  the --simulate, --log, --secret-file, --catalogue, --transponders, --csv\n"
+           "     or --update-catalogue file cannot be used (or would not read as Azimora\n"
+           "     reads a catalogue), a --sweep on a frontend that gives no level without a\n"
+           "     lock, or another failure\n"
            "  2  wrong options (a --listen address beyond loopback without a secret, or a\n"
-           "     --point satellite or --site that does not read, too)\n"
+           "     --point or --survey satellite or --site that does not read, too)\n"
            "  3  no such adapter or frontend\n"
            "  4  the frontend is busy: another program has it open\n"
            "  5  the frontend is not DVB-S/S2\n"
            "  6  dvbv5-daemon cannot be reached, or the link to it failed\n"
            "  7  the listening port is taken\n"
            "  8  no permission to open the frontend\n"
-           "  9  --status --tune: no lock\n";
+           "  9  --status --tune: no lock; --survey: no transponder locked\n";
 }
 
 static bool smallNumber(const std::string& text, int* value)
@@ -93,11 +118,80 @@ static bool smallNumber(const std::string& text, int* value)
     return true;
 }
 
+// --dwell: seconds with at most one decimal, 0.1 to 60.
+static bool dwellSeconds(const std::string& text, uint32_t* ms)
+{
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    const size_t dot = text.find('.');
+    if (*end != '\0' || (dot != std::string::npos && text.size() - dot != 2) || seconds < 0.1 || seconds > 60.0)
+        return false;
+    *ms = static_cast<uint32_t>(std::lround(seconds * 1000));
+    return true;
+}
+
+// A typed entry begins with the frequency's four or five digits; a
+// position (13.0E) or a name does not.
+static bool looksTyped(const std::string& text)
+{
+    return text.size() > 4 && text.find_first_not_of("0123456789") >= 4 && text.find('.') == std::string::npos;
+}
+
+static bool parseSurveyOption(const std::string& name, const std::string& value, HelperOptions* parsed,
+                              std::string* error)
+{
+    if (name == "--survey") {
+        if (value.empty()) {
+            *error = "--survey needs a satellite (a name in the catalogue, or its position such as 13.0E) or a "
+                     "transponder (11362H27500)";
+            return false;
+        }
+        parsed->survey = true;
+        parsed->surveyEntry = looksTyped(value);
+        if (!parsed->surveyEntry) parsed->surveySatellite = value;
+        CardTuning ignored;
+        return !parsed->surveyEntry || tuningFromEntry(value, &ignored, &parsed->surveyTyped, error, "--survey");
+    }
+    if (name == "--dwell") {
+        if (dwellSeconds(value, &parsed->dwellMs)) return true;
+        *error = "--dwell wants seconds from 0.1 to 60 (2, 0.5), not \"" + value + "\"";
+        return false;
+    }
+    if (name == "--switch") {
+        parsed->switchCode = diseqcCodeOf(value);
+        if (parsed->switchCode > 0) return true;
+        *error = "--switch wants the DiSEqC letters A, B, AA, BA, AB or BB, not \"" + value + "\"";
+        return false;
+    }
+    if (value.empty()) {
+        *error = name + " needs a file name";
+        return false;
+    }
+    (name == "--transponders" ? parsed->transpondersPath
+     : name == "--csv"        ? parsed->csvPath
+                              : parsed->updateCataloguePath) = value;
+    return true;
+}
+
+// What --survey does not go with; "" when all is well.
+static std::string surveyProblem(const HelperOptions& parsed, const std::string& surveyDetail)
+{
+    if (!parsed.survey && !surveyDetail.empty()) return surveyDetail + " goes with --survey";
+    if (parsed.survey && (parsed.status || parsed.point || parsed.hasModcod))
+        return "--survey goes without --status, --tune, --point and --modcod";
+    if (!parsed.updateCataloguePath.empty() && !parsed.cataloguePath.empty())
+        return "--update-catalogue reads the catalogue it rewrites: leave out --catalogue";
+    return "";
+}
+
 bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error)
 {
     HelperOptions parsed;
     bool hasSite = false;
     std::string otherOption, pointDetail;  // to tell --point's options from the others
+    std::string surveyDetail;              // and --survey's
+    std::string sharedDetail;              // and those of --survey and --sweep alike
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
         std::string value;
@@ -112,7 +206,9 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                                 name == "--listen" || name == "--log" || name == "--simulate" ||
                                 name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
                                 name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue" ||
-                                name == "--modcod" || sweepOptionTakesValue(name);
+                                name == "--modcod" || name == "--survey" || name == "--transponders" ||
+                                name == "--dwell" || name == "--csv" || name == "--switch" ||
+                                name == "--update-catalogue" || sweepOptionTakesValue(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -187,6 +283,12 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                 return false;
             }
             parsed.hasModcod = true;
+        } else if (name == "--survey" || name == "--transponders" || name == "--dwell" || name == "--csv" ||
+                   name == "--switch" || name == "--update-catalogue") {
+            if (!parseSurveyOption(name, value, &parsed, error)) return false;
+            // The switch and the CSV serve the sweep as well.
+            if (name == "--switch" || name == "--csv") sharedDetail = name;
+            else if (name != "--survey") surveyDetail = name;
         } else if (isSweepOption(name)) {
             if (!takeSweepOption(name, value, &parsed.sweep, error)) return false;
         } else if (name == "--status") {
@@ -200,7 +302,26 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         const bool pointing =
             name == "--point" || name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue";
         if (!pointing && name != "--help" && name != "-h") otherOption = name;
-        if (pointing && name != "--point") pointDetail = name;
+        if (pointing && name != "--point" && name != "--catalogue") pointDetail = name;
+    }
+    if (!parsed.point && !parsed.survey && !parsed.cataloguePath.empty()) {
+        *error = "--catalogue goes with --point or --survey";
+        return false;
+    }
+    if (!checkSweepOptions(parsed.sweep, error)) return false;
+    if (!parsed.survey && !parsed.sweep.sweep && !sharedDetail.empty()) {
+        *error = sharedDetail + " goes with --survey or --sweep";
+        return false;
+    }
+    if (parsed.sweep.sweep && (parsed.survey || parsed.status || parsed.point)) {
+        *error = "--sweep goes without --survey, --status and --point";
+        return false;
+    }
+    if (parsed.sweep.sweep && parsed.switchCode > 0) parsed.sweep.request.diseqcCode = parsed.switchCode;
+    const std::string surveyMismatch = surveyProblem(parsed, surveyDetail);
+    if (!surveyMismatch.empty()) {
+        *error = surveyMismatch;
+        return false;
     }
     if (parsed.point && !hasSite) {
         *error = "--point needs --site LAT,LON: the dish's site in degrees, north and east positive, such as "
@@ -221,11 +342,6 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
     }
     if (parsed.hasModcod && !parsed.tune) {
         *error = "--modcod goes with --status --tune";
-        return false;
-    }
-    if (!checkSweepOptions(parsed.sweep, error)) return false;
-    if (parsed.sweep.sweep && parsed.status) {
-        *error = "--sweep and --status exclude each other";
         return false;
     }
     if (parsed.remote && !parsed.simulatePath.empty()) {

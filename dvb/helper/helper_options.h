@@ -36,7 +36,16 @@ struct HelperOptions {
     std::string cataloguePath;  // --catalogue: "" for the one Azimora ships
     bool hasModcod = false;     // --modcod (with --tune): the user's word on the modulation and code rate
     Modcod modcod;
-    SweepOptions sweep;  // --sweep and its options: the band's level, step by step, then end
+    bool survey = false;          // --survey SAT|ENTRY: measure every transponder of a satellite, then end
+    std::string surveySatellite;  // SAT as typed, found in the catalogue
+    bool surveyEntry = false;     // ENTRY instead: in surveyTyped
+    std::string surveyTyped;
+    std::string transpondersPath;     // --transponders: one typed entry a line, where no network lists any
+    uint32_t dwellMs = 2000;          // --dwell: how long each transponder is measured after its lock
+    std::string csvPath;              // --csv: the survey's figures (or the sweep's steps) as CSV
+    int32_t switchCode = -1;          // --switch: the DiSEqC letters as the keypad codes them; -1 none given
+    std::string updateCataloguePath;  // --update-catalogue: the satellite.ini to read and rewrite
+    SweepOptions sweep;               // --sweep and its own options: the band's level, step by step, then end
     bool help = false;
 };
 

@@ -20,6 +20,7 @@
 #include "dvb/helper/helper_margin.h"
 #include "dvb/helper/point_report.h"
 #include "dvb/helper/regular_file.h"
+#include "dvb/helper/survey_command.h"
 #include "dvb/helper/sweep_command.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
@@ -78,7 +79,7 @@ static int startSimulated(const HelperOptions& options, char** argv)
 // ExitOk, or the exit code with the complaint said.
 static int findSecret(const HelperOptions& options, std::string* secret)
 {
-    if (options.status || options.sweep.sweep) return ExitOk;  // it serves no one
+    if (options.status || options.survey || options.sweep.sweep) return ExitOk;  // it serves no one
     if (!options.secretPath.empty()) {
         std::string text, error;
         if (!readRegularFile(options.secretPath, 4096, &text, &error)) {
@@ -202,15 +203,16 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     return code;
 }
 
-// --sweep: the band's level step by step, on a worker of its own as a
-// connection's would be, the frontend let go at the end.
-static int sweepBand(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
+// A worker of its own, as --status --tune has one, `run` carried out on it
+// and the frontend let go at the end: --survey and --sweep.
+template <typename Run>
+static int onOwnWorker(DvbFrontend& device, FrontendLog& log, Run run)
 {
     sigset_t previous;
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
-    const int code = runSweep(options, worker, &stopRequested);
+    const int code = run(worker);
     if (!worker.stop(endWaitMs)) {
         complain("the frontend did not answer within 5 s while it was let go; ending without it");
         closeFrontendLog(log);
@@ -359,7 +361,7 @@ int main(int argc, char** argv)
     // The port first: when it is taken, another azimora-dvb holds the frontend too.
     int listener = -1;
     uint16_t boundPort = 0;
-    if (!options.status && !options.sweep.sweep) {
+    if (!options.status && !options.survey && !options.sweep.sweep) {
         bool taken = false;
         listener = listenOn(options.listenHost, options.listenPort, &taken, &error, &boundPort);
         if (listener < 0) {
@@ -371,8 +373,14 @@ int main(int argc, char** argv)
     int code = ExitOk;
     {
         DvbFrontend device(options);
-        if (options.sweep.sweep) {
-            code = sweepBand(options, device, log);
+        if (options.survey) {
+            code = onOwnWorker(device, log, [&](FrontendWorker& worker) {
+                return surveyCommand(
+                    options, worker, [&device] { return device.describe().name; }, &stopRequested);
+            });
+        } else if (options.sweep.sweep) {
+            code = onOwnWorker(device, log,
+                               [&](FrontendWorker& worker) { return runSweep(options, worker, &stopRequested); });
         } else if (options.tune) {
             code = tuneAndReport(options, device, log);
         } else if (options.status) {

@@ -2,13 +2,13 @@
 
 uint16_t sectionPid(SectionTable table)
 {
-    static const uint16_t pids[sectionTableCount] = {nitPid, patPid, sdtPid};
+    static const uint16_t pids[sectionTableCount] = {nitPid, patPid, sdtPid, nitPid};
     return pids[table];
 }
 
 uint8_t sectionTableId(SectionTable table)
 {
-    static const uint8_t ids[sectionTableCount] = {nitActualTable, patTable, sdtActualTable};
+    static const uint8_t ids[sectionTableCount] = {nitActualTable, patTable, sdtActualTable, nitOtherTable};
     return ids[table];
 }
 
@@ -28,7 +28,9 @@ static void stopFilters(NetworkReader& reader, SectionSource& source)
 void restartNetworkReader(NetworkReader& reader, SectionSource& source)
 {
     stopFilters(reader, source);
+    const bool gatherLists = reader.gatherLists;
     reader = NetworkReader();
+    reader.gatherLists = gatherLists;
 }
 
 static bool wanted(const NetworkReader& reader, SectionTable table)
@@ -38,6 +40,7 @@ static bool wanted(const NetworkReader& reader, SectionTable table)
     case TableNit: return !reader.tableWhole;
     case TablePat: return !reader.ids.hasTransportStreamId;
     case TableSdt: return !reader.ids.hasOriginalNetworkId;
+    case TableNitOther: return reader.gatherLists && !reader.listsSettled;
     }
     return false;
 }
@@ -66,6 +69,7 @@ static void take(NetworkReader& reader, SectionTable table, const StreamSection&
         ids.hasOriginalNetworkId = true;
         ids.originalNetworkId = section.originalNetworkId;
         break;
+    case TableNitOther: addOtherSection(reader.others, section.nit); break;
     }
 }
 
@@ -95,7 +99,10 @@ void readNetworkSections(NetworkReader& reader, SectionSource& source, bool lock
         reader.watch = watch;
         return;
     }
-    const bool waitOver = nowMs - reader.watch.lockedAtMs >= networkInformationWaitMs;
+    const uint32_t lockedForMs = nowMs - reader.watch.lockedAtMs;
+    const bool waitOver = lockedForMs >= networkInformationWaitMs;
+    if (reader.gatherLists)
+        reader.listsSettled = waitOver || (reader.tableWhole && otherListsSettled(reader.others, lockedForMs));
     if (!waitOver)
         for (int table = 0; table < sectionTableCount; ++table)
             readTable(reader, source, static_cast<SectionTable>(table), nowMs);
@@ -114,4 +121,14 @@ NetworkReport networkReaderReport(const NetworkReader& reader, uint32_t nowMs)
     // Without a demux nothing will come.
     if (report.state == NetworkReading && reader.givenUp[TableNit]) report.state = NetworkNoInformation;
     return report;
+}
+
+HeardLists networkReaderLists(const NetworkReader& reader)
+{
+    HeardLists lists;
+    lists.settled = reader.listsSettled;
+    if (reader.tableWhole) lists.tables.push_back(reader.table);
+    for (const OtherTable& other : reader.others.tables)
+        if (nitComplete(other.table)) lists.tables.push_back(other.table);
+    return lists;
 }

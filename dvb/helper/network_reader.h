@@ -15,18 +15,20 @@
 
 #include "cardbase/network/network_watch.h"
 #include "cardbase/network/psi_sections.h"
+#include "dvb/helper/network_lists.h"
 
-enum SectionTable : uint8_t { TableNit, TablePat, TableSdt };
-constexpr int sectionTableCount = 3;
+enum SectionTable : uint8_t { TableNit, TablePat, TableSdt, TableNitOther };
+constexpr int sectionTableCount = 4;
 
 // Where each table travels and its table id: NIT actual on PID 0x10, PAT
-// on 0x00, SDT actual on 0x11.
+// on 0x00, SDT actual on 0x11, NIT other on 0x10 (read only for a survey's
+// lists).
 uint16_t sectionPid(SectionTable table);
 uint8_t sectionTableId(SectionTable table);
 
 // One section of a table, as much of it as the reader needs.
 struct StreamSection {
-    NitSection nit;                  // TableNit
+    NitSection nit;                  // TableNit, TableNitOther
     uint16_t transportStreamId = 0;  // TablePat, TableSdt
     uint16_t originalNetworkId = 0;  // TableSdt
 };
@@ -60,6 +62,11 @@ struct NetworkReader {
     bool tableWhole = false;
     uint32_t tableWholeAtMs = 0;
     bool identified = false;  // by what has been read so far
+    // A survey's reader also gathers every NIT other heard (network_lists.h);
+    // kept across restarts, the tables read are not.
+    bool gatherLists = false;
+    OtherLists others;
+    bool listsSettled = false;
 };
 
 // A tune, a new attempt or the frontend let go: every filter stopped and
@@ -68,3 +75,5 @@ void restartNetworkReader(NetworkReader& reader, SectionSource& source);
 // After each reading of the frontend: its lock, and the sections that wait.
 void readNetworkSections(NetworkReader& reader, SectionSource& source, bool locked, uint32_t nowMs);
 NetworkReport networkReaderReport(const NetworkReader& reader, uint32_t nowMs);
+// The whole tables read so far, for a reader that gathers lists.
+HeardLists networkReaderLists(const NetworkReader& reader);

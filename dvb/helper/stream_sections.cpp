@@ -34,6 +34,8 @@ static NitTransportStream transportStreamOf(const dvb_table_nit_transport* trans
         stream.modulationSystem = sat->modulation_system;
         stream.modulationType = sat->modulation_type;
         stream.fecInner = static_cast<uint8_t>(sat->fec);
+        stream.polarization = sat->polarization;
+        stream.symbolsPerSecond = sat->symbol_rate;  // libdvbv5 has made it symbols a second
         // A position of 0 or beyond 180.0 says nothing about where the dish points.
         if (sat->orbit != 0 && sat->orbit <= 1800) {
             stream.hasPosition = true;
@@ -81,7 +83,8 @@ bool streamSectionFrom(dvb_v5_fe_parms* parms, SectionTable table, const uint8_t
     StreamSection taken;
     bool sound = false;
     switch (table) {
-    case TableNit: sound = nitSectionFrom(parms, bytes, size, &taken.nit); break;
+    case TableNit:
+    case TableNitOther: sound = nitSectionFrom(parms, bytes, size, &taken.nit); break;
     case TablePat: sound = parsePatStreamId(bytes, size, &taken.transportStreamId); break;
     case TableSdt: sound = parseSdtIds(bytes, size, &taken.transportStreamId, &taken.originalNetworkId); break;
     }

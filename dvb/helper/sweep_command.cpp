@@ -72,8 +72,8 @@ int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_
     std::fputs(sweepReport(status).c_str(), stdout);
     std::fflush(stdout);
     std::string error;
-    if (!options.sweep.csvPath.empty() && !writeCsv(options.sweep.csvPath, sweepCsv(status), &error)) {
-        complain("cannot write " + options.sweep.csvPath + ": " + error);
+    if (!options.csvPath.empty() && !writeCsv(options.csvPath, sweepCsv(status), &error)) {
+        complain("cannot write " + options.csvPath + ": " + error);
         return ExitFailure;
     }
     return ExitOk;

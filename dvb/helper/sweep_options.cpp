@@ -1,6 +1,6 @@
 #include "dvb/helper/sweep_options.h"
 
-static const char* const valueOptions[] = {"--band", "--polarisation", "--switch", "--lnb", "--step", "--csv"};
+static const char* const valueOptions[] = {"--band", "--polarisation", "--lnb", "--step"};
 
 bool sweepOptionTakesValue(const std::string& name)
 {
@@ -23,13 +23,8 @@ bool takeSweepOption(const std::string& name, const std::string& value, SweepOpt
     else if (name == "--try") request.tryPeaks = true;
     else if (name == "--band") ok = parseSweepBand(value, &request.band, &problem);
     else if (name == "--polarisation") ok = parseSweepPolarization(value, &request.polarization, &problem);
-    else if (name == "--switch") ok = parseSweepSwitch(value, &request.diseqcCode, &problem);
     else if (name == "--lnb") ok = parseSweepLnb(value, &request.oscillatorMHz, &problem);
     else if (name == "--step") ok = parseSweepStep(value, &request.stepMHz, &problem);
-    else if (name == "--csv" && value.empty()) {
-        ok = false;
-        problem = "--csv needs a file name";
-    } else if (name == "--csv") options->csvPath = value;
     if (!ok) {
         *error = name + ": " + problem;
         return false;

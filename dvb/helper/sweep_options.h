@@ -1,6 +1,7 @@
 // azimora-dvb's options of a band sweep: --sweep with --band low|high,
-// --polarisation H|V, --switch LETTERS, --lnb universal|LO_MHZ, --step MHZ,
-// --csv FILE and --try. Platform-neutral.
+// --polarisation H|V, --lnb universal|LO_MHZ, --step MHZ and --try (the
+// switch letters and the CSV file come with --switch and --csv, which the
+// survey has too: helper_options.cpp). Platform-neutral.
 #pragma once
 #include <string>
 
@@ -9,7 +10,6 @@
 struct SweepOptions {
     bool sweep = false;
     SweepRequest request;
-    std::string csvPath;  // "" for none
     std::string lastOne;  // the latest of the sweep's own options given, for a complaint
 };
 

@@ -16,7 +16,8 @@ static bool typedCharacters(std::string* entry)
     return true;
 }
 
-bool tuningFromEntry(const std::string& entry, CardTuning* tuning, std::string* typed, std::string* error)
+bool tuningFromEntry(const std::string& entry, CardTuning* tuning, std::string* typed, std::string* error,
+                     const char* option)
 {
     std::string keyed = entry;
     TuningParameters parameters;
@@ -29,7 +30,7 @@ bool tuningFromEntry(const std::string& entry, CardTuning* tuning, std::string* 
         accepted = parseTypedEntry(text, parameters, banner) == StartOk;
     }
     if (!accepted) {
-        *error = "--tune wants a transponder as Azimora's keypad takes it: the frequency (" +
+        *error = std::string(option) + " wants a transponder as Azimora's keypad takes it: the frequency (" +
                  std::to_string(typedCBandRange.low) + "-" + std::to_string(typedCBandRange.high) + " or " +
                  std::to_string(kuBandRange.low) + "-" + std::to_string(kuBandRange.high) + " MHz), H or V, the " +
                  "symbol rate (" + std::to_string(symbolRateRange.low) + "-" + std::to_string(symbolRateRange.high) +

@@ -8,5 +8,6 @@
 #include "cardbase/card_tuning.h"
 
 // Letters may be small; `typed` gets the entry as the keypad shows it.
-// False with `error` set to a message for the user.
-bool tuningFromEntry(const std::string& entry, CardTuning* tuning, std::string* typed, std::string* error);
+// False with `error` set to a message for the user, which names `option`.
+bool tuningFromEntry(const std::string& entry, CardTuning* tuning, std::string* typed, std::string* error,
+                     const char* option = "--tune");

@@ -216,6 +216,8 @@ static ssize_t readDemux(int fd, void* buffer, size_t size, uint32_t* dueInMs, b
     *waits = !(realFcntl(fd, F_GETFL) & O_NONBLOCK);
     const uint64_t now = monotonicMs();
     const bool locked = openFrontend && simulatedFrontendLocked(*openFrontend, now);
+    if (openFrontend)
+        followCarrier(*found->second, openFrontend->simulation, simulatedLockedCarrier(*openFrontend, now));
     return simulatedDemuxRead(*found->second, locked, static_cast<uint8_t*>(buffer), size, now, dueInMs);
 }
 

@@ -5,13 +5,19 @@
 #include <linux/dvb/dmx.h>
 #include <linux/ioctl.h>
 
-std::vector<SimulatedSection> simulatedSections(const Simulation& simulation)
+std::vector<SimulatedSection> simulatedSections(const Simulation& simulation, int carrier)
 {
     std::vector<SimulatedSection> sections;
-    if (simulation.hasStream) {
-        sections.push_back(SimulatedSection{patPid, buildPatSection(simulation.transportStreamId, 0)});
-        sections.push_back(
-            SimulatedSection{sdtPid, buildSdtSection(simulation.transportStreamId, simulation.originalNetworkId, 0)});
+    const std::vector<SimulatedCarrier>& carriers = simulation.installation.carriers;
+    const SimulatedCarrier* own = carrier >= 0 && static_cast<size_t>(carrier) < carriers.size() &&
+                                          carriers[static_cast<size_t>(carrier)].hasStream
+                                      ? &carriers[static_cast<size_t>(carrier)]
+                                      : nullptr;
+    if (own || simulation.hasStream) {
+        const uint16_t transportStreamId = own ? own->transportStreamId : simulation.transportStreamId;
+        const uint16_t originalNetworkId = own ? own->originalNetworkId : simulation.originalNetworkId;
+        sections.push_back(SimulatedSection{patPid, buildPatSection(transportStreamId, 0)});
+        sections.push_back(SimulatedSection{sdtPid, buildSdtSection(transportStreamId, originalNetworkId, 0)});
     }
     for (const SimulatedNetworkTable& table : simulation.networkTables) {
         for (SectionBytes& bytes : buildNitSections(table.facts)) {
@@ -27,6 +33,14 @@ SimulatedDemux newSimulatedDemux(const Simulation& simulation)
     SimulatedDemux demux;
     demux.sections = simulatedSections(simulation);
     return demux;
+}
+
+void followCarrier(SimulatedDemux& demux, const Simulation& simulation, int carrier)
+{
+    if (carrier == demux.carrier) return;
+    demux.carrier = carrier;
+    demux.sections = simulatedSections(simulation, carrier);
+    demux.next = 0;
 }
 
 static void start(SimulatedDemux& demux, uint64_t nowMs)

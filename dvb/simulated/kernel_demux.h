@@ -24,7 +24,9 @@ struct SimulatedSection {
 };
 
 // The stream's sections in the order they go out: PAT, SDT, then each NIT.
-std::vector<SimulatedSection> simulatedSections(const Simulation& simulation);
+// `carrier`: the installation's carrier locked, whose own stream ids the
+// PAT and SDT give (the simulation's stream line where it has none).
+std::vector<SimulatedSection> simulatedSections(const Simulation& simulation, int carrier = -1);
 
 struct SimulatedDemux {
     std::vector<SimulatedSection> sections;
@@ -37,9 +39,13 @@ struct SimulatedDemux {
     unsigned long bufferBytes = 8192;
     size_t next = 0;          // where this round goes on
     uint64_t roundDueMs = 0;  // when the next round comes
+    int carrier = -1;         // whose stream the sections are
 };
 
 SimulatedDemux newSimulatedDemux(const Simulation& simulation);
+// The sections of the carrier now locked (simulatedLockedCarrier), built
+// again when it is another one.
+void followCarrier(SimulatedDemux& demux, const Simulation& simulation, int carrier);
 
 // 0, or a negative errno. `argument` is the request's third argument.
 int simulatedDemuxIoctl(SimulatedDemux& demux, unsigned long request, void* argument, uint64_t nowMs);

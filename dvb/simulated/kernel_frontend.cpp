@@ -83,8 +83,42 @@ static bool namesWhatItNeeds(const SimulatedFrontend& frontend, bool dvbs2)
     return modulation && frontend.tunedRolloff != ROLLOFF_AUTO && *codeRateName(frontend.tunedInnerFec) != '\0';
 }
 
-// Whether the tune as it reached the demodulator can lock this transponder.
-static bool lockable(const SimulatedFrontend& frontend)
+// What a transponder is, as far as a demodulator's lock goes: the
+// simulation's one transponder, or a carrier of its installation.
+struct TransponderKind {
+    bool any;  // locks whichever satellite system is tuned
+    SimulatedSystem system;
+    SimulatedModulation modulation;
+    std::string codeRate;  // "3/4"; empty: any
+};
+
+static TransponderKind simulationKind(const Simulation& simulation)
+{
+    return TransponderKind{simulation.anyTransponder, simulation.transponder, simulation.transponderModulation,
+                           simulation.transponderCodeRate};
+}
+
+static TransponderKind carrierKind(const SimulatedCarrier& carrier)
+{
+    const Modcod& modcod = carrier.modcod;
+    const bool dvbs2 = modcod.system == ModDvbS2;
+    const SimulatedModulation modulation = !dvbs2                         ? ModulationAny
+                                           : modcod.modulation == ModQpsk ? ModulationQpsk
+                                                                          : ModulationPsk8;
+    return TransponderKind{false, dvbs2 ? SimDvbS2 : SimDvbS, modulation,
+                           std::to_string(modcod.rateNumerator) + "/" + std::to_string(modcod.rateDenominator)};
+}
+
+// The carrier the LNB brings to the tuner as tuned, or -1.
+static int tunedCarrier(const SimulatedFrontend& frontend)
+{
+    if (!frontend.tuned) return -1;
+    return carrierReaching(frontend.simulation.installation, frontend.lnb, frontend.tunedFrequencyKHz,
+                           frontend.tunedSymbolRate);
+}
+
+// Whether the tune as it reached the demodulator can lock a transponder of this kind.
+static bool lockableAs(const SimulatedFrontend& frontend, const TransponderKind& kind)
 {
     const Simulation& simulation = frontend.simulation;
     const bool dvbs2 = frontend.tunedSystem == SYS_DVBS2;
@@ -96,19 +130,37 @@ static bool lockable(const SimulatedFrontend& frontend)
         if (automatic) return false;  // taken without a word, never locked
         if (!dvbs2 && (frontend.tunedModulation != QPSK || frontend.tunedRolloff != ROLLOFF_35)) return false;
     }
-    if (simulation.anyTransponder || simulation.findsEitherSystem) return true;
-    if (!dvbs2) return simulation.transponder == SimDvbS;
-    if (simulation.transponder == SimDvbS) return automatic && !simulation.strictSystem;
+    if (kind.any || simulation.findsEitherSystem) return true;
+    if (!dvbs2) return kind.system == SimDvbS;
+    if (kind.system == SimDvbS) return automatic && !simulation.strictSystem;
     if (automatic) return true;
-    if (simulation.transponderModulation != ModulationAny &&
-        frontend.tunedModulation != (simulation.transponderModulation == ModulationQpsk ? QPSK : PSK_8))
+    if (kind.modulation != ModulationAny &&
+        frontend.tunedModulation != (kind.modulation == ModulationQpsk ? QPSK : PSK_8))
         return false;
     const std::string named = codeRateName(frontend.tunedInnerFec);
-    return simulation.transponderCodeRate.empty() || named.empty() || named == simulation.transponderCodeRate;
+    return kind.codeRate.empty() || named.empty() || named == kind.codeRate;
+}
+
+static bool lockable(const SimulatedFrontend& frontend)
+{
+    return lockableAs(frontend, simulationKind(frontend.simulation));
+}
+
+// Through the installation: the carrier that reaches the tuner, when the
+// tune suits it and it is strong enough.
+static SimulatedSignal carrierSignal(const SimulatedFrontend& frontend, uint64_t nowMs)
+{
+    const int found = tunedCarrier(frontend);
+    if (found < 0) return SimulatedSignal{false, 0};
+    const SimulatedCarrier& carrier = frontend.simulation.installation.carriers[static_cast<size_t>(found)];
+    if (!lockableAs(frontend, carrierKind(carrier)) || !carrierLocks(carrier)) return SimulatedSignal{false, 0};
+    if (nowMs - frontend.searchedAtMs < frontend.simulation.acquisitionMs) return SimulatedSignal{false, 0};
+    return SimulatedSignal{true, carrier.carrierToNoiseMilliDb};
 }
 
 static SimulatedSignal signalNow(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
+    if (frontend.simulation.installation.present) return carrierSignal(frontend, nowMs);
     if (!frontend.tuned || !lockable(frontend)) return SimulatedSignal{false, 0};
     if (nowMs - frontend.searchedAtMs < frontend.simulation.acquisitionMs) return SimulatedSignal{false, 0};
     const Simulation& simulation = frontend.simulation;
@@ -119,6 +171,12 @@ static SimulatedSignal signalNow(const SimulatedFrontend& frontend, uint64_t now
 bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
     return signalNow(frontend, nowMs).locked;
+}
+
+int simulatedLockedCarrier(const SimulatedFrontend& frontend, uint64_t nowMs)
+{
+    if (!frontend.simulation.installation.present || !signalNow(frontend, nowMs).locked) return -1;
+    return tunedCarrier(frontend);
 }
 
 // C/N as a 16-bit relative figure: 20 dB and above is full scale.
@@ -201,13 +259,16 @@ static uint32_t kernelCodeRate(const std::string& rate)
 // system, modulation and code rate.
 static void lockedValues(const SimulatedFrontend& frontend, uint32_t* system, uint32_t* modulation, uint32_t* fec)
 {
-    const Simulation& simulation = frontend.simulation;
-    *system = simulation.anyTransponder ? frontend.tunedSystem : kernelSystem(simulation.transponder);
+    const int carrier = tunedCarrier(frontend);
+    const TransponderKind kind =
+        frontend.simulation.installation.present && carrier >= 0
+            ? carrierKind(frontend.simulation.installation.carriers[static_cast<size_t>(carrier)])
+            : simulationKind(frontend.simulation);
+    *system = kind.any ? frontend.tunedSystem : kernelSystem(kind.system);
     if (*system == SYS_DVBS) *modulation = QPSK;
-    else if (simulation.transponderModulation != ModulationAny)
-        *modulation = simulation.transponderModulation == ModulationQpsk ? QPSK : PSK_8;
+    else if (kind.modulation != ModulationAny) *modulation = kind.modulation == ModulationQpsk ? QPSK : PSK_8;
     else *modulation = frontend.tunedModulation == QPSK ? QPSK : PSK_8;
-    *fec = kernelCodeRate(simulation.transponderCodeRate);
+    *fec = kernelCodeRate(kind.codeRate);
 }
 
 static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint64_t nowMs)
@@ -404,18 +465,21 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         else if (value == SEC_VOLTAGE_18) frontend.trace.push_back("voltage 18");
         else if (value == SEC_VOLTAGE_OFF) frontend.trace.push_back("voltage off");
         else return -EINVAL;
+        frontend.lnb.supply = value == SEC_VOLTAGE_18 ? Supply18 : value == SEC_VOLTAGE_13 ? Supply13 : SupplyOff;
         return 0;
     case FE_SET_TONE:
         if (frontend.simulation.failTone && value == SEC_TONE_ON) return -EIO;
         if (value == SEC_TONE_ON) frontend.trace.push_back("tone on");
         else if (value == SEC_TONE_OFF) frontend.trace.push_back("tone off");
         else return -EINVAL;
+        frontend.lnb.toneOn = value == SEC_TONE_ON;
         return 0;
     case FE_DISEQC_SEND_BURST:
         if (frontend.simulation.noBurst) return -kernelNotSupported;
         if (value != SEC_MINI_A && value != SEC_MINI_B) return -EINVAL;
         if (frontend.simulation.failBurst) return -EIO;
         frontend.trace.push_back(value == SEC_MINI_A ? "burst A" : "burst B");
+        frontend.lnb.switchPort = burstPort(frontend.lnb.switchPort, value == SEC_MINI_B);
         return 0;
     case FE_DISEQC_SEND_MASTER_CMD: {
         const dvb_diseqc_master_cmd* command = static_cast<const dvb_diseqc_master_cmd*>(argument);
@@ -429,6 +493,8 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
             line += hex;
         }
         frontend.trace.push_back(line);
+        const int port = committedCommandPort(command->msg, command->msg_len);
+        if (port >= 0) frontend.lnb.switchPort = port;
         return 0;
     }
     case FE_ENABLE_HIGH_LNB_VOLTAGE: return 0;

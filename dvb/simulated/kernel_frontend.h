@@ -30,6 +30,7 @@ struct SimulatedFrontend {
     uint32_t tunedFrequencyKHz = 0;
     uint32_t tunedSymbolRate = 0;
     uint64_t tunedAtMs = 0;  // the latest tune to another frequency or symbol rate
+    LnbControl lnb;          // the supply, tone and switch port sent towards the LNB
     // One line per request that reaches the hardware: "voltage 18",
     // "tone on", "diseqc E0 10 38 FB", "burst A",
     // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and
@@ -47,6 +48,9 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
 
 // Whether it is locked now: what the demux beside it delivers depends on it.
 bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs);
+// The installation's carrier it is locked to now, or -1 (and always -1
+// without an installation): its own stream goes to the demux.
+int simulatedLockedCarrier(const SimulatedFrontend& frontend, uint64_t nowMs);
 
 // How long the request takes (the simulation's "slow" for readings, "slow all" for any).
 uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long request);

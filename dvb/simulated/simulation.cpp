@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "cardbase/margin/link_margin.h"
@@ -93,6 +94,22 @@ static bool orbitalPosition(const std::string& word, PositionTenths* position)
     return true;
 }
 
+// "11362H27500", "12149L27500": a NIT entry's transponder, any polarization.
+static bool transponderWord(const std::string& word, NitStreamFacts* stream)
+{
+    const size_t letter = word.find_first_not_of("0123456789");
+    if (letter == 0 || letter == std::string::npos || letter > 5 || word.size() - letter - 1 > 5) return false;
+    static const char letters[] = "HVLR";
+    const char* found = std::strchr(letters, word[letter]);
+    const std::string rate = word.substr(letter + 1);
+    if (!found || *found == '\0' || rate.empty() || rate.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    stream->frequencyKHz = static_cast<uint32_t>(std::strtoul(word.substr(0, letter).c_str(), nullptr, 10)) * 1000;
+    stream->polarization = static_cast<uint8_t>(found - letters);
+    stream->symbolsPerSecond = static_cast<uint32_t>(std::strtoul(rate.c_str(), nullptr, 10)) * 1000;
+    return true;
+}
+
 static bool parseStreamLine(const std::vector<std::string>& words, Simulation* simulation, std::string* problem)
 {
     const std::string& first = words[0];
@@ -125,16 +142,23 @@ static bool parseStreamLine(const std::vector<std::string>& words, Simulation* s
     NitFacts& facts = tables.back().facts;
     if (first == "entry") {
         NitStreamFacts stream{0, 0, words.size() >= 4 && words[3] != "none", 0, 0};
-        Modcod modcod;
-        const bool modcodSound =
-            words.size() == 4 ||
-            (words.size() == 5 && stream.withSatelliteDescriptor && parseModcod(words[4], &modcod) &&
-             descriptorFields(modcod, &stream.modulationSystem, &stream.modulationType, &stream.fecInner));
+        bool modcodSound = words.size() <= 6 && (words.size() == 4 || stream.withSatelliteDescriptor);
+        bool transponderNamed = false, modcodNamed = false;
+        for (size_t i = 4; i < words.size() && modcodSound; ++i) {
+            Modcod modcod;
+            // The transponder and the modulation, each at most once, in either order.
+            if (!transponderNamed && transponderWord(words[i], &stream)) transponderNamed = true;
+            else if (!modcodNamed && parseModcod(words[i], &modcod) &&
+                     descriptorFields(modcod, &stream.modulationSystem, &stream.modulationType, &stream.fecInner))
+                modcodNamed = true;
+            else modcodSound = false;
+        }
         if (!modcodSound || !identifier(words[1], &stream.transportStreamId) ||
             !identifier(words[2], &stream.originalNetworkId) ||
             (stream.withSatelliteDescriptor && !orbitalPosition(words[3], &stream.position)))
-            *problem = "expected \"entry TSID ONID POSITION [MODCOD]|none\", the position as 19.2E or 30.0W, "
-                       "MODCOD DVB-S or DVB-S2 QPSK or 8PSK as S2-8PSK-3/4";
+            *problem = "expected \"entry TSID ONID POSITION [MODCOD] [TRANSPONDER]|none\", the position as 19.2E or "
+                       "30.0W, MODCOD DVB-S or DVB-S2 QPSK or 8PSK as S2-8PSK-3/4, TRANSPONDER as 11362H27500 (H, V, "
+                       "L or R)";
         else if (facts.streams.size() >= simulatedEntriesLimit)
             *problem = "more than " + std::to_string(simulatedEntriesLimit) + " entries in a table";
         else facts.streams.push_back(stream);
@@ -203,6 +227,8 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
     if (first == "stream" || first == "nit" || first == "entry") return parseStreamLine(words, simulation, problem);
     if (first == "personality" || first == "acquisition" || first == "name")
         return parseChipLine(words, simulation, problem);
+    if (first == "lnb" || first == "carrier" || first == "fault")
+        return parseInstallationLine(words, &simulation->installation, problem);
     if (first == "fail") {
         const std::string what = words.size() == 2 ? words[1] : "";
         bool* flag = what == "open"      ? &simulation->failOpen

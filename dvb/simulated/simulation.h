@@ -73,17 +73,22 @@
 //                    most 64 characters) in its network name descriptor, none
 //                    without one; sent in the file's order. The lines below
 //                    until the next "nit actual|other" line belong to it:
-//   entry TSID ONID POSITION [MODCOD]|none  one transport stream in the
-//                    table, with a satellite delivery system descriptor giving
-//                    the orbital position (19.2E, 30.0W, 0.0E) and the
-//                    modulation and code rate (DVB-S QPSK 3/4 unless MODCOD,
-//                    such as S2-8PSK-2/3, names others), or without one
+//   entry TSID ONID POSITION [MODCOD] [TRANSPONDER]|none  one transport
+//                    stream in the table, with a satellite delivery system
+//                    descriptor giving the orbital position (19.2E, 30.0W,
+//                    0.0E), the modulation and code rate (DVB-S QPSK 3/4
+//                    unless MODCOD, such as S2-8PSK-2/3, names others) and
+//                    the transponder (frequency in MHz, H, V, L or R for
+//                    circular left and right, symbol rate in kS/s: 11362H27500;
+//                    0 MHz H 27500 unless told), or without one
 //   nit sections N   its entries go N to a section (1 to 40; 16 unless told)
 //   nit bad-crc      its sections go out with a wrong CRC
 //   nit odd-descriptor  each of its entries also carries a damaged
 //                    descriptor, its length sound, that libdvbv5 refuses (a
 //                    conditional access descriptor cut short)
 // At most 8 tables of at most 200 entries.
+// The installation, an LNB and the satellite's carriers, and its faults:
+// simulated_lnb.h (lnb, carrier and fault lines).
 // The latest timed line whose T has passed applies; before the first one
 // there is no lock. The file is at most simulationFileLimit bytes and holds
 // text only.
@@ -94,6 +99,7 @@
 #include <vector>
 
 #include "cardbase/network/psi_build.h"
+#include "dvb/simulated/simulated_lnb.h"
 
 constexpr size_t simulationFileLimit = 65536;
 
@@ -152,6 +158,7 @@ struct Simulation {
     uint16_t transportStreamId = 0;
     uint16_t originalNetworkId = 0;
     std::vector<SimulatedNetworkTable> networkTables;
+    SimulatedInstallation installation;
 };
 
 struct SimulatedSignal {

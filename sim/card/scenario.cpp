@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "cardbase/frontend_plan.h"
 #include "sim/dish/dish_sky.h"
 
 static const char* const methodNames[simMethodCount] = {
@@ -68,6 +69,25 @@ static bool readDegrees(std::istringstream& words, double low, double high, doub
     return words >> word && numberIn(word, low, high, value);
 }
 
+// "no-tone", "no-18v", "port B": what is wrong with the installation.
+static bool parseFault(const std::string& fault, std::istringstream& words, DishSetup& dish)
+{
+    if (fault == "no-tone") dish.toneLost = true;
+    else if (fault == "no-18v") dish.eighteenLost = true;
+    if (fault != "port") return fault == "no-tone" || fault == "no-18v";
+    // The letters pick a port of the switch; every code that leads there goes nowhere.
+    static const char* const letters[] = {"", "A", "B", "AA", "BA", "AB", "BB"};
+    std::string word;
+    int port = noSwitchPort;
+    if (words >> word)
+        for (int32_t code = 1; code <= 6; ++code)
+            if (word == letters[code]) port = switchPortFor(code);
+    if (port == noSwitchPort) return false;
+    for (int32_t code = 1; code <= 6; ++code)
+        if (switchPortFor(code) == port) dish.lnbPorts &= ~diseqcPortBit(code);
+    return true;
+}
+
 // The words that set up the simulated dish; false for a word that is not one
 // of them or a line that does not read.
 static bool parseDishLine(const std::string& verb, std::istringstream& words, DishSetup& dish)
@@ -100,6 +120,8 @@ static bool parseDishLine(const std::string& verb, std::istringstream& words, Di
             changed.lnbPorts |= diseqcPortBit(static_cast<int32_t>(code));
         }
         if (changed.lnbPorts == 0) return false;
+    } else if (verb == "fault") {
+        if (!(words >> word) || !parseFault(word, words, changed)) return false;
     } else if (verb != "dish") {
         return false;
     }

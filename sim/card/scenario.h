@@ -79,8 +79,12 @@ constexpr int32_t defaultLatencyMs = 3;
 // while locked), "modcod none" (the card reports none, as a tuner without a
 // read-back), the dish
 // words: "dish", "window", "site LAT LON", "diameter METRES",
-// "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e) and "lnb CODE..."
-// (the DiSEqC codes that reach the LNB). Any of them lets the dish answer;
+// "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e), "lnb CODE..."
+// (the DiSEqC codes that reach the LNB) and the installation's faults:
+// "fault no-tone" (the 22 kHz tone never reaches the LNB, which stays on its
+// low band), "fault no-18v" (the LNB never sees 18 V and stays vertical),
+// "fault port LETTERS" (the switch's port A, B, AA, BA, AB or BB leads
+// nowhere, whichever letters pick it). Any of them lets the dish answer;
 // "window" also shows its steering window. Degrees north and east positive.
 // Unknown lines are reported in `errors` (one line each) and otherwise
 // ignored.

@@ -13,6 +13,8 @@ DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
     model.diameterM = setup.diameterM;
     model.pointing = setup.aimed ? lookAngles(setup.site, setup.aimLongitudeDeg).direction : setup.pointing;
     model.lnbPorts = setup.lnbPorts;
+    model.toneLost = setup.toneLost;
+    model.eighteenLost = setup.eighteenLost;
     model.sky = std::move(sky);
     return model;
 }
@@ -57,11 +59,22 @@ static double estimateNoiseDb(uint32_t nowMs)
     return (static_cast<int>(h % 201) - 100) / 1000.0;
 }
 
+CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMissed)
+{
+    CardTuning reached = model.tuning;
+    *toneMissed = model.toneLost && reached.lnbSelection == 1 && reached.lnbFrequencyMHz == highBandLnbMHz;
+    if (*toneMissed) reached.frequencyMHz -= highBandLnbMHz - lowBandLnbMHz;
+    *supplyMissed = model.eighteenLost && reached.polarization == 0;
+    if (*supplyMissed) reached.polarization = 1;
+    return reached;
+}
+
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
 {
     DishSignal signal{NotTuned, -1, -1, -99.0, 0.0};
-    const CardTuning& tuning = model.tuning;
-    if (!tuning.tuned) return signal;
+    if (!model.tuning.tuned) return signal;
+    bool toneMissed = false, supplyMissed = false;
+    const CardTuning tuning = tuningAtLnb(model, &toneMissed, &supplyMissed);
 
     // Of the satellites that carry the transponder, the one the dish is
     // nearest to; one above the horizon before any below it.
@@ -83,8 +96,8 @@ DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
     }
 
     if (!(model.lnbPorts & diseqcPortBit(tuning.diseqcCode))) signal.verdict = NoLnbOnPort;
-    else if (!lnbSuitsFrequency(tuning)) signal.verdict = WrongLnbBand;
-    else if (signal.satellite < 0) signal.verdict = NoTransponder;
+    else if (!lnbSuitsFrequency(model.tuning)) signal.verdict = WrongLnbBand;
+    else if (signal.satellite < 0) signal.verdict = toneMissed ? ToneLost : supplyMissed ? EighteenLost : NoTransponder;
     else if (!visible) signal.verdict = BelowHorizon;
     if (signal.verdict != NotTuned) return signal;
 

@@ -16,6 +16,8 @@ struct DishModel {
     double diameterM;
     DishPointing pointing;
     uint32_t lnbPorts;
+    bool toneLost = false;  // installation faults (dish_setup.h)
+    bool eighteenLost = false;
     std::vector<Satellite> sky;
     CardTuning tuning;
     bool locked = false;
@@ -38,6 +40,8 @@ enum DishVerdict {
     NotTuned,
     NoLnbOnPort,    // the DiSEqC code leads to an empty port
     WrongLnbBand,   // band selection or LNB frequency do not suit the frequency
+    ToneLost,       // the LNB heard no tone and stayed on its low band, where nothing is
+    EighteenLost,   // the LNB had no 18 V and stayed vertical, where nothing is
     NoTransponder,  // no satellite carries the tuned transponder
     BelowHorizon,   // the satellites that carry it cannot be seen from the site
     TooWeak,
@@ -51,6 +55,11 @@ struct DishSignal {
     double carrierToNoiseDb;  // with scintillation; meaningful from TooWeak on
     double lockThresholdDb;   // where its modulation and code rate lock (dish_link.h); from TooWeak on
 };
+
+// What the LNB really brings down, its faults played: without the tone a
+// Ku-band LNB stays on its low band oscillator, without 18 V it stays
+// vertical. `toneMissed` and `supplyMissed` say whether a fault changed it.
+CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMissed);
 
 // The C/N figure at `nowMs`, judged against the lock the model holds now.
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs);

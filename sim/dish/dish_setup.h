@@ -20,4 +20,8 @@ struct DishSetup {
     bool aimed = false;  // point exactly at the satellite at aimLongitudeDeg
     double aimLongitudeDeg = 0.0;
     uint32_t lnbPorts = defaultLnbPorts;
+    // Installation faults: the 22 kHz tone never reaches the LNB (it stays
+    // on its low band), or its supply never reaches 18 V (it stays vertical).
+    bool toneLost = false;
+    bool eighteenLost = false;
 };

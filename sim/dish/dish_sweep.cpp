@@ -8,11 +8,18 @@
 
 // The downlink that reaches the tuner at an intermediate frequency through
 // the practice dish's combined feed: C band from its 5150 MHz oscillator,
-// Ku band from 9750 MHz, or 10600 MHz with the tone.
-static int32_t receivedMHz(const SweepPlan& plan, int32_t intermediateMHz)
+// Ku band from 9750 MHz, or 10600 MHz with the tone (where the tone reaches
+// the LNB).
+static int32_t receivedMHz(const DishModel& model, const SweepPlan& plan, int32_t intermediateMHz)
 {
     if (plan.oscillatorAbove) return cBandLnbMHz - intermediateMHz;
-    return intermediateMHz + (plan.toneOn ? highBandLnbMHz : lowBandLnbMHz);
+    return intermediateMHz + (plan.toneOn && !model.toneLost ? highBandLnbMHz : lowBandLnbMHz);
+}
+
+// Horizontal needs 18 V at the LNB.
+static int32_t receivedPolarization(const DishModel& model, const SweepPlan& plan)
+{
+    return plan.request.polarization == 0 && !model.eighteenLost ? 0 : 1;
 }
 
 // Each step's measure errs a little, as the tuner's does.
@@ -30,16 +37,19 @@ static double stepLevelDbm(const DishModel& model, const SweepPlan& plan, int32_
     const double width = channelWidthMHz(plan.symbolRate);
     if (!(model.lnbPorts & diseqcPortBit(plan.request.diseqcCode)))
         return tunerNoiseDbmPerMHz + 10.0 * std::log10(width);
-    const int32_t received = receivedMHz(plan, intermediateMHzOf(plan, downlinkMHz));
+    const int32_t received = receivedMHz(model, plan, intermediateMHzOf(plan, downlinkMHz));
     if (!lnbCovers(received)) return channelNoiseDbm(received, width);
-    return channelPowerDbm(model, received, width, plan.request.polarization, nowMs);
+    return channelPowerDbm(model, received, width, receivedPolarization(model, plan), nowMs);
 }
 
 // A tuning of the peak at one symbol rate, as the program would send it.
 static void tryPeak(const DishModel& model, const SweepPlan& plan, SweepPeak& peak, uint32_t nowMs)
 {
     peak.tried = true;
-    const int32_t received = receivedMHz(plan, intermediateMHzOf(plan, peak.frequencyMHz));
+    // Tuned as the program would tune it: a fault then plays as it does for a start.
+    const int32_t intermediate = intermediateMHzOf(plan, peak.frequencyMHz);
+    const int32_t received = plan.oscillatorAbove ? cBandLnbMHz - intermediate
+                                                  : intermediate + (plan.toneOn ? highBandLnbMHz : lowBandLnbMHz);
     for (int32_t rate : symbolRatesToTry(peak)) {
         DishModel trial = model;
         recordTuning(trial, SetLnbSelectionCall, lnbSelectionFor(received));

@@ -79,6 +79,8 @@ static std::string signalText(const DishView& view)
     case NotTuned: return "no lock: not tuned";
     case NoLnbOnPort: return "no lock: no LNB on DiSEqC " + diseqcName(view.tuning.diseqcCode);
     case WrongLnbBand: return "no lock: LNB band or LO wrong";
+    case ToneLost: return "no lock: no 22 kHz tone at LNB";
+    case EighteenLost: return "no lock: no 18 V at LNB";
     case NoTransponder: return "no lock: no such transponder";
     case BelowHorizon: return "no lock: below the horizon";
     case TooWeak: return format("C/N %.1f dB, no lock", view.carrierToNoiseDb);

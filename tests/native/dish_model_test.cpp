@@ -376,6 +376,40 @@ TEST(DishModelTest, OnlyTheDiseqcPortsWithAnLnbReceive)
     EXPECT_EQ(NoLnbOnPort, verdictOf(onB));
 }
 
+// What a learner sees of each installation fault: without the tone the
+// LNB stays on its low band and the high band's transponders are not there;
+// without 18 V it stays vertical; a dead port gives nothing.
+TEST(DishModelTest, InstallationFaultsPlayAsTheyHappen)
+{
+    DishSetup noTone;
+    noTone.toneLost = true;
+    DishModel astra = aimedAt(19.2, noTone);
+    tune(astra, 12515, 0, 22000);
+    EXPECT_EQ(ToneLost, verdictOf(astra));
+    bool toneMissed = false, supplyMissed = false;
+    EXPECT_EQ(11665, tuningAtLnb(astra, &toneMissed, &supplyMissed).frequencyMHz);  // 850 MHz lower
+    EXPECT_TRUE(toneMissed);
+    EXPECT_FALSE(supplyMissed);
+    DishModel hotBird = aimedAt(13.0, noTone);
+    tune(hotBird, 10723, 0, 29900);
+    EXPECT_EQ(Locked, verdictOf(hotBird));  // the low band needs no tone
+
+    DishSetup noEighteen;
+    noEighteen.eighteenLost = true;
+    hotBird = aimedAt(13.0, noEighteen);
+    tune(hotBird, 10723, 0, 29900);
+    EXPECT_EQ(EighteenLost, verdictOf(hotBird));
+    const Transponder& vertical = hotBird.sky[satelliteAt(hotBird, 13.0)].transponders[1];
+    ASSERT_EQ(1, vertical.polarization);
+    tune(hotBird, vertical.frequencyMHz, 1, vertical.symbolRate);
+    EXPECT_EQ(Locked, verdictOf(hotBird));
+    // The same frequency in the other polarization would come down instead, and lock.
+    DishModel twin = aimedAt(13.0, noEighteen);
+    twin.sky[satelliteAt(twin, 13.0)].transponders.push_back(Transponder{10723, 1, 29900, 52.0});
+    tune(twin, 10723, 0, 29900);
+    EXPECT_EQ(Locked, verdictOf(twin));
+}
+
 TEST(DishModelTest, QualityFallsAsTheDishTurnsAway)
 {
     DishModel model = aimedAt(13.0);

@@ -46,6 +46,25 @@ TEST(DishScenario, WordsSetUpTheDish)
     EXPECT_DOUBLE_EQ(-103.0, parseScenario("aim 103.0w\n", nullptr).dish.aimLongitudeDeg);
 }
 
+TEST(DishScenario, FaultsBreakTheInstallationOnPurpose)
+{
+    std::string errors;
+    Scenario s = parseScenario("fault no-tone\nfault no-18v\nfault port A\n", &errors);
+    EXPECT_EQ("", errors);
+    EXPECT_TRUE(s.dish.enabled);
+    EXPECT_TRUE(s.dish.toneLost && s.dish.eighteenLost);
+    EXPECT_EQ(diseqcPortBit(0), s.dish.lnbPorts);  // "A" and "AA" pick the same port
+    s = parseScenario("lnb 0 2 4 5\nfault port BA\n", &errors);
+    EXPECT_EQ(diseqcPortBit(0) | diseqcPortBit(5), s.dish.lnbPorts);
+    for (const char* wrong : {"fault\n", "fault no-22k\n", "fault port\n", "fault port C\n", "fault no-tone x\n"}) {
+        errors.clear();
+        s = parseScenario(wrong, &errors);
+        EXPECT_NE("", errors) << wrong;
+        EXPECT_FALSE(s.dish.toneLost || s.dish.eighteenLost) << wrong;
+        EXPECT_EQ(defaultLnbPorts, s.dish.lnbPorts) << wrong;
+    }
+}
+
 TEST(DishScenario, BadDishLinesAreReportedAndChangeNothing)
 {
     const char* bad[] = {"site 91 0",    "site 50",      "site 50 10 x",    "site 50 east",

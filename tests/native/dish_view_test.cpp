@@ -63,6 +63,8 @@ TEST(DishView, WhyThereIsNoLock)
         {NotTuned, "Signal no lock: not tuned"},
         {NoLnbOnPort, "Signal no lock: no LNB on DiSEqC A"},
         {WrongLnbBand, "Signal no lock: LNB band or LO wrong"},
+        {ToneLost, "Signal no lock: no 22 kHz tone at LNB"},
+        {EighteenLost, "Signal no lock: no 18 V at LNB"},
         {NoTransponder, "Signal no lock: no such transponder"},
         {BelowHorizon, "Signal no lock: below the horizon"},
         {TooWeak, "Signal C/N 13.6 dB, no lock"},

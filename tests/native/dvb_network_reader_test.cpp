@@ -42,7 +42,10 @@ struct FakeDemux : SectionSource {
         EXPECT_TRUE(filtering[table]);
         filtering[table] = false;
     }
-    bool anyFiltering() const { return filtering[TableNit] || filtering[TablePat] || filtering[TableSdt]; }
+    bool anyFiltering() const
+    {
+        return filtering[TableNit] || filtering[TablePat] || filtering[TableSdt] || filtering[TableNitOther];
+    }
 
     void sendNit(uint16_t networkId, uint8_t number, uint8_t last, std::vector<NitTransportStream> streams,
                  uint8_t tableId = nitActualTable)
@@ -50,6 +53,12 @@ struct FakeDemux : SectionSource {
         StreamSection section;
         section.nit = NitSection{tableId, networkId, 0, number, last, number == 0, "Astra", streams};
         waiting[TableNit].push_back(section);
+    }
+    void sendOther(uint16_t networkId, uint8_t number, uint8_t last, std::vector<NitTransportStream> streams)
+    {
+        StreamSection section;
+        section.nit = NitSection{nitOtherTable, networkId, 0, number, last, number == 0, "Other", streams};
+        waiting[TableNitOther].push_back(section);
     }
     void sendIds(uint16_t transportStreamId, uint16_t originalNetworkId)
     {
@@ -201,6 +210,97 @@ TEST(DvbNetworkReader, WithoutADemuxThereIsNoNetworkInformationAtOnce)
     const int starts = demux.starts;
     readNetworkSections(reader, demux, true, 100);
     EXPECT_EQ(starts, demux.starts);  // not asked again until the next tune
+}
+
+}  // namespace
+
+namespace {
+
+// A survey's reader: every NIT other heard is gathered beside the actual
+// one, until each has come round again; the reader of a connection's start
+// never opens a filter for them.
+TEST(DvbNetworkReader, ASurveysReaderGathersEveryNitOtherUntilEachHasComeRound)
+{
+    FakeDemux demux;
+    NetworkReader reader;
+    reader.gatherLists = true;
+    demux.sendNit(1, 0, 0, {at(5, 130)});
+    demux.sendIds(5, 1);
+    demux.sendOther(2, 0, 1, {at(20, 130)});
+    demux.sendOther(3, 0, 0, {at(30, 192)});
+    readNetworkSections(reader, demux, true, 0);
+    EXPECT_EQ(NetworkKnown, networkReaderReport(reader, 0).state);
+    HeardLists lists = networkReaderLists(reader);
+    EXPECT_FALSE(lists.settled);
+    ASSERT_EQ(2u, lists.tables.size());  // the actual one and network 3's; network 2's is not whole
+    EXPECT_EQ(1, lists.tables[0].networkId);
+    EXPECT_TRUE(demux.filtering[TableNitOther]);
+
+    // The rest of network 2, then both come round again.
+    demux.sendOther(2, 1, 1, {at(21, 130)});
+    readNetworkSections(reader, demux, true, 100);
+    EXPECT_FALSE(networkReaderLists(reader).settled);
+    demux.sendOther(2, 0, 1, {at(20, 130)});
+    demux.sendOther(3, 0, 0, {at(30, 192)});
+    readNetworkSections(reader, demux, true, 200);
+    readNetworkSections(reader, demux, true, 300);
+    lists = networkReaderLists(reader);
+    EXPECT_TRUE(lists.settled);
+    ASSERT_EQ(3u, lists.tables.size());
+    EXPECT_EQ(2u, lists.tables[1].streams.size());
+    EXPECT_FALSE(demux.anyFiltering());
+
+    // A new tune forgets the lists but keeps gathering them.
+    restartNetworkReader(reader, demux);
+    EXPECT_TRUE(reader.gatherLists);
+    EXPECT_TRUE(networkReaderLists(reader).tables.empty());
+}
+
+TEST(DvbNetworkReader, WhereNoNitOtherIsHeardTheListsAreInAfterTheirWait)
+{
+    FakeDemux demux;
+    NetworkReader reader;
+    reader.gatherLists = true;
+    demux.sendNit(1, 0, 0, {at(5, 130)});
+    demux.sendIds(5, 1);
+    readNetworkSections(reader, demux, true, 1000);
+    readNetworkSections(reader, demux, true, 1000 + nitOtherWaitMs - 1);
+    EXPECT_FALSE(networkReaderLists(reader).settled);
+    readNetworkSections(reader, demux, true, 1000 + nitOtherWaitMs);
+    const HeardLists lists = networkReaderLists(reader);
+    EXPECT_TRUE(lists.settled);
+    EXPECT_EQ(1u, lists.tables.size());
+
+    // Without a whole actual table, only the end of the network wait settles them.
+    NetworkReader silent;
+    silent.gatherLists = true;
+    FakeDemux nothing;
+    readNetworkSections(silent, nothing, true, 0);
+    readNetworkSections(silent, nothing, true, nitOtherWaitMs);
+    EXPECT_FALSE(networkReaderLists(silent).settled);
+    readNetworkSections(silent, nothing, true, networkInformationWaitMs);
+    EXPECT_TRUE(networkReaderLists(silent).settled);
+}
+
+TEST(DvbNetworkReader, ANewVersionOfAnOtherTableIsWaitedForAgain)
+{
+    OtherLists lists;
+    NitSection first{nitOtherTable, 7, 0, 0, 0, true, "Other", {at(1, 130)}};
+    addOtherSection(lists, first);
+    addOtherSection(lists, first);
+    EXPECT_TRUE(otherListsSettled(lists, 0));
+    NitSection changed = first;
+    changed.version = 1;
+    addOtherSection(lists, changed);
+    EXPECT_FALSE(otherListsSettled(lists, 0));
+    addOtherSection(lists, changed);
+    EXPECT_TRUE(otherListsSettled(lists, 0));
+    // An actual table's section is not an other one.
+    NitSection actual = first;
+    actual.tableId = nitActualTable;
+    actual.networkId = 8;
+    addOtherSection(lists, actual);
+    EXPECT_EQ(1u, lists.tables.size());
 }
 
 }  // namespace

@@ -106,6 +106,39 @@ TEST_F(DvbStreamSections, TheSatelliteDescriptorsModulationAndCodeRateReadAlikeB
     }
 }
 
+// A survey tunes what the lists give: polarization and symbol rate read
+// alike through libdvbv5 and the cards' own reader.
+TEST_F(DvbStreamSections, TheDescriptorsPolarizationAndSymbolRateReadAlikeBothWays)
+{
+    NitFacts facts;
+    facts.networkId = 0x0001;
+    facts.streams = {{0x0401, 0x0001, true, 130, 10719000},
+                     {0x0402, 0x0001, true, 130, 11034000},
+                     {0x0403, 0x0001, true, 130, 12149000},
+                     {0x0404, 0x0001, true, 130, 3756000}};
+    const uint8_t polarizations[] = {0, 1, 2, 3};
+    const uint32_t rates[] = {27500000, 29900000, 2170000, 44950000};
+    for (size_t i = 0; i < 4; ++i) {
+        facts.streams[i].polarization = polarizations[i];
+        facts.streams[i].symbolsPerSecond = rates[i];
+    }
+    const SectionBytes bytes = buildNitSections(facts)[0];
+    StreamSection viaLibrary;
+    ASSERT_TRUE(read(TableNit, bytes, &viaLibrary));
+    NitSection own;
+    ASSERT_TRUE(parseNitSection(bytes.data(), bytes.size(), &own));
+    ASSERT_EQ(4u, viaLibrary.nit.streams.size());
+    ASSERT_EQ(4u, own.streams.size());
+    for (size_t i = 0; i < 4; ++i) {
+        for (const NitTransportStream& stream : {viaLibrary.nit.streams[i], own.streams[i]}) {
+            EXPECT_EQ(polarizations[i], stream.polarization) << i;
+            EXPECT_EQ(rates[i], stream.symbolsPerSecond) << i;
+            EXPECT_EQ(facts.streams[i].frequencyKHz, stream.frequencyKHz) << i;
+            EXPECT_EQ(3, stream.fecInner) << i;  // the FEC beside the rate is untouched
+        }
+    }
+}
+
 TEST_F(DvbStreamSections, ThePatAndSdtGiveTheStreamsIds)
 {
     StreamSection pat, sdt;

@@ -49,7 +49,7 @@ TEST(DvbSweep, TheSweepsOptionsGoWithSweepAlone)
     EXPECT_EQ(5, options.sweep.request.diseqcCode);
     EXPECT_EQ(4, options.sweep.request.stepMHz);
     EXPECT_TRUE(options.sweep.request.tryPeaks);
-    EXPECT_EQ("band.csv", options.sweep.csvPath);
+    EXPECT_EQ("band.csv", options.csvPath);
     ASSERT_TRUE(parse({"--sweep", "--lnb=10750", "--adapter", "1"}, &options, &error)) << error;
     EXPECT_EQ(10750, options.sweep.request.oscillatorMHz);
     EXPECT_FALSE(parse({"--band", "low"}, &options, &error));
@@ -58,6 +58,9 @@ TEST(DvbSweep, TheSweepsOptionsGoWithSweepAlone)
     EXPECT_NE(std::string::npos, error.find("--step"));
     EXPECT_FALSE(parse({"--sweep", "--polarisation", "L"}, &options, &error));
     EXPECT_FALSE(parse({"--sweep", "--csv="}, &options, &error));
+    EXPECT_FALSE(parse({"--switch", "A"}, &options, &error));
+    EXPECT_EQ("--switch goes with --survey or --sweep", error);
+    EXPECT_FALSE(parse({"--sweep", "--survey", "13.0E"}, &options, &error));
     EXPECT_FALSE(parse({"--sweep", "--status"}, &options, &error));
     EXPECT_NE(std::string::npos, std::string(helperUsage()).find("--sweep"));
 }

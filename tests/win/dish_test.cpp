@@ -55,6 +55,27 @@ TEST_F(DishTest, PointingAwayOrTunedToAnotherSatelliteGivesNoLock)
     EXPECT_EQ(0, closeWithEscape(other));
 }
 
+// A fault of the installation: without 18 V at the LNB, HotBird's
+// horizontal transponder is not there however well the dish points; a lost
+// tone leaves its low band alone.
+TEST_F(DishTest, AnInstallationFaultLosesWhatItBreaksAndNothingElse)
+{
+    StartOptions options;
+    options.scenario = "aim 13.0e\nfault no-18v\n";
+    AppRun& run = start(options);
+    startHotBird(run);
+    ASSERT_TRUE(waitForLogLine(run, "QuerySignalStatus -> 0x80004005"));
+    settle(run, 500);
+    EXPECT_TRUE(lastLine(run, "GetSignalQuality").empty());
+    EXPECT_EQ(0, closeWithEscape(run));
+
+    options.scenario = "aim 13.0e\nfault no-tone\n";
+    AppRun& lowBand = start(options);
+    startHotBird(lowBand);
+    EXPECT_TRUE(waitForLock(lowBand, true));
+    EXPECT_EQ(0, closeWithEscape(lowBand));
+}
+
 TEST_F(DishTest, SteeringTheDishInItsWindowLosesAndFindsTheLock)
 {
     StartOptions options;
