@@ -12,7 +12,7 @@
 // ~/.local/share/azimora. "" when the system names no such place.
 std::string recordFolder();
 
-std::string joinPath(const std::string& folder, const std::string& name);
+std::string pathInFolder(const std::string& folder, const std::string& name);
 // The folder and those above it that are missing.
 bool makeFolders(const std::string& path);
 // The names of the files in a folder.

@@ -12,7 +12,7 @@
 
 std::string recordFolder() { return linuxRecordFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")); }
 
-std::string joinPath(const std::string& folder, const std::string& name) { return folder + "/" + name; }
+std::string pathInFolder(const std::string& folder, const std::string& name) { return folder + "/" + name; }
 
 bool makeFolders(const std::string& path)
 {

@@ -39,7 +39,7 @@ std::string recordFolder()
     return found && documents[0] ? utf8(documents) + "\\Azimora" : std::string();
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+std::string pathInFolder(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
 bool makeFolders(const std::string& path)
 {

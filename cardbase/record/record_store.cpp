@@ -2,8 +2,8 @@
 
 #include "cardbase/record/record_csv.h"
 
-std::string recordFilePath(const std::string& folder) { return joinPath(folder, recordFileName); }
-std::string seriesFilePath(const std::string& folder) { return joinPath(folder, seriesFileName); }
+std::string recordFilePath(const std::string& folder) { return pathInFolder(folder, recordFileName); }
+std::string seriesFilePath(const std::string& folder) { return pathInFolder(folder, seriesFileName); }
 
 std::string linuxRecordFolder(const char* dataHome, const char* home)
 {
@@ -22,7 +22,7 @@ static const size_t recentTailBytes = 256 * 1024;
 
 static std::string runningPath(const RecordStore& store, const std::string& tag, const char* suffix)
 {
-    return joinPath(store.folder, runningPrefix + tag + suffix);
+    return pathInFolder(store.folder, runningPrefix + tag + suffix);
 }
 
 static bool failed(RecordStore& store, const std::string& problem)
@@ -45,7 +45,7 @@ static std::string numberedPath(const std::string& folder, const std::string& na
         const long number = std::stol(digits);
         if (number > greatest) greatest = number;
     }
-    return joinPath(folder, stem + "-" + std::to_string(greatest + 1) + extension);
+    return pathInFolder(folder, stem + "-" + std::to_string(greatest + 1) + extension);
 }
 
 // Appends `lines` to a file that starts with `header`: the file made when
@@ -55,7 +55,7 @@ static std::string numberedPath(const std::string& folder, const std::string& na
 static bool appendLines(RecordStore& store, const std::string& name, const std::string& header,
                         const std::string& lines)
 {
-    const std::string path = joinPath(store.folder, name);
+    const std::string path = pathInFolder(store.folder, name);
     const std::string head = utf8ByteOrderMark + header;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int64_t size = fileSize(path);

@@ -46,6 +46,8 @@ public:
     virtual int tune(const TuningSequence& sequence, SystemAttempt attempt) = 0;
     // False when the frontend does not answer.
     virtual bool read(RawFigures* raw) = 0;
+    // The strength alone (a sweep's step), as cheaply as the device allows.
+    virtual bool readLevel(RawFigures* raw) { return read(raw); }
     // The modulation and code rate the tuner says it locked, read while
     // locked (link_margin.h); none unless the device can be asked.
     virtual ModcodWord lockedModcod() { return missingWord(GapNotAsked); }

@@ -85,7 +85,7 @@ bool FrontendWorker::sweepStep(const SweepPlan& plan, int32_t frequencyMHz, cons
         return false;
     }
     *raw = RawFigures();
-    if (!device_.read(raw)) {
+    if (!device_.readLevel(raw)) {
         *reason = "the frontend does not answer";
         return false;
     }

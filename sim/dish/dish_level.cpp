@@ -4,34 +4,7 @@
 
 #include "sim/dish/dish_link.h"
 
-static const double pi = 3.14159265358979323846;
-
 static double milliwattsOf(double dbm) { return std::pow(10.0, dbm / 10.0); }
-
-double channelWidthMHz(int32_t symbolRate) { return std::fmax(symbolRate * 1.35 / 1000.0, 1.0); }
-
-// The power of a raised-cosine spectrum from its centre out to `offsetMHz`
-// (0 .. 0.5 of the whole).
-static double halfShare(double offsetMHz, double symbolRateMHz, double rolloff)
-{
-    const double flatEnd = symbolRateMHz * (1.0 - rolloff) / 2.0;
-    const double edge = symbolRateMHz * (1.0 + rolloff) / 2.0;
-    const double a = std::fabs(offsetMHz);
-    double share = 0.5;
-    if (a <= flatEnd) share = a / symbolRateMHz;
-    else if (a < edge) {
-        const double taper = rolloff * symbolRateMHz;
-        share = flatEnd / symbolRateMHz +
-                ((a - flatEnd) + taper / pi * std::sin(pi * (a - flatEnd) / taper)) / (2.0 * symbolRateMHz);
-    }
-    return offsetMHz < 0 ? -share : share;
-}
-
-double carrierShareWithin(double lowMHz, double highMHz, double symbolRateMHz, double rolloff)
-{
-    if (!(highMHz > lowMHz) || !(symbolRateMHz > 0.0)) return 0.0;
-    return halfShare(highMHz, symbolRateMHz, rolloff) - halfShare(lowMHz, symbolRateMHz, rolloff);
-}
 
 double channelNoiseDbm(double centreMHz, double widthMHz)
 {
@@ -39,7 +12,10 @@ double channelNoiseDbm(double centreMHz, double widthMHz)
 }
 
 // DVB-S2 carriers are mostly sent with the tighter roll-offs it brought.
-static double rolloffOf(const Transponder& transponder) { return transponder.modcod.system == ModDvbS2 ? 0.25 : 0.35; }
+static double rolloffOf(const Transponder& transponder)
+{
+    return transponder.modcod.system == ModDvbS2 ? dvbs2Rolloff : dvbsRolloff;
+}
 
 double channelPowerDbm(const DishModel& model, double centreMHz, double widthMHz, int32_t polarization, uint32_t nowMs)
 {

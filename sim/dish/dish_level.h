@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "cardbase/signal_level.h"
+#include "cardbase/sweep/carrier_spectrum.h"
 #include "sim/dish/dish_model.h"
 
 // The LNB's gain less the cable's loss: what puts the noise of a tuned
@@ -17,14 +18,6 @@
 constexpr double lnbGainDb = 50.0;
 // The tuner's own noise, which is all it hears where no LNB is connected.
 constexpr double tunerNoiseDbmPerMHz = -100.0;
-
-// A tuner's channel filter opens as wide as the carrier it is tuned for:
-// the symbol rate with a roll-off of 0.35.
-double channelWidthMHz(int32_t symbolRate);
-
-// The share of a carrier's power that falls between `lowMHz` and `highMHz`
-// about its centre: a raised-cosine spectrum of `symbolRateMHz` and `rolloff`.
-double carrierShareWithin(double lowMHz, double highMHz, double symbolRateMHz, double rolloff);
 
 // The power at the tuner's input (dBm) in a channel of `widthMHz` about the
 // downlink frequency `centreMHz` of `polarization`, as the dish points now.
