@@ -4,6 +4,17 @@
 
 #include "cardbase/sweep/carrier_spectrum.h"
 
+// A tuner's gain control never reads a channel twice the same to the
+// last hundredth: up to a tenth of a dB either way, the same for the same tune.
+static double wanderDb(uint32_t intermediateKHz, uint32_t symbolsPerSecond)
+{
+    uint32_t h = intermediateKHz * 0x9E3779B1u ^ (symbolsPerSecond + 0x7F4A7C15u);
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    h ^= h >> 12;
+    return ((static_cast<int>(h % 201) - 100) / 1000.0);
+}
+
 int32_t installationLevelMilliDbm(const SimulatedInstallation& installation, const LnbControl& control,
                                   uint32_t intermediateKHz, uint32_t symbolsPerSecond)
 {
@@ -27,5 +38,6 @@ int32_t installationLevelMilliDbm(const SimulatedInstallation& installation, con
             milliwatts += share * density * rate * std::pow(10.0, carrier.carrierToNoiseMilliDb / 10000.0);
         }
     }
-    return static_cast<int32_t>(std::lround(10000.0 * std::log10(milliwatts)));
+    return static_cast<int32_t>(
+        std::lround(1000.0 * (10.0 * std::log10(milliwatts) + wanderDb(intermediateKHz, symbolsPerSecond))));
 }
