@@ -4,6 +4,19 @@
 // the start's steps (bda_start_steps.h).
 #include "bda/bda_graph.h"
 
+// A driver takes its nodes' values at the end of a change (as the network
+// provider makes one for every tune); a value put outside one may never
+// reach the device, or be overwritten by the provider's next change.
+template <typename Put>
+static bool inChangeOfItsOwn(BdaGraph& graph, Put put)
+{
+    if (!graph.deviceControl || FAILED(graph.deviceControl->StartChanges())) return false;
+    HRESULT result = put();
+    if (SUCCEEDED(result)) result = graph.deviceControl->CheckChanges();
+    if (SUCCEEDED(result)) result = graph.deviceControl->CommitChanges();
+    return SUCCEEDED(result);
+}
+
 bool enableSwitchCommands(BdaGraph& graph)
 {
     return graph.diseqc && SUCCEEDED(graph.diseqc->put_EnableDiseqCommands(TRUE));
@@ -13,7 +26,8 @@ bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4])
 {
     if (!graph.diseqc) return false;
     BYTE bytes[4] = {command[0], command[1], command[2], command[3]};
-    return SUCCEEDED(graph.diseqc->put_DiseqSendCommand(++graph.commandsSent, sizeof bytes, bytes));
+    const ULONG id = ++graph.commandsSent;
+    return inChangeOfItsOwn(graph, [&] { return graph.diseqc->put_DiseqSendCommand(id, sizeof bytes, bytes); });
 }
 
 // Windows documents the burst as a mode of the LNB source: with tone
@@ -28,14 +42,8 @@ bool sendToneBurst(BdaGraph& graph, bool burstB)
     return sent;
 }
 
-// A driver takes its nodes' values at the end of a change (as the network
-// provider makes one for every tune); a value put outside one would be
-// overwritten by the provider's next change.
-bool putInputRange(BdaGraph& graph, int32_t range)
+bool putRangeProperty(BdaGraph& graph, int32_t range)
 {
-    if (!graph.rfTuner || !graph.deviceControl || FAILED(graph.deviceControl->StartChanges())) return false;
-    HRESULT result = graph.rfTuner->put_Range(static_cast<ULONG>(range));
-    if (SUCCEEDED(result)) result = graph.deviceControl->CheckChanges();
-    if (SUCCEEDED(result)) result = graph.deviceControl->CommitChanges();
-    return SUCCEEDED(result);
+    if (!graph.rfTuner) return false;
+    return inChangeOfItsOwn(graph, [&] { return graph.rfTuner->put_Range(static_cast<ULONG>(range)); });
 }

@@ -8,6 +8,7 @@
 struct Device {
     IMoniker* moniker;
     std::wstring name;
+    std::wstring path;
 };
 
 static std::string utf8Of(const std::wstring& text)
@@ -20,18 +21,18 @@ static std::string utf8Of(const std::wstring& text)
     return out;
 }
 
-static std::wstring friendlyName(IMoniker* moniker)
+// A text of the device's property bag ("FriendlyName", "DevicePath"), "" without one.
+static std::wstring deviceText(IMoniker* moniker, const wchar_t* property)
 {
-    std::wstring name;
+    std::wstring text;
     IPropertyBag* bag = nullptr;
-    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) return name;
+    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) return text;
     VARIANT value;
     VariantInit(&value);
-    if (SUCCEEDED(bag->Read(L"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR && value.bstrVal)
-        name = value.bstrVal;
+    if (SUCCEEDED(bag->Read(property, &value, nullptr)) && value.vt == VT_BSTR && value.bstrVal) text = value.bstrVal;
     VariantClear(&value);
     bag->Release();
-    return name;
+    return text;
 }
 
 // The devices of a category in the system's order; the caller releases their monikers.
@@ -46,7 +47,9 @@ static std::vector<Device> devicesOf(REFGUID category)
     // S_FALSE: the category has no devices (and no enumerator).
     if (enumerator->CreateClassEnumerator(category, &monikers, 0) == S_OK && monikers) {
         IMoniker* moniker = nullptr;
-        while (monikers->Next(1, &moniker, nullptr) == S_OK) devices.push_back(Device{moniker, friendlyName(moniker)});
+        while (monikers->Next(1, &moniker, nullptr) == S_OK)
+            devices.push_back(
+                Device{moniker, deviceText(moniker, L"FriendlyName"), deviceText(moniker, L"DevicePath")});
         monikers->Release();
     }
     enumerator->Release();
@@ -111,8 +114,12 @@ static HRESULT joinTuner(BdaGraph& graph, const std::string& wantedName)
     std::vector<std::string> names;
     for (const Device& tuner : tuners) names.push_back(utf8Of(tuner.name));
     for (int index : tunerCandidates(names, wantedName)) {
-        graph.device = joinDevice(graph.graph, graph.provider, tuners[static_cast<size_t>(index)]);
-        if (graph.device) break;
+        const Device& tuner = tuners[static_cast<size_t>(index)];
+        graph.device = joinDevice(graph.graph, graph.provider, tuner);
+        if (!graph.device) continue;
+        graph.deviceName = names[static_cast<size_t>(index)];
+        graph.devicePath = utf8Of(tuner.path);
+        break;
     }
     releaseDevices(tuners);
     return graph.device ? S_OK : HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
@@ -172,7 +179,16 @@ static HRESULT startGraph(BdaGraph& graph)
     return state == State_Running ? S_OK : VFW_E_WRONG_STATE;
 }
 
-HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, SectionDelivery deliver, void* context)
+// The maker whose set is looked for: the one the settings name, else the tuner's own unless they name another way.
+static BdaMaker makerToAsk(const BdaGraph& graph, const SwitchSetting& setting)
+{
+    if (setting.choice == SwitchOnlyMaker) return setting.maker;
+    if (setting.choice != SwitchAuto) return NoMaker;
+    return makerOfTuner(graph.deviceName, graph.devicePath);
+}
+
+HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, const SwitchSetting& switchSetting,
+                      SectionDelivery deliver, void* context)
 {
     HRESULT result = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                       reinterpret_cast<void**>(&graph.graph));
@@ -191,6 +207,10 @@ HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, SectionDel
         graph.deviceControl = nullptr;
     addControlNodes(graph, graph.device);
     if (graph.capture) addControlNodes(graph, graph.capture);
+    findMakerSet(graph, makerToAsk(graph, switchSetting));
+    // A driver without the range property refuses to tell it, as Windows' proxy then does.
+    ULONG range = 0;
+    graph.rangeAnswered = graph.rfTuner && SUCCEEDED(graph.rfTuner->get_Range(&range));
     joinSectionRoute(graph, deliver, context);
     result = startGraph(graph);
     if (FAILED(result) && graph.sectionRoute == SectionsFromDemultiplexer) {
@@ -215,6 +235,7 @@ void releaseBdaGraph(BdaGraph& graph)
     for (int i = 0; i < graph.nodeCount; ++i) releaseOnce(graph.nodes[i]);
     graph.nodeCount = 0;
     releaseOnce(graph.diseqc);
+    releaseOnce(graph.makerSet);
     releaseOnce(graph.rfTuner);
     releaseOnce(graph.deviceControl);
     releaseOnce(graph.demodulator);

@@ -23,14 +23,12 @@ static void deliverSections(void* context, const BYTE* bytes, size_t size)
     offerSections(*static_cast<SectionReader*>(context), bytes, size);
 }
 
-HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order,
-                       const SignalShape& shape)
+HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const BdaSessionSettings& settings)
 {
-    session.order = order;
-    session.shape = shape;
+    session.settings = settings;
     session.sections = createSectionReader();
     if (!session.sections) return E_OUTOFMEMORY;
-    HRESULT result = buildBdaGraph(session.graph, tunerName, deliverSections, session.sections);
+    HRESULT result = buildBdaGraph(session.graph, tunerName, settings.switchSetting, deliverSections, session.sections);
     if (SUCCEEDED(result) && !startDriverThread(session.driver)) result = HRESULT_FROM_WIN32(GetLastError());
     // Without its thread the reader finds nothing, and the measurement goes on all the same.
     if (SUCCEEDED(result) && session.graph.sectionRoute != NoSections)
@@ -75,9 +73,16 @@ static bool carryOut(BdaSession& session, const BdaStep& step)
     case BdaStepPause: Sleep(step.ms); return true;
     case BdaStepEnableCommands: session.routeRefused = !enableSwitchCommands(graph); break;
     case BdaStepCommand: session.routeRefused = !sendSwitchCommand(graph, step.command) && step.required; break;
+    case BdaStepMakerCommand:
+        session.routeRefused = !sendMakerCommand(graph, step.command, step.burstB) && step.required;
+        break;
     // The command has served the switch already: a driver without bursts is no reason to fail.
     case BdaStepToneBurst: sendToneBurst(graph, step.burstB); return true;
-    case BdaStepInputRange: session.routeRefused = !putInputRange(graph, step.range); break;
+    case BdaStepMakerBurst: sendMakerBurst(graph, step.burstB); return true;
+    case BdaStepSpaceRange:
+        session.routeRefused = FAILED(putSpaceInputRange(graph, step.rangeText)) && step.required;
+        break;
+    case BdaStepRangeProperty: session.routeRefused = !putRangeProperty(graph, step.range); break;
     }
     return !session.routeRefused;
 }
@@ -110,6 +115,22 @@ static void readWork(void* context)
 
 static HRESULT overran(DriverCall call) { return call == DriverCallDone ? S_OK : HRESULT_FROM_WIN32(ERROR_TIMEOUT); }
 
+// Windows' provider hands the LNB source to the tuner's node through the
+// same DiSEqC interface (Windows 7 on): without one it reaches nothing. The
+// input range goes on only to a driver that answers for it, unless the
+// settings ask for the range whatever the driver says.
+static SwitchMeans switchMeansOf(const BdaGraph& graph, SwitchChoice choice)
+{
+    const bool range = graph.rangeAnswered || choice == SwitchOnlyRange;
+    SwitchMeans means;
+    means.maker = graph.makerSet != nullptr;
+    means.commands = graph.diseqc != nullptr;
+    means.lnbSource = graph.diseqc != nullptr && graph.locatorHasLnbSource;
+    means.spaceRange = range && graph.space != nullptr;
+    means.rangeProperty = range && graph.rfTuner != nullptr && graph.deviceControl != nullptr;
+    return means;
+}
+
 // The requests for the route, made here on the creating thread, and its steps on the driver thread.
 static HRESULT tryRoute(BdaSession& session, SwitchRoute route)
 {
@@ -118,9 +139,9 @@ static HRESULT tryRoute(BdaSession& session, SwitchRoute route)
     HRESULT result = S_OK;
     for (int i = 0; i < session.search.order.count && SUCCEEDED(result); ++i)
         result = createTuneRequest(session.graph, session.values, session.search.order.values[i], lnbSource,
-                                   session.shape, &session.requests[i]);
+                                   session.settings.shape, &session.requests[i]);
     if (FAILED(result)) return result;
-    session.steps = bdaStartSteps(session.values, route);
+    session.steps = bdaStartSteps(session.values, route, session.settings.rangeForms);
     result = overran(callOnDriverThread(session.driver, startWork, &session, bdaStepsBoundMs(session.steps)));
     return SUCCEEDED(result) ? session.tuneResult : result;
 }
@@ -131,25 +152,24 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
     sectionReaderRestart(*session.sections);
     if (!driverThreadIdle(session.driver, tuneAllowanceMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
     session.started = false;
+    session.served = NoSwitchAsked;
     session.tuning = tuning;
     session.lockedModcod = ModcodWord();
     session.lockedReadings = 0;
     session.values = bdaTuneValuesFor(tuning);
-    session.search = startModulationSearch(session.order, rememberedModulation(session.memory, tuning),
+    session.search = startModulationSearch(session.settings.order, rememberedModulation(session.memory, tuning),
                                            tuning.symbolRate, cardClockMs());
-    // Windows' provider hands the LNB source to the tuner's node through the
-    // same DiSEqC interface (Windows 7 on): without one it reaches nothing.
-    const SwitchMeans means{session.graph.diseqc != nullptr,
-                            session.graph.diseqc != nullptr && session.graph.locatorHasLnbSource,
-                            session.graph.rfTuner != nullptr && session.graph.deviceControl != nullptr};
+    const SwitchChoice choice = session.settings.switchSetting.choice;
+    const SwitchMeans means = switchMeansOf(session.graph, choice);
     HRESULT result = S_OK;
     SwitchRoute route = NoSwitchAsked;
     do {
-        route = switchRouteAfter(session.values.switchPort, route, means);
+        route = switchRouteAfter(session.values.switchPort, route, means, choice);
         if (route == SwitchUnreachable) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
         result = tryRoute(session, route);
     } while (SUCCEEDED(result) && session.routeRefused);
     session.started = SUCCEEDED(result);
+    if (session.started) session.served = route;
     return result;
 }
 

@@ -2,8 +2,8 @@
 // driver thread that every call into the driver goes through, and what each
 // start asked for. A start makes one tune request per modulation to try and
 // carries out its steps (bda_start_steps.h) on the way to the switch port,
-// if one was asked for: by the command where the tuner takes commands, else
-// by the LNB source, else by the input range; each reading then reads the
+// if one was asked for, by the routes of bda_tuning.h that the tuner offers
+// and bdacard.ini allows; each reading then reads the
 // statistics and, while there is no lock, moves the modulation search on
 // (bda_search.h). Every wait for the driver has a bound: a start that
 // overruns fails, a reading that overruns is one without signal. Beside it,
@@ -21,11 +21,18 @@
 #include "bda/bda_start_steps.h"
 #include "cardbase/card_tuning.h"
 
+// What bdacard.ini asks of the session.
+struct BdaSessionSettings {
+    ModulationOrder order{};  // empty: the search's own
+    SignalShape shape;        // for DVB-S2
+    SwitchSetting switchSetting;
+    InputRangeForms rangeForms;
+};
+
 struct BdaSession {
     BdaGraph graph;
     DriverThread driver;
-    ModulationOrder order{};  // what bdacard.ini asks for; empty: the search's own
-    SignalShape shape;        // what bdacard.ini names for DVB-S2
+    BdaSessionSettings settings;
     ModulationMemory memory;
     BdaReadingHistory history;
     SectionReader* sections = nullptr;
@@ -36,7 +43,8 @@ struct BdaSession {
     BdaTuneValues values{};
     ModulationSearch search{};
     ITuneRequest* requests[maxModulations] = {};
-    std::vector<BdaStep> steps;  // of the route being tried
+    std::vector<BdaStep> steps;          // of the route being tried
+    SwitchRoute served = NoSwitchAsked;  // the route of the latest start that succeeded
 
     // What the driver thread's latest work found.
     bool routeRefused = false;  // a call the route needs was refused
@@ -52,8 +60,7 @@ struct BdaSession {
 
 // Builds and starts the graph around the tuner named (UTF-8; "" for the
 // first satellite tuner) and starts the driver thread.
-HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const ModulationOrder& order,
-                       const SignalShape& shape);
+HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const BdaSessionSettings& settings);
 
 // Tunes the transponder of a complete set of calls; the result is the
 // tune's, or a failure when a switch port was asked for that the tuner

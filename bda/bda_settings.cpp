@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/number_text.h"
 #include "cardbase/settings_line.h"
 
 // The value of the first line "key = value", without double quotes around it.
@@ -48,17 +49,7 @@ static const NamedValue modulationNames[] = {
 // A value's number, -1 .. bdaModulationLast; false for anything else.
 static bool modulationNumber(const std::string& word, int32_t* value)
 {
-    const size_t digits = !word.empty() && word[0] == '-' ? 1 : 0;
-    if (word.size() <= digits || word.size() > digits + 2) return false;
-    int32_t number = 0;
-    for (size_t i = digits; i < word.size(); ++i) {
-        if (word[i] < '0' || word[i] > '9') return false;
-        number = number * 10 + (word[i] - '0');
-    }
-    number = digits ? -number : number;
-    if (number < bdaModulationNotSet || number > bdaModulationLast) return false;
-    *value = number;
-    return true;
+    return readWholeNumber(word, WholeForm{bdaModulationNotSet, bdaModulationLast, 2, true}, value);
 }
 
 // A value as BDA names it: capitals, "_" for "-", without "BDA_" and `prefix`.
@@ -123,6 +114,45 @@ SignalShape signalShapeFromSettings(const std::string& fileBytes)
     shape.pilot = shapeValue(text, "pilot", "PILOT_", pilotNames, bdaPilotNotSet);
     shape.rollOff = shapeValue(text, "rolloff", "ROLL_OFF_", rollOffNames, bdaRollOffNotSet);
     return shape;
+}
+
+static std::string settingOf(const std::string& fileBytes, const char* key)
+{
+    bool inCodePage = false;
+    std::string value;
+    settingValue(settingsFileText(fileBytes, &inCodePage), key, &value);
+    return value;
+}
+
+SwitchSetting switchSettingFromSettings(const std::string& fileBytes)
+{
+    static const struct {
+        const char* word;
+        SwitchChoice choice;
+    } choices[] = {{"command", SwitchOnlyCommand}, {"source", SwitchOnlyLnbSource}, {"range", SwitchOnlyRange}};
+    const std::string word = settingOf(fileBytes, "switch");
+    SwitchSetting setting;
+    for (const auto& each : choices)
+        if (sameIgnoringAsciiCase(word, each.word)) setting.choice = each.choice;
+    setting.maker = makerOfWord(word);
+    if (setting.maker != NoMaker) setting.choice = SwitchOnlyMaker;
+    return setting;
+}
+
+InputRangeForms inputRangeFormsFromSettings(const std::string& fileBytes)
+{
+    InputRangeForms forms;
+    const std::string line = settingOf(fileBytes, "inputrange");
+    size_t start = 0;
+    for (int port = 0; port < 4 && start < line.size(); ++port) {
+        start = line.find_first_not_of(", \t", start);
+        if (start == std::string::npos) break;
+        size_t end = line.find_first_of(", \t", start);
+        if (end == std::string::npos) end = line.size();
+        forms.port[port] = line.substr(start, end - start);
+        start = end;
+    }
+    return forms;
 }
 
 bool tunerNameMatches(const std::string& friendlyName, const std::string& wanted)

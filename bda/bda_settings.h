@@ -3,12 +3,16 @@
 // machine serves), which modulations its tune requests ask for (a line
 // "modulation=..."; without it the search of bda_search.h), and the pilots
 // and roll-off its requests for DVB-S2 name ("pilot=", "rolloff="; without
-// them none, for the demodulator to find). Platform-neutral.
+// them none, for the demodulator to find), which way the switch port is
+// reached ("switch=") and what the tuning space's input range says for
+// each port ("inputrange="). Platform-neutral.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "bda/bda_makers.h"
 #include "bda/bda_search.h"
+#include "bda/bda_tuning.h"
 #include "cardbase/settings_line.h"
 
 // The name from the text of bdacard.ini, in UTF-8, or "" when the file names
@@ -31,6 +35,20 @@ ModulationOrder modulationsFromSettings(const std::string& fileBytes);
 // 35, 0.2, and BDA's names: BDA_PILOT_ON, PILOT_OFF, BDA_ROLL_OFF_35 ...,
 // any case, "-" for "_"); "auto", anything else or no line names nothing.
 SignalShape signalShapeFromSettings(const std::string& fileBytes);
+
+// The line "switch = command | source | range | MAKER" (MAKER a maker's
+// word of bda_makers.h, as "turbosight"; any case): the one way to reach the
+// switch port. "auto", anything else or no line leaves every way open.
+struct SwitchSetting {
+    SwitchChoice choice = SwitchAuto;
+    BdaMaker maker = NoMaker;  // with SwitchOnlyMaker
+};
+SwitchSetting switchSettingFromSettings(const std::string& fileBytes);
+
+// The line "inputrange = V1, V2, V3, V4": the input range's forms for
+// ports A to D (bda_tuning.h), separated by commas or blanks; a port the
+// line leaves out keeps its number.
+InputRangeForms inputRangeFormsFromSettings(const std::string& fileBytes);
 
 // Whether a tuner's friendly name (UTF-8) is the one asked for: letters of
 // the ASCII range compare in any case, blanks at either end do not count.

@@ -1,17 +1,21 @@
 // What one start sends to a BDA tuner on one switch route, built once as
 // data and carried out step by step on the driver thread (bda_session.cpp).
+// Every start first gives the tuning space its input range: the port's on
+// the input range's route, the space's own on every other, so that no
+// earlier start's range is left for the network provider to put.
 // Through the tuner's own DiSEqC interface, once the driver has enabled
-// commands, the switch command goes out after a tune request, since a
-// driver may power the LNB only for a tune: that tune is made without the
-// 22 kHz tone (which would drown the command), the command waits until the
-// supply has settled, counted from the tune, and is said again at DiSEqC's
-// own pace; for the letters "A" and "B" the tone burst follows, and then
-// the tune with the band's tone.
+// commands, or through its maker's property set, the switch command goes
+// out after a tune request, since a driver may power the LNB only for a
+// tune: that tune is made without the 22 kHz tone (which would drown the
+// command), the command waits until the supply has settled, counted from
+// the tune, and is said again at DiSEqC's own pace; for the letters "A" and
+// "B" the tone burst follows, and then the tune with the band's tone.
 // Through the LNB source the driver does all of it in one tune; through
-// the input range the tuner is told its input before the tune.
+// the RF tuner's range property the tuner is told its input before the tune.
 // Platform-neutral.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bda/bda_tuning.h"
@@ -21,9 +25,12 @@ enum BdaStepKind : uint8_t {
     BdaStepSettle,          // until `ms` after the latest tune
     BdaStepPause,           // `ms`
     BdaStepEnableCommands,  // the route fails when the driver refuses
-    BdaStepCommand,         // the route fails when the driver refuses a `required` one
+    BdaStepCommand,         // in a change of its own; the route fails when the driver refuses a `required` one
     BdaStepToneBurst,       // burst B when `burstB`, else A; a refusal does not matter
-    BdaStepInputRange,      // the RF tuner's range `range`; the route fails when the driver refuses
+    BdaStepMakerCommand,    // through the maker's set; the route fails when the driver refuses a `required` one
+    BdaStepMakerBurst,      // as BdaStepToneBurst, through the maker's set
+    BdaStepSpaceRange,      // the tuning space's input range `rangeText` ("" its own); fails the route if `required`
+    BdaStepRangeProperty,   // the RF tuner's range `range`; the route fails when the driver refuses
 };
 
 struct BdaStep {
@@ -34,9 +41,11 @@ struct BdaStep {
     uint8_t command[4];
     bool burstB;
     int32_t range;
+    std::string rangeText;
 };
 
-std::vector<BdaStep> bdaStartSteps(const BdaTuneValues& values, SwitchRoute route);
+std::vector<BdaStep> bdaStartSteps(const BdaTuneValues& values, SwitchRoute route,
+                                   const InputRangeForms& forms = InputRangeForms());
 
 // What each call into the driver may take before the start is given up:
 // a tune (which may be refused and retried with the next modulation), and

@@ -55,6 +55,10 @@ HRESULT createTuningSpace(BdaGraph& graph)
     graph.lnb = lnbOscillatorsFor(lowBand);
     result = putOscillators(space, graph.lnb);
     if (FAILED(result)) return result;
+    BSTR range = nullptr;
+    if (SUCCEEDED(space->get_InputRange(&range)) && range) graph.spaceRange = range;
+    SysFreeString(range);
+    graph.rangeGiven = graph.spaceRange;
 
     ILocator* locator = nullptr;
     result = CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_INPROC_SERVER, IID_ILocator,
@@ -129,6 +133,40 @@ HRESULT putLnbOscillators(BdaGraph& graph, const LnbOscillators& lnb)
     HRESULT result = putOscillators(graph.space, lnb);
     if (SUCCEEDED(result)) result = graph.tuner->put_TuningSpace(graph.space);
     if (SUCCEEDED(result)) graph.lnb = lnb;
+    return result;
+}
+
+static std::wstring wideOf(const std::string& text)
+{
+    if (text.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], length);
+    return out;
+}
+
+static HRESULT putRangeText(IDVBSTuningSpace* space, const std::wstring& range)
+{
+    BSTR text = SysAllocString(range.c_str());
+    if (!text) return E_OUTOFMEMORY;
+    const HRESULT result = space->put_InputRange(text);
+    SysFreeString(text);
+    return result;
+}
+
+// Windows' provider puts the space's input range to the tuner with every
+// tune, as it does the LNB: it learns a new one with the space handed over again.
+HRESULT putSpaceInputRange(BdaGraph& graph, const std::string& range)
+{
+    if (!graph.space || !graph.tuner) return E_UNEXPECTED;
+    const std::wstring wanted = range.empty() ? graph.spaceRange : wideOf(range);
+    if (wanted == graph.rangeGiven) return S_OK;
+    HRESULT result = putRangeText(graph.space, wanted);
+    if (FAILED(result)) return result;
+    result = graph.tuner->put_TuningSpace(graph.space);
+    // A space the provider refused keeps what the provider has, for the next time it is handed over.
+    if (FAILED(result)) putRangeText(graph.space, graph.rangeGiven);
+    else graph.rangeGiven = wanted;
     return result;
 }
 

@@ -53,24 +53,58 @@ BdaTuneValues bdaTuneValuesFor(const CardTuning& tuning)
 static bool offered(SwitchRoute route, const SwitchMeans& means)
 {
     switch (route) {
+    case SwitchByMaker: return means.maker;
     case SwitchByCommand: return means.commands;
     case SwitchByLnbSource: return means.lnbSource;
-    case SwitchByInputRange: return means.inputRange;
+    case SwitchBySpaceRange: return means.spaceRange;
+    case SwitchByRangeProperty: return means.rangeProperty;
     default: return false;
     }
 }
 
-SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMeans& means)
+static bool chosen(SwitchRoute route, SwitchChoice choice)
+{
+    switch (choice) {
+    case SwitchOnlyCommand: return route == SwitchByCommand;
+    case SwitchOnlyMaker: return route == SwitchByMaker;
+    case SwitchOnlyLnbSource: return route == SwitchByLnbSource;
+    case SwitchOnlyRange: return route == SwitchBySpaceRange || route == SwitchByRangeProperty;
+    case SwitchAuto: break;
+    }
+    return true;
+}
+
+SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMeans& means, SwitchChoice choice)
 {
     if (switchPort == noSwitchPort) return NoSwitchAsked;
     // Nothing tells whether a driver acted on the LNB source: it is never followed by another route.
     if (failed == SwitchByLnbSource || failed == SwitchUnreachable) return SwitchUnreachable;
-    for (int route = failed + 1; route < SwitchUnreachable; ++route)
-        if (offered(static_cast<SwitchRoute>(route), means)) return static_cast<SwitchRoute>(route);
+    for (int route = failed + 1; route < SwitchUnreachable; ++route) {
+        const SwitchRoute each = static_cast<SwitchRoute>(route);
+        if (chosen(each, choice) && offered(each, means)) return each;
+    }
     return SwitchUnreachable;
 }
 
 int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route)
 {
     return route == SwitchByLnbSource ? values.lnbSource : bdaLnbSourceNotSet;
+}
+
+static std::string routeText(SwitchRoute route, BdaMaker maker)
+{
+    switch (route) {
+    case SwitchByMaker: return std::string(makerName(maker)) + "'s property set";
+    case SwitchByCommand: return "DiSEqC command";
+    case SwitchByLnbSource: return "LNB source";
+    case SwitchBySpaceRange: return "input range";
+    case SwitchByRangeProperty: return "RF tuner's range";
+    default: return "";
+    }
+}
+
+std::string bdaCardLine(const std::string& card, SwitchRoute served, BdaMaker maker)
+{
+    const std::string route = routeText(served, maker);
+    return route.empty() ? card : card + "; switch: " + route;
 }

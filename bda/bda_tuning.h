@@ -4,7 +4,9 @@
 // from the switch frequency on, and the low one below it. Platform-neutral.
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "bda/bda_makers.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/frontend_plan.h"
 
@@ -60,28 +62,56 @@ int32_t oscillatorForCarrierKHz(const LnbOscillators& lnb, int32_t carrierKHz);
 // source and input range. The inner FEC is always left to the demodulator.
 BdaTuneValues bdaTuneValuesFor(const CardTuning& tuning);
 
-// How a switch port reaches the switch, in the order tried: the
-// committed-switch command sent through the tuner's own DiSEqC interface,
-// where the driver takes it; else the LNB source of the tune request,
-// where the driver and Windows have one (a driver may take it and do
-// nothing, so nothing comes after it); else the RF tuner's input range,
-// which Windows documents for tuners that drive a multiswitch; with none,
-// the port cannot be reached.
+// How a switch port reaches the switch, in the order tried: the tuner
+// maker's own property set, where the tuner is a maker's whose set is
+// known and its filter answers for it; the committed-switch command sent
+// through the tuner's own DiSEqC interface, where the driver takes it;
+// else the LNB source of the tune request, where the driver and Windows
+// have one (a driver may take it and do nothing, so nothing comes after
+// it); else the input range, which Windows documents for tuners that drive
+// a multiswitch: first as the tuning space's (the network provider puts it
+// to the tuner with every tune), last as the RF tuner's own property; with
+// none, the port cannot be reached.
 enum SwitchRoute : uint8_t {
     NoSwitchAsked,
+    SwitchByMaker,
     SwitchByCommand,
     SwitchByLnbSource,
-    SwitchByInputRange,
+    SwitchBySpaceRange,
+    SwitchByRangeProperty,
     SwitchUnreachable,
 };
 // What the tuner offers for it.
 struct SwitchMeans {
-    bool commands;    // a node with IBDA_DiseqCommand
-    bool lnbSource;   // ... and a locator with an LNB source
-    bool inputRange;  // an RF tuner node with IBDA_FrequencyFilter
+    bool maker;          // a known maker's tuner whose filter answers for the maker's set
+    bool commands;       // a node with IBDA_DiseqCommand
+    bool lnbSource;      // ... and a locator with an LNB source
+    bool spaceRange;     // a tuning space (always, unless it refuses when asked)
+    bool rangeProperty;  // an RF tuner node with IBDA_FrequencyFilter, and the filter's changes
+};
+// Which routes bdacard.ini lets the start take (its line "switch=").
+enum SwitchChoice : uint8_t {
+    SwitchAuto,           // all, in the order above
+    SwitchOnlyCommand,    // "command"
+    SwitchOnlyMaker,      // a maker's word: that maker's set, whoever's the tuner is
+    SwitchOnlyLnbSource,  // "source"
+    SwitchOnlyRange,      // "range": the tuning space's, then the RF tuner's
 };
 // The route to try after `failed` (NoSwitchAsked for the first).
-SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMeans& means);
+SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMeans& means,
+                             SwitchChoice choice = SwitchAuto);
+
+// The card's line where its other facts are shown (the phone page, its
+// window): the card's name, and after a start that reached a switch port
+// the route that served ("BDA tuner; switch: TurboSight's property set").
+std::string bdaCardLine(const std::string& card, SwitchRoute served, BdaMaker maker);
+
+// What the tuning space's input range says for ports A, B, C and D: the
+// port's number, "1" to "4", unless bdacard.ini names other forms; Windows
+// does not say what a driver wants there.
+struct InputRangeForms {
+    std::string port[4] = {"1", "2", "3", "4"};
+};
 
 // The LNB source a tune request carries on that route.
 int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route);

@@ -2,10 +2,11 @@
 // identifiers, method order and result conventions that drives any DVB-S or
 // DVB-S2 tuner with a Broadcast Driver Architecture driver through
 // DirectShow. Initialize opens the session (bda_session.h), the sixth set
-// call of a start tunes, and each status query reads the tuner afresh, at
-// most ten times a second, and hands on the network of the tuned stream
-// once the session has found it. Asked by the phone page while the program
-// does not measure, it sweeps the band from the tuner's own statistics.
+// call of a start tunes (and tells the phone page which way it reached the
+// switch port), and each status query reads the tuner afresh, at most ten
+// times a second, and hands on the network of the tuned stream once the
+// session has found it. Asked by the phone page while the program does not
+// measure, it sweeps the band from the tuner's own statistics.
 #include <windows.h>
 
 #include <new>
@@ -59,8 +60,9 @@ public:
         // BDA has no C/N in dB (the s/n is the scale's for the quality): the
         // margin stays unknown for that, whatever the demodulator says it locked.
         feed_.margin.carrierToNoiseInDecibels = false;
+        cardName_ = name.empty() ? std::string("BDA tuner") : "BDA tuner " + name;
         InitializeCriticalSection(&sessionLock_);
-        openReadingFeed(feed_, name.empty() ? std::string("BDA tuner") : "BDA tuner " + name);
+        openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
     }
 
@@ -141,8 +143,12 @@ private:
         BdaSession* session = new (std::nothrow) BdaSession;
         if (!session) return E_OUTOFMEMORY;
         const std::string settings = settingsFileBytes();
-        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), modulationsFromSettings(settings),
-                                              signalShapeFromSettings(settings));
+        BdaSessionSettings asked;
+        asked.order = modulationsFromSettings(settings);
+        asked.shape = signalShapeFromSettings(settings);
+        asked.switchSetting = switchSettingFromSettings(settings);
+        asked.rangeForms = inputRangeFormsFromSettings(settings);
+        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), asked);
         if (FAILED(result)) {
             delete session;
             return result;
@@ -160,6 +166,7 @@ private:
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         EnterCriticalSection(&sessionLock_);
         const HRESULT result = startBdaSession(*session_, tuning_);
+        noteCardLine(feed_, bdaCardLine(cardName_, session_->served, session_->graph.maker));
         LeaveCriticalSection(&sessionLock_);
         return result;
     }
@@ -271,6 +278,7 @@ private:
     CRITICAL_SECTION sessionLock_;  // the program's calls and a sweep's thread share the session
     volatile LONG programCalled_ = 0;
     BdaSession* session_ = nullptr;
+    std::string cardName_;
     CardTuning tuning_;
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};

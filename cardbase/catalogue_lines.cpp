@@ -1,6 +1,6 @@
 #include "cardbase/catalogue_lines.h"
 
-#include <cstdlib>
+#include "app/number_text.h"
 
 bool orbitalPosition(const std::string& name, double* longitudeDeg)
 {
@@ -10,23 +10,22 @@ bool orbitalPosition(const std::string& name, double* longitudeDeg)
     const std::string word = name.substr(start, end + 1 - start);
     const char side = word.empty() ? '\0' : word.back();
     if (side != 'e' && side != 'w' && side != 'E' && side != 'W') return false;
-    const std::string number = word.substr(0, word.size() - 1);
-    if (number.empty() || number.find_first_not_of("0123456789.") != std::string::npos) return false;
-    char* stop = nullptr;
-    const double degrees = std::strtod(number.c_str(), &stop);
-    if (*stop != '\0' || degrees > 180.0) return false;
+    double degrees = 0;
+    if (!readDecimalNumber(word.substr(0, word.size() - 1), DecimalForm{false, false, 0, 0}, &degrees) ||
+        degrees > 180.0)
+        return false;
     *longitudeDeg = side == 'e' || side == 'E' ? degrees : -degrees;
     return true;
 }
 
+// Up to six digits at `at`, which moves past them; false when none are there.
 static bool readDigits(const std::string& text, size_t* at, int32_t* value)
 {
-    const size_t start = *at;
-    int64_t number = 0;
-    while (*at < text.size() && *at - start < 6 && text[*at] >= '0' && text[*at] <= '9')
-        number = number * 10 + (text[(*at)++] - '0');
+    uint64_t number = 0;
+    const size_t count = leadingDigits(text.data() + *at, text.size() - *at, 6, UINT64_MAX, &number);
     *value = static_cast<int32_t>(number);
-    return *at > start;
+    *at += count;
+    return count > 0;
 }
 
 // "10723h29900" -> frequency, polarization, symbol rate.

@@ -61,6 +61,11 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
     if (feed.phone) phoneSetCall(feed.phone, call, static_cast<int32_t>(value));
 }
 
+void noteCardLine(ReadingFeed& feed, const std::string& line)
+{
+    if (feed.phone) phoneSetCard(feed.phone, line);
+}
+
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
 {
     EnterCriticalSection(&feed.lock);

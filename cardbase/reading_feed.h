@@ -45,6 +45,10 @@ void closeReadingFeed(ReadingFeed& feed);
 // transponder before is forgotten.
 void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value);
 
+// What the card says of itself where the phone page and its window show it,
+// once it knows more than at the open (UTF-8).
+void noteCardLine(ReadingFeed& feed, const std::string& line);
+
 // A whole network table read while locked (a card that can read one).
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity);
 // What is known of the network now, and what the catalogue expected.

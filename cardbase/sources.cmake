@@ -1,15 +1,15 @@
 # What every card substitute shares (paths relative to the project root):
 #   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace, the
 #                           network's own word on where the dish points, where to point it (pointing/)
-#                           and the link margin (margin/),
-#                           platform-neutral (azimora-dvb links them too)
+#                           and the link margin (margin/), with the program's reading of numbers
+#                           (app/number_text.cpp), platform-neutral (azimora-dvb links them too)
 #                           (the section builder, cardbase/network/psi_build.cpp, is for simulators and
 #                           tests and is in none of these lists)
 #   AZM_PHONE_CORE_SOURCES  the phone page's server logic, platform-neutral; the page's files and
 #                           Debian's qrcodegen join it in CMakeLists.txt
 #   AZM_CARD_WIN_SOURCES    the COM server, the card object's fixed parts, the paced reading feed, the
-#                           bounded end of the DLL's threads, the phone page's sockets and window and
-#                           the record's files, Win32
+#                           bounded end of the DLL's threads, the phone page's sockets and window, the
+#                           record's files and the wall clock (app/wall_clock_win.cpp), Win32
 #   AZM_RECORD_POSIX_SOURCES  the record's files on Linux (azimora-dvb and the native tests)
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
@@ -22,11 +22,12 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp
   cardbase/sweep/sweep_plan.cpp cardbase/sweep/sweep_result.cpp cardbase/sweep/carrier_spectrum.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
-  cardbase/record/record_store.cpp)
+  cardbase/record/record_store.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
   cardbase/phone/phone_margin.cpp cardbase/phone/phone_level.cpp cardbase/phone/phone_sweep.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
-  cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp)
+  cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp
+  app/wall_clock_win.cpp)
 list(APPEND AZM_RECORD_POSIX_SOURCES cardbase/record/record_files_posix.cpp)

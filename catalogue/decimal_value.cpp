@@ -1,5 +1,7 @@
 #include "catalogue/decimal_value.h"
 
+#include "app/number_text.h"
+
 static bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 int32_t decimalValue(const char* text, size_t length)
@@ -13,15 +15,9 @@ int32_t decimalValue(const char* text, size_t length)
         negative = text[i] == '-';
         ++i;
     }
-    // The magnitude is gathered in 64 bits and clamped as soon as it passes
-    // what a 32-bit value can hold, so long digit runs cannot overflow it.
-    const int64_t limit = negative ? -static_cast<int64_t>(INT32_MIN) : INT32_MAX;
-    int64_t magnitude = 0;
-    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > limit) {
-            magnitude = limit;
-        }
-    }
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+    // Long digit runs stop growing at what a 32-bit value can hold.
+    const uint64_t limit = static_cast<uint64_t>(INT32_MAX) + (negative ? 1 : 0);
+    uint64_t magnitude = 0;
+    leadingDigits(text + i, length - i, length - i, limit, &magnitude);
+    return static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude));
 }

@@ -65,7 +65,8 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 # The phone page's server and window run inside the test program too
 # (tests/win/phone_service_test.cpp stands in for the COM server).
 set(AZM_PHONE_WIN_SOURCES cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp
-  cardbase/phone/phone_window.cpp cardbase/module_thread.cpp cardbase/sent_messages.cpp cardbase/thread_name.cpp)
+  cardbase/phone/phone_window.cpp cardbase/module_thread.cpp cardbase/sent_messages.cpp cardbase/thread_name.cpp
+  app/wall_clock_win.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp
   sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp sim/dish/dish_link.cpp sim/dish/dish_sky.cpp
@@ -78,7 +79,7 @@ target_link_options(wintests PRIVATE ${AZM_WIN_LINK})
 target_link_libraries(wintests PRIVATE wintest_support wingtest ole32 uuid gdi32 user32 psapi shell32 ws2_32 kernel32)
 
 # A remote control for scripts and demos.
-add_executable(azmctl tools/azmctl/azmctl.cpp)
+add_executable(azmctl tools/azmctl/azmctl.cpp app/wall_clock_win.cpp)
 target_include_directories(azmctl PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(azmctl PRIVATE ${AZM_WIN_FLAGS})
 target_link_options(azmctl PRIVATE ${AZM_WIN_LINK})

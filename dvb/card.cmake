@@ -21,12 +21,12 @@ else()
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/worker_sweep.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
-    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/locked_modcod.cpp
-    dvb/helper/helper_margin.cpp dvb/helper/network_lists.cpp dvb/helper/survey_plan.cpp
+    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
+    dvb/helper/locked_modcod.cpp dvb/helper/helper_margin.cpp dvb/helper/network_lists.cpp dvb/helper/survey_plan.cpp
     dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
     dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
     dvb/simulated/simulated_lnb.cpp dvb/simulated/band_level.cpp
-    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp)
+    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
   # so that the native tests read sections built for them.
@@ -50,7 +50,9 @@ else()
   set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${AZM_DVB_CATALOGUE}
     ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_listener.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/served_connection.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/request_answering.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey_command.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/sweep_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
@@ -68,7 +70,8 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/frontend_plan.cpp ${CMAKE_SOURCE_DIR}/cardbase/card_tuning.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp
-    ${CMAKE_SOURCE_DIR}/cardbase/margin/modcod.cpp ${CMAKE_SOURCE_DIR}/cardbase/margin/link_margin.cpp)
+    ${CMAKE_SOURCE_DIR}/cardbase/margin/modcod.cpp ${CMAKE_SOURCE_DIR}/cardbase/margin/link_margin.cpp
+    ${CMAKE_SOURCE_DIR}/app/number_text.cpp)
   set_target_properties(azimora-dvb-sim PROPERTIES PREFIX "lib")
   target_compile_options(azimora-dvb-sim PRIVATE ${AZM_DVB_PROGRAM_FLAGS} -fPIC -U_FORTIFY_SOURCE)
   target_link_options(azimora-dvb-sim PRIVATE -fno-sanitize=all)

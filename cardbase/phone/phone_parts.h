@@ -19,9 +19,6 @@ struct PhoneSockets {
     PhoneServerCore core;
 };
 
-// The wall clock in ms since 1970, as the page's readings carry it.
-int64_t phoneWallClockMs();
-
 // Listens as the setting asks. False, with the reason for the window in
 // *problem, when it cannot: whatever was made is then released already, so
 // that nothing is served.

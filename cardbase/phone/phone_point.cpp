@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/number_text.h"
 #include "cardbase/phone/phone_feed.h"
 #include "cardbase/phone/phone_settings.h"
 #include "cardbase/pointing/civil_time.h"
@@ -69,24 +70,6 @@ static bool percentDecoded(const std::string& text, std::string* out)
     return out->size() <= maxValueLength;
 }
 
-// A whole number within the bounds, digits only after an optional minus.
-static bool readWhole(const std::string& text, int64_t least, int64_t most, int64_t* value)
-{
-    if (text.empty() || text.size() > 20) return false;
-    const bool negative = text[0] == '-';
-    if (negative && text.size() == 1) return false;
-    int64_t number = 0;
-    for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        if (number > most / 10 + 1) return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    if (negative) number = -number;
-    if (number < least || number > most) return false;
-    *value = number;
-    return true;
-}
-
 bool readPointingQuery(const std::string& query, const PhonePlace& place, PointingQuestion* question,
                        std::string* problem)
 {
@@ -134,12 +117,12 @@ bool readPointingQuery(const std::string& query, const PhonePlace& place, Pointi
     if (!parseSite(values[0], &asked.site, problem)) return false;
     if (!parseSatellite(values[1], place.catalogue, &asked.satelliteLongitudeDeg, &name, problem)) return false;
     int64_t zone = 0;
-    if (!readWhole(values[2], earliestMs, latestMs - 1, &asked.unixMs)) {
+    if (!readWholeNumber(values[2], WholeForm{earliestMs, latestMs - 1, 20, true}, &asked.unixMs)) {
         *problem = "the time t=\"" + values[2].substr(0, 40) +
                    "\" does not read: give the ms since 1970 (UTC) of a moment between 1901 and 2099";
         return false;
     }
-    if (!readWhole(values[3], -maxZoneMinutes, maxZoneMinutes, &zone)) {
+    if (!readWholeNumber(values[3], WholeForm{-maxZoneMinutes, maxZoneMinutes, 20, true}, &zone)) {
         *problem = "the time zone zone=\"" + values[3].substr(0, 40) +
                    "\" does not read: give the minutes east of UTC, -840 to 840 (180 for UTC+3)";
         return false;
@@ -211,7 +194,7 @@ std::string pointingJson(const PointingFigures& f)
     std::string sun;
     for (const SunCrossing& crossing : f.sunCrossings)
         sun += (sun.empty() ? "" : ",") + std::string("{\"at\":") + whole(crossing.atMs) +
-               ",\"local\":" + jsonString(localClockText(crossing.atMs, q.zoneMinutes)) +
+               ",\"local\":" + jsonString(localClockText(crossing.atMs, crossing.zoneMinutes)) +
                ",\"elevation\":" + number(crossing.elevationDeg) + "}";
     std::string lines;
     for (const PointingLine& line : pointingLines(f))

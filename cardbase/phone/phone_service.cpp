@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/wall_clock.h"
 #include "cardbase/module_thread.h"
 #include "cardbase/phone/phone_parts.h"
 #include "cardbase/sent_messages.h"
@@ -111,7 +112,11 @@ static DWORD WINAPI phoneThread(void* parameter)
         if (service->ending) break;
         servePhoneSockets(sockets, &service->lock, service->feed);
         startAskedSweep(service, sockets.core);
-        if (followingPhones(sockets) != view.phones) {
+        EnterCriticalSection(&service->lock);
+        const bool newCard = service->feed.card != view.card;
+        if (newCard) view.card = service->feed.card;
+        LeaveCriticalSection(&service->lock);
+        if (newCard || followingPhones(sockets) != view.phones) {
             view.phones = followingPhones(sockets);
             showPhoneView(window);
         }
@@ -139,7 +144,7 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
     InitializeCriticalSection(&service->lock);
     service->setting = setting;
     service->settingsPath = settingsPath;
-    service->feed.run = std::to_string(phoneWallClockMs()) + "-" + std::to_string(GetCurrentProcessId());
+    service->feed.run = std::to_string(wallClockMs()) + "-" + std::to_string(GetCurrentProcessId());
     service->feed.card = cardName;
     service->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     service->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -185,7 +190,7 @@ void phoneSetPlace(PhoneService* service, const PhonePlace& place)
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 {
-    const int64_t now = phoneWallClockMs();
+    const int64_t now = wallClockMs();
     EnterCriticalSection(&service->lock);
     feedSetCall(service->feed, call, value, now);
     LeaveCriticalSection(&service->lock);
@@ -195,11 +200,19 @@ void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
                   const LinkMargin& margin)
 {
-    const int64_t now = phoneWallClockMs();
+    const int64_t now = wallClockMs();
     EnterCriticalSection(&service->lock);
     service->feed.network = network;
     service->feed.margin = margin;
     feedReading(service->feed, reading, now);
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+}
+
+void phoneSetCard(PhoneService* service, const std::string& card)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.card = card;
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);
 }

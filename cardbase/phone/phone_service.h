@@ -36,6 +36,8 @@ void stopPhoneService(PhoneService* service);
 void phoneSetPlace(PhoneService* service, const PhonePlace& place);
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
+// What the page and the window say of the card from now on.
+void phoneSetCard(PhoneService* service, const std::string& card);
 // How a card sweeps the band when a phone asks (phone_sweep.h): it carries
 // the plan out, reporting the status as it goes; `report` says false when
 // the sweep is to stop (the card is going), and the card then stops soon.

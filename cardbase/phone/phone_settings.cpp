@@ -1,19 +1,7 @@
 #include "cardbase/phone/phone_settings.h"
 
+#include "app/number_text.h"
 #include "cardbase/settings_line.h"
-
-static bool parsePort(const std::string& text, uint16_t* port)
-{
-    if (text.empty() || text.size() > 5) return false;
-    uint32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<uint32_t>(c - '0');
-    }
-    if (value < 1 || value > 65535) return false;
-    *port = static_cast<uint16_t>(value);
-    return true;
-}
 
 // A host name or a dotted IPv4 address: letters, digits, dots and hyphens.
 static bool plausibleHost(const std::string& host)
@@ -36,8 +24,7 @@ PhoneSetting phoneSettingOf(const std::string& value)
     const std::string port = colon == std::string::npos ? text : text.substr(colon + 1);
     if (colon != std::string::npos && !plausibleHost(host)) {
         setting.problem = "\"" + text + "\" names no host: give PORT or HOST:PORT";
-    } else if (!parsePort(port, &setting.port)) {
-        setting.port = 0;
+    } else if (!readWholeNumber(port, portForm, &setting.port)) {
         setting.problem = "\"" + text + "\" is no port: give a number from 1 to 65535";
     } else {
         setting.host = host;

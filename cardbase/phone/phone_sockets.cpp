@@ -1,14 +1,7 @@
 #include <ws2tcpip.h>
 
+#include "app/wall_clock.h"
 #include "cardbase/phone/phone_parts.h"
-
-int64_t phoneWallClockMs()
-{
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10000);  // from 1601 in 100 ns to 1970 in ms
-}
 
 static std::string portText(uint16_t port) { return std::to_string(static_cast<unsigned>(port)); }
 
@@ -131,7 +124,7 @@ static bool readFrom(PhoneSockets& sockets, int slot, const PhoneFeed& feed, CRI
         if (got == 0) return phoneInputEnded(sockets.core, slot);
         if (got < 0) return WSAGetLastError() == WSAEWOULDBLOCK;
         EnterCriticalSection(feedLock);
-        phoneReceived(sockets.core, slot, buffer, static_cast<size_t>(got), feed, phoneWallClockMs(), nowMs);
+        phoneReceived(sockets.core, slot, buffer, static_cast<size_t>(got), feed, wallClockMs(), nowMs);
         LeaveCriticalSection(feedLock);
     }
     return true;
@@ -167,7 +160,7 @@ void servePhoneSockets(PhoneSockets& sockets, CRITICAL_SECTION* feedLock, const 
         if (sockets.clients[slot] != INVALID_SOCKET && !readFrom(sockets, slot, feed, feedLock, nowMs))
             closeClient(sockets, slot);
     EnterCriticalSection(feedLock);
-    phoneFeedStreams(sockets.core, feed, phoneWallClockMs(), nowMs);
+    phoneFeedStreams(sockets.core, feed, wallClockMs(), nowMs);
     LeaveCriticalSection(feedLock);
     for (int slot = 0; slot < maxPhoneConnections; ++slot) {
         if (sockets.clients[slot] == INVALID_SOCKET) continue;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/number_text.h"
+
 // Floor division: days before 1970 belong to the day that starts earlier.
 static int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
 
@@ -56,17 +58,22 @@ std::string localClockText(int64_t unixMs, int32_t zoneMinutes)
     return text;
 }
 
+std::string offsetText(int32_t zoneMinutes)
+{
+    const int32_t minutes = zoneMinutes < 0 ? -zoneMinutes : zoneMinutes;
+    char text[16];
+    std::snprintf(text, sizeof text, "%c%02d:%02d", zoneMinutes < 0 ? '-' : '+', static_cast<int>(minutes / 60),
+                  static_cast<int>(minutes % 60));
+    return text;
+}
+
+std::string zoneText(int32_t zoneMinutes) { return zoneMinutes == 0 ? "UTC" : "UTC" + offsetText(zoneMinutes); }
+
 // Exactly `count` digits at `at`; false past the end or at another character.
 static bool digits(const std::string& text, size_t at, size_t count, int32_t* value)
 {
-    if (at + count > text.size()) return false;
-    int32_t number = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    *value = number;
-    return true;
+    return at + count <= text.size() &&
+           readWholeNumber(text.substr(at, count), WholeForm{0, INT32_MAX, count, true}, value);
 }
 
 static bool parseZone(const std::string& zone, int32_t* minutes)

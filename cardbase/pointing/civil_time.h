@@ -30,6 +30,10 @@ int64_t localDayStartMs(int64_t unixMs, int32_t zoneMinutes);
 
 // "HH:MM" of the local time, to the nearest minute.
 std::string localClockText(int64_t unixMs, int32_t zoneMinutes);
+// The offset a local time is in: "+03:00", "-04:00", "+05:30", "+00:00".
+std::string offsetText(int32_t zoneMinutes);
+// The same for people: "UTC+03:00", "UTC-04:00", "UTC+05:30", "UTC".
+std::string zoneText(int32_t zoneMinutes);
 
 // "2025-06-21T12:00" with an optional zone "Z", "+03:00", "-0430" or
 // "+03"; without one, `defaultZoneMinutes` applies (and `zoneGiven`, when

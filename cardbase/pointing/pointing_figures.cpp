@@ -36,6 +36,8 @@ PointingFigures pointingFigures(const PointingQuestion& question)
 
     const int64_t dayStart = localDayStartMs(question.unixMs, question.zoneMinutes);
     figures.sunCrossings = sunAtAzimuth(site, direction.azimuthDeg, dayStart, dayStart + msPerDay);
+    for (SunCrossing& crossing : figures.sunCrossings)
+        crossing.zoneMinutes = question.zoneAt ? question.zoneAt(crossing.atMs) : question.zoneMinutes;
     figures.sunNow = sunDirection(site, question.unixMs);
     figures.sunNowOffsetDeg = azimuthDifferenceDeg(figures.sunNow.azimuthDeg, direction.azimuthDeg);
     return figures;

@@ -2,33 +2,16 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
+#include "app/number_text.h"
 #include "cardbase/settings_line.h"
 
 static const char siteForm[] = "give LAT,LON in degrees, north and east positive, such as 55.75,37.62";
 static const char positionForm[] = "a position such as 19.2E or 0.8W";
-// Longer than any number worth typing: "-179.999999".
-static const size_t maxNumberLength = 16;
-
-static bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A plain decimal number: an optional sign, digits with at most one point
-// among or before them. No exponent, no "nan" or "inf", no hex.
-static bool readDecimal(const std::string& text, double* value)
-{
-    if (text.empty() || text.size() > maxNumberLength) return false;
-    size_t at = text[0] == '+' || text[0] == '-' ? 1 : 0;
-    size_t digits = 0, points = 0;
-    for (; at < text.size(); ++at) {
-        if (isDigit(text[at])) ++digits;
-        else if (text[at] == '.' && points == 0) ++points;
-        else return false;
-    }
-    if (digits == 0) return false;
-    *value = std::strtod(text.c_str(), nullptr);
-    return std::isfinite(*value);
-}
+// A plain decimal, in no more characters than any number worth typing: "-179.999999".
+static const DecimalForm typedNumber{true, true, 16, 0};
+// The same without a sign, where the side says it.
+static const DecimalForm unsignedNumber{false, false, 16, 0};
 
 static std::string quoted(const std::string& text)
 {
@@ -42,8 +25,8 @@ bool parseSite(const std::string& text, DishSite* site, std::string* error)
     const size_t comma = text.find(',');
     double latitude = 0, longitude = 0;
     if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos ||
-        !readDecimal(withoutOuterBlanks(text.substr(0, comma)), &latitude) ||
-        !readDecimal(withoutOuterBlanks(text.substr(comma + 1)), &longitude)) {
+        !readDecimalNumber(withoutOuterBlanks(text.substr(0, comma)), typedNumber, &latitude) ||
+        !readDecimalNumber(withoutOuterBlanks(text.substr(comma + 1)), typedNumber, &longitude)) {
         *error = "the site " + quoted(text) + " does not read: " + siteForm;
         return false;
     }
@@ -77,8 +60,8 @@ std::string siteText(const DishSite& site)
     return latitude + "," + longitude;
 }
 
-// "19.2E", "19.2 e", "19.2°E", "19.2° W": the number and the side.
-static bool readPosition(const std::string& text, std::string* number, char* side)
+// "19.2E", "19.2 e", "19.2°E", "19.2° W": the degrees and the side.
+static bool readPosition(const std::string& text, double* degrees, char* side)
 {
     if (text.empty()) return false;
     const char last = text.back();
@@ -86,10 +69,7 @@ static bool readPosition(const std::string& text, std::string* number, char* sid
     std::string rest = withoutOuterBlanks(text.substr(0, text.size() - 1));
     if (rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\xC2\xB0") == 0)
         rest = withoutOuterBlanks(rest.substr(0, rest.size() - 2));
-    if (rest.empty() || rest[0] == '+' || rest[0] == '-') return false;
-    double value = 0;
-    if (!readDecimal(rest, &value)) return false;
-    *number = rest;
+    if (!readDecimalNumber(rest, unsignedNumber, degrees)) return false;
     *side = last;
     return true;
 }
@@ -136,10 +116,9 @@ bool parseSatellite(const std::string& typed, const std::vector<CatalogueLine>& 
         *error = std::string("give the satellite: ") + positionForm + ", or " + catalogueForm;
         return false;
     }
-    std::string number;
+    double degrees = 0;
     char side = 0;
-    if (readPosition(text, &number, &side)) {
-        const double degrees = std::strtod(number.c_str(), nullptr);
+    if (readPosition(text, &degrees, &side)) {
         if (degrees > 180.0) {
             *error = "the satellite's position " + quoted(text) + " is beyond 180\xC2\xB0: give " + positionForm;
             return false;
@@ -183,7 +162,7 @@ bool parseOffsetAngle(const std::string& typed, double* offsetDeg, std::string* 
     const std::string text = withoutOuterBlanks(typed);
     const std::string form = "give the degrees the dish's maker prints, such as 26.5 (0 for a prime-focus dish)";
     double value = 0;
-    if (!readDecimal(text, &value)) {
+    if (!readDecimalNumber(text, typedNumber, &value)) {
         *error = "the offset angle " + quoted(text) + " does not read: " + form;
         return false;
     }

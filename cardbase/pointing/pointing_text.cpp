@@ -16,7 +16,7 @@ static std::string tenths(double value)
     return text;
 }
 
-static std::string wholeDegrees(double value)
+static std::string wholeNumber(double value)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.0f", std::fabs(value) < 0.5 ? 0.0 : value);
@@ -24,18 +24,21 @@ static std::string wholeDegrees(double value)
 }
 
 // 0.0 .. 359.9: 359.97 reads as 0.0, as a compass has it.
-static std::string azimuthText(double azimuthDeg)
+static std::string compassTenths(double azimuthDeg)
 {
     double rounded = std::round(azimuthDeg * 10.0) / 10.0;
     if (rounded >= 360.0) rounded -= 360.0;
-    return tenths(rounded) + degree;
+    return tenths(rounded);
 }
 
-// "1.1° E", "0.8° W", "0.0°".
-static std::string sidedDegrees(double value, const char* positive, const char* negative)
+static std::string azimuthText(double azimuthDeg) { return compassTenths(azimuthDeg) + degree; }
+
+// "1.1° E", "0.8° W", "0.0°"; in short "1.1E", "0.8W", "0.0".
+static std::string sidedDegrees(double value, const char* positive, const char* negative, bool inShort = false)
 {
-    if (std::fabs(value) < 0.05) return "0.0" + std::string(degree);
-    return tenths(std::fabs(value)) + degree + " " + (value > 0 ? positive : negative);
+    const std::string unit = inShort ? "" : degree, gap = inShort ? "" : " ";
+    if (std::fabs(value) < 0.05) return "0.0" + unit;
+    return tenths(std::fabs(value)) + unit + gap + (value > 0 ? positive : negative);
 }
 
 std::string orbitalPositionText(double longitudeDeg) { return sidedDegrees(longitudeDeg, "E", "W"); }
@@ -83,15 +86,20 @@ std::string skewInstruction(double skewDeg)
     return "turn the LNB " + skewValue(skewDeg);
 }
 
-// "11:32 local time, 15° high", and "; again at 12:40, 30° high" for each
-// further crossing.
+// "11:32 local time (UTC+03:00), 15° high", and "; again at 12:40, 30°
+// high" for each further crossing, its offset said again where the clocks
+// have changed in between.
 static std::string sunValue(const PointingFigures& f)
 {
     std::string value;
+    const SunCrossing* previous = nullptr;
     for (const SunCrossing& crossing : f.sunCrossings) {
-        const std::string clock = localClockText(crossing.atMs, f.question.zoneMinutes);
-        const std::string high = wholeDegrees(crossing.elevationDeg) + degree + " high";
-        value += value.empty() ? clock + " local time, " + high : "; again at " + clock + ", " + high;
+        const std::string clock = localClockText(crossing.atMs, crossing.zoneMinutes);
+        const std::string zone = " (" + zoneText(crossing.zoneMinutes) + ")";
+        const std::string high = wholeNumber(crossing.elevationDeg) + degree + " high";
+        if (!previous) value = clock + " local time" + zone + ", " + high;
+        else value += "; again at " + clock + (crossing.zoneMinutes != previous->zoneMinutes ? zone : "") + ", " + high;
+        previous = &crossing;
     }
     return value.empty() ? "not at that azimuth today" : value;
 }
@@ -105,7 +113,7 @@ std::string sunHourSentence(const PointingFigures& f)
 static std::string sunNowValue(const PointingFigures& f)
 {
     if (f.sunNow.elevationDeg <= 0) return "below the horizon";
-    const std::string high = wholeDegrees(f.sunNow.elevationDeg) + degree + " high";
+    const std::string high = wholeNumber(f.sunNow.elevationDeg) + degree + " high";
     const double offset = f.sunNowOffsetDeg;
     if (std::fabs(offset) < 0.05) return "at the satellite's azimuth, " + high;
     return tenths(std::fabs(offset)) + degree + (offset < 0 ? " left" : " right") +
@@ -131,5 +139,39 @@ std::vector<PointingLine> pointingLines(const PointingFigures& f)
     lines.push_back({"usals", sidedDegrees(f.usalsDeg, "E", "W")});
     if (f.question.hasOffset) lines.push_back({"plate", plateValue(f)});
     lines.push_back({"sun now", sunNowValue(f)});
+    return lines;
+}
+
+std::vector<std::string> shortPointingLines(const PointingFigures& f)
+{
+    std::vector<std::string> lines;
+    lines.push_back("USALS " + sidedDegrees(f.usalsDeg, "E", "W", true));
+    if (f.sunCrossings.empty()) {
+        lines.push_back("sun never there today");
+    } else {
+        const SunCrossing& first = f.sunCrossings.front();
+        lines.push_back("sun there " + localClockText(first.atMs, first.zoneMinutes) + ", " +
+                        wholeNumber(first.elevationDeg) + " high");
+    }
+    const MagneticModel& model = wmm2025;
+    switch (f.declinationState) {
+    case DeclinationKnown:
+        lines.push_back("magnetic az " + compassTenths(f.magneticAzimuthDeg) + " (" +
+                        sidedDegrees(f.declinationDeg, "E", "W", true) + " " + model.name + ")");
+        break;
+    case DeclinationBeforeModel:
+    case DeclinationAfterModel:
+        lines.push_back(std::string("magnetic az unknown: ") + model.name + " is for " + wholeNumber(model.epochYear) +
+                        "-" + wholeNumber(model.validUntilYear));
+        break;
+    case DeclinationAtPole: lines.push_back("magnetic az unknown at a pole"); break;
+    }
+    const double skew = f.look.direction.skewDeg;
+    if (upright(skew)) {
+        lines.push_back("LNB upright");
+    } else {
+        lines.push_back("LNB " + tenths(std::fabs(skew)) + (skew > 0 ? " clockwise" : " counterclockwise"));
+        lines.push_back("seen from behind the dish");
+    }
     return lines;
 }

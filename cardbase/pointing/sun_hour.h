@@ -10,6 +10,7 @@
 struct SunCrossing {
     int64_t atMs;
     double elevationDeg;
+    int32_t zoneMinutes = 0;  // the time zone's offset then, east of UTC, for its clock (see pointing_figures.h)
 };
 
 // How finely the day is looked at, and how closely a crossing is pinned down.

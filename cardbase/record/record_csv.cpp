@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/number_text.h"
 #include "cardbase/pointing/civil_time.h"
 
 std::string csvField(const std::string& value)
@@ -125,25 +126,7 @@ std::string decimalText(double value, int places)
 
 bool readDecimal(const std::string& text, double* value)
 {
-    size_t at = text.size() > 0 && text[0] == '-' ? 1 : 0;
-    double whole = 0.0, scale = 1.0;
-    size_t digitCount = 0;
-    bool dot = false;
-    for (; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c == '.' && !dot) {
-            dot = true;
-        } else if (c >= '0' && c <= '9') {
-            whole = whole * 10.0 + (c - '0');
-            if (dot) scale *= 10.0;
-            ++digitCount;
-        } else {
-            return false;
-        }
-    }
-    if (digitCount == 0 || digitCount > 17) return false;
-    *value = (text[0] == '-' ? -whole : whole) / scale;
-    return true;
+    return readDecimalNumber(text, DecimalForm{false, true, 0, 17}, value);
 }
 
 static std::string clockText(int64_t unixMs)
@@ -163,9 +146,5 @@ std::string isoUtcText(int64_t unixMs) { return clockText(unixMs) + "Z"; }
 
 std::string isoLocalText(int64_t unixMs, int32_t zoneMinutes)
 {
-    const int32_t size = zoneMinutes < 0 ? -zoneMinutes : zoneMinutes;
-    char zone[16];
-    std::snprintf(zone, sizeof zone, "%c%02d:%02d", zoneMinutes < 0 ? '-' : '+', static_cast<int>(size / 60),
-                  static_cast<int>(size % 60));
-    return clockText(unixMs + zoneMinutes * msPerMinute) + zone;
+    return clockText(unixMs + zoneMinutes * msPerMinute) + offsetText(zoneMinutes);
 }

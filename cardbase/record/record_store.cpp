@@ -1,5 +1,6 @@
 #include "cardbase/record/record_store.h"
 
+#include "app/number_text.h"
 #include "cardbase/record/record_csv.h"
 
 std::string recordFilePath(const std::string& folder) { return pathInFolder(folder, recordFileName); }
@@ -35,15 +36,14 @@ static bool failed(RecordStore& store, const std::string& problem)
 static std::string numberedPath(const std::string& folder, const std::string& name)
 {
     const std::string stem = name.substr(0, name.rfind('.')), extension = name.substr(name.rfind('.'));
-    long greatest = 0;
+    int64_t greatest = 0;
     for (const std::string& file : folderFiles(folder)) {
         if (file.compare(0, stem.size() + 1, stem + "-") != 0 || file.size() <= stem.size() + 1 + extension.size() ||
             file.compare(file.size() - extension.size(), extension.size(), extension) != 0)
             continue;
         const std::string digits = file.substr(stem.size() + 1, file.size() - stem.size() - 1 - extension.size());
-        if (digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
-        const long number = std::stol(digits);
-        if (number > greatest) greatest = number;
+        int64_t number = 0;
+        if (readWholeNumber(digits, WholeForm{0, 999999, 6, true}, &number) && number > greatest) greatest = number;
     }
     return pathInFolder(folder, stem + "-" + std::to_string(greatest + 1) + extension);
 }

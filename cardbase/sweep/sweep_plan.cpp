@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "app/number_text.h"
+
 static const char* const switchLetters[] = {"", "A", "B", "AA", "BA", "AB", "BB"};
 static const int32_t switchCodeCount = 7;
 // Below this an oscillator is a C-band LNB's, above the downlink.
@@ -89,15 +91,7 @@ bool parseSweepSwitch(const std::string& text, int32_t* diseqcCode, std::string*
 // A small whole number as the user types it.
 static bool smallWhole(const std::string& text, int32_t most, int32_t* value)
 {
-    if (text.empty() || text.size() > 5) return false;
-    int32_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + (c - '0');
-    }
-    if (number > most) return false;
-    *value = number;
-    return true;
+    return readWholeNumber(text, WholeForm{0, most, 5, true}, value);
 }
 
 bool parseSweepLnb(const std::string& text, int32_t* oscillatorMHz, std::string* problem)

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "dvb/helper/regular_file.h"
@@ -44,8 +45,10 @@ bool openFrontendLog(FrontendLog& log, const std::string& path, std::string* err
     if (path.empty()) return true;
     log.fd = appendToRegularFile(path, error);
     log.path = path;
-    log.written = 0;
     log.failing = false;
+    // Appended to over many runs, the file counts as a whole.
+    struct stat opened {};
+    log.written = log.fd >= 0 && fstat(log.fd, &opened) == 0 ? static_cast<uint64_t>(opened.st_size) : 0;
     return log.fd >= 0;
 }
 

@@ -10,11 +10,12 @@
 //   lock | nolock                  (when the status changes)
 //   refused WHAT: REASON           (the line of what was refused, and why)
 //   refused secret from ADDRESS: wrong; ...  (a peer's first wrong secret of a run)
-// The file is a regular file (see regular_file.h). Once it holds
-// logByteLimit bytes it becomes FILE.1 (in place of an older one) and a new
-// FILE is begun, so that the latest lines are always there and a run takes
-// at most twice the limit; a write that fails is said on stderr. Writers on
-// several threads take turns.
+// The file is a regular file (see regular_file.h), appended to. Once it
+// holds logByteLimit bytes, this run's and earlier runs' alike, it becomes
+// FILE.1 (in place of an older one) and a new FILE is begun, so that the
+// latest lines are always there and the two take at most twice the limit;
+// a write that fails is said on stderr. Writers on several threads take
+// turns.
 #pragma once
 #include <cstdint>
 #include <mutex>
@@ -33,7 +34,7 @@ constexpr uint64_t logByteLimit = 16u << 20;
 struct FrontendLog {
     int fd = -1;  // -1: no log
     std::string path;
-    uint64_t written = 0;  // to the file begun latest
+    uint64_t written = 0;  // the size of the file begun latest
     bool failing = false;  // the latest write failed (said once per failure)
     std::mutex turn;
 };

@@ -1,8 +1,8 @@
 #include "dvb/helper/helper_options.h"
 
 #include <cmath>
-#include <cstdlib>
 
+#include "app/number_text.h"
 #include "cardbase/pointing/pointing_input.h"
 #include "dvb/helper/survey_plan.h"
 #include "dvb/helper/typed_tuning.h"
@@ -106,26 +106,16 @@ const char* helperUsage()
            "  9  --status --tune: no lock; --survey: no transponder locked\n";
 }
 
-static bool smallNumber(const std::string& text, int* value)
-{
-    if (text.empty() || text.size() > 3) return false;
-    int number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + (c - '0');
-    }
-    *value = number;
-    return true;
-}
+// An adapter's or a frontend's number, and the idle seconds: 0 to 999.
+static const WholeForm smallNumber{0, 999, 3, true};
 
 // --dwell: seconds with at most one decimal, 0.1 to 60.
 static bool dwellSeconds(const std::string& text, uint32_t* ms)
 {
-    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789.") != std::string::npos) return false;
-    char* end = nullptr;
-    const double seconds = std::strtod(text.c_str(), &end);
+    double seconds = 0;
     const size_t dot = text.find('.');
-    if (*end != '\0' || (dot != std::string::npos && text.size() - dot != 2) || seconds < 0.1 || seconds > 60.0)
+    if (!readDecimalNumber(text, DecimalForm{false, false, 4, 0}, &seconds) ||
+        (dot != std::string::npos && text.size() - dot != 2) || seconds < 0.1 || seconds > 60.0)
         return false;
     *ms = static_cast<uint32_t>(std::lround(seconds * 1000));
     return true;
@@ -221,7 +211,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         }
         if (name == "--adapter" || name == "--frontend") {
             int number = 0;
-            if (!smallNumber(value, &number)) {
+            if (!readWholeNumber(value, smallNumber, &number)) {
                 *error = name + " wants a number, not \"" + value + "\"";
                 return false;
             }
@@ -245,7 +235,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             (name == "--log" ? parsed.logPath : name == "--simulate" ? parsed.simulatePath : parsed.secretPath) = value;
         } else if (name == "--idle") {
             int seconds = 0;
-            if (!smallNumber(value, &seconds) || seconds < 1) {
+            if (!readWholeNumber(value, smallNumber, &seconds) || seconds < 1) {
                 *error = "--idle wants seconds from 1 to 999, not \"" + value + "\"";
                 return false;
             }

@@ -6,22 +6,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <dlfcn.h>
 #include <pthread.h>
 #include <string>
 #include <unistd.h>
 
-#include "cardbase/pointing/civil_time.h"
 #include "cardbase/reading_pace.h"
 #include "dvb/helper/connection_rules.h"
 #include "dvb/helper/dvb_frontend.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/helper_margin.h"
-#include "dvb/helper/point_report.h"
+#include "dvb/helper/point_time.h"
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/survey_command.h"
 #include "dvb/helper/sweep_command.h"
+#include "dvb/helper/tcp_listener.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
 #include "dvb/helper/worker_frontend.h"
@@ -269,39 +268,6 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
 extern const unsigned char builtInCatalogue[];
 extern const size_t builtInCatalogueSize;
 
-static int32_t localZoneMinutes(time_t at)
-{
-    tm local{};
-    localtime_r(&at, &local);
-    return static_cast<int32_t>(local.tm_gmtoff / 60);
-}
-
-// --time, or now; without a zone of its own, the machine's zone on that day.
-static bool pointMoment(const std::string& text, int64_t* unixMs, int32_t* zoneMinutes)
-{
-    if (text.empty()) {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        *unixMs = static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-        *zoneMinutes = localZoneMinutes(now.tv_sec);
-        return true;
-    }
-    int64_t asUtc = 0;
-    bool zoneGiven = false;
-    if (!parseLocalTime(text, 0, &asUtc, zoneMinutes, &zoneGiven)) return false;
-    *unixMs = asUtc;
-    if (zoneGiven) return true;
-    // The wall time read as UTC, then the zone at that local time.
-    const time_t wall = static_cast<time_t>(asUtc / 1000);
-    tm fields{};
-    gmtime_r(&wall, &fields);
-    fields.tm_isdst = -1;
-    const time_t local = mktime(&fields);
-    *zoneMinutes = static_cast<int32_t>((wall - local) / 60);
-    *unixMs = asUtc - static_cast<int64_t>(*zoneMinutes) * 60000;
-    return true;
-}
-
 static int printPointing(const HelperOptions& options)
 {
     std::string catalogue, error;
@@ -311,16 +277,15 @@ static int printPointing(const HelperOptions& options)
         complain("cannot read the catalogue " + options.cataloguePath + ": " + error);
         return ExitFailure;
     }
-    int64_t unixMs = 0;
-    int32_t zoneMinutes = 0;
-    if (!pointMoment(options.pointTime, &unixMs, &zoneMinutes)) {
+    PointMoment moment;
+    if (!readPointMoment(options.pointTime, &moment)) {
         complain("--time wants a time such as 2025-06-21T12:00, 2025-06-21T12:00+03:00 or 2025-06-21T09:00Z, not \"" +
                  options.pointTime + "\"");
         std::fprintf(stderr, "Try azimora-dvb --help.\n");
         return ExitUsage;
     }
     std::string report;
-    const int code = pointReport(options, catalogue, unixMs, zoneMinutes, &report, &error);
+    const int code = pointReport(options, catalogue, moment, &report, &error);
     if (code != ExitOk) {
         complain(error);
         std::fprintf(stderr, "Try azimora-dvb --help.\n");

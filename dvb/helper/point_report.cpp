@@ -5,7 +5,7 @@
 #include "cardbase/pointing/pointing_text.h"
 #include "dvb/helper/exit_codes.h"
 
-int pointReport(const HelperOptions& options, const std::string& catalogueText, int64_t unixMs, int32_t zoneMinutes,
+int pointReport(const HelperOptions& options, const std::string& catalogueText, const PointMoment& moment,
                 std::string* report, std::string* problem)
 {
     PointingQuestion question;
@@ -14,8 +14,9 @@ int pointReport(const HelperOptions& options, const std::string& catalogueText, 
                         problem))
         return ExitUsage;
     question.site = options.site;
-    question.unixMs = unixMs;
-    question.zoneMinutes = zoneMinutes;
+    question.unixMs = moment.unixMs;
+    question.zoneMinutes = moment.zoneMinutes;
+    question.zoneAt = moment.zoneAt;
     question.hasOffset = options.hasOffset;
     question.offsetDeg = options.offsetDeg;
     report->clear();

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/wall_clock.h"
 #include "cardbase/pointing/pointing_input.h"
 #include "cardbase/record/record_csv.h"
 #include "cardbase/record/record_files.h"
@@ -170,21 +170,6 @@ static int beginCsv(const std::string& path)
     return -1;
 }
 
-static int64_t unixNowMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-static int32_t zoneMinutesAt(int64_t unixMs)
-{
-    const time_t at = static_cast<time_t>(unixMs / 1000);
-    tm local{};
-    localtime_r(&at, &local);
-    return static_cast<int32_t>(local.tm_gmtoff / 60);
-}
-
 // Every entry to the record in the user's folder, and to the --csv file.
 struct SurveyWriting {
     RecordStore store;
@@ -201,7 +186,7 @@ static void recordInto(SurveyWriting& writing, SurveySettings& settings, const s
         complain("the record cannot be kept (" + writing.store.problem + "); the survey goes on without it");
     settings.card = card;
     settings.recordTag = tag;
-    settings.unixNowMs = unixNowMs;
+    settings.unixNowMs = wallClockMs;
     settings.zoneMinutesAt = zoneMinutesAt;
     settings.running = [&writing](const RecordEntry& entry, const std::vector<RecordSeriesPoint>& series) {
         if (writing.recording) keepRunning(writing.store, entry, series);

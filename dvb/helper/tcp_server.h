@@ -1,5 +1,7 @@
-// azimora-dvb's TCP side: the listening socket and the loop that serves
-// its connections, line by line, through the protocol session. No peer can
+// azimora-dvb's TCP side: the loop that serves the listener's connections,
+// line by line, through the protocol session (a connection's life and
+// socket in served_connection.h, the answering of its requests in
+// request_answering.h). No peer can
 // stall it: every socket is non-blocking, what a slow reader has not taken
 // and what a peer sends faster than it is answered are bounded, and so are
 // the connections open at once; an open or a tune of the frontend runs on
@@ -17,10 +19,6 @@
 
 #include "dvb/helper/frontend_log.h"
 #include "dvb/protocol/session.h"
-
-// -1 with `error` set (`taken` when the port is in use); `boundPort` gets
-// the port actually bound (for port 0).
-int listenOn(const std::string& host, uint16_t port, bool* taken, std::string* error, uint16_t* boundPort);
 
 // The frontend as the server drives it. An open or a tune is handed over
 // without waiting: the server serves others while it runs, and looks at its

@@ -4,6 +4,8 @@
 #include <sstream>
 #include <vector>
 
+#include "app/number_text.h"
+
 std::string levelAnswerText(const SignalLevel& level)
 {
     std::string text = std::string("level ") + levelStateWord(level.state);
@@ -17,20 +19,9 @@ std::string levelAnswerText(const SignalLevel& level)
     return text;
 }
 
-// A decimal as the answer writes it: digits, a minus only before a number other than 0.
-static bool wholeNumber(const std::string& word, bool allowNegative, long long* value)
-{
-    size_t at = allowNegative && !word.empty() && word[0] == '-' ? 1 : 0;
-    if (at >= word.size() || word.size() - at > 10) return false;
-    if (word[at] == '0' && (word.size() - at > 1 || at == 1)) return false;
-    long long number = 0;
-    for (; at < word.size(); ++at) {
-        if (word[at] < '0' || word[at] > '9') return false;
-        number = number * 10 + (word[at] - '0');
-    }
-    *value = word[0] == '-' ? -number : number;
-    return true;
-}
+// A level's thousandths and a time in ms, as the answer writes them.
+static const WholeForm thousandthsForm{-2000000000, 2000000000, 10, false};
+static const WholeForm msForm{1, 4000000000, 10, false};
 
 bool parseLevelAnswer(const std::string& text, SignalLevel* level)
 {
@@ -49,7 +40,7 @@ bool parseLevelAnswer(const std::string& text, SignalLevel* level)
     if (levelHasValue(parsed)) {
         long long thousandths = 0;
         if (at + 1 >= words.size() || !levelUnitFromWord(words[at], &parsed.unit) ||
-            !wholeNumber(words[at + 1], true, &thousandths))
+            !readWholeNumber(words[at + 1], thousandthsForm, &thousandths))
             return false;
         parsed.value = static_cast<double>(thousandths) / 1000.0;
         at += 2;
@@ -57,7 +48,7 @@ bool parseLevelAnswer(const std::string& text, SignalLevel* level)
     for (const char* key : {"age", "refresh"}) {
         long long ms = 0;
         if (at + 1 >= words.size() || words[at] != key) continue;
-        if (!wholeNumber(words[at + 1], false, &ms) || ms == 0 || ms > 4000000000LL) return false;
+        if (!readWholeNumber(words[at + 1], msForm, &ms)) return false;
         (words[at] == "age" ? parsed.ageMs : parsed.refreshMs) = static_cast<uint32_t>(ms);
         at += 2;
     }

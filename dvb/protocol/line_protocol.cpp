@@ -1,5 +1,7 @@
 #include "dvb/protocol/line_protocol.h"
 
+#include "app/number_text.h"
+
 static const char* const requestNames[requestKindCount] = {
     "Initialize",
     "SetFec",
@@ -53,25 +55,9 @@ static bool requestWords(const std::string& text)
     return true;
 }
 
-// A decimal int32 as formatRequest writes it: an optional minus, no leading
-// zeros, no "-0".
-static bool parseInteger(const std::string& text, int32_t* value)
-{
-    size_t at = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) at = 1;
-    if (at >= text.size() || text.size() - at > 10) return false;
-    if (text[at] == '0' && (text.size() - at > 1 || negative)) return false;
-    int64_t magnitude = 0;
-    for (; at < text.size(); ++at) {
-        if (text[at] < '0' || text[at] > '9') return false;
-        magnitude = magnitude * 10 + (text[at] - '0');
-    }
-    const int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue < INT32_MIN || signedValue > INT32_MAX) return false;
-    *value = static_cast<int32_t>(signedValue);
-    return true;
-}
+// A decimal int32 as the lines carry it (formatRequest writes it): an
+// optional minus, no leading zeros, no "-0".
+static const WholeForm lineNumber{INT32_MIN, INT32_MAX, 10, false};
 
 bool parseRequest(const std::string& line, Request* request)
 {
@@ -84,7 +70,8 @@ bool parseRequest(const std::string& line, Request* request)
         int32_t value = 0;
         std::string words;
         if (requestTakesValue(kind)) {
-            if (space == std::string::npos || !parseInteger(line.substr(space + 1), &value)) return false;
+            if (space == std::string::npos || !readWholeNumber(line.substr(space + 1), lineNumber, &value))
+                return false;
         } else if (requestTakesWords(kind)) {
             if (space == std::string::npos || !requestWords(line.substr(space + 1))) return false;
             words = line.substr(space + 1);
@@ -168,7 +155,7 @@ bool parseReply(const std::string& line, Reply* reply)
     } else if (line.compare(0, 3, "ok ") == 0) {
         parsed.ok = true;
         if (wordsText(line.substr(3))) parsed.text = line.substr(3);
-        else if (parseInteger(line.substr(3), &parsed.value)) parsed.hasValue = true;
+        else if (readWholeNumber(line.substr(3), lineNumber, &parsed.value)) parsed.hasValue = true;
         else return false;
     } else if (line.compare(0, 5, "fail ") == 0 && line.size() > 5) {
         parsed.reason = line.substr(5);
@@ -218,17 +205,13 @@ bool parseHostPort(const std::string& text, const char* defaultHost, bool allowA
         if (!defaultHost) return false;
         hostPart = defaultHost;
     }
-    if (hostPart.empty() || hostPart.size() > 253 || portPart.empty() || portPart.size() > 5) return false;
+    if (hostPart.empty() || hostPart.size() > 253) return false;
     for (char c : hostPart)
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-'))
             return false;
-    uint32_t number = 0;
-    for (char c : portPart) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + static_cast<uint32_t>(c - '0');
-    }
-    if (number > 65535 || (number == 0 && !allowAnyPort)) return false;
+    WholeForm form = portForm;
+    if (allowAnyPort) form.least = 0;
+    if (!readWholeNumber(portPart, form, port)) return false;
     *host = hostPart;
-    *port = static_cast<uint16_t>(number);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/number_text.h"
 #include "cardbase/settings_line.h"
 #include "dvb/protocol/line_protocol.h"
 
@@ -35,12 +36,7 @@ static bool parsePosition(const std::string& word, PositionTenths* position)
     const size_t dot = word.size() - 3;
     if ((side != 'E' && side != 'W') || word[dot] != '.' || (word[0] == '0' && dot > 1)) return false;
     int32_t tenths = 0;
-    for (size_t i = 0; i + 1 < word.size(); ++i) {
-        if (i == dot) continue;
-        if (word[i] < '0' || word[i] > '9') return false;
-        tenths = tenths * 10 + (word[i] - '0');
-    }
-    if (tenths < 1 || tenths > 1800) return false;
+    if (!readWholeNumber(word.substr(0, dot) + word[dot + 1], WholeForm{1, 1800, 4, true}, &tenths)) return false;
     *position = side == 'E' ? tenths : -tenths;
     return true;
 }

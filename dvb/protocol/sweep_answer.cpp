@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "app/number_text.h"
+
 static std::vector<std::string> wordsOf(const std::string& text)
 {
     std::istringstream stream(text);
@@ -17,16 +19,7 @@ static std::vector<std::string> wordsOf(const std::string& text)
 // A whole number as these answers write it.
 static bool whole(const std::string& word, long long* value)
 {
-    size_t at = !word.empty() && word[0] == '-' ? 1 : 0;
-    if (at >= word.size() || word.size() - at > 12) return false;
-    if (word[at] == '0' && word.size() - at > 1) return false;
-    long long number = 0;
-    for (; at < word.size(); ++at) {
-        if (word[at] < '0' || word[at] > '9') return false;
-        number = number * 10 + (word[at] - '0');
-    }
-    *value = word[0] == '-' ? -number : number;
-    return true;
+    return readWholeNumber(word, WholeForm{-999999999999, 999999999999, 12, false}, value);
 }
 
 static std::string hundredths(double value) { return std::to_string(std::llround(value * 100.0)); }

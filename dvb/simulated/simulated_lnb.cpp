@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/number_text.h"
 #include "cardbase/catalogue_lines.h"
 #include "cardbase/frontend_plan.h"
 
@@ -13,11 +14,7 @@ static constexpr double symbolRateTolerance = 0.03;
 
 static bool wholeNumber(const std::string& word, uint32_t lowest, uint32_t highest, uint32_t* value)
 {
-    if (word.empty() || word.size() > 6 || word.find_first_not_of("0123456789") != std::string::npos) return false;
-    const unsigned long number = std::strtoul(word.c_str(), nullptr, 10);
-    if (number < lowest || number > highest) return false;
-    *value = static_cast<uint32_t>(number);
-    return true;
+    return readWholeNumber(word, WholeForm{lowest, highest, 6, true}, value);
 }
 
 static bool identifier(const std::string& word, uint16_t* value)

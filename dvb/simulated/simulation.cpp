@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "app/number_text.h"
 #include "cardbase/margin/link_margin.h"
 
 // The name used in the file ("DVB-S2").
@@ -44,11 +45,7 @@ static bool statisticsByName(const std::string& name, SimulatedStatistics* stati
 
 static bool wholeMilliseconds(const std::string& word, uint32_t* value)
 {
-    if (word.empty() || word.size() > 9) return false;
-    for (char c : word)
-        if (c < '0' || c > '9') return false;
-    *value = static_cast<uint32_t>(std::strtoul(word.c_str(), nullptr, 10));
-    return true;
+    return readWholeNumber(word, WholeForm{0, 999999999, 9, true}, value);
 }
 
 // A C/N between -50 and 100 dB, in thousandths.
@@ -66,13 +63,12 @@ static bool decibels(const std::string& word, int32_t* milliDb)
 static bool identifier(const std::string& word, uint16_t* value)
 {
     const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
-    const std::string digits = hex ? word.substr(2) : word;
-    if (digits.empty() || digits.size() > (hex ? 4u : 5u)) return false;
+    if (!hex) return readWholeNumber(word, WholeForm{0, 65535, 5, true}, value);
+    const std::string digits = word.substr(2);
+    if (digits.empty() || digits.size() > 4) return false;
     for (char c : digits)
-        if (!(c >= '0' && c <= '9') && !(hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))) return false;
-    const unsigned long number = std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10);
-    if (number > 65535) return false;
-    *value = static_cast<uint16_t>(number);
+        if (!(c >= '0' && c <= '9') && !((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+    *value = static_cast<uint16_t>(std::strtoul(digits.c_str(), nullptr, 16));
     return true;
 }
 
@@ -84,12 +80,7 @@ static bool orbitalPosition(const std::string& word, PositionTenths* position)
     const char side = word.back();
     if (side != 'E' && side != 'W') return false;
     int32_t tenths = 0;
-    for (size_t i = 0; i + 1 < word.size(); ++i) {
-        if (i == dot) continue;
-        if (word[i] < '0' || word[i] > '9') return false;
-        tenths = tenths * 10 + (word[i] - '0');
-    }
-    if (tenths > 1800) return false;
+    if (!readWholeNumber(word.substr(0, dot) + word[dot + 1], WholeForm{0, 1800, 4, true}, &tenths)) return false;
     *position = side == 'E' ? tenths : -tenths;
     return true;
 }
@@ -98,15 +89,17 @@ static bool orbitalPosition(const std::string& word, PositionTenths* position)
 static bool transponderWord(const std::string& word, NitStreamFacts* stream)
 {
     const size_t letter = word.find_first_not_of("0123456789");
-    if (letter == 0 || letter == std::string::npos || letter > 5 || word.size() - letter - 1 > 5) return false;
+    if (letter == std::string::npos) return false;
     static const char letters[] = "HVLR";
     const char* found = std::strchr(letters, word[letter]);
-    const std::string rate = word.substr(letter + 1);
-    if (!found || *found == '\0' || rate.empty() || rate.find_first_not_of("0123456789") != std::string::npos)
+    const WholeForm fiveDigits{0, 99999, 5, true};
+    uint32_t megahertz = 0, kilosymbols = 0;
+    if (!found || *found == '\0' || !readWholeNumber(word.substr(0, letter), fiveDigits, &megahertz) ||
+        !readWholeNumber(word.substr(letter + 1), fiveDigits, &kilosymbols))
         return false;
-    stream->frequencyKHz = static_cast<uint32_t>(std::strtoul(word.substr(0, letter).c_str(), nullptr, 10)) * 1000;
+    stream->frequencyKHz = megahertz * 1000;
     stream->polarization = static_cast<uint8_t>(found - letters);
-    stream->symbolsPerSecond = static_cast<uint32_t>(std::strtoul(rate.c_str(), nullptr, 10)) * 1000;
+    stream->symbolsPerSecond = kilosymbols * 1000;
     return true;
 }
 

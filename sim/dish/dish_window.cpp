@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/wall_clock.h"
 #include "cardbase/com_server.h"
 #include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
@@ -62,26 +63,11 @@ static PixelPoint pointOf(LPARAM lParam)
     return PixelPoint{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-// The wall clock in ms since 1970, and this computer's time zone now.
-static int64_t wallClockMs(int32_t* zoneMinutes)
-{
-    FILETIME utc, local;
-    GetSystemTimeAsFileTime(&utc);
-    const auto ticks = [](const FILETIME& t) {
-        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-    };
-    *zoneMinutes =
-        FileTimeToLocalFileTime(&utc, &local) ? static_cast<int32_t>((ticks(local) - ticks(utc)) / 600000000) : 0;
-    return (ticks(utc) - 116444736000000000LL) / 10000;  // from 1601 in 100 ns to 1970 in ms
-}
-
 static void updatePointing(DishWindow* dish, const DishView& view, DWORD now)
 {
     const int target = view.tunedSatellite >= 0 ? view.tunedSatellite : view.nearest;
     if (target == dish->pointingFor && now - dish->pointingAtMs < dishPointingRefreshMs) return;
-    int32_t zoneMinutes = 0;
-    const int64_t wallMs = wallClockMs(&zoneMinutes);
-    dish->whereToPoint = dishPointingLines(*dish->model, target, wallMs, zoneMinutes);
+    dish->whereToPoint = dishPointingLines(*dish->model, target, wallClockMs(), zoneMinutesAt);
     dish->pointingFor = target;
     dish->pointingAtMs = now;
 }

@@ -120,3 +120,37 @@ TEST(BdaSettings, PilotsAndRollOffAsUsersWriteThem)
     EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOffNotSet), shapeIn("pilot=yes\r\nrolloff=0.5\r\n"));
     EXPECT_EQ(Shape(bdaPilotNotSet, bdaRollOffNotSet), shapeIn("; pilot=on\r\n# rolloff=0.35\r\n"));
 }
+
+TEST(BdaSettings, TheSwitchLineForcesOneRoute)
+{
+    EXPECT_EQ(SwitchAuto, switchSettingFromSettings("").choice);
+    EXPECT_EQ(SwitchAuto, switchSettingFromSettings("switch=auto\r\n").choice);
+    EXPECT_EQ(SwitchAuto, switchSettingFromSettings("switch=diseqc\r\n").choice);
+    EXPECT_EQ(SwitchOnlyCommand, switchSettingFromSettings("Switch = Command\r\n").choice);
+    EXPECT_EQ(SwitchOnlyLnbSource, switchSettingFromSettings("switch=source").choice);
+    EXPECT_EQ(SwitchOnlyRange, switchSettingFromSettings("switch=\"range\"").choice);
+    const SwitchSetting turboSight = switchSettingFromSettings("tuner=x\r\nswitch = TurboSight\r\n");
+    EXPECT_EQ(SwitchOnlyMaker, turboSight.choice);
+    EXPECT_EQ(MakerTurboSight, turboSight.maker);
+    EXPECT_EQ(MakerConexant, switchSettingFromSettings("switch=conexant").maker);
+    EXPECT_EQ(NoMaker, switchSettingFromSettings("switch=command").maker);
+}
+
+TEST(BdaSettings, TheInputRangeLineNamesEachPortsForm)
+{
+    const InputRangeForms numbers = inputRangeFormsFromSettings("");
+    EXPECT_EQ("1", numbers.port[0]);
+    EXPECT_EQ("4", numbers.port[3]);
+    const InputRangeForms zeroBased = inputRangeFormsFromSettings("inputrange = 0, 1, 2, 3\r\n");
+    EXPECT_EQ("0", zeroBased.port[0]);
+    EXPECT_EQ("3", zeroBased.port[3]);
+    const InputRangeForms letters = inputRangeFormsFromSettings("InputRange=A B\tC,,D\r\n");
+    EXPECT_EQ("A", letters.port[0]);
+    EXPECT_EQ("B", letters.port[1]);
+    EXPECT_EQ("C", letters.port[2]);
+    EXPECT_EQ("D", letters.port[3]);
+    // A port the line leaves out keeps its number.
+    const InputRangeForms two = inputRangeFormsFromSettings("inputrange=10 20");
+    EXPECT_EQ("20", two.port[1]);
+    EXPECT_EQ("3", two.port[2]);
+}

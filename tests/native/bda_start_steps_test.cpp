@@ -1,7 +1,9 @@
 // What a start sends to a BDA tuner on each way to the switch, checked as a
-// switch on the cable would hear it: every command after a tune has powered
-// the LNB, with the supply settled, without the tone, at DiSEqC's pace, the
-// tone burst for "A" and "B", and last the tune with the band's tone.
+// switch on the cable would hear it: every command (through the tuner's node
+// or its maker's set) after a tune has powered the LNB, with the supply
+// settled, without the tone, at DiSEqC's pace, the tone burst for "A" and
+// "B", and last the tune with the band's tone; and what the tuning space's
+// input range holds at that tune.
 #include <gtest/gtest.h>
 
 #include "bda/bda_start_steps.h"
@@ -33,6 +35,12 @@ struct Cable {
     bool commandBeforeTune = false;
     int32_t range = bdaRangeNotSet;
     bool rangeBeforeTune = false;
+    std::string spaceRange;  // "" the space's own
+    bool spaceRangeBeforeTune = false;
+    bool spaceRangeRequired = false;
+    int makerSteps = 0;
+    int nodeSteps = 0;           // enabling, commands and bursts through the node
+    bool commandBurstB = false;  // what the first maker command's burst would be
 };
 
 static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
@@ -50,8 +58,15 @@ static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
             break;
         case BdaStepSettle: now = tunedAt + step.ms > now ? tunedAt + step.ms : now; break;
         case BdaStepPause: now += step.ms; break;
-        case BdaStepEnableCommands: break;
+        case BdaStepEnableCommands: ++cable.nodeSteps; break;
+        case BdaStepMakerCommand:
         case BdaStepCommand:
+            if (step.kind == BdaStepMakerCommand) {
+                if (cable.makerSteps == 0) cable.commandBurstB = step.burstB;
+                ++cable.makerSteps;
+            } else {
+                ++cable.nodeSteps;
+            }
             if (cable.tunes == 0) cable.commandBeforeTune = true;
             if (tone) cable.commandOverTone = true;
             if (now - tunedAt < cable.shortestSettleMs) cable.shortestSettleMs = now - tunedAt;
@@ -60,14 +75,22 @@ static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
             commandAt = now;
             ++cable.commands;
             break;
+        case BdaStepMakerBurst:
         case BdaStepToneBurst:
+            if (step.kind == BdaStepMakerBurst) ++cable.makerSteps;
+            else ++cable.nodeSteps;
             ++cable.bursts;
             cable.burstB = step.burstB;
             cable.burstAfterCommandMs = now - commandAt;
             break;
-        case BdaStepInputRange:
+        case BdaStepRangeProperty:
             cable.range = step.range;
             cable.rangeBeforeTune = cable.tunes == 0;
+            break;
+        case BdaStepSpaceRange:
+            cable.spaceRange = step.rangeText;
+            cable.spaceRangeRequired = step.required;
+            cable.spaceRangeBeforeTune = cable.tunes == 0;
             break;
         }
     }
@@ -107,8 +130,23 @@ TEST(BdaStartSteps, TheCommandFollowsAToneFreeTuneAtDiseqcsPaceAndTheBandsTuneCo
             for (const BdaStep& step : steps) required += step.kind == BdaStepCommand && step.required;
             EXPECT_EQ(1, required) << at;
             // Commands are enabled before anything is tuned for them, and again after the tune.
-            EXPECT_EQ(BdaStepEnableCommands, steps[0].kind) << at;
-            EXPECT_EQ(BdaStepEnableCommands, steps[3].kind) << at;
+            EXPECT_EQ(BdaStepEnableCommands, steps[1].kind) << at;
+            EXPECT_EQ(BdaStepEnableCommands, steps[4].kind) << at;
+            EXPECT_EQ(0, cable.makerSteps) << at;
+
+            // Through the maker's set the switch hears the same, and nothing goes to the node.
+            const std::vector<BdaStep> makers = bdaStartSteps(values, SwitchByMaker);
+            const Cable maker = listen(makers, values.carrierKHz);
+            EXPECT_EQ(2, maker.commands) << at;
+            EXPECT_FALSE(maker.commandOverTone) << at;
+            EXPECT_GE(maker.shortestSettleMs, poweredLnbSettleMs) << at;
+            EXPECT_GE(maker.shortestCommandGapMs, 100u) << at;
+            EXPECT_TRUE(maker.lastTuneAfterSwitch) << at;
+            EXPECT_EQ(c.tone, maker.toneAtLastTune) << at;
+            EXPECT_EQ(cable.bursts, maker.bursts) << at;
+            EXPECT_EQ(0, maker.nodeSteps) << at;
+            // A set whose message carries a burst gets the one of the port's position (B for "B", "BA", "BB").
+            EXPECT_EQ(code == 2 || code == 4 || code == 6, maker.commandBurstB) << at;
         }
     }
 }
@@ -117,9 +155,14 @@ TEST(BdaStartSteps, OtherRoutesTuneOnceAndTheInputRangeComesFirst)
 {
     const BdaTuneValues plain = bdaTuneValuesFor(tuningOf(11720, 10600, 0));
     const std::vector<BdaStep> one = bdaStartSteps(plain, NoSwitchAsked);
-    ASSERT_EQ(1u, one.size());
-    EXPECT_EQ(BdaStepTune, one[0].kind);
-    EXPECT_EQ(plain.lnb, one[0].lnb);
+    ASSERT_EQ(2u, one.size());
+    EXPECT_EQ(BdaStepTune, one[1].kind);
+    EXPECT_EQ(plain.lnb, one[1].lnb);
+    // Every start gives the space back its own range, whatever the start before put there.
+    const Cable none = listen(one, plain.carrierKHz);
+    EXPECT_EQ("", none.spaceRange);
+    EXPECT_TRUE(none.spaceRangeBeforeTune);
+    EXPECT_FALSE(none.spaceRangeRequired);
 
     const BdaTuneValues portC = bdaTuneValuesFor(tuningOf(11720, 10600, 5));
     const Cable source = listen(bdaStartSteps(portC, SwitchByLnbSource), portC.carrierKHz);
@@ -127,8 +170,23 @@ TEST(BdaStartSteps, OtherRoutesTuneOnceAndTheInputRangeComesFirst)
     EXPECT_EQ(0, source.commands);
     EXPECT_TRUE(source.toneAtLastTune);
 
-    const Cable range = listen(bdaStartSteps(portC, SwitchByInputRange), portC.carrierKHz);
+    EXPECT_EQ("", source.spaceRange);
+
+    // The tuning space carries the port to every tune the provider makes; the
+    // RF tuner's own range, the last resort, is put in a change before the tune.
+    const Cable space = listen(bdaStartSteps(portC, SwitchBySpaceRange), portC.carrierKHz);
+    EXPECT_EQ("3", space.spaceRange);
+    EXPECT_TRUE(space.spaceRangeRequired);
+    EXPECT_TRUE(space.spaceRangeBeforeTune);
+    EXPECT_EQ(bdaRangeNotSet, space.range);
+    EXPECT_EQ(1, space.tunes);
+    InputRangeForms letters;
+    letters.port[2] = "C";
+    EXPECT_EQ("C", listen(bdaStartSteps(portC, SwitchBySpaceRange, letters), portC.carrierKHz).spaceRange);
+
+    const Cable range = listen(bdaStartSteps(portC, SwitchByRangeProperty), portC.carrierKHz);
     EXPECT_EQ(3, range.range);
+    EXPECT_EQ("", range.spaceRange);
     EXPECT_TRUE(range.rangeBeforeTune);
     EXPECT_EQ(1, range.tunes);
     EXPECT_EQ(0, range.commands);
@@ -140,7 +198,7 @@ TEST(BdaStartSteps, OtherRoutesTuneOnceAndTheInputRangeComesFirst)
 TEST(BdaStartSteps, TheBoundCoversEveryWaitAndEveryCall)
 {
     const BdaTuneValues plain = bdaTuneValuesFor(tuningOf(11720, 10600, 0));
-    EXPECT_EQ(tuneAllowanceMs, bdaStepsBoundMs(bdaStartSteps(plain, NoSwitchAsked)));
+    EXPECT_EQ(tuneAllowanceMs + callAllowanceMs, bdaStepsBoundMs(bdaStartSteps(plain, NoSwitchAsked)));
     const BdaTuneValues portA = bdaTuneValuesFor(tuningOf(11720, 10600, 1));
     const std::vector<BdaStep> steps = bdaStartSteps(portA, SwitchByCommand);
     uint32_t waits = 0, calls = 0, tunes = 0;
@@ -149,6 +207,6 @@ TEST(BdaStartSteps, TheBoundCoversEveryWaitAndEveryCall)
         else if (step.kind == BdaStepTune) ++tunes;
         else ++calls;
     }
-    EXPECT_EQ(5u, calls);  // enable twice, two commands, the burst
+    EXPECT_EQ(6u, calls);  // the space's range, enable twice, two commands, the burst
     EXPECT_EQ(waits + tunes * tuneAllowanceMs + calls * callAllowanceMs, bdaStepsBoundMs(steps));
 }

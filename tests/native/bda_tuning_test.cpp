@@ -89,31 +89,89 @@ TEST(BdaTuning, PolarizationAndSwitchPortBecomeBdaValues)
     EXPECT_EQ(0, memcmp(expected, ab.switchCommand, 4));
 }
 
+static SwitchMeans meansOf(bool maker, bool commands, bool lnbSource, bool range)
+{
+    SwitchMeans means;
+    means.maker = maker;
+    means.commands = commands;
+    means.lnbSource = lnbSource;
+    means.spaceRange = range;
+    means.rangeProperty = range;
+    return means;
+}
+
 TEST(BdaTuning, TheSwitchIsReachedByTheCommandElseTheLnbSourceElseTheInputRange)
 {
     const BdaTuneValues withPort = bdaTuneValuesFor(tuningFromProgram(11720, 1, 5));
-    const SwitchMeans everything{true, true, true};
+    const SwitchMeans everything = meansOf(false, true, true, true);
     EXPECT_EQ(SwitchByCommand, switchRouteAfter(withPort.switchPort, NoSwitchAsked, everything));
     // A refused command falls back to the LNB source, which nothing follows:
     // whether the driver acted on it cannot be told.
     EXPECT_EQ(SwitchByLnbSource, switchRouteAfter(withPort.switchPort, SwitchByCommand, everything));
     EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, SwitchByLnbSource, everything));
-    // Without the locator's LNB source (before Windows 7) the input range is tried before refusing.
-    const SwitchMeans noSource{true, false, true};
-    EXPECT_EQ(SwitchByInputRange, switchRouteAfter(withPort.switchPort, SwitchByCommand, noSource));
-    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, SwitchByInputRange, noSource));
-    const SwitchMeans rangeOnly{false, false, true};
-    EXPECT_EQ(SwitchByInputRange, switchRouteAfter(withPort.switchPort, NoSwitchAsked, rangeOnly));
+    // Without the locator's LNB source (before Windows 7) the input range is
+    // tried before refusing: the tuning space's, then the RF tuner's own.
+    const SwitchMeans noSource = meansOf(false, true, false, true);
+    EXPECT_EQ(SwitchBySpaceRange, switchRouteAfter(withPort.switchPort, SwitchByCommand, noSource));
+    EXPECT_EQ(SwitchByRangeProperty, switchRouteAfter(withPort.switchPort, SwitchBySpaceRange, noSource));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, SwitchByRangeProperty, noSource));
+    const SwitchMeans rangeOnly = meansOf(false, false, false, true);
+    EXPECT_EQ(SwitchBySpaceRange, switchRouteAfter(withPort.switchPort, NoSwitchAsked, rangeOnly));
     EXPECT_EQ(SwitchUnreachable, switchRouteAfter(withPort.switchPort, NoSwitchAsked, SwitchMeans{}));
     // The request carries the source only on its own route: after a command
     // the driver must not send one of its own.
     EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchByCommand));
-    EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchByInputRange));
+    EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchByMaker));
+    EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withPort, SwitchBySpaceRange));
     EXPECT_EQ(3, lnbSourceFor(withPort, SwitchByLnbSource));
 
     const BdaTuneValues withoutPort = bdaTuneValuesFor(tuningFromProgram(11720, 1, 0));
     EXPECT_EQ(NoSwitchAsked, switchRouteAfter(withoutPort.switchPort, NoSwitchAsked, SwitchMeans{}));
     EXPECT_EQ(bdaLnbSourceNotSet, lnbSourceFor(withoutPort, NoSwitchAsked));
+}
+
+// A known maker's tuner whose filter answers for the maker's set is
+// switched through it before IBDA_DiseqCommand; a refusal falls back to the
+// command, then the LNB source, as for any tuner.
+TEST(BdaTuning, AMakersOwnSetComesBeforeTheCommand)
+{
+    const int port = bdaTuneValuesFor(tuningFromProgram(12245, 0, 6)).switchPort;
+    const SwitchMeans all = meansOf(true, true, true, true);
+    EXPECT_EQ(SwitchByMaker, switchRouteAfter(port, NoSwitchAsked, all));
+    EXPECT_EQ(SwitchByCommand, switchRouteAfter(port, SwitchByMaker, all));
+    EXPECT_EQ(SwitchBySpaceRange, switchRouteAfter(port, SwitchByMaker, meansOf(true, false, false, true)));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(port, SwitchByMaker, meansOf(true, false, false, false)));
+}
+
+// bdacard.ini's "switch=" leaves one way open, and only where the tuner offers it.
+TEST(BdaTuning, TheSettingsForceOneRoute)
+{
+    const int port = bdaTuneValuesFor(tuningFromProgram(12245, 0, 5)).switchPort;
+    const SwitchMeans all = meansOf(true, true, true, true);
+    EXPECT_EQ(SwitchByCommand, switchRouteAfter(port, NoSwitchAsked, all, SwitchOnlyCommand));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(port, SwitchByCommand, all, SwitchOnlyCommand));
+    EXPECT_EQ(SwitchByMaker, switchRouteAfter(port, NoSwitchAsked, all, SwitchOnlyMaker));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(port, SwitchByMaker, all, SwitchOnlyMaker));
+    EXPECT_EQ(SwitchByLnbSource, switchRouteAfter(port, NoSwitchAsked, all, SwitchOnlyLnbSource));
+    EXPECT_EQ(SwitchBySpaceRange, switchRouteAfter(port, NoSwitchAsked, all, SwitchOnlyRange));
+    EXPECT_EQ(SwitchByRangeProperty, switchRouteAfter(port, SwitchBySpaceRange, all, SwitchOnlyRange));
+    EXPECT_EQ(SwitchUnreachable, switchRouteAfter(port, SwitchByRangeProperty, all, SwitchOnlyRange));
+    EXPECT_EQ(SwitchUnreachable,
+              switchRouteAfter(port, NoSwitchAsked, meansOf(false, true, true, true), SwitchOnlyMaker));
+    EXPECT_EQ(NoSwitchAsked, switchRouteAfter(noSwitchPort, NoSwitchAsked, all, SwitchOnlyMaker));
+}
+
+// The phone page and its window say which way the latest start reached the port.
+TEST(BdaTuning, TheCardLineNamesTheRouteThatServed)
+{
+    EXPECT_EQ("BDA tuner", bdaCardLine("BDA tuner", NoSwitchAsked, NoMaker));
+    EXPECT_EQ("BDA tuner X; switch: TurboSight's property set",
+              bdaCardLine("BDA tuner X", SwitchByMaker, MakerTurboSight));
+    EXPECT_EQ("BDA tuner; switch: Conexant's property set", bdaCardLine("BDA tuner", SwitchByMaker, MakerConexant));
+    EXPECT_EQ("BDA tuner; switch: DiSEqC command", bdaCardLine("BDA tuner", SwitchByCommand, MakerConexant));
+    EXPECT_EQ("BDA tuner; switch: LNB source", bdaCardLine("BDA tuner", SwitchByLnbSource, NoMaker));
+    EXPECT_EQ("BDA tuner; switch: input range", bdaCardLine("BDA tuner", SwitchBySpaceRange, NoMaker));
+    EXPECT_EQ("BDA tuner; switch: RF tuner's range", bdaCardLine("BDA tuner", SwitchByRangeProperty, NoMaker));
 }
 
 // "A" and "B" add the tone burst of a simple switch; the input range counts the ports from 1.

@@ -10,6 +10,9 @@
 
 namespace {
 
+int32_t moscowZone(int64_t) { return 180; }
+int32_t utc(int64_t) { return 0; }
+
 int hotBirdIn(const DishModel& model)
 {
     for (size_t i = 0; i < model.sky.size(); ++i)
@@ -25,16 +28,16 @@ TEST(DishPointing, TheFiguresForTheSiteAndTheSatellite)
     // Moscow, 21 June 2025, 12:00 in Moscow; the sun at HotBird's azimuth at
     // 13:42 (PyEphem: 10:41:35 UTC, 55.19°).
     const int64_t noon = daysFromCivil({2025, 6, 21}) * msPerDay + 9 * 3600000;
-    const std::vector<std::string> lines = dishPointingLines(model, hotBird, noon, 180);
+    const std::vector<std::string> lines = dishPointingLines(model, hotBird, noon, moscowZone);
     const std::vector<std::string> expected = {
         "USALS 26.8W",        "sun there 13:42, 55 high",  "magnetic az 197.0 (12.0E WMM2025)",
         "LNB 15.8 clockwise", "seen from behind the dish",
     };
     EXPECT_EQ(expected, lines);
-    EXPECT_TRUE(dishPointingLines(model, -1, noon, 180).empty());
+    EXPECT_TRUE(dishPointingLines(model, -1, noon, moscowZone).empty());
     // Beyond the magnetic model, no declination is made up.
     const int64_t later = daysFromCivil({2031, 1, 1}) * msPerDay;
-    EXPECT_EQ("magnetic az unknown: WMM2025 is for 2025-2030", dishPointingLines(model, hotBird, later, 0)[2]);
+    EXPECT_EQ("magnetic az unknown: WMM2025 is for 2025-2030", dishPointingLines(model, hotBird, later, utc)[2]);
 }
 
 TEST(DishPointing, TheLinesStandUnderTheArcClearOfTheSatellites)

@@ -1,7 +1,9 @@
 // The files named on azimora-dvb's command line: regular files only, read
 // within bounds, checked whole; a log that cannot be written is said.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend_log.h"
@@ -110,6 +112,28 @@ TEST(DvbHelperFiles, AFullLogGoesOnInANewFileSoThatTheLatestLinesAreAlwaysThere)
     EXPECT_LE(static_cast<uint64_t>(earlier.st_size), logByteLimit);
     EXPECT_GT(static_cast<uint64_t>(earlier.st_size), logByteLimit - 2000);
     EXPECT_LT(latest.size(), (logByteLimit / 6) / 1000 + 10);
+    remove((files.log + ".1").c_str());
+}
+
+TEST(DvbHelperFiles, ALogAppendedOverManyRunsCountsFromItsSize)
+{
+    const HelperFiles files = helperFiles("");
+    // Earlier runs have left it a line short of the limit.
+    const int earlierRuns = open(files.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(earlierRuns, 0);
+    ASSERT_EQ(0, ftruncate(earlierRuns, static_cast<off_t>(logByteLimit - 10)));
+    close(earlierRuns);
+    FrontendLog log;
+    std::string error;
+    ASSERT_TRUE(openFrontendLog(log, files.log, &error)) << error;
+    writeLogLine(log, "voltage 18");
+    closeFrontendLog(log);
+    struct stat latest {
+    }, earlier{};
+    ASSERT_EQ(0, stat(files.log.c_str(), &latest));
+    EXPECT_EQ(11, latest.st_size) << "\"voltage 18\" alone";
+    ASSERT_EQ(0, stat((files.log + ".1").c_str(), &earlier));
+    EXPECT_EQ(logByteLimit - 10, static_cast<uint64_t>(earlier.st_size));
     remove((files.log + ".1").c_str());
 }
 

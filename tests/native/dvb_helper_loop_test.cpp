@@ -1,7 +1,8 @@
 // azimora-dvb's serving loop against peers that abuse it and frontends that
-// are slow, from the real program on a simulated frontend: a stalled peer
-// costs no processor time, opening and letting go of the frontend are
-// paced, wrong secrets are slowed, only well-formed requests keep the
+// are slow, from the real program on a simulated frontend: a stalled peer,
+// or one that resets with its queue full, costs no processor time, opening
+// and letting go of the frontend are paced, wrong secrets are slowed (and a
+// peer told how long it waits), only well-formed requests keep the
 // frontend held, queued tunes collapse to the latest, a slow start is
 // waited for while others are answered, and a signal ends the helper at
 // once whatever is queued.
@@ -76,6 +77,29 @@ TEST(DvbHelperLoop, AStalledPeerWithAHeldRequestCostsNoProcessorTime)
     EXPECT_EQ(ExitOk, stopServing(helper));
 }
 
+TEST(DvbHelperLoop, APeerThatResetsWithAFullQueueCostsNoProcessorTime)
+{
+    // Every frontend call takes half a second: the start with its switch command
+    // takes several seconds, while the requests behind it fill the queue.
+    ServingHelper helper;
+    ASSERT_TRUE(startServing(helper, "slow all 500\n0 lock 10\n"));
+    ASSERT_TRUE(connectToHelper(helper));
+    ASSERT_EQ("ok", ask(helper, "Initialize"));
+    std::string requests = tuningSet(11000, 5);
+    for (int i = 0; i < 100; ++i) requests += "QuerySignalStatus\n";
+    ASSERT_TRUE(sendRaw(helper, requests));
+    ASSERT_TRUE(waitForLine(helper.files.log, "voltage 18"));
+    // Gone with a reset, its requests still queued.
+    const linger reset{1, 0};
+    setsockopt(helper.socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    disconnect(helper);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const double before = processorSeconds(helper.pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_LT(processorSeconds(helper.pid) - before, 0.2);
+    EXPECT_EQ(ExitOk, stopServing(helper));
+}
+
 TEST(DvbHelperLoop, OpeningAndLettingGoOfTheFrontendArePaced)
 {
     ServingHelper helper;
@@ -120,6 +144,23 @@ TEST(DvbHelperLoop, WrongSecretsFromOnePeerAreSlowedAndTheLogSaysSoOnce)
     EXPECT_EQ("ok", ask(other, std::string("secret ") + secret));
     EXPECT_EQ("ok", ask(other, "Initialize"));
     disconnect(other);
+    EXPECT_EQ(ExitOk, stopServing(helper));
+}
+
+TEST(DvbHelperLoop, APeerWhosePauseOutlastsItsConnectionIsToldHowLongToWait)
+{
+    ServingHelper helper;
+    ASSERT_TRUE(startServing(helper, "0 lock 10\n", {}, {{std::string("AZIMORA_DVB_SECRET=") + secret}}));
+    // Three wrong secrets, each looked at once the last one's pause is over:
+    // the next waits 4 s, longer than a connection is kept for its secret.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(connectToHelper(helper));
+        ASSERT_EQ("fail wrong secret", ask(helper, "secret dish-PC-guess")) << i;
+    }
+    ASSERT_TRUE(connectToHelper(helper));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ("fail wait 4 s", ask(helper, std::string("secret ") + secret));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
     EXPECT_EQ(ExitOk, stopServing(helper));
 }
 

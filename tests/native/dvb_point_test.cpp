@@ -23,7 +23,7 @@ const char londonLines[] = "azimuth: 155.9\xC2\xB0 (true)\n"
                            "magnetic azimuth: 154.8\xC2\xB0 (declination 1.1\xC2\xB0 E, WMM2025)\n"
                            "elevation: 28.3\xC2\xB0\n"
                            "skew: 14.7\xC2\xB0 counterclockwise, seen from behind the dish\n"
-                           "sun: 10:29 local time, 14\xC2\xB0 high\n"
+                           "sun: 10:29 local time (UTC), 14\xC2\xB0 high\n"
                            "usals: 21.3\xC2\xB0 E\n"
                            "sun now: 7.2\xC2\xB0 right of the satellite's azimuth (facing it), 16\xC2\xB0 high\n";
 
@@ -74,13 +74,38 @@ TEST(DvbPoint, TheLinesFromTheCatalogue)
     ASSERT_TRUE(parse({"--point", "astra", "--site", "51.51,-0.13"}, &options, &error));
     const std::string catalogue = "[HotBird1-6   13.0e]=10723h29900;[Astra1B1H,2C   19.2e]=12515h22000;";
     // 2026-01-15T11:00Z.
-    ASSERT_EQ(ExitOk, pointReport(options, catalogue, 1768474800000, 0, &report, &error)) << error;
+    ASSERT_EQ(ExitOk, pointReport(options, catalogue, {1768474800000, 0, nullptr}, &report, &error)) << error;
     EXPECT_EQ(londonLines, report);
     options.pointSatellite = "Sirius";
-    EXPECT_EQ(ExitUsage, pointReport(options, catalogue, 1768474800000, 0, &report, &error));
+    EXPECT_EQ(ExitUsage, pointReport(options, catalogue, {1768474800000, 0, nullptr}, &report, &error));
     EXPECT_EQ("the satellite \"Sirius\" is neither a position such as 19.2E or 0.8W nor a name in satellite.ini such "
               "as HotBird1-6",
               error);
+}
+
+// The sun's line of --point for 97° W from New York, in the machine's zone there.
+std::string newYorkSun(const std::string& time)
+{
+    const HelperFiles files = helperFiles("");
+    const HelperResult result = runHelper({"--point", "97W", "--site", "40.7,-74", "--time", time}, files,
+                                          HelperSurroundings{{"TZ=America/New_York"}});
+    EXPECT_EQ(ExitOk, result.exitCode) << result.output;
+    const size_t start = result.output.find("\nsun: ");
+    return start == std::string::npos
+               ? result.output
+               : result.output.substr(start + 1, result.output.find('\n', start + 1) - start - 1);
+}
+
+TEST(DvbPoint, OnADayTheClocksChangeTheSunsHourIsInTheOffsetOfItsMoment)
+{
+    // 9 March 2025, clocks forward at 02:00 (the sun at 213.1°, as PyEphem
+    // has it: 18:46 UTC, 39.7°); 2 November 2025, back at 02:00.
+    EXPECT_EQ("sun: 14:46 local time (UTC-04:00), 40\xC2\xB0 high", newYorkSun("2025-03-09T00:30"));
+    EXPECT_EQ("sun: 14:46 local time (UTC-04:00), 40\xC2\xB0 high", newYorkSun("2025-03-09T12:00"));
+    EXPECT_EQ(newYorkSun("2025-11-02T00:30"), newYorkSun("2025-11-02T12:00"));
+    EXPECT_NE(std::string::npos, newYorkSun("2025-11-02T00:30").find("(UTC-05:00)"));
+    // A time with an offset of its own keeps it all day.
+    EXPECT_EQ("sun: 13:46 local time (UTC-05:00), 40\xC2\xB0 high", newYorkSun("2025-03-09T00:30-05:00"));
 }
 
 TEST(DvbPoint, TheProgramPrintsOneFigureALine)
@@ -96,7 +121,8 @@ TEST(DvbPoint, TheProgramPrintsOneFigureALine)
         runHelper({"--point", "Astra1B1H", "--site", "51.51,-0.13", "--time", "2026-01-15T14:00", "--offset", "26"},
                   files, HelperSurroundings{{"TZ=Europe/Moscow"}});
     EXPECT_EQ(ExitOk, result.exitCode) << result.output;
-    EXPECT_NE(std::string::npos, result.output.find("\nsun: 13:29 local time, 14\xC2\xB0 high\n")) << result.output;
+    EXPECT_NE(std::string::npos, result.output.find("\nsun: 13:29 local time (UTC+03:00), 14\xC2\xB0 high\n"))
+        << result.output;
     EXPECT_NE(std::string::npos, result.output.find("\nplate: 2.3\xC2\xB0 back from vertical (offset 26.0\xC2\xB0)\n"))
         << result.output;
 

@@ -91,7 +91,7 @@ TEST(PhonePoint, TheServerAnswersWithJson)
           "\"sun\":[{\"at\":17684729", "\"local\":\"10:29\"",
           "\"lines\":[[\"azimuth\",\"155.9\xC2\xB0 (true)\"],[\"magnetic azimuth\",",
           "\"skewText\":\"turn the LNB 14.7\xC2\xB0 counterclockwise, seen from behind the dish\"",
-          "\"sunText\":\"the sun stands at the satellite's azimuth at 10:29 local time, 14\xC2\xB0 high\"}"})
+          "\"sunText\":\"the sun stands at the satellite's azimuth at 10:29 local time (UTC), 14\xC2\xB0 high\"}"})
         EXPECT_NE(std::string::npos, body.find(part)) << part << "\n" << body;
 
     const PhoneAnswer head =

@@ -1,6 +1,7 @@
 // Where to point, in words: the site, satellite and offset angle as people
 // type them (every bad one said with what a good one looks like), and the
-// lines azimora-dvb --point prints and the phone page lists.
+// lines azimora-dvb --point prints, the phone page lists and the practice
+// dish writes in short.
 #include <gtest/gtest.h>
 
 #include "cardbase/pointing/civil_time.h"
@@ -146,13 +147,14 @@ TEST(PointingText, OneFigureALine)
               "magnetic azimuth: 154.8\xC2\xB0 (declination 1.1\xC2\xB0 E, WMM2025)\n"
               "elevation: 28.3\xC2\xB0\n"
               "skew: 14.7\xC2\xB0 counterclockwise, seen from behind the dish\n"
-              "sun: 10:29 local time, 14\xC2\xB0 high\n"
+              "sun: 10:29 local time (UTC), 14\xC2\xB0 high\n"
               "usals: 21.3\xC2\xB0 E\n"
               "sun now: 7.2\xC2\xB0 right of the satellite's azimuth (facing it), 16\xC2\xB0 high\n",
               joined(pointingLines(f)));
     EXPECT_EQ("turn the LNB 14.7\xC2\xB0 counterclockwise, seen from behind the dish",
               skewInstruction(f.look.direction.skewDeg));
-    EXPECT_EQ("the sun stands at the satellite's azimuth at 10:29 local time, 14\xC2\xB0 high", sunHourSentence(f));
+    EXPECT_EQ("the sun stands at the satellite's azimuth at 10:29 local time (UTC), 14\xC2\xB0 high",
+              sunHourSentence(f));
 
     // An offset dish: the plate leans back or forward.
     f.question.hasOffset = true;
@@ -193,14 +195,52 @@ TEST(PointingText, WhatCannotBeDoneIsSaidPlainly)
     PointingFigures north = figuresFor({-45.0, 13.0}, 13.02, utcMs(2026, 1, 15, 11, 0), 60);
     EXPECT_EQ("0.0\xC2\xB0 (true)", pointingLines(north)[0].value);
 
-    // Where the sun passes twice, both hours.
+    // Where the sun passes twice, both hours; the offset said again where
+    // the clocks changed in between.
     PointingFigures twice = below;
-    twice.sunCrossings = {{utcMs(2025, 6, 21, 13, 2), 28.8}, {utcMs(2025, 6, 21, 17, 26), 88.7}};
-    twice.question.zoneMinutes = -300;
-    EXPECT_EQ("08:02 local time, 29\xC2\xB0 high; again at 12:26, 89\xC2\xB0 high", pointingLines(twice)[4].value);
+    twice.sunCrossings = {{utcMs(2025, 6, 21, 13, 2), 28.8, -300}, {utcMs(2025, 6, 21, 17, 26), 88.7, -300}};
+    EXPECT_EQ("08:02 local time (UTC-05:00), 29\xC2\xB0 high; again at 12:26, 89\xC2\xB0 high",
+              pointingLines(twice)[4].value);
+    twice.sunCrossings[1].zoneMinutes = -240;
+    EXPECT_EQ("08:02 local time (UTC-05:00), 29\xC2\xB0 high; again at 13:26 (UTC-04:00), 89\xC2\xB0 high",
+              pointingLines(twice)[4].value);
+    // The zone's offset at each crossing, where its rules are known.
+    PointingQuestion changing = twice.question;
+    changing.zoneAt = [](int64_t unixMs) { return unixMs < utcMs(2025, 3, 9, 7, 0) ? -300 : -240; };
+    changing.site = {40.7, -74.0};
+    changing.satelliteLongitudeDeg = -97.0;
+    changing.unixMs = utcMs(2025, 3, 9, 5, 30);
+    changing.zoneMinutes = -300;
+    const PointingFigures springing = pointingFigures(changing);
+    ASSERT_EQ(1u, springing.sunCrossings.size());
+    EXPECT_EQ(-240, springing.sunCrossings[0].zoneMinutes);
+    EXPECT_EQ("14:46 local time (UTC-04:00), 40\xC2\xB0 high", pointingLines(springing)[4].value);
+    EXPECT_EQ("UTC+05:30", zoneText(330));
+    EXPECT_EQ("UTC-09:30", zoneText(-570));
+
     EXPECT_EQ("19.2\xC2\xB0 E", orbitalPositionText(19.2));
     EXPECT_EQ("0.8\xC2\xB0 W", orbitalPositionText(-0.8));
     EXPECT_EQ("0.0\xC2\xB0", orbitalPositionText(-0.01));
+}
+
+TEST(PointingText, ShortLinesForANarrowWindow)
+{
+    // Moscow to HotBird 13.0° E, 21 June 2025 at noon in Moscow (the
+    // practice dish's lines in full are in dish_pointing_test.cpp). A
+    // compass never reads 360.0.
+    PointingFigures f = figuresFor({55.75, 37.62}, 13.0, utcMs(2025, 6, 21, 9, 0), 180);
+    f.magneticAzimuthDeg = 359.96;
+    EXPECT_EQ("magnetic az 0.0 (12.0E WMM2025)", shortPointingLines(f)[2]);
+    f.declinationState = DeclinationAtPole;
+    EXPECT_EQ("magnetic az unknown at a pole", shortPointingLines(f)[2]);
+    f.declinationState = DeclinationAfterModel;
+    EXPECT_EQ("magnetic az unknown: WMM2025 is for 2025-2030", shortPointingLines(f)[2]);
+    f.look.direction.skewDeg = 0.01;
+    f.usalsDeg = -0.01;
+    f.sunCrossings.clear();
+    EXPECT_EQ((std::vector<std::string>{"USALS 0.0", "sun never there today",
+                                        "magnetic az unknown: WMM2025 is for 2025-2030", "LNB upright"}),
+              shortPointingLines(f));
 }
 
 }  // namespace

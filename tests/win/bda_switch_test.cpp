@@ -2,7 +2,8 @@
 // one that powers the LNB only with a tune (its switch hears a command only
 // once the supply has settled, without the tone, at DiSEqC's pace), with a
 // simple tone-burst switch behind the letters "A" and "B", and one that
-// selects its input by the RF tuner's range.
+// selects its input by the RF tuner's range, which the network provider
+// puts with every tune.
 #include <algorithm>
 
 #include "tests/win/bda_fixture.h"
@@ -78,20 +79,45 @@ INSTANTIATE_TEST_SUITE_P(BothInputs, BdaToneBurstTest,
                          testing::Values(BurstStart{"A", "A", "E0 10 38 F3"}, BurstStart{"B", "B", "E0 10 38 F7"}));
 
 // Without a DiSEqC interface there is neither a command nor an LNB source:
-// the RF tuner's input range selects the port, before the tune.
-TEST_F(BdaSwitchTest, WithoutCommandsOrLnbSourceTheInputRangeSelectsThePort)
+// the tuning space's input range carries the port, so that the provider's
+// tune puts it rather than overwriting it; a later start without a letter
+// gives the space its own range back.
+TEST_F(BdaSwitchTest, WithoutCommandsOrLnbSourceTheTuningSpacesInputRangeSelectsThePort)
 {
     AppRun& run = startWithBridge("switch port C\n", "tuner=Simulated Range Tuner\r\n");
     startTypedEntry(run, "12245H27500AB");
-    EXPECT_TRUE(barShows(run, 72));
+    EXPECT_TRUE(barShows(run, 72)) << testing::PrintToString(logLines(run));
+    EXPECT_TRUE(waitForLogLine(run, "tuning space low=10600000 high=10600000 switch=11700000 range=3"));
+    ASSERT_EQ(1u, tunes(run).size());
+    EXPECT_NE(std::string::npos, tunes(run)[0].find(" range=3")) << tunes(run)[0];
+    EXPECT_EQ(lastLineStarting(logLines(run), "range "), logLines(run).size());  // no change of its own
+    EXPECT_FALSE(anyMessageBox(run));
+
+    postKey(run.window, VK_BACK);
+    settle(run, 300);
+    postCharacter(run.window, 'm');  // back to the list
+    startTypedEntry(run, "11720V26000");
+    EXPECT_TRUE(waitForLogLine(run, "tuning space low=10600000 high=10600000 switch=11700000"));
+    ASSERT_EQ(2u, tunes(run).size());
+    EXPECT_NE(std::string::npos, tunes(run)[1].find(" range=-1")) << tunes(run)[1];
+    EXPECT_EQ(0, closeWithEscape(run));
+    EXPECT_TRUE(unreleased(run).empty());
+}
+
+// Where the tuning space takes no input range, the RF tuner's own range,
+// put in a change of its own before the tune, is the last resort.
+TEST_F(BdaSwitchTest, WhereTheSpaceTakesNoInputRangeTheRfTunersRangeIsTheLastResort)
+{
+    AppRun& run = startWithBridge("no input range\nswitch port D\n", "tuner=Simulated Range Tuner\r\n");
+    startTypedEntry(run, "12245H27500BB");
+    EXPECT_TRUE(barShows(run, 72)) << testing::PrintToString(logLines(run));
     const std::vector<std::string> lines = logLines(run);
-    const size_t range = firstLineStarting(lines, "range Simulated Range Tuner 3");
+    const size_t range = firstLineStarting(lines, "range Simulated Range Tuner 4");
     ASSERT_LT(range, lines.size());
     EXPECT_LT(range, firstLineStarting(lines, "tune "));
     EXPECT_EQ(1u, tunes(run).size());
     EXPECT_FALSE(anyMessageBox(run));
     EXPECT_EQ(0, closeWithEscape(run));
-    EXPECT_TRUE(unreleased(run).empty());
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // The phone page's server and window as they run inside a card DLL, linked
 // into this program: a listener that could not be set up, a phone that
-// half-closes after its request, a stop whose thread does not end, and a
-// card name beyond ASCII in the window. System calls are made to fail, or
-// watched, through the program's own imports (import_patch.h).
+// half-closes after its request, a stop whose thread does not end, a card
+// name beyond ASCII in the window, and the wall clock. System calls are
+// made to fail, or watched, through the program's own imports
+// (import_patch.h).
+#include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
+#include "app/wall_clock.h"
 #include "cardbase/com_server.h"
 #include "cardbase/phone/phone_service.h"
 #include "cardbase/sent_messages.h"
@@ -196,6 +200,21 @@ TEST_F(PhoneServiceTest, TheWindowDrawsACardNameBeyondAsciiAsItIs)
     ASSERT_NE(nullptr, service);
     EXPECT_TRUE(text.waitFor(L"\x0422\x044E\x043D\x0435\x0440 DVB-S2 \x00AB\x010C\x00E1rka\x00BB"));
     stopPhoneService(service);
+}
+
+// The wall clock the page's readings and the practice dish's sun carry.
+TEST(WallClock, CountsFrom1970AndGivesTheZoneOfAnyMoment)
+{
+    const int64_t before = static_cast<int64_t>(time(nullptr)) * 1000;
+    const int64_t now = wallClockMs();
+    EXPECT_GE(now, before);
+    EXPECT_LT(now, before + 2000);
+    // Now, and either side of a day the clocks change in many zones (9 March 2025).
+    for (const int64_t at : {now, int64_t{1741478400000}, int64_t{1741564800000}}) {
+        const int32_t zone = zoneMinutesAt(at);
+        EXPECT_LE(std::abs(zone), 14 * 60) << at;
+        EXPECT_EQ(0, zone % 15) << at;
+    }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "app/frame.h"
+#include "app/wall_clock.h"
 #include "cardbase/phone/phone_service.h"
 #include "sim/dish/dish_window.h"
 
@@ -91,11 +92,7 @@ int main(int argc, char** argv)
             if (i + 1 < times && gap > 0) Sleep(gap);
         }
         // For measuring what follows a press against the host's clock.
-        FILETIME now;
-        GetSystemTimeAsFileTime(&now);
-        const unsigned long long ticks =
-            (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-        std::printf("%llu\n", (ticks - 116444736000000000ULL) / 10000);
+        std::printf("%lld\n", static_cast<long long>(wallClockMs()));
     } else if (std::strcmp(command, "select") == 0 && argc > 2) {
         HWND list = FindWindowExA(window, nullptr, "ComboBox", nullptr);
         SendMessageA(list, CB_SETCURSEL, std::strtoul(argv[2], nullptr, 10), 0);

@@ -13,7 +13,7 @@ foreach(name system tuner)
   else()
     set(sources tests/support/bda/bdasim_devices.cpp tests/support/bda/bdasim_tuner.cpp
       tests/support/bda/bdasim_nodes.cpp tests/support/bda/bdasim_reception.cpp tests/support/bda/bdasim_demux.cpp
-      tests/support/bda/bdasim_tables.cpp)
+      tests/support/bda/bdasim_tables.cpp tests/support/bda/bdasim_maker.cpp)
   endif()
   add_library(bdasim_${name} SHARED ${sources} tests/support/bda/bdasim.def)
   set_target_properties(bdasim_${name} PROPERTIES PREFIX "")

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <dshow.h>
+#include <string>
 
 #include "bda/bda_ids.h"
 #include "tests/support/bda/bdasim_demux.h"
@@ -31,6 +32,18 @@ static const CLSID eightPskTuner = deviceClass(0x0C);
 static const CLSID pilotTuner = deviceClass(0x0D);
 static const CLSID rangeTuner = deviceClass(0x0E);
 static const CLSID blockingTablesTuner = deviceClass(0x0F);
+static const CLSID turboSightTuner = deviceClass(0x10);
+static const CLSID conexantTuner = deviceClass(0x11);
+
+static SimDriverTraits makersDriver(SimMakerKind set, bool noDiseqc)
+{
+    SimDriverTraits traits;
+    traits.makerSet = set;
+    traits.noDiseqc = noDiseqc;
+    traits.commandsGoNowhere = !noDiseqc;
+    traits.ignoresLnbSource = true;
+    return traits;
+}
 
 static SimDriverTraits driverWith(bool SimDriverTraits::*trait, bool SimDriverTraits::*also = nullptr)
 {
@@ -68,6 +81,15 @@ const SimDeviceModel simDevices[] = {
      driverWith(&SimDriverTraits::switchesByRange, &SimDriverTraits::noDiseqc)},
     {&blockingTablesTuner, "Simulated Blocking Tables Tuner", &nodeBdaEightPskDemodulator, false,
      driverWith(&SimDriverTraits::offersTables, &SimDriverTraits::blocksTables)},
+    // Switch only through their maker's set: one known by its name, without
+    // IBDA_DiseqCommand; one known by its device path's vendor (Conexant's
+    // PCI id), whose IBDA_DiseqCommand takes commands and drops them.
+    {&turboSightTuner, "TBS Simulated DVB-S2 Tuner", &nodeBdaEightPskDemodulator, false,
+     makersDriver(TurboSightOnFilter, true)},
+    {&conexantTuner, "Simulated Reference Tuner", &nodeBdaEightPskDemodulator, false,
+     makersDriver(ConexantOnPin, false),
+     "\\\\?\\pci#ven_14f1&dev_8852&subsys_00000000&rev_04#4&2a6e5d1b&0&00e4#"
+     "{71985f48-1ca1-11d3-9cc8-00c04f7971e0}\\{2fbb0e1c-3b4e-4a55-9f1e-5a6d01a5b7c1}"},
 };
 const int simDeviceCount = sizeof simDevices / sizeof simDevices[0];
 
@@ -93,6 +115,8 @@ static const SimClass deviceClasses[] = {
     {&pilotTuner, simDevices[11].name, createDevice<11>},
     {&rangeTuner, simDevices[12].name, createDevice<12>},
     {&blockingTablesTuner, simDevices[13].name, createDevice<13>},
+    {&turboSightTuner, simDevices[14].name, createDevice<14>},
+    {&conexantTuner, simDevices[15].name, createDevice<15>},
     // Not a device: Windows' own filter, which Wine lacks.
     {&CLSID_MPEG2Demultiplexer, "Simulated MPEG-2 Demultiplexer", createSimDemultiplexer},
 };
@@ -127,11 +151,27 @@ static HRESULT withMapper(Work work)
     return result;
 }
 
+// The device path a driver's device is listed with, in the entry the filter mapper wrote.
+static HRESULT registerDevicePath(const SimDeviceModel& device)
+{
+    wchar_t category[40], instance[40];
+    StringFromGUID2(categoryBdaNetworkTuner, category, 40);
+    StringFromGUID2(*device.clsid, instance, 40);
+    const std::wstring key = std::wstring(L"CLSID\\") + category + L"\\Instance\\" + instance;
+    HKEY entry = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &entry) != ERROR_SUCCESS) return E_FAIL;
+    const std::string path = device.devicePath;
+    const LONG written = RegSetValueExA(entry, "DevicePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                                        static_cast<DWORD>(path.size() + 1));
+    RegCloseKey(entry);
+    return written == ERROR_SUCCESS ? S_OK : E_FAIL;
+}
+
 STDAPI DllRegisterServer()
 {
     HRESULT result = simRegisterClasses(deviceClasses, deviceClassCount);
     if (FAILED(result)) return result;
-    return withMapper([](IFilterMapper2* mapper) {
+    result = withMapper([](IFilterMapper2* mapper) {
         for (const SimClass& device : deviceClasses) {
             if (!categoryOf(device)) continue;
             REGFILTER2 filter = {};
@@ -145,6 +185,9 @@ STDAPI DllRegisterServer()
         }
         return S_OK;
     });
+    for (int i = 0; i < simDeviceCount && SUCCEEDED(result); ++i)
+        if (simDevices[i].devicePath) result = registerDevicePath(simDevices[i]);
+    return result;
 }
 
 STDAPI DllUnregisterServer()

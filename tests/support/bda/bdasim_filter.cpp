@@ -142,8 +142,9 @@ HRESULT SimPin::QueryInterface(REFIID iid, void** object)
 {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IPin)) return E_NOINTERFACE;
-    *object = static_cast<IPin*>(this);
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin)) *object = static_cast<IPin*>(this);
+    else *object = owner_->pinInterface(this, iid);
+    if (!*object) return E_NOINTERFACE;
     AddRef();
     return S_OK;
 }

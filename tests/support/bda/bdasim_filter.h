@@ -82,6 +82,8 @@ public:
 
     // Asked by a pin before it takes a connection to `peer`.
     virtual HRESULT acceptConnection(SimPin* /*own*/, IPin* /*peer*/) { return S_OK; }
+    // Further interfaces a pin offers (a driver's property sets), without a reference.
+    virtual void* pinInterface(const SimPin* /*pin*/, REFIID /*iid*/) { return nullptr; }
     const std::string& name() const { return name_; }
     FILTER_STATE state() const { return state_; }
 

@@ -58,12 +58,15 @@ HRESULT SimTunerNode::put_Frequency(ULONG v) { return store(owner_->pending().fr
 HRESULT SimTunerNode::get_Frequency(ULONG* v) { return give(owner_->pending().frequency, v); }
 HRESULT SimTunerNode::put_Polarity(Polarisation v) { return store(owner_->pending().polarisation, v); }
 HRESULT SimTunerNode::get_Polarity(Polarisation* v) { return give(owner_->pending().polarisation, v); }
-// A driver without a handler for the range property refuses it, as the kernel-streaming proxy then does.
+// A driver without a handler for the range property refuses it either way, as the kernel-streaming proxy then does.
 HRESULT SimTunerNode::put_Range(ULONG v)
 {
     return owner_->driver().switchesByRange ? store(owner_->pending().range, v) : E_NOTIMPL;
 }
-HRESULT SimTunerNode::get_Range(ULONG* v) { return give(owner_->pending().range, v); }
+HRESULT SimTunerNode::get_Range(ULONG* v)
+{
+    return owner_->driver().switchesByRange ? give(owner_->pending().range, v) : E_NOTIMPL;
+}
 HRESULT SimTunerNode::put_Bandwidth(ULONG v) { return store(owner_->pending().bandwidth, v); }
 HRESULT SimTunerNode::get_Bandwidth(ULONG* v) { return give(owner_->pending().bandwidth, v); }
 HRESULT SimTunerNode::put_FrequencyMultiplier(ULONG v) { return store(owner_->pending().multiplier, v); }

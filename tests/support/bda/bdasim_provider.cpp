@@ -5,7 +5,9 @@
 // connects only to a tuner whose topology has a demodulator of the tuning
 // space's network type (DVB-S: QPSK or 8PSK), takes DVB-S tuning spaces
 // only, and puts each tune request to the tuner's control nodes between
-// IBDA_DeviceControl's StartChanges and CommitChanges.
+// IBDA_DeviceControl's StartChanges and CommitChanges, with the tuning
+// space's input range as the RF tuner's range (not set, unless the space
+// holds a number), unless the scenario says "no input range".
 #include <windows.h>
 
 #include <bdaiface.h>
@@ -68,6 +70,16 @@ struct TuneValues {
     SpaceValues space;
 };
 
+// Windows does not say how its provider reads the input range: here, as a
+// decimal number, anything else not set.
+static ULONG rangeOf(const std::wstring& text)
+{
+    wchar_t* end = nullptr;
+    const long number = text.empty() ? 0 : wcstol(text.c_str(), &end, 10);
+    if (text.empty() || *end != L'\0') return static_cast<ULONG>(BDA_RANGE_NOT_SET);
+    return static_cast<ULONG>(number);
+}
+
 static HRESULT putToTuner(IBaseFilter* tuner, const TuneValues& values)
 {
     IBDA_Topology* topology = nullptr;
@@ -84,6 +96,7 @@ static HRESULT putToTuner(IBaseFilter* tuner, const TuneValues& values)
             frequency->put_FrequencyMultiplier(1000);
             frequency->put_Frequency(static_cast<ULONG>(values.carrierKHz));
             frequency->put_Polarity(values.polarisation);
+            if (!simScenario().noInputRange) frequency->put_Range(rangeOf(values.space.inputRange));
             frequency->Release();
         }
         if (auto* lnb = controlNode<IBDA_LNBInfo>(topology, nodes.tunerType, IID_IBDA_LNBInfo)) {
@@ -160,8 +173,10 @@ static bool readLocator(ITuneRequest* request, TuneValues* values)
 
 static std::string lnbText(const SpaceValues& space)
 {
+    std::string range;
+    for (wchar_t c : space.inputRange) range += c < 128 ? static_cast<char>(c) : '?';
     return "low=" + std::to_string(space.lowKHz) + " high=" + std::to_string(space.highKHz) +
-           " switch=" + std::to_string(space.switchKHz);
+           " switch=" + std::to_string(space.switchKHz) + (range.empty() ? "" : " range=" + range);
 }
 
 class SimProvider final : public SimFilter, public ITuner {

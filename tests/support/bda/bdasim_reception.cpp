@@ -43,8 +43,8 @@ bool carrierArrives(const TunerSettings& settings, const SimDriverTraits& traits
 
 int portFromRange(const TunerSettings& settings, const SimDriverTraits& traits)
 {
-    if (!traits.switchesByRange || settings.range < 1 || settings.range > 4) return -1;
-    return static_cast<int>(settings.range) - 1;
+    if (!traits.switchesByRange) return -1;
+    return settings.range >= 1 && settings.range <= 4 ? static_cast<int>(settings.range) - 1 : 0;
 }
 
 static bool nbcModulation(ModulationType modulation)
@@ -127,7 +127,8 @@ std::string tuneText(const TunerSettings& s, const SimDriverTraits& traits)
            " pilot=" + settingText(s.pilot) + " rolloff=" + settingText(s.rollOff) +
            " low=" + std::to_string(s.lowKHz) + " high=" + std::to_string(s.highKHz) +
            " switch=" + std::to_string(s.switchKHz) + " source=" + source + " band=" + (s.highBand() ? "high" : "low") +
-           " if=" + std::to_string(tunedIntermediateKHz(s, traits));
+           " if=" + std::to_string(tunedIntermediateKHz(s, traits)) +
+           (traits.switchesByRange ? " range=" + std::to_string(static_cast<LONG>(s.range)) : std::string());
 }
 
 LONG millidBBelowNominal(LONG strengthPercent)

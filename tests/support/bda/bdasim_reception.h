@@ -11,6 +11,11 @@
 
 #include "tests/support/bda/bdasim_scenario.h"
 
+// Where a driver offers its maker's DiSEqC property set (bdasim_maker.h):
+// TurboSight's USB set on the filter, the Conexant reference set on the
+// antenna input pin.
+enum SimMakerKind : uint8_t { NoSimMakerSet, TurboSightOnFilter, ConexantOnPin };
+
 // The ways the simulated drivers differ, as drivers were found to.
 struct SimDriverTraits {
     bool nbcOnly = false;           // DVB-S2 locks only with its NBC modulation, DVB-S never with one
@@ -29,8 +34,13 @@ struct SimDriverTraits {
     bool suppliesLnbWithTune = false;
     bool plainEightPsk = false;      // DVB-S2 8PSK only as BDA_MOD_8PSK; refuses the NBC values
     bool needsPilotRollOff = false;  // DVB-S2 locks only with pilots and roll-off named as sent
-    bool switchesByRange = false;    // the RF tuner's range 1..4 selects switch port A..D
-    bool blocksTables = false;       // GetTable blocks far past its time out, whatever the graph does
+    // The RF tuner's range 1..4 selects switch port A..D, any other its first
+    // input; drivers without it refuse the range property.
+    bool switchesByRange = false;
+    bool blocksTables = false;  // GetTable blocks far past its time out, whatever the graph does
+    // Takes IBDA_DiseqCommand's commands and drops them: its switch hears only its maker's set.
+    bool commandsGoNowhere = false;
+    SimMakerKind makerSet = NoSimMakerSet;
 };
 
 struct TunerSettings {
@@ -76,7 +86,7 @@ bool carrierArrives(const TunerSettings& settings, const SimDriverTraits& traits
                     int switchPort);
 
 // The switch port (0..3) the RF tuner's range selects on a driver that
-// switches by it, or -1.
+// switches by it (a range not set, or out of 1..4, its first input), or -1.
 int portFromRange(const TunerSettings& settings, const SimDriverTraits& traits);
 
 // Whether the driver refuses a tune with these settings.
@@ -95,7 +105,8 @@ bool sameTuneAsideFromRange(const TunerSettings& a, const TunerSettings& b);
 
 // The log line's values: frequency=KHZ symbolRate=KSPS polarisation=H|V|-
 // modulation=NAME pilot=P rolloff=R low=KHZ high=KHZ switch=KHZ
-// source=A..D|none band=low|high if=KHZ.
+// source=A..D|none band=low|high if=KHZ, and on a driver that switches by
+// the RF tuner's range range=N (-1 not set).
 std::string tuneText(const TunerSettings& settings, const SimDriverTraits& traits);
 
 // The strength a driver in mdB reports for a strength percentage: 0 (the

@@ -123,7 +123,11 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "no" && second == "quality") scenario.noQuality = true;
         else if (first == "legacy" && second == "provider") scenario.legacyProvider = true;
         else if (first == "legacy" && second == "locator") scenario.legacyLocator = true;
-        else if (first == "transponder")
+        else if (first == "no" && second == "input") {
+            std::string third;
+            known = static_cast<bool>(words >> third) && third == "range";
+            scenario.noInputRange = known;
+        } else if (first == "transponder")
             known = readTransponder(second, &scenario.transponder) && readSignalShape(words, scenario);
         else if (first == "demodulator" && second == "reports") scenario.demodulatorReports = true;
         else if (first == "switch" && second == "port") known = readPort(words, 'D', &scenario.dishPort);

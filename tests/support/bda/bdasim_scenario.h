@@ -7,6 +7,8 @@
 //   no quality         the demodulator reports no quality (strength stands in)
 //   legacy provider    only the DVB-S network provider exists (before Windows 7)
 //   legacy locator     the DVB-S locator has no LNB source (before Windows 7)
+//   no input range     the DVB-S tuning space refuses an input range, and the
+//                      network provider leaves the tuner's range alone
 //   transponder DVB-S|DVB-S2-QPSK|DVB-S2-8PSK [RATE] [pilot on|off] [rolloff 0.20|0.25|0.35]
 //                      what the transponder carries (DVB-S without the line;
 //                      DVB-S2 with pilots and roll-off 0.35 unless it says), at
@@ -85,6 +87,7 @@ struct BdaSimScenario {
     bool noQuality = false;
     bool legacyProvider = false;
     bool legacyLocator = false;
+    bool noInputRange = false;
     BdaSimTransponder transponder = SimDvbS;
     bool pilots = true;            // DVB-S2 only
     int32_t rollOffPercent = 35;   // 20, 25 or 35

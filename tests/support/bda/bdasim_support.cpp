@@ -98,12 +98,15 @@ struct SimFactory : public IClassFactory {
     }
 };
 
+// More than either DLL has.
+static constexpr int maxSimClasses = 32;
+
 HRESULT simGetClassObject(const SimClass* classes, int count, REFCLSID clsid, REFIID iid, void** object)
 {
-    static SimFactory factories[16];
+    static SimFactory factories[maxSimClasses];
     if (!object) return E_POINTER;
     *object = nullptr;
-    for (int i = 0; i < count && i < 16; ++i) {
+    for (int i = 0; i < count && i < maxSimClasses; ++i) {
         if (!IsEqualCLSID(clsid, *classes[i].clsid)) continue;
         factories[i].simClass = &classes[i];
         return factories[i].QueryInterface(iid, object);
@@ -138,7 +141,7 @@ HRESULT simRegisterClasses(const SimClass* classes, int count)
 {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(simModule, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return E_FAIL;
+    if (length == 0 || length >= sizeof path || count > maxSimClasses) return E_FAIL;
     bool ok = true;
     for (int i = 0; i < count; ++i) {
         const std::string key = classKey(*classes[i].clsid);

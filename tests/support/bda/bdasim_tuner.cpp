@@ -35,7 +35,7 @@ static HRESULT give(const T& value, T* out)
 
 SimTuner::SimTuner(const SimDeviceModel& model)
     : SimFilter("tuner", *model.clsid, model.name), model_(model), tunerNode_(this), demodulatorNode_(this),
-      tables_(static_cast<IBaseFilter*>(this), this, model.driver.blocksTables)
+      makerSet_(this, model.driver.makerSet), tables_(static_cast<IBaseFilter*>(this), this, model.driver.blocksTables)
 {
     InitializeCriticalSection(&lock_);
     addPin(PINDIR_INPUT, L"Antenna In", mediaBdaAntenna, GUID_NULL);
@@ -117,14 +117,31 @@ HRESULT SimTuner::StartChanges()
     EnterCriticalSection(&lock_);
     pending_ = committed_;
     changing_ = true;
+    commandsInChange_.clear();
     LeaveCriticalSection(&lock_);
     return S_OK;
+}
+
+// The lost reason of a command put to the node, as the driver sends it.
+static std::string nodeCommandLoss(const SimDriverTraits& driver)
+{
+    if (driver.cannotSendDiseqc) return "no commands";
+    return driver.commandsGoNowhere ? "dropped by the driver" : "";
 }
 
 HRESULT SimTuner::CommitChanges()
 {
     EnterCriticalSection(&lock_);
     noteTuningCall();
+    std::vector<std::vector<BYTE>> commands;
+    commands.swap(commandsInChange_);
+    for (const std::vector<BYTE>& command : commands) busCommand(command, nodeCommandLoss(model_.driver), "");
+    // A change that carried only commands tunes nothing.
+    if (!commands.empty() && sameTuneAsideFromRange(pending_, committed_) && pending_.range == committed_.range) {
+        changing_ = false;
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
     // A commit that changes nothing but the range selects an input without a tune.
     if (sameTuneAsideFromRange(pending_, committed_) && pending_.range != committed_.range) {
         committed_.range = pending_.range;
@@ -243,33 +260,67 @@ HRESULT SimTuner::enableCommands(bool enabled)
     return refused ? E_NOTIMPL : S_OK;
 }
 
-// A command takes effect as it is sent, as a DiSEqC bus has it.
-HRESULT SimTuner::sendCommand(const BYTE* command, ULONG length)
+static std::string commandText(const std::vector<BYTE>& command)
 {
-    if (!command || length == 0 || length > 8) return E_INVALIDARG;
+    static const char digits[] = "0123456789ABCDEF";
     std::string text = "diseqc";
-    for (ULONG i = 0; i < length; ++i) {
-        static const char digits[] = "0123456789ABCDEF";
+    for (BYTE each : command) {
         text += ' ';
-        text += digits[command[i] >> 4];
-        text += digits[command[i] & 15];
+        text += digits[each >> 4];
+        text += digits[each & 15];
     }
+    return text;
+}
+
+// Under the lock or not; a command takes effect as it is sent, as a DiSEqC bus has it.
+void SimTuner::busCommand(const std::vector<BYTE>& command, std::string lost, const char* how)
+{
     EnterCriticalSection(&lock_);
     noteTuningCall();
-    HRESULT result = S_OK;
-    std::string lost;
-    if (model_.driver.cannotSendDiseqc) lost = "no commands";
-    else if (!commandsEnabled_) result = E_FAIL;
-    if (SUCCEEDED(result) && lost.empty()) {
+    if (lost.empty()) {
         lost = unheardBecause(false);
         commandSent_ = true;
         commandAtMs_ = counterNowMs();
     }
-    const int port = portFromCommand(command, length);
-    if (SUCCEEDED(result) && lost.empty() && port >= 0 && !simScenario().toneBurstSwitch) switchPort_ = port;
+    const int port = portFromCommand(command.data(), static_cast<ULONG>(command.size()));
+    if (lost.empty() && port >= 0 && !simScenario().toneBurstSwitch) switchPort_ = port;
     LeaveCriticalSection(&lock_);
-    simLog(text + (FAILED(result) ? " -> " + hresultText(result) : "") + (lost.empty() ? "" : " lost: " + lost));
-    return result;
+    simLog(commandText(command) + how + (lost.empty() ? "" : " lost: " + lost));
+}
+
+// Windows' proxy passes the node's command on to the driver, which takes
+// it, as the other values of the node, at the end of the change.
+HRESULT SimTuner::sendCommand(const BYTE* command, ULONG length)
+{
+    if (!command || length == 0 || length > 8) return E_INVALIDARG;
+    const std::vector<BYTE> bytes(command, command + length);
+    EnterCriticalSection(&lock_);
+    const bool refused = !model_.driver.cannotSendDiseqc && !commandsEnabled_;
+    const bool inChange = !refused && changing_;
+    if (inChange) commandsInChange_.push_back(bytes);
+    LeaveCriticalSection(&lock_);
+    if (refused) {
+        simLog(commandText(bytes) + " -> " + hresultText(E_FAIL));
+        return E_FAIL;
+    }
+    if (!inChange) busCommand(bytes, "outside a change", "");
+    return S_OK;
+}
+
+HRESULT SimTuner::makerCommand(const BYTE* command, ULONG length)
+{
+    busCommand(std::vector<BYTE>(command, command + length), "", " by property set");
+    return S_OK;
+}
+
+void SimTuner::makerBurst(bool burstB)
+{
+    EnterCriticalSection(&lock_);
+    noteTuningCall();
+    const std::string lost = unheardBecause(true);
+    if (lost.empty() && simScenario().toneBurstSwitch) switchPort_ = burstB ? 1 : 0;
+    LeaveCriticalSection(&lock_);
+    simLog(std::string(burstB ? "burst B" : "burst A") + " by property set" + (lost.empty() ? "" : " lost: " + lost));
 }
 
 void SimTuner::useToneBurst(bool used)
@@ -310,6 +361,15 @@ void* SimTuner::otherInterface(REFIID iid)
     if (IsEqualIID(iid, IID_IBDA_DeviceControl)) return static_cast<IBDA_DeviceControl*>(this);
     if (IsEqualIID(iid, iidSimTransportSource)) return static_cast<SimTransportSource*>(this);
     if (IsEqualIID(iid, __uuidof(IMpeg2Data)) && model_.driver.offersTables) return static_cast<IMpeg2Data*>(&tables_);
+    if (IsEqualIID(iid, IID_IKsPropertySet) && makerSet_.onFilter()) return static_cast<IKsPropertySet*>(&makerSet_);
+    return nullptr;
+}
+
+void* SimTuner::pinInterface(const SimPin* pin, REFIID iid)
+{
+    const bool antenna = !pins_.empty() && pin == pins_[0];
+    if (antenna && IsEqualIID(iid, IID_IKsPropertySet) && makerSet_.onPin())
+        return static_cast<IKsPropertySet*>(&makerSet_);
     return nullptr;
 }
 

@@ -5,10 +5,12 @@
 // What reached the tuner is logged as
 //   tune NAME VALUES          (bdasim_reception.h gives the values)
 //   range NAME N              a commit that changed only the RF tuner's range
-//   diseqc E0 10 38 F9        a DiSEqC command sent through a node
+//   diseqc E0 10 38 F9        a DiSEqC command sent through a node, which goes
+//                             out at the commit of the change it was put in
 //   burst A|B                 a tone burst (the LNB source put with tone bursts on)
-// with " lost: WHY" after a command or burst that the switch could not
-// hear, and once, at the first reading with lock,
+// with " by property set" after a command or burst sent through the
+// driver's maker's set (bdasim_maker.h), " lost: WHY" after one that the
+// switch could not hear, and once, at the first reading with lock,
 //   lock NAME after MS ms     counted from the tuner's first tune, command or range
 // and it locks, as the scenario says, only while it runs and its driver's
 // kind receives the transponder (bdasim_reception.h). Locked, it passes the
@@ -18,8 +20,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/bda/bdasim_filter.h"
+#include "tests/support/bda/bdasim_maker.h"
 #include "tests/support/bda/bdasim_nodes.h"
 #include "tests/support/bda/bdasim_reception.h"
 #include "tests/support/bda/bdasim_tables.h"
@@ -42,6 +46,7 @@ struct SimDeviceModel {
     const GUID* demodulator;  // the node type that says which network the tuner receives
     bool needsCapture;        // a tuner of two filters that does not run without its capture filter
     SimDriverTraits driver;
+    const char* devicePath = nullptr;  // what the system lists as its device path, if anything
 };
 
 extern const SimDeviceModel simDevices[];
@@ -92,7 +97,11 @@ public:
     // The demodulator's lock, noted for the log's first lock.
     bool lockedNow();
     HRESULT enableCommands(bool enabled);
+    // A command put to the node: it goes out at the commit of the change it was put in.
     HRESULT sendCommand(const BYTE* command, ULONG length);
+    // A command and a burst through the maker's set, at once.
+    HRESULT makerCommand(const BYTE* command, ULONG length);
+    void makerBurst(bool burstB);
     void useToneBurst(bool used);
     // The LNB source put to the node itself, with a tone burst where it is on.
     void putLnbSource(ULONG source);
@@ -102,7 +111,10 @@ public:
 private:
     ~SimTuner() override;
     void* otherInterface(REFIID iid) override;
+    void* pinInterface(const SimPin* pin, REFIID iid) override;
     HRESULT startDevice() override;
+    // A command on the DiSEqC bus: the switch hears it unless `lost` says why not.
+    void busCommand(const std::vector<BYTE>& command, std::string lost, const char* how);
     uint32_t msSinceTransponder();
     void noteTuningCall();
     // Why the switch cannot hear a command (or a burst) now, or "" when it can.
@@ -112,11 +124,13 @@ private:
     SimPin* output_ = nullptr;
     SimTunerNode tunerNode_;
     SimDemodulatorNode demodulatorNode_;
+    SimMakerSet makerSet_;
     SimTables tables_;
     CRITICAL_SECTION lock_;
     TunerSettings pending_;
     TunerSettings committed_;
     bool changing_ = false;
+    std::vector<std::vector<BYTE>> commandsInChange_;
     bool tuned_ = false;
     DWORD committedAt_ = 0;    // the latest tune
     DWORD transponderAt_ = 0;  // the latest tune to another transponder

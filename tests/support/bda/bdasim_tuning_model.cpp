@@ -285,7 +285,10 @@ public:
     HRESULT STDMETHODCALLTYPE get_LNBSwitch(LONG* v) override { return give(switch_, v); }
     HRESULT STDMETHODCALLTYPE put_LNBSwitch(LONG v) override { return store(switch_, v); }
     HRESULT STDMETHODCALLTYPE get_InputRange(BSTR* range) override { return copyString(inputRange_, range); }
-    HRESULT STDMETHODCALLTYPE put_InputRange(BSTR range) override { return storeString(inputRange_, range); }
+    HRESULT STDMETHODCALLTYPE put_InputRange(BSTR range) override
+    {
+        return simScenario().noInputRange ? E_NOTIMPL : storeString(inputRange_, range);
+    }
     HRESULT STDMETHODCALLTYPE get_SpectralInversion(SpectralInversion* v) override { return give(inversion_, v); }
     HRESULT STDMETHODCALLTYPE put_SpectralInversion(SpectralInversion v) override { return store(inversion_, v); }
 
@@ -351,6 +354,9 @@ bool spaceValuesOf(ITuningSpace* space, SpaceValues* values)
     satellite->get_LowOscillator(&values->lowKHz);
     satellite->get_HighOscillator(&values->highKHz);
     satellite->get_LNBSwitch(&values->switchKHz);
+    BSTR range = nullptr;
+    values->inputRange = SUCCEEDED(satellite->get_InputRange(&range)) && range ? range : L"";
+    SysFreeString(range);
     satellite->Release();
     return true;
 }

@@ -2,11 +2,13 @@
 // tuner.h declares them and Windows' documentation describes them: the DVB-S
 // tuning space (CLSID_DVBSTuningSpace), its tune requests and the DVB-S
 // locator (CLSID_DVBSLocator, with the LNB source of IDVBSLocator2 unless the
-// scenario says "legacy locator"). They only hold values; the network
-// provider reads them.
+// scenario says "legacy locator"; the space refuses an input range where it
+// says "no input range"). They only hold values; the network provider reads
+// them.
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <tuner.h>
 
 HRESULT createTuningSpace(REFIID iid, void** object);
@@ -18,6 +20,7 @@ struct SpaceValues {
     LONG lowKHz;
     LONG highKHz;
     LONG switchKHz;
+    std::wstring inputRange;  // "" when never put
 };
 // False when the object is no simulated DVB-S tuning space.
 bool spaceValuesOf(ITuningSpace* space, SpaceValues* values);
