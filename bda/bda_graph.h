@@ -110,7 +110,8 @@ void addControlNodes(BdaGraph& graph, IBaseFilter* filter);
 // What the demodulator says it locked, against the modulation the tune
 // request put (bda_readings.cpp).
 ModcodWord readLockedModcod(const BdaGraph& graph, int32_t askedModulation);
-TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history);
+// `level`, where given, gets the level before and after the lock (levelFromNodes).
+TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history, SignalLevel* level = nullptr);
 
 // The switch's calls (bda_diseqc.cpp), each false when the tuner has no
 // such interface or refuses: enabling DiSEqC commands on the tuner's own

@@ -67,8 +67,9 @@ void addControlNodes(BdaGraph& graph, IBaseFilter* filter)
     topology->Release();
 }
 
-TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history)
+TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& history, SignalLevel* level)
 {
+    if (level) *level = SignalLevel();
     if (graph.nodeCount == 0) {
         long strength = -1;
         if (!graph.tuner || FAILED(graph.tuner->get_SignalStrength(&strength))) strength = -1;
@@ -88,8 +89,13 @@ TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& hist
         value = 0;
         node.hasStrength = SUCCEEDED(source->get_SignalStrength(&value));
         node.strength = static_cast<int32_t>(value);
+        BOOLEAN present = FALSE;
+        node.hasPresent = SUCCEEDED(source->get_SignalPresent(&present));
+        node.present = present != FALSE;
     }
-    return statisticsFromNodes(nodes, graph.nodeCount, history);
+    const TunerStatistics statistics = statisticsFromNodes(nodes, graph.nodeCount, history);
+    if (level) *level = levelFromNodes(nodes, graph.nodeCount, history);
+    return statistics;
 }
 
 ModcodWord readLockedModcod(const BdaGraph& graph, int32_t askedModulation)

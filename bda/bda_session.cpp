@@ -99,8 +99,10 @@ static void startWork(void* context)
 static void readWork(void* context)
 {
     BdaSession& session = *static_cast<BdaSession*>(context);
-    const TunerStatistics statistics = readBdaStatistics(session.graph, session.history);
+    SignalLevel level;
+    const TunerStatistics statistics = readBdaStatistics(session.graph, session.history, &level);
     session.reading = readingFromStatistics(statistics);
+    session.reading.level = level;
     if (statistics.locked) rememberModulation(session.memory, session.tuning, currentModulation(session.search));
     if (!statistics.locked) {
         session.lockedModcod = ModcodWord();

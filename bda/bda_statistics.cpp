@@ -61,6 +61,24 @@ TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count, B
     return statistics;
 }
 
+SignalLevel levelFromNodes(const BdaNodeStatistics* nodes, int count, const BdaReadingHistory& history)
+{
+    SignalLevel level;
+    const bool inMillidB = history.strengthInMillidB;
+    const BdaNodeStatistics* strength = nodeWith(nodes, count, RfTunerNode, [inMillidB](const BdaNodeStatistics& node) {
+        return node.hasStrength && (inMillidB || isPercent(node.strength));
+    });
+    const BdaNodeStatistics* present =
+        nodeWith(nodes, count, RfTunerNode, [](const BdaNodeStatistics& node) { return node.hasPresent; });
+    if (present) level.present = present->present ? 1 : 0;
+    if (!strength) return level;
+    level.state = LevelLive;
+    level.unit = inMillidB ? LevelDecibel : LevelPercent;
+    // BDA counts the mdB below nominal positive: the level is its negative.
+    level.value = inMillidB ? -strength->strength / 1000.0 : strength->strength;
+    return level;
+}
+
 TunerStatistics statisticsFromProviderStrength(int32_t strength)
 {
     TunerStatistics statistics;

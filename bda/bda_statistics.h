@@ -21,6 +21,8 @@ struct BdaNodeStatistics {
     int32_t quality = 0;  // percent
     bool hasStrength = false;
     int32_t strength = 0;  // percent for most drivers, mdB about the nominal level for others
+    bool hasPresent = false;
+    bool present = false;  // the driver's word that a signal is there, lock or no lock
 };
 
 // What the readings of one tuner have shown so far: which calls of each
@@ -46,6 +48,13 @@ constexpr double nominalLevelCarrierToNoiseDb = 16.0;
 // s/n figure is always the one scale's for the quality (or the strength
 // standing in for it), since BDA offers no s/n of its own.
 TunerStatistics statisticsFromNodes(const BdaNodeStatistics* nodes, int count, BdaReadingHistory& history);
+
+// The level, lock or no lock: the strength (the RF tuner's first, by the
+// rule above) as a percentage, or in dB below the nominal level once the
+// tuner is seen to count in mdB; and the driver's "signal present", the RF
+// tuner's first. None without a strength: a network provider's own strength
+// (ITuner) mixes the error rate in and is no level.
+SignalLevel levelFromNodes(const BdaNodeStatistics* nodes, int count, const BdaReadingHistory& history);
 
 // A network provider's own signal strength (ITuner), for a tuner without
 // statistics nodes: -1 unknown, 0 not tuned, more is better (taken as a

@@ -5,7 +5,8 @@
 // call of a start tunes (and tells the phone page which way it reached the
 // switch port), and each status query reads the tuner afresh, at most ten
 // times a second, and hands on the network of the tuned stream once the
-// session has found it.
+// session has found it. Asked by the phone page while the program does not
+// measure, it sweeps the band from the tuner's own statistics.
 #include <windows.h>
 
 #include <new>
@@ -20,6 +21,12 @@
 #include "cardbase/reading_feed.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
+
+// A sweep's step is read once the tuner has settled; a peak tried is
+// given a few seconds to lock and a few more for its network.
+static const DWORD bdaSweepSettleMs = 50;
+static const DWORD bdaTryLockMs = 3000;
+static const DWORD bdaTryNetworkMs = 4000;
 
 static std::string utf8FromCodePage(const std::string& text)
 {
@@ -54,27 +61,18 @@ public:
         // margin stays unknown for that, whatever the demodulator says it locked.
         feed_.margin.carrierToNoiseInDecibels = false;
         cardName_ = name.empty() ? std::string("BDA tuner") : "BDA tuner " + name;
+        InitializeCriticalSection(&sessionLock_);
         openReadingFeed(feed_, cardName_);
+        setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
     }
 
     HRESULT STDMETHODCALLTYPE Initialize() override
     {
-        if (session_) return S_OK;
-        BdaSession* session = new (std::nothrow) BdaSession;
-        if (!session) return E_OUTOFMEMORY;
-        const std::string settings = settingsFileBytes();
-        BdaSessionSettings asked;
-        asked.order = modulationsFromSettings(settings);
-        asked.shape = signalShapeFromSettings(settings);
-        asked.switchSetting = switchSettingFromSettings(settings);
-        asked.rangeForms = inputRangeFormsFromSettings(settings);
-        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), asked);
-        if (FAILED(result)) {
-            delete session;
-            return result;
-        }
-        session_ = session;
-        return S_OK;
+        programCalled();
+        EnterCriticalSection(&sessionLock_);
+        const HRESULT result = openSession();
+        LeaveCriticalSection(&sessionLock_);
+        return result;
     }
 
     // The demodulator always finds the code rate itself.
@@ -94,15 +92,21 @@ public:
     // lock and the readings of this moment for the calls that follow.
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
+        programCalled();
         if (!session_) return E_UNEXPECTED;
         latched_ = takeReading(feed_, [this] {
+            EnterCriticalSection(&sessionLock_);
             const SignalReading reading = readBdaSession(*session_);
             // Before the reading is published, so that it carries the demodulator's word.
             if (reading.locked) noteTunerModcod(feed_, bdaSessionModcod(*session_));
+            LeaveCriticalSection(&sessionLock_);
             return reading;
         });
         NetworkIdentity network;
-        if (takeBdaNetwork(*session_, &network)) noteNetwork(feed_, network);
+        EnterCriticalSection(&sessionLock_);
+        const bool found = takeBdaNetwork(*session_, &network);
+        LeaveCriticalSection(&sessionLock_);
+        if (found) noteNetwork(feed_, network);
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -127,21 +131,152 @@ private:
     // A session whose driver never let go stays with its thread.
     ~BdaCard() override
     {
-        closeReadingFeed(feed_);
+        closeReadingFeed(feed_);  // a sweep under way ends first
         if (session_ && closeBdaSession(*session_)) delete session_;
+        DeleteCriticalSection(&sessionLock_);
+    }
+
+    // Called with the session's lock held.
+    HRESULT openSession()
+    {
+        if (session_) return S_OK;
+        BdaSession* session = new (std::nothrow) BdaSession;
+        if (!session) return E_OUTOFMEMORY;
+        const std::string settings = settingsFileBytes();
+        BdaSessionSettings asked;
+        asked.order = modulationsFromSettings(settings);
+        asked.shape = signalShapeFromSettings(settings);
+        asked.switchSetting = switchSettingFromSettings(settings);
+        asked.rangeForms = inputRangeFormsFromSettings(settings);
+        const HRESULT result = openBdaSession(*session, wantedTunerName(settings), asked);
+        if (FAILED(result)) {
+            delete session;
+            return result;
+        }
+        session_ = session;
+        return S_OK;
     }
 
     // The set that a call completes is tuned at once; its result is the call's.
     HRESULT set(CardSetCall call, LONG value)
     {
+        programCalled();
         if (!session_) return E_UNEXPECTED;
         noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
+        EnterCriticalSection(&sessionLock_);
         const HRESULT result = startBdaSession(*session_, tuning_);
         noteCardLine(feed_, bdaCardLine(cardName_, session_->served, session_->graph.maker));
+        LeaveCriticalSection(&sessionLock_);
         return result;
     }
 
+    // The program's calls come first: a sweep under way gives way at its next step.
+    void programCalled() { InterlockedExchange(&programCalled_, 1); }
+
+    // One step of a sweep, or a try at a peak: a start of these values,
+    // with the session's lock held only for it.
+    HRESULT startFor(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
+    {
+        CardTuning tuning;
+        tuning.lnbSelection = plan.toneOn ? 1 : 0;
+        tuning.lnbFrequencyMHz = plan.oscillatorMHz;
+        tuning.polarization = plan.request.polarization;
+        tuning.symbolRate = symbolRate;
+        tuning.frequencyMHz = frequencyMHz;
+        tuning.diseqcCode = plan.request.diseqcCode;
+        tuning.tuned = true;
+        EnterCriticalSection(&sessionLock_);
+        const HRESULT result = startBdaSession(*session_, tuning);
+        LeaveCriticalSection(&sessionLock_);
+        return result;
+    }
+
+    SignalReading readNow()
+    {
+        EnterCriticalSection(&sessionLock_);
+        const SignalReading reading = readBdaSession(*session_);
+        LeaveCriticalSection(&sessionLock_);
+        return reading;
+    }
+
+    // The band from the tuner's own statistics: a start a step, its
+    // strength read once the tuner has settled; peaks tried as a start at
+    // each likely symbol rate, the network read from the stream once locked.
+    void sweepBand(const SweepPlan& plan, const SweepReport& report)
+    {
+        SweepStatus status;
+        status.plan = plan;
+        status.state = SweepRunning;
+        status.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+        const auto fail = [&](const std::string& why) {
+            status.state = SweepFailed;
+            status.problem = why;
+            report(status);
+        };
+        InterlockedExchange(&programCalled_, 0);
+        EnterCriticalSection(&sessionLock_);
+        const HRESULT opened = openSession();
+        LeaveCriticalSection(&sessionLock_);
+        if (FAILED(opened)) return fail("the tuner cannot be opened");
+        for (int32_t frequency : plan.frequenciesMHz) {
+            if (programCalled_) return fail("Azimora began measuring");
+            if (FAILED(startFor(plan, frequency, plan.symbolRate)))
+                return fail("the tuner refused a tune at " + std::to_string(frequency) + " MHz");
+            Sleep(bdaSweepSettleMs);
+            const SignalLevel level = readNow().level;
+            const bool measured = levelHasValue(level);
+            if (measured) status.result.unit = level.unit;
+            status.result.points.push_back(SweepPoint{frequency, measured, measured ? level.value : 0.0});
+            ++status.stepsDone;
+            if (!report(status)) return;
+        }
+        findSweepPeaks(status.result);
+        if (plan.request.tryPeaks)
+            for (SweepPeak& peak : status.result.peaks) {
+                if (programCalled_) return fail("Azimora began measuring");
+                tryPeak(plan, peak);
+                if (!report(status)) return;
+            }
+        status.state = SweepDone;
+        report(status);
+    }
+
+    void tryPeak(const SweepPlan& plan, SweepPeak& peak)
+    {
+        peak.tried = true;
+        for (int32_t rate : symbolRatesToTry(peak)) {
+            if (FAILED(startFor(plan, peak.frequencyMHz, rate))) return;
+            const DWORD began = GetTickCount();
+            bool locked = false;
+            while (!locked && GetTickCount() - began < bdaTryLockMs && !programCalled_) {
+                Sleep(readingIntervalMs);
+                locked = readNow().locked;
+            }
+            if (!locked) continue;
+            peak.locked = true;
+            peak.symbolRate = rate;
+            EnterCriticalSection(&sessionLock_);
+            const ModcodWord word = bdaSessionModcod(*session_);
+            LeaveCriticalSection(&sessionLock_);
+            peak.hasModcod = word.known;
+            peak.modcod = word.modcod;
+            NetworkIdentity network;
+            bool found = false;
+            while (!found && GetTickCount() - began < bdaTryLockMs + bdaTryNetworkMs && !programCalled_) {
+                Sleep(readingIntervalMs);
+                readNow();
+                EnterCriticalSection(&sessionLock_);
+                found = takeBdaNetwork(*session_, &network);
+                LeaveCriticalSection(&sessionLock_);
+            }
+            if (found) peak.network = network;
+            return;
+        }
+    }
+
+    CRITICAL_SECTION sessionLock_;  // the program's calls and a sweep's thread share the session
+    volatile LONG programCalled_ = 0;
     BdaSession* session_ = nullptr;
     std::string cardName_;
     CardTuning tuning_;

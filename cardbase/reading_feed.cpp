@@ -37,6 +37,11 @@ void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishS
     }
 }
 
+void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper)
+{
+    if (feed.phone) phoneSetSweeper(feed.phone, sweeper);
+}
+
 void closeReadingFeed(ReadingFeed& feed)
 {
     stopCardRecord(feed.record);

@@ -17,6 +17,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
+#include "cardbase/phone/phone_service.h"
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
@@ -83,6 +84,11 @@ SignalReading takeReading(ReadingFeed& feed, Read read)
     publishReading(feed, reading);
     return reading;
 }
+
+// A card that can sweep the band (phone_service.h) says how, after
+// openReadingFeed and before its first reading; the phone page then offers
+// it while the program is not measuring.
+void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper);
 
 // The settings file of the card DLL: its own path with ".ini" for ".dll".
 std::string cardSettingsPath();

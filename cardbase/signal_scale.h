@@ -1,8 +1,11 @@
-// What a card reports: lock, a quality percentage and an s/n figure in dB,
-// and how a tuner's own statistics become them. One scale serves every
-// card, simulated or real, so the same dish sounds the same. Platform-neutral.
+// What a card reports: lock, a quality percentage and an s/n figure in dB
+// (and beside them the level, signal_level.h), and how a tuner's own
+// statistics become them. One scale serves every card, simulated or real,
+// so the same dish sounds the same. Platform-neutral.
 #pragma once
 #include <cstdint>
+
+#include "cardbase/signal_level.h"
 
 // What a reading's s/n figure is: as the card says of all its readings (a
 // card whose figures are of one kind, in its reading feed), a measured C/N
@@ -19,6 +22,8 @@ struct SignalReading {
     // Without lock: how long the driver has been searching, holding the
     // frontend so that no reading came (0: none of that).
     uint32_t searchingMs = 0;
+    // Beside them, for the phone page alone: the program is never told it.
+    SignalLevel level{};
 };
 
 // The quality scale: 4 dB C/N (where a QPSK demodulator locks) gives 10 %,

@@ -13,17 +13,20 @@
 #   AZM_RECORD_POSIX_SOURCES  the record's files on Linux (azimora-dvb and the native tests)
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
+  cardbase/signal_level.cpp
   cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/network/psi_sections.cpp
   cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp
   cardbase/pointing/look_angles.cpp cardbase/pointing/civil_time.cpp cardbase/pointing/magnetic_model.cpp
   cardbase/pointing/wmm2025_coefficients.cpp cardbase/pointing/sun_position.cpp cardbase/pointing/sun_hour.cpp
   cardbase/pointing/pointing_figures.cpp cardbase/pointing/pointing_text.cpp cardbase/pointing/pointing_input.cpp
   cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp
+  cardbase/sweep/sweep_plan.cpp cardbase/sweep/sweep_result.cpp cardbase/sweep/carrier_spectrum.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
   cardbase/record/record_store.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
-  cardbase/phone/phone_margin.cpp cardbase/phone/phone_report.cpp)
+  cardbase/phone/phone_margin.cpp cardbase/phone/phone_report.cpp cardbase/phone/phone_level.cpp
+  cardbase/phone/phone_sweep.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp

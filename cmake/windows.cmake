@@ -69,7 +69,7 @@ set(AZM_PHONE_WIN_SOURCES cardbase/phone/phone_service.cpp cardbase/phone/phone_
   app/wall_clock_win.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp
-  sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp
+  sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp sim/dish/dish_link.cpp sim/dish/dish_sky.cpp
   dvb/card/helper_link.cpp dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   ${AZM_PHONE_WIN_SOURCES} ${AZM_PHONE_CORE_SOURCES} ${AZM_CARD_CORE_SOURCES} cardbase/record/record_files_win.cpp)
 set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini")

@@ -3,7 +3,8 @@
 # substitute that forwards the program's calls to azimora-dvb.
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
-  dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp)
+  dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp dvb/protocol/level_answer.cpp
+  dvb/protocol/sweep_answer.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -14,17 +15,19 @@ else()
   # What decides, platform-neutral: in the core library for the native
   # tests and the fuzz targets, sanitized like everything there.
   set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
-    dvb/helper/helper_options.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
+    dvb/helper/helper_options.cpp dvb/helper/sweep_options.cpp dvb/helper/sweep_report.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
     dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
     dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp dvb/helper/figure_scales.cpp
+    dvb/helper/level_watch.cpp dvb/helper/known_frontend_levels.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
+    dvb/helper/worker_sweep.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
     dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
     dvb/helper/locked_modcod.cpp dvb/helper/helper_margin.cpp dvb/helper/helper_record.cpp dvb/helper/network_lists.cpp
     dvb/helper/survey_plan.cpp
     dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
     dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
-    dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp
+    dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp dvb/simulated/band_level.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
@@ -53,6 +56,7 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/served_connection.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/request_answering.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
@@ -65,6 +69,7 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_statistics.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/band_level.cpp ${CMAKE_SOURCE_DIR}/cardbase/sweep/carrier_spectrum.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/frontend_plan.cpp ${CMAKE_SOURCE_DIR}/cardbase/card_tuning.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp

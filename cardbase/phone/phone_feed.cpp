@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cardbase/phone/phone_level.h"
 #include "cardbase/phone/phone_margin.h"
 
 void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs)
@@ -37,6 +38,7 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::strin
     slot.thresholdDb = threshold ? static_cast<float>(margin.thresholdDb) : NAN;
     slot.network = network;
     slot.margin = margin;
+    slot.level = reading.level;
 }
 
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq)
@@ -94,7 +96,8 @@ static std::string stateFields(const PhoneFeed& feed, const std::string& network
 {
     std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
-    out = out + ",\"network\":" + network + ",\"margin\":" + marginJson(margin) + ",\"tune\":";
+    out = out + ",\"network\":" + network + ",\"margin\":" + marginJson(margin) +
+          ",\"canSweep\":" + (feed.canSweep ? "true" : "false") + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +
@@ -104,7 +107,7 @@ static std::string stateFields(const PhoneFeed& feed, const std::string& network
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
 {
     // A row per reading of the last minute: seq, time, lock, quality, C/N,
-    // start, threshold, whether the C/N is at least the figure.
+    // start, threshold, whether the C/N is at least the figure, level.
     std::string rows;
     for (const PhoneReading& r : readingsAfter(feed, 0)) {
         if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
@@ -112,7 +115,7 @@ std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
         rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
                 "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "," +
                 (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "," +
-                (r.carrierToNoiseOrMore ? "1" : "0") + "]";
+                (r.carrierToNoiseOrMore ? "1" : "0") + "," + levelJson(r.level) + "]";
     }
     return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," +
            stateFields(feed, feed.network, feed.margin) + ",\"thresholds\":" + thresholdsJson() +
@@ -125,6 +128,7 @@ std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
            ",\"lock\":" + (r.locked ? "true" : "false") + ",\"quality\":" + number(r.quality) +
            ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"cnOrMore\":" + (r.carrierToNoiseOrMore ? "true" : "false") +
            ",\"searchingMs\":" + (r.searchingMs > 0 ? number(r.searchingMs) : "null") +
+           ",\"level\":" + levelJson(r.level) +
            ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed, r.network, r.margin) + "}\n\n";
 }
 

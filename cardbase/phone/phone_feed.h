@@ -14,6 +14,7 @@
 #include "cardbase/network/network_watch.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sweep/sweep_result.h"
 
 // A minute at ten readings a second, with room to spare.
 constexpr uint32_t phoneHistoryMs = 60000;
@@ -29,6 +30,7 @@ struct PhoneReading {
     uint32_t searchingMs = 0;           // unlocked while the driver searches, this long
     uint32_t tune = 0;                  // the start it belongs to (PhoneTuning::number)
     float thresholdDb = 0.0f;           // what the locked modulation and code rate need, NaN without a margin
+    SignalLevel level{};                // the level beside them, with or without a lock
     // What was known with it: the network (networkJson) and the link margin.
     std::string network;
     LinkMargin margin;
@@ -65,7 +67,10 @@ struct PhoneFeed {
     std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
     PhonePlace place;                                        // for the pointing's answers, set once before serving
     LinkMargin margin;                                       // as of the latest reading
-    std::string recordFolder;  // where the record is read for the page; "" while it is not shown
+    std::string recordFolder;   // where the record is read for the page; "" while it is not shown
+    bool canSweep = false;      // the card sweeps the band when asked (phone_sweep.h)
+    SweepStatus sweep;          // the latest sweep, as it goes
+    uint32_t sweepVersion = 0;  // counts its changes
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.
@@ -80,11 +85,12 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::strin
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 
 // The stream's messages, each a complete event; each carries the link
-// margin as "margin" (phone_margin.h), and a reading's event the network and
-// margin of its own moment, however late it is sent.
+// margin as "margin" (phone_margin.h), a reading's event the network and
+// margin of its own moment, however late it is sent, and each reading its
+// level as "level" (phone_level.h).
 // First on every connection: how soon to reconnect, the last minute (each
-// row with the threshold then, or null), the table of thresholds and
-// whether the record is shown ("record": true or false).
+// row with the threshold then, or null, and the level), the table of
+// thresholds and whether the record is shown ("record": true or false).
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs);
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& reading);
 // While the program takes no readings (it is not measuring).

@@ -9,9 +9,12 @@ const char* statusReason(int status)
 {
     switch (status) {
     case 200: return "OK";
+    case 202: return "Accepted";
     case 400: return "Bad Request";
+    case 403: return "Forbidden";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
+    case 409: return "Conflict";
     case 413: return "Payload Too Large";
     case 431: return "Request Header Fields Too Large";
     case 503: return "Service Unavailable";
@@ -129,8 +132,10 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
         return errorAnswer(400, "malformed version");
     }
 
-    // The header lines: only a body's announcement matters, and none is taken.
+    // The header lines: only a body's announcement matters, and none is
+    // taken; and the page's own mark on a sweep it asks for.
     size_t lines = 0;
+    bool markedSweep = false;
     for (size_t start = lineEnd + 1; start < end; start = lineEnd + 1) {
         lineEnd = received.find('\n', start);
         const std::string line = withoutCr(received.substr(start, lineEnd - start));
@@ -145,11 +150,24 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
         if (sameIgnoringAsciiCase(name, "transfer-encoding") ||
             (sameIgnoringAsciiCase(name, "content-length") && value != "0"))
             return errorAnswer(413, "this server takes no request body");
+        if (sameIgnoringAsciiCase(name, "x-azimora") && value == "sweep") markedSweep = true;
     }
 
     const bool get = method == "GET", head = method == "HEAD";
-    if (!get && !head) return errorAnswer(405, "this server is read-only", "Allow: GET, HEAD\r\n");
     std::string path = target.substr(0, target.find('?'));
+    if (method == "POST" && path == phoneSweepPath) {
+        if (!markedSweep) return errorAnswer(403, "a sweep is asked for by the page's own button");
+        const size_t question = target.find('?');
+        PhoneAnswer answer;
+        std::string problem;
+        if (!parseSweepRequestWords(question == std::string::npos ? "" : target.substr(question + 1), '&',
+                                    &answer.sweep, &problem))
+            return errorAnswer(400, problem.c_str());
+        answer.kind = PhoneAnswer::AskSweep;
+        return answer;
+    }
+    if (!get && !head)
+        return errorAnswer(405, "this server is read-only but for asking a sweep", "Allow: GET, HEAD\r\n");
     if (path == "/") path = "/index.html";
     if (path == phoneStreamPath) {
         if (!streamRoom)
@@ -179,4 +197,16 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
     for (size_t i = 0; i < phoneAssetCount; ++i)
         if (path == phoneAssets[i].path) return assetAnswer(phoneAssets[i], get);
     return errorAnswer(404, "no such page");
+}
+
+PhoneAnswer sweepAnswer(const std::string& refusal)
+{
+    if (!refusal.empty()) return errorAnswer(409, refusal.c_str());
+    PhoneAnswer answer;
+    answer.kind = PhoneAnswer::Respond;
+    answer.status = 202;
+    const std::string body = "sweeping\n";
+    answer.bytes = "HTTP/1.1 202 Accepted\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\n" + commonHeaders + "\r\n" + body;
+    return answer;
 }

@@ -1,13 +1,19 @@
 // What the phone page's server answers, decided from the bytes a phone sent:
-// only GET and HEAD of the page, its assets, the stream of readings and the
-// pointing's answers (phone_point.h) and the record (phone_report.h); every other request gets an error,
-// and nothing a request says reaches the card. Each answer is followed by the end of the connection (the stream's
-// when the phone goes). Platform-neutral.
+// GET and HEAD of the page, its assets, the stream of readings, the
+// pointing's answers (phone_point.h) and the record (phone_report.h), and
+// one request that reaches the card: a POST of
+// /sweep?band=low&pol=H&switch=&lnb=universal&step=2&try=1 with no body and
+// the header "X-Azimora: sweep" (which another site's page cannot send
+// without asking first, and this server never agrees), that asks for a band
+// sweep (phone_sweep.h); every other request gets an error. Each answer is
+// followed by the end of the connection (the stream's when the phone goes).
+// Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <string>
 
 #include "cardbase/phone/phone_point.h"
+#include "cardbase/sweep/sweep_plan.h"
 
 // A request's head (request line and header lines) must fit in this.
 constexpr size_t maxRequestHeadBytes = 4096;
@@ -26,15 +32,19 @@ extern const size_t phoneAssetCount;
 
 // The path of the stream of readings (text/event-stream).
 constexpr char phoneStreamPath[] = "/events";
+// The path that asks for a band sweep.
+constexpr char phoneSweepPath[] = "/sweep";
 
 struct PhoneAnswer {
     enum Kind {
         NeedMore,     // the head is not complete yet
         Respond,      // send `bytes` and close
         StartStream,  // send `bytes` (the stream's head), then the readings
+        AskSweep,     // a sweep as `sweep` says: the server decides whether it starts (sweepAnswer)
     } kind = NeedMore;
     int status = 0;
     std::string bytes;
+    SweepRequest sweep;
 };
 
 // The answer to what has been received so far on a connection. `streamRoom`
@@ -46,6 +56,9 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
                           const std::string* recordFolder = nullptr);
 // A refusal: the status, and the reason in words.
 PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders = "");
+
+// The answer to a sweep asked for: 202 when it starts, else 409 with why not.
+PhoneAnswer sweepAnswer(const std::string& refusal);
 
 // The status line's reason for the codes answerRequest gives.
 const char* statusReason(int status);

@@ -1,6 +1,7 @@
 #include "cardbase/phone/phone_server_core.h"
 
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_sweep.h"
 
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
 {
@@ -50,6 +51,16 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
     c.received.clear();
     c.received.shrink_to_fit();
     c.queue = answer.bytes;
+    if (answer.kind == PhoneAnswer::AskSweep) {
+        const std::string refusal = core.sweepAsked ? "a sweep is starting" : sweepRefusal(feed, wallMs);
+        if (refusal.empty()) {
+            core.sweepAsked = true;
+            core.sweepRequest = answer.sweep;
+        }
+        c.queue = sweepAnswer(refusal).bytes;
+        enter(c, PhoneConnectionState::Answering, nowMs);
+        return;
+    }
     if (answer.kind == PhoneAnswer::Respond) {
         enter(c, PhoneConnectionState::Answering, nowMs);
         return;
@@ -90,6 +101,7 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
     const std::vector<PhoneReading> fresh = readingsAfter(feed, oldestSeq);
     std::vector<std::string> events;
     for (const PhoneReading& r : fresh) events.push_back(readingEvent(feed, r));
+    std::string sweep;  // put into words once, when some stream is due it
     for (PhoneConnection& c : core.slots) {
         if (c.state != PhoneConnectionState::Streaming) continue;
         bool any = false;
@@ -101,6 +113,16 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
         }
         if (c.state != PhoneConnectionState::Streaming) continue;
         if (c.sentSeq > feed.lastSeq) c.sentSeq = feed.lastSeq;
+        const bool sweepDue = c.sentSweepVersion != feed.sweepVersion &&
+                              (feed.sweep.state != SweepRunning || nowMs - c.lastSweepEventMs >= sweepEventGapMs);
+        if (sweepDue) {
+            if (sweep.empty()) sweep = sweepEvent(feed.sweep);
+            queueOn(c, sweep, nowMs);
+            c.sentSweepVersion = feed.sweepVersion;
+            c.lastSweepEventMs = nowMs;
+            any = true;
+        }
+        if (c.state != PhoneConnectionState::Streaming) continue;
         if (!any && nowMs - c.lastEventMs >= idleEventMs) queueOn(c, idleEvent(feed, wallMs), nowMs);
     }
 }

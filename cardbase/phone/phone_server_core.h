@@ -33,16 +33,21 @@ enum class PhoneConnectionState : uint8_t {
 struct PhoneConnection {
     PhoneConnectionState state = PhoneConnectionState::Free;
     std::string received;
-    std::string queue;         // bytes still to send
-    uint32_t sinceMs = 0;      // when the current state began
-    uint32_t progressMs = 0;   // the latest send that took bytes, or the time the queue filled
-    uint32_t sentSeq = 0;      // the newest reading queued
-    uint32_t lastEventMs = 0;  // the latest event queued
-    bool inputEnded = false;   // the phone sends nothing more (it half-closed)
+    std::string queue;              // bytes still to send
+    uint32_t sinceMs = 0;           // when the current state began
+    uint32_t progressMs = 0;        // the latest send that took bytes, or the time the queue filled
+    uint32_t sentSeq = 0;           // the newest reading queued
+    uint32_t lastEventMs = 0;       // the latest event queued
+    bool inputEnded = false;        // the phone sends nothing more (it half-closed)
+    uint32_t sentSweepVersion = 0;  // the sweep's state the stream has had
+    uint32_t lastSweepEventMs = 0;
 };
 
 struct PhoneServerCore {
     PhoneConnection slots[maxPhoneConnections];
+    // A sweep a phone asked for and may have: the service starts it.
+    bool sweepAsked = false;
+    SweepRequest sweepRequest;
 };
 
 // What the socket loop is to do with a connection now.
@@ -63,7 +68,8 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
 // same; false when the connection is to be closed now (its head never came).
 bool phoneInputEnded(PhoneServerCore& core, int slot);
 // Queues every reading the streams have not had yet, or an idle event
-// where none came for a while. A stream whose queue would grow past its
+// where none came for a while, and the sweep's state where it changed (at
+// most every sweepEventGapMs while it runs). A stream whose queue would grow past its
 // bound is marked for closing.
 void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs);
 // `count` bytes of the queue went out.

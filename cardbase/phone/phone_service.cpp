@@ -17,6 +17,9 @@ struct PhoneService {
     HANDLE ready;  // the thread has its window and sockets
     HANDLE thread;
     volatile LONG ending;
+    CardSweeper sweeper;  // set once before serving
+    HANDLE sweepThread;   // the latest sweep's, owned by the phone thread until the end
+    SweepPlan sweepPlan;
 };
 
 // How often the thread looks at its connections' deadlines when nothing happens.
@@ -26,6 +29,57 @@ static const DWORD housekeepingMs = 250;
 static const DWORD endingMs = 10000;
 
 static int followingPhones(const PhoneSockets& sockets) { return phoneStreams(sockets.core); }
+
+// The sweep's thread: the card carries the plan out; each status it
+// reports goes to the phones.
+static DWORD WINAPI sweepThread(void* parameter)
+{
+    PhoneService* service = static_cast<PhoneService*>(parameter);
+    nameThisThread("band sweep");
+    const auto report = [service](const SweepStatus& status) {
+        EnterCriticalSection(&service->lock);
+        service->feed.sweep = status;
+        ++service->feed.sweepVersion;
+        LeaveCriticalSection(&service->lock);
+        SetEvent(service->wake);
+        return !service->ending;
+    };
+    service->sweeper(service->sweepPlan, report);
+    EnterCriticalSection(&service->lock);
+    if (service->feed.sweep.state == SweepRunning) {
+        service->feed.sweep.state = SweepFailed;
+        service->feed.sweep.problem = "the sweep was cut short";
+        ++service->feed.sweepVersion;
+    }
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+    return 0;
+}
+
+// A sweep a phone was allowed: started on its own thread, the one before it long done.
+static void startAskedSweep(PhoneService* service, PhoneServerCore& core)
+{
+    EnterCriticalSection(&service->lock);
+    const bool asked = core.sweepAsked;
+    core.sweepAsked = false;
+    const bool earlierEnded = !service->sweepThread || WaitForSingleObject(service->sweepThread, 0) == WAIT_OBJECT_0;
+    if (asked && earlierEnded && service->sweeper) {
+        if (service->sweepThread) CloseHandle(service->sweepThread);
+        service->sweepPlan = planSweep(core.sweepRequest);
+        SweepStatus& status = service->feed.sweep;
+        status = SweepStatus();
+        status.state = SweepRunning;
+        status.plan = service->sweepPlan;
+        status.steps = static_cast<uint32_t>(service->sweepPlan.frequenciesMHz.size());
+        ++service->feed.sweepVersion;
+        service->sweepThread = CreateThread(nullptr, 0, sweepThread, service, 0, nullptr);
+        if (!service->sweepThread) {
+            status.state = SweepFailed;
+            status.problem = "no thread for the sweep";
+        }
+    }
+    LeaveCriticalSection(&service->lock);
+}
 
 static DWORD WINAPI phoneThread(void* parameter)
 {
@@ -57,6 +111,7 @@ static DWORD WINAPI phoneThread(void* parameter)
         }
         if (service->ending) break;
         servePhoneSockets(sockets, &service->lock, service->feed);
+        startAskedSweep(service, sockets.core);
         EnterCriticalSection(&service->lock);
         const bool newCard = service->feed.card != view.card;
         if (newCard) view.card = service->feed.card;
@@ -73,6 +128,7 @@ static DWORD WINAPI phoneThread(void* parameter)
 
 static void freeService(PhoneService* service)
 {
+    if (service->sweepThread) CloseHandle(service->sweepThread);
     if (service->thread) CloseHandle(service->thread);
     if (service->ready) CloseHandle(service->ready);
     if (service->wake) CloseHandle(service->wake);
@@ -108,8 +164,21 @@ void stopPhoneService(PhoneService* service)
     if (!service) return;
     // A thread that did not end in time still uses the service and runs
     // this DLL's code: both are left to it for good rather than freed under it.
-    if (endModuleThread(service->thread, &service->ending, service->wake, endingMs, ThreadWait::HandlingSentMessages))
-        freeService(service);
+    if (!endModuleThread(service->thread, &service->ending, service->wake, endingMs, ThreadWait::HandlingSentMessages))
+        return;
+    // The sweep stops at its next report, now that the service is ending.
+    if (service->sweepThread && !endModuleThread(service->sweepThread, &service->ending, service->wake, endingMs,
+                                                 ThreadWait::HandlingSentMessages))
+        return;
+    freeService(service);
+}
+
+void phoneSetSweeper(PhoneService* service, const CardSweeper& sweeper)
+{
+    EnterCriticalSection(&service->lock);
+    service->sweeper = sweeper;
+    service->feed.canSweep = static_cast<bool>(sweeper);
+    LeaveCriticalSection(&service->lock);
 }
 
 void phoneSetPlace(PhoneService* service, const PhonePlace& place)

@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "cardbase/card_tuning.h"
@@ -14,6 +15,7 @@
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/phone/phone_settings.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sweep/sweep_result.h"
 
 struct PhoneService;
 
@@ -40,6 +42,16 @@ void phoneSetRecord(PhoneService* service, const std::string& folder);
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
 // What the page and the window say of the card from now on.
 void phoneSetCard(PhoneService* service, const std::string& card);
+// How a card sweeps the band when a phone asks (phone_sweep.h): it carries
+// the plan out, reporting the status as it goes; `report` says false when
+// the sweep is to stop (the card is going), and the card then stops soon.
+typedef std::function<bool(const SweepStatus&)> SweepReport;
+typedef std::function<void(const SweepPlan&, const SweepReport&)> CardSweeper;
+// Set once, before the first reading: the page then offers the sweep. The
+// sweep runs on a thread of its own, one at a time, only while the program
+// is not measuring.
+void phoneSetSweeper(PhoneService* service, const CardSweeper& sweeper);
+
 // A reading handed to the program, with what the card knows of the network
 // then (networkJson) and the link margin.
 void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,

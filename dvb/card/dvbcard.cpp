@@ -10,9 +10,9 @@
 // Each status query reads the status and both figures of one moment, at
 // the shared pace, for the program and the phone page alike, with what the
 // helper says of that very reading (whether its s/n is a C/N in dB, a search
-// under way: dvb/protocol/reading_words.h); while locked, every few readings
-// also what the helper has read of the network and what the link margin
-// rests on.
+// under way: dvb/protocol/reading_words.h) and the level beside them, locked
+// or not; while locked, every few readings also what the helper has read of
+// the network and what the link margin rests on.
 #include <windows.h>
 
 #include <new>
@@ -23,23 +23,29 @@
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
+#include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/start_bound.h"
+#include "dvb/protocol/sweep_answer.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
 
 // Readings come ten a second: the network is asked for about twice a second.
 constexpr int networkQueryEvery = 5;
+// A sweep under way is looked at this often.
+constexpr DWORD sweepLookMs = 400;
 
 class DvbCard final : public CardObject {
 public:
     DvbCard()
     {
+        InitializeCriticalSection(&linkLock_);
         const std::string address = environmentText("AZIMORA_DVB");
         openReadingFeed(feed_, std::string("DVB-S/S2 frontend through azimora-dvb at ") +
                                    (address.empty() ? defaultHelperAddress : address.c_str()));
+        setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
     }
 
     // The tuner control interface
@@ -72,7 +78,10 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize() override
     {
         const DWORD deadline = GetTickCount() + callTimeoutMs;
-        return connectAndInitialize(deadline) ? S_OK : E_FAIL;
+        EnterCriticalSection(&linkLock_);
+        const bool ok = connectAndInitialize(deadline);
+        LeaveCriticalSection(&linkLock_);
+        return ok ? S_OK : E_FAIL;
     }
 
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
@@ -103,17 +112,83 @@ public:
 private:
     ~DvbCard() override
     {
-        closeReadingFeed(feed_);
+        closeReadingFeed(feed_);  // a sweep under way ends first
         stopLink(link_);
+        DeleteCriticalSection(&linkLock_);
+    }
+
+    // The band swept by azimora-dvb, which holds the frontend for it: asked
+    // on the card's own link, followed every few tenths of a second until
+    // done, its steps and peaks read back a line at a time.
+    void sweepBand(const SweepPlan& plan, const SweepReport& report)
+    {
+        SweepStatus status;
+        status.plan = plan;
+        status.state = SweepRunning;
+        status.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+        const auto fail = [&](const std::string& why) {
+            status.state = SweepFailed;
+            status.problem = why;
+            report(status);
+        };
+        EnterCriticalSection(&linkLock_);
+        const bool linked = isConnected(link_) || connectAndInitialize(GetTickCount() + callTimeoutMs);
+        Reply reply;
+        Request ask{RequestSweep, 0, sweepRequestWords(plan.request)};
+        const bool asked = linked && exchange(link_, ask, &reply, GetTickCount() + callTimeoutMs);
+        if (asked && reply.ok) sent_ = CardTuning();  // the helper's session forgets its tuning
+        LeaveCriticalSection(&linkLock_);
+        if (!linked) return fail("azimora-dvb cannot be reached");
+        if (!asked) return fail("the link to azimora-dvb failed");
+        if (!reply.ok)
+            return fail(reply.reason == "malformed request" ? "this azimora-dvb is too old to sweep" : reply.reason);
+        for (;;) {
+            Sleep(sweepLookMs);
+            SweepStatus now;
+            size_t peaks = 0;
+            if (!call(RequestQuerySweep, 0, &reply) || !reply.ok) return fail("the link to azimora-dvb failed");
+            if (!parseSweepState(reply.text, &now, &peaks)) return fail("azimora-dvb's answer does not read");
+            if (now.state == SweepFailed) return fail(now.problem);
+            std::vector<SweepPoint>& points = status.result.points;
+            while (points.size() < now.stepsDone && points.size() < plan.frequenciesMHz.size()) {
+                const size_t from = points.size();
+                if (!call(RequestSweepLevels, static_cast<LONG>(from), &reply) || !reply.ok ||
+                    !parseSweepLevels(reply.text, plan, from, &points) || points.size() == from)
+                    return fail("azimora-dvb's steps do not read");
+            }
+            status.stepsDone = static_cast<uint32_t>(points.size());
+            if (now.state == SweepDone) {
+                status.result.unit = now.result.unit;
+                status.result.floor = now.result.floor;
+                for (size_t i = 0; i < peaks; ++i) {
+                    SweepPeak peak;
+                    Reply name;
+                    if (!call(RequestSweepPeak, static_cast<LONG>(i), &reply) || !reply.ok ||
+                        !parseSweepPeak(reply.text, &peak) ||
+                        !call(RequestSweepPeakName, static_cast<LONG>(i), &name) || !name.ok ||
+                        !parseSweepPeakName(name.text, &peak))
+                        return fail("azimora-dvb's peaks do not read");
+                    status.result.peaks.push_back(peak);
+                }
+                status.state = SweepDone;
+                report(status);
+                return;
+            }
+            if (now.state != SweepRunning) return fail("azimora-dvb's sweep went");
+            if (!report(status)) return;
+        }
     }
 
     // The helper's status and figures of one moment, asked in the order the
-    // program asks them; without the helper, or when any call fails, no signal.
+    // program asks them, and the level beside them, locked or not; without
+    // the helper, or when any call fails, no signal.
     SignalReading helperReading()
     {
         SignalReading none{false, 0, 0.0f};
         Reply status, refreshed, quality, snr;
         if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status)) return none;
+        const bool measured = status.ok || status.reason == "no lock";
+        if (measured) none.level = askLevel();
         if (!status.ok) {
             none.searchingMs = searchingMsOf(status.reason);
             return none;
@@ -127,7 +202,20 @@ private:
         SignalReading reading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
         // A helper that does not say (an older one) leaves the card's own word: no C/N in dB.
         reading.unit = readingUnitOf(refreshed.text);
+        reading.level = none.level;
         return reading;
+    }
+
+    // The level of the status just read; a helper that does not know the
+    // request (an older one) is not asked again on this link.
+    SignalLevel askLevel()
+    {
+        SignalLevel level;
+        Reply reply;
+        if (!helperTellsLevel_ || !call(RequestQueryLevel, 0, &reply)) return level;
+        if (!reply.ok && reply.reason == "malformed request") helperTellsLevel_ = false;
+        else if (reply.ok) parseLevelAnswer(reply.text, &level);
+        return level;
     }
 
     // Asked as the network is; a helper that does not know the request is
@@ -159,15 +247,20 @@ private:
             noteNetwork(feed_, report.identity);
     }
 
+    // One request and its reply, whole: the program's thread and a sweep's share the link.
     bool call(RequestKind kind, LONG value, Reply* reply)
     {
-        return exchange(link_, Request{kind, static_cast<int32_t>(value)}, reply, GetTickCount() + callTimeoutMs);
+        EnterCriticalSection(&linkLock_);
+        const bool ok =
+            exchange(link_, Request{kind, static_cast<int32_t>(value)}, reply, GetTickCount() + callTimeoutMs);
+        LeaveCriticalSection(&linkLock_);
+        return ok;
     }
 
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = helperTellsModcod_ = true;
+        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) && reply.ok) return true;
@@ -182,6 +275,14 @@ private:
     // a set is answered once the helper's start is done: it is waited for as
     // long as the helper may take for a start, by the same rule.
     HRESULT setCall(RequestKind kind, LONG value, const CardSetCall* tuningCall)
+    {
+        EnterCriticalSection(&linkLock_);
+        const HRESULT result = setCallOnLink(kind, value, tuningCall);
+        LeaveCriticalSection(&linkLock_);
+        return result;
+    }
+
+    HRESULT setCallOnLink(RequestKind kind, LONG value, const CardSetCall* tuningCall)
     {
         const DWORD began = GetTickCount();
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -205,12 +306,14 @@ private:
         return result;
     }
 
+    CRITICAL_SECTION linkLock_;  // guards the link and sent_: a sweep's thread uses them too
     HelperLink link_;
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
     bool helperTellsNetwork_ = true;
     bool helperTellsModcod_ = true;
+    bool helperTellsLevel_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
 };

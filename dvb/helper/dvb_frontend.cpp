@@ -249,6 +249,7 @@ FrontendAbilities DvbFrontend::abilities()
     abilities.remote = options_.remote;
     abilities.traits = frontendTraitsFor(description.name);
     abilities.scaleParameterSet = !options_.remote && parameterReadsOne(abilities.traits.scaleParameter);
+    abilities.name = description.name;
     return abilities;
 }
 
@@ -429,6 +430,31 @@ static int64_t valueOf(const dtv_stats* stats)
 {
     if (!stats) return 0;
     return stats->scale == FE_SCALE_DECIBEL ? stats->svalue : static_cast<int64_t>(stats->uvalue & 0xFFFFFFFFu);
+}
+
+// A sweep's step wants the strength alone: one request of the driver,
+// not the status and every statistic that a reading takes.
+bool DvbFrontend::readLevel(RawFigures* raw)
+{
+    if (options_.remote || fd_ < 0) return read(raw);
+    *raw = RawFigures();
+    dtv_property property{};
+    property.cmd = DTV_STAT_SIGNAL_STRENGTH;
+    dtv_properties list{1, &property};
+    if (ioctl(fd_, FE_GET_PROPERTY, &list) != 0) return false;
+    const dtv_stats* strength = property.u.st.len > 0 ? &property.u.st.stat[0] : nullptr;
+    raw->strengthScale = scaleOf(strength);
+    raw->strength = valueOf(strength);
+    if (raw->strengthScale != ScaleNone || olderStrengthLacking_) return true;
+    // Without v5 statistics, the older call.
+    uint16_t older = 0;
+    if (ioctl(fd_, FE_READ_SIGNAL_STRENGTH, &older) == 0) {
+        raw->strengthScale = ScaleRelative;
+        raw->strength = older;
+    } else {
+        olderStrengthLacking_ = unsupportedByDriver(-errno);
+    }
+    return true;
 }
 
 bool DvbFrontend::read(RawFigures* raw)

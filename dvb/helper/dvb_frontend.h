@@ -39,6 +39,7 @@ public:
     int sendBurst(bool b) override;
     int tune(const TuningSequence& sequence, SystemAttempt attempt) override;
     bool read(RawFigures* raw) override;
+    bool readLevel(RawFigures* raw) override;
     ModcodWord lockedModcod() override;
     bool startSections(SectionTable table) override;
     SectionRead readSection(SectionTable table, StreamSection* section) override;

@@ -5,7 +5,7 @@
 
 static char lowered(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-static bool containsIgnoringCase(const std::string& text, const char* part)
+bool frontendNameContains(const std::string& text, const char* part)
 {
     std::string lowText, lowPart;
     for (char c : text) lowText += lowered(c);
@@ -16,7 +16,7 @@ static bool containsIgnoringCase(const std::string& text, const char* part)
 FrontendTraits frontendTraitsFor(const std::string& frontendName)
 {
     for (size_t i = 0; i < knownFrontendCount; ++i)
-        if (containsIgnoringCase(frontendName, knownFrontends[i].nameContains)) return knownFrontends[i];
+        if (frontendNameContains(frontendName, knownFrontends[i].nameContains)) return knownFrontends[i];
     return FrontendTraits{};
 }
 

@@ -67,6 +67,10 @@ struct FrontendTraits {
 extern const FrontendTraits knownFrontends[];
 extern const size_t knownFrontendCount;
 
+// Whether a frontend's name contains `part`, ASCII case ignored: how every
+// table of known frontends is looked up.
+bool frontendNameContains(const std::string& name, const char* part);
+
 // The table's entry whose text the name contains (ASCII case ignored), the
 // first that matches; else the default.
 FrontendTraits frontendTraitsFor(const std::string& frontendName);

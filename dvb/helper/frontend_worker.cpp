@@ -218,6 +218,7 @@ void FrontendWorker::execute(const Command& command, WorkerOutcome* outcome)
         carryOutRelease();
         outcome->ok = true;
         break;
+    case CommandSweep: carryOutSweep(command.sweep, outcome); break;
     }
 }
 
@@ -237,6 +238,7 @@ void FrontendWorker::carryOutOpen(WorkerOutcome* outcome)
     supplyOn_ = false;
     burstLacking_ = false;
     const FrontendAbilities abilities = device_.abilities();
+    levelWatchOpened(levelWatch_, abilities.name);
     std::lock_guard<std::mutex> hold(mutex_);
     abilities_ = abilities;
     latest_ = LatestReading();
@@ -276,17 +278,41 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
     }
     const TuningSequence sequence =
         buildTuningSequence(tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)));
+    if (!runSteps(sequence, outcome)) return;
+    if (ending()) {
+        outcome->reason = "helper is ending";
+        return;
+    }
+    // Another frequency: a level that does not move now is none.
+    if (!(sequence_.key == sequence.key)) levelWatchRetuned(levelWatch_, monotonicMs());
+    sequence_ = sequence;
+    startSearch(search_, monotonicMs());
+    if (!sendAttempt(&outcome->reason)) return;
+    tuned_ = true;
+    figureMemory_ = FigureMemory();
+    lastLock_ = -1;
+    nextReadingMs_ = 0;
+    std::lock_guard<std::mutex> hold(mutex_);
+    latest_.answered = true;
+    latestAnswerMs_ = monotonicMs();
+    outcome->ok = true;
+}
+
+// The supply, tone and switch steps of a sequence, each logged; false with
+// the reason when one is refused or the helper ends.
+bool FrontendWorker::runSteps(const TuningSequence& sequence, WorkerOutcome* outcome)
+{
     for (const SequenceStep& step : sequence.steps) {
         if (ending()) {
             outcome->reason = "helper is ending";
-            return;
+            return false;
         }
         int result = 0;
         switch (step.kind) {
         case StepPause:
             if (!pauseFor(step.pauseMs)) {
                 outcome->reason = "helper is ending";
-                return;
+                return false;
             }
             continue;
         case StepSupply: result = device_.setVoltage(step.voltage); break;
@@ -306,26 +332,12 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
         if (result != 0) {
             log(refusedLine(stepLine(step), errorText(result)));
             outcome->reason = stepFailure(step) + ": " + errorText(result);
-            return;
+            return false;
         }
         log(stepLine(step));
         if (step.kind == StepSupply) supplyOn_ = step.voltage != VoltageOff;
     }
-    if (ending()) {
-        outcome->reason = "helper is ending";
-        return;
-    }
-    sequence_ = sequence;
-    startSearch(search_, monotonicMs());
-    if (!sendAttempt(&outcome->reason)) return;
-    tuned_ = true;
-    figureMemory_ = FigureMemory();
-    lastLock_ = -1;
-    nextReadingMs_ = 0;
-    std::lock_guard<std::mutex> hold(mutex_);
-    latest_.answered = true;
-    latestAnswerMs_ = monotonicMs();
-    outcome->ok = true;
+    return true;
 }
 
 // The delivery system the search is on now.
@@ -394,6 +406,7 @@ void FrontendWorker::takeReading()
     if (answered)
         figures =
             figuresFrom(raw, figureMemory_, figureScalesFor(known.traits, attempt.dvbs2, known.scaleParameterSet), now);
+    const SignalLevel level = answered ? levelOfReading(levelWatch_, raw, now) : SignalLevel();
     const int locked = answered && raw.locked ? 1 : 0;
     // What locked is remembered once a lock: the attempt stays while it lasts.
     if (answered && locked && lastLock_ != 1)
@@ -421,6 +434,7 @@ void FrontendWorker::takeReading()
             latestAnswerMs_ = now;
             latest_.figures = figures;
             latest_.reading = readingOf(figures);
+            latest_.reading.level = level;
             latest_.network = network;
             ++latest_.readingNumber;
             if (network_.gatherLists) latest_.lists = networkReaderLists(network_);

@@ -11,7 +11,8 @@
 // holds the frontend for seconds at low symbol rates) never freezes what
 // is answered: past stalledReadMs the latest reading is one without lock
 // that says how long the driver has been searching, and the log says how
-// long the read waited.
+// long the read waited. It also sweeps a band (worker_sweep.cpp), step by
+// step, until done or until another command comes.
 // Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
@@ -27,9 +28,11 @@
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sweep/sweep_result.h"
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_log.h"
 #include "dvb/helper/frontend_report.h"
+#include "dvb/helper/level_watch.h"
 #include "dvb/helper/network_reader.h"
 #include "dvb/helper/signal_figures.h"
 #include "dvb/helper/tuning_sequence.h"
@@ -48,6 +51,8 @@ public:
     virtual int tune(const TuningSequence& sequence, SystemAttempt attempt) = 0;
     // False when the frontend does not answer.
     virtual bool read(RawFigures* raw) = 0;
+    // The strength alone (a sweep's step), as cheaply as the device allows.
+    virtual bool readLevel(RawFigures* raw) { return read(raw); }
     // The modulation and code rate the tuner says it locked, read while
     // locked (link_margin.h); none unless the device can be asked.
     virtual ModcodWord lockedModcod() { return missingWord(GapNotAsked); }
@@ -115,18 +120,25 @@ public:
     // How long a tune of these values may take: the bound of its start.
     uint32_t tuneBoundMs(const CardTuning& tuning);
 
+    // A sweep of the band the plan covers, on the open frontend; it runs
+    // until done, and a command queued meanwhile ends it. Its status as it
+    // goes, and after it until the next one.
+    Pending startSweep(const SweepPlan& plan);
+    SweepStatus sweepStatus();
+
     // Drops every command not begun, lets the frontend go and ends the
     // thread; a tune under way stops at its next step. False when the
     // thread did not end within `waitMs` (a frontend call that never returns).
     bool stop(uint32_t waitMs);
 
 private:
-    enum CommandKind : uint8_t { CommandOpen, CommandTune, CommandRelease };
+    enum CommandKind : uint8_t { CommandOpen, CommandTune, CommandRelease, CommandSweep };
     struct Command {
         CommandKind kind;
         CardTuning tuning;
         std::shared_ptr<WorkerOutcome> outcome;
         bool gatherLists = false;
+        SweepPlan sweep{};
     };
 
     void run();
@@ -137,6 +149,13 @@ private:
     void carryOutOpen(WorkerOutcome* outcome);
     void carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome);
     void carryOutRelease();
+    bool runSteps(const TuningSequence& sequence, WorkerOutcome* outcome);
+    void carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome);
+    bool sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities, SweepPoint* point,
+                   RawFigures* raw, std::string* reason);
+    void tryPeak(const SweepPlan& plan, SweepPeak& peak);
+    void updateSweep(const SweepStatus& status);
+    bool commandWaiting();
     bool sendAttempt(std::string* reason);
     void takeReading();
     void log(const std::string& line);
@@ -156,6 +175,7 @@ private:
     uint64_t readStartedMs_ = 0;
     uint64_t latestAnswerMs_ = 0;  // the latest read that answered, or the tune
     FrontendAbilities abilities_;
+    SweepStatus sweep_;
 
     // The thread's own; nobody else touches these.
     bool open_ = false;
@@ -169,6 +189,7 @@ private:
     uint64_t nextReadingMs_ = 0;
     TransponderMemory memory_;
     NetworkReader network_;
+    LevelWatch levelWatch_;
     uint32_t lockedReadings_ = 0;  // since the lock came, for asking the tuner's word again
     bool tunerWordKnown_ = false;  // asked no more while the lock lasts
 

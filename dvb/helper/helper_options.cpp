@@ -67,22 +67,35 @@ const char* helperUsage()
            "                         after its lock (default 2; 0.1 to 60)\n"
            "  --csv FILE             with --survey: its entries in the record's columns\n"
            "                         (each is an entry of the record too, in\n"
-           "                         $XDG_DATA_HOME/azimora/record.csv)\n"
+           "                         $XDG_DATA_HOME/azimora/record.csv); with --sweep: the\n"
+           "                         level at each step\n"
            "  --switch LETTERS       with --survey: the DiSEqC switch letters (A, B, AA, BA,\n"
-           "                         AB, BB) for transponders that carry none\n"
+           "                         AB, BB) for transponders that carry none; with --sweep:\n"
+           "                         the switch port to sweep\n"
            "  --update-catalogue FILE  with --survey: where the catalogue's transponder for\n"
            "                         the satellite is gone, read FILE as the catalogue and\n"
            "                         rewrite that satellite's line with the replacement\n"
            "                         (the old file kept as FILE.bak: satellite.ini.bak)\n"
+           "  --sweep                step the tuner across one band of one polarisation,\n"
+           "                         read the level at each step before any lock, print a\n"
+           "                         picture of the band and one line per peak, then end\n"
+           "  --band low|high        with --sweep: the universal LNB's band (default low)\n"
+           "  --polarisation H|V     with --sweep: default H\n"
+           "  --lnb universal|MHZ    with --sweep: a universal LNB (default) or a single\n"
+           "                         local oscillator (10750, 5150 ...)\n"
+           "  --step MHZ             with --sweep: 1 to 50 (default 2)\n"
+           "  --try                  with --sweep: try to lock each peak at the common symbol\n"
+           "                         rates, and say what locked and its network\n"
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
            "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
-           "     --status / --point / --help done (with --tune: locked; --survey: done, a\n"
-           "     transponder locked)\n"
+           "     --status / --point / --help / --sweep done (with --tune: locked; --survey:\n"
+           "     done, a transponder locked)\n"
            "  1  the --simulate, --log, --secret-file, --catalogue, --transponders, --csv\n"
            "     or --update-catalogue file cannot be used (or would not read as Azimora\n"
-           "     reads a catalogue), or another failure\n"
+           "     reads a catalogue), a --sweep on a frontend that gives no level without a\n"
+           "     lock, or another failure\n"
            "  2  wrong options (a --listen address beyond loopback without a secret, or a\n"
            "     --point or --survey satellite or --site that does not read, too)\n"
            "  3  no such adapter or frontend\n"
@@ -168,6 +181,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
     HelperOptions parsed;
     std::string otherOption, pointDetail;  // to tell --point's options from the others
     std::string surveyDetail;              // and --survey's
+    std::string sharedDetail;              // and those of --survey and --sweep alike
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
         std::string value;
@@ -178,12 +192,13 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             name = name.substr(0, equals);
             hasValue = true;
         }
-        const bool takesValue =
-            name == "--adapter" || name == "--frontend" || name == "--server" || name == "--listen" ||
-            name == "--log" || name == "--simulate" || name == "--secret-file" || name == "--idle" ||
-            name == "--tune" || name == "--point" || name == "--site" || name == "--time" || name == "--offset" ||
-            name == "--catalogue" || name == "--modcod" || name == "--survey" || name == "--transponders" ||
-            name == "--dwell" || name == "--csv" || name == "--switch" || name == "--update-catalogue";
+        const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
+                                name == "--listen" || name == "--log" || name == "--simulate" ||
+                                name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
+                                name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue" ||
+                                name == "--modcod" || name == "--survey" || name == "--transponders" ||
+                                name == "--dwell" || name == "--csv" || name == "--switch" ||
+                                name == "--update-catalogue" || sweepOptionTakesValue(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -261,7 +276,11 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         } else if (name == "--survey" || name == "--transponders" || name == "--dwell" || name == "--csv" ||
                    name == "--switch" || name == "--update-catalogue") {
             if (!parseSurveyOption(name, value, &parsed, error)) return false;
-            if (name != "--survey") surveyDetail = name;
+            // The switch and the CSV serve the sweep as well.
+            if (name == "--switch" || name == "--csv") sharedDetail = name;
+            else if (name != "--survey") surveyDetail = name;
+        } else if (isSweepOption(name)) {
+            if (!takeSweepOption(name, value, &parsed.sweep, error)) return false;
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {
@@ -279,6 +298,16 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         *error = "--catalogue goes with --point or --survey";
         return false;
     }
+    if (!checkSweepOptions(parsed.sweep, error)) return false;
+    if (!parsed.survey && !parsed.sweep.sweep && !sharedDetail.empty()) {
+        *error = sharedDetail + " goes with --survey or --sweep";
+        return false;
+    }
+    if (parsed.sweep.sweep && (parsed.survey || parsed.status || parsed.point)) {
+        *error = "--sweep goes without --survey, --status and --point";
+        return false;
+    }
+    if (parsed.sweep.sweep && parsed.switchCode > 0) parsed.sweep.request.diseqcCode = parsed.switchCode;
     const std::string surveyMismatch = surveyProblem(parsed, surveyDetail);
     if (!surveyMismatch.empty()) {
         *error = surveyMismatch;

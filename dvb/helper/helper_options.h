@@ -7,6 +7,7 @@
 #include "cardbase/margin/modcod.h"
 #include "cardbase/pointing/look_angles.h"
 #include "dvb/helper/connection_rules.h"
+#include "dvb/helper/sweep_options.h"
 
 constexpr uint16_t defaultListenPort = 47474;
 
@@ -42,9 +43,10 @@ struct HelperOptions {
     std::string surveyTyped;
     std::string transpondersPath;     // --transponders: one typed entry a line, where no network lists any
     uint32_t dwellMs = 2000;          // --dwell: how long each transponder is measured after its lock
-    std::string csvPath;              // --csv: the survey's figures as CSV
+    std::string csvPath;              // --csv: the survey's figures (or the sweep's steps) as CSV
     int32_t switchCode = -1;          // --switch: the DiSEqC letters as the keypad codes them; -1 none given
     std::string updateCataloguePath;  // --update-catalogue: the satellite.ini to read and rewrite
+    SweepOptions sweep;               // --sweep and its own options: the band's level, step by step, then end
     bool help = false;
 };
 

@@ -21,6 +21,7 @@
 #include "dvb/helper/point_time.h"
 #include "dvb/helper/regular_file.h"
 #include "dvb/helper/survey_command.h"
+#include "dvb/helper/sweep_command.h"
 #include "dvb/helper/tcp_listener.h"
 #include "dvb/helper/tcp_server.h"
 #include "dvb/helper/tuned_report.h"
@@ -79,7 +80,7 @@ static int startSimulated(const HelperOptions& options, char** argv)
 // ExitOk, or the exit code with the complaint said.
 static int findSecret(const HelperOptions& options, std::string* secret)
 {
-    if (options.status || options.survey) return ExitOk;  // it serves no one
+    if (options.status || options.survey || options.sweep.sweep) return ExitOk;  // it serves no one
     if (!options.secretPath.empty()) {
         std::string text, error;
         if (!readRegularFile(options.secretPath, 4096, &text, &error)) {
@@ -232,15 +233,16 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     return code;
 }
 
-// --survey: the worker as --status --tune has it, the survey run through it.
-static int survey(const HelperOptions& options, DvbFrontend& device, FrontendLog& log)
+// A worker of its own, as --status --tune has one, `run` carried out on it
+// and the frontend let go at the end: --survey and --sweep.
+template <typename Run>
+static int onOwnWorker(DvbFrontend& device, FrontendLog& log, Run run)
 {
     sigset_t previous;
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
-    const int code = surveyCommand(
-        options, worker, [&device] { return device.describe().name; }, &stopRequested);
+    const int code = run(worker);
     if (!worker.stop(endWaitMs)) {
         complain("the frontend did not answer within 5 s while it was let go; ending without it");
         closeFrontendLog(log);
@@ -351,7 +353,7 @@ int main(int argc, char** argv)
     // The port first: when it is taken, another azimora-dvb holds the frontend too.
     int listener = -1;
     uint16_t boundPort = 0;
-    if (!options.status && !options.survey) {
+    if (!options.status && !options.survey && !options.sweep.sweep) {
         bool taken = false;
         listener = listenOn(options.listenHost, options.listenPort, &taken, &error, &boundPort);
         if (listener < 0) {
@@ -364,7 +366,13 @@ int main(int argc, char** argv)
     {
         DvbFrontend device(options);
         if (options.survey) {
-            code = survey(options, device, log);
+            code = onOwnWorker(device, log, [&](FrontendWorker& worker) {
+                return surveyCommand(
+                    options, worker, [&device] { return device.describe().name; }, &stopRequested);
+            });
+        } else if (options.sweep.sweep) {
+            code = onOwnWorker(device, log,
+                               [&](FrontendWorker& worker) { return runSweep(options, worker, &stopRequested); });
         } else if (options.tune) {
             code = tuneAndReport(options, device, log);
         } else if (options.status) {

@@ -17,6 +17,8 @@ public:
     bool measure(SignalReading* reading) override { return frontend_.measure(reading); }
     NetworkReport network() override { return frontend_.network(); }
     ModcodAnswer modcod() override { return frontend_.modcod(); }
+    bool startSweep(const SweepPlan& plan, std::string* reason) override { return frontend_.startSweep(plan, reason); }
+    SweepStatus sweepStatus() override { return frontend_.sweepStatus(); }
 
 private:
     bool answer(std::string* reason)

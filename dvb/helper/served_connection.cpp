@@ -53,7 +53,8 @@ void admit(Server& server, Connection& connection, uint64_t nowMs)
     for (Connection& other : server.connections)
         if (other.holder && other.socket >= 0 && hasEnded(other)) endConnection(server, other, nowMs);
     if (server.hold.held) {
-        refuse(connection, "busy: another program is measuring");
+        refuse(connection, server.frontend.sweepStatus().state == SweepRunning ? "busy: the band is being swept"
+                                                                               : "busy: another program is measuring");
     } else if (!mayTakeFrontend(server.hold, connection.address, nowMs)) {
         refuse(connection, "busy: the frontend is kept a few seconds for the program that had it");
     } else {

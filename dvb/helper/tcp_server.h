@@ -42,6 +42,10 @@ public:
     virtual NetworkReport network() = 0;
     // What the link margin rests on, as of the latest reading.
     virtual ModcodAnswer modcod() = 0;
+    // A band sweep handed over without waiting, and how it stands: the
+    // connection that asked holds the frontend while it runs.
+    virtual bool startSweep(const SweepPlan& plan, std::string* reason) = 0;
+    virtual SweepStatus sweepStatus() = 0;
     // The tone off, the LNB's supply off, and the frontend closed.
     virtual void release() = 0;
     // Readable when a call is done; the server empties it.

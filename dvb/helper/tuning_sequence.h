@@ -74,6 +74,7 @@ struct FrontendAbilities {
     bool remote = false;             // behind dvbv5-daemon: its libdvbv5 drives the LNB
     FrontendTraits traits{};         // what its driver does, by its name: none known
     bool scaleParameterSet = false;  // the driver's scale parameter reads 1 (FrontendTraits)
+    std::string name;                // as the driver gives it (FE_GET_INFO)
 };
 
 // A transponder as the frontend sees it, to remember what locked it.

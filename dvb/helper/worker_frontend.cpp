@@ -66,3 +66,13 @@ bool WorkerFrontend::measure(SignalReading* reading)
     *reading = latest.reading;
     return true;
 }
+
+bool WorkerFrontend::startSweep(const SweepPlan& plan, std::string* reason)
+{
+    if (worker_.sweepStatus().state == SweepRunning) {
+        *reason = "a sweep is under way";
+        return false;
+    }
+    worker_.startSweep(plan);
+    return true;
+}

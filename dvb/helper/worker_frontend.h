@@ -25,6 +25,8 @@ public:
     bool measure(SignalReading* reading) override;
     NetworkReport network() override { return worker_.latest().network; }
     ModcodAnswer modcod() override { return modcodAnswerOf(worker_.latest()); }
+    bool startSweep(const SweepPlan& plan, std::string* reason) override;
+    SweepStatus sweepStatus() override { return worker_.sweepStatus(); }
     void release() override { worker_.release(); }
     int wakeDescriptor() override { return wake_; }
 

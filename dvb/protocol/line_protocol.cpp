@@ -17,6 +17,12 @@ static const char* const requestNames[requestKindCount] = {
     "GetSignalNoiseRatio",
     "QueryNetwork",
     "QueryModcod",
+    "QueryLevel",
+    "Sweep",
+    "QuerySweep",
+    "SweepLevels",
+    "SweepPeak",
+    "SweepPeakName",
 };
 
 static const char* requestName(RequestKind kind)
@@ -24,13 +30,29 @@ static const char* requestName(RequestKind kind)
     return static_cast<int>(kind) < requestKindCount ? requestNames[kind] : "?";
 }
 
-bool requestTakesValue(RequestKind kind) { return kind >= RequestSetFec && kind <= RequestSetDiseqc; }
+bool requestTakesValue(RequestKind kind)
+{
+    return (kind >= RequestSetFec && kind <= RequestSetDiseqc) || kind == RequestSweepLevels ||
+           kind == RequestSweepPeak || kind == RequestSweepPeakName;
+}
+
+bool requestTakesWords(RequestKind kind) { return kind == RequestSweep; }
 
 std::string formatRequest(const Request& request)
 {
     std::string line = requestName(request.kind);
     if (requestTakesValue(request.kind)) line += " " + std::to_string(request.value);
+    if (requestTakesWords(request.kind)) line += " " + request.words;
     return line;
+}
+
+// Words as a request carries them: printable ASCII, no blank at either end.
+static bool requestWords(const std::string& text)
+{
+    if (text.empty() || text.front() == ' ' || text.back() == ' ') return false;
+    for (char c : text)
+        if (c < ' ' || c > '~') return false;
+    return true;
 }
 
 // A decimal int32 as the lines carry it (formatRequest writes it): an
@@ -46,14 +68,19 @@ bool parseRequest(const std::string& line, Request* request)
         if (name != requestNames[i]) continue;
         const RequestKind kind = static_cast<RequestKind>(i);
         int32_t value = 0;
+        std::string words;
         if (requestTakesValue(kind)) {
             if (space == std::string::npos || !readWholeNumber(line.substr(space + 1), lineNumber, &value))
                 return false;
+        } else if (requestTakesWords(kind)) {
+            if (space == std::string::npos || !requestWords(line.substr(space + 1))) return false;
+            words = line.substr(space + 1);
         } else if (space != std::string::npos) {
             return false;
         }
         request->kind = kind;
         request->value = value;
+        request->words = words;
         return true;
     }
     return false;

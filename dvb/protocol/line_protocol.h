@@ -1,8 +1,9 @@
 // The line protocol between dvbcard.dll and azimora-dvb: one request line
 // per tuner control call, one reply line each, plain ASCII words.
 //   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
+//            Sweep WORDS       "Sweep band=low pol=H switch= lnb=universal step=2 try=0"
 //   reply    ok [VALUE]        "ok", "ok 55"
-//            ok WORDS          "ok network reading" (for QueryNetwork and QueryModcod)
+//            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod and QueryLevel)
 //            fail REASON       "fail no lock"
 // Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
 // Words are printable ASCII, start with a lower-case letter and end with
@@ -33,19 +34,28 @@ enum RequestKind : uint8_t {
     RequestGetSignalNoiseRatio,
     RequestQueryNetwork,  // the helper's own: what it knows of the network it is locked to
     RequestQueryModcod,   // the helper's own: what the link margin of its lock rests on
+    RequestQueryLevel,    // the helper's own: the level of the latest status, locked or not
+    // The helper's own band sweep (sweep_answer.h).
+    RequestSweep,
+    RequestQuerySweep,
+    RequestSweepLevels,
+    RequestSweepPeak,
+    RequestSweepPeakName,
 };
-constexpr int requestKindCount = 14;
+constexpr int requestKindCount = 20;
 
 struct Request {
     RequestKind kind;
-    int32_t value;  // for the set calls only
+    int32_t value;        // for the set calls and the sweep's lines
+    std::string words{};  // for Sweep: printable ASCII without a blank at either end
 };
 
 bool requestTakesValue(RequestKind kind);
+bool requestTakesWords(RequestKind kind);
 
 std::string formatRequest(const Request& request);
-// Strict: one known name, a value exactly when the call takes one, single
-// spaces, no sign on zero, nothing else.
+// Strict: one known name, a value exactly when the call takes one (words
+// when it takes words), single spaces, no sign on zero, nothing else.
 bool parseRequest(const std::string& line, Request* request);
 
 struct Reply {

@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
+#include "dvb/protocol/sweep_answer.h"
 
 static bool setCallOf(RequestKind kind, CardSetCall* call)
 {
@@ -25,6 +27,21 @@ int32_t milliDecibels(float snr)
     if (value < -2e9) return -2000000000;
     if (value > 2e9) return 2000000000;
     return static_cast<int32_t>(value);
+}
+
+// One of a finished sweep's lines.
+static Reply sweepLine(const Request& request, const SweepStatus& status)
+{
+    const SweepResult& result = status.result;
+    if (request.value < 0) return failReply("no such line");
+    const size_t index = static_cast<size_t>(request.value);
+    if (request.kind == RequestSweepLevels) {
+        if (index > result.points.size()) return failReply("no such step");
+        return textReply(sweepLevelsText(result, index));
+    }
+    if (status.state != SweepDone || index >= result.peaks.size()) return failReply("no such peak");
+    return textReply(request.kind == RequestSweepPeak ? sweepPeakText(result.peaks[index])
+                                                      : sweepPeakNameText(result.peaks[index]));
 }
 
 Reply handleRequest(Session& session, const Request& request, FrontendPort& frontend)
@@ -73,6 +90,23 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         return valueReply(milliDecibels(session.readings.snr));
     case RequestQueryNetwork: return textReply(networkAnswerText(frontend.network()));
     case RequestQueryModcod: return textReply(modcodAnswerText(frontend.modcod()));
+    case RequestQueryLevel:
+        if (!session.hasStatus) return failReply("no status");
+        return textReply(levelAnswerText(session.latched.level));
+    case RequestSweep: {
+        SweepRequest asked;
+        std::string reason;
+        if (!parseSweepRequestWords(request.words, ' ', &asked, &reason)) return failReply(reason);
+        // The sweep leaves the frontend on its last step: nothing measured before counts.
+        session.tuned = session.hasStatus = session.hasReadings = false;
+        session.tuning = CardTuning();
+        if (!frontend.startSweep(planSweep(asked), &reason)) return failReply(reason);
+        return okReply();
+    }
+    case RequestQuerySweep: return textReply(sweepStateText(frontend.sweepStatus()));
+    case RequestSweepLevels:
+    case RequestSweepPeak:
+    case RequestSweepPeakName: return sweepLine(request, frontend.sweepStatus());
     default: return failReply("unknown call");
     }
 }

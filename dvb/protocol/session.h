@@ -10,8 +10,12 @@
 // latest status, and says what its s/n is: reading_words.h) and the two Get
 // calls (read what the latest refresh took). QueryNetwork, any time after Initialize, says what
 // is known of the network the frontend is locked to, and QueryModcod what
-// its link margin rests on. A call out of that order is refused and changes
-// nothing.
+// its link margin rests on; QueryLevel, after a status, the level of the
+// reading that status latched, locked or not (level_answer.h). Sweep, any
+// time after Initialize, sweeps the band on the frontend (and leaves it
+// untuned: the next measurement sends its six again); QuerySweep and the
+// sweep's lines read it (sweep_answer.h). A call out of that order is
+// refused and changes nothing.
 #pragma once
 #include <deque>
 #include <string>
@@ -19,6 +23,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sweep/sweep_result.h"
 #include "dvb/protocol/line_protocol.h"
 #include "dvb/protocol/modcod_answer.h"
 
@@ -35,6 +40,13 @@ public:
     virtual NetworkReport network() = 0;
     // What the link margin rests on, as of the latest reading.
     virtual ModcodAnswer modcod() { return ModcodAnswer(); }
+    // A band sweep begun (false with a reason), and how it stands.
+    virtual bool startSweep(const SweepPlan&, std::string* reason)
+    {
+        *reason = "this frontend cannot sweep";
+        return false;
+    }
+    virtual SweepStatus sweepStatus() { return SweepStatus(); }
 };
 
 struct Session {

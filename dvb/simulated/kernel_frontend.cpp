@@ -7,6 +7,8 @@
 #include <linux/dvb/frontend.h>
 #include <linux/ioctl.h>
 
+#include "dvb/simulated/band_level.h"
+
 const char simulatedFrontendName[] = "Simulated DVB-S/S2 frontend";
 
 // The L band a satellite tuner covers, in kHz, and its symbol rates.
@@ -209,9 +211,15 @@ static uint32_t relativeOf(int32_t milliDb)
     return static_cast<uint32_t>(static_cast<int64_t>(milliDb) * 65535 / 20000);
 }
 
-// Signal strength rises with the C/N: -70 dBm at 0 dB, -85 dBm unlocked.
-static int32_t strengthMilliDbm(const SimulatedSignal& signal)
+// Signal strength rises with the C/N: -70 dBm at 0 dB, -85 dBm unlocked;
+// through an installation, the level of the tuned channel, lock or not
+// (band_level.h).
+static int32_t strengthMilliDbm(const SimulatedFrontend& frontend, const SimulatedSignal& signal)
 {
+    const SimulatedInstallation& installation = frontend.simulation.installation;
+    if (installation.present)
+        return installationLevelMilliDbm(installation, frontend.lnb, frontend.tunedFrequencyKHz,
+                                         frontend.tunedSymbolRate);
     return signal.locked ? -70000 + signal.carrierToNoiseMilliDb : -85000;
 }
 
@@ -235,7 +243,7 @@ static DriverStatistics driverFiguresNow(const SimulatedFrontend& frontend, cons
 {
     const double carrierToNoiseDb = signal.carrierToNoiseMilliDb / 1000.0;
     return driverStatistics(frontend.simulation.driver, lockedDvbS2(frontend), carrierToNoiseDb,
-                            strengthMilliDbm(signal) / 1000.0);
+                            strengthMilliDbm(frontend, signal) / 1000.0);
 }
 
 static bool strengthAlone(SimulatedStatistics kind)
@@ -281,7 +289,7 @@ static void fillStatistic(dtv_property& property, const SimulatedFrontend& front
         if (property.cmd != DTV_STAT_SIGNAL_STRENGTH) return;
         stats.len = 1;
         stats.stat[0].scale = FE_SCALE_DECIBEL;
-        stats.stat[0].svalue = frontend.tuned ? strengthMilliDbm(signal) : 0;
+        stats.stat[0].svalue = frontend.tuned ? strengthMilliDbm(frontend, signal) : 0;
         return;
     }
     stats.len = 1;
@@ -297,10 +305,10 @@ static void fillStatistic(dtv_property& property, const SimulatedFrontend& front
     } else if (property.cmd == DTV_STAT_SIGNAL_STRENGTH && frontend.tuned) {
         if (kind == StatisticsDecibel) {
             stats.stat[0].scale = FE_SCALE_DECIBEL;
-            stats.stat[0].svalue = strengthMilliDbm(signal);
+            stats.stat[0].svalue = strengthMilliDbm(frontend, signal);
         } else {
             stats.stat[0].scale = FE_SCALE_RELATIVE;
-            stats.stat[0].uvalue = relativeOf(strengthMilliDbm(signal) + 90000);
+            stats.stat[0].uvalue = relativeOf(strengthMilliDbm(frontend, signal) + 90000);
         }
     }
 }
@@ -489,7 +497,7 @@ static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long re
         return request == FE_READ_SNR ? figures.snr : figures.strength;
     }
     if (request != FE_READ_SNR)
-        return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(signal) + 90000) : 0);
+        return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(frontend, signal) + 90000) : 0);
     if (!signal.locked) return 0;
     const int32_t milliDb = signal.carrierToNoiseMilliDb;
     switch (frontend.simulation.statistics) {

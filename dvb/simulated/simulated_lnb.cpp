@@ -111,16 +111,24 @@ int committedCommandPort(const uint8_t* message, size_t length)
 
 int burstPort(int port, bool burstB) { return (port & 2) | (burstB ? 1 : 0); }
 
+bool lnbReception(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
+                  int64_t* downlinkKHz, bool* horizontal)
+{
+    if (control.supply == SupplyOff || (installation.deadPorts >> control.switchPort & 1u)) return false;
+    const bool high = control.toneOn && !installation.toneLost;
+    *horizontal = control.supply == Supply18 && !installation.eighteenLost;
+    const int64_t oscillatorKHz = int64_t{high ? installation.highOscillatorMHz : installation.lowOscillatorMHz} * 1000;
+    *downlinkKHz = oscillatorKHz < int64_t{mixesFromAboveBelowMHz} * 1000 ? oscillatorKHz - intermediateKHz
+                                                                          : oscillatorKHz + intermediateKHz;
+    return true;
+}
+
 int carrierReaching(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
                     uint32_t symbolsPerSecond)
 {
-    if (control.supply == SupplyOff || (installation.deadPorts >> control.switchPort & 1u)) return -1;
-    const bool high = control.toneOn && !installation.toneLost;
-    const bool horizontal = control.supply == Supply18 && !installation.eighteenLost;
-    const int64_t oscillatorKHz = int64_t{high ? installation.highOscillatorMHz : installation.lowOscillatorMHz} * 1000;
-    const int64_t downlinkKHz = oscillatorKHz < int64_t{mixesFromAboveBelowMHz} * 1000
-                                    ? oscillatorKHz - intermediateKHz
-                                    : oscillatorKHz + intermediateKHz;
+    int64_t downlinkKHz = 0;
+    bool horizontal = false;
+    if (!lnbReception(installation, control, intermediateKHz, &downlinkKHz, &horizontal)) return -1;
     for (size_t i = 0; i < installation.carriers.size(); ++i) {
         const SimulatedCarrier& carrier = installation.carriers[i];
         const double rate = carrier.symbolRate * 1000.0;

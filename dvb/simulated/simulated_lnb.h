@@ -72,6 +72,12 @@ bool parseInstallationLine(const std::vector<std::string>& words, SimulatedInsta
 int committedCommandPort(const uint8_t* message, size_t length);
 int burstPort(int port, bool burstB);
 
+// What the LNB brings to a tuner at this intermediate frequency: the
+// downlink it came from and its polarization; false when nothing comes (no
+// supply, or a switch port that leads nowhere).
+bool lnbReception(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
+                  int64_t* downlinkKHz, bool* horizontal);
+
 // The carrier that reaches a tuner at this intermediate frequency and
 // symbol rate through the LNB as controlled, or -1: within 4 MHz of its
 // downlink and 3 % of its symbol rate, of the polarization the supply gives.

@@ -16,6 +16,7 @@
 #include "sim/card/scenario.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
+#include "sim/dish/dish_sweep.h"
 #include "sim/dish/dish_window.h"
 
 // Each line goes to the file at once, so a reader sees it while the card runs.
@@ -96,6 +97,9 @@ public:
         openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card",
                         settings_.dish.enabled ? &settings_.dish.site : nullptr);
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
+        if (settings_.dish.enabled)
+            setCardSweeper(feed_,
+                           [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
     }
 
     // The tuner control interface
@@ -133,7 +137,11 @@ public:
             latched_ = signalNow();
             if (result == S_OK && !latched_.locked) result = E_FAIL;
             logPoll(0, callLine("QuerySignalStatus", false, 0, result));
-            const SignalReading told = result == S_OK ? latched_ : SignalReading{false, 0, latched_.snr};
+            SignalReading told = latched_;
+            if (result != S_OK) {
+                told = SignalReading{false, 0, latched_.snr};
+                told.level = latched_.level;  // the level is there with or without the lock
+            }
             const ModcodWord word = result == S_OK ? reportedModcod() : ModcodWord();
             LeaveCriticalSection(&lock_);
             // Before the reading is published, so that the first one with the lock has its margin.
@@ -270,6 +278,21 @@ private:
         }
         LeaveCriticalSection(&lock_);
         if (identity.known) noteNetwork(feed_, identity);
+    }
+
+    // The practice dish's band, as it points when asked, from its sky; the
+    // dish itself is left as it was.
+    void sweepBand(const SweepPlan& plan, const SweepReport& report)
+    {
+        EnterCriticalSection(&lock_);
+        const DishModel model = dish_;
+        LeaveCriticalSection(&lock_);
+        SweepStatus status;
+        status.plan = plan;
+        status.result = sweepDish(model, plan, GetTickCount());
+        status.steps = status.stepsDone = static_cast<uint32_t>(plan.frequenciesMHz.size());
+        status.state = SweepDone;
+        report(status);
     }
 
     // What the demodulator reports of the modulation and code rate it is

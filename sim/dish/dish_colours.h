@@ -28,6 +28,7 @@ constexpr uint32_t stripBackground = 0xF8FAFC;
 constexpr uint32_t stripGrid = 0xE0E0E0;
 constexpr uint32_t carrierToNoise = 0x005AC8;
 constexpr uint32_t quality = 0x00A050;
+constexpr uint32_t level = 0x9A6A2A;  // the level over the noise, lock or no lock
 constexpr uint32_t threshold = 0xDC7800;
 constexpr uint32_t need = 0xB03CB0;  // what the locked modulation and code rate need
 constexpr uint32_t lock = 0x00B400;

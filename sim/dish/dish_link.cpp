@@ -57,17 +57,57 @@ static double polarizationLossDb(double skewErrorDeg)
     return std::fmin(-20.0 * std::log10(std::fmax(coupling, 1e-9)), crossPolarDiscriminationDb);
 }
 
-double carrierToNoiseDb(const LinkPath& path)
+// The other polarization comes in as far as the feed is turned towards it,
+// and never less than the discrimination lets through.
+static double crossPolarizationLossDb(double skewErrorDeg)
 {
-    const double carrier =
-        path.eirpDbw - freeSpaceLossDb(path.frequencyMHz, path.rangeKm) -
-        atmosphereLossDb(path.frequencyMHz, path.elevationDeg) + dishGainDbi(path.frequencyMHz, path.diameterM) +
-        relativeGainDb(path.offAxisDeg, path.frequencyMHz, path.diameterM) - polarizationLossDb(path.skewErrorDeg);
-    const double noise = boltzmannDbw + toDb(systemNoiseKelvin(path.frequencyMHz)) + toDb(path.symbolRate * 1000.0);
-    return carrier - noise;
+    const double coupling = std::sin(skewErrorDeg * pi / 180.0);
+    return -toDb(coupling * coupling + std::pow(10.0, -crossPolarDiscriminationDb / 10.0));
 }
 
-bool stillLocked(bool wasLocked, double carrierToNoise)
+// The pattern's second null, in the units relativeGainDb measures from the axis.
+static const double airySecondNull = 7.015587;
+
+double sideLobesEndDeg(double frequencyMHz, double diameterM)
 {
-    return carrierToNoise >= (wasLocked ? lockHoldDb : lockAcquireDb);
+    return airySecondNull / airyHalfPower * beamwidthDeg(frequencyMHz, diameterM) / 2.0;
+}
+
+double carrierPowerDbw(const LinkPath& path, bool crossPolarized)
+{
+    return path.eirpDbw - freeSpaceLossDb(path.frequencyMHz, path.rangeKm) -
+           atmosphereLossDb(path.frequencyMHz, path.elevationDeg) + dishGainDbi(path.frequencyMHz, path.diameterM) +
+           relativeGainDb(path.offAxisDeg, path.frequencyMHz, path.diameterM) -
+           (crossPolarized ? crossPolarizationLossDb(path.skewErrorDeg) : polarizationLossDb(path.skewErrorDeg));
+}
+
+double noisePowerDbw(double frequencyMHz, double bandwidthMHz)
+{
+    return boltzmannDbw + toDb(systemNoiseKelvin(frequencyMHz)) + toDb(bandwidthMHz * 1e6);
+}
+
+double carrierToNoiseDb(const LinkPath& path)
+{
+    return carrierPowerDbw(path) - noisePowerDbw(path.frequencyMHz, path.symbolRate / 1000.0);
+}
+
+double scintillationDb(uint32_t nowMs, double longitudeDeg)
+{
+    const double t = static_cast<double>(nowMs % 47000000u);
+    return 0.15 * std::sin(2 * pi * t / 4700.0 + longitudeDeg) +
+           0.08 * std::sin(2 * pi * t / 1300.0 + 2 * longitudeDeg);
+}
+
+// Where nothing says what the carrier is, a QPSK demodulator's old habit.
+static const double unknownModcodLockDb = 4.0;
+
+double lockThresholdDb(const Modcod& modcod)
+{
+    double needed = 0.0;
+    return requiredCarrierToNoiseDb(modcod, &needed) ? needed : unknownModcodLockDb;
+}
+
+bool stillLocked(bool wasLocked, double carrierToNoise, double thresholdDb)
+{
+    return carrierToNoise >= (wasLocked ? thresholdDb - lockHoldMarginDb : thresholdDb);
 }

@@ -1,8 +1,11 @@
 // What a dish receives from a satellite it points near: the antenna's
-// pattern and the link budget down to the carrier-to-noise ratio, and what
-// a QPSK demodulator makes of that ratio. Platform-neutral.
+// pattern and the link budget down to the carrier's power and the
+// carrier-to-noise ratio, and what a demodulator makes of that ratio.
+// Platform-neutral.
 #pragma once
 #include <cstdint>
+
+#include "cardbase/margin/modcod.h"
 
 // Half-power beamwidth of a dish with a tapered feed, about 70 wavelengths
 // per diameter.
@@ -32,9 +35,27 @@ bool isCBand(double frequencyMHz);
 double typicalEirpDbw(double frequencyMHz);
 double freeSpaceLossDb(double frequencyMHz, double rangeKm);
 
+// The first side lobe ends at the pattern's second null: past it a
+// satellite adds nothing a tuner could hear.
+double sideLobesEndDeg(double frequencyMHz, double diameterM);
+
+// What reaches the LNB of the carrier's power, dBW: the satellite's,
+// less the path, plus the dish's gain in that direction, less what a feed
+// turned away from the polarization loses. `crossPolarized`: a carrier of
+// the other polarization, which the feed keeps out by its discrimination
+// unless it is turned towards it.
+double carrierPowerDbw(const LinkPath& path, bool crossPolarized = false);
+// The noise of sky, ground and LNB in `bandwidthMHz`, dBW at the LNB's input.
+double noisePowerDbw(double frequencyMHz, double bandwidthMHz);
 double carrierToNoiseDb(const LinkPath& path);
 
-// The demodulator acquires at 4 dB and holds down to 3.5 dB.
-constexpr double lockAcquireDb = 4.0;
-constexpr double lockHoldDb = 3.5;
-bool stillLocked(bool wasLocked, double carrierToNoise);
+// Slow fading of a few tenths of a dB, as the troposphere moves.
+double scintillationDb(uint32_t nowMs, double longitudeDeg);
+
+// The demodulator acquires where the transponder's modulation and code
+// rate can be received (the C/N they need, modcod.h) and holds the lock
+// down to half a dB below; where they are unknown, at 4 dB, as QPSK
+// demodulators have always locked.
+constexpr double lockHoldMarginDb = 0.5;
+double lockThresholdDb(const Modcod& modcod);
+bool stillLocked(bool wasLocked, double carrierToNoise, double thresholdDb);

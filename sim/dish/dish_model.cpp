@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sim/dish/dish_level.h"
 #include "sim/dish/dish_link.h"
 #include "tuner/lnb_rules.h"
 
@@ -22,6 +23,7 @@ void recordTuning(DishModel& model, CardSetCall call, int32_t value)
 {
     recordSetCall(model.tuning, call, value);
     model.locked = false;  // a new setting makes the demodulator search again
+    model.levelHeld = false;
 }
 
 bool lnbSuitsFrequency(const CardTuning& tuning)
@@ -47,15 +49,6 @@ int nearestSatellite(const DishModel& model, double* offAxisDeg)
     return nearest;
 }
 
-// Slow fading of a few tenths of a dB, as the troposphere moves.
-static double scintillationDb(uint32_t nowMs, double longitudeDeg)
-{
-    const double pi = 3.14159265358979323846;
-    const double t = static_cast<double>(nowMs % 47000000u);
-    return 0.15 * std::sin(2 * pi * t / 4700.0 + longitudeDeg) +
-           0.08 * std::sin(2 * pi * t / 1300.0 + 2 * longitudeDeg);
-}
-
 // The demodulator's estimate wanders by up to 0.1 dB, four times a second.
 static double estimateNoiseDb(uint32_t nowMs)
 {
@@ -78,7 +71,7 @@ CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMis
 
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
 {
-    DishSignal signal{NotTuned, -1, -1, -99.0};
+    DishSignal signal{NotTuned, -1, -1, -99.0, 0.0};
     if (!model.tuning.tuned) return signal;
     bool toneMissed = false, supplyMissed = false;
     const CardTuning tuning = tuningAtLnb(model, &toneMissed, &supplyMissed);
@@ -120,7 +113,8 @@ DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
     path.skewErrorDeg = skewErrorDeg(model.pointing.skewDeg, angles.direction.skewDeg);
     path.diameterM = model.diameterM;
     signal.carrierToNoiseDb = carrierToNoiseDb(path) + scintillationDb(nowMs, satellite.longitudeDeg);
-    signal.verdict = stillLocked(model.locked, signal.carrierToNoiseDb) ? Locked : TooWeak;
+    signal.lockThresholdDb = lockThresholdDb(transponder.modcod);
+    signal.verdict = stillLocked(model.locked, signal.carrierToNoiseDb, signal.lockThresholdDb) ? Locked : TooWeak;
     return signal;
 }
 
@@ -147,9 +141,13 @@ SignalReading pollDish(DishModel& model, uint32_t nowMs)
 {
     const DishSignal signal = dishSignal(model, nowMs);
     model.locked = signal.verdict == Locked;
-    if (!model.locked) return SignalReading{false, 0, 0.0f};
-    const double snr = std::round((signal.carrierToNoiseDb + estimateNoiseDb(nowMs)) * 10.0) / 10.0;
-    return SignalReading{true, qualityFromCarrierToNoise(signal.carrierToNoiseDb), static_cast<float>(snr)};
+    SignalReading reading{false, 0, 0.0f};
+    if (model.locked) {
+        const double snr = std::round((signal.carrierToNoiseDb + estimateNoiseDb(nowMs)) * 10.0) / 10.0;
+        reading = SignalReading{true, qualityFromCarrierToNoise(signal.carrierToNoiseDb), static_cast<float>(snr)};
+    }
+    reading.level = readDishLevel(model, nowMs);
+    return reading;
 }
 
 void steerDish(DishModel& model, DishAxis axis, int direction, bool coarse)

@@ -21,6 +21,12 @@ struct DishModel {
     std::vector<Satellite> sky;
     CardTuning tuning;
     bool locked = false;
+    // The tuner's latest measure of the level (dish_level.h), held until
+    // its next refresh; a tuning makes it measure anew.
+    bool levelHeld = false;
+    uint32_t levelSlot = 0;
+    uint32_t levelMeasuredAtMs = 0;
+    double levelDbm = 0.0;
 };
 
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky);
@@ -47,6 +53,7 @@ struct DishSignal {
     int satellite;            // the satellite carrying the tuned transponder that the dish is nearest to, or -1
     int transponder;          // its index there, or -1
     double carrierToNoiseDb;  // with scintillation; meaningful from TooWeak on
+    double lockThresholdDb;   // where its modulation and code rate lock (dish_link.h); from TooWeak on
 };
 
 // What the LNB really brings down, its faults played: without the tone a
@@ -56,7 +63,8 @@ CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMis
 
 // The C/N figure at `nowMs`, judged against the lock the model holds now.
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs);
-// The readings one poll takes: moves the lock on, with its hysteresis.
+// The readings one poll takes: moves the lock on, with its hysteresis, and
+// reads the level (dish_level.h), with or without a lock.
 SignalReading pollDish(DishModel& model, uint32_t nowMs);
 
 // The tuning the program sends: the LNB band and oscillator must suit the

@@ -26,6 +26,7 @@ DishInk createDishInk()
     ink.stripGrid = pen(dishColour::stripGrid);
     ink.carrierToNoise = pen(dishColour::carrierToNoise);
     ink.quality = pen(dishColour::quality);
+    ink.level = pen(dishColour::level);
     ink.threshold = pen(dishColour::threshold, 1, PS_DOT);
     ink.need = pen(dishColour::need, 1, PS_DASH);
     ink.lock = pen(dishColour::lock);
@@ -43,11 +44,13 @@ DishInk createDishInk()
 
 void deleteDishInk(DishInk& ink)
 {
-    const HGDIOBJ objects[] = {ink.textFont,       ink.labelFont, ink.skyGrid,   ink.horizon,        ink.arc,
-                               ink.nearest,        ink.cross,     ink.beam,      ink.frame,          ink.stripGrid,
-                               ink.carrierToNoise, ink.quality,   ink.threshold, ink.need,           ink.lock,
-                               ink.loss,           ink.paper,     ink.sky,       ink.ground,         ink.satellite,
-                               ink.target,         ink.beamArea,  ink.crossDot,  ink.stripBackground};
+    const HGDIOBJ objects[] = {ink.textFont,  ink.labelFont, ink.skyGrid,        ink.horizon,
+                               ink.arc,       ink.nearest,   ink.cross,          ink.beam,
+                               ink.frame,     ink.stripGrid, ink.carrierToNoise, ink.quality,
+                               ink.threshold, ink.need,      ink.lock,           ink.loss,
+                               ink.paper,     ink.sky,       ink.ground,         ink.satellite,
+                               ink.target,    ink.beamArea,  ink.crossDot,       ink.stripBackground,
+                               ink.level};
     for (HGDIOBJ object : objects)
         if (object) DeleteObject(object);
     ink = DishInk{};
@@ -100,6 +103,7 @@ static uint32_t labelColour(LabelKind kind)
     case NoteLabel: return dishColour::note;
     case CarrierToNoiseLabel: return dishColour::carrierToNoise;
     case QualityLabel: return dishColour::quality;
+    case LevelLabel: return dishColour::level;
     case ThresholdLabel: return dishColour::threshold;
     case NeedLabel: return dishColour::need;
     case LockLabel: return dishColour::lock;
@@ -189,7 +193,7 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     for (int y : strip.gridY) line(dc, plot.left, y, plot.right, y);
     SetBkMode(dc, TRANSPARENT);
     SelectObject(dc, ink.threshold);
-    line(dc, plot.left, strip.thresholdY, plot.right, strip.thresholdY);
+    if (strip.thresholdY >= 0) line(dc, plot.left, strip.thresholdY, plot.right, strip.thresholdY);
     if (strip.needY >= 0) {
         SelectObject(dc, ink.need);
         line(dc, plot.left, strip.needY, plot.right, strip.needY);
@@ -200,6 +204,8 @@ static void drawStrip(HDC dc, const StripPicture& strip, const DishInk& ink)
     }
     SelectObject(dc, ink.quality);
     polyline(dc, strip.quality);
+    SelectObject(dc, ink.level);
+    for (const std::vector<PixelPoint>& run : strip.level) polyline(dc, run);
     // Two pixels thick as two thin lines a row apart: a wide pen costs
     // several times as much.
     SelectObject(dc, ink.carrierToNoise);

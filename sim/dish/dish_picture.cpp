@@ -16,6 +16,8 @@ static const int sideRoomPx = 90;
 static const int labelCharacterPx = 7;
 // "lock at 4 dB" and a gap.
 static const int lockLabelRoomPx = 80;
+// The level's name beside the C/N's over the strip chart.
+static const int levelLabelAtPx = 52;
 
 static int rounded(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -171,6 +173,7 @@ static StripPicture stripPicture(const DishView& view, const SignalHistory& hist
     const StripChart chart = stripChartFor(plot, history);
     const int labelTop = plot.top - dishLabelHeight - 2;
     strip.labels.push_back(PictureLabel{{plot.left, labelTop}, "C/N dB", AlignLeft, CarrierToNoiseLabel});
+    strip.labels.push_back(PictureLabel{{plot.left + levelLabelAtPx, labelTop}, "level", AlignLeft, LevelLabel});
     strip.labels.push_back(PictureLabel{{plot.right, labelTop}, "quality %", AlignRight, QualityLabel});
 
     for (int step = 0; step <= 6; ++step) {
@@ -188,10 +191,15 @@ static StripPicture stripPicture(const DishView& view, const SignalHistory& hist
         strip.labels.push_back(PictureLabel{{plot.left - 4, top}, numberText(db), AlignRight, AxisLabel});
         strip.labels.push_back(PictureLabel{{plot.right + 4, top}, numberText(20.0 * step), AlignLeft, AxisLabel});
     }
-    strip.thresholdY = rounded(stripYOfCarrierToNoise(chart, lockAcquireDb));
-    // At the old end, clear of the newest samples.
-    strip.labels.push_back(
-        PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, "lock at 4 dB", AlignLeft, ThresholdLabel});
+    strip.thresholdY = -1;
+    if (std::isfinite(view.lockThresholdDb)) {
+        strip.thresholdY = rounded(stripYOfCarrierToNoise(chart, view.lockThresholdDb));
+        char text[32];
+        std::snprintf(text, sizeof text, "lock at %.1f dB", view.lockThresholdDb);
+        // At the old end, clear of the newest samples.
+        strip.labels.push_back(
+            PictureLabel{{plot.left + 4, strip.thresholdY - dishLabelHeight}, text, AlignLeft, ThresholdLabel});
+    }
 
     strip.needY = -1;
     if (view.margin.choice.source != SourceUnknown) {
@@ -205,6 +213,7 @@ static StripPicture stripPicture(const DishView& view, const SignalHistory& hist
     }
 
     strip.carrierToNoise = carrierToNoiseTrace(chart, history);
+    strip.level = levelTrace(chart, history);
     strip.quality = qualityTrace(chart, history);
     for (const LockEvent& event : history.events) {
         const int x = rounded(stripX(chart, event.timeMs));
@@ -242,7 +251,7 @@ static bool operator==(const SkyPicture& a, const SkyPicture& b)
 static bool operator==(const StripPicture& a, const StripPicture& b)
 {
     return a.plot == b.plot && a.gridX == b.gridX && a.gridY == b.gridY && a.thresholdY == b.thresholdY &&
-           a.needY == b.needY && a.carrierToNoise == b.carrierToNoise && a.quality == b.quality &&
+           a.needY == b.needY && a.carrierToNoise == b.carrierToNoise && a.quality == b.quality && a.level == b.level &&
            a.lockLines == b.lockLines && a.labels == b.labels;
 }
 
@@ -257,7 +266,10 @@ bool operator==(const DishPicture& a, const DishPicture& b)
 SignalSample sampleOf(const DishView& view, uint32_t nowMs)
 {
     const bool measured = view.verdict == TooWeak || view.verdict == Locked;
-    return SignalSample{nowMs, measured, measured ? view.carrierToNoiseDb : 0.0, view.quality, view.verdict == Locked};
+    SignalSample sample{nowMs, measured, measured ? view.carrierToNoiseDb : 0.0, view.quality, view.verdict == Locked};
+    sample.hasLevel = std::isfinite(view.levelAboveNoiseDb);
+    sample.levelAboveNoiseDb = sample.hasLevel ? view.levelAboveNoiseDb : 0.0;
+    return sample;
 }
 
 DishPicture dishPicture(const DishModel& model, const DishView& view, const SignalHistory& history,

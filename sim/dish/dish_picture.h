@@ -22,6 +22,7 @@ enum LabelKind : uint8_t {
     NoteLabel,
     CarrierToNoiseLabel,
     QualityLabel,
+    LevelLabel,
     ThresholdLabel,
     NeedLabel,  // what the locked modulation and code rate need
     LockLabel,
@@ -58,10 +59,11 @@ struct LockLine {
 struct StripPicture {
     PixelRect plot;
     std::vector<int> gridX, gridY;  // every 10 s; every 5 dB and 20 %
-    int thresholdY;                 // where the demodulator locks
+    int thresholdY;                 // where the demodulator locks the transponder reached; -1 when none is
     int needY;                      // what the locked modulation and code rate need; -1 when unknown
     std::vector<std::vector<PixelPoint>> carrierToNoise;
     std::vector<PixelPoint> quality;
+    std::vector<std::vector<PixelPoint>> level;  // over the noise, on the C/N's scale
     std::vector<LockLine> lockLines;
     std::vector<PictureLabel> labels;
 };

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "sim/dish/dish_level.h"
 #include "sim/dish/dish_link.h"
 
 DishView dishView(const DishModel& model, uint32_t nowMs)
@@ -20,6 +21,11 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
     const DishSignal signal = dishSignal(model, nowMs);
     view.verdict = signal.verdict;
     view.carrierToNoiseDb = signal.carrierToNoiseDb;
+    view.lockThresholdDb = signal.verdict == TooWeak || signal.verdict == Locked ? signal.lockThresholdDb : NAN;
+    view.levelAboveNoiseDb = NAN;
+    if (model.levelHeld && model.tuning.tuned)
+        view.levelAboveNoiseDb =
+            model.levelDbm - channelNoiseDbm(model.tuning.frequencyMHz, channelWidthMHz(model.tuning.symbolRate));
     view.quality = signal.verdict == Locked ? qualityFromCarrierToNoise(signal.carrierToNoiseDb) : 0;
     // The satellite the transponder belongs to, not a neighbour repeating it.
     const int own = tunedSatelliteOf(model);

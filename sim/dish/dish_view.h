@@ -24,6 +24,10 @@ struct DishView {
     double skewErrorDeg;
     DishVerdict verdict;
     double carrierToNoiseDb;
+    double lockThresholdDb;  // where the transponder reached locks; NaN when none is
+    // The tuner's latest level over the noise of the tuned channel; NaN
+    // before it has measured one.
+    double levelAboveNoiseDb;
     int32_t quality;
     // What the card read of the network it is locked to, and what the
     // catalogue expected (filled in by the window from the card's feed).

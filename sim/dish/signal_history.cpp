@@ -69,6 +69,23 @@ std::vector<std::vector<PixelPoint>> carrierToNoiseTrace(const StripChart& chart
     return runs;
 }
 
+std::vector<std::vector<PixelPoint>> levelTrace(const StripChart& chart, const SignalHistory& history)
+{
+    std::vector<std::vector<PixelPoint>> runs;
+    bool inRun = false;
+    for (const SignalSample& sample : history.samples) {
+        if (!sample.hasLevel) {
+            inRun = false;
+            continue;
+        }
+        if (!inRun) runs.emplace_back();
+        inRun = true;
+        extend(runs.back(),
+               inPlot(chart, stripX(chart, sample.timeMs), stripYOfCarrierToNoise(chart, sample.levelAboveNoiseDb)));
+    }
+    return runs;
+}
+
 std::vector<PixelPoint> qualityTrace(const StripChart& chart, const SignalHistory& history)
 {
     std::vector<PixelPoint> line;

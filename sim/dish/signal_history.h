@@ -15,6 +15,8 @@ struct SignalSample {
     double carrierToNoiseDb;
     int32_t quality;  // percent, 0 without lock
     bool locked;
+    bool hasLevel = false;  // the tuner measured a level (dish_level.h)
+    double levelAboveNoiseDb = 0.0;
 };
 
 struct LockEvent {
@@ -54,5 +56,8 @@ double stripYOfQuality(const StripChart& chart, double qualityPercent);
 // The C/N trace, one polyline for each run of measured samples, kept
 // within the plot.
 std::vector<std::vector<PixelPoint>> carrierToNoiseTrace(const StripChart& chart, const SignalHistory& history);
+// The level over the noise, one polyline for each run of samples with a
+// level, on the C/N's scale: it rises before the lock as the C/N does after.
+std::vector<std::vector<PixelPoint>> levelTrace(const StripChart& chart, const SignalHistory& history);
 // The quality trace, over every sample.
 std::vector<PixelPoint> qualityTrace(const StripChart& chart, const SignalHistory& history);

@@ -70,3 +70,45 @@ test('the position is said with what was expected, and only a known position is'
                          { text: 'вероятно, 19,2 градуса восточной долготы', lang: 'ru-RU' });
   assert.notStrictEqual(Sound.positionKey(guessed), Sound.positionKey(known));
 });
+
+test('before the lock the search sound rises with the level over the floor, the lowest level of this search', () => {
+  const floor = Sound.newLevelFloor();
+  const level = (value, state = 'live', unit = 'dBm') => ({ state, unit, value });
+  const reading = (value, lock = false) => ({ lock, level: level(value) });
+  // The first level is the floor: the search starts at the bottom note.
+  assert.deepStrictEqual(Sound.searchSound(floor, reading(-50), 'A'), { kind: 'search', pitch: Sound.floorHz, above: 0 });
+  // Lower: a new floor; higher: an octave per 6 dB over it.
+  assert.strictEqual(Sound.searchSound(floor, reading(-52), 'A').above, 0);
+  let step = Sound.searchSound(floor, reading(-46), 'A');
+  assert.strictEqual(step.above, 6);
+  assert.ok(Math.abs(step.pitch - 2 * Sound.floorHz) < 1e-9);
+  assert.strictEqual(Sound.searchSound(floor, reading(-20), 'A').pitch, Sound.ceilingHz);
+  let previous = 0;
+  for (let value = -52; value <= -34.1; value += 0.1) {
+    const pitch = Sound.searchSound(floor, reading(value), 'A').pitch;
+    assert.ok(pitch > previous, 'rises at ' + value);
+    previous = pitch;
+  }
+  // The lock changes the sound, and the floor still takes the level; lost, the search comes back.
+  assert.deepStrictEqual(Sound.searchSound(floor, reading(-40, true), 'A'), { kind: 'lock', pitch: null, above: 12 });
+  assert.strictEqual(Sound.searchSound(floor, reading(-44), 'A').kind, 'search');
+  // Another transponder, another floor.
+  assert.strictEqual(Sound.searchSound(floor, reading(-44), 'B').above, 0);
+  // A driver's own scale: an octave per 20 points.
+  const percent = Sound.newLevelFloor();
+  Sound.trackLevelFloor(percent, level(20, 'live', '%'), 'A');
+  assert.ok(Math.abs(Sound.searchSound(percent, { lock: false, level: level(40, 'refreshed', '%') }, 'A').pitch -
+                     2 * Sound.floorHz) < 1e-9);
+});
+
+test('without a level the search is a beep, and the bar fills from the floor up', () => {
+  const floor = Sound.newLevelFloor();
+  for (const level of [null, { state: 'none-before-lock', unit: null, value: null }, { state: 'frozen', value: null },
+                       { state: 'unknown' }, { state: 'live', unit: 'dBm', value: NaN }])
+    assert.deepStrictEqual(Sound.searchSound(floor, { lock: false, level }, 'A'), { kind: 'beep', pitch: Sound.floorHz, above: null });
+  assert.strictEqual(Sound.searchSound(floor, { lock: true, level: null }, 'A').kind, 'lock');
+  assert.strictEqual(Sound.levelBarShare(null, 'dBm'), 0);
+  assert.strictEqual(Sound.levelBarShare(9, 'dBm'), 0.5);
+  assert.strictEqual(Sound.levelBarShare(40, 'dBm'), 1);
+  assert.strictEqual(Sound.levelBarShare(30, '%'), 0.5);
+});

@@ -159,3 +159,30 @@ TEST(BdaStatistics, TheNetworkProvidersStrengthAsALastResort)
     EXPECT_EQ(64, statistics.strengthPercent);
     EXPECT_EQ(100, statisticsFromProviderStrength(5000).strengthPercent);
 }
+
+TEST(BdaStatistics, TheLevelBeforeTheLockIsTheTunersStrengthAndItsWordOnAPresentSignal)
+{
+    BdaNodeStatistics tuner = withLock(withStrength(node(RfTunerNode), 63), false);
+    tuner.hasPresent = true;
+    tuner.present = true;
+    const BdaNodeStatistics demodulator = withQuality(withLock(node(DemodulatorNode), false), 0);
+    const BdaNodeStatistics unlocked[] = {demodulator, tuner};
+    BdaReadingHistory history;
+    EXPECT_FALSE(statisticsFromNodes(unlocked, 2, history).locked);  // no reading for the program
+    SignalLevel level = levelFromNodes(unlocked, 2, history);
+    EXPECT_EQ(LevelLive, level.state);
+    EXPECT_EQ(LevelPercent, level.unit);
+    EXPECT_DOUBLE_EQ(63.0, level.value);
+    EXPECT_EQ(1, level.present);
+    // In mdB below nominal: a level in dB, the stronger the higher.
+    const BdaNodeStatistics inMillidB[] = {demodulator, withStrength(node(RfTunerNode), 4500)};
+    statisticsFromNodes(inMillidB, 2, history);
+    level = levelFromNodes(inMillidB, 2, history);
+    EXPECT_EQ(LevelDecibel, level.unit);
+    EXPECT_DOUBLE_EQ(-4.5, level.value);
+    EXPECT_EQ(-1, level.present);  // this driver has no such word
+    // No strength anywhere: no level, whatever else is there.
+    const BdaNodeStatistics none[] = {withQuality(withLock(node(DemodulatorNode), true), 70)};
+    BdaReadingHistory other;
+    EXPECT_EQ(LevelUnknown, levelFromNodes(none, 1, other).state);
+}

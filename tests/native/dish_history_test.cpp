@@ -1,5 +1,6 @@
 // The strip chart's last minute: samples arriving and leaving, the lock's
 // comings and goings, and where they fall on the chart.
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "sim/dish/dish_link.h"
@@ -9,7 +10,7 @@ static const PixelRect plot{30, 20, 631, 120};  // 600 pixels from the first col
 
 static SignalSample sampleAt(uint32_t timeMs, double carrierToNoiseDb, bool measured = true)
 {
-    const bool locked = measured && carrierToNoiseDb >= lockAcquireDb;
+    const bool locked = measured && carrierToNoiseDb >= lockThresholdDb(Modcod{});
     return SignalSample{timeMs, measured, carrierToNoiseDb, locked ? 50 : 0, locked};
 }
 
@@ -93,6 +94,19 @@ TEST(SignalHistory, TracesOnTheTwoScales)
     EXPECT_EQ(plot.top, runs[0][1].y);
     EXPECT_EQ(2u, runs[1].size());
     EXPECT_EQ(5u, qualityTrace(chart, history).size());
+    // The level has its own runs, on the C/N's scale, before and after the lock alike.
+    EXPECT_TRUE(levelTrace(chart, history).empty());
+    SignalHistory levels;
+    for (uint32_t t = 0; t <= 400; t += 100) {
+        SignalSample sample = sampleAt(t, 0.0, false);
+        sample.hasLevel = t != 200;
+        sample.levelAboveNoiseDb = t / 40.0;
+        addSample(levels, sample);
+    }
+    const StripChart levelChart = stripChartFor(plot, levels);
+    const std::vector<std::vector<PixelPoint>> levelRuns = levelTrace(levelChart, levels);
+    ASSERT_EQ(2u, levelRuns.size());
+    EXPECT_EQ(static_cast<int>(std::lround(stripYOfCarrierToNoise(levelChart, 10.0))), levelRuns[1].back().y);
 
     // The two scales share their grid: -5 dB with 0 %, 20 dB with 100 %,
     // every 5 dB with every 20 %.

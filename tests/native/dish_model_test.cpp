@@ -255,10 +255,17 @@ TEST(DishLink, BudgetQualityAndLock)
     EXPECT_EQ(6, qualityFromCarrierToNoise(3.5));
     EXPECT_EQ(1, qualityFromCarrierToNoise(-20.0));
 
-    EXPECT_FALSE(stillLocked(false, 3.99));
-    EXPECT_TRUE(stillLocked(false, 4.0));
-    EXPECT_TRUE(stillLocked(true, 3.6));
-    EXPECT_FALSE(stillLocked(true, 3.49));
+    // The demodulator locks where the modulation and code rate can be
+    // received, by the margin's own table, and holds half a dB below.
+    const Modcod psk8{ModDvbS2, Mod8psk, 3, 4};
+    double needed = 0.0;
+    ASSERT_TRUE(requiredCarrierToNoiseDb(psk8, &needed));
+    EXPECT_DOUBLE_EQ(needed, lockThresholdDb(psk8));
+    EXPECT_FALSE(stillLocked(false, needed - 0.01, needed));
+    EXPECT_TRUE(stillLocked(false, needed, needed));
+    EXPECT_TRUE(stillLocked(true, needed - 0.4, needed));
+    EXPECT_FALSE(stillLocked(true, needed - 0.51, needed));
+    EXPECT_DOUBLE_EQ(4.0, lockThresholdDb(Modcod{}));  // nothing says what it is
 }
 
 TEST(DishModelTest, LocksOnTheCatalogueTransponderWhenAimed)
@@ -444,12 +451,13 @@ TEST(DishModelTest, LockHasHysteresisAndEachTuningSearchesAgain)
     tune(model, 10723, 0, 29900);
     const DishPointing boresight = model.pointing;
     // Find the pointing where C/N lies between the hold and acquire levels.
+    const double threshold = dishSignal(model, 0).lockThresholdDb;
     double azimuth = boresight.azimuthDeg;
-    while (dishSignal(model, 0).carrierToNoiseDb >= 3.75) {
+    while (dishSignal(model, 0).carrierToNoiseDb >= threshold - lockHoldMarginDb / 2) {
         azimuth += 0.005;
         model.pointing.azimuthDeg = azimuth;
     }
-    ASSERT_GT(dishSignal(model, 0).carrierToNoiseDb, lockHoldDb);
+    ASSERT_GT(dishSignal(model, 0).carrierToNoiseDb, threshold - lockHoldMarginDb);
     EXPECT_FALSE(pollDish(model, 0).locked);  // never locked: cannot acquire here
 
     model.pointing = boresight;

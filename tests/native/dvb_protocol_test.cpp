@@ -11,11 +11,13 @@ TEST(DvbProtocol, EveryRequestReadsBackAsWritten)
     for (int i = 0; i < requestKindCount; ++i) {
         const RequestKind kind = static_cast<RequestKind>(i);
         for (int32_t value : {0, 6, -1, 12245, INT32_MIN, INT32_MAX}) {
-            const Request written{kind, requestTakesValue(kind) ? value : 0};
+            const Request written{kind, requestTakesValue(kind) ? value : 0,
+                                  requestTakesWords(kind) ? "band=low pol=H switch= lnb=universal" : ""};
             Request read{RequestInitialize, 99};
             ASSERT_TRUE(parseRequest(formatRequest(written), &read)) << formatRequest(written);
             EXPECT_EQ(written.kind, read.kind);
             EXPECT_EQ(written.value, read.value);
+            EXPECT_EQ(written.words, read.words);
         }
     }
     EXPECT_EQ("SetDiseqc 5", formatRequest(Request{RequestSetDiseqc, 5}));
@@ -44,6 +46,13 @@ TEST(DvbProtocol, MalformedRequestsAreRefusedAndLeaveTheRequestAlone)
         "Reserved10",               // never called
         "SetPolarity\t0",           //
         "SetPolarity 0\r",          // the reader strips a carriage return, the parser does not
+        "Sweep",                    // the sweep needs its words
+        "Sweep ",                   //
+        "Sweep  band=low",          // no blank at either end
+        "Sweep band=low ",          //
+        "Sweep band=\x01low",       // printable only
+        "SweepLevels",              // its lines need their number
+        "QuerySweep 1",             //
     };
     for (const char* line : malformed) {
         Request request{RequestGetSignalQuality, 42};

@@ -184,6 +184,30 @@ TEST(DvbSession, QueryNetworkSaysWhatTheFrontendHasReadAnyTimeAfterInitialize)
     EXPECT_EQ("fail no status", call(session, frontend, RequestRefreshSignalReadings));
 }
 
+TEST(DvbSession, QueryLevelGivesTheLevelOfTheLatestStatusLockedOrNot)
+{
+    Session session;
+    RecordingFrontend frontend;
+    call(session, frontend, RequestInitialize);
+    tuneTo12245HighAB(session, frontend);
+    EXPECT_EQ("fail no status", call(session, frontend, RequestQueryLevel));
+    frontend.next = SignalReading{false, 0, 0.0f};
+    frontend.next.level.state = LevelRefreshed;
+    frontend.next.level.value = -58.5;
+    frontend.next.level.ageMs = 600;
+    frontend.next.level.refreshMs = 2000;
+    EXPECT_EQ("fail no lock", call(session, frontend, RequestQuerySignalStatus));
+    frontend.next.level.value = -40.0;  // the frontend moves on; the status latched the one before
+    EXPECT_EQ("ok level refreshed dbm -58500 age 600 refresh 2000", call(session, frontend, RequestQueryLevel));
+    EXPECT_EQ(1, frontend.measures);  // it takes no reading of its own
+    frontend.next.locked = true;
+    frontend.next.quality = 60;
+    EXPECT_EQ("ok", call(session, frontend, RequestQuerySignalStatus));
+    EXPECT_EQ("ok level refreshed dbm -40000 age 600 refresh 2000", call(session, frontend, RequestQueryLevel));
+    tuneTo12245HighAB(session, frontend);
+    EXPECT_EQ("fail no status", call(session, frontend, RequestQueryLevel));
+}
+
 TEST(DvbSession, TooLongAndMalformedLinesChangeNothing)
 {
     Session session;

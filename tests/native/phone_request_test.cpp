@@ -51,6 +51,30 @@ TEST(PhoneRequest, AnythingButReadingGetsAnError)
     EXPECT_EQ(404, statusOf("GET /tune?frequency=11000 HTTP/1.1\r\n\r\n"));
 }
 
+TEST(PhoneRequest, ASweepIsAskedByAPostThatCarriesThePagesOwnMark)
+{
+    const PhoneAnswer asked = answerRequest(
+        "POST /sweep?band=high&pol=V&switch=AB&lnb=universal&step=2&try=1 HTTP/1.1\r\nX-Azimora: sweep\r\n"
+        "Content-Length: 0\r\n\r\n",
+        true);
+    ASSERT_EQ(PhoneAnswer::AskSweep, asked.kind);
+    EXPECT_EQ(SweepHighBand, asked.sweep.band);
+    EXPECT_EQ(1, asked.sweep.polarization);
+    EXPECT_EQ(5, asked.sweep.diseqcCode);
+    EXPECT_TRUE(asked.sweep.tryPeaks);
+    EXPECT_TRUE(asked.bytes.empty());  // the server says whether it starts
+    // Without the mark (a form of another site's page can post, but not add it), or elsewhere: no.
+    EXPECT_EQ(403, statusOf("POST /sweep?band=low HTTP/1.1\r\n\r\n"));
+    EXPECT_EQ(405, statusOf("POST /events HTTP/1.1\r\nX-Azimora: sweep\r\n\r\n"));
+    EXPECT_EQ(404, statusOf("GET /sweep HTTP/1.1\r\nX-Azimora: sweep\r\n\r\n"));
+    EXPECT_EQ(400, statusOf("POST /sweep?band=middle HTTP/1.1\r\nX-Azimora: sweep\r\n\r\n"));
+    EXPECT_EQ(413, statusOf("POST /sweep HTTP/1.1\r\nX-Azimora: sweep\r\nContent-Length: 9\r\n\r\nband=high"));
+    EXPECT_EQ(202, sweepAnswer("").status);
+    const PhoneAnswer refused = sweepAnswer("Azimora is measuring");
+    EXPECT_EQ(409, refused.status);
+    EXPECT_NE(std::string::npos, refused.bytes.find("Azimora is measuring"));
+}
+
 TEST(PhoneRequest, MalformedRequestsAreRefused)
 {
     EXPECT_EQ(400, statusOf("GET /\r\n\r\n"));

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_level.h"
 #include "cardbase/phone/phone_margin.h"
 #include "cardbase/phone/phone_server_core.h"
+#include "cardbase/phone/phone_sweep.h"
 
 namespace {
 
@@ -17,7 +19,7 @@ struct Server {
     int open() { return openPhoneConnection(core, now); }
     void send(int slot, const std::string& bytes)
     {
-        phoneReceived(core, slot, bytes.data(), bytes.size(), feed, 0, now);
+        phoneReceived(core, slot, bytes.data(), bytes.size(), feed, 1700000000000 + now, now);
     }
     int stream()
     {
@@ -55,7 +57,7 @@ TEST(PhoneServer, EachStreamGetsTheLastMinuteThenEveryReadingOnce)
     const int first = server.stream();
     const std::string opening = server.drain(first);
     EXPECT_NE(std::string::npos, opening.find("event: history\ndata: {"));
-    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null,0]"));
+    EXPECT_NE(std::string::npos, opening.find("[2,1700000001000,1,51,9.10,0,null,0,{\"state\":\"unknown\","));
     server.reading(52, 9.2f);
     const int second = server.stream();
     server.reading(53, 9.3f);
@@ -302,9 +304,16 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     feedReading(feed, SignalReading{true, 50, 9.0f}, feed.network, LinkMargin(), 1000);
     SignalReading floored{true, 90, 12.43f};
     floored.unit = SnrUnitDecibelOrMore;
+    floored.level.state = LevelLive;
+    floored.level.value = -41.5;
     feedReading(feed, floored, feed.network, known, 1100);
     const std::string opening = streamOpening(feed, 1200);
-    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null,0],[2,1100,1,90,12.43,0,8.21,1]"));
+    const std::string unknownLevel = levelJson(SignalLevel());
+    EXPECT_NE(std::string::npos, opening.find("[1,1000,1,50,9.00,0,null,0," + unknownLevel +
+                                              "],[2,1100,1,90,12.43,0,8.21,1," + levelJson(floored.level) + "]"));
+    // Each reading carries its own level, locked or not.
+    EXPECT_NE(std::string::npos,
+              readingEvent(feed, readingsAfter(feed, 1)[0]).find(",\"level\":" + levelJson(floored.level) + ","));
     EXPECT_NE(std::string::npos, opening.find("\"thresholds\":{\"allowanceDb\""));
     const std::string second = readingEvent(feed, readingsAfter(feed, 1)[0]);
     EXPECT_NE(std::string::npos, second.find("\"margin\":{\"status\":\"known\""));
@@ -347,4 +356,94 @@ TEST(PhoneFeedMargin, EachReadingCarriesTheNetworkAndMarginOfItsOwnMoment)
     feedReading(feed, searching, feed.network, LinkMargin(), 1300);
     EXPECT_NE(std::string::npos,
               readingEvent(feed, readingsAfter(feed, 2)[0]).find("\"cnOrMore\":false,\"searchingMs\":2300,"));
+}
+
+TEST(PhoneSweep, OneSweepAtATimeOnlyWhileAzimoraIsNotMeasuringAndEveryPhoneSeesIt)
+{
+    Server server;
+    const std::string ask = "POST /sweep?band=low&pol=H HTTP/1.1\r\nX-Azimora: sweep\r\n\r\n";
+    int slot = server.open();
+    server.send(slot, ask);
+    EXPECT_NE(std::string::npos, server.drain(slot).find("409 Conflict"));  // a card that cannot sweep
+    EXPECT_FALSE(server.core.sweepAsked);
+
+    server.feed.canSweep = true;
+    server.reading(50, 9.0f);  // measuring: the frontend is the program's
+    slot = server.open();
+    server.send(slot, ask);
+    EXPECT_NE(std::string::npos, server.drain(slot).find("Azimora is measuring"));
+    EXPECT_EQ("Azimora is measuring: go back to Setup to sweep the band",
+              sweepRefusal(server.feed, 1700000000000 + server.now + 1999));
+    EXPECT_EQ("", sweepRefusal(server.feed, 1700000000000 + server.now + measuringWithinMs));
+
+    // The program went back to Setup: the sweep starts, once.
+    server.now += 5000;
+    const int watcher = server.stream();
+    server.drain(watcher);
+    slot = server.open();
+    server.send(slot, ask);
+    EXPECT_NE(std::string::npos, server.drain(slot).find("202 Accepted"));
+    ASSERT_TRUE(server.core.sweepAsked);
+    EXPECT_EQ(0, server.core.sweepRequest.polarization);
+    slot = server.open();
+    server.send(slot, ask);
+    EXPECT_NE(std::string::npos, server.drain(slot).find("a sweep is starting"));
+
+    // As it goes, the phones get it at most twice a second, and at its end at once.
+    server.core.sweepAsked = false;
+    SweepStatus& status = server.feed.sweep;
+    status.state = SweepRunning;
+    status.plan = planSweep(SweepRequest());
+    status.steps = 500;
+    for (uint32_t step = 1; step <= 10; ++step) {
+        status.stepsDone = step;
+        status.result.points.push_back(SweepPoint{10698 + 2 * static_cast<int32_t>(step), true, -64.0});
+        ++server.feed.sweepVersion;
+        server.now += 100;
+        phoneFeedStreams(server.core, server.feed, 0, server.now);
+    }
+    const std::string progress = server.drain(watcher);
+    EXPECT_EQ(2, countOf(progress, "event: sweep\n"));
+    EXPECT_NE(std::string::npos, progress.find("\"state\":\"running\""));
+    EXPECT_NE(std::string::npos, sweepRefusal(server.feed, 0).find("under way"));
+    status.state = SweepDone;
+    status.result.peaks.push_back(SweepPeak());
+    status.result.peaks.back().frequencyMHz = 10706;
+    ++server.feed.sweepVersion;
+    server.now += 10;
+    phoneFeedStreams(server.core, server.feed, 0, server.now);
+    const std::string done = server.drain(watcher);
+    EXPECT_EQ(1, countOf(done, "event: sweep\n"));
+    EXPECT_NE(std::string::npos, done.find("\"state\":\"done\",\"title\":\"10700-11698 MHz H, low band\""));
+    EXPECT_NE(std::string::npos, done.find("\"points\":[[10700,-64.00],[10702,-64.00]"));
+    EXPECT_NE(std::string::npos, done.find("\"peaks\":[{\"f\":10706,"));
+    // A phone that comes later sees the latest sweep too.
+    const int late = server.stream();
+    phoneFeedStreams(server.core, server.feed, 0, server.now);
+    EXPECT_EQ(1, countOf(server.drain(late), "event: sweep\n"));
+}
+
+TEST(PhoneSweep, APeakThatLockedCarriesItsNetwork)
+{
+    SweepStatus status;
+    status.state = SweepDone;
+    status.plan = planSweep(SweepRequest());
+    SweepPeak peak;
+    peak.frequencyMHz = 11362;
+    peak.level = -41.25;
+    peak.aboveFloor = 23.5;
+    peak.widthMHz = 27.6;
+    peak.tried = peak.locked = true;
+    peak.symbolRate = 27500;
+    peak.hasModcod = true;
+    peak.modcod = Modcod{ModDvbS2, Mod8psk, 3, 4};
+    peak.network.known = true;
+    peak.network.networkName = "Astra \"1\"";
+    peak.network.position = 192;
+    peak.network.certainty = PositionOfStream;
+    status.result.peaks.push_back(peak);
+    EXPECT_NE(std::string::npos,
+              sweepJson(status).find("{\"f\":11362,\"level\":-41.25,\"above\":23.50,\"width\":27.6,\"tried\":true,"
+                                     "\"locked\":true,\"symbolRate\":27500,\"modcod\":\"S2-8PSK-3/4\","
+                                     "\"network\":\"Astra \\\"1\\\"\",\"position\":\"19.2\u00b0 E\"}"));
 }

@@ -9,6 +9,7 @@
 #include "sim/dish/dish_layout.h"
 #include "sim/dish/dish_link.h"
 #include "sim/dish/dish_setup.h"
+#include "sim/dish/dish_sky.h"
 #include "sim/dish/signal_history.h"
 #include "tests/win/dish_support.h"
 #include "tests/win/program_test.h"
@@ -162,9 +163,11 @@ TEST_F(DishPictureTest, TunedFarOffTheTargetIsMarkedAndTheMouseBringsTheLock)
     const PixelPoint target = pixelOf(chart, hotBird);
     EXPECT_TRUE(centredAt(dish, chart.plot, dishColour::target, target));
     EXPECT_TRUE(centredAt(dish, chart.plot, dishColour::cross, skyToPixel(chart, 180.0, 20.0)));
-    // The C/N runs below the lock line, and nothing locks.
+    // The C/N runs below the lock line (where HotBird's transponder's
+    // modulation and code rate lock), and nothing locks.
     const StripChart strip{layout.stripPlot, 0};
-    const int threshold = static_cast<int>(std::lround(stripYOfCarrierToNoise(strip, lockAcquireDb)));
+    const double lockDb = lockThresholdDb(plausibleModcod(10723, 29900, 13.0));
+    const int threshold = static_cast<int>(std::lround(stripYOfCarrierToNoise(strip, lockDb)));
     const Found weak = waitForColour(dish, layout.stripPlot, dishColour::carrierToNoise, 2);
     EXPECT_GT(weak.count, 0);
     EXPECT_GT(weak.top, threshold);

@@ -1,10 +1,12 @@
 // The phone page: follows the card substitute's stream of readings, shows
-// them, draws the last minute and makes them heard. window.azimoraPhone
+// them (before the lock, the level against the noise floor), draws the
+// last minute and makes them heard. window.azimoraPhone
 // exposes what is shown and heard, for tests and measurements.
 (function () {
   'use strict';
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
   const Record = window.AzimoraRecord;
+  const SweepChart = window.AzimoraSweepChart;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -12,7 +14,7 @@
 
   const state = {
     run: '',        // the server's run the figures come from
-    readings: [],   // the last minute: {seq, t, lock, quality, cn, tune}
+    readings: [],   // the last minute: {seq, t, lock, quality, cn, tune, level}
     lastSeq: 0,
     latest: null,
     tune: null,
@@ -27,6 +29,11 @@
     serverOffsetMs: 0,  // server clock minus page clock, from the latest message
     peakCn: null,
     peakResetT: -Infinity,  // server clock
+    floor: Sound.newLevelFloor(),  // the lowest level since the search for this transponder began
+    search: null,   // what the latest reading sounds like before the lock (Sound.searchSound)
+    canSweep: false,   // the card sweeps the band when asked
+    sweep: null,       // the latest sweep, as it goes
+    sweepAsk: '',      // what came of the latest ask: '' or why it was refused
     shown: [],      // [seq, server time, page time shown, lock] of the latest readings, for latency measurement
     reconnects: 0,
   };
@@ -42,6 +49,7 @@
     source.addEventListener('history', (e) => onMessage(e, onHistory));
     source.addEventListener('reading', (e) => onMessage(e, onReading));
     source.addEventListener('idle', (e) => onMessage(e, onIdle));
+    source.addEventListener('sweep', (e) => onMessage(e, onSweep));
     source.onerror = () => reconnectSoon();
   }
   function reconnectSoon() {
@@ -65,6 +73,7 @@
       Margin.fillPicker($('modcodPick'), data.thresholds);
     }
     if (data.tune !== undefined) takeTune(data.tune);
+    if (typeof data.canSweep === 'boolean') state.canSweep = data.canSweep;
     handle(data);
   }
   // Azimora was started again: its readings and starts are numbered from 1
@@ -78,6 +87,8 @@
     state.tune = null;
     state.peakCn = null;
     state.peakResetT = -Infinity;
+    state.floor = Sound.newLevelFloor();
+    state.search = null;
     if (!first) sound.resetPeak();
   }
   function takeTune(tune) {
@@ -96,8 +107,10 @@
     const rows = Array.isArray(data.readings) ? data.readings : [];
     state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5],
                                         th: typeof r[6] === 'number' ? r[6] : null, cnOrMore: r[7] === 1,
-                                        searchingMs: null }));
+                                        searchingMs: null,
+                                        level: r[8] && typeof r[8] === 'object' ? r[8] : null }));
     state.readings.forEach(notePeak);
+    state.readings.forEach(noteLevel);
     const newest = state.readings[state.readings.length - 1];
     if (newest) { state.lastSeq = newest.seq; state.latest = newest; }
     setConnection(newest && data.t - newest.t < staleMs ? 'live' : 'idle');
@@ -109,7 +122,8 @@
     const known = data.margin && data.margin.status === 'known';
     const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf,
                 th: known ? data.margin.thresholdDb : null, cnOrMore: data.cnOrMore === true,
-                searchingMs: typeof data.searchingMs === 'number' ? data.searchingMs : null };
+                searchingMs: typeof data.searchingMs === 'number' ? data.searchingMs : null,
+                level: data.level && typeof data.level === 'object' ? data.level : null };
     state.lastSeq = r.seq;
     state.latest = r;
     state.lastReadingAt = Date.now();
@@ -117,11 +131,16 @@
     const oldest = r.t - Chart.spanMs - 1000;
     while (state.readings.length && state.readings[0].t < oldest) state.readings.shift();
     notePeak(r);
+    noteLevel(r);
     setConnection('live');
     show();
     state.shown.push([r.seq, r.t, Date.now(), r.lock]);
     if (state.shown.length > 200) state.shown.shift();
     sound.onReading(r);
+  }
+  function onSweep(data) {
+    state.sweep = data;
+    showBand();
   }
   function onIdle() {
     if (Date.now() - state.lastReadingAt > staleMs) setConnection('idle');
@@ -130,6 +149,15 @@
   function notePeak(r) {
     if (!r.lock || r.t <= state.peakResetT || (state.tune && r.tune !== state.tune.n)) return;
     if (state.peakCn === null || r.cn > state.peakCn) state.peakCn = r.cn;
+  }
+  // The floor belongs to the transponder searched for: the next one begins its own.
+  function searchKey() {
+    const t = state.tune;
+    return t ? [t.frequencyMHz, t.polarization, t.symbolRate, t.switch].join(' ') : '';
+  }
+  function noteLevel(r) {
+    if (state.tune && r.tune !== state.tune.n) return;
+    state.search = Sound.searchSound(state.floor, r, searchKey());
   }
   function resetPeak() {
     state.peakCn = null;
@@ -165,11 +193,89 @@
     $('transponder').textContent = !t ? 'Not tuned yet' : t.frequencyMHz + ' MHz ' + (t.polarization || '') + ', ' +
       t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
+    showLevel(r, live);
+    showBand();
     showNetwork(live ? state.network : null);
     Margin.show({ figure: $('margin'), verdict: $('marginVerdict'), modulation: $('modulation'), why: $('marginWhy') },
                 marginNow(), live);
     drawSoon();
   }
+  // Before the lock and after it: the level as a bar over the noise floor,
+  // the driver's "signal present" where it has one, and what kind of level
+  // it is where that matters.
+  function showLevel(r, live) {
+    const level = r && live ? r.level : null;
+    const valued = Sound.levelValued(level);
+    const above = valued && state.search ? state.search.above : null;
+    const unit = valued ? level.unit : 'dBm';
+    const figure = $('levelFigure'), present = $('signalPresent'), note = $('levelNote');
+    figure.textContent = above === null ? '--' : '+' + above.toFixed(1) + (unit === '%' ? ' points' : ' dB') +
+      ' over the floor (' + level.value.toFixed(1) + ' ' + unit + ')';
+    figure.className = 'level-figure ' + (above === null ? 'stale' : r.lock ? 'locked' : 'nolock');
+    $('levelBar').style.width = (100 * Sound.levelBarShare(above, unit)).toFixed(1) + '%';
+    $('levelBar').className = 'level-fill' + (r && r.lock ? ' locked' : '');
+    present.hidden = !level || level.present === null || level.present === undefined;
+    present.textContent = level && level.present ? 'signal present' : 'no signal present';
+    present.className = 'present' + (level && level.present ? ' yes' : '');
+    let words = '';
+    if (level && level.state === 'refreshed')
+      words = 'the tuner measures it every ' + (level.refreshMs / 1000).toFixed(1) + ' s: ' +
+        (level.ageMs / 1000).toFixed(1) + ' s old';
+    else if (level && level.state === 'none-before-lock') words = 'this tuner gives no level before the lock';
+    else if (level && level.state === 'frozen') words = 'the driver repeats one value whatever is tuned: no level';
+    note.textContent = words;
+    note.hidden = !words;
+  }
+
+  // The band: a sweep the card makes on asking, while Azimora is not
+  // measuring (in Setup), shown as a chart with each peak named.
+  function showBand() {
+    $('bandPart').hidden = !state.canSweep;
+    if (!state.canSweep) return;
+    const sweep = state.sweep, running = sweep && sweep.state === 'running';
+    const measuring = state.connection === 'live';
+    const button = $('sweepButton');
+    button.disabled = measuring || running;
+    button.textContent = running ? 'Sweeping\u2026' : 'Sweep the band';
+    let note = '';
+    if (measuring) note = 'Azimora is measuring: go back to Setup to sweep the band';
+    else if (state.sweepAsk) note = state.sweepAsk;
+    else if (running) note = 'sweeping ' + sweep.title + ': ' + sweep.stepsDone + ' of ' + sweep.steps + ' steps';
+    else if (sweep && sweep.state === 'failed') note = sweep.title + ': ' + sweep.problem;
+    else if (sweep && sweep.state === 'done')
+      note = sweep.title + ': ' + sweep.peaks.length + (sweep.peaks.length === 1 ? ' peak' : ' peaks');
+    $('sweepNote').textContent = note;
+    const list = $('sweepPeaks');
+    list.textContent = '';
+    for (const peak of sweep && sweep.state === 'done' ? sweep.peaks : []) {
+      const item = document.createElement('li');
+      item.textContent = SweepChart.peakText(peak, sweep.unit);
+      if (peak.locked) item.className = 'locked';
+      list.appendChild(item);
+    }
+    SweepChart.drawSweep($('sweepChart'), sweep);
+  }
+  async function askSweep() {
+    const words = ['band=' + $('sweepBand').value, 'pol=' + $('sweepPol').value, 'switch=' + $('sweepSwitch').value,
+                   'lnb=universal', 'step=2', 'try=' + ($('sweepTry').checked ? '1' : '0')];
+    state.sweepAsk = '';
+    try {
+      const answer = await fetch('sweep?' + words.join('&'), { method: 'POST', headers: { 'X-Azimora': 'sweep' } });
+      if (!answer.ok) state.sweepAsk = (await answer.text()).replace(/^\d+ [^:]*: /, '').trim();
+    } catch (err) {
+      state.sweepAsk = 'the card did not answer';
+    }
+    showBand();
+  }
+  // The form starts from the transponder tuned.
+  function fillSweepForm() {
+    const t = state.tune;
+    if (!t) return;
+    $('sweepBand').value = t.frequencyMHz >= 11700 ? 'high' : 'low';
+    if (t.polarization === 'H' || t.polarization === 'V') $('sweepPol').value = t.polarization;
+    $('sweepSwitch').value = t.switch || '';
+  }
+
   // The network's own word on where the dish points, and a clear warning
   // when that is not the satellite the catalogue expected. A position
   // guessed from the rest of the table is only "probably" so, and never
@@ -210,7 +316,11 @@
   const sound = (function () {
     const tracker = Sound.newPeakTracker();
     const audio = { context: null, oscillator: null, gain: null, on: false, mode: 'tone', frequency: 0, level: 0,
-                    chirps: 0, lastBelowDb: null, spoken: [], lastSpokenMs: -Infinity, positionSaid: '' };
+                    chirps: 0, lastBelowDb: null, spoken: [], lastSpokenMs: -Infinity, positionSaid: '',
+                    // Before the lock, a pulsing note of its own; the lock's chime between the two.
+                    searchOscillator: null, searchGain: null, kind: 'silent', searchFrequency: 0, searchOn: false,
+                    chimes: 0, wasLocked: false };
+    const searchPulseHz = 6;
     function start() {
       const Context = window.AudioContext || window.webkitAudioContext;
       if (!audio.context && Context) {
@@ -222,6 +332,24 @@
         audio.oscillator.connect(audio.gain);
         audio.gain.connect(audio.context.destination);
         audio.oscillator.start();
+        // The search note, chopped six times a second by a square wave on its gain.
+        const c = audio.context;
+        audio.searchOscillator = c.createOscillator();
+        audio.searchOscillator.type = 'triangle';
+        const pulse = c.createGain(), pulseDepth = c.createGain(), chopper = c.createOscillator();
+        pulse.gain.value = 0.5;
+        pulseDepth.gain.value = 0.5;
+        chopper.type = 'square';
+        chopper.frequency.value = searchPulseHz;
+        chopper.connect(pulseDepth);
+        pulseDepth.connect(pulse.gain);
+        audio.searchGain = c.createGain();
+        audio.searchGain.gain.value = 0;
+        audio.searchOscillator.connect(pulse);
+        pulse.connect(audio.searchGain);
+        audio.searchGain.connect(c.destination);
+        chopper.start();
+        audio.searchOscillator.start();
       }
       if (audio.context) audio.context.resume();
       audio.on = true;
@@ -241,6 +369,30 @@
       const now = audio.context.currentTime;
       audio.oscillator.frequency.setTargetAtTime(frequency, now, 0.03);
       audio.gain.gain.setTargetAtTime(level, now, 0.02);
+    }
+    function setSearch(frequency, on) {
+      audio.searchFrequency = frequency;
+      audio.searchOn = on;
+      if (!audio.context) return;
+      const now = audio.context.currentTime;
+      audio.searchOscillator.frequency.setTargetAtTime(frequency, now, 0.03);
+      audio.searchGain.gain.setTargetAtTime(on ? 0.25 : 0, now, 0.02);
+    }
+    // The lock: two notes up, then the mode's own sound.
+    function chime() {
+      audio.chimes++;
+      if (!audio.context) return;
+      const c = audio.context, now = c.currentTime;
+      [[660, 0], [990, 0.12]].forEach(([frequency, at]) => {
+        const o = c.createOscillator(), g = c.createGain();
+        o.frequency.setValueAtTime(frequency, now + at);
+        g.gain.setValueAtTime(0.3, now + at);
+        g.gain.exponentialRampToValueAtTime(0.001, now + at + 0.2);
+        o.connect(g);
+        g.connect(c.destination);
+        o.start(now + at);
+        o.stop(now + at + 0.22);
+      });
     }
     function chirp() {
       audio.chirps++;
@@ -283,20 +435,31 @@
     }
     // Called for each reading and four times a second, so that the sound
     // stops when the readings do.
+    // Before the lock every mode plays the search sound (or, where the card
+    // gives no level, a short low beep each second that says the sound
+    // still works, and in speech "no signal"); the lock chimes and brings
+    // in the mode's own sound; a lost lock brings the search back.
     function update(reading) {
       audio.mode = choice('mode');
       const r = state.latest;
-      let frequency = Sound.floorHz, level = 0;
+      let frequency = Sound.floorHz, level = 0, searchOn = false;
       if (r && reading) {
         const peak = Sound.trackPeak(tracker, r.lock, r.cn, Date.now());
         audio.lastBelowDb = peak.below;
         if (audio.on && audio.mode === 'peak' && peak.chirp) chirp();
       }
+      const search = r && state.search ? state.search : { kind: 'beep', pitch: Sound.floorHz };
+      audio.kind = 'silent';
       if (audio.on && r && fresh()) {
         sayPosition();
-        if (audio.mode === 'tone') {
+        if (r.lock && !audio.wasLocked) chime();
+        audio.wasLocked = r.lock;
+        audio.kind = r.lock ? audio.mode : search.kind;
+        if (!r.lock && search.kind === 'search') {
+          searchOn = true;
+          setSearch(search.pitch, true);
+        } else if (audio.mode === 'tone') {
           frequency = Sound.tonePitch(r.lock, r.cn);
-          // Without lock a short low beep each second says the sound still works.
           level = r.lock ? 0.25 : (Date.now() % 1000 < 150 ? 0.2 : 0);
         } else if (audio.mode === 'peak') {
           frequency = Sound.peakPitch(r.lock ? audio.lastBelowDb : NaN);
@@ -305,7 +468,10 @@
           const synth = window.speechSynthesis;
           if (Sound.speechDue(choice('pace'), Date.now(), audio.lastSpokenMs, synth && synth.speaking)) speak(r);
         }
+      } else if (!fresh()) {
+        audio.wasLocked = false;
       }
+      if (!searchOn) setSearch(audio.searchFrequency || Sound.floorHz, false);
       setTone(frequency, level);
     }
     return {
@@ -330,6 +496,8 @@
     $('soundButton').classList.toggle('on', sound.audio.on);
   });
   $('resetPeak').addEventListener('click', resetPeak);
+  $('sweepButton').addEventListener('click', askSweep);
+  $('bandPart').addEventListener('toggle', () => { if ($('bandPart').open) { fillSweepForm(); showBand(); } });
   $('modcodPick').addEventListener('change', () => { state.pick = $('modcodPick').value; show(); });
   document.querySelectorAll('input[name="mode"]').forEach((input) => input.addEventListener('change', () => {
     if (window.speechSynthesis) window.speechSynthesis.cancel();
@@ -363,6 +531,8 @@
     state: () => ({
       connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
       network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
+      search: state.search, floor: state.floor.lowest, canSweep: state.canSweep, sweep: state.sweep,
+      sweepAsk: state.sweepAsk,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
     }),
     record: () => Record.state(),
@@ -371,6 +541,9 @@
       contextState: sound.audio.context ? sound.audio.context.state : 'none',
       oscillatorFrequency: sound.audio.oscillator ? sound.audio.oscillator.frequency.value : 0,
       chirps: sound.audio.chirps, best: sound.best(), belowDb: sound.audio.lastBelowDb, spoken: sound.audio.spoken.slice(),
+      kind: sound.audio.kind, searchFrequency: sound.audio.searchFrequency, searchOn: sound.audio.searchOn,
+      chimes: sound.audio.chimes,
+      searchOscillatorFrequency: sound.audio.searchOscillator ? sound.audio.searchOscillator.frequency.value : 0,
     }),
   };
   connect();

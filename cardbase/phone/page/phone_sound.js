@@ -1,5 +1,6 @@
-// What the page's sound says about a reading: the tone's pitch, the "find
-// the peak" pitch and chirp, and the words spoken. No browser calls here, so
+// What the page's sound says about a reading: the search sound before the
+// lock, the tone's pitch, the "find the peak" pitch and chirp, and the
+// words spoken. No browser calls here, so
 // that node runs the same code in the tests (tests/browser/sound_test.js).
 (function (root) {
   'use strict';
@@ -43,6 +44,54 @@
       chirp = true;
     }
     return { below: tracker.best - cn, chirp: chirp };
+  }
+
+  // Before the lock: the search sound, whose pitch follows the level above
+  // the noise floor, the lowest level heard since the search for this
+  // transponder began. An octave for every 6 dB (or 20 points of a driver's
+  // own 0 .. 100 scale): 250 Hz on the floor, 2000 Hz at 18 dB over it.
+  const searchOctaveDb = 6;
+  const searchOctavePoints = 20;
+  const barSpanDb = 18;
+  const barSpanPoints = 60;
+  function levelValued(level) {
+    return !!level && (level.state === 'live' || level.state === 'refreshed') && typeof level.value === 'number' &&
+      Number.isFinite(level.value);
+  }
+  function newLevelFloor() { return { key: null, unit: null, lowest: null }; }
+  // Takes a reading's level: how far above the floor it stands, or null
+  // without a level. `key` names the transponder searched for: a new one
+  // (or a new unit) begins a new floor.
+  function trackLevelFloor(floor, level, key) {
+    if (!levelValued(level)) return null;
+    if (floor.key !== key || floor.unit !== level.unit || floor.lowest === null) {
+      floor.key = key;
+      floor.unit = level.unit;
+      floor.lowest = level.value;
+    }
+    if (level.value < floor.lowest) floor.lowest = level.value;
+    return level.value - floor.lowest;
+  }
+  function searchPitch(above, unit) {
+    if (!(above > 0)) return floorHz;
+    const octaves = above / (unit === '%' ? searchOctavePoints : searchOctaveDb);
+    return Math.min(ceilingHz, floorHz * Math.pow(2, octaves));
+  }
+  // The bar's filled share: the floor empty, barSpanDb over it full.
+  function levelBarShare(above, unit) {
+    if (!(above > 0)) return 0;
+    return Math.min(1, above / (unit === '%' ? barSpanPoints : barSpanDb));
+  }
+  // What the page plays for a reading, in every mode: 'lock' once locked
+  // (the mode's own sound, brought in by a chime), else 'search' (a pulsing
+  // note at searchPitch) where the card gives a level, else 'beep' (a short
+  // low beep each second, that the sound still works). The floor takes
+  // every reading's level, locked or not.
+  function searchSound(floor, reading, key) {
+    const above = trackLevelFloor(floor, reading && reading.level, key);
+    if (reading && reading.lock) return { kind: 'lock', pitch: null, above: above };
+    if (above === null) return { kind: 'beep', pitch: floorHz, above: null };
+    return { kind: 'search', pitch: searchPitch(above, reading.level.unit), above: above };
   }
 
   // How often the value is spoken, and how quickly.
@@ -95,7 +144,9 @@
   }
 
   const api = { floorHz, ceilingHz, peakTopHz, chirpStepDb, chirpGapMs, paces, tonePitch, peakPitch, newPeakTracker,
-                resetPeakTracker, trackPeak, speechFor, speechDue, positionSpeech, positionKey };
+                resetPeakTracker, trackPeak, speechFor, speechDue, positionSpeech, positionKey, searchOctaveDb,
+                searchOctavePoints, levelValued, newLevelFloor, trackLevelFloor, searchPitch, levelBarShare,
+                searchSound };
   root.AzimoraSound = api;
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
 })(typeof window !== 'undefined' ? window : globalThis);

@@ -152,7 +152,11 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
             if (known && state == "locked") {
                 step.locked = true;
                 known = static_cast<bool>(words >> step.quality >> step.strength);
-            } else if (state != "unlocked") {
+            } else if (state == "unlocked") {
+                // The tuner's level, there before any lock, where the line gives one.
+                int32_t strength = 0;
+                if (words >> strength) step.strength = strength;
+            } else {
                 known = false;
             }
             if (known) scenario.signal.push_back(step);
@@ -166,7 +170,8 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
 
 BdaSimStep bdaSimSignalAt(const BdaSimScenario& scenario, uint32_t msSinceTune)
 {
-    if (scenario.signal.empty()) return msSinceTune >= 300 ? BdaSimStep{300, true, 72, 81} : BdaSimStep{0, false, 0, 0};
+    if (scenario.signal.empty())
+        return msSinceTune >= 300 ? BdaSimStep{300, true, 72, 81} : BdaSimStep{0, false, 0, 81};
     BdaSimStep now{0, false, 0, 0};
     for (const BdaSimStep& step : scenario.signal)
         if (step.fromMs <= msSinceTune && step.fromMs >= now.fromMs) now = step;

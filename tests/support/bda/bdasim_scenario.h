@@ -27,11 +27,12 @@
 //   stall readings FROM TO  a statistics call made from FROM to TO ms
 //                      returns only at TO
 //   signal MS locked QUALITY STRENGTH   from MS: locked, with these
-//   signal MS unlocked                  percentages, or without lock
+//   signal MS unlocked [STRENGTH]       percentages, or without lock (the
+//                      tuner's strength, before any lock, STRENGTH or 0)
 // Times count from the latest tune to another transponder (a tune that
 // changes only the modulation, pilot or roll-off does not count). Without
-// signal lines the tuner locks 300 ms after a tune with 72 % quality and
-// 81 % strength.
+// signal lines the tuner's strength is 81 % from the tune, and it locks
+// 300 ms after it with 72 % quality.
 // While locked, the stream carries its PAT and SDT and, where the scenario
 // gives one, its NIT actual, every 40 ms (bdasim_stream.h):
 //   stream TSID ONID   the stream's own ids in its PAT and SDT (1 and 1

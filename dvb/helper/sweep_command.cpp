@@ -1,0 +1,80 @@
+#include "dvb/helper/sweep_command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "dvb/helper/exit_codes.h"
+#include "dvb/helper/frontend_report.h"
+#include "dvb/helper/sweep_report.h"
+#include "dvb/helper/worker_frontend.h"
+
+static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
+
+// How often the progress is looked at.
+static constexpr uint32_t sweepLookMs = 100;
+
+static bool writeCsv(const std::string& path, const std::string& text, std::string* error)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        *error = std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) *error = "the file could not be written whole";
+    return written && closed;
+}
+
+int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_atomic_t* stop)
+{
+    const WorkerOutcome opened = worker.open(openWaitMs);
+    if (!opened.ok) {
+        complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
+        return opened.done ? problemExitCode(opened.problem) : ExitFailure;
+    }
+    const std::string name = worker.abilities().name;
+    if (frontendLevelTraitsFor(name).source == LevelOnlyWithCarrier) {
+        complain(name + " gives no level until it locks: a sweep cannot see the band (--status --tune tries one "
+                        "transponder)");
+        return ExitFailure;
+    }
+    const SweepPlan plan = planSweep(options.sweep.request);
+    const FrontendLevelTraits levels = frontendLevelTraitsFor(name);
+    if (levels.source == LevelRefreshedEvery)
+        std::fprintf(stderr,
+                     "azimora-dvb: %s measures its level only every %.0f s: this sweep of %zu steps takes about "
+                     "%zu minutes (a larger --step is quicker)\n",
+                     name.c_str(), levels.refreshMs / 1000.0, plan.frequenciesMHz.size(),
+                     plan.frequenciesMHz.size() * levels.refreshMs / 60000 + 1);
+    worker.startSweep(plan);
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    SweepStatus status = worker.sweepStatus();
+    uint32_t shownTenth = 0;
+    while (!*stop && status.state != SweepDone && status.state != SweepFailed) {
+        usleep(sweepLookMs * 1000);
+        status = worker.sweepStatus();
+        const uint32_t tenth = status.steps ? status.stepsDone * 10 / status.steps : 0;
+        if (terminal && status.state == SweepRunning && tenth != shownTenth) {
+            std::fprintf(stderr, "\rsweeping %s: %u of %u steps", sweepTitle(plan).c_str(), status.stepsDone,
+                         status.steps);
+            shownTenth = tenth;
+        }
+    }
+    if (terminal && shownTenth) std::fputc('\n', stderr);
+    if (*stop) return ExitOk;
+    if (status.state == SweepFailed) {
+        complain("sweep " + sweepTitle(plan) + ": " + status.problem);
+        return ExitFailure;
+    }
+    std::fputs(sweepReport(status).c_str(), stdout);
+    std::fflush(stdout);
+    std::string error;
+    if (!options.csvPath.empty() && !writeCsv(options.csvPath, sweepCsv(status), &error)) {
+        complain("cannot write " + options.csvPath + ": " + error);
+        return ExitFailure;
+    }
+    return ExitOk;
+}

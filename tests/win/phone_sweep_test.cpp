@@ -1,0 +1,101 @@
+// The band swept from the phone page through the two bridges to real
+// tuners, while Azimora is in Setup: the Linux bridge asks azimora-dvb
+// (on a simulated frontend with carriers behind an LNB), the BDA bridge
+// starts its simulated tuner a step at a time; and the level each gives
+// the page before the lock.
+#include <cstdlib>
+
+#include "tests/win/bda_fixture.h"
+#include "tests/win/dvb_helper_process.h"
+#include "tests/win/phone_support.h"
+
+namespace {
+
+std::string askSweep(uint16_t port, const std::string& query)
+{
+    return phoneAskHalfClosed(port,
+                              "POST /sweep?" + query + " HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Azimora: sweep\r\n\r\n");
+}
+
+// The frequencies of the peaks in the latest sweep event of the stream.
+std::vector<int> peaksOf(const std::string& stream)
+{
+    std::vector<int> peaks;
+    const size_t last = stream.rfind("event: sweep");
+    if (last == std::string::npos) return peaks;
+    for (size_t at = stream.find("{\"f\":", last); at != std::string::npos; at = stream.find("{\"f\":", at + 1))
+        peaks.push_back(std::atoi(stream.c_str() + at + 5));
+    return peaks;
+}
+
+bool peakNear(const std::vector<int>& peaks, int frequencyMHz)
+{
+    for (int peak : peaks)
+        if (std::abs(peak - frequencyMHz) <= 3) return true;
+    return false;
+}
+
+class PhoneSweepDvbTest : public ProgramTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(registerCardDll("dvbcard.dll")); }
+    void TearDown() override
+    {
+        ProgramTest::TearDown();
+        signalHelper(helper_, "KILL");
+        registerSimulatedCard(true);
+    }
+    HelperRun helper_;
+};
+
+TEST_F(PhoneSweepDvbTest, TheLinuxBridgeSweepsThroughTheHelperAndGivesTheLevelBeforeTheLock)
+{
+    const std::string folder = newProgramFolder("phone-sweep-dvb");
+    ASSERT_TRUE(startHelper(helper_, folder, "lnb 9750 10600\ncarrier 10723H29900 12\ncarrier 11220H27500 13\n"));
+    StartOptions options;
+    options.withLog = false;
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18675"};
+    AppRun& run = startIn(folder, options);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    EXPECT_NE(std::string::npos, phoneAsk(18675, "/events", "event: idle").find("\"canSweep\":true"));
+
+    EXPECT_NE(std::string::npos, askSweep(18675, "band=low&pol=H&switch=&lnb=universal&step=10&try=0").find("202"));
+    const std::string done = streamUntil(18675, "\"state\":\"done\"", 30000);
+    ASSERT_NE(std::string::npos, done.find("\"title\":\"10700-11690 MHz H, low band\",\"stepsDone\":100,\"steps\":100"))
+        << done.substr(done.size() > 600 ? done.size() - 600 : 0);
+    const std::vector<int> peaks = peaksOf(done);
+    EXPECT_EQ(2u, peaks.size());
+    EXPECT_TRUE(peakNear(peaks, 10723));
+    EXPECT_TRUE(peakNear(peaks, 11220));
+
+    // Then a measurement as always; off every carrier, the level comes without a lock.
+    startTypedEntry(run, "11000H27500");
+    const std::string unlocked = phoneAsk(18675, "/events", "\"lock\":false", 3, 8000);
+    EXPECT_NE(std::string::npos, unlocked.find("\"lock\":false,\"quality\":0,\"cn\":0.00,\"level\":{\"state\":\"live\","
+                                               "\"unit\":\"dBm\",\"value\":-"))
+        << unlocked.substr(0, 800);
+    // While it measures, the page's sweep is refused.
+    EXPECT_NE(std::string::npos, askSweep(18675, "band=low&pol=H").find("Azimora is measuring"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+using PhoneSweepBdaTest = BdaProgramTest;
+
+TEST_F(PhoneSweepBdaTest, TheBdaBridgeSweepsFromTheTunersStatisticsAndGivesItsLevelBeforeTheLock)
+{
+    AppRun& run = startWithBridge("signal 0 unlocked 40\nsignal 4000 locked 70 90\n", "phone=18676\r\n");
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    EXPECT_NE(std::string::npos, askSweep(18676, "band=high&pol=V&switch=&lnb=universal&step=25&try=0").find("202"));
+    const std::string done = streamUntil(18676, "\"state\":\"done\"", 60000);
+    ASSERT_NE(std::string::npos, done.find("\"title\":\"11700-12750 MHz V, high band\",\"stepsDone\":43,\"steps\":43"))
+        << done.substr(done.size() > 600 ? done.size() - 600 : 0);
+    EXPECT_NE(std::string::npos, done.find("\"unit\":\"%\",\"floor\":40.00,\"points\":[[11700,40.00],"));
+
+    startTypedEntry(run, "12245H27500");
+    const std::string unlocked = phoneAsk(18676, "/events", "\"lock\":false", 3, 8000);
+    EXPECT_NE(std::string::npos, unlocked.find("\"level\":{\"state\":\"live\",\"unit\":\"%\",\"value\":40.00,"))
+        << unlocked.substr(0, 800);
+    EXPECT_NE(std::string::npos, unlocked.find("\"present\":true}"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
+}  // namespace
