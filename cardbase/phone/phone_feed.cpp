@@ -128,8 +128,8 @@ std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
            ",\"lock\":" + (r.locked ? "true" : "false") + ",\"quality\":" + number(r.quality) +
            ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"cnOrMore\":" + (r.carrierToNoiseOrMore ? "true" : "false") +
            ",\"searchingMs\":" + (r.searchingMs > 0 ? number(r.searchingMs) : "null") +
-           ",\"level\":" + levelJson(r.level) +
-           ",\"tuneOf\":" + number(r.tune) + "," + stateFields(feed, r.network, r.margin) + "}\n\n";
+           ",\"level\":" + levelJson(r.level) + ",\"tuneOf\":" + number(r.tune) + "," +
+           stateFields(feed, r.network, r.margin) + "}\n\n";
 }
 
 std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)

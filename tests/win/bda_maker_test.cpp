@@ -67,8 +67,9 @@ TEST_F(BdaMakerTest, ATunerKnownByItsVendorIsSwitchedThroughItsMakersSetBeforeIt
 TEST_F(BdaMakerTest, TheSettingsForceTheCommandOnAMakersTuner)
 {
     const uint16_t port = freePort();
-    AppRun& run = startWithBridge("switch port C\n", "tuner=Simulated Reference Tuner\r\nswitch=command\r\nphone=" +
-                                                         std::to_string(port) + "\r\n");
+    AppRun& run =
+        startWithBridge("switch port C\n",
+                        "tuner=Simulated Reference Tuner\r\nswitch=command\r\nphone=" + std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500AB");
     EXPECT_EQ("BDA tuner Simulated Reference Tuner; switch: DiSEqC command", pageCardLine(port, "switch: "));

@@ -51,15 +51,17 @@ TEST_F(PhoneSweepDvbTest, TheLinuxBridgeSweepsThroughTheHelperAndGivesTheLevelBe
 {
     const std::string folder = newProgramFolder("phone-sweep-dvb");
     ASSERT_TRUE(startHelper(helper_, folder, "lnb 9750 10600\ncarrier 10723H29900 12\ncarrier 11220H27500 13\n"));
+    const uint16_t port = freePort();
     StartOptions options;
     options.withLog = false;
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port), "AZIMORA_PHONE=127.0.0.1:18675"};
+    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
+                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
     AppRun& run = startIn(folder, options);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
-    EXPECT_NE(std::string::npos, phoneAsk(18675, "/events", "event: idle").find("\"canSweep\":true"));
+    EXPECT_NE(std::string::npos, phoneAsk(port, "/events", "event: idle").find("\"canSweep\":true"));
 
-    EXPECT_NE(std::string::npos, askSweep(18675, "band=low&pol=H&switch=&lnb=universal&step=10&try=0").find("202"));
-    const std::string done = streamUntil(18675, "\"state\":\"done\"", 30000);
+    EXPECT_NE(std::string::npos, askSweep(port, "band=low&pol=H&switch=&lnb=universal&step=10&try=0").find("202"));
+    const std::string done = streamUntil(port, "\"state\":\"done\"", 30000);
     ASSERT_NE(std::string::npos, done.find("\"title\":\"10700-11690 MHz H, low band\",\"stepsDone\":100,\"steps\":100"))
         << done.substr(done.size() > 600 ? done.size() - 600 : 0);
     const std::vector<int> peaks = peaksOf(done);
@@ -69,12 +71,12 @@ TEST_F(PhoneSweepDvbTest, TheLinuxBridgeSweepsThroughTheHelperAndGivesTheLevelBe
 
     // Then a measurement as always; off every carrier, the level comes without a lock.
     startTypedEntry(run, "11000H27500");
-    const std::string unlocked = phoneAsk(18675, "/events", "\"lock\":false", 3, 8000);
-    EXPECT_NE(std::string::npos, unlocked.find("\"lock\":false,\"quality\":0,\"cn\":0.00,\"level\":{\"state\":\"live\","
-                                               "\"unit\":\"dBm\",\"value\":-"))
+    const std::string unlocked = phoneAsk(port, "/events", "\"lock\":false", 3, 8000);
+    EXPECT_NE(std::string::npos, unlocked.find("\"lock\":false,\"quality\":0,\"cn\":0.00,"));
+    EXPECT_NE(std::string::npos, unlocked.find("\"level\":{\"state\":\"live\",\"unit\":\"dBm\",\"value\":-"))
         << unlocked.substr(0, 800);
     // While it measures, the page's sweep is refused.
-    EXPECT_NE(std::string::npos, askSweep(18675, "band=low&pol=H").find("Azimora is measuring"));
+    EXPECT_NE(std::string::npos, askSweep(port, "band=low&pol=H").find("Azimora is measuring"));
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
@@ -82,16 +84,18 @@ using PhoneSweepBdaTest = BdaProgramTest;
 
 TEST_F(PhoneSweepBdaTest, TheBdaBridgeSweepsFromTheTunersStatisticsAndGivesItsLevelBeforeTheLock)
 {
-    AppRun& run = startWithBridge("signal 0 unlocked 40\nsignal 4000 locked 70 90\n", "phone=18676\r\n");
+    const uint16_t port = freePort();
+    AppRun& run =
+        startWithBridge("signal 0 unlocked 40\nsignal 4000 locked 70 90\n", "phone=" + std::to_string(port) + "\r\n");
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
-    EXPECT_NE(std::string::npos, askSweep(18676, "band=high&pol=V&switch=&lnb=universal&step=25&try=0").find("202"));
-    const std::string done = streamUntil(18676, "\"state\":\"done\"", 60000);
+    EXPECT_NE(std::string::npos, askSweep(port, "band=high&pol=V&switch=&lnb=universal&step=25&try=0").find("202"));
+    const std::string done = streamUntil(port, "\"state\":\"done\"", 60000);
     ASSERT_NE(std::string::npos, done.find("\"title\":\"11700-12750 MHz V, high band\",\"stepsDone\":43,\"steps\":43"))
         << done.substr(done.size() > 600 ? done.size() - 600 : 0);
     EXPECT_NE(std::string::npos, done.find("\"unit\":\"%\",\"floor\":40.00,\"points\":[[11700,40.00],"));
 
     startTypedEntry(run, "12245H27500");
-    const std::string unlocked = phoneAsk(18676, "/events", "\"lock\":false", 3, 8000);
+    const std::string unlocked = phoneAsk(port, "/events", "\"lock\":false", 3, 8000);
     EXPECT_NE(std::string::npos, unlocked.find("\"level\":{\"state\":\"live\",\"unit\":\"%\",\"value\":40.00,"))
         << unlocked.substr(0, 800);
     EXPECT_NE(std::string::npos, unlocked.find("\"present\":true}"));
