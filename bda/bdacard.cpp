@@ -178,14 +178,7 @@ private:
     // with the session's lock held only for it.
     HRESULT startFor(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
     {
-        CardTuning tuning;
-        tuning.lnbSelection = plan.toneOn ? 1 : 0;
-        tuning.lnbFrequencyMHz = plan.oscillatorMHz;
-        tuning.polarization = plan.request.polarization;
-        tuning.symbolRate = symbolRate;
-        tuning.frequencyMHz = frequencyMHz;
-        tuning.diseqcCode = plan.request.diseqcCode;
-        tuning.tuned = true;
+        const CardTuning tuning = sweepStepTuning(plan, frequencyMHz, symbolRate);
         EnterCriticalSection(&sessionLock_);
         const HRESULT result = startBdaSession(*session_, tuning);
         LeaveCriticalSection(&sessionLock_);
@@ -205,10 +198,7 @@ private:
     // each likely symbol rate, the network read from the stream once locked.
     void sweepBand(const SweepPlan& plan, const SweepReport& report)
     {
-        SweepStatus status;
-        status.plan = plan;
-        status.state = SweepRunning;
-        status.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+        SweepStatus status = sweepBegun(plan);
         const auto fail = [&](const std::string& why) {
             status.state = SweepFailed;
             status.problem = why;

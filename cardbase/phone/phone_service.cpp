@@ -67,10 +67,7 @@ static void startAskedSweep(PhoneService* service, PhoneServerCore& core)
         if (service->sweepThread) CloseHandle(service->sweepThread);
         service->sweepPlan = planSweep(core.sweepRequest);
         SweepStatus& status = service->feed.sweep;
-        status = SweepStatus();
-        status.state = SweepRunning;
-        status.plan = service->sweepPlan;
-        status.steps = static_cast<uint32_t>(service->sweepPlan.frequenciesMHz.size());
+        status = sweepBegun(service->sweepPlan);
         ++service->feed.sweepVersion;
         service->sweepThread = CreateThread(nullptr, 0, sweepThread, service, 0, nullptr);
         if (!service->sweepThread) {

@@ -156,6 +156,19 @@ bool parseSweepRequestWords(const std::string& text, char separator, SweepReques
     return true;
 }
 
+CardTuning sweepStepTuning(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
+{
+    CardTuning tuning;
+    tuning.lnbSelection = plan.toneOn ? 1 : 0;
+    tuning.lnbFrequencyMHz = plan.oscillatorMHz;
+    tuning.polarization = plan.request.polarization;
+    tuning.symbolRate = symbolRate;
+    tuning.frequencyMHz = frequencyMHz;
+    tuning.diseqcCode = plan.request.diseqcCode;
+    tuning.tuned = true;
+    return tuning;
+}
+
 std::string sweepTitle(const SweepPlan& plan)
 {
     std::string title;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/card_tuning.h"
+
 enum SweepBand : uint8_t { SweepLowBand, SweepHighBand };
 
 struct SweepRequest {
@@ -55,6 +57,10 @@ bool parseSweepStep(const std::string& text, int32_t* stepMHz, std::string* prob
 // (the phone's form separates them with & rather than blanks).
 std::string sweepRequestWords(const SweepRequest& request);
 bool parseSweepRequestWords(const std::string& text, char separator, SweepRequest* request, std::string* problem);
+
+// The six values a start would send for one step of the sweep, or a try
+// at a peak with `symbolRate`: what every card tunes to for it.
+CardTuning sweepStepTuning(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate);
 
 // "10700-11698 MHz H, low band, switch A": what a sweep covers, for its reports.
 std::string sweepTitle(const SweepPlan& plan);

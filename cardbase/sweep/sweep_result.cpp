@@ -134,3 +134,12 @@ std::vector<int32_t> symbolRatesToTry(const SweepPeak& peak)
     if (rates.size() > 6) rates.resize(6);
     return rates;
 }
+
+SweepStatus sweepBegun(const SweepPlan& plan)
+{
+    SweepStatus status;
+    status.state = SweepRunning;
+    status.plan = plan;
+    status.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+    return status;
+}

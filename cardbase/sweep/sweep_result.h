@@ -52,6 +52,9 @@ struct SweepStatus {
     SweepResult result;
 };
 
+// A sweep of `plan` just begun: running, none of its steps done.
+SweepStatus sweepBegun(const SweepPlan& plan);
+
 // A hump counts from this far over the floor: 3 dB, or 6 points of a
 // driver's own 0 .. 100 scale.
 double smallestPeakRise(LevelUnit unit);

@@ -122,10 +122,7 @@ private:
     // done, its steps and peaks read back a line at a time.
     void sweepBand(const SweepPlan& plan, const SweepReport& report)
     {
-        SweepStatus status;
-        status.plan = plan;
-        status.state = SweepRunning;
-        status.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+        SweepStatus status = sweepBegun(plan);
         const auto fail = [&](const std::string& why) {
             status.state = SweepFailed;
             status.problem = why;

@@ -21,20 +21,6 @@ static constexpr size_t sweepProbeSteps = 8;
 
 static std::string errorText(int negativeErrno) { return std::strerror(-negativeErrno); }
 
-// The six values a start would send for one step of the sweep.
-static CardTuning sweepTuning(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
-{
-    CardTuning tuning;
-    tuning.lnbSelection = plan.toneOn ? 1 : 0;
-    tuning.lnbFrequencyMHz = plan.oscillatorMHz;
-    tuning.polarization = plan.request.polarization;
-    tuning.symbolRate = symbolRate;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.diseqcCode = plan.request.diseqcCode;
-    tuning.tuned = true;
-    return tuning;
-}
-
 FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan)
 {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -70,7 +56,7 @@ bool FrontendWorker::commandWaiting()
 bool FrontendWorker::sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
                                SweepPoint* point, RawFigures* raw, std::string* reason)
 {
-    const CardTuning tuning = sweepTuning(plan, frequencyMHz, plan.symbolRate);
+    const CardTuning tuning = sweepStepTuning(plan, frequencyMHz, plan.symbolRate);
     const TuningSequence step = buildTuningSequence(tuning, abilities, true, nullptr);
     const int result = device_.tune(step, AttemptDvbS);
     if (result != 0) {
@@ -102,10 +88,7 @@ void FrontendWorker::carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome
 {
     tuned_ = false;
     restartNetworkReader(network_, device_);
-    SweepStatus status;
-    status.state = SweepRunning;
-    status.plan = plan;
-    status.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+    SweepStatus status = sweepBegun(plan);
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_ = LatestReading();
@@ -126,8 +109,9 @@ void FrontendWorker::carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome
         status.plan.symbolRate = abilities.lowestSymbolRate / 1000;
     const uint64_t began = monotonicMs();
     log("sweep " + sweepTitle(plan) + ": " + std::to_string(status.steps) + " steps");
-    const TuningSequence start = buildTuningSequence(
-        sweepTuning(status.plan, plan.frequenciesMHz.front(), status.plan.symbolRate), abilities, supplyOn_, nullptr);
+    const TuningSequence start =
+        buildTuningSequence(sweepStepTuning(status.plan, plan.frequenciesMHz.front(), status.plan.symbolRate),
+                            abilities, supplyOn_, nullptr);
     if (!runSteps(start, outcome)) return fail(outcome->reason);
     RawFigures first, raw;
     bool moved = false;
@@ -171,7 +155,7 @@ void FrontendWorker::tryPeak(const SweepPlan& plan, SweepPeak& peak)
     peak.tried = true;
     for (int32_t rate : symbolRatesToTry(peak)) {
         WorkerOutcome tuned;
-        carryOutTune(sweepTuning(plan, peak.frequencyMHz, rate), &tuned);
+        carryOutTune(sweepStepTuning(plan, peak.frequencyMHz, rate), &tuned);
         if (!tuned.ok) return;
         const uint64_t lockBy = monotonicMs() + tunedLockWaitMs(sequence_);
         bool locked = false;

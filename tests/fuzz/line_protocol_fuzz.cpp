@@ -3,17 +3,19 @@
 // the frontend only in the calls' order, and a request it accepts is one
 // that the card would have written in exactly that form; so is a reply or
 // a network answer the card accepts, and a reply's words are ones the card
-// reads (a reading's unit among them). A tune said to be replaced by a
+// reads (a reading's unit, its level and the sweep's lines among them). A tune said to be replaced by a
 // later one of the queue is.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
 
+#include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/session.h"
+#include "dvb/protocol/sweep_answer.h"
 
 namespace {
 
@@ -58,6 +60,23 @@ constexpr size_t queuedLinesChecked = 64;
 static void check(bool holds)
 {
     if (!holds) std::abort();
+}
+
+// A reply's words are among those the card reads: a network or modcod
+// answer, a reading's unit, a level, or a line of the sweep.
+static bool cardReadsWords(const std::string& text, const SweepStatus& sweep)
+{
+    NetworkReport network;
+    ModcodAnswer modcod;
+    SignalLevel level;
+    SweepStatus state;
+    size_t peaks = 0;
+    SweepPeak peak;
+    std::vector<SweepPoint> points;
+    return parseNetworkAnswer(text, &network) || parseModcodAnswer(text, &modcod) ||
+           readingUnitOf(text) != SnrUnitOfCard || parseLevelAnswer(text, &level) ||
+           parseSweepState(text, &state, &peaks) || parseSweepPeak(text, &peak) || parseSweepPeakName(text, &peak) ||
+           parseSweepLevels(text, sweep.plan, 0, &points);
 }
 
 }  // namespace
@@ -111,11 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::string text = formatReply(reply);
         Reply back;
         check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);
-        NetworkReport answered;
-        ModcodAnswer modcod;
-        if (!back.text.empty())
-            check(parseNetworkAnswer(back.text, &answered) || parseModcodAnswer(back.text, &modcod) ||
-                  readingUnitOf(back.text) != SnrUnitOfCard);
+        if (!back.text.empty()) check(cardReadsWords(back.text, frontend.sweepStatus()));
         // A search under way is said so that the card reads back how long.
         if (!back.ok && back.reason.compare(0, 10, "searching ") == 0) check(searchingMsOf(back.reason) > 0);
         check(frontend.opened || frontend.tunes == 0);
