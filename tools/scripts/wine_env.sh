@@ -76,11 +76,22 @@ if no_32bit_build_reason >/dev/null; then use_windows_build 64; else use_windows
 # Bumped whenever the set-up below changes, so that older prefixes are redone.
 AZM_PREFIX_VERSION=2
 
+# make_base_prefix: the base prefix, made once. Runs side by side (the
+# Windows tests' parts, the browser tests) may all find it missing on a
+# first run: one makes it while the others wait, rather than each deleting
+# what another is making.
 make_base_prefix() {
+    mkdir -p "$AZM_CACHE"
+    (
+        flock -w 900 9 || { echo "the Wine prefix in $AZM_WINE_BASE was not made within 900 s" >&2; exit 1; }
+        make_base_prefix_alone
+    ) 9>"$AZM_WINE_BASE.lock"
+}
+
+make_base_prefix_alone() {
     [[ -f "$AZM_WINE_BASE/system.reg" && "$(cat "$AZM_WINE_BASE/.azimora-version" 2>/dev/null)" == "$AZM_PREFIX_VERSION" ]] && return 0
     echo "Creating the Wine prefix (once) in $AZM_WINE_BASE ..."
     rm -rf "$AZM_WINE_BASE"
-    mkdir -p "$AZM_CACHE"
     WINEPREFIX=$AZM_WINE_BASE WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX=$AZM_WINE_BASE wineserver -w
     # A crash must end the process, not wait for a debugger nobody sees.
