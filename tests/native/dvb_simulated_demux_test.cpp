@@ -8,16 +8,9 @@
 #include <linux/ioctl.h>
 
 #include "dvb/simulated/kernel_demux.h"
+#include "tests/native/simulation_text.h"
 
 namespace {
-
-static Simulation simulationOf(const std::string& text)
-{
-    Simulation simulation;
-    std::string error;
-    EXPECT_TRUE(parseSimulation(text, &simulation, &error)) << error;
-    return simulation;
-}
 
 static const char streamAndTables[] = "0 lock 10\n"
                                       "stream 0x0403 1\n"

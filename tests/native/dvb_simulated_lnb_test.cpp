@@ -12,16 +12,9 @@
 #include "cardbase/frontend_plan.h"
 #include "dvb/simulated/kernel_demux.h"
 #include "dvb/simulated/kernel_frontend.h"
+#include "tests/native/simulation_text.h"
 
 namespace {
-
-static Simulation simulationOf(const std::string& text)
-{
-    Simulation simulation;
-    std::string error;
-    EXPECT_TRUE(parseSimulation(text, &simulation, &error)) << error;
-    return simulation;
-}
 
 static const char hotBird[] = "lnb 9750 10600\n"
                               "carrier 10719V27500 12 S-QPSK-3/4 stream 1001 318\n"

@@ -6,16 +6,9 @@
 
 #include "dvb/simulated/driver_statistics.h"
 #include "dvb/simulated/kernel_frontend.h"
+#include "tests/native/simulation_text.h"
 
 namespace {
-
-static Simulation simulationOf(const std::string& text)
-{
-    Simulation simulation;
-    std::string error;
-    EXPECT_TRUE(parseSimulation(text, &simulation, &error)) << error;
-    return simulation;
-}
 
 TEST(DvbSimulation, TheLatestTimedLineWhoseTimeHasPassedApplies)
 {

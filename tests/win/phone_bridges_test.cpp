@@ -4,33 +4,20 @@
 // by bdacard.ini beside it) serve the readings they hand the program; the
 // Linux bridge also the network the helper read from the stream.
 #include "tests/win/bda_fixture.h"
-#include "tests/win/dvb_helper_process.h"
+#include "tests/win/phone_dvb_fixture.h"
 #include "tests/win/phone_support.h"
 
 namespace {
 
-class PhoneDvbTest : public ProgramTest {
-protected:
-    void SetUp() override { ASSERT_TRUE(registerCardDll("dvbcard.dll")); }
-    void TearDown() override
-    {
-        ProgramTest::TearDown();
-        signalHelper(helper_, "KILL");
-        registerSimulatedCard(true);
-    }
-    HelperRun helper_;
-};
+using PhoneDvbTest = PhoneDvbProgramTest;
 
 TEST_F(PhoneDvbTest, TheLinuxBridgeServesItsReadings)
 {
     const std::string folder = newProgramFolder("phone-dvb");
     ASSERT_TRUE(startHelper(helper_, folder, "0 lock 13.44\n"));
-    StartOptions options;
-    options.withLog = false;
     const std::string helperAddress = "127.0.0.1:" + std::to_string(helper_.port);
     const uint16_t port = freePort();
-    options.environment = {"AZIMORA_DVB=" + helperAddress, "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
-    AppRun& run = startIn(folder, options);
+    AppRun& run = startWithPhone(folder, port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "12245H27500");
     const std::string stream = phoneAsk(port, "/events", "event: reading", 3);
@@ -45,12 +32,8 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeTellsThePageWhichSatelliteTheStreamComesFrom)
     const std::string folder = newProgramFolder("phone-dvb-network");
     ASSERT_TRUE(startHelper(helper_, folder,
                             "0 lock 12\nstream 0x0403 1\nnit actual 1 Astra Nineteen\nentry 0x0403 1 19.2E\n"));
-    StartOptions options;
-    options.withLog = false;
     const uint16_t port = freePort();
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
-                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
-    AppRun& run = startIn(folder, options);
+    AppRun& run = startWithPhone(folder, port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startCatalogueLine(run, 53);  // [HotBird1-6   13.0e]=10723h29900, but the dish sees 19.2 E
     const std::string stream = phoneAsk(port, "/events", "\"state\":\"known\"", 1, 8000);
@@ -68,12 +51,8 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeGivesThePageTheMarginOfTheHelpersWord)
 {
     const std::string folder = newProgramFolder("phone-dvb-margin");
     ASSERT_TRUE(startHelper(helper_, folder, "0 lock 12.4\npersonality reads-back\ntransponder DVB-S2 8PSK 3/4\n"));
-    StartOptions options;
-    options.withLog = false;
     const uint16_t port = freePort();
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
-                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
-    AppRun& run = startIn(folder, options);
+    AppRun& run = startWithPhone(folder, port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "11362H27500");
     const std::string stream = phoneAsk(port, "/events", "\"lock\":true", 1, 8000);
@@ -91,9 +70,7 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeGivesThePageTheMarginOfTheHelpersWord)
     const std::string second = newProgramFolder("phone-dvb-margin-relative");
     ASSERT_TRUE(startHelper(helper_, second, "0 lock 12.4\nstatistics relative\n"));
     const uint16_t secondPort = freePort();
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
-                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(secondPort)};
-    AppRun& relative = startIn(second, options);
+    AppRun& relative = startWithPhone(second, secondPort);
     ASSERT_NE(nullptr, waitForPhoneWindow(relative));
     startTypedEntry(relative, "11362H27500");
     const std::string unknown = phoneAsk(secondPort, "/events", "\"status\":\"nodb\"", 1, 8000);
@@ -112,12 +89,8 @@ TEST_F(PhoneDvbTest, EachReadingOfTheLinuxBridgeHasAMarginOnlyWhereItsOwnFigureI
                             "name Montage Technology M88DS3103\nstatistics m88ds3103\npersonality reads-back\n"
                             "transponder DVB-S2 8PSK 3/4\n0 lock 12\n2000 lock 2\n2700 lock 12\n3400 lock 2\n"
                             "4100 lock 12\n4800 lock 2\n5500 lock 12\n6200 lock 2\n"));
-    StartOptions options;
-    options.withLog = false;
     const uint16_t port = freePort();
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
-                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
-    AppRun& run = startIn(folder, options);
+    AppRun& run = startWithPhone(folder, port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startTypedEntry(run, "11362H27500");
     const std::string stream = phoneAsk(port, "/events", "\"lock\":true", 70, 12000);

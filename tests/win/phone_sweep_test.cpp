@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "tests/win/bda_fixture.h"
-#include "tests/win/dvb_helper_process.h"
+#include "tests/win/phone_dvb_fixture.h"
 #include "tests/win/phone_support.h"
 
 namespace {
@@ -35,28 +35,14 @@ bool peakNear(const std::vector<int>& peaks, int frequencyMHz)
     return false;
 }
 
-class PhoneSweepDvbTest : public ProgramTest {
-protected:
-    void SetUp() override { ASSERT_TRUE(registerCardDll("dvbcard.dll")); }
-    void TearDown() override
-    {
-        ProgramTest::TearDown();
-        signalHelper(helper_, "KILL");
-        registerSimulatedCard(true);
-    }
-    HelperRun helper_;
-};
+using PhoneSweepDvbTest = PhoneDvbProgramTest;
 
 TEST_F(PhoneSweepDvbTest, TheLinuxBridgeSweepsThroughTheHelperAndGivesTheLevelBeforeTheLock)
 {
     const std::string folder = newProgramFolder("phone-sweep-dvb");
     ASSERT_TRUE(startHelper(helper_, folder, "lnb 9750 10600\ncarrier 10723H29900 12\ncarrier 11220H27500 13\n"));
     const uint16_t port = freePort();
-    StartOptions options;
-    options.withLog = false;
-    options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
-                           "AZIMORA_PHONE=127.0.0.1:" + std::to_string(port)};
-    AppRun& run = startIn(folder, options);
+    AppRun& run = startWithPhone(folder, port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     EXPECT_NE(std::string::npos, phoneAsk(port, "/events", "event: idle").find("\"canSweep\":true"));
 
