@@ -13,7 +13,7 @@
 #   AZM_RECORD_POSIX_SOURCES  the record's files on Linux (azimora-dvb and the native tests)
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
-  cardbase/signal_level.cpp
+  cardbase/signal_level.cpp cardbase/single_cable.cpp cardbase/single_cable_device.cpp
   cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/network/psi_sections.cpp
   cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp
   cardbase/pointing/look_angles.cpp cardbase/pointing/civil_time.cpp cardbase/pointing/magnetic_model.cpp
