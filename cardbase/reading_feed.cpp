@@ -63,6 +63,7 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
     const bool tuned = recordSetCall(feed.tuning, call, static_cast<int32_t>(value));
     if (tuned) {
         networkRetuned(feed.network);
+        feed.userBandNote.clear();
         marginRetuned(feed.margin);
         feed.expected = cataloguePositionsFor(feed.tuning);
     }
@@ -75,6 +76,21 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
 void noteCardLine(ReadingFeed& feed, const std::string& line)
 {
     if (feed.phone) phoneSetCard(feed.phone, line);
+}
+
+void noteSingleCable(ReadingFeed& feed, const SingleCableSetting* setting)
+{
+    EnterCriticalSection(&feed.lock);
+    feed.singleCable = setting != nullptr;
+    feed.singleCableSetting = setting ? *setting : SingleCableSetting();
+    LeaveCriticalSection(&feed.lock);
+}
+
+void noteUserBandShared(ReadingFeed& feed, const std::string& text)
+{
+    EnterCriticalSection(&feed.lock);
+    feed.userBandNote = text;
+    LeaveCriticalSection(&feed.lock);
 }
 
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)

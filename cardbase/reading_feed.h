@@ -21,6 +21,7 @@
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/single_cable.h"
 
 struct PhoneService;
 struct CardRecord;
@@ -37,6 +38,9 @@ struct ReadingFeed {
     // a reading that says its own unit counts by that.
     MarginWatch margin;
     LinkMargin latestMargin;  // of the latest reading
+    bool singleCable = false;  // the card measures through a single-cable device
+    SingleCableSetting singleCableSetting;
+    std::string userBandNote;  // "another receiver uses user band 1" since the latest start, else ""
 };
 
 // Starts the record and the phone page if asked for; `cardName` (UTF-8)
@@ -54,6 +58,14 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value);
 // What the card says of itself where the phone page and its window show it,
 // once it knows more than at the open (UTF-8).
 void noteCardLine(ReadingFeed& feed, const std::string& line);
+
+// A card that measures through a single-cable device says so after the
+// open (null: none); the page shows it and the record keeps it with each
+// measurement.
+void noteSingleCable(ReadingFeed& feed, const SingleCableSetting* setting);
+// Another receiver took the user band under a steady tune (the stream's id
+// changed): said on the page, in the record; a new start forgets it.
+void noteUserBandShared(ReadingFeed& feed, const std::string& text);
 
 // A whole network table read while locked (a card that can read one).
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity);
