@@ -54,6 +54,8 @@ struct RecordEntry {
     RecordPointing pointing;
     bool interrupted = false;  // kept aside while running: the program ended before the measurement
     std::string remark;        // the measurer's own words for the note ("survey of 19.2E"), UTF-8
+    std::string singleCable;   // "en50494,1,1210" (never the PIN) through a single-cable device, else ""
+    std::string userBandNote;  // "another receiver uses user band 1" when the stream changed under the tune
 };
 
 // What the columns "verdict" and the phone page's colours say: "good",
