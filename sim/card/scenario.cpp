@@ -88,14 +88,26 @@ static bool parseFault(const std::string& fault, std::istringstream& words, Dish
     return true;
 }
 
+// "scr-device en50494 1210,1420,1680,2040 [pin N]", "scr-neighbour UB every S".
+static bool parseSingleCableLine(const std::string& verb, std::istringstream& words, DishSetup& dish, std::string* why)
+{
+    std::vector<std::string> given;
+    for (std::string word; words >> word;) given.push_back(word);
+    if (verb == "scr-device") return parseScrDeviceWords(given, &dish.singleCable, why);
+    return parseScrNeighbourWords(given, &dish.singleCable, why);
+}
+
 // The words that set up the simulated dish; false for a word that is not one
-// of them or a line that does not read.
-static bool parseDishLine(const std::string& verb, std::istringstream& words, DishSetup& dish)
+// of them or a line that does not read (with the reason in `why` where
+// there is more to say than that).
+static bool parseDishLine(const std::string& verb, std::istringstream& words, DishSetup& dish, std::string* why)
 {
     DishSetup changed = dish;
     changed.enabled = true;
     std::string word;
-    if (verb == "window") {
+    if (verb == "scr-device" || verb == "scr-neighbour") {
+        if (!parseSingleCableLine(verb, words, changed, why)) return false;
+    } else if (verb == "window") {
         changed.window = true;
     } else if (verb == "site") {
         if (!readDegrees(words, -90, 90, &changed.site.latitudeDeg) ||
@@ -178,7 +190,7 @@ static bool parseModcodLine(std::istringstream& words, Scenario& scenario)
     return true;
 }
 
-static bool parseLine(const std::string& line, Scenario& scenario)
+static bool parseLine(const std::string& line, Scenario& scenario, std::string* why)
 {
     std::istringstream words(line);
     std::string verb, what;
@@ -234,7 +246,7 @@ static bool parseLine(const std::string& line, Scenario& scenario)
     }
     if (verb == "network") return parseNetworkLine(words, scenario);
     if (verb == "modcod") return parseModcodLine(words, scenario);
-    return parseDishLine(verb, words, scenario.dish);
+    return parseDishLine(verb, words, scenario.dish, why);
 }
 
 Scenario parseScenario(const std::string& text, std::string* errors)
@@ -245,7 +257,9 @@ Scenario parseScenario(const std::string& text, std::string* errors)
     while (std::getline(lines, line)) {
         const size_t comment = line.find('#');
         if (comment != std::string::npos) line.erase(comment);
-        if (!parseLine(line, scenario) && errors) *errors += "unknown scenario line: " + line + "\n";
+        std::string why;
+        if (!parseLine(line, scenario, &why) && errors)
+            *errors += "unknown scenario line: " + line + (why.empty() ? "" : " (" + why + ")") + "\n";
     }
     return scenario;
 }

@@ -84,10 +84,14 @@ constexpr int32_t defaultLatencyMs = 3;
 // "fault no-tone" (the 22 kHz tone never reaches the LNB, which stays on its
 // low band), "fault no-18v" (the LNB never sees 18 V and stays vertical),
 // "fault port LETTERS" (the switch's port A, B, AA, BA, AB or BB leads
-// nowhere, whichever letters pick it). Any of them lets the dish answer;
+// nowhere, whichever letters pick it), and a single-cable device between
+// the LNB and the card: "scr-device en50494|en50607 MHZ,MHZ,... [pin N]"
+// (its user bands' centres, in order) and "scr-neighbour UB every S"
+// (another receiver on its cable takes user band UB every S seconds).
+// Any of them lets the dish answer;
 // "window" also shows its steering window. Degrees north and east positive.
-// Unknown lines are reported in `errors` (one line each) and otherwise
-// ignored.
+// Unknown lines are reported in `errors` (one line each, with the reason
+// where a single-cable line gives one) and otherwise ignored.
 Scenario parseScenario(const std::string& text, std::string* errors);
 
 // Gives the sky's transponders the modulation and code rate the scenario

@@ -6,63 +6,24 @@
 #include <new>
 #include <string>
 
-#include "app/host_text.h"
 #include "app/resource_data.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
 #include "sim/card/call_log.h"
 #include "sim/card/process_resources.h"
-#include "sim/card/scenario.h"
+#include "sim/card/sim_settings.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
 #include "sim/dish/dish_sweep.h"
+#include "sim/dish/dish_view.h"
 #include "sim/dish/dish_window.h"
-
-// Each line goes to the file at once, so a reader sees it while the card runs.
-static void appendLogLine(HANDLE log, const std::string& line)
-{
-    if (log == INVALID_HANDLE_VALUE) return;
-    std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-static HANDLE openLog(const std::string& path)
-{
-    if (path.empty()) return INVALID_HANDLE_VALUE;
-    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-struct SimSettings {
-    Scenario scenario;
-    DishSetup dish;
-    HANDLE log = INVALID_HANDLE_VALUE;
-};
 
 static std::string builtInCatalogue()
 {
     size_t size = 0;
     const uint8_t* bytes = resourceBytes(cardModule, "SATDATA", &size);
     return bytes ? std::string(reinterpret_cast<const char*>(bytes), size) : std::string();
-}
-
-static SimSettings readSettings()
-{
-    SimSettings settings;
-    const std::string scenarioPath = environmentText("SIMCARD_SCENARIO");
-    const std::string logPath = environmentText("SIMCARD_LOG");
-    settings.log = openLog(logPath);
-    if (!scenarioPath.empty()) {
-        std::string errors;
-        settings.scenario = parseScenario(wholeFileText(scenarioPath, FILE_SHARE_READ | FILE_SHARE_WRITE), &errors);
-        if (!errors.empty()) appendLogLine(settings.log, "# " + errors.substr(0, errors.size() - 1));
-    }
-    settings.dish = settings.scenario.dish;
-    // With nothing set, someone is practising without a card.
-    if (scenarioPath.empty() && logPath.empty()) settings.dish.enabled = settings.dish.window = true;
-    return settings;
 }
 
 // The FEC code is no tuning value: the card always searches the code itself.
@@ -92,10 +53,13 @@ public:
             applyScenarioModcods(settings_.scenario, sky);
             dish_ = newDishModel(settings_.dish, std::move(sky));
         }
+        startDishCable(settings_.cable, dish_.cable);
         // The simulated demodulator measures its C/N in dB, as the scenario or the dish gives it.
         feed_.margin.carrierToNoiseInDecibels = true;
-        openReadingFeed(feed_, settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card",
-                        settings_.dish.enabled ? &settings_.dish.site : nullptr);
+        openReadingFeed(feed_, cardName(), settings_.dish.enabled ? &settings_.dish.site : nullptr);
+        const SimCable& cable = settings_.cable;
+        if (cable.settingRead) noteSingleCable(feed_, &cable.setting);
+        else if (cable.wanted) noteCardLine(feed_, simCardLine(cardName(), cable.badValue));
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
         if (settings_.dish.enabled)
             setCardSweeper(feed_,
@@ -149,6 +113,7 @@ public:
             return told;
         });
         readNetwork(result == S_OK);
+        watchCable(result == S_OK);
         return result;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -193,6 +158,7 @@ public:
 private:
     ~SimulatedCard() override
     {
+        releaseCable();
         stopDishWindow(dishWindow_);
         closeReadingFeed(feed_);
         char line[64];
@@ -210,22 +176,29 @@ private:
 
     HRESULT resultOf(SimMethod method) const { return settings_.scenario.failMethod[method] ? E_FAIL : S_OK; }
 
+    const char* cardName() const
+    {
+        return settings_.dish.enabled ? "Practice dish (simulated card)" : "Simulated card";
+    }
+
     template <typename Effect>
     HRESULT setter(SimMethod method, LONG value, Effect effect)
     {
         wait(method);
         EnterCriticalSection(&lock_);
         const HRESULT result = resultOf(method);
+        bool started = false;
         if (result == S_OK) {
             effect();
             CardSetCall call;
             if (setCallOf(method, &call)) {
-                if (settings_.dish.enabled) recordTuning(dish_, call, value);
+                started = recordTuning(dish_, call, value);
                 noteSetCall(feed_, call, value);
             }
         }
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
+        if (started && settings_.cable.wanted) tuneThroughCable();
         return result;
     }
     HRESULT setter(SimMethod method, LONG value)
@@ -247,6 +220,76 @@ private:
         wait(SimReserved);
         log(callLine(("Reserved" + std::to_string(position)).c_str(), false, 0, E_NOTIMPL));
         return E_NOTIMPL;
+    }
+
+    // The steps go one by one, each under the card's lock, the pauses without it.
+    void carryOut(const std::vector<SingleCableStep>& steps)
+    {
+        for (const SingleCableStep& step : steps) {
+            EnterCriticalSection(&lock_);
+            log(cableStep(dish_.cable, step, simCable().plan, dish_.eighteenLost, GetTickCount()));
+            LeaveCriticalSection(&lock_);
+            if (step.kind == ScrPause) Sleep(step.ms);
+        }
+    }
+
+    SimCable& simCable() { return settings_.cable; }
+
+    // A start through a single-cable device: the command for the
+    // transponder, or why nothing is sent, on the page and in the dish's readout.
+    void tuneThroughCable()
+    {
+        EnterCriticalSection(&lock_);
+        std::string refusal;
+        const std::vector<SingleCableStep> steps = simCableTune(simCable(), dish_.tuning, GetTickCount(), &refusal);
+        dish_.cable.refusal = refusal;
+        dish_.cable.userBandNote.clear();
+        if (!refusal.empty()) log("ScrRefused " + refusal);
+        LeaveCriticalSection(&lock_);
+        noteCardLine(feed_, simCardLine(cardName(), refusal));
+        carryOut(steps);
+    }
+
+    // While locked through the device the card reads the stream's PAT: its
+    // id changing under a steady tune says another receiver took the band.
+    // Without a lock the log says why, as the dish's window does, and where
+    // none came in the driver's time the command goes once more.
+    void watchCable(bool locked)
+    {
+        if (!simCable().settingRead) return;
+        const DWORD now = GetTickCount();
+        EnterCriticalSection(&lock_);
+        std::string shared;
+        uint16_t streamId = 0;
+        if (locked && lockedStreamId(dish_, now, &streamId)) {
+            if (streamId != loggedStreamId_) {
+                char line[32];
+                wsprintfA(line, "Stream tsid 0x%04X", streamId);
+                log(line);
+                loggedStreamId_ = streamId;
+            }
+            if (userBandStreamSeen(simCable().watch, streamId))
+                shared = dish_.cable.userBandNote = userBandSharedText(simCable().setting);
+        }
+        const std::string why = locked ? std::string() : dishSignalText(dishView(dish_, now));
+        if (why != loggedWhy_ && settings_.dish.enabled) {
+            if (!why.empty()) log("Dish " + why);
+            loggedWhy_ = why;
+        }
+        const std::vector<SingleCableStep> retry = simCableAfterPoll(simCable(), locked, now, now * 2654435761u);
+        if (!shared.empty()) log("UserBandShared " + shared);
+        LeaveCriticalSection(&lock_);
+        if (!shared.empty()) noteUserBandShared(feed_, shared);
+        carryOut(retry);
+    }
+
+    // The band is freed when the card goes (the program closes).
+    void releaseCable()
+    {
+        EnterCriticalSection(&lock_);
+        const std::vector<SingleCableStep> steps = simCableRelease(simCable());
+        LeaveCriticalSection(&lock_);
+        carryOut(steps);
     }
 
     // A locked demodulator delivers the stream, and its network table comes
@@ -345,6 +388,8 @@ private:
     ReadingFeed feed_;
     bool lockedFor_ = false;  // since lockedAt_, as the program was told
     DWORD lockedAt_ = 0;
+    uint16_t loggedStreamId_ = 0;
+    std::string loggedWhy_;
 };
 
 HRESULT createCard(REFIID iid, void** object)

@@ -43,17 +43,25 @@ double channelPowerDbm(const DishModel& model, double centreMHz, double widthMHz
     return 10.0 * std::log10(milliwatts);
 }
 
-// What reaches the tuner for the tuning: an empty switch port brings no LNB
-// noise at all, a band the LNB does not pass brings its noise alone, and an
-// installation fault the band or polarization the LNB really gives.
+// What reaches the tuner for the tuning: an empty switch port (or a tune
+// the card never sent) brings no LNB noise at all, a band the LNB does not
+// pass or a single-cable device that puts nothing there brings the noise
+// alone, and an installation fault the band or polarization the LNB really
+// gives.
 static double tunedPowerDbm(const DishModel& model, uint32_t nowMs)
 {
     const CardTuning& tuning = model.tuning;
     const double width = channelWidthMHz(tuning.symbolRate);
-    if (!(model.lnbPorts & diseqcPortBit(tuning.diseqcCode))) return tunerNoiseDbmPerMHz + 10.0 * std::log10(width);
-    if (!lnbSuitsFrequency(tuning)) return channelNoiseDbm(tuning.frequencyMHz, width);
     bool toneMissed = false, supplyMissed = false;
-    const CardTuning reached = tuningAtLnb(model, &toneMissed, &supplyMissed);
+    CardTuning reached;
+    switch (lnbReached(model, &reached, &toneMissed, &supplyMissed)) {
+    case NoLnbOnPort:
+    case ScrRefused: return tunerNoiseDbmPerMHz + 10.0 * std::log10(width);
+    case WrongLnbBand:
+    case NoScrAnswer:
+    case ScrNotAsked: return channelNoiseDbm(tuning.frequencyMHz, width);
+    default: break;
+    }
     // Without a letter the LNB gets 13 V: the vertical polarization.
     const int32_t polarization = reached.polarization == 0 ? 0 : 1;
     return channelPowerDbm(model, reached.frequencyMHz, width, polarization, nowMs);

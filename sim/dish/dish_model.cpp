@@ -15,15 +15,17 @@ DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
     model.lnbPorts = setup.lnbPorts;
     model.toneLost = setup.toneLost;
     model.eighteenLost = setup.eighteenLost;
+    model.cable = newDishCable(setup.singleCable);
     model.sky = std::move(sky);
     return model;
 }
 
-void recordTuning(DishModel& model, CardSetCall call, int32_t value)
+bool recordTuning(DishModel& model, CardSetCall call, int32_t value)
 {
-    recordSetCall(model.tuning, call, value);
+    const bool started = recordSetCall(model.tuning, call, value);
     model.locked = false;  // a new setting makes the demodulator search again
     model.levelHeld = false;
+    return started;
 }
 
 bool lnbSuitsFrequency(const CardTuning& tuning)
@@ -69,12 +71,33 @@ CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMis
     return reached;
 }
 
+DishVerdict lnbReached(const DishModel& model, CardTuning* reached, bool* toneMissed, bool* supplyMissed)
+{
+    const DishCable& cable = model.cable;
+    *toneMissed = *supplyMissed = false;
+    *reached = model.tuning;
+    if (cable.throughDevice) {
+        // The device ignores the tone and the supply; only its command counts.
+        if (!cable.refusal.empty()) return ScrRefused;
+        int position = 1;
+        if (!cableTuningAtLnb(cable, model.tuning, reached, &position)) return NoScrAnswer;
+        return lnbAtPosition(model.lnbPorts, position) ? NotTuned : NoLnbOnPort;
+    }
+    // Without a command the device puts nothing on the cable.
+    if (cable.device.setup.present) return ScrNotAsked;
+    *reached = tuningAtLnb(model, toneMissed, supplyMissed);
+    if (!(model.lnbPorts & diseqcPortBit(reached->diseqcCode))) return NoLnbOnPort;
+    if (!lnbSuitsFrequency(model.tuning)) return WrongLnbBand;
+    return NotTuned;
+}
+
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
 {
     DishSignal signal{NotTuned, -1, -1, -99.0, 0.0};
     if (!model.tuning.tuned) return signal;
     bool toneMissed = false, supplyMissed = false;
-    const CardTuning tuning = tuningAtLnb(model, &toneMissed, &supplyMissed);
+    CardTuning tuning;
+    const DishVerdict reach = lnbReached(model, &tuning, &toneMissed, &supplyMissed);
 
     // Of the satellites that carry the transponder, the one the dish is
     // nearest to; one above the horizon before any below it.
@@ -95,8 +118,7 @@ DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
         angles = those;
     }
 
-    if (!(model.lnbPorts & diseqcPortBit(tuning.diseqcCode))) signal.verdict = NoLnbOnPort;
-    else if (!lnbSuitsFrequency(model.tuning)) signal.verdict = WrongLnbBand;
+    if (reach != NotTuned) signal.verdict = reach;
     else if (signal.satellite < 0) signal.verdict = toneMissed ? ToneLost : supplyMissed ? EighteenLost : NoTransponder;
     else if (!visible) signal.verdict = BelowHorizon;
     if (signal.verdict != NotTuned) return signal;
@@ -137,8 +159,29 @@ int tunedSatelliteOf(const DishModel& model)
     return best;
 }
 
+// Another receiver on the single-cable device asks for a transponder of the
+// satellite the dish sees.
+static void neighbourTurn(DishModel& model, uint32_t nowMs)
+{
+    if (!model.cable.device.setup.present || model.cable.device.setup.neighbourBand < 1) return;
+    int seen = tunedSatelliteOf(model);
+    if (seen < 0) seen = nearestSatellite(model, nullptr);
+    if (seen >= 0) cableNeighbourTurn(model.cable, model.sky[static_cast<size_t>(seen)], model.tuning, nowMs);
+}
+
+bool lockedStreamId(const DishModel& model, uint32_t nowMs, uint16_t* transportStreamId)
+{
+    if (!model.locked) return false;
+    const DishSignal signal = dishSignal(model, nowMs);
+    if (signal.verdict != Locked) return false;
+    const Satellite& satellite = model.sky[static_cast<size_t>(signal.satellite)];
+    *transportStreamId = satellite.transponders[static_cast<size_t>(signal.transponder)].streamId;
+    return true;
+}
+
 SignalReading pollDish(DishModel& model, uint32_t nowMs)
 {
+    neighbourTurn(model, nowMs);
     const DishSignal signal = dishSignal(model, nowMs);
     model.locked = signal.verdict == Locked;
     SignalReading reading{false, 0, 0.0f};

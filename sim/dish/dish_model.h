@@ -8,6 +8,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/signal_scale.h"
+#include "sim/dish/dish_cable.h"
 #include "sim/dish/dish_setup.h"
 #include "sim/dish/dish_sky.h"
 
@@ -18,6 +19,7 @@ struct DishModel {
     uint32_t lnbPorts;
     bool toneLost = false;  // installation faults (dish_setup.h)
     bool eighteenLost = false;
+    DishCable cable;  // a single-cable device, and what the card does on the cable
     std::vector<Satellite> sky;
     CardTuning tuning;
     bool locked = false;
@@ -32,8 +34,8 @@ struct DishModel {
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky);
 
 // One of the six set calls, accepted by the card; any of them makes the
-// demodulator search again.
-void recordTuning(DishModel& model, CardSetCall call, int32_t value);
+// demodulator search again. True when it completes a start (card_tuning.h).
+bool recordTuning(DishModel& model, CardSetCall call, int32_t value);
 
 // Why the card has, or has not, a lock.
 enum DishVerdict {
@@ -46,6 +48,10 @@ enum DishVerdict {
     BelowHorizon,   // the satellites that carry it cannot be seen from the site
     TooWeak,
     Locked,
+    // Through a single-cable device (dish_cable.h):
+    ScrRefused,   // the card sent nothing for this tuning (DishCable::refusal says why)
+    NoScrAnswer,  // nothing on the cable at the tuner's frequency: no 18 V, wrong PIN, no such user band, no device
+    ScrNotAsked,  // the installation has a device, the card tunes as without one
 };
 
 struct DishSignal {
@@ -61,11 +67,22 @@ struct DishSignal {
 // vertical. `toneMissed` and `supplyMissed` say whether a fault changed it.
 CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMissed);
 
+// What the LNB brings down for the card's tuning, straight or through the
+// single-cable device: NotTuned when it reaches an LNB (`reached` is then
+// what the LNB gives, tuningAtLnb's faults played), else why nothing does
+// (NoLnbOnPort, WrongLnbBand or one of the single-cable verdicts).
+DishVerdict lnbReached(const DishModel& model, CardTuning* reached, bool* toneMissed, bool* supplyMissed);
+
 // The C/N figure at `nowMs`, judged against the lock the model holds now.
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs);
-// The readings one poll takes: moves the lock on, with its hysteresis, and
-// reads the level (dish_level.h), with or without a lock.
+// The readings one poll takes: gives another receiver on a single-cable
+// device its turn, moves the lock on, with its hysteresis, and reads the
+// level (dish_level.h), with or without a lock.
 SignalReading pollDish(DishModel& model, uint32_t nowMs);
+
+// The transport stream id of the PAT of the stream the card is locked to
+// at `nowMs`; false without a lock.
+bool lockedStreamId(const DishModel& model, uint32_t nowMs, uint16_t* transportStreamId);
 
 // The tuning the program sends: the LNB band and oscillator must suit the
 // downlink frequency and the LNB must cover it.

@@ -15,6 +15,7 @@ void addLookalikeTransponders(std::vector<Satellite>& sky)
             Transponder copy = listed[j];
             copy.eirpDbw = listed[i].eirpDbw;  // as strong as this satellite's own
             copy.lookalike = true;
+            copy.streamId = transportStreamIdOf(sky[i].longitudeDeg, copy.frequencyMHz, copy.polarization);
             sky[i].transponders.push_back(copy);
         }
     }

@@ -238,7 +238,8 @@ static void drawText(HDC dc, const DishPicture& picture, const DishInk& ink)
     SetBkMode(dc, TRANSPARENT);
     int y = picture.text.top + 4;
     for (size_t i = 0; i < picture.lines.size(); ++i) {
-        const bool signalLine = static_cast<int>(i) == picture.signalLine;
+        const bool signalLine =
+            static_cast<int>(i) >= picture.signalLine && static_cast<int>(i) < picture.signalLine + picture.signalLines;
         const bool warning = static_cast<int>(i) == picture.warningLine;
         const bool margin = static_cast<int>(i) == picture.marginLine && picture.marginKnown;
         const uint32_t colour = warning      ? dishColour::unlockedText

@@ -258,9 +258,9 @@ static bool operator==(const StripPicture& a, const StripPicture& b)
 bool operator==(const DishPicture& a, const DishPicture& b)
 {
     return a.width == b.width && a.height == b.height && a.sky == b.sky && a.strip == b.strip && a.text == b.text &&
-           a.lines == b.lines && a.signalLine == b.signalLine && a.warningLine == b.warningLine &&
-           a.locked == b.locked && a.marginLine == b.marginLine && a.marginKnown == b.marginKnown &&
-           a.marginVerdict == b.marginVerdict;
+           a.lines == b.lines && a.signalLine == b.signalLine && a.signalLines == b.signalLines &&
+           a.warningLine == b.warningLine && a.locked == b.locked && a.marginLine == b.marginLine &&
+           a.marginKnown == b.marginKnown && a.marginVerdict == b.marginVerdict;
 }
 
 SignalSample sampleOf(const DishView& view, uint32_t nowMs)
@@ -290,6 +290,10 @@ DishPicture dishPicture(const DishModel& model, const DishView& view, const Sign
         if (picture.lines[i].compare(0, sizeof wrongSatelliteLine - 1, wrongSatelliteLine) == 0)
             picture.warningLine = static_cast<int>(i);
     }
+    // A long signal text goes on to the lines up to the margin's.
+    picture.signalLines = picture.signalLine >= 0 && picture.marginLine > picture.signalLine
+                              ? picture.marginLine - picture.signalLine
+                              : 1;
     picture.locked = view.verdict == Locked;
     picture.marginKnown = view.margin.state == MarginKnown;
     picture.marginVerdict = view.margin.verdict;

@@ -75,6 +75,7 @@ struct DishPicture {
     PixelRect text;
     std::vector<std::string> lines;
     int signalLine;   // the line that goes green with a lock, red without
+    int signalLines;  // it and the lines its text goes on to
     int warningLine;  // "wrong satellite", in red; -1 without
     bool locked;
     int marginLine;  // coloured by its verdict while the margin is known

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "cardbase/pointing/look_angles.h"
+#include "cardbase/single_cable_device.h"
 
 // DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one
 // combined C/Ku LNB; B and the cascaded ports are left empty.
@@ -24,4 +25,7 @@ struct DishSetup {
     // on its low band), or its supply never reaches 18 V (it stays vertical).
     bool toneLost = false;
     bool eighteenLost = false;
+    // A single-cable device between the LNB and the card, and another
+    // receiver on its cable ("scr-device", "scr-neighbour").
+    ScrDeviceSetup singleCable;
 };

@@ -34,6 +34,15 @@ Modcod plausibleModcod(int32_t frequencyMHz, int32_t symbolRate, double longitud
     return ku[(h >> 4) % (sizeof ku / sizeof ku[0])];
 }
 
+uint16_t transportStreamIdOf(double longitudeDeg, int32_t frequencyMHz, int32_t polarization)
+{
+    // Frequency and polarization alone tell a satellite's transponders apart;
+    // the position's part sets satellites apart.
+    const uint32_t position = static_cast<uint32_t>(std::lround(longitudeDeg * 10 + 1800));
+    const uint32_t own = static_cast<uint32_t>(frequencyMHz) * 2u + (polarization == 0 ? 0u : 1u);
+    return static_cast<uint16_t>(own ^ (position << 5));
+}
+
 bool lnbCovers(int32_t frequencyMHz)
 {
     return (frequencyMHz >= 3400 && frequencyMHz <= 4200) || (frequencyMHz >= 10700 && frequencyMHz <= 12750);
@@ -58,6 +67,8 @@ static void addNeighbours(Satellite& satellite, const Transponder& listed)
         neighbour.symbolRate = (cBand ? cRates : kuRates)[(h >> 8) % 8];
         neighbour.eirpDbw = eirpFor(satellite.longitudeDeg, neighbour.frequencyMHz);
         neighbour.modcod = plausibleModcod(neighbour.frequencyMHz, neighbour.symbolRate, satellite.longitudeDeg);
+        neighbour.streamId =
+            transportStreamIdOf(satellite.longitudeDeg, neighbour.frequencyMHz, neighbour.polarization);
         if (lnbCovers(neighbour.frequencyMHz) && listed.polarization != 3) satellite.transponders.push_back(neighbour);
     }
 }
@@ -73,6 +84,7 @@ std::vector<Satellite> skyFromCatalogue(const std::string& catalogueText)
         listed.symbolRate = line.symbolRate;
         listed.eirpDbw = eirpFor(line.longitudeDeg, listed.frequencyMHz);
         listed.modcod = plausibleModcod(listed.frequencyMHz, listed.symbolRate, line.longitudeDeg);
+        listed.streamId = transportStreamIdOf(line.longitudeDeg, listed.frequencyMHz, listed.polarization);
 
         Satellite* satellite = nullptr;
         for (Satellite& known : sky)

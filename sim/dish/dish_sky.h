@@ -16,6 +16,7 @@ struct Transponder {
     double eirpDbw;
     bool lookalike = false;  // a neighbour's catalogue transponder, repeated here
     Modcod modcod{};         // what it is modulated with and at which code rate
+    uint16_t streamId = 0;   // the transport stream id its PAT carries (transportStreamIdOf)
 };
 
 struct Satellite {
@@ -28,6 +29,11 @@ struct Satellite {
 // QPSK on C band and on the older Ku-band rates, DVB-S2 8PSK on the rates of
 // about 30 MS/s, a code rate that varies from one carrier to the next.
 Modcod plausibleModcod(int32_t frequencyMHz, int32_t symbolRate, double longitudeDeg);
+
+// The transport stream id of the stream a satellite's transponder carries:
+// each transponder of a satellite has its own, and a satellite repeating
+// a neighbour's transponder carries another stream with another id.
+uint16_t transportStreamIdOf(double longitudeDeg, int32_t frequencyMHz, int32_t polarization);
 
 // The catalogue text ("[NAME]=FFFFFpRRRRR;" lines) as satellites, one per
 // orbital position in order of first appearance; entries without a position

@@ -52,6 +52,7 @@ static void tryPeak(const DishModel& model, const SweepPlan& plan, SweepPeak& pe
                                                   : intermediate + (plan.toneOn ? highBandLnbMHz : lowBandLnbMHz);
     for (int32_t rate : symbolRatesToTry(peak)) {
         DishModel trial = model;
+        trial.cable = DishCable();  // the sweep's levels see the LNB straight, and so do its tries
         recordTuning(trial, SetLnbSelectionCall, lnbSelectionFor(received));
         recordTuning(trial, SetLnbFrequencyCall, lnbFrequencyFor(received));
         recordTuning(trial, SetPolarityCall, plan.request.polarization);

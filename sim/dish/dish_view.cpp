@@ -7,6 +7,8 @@
 #include "sim/dish/dish_level.h"
 #include "sim/dish/dish_link.h"
 
+static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
 DishView dishView(const DishModel& model, uint32_t nowMs)
 {
     DishView view{};
@@ -27,6 +29,15 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
         view.levelAboveNoiseDb =
             model.levelDbm - channelNoiseDbm(model.tuning.frequencyMHz, channelWidthMHz(model.tuning.symbolRate));
     view.quality = signal.verdict == Locked ? qualityFromCarrierToNoise(signal.carrierToNoiseDb) : 0;
+    const DishCable& cable = model.cable;
+    view.singleCable = cable.throughDevice;
+    if (cable.throughDevice) {
+        view.singleCableSetting = cable.settingRead ? singleCableWords(cable.setting) : cable.refusal;
+        if (cable.settingRead) view.singleCableRefusal = cable.refusal;
+        if (!cable.lastCommand.empty() && cable.demodulatorKHz > 0)
+            view.singleCableSent = cable.lastCommand + format(" at %u MHz", (cable.demodulatorKHz + 500) / 1000);
+        view.userBandNote = cable.userBandNote;
+    }
     // The satellite the transponder belongs to, not a neighbour repeating it.
     const int own = tunedSatelliteOf(model);
     view.tunedSatellite = own >= 0 ? own : signal.satellite;
@@ -41,7 +52,6 @@ DishView dishView(const DishModel& model, uint32_t nowMs)
     return view;
 }
 
-static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 static std::string format(const char* pattern, ...)
 {
     char text[128];
@@ -73,7 +83,7 @@ static std::string diseqcName(int32_t code)
     return code >= 0 && code <= 6 ? names[code] : std::to_string(code);
 }
 
-static std::string signalText(const DishView& view)
+std::string dishSignalText(const DishView& view)
 {
     switch (view.verdict) {
     case NotTuned: return "no lock: not tuned";
@@ -84,6 +94,9 @@ static std::string signalText(const DishView& view)
     case NoTransponder: return "no lock: no such transponder";
     case BelowHorizon: return "no lock: below the horizon";
     case TooWeak: return format("C/N %.1f dB, no lock", view.carrierToNoiseDb);
+    case ScrRefused: return "no lock: nothing sent, see Cable";
+    case NoScrAnswer: return singleCableNoAnswerText;
+    case ScrNotAsked: return "no lock: single cable, set scr=";
     case Locked: break;
     }
     return format("C/N %.1f dB, locked, %d %%", view.carrierToNoiseDb, static_cast<int>(view.quality));
@@ -129,6 +142,37 @@ static std::string marginText(const DishView& view)
            modcodText(margin.choice.modcod);
 }
 
+// "LABEL  text", carried on to further lines indented as far, each broken
+// at a blank where it can be.
+static void addWrapped(std::vector<std::string>& lines, const std::string& label, const std::string& text)
+{
+    std::string line = label;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        const bool first = line.size() == label.size();
+        if (!first && line.size() + 1 + word.size() > dishLineWidth) {
+            lines.push_back(line);
+            line = std::string(label.size(), ' ');
+        }
+        line += (line.size() == label.size() ? "" : " ") + word;
+        start = end + 1;
+    }
+    lines.push_back(line);
+}
+
+static void addSingleCableLines(const DishView& view, std::vector<std::string>& lines)
+{
+    if (!view.singleCable) return;
+    const std::string more(7, ' ');
+    addWrapped(lines, "Cable  ", view.singleCableSetting);
+    if (!view.singleCableRefusal.empty()) addWrapped(lines, more, view.singleCableRefusal);
+    else if (!view.singleCableSent.empty()) addWrapped(lines, more, view.singleCableSent);
+    if (!view.userBandNote.empty()) addWrapped(lines, more, view.userBandNote);
+}
+
 static std::string anglesText(const DishPointing& p)
 {
     return format("az %.1f  el %.1f  skew %+.1f", p.azimuthDeg, p.elevationDeg, p.skewDeg);
@@ -157,6 +201,7 @@ std::vector<std::string> dishWindowLines(const DishView& view)
     } else {
         lines.push_back("Tuned  nothing yet");
     }
+    addSingleCableLines(view, lines);
     if (view.targetName.empty()) {
         lines.push_back("Target none");
         lines.push_back("");
@@ -166,13 +211,14 @@ std::vector<std::string> dishWindowLines(const DishView& view)
         lines.push_back("       " + anglesText(view.target));
         lines.push_back(format("Error  %.2f deg, skew %+.1f", view.targetOffAxisDeg, view.skewErrorDeg));
     }
-    lines.push_back("Signal " + signalText(view));
+    addWrapped(lines, "Signal ", dishSignalText(view));
     lines.push_back(marginText(view));
     addNetworkLines(view, lines);
-    lines.push_back("Drag on the chart to steer, Shift fine");
-    lines.push_back("Double-click a satellite: aim near it");
-    lines.push_back("Arrows 0.1 deg, with Shift 1 deg");
-    lines.push_back("[ ] or PgDn PgUp: skew 1, Shift 5");
+    static const char* const help[] = {"Drag on the chart to steer, Shift fine",
+                                       "Double-click a satellite: aim near it", "Arrows 0.1 deg, with Shift 1 deg",
+                                       "[ ] or PgDn PgUp: skew 1, Shift 5"};
+    for (const char* line : help)
+        if (lines.size() < dishReadoutLines) lines.push_back(line);
     for (std::string& line : lines)
         if (line.size() > dishLineWidth) line.resize(dishLineWidth);
     return lines;

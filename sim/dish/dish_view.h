@@ -38,12 +38,24 @@ struct DishView {
     // The link margin the card gave with its latest reading (filled in by
     // the window from the card's feed).
     LinkMargin margin;
+    // The card measures through a single-cable device (dish_cable.h): its
+    // setting in words, or why it does not read; what it sent last; why the
+    // latest tune sent nothing; another receiver on its user band.
+    bool singleCable;
+    std::string singleCableSetting;  // "EN 50494, user band 1 at 1210 MHz" or "scr= refused: ..."
+    std::string singleCableSent;     // "E0 10 5A 04 F7 at 1210 MHz", "" before any
+    std::string singleCableRefusal;
+    std::string userBandNote;
 };
 
 DishView dishView(const DishModel& model, uint32_t nowMs);
 
 // A catalogue name with its runs of blanks squeezed to one, cut to `room`.
 std::string shortSatelliteName(const std::string& name, size_t room);
+
+// What the readout's "Signal" line says: the lock with its C/N, or why
+// there is none.
+std::string dishSignalText(const DishView& view);
 
 // The second of the two network lines when the network's position is not
 // the one expected; it starts so.
@@ -52,6 +64,9 @@ constexpr char wrongSatelliteLine[] = "       wrong satellite";
 // The line of the link margin starts so.
 constexpr char marginLinePrefix[] = "Margin ";
 
-// At most `dishLineWidth` characters each.
+// At most `dishLineWidth` characters each, a long text carried on to the
+// next lines; the steering help fills what is left of the lines the
+// smallest window shows.
 constexpr size_t dishLineWidth = 40;
+constexpr size_t dishReadoutLines = 16;
 std::vector<std::string> dishWindowLines(const DishView& view);

@@ -17,19 +17,6 @@ static StartOptions withPhone(uint16_t port, const std::string& scenario = locke
     return options;
 }
 
-// simcard.ini beside the registered card for one test, gone afterwards.
-class CardSettings {
-public:
-    explicit CardSettings(const std::string& text) : path_(joinPath(buildFolder(), "simcard.ini"))
-    {
-        writeFile(path_, text);
-    }
-    ~CardSettings() { DeleteFileA(path_.c_str()); }
-
-private:
-    std::string path_;
-};
-
 static bool barShowsQuality(const AppRun& run, int32_t quality)
 {
     const int edge = barRightEdge(quality);

@@ -64,6 +64,21 @@ private:
     std::vector<std::unique_ptr<AppRun>> owned_;
 };
 
+// simcard.ini beside the registered card for one test, gone afterwards.
+class CardSettings {
+public:
+    explicit CardSettings(const std::string& text) : path_(joinPath(buildFolder(), "simcard.ini"))
+    {
+        writeFile(path_, text);
+    }
+    ~CardSettings() { DeleteFileA(path_.c_str()); }
+    CardSettings(const CardSettings&) = delete;
+    CardSettings& operator=(const CardSettings&) = delete;
+
+private:
+    std::string path_;
+};
+
 // Registration of the simulated card, which some tests take away for a while.
 bool registerSimulatedCard(bool registered);
 
