@@ -5,8 +5,9 @@
 // call of a start tunes (and tells the phone page which way it reached the
 // switch port), and each status query reads the tuner afresh, at most ten
 // times a second, and hands on the network of the tuned stream once the
-// session has found it. Asked by the phone page while the program does not
-// measure, it sweeps the band from the tuner's own statistics.
+// session has found it (and, through a single-cable device, that another
+// receiver took the user band). Asked by the phone page while the program
+// does not measure, it sweeps the band from the tuner's own statistics.
 #include <windows.h>
 
 #include <new>
@@ -108,7 +109,7 @@ public:
         const bool found = takeBdaNetwork(*session_, &network);
         const bool bandShared = takeBdaBandShared(*session_);
         const bool lineChanged = takeBdaCardLineChange(*session_);
-        const std::string line = bdaSessionCardLine(*session_, cardName_);
+        const std::string line = lineChanged ? bdaSessionCardLine(*session_, cardName_) : std::string();
         LeaveCriticalSection(&sessionLock_);
         if (found) noteNetwork(feed_, network);
         if (lineChanged) noteCardLine(feed_, line);
