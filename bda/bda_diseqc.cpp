@@ -22,12 +22,14 @@ bool enableSwitchCommands(BdaGraph& graph)
     return graph.diseqc && SUCCEEDED(graph.diseqc->put_EnableDiseqCommands(TRUE));
 }
 
-bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4])
+bool sendSwitchCommand(BdaGraph& graph, const uint8_t* command, size_t length)
 {
-    if (!graph.diseqc) return false;
-    BYTE bytes[4] = {command[0], command[1], command[2], command[3]};
+    if (!graph.diseqc || length == 0 || length > maxBdaCommandBytes) return false;
+    BYTE bytes[maxBdaCommandBytes];
+    for (size_t i = 0; i < length; ++i) bytes[i] = command[i];
     const ULONG id = ++graph.commandsSent;
-    return inChangeOfItsOwn(graph, [&] { return graph.diseqc->put_DiseqSendCommand(id, sizeof bytes, bytes); });
+    return inChangeOfItsOwn(graph,
+                            [&] { return graph.diseqc->put_DiseqSendCommand(id, static_cast<ULONG>(length), bytes); });
 }
 
 // Windows documents the burst as a mode of the LNB source: with tone

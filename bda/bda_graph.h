@@ -77,11 +77,12 @@ HRESULT buildBdaGraph(BdaGraph& graph, const std::string& wantedName, const Swit
 
 // The maker's property set (bda_maker_set.cpp): looked for on the tuner's
 // filter, then on each of its pins, in the order of the maker's sets; a
-// message of the switch's command (with the burst its position would
-// send, where the set sends one), and a tone burst alone.
+// DiSEqC message, a tone burst alone, and the 22 kHz tone on or off (true
+// without sending anything where the set has no tone of its own).
 void findMakerSet(BdaGraph& graph, BdaMaker maker);
-bool sendMakerCommand(BdaGraph& graph, const uint8_t command[4], bool burstB);
+bool sendMakerCommand(BdaGraph& graph, const uint8_t* command, size_t length);
 bool sendMakerBurst(BdaGraph& graph, bool burstB);
+bool sendMakerTone(BdaGraph& graph, bool toneOn);
 
 // The section route (bda_section_route.cpp): a demultiplexer after the
 // capture stage with the PSI PIDs mapped to a pin that the section sink
@@ -115,10 +116,11 @@ TunerStatistics readBdaStatistics(const BdaGraph& graph, BdaReadingHistory& hist
 
 // The switch's calls (bda_diseqc.cpp), each false when the tuner has no
 // such interface or refuses: enabling DiSEqC commands on the tuner's own
-// node, one committed-switch command, a tone burst (B, else A), and the
-// RF tuner's range; the command and the range each in a change of its own.
+// node, one DiSEqC command (a committed switch's or a single-cable
+// device's), a tone burst (B, else A), and the RF tuner's range; the
+// command and the range each in a change of its own.
 bool enableSwitchCommands(BdaGraph& graph);
-bool sendSwitchCommand(BdaGraph& graph, const uint8_t command[4]);
+bool sendSwitchCommand(BdaGraph& graph, const uint8_t* command, size_t length);
 bool sendToneBurst(BdaGraph& graph, bool burstB);
 bool putRangeProperty(BdaGraph& graph, int32_t range);
 

@@ -52,21 +52,30 @@ void findMakerSet(BdaGraph& graph, BdaMaker maker)
     }
 }
 
+// TurboSight's drivers read the property's instance as well as its data:
+// the instance is the same structure (bda_makers.h).
 static bool setMakerProperty(BdaGraph& graph, std::vector<uint8_t> payload)
 {
     if (!graph.makerSet) return false;
-    std::vector<uint8_t> instance = makerInstance(graph.makerProperty.payload);
+    std::vector<uint8_t> instance = makerInstance(graph.makerProperty.payload, payload);
     return SUCCEEDED(graph.makerSet->Set(
         guidOf(graph.makerProperty.id), graph.makerProperty.property, instance.empty() ? nullptr : instance.data(),
         static_cast<DWORD>(instance.size()), payload.data(), static_cast<DWORD>(payload.size())));
 }
 
-bool sendMakerCommand(BdaGraph& graph, const uint8_t command[4], bool burstB)
+bool sendMakerCommand(BdaGraph& graph, const uint8_t* command, size_t length)
 {
-    return setMakerProperty(graph, makerMessagePayload(graph.makerProperty.payload, command, 4, burstB));
+    return setMakerProperty(graph, makerMessagePayload(graph.makerProperty.payload, command, length));
 }
 
 bool sendMakerBurst(BdaGraph& graph, bool burstB)
 {
     return setMakerProperty(graph, makerBurstPayload(graph.makerProperty.payload, burstB));
+}
+
+// A set without a tone of its own leaves the tone to the tune.
+bool sendMakerTone(BdaGraph& graph, bool toneOn)
+{
+    const std::vector<uint8_t> payload = makerTonePayload(graph.makerProperty.payload, toneOn);
+    return payload.empty() || setMakerProperty(graph, payload);
 }

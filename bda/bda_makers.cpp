@@ -76,18 +76,50 @@ static bool startsWithIgnoringCase(const std::string& text, const char* prefix)
     return text.size() >= start.size() && sameIgnoringAsciiCase(text.substr(0, start.size()), start);
 }
 
+// The word at the start of the name: "Prof 7500" is Prof's, "Professional" is not.
+static bool startsWithWord(const std::string& text, const char* word)
+{
+    const size_t length = std::string(word).size();
+    if (!startsWithIgnoringCase(text, word)) return false;
+    const char next = text.size() > length ? text[length] : ' ';
+    return !((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z'));
+}
+
+// Makers whose PCI and PCIe boards carry Conexant's bridge (vendor 14F1)
+// with a demodulator and a driver of their own, or whose USB sticks take a
+// set of their own under TurboSight's USB identifier: the vendor id says
+// nothing of their DiSEqC, and a set they answer for may be laid out otherwise.
+static const char* const otherMakers[] = {"TeVii", "Prof", "DVBWorld", "DVB World", "Geniatech", "Omicom"};
+
+static BdaMaker makerOfName(const std::string& name)
+{
+    for (int maker = MakerTurboSight; maker < bdaMakerCount; ++maker)
+        for (const char* prefix : makers[maker].namePrefixes)
+            if (prefix && startsWithIgnoringCase(name, prefix)) return static_cast<BdaMaker>(maker);
+    return NoMaker;
+}
+
+std::string otherMakerOfName(const std::string& friendlyName, BdaMaker maker)
+{
+    const std::string name = withoutOuterBlanks(friendlyName);
+    const BdaMaker named = makerOfName(name);
+    if (named != NoMaker && named != maker) return makerName(named);
+    for (const char* other : otherMakers)
+        if (startsWithWord(name, other)) return other;
+    return std::string();
+}
+
 BdaMaker makerOfTuner(const std::string& friendlyName, const std::string& devicePath)
 {
     const std::string name = withoutOuterBlanks(friendlyName);
+    // A TurboSight board may carry a Conexant bridge: its own name comes first.
+    const BdaMaker named = makerOfName(name);
+    if (named != NoMaker) return named;
+    if (!otherMakerOfName(name, NoMaker).empty()) return NoMaker;
     const int32_t vendor = vendorIdOfDevicePath(devicePath);
-    // A TurboSight board may carry a Conexant bridge: its own set comes first.
-    for (int maker = MakerTurboSight; maker < bdaMakerCount; ++maker) {
-        const MakerFacts& facts = makers[maker];
-        for (const char* prefix : facts.namePrefixes)
-            if (prefix && startsWithIgnoringCase(name, prefix)) return static_cast<BdaMaker>(maker);
-        for (int32_t id : facts.vendorIds)
+    for (int maker = MakerTurboSight; maker < bdaMakerCount; ++maker)
+        for (int32_t id : makers[maker].vendorIds)
             if (id >= 0 && id == vendor) return static_cast<BdaMaker>(maker);
-    }
     return NoMaker;
 }
 
@@ -99,6 +131,7 @@ static void putWord(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
 // TurboSight's access property.
 static constexpr size_t accessBytes = 536;
 static constexpr uint32_t accessDiseqc = 1, accessTone = 2;
+static constexpr uint32_t toneOff = 0, toneOn = 1;
 static constexpr uint32_t toneBurstUnmodulated = 2, toneBurstModulated = 3;  // A, B
 static constexpr size_t accessModeAt = 0, accessToneAt = 4, accessSendAt = 16, accessSendCountAt = 144;
 
@@ -109,7 +142,9 @@ static constexpr size_t messageVersionAt = 176, messageReceiveModeAt = 180, mess
 static constexpr uint32_t fullAmplitude = 3, diseqcVersion1 = 1, receiveNoReply = 3;
 static constexpr size_t nodeInstanceBytes = 32;
 
-static std::vector<uint8_t> conexantMessage(const uint8_t* bytes, size_t length, bool burstB)
+// The driver sends a tone burst after the last message of a sequence: a
+// command is never the last, and a burst is an empty last message.
+static std::vector<uint8_t> conexantMessage(const uint8_t* bytes, size_t length, bool last, bool burstB)
 {
     std::vector<uint8_t> message(messageBytes, 0);
     for (size_t i = 0; i < length; ++i) message[i] = bytes[i];
@@ -118,16 +153,23 @@ static std::vector<uint8_t> conexantMessage(const uint8_t* bytes, size_t length,
     putWord(message, messageBurstModulatedAt, burstB ? 1 : 0);
     putWord(message, messageVersionAt, diseqcVersion1);
     putWord(message, messageReceiveModeAt, receiveNoReply);
-    putWord(message, messageLastAt, 1);
+    putWord(message, messageLastAt, last ? 1 : 0);
     return message;
 }
 
-std::vector<uint8_t> makerMessagePayload(MakerPayload payload, const uint8_t* bytes, size_t length, bool burstB)
+static std::vector<uint8_t> accessOf(uint32_t mode, uint32_t tone)
+{
+    std::vector<uint8_t> access(accessBytes, 0);
+    putWord(access, accessModeAt, mode);
+    putWord(access, accessToneAt, tone);
+    return access;
+}
+
+std::vector<uint8_t> makerMessagePayload(MakerPayload payload, const uint8_t* bytes, size_t length)
 {
     if (length > maxMakerMessageBytes) length = maxMakerMessageBytes;
-    if (payload == ConexantMessage) return conexantMessage(bytes, length, burstB);
-    std::vector<uint8_t> access(accessBytes, 0);
-    putWord(access, accessModeAt, accessDiseqc);
+    if (payload == ConexantMessage) return conexantMessage(bytes, length, false, false);
+    std::vector<uint8_t> access = accessOf(accessDiseqc, 0);
     for (size_t i = 0; i < length; ++i) access[accessSendAt + i] = bytes[i];
     putWord(access, accessSendCountAt, static_cast<uint32_t>(length));
     return access;
@@ -135,14 +177,17 @@ std::vector<uint8_t> makerMessagePayload(MakerPayload payload, const uint8_t* by
 
 std::vector<uint8_t> makerBurstPayload(MakerPayload payload, bool burstB)
 {
-    if (payload == ConexantMessage) return conexantMessage(nullptr, 0, burstB);
-    std::vector<uint8_t> access(accessBytes, 0);
-    putWord(access, accessModeAt, accessTone);
-    putWord(access, accessToneAt, burstB ? toneBurstModulated : toneBurstUnmodulated);
-    return access;
+    if (payload == ConexantMessage) return conexantMessage(nullptr, 0, true, burstB);
+    return accessOf(accessTone, burstB ? toneBurstModulated : toneBurstUnmodulated);
 }
 
-std::vector<uint8_t> makerInstance(MakerPayload payload)
+std::vector<uint8_t> makerTonePayload(MakerPayload payload, bool on)
 {
-    return payload == ConexantMessage ? std::vector<uint8_t>(nodeInstanceBytes, 0) : std::vector<uint8_t>();
+    if (payload == ConexantMessage) return std::vector<uint8_t>();
+    return accessOf(accessTone, on ? toneOn : toneOff);
+}
+
+std::vector<uint8_t> makerInstance(MakerPayload payload, const std::vector<uint8_t>& data)
+{
+    return payload == ConexantMessage ? std::vector<uint8_t>(nodeInstanceBytes, 0) : data;
 }

@@ -87,6 +87,18 @@ static void reportIdentity(SectionReader& reader, const Gathering& gathering)
     });
 }
 
+// A section of the current reading; a PAT's stream id also goes to the user band's watch.
+static void takeSection(SectionReader& reader, Gathering& gathering, const uint8_t* bytes, size_t size)
+{
+    gatherSection(gathering.sections, bytes, size, cardClockMs());
+    uint16_t streamId = 0;
+    if (!patStreamIdOf(bytes, size, &streamId)) return;
+    underLock(reader, [&] {
+        sectionWatchStreamId(reader.watch, gathering.generation, streamId);
+        return true;
+    });
+}
+
 // Sections pushed by the sink: those queued for the current reading.
 static void takeQueued(SectionReader& reader, Gathering& gathering)
 {
@@ -98,8 +110,7 @@ static void takeQueued(SectionReader& reader, Gathering& gathering)
     });
     followReading(reader, gathering);
     if (generation != gathering.generation) return;  // queued for a reading gone since
-    for (const std::vector<uint8_t>& section : batch)
-        gatherSection(gathering.sections, section.data(), section.size(), cardClockMs());
+    for (const std::vector<uint8_t>& section : batch) takeSection(reader, gathering, section.data(), section.size());
     reportIdentity(reader, gathering);
 }
 
@@ -118,7 +129,7 @@ static bool askTable(SectionReader& reader, Gathering& gathering, const TableReq
             DWORD length = 0;
             BYTE* bytes = nullptr;
             if (SUCCEEDED(sections->GetSectionData(i, &length, &bytes)) && bytes)
-                gatherSection(gathering.sections, bytes, length, cardClockMs());
+                takeSection(reader, gathering, bytes, length);
         }
     }
     sections->Release();
@@ -135,6 +146,8 @@ static void askTables(SectionReader& reader, Gathering& gathering)
     bool anyCame = false;
     for (const TableRequest& request : tableRequests) {
         if (reader.stopping || !followReading(reader, gathering)) return;
+        // Once the identity is known, only the PAT is watched.
+        if (request.pid != patPid && underLock(reader, [&] { return reader.watch.found; })) continue;
         anyCame = askTable(reader, gathering, request) || anyCame;
         reportIdentity(reader, gathering);
     }
@@ -170,6 +183,14 @@ bool startSectionReader(SectionReader& reader, IMpeg2Data* tables)
     if (tables) tables->Release();
     reader.tables = nullptr;
     return false;
+}
+
+void sectionReaderWatchBand(SectionReader& reader)
+{
+    underLock(reader, [&] {
+        reader.watch.watchingBand = true;
+        return true;
+    });
 }
 
 void sectionReaderRestart(SectionReader& reader)
@@ -210,6 +231,11 @@ void offerSections(SectionReader& reader, const BYTE* bytes, size_t size)
 bool takeSectionIdentity(SectionReader& reader, NetworkIdentity* identity)
 {
     return underLock(reader, [&] { return takeFoundIdentity(reader.watch, identity); });
+}
+
+bool takeSectionBandShared(SectionReader& reader)
+{
+    return underLock(reader, [&] { return takeBandShared(reader.watch); });
 }
 
 void askSectionReaderToStop(SectionReader& reader)

@@ -31,6 +31,8 @@ SectionReader* createSectionReader();
 // Starts the thread; `tables` (may be null) gains a reference of the thread's.
 bool startSectionReader(SectionReader& reader, IMpeg2Data* tables);
 
+// Through a single-cable device: the PAT's stream id is watched while locked.
+void sectionReaderWatchBand(SectionReader& reader);
 // A new start: what was gathered belongs to the transponder before.
 void sectionReaderRestart(SectionReader& reader);
 // The lock of the latest reading; a lost lock begins a new reading.
@@ -39,6 +41,8 @@ void sectionReaderLock(SectionReader& reader, bool locked);
 void offerSections(SectionReader& reader, const BYTE* bytes, size_t size);
 // The identity found for the current lock, once.
 bool takeSectionIdentity(SectionReader& reader, NetworkIdentity* identity);
+// That the stream's id changed under a steady tune (another receiver took the user band), once.
+bool takeSectionBandShared(SectionReader& reader);
 
 // Tells the thread to end, without waiting for it.
 void askSectionReaderToStop(SectionReader& reader);

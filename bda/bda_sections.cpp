@@ -32,11 +32,22 @@ bool gatheredIdentity(const SectionGathering& gathering, uint32_t nowMs, Network
     return true;
 }
 
+// A new reading, the user band's watch kept.
+static void newReading(SectionWatch& watch)
+{
+    SectionWatch next;
+    next.generation = watch.generation + 1;
+    next.watchingBand = watch.watchingBand;
+    next.band = watch.band;
+    next.bandShared = watch.bandShared;
+    watch = next;
+}
+
 void sectionWatchStart(SectionWatch& watch)
 {
-    const uint32_t next = watch.generation + 1;
-    watch = SectionWatch();
-    watch.generation = next;
+    newReading(watch);
+    userBandRetuned(watch.band);
+    watch.bandShared = false;
 }
 
 bool sectionWatchLock(SectionWatch& watch, bool locked)
@@ -46,15 +57,15 @@ bool sectionWatchLock(SectionWatch& watch, bool locked)
         watch.locked = true;
         return false;
     }
-    sectionWatchStart(watch);
+    newReading(watch);
     return true;
 }
 
-bool sectionsWanted(const SectionWatch& watch) { return watch.locked && !watch.found; }
+bool sectionsWanted(const SectionWatch& watch) { return watch.locked && (!watch.found || watch.watchingBand); }
 
 void sectionWatchFound(SectionWatch& watch, uint32_t generation, const NetworkIdentity& identity)
 {
-    if (generation != watch.generation || !sectionsWanted(watch) || !identity.known) return;
+    if (generation != watch.generation || watch.found || !sectionsWanted(watch) || !identity.known) return;
     watch.found = true;
     watch.waiting = true;
     watch.identity = identity;
@@ -66,4 +77,22 @@ bool takeFoundIdentity(SectionWatch& watch, NetworkIdentity* identity)
     watch.waiting = false;
     *identity = watch.identity;
     return true;
+}
+
+void sectionWatchStreamId(SectionWatch& watch, uint32_t generation, uint16_t transportStreamId)
+{
+    if (!watch.watchingBand || !watch.locked || generation != watch.generation) return;
+    if (userBandStreamSeen(watch.band, transportStreamId)) watch.bandShared = true;
+}
+
+bool takeBandShared(SectionWatch& watch)
+{
+    if (!watch.bandShared) return false;
+    watch.bandShared = false;
+    return true;
+}
+
+bool patStreamIdOf(const uint8_t* bytes, size_t size, uint16_t* transportStreamId)
+{
+    return size > 0 && bytes[0] == patTable && parsePatStreamId(bytes, size, transportStreamId);
 }

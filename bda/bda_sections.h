@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "cardbase/network/network_identity.h"
+#include "cardbase/single_cable.h"
 
 struct SectionGathering {
     NitTable nit;
@@ -43,15 +44,22 @@ void eachSection(const uint8_t* bytes, size_t size, Take take)
 // Which lock the sections belong to. Each new start and each lost lock
 // begins a new reading (a new generation), and sections are wanted only
 // while locked and until the identity has been found; an identity found
-// for an earlier reading is never handed on.
+// for an earlier reading is never handed on. Through a single-cable
+// device the PAT's stream id is watched as long as the tuner is locked:
+// another receiver that takes the user band changes it under a steady
+// tune (a lost lock on the way does not forget the first id; a new start does).
 struct SectionWatch {
     uint32_t generation = 0;
     bool locked = false;
     bool found = false;    // the identity of this reading has been found
     bool waiting = false;  // ... and not yet handed on
     NetworkIdentity identity;
+    bool watchingBand = false;  // measuring through a single-cable device
+    UserBandWatch band;
+    bool bandShared = false;  // seen, and not yet handed on
 };
 
+// A new start.
 void sectionWatchStart(SectionWatch& watch);
 // The lock of the latest reading; true when a new reading has begun.
 bool sectionWatchLock(SectionWatch& watch, bool locked);
@@ -60,3 +68,9 @@ bool sectionsWanted(const SectionWatch& watch);
 void sectionWatchFound(SectionWatch& watch, uint32_t generation, const NetworkIdentity& identity);
 // The identity found and not yet handed on, once.
 bool takeFoundIdentity(SectionWatch& watch, NetworkIdentity* identity);
+// The transport stream id of a PAT read while locked, for the user band's watch.
+void sectionWatchStreamId(SectionWatch& watch, uint32_t generation, uint16_t transportStreamId);
+// That another receiver took the user band, once.
+bool takeBandShared(SectionWatch& watch);
+// The stream id of a sound PAT section; false for any other section.
+bool patStreamIdOf(const uint8_t* bytes, size_t size, uint16_t* transportStreamId);

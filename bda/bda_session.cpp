@@ -1,5 +1,7 @@
 #include "bda/bda_session.h"
 
+#include "bda/bda_log.h"
+#include "bda/bda_session_work.h"
 #include "cardbase/card_clock.h"
 
 // How long the driver has for a reading, and for ending.
@@ -10,12 +12,11 @@ static constexpr DWORD closeTimeoutMs = 3000;
 static constexpr DWORD sectionsCloseTimeoutMs = 1000;
 
 static const SignalReading noSignal{false, 0, 0.0f};
-// Readings are ten a second: a demodulator that has not said what it locked is asked again each second.
-static constexpr uint32_t modcodAskEvery = 10;
 
 static void releaseRequests(BdaSession& session)
 {
     for (ITuneRequest*& request : session.requests) releaseOnce(request);
+    releaseOnce(session.supplyRequest);
 }
 
 static void deliverSections(void* context, const BYTE* bytes, size_t size)
@@ -30,6 +31,10 @@ HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const 
     if (!session.sections) return E_OUTOFMEMORY;
     HRESULT result = buildBdaGraph(session.graph, tunerName, settings.switchSetting, deliverSections, session.sections);
     if (SUCCEEDED(result) && !startDriverThread(session.driver)) result = HRESULT_FROM_WIN32(GetLastError());
+    if (settings.singleCable.asked) sectionReaderWatchBand(*session.sections);
+    session.refusal = settings.singleCable.refusal;
+    if (settings.switchSetting.choice == SwitchOnlyMaker && session.graph.makerSet)
+        session.otherMaker = otherMakerOfName(session.graph.deviceName, session.graph.maker);
     // Without its thread the reader finds nothing, and the measurement goes on all the same.
     if (SUCCEEDED(result) && session.graph.sectionRoute != NoSections)
         startSectionReader(*session.sections, session.graph.tables);
@@ -38,79 +43,6 @@ HRESULT openBdaSession(BdaSession& session, const std::string& tunerName, const 
         endSectionReader(session.sections, 0);
     }
     return result;
-}
-
-// Puts the current attempt's request, and the next ones while the driver refuses them.
-static HRESULT tuneCurrentAttempt(BdaSession& session)
-{
-    for (;;) {
-        const HRESULT result = putTuneRequest(session.graph, session.requests[session.search.current]);
-        if (SUCCEEDED(result)) {
-            session.search.sinceMs = cardClockMs();
-            return result;
-        }
-        if (!modulationRefused(session.search, cardClockMs())) return result;
-    }
-}
-
-static void waitUntil(uint32_t sinceMs, uint32_t ms)
-{
-    const uint32_t passed = cardClockMs() - sinceMs;
-    if (passed < ms) Sleep(ms - passed);
-}
-
-// One step; false when the start goes no further on this route.
-static bool carryOut(BdaSession& session, const BdaStep& step)
-{
-    BdaGraph& graph = session.graph;
-    switch (step.kind) {
-    case BdaStepTune:
-        session.tuneResult = putLnbOscillators(graph, step.lnb);
-        if (SUCCEEDED(session.tuneResult)) session.tuneResult = tuneCurrentAttempt(session);
-        session.tunedAtMs = cardClockMs();
-        return SUCCEEDED(session.tuneResult);
-    case BdaStepSettle: waitUntil(session.tunedAtMs, step.ms); return true;
-    case BdaStepPause: Sleep(step.ms); return true;
-    case BdaStepEnableCommands: session.routeRefused = !enableSwitchCommands(graph); break;
-    case BdaStepCommand: session.routeRefused = !sendSwitchCommand(graph, step.command) && step.required; break;
-    case BdaStepMakerCommand:
-        session.routeRefused = !sendMakerCommand(graph, step.command, step.burstB) && step.required;
-        break;
-    // The command has served the switch already: a driver without bursts is no reason to fail.
-    case BdaStepToneBurst: sendToneBurst(graph, step.burstB); return true;
-    case BdaStepMakerBurst: sendMakerBurst(graph, step.burstB); return true;
-    case BdaStepSpaceRange:
-        session.routeRefused = FAILED(putSpaceInputRange(graph, step.rangeText)) && step.required;
-        break;
-    case BdaStepRangeProperty: session.routeRefused = !putRangeProperty(graph, step.range); break;
-    }
-    return !session.routeRefused;
-}
-
-static void startWork(void* context)
-{
-    BdaSession& session = *static_cast<BdaSession*>(context);
-    session.routeRefused = false;
-    session.tuneResult = S_OK;
-    for (const BdaStep& step : session.steps)
-        if (!carryOut(session, step)) return;
-}
-
-static void readWork(void* context)
-{
-    BdaSession& session = *static_cast<BdaSession*>(context);
-    SignalLevel level;
-    const TunerStatistics statistics = readBdaStatistics(session.graph, session.history, &level);
-    session.reading = readingFromStatistics(statistics);
-    session.reading.level = level;
-    if (statistics.locked) rememberModulation(session.memory, session.tuning, currentModulation(session.search));
-    if (!statistics.locked) {
-        session.lockedModcod = ModcodWord();
-        session.lockedReadings = 0;
-    } else if (!session.lockedModcod.known && session.lockedReadings++ % modcodAskEvery == 0) {
-        session.lockedModcod = readLockedModcod(session.graph, currentModulation(session.search));
-    }
-    if (modulationSearchMovesOn(session.search, statistics.locked, cardClockMs())) tuneCurrentAttempt(session);
 }
 
 static HRESULT overran(DriverCall call) { return call == DriverCallDone ? S_OK : HRESULT_FROM_WIN32(ERROR_TIMEOUT); }
@@ -140,10 +72,40 @@ static HRESULT tryRoute(BdaSession& session, SwitchRoute route)
     for (int i = 0; i < session.search.order.count && SUCCEEDED(result); ++i)
         result = createTuneRequest(session.graph, session.values, session.search.order.values[i], lnbSource,
                                    session.settings.shape, &session.requests[i]);
+    if (SUCCEEDED(result) && session.settings.singleCable.asked) {
+        BdaTuneValues supply = session.values;
+        supply.polarisation = bdaPolarisationHorizontal;
+        result = createTuneRequest(session.graph, supply, currentModulation(session.search), lnbSource,
+                                   session.settings.shape, &session.supplyRequest);
+    }
     if (FAILED(result)) return result;
-    session.steps = bdaStartSteps(session.values, route, session.settings.rangeForms);
-    result = overran(callOnDriverThread(session.driver, startWork, &session, bdaStepsBoundMs(session.steps)));
+    session.steps = bdaRouteSteps(session, route);
+    result = overran(callOnDriverThread(session.driver, carryOutSteps, &session, bdaStepsBoundMs(session.steps)));
     return SUCCEEDED(result) ? session.tuneResult : result;
+}
+
+// Nothing is sent: a tune that is not the device's would block the cable for the other receivers on it.
+static HRESULT refuseSingleCable(BdaSession& session, const std::string& why)
+{
+    session.refusal = why;
+    return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+}
+
+// The values of the start; false (with the reason) where single cable cannot ask for the transponder.
+static bool valuesFor(BdaSession& session, const CardTuning& tuning)
+{
+    const BdaSingleCable& cable = session.settings.singleCable;
+    if (!cable.asked) {
+        session.values = bdaTuneValuesFor(tuning);
+        return true;
+    }
+    session.refusal = cable.refusal;
+    if (!session.refusal.empty()) return false;
+    session.plan = singleCablePlanFor(tuning, cable.setting);
+    session.refusal = session.plan.refusal;
+    if (!session.refusal.empty()) return false;
+    session.values = bdaSingleCableValues(tuning, session.plan);
+    return true;
 }
 
 HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
@@ -153,32 +115,66 @@ HRESULT startBdaSession(BdaSession& session, const CardTuning& tuning)
     if (!driverThreadIdle(session.driver, tuneAllowanceMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
     session.started = false;
     session.served = NoSwitchAsked;
+    session.startText.clear();
     session.tuning = tuning;
     session.lockedModcod = ModcodWord();
     session.lockedReadings = 0;
-    session.values = bdaTuneValuesFor(tuning);
+    if (!valuesFor(session, tuning)) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
     session.search = startModulationSearch(session.settings.order, rememberedModulation(session.memory, tuning),
                                            tuning.symbolRate, cardClockMs());
     const SwitchChoice choice = session.settings.switchSetting.choice;
-    const SwitchMeans means = switchMeansOf(session.graph, choice);
+    const bool singleCable = session.settings.singleCable.asked;
+    session.means = switchMeansOf(session.graph, choice);
     HRESULT result = S_OK;
     SwitchRoute route = NoSwitchAsked;
     do {
-        route = switchRouteAfter(session.values.switchPort, route, means, choice);
+        route = switchRouteAfter(session.values.switchPort, route, session.means, choice);
+        if (singleCable && !singleCableRouteRefusal(route).empty())
+            return refuseSingleCable(session, singleCableRouteRefusal(route));
         if (route == SwitchUnreachable) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
         result = tryRoute(session, route);
     } while (SUCCEEDED(result) && session.routeRefused);
     session.started = SUCCEEDED(result);
-    if (session.started) session.served = route;
+    if (!session.started) return result;
+    session.served = route;
+    session.retry = ScrRetry{cardClockMs(), false, false};
+    session.trial = RouteTrial{cardClockMs(), NoSwitchAsked, route != SwitchByMaker};
+    if (singleCable) {
+        session.deviceAsked = true;
+        session.deviceRoute = route;
+        session.startText = bdaStepsText(session.steps, session.values.carrierKHz);
+    }
     return result;
+}
+
+static std::string transponderText(const CardTuning& tuning)
+{
+    const int port = switchPortFor(tuning.diseqcCode);
+    return std::to_string(tuning.frequencyMHz) + (tuning.polarization == 0 ? " H " : " V ") +
+           std::to_string(tuning.symbolRate) +
+           (port == noSwitchPort ? "" : std::string(" on port ") + "ABCD"[port & 3]);
+}
+
+// The route that locked where the maker's set did not serves this tuner from now on.
+static void keepRoute(BdaSession& session)
+{
+    const std::string word = switchWordFor(session.kept, NoMaker);
+    const bool written = keepBdaSetting("switch", word);
+    bdaLog(std::string(makerName(session.graph.maker)) + "'s property set was taken and locked nothing; " +
+           transponderText(session.tuning) + " locked through the " + switchRouteText(session.kept, NoMaker) +
+           (written ? ": bdacard.ini now says switch=" : ": bdacard.ini could not be written with switch=") + word);
+    session.kept = NoSwitchAsked;
+    session.lineChanged = true;
 }
 
 static SignalReading readNow(BdaSession& session)
 {
     session.tunerModcod = ModcodWord();
     if (!session.started) return noSignal;
-    if (callOnDriverThread(session.driver, readWork, &session, readingTimeoutMs) != DriverCallDone) return noSignal;
+    if (callOnDriverThread(session.driver, readOnDriverThread, &session, readingTimeoutMs) != DriverCallDone)
+        return noSignal;
     session.tunerModcod = session.lockedModcod;
+    if (session.kept != NoSwitchAsked) keepRoute(session);
     return session.reading;
 }
 
@@ -196,8 +192,50 @@ bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity)
     return takeSectionIdentity(*session.sections, identity);
 }
 
+bool takeBdaBandShared(BdaSession& session) { return takeSectionBandShared(*session.sections); }
+
+bool takeBdaCardLineChange(BdaSession& session)
+{
+    const bool changed = session.lineChanged;
+    session.lineChanged = false;
+    return changed;
+}
+
+std::string bdaSessionCardLine(const BdaSession& session, const std::string& card)
+{
+    BdaCardFacts facts;
+    facts.served = session.served;
+    facts.maker = session.graph.maker;
+    facts.singleCable = session.settings.singleCable.asked;
+    facts.refusal = session.refusal;
+    facts.otherMaker = session.otherMaker;
+    return bdaCardLine(card, facts);
+}
+
+void logBdaStart(const BdaSession& session)
+{
+    const BdaSingleCable& cable = session.settings.singleCable;
+    if (!cable.asked) return;
+    const std::string transponder = transponderText(session.tuning);
+    if (!session.refusal.empty()) bdaLog("single cable refused for " + transponder + ": " + session.refusal);
+    else if (session.started)
+        bdaLog(transponder + " through " + singleCableWords(cable.setting) + " by " +
+               switchRouteText(session.served, session.graph.maker) + ": " + session.startText);
+}
+
+// A single-cable device frees the user band for the other receivers on the cable.
+static void powerOffDevice(BdaSession& session)
+{
+    if (!session.deviceAsked || !driverThreadIdle(session.driver, closeTimeoutMs)) return;
+    session.steps =
+        bdaSingleCableSteps(ScrReleaseSequence, session.plan, session.deviceRoute == SwitchByMaker, session.values.lnb);
+    bdaLog("release: " + bdaStepsText(session.steps, session.values.carrierKHz));
+    callOnDriverThread(session.driver, carryOutSteps, &session, bdaStepsBoundMs(session.steps));
+}
+
 bool closeBdaSession(BdaSession& session)
 {
+    powerOffDevice(session);
     if (!stopDriverThread(session.driver, closeTimeoutMs)) return false;
     // The stream ends with the graph, so that a filter's wait for a table can
     // end before the reader is waited for; the graph is released whether it

@@ -16,8 +16,10 @@
 
 #include "bda/bda_driver_thread.h"
 #include "bda/bda_graph.h"
+#include "bda/bda_route_trial.h"
 #include "bda/bda_search.h"
 #include "bda/bda_section_reader.h"
+#include "bda/bda_single_cable.h"
 #include "bda/bda_start_steps.h"
 #include "cardbase/card_tuning.h"
 
@@ -27,6 +29,7 @@ struct BdaSessionSettings {
     SignalShape shape;        // for DVB-S2
     SwitchSetting switchSetting;
     InputRangeForms rangeForms;
+    BdaSingleCable singleCable;
 };
 
 struct BdaSession {
@@ -43,8 +46,25 @@ struct BdaSession {
     BdaTuneValues values{};
     ModulationSearch search{};
     ITuneRequest* requests[maxModulations] = {};
-    std::vector<BdaStep> steps;          // of the route being tried
-    SwitchRoute served = NoSwitchAsked;  // the route of the latest start that succeeded
+    ITuneRequest* supplyRequest = nullptr;  // through a single-cable device: the same, horizontal (18 V)
+    std::vector<BdaStep> steps;             // of the route being tried
+    SwitchRoute served = NoSwitchAsked;     // the route of the latest start that succeeded
+    SwitchMeans means{};
+    std::string refusal;  // why the latest start refused single cable, "" when it did not
+    SingleCablePlan plan;
+    std::string startText;  // what the latest start sent through the device
+
+    // Since the open: a single-cable device has been asked for a
+    // transponder (it hears the power-off at the close), through this route.
+    bool deviceAsked = false;
+    SwitchRoute deviceRoute = NoSwitchAsked;
+    std::string otherMaker;  // whose boards the tuner's name fits, where bdacard.ini forced a set on it
+
+    // What the readings of the latest start do besides reading.
+    ScrRetry retry;
+    RouteTrial trial;
+    SwitchRoute kept = NoSwitchAsked;  // a route the trial kept, for the card to write down
+    bool lineChanged = false;          // ... since the card line was last taken
 
     // What the driver thread's latest work found.
     bool routeRefused = false;  // a call the route needs was refused
@@ -77,6 +97,16 @@ ModcodWord bdaSessionModcod(const BdaSession& session);
 
 // The network of the tuned stream, once found while locked (taken once).
 bool takeBdaNetwork(BdaSession& session, NetworkIdentity* identity);
+// Through a single-cable device: that another receiver took the user band (taken once).
+bool takeBdaBandShared(BdaSession& session);
+
+// The card's line after the latest start (bda_tuning.h's bdaCardLine), and
+// whether a reading has changed it since (a route kept over a maker's set), once.
+std::string bdaSessionCardLine(const BdaSession& session, const std::string& card);
+bool takeBdaCardLineChange(BdaSession& session);
+// What the latest start sent through a single-cable device, or why it
+// refused, into the bridge's log; nothing without one.
+void logBdaStart(const BdaSession& session);
 
 // Ends the driver and section threads and releases the graph. A section
 // thread still waiting in a filter's call is left to finish it with a

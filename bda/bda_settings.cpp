@@ -139,6 +139,51 @@ SwitchSetting switchSettingFromSettings(const std::string& fileBytes)
     return setting;
 }
 
+std::string switchWordFor(SwitchRoute route, BdaMaker maker)
+{
+    switch (route) {
+    case SwitchByMaker: return makerWord(maker);
+    case SwitchByCommand: return "command";
+    case SwitchByLnbSource: return "source";
+    case SwitchBySpaceRange:
+    case SwitchByRangeProperty: return "range";
+    default: return "auto";
+    }
+}
+
+// Whether a line (without its end) is "KEY = ..." outside a comment.
+static bool lineOfKey(const std::string& line, const std::string& key)
+{
+    const std::string text = withoutOuterBlanks(line);
+    const size_t equals = text.find('=');
+    if (text.empty() || text[0] == ';' || text[0] == '#' || equals == std::string::npos) return false;
+    return sameIgnoringAsciiCase(withoutOuterBlanks(text.substr(0, equals)), key);
+}
+
+std::string settingsWithLine(const std::string& fileBytes, const std::string& key, const std::string& value)
+{
+    static const std::string utf8Mark = "\xEF\xBB\xBF";
+    const bool utf16 = fileBytes.size() >= 2 && ((fileBytes[0] == '\xFF' && fileBytes[1] == '\xFE') ||
+                                                 (fileBytes[0] == '\xFE' && fileBytes[1] == '\xFF'));
+    bool inCodePage = false;
+    std::string text = utf16 ? settingsFileText(fileBytes, &inCodePage) : fileBytes;
+    std::string mark = utf16 ? utf8Mark : "";
+    if (!utf16 && text.compare(0, utf8Mark.size(), utf8Mark) == 0) {
+        mark = utf8Mark;
+        text.erase(0, utf8Mark.size());
+    }
+    const std::string line = key + "=" + value;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        if (lineOfKey(text.substr(start, end - start), key)) return mark + text.replace(start, end - start, line);
+        start = end + 1;
+    }
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r') text += "\r\n";
+    return mark + text + line + "\r\n";
+}
+
 InputRangeForms inputRangeFormsFromSettings(const std::string& fileBytes)
 {
     InputRangeForms forms;

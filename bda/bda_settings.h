@@ -45,6 +45,15 @@ struct SwitchSetting {
 };
 SwitchSetting switchSettingFromSettings(const std::string& fileBytes);
 
+// The word of that line that forces the route ("command", "source",
+// "range", or the maker's word for its set).
+std::string switchWordFor(SwitchRoute route, BdaMaker maker);
+
+// The file's bytes with the line "KEY=VALUE" in place of its first line of
+// that key, or added at its end: the rest byte for byte, its line ends
+// kept; a file Notepad saved as UTF-16 comes back as UTF-8 with its mark.
+std::string settingsWithLine(const std::string& fileBytes, const std::string& key, const std::string& value);
+
 // The line "inputrange = V1, V2, V3, V4": the input range's forms for
 // ports A to D (bda_tuning.h), separated by commas or blanks; a port the
 // line leaves out keeps its number.

@@ -21,10 +21,12 @@ static BdaStep wait(BdaStepKind kind, uint32_t ms)
     return wait;
 }
 
-static BdaStep command(BdaStepKind kind, const uint8_t bytes[4], bool required)
+BdaStep bdaCommandStep(BdaStepKind kind, const uint8_t* bytes, size_t length, bool required)
 {
     BdaStep command = step(kind);
-    for (int i = 0; i < 4; ++i) command.command[i] = bytes[i];
+    if (length > maxBdaCommandBytes) length = maxBdaCommandBytes;
+    for (size_t i = 0; i < length; ++i) command.command[i] = bytes[i];
+    command.commandLength = static_cast<uint8_t>(length);
     command.required = required;
     return command;
 }
@@ -41,9 +43,7 @@ static void addCommandSteps(std::vector<BdaStep>& steps, const BdaTuneValues& va
     if (!throughMaker) steps.push_back(step(BdaStepEnableCommands));
     // The repeat is for a switch that missed the first one while it woke
     // up; the first having gone out, the repeat's own result does not matter.
-    // A maker's message may carry a burst of its own: the one of the port's position.
-    BdaStep first = command(sending, values.switchCommand, true);
-    first.burstB = throughMaker && (values.switchPort & 1) != 0;
+    const BdaStep first = bdaCommandStep(sending, values.switchCommand, sizeof values.switchCommand, true);
     BdaStep repeat = first;
     repeat.required = false;
     steps.push_back(first);
@@ -55,6 +55,12 @@ static void addCommandSteps(std::vector<BdaStep>& steps, const BdaTuneValues& va
         burst.burstB = values.toneBurst == ToneBurstB;
         steps.push_back(burst);
         steps.push_back(wait(BdaStepPause, diseqcQuietMs));
+        // TurboSight's drivers leave the tone as the burst left it until told.
+        if (throughMaker) {
+            BdaStep tone = step(BdaStepMakerTone);
+            tone.toneOn = values.carrierKHz >= values.lnb.switchKHz;
+            steps.push_back(tone);
+        }
     }
 }
 
@@ -81,7 +87,8 @@ uint32_t bdaStepsBoundMs(const std::vector<BdaStep>& steps)
     uint32_t bound = 0;
     for (const BdaStep& each : steps) {
         switch (each.kind) {
-        case BdaStepTune: bound += tuneAllowanceMs; break;
+        case BdaStepTune:
+        case BdaStepRaiseSupply: bound += tuneAllowanceMs; break;
         case BdaStepSettle:
         case BdaStepPause: bound += each.ms; break;
         default: bound += callAllowanceMs; break;

@@ -9,7 +9,9 @@
 // tune: that tune is made without the 22 kHz tone (which would drown the
 // command), the command waits until the supply has settled, counted from
 // the tune, and is said again at DiSEqC's own pace; for the letters "A" and
-// "B" the tone burst follows, and then the tune with the band's tone.
+// "B" the tone burst follows (through TurboSight's set with the tone, on or
+// off as the band has it, put explicitly after it), and then the tune with
+// the band's tone.
 // Through the LNB source the driver does all of it in one tune; through
 // the RF tuner's range property the tuner is told its input before the tune.
 // Platform-neutral.
@@ -22,6 +24,7 @@
 
 enum BdaStepKind : uint8_t {
     BdaStepTune,            // the search's current attempt, the tuning space holding `lnb`
+    BdaStepRaiseSupply,     // the same carrier with horizontal polarisation (18 V), the space holding `lnb`
     BdaStepSettle,          // until `ms` after the latest tune
     BdaStepPause,           // `ms`
     BdaStepEnableCommands,  // the route fails when the driver refuses
@@ -29,6 +32,7 @@ enum BdaStepKind : uint8_t {
     BdaStepToneBurst,       // burst B when `burstB`, else A; a refusal does not matter
     BdaStepMakerCommand,    // through the maker's set; the route fails when the driver refuses a `required` one
     BdaStepMakerBurst,      // as BdaStepToneBurst, through the maker's set
+    BdaStepMakerTone,       // the 22 kHz tone on when `toneOn`, else off, through the maker's set (where it has one)
     BdaStepSpaceRange,      // the tuning space's input range `rangeText` ("" its own); fails the route if `required`
     BdaStepRangeProperty,   // the RF tuner's range `range`; the route fails when the driver refuses
 };
@@ -38,14 +42,19 @@ struct BdaStep {
     uint32_t ms;
     LnbOscillators lnb;
     bool required;
-    uint8_t command[4];
+    uint8_t command[maxBdaCommandBytes];
+    uint8_t commandLength;
     bool burstB;
+    bool toneOn;
     int32_t range;
     std::string rangeText;
 };
 
 std::vector<BdaStep> bdaStartSteps(const BdaTuneValues& values, SwitchRoute route,
                                    const InputRangeForms& forms = InputRangeForms());
+
+// A step that sends these bytes (at most maxBdaCommandBytes) through the node or the maker's set.
+BdaStep bdaCommandStep(BdaStepKind kind, const uint8_t* bytes, size_t length, bool required);
 
 // What each call into the driver may take before the start is given up:
 // a tune (which may be refused and retried with the next modulation), and

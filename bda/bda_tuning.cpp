@@ -91,7 +91,7 @@ int32_t lnbSourceFor(const BdaTuneValues& values, SwitchRoute route)
     return route == SwitchByLnbSource ? values.lnbSource : bdaLnbSourceNotSet;
 }
 
-static std::string routeText(SwitchRoute route, BdaMaker maker)
+std::string switchRouteText(SwitchRoute route, BdaMaker maker)
 {
     switch (route) {
     case SwitchByMaker: return std::string(makerName(maker)) + "'s property set";
@@ -103,8 +103,13 @@ static std::string routeText(SwitchRoute route, BdaMaker maker)
     }
 }
 
-std::string bdaCardLine(const std::string& card, SwitchRoute served, BdaMaker maker)
+std::string bdaCardLine(const std::string& card, const BdaCardFacts& facts)
 {
-    const std::string route = routeText(served, maker);
-    return route.empty() ? card : card + "; switch: " + route;
+    if (!facts.refusal.empty()) return card + "; single cable refused: " + facts.refusal;
+    const std::string route = switchRouteText(facts.served, facts.maker);
+    if (route.empty()) return card;
+    std::string line = card + (facts.singleCable ? "; single cable by " : "; switch: ") + route;
+    if (facts.served == SwitchByMaker && !facts.otherMaker.empty())
+        line += "; the tuner's name fits " + facts.otherMaker + ", not " + makerName(facts.maker);
+    return line;
 }

@@ -3,6 +3,7 @@
 // intermediate frequency and the 22 kHz tone: it uses the high oscillator
 // from the switch frequency on, and the low one below it. Platform-neutral.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,10 @@ constexpr int32_t bdaPolarisationVertical = 2;    // BDA_POLARISATION_LINEAR_V
 constexpr int32_t bdaLnbSourceNotSet = -1;        // BDA_LNB_SOURCE_NOT_SET: no DiSEqC
 constexpr int32_t bdaLnbSourceA = 1;              // BDA_LNB_SOURCE_A; B, C, D follow
 constexpr int32_t bdaRangeNotSet = -1;            // BDA_RANGE_NOT_SET
+
+// The longest DiSEqC command the bridge sends: a committed switch's has 4
+// bytes, a single-cable device's up to 6 (cardbase/single_cable.h).
+constexpr size_t maxBdaCommandBytes = 6;
 
 // The LNB as the tuning space describes it, in kHz.
 struct LnbOscillators {
@@ -103,8 +108,21 @@ SwitchRoute switchRouteAfter(int switchPort, SwitchRoute failed, const SwitchMea
 
 // The card's line where its other facts are shown (the phone page, its
 // window): the card's name, and after a start that reached a switch port
-// the route that served ("BDA tuner; switch: TurboSight's property set").
-std::string bdaCardLine(const std::string& card, SwitchRoute served, BdaMaker maker);
+// the route that served ("BDA tuner; switch: TurboSight's property set"),
+// or through a single-cable device the route that carried its command
+// ("BDA tuner; single cable by DiSEqC command"), or why single cable was
+// refused; a set that bdacard.ini forces on a tuner whose name fits
+// another maker is said to be so.
+struct BdaCardFacts {
+    SwitchRoute served = NoSwitchAsked;
+    BdaMaker maker = NoMaker;
+    bool singleCable = false;
+    std::string refusal;     // why single cable cannot serve, "" when it can
+    std::string otherMaker;  // whose boards the tuner's name fits, where a set was forced on it
+};
+std::string bdaCardLine(const std::string& card, const BdaCardFacts& facts);
+// "DiSEqC command", "TurboSight's property set", ...; "" for no route.
+std::string switchRouteText(SwitchRoute route, BdaMaker maker);
 
 // What the tuning space's input range says for ports A, B, C and D: the
 // port's number, "1" to "4", unless bdacard.ini names other forms; Windows

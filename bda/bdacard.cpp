@@ -5,14 +5,16 @@
 // call of a start tunes (and tells the phone page which way it reached the
 // switch port), and each status query reads the tuner afresh, at most ten
 // times a second, and hands on the network of the tuned stream once the
-// session has found it. Asked by the phone page while the program does not
-// measure, it sweeps the band from the tuner's own statistics.
+// session has found it (and, through a single-cable device, that another
+// receiver took the user band). Asked by the phone page while the program
+// does not measure, it sweeps the band from the tuner's own statistics.
 #include <windows.h>
 
 #include <new>
 #include <string>
 
 #include "app/host_text.h"
+#include "bda/bda_log.h"
 #include "bda/bda_session.h"
 #include "bda/bda_settings.h"
 #include "cardbase/card_object.h"
@@ -105,8 +107,13 @@ public:
         NetworkIdentity network;
         EnterCriticalSection(&sessionLock_);
         const bool found = takeBdaNetwork(*session_, &network);
+        const bool bandShared = takeBdaBandShared(*session_);
+        const bool lineChanged = takeBdaCardLineChange(*session_);
+        const std::string line = lineChanged ? bdaSessionCardLine(*session_, cardName_) : std::string();
         LeaveCriticalSection(&sessionLock_);
         if (found) noteNetwork(feed_, network);
+        if (lineChanged) noteCardLine(feed_, line);
+        if (bandShared) noteBandShared();
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -148,13 +155,25 @@ private:
         asked.shape = signalShapeFromSettings(settings);
         asked.switchSetting = switchSettingFromSettings(settings);
         asked.rangeForms = inputRangeFormsFromSettings(settings);
+        asked.singleCable = singleCableFromSettings(settings);
         const HRESULT result = openBdaSession(*session, wantedTunerName(settings), asked);
         if (FAILED(result)) {
             delete session;
             return result;
         }
         session_ = session;
+        const BdaSingleCable& cable = asked.singleCable;
+        noteSingleCable(feed_, cable.asked && cable.refusal.empty() ? &cable.setting : nullptr);
+        if (cable.asked) noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
         return S_OK;
+    }
+
+    // Another receiver took the user band under a steady tune.
+    void noteBandShared()
+    {
+        const std::string text = userBandSharedText(session_->settings.singleCable.setting);
+        noteUserBandShared(feed_, text);
+        bdaLog(text);
     }
 
     // The set that a call completes is tuned at once; its result is the call's.
@@ -166,7 +185,8 @@ private:
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         EnterCriticalSection(&sessionLock_);
         const HRESULT result = startBdaSession(*session_, tuning_);
-        noteCardLine(feed_, bdaCardLine(cardName_, session_->served, session_->graph.maker));
+        noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
+        logBdaStart(*session_);
         LeaveCriticalSection(&sessionLock_);
         return result;
     }

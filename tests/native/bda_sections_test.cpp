@@ -179,4 +179,58 @@ TEST(BdaSectionWatch, NothingIsFoundWithoutLockOrAWholeTable)
     EXPECT_TRUE(sectionsWanted(watch));
 }
 
+// Through a single-cable device the PAT's stream id is watched while
+// locked: another receiver on the same user band changes it under a steady tune.
+TEST(BdaSectionWatch, TheUserBandIsWatchedByThePatsStreamIdWhileLocked)
+{
+    SectionWatch watch;
+    watch.watchingBand = true;
+    sectionWatchStart(watch);
+    sectionWatchLock(watch, true);
+    sectionWatchFound(watch, watch.generation, named("Astra"));
+    NetworkIdentity taken;
+    ASSERT_TRUE(takeFoundIdentity(watch, &taken));
+    EXPECT_TRUE(sectionsWanted(watch));  // still, for the stream id
+    sectionWatchFound(watch, watch.generation, named("Astra"));
+    EXPECT_FALSE(takeFoundIdentity(watch, &taken));  // the identity is handed on once
+
+    uint16_t streamId = 0;
+    const SectionBytes pat = buildPatSection(0x0401, 0);
+    ASSERT_TRUE(patStreamIdOf(pat.data(), pat.size(), &streamId));
+    EXPECT_EQ(0x0401, streamId);
+    const SectionBytes sdt = buildSdtSection(0x0401, 1, 0);
+    EXPECT_FALSE(patStreamIdOf(sdt.data(), sdt.size(), &streamId));
+
+    sectionWatchStreamId(watch, watch.generation, 0x0401);
+    sectionWatchStreamId(watch, watch.generation, 0x0401);
+    EXPECT_FALSE(takeBandShared(watch));
+    // A lost lock on the way does not forget the first id.
+    sectionWatchLock(watch, false);
+    sectionWatchStreamId(watch, watch.generation, 0x0777);  // not locked: not believed
+    EXPECT_FALSE(takeBandShared(watch));
+    sectionWatchLock(watch, true);
+    sectionWatchStreamId(watch, watch.generation - 1, 0x0777);  // of the reading before
+    EXPECT_FALSE(takeBandShared(watch));
+    sectionWatchStreamId(watch, watch.generation, 0x0777);
+    EXPECT_TRUE(takeBandShared(watch));
+    EXPECT_FALSE(takeBandShared(watch));
+    sectionWatchStreamId(watch, watch.generation, 0x0401);
+    EXPECT_FALSE(takeBandShared(watch));  // said once until the next start
+
+    // A new start forgets the first id.
+    sectionWatchStart(watch);
+    sectionWatchLock(watch, true);
+    sectionWatchStreamId(watch, watch.generation, 0x0777);
+    sectionWatchStreamId(watch, watch.generation, 0x0777);
+    EXPECT_FALSE(takeBandShared(watch));
+
+    // Without a single-cable device nothing is watched.
+    SectionWatch plain;
+    sectionWatchStart(plain);
+    sectionWatchLock(plain, true);
+    sectionWatchStreamId(plain, plain.generation, 1);
+    sectionWatchStreamId(plain, plain.generation, 2);
+    EXPECT_FALSE(takeBandShared(plain));
+}
+
 }  // namespace

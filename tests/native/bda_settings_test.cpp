@@ -136,6 +136,27 @@ TEST(BdaSettings, TheSwitchLineForcesOneRoute)
     EXPECT_EQ(NoMaker, switchSettingFromSettings("switch=command").maker);
 }
 
+// A route kept over a maker's set the driver ignored is written back into
+// the file as the user would have written it, the rest left as it was.
+TEST(BdaSettings, TheSwitchLineIsWrittenBackInPlaceOrAdded)
+{
+    EXPECT_EQ("command", switchWordFor(SwitchByCommand, NoMaker));
+    EXPECT_EQ("range", switchWordFor(SwitchByRangeProperty, NoMaker));
+    EXPECT_EQ("turbosight", switchWordFor(SwitchByMaker, MakerTurboSight));
+    EXPECT_EQ(SwitchOnlyCommand, switchSettingFromSettings(settingsWithLine("", "switch", "command")).choice);
+
+    EXPECT_EQ("switch=command\r\n", settingsWithLine("", "switch", "command"));
+    EXPECT_EQ("tuner=TBS 6902\r\nswitch=command\r\n", settingsWithLine("tuner=TBS 6902", "switch", "command"));
+    EXPECT_EQ("tuner=x\nswitch=command\n", settingsWithLine("tuner=x\nswitch=turbosight\n", "switch", "command"));
+    // Comments stay; the first line of the key is the one replaced, as it is the one read.
+    EXPECT_EQ("; switch=source\r\nswitch=command\r\nswitch=range\r\n",
+              settingsWithLine("; switch=source\r\n  Switch = auto\r\nswitch=range\r\n", "switch", "command"));
+    // A UTF-8 mark stays; a file saved as UTF-16 comes back as UTF-8 with its mark.
+    EXPECT_EQ("\xEF\xBB\xBFswitch=command\r\n", settingsWithLine("\xEF\xBB\xBFswitch=auto\r\n", "switch", "command"));
+    const std::string utf16("\xFF\xFEt\0=\0x\0\r\0\n\0", 12);
+    EXPECT_EQ("\xEF\xBB\xBFt=x\r\nswitch=command\r\n", settingsWithLine(utf16, "switch", "command"));
+}
+
 TEST(BdaSettings, TheInputRangeLineNamesEachPortsForm)
 {
     const InputRangeForms numbers = inputRangeFormsFromSettings("");

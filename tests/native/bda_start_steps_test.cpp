@@ -39,8 +39,10 @@ struct Cable {
     bool spaceRangeBeforeTune = false;
     bool spaceRangeRequired = false;
     int makerSteps = 0;
-    int nodeSteps = 0;           // enabling, commands and bursts through the node
-    bool commandBurstB = false;  // what the first maker command's burst would be
+    int nodeSteps = 0;  // enabling, commands and bursts through the node
+    int makerTones = 0;
+    bool makerToneOn = false;
+    bool makerToneAfterBurst = false;
 };
 
 static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
@@ -51,6 +53,7 @@ static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
     for (const BdaStep& step : steps) {
         switch (step.kind) {
         case BdaStepTune:
+        case BdaStepRaiseSupply:
             ++cable.tunes;
             tone = carrierKHz >= step.lnb.switchKHz;
             tunedAt = now;
@@ -62,7 +65,6 @@ static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
         case BdaStepMakerCommand:
         case BdaStepCommand:
             if (step.kind == BdaStepMakerCommand) {
-                if (cable.makerSteps == 0) cable.commandBurstB = step.burstB;
                 ++cable.makerSteps;
             } else {
                 ++cable.nodeSteps;
@@ -82,6 +84,12 @@ static Cable listen(const std::vector<BdaStep>& steps, int32_t carrierKHz)
             ++cable.bursts;
             cable.burstB = step.burstB;
             cable.burstAfterCommandMs = now - commandAt;
+            break;
+        case BdaStepMakerTone:
+            ++cable.makerSteps;
+            ++cable.makerTones;
+            cable.makerToneOn = step.toneOn;
+            cable.makerToneAfterBurst = cable.bursts > 0;
             break;
         case BdaStepRangeProperty:
             cable.range = step.range;
@@ -145,8 +153,15 @@ TEST(BdaStartSteps, TheCommandFollowsAToneFreeTuneAtDiseqcsPaceAndTheBandsTuneCo
             EXPECT_EQ(c.tone, maker.toneAtLastTune) << at;
             EXPECT_EQ(cable.bursts, maker.bursts) << at;
             EXPECT_EQ(0, maker.nodeSteps) << at;
-            // A set whose message carries a burst gets the one of the port's position (B for "B", "BA", "BB").
-            EXPECT_EQ(code == 2 || code == 4 || code == 6, maker.commandBurstB) << at;
+            // After a burst through the set, the tone as the band wants it, through the same set.
+            EXPECT_EQ(code <= 2 ? 1 : 0, maker.makerTones) << at;
+            if (code <= 2) {
+                EXPECT_TRUE(maker.makerToneAfterBurst) << at;
+                EXPECT_EQ(c.tone, maker.makerToneOn) << at;
+            }
+            // No command through the set carries a burst of its own.
+            for (const BdaStep& step : makers)
+                if (step.kind == BdaStepMakerCommand) EXPECT_EQ(4u, step.commandLength) << at;
         }
     }
 }

@@ -161,17 +161,41 @@ TEST(BdaTuning, TheSettingsForceOneRoute)
     EXPECT_EQ(NoSwitchAsked, switchRouteAfter(noSwitchPort, NoSwitchAsked, all, SwitchOnlyMaker));
 }
 
-// The phone page and its window say which way the latest start reached the port.
+static std::string lineOf(const std::string& card, SwitchRoute served, BdaMaker maker)
+{
+    BdaCardFacts facts;
+    facts.served = served;
+    facts.maker = maker;
+    return bdaCardLine(card, facts);
+}
+
+// The phone page and its window say which way the latest start reached the
+// port or the single-cable device, or why single cable was refused.
 TEST(BdaTuning, TheCardLineNamesTheRouteThatServed)
 {
-    EXPECT_EQ("BDA tuner", bdaCardLine("BDA tuner", NoSwitchAsked, NoMaker));
-    EXPECT_EQ("BDA tuner X; switch: TurboSight's property set",
-              bdaCardLine("BDA tuner X", SwitchByMaker, MakerTurboSight));
-    EXPECT_EQ("BDA tuner; switch: Conexant's property set", bdaCardLine("BDA tuner", SwitchByMaker, MakerConexant));
-    EXPECT_EQ("BDA tuner; switch: DiSEqC command", bdaCardLine("BDA tuner", SwitchByCommand, MakerConexant));
-    EXPECT_EQ("BDA tuner; switch: LNB source", bdaCardLine("BDA tuner", SwitchByLnbSource, NoMaker));
-    EXPECT_EQ("BDA tuner; switch: input range", bdaCardLine("BDA tuner", SwitchBySpaceRange, NoMaker));
-    EXPECT_EQ("BDA tuner; switch: RF tuner's range", bdaCardLine("BDA tuner", SwitchByRangeProperty, NoMaker));
+    EXPECT_EQ("BDA tuner", lineOf("BDA tuner", NoSwitchAsked, NoMaker));
+    EXPECT_EQ("BDA tuner X; switch: TurboSight's property set", lineOf("BDA tuner X", SwitchByMaker, MakerTurboSight));
+    EXPECT_EQ("BDA tuner; switch: Conexant's property set", lineOf("BDA tuner", SwitchByMaker, MakerConexant));
+    EXPECT_EQ("BDA tuner; switch: DiSEqC command", lineOf("BDA tuner", SwitchByCommand, MakerConexant));
+    EXPECT_EQ("BDA tuner; switch: LNB source", lineOf("BDA tuner", SwitchByLnbSource, NoMaker));
+    EXPECT_EQ("BDA tuner; switch: input range", lineOf("BDA tuner", SwitchBySpaceRange, NoMaker));
+    EXPECT_EQ("BDA tuner; switch: RF tuner's range", lineOf("BDA tuner", SwitchByRangeProperty, NoMaker));
+
+    BdaCardFacts facts;
+    facts.served = SwitchByMaker;
+    facts.maker = MakerTurboSight;
+    facts.singleCable = true;
+    EXPECT_EQ("BDA tuner; single cable by TurboSight's property set", bdaCardLine("BDA tuner", facts));
+    // A set forced on a tuner whose name fits another maker.
+    facts.singleCable = false;
+    facts.otherMaker = "Prof";
+    EXPECT_EQ("BDA tuner Prof 7500; switch: TurboSight's property set; the tuner's name fits Prof, not TurboSight",
+              bdaCardLine("BDA tuner Prof 7500", facts));
+    facts.served = SwitchByCommand;
+    EXPECT_EQ("BDA tuner; switch: DiSEqC command", bdaCardLine("BDA tuner", facts));
+    // A refusal says why, whatever served before.
+    facts.refusal = "user band 9 is not 1-8 for EN 50494";
+    EXPECT_EQ("BDA tuner; single cable refused: user band 9 is not 1-8 for EN 50494", bdaCardLine("BDA tuner", facts));
 }
 
 // "A" and "B" add the tone burst of a simple switch; the input range counts the ports from 1.

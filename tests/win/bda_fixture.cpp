@@ -1,6 +1,24 @@
 #include "tests/win/bda_fixture.h"
 
+#include "tests/win/phone_support.h"
 #include "ui/skin_layout.h"
+
+std::vector<std::string> linesStarting(const AppRun& run, const std::string& start)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : logLines(run))
+        if (line.compare(0, start.size(), start) == 0) lines.push_back(line);
+    return lines;
+}
+
+std::string pageCardLine(uint16_t port, const std::string& part)
+{
+    const std::string stream = streamUntil(port, part);
+    const size_t at = stream.rfind("\"card\":\"");
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + 8;
+    return stream.substr(from, stream.find('"', from) - from);
+}
 
 bool registerBuildDll(const std::string& path, bool registered)
 {

@@ -30,5 +30,10 @@ protected:
     static std::map<std::string, int> unreleased(const AppRun& run);
 };
 
+// The log lines that start so, in order.
+std::vector<std::string> linesStarting(const AppRun& run, const std::string& start);
+// The card line of the phone page's latest message that carries `part`.
+std::string pageCardLine(uint16_t port, const std::string& part);
+
 // Registers or unregisters one DLL of the build (or a path of its own).
 bool registerBuildDll(const std::string& path, bool registered);

@@ -14,7 +14,9 @@
 # 27500 and 2000 kS/s, with the switch letters "AB" on a committed switch
 # for the tuners that reach a switch in their own way; the time counts from
 # the tuner's first tune, command or range to its first reading with lock
-# (the simulated tuner's "lock" line), one start a run.
+# (the simulated tuner's "lock" line), one start a run. A tuner named with
+# " +scr" is measured through a single-cable device (EN 50494, user band 1
+# at 1210 MHz), the time counting from its tune at 18 V.
 #   tools/scripts/measure_bda.sh lock [TUNER...]
 source "$(dirname "$0")/common.sh"
 source tools/scripts/wine_env.sh
@@ -31,7 +33,7 @@ lock_time() {
     local folder=$root/build/measure-bda-lock
     rm -rf "$folder" && mkdir -p "$folder"
     cp "$AZM_WIN/Azimora.exe" "$AZM_WIN/bdacard.dll" "$folder/"
-    printf 'tuner=%s\r\n%b' "$tuner" "$settings" >"$folder/bdacard.ini"
+    printf 'tuner=%s\r\n%b' "${tuner% +scr}" "$settings" >"$folder/bdacard.ini"
     printf 'transponder %s\n%b' "$transponder" "$scenario_text" >"$folder/scenario.txt"
     wine regsvr32 /s "$folder/bdacard.dll" || die "cannot register the copy of bdacard.dll"
     local log=$folder/tuner.log
@@ -62,11 +64,15 @@ if [[ ${1:-} == lock ]]; then
     [[ ${#tuners[@]} -gt 0 ]] || tuners=("Simulated DVB-S2 Tuner" "Simulated DVB-S Tuner 2" "Simulated NBC Tuner"
         "Simulated Command Tuner" "Simulated Plain Tuner" "Simulated One Oscillator Tuner" "Simulated mdB Tuner"
         "Simulated Sections Tuner" "Simulated Tune-Powered Tuner" "Simulated Plain 8PSK Tuner"
-        "Simulated Pilot Tuner" "Simulated Range Tuner" "Simulated Blocking Tables Tuner")
+        "Simulated Pilot Tuner" "Simulated Range Tuner" "Simulated Blocking Tables Tuner"
+        "TBS Simulated DVB-S2 Tuner" "Simulated Reference Tuner" "TBS Simulated Ignoring Tuner"
+        "TeVii Simulated S470 Tuner" "Simulated DVB-S2 Tuner +scr" "TBS Simulated DVB-S2 Tuner +scr")
     for tuner in "${tuners[@]}"; do
         letters= scenario_text= settings=
         case $tuner in
-        *"DVB-S Tuner 2"* | *Command* | *Tune-Powered* | *Range*) letters=AB scenario_text='switch port C\n' ;;
+        *" +scr") settings='scr=en50494,1,1210\r\n' scenario_text='scr-device en50494 1210,1420,1680,2040\n' ;;
+        *"DVB-S Tuner 2"* | *Command* | *Tune-Powered* | *Range* | TBS* | *Reference* | TeVii*)
+            letters=AB scenario_text='switch port C\n' ;;
         *Pilot*) settings='pilot=on\r\nrolloff=0.35\r\n' ;;
         *"Blocking Tables"*) scenario_text='no demultiplexer\n' ;;
         esac

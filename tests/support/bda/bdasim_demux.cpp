@@ -10,10 +10,12 @@
 #include "tests/support/bda/bdasim_stream.h"
 #include "tests/support/bda/bdasim_tuner.h"
 
-static const std::vector<SimSection>& streamSections()
+// The scenario's stream, or the one of another receiver's transponder on a single-cable device.
+static const std::vector<SimSection>& streamSections(ULONG carrierKHz)
 {
     static const std::vector<SimSection> sections = bdaSimSections(simScenario().stream);
-    return sections;
+    static const std::vector<SimSection> neighbours = bdaSimSections(simScenario().stream, simNeighbourTransponderKHz);
+    return carrierKHz == simNeighbourTransponderKHz ? neighbours : sections;
 }
 
 // An output pin: what is mapped to it, and the samples it sends.
@@ -233,7 +235,7 @@ private:
             if (demux.state() != State_Running || !demux.streamFlows(&carrierKHz) ||
                 !bdaSimCarriesSections(simScenario().stream, carrierKHz))
                 continue;
-            for (const SimSection& section : streamSections())
+            for (const SimSection& section : streamSections(carrierKHz))
                 for (SimSectionPin* pin : demux.outputs_) pin->send(section);
         }
         return 0;

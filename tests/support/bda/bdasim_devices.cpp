@@ -34,16 +34,21 @@ static const CLSID rangeTuner = deviceClass(0x0E);
 static const CLSID blockingTablesTuner = deviceClass(0x0F);
 static const CLSID turboSightTuner = deviceClass(0x10);
 static const CLSID conexantTuner = deviceClass(0x11);
+static const CLSID ignoringSetTuner = deviceClass(0x12);
+static const CLSID foreignSetTuner = deviceClass(0x13);
 
-static SimDriverTraits makersDriver(SimMakerKind set, bool noDiseqc)
+static SimDriverTraits makersDriver(SimMakerKind set, bool noDiseqc, bool commandsGoNowhere = true)
 {
     SimDriverTraits traits;
     traits.makerSet = set;
     traits.noDiseqc = noDiseqc;
-    traits.commandsGoNowhere = !noDiseqc;
+    traits.commandsGoNowhere = !noDiseqc && commandsGoNowhere;
     traits.ignoresLnbSource = true;
     return traits;
 }
+
+static const char conexantPciPath[] = "\\\\?\\pci#ven_14f1&dev_8852&subsys_00000000&rev_04#4&2a6e5d1b&0&00e4#"
+                                      "{71985f48-1ca1-11d3-9cc8-00c04f7971e0}\\{2fbb0e1c-3b4e-4a55-9f1e-5a6d01a5b7c1}";
 
 static SimDriverTraits driverWith(bool SimDriverTraits::*trait, bool SimDriverTraits::*also = nullptr)
 {
@@ -87,9 +92,16 @@ const SimDeviceModel simDevices[] = {
     {&turboSightTuner, "TBS Simulated DVB-S2 Tuner", &nodeBdaEightPskDemodulator, false,
      makersDriver(TurboSightOnFilter, true)},
     {&conexantTuner, "Simulated Reference Tuner", &nodeBdaEightPskDemodulator, false,
-     makersDriver(ConexantOnPin, false),
-     "\\\\?\\pci#ven_14f1&dev_8852&subsys_00000000&rev_04#4&2a6e5d1b&0&00e4#"
-     "{71985f48-1ca1-11d3-9cc8-00c04f7971e0}\\{2fbb0e1c-3b4e-4a55-9f1e-5a6d01a5b7c1}"},
+     makersDriver(ConexantOnPin, false), conexantPciPath},
+    // A TurboSight tuner whose set takes every call and does nothing; its
+    // IBDA_DiseqCommand serves.
+    {&ignoringSetTuner, "TBS Simulated Ignoring Tuner", &nodeBdaEightPskDemodulator, false,
+     makersDriver(TurboSightIgnoredOnFilter, false, false)},
+    // Another maker's board on Conexant's bridge chip: it answers for a set
+    // of its own under the reference set's identifier, laid out otherwise;
+    // its IBDA_DiseqCommand serves.
+    {&foreignSetTuner, "TeVii Simulated S470 Tuner", &nodeBdaEightPskDemodulator, false,
+     makersDriver(ForeignSetOnPin, false, false), conexantPciPath},
 };
 const int simDeviceCount = sizeof simDevices / sizeof simDevices[0];
 
@@ -117,6 +129,8 @@ static const SimClass deviceClasses[] = {
     {&blockingTablesTuner, simDevices[13].name, createDevice<13>},
     {&turboSightTuner, simDevices[14].name, createDevice<14>},
     {&conexantTuner, simDevices[15].name, createDevice<15>},
+    {&ignoringSetTuner, simDevices[16].name, createDevice<16>},
+    {&foreignSetTuner, simDevices[17].name, createDevice<17>},
     // Not a device: Windows' own filter, which Wine lacks.
     {&CLSID_MPEG2Demultiplexer, "Simulated MPEG-2 Demultiplexer", createSimDemultiplexer},
 };

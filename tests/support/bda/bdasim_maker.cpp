@@ -1,5 +1,7 @@
 #include "tests/support/bda/bdasim_maker.h"
 
+#include <cstring>
+
 #include "tests/support/bda/bdasim_tuner.h"
 
 // The sets as the public BDA extension documentation of open-source tools gives them.
@@ -29,9 +31,9 @@ HRESULT SimMakerSet::QuerySupported(REFGUID set, DWORD property, DWORD* support)
 {
     if (!support) return E_POINTER;
     *support = 0;
-    const GUID& own = kind_ == TurboSightOnFilter ? turboSightUsbSet : conexantSet;
+    const GUID& own = turboSight() ? turboSightUsbSet : conexantSet;
     if (!IsEqualGUID(set, own)) return E_PROP_SET_UNSUPPORTED;
-    if (property != (kind_ == TurboSightOnFilter ? turboSightAccess : conexantMessage)) return E_PROP_ID_UNSUPPORTED;
+    if (property != (turboSight() ? turboSightAccess : conexantMessage)) return E_PROP_ID_UNSUPPORTED;
     *support = KSPROPERTY_SUPPORT_GET | KSPROPERTY_SUPPORT_SET;
     return S_OK;
 }
@@ -42,7 +44,14 @@ HRESULT SimMakerSet::Set(REFGUID set, DWORD property, void* instance, DWORD inst
     const HRESULT supported = QuerySupported(set, property, &support);
     if (FAILED(supported)) return supported;
     if (!data) return E_POINTER;
-    if (kind_ == TurboSightOnFilter) return accessSet(static_cast<const BYTE*>(data), dataBytes);
+    if (turboSight()) {
+        // The driver reads the structure from the property's instance.
+        if (!instance || instanceBytes != dataBytes || memcmp(instance, data, dataBytes) != 0) {
+            simLog("access property without its structure as the instance -> " + hresultText(E_INVALIDARG));
+            return E_INVALIDARG;
+        }
+        return accessSet(static_cast<const BYTE*>(data), dataBytes);
+    }
     // The reference driver reads its property as a node's: the instance carries the node.
     if (!instance || instanceBytes < 8) return E_INVALIDARG;
     return messageSet(static_cast<const BYTE*>(data), dataBytes);
@@ -52,26 +61,31 @@ HRESULT SimMakerSet::Set(REFGUID set, DWORD property, void* instance, DWORD inst
 HRESULT SimMakerSet::accessSet(const BYTE* data, DWORD bytes)
 {
     if (bytes != 536) return E_INVALIDARG;
+    const char* lost = kind_ == TurboSightIgnoredOnFilter ? "ignored by the driver" : "";
     const ULONG mode = wordAt(data, 0);
     if (mode == 1) {
         const ULONG count = wordAt(data, 144);
-        return count == 0 || count > 128 ? E_INVALIDARG : owner_->makerCommand(data + 16, count);
+        return count == 0 || count > 128 ? E_INVALIDARG : owner_->makerCommand(data + 16, count, lost);
     }
     if (mode == 2) {
         const ULONG tone = wordAt(data, 4);
-        if (tone == 2 || tone == 3) owner_->makerBurst(tone == 3);
+        if (tone == 2 || tone == 3) owner_->makerBurst(tone == 3, lost);
+        if (tone <= 1) owner_->makerTone(tone == 1);
         return tone <= 3 ? S_OK : E_INVALIDARG;
     }
     return mode == 0 ? S_OK : E_INVALIDARG;
 }
 
-// 151 bytes to send, 9 received, the count to send, ..., whether the burst is modulated: 188 bytes.
+// 151 bytes to send, 9 received, the count to send, ..., whether the burst
+// is modulated, ..., whether this is the last message: 188 bytes.
 HRESULT SimMakerSet::messageSet(const BYTE* data, DWORD bytes)
 {
     if (bytes != 188) return E_INVALIDARG;
     const ULONG count = wordAt(data, 160);
     if (count > 151) return E_INVALIDARG;
-    if (count > 0) return owner_->makerCommand(data, count);
-    owner_->makerBurst(wordAt(data, 172) != 0);
-    return S_OK;
+    if (kind_ == ForeignSetOnPin) return count > 0 ? owner_->makerCommand(data, count, "another maker's layout") : S_OK;
+    const HRESULT result = count > 0 ? owner_->makerCommand(data, count) : S_OK;
+    // The driver closes a sequence with the burst of the message's position.
+    if (wordAt(data, 184) != 0) owner_->makerBurst(wordAt(data, 172) != 0);
+    return result;
 }

@@ -1,5 +1,7 @@
 #include "tests/support/bda/bdasim_reception.h"
 
+#include "tests/support/bda/bdasim_stream.h"
+
 static constexpr ULONG cBandLnbKHz = 5150000;
 static constexpr ULONG lowBandLnbKHz = 9750000;
 static constexpr ULONG highBandLnbKHz = 10600000;
@@ -39,6 +41,20 @@ bool carrierArrives(const TunerSettings& settings, const SimDriverTraits& traits
         settings.polarisation == BDA_POLARISATION_LINEAR_H || settings.polarisation == BDA_POLARISATION_LINEAR_V;
     return tuned == delivered && tuned >= 950000 && tuned <= 2150000 && settings.symbolRate >= 1000 &&
            settings.symbolRate <= 45000 && polarised && (scenario.dishPort < 0 || scenario.dishPort == switchPort);
+}
+
+ULONG scrTransponderKHz(const TunerSettings& settings, const SimDriverTraits& traits, const BdaSimScenario& scenario,
+                        const ScrDevice& device)
+{
+    ScrSource source;
+    const bool polarised =
+        settings.polarisation == BDA_POLARISATION_LINEAR_H || settings.polarisation == BDA_POLARISATION_LINEAR_V;
+    if (!polarised || settings.symbolRate < 1000 || settings.symbolRate > 45000 ||
+        !scrCableSource(device, tunedIntermediateKHz(settings, traits), &source))
+        return 0;
+    if (source.content->byNeighbour) return simNeighbourTransponderKHz;
+    if (scenario.dishPort >= 0 && scenario.dishPort != source.content->position - 1) return 0;
+    return (source.content->highBand ? highBandLnbKHz : lowBandLnbKHz) + source.lnbIfKHz;
 }
 
 int portFromRange(const TunerSettings& settings, const SimDriverTraits& traits)

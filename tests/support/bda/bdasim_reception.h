@@ -13,8 +13,16 @@
 
 // Where a driver offers its maker's DiSEqC property set (bdasim_maker.h):
 // TurboSight's USB set on the filter, the Conexant reference set on the
-// antenna input pin.
-enum SimMakerKind : uint8_t { NoSimMakerSet, TurboSightOnFilter, ConexantOnPin };
+// antenna input pin; TurboSight's set taken and ignored; and another
+// maker's set under the reference set's identifier, laid out otherwise
+// (a board on Conexant's bridge chip), whose messages go nowhere.
+enum SimMakerKind : uint8_t {
+    NoSimMakerSet,
+    TurboSightOnFilter,
+    ConexantOnPin,
+    TurboSightIgnoredOnFilter,
+    ForeignSetOnPin,
+};
 
 // The ways the simulated drivers differ, as drivers were found to.
 struct SimDriverTraits {
@@ -84,6 +92,13 @@ int portFromCommand(const BYTE* command, ULONG length);
 // kS/s and a polarization, through the switch port that carries the dish.
 bool carrierArrives(const TunerSettings& settings, const SimDriverTraits& traits, const BdaSimScenario& scenario,
                     int switchPort);
+
+// Through a single-cable device: the downlink frequency of the transponder
+// the tuned cable frequency holds (another receiver's is
+// simNeighbourTransponderKHz), with the tuner's symbol rate and a
+// polarization, through the position that carries the dish; else 0.
+ULONG scrTransponderKHz(const TunerSettings& settings, const SimDriverTraits& traits, const BdaSimScenario& scenario,
+                        const ScrDevice& device);
 
 // The switch port (0..3) the RF tuner's range selects on a driver that
 // switches by it (a range not set, or out of 1..4, its first input), or -1.

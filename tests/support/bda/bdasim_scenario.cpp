@@ -144,7 +144,13 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "nit") known = readNitLine(words, scenario.stream, second);
         else if (first == "sections" && second == "only") known = static_cast<bool>(words >> scenario.stream.onlyMHz);
         else if (first == "no" && second == "demultiplexer") scenario.noDemultiplexer = true;
-        else if (first == "signal") {
+        else if (first == "scr-device" || first == "scr-neighbour") {
+            std::vector<std::string> rest{second};
+            for (std::string word; words >> word;) rest.push_back(word);
+            std::string error;
+            known = first == "scr-device" ? parseScrDeviceWords(rest, &scenario.scr, &error)
+                                          : parseScrNeighbourWords(rest, &scenario.scr, &error);
+        } else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);
             std::string state;

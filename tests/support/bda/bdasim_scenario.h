@@ -48,6 +48,11 @@
 //   sections only MHZ  the stream carries its sections only while the
 //                      transponder at MHZ (the carrier) is tuned
 //   no demultiplexer   the system has no MPEG-2 demultiplexer
+// Behind the tuner, in place of the LNB and switch, a single-cable device
+// (cardbase/single_cable_device.h) where the scenario has one:
+//   scr-device en50494|en50607 MHZ,MHZ,... [pin N]   its user bands, its PIN
+//   scr-neighbour UB every S   another receiver takes user band UB every S
+//                      seconds for its own transponder (simNeighbourTransponderKHz)
 // Platform-neutral.
 #pragma once
 #include <cstdint>
@@ -55,6 +60,7 @@
 #include <vector>
 
 #include "cardbase/network/psi_build.h"
+#include "cardbase/single_cable_device.h"
 
 struct BdaSimStep {
     uint32_t fromMs;
@@ -100,6 +106,7 @@ struct BdaSimScenario {
     std::vector<BdaSimStep> signal;
     BdaSimStream stream;
     bool noDemultiplexer = false;
+    ScrDeviceSetup scr;
 };
 
 // Unknown lines are listed in *errors, one a line.

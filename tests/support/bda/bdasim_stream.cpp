@@ -11,9 +11,15 @@ static SectionBytes damagedCopy(const SectionBytes& section)
     return copy;
 }
 
-std::vector<SimSection> bdaSimSections(const BdaSimStream& stream)
+std::vector<SimSection> bdaSimSections(const BdaSimStream& stream, uint32_t carrierKHz)
 {
     std::vector<SimSection> sections;
+    if (carrierKHz == simNeighbourTransponderKHz) {
+        const uint16_t own = static_cast<uint16_t>(stream.transportStreamId + 1);
+        sections.push_back(SimSection{0x00, buildPatSection(own, 0)});
+        sections.push_back(SimSection{0x11, buildSdtSection(own, stream.originalNetworkId, 0)});
+        return sections;
+    }
     sections.push_back(SimSection{0x00, buildPatSection(stream.transportStreamId, 0)});
     sections.push_back(SimSection{0x11, buildSdtSection(stream.transportStreamId, stream.originalNetworkId, 0)});
     if (!stream.hasNetwork) return sections;
@@ -26,5 +32,5 @@ std::vector<SimSection> bdaSimSections(const BdaSimStream& stream)
 
 bool bdaSimCarriesSections(const BdaSimStream& stream, uint32_t carrierKHz)
 {
-    return stream.onlyMHz == 0 || carrierKHz / 1000 == stream.onlyMHz;
+    return stream.onlyMHz == 0 || carrierKHz / 1000 == stream.onlyMHz || carrierKHz == simNeighbourTransponderKHz;
 }

@@ -14,7 +14,14 @@ struct SimSection {
     SectionBytes bytes;
 };
 
-std::vector<SimSection> bdaSimSections(const BdaSimStream& stream);
+// The transponder another receiver on a single-cable device asks for
+// (scr-neighbour): 11800 MHz H, high band, position 1. Its stream has its
+// own transport stream id (the scenario's plus one) and no NIT.
+constexpr uint32_t simNeighbourTransponderKHz = 11800000;
+constexpr uint32_t simNeighbourIfKHz = simNeighbourTransponderKHz - 10600000;
+
+// The sections of the stream of the transponder at this carrier.
+std::vector<SimSection> bdaSimSections(const BdaSimStream& stream, uint32_t carrierKHz = 0);
 
 // Whether the stream carries its sections on the transponder at this carrier.
 bool bdaSimCarriesSections(const BdaSimStream& stream, uint32_t carrierKHz);

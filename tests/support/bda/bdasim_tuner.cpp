@@ -5,6 +5,7 @@
 
 #include "bda/bda_ids.h"
 #include "cardbase/reading_pace.h"
+#include "tests/support/bda/bdasim_stream.h"
 
 // {5A1B0D7F-7C3E-4F2A-9B6D-3E8A1C5F7D7F}
 const IID iidSimTransportSource = {0x5A1B0D7F, 0x7C3E, 0x4F2A, {0x9B, 0x6D, 0x3E, 0x8A, 0x1C, 0x5F, 0x7D, 0x7F}};
@@ -38,6 +39,7 @@ SimTuner::SimTuner(const SimDeviceModel& model)
       makerSet_(this, model.driver.makerSet), tables_(static_cast<IBaseFilter*>(this), this, model.driver.blocksTables)
 {
     InitializeCriticalSection(&lock_);
+    resetScrDevice(scrDevice_, simScenario().scr);
     addPin(PINDIR_INPUT, L"Antenna In", mediaBdaAntenna, GUID_NULL);
     output_ = addPin(PINDIR_OUTPUT, L"Transport Out", MEDIATYPE_Stream, mediaBdaTransport);
 }
@@ -159,6 +161,7 @@ HRESULT SimTuner::CommitChanges()
         if (!tuned_ || !sameTransponder(pending_, committed_)) transponderAt_ = now;
         committed_ = pending_;
         tuned_ = true;
+        toneOn_ = committed_.highBand();
         committedAt_ = now;
         suppliedAtMs_ = counterNowMs();
         int port = portFromLnbSource(committed_, model_.driver);
@@ -178,11 +181,22 @@ HRESULT SimTuner::GetChangeState(ULONG* state)
 
 uint32_t SimTuner::msSinceTransponder() { return GetTickCount() - transponderAt_; }
 
+// Under the lock. Another receiver on the cable takes its turn as time goes by.
+ULONG SimTuner::scrTransponder()
+{
+    if (scrNeighbourAdvance(scrDevice_, GetTickCount(), simNeighbourIfKHz, true, true))
+        simLog("scr neighbour on user band " + std::to_string(simScenario().scr.neighbourBand));
+    return scrTransponderKHz(committed_, model_.driver, simScenario(), scrDevice_);
+}
+
 SignalNow SimTuner::signal()
 {
     EnterCriticalSection(&lock_);
     SignalNow now{false, false, 0, 0};
-    if (tuned_ && state() == State_Running && carrierArrives(committed_, model_.driver, simScenario(), switchPort_)) {
+    const bool arrives = simScenario().scr.present
+                             ? scrTransponder() != 0
+                             : carrierArrives(committed_, model_.driver, simScenario(), switchPort_);
+    if (tuned_ && state() == State_Running && arrives) {
         const BdaSimStep step = bdaSimSignalAt(simScenario(), msSinceTransponder());
         const bool locked = step.locked && GetTickCount() - committedAt_ >= acquisitionMs &&
                             modulationLocks(committed_, model_.driver, simScenario());
@@ -244,7 +258,7 @@ std::string SimTuner::unheardBecause(bool burst)
     const uint32_t now = counterNowMs();
     if (!tuned_) return "no supply";
     if (now - suppliedAtMs_ < supplySettleMs) return "supply settling";
-    if (committed_.highBand()) return "tone on";
+    if (toneOn_) return "tone on";
     if (commandSent_ && now - commandAtMs_ < (burst ? burstQuietMs : commandPaceMs)) return "too soon after a command";
     return "";
 }
@@ -272,7 +286,9 @@ static std::string commandText(const std::vector<BYTE>& command)
     return text;
 }
 
-// Under the lock or not; a command takes effect as it is sent, as a DiSEqC bus has it.
+// Under the lock or not; a command takes effect as it is sent, as a DiSEqC
+// bus has it. A single-cable device hears it at 18 V (after a horizontal
+// tune) unless the tone garbles it.
 void SimTuner::busCommand(const std::vector<BYTE>& command, std::string lost, const char* how)
 {
     EnterCriticalSection(&lock_);
@@ -284,8 +300,14 @@ void SimTuner::busCommand(const std::vector<BYTE>& command, std::string lost, co
     }
     const int port = portFromCommand(command.data(), static_cast<ULONG>(command.size()));
     if (lost.empty() && port >= 0 && !simScenario().toneBurstSwitch) switchPort_ = port;
+    ScrHeard heard = ScrNotForIt;
+    if (lost.empty()) {
+        const bool supply18 = tuned_ && committed_.polarisation == BDA_POLARISATION_LINEAR_H;
+        heard = scrDeviceHears(scrDevice_, command.data(), command.size(), supply18, toneOn_, GetTickCount());
+    }
     LeaveCriticalSection(&lock_);
-    simLog(commandText(command) + how + (lost.empty() ? "" : " lost: " + lost));
+    simLog(commandText(command) + how + (lost.empty() ? "" : " lost: " + lost) +
+           (heard == ScrNotForIt ? "" : std::string(" scr: ") + scrHeardName(heard)));
 }
 
 // Windows' proxy passes the node's command on to the driver, which takes
@@ -307,17 +329,25 @@ HRESULT SimTuner::sendCommand(const BYTE* command, ULONG length)
     return S_OK;
 }
 
-HRESULT SimTuner::makerCommand(const BYTE* command, ULONG length)
+HRESULT SimTuner::makerCommand(const BYTE* command, ULONG length, const char* lost)
 {
-    busCommand(std::vector<BYTE>(command, command + length), "", " by property set");
+    busCommand(std::vector<BYTE>(command, command + length), lost, " by property set");
     return S_OK;
 }
 
-void SimTuner::makerBurst(bool burstB)
+void SimTuner::makerTone(bool toneOn)
+{
+    EnterCriticalSection(&lock_);
+    toneOn_ = toneOn;
+    LeaveCriticalSection(&lock_);
+    simLog(std::string(toneOn ? "tone on" : "tone off") + " by property set");
+}
+
+void SimTuner::makerBurst(bool burstB, const char* ignored)
 {
     EnterCriticalSection(&lock_);
     noteTuningCall();
-    const std::string lost = unheardBecause(true);
+    const std::string lost = *ignored ? ignored : unheardBecause(true);
     if (lost.empty() && simScenario().toneBurstSwitch) switchPort_ = burstB ? 1 : 0;
     LeaveCriticalSection(&lock_);
     simLog(std::string(burstB ? "burst B" : "burst A") + " by property set" + (lost.empty() ? "" : " lost: " + lost));
@@ -346,11 +376,12 @@ void SimTuner::putLnbSource(ULONG source)
     if (burst) simLog(std::string(source == 0 ? "burst A" : "burst B") + (lost.empty() ? "" : " lost: " + lost));
 }
 
+// Through a single-cable device the stream is the transponder's the cable frequency holds.
 bool SimTuner::streamFlows(ULONG* carrierKHz)
 {
     const SignalNow now = signal();
     EnterCriticalSection(&lock_);
-    *carrierKHz = committed_.carrierKHz();
+    *carrierKHz = simScenario().scr.present ? scrTransponder() : committed_.carrierKHz();
     LeaveCriticalSection(&lock_);
     return now.locked;
 }

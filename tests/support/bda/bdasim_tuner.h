@@ -8,10 +8,15 @@
 //   diseqc E0 10 38 F9        a DiSEqC command sent through a node, which goes
 //                             out at the commit of the change it was put in
 //   burst A|B                 a tone burst (the LNB source put with tone bursts on)
-// with " by property set" after a command or burst sent through the
+//   tone on|off               the 22 kHz tone put through the maker's set
+// with " by property set" after a command, burst or tone sent through the
 // driver's maker's set (bdasim_maker.h), " lost: WHY" after one that the
-// switch could not hear, and once, at the first reading with lock,
+// switch could not hear, and " scr: WHAT" after a command that a
+// single-cable device behind the tuner took (what it made of it,
+// cardbase/single_cable_device.h's words); once, at the first reading with lock,
 //   lock NAME after MS ms     counted from the tuner's first tune, command or range
+// and each time another receiver takes a user band,
+//   scr neighbour on user band N
 // and it locks, as the scenario says, only while it runs and its driver's
 // kind receives the transponder (bdasim_reception.h). Locked, it passes the
 // simulated stream on (bdasim_stream.h); a tuner of the kind that offers
@@ -99,9 +104,11 @@ public:
     HRESULT enableCommands(bool enabled);
     // A command put to the node: it goes out at the commit of the change it was put in.
     HRESULT sendCommand(const BYTE* command, ULONG length);
-    // A command and a burst through the maker's set, at once.
-    HRESULT makerCommand(const BYTE* command, ULONG length);
-    void makerBurst(bool burstB);
+    // A command, a burst and the tone through the maker's set, at once; a
+    // set that goes nowhere says why (`lost`).
+    HRESULT makerCommand(const BYTE* command, ULONG length, const char* lost = "");
+    void makerBurst(bool burstB, const char* lost = "");
+    void makerTone(bool toneOn);
     void useToneBurst(bool used);
     // The LNB source put to the node itself, with a tone burst where it is on.
     void putLnbSource(ULONG source);
@@ -119,6 +126,8 @@ private:
     void noteTuningCall();
     // Why the switch cannot hear a command (or a burst) now, or "" when it can.
     std::string unheardBecause(bool burst);
+    // Through a single-cable device: the transponder the tuned cable frequency holds, or 0.
+    ULONG scrTransponder();
 
     SimDeviceModel model_;
     SimPin* output_ = nullptr;
@@ -136,7 +145,9 @@ private:
     DWORD transponderAt_ = 0;  // the latest tune to another transponder
     bool commandsEnabled_ = false;
     bool toneBurst_ = false;
-    int switchPort_ = 0;  // where the switch stands
+    int switchPort_ = 0;   // where the switch stands
+    bool toneOn_ = false;  // as the latest tune left it, or the maker's set after it
+    ScrDevice scrDevice_;  // where the scenario has one
     // On the performance counter's clock, as the bridge's own waits are.
     uint32_t suppliedAtMs_ = 0;  // the latest tune
     bool commandSent_ = false;
