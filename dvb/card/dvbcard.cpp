@@ -53,8 +53,8 @@ public:
                     (address.empty() ? defaultHelperAddress : address.c_str());
         openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
-        singleCable_ = singleCableFromSettings(
-            wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE), &scrSetting_, &scrRefusal_);
+        singleCable_ = singleCableFromSettings(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE),
+                                               &scrSetting_, &scrRefusal_);
         if (!scrRefusal_.empty()) refuseSingleCable(scrRefusal_);
         else if (singleCable_) noteSingleCable(feed_, &scrSetting_);
     }

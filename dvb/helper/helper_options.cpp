@@ -341,7 +341,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         return false;
     }
     if (parsed.sweep.sweep && parsed.switchCode > 0) parsed.sweep.request.diseqcCode = parsed.switchCode;
-    const std::string singleCableMismatch = singleCableProblem(parsed, parsed.switchCode > 0 ? "--switch" : sweepDetail);
+    const std::string singleCableMismatch =
+        singleCableProblem(parsed, parsed.switchCode > 0 ? "--switch" : sweepDetail);
     if (!singleCableMismatch.empty()) {
         *error = singleCableMismatch;
         return false;

@@ -114,10 +114,8 @@ void readNetworkSections(NetworkReader& reader, SectionSource& source, bool lock
     if (!waitOver)
         for (int table = 0; table < sectionTableCount; ++table)
             readTable(reader, source, static_cast<SectionTable>(table), nowMs);
-    else if (reader.watchStream)
-        readTable(reader, source, TablePat, nowMs);
-    const bool idsSettled =
-        (reader.ids.hasTransportStreamId || reader.givenUp[TablePat]) && !wanted(reader, TableSdt);
+    else if (reader.watchStream) readTable(reader, source, TablePat, nowMs);
+    const bool idsSettled = (reader.ids.hasTransportStreamId || reader.givenUp[TablePat]) && !wanted(reader, TableSdt);
     if (reader.tableWhole && !reader.identified &&
         (idsSettled || nowMs - reader.tableWholeAtMs >= streamIdsWaitMs || waitOver)) {
         networkFound(reader.watch, identifyNetwork(reader.table, reader.ids));

@@ -74,7 +74,8 @@ static SurveyResult measure(FrontendWorker& worker, const SurveyTransponder& tra
     const int64_t unixMs = settings.unixNowMs ? settings.unixNowMs() : 0;
     startMeasurement(measurement, measurementId(unixMs, settings.recordTag, count), settings.card, transponder.tuning,
                      unixMs, settings.zoneMinutesAt ? settings.zoneMinutesAt(unixMs) : 0, clockMs());
-    if (settings.singleCable.used) measurement.entry.singleCable = singleCableSettingText(settings.singleCable.setting, false);
+    if (settings.singleCable.used)
+        measurement.entry.singleCable = singleCableSettingText(settings.singleCable.setting, false);
     const uint64_t began = monotonicMs();
     const WorkerOutcome outcome = tuned(worker, transponder.tuning, gatherLists, settings);
     if (!outcome.ok) {

@@ -11,8 +11,7 @@ uint32_t tunedLockWaitMs(const TuningSequence& sequence)
     // The first reading after the round may be the one with the lock.
     uint32_t round = std::max(attempts * sequence.attemptWindowMs, minimumRoundMs) + 2 * readingIntervalMs;
     // Through a single-cable device the command may be said once more, and the attempt then sent again.
-    if (sequence.singleCable)
-        round += scrRetryMostMs + scrCommandLeadMs + scrCommandTailMs + sequence.attemptWindowMs;
+    if (sequence.singleCable) round += scrRetryMostMs + scrCommandLeadMs + scrCommandTailMs + sequence.attemptWindowMs;
     return std::min(round, tunedLockWaitLimitMs);
 }
 
@@ -30,8 +29,9 @@ std::string tunedReport(const FrontendDescription& description, const std::strin
     const size_t at = report.find(lockLine);
     if (at != std::string::npos) {
         if (locked) report.insert(at + lockLine.size(), "system: " + attemptSystemText(latest.attempt) + "\n");
-        report.insert(at, "tuned: " + entry + "\n" +
-                              (singleCable.used ? "single cable: " + singleCableWords(singleCable.setting) + "\n" : ""));
+        report.insert(at,
+                      "tuned: " + entry + "\n" +
+                          (singleCable.used ? "single cable: " + singleCableWords(singleCable.setting) + "\n" : ""));
     }
     report += "quality: " + std::to_string(locked ? latest.reading.quality : 0) + " %\n";
     const NetworkIdentity identity = latest.network.state == NetworkKnown ? latest.network.identity : NetworkIdentity();

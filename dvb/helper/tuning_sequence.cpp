@@ -242,8 +242,7 @@ static std::vector<SystemAttempt> attemptsFor(const FrontendAbilities& abilities
 }
 
 TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbilities& abilities, bool supplyWasOn,
-                                   const SystemAttempt* remembered, const SingleCableUse& singleCable,
-                                   uint32_t random)
+                                   const SystemAttempt* remembered, const SingleCableUse& singleCable, uint32_t random)
 {
     const FrontendPlan plan = frontendPlanFor(tuning);
     TuningSequence sequence;

@@ -29,8 +29,7 @@ std::vector<int32_t> userBandsFound(const SweepResult& result)
 
 std::string userBandReport(const std::vector<int32_t>& bandsMHz, const SingleCableUse& given)
 {
-    if (bandsMHz.empty())
-        return "no user band found: is the device an EN 50494 one, on this cable, and powered?\n";
+    if (bandsMHz.empty()) return "no user band found: is the device an EN 50494 one, on this cable, and powered?\n";
     std::string report;
     for (int32_t band : bandsMHz) report += "user band: " + std::to_string(band) + " MHz\n";
     SingleCableSetting suggested;
@@ -38,11 +37,9 @@ std::string userBandReport(const std::vector<int32_t>& bandsMHz, const SingleCab
     suggested.userBand = 1;
     if (given.used) {
         suggested.pin = given.setting.pin;
-        if (static_cast<size_t>(given.setting.userBand) <= bandsMHz.size())
-            suggested.userBand = given.setting.userBand;
+        if (static_cast<size_t>(given.setting.userBand) <= bandsMHz.size()) suggested.userBand = given.setting.userBand;
     }
     suggested.bandMHz = bandsMHz[static_cast<size_t>(suggested.userBand - 1)];
-    return report + "suggested: scr=" + singleCableSettingText(suggested, true) +
-           " (user band " + std::to_string(suggested.userBand) +
-           " counted from the lowest; the device's label numbers them)\n";
+    return report + "suggested: scr=" + singleCableSettingText(suggested, true) + " (user band " +
+           std::to_string(suggested.userBand) + " counted from the lowest; the device's label numbers them)\n";
 }

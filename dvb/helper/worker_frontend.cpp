@@ -68,10 +68,7 @@ bool WorkerFrontend::measure(SignalReading* reading)
     return true;
 }
 
-std::string WorkerFrontend::singleCableRefusal()
-{
-    return worker_.abilities().remote ? remoteSingleCableRefusal : "";
-}
+std::string WorkerFrontend::singleCableRefusal() { return worker_.abilities().remote ? remoteSingleCableRefusal : ""; }
 
 bool WorkerFrontend::startSweep(const SweepPlan& plan, const SingleCableUse& singleCable, std::string* reason)
 {

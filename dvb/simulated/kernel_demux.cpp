@@ -17,11 +17,12 @@ std::vector<SimulatedSection> simulatedSections(const Simulation& simulation, in
     const bool throughDevice = simulation.scr.present && carrier >= 0 && static_cast<size_t>(carrier) < carriers.size();
     if (own || simulation.hasStream || throughDevice) {
         const uint16_t transportStreamId =
-            own              ? own->transportStreamId
+            own             ? own->transportStreamId
             : throughDevice ? static_cast<uint16_t>(carriers[static_cast<size_t>(carrier)].frequencyMHz)
-                             : simulation.transportStreamId;
-        const uint16_t originalNetworkId =
-            own ? own->originalNetworkId : simulation.hasStream ? simulation.originalNetworkId : uint16_t{1};
+                            : simulation.transportStreamId;
+        const uint16_t originalNetworkId = own                    ? own->originalNetworkId
+                                           : simulation.hasStream ? simulation.originalNetworkId
+                                                                  : uint16_t{1};
         sections.push_back(SimulatedSection{patPid, buildPatSection(transportStreamId, 0)});
         sections.push_back(SimulatedSection{sdtPid, buildSdtSection(transportStreamId, originalNetworkId, 0)});
     }

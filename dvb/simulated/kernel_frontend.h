@@ -34,8 +34,8 @@ struct SimulatedFrontend {
     LnbControl lnb;          // the supply, tone and switch port sent towards the LNB
     // The single-cable device between them, where the simulation has one (simulated_cable.h).
     ScrDevice scr;
-    uint64_t scrSupply18AtMs = 0;   // when the supply last rose to 18 V
-    uint64_t scrCommandAtMs = 0;    // when the device last heard a command
+    uint64_t scrSupply18AtMs = 0;    // when the supply last rose to 18 V
+    uint64_t scrCommandAtMs = 0;     // when the device last heard a command
     bool scrCommandPending = false;  // heard at 18 V, the supply not lowered since
     int scrNeighbourCarrier = -1;    // the carrier another receiver asks for, once chosen
     // One line per request that reaches the hardware: "voltage 18",

@@ -35,13 +35,19 @@ int32_t scrLevelMilliDbm(const SimulatedFrontend& frontend, uint32_t cableKHz, u
     ScrSource source;
     LnbControl unlit;  // the tuner's own noise where the device puts nothing
     const bool lit = devicePowered(frontend) && scrCableSource(frontend.scr, cableKHz, &source);
-    const int32_t level = lit ? installationLevelMilliDbm(installation, deviceControl(*source.content),
-                                                          source.lnbIfKHz, symbolsPerSecond)
-                              : installationLevelMilliDbm(installation, unlit, cableKHz, symbolsPerSecond);
+    const int32_t level =
+        lit ? installationLevelMilliDbm(installation, deviceControl(*source.content), source.lnbIfKHz, symbolsPerSecond)
+            : installationLevelMilliDbm(installation, unlit, cableKHz, symbolsPerSecond);
+    if (!devicePowered(frontend) || !frontend.scr.tonesOn) return level;
+    // Each tone as a carrier far narrower than the channel: full where the
+    // channel holds it, half at its very edge.
     const double halfWidthMHz = channelWidthMHz(symbolsPerSecond / 1000.0) / 2.0;
-    const uint32_t toleranceKHz = static_cast<uint32_t>(std::lround(halfWidthMHz * 1000.0));
-    if (!devicePowered(frontend) || !scrToneAt(frontend.scr, cableKHz, toleranceKHz)) return level;
-    const double milliwatts = std::pow(10.0, level / 10000.0) + std::pow(10.0, scrToneDbm / 10.0);
+    double milliwatts = std::pow(10.0, level / 10000.0);
+    for (uint32_t centreMHz : frontend.scr.setup.bandsMHz) {
+        const double offsetMHz = (static_cast<double>(cableKHz) - centreMHz * 1000.0) / 1000.0;
+        milliwatts += std::pow(10.0, scrToneDbm / 10.0) *
+                      carrierShareWithin(offsetMHz - halfWidthMHz, offsetMHz + halfWidthMHz, scrToneWidthMHz, 0.35);
+    }
     return static_cast<int32_t>(std::lround(10000.0 * std::log10(milliwatts)));
 }
 
@@ -53,8 +59,8 @@ static std::string afterText(uint64_t laterMs, uint64_t earlierMs)
 void scrMessage(SimulatedFrontend& frontend, const uint8_t* message, size_t length, uint64_t nowMs)
 {
     const bool eighteen = frontend.lnb.supply == Supply18 && !frontend.simulation.installation.eighteenLost;
-    const ScrHeard heard = scrDeviceHears(frontend.scr, message, length, eighteen, frontend.lnb.toneOn,
-                                          static_cast<uint32_t>(nowMs));
+    const ScrHeard heard =
+        scrDeviceHears(frontend.scr, message, length, eighteen, frontend.lnb.toneOn, static_cast<uint32_t>(nowMs));
     if (heard == ScrNotForIt) return;
     std::string line = std::string("scr-device: ") + scrHeardName(heard);
     if (eighteen) line += ", " + afterText(nowMs, frontend.scrSupply18AtMs) + "18 V";

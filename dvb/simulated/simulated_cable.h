@@ -19,8 +19,10 @@
 
 #include "dvb/simulated/kernel_frontend.h"
 
-// A tone's level on the cable, where the device shows its user bands.
+// A tone's level on the cable, where the device shows its user bands, and
+// the width its own noise gives it.
 constexpr double scrToneDbm = -45.0;
+constexpr double scrToneWidthMHz = 0.2;
 
 // The installation's carrier the demodulator at `cableKHz` meets through
 // the device, or -1.
