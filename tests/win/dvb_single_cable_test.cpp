@@ -65,8 +65,8 @@ TEST_F(DvbSingleCableTest, AnEn50494MeasurementLocksAtTheUserBandAndClosingFrees
                                            "tune if_khz=1210000 symbol_rate=27500000 system=DVB-S2", "lock"}));
     EXPECT_TRUE(barAt80(run));
     EXPECT_EQ(0, closeWithEscape(run));
-    EXPECT_TRUE(waitForHelperLog(helper_, {"tone off", "voltage 18", "diseqc E0 10 5A 00 00", "voltage 13",
-                                           "voltage off"}));
+    EXPECT_TRUE(
+        waitForHelperLog(helper_, {"tone off", "voltage 18", "diseqc E0 10 5A 00 00", "voltage 13", "voltage off"}));
 }
 
 TEST_F(DvbSingleCableTest, AnEn50607MeasurementLocksAndAnotherReceiverOnItsBandIsNamed)
