@@ -260,6 +260,7 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
     } else if (singleCable.used) {
         const SingleCablePlan device = singleCablePlanFor(tuning, singleCable.setting);
         sequence.singleCable = true;
+        sequence.singleCableSetting = singleCable.setting;
         sequence.steps = singleCableSequenceSteps(singleCableTuneSteps(), device.command);
         sequence.retrySteps = singleCableSequenceSteps(singleCableRetrySteps(random), device.command);
         sequence.releaseSteps = singleCableSequenceSteps(singleCableReleaseSteps(), device.command, device.powerOff);

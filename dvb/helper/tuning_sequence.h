@@ -116,6 +116,7 @@ struct TuningSequence {
     // lock came in the driver's time, and the power-off that frees the user
     // band (then the LNB unpowered) when the frontend is let go.
     bool singleCable = false;
+    SingleCableSetting singleCableSetting;
     std::vector<SequenceStep> retrySteps;
     std::vector<SequenceStep> releaseSteps;
 };

@@ -66,7 +66,7 @@ void FrontendWorker::watchUserBand(bool locked)
     if (!sequence_.singleCable || !locked || !network_.freshStreamId) return;
     network_.freshStreamId = false;
     if (!userBandStreamSeen(userBand_, network_.latestStreamId)) return;
-    const std::string note = userBandSharedText(singleCable_.setting);
+    const std::string note = userBandSharedText(sequence_.singleCableSetting);
     log(note);
     std::lock_guard<std::mutex> hold(mutex_);
     latest_.userBandNote = note;
