@@ -242,3 +242,12 @@ std::string userBandSharedText(const SingleCableSetting& setting)
 {
     return "another receiver uses user band " + std::to_string(setting.userBand);
 }
+
+SingleCableCommand singleCableShowBandsCommand() { return commandOf({0xE0, 0x10, 0x5B, 0x00, 0x00}, noSingleCablePin); }
+
+std::vector<SingleCableStep> singleCableShowBandsSteps()
+{
+    std::vector<SingleCableStep> steps = singleCableTuneSteps();
+    steps.pop_back();  // nothing to tune: the bands are swept after it
+    return steps;
+}

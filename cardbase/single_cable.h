@@ -119,3 +119,11 @@ bool userBandStreamSeen(UserBandWatch& watch, uint16_t transportStreamId);
 std::string userBandSharedText(const SingleCableSetting& setting);
 // Where nothing locks through the device.
 extern const char singleCableNoAnswerText[];
+
+// Finding the user bands: after this command an EN 50494 device puts a
+// tone on every user band's centre (E0 10 5B 00 00). EN 50607 devices say
+// theirs only in answers that common tuners cannot read.
+SingleCableCommand singleCableShowBandsCommand();
+// Tone off, 18 V, 15 ms, the command, 50 ms, 13 V: the plan's command
+// (ScrCommand) then is the one that shows the bands.
+std::vector<SingleCableStep> singleCableShowBandsSteps();

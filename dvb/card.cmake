@@ -4,7 +4,7 @@
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
   dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp dvb/protocol/level_answer.cpp
-  dvb/protocol/sweep_answer.cpp)
+  dvb/protocol/sweep_answer.cpp dvb/protocol/single_cable_words.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -21,6 +21,7 @@ else()
     dvb/helper/level_watch.cpp dvb/helper/known_frontend_levels.cpp
     dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
     dvb/helper/worker_sweep.cpp
+    dvb/helper/worker_single_cable.cpp dvb/helper/user_band_find.cpp
     dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
     dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
     dvb/helper/locked_modcod.cpp dvb/helper/helper_margin.cpp dvb/helper/helper_record.cpp dvb/helper/network_lists.cpp
@@ -28,7 +29,8 @@ else()
     dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
     dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
     dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp dvb/simulated/band_level.cpp
-    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp app/wall_clock_posix.cpp)
+    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp dvb/simulated/simulated_cable.cpp
+    app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
   # so that the native tests read sections built for them.
@@ -70,6 +72,8 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_statistics.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/band_level.cpp ${CMAKE_SOURCE_DIR}/cardbase/sweep/carrier_spectrum.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_cable.cpp ${CMAKE_SOURCE_DIR}/cardbase/single_cable_device.cpp
+    ${CMAKE_SOURCE_DIR}/cardbase/single_cable.cpp ${CMAKE_SOURCE_DIR}/cardbase/settings_line.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/frontend_plan.cpp ${CMAKE_SOURCE_DIR}/cardbase/card_tuning.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp

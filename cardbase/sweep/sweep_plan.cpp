@@ -175,6 +175,8 @@ std::string sweepTitle(const SweepPlan& plan)
     if (!plan.frequenciesMHz.empty())
         title =
             std::to_string(plan.frequenciesMHz.front()) + "-" + std::to_string(plan.frequenciesMHz.back()) + " MHz ";
+    // A plan of the cable's own frequencies (no oscillator) has no LNB to speak of.
+    if (plan.oscillatorMHz == 0) return title + "on the cable";
     title += plan.request.polarization == 1 ? "V" : "H";
     if (plan.request.oscillatorMHz == 0) title += plan.request.band == SweepHighBand ? ", high band" : ", low band";
     else title += ", LNB " + std::to_string(plan.oscillatorMHz) + " MHz";

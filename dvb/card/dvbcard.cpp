@@ -12,7 +12,12 @@
 // helper says of that very reading (whether its s/n is a C/N in dB, a search
 // under way: dvb/protocol/reading_words.h) and the level beside them, locked
 // or not; while locked, every few readings also what the helper has read of
-// the network and what the link margin rests on.
+// the network and what the link margin rests on. With a line "scr=..." in
+// dvbcard.ini the card measures through a single-cable device: the setting
+// goes to the helper after Initialize (dvb/protocol/single_cable_words.h),
+// and where it does not read, or the helper cannot take it, no tune goes
+// out at all and the card line says why; while locked, the helper is also
+// asked whether another receiver took the user band.
 #include <windows.h>
 
 #include <new>
@@ -27,6 +32,7 @@
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
+#include "dvb/protocol/single_cable_words.h"
 #include "dvb/protocol/start_bound.h"
 #include "dvb/protocol/sweep_answer.h"
 
@@ -43,9 +49,14 @@ public:
     {
         InitializeCriticalSection(&linkLock_);
         const std::string address = environmentText("AZIMORA_DVB");
-        openReadingFeed(feed_, std::string("DVB-S/S2 frontend through azimora-dvb at ") +
-                                   (address.empty() ? defaultHelperAddress : address.c_str()));
+        cardName_ = std::string("DVB-S/S2 frontend through azimora-dvb at ") +
+                    (address.empty() ? defaultHelperAddress : address.c_str());
+        openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
+        singleCable_ = singleCableFromSettings(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE),
+                                               &scrSetting_, &scrRefusal_);
+        if (!scrRefusal_.empty()) refuseSingleCable(scrRefusal_);
+        else if (singleCable_) noteSingleCable(feed_, &scrSetting_);
     }
 
     // The tuner control interface
@@ -87,8 +98,12 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         latched_ = takeReading(feed_, [this] { return helperReading(); });
-        if (latched_.locked) askNetwork();
-        else lockedReadings_ = 0;
+        if (latched_.locked) {
+            if (lockedReadings_ % networkQueryEvery == 0) askUserBand();
+            askNetwork();
+        } else {
+            lockedReadings_ = 0;
+        }
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -130,6 +145,11 @@ private:
         };
         EnterCriticalSection(&linkLock_);
         const bool linked = isConnected(link_) || connectAndInitialize(GetTickCount() + callTimeoutMs);
+        const std::string refusal = singleCableBlocked() ? scrRefusal_ : std::string();
+        if (!refusal.empty()) {
+            LeaveCriticalSection(&linkLock_);
+            return fail(refusal);
+        }
         Reply reply;
         Request ask{RequestSweep, 0, sweepRequestWords(plan.request)};
         const bool asked = linked && exchange(link_, ask, &reply, GetTickCount() + callTimeoutMs);
@@ -244,6 +264,34 @@ private:
             noteNetwork(feed_, report.identity);
     }
 
+    // Whether no tune may go out: the single-cable setting refused.
+    bool singleCableBlocked()
+    {
+        EnterCriticalSection(&linkLock_);
+        const bool blocked = singleCable_ && !scrRefusal_.empty();
+        LeaveCriticalSection(&linkLock_);
+        return blocked;
+    }
+
+    // Where the card measures through a single-cable device that the helper
+    // cannot carry, no tune goes out: the card line says why.
+    void refuseSingleCable(const std::string& reason)
+    {
+        scrRefusal_ = reason;
+        noteCardLine(feed_, cardName_ + "; single cable refused: " + reason);
+    }
+
+    // Whether another receiver took the user band since the tune.
+    void askUserBand()
+    {
+        Reply reply;
+        UserBandAnswer answer;
+        if (!singleCable_ || singleCableBlocked() || !call(RequestQueryUserBand, 0, &reply) || !reply.ok ||
+            !parseUserBandAnswer(reply.text, &answer))
+            return;
+        if (answer.shared) noteUserBandShared(feed_, userBandSharedText(scrSetting_));
+    }
+
     // One request and its reply, whole: the program's thread and a sweep's share the link.
     bool call(RequestKind kind, LONG value, Reply* reply)
     {
@@ -260,9 +308,18 @@ private:
         helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
-        if (exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) && reply.ok) return true;
-        closeLink(link_);
-        return false;
+        if (!exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) || !reply.ok) {
+            closeLink(link_);
+            return false;
+        }
+        // A setting that did not read goes nowhere; the helper's own refusal stops every tune.
+        if (!singleCable_ || (!scrRefusal_.empty() && !scrRefusedByHelper_)) return true;
+        if (!exchange(link_, singleCableRequest(scrSetting_), &reply, deadline)) return false;
+        const std::string refusal = singleCableAnswerRefusal(reply);
+        scrRefusedByHelper_ = !refusal.empty();
+        if (scrRefusedByHelper_) refuseSingleCable(refusal);
+        else scrRefusal_.clear();
+        return true;
     }
 
     // A set call after the link was lost starts a new one: a new measurement
@@ -284,6 +341,8 @@ private:
         const DWORD began = GetTickCount();
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (!isConnected(link_) && !connectAndInitialize(began + callTimeoutMs)) return E_FAIL;
+            // Never a plain tune where the single-cable device's cannot go out.
+            if (tuningCall && singleCableBlocked()) return E_FAIL;
             CardTuning next = sent_;
             const bool tunes = tuningCall && recordSetCall(next, *tuningCall, static_cast<int32_t>(value));
             const DWORD deadline = began + callTimeoutMs + (tunes ? startBoundMs(longestStart()) : 0);
@@ -313,6 +372,11 @@ private:
     bool helperTellsLevel_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
+    std::string cardName_;
+    bool singleCable_ = false;  // dvbcard.ini has a line scr=
+    SingleCableSetting scrSetting_;
+    std::string scrRefusal_;           // why no tune may go out, else ""
+    bool scrRefusedByHelper_ = false;  // the helper's refusal, asked again on a new link
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) DvbCard(), iid, object); }

@@ -292,11 +292,11 @@ int DvbFrontend::setTone(bool on)
     return dvb_fe_sec_tone(parms_, on ? SEC_TONE_ON : SEC_TONE_OFF);
 }
 
-int DvbFrontend::sendSwitchCommand(const uint8_t command[4])
+int DvbFrontend::sendSwitchCommand(const uint8_t* command, size_t length)
 {
     if (!parms_) return -ENODEV;
     if (options_.remote) return 0;
-    return dvb_fe_diseqc_cmd(parms_, 4, command);
+    return dvb_fe_diseqc_cmd(parms_, static_cast<unsigned>(length), command);
 }
 
 int DvbFrontend::sendBurst(bool b)

@@ -35,7 +35,7 @@ public:
     FrontendAbilities abilities() override;
     int setVoltage(LnbVoltage voltage) override;
     int setTone(bool on) override;
-    int sendSwitchCommand(const uint8_t command[4]) override;
+    int sendSwitchCommand(const uint8_t* command, size_t length) override;
     int sendBurst(bool b) override;
     int tune(const TuningSequence& sequence, SystemAttempt attempt) override;
     bool read(RawFigures* raw) override;

@@ -17,7 +17,8 @@ static std::string errorText(int negativeErrno) { return std::strerror(-negative
 // While locked without the tuner's word, it is asked again every second.
 static constexpr uint32_t tunerAskEvery = 10;
 
-FrontendWorker::FrontendWorker(FrontendDevice& device, FrontendLog* log) : device_(device), log_(log)
+FrontendWorker::FrontendWorker(FrontendDevice& device, FrontendLog* log)
+    : device_(device), log_(log), random_(static_cast<uint32_t>(monotonicMs()))
 {
     thread_ = std::thread(&FrontendWorker::run, this);
 }
@@ -34,6 +35,7 @@ std::shared_ptr<WorkerOutcome> FrontendWorker::queue(Command command)
 {
     std::shared_ptr<WorkerOutcome> outcome = std::make_shared<WorkerOutcome>();
     command.outcome = outcome;
+    command.singleCable = singleCableNext_;
     if (quitting_) {
         *outcome = WorkerOutcome{true, false, ProblemOther, "helper is ending"};
         return outcome;
@@ -106,8 +108,13 @@ void FrontendWorker::notifyWhenDone(std::function<void()> notify)
 
 uint32_t FrontendWorker::tuneBoundMs(const CardTuning& tuning)
 {
+    SingleCableUse singleCable;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        singleCable = singleCableNext_;
+    }
     // The LNB taken as unpowered before: the longer of the two starts.
-    return startBoundMs(startShapeOf(buildTuningSequence(tuning, abilities(), false, nullptr)));
+    return startBoundMs(startShapeOf(buildTuningSequence(tuning, abilities(), false, nullptr, singleCable)));
 }
 
 LatestReading FrontendWorker::latest()
@@ -208,6 +215,8 @@ void FrontendWorker::run()
 
 void FrontendWorker::execute(const Command& command, WorkerOutcome* outcome)
 {
+    singleCable_ = command.singleCable;
+    showUserBands_ = command.showUserBands;
     switch (command.kind) {
     case CommandOpen: carryOutOpen(outcome); break;
     case CommandTune:
@@ -270,15 +279,20 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
         return;
     }
     const FrontendAbilities abilities = device_.abilities();
-    const std::string refusal = tuningRefusal(tuning, abilities);
+    const std::string refusal = tuningRefusal(tuning, abilities, singleCable_);
     if (!refusal.empty()) {
         log(refusedLine(plannedTuneLine(tuning), refusal));
         outcome->reason = "refused: " + refusal;
         return;
     }
     const TuningSequence sequence =
-        buildTuningSequence(tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)));
+        buildTuningSequence(tuning, abilities, supplyOn_, rememberedAttempt(memory_, transponderKeyOf(tuning)),
+                            singleCable_, static_cast<uint32_t>(random_()));
+    network_.watchStream = sequence.singleCable;
+    userBandRetuned(userBand_);
+    saidAgain_ = false;
     if (!runSteps(sequence, outcome)) return;
+    if (sequence.singleCable) userBandRelease_ = sequence.releaseSteps;
     if (ending()) {
         outcome->reason = "helper is ending";
         return;
@@ -298,36 +312,47 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
     outcome->ok = true;
 }
 
-// The supply, tone and switch steps of a sequence, each logged; false with
-// the reason when one is refused or the helper ends.
+// One step that reaches the frontend (not a pause): 0, or a negative errno.
+int FrontendWorker::carryOutStep(const SequenceStep& step)
+{
+    switch (step.kind) {
+    case StepSupply: return device_.setVoltage(step.voltage);
+    case StepTone: return device_.setTone(step.on);
+    case StepSwitchCommand: return device_.sendSwitchCommand(step.command, step.commandLength);
+    case StepBurst: return device_.sendBurst(step.on);
+    case StepPause: break;
+    }
+    return 0;
+}
+
 bool FrontendWorker::runSteps(const TuningSequence& sequence, WorkerOutcome* outcome)
 {
-    for (const SequenceStep& step : sequence.steps) {
+    return runStepList(sequence.steps, outcome);
+}
+
+// The supply, tone and switch steps of a sequence, each logged; false with
+// the reason when one is refused or the helper ends.
+bool FrontendWorker::runStepList(const std::vector<SequenceStep>& steps, WorkerOutcome* outcome)
+{
+    for (const SequenceStep& step : steps) {
         if (ending()) {
             outcome->reason = "helper is ending";
             return false;
         }
-        int result = 0;
-        switch (step.kind) {
-        case StepPause:
+        if (step.kind == StepPause) {
             if (!pauseFor(step.pauseMs)) {
                 outcome->reason = "helper is ending";
                 return false;
             }
             continue;
-        case StepSupply: result = device_.setVoltage(step.voltage); break;
-        case StepTone: result = device_.setTone(step.on); break;
-        case StepSwitchCommand: result = device_.sendSwitchCommand(step.command); break;
-        case StepBurst:
-            if (burstLacking_) continue;
-            result = device_.sendBurst(step.on);
-            // The command before it has already picked the input.
-            if (unsupportedByDriver(result)) {
-                burstLacking_ = true;
-                log(burstLackingLine(step));
-                continue;
-            }
-            break;
+        }
+        if (step.kind == StepBurst && burstLacking_) continue;
+        const int result = carryOutStep(step);
+        // The command before it has already picked the input.
+        if (step.kind == StepBurst && unsupportedByDriver(result)) {
+            burstLacking_ = true;
+            log(burstLackingLine(step));
+            continue;
         }
         if (result != 0) {
             log(refusedLine(stepLine(step), errorText(result)));
@@ -425,6 +450,7 @@ void FrontendWorker::takeReading()
         const uint32_t networkNow = static_cast<uint32_t>(now);
         readNetworkSections(network_, device_, locked == 1, networkNow);
         network = networkReaderReport(network_, networkNow);
+        watchUserBand(locked == 1);
     }
     {
         std::lock_guard<std::mutex> hold(mutex_);
@@ -444,7 +470,11 @@ void FrontendWorker::takeReading()
     }
     // A later attempt the kernel refuses is logged; the turns go on.
     std::string ignored;
-    if (answered && searchMovesOn(search_, sequence_, locked == 1, now)) sendAttempt(&ignored);
+    const bool neverLocked = !search_.locked;
+    if (!answered || !searchMovesOn(search_, sequence_, locked == 1, now)) return;
+    // Another receiver may have spoken over the single-cable command.
+    if (neverLocked && !sayCommandAgain()) return;
+    sendAttempt(&ignored);
 }
 
 void FrontendWorker::carryOutRelease()
@@ -456,11 +486,9 @@ void FrontendWorker::carryOutRelease()
         latest_ = LatestReading();
     }
     if (!open_) return;
-    // The LNB goes unpowered, its tone off, when the frontend is let go.
-    const int tone = device_.setTone(false);
-    log(tone == 0 ? toneLine(false) : refusedLine(toneLine(false), errorText(tone)));
-    const int voltage = device_.setVoltage(VoltageOff);
-    log(voltage == 0 ? voltageLine(VoltageOff) : refusedLine(voltageLine(VoltageOff), errorText(voltage)));
+    // The LNB goes unpowered, its tone off, when the frontend is let go;
+    // a single-cable device's user band is freed first.
+    letGoOfUserBand();
     supplyOn_ = false;
     device_.close();
     open_ = false;

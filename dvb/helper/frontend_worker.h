@@ -12,7 +12,11 @@
 // is answered: past stalledReadMs the latest reading is one without lock
 // that says how long the driver has been searching, and the log says how
 // long the read waited. It also sweeps a band (worker_sweep.cpp), step by
-// step, until done or until another command comes.
+// step, until done or until another command comes. Through a single-cable
+// device (worker_single_cable.cpp) it carries out the device's steps, says
+// the command once more where no lock came in the driver's time, watches
+// the stream for another receiver on the user band while locked, and frees
+// the band when the frontend is let go.
 // Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
@@ -21,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -46,7 +51,8 @@ public:
     // Each: 0, or a negative errno.
     virtual int setVoltage(LnbVoltage voltage) = 0;
     virtual int setTone(bool on) = 0;
-    virtual int sendSwitchCommand(const uint8_t command[4]) = 0;
+    // A DiSEqC message of 3 to 6 bytes (FE_DISEQC_SEND_MASTER_CMD).
+    virtual int sendSwitchCommand(const uint8_t* command, size_t length) = 0;
     virtual int sendBurst(bool b) = 0;
     virtual int tune(const TuningSequence& sequence, SystemAttempt attempt) = 0;
     // False when the frontend does not answer.
@@ -77,6 +83,7 @@ struct LatestReading {
     ModcodWord tunerModcod;                         // the tuner's word, read since the latest lock
     uint32_t readingNumber = 0;                     // readings taken since the tune: each counted once
     HeardLists lists;                               // for a tune that gathers the networks' lists
+    std::string userBandNote;                       // "another receiver uses user band 1" since the tune, else ""
 };
 
 struct WorkerOutcome {
@@ -120,10 +127,18 @@ public:
     // How long a tune of these values may take: the bound of its start.
     uint32_t tuneBoundMs(const CardTuning& tuning);
 
+    // The single-cable device (or none) that the tunes and sweeps queued
+    // from now on go through; none unless told.
+    void useSingleCable(const SingleCableUse& use);
+
     // A sweep of the band the plan covers, on the open frontend; it runs
     // until done, and a command queued meanwhile ends it. Its status as it
     // goes, and after it until the next one.
     Pending startSweep(const SweepPlan& plan);
+    // A sweep of the cable itself (the plan's oscillator 0: its steps are
+    // the frequencies the tuner is given) after the single-cable device was
+    // asked to show its user bands.
+    Pending startUserBandSweep(const SweepPlan& plan);
     SweepStatus sweepStatus();
 
     // Drops every command not begun, lets the frontend go and ends the
@@ -139,6 +154,8 @@ private:
         std::shared_ptr<WorkerOutcome> outcome;
         bool gatherLists = false;
         SweepPlan sweep{};
+        SingleCableUse singleCable{};
+        bool showUserBands = false;
     };
 
     void run();
@@ -150,6 +167,13 @@ private:
     void carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome);
     void carryOutRelease();
     bool runSteps(const TuningSequence& sequence, WorkerOutcome* outcome);
+    bool runStepList(const std::vector<SequenceStep>& steps, WorkerOutcome* outcome);
+    int carryOutStep(const SequenceStep& step);
+    void letGoOfUserBand();
+    bool sayCommandAgain();
+    void watchUserBand(bool locked);
+    bool tuneSweepStep(const CardTuning& tuning, const FrontendAbilities& abilities, std::string* reason);
+    TuningSequence sweepStart(const SweepPlan& plan, const FrontendAbilities& abilities);
     void carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome);
     bool sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities, SweepPoint* point,
                    RawFigures* raw, std::string* reason);
@@ -176,6 +200,7 @@ private:
     uint64_t latestAnswerMs_ = 0;  // the latest read that answered, or the tune
     FrontendAbilities abilities_;
     SweepStatus sweep_;
+    SingleCableUse singleCableNext_;  // for the commands queued from now on
 
     // The thread's own; nobody else touches these.
     bool open_ = false;
@@ -192,6 +217,12 @@ private:
     LevelWatch levelWatch_;
     uint32_t lockedReadings_ = 0;  // since the lock came, for asking the tuner's word again
     bool tunerWordKnown_ = false;  // asked no more while the lock lasts
+    SingleCableUse singleCable_;   // the command carried out now goes through it
+    bool showUserBands_ = false;   // the sweep carried out now is of the cable, the device showing its bands
+    std::vector<SequenceStep> userBandRelease_;  // frees the user band asked latest; empty when none is
+    bool saidAgain_ = false;                     // the single-cable command was said once more since the tune
+    UserBandWatch userBand_;
+    std::minstd_rand random_;
 
     std::thread thread_;
 };

@@ -86,6 +86,13 @@ const char* helperUsage()
            "  --step MHZ             with --sweep: 1 to 50 (default 2)\n"
            "  --try                  with --sweep: try to lock each peak at the common symbol\n"
            "                         rates, and say what locked and its network\n"
+           "  --scr SETTING          through a single-cable device (EN 50494 or EN 50607):\n"
+           "                         en50494,UB,MHZ[,PIN] or en50607,UB,MHZ[,PIN], the user\n"
+           "                         band as printed on the device, its frequency and PIN;\n"
+           "                         with --status --tune, --survey, --sweep or when serving\n"
+           "  --scr-find             with --sweep: ask an EN 50494 device to show its user\n"
+           "                         bands, sweep the cable 950-2150 MHz and print each band\n"
+           "                         found and a suggested scr= line\n"
            "  --help                 this text\n"
            "\n"
            "Exit codes:\n"
@@ -176,12 +183,28 @@ static std::string surveyProblem(const HelperOptions& parsed, const std::string&
     return "";
 }
 
+// What --scr and --scr-find do not go with; "" when all is well.
+// `sweepDetail`: the latest of a sweep's options that choose the LNB's band, polarisation or port.
+static std::string singleCableProblem(const HelperOptions& parsed, const std::string& sweepDetail)
+{
+    if (parsed.scrFind && !parsed.sweep.sweep) return "--scr-find goes with --sweep";
+    if (parsed.scrFind && !sweepDetail.empty())
+        return "--scr-find sweeps the cable itself, 950-2150 MHz: leave out " + sweepDetail;
+    if (!parsed.hasSingleCable) return "";
+    if (parsed.remote)
+        return "--scr with --server: dvbv5-daemon cannot carry a single-cable device's steps (its libdvbv5 drives "
+               "the LNB its own way); run azimora-dvb on the machine with the card";
+    if (parsed.status && !parsed.tune) return "--scr goes with --status --tune, --survey, --sweep or serving";
+    return "";
+}
+
 bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* options, std::string* error)
 {
     HelperOptions parsed;
     std::string otherOption, pointDetail;  // to tell --point's options from the others
     std::string surveyDetail;              // and --survey's
     std::string sharedDetail;              // and those of --survey and --sweep alike
+    std::string sweepDetail;               // a sweep's option that --scr-find goes without
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
         std::string value;
@@ -192,7 +215,7 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             name = name.substr(0, equals);
             hasValue = true;
         }
-        const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" ||
+        const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" || name == "--scr" ||
                                 name == "--listen" || name == "--log" || name == "--simulate" ||
                                 name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
                                 name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue" ||
@@ -281,6 +304,16 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             else if (name != "--survey") surveyDetail = name;
         } else if (isSweepOption(name)) {
             if (!takeSweepOption(name, value, &parsed.sweep, error)) return false;
+            if (name != "--sweep" && name != "--step") sweepDetail = name;
+        } else if (name == "--scr") {
+            std::string reason;
+            if (!parseSingleCable(value, &parsed.singleCable, &reason)) {
+                *error = "--scr: " + reason;
+                return false;
+            }
+            parsed.hasSingleCable = true;
+        } else if (name == "--scr-find") {
+            parsed.scrFind = true;
         } else if (name == "--status") {
             parsed.status = true;
         } else if (name == "--help" || name == "-h") {
@@ -308,6 +341,12 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         return false;
     }
     if (parsed.sweep.sweep && parsed.switchCode > 0) parsed.sweep.request.diseqcCode = parsed.switchCode;
+    const std::string singleCableMismatch =
+        singleCableProblem(parsed, parsed.switchCode > 0 ? "--switch" : sweepDetail);
+    if (!singleCableMismatch.empty()) {
+        *error = singleCableMismatch;
+        return false;
+    }
     const std::string surveyMismatch = surveyProblem(parsed, surveyDetail);
     if (!surveyMismatch.empty()) {
         *error = surveyMismatch;

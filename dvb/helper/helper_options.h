@@ -6,6 +6,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/modcod.h"
 #include "cardbase/pointing/look_angles.h"
+#include "cardbase/single_cable.h"
 #include "dvb/helper/connection_rules.h"
 #include "dvb/helper/sweep_options.h"
 
@@ -47,6 +48,9 @@ struct HelperOptions {
     int32_t switchCode = -1;          // --switch: the DiSEqC letters as the keypad codes them; -1 none given
     std::string updateCataloguePath;  // --update-catalogue: the satellite.ini to read and rewrite
     SweepOptions sweep;               // --sweep and its own options: the band's level, step by step, then end
+    bool hasSingleCable = false;      // --scr: tunes go through a single-cable device
+    SingleCableSetting singleCable;
+    bool scrFind = false;  // --scr-find (with --sweep): the cable swept for the device's user bands
     bool help = false;
 };
 

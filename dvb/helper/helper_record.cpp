@@ -28,6 +28,7 @@ void helperRecordTuned(HelperRecord& record, const CardTuning& tuning, const std
     record.lastNumber = 0;
     startMeasurement(record.measurement, measurementId(unixMs, record.store.tag, ++record.count), record.card, tuning,
                      unixMs, zoneMinutes, nowMs);
+    record.measurement.entry.singleCable = record.singleCable;
 }
 
 void helperRecordReading(HelperRecord& record, const LatestReading& latest, const ModcodWord& user, uint32_t nowMs)
@@ -41,6 +42,7 @@ void helperRecordReading(HelperRecord& record, const LatestReading& latest, cons
     context.network = latest.network;
     context.expected = record.expected;
     measureReading(record.measurement, latest.reading, context, nowMs);
+    if (!latest.userBandNote.empty()) record.measurement.entry.userBandNote = latest.userBandNote;
     if (record.keptAside && nowMs - record.keptAtMs < runningFileIntervalMs) return;
     record.keptAside = true;
     record.keptAtMs = nowMs;

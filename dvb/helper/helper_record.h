@@ -18,6 +18,7 @@ struct HelperRecord {
     RecordStore store;
     bool open = false;
     std::string card;
+    std::string singleCable;  // "en50494,1,1210" through a single-cable device, else ""
     RecordSite site;
     Measurement measurement;
     std::vector<PositionTenths> expected;  // the catalogue's positions for the transponder

@@ -155,6 +155,14 @@ static WorkerOutcome waitForTune(FrontendWorker& worker, const CardTuning& tunin
     return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
 }
 
+static SingleCableUse singleCableOf(const HelperOptions& options)
+{
+    SingleCableUse use;
+    use.used = options.hasSingleCable;
+    use.setting = options.singleCable;
+    return use;
+}
+
 // The catalogue Azimora ships (resources/satellite.ini), built in.
 extern const unsigned char builtInCatalogue[];
 extern const size_t builtInCatalogueSize;
@@ -170,6 +178,7 @@ static void startRecord(HelperRecord& record, const HelperOptions& options, DvbF
         complain("the record of measurements cannot be kept: " + record.store.problem);
         return;
     }
+    if (options.hasSingleCable) record.singleCable = singleCableSettingText(options.singleCable, false);
     const std::string catalogue(reinterpret_cast<const char*>(builtInCatalogue), builtInCatalogueSize);
     const CardTuning& tuning = options.tuning;
     const int64_t now = wallClockMs();
@@ -188,6 +197,7 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
+    worker.useSingleCable(singleCableOf(options));
     int code = ExitOk;
     const ModcodWord user = options.hasModcod ? knownWord(options.modcod) : missingWord(GapNotChosen);
     HelperRecord record;
@@ -203,7 +213,8 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
         complain("cannot tune " + options.tuneEntry + ": " + tuned.reason);
         code = ExitFailure;
     } else {
-        const TuningSequence sequence = buildTuningSequence(options.tuning, worker.abilities(), true, nullptr);
+        const TuningSequence sequence =
+            buildTuningSequence(options.tuning, worker.abilities(), true, nullptr, singleCableOf(options));
         const uint32_t lockWaitMs = tunedLockWaitMs(sequence);
         const auto locked = [](const LatestReading& latest) { return latest.answered && latest.reading.locked; };
         LatestReading latest = waitForReading(worker, lockWaitMs, record, user, locked);
@@ -214,12 +225,14 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
         if (stopRequested) {
             code = ExitOk;
         } else {
-            std::fputs(tunedReport(device.describe(), options.tuneEntry, latest, user).c_str(), stdout);
+            std::fputs(tunedReport(device.describe(), options.tuneEntry, latest, user, singleCableOf(options)).c_str(),
+                       stdout);
             std::fflush(stdout);
             if (!locked(latest)) {
                 char waited[32];
                 std::snprintf(waited, sizeof waited, "%.1f s", lockWaitMs / 1000.0);
-                complain("no lock on " + options.tuneEntry + " within " + waited);
+                complain("no lock on " + options.tuneEntry + " within " + waited +
+                         (options.hasSingleCable ? std::string(": ") + singleCableNoAnswerText : std::string()));
                 code = ExitNoLock;
             }
         }
@@ -236,12 +249,13 @@ static int tuneAndReport(const HelperOptions& options, DvbFrontend& device, Fron
 // A worker of its own, as --status --tune has one, `run` carried out on it
 // and the frontend let go at the end: --survey and --sweep.
 template <typename Run>
-static int onOwnWorker(DvbFrontend& device, FrontendLog& log, Run run)
+static int onOwnWorker(const HelperOptions& options, DvbFrontend& device, FrontendLog& log, Run run)
 {
     sigset_t previous;
     blockEndingSignals(true, &previous);
     FrontendWorker worker(device, &log);
     blockEndingSignals(false, &previous);
+    worker.useSingleCable(singleCableOf(options));
     const int code = run(worker);
     if (!worker.stop(endWaitMs)) {
         complain("the frontend did not answer within 5 s while it was let go; ending without it");
@@ -283,6 +297,7 @@ static int serve(const HelperOptions& options, DvbFrontend& device, FrontendLog&
         // The frontend stays open for the first program that connects.
         ServerSettings settings;
         settings.secret = secret;
+        settings.singleCable = singleCableOf(options);
         settings.idleMs = options.idleSeconds * 1000;
         settings.log = &log;
         serveConnections(listener, frontend, settings, &stopRequested);
@@ -366,12 +381,12 @@ int main(int argc, char** argv)
     {
         DvbFrontend device(options);
         if (options.survey) {
-            code = onOwnWorker(device, log, [&](FrontendWorker& worker) {
+            code = onOwnWorker(options, device, log, [&](FrontendWorker& worker) {
                 return surveyCommand(
                     options, worker, [&device] { return device.describe().name; }, &stopRequested);
             });
         } else if (options.sweep.sweep) {
-            code = onOwnWorker(device, log,
+            code = onOwnWorker(options, device, log,
                                [&](FrontendWorker& worker) { return runSweep(options, worker, &stopRequested); });
         } else if (options.tune) {
             code = tuneAndReport(options, device, log);

@@ -28,9 +28,10 @@ static void stopFilters(NetworkReader& reader, SectionSource& source)
 void restartNetworkReader(NetworkReader& reader, SectionSource& source)
 {
     stopFilters(reader, source);
-    const bool gatherLists = reader.gatherLists;
+    const bool gatherLists = reader.gatherLists, watchStream = reader.watchStream;
     reader = NetworkReader();
     reader.gatherLists = gatherLists;
+    reader.watchStream = watchStream;
 }
 
 static bool wanted(const NetworkReader& reader, SectionTable table)
@@ -38,7 +39,7 @@ static bool wanted(const NetworkReader& reader, SectionTable table)
     if (reader.givenUp[table]) return false;
     switch (table) {
     case TableNit: return !reader.tableWhole;
-    case TablePat: return !reader.ids.hasTransportStreamId;
+    case TablePat: return !reader.ids.hasTransportStreamId || reader.watchStream;
     case TableSdt: return !reader.ids.hasOriginalNetworkId;
     case TableNitOther: return reader.gatherLists && !reader.listsSettled;
     }
@@ -48,6 +49,13 @@ static bool wanted(const NetworkReader& reader, SectionTable table)
 static void take(NetworkReader& reader, SectionTable table, const StreamSection& section, uint32_t nowMs)
 {
     StreamIds& ids = reader.ids;
+    if (table == TablePat) {
+        reader.freshStreamId = true;
+        reader.latestStreamId = section.transportStreamId;
+        // A watched stream's later PATs are its watcher's: the network is the lock's first stream's.
+        if (reader.patRead) return;
+        reader.patRead = true;
+    }
     reader.identified = false;
     switch (table) {
     case TableNit:
@@ -106,13 +114,16 @@ void readNetworkSections(NetworkReader& reader, SectionSource& source, bool lock
     if (!waitOver)
         for (int table = 0; table < sectionTableCount; ++table)
             readTable(reader, source, static_cast<SectionTable>(table), nowMs);
-    const bool idsSettled = !wanted(reader, TablePat) && !wanted(reader, TableSdt);
+    else if (reader.watchStream) readTable(reader, source, TablePat, nowMs);
+    const bool idsSettled = (reader.ids.hasTransportStreamId || reader.givenUp[TablePat]) && !wanted(reader, TableSdt);
     if (reader.tableWhole && !reader.identified &&
         (idsSettled || nowMs - reader.tableWholeAtMs >= streamIdsWaitMs || waitOver)) {
         networkFound(reader.watch, identifyNetwork(reader.table, reader.ids));
         reader.identified = true;
     }
-    if (waitOver) stopFilters(reader, source);
+    if (!waitOver) return;
+    for (int table = 0; table < sectionTableCount; ++table)
+        if (table != TablePat || !reader.watchStream) stopFilter(reader, source, static_cast<SectionTable>(table));
 }
 
 NetworkReport networkReaderReport(const NetworkReader& reader, uint32_t nowMs)

@@ -6,7 +6,8 @@
 // and identified by the shared rule (cardbase/network/network_identity.h). Started
 // at a lock; stopped and forgotten at every tune and at a lost lock;
 // stopped, without a word, when the table is whole with the stream's ids,
-// or networkInformationWaitMs after the lock. A frontend without a demux
+// or networkInformationWaitMs after the lock (the PAT read on while the
+// stream is watched). A frontend without a demux
 // (one behind dvbv5-daemon) has "no network information" at once. The
 // sections themselves come from a SectionSource. Platform-neutral; the
 // caller supplies the time.
@@ -67,6 +68,13 @@ struct NetworkReader {
     bool gatherLists = false;
     OtherLists others;
     bool listsSettled = false;
+    // Through a single-cable device the PAT is read as long as the lock
+    // lasts: another receiver that takes the user band changes the stream.
+    // Kept across restarts, as gatherLists is.
+    bool watchStream = false;
+    bool patRead = false;        // the PAT's id is in ids
+    bool freshStreamId = false;  // a PAT came since the watcher last looked
+    uint16_t latestStreamId = 0;
 };
 
 // A tune, a new attempt or the frontend let go: every filter stopped and

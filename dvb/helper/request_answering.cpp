@@ -3,22 +3,36 @@
 #include "cardbase/reading_pace.h"
 #include "dvb/protocol/shared_secret.h"
 
+static SingleCableUse singleCableOf(const Session& session)
+{
+    SingleCableUse use;
+    use.used = session.singleCable;
+    use.setting = session.singleCableSetting;
+    return use;
+}
+
 namespace {
 
 // The session's frontend while a request is answered: an open or a tune has
 // had its answer already (the frontend's, or none needed).
 class AnsweredFrontend final : public FrontendPort {
 public:
-    AnsweredFrontend(ServedFrontend& frontend, bool ok, const std::string& reason)
-        : frontend_(frontend), ok_(ok), reason_(reason)
+    AnsweredFrontend(ServedFrontend& frontend, bool ok, const std::string& reason,
+                     const SingleCableUse& singleCable = SingleCableUse())
+        : frontend_(frontend), ok_(ok), reason_(reason), singleCable_(singleCable)
     {}
     bool open(std::string* reason) override { return answer(reason); }
     bool tune(const CardTuning&, std::string* reason) override { return answer(reason); }
     bool measure(SignalReading* reading) override { return frontend_.measure(reading); }
     NetworkReport network() override { return frontend_.network(); }
     ModcodAnswer modcod() override { return frontend_.modcod(); }
-    bool startSweep(const SweepPlan& plan, std::string* reason) override { return frontend_.startSweep(plan, reason); }
+    bool startSweep(const SweepPlan& plan, std::string* reason) override
+    {
+        return frontend_.startSweep(plan, singleCable_, reason);
+    }
     SweepStatus sweepStatus() override { return frontend_.sweepStatus(); }
+    std::string singleCableRefusal() override { return frontend_.singleCableRefusal(); }
+    std::string userBandNote() override { return frontend_.userBandNote(); }
 
 private:
     bool answer(std::string* reason)
@@ -29,6 +43,7 @@ private:
     ServedFrontend& frontend_;
     bool ok_;
     std::string reason_;
+    SingleCableUse singleCable_;  // the connection's, for a sweep it asks
 };
 
 }  // namespace
@@ -103,7 +118,7 @@ void answerRequests(Server& server, Connection& connection, uint64_t nowMs)
             queueReply(connection, okReply());
             continue;
         }
-        AnsweredFrontend noCall(server.frontend, true, "");
+        AnsweredFrontend noCall(server.frontend, true, "", singleCableOf(connection.session));
         Request request;
         if (line.tooLong || !parseRequest(line.text, &request)) {
             // Answered, but no sign of a program at work.
@@ -138,7 +153,7 @@ void answerRequests(Server& server, Connection& connection, uint64_t nowMs)
                 break;
             }
             noteFrontendCall(server.hold, nowMs);
-            if (tunes) server.frontend.startTune(tuning);
+            if (tunes) server.frontend.startTune(tuning, singleCableOf(connection.session));
             else server.frontend.startOpen();
             connection.calling = true;
             connection.lastRequestMs = nowMs;

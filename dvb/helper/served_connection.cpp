@@ -92,6 +92,8 @@ void acceptConnection(Server& server, int listener, uint64_t nowMs)
     connection.socket = socket;
     connection.address = ntohl(peer.sin_addr.s_addr);
     connection.openedMs = nowMs;
+    connection.session.singleCable = server.settings.singleCable.used;
+    connection.session.singleCableSetting = server.settings.singleCable.setting;
     if (server.settings.secret.empty()) admit(server, connection, nowMs);
 }
 

@@ -219,8 +219,11 @@ int surveyCommand(const HelperOptions& options, FrontendWorker& worker, const st
         (inputs.named ? squeezedName(inputs.satellite.name) + ", from its catalogue transponder " + inputs.start.entry
                       : "the satellite of " + inputs.start.entry) +
         ", " + dwellText(options.dwellMs) + " on each after its lock");
+    if (options.hasSingleCable) say("single cable: " + singleCableWords(options.singleCable));
     SurveySettings settings;
     settings.dwellMs = options.dwellMs;
+    settings.singleCable.used = options.hasSingleCable;
+    settings.singleCable.setting = options.singleCable;
     settings.stop = stop;
     settings.say = say;
     recordInto(writing, settings, cardName());

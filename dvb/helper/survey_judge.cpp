@@ -1,5 +1,6 @@
 #include "dvb/helper/survey_judge.h"
 
+#include "cardbase/single_cable.h"
 #include "catalogue/parameter_ranges.h"
 
 static const char nothingLocks[] = "no lock at all: is the dish on the satellite, the LNB powered, the cable sound?";
@@ -22,12 +23,12 @@ static bool groupFails(const std::vector<SurveyResult>& results, InGroup inGroup
 }
 
 std::vector<std::string> surveySentences(const std::vector<SurveyResult>& results,
-                                         const std::vector<PositionTenths>& expected)
+                                         const std::vector<PositionTenths>& expected, bool singleCable)
 {
     std::vector<std::string> sentences;
     bool anyLock = false;
     for (const SurveyResult& result : results) anyLock = anyLock || result.entry.locked;
-    if (!results.empty() && !anyLock) return {nothingLocks};
+    if (!results.empty() && !anyLock) return {singleCable ? singleCableNoAnswerText : nothingLocks};
     for (const SurveyResult& result : results) {
         const NetworkIdentity& identity = result.entry.network.identity;
         if (!result.entry.locked || result.entry.network.state != NetworkKnown ||
@@ -37,6 +38,8 @@ std::vector<std::string> surveySentences(const std::vector<SurveyResult>& result
                             positionDegreesText(expected.front()));
         break;
     }
+    // The device hears neither the tone nor the supply's polarization.
+    if (singleCable) return sentences;
     if (groupFails(results, highBand)) sentences.push_back(noHighBand);
     if (groupFails(results, [](const SurveyResult& result) { return result.transponder.tuning.polarization == 0; }))
         sentences.push_back(noHorizontal);

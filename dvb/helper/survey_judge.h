@@ -8,7 +8,11 @@
 //   every high-band transponder fails while low-band ones lock: "no lock on
 //   any high-band transponder: is the 22 kHz tone reaching the LNB?";
 //   every horizontal one fails while vertical ones lock: "no lock on any
-//   horizontal transponder: does the LNB switch to 18 V?".
+//   horizontal transponder: does the LNB switch to 18 V?";
+//   through a single-cable device, which ignores the tone and takes the
+//   polarization from its command, nothing locking: "no answer from the
+//   single-cable device: user band, PIN or 18 V", and no tone or 18 V
+//   sentence.
 // A group is judged failed only when at least clearPatternCount of it were
 // measured, all without lock: one dead transponder is no pattern.
 // Platform-neutral.
@@ -21,9 +25,10 @@
 constexpr size_t clearPatternCount = 2;
 
 // `expected`: the positions the satellite was expected at (none for a
-// typed entry the catalogue does not list).
+// typed entry the catalogue does not list); `singleCable`: measured
+// through a single-cable device.
 std::vector<std::string> surveySentences(const std::vector<SurveyResult>& results,
-                                         const std::vector<PositionTenths>& expected);
+                                         const std::vector<PositionTenths>& expected, bool singleCable = false);
 
 // The catalogue's transponder has gone stale: it did not lock and no list
 // heard names it.

@@ -74,6 +74,8 @@ static SurveyResult measure(FrontendWorker& worker, const SurveyTransponder& tra
     const int64_t unixMs = settings.unixNowMs ? settings.unixNowMs() : 0;
     startMeasurement(measurement, measurementId(unixMs, settings.recordTag, count), settings.card, transponder.tuning,
                      unixMs, settings.zoneMinutesAt ? settings.zoneMinutesAt(unixMs) : 0, clockMs());
+    if (settings.singleCable.used)
+        measurement.entry.singleCable = singleCableSettingText(settings.singleCable.setting, false);
     const uint64_t began = monotonicMs();
     const WorkerOutcome outcome = tuned(worker, transponder.tuning, gatherLists, settings);
     if (!outcome.ok) {
@@ -89,12 +91,14 @@ static SurveyResult measure(FrontendWorker& worker, const SurveyTransponder& tra
         if (!latest.answered || latest.readingNumber == seen) return;
         seen = latest.readingNumber;
         measureReading(measurement, latest.reading, contextOf(latest, transponder, expected), clockMs());
+        if (!latest.userBandNote.empty()) measurement.entry.userBandNote = latest.userBandNote;
         if (settings.running && (keptAtMs == 0 || monotonicMs() - keptAtMs >= runningFileIntervalMs)) {
             keptAtMs = monotonicMs();
             settings.running(measurementEntry(measurement, settings.site), measurementSeries(measurement));
         }
     };
-    const TuningSequence sequence = buildTuningSequence(transponder.tuning, worker.abilities(), true, nullptr);
+    const TuningSequence sequence =
+        buildTuningSequence(transponder.tuning, worker.abilities(), true, nullptr, settings.singleCable);
     const uint64_t lockDeadline = monotonicMs() + tunedLockWaitMs(sequence);
     for (look(); !lockedNow(latest) && !stopped(settings) && monotonicMs() < lockDeadline; look()) waitALittle();
     result.waitedMs = static_cast<uint32_t>(monotonicMs() - began);
@@ -219,7 +223,7 @@ SurveyOutcome runSurvey(FrontendWorker& worker, const SurveyInputs& inputs, cons
     for (size_t i = 0; catalogueTunable && i < outcome.results.size(); ++i)
         if (sameTransponder(outcome.results[i].transponder.tuning, catalogued.tuning))
             outcome.catalogueResult = static_cast<int>(i);
-    outcome.sentences = surveySentences(outcome.results, outcome.expected);
+    outcome.sentences = surveySentences(outcome.results, outcome.expected, settings.singleCable.used);
     if (outcome.catalogueResult >= 0 && outcome.listsRead) {
         outcome.stale = catalogueStale(outcome.results[static_cast<size_t>(outcome.catalogueResult)], outcome.lists);
         if (outcome.stale) outcome.replacement = replacementFor(outcome.results);

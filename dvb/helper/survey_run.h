@@ -32,6 +32,7 @@ struct SurveyInputs {
 
 struct SurveySettings {
     uint32_t dwellMs = defaultDwellMs;
+    SingleCableUse singleCable;  // the worker's tunes go through this device (FrontendWorker::useSingleCable)
     // For the record's entries: the card's name, this recorder's tag (the
     // measurements' ids), the site where one is known, the wall clock and
     // the PC's offset from UTC at a moment.

@@ -8,6 +8,7 @@
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/sweep_report.h"
+#include "dvb/helper/user_band_find.h"
 #include "dvb/helper/worker_frontend.h"
 
 static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
@@ -30,6 +31,10 @@ static bool writeCsv(const std::string& path, const std::string& text, std::stri
 
 int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_atomic_t* stop)
 {
+    if (options.scrFind && options.hasSingleCable && options.singleCable.standard == En50607) {
+        std::printf("%s\n", en50607BandsText);
+        return ExitOk;
+    }
     const WorkerOutcome opened = worker.open(openWaitMs);
     if (!opened.ok) {
         complain(opened.done ? problemMessage(opened.problem, options, opened.reason) : opened.reason);
@@ -41,7 +46,8 @@ int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_
                         "transponder)");
         return ExitFailure;
     }
-    const SweepPlan plan = planSweep(options.sweep.request);
+    const SweepPlan plan =
+        options.scrFind ? cableSweepPlan(options.sweep.request.stepMHz) : planSweep(options.sweep.request);
     const FrontendLevelTraits levels = frontendLevelTraitsFor(name);
     if (levels.source == LevelRefreshedEvery)
         std::fprintf(stderr,
@@ -49,7 +55,8 @@ int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_
                      "%zu minutes (a larger --step is quicker)\n",
                      name.c_str(), levels.refreshMs / 1000.0, plan.frequenciesMHz.size(),
                      plan.frequenciesMHz.size() * levels.refreshMs / 60000 + 1);
-    worker.startSweep(plan);
+    if (options.scrFind) worker.startUserBandSweep(plan);
+    else worker.startSweep(plan);
     const bool terminal = isatty(STDERR_FILENO) != 0;
     SweepStatus status = worker.sweepStatus();
     uint32_t shownTenth = 0;
@@ -69,7 +76,11 @@ int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_
         complain("sweep " + sweepTitle(plan) + ": " + status.problem);
         return ExitFailure;
     }
-    std::fputs(sweepReport(status).c_str(), stdout);
+    SingleCableUse given;
+    given.used = options.hasSingleCable;
+    given.setting = options.singleCable;
+    std::fputs((options.scrFind ? userBandReport(userBandsFound(status.result), given) : sweepReport(status)).c_str(),
+               stdout);
     std::fflush(stdout);
     std::string error;
     if (!options.csvPath.empty() && !writeCsv(options.csvPath, sweepCsv(status), &error)) {

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "dvb/helper/frontend_log.h"
+#include "dvb/helper/tuning_sequence.h"
 #include "dvb/protocol/session.h"
 
 // The frontend as the server drives it. An open or a tune is handed over
@@ -27,7 +28,7 @@ class ServedFrontend {
 public:
     virtual ~ServedFrontend() = default;
     virtual void startOpen() = 0;
-    virtual void startTune(const CardTuning& tuning) = 0;
+    virtual void startTune(const CardTuning& tuning, const SingleCableUse& singleCable) = 0;
     // The answer to the call started latest, once it has one: its outcome,
     // or past its bound a failure the program reports (a call that has not
     // begun by then never does).
@@ -44,8 +45,12 @@ public:
     virtual ModcodAnswer modcod() = 0;
     // A band sweep handed over without waiting, and how it stands: the
     // connection that asked holds the frontend while it runs.
-    virtual bool startSweep(const SweepPlan& plan, std::string* reason) = 0;
+    virtual bool startSweep(const SweepPlan& plan, const SingleCableUse& singleCable, std::string* reason) = 0;
     virtual SweepStatus sweepStatus() = 0;
+    // "" where a single-cable device's steps can be carried, else why not.
+    virtual std::string singleCableRefusal() = 0;
+    // "another receiver uses user band 1" since the latest tune, else "".
+    virtual std::string userBandNote() = 0;
     // The tone off, the LNB's supply off, and the frontend closed.
     virtual void release() = 0;
     // Readable when a call is done; the server empties it.
@@ -54,6 +59,9 @@ public:
 
 struct ServerSettings {
     std::string secret;  // "": none asked for
+    // --scr: each connection's tunes go through this device unless its own
+    // SingleCable request names another.
+    SingleCableUse singleCable;
     uint32_t idleMs = 0;
     FrontendLog* log = nullptr;  // where a guessing peer is said
 };

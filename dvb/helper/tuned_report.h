@@ -5,7 +5,10 @@
 // lines ("network: NAME (0xID)" or "no network information", then
 // "position: 19.2E", "position: 19.2E (uncertain)" or "position: unknown"),
 // and the link margin's ("modulation: DVB-S2 8PSK 3/4 (tuner)", "margin:
-// +4.2 dB (good)", or what is unknown and why).
+// +4.2 dB (good)", or what is unknown and why); through a single-cable
+// device, "single cable: EN 50494, user band 1 at 1210 MHz" after the
+// transponder, and "another receiver uses user band 1" at the end where the
+// stream changed under the tune.
 // Platform-neutral.
 #pragma once
 #include <cstdint>
@@ -25,6 +28,6 @@ bool networkSettled(const NetworkReport& report);
 
 // `user`: the modulation and code rate --modcod gave, or none chosen.
 std::string tunedReport(const FrontendDescription& description, const std::string& entry, const LatestReading& latest,
-                        const ModcodWord& user);
+                        const ModcodWord& user, const SingleCableUse& singleCable = SingleCableUse());
 // What plain --status can say of the margin: no read-back of a tune of its own.
 std::string untunedMarginLines(const FrontendFigures& figures);

@@ -55,7 +55,17 @@ static std::string valueRefusal(const CardTuning& tuning)
     return "";
 }
 
-std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities)
+const char remoteSingleCableRefusal[] =
+    "single cable needs azimora-dvb at the card: dvbv5-daemon cannot carry the device's steps";
+
+static std::string frequencyRangeRefusal(const FrontendAbilities& abilities)
+{
+    return "the frontend tunes " + std::to_string(abilities.lowestKHz) + " - " + std::to_string(abilities.highestKHz) +
+           " kHz";
+}
+
+std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities,
+                          const SingleCableUse& singleCable)
 {
     const std::string value = valueRefusal(tuning);
     if (!value.empty()) return value;
@@ -64,11 +74,18 @@ std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abi
     if (!within(plan.symbolsPerSecond, abilities.lowestSymbolRate, abilities.highestSymbolRate))
         return "the frontend takes symbol rates " + std::to_string(abilities.lowestSymbolRate) + " - " +
                std::to_string(abilities.highestSymbolRate);
+    if (singleCable.used) {
+        if (abilities.remote) return remoteSingleCableRefusal;
+        const SingleCablePlan device = singleCablePlanFor(tuning, singleCable.setting);
+        if (!device.refusal.empty()) return device.refusal;
+        if (!within(device.demodulatorKHz, abilities.lowestKHz, abilities.highestKHz))
+            return frequencyRangeRefusal(abilities);
+        return "";
+    }
     if (abilities.remote) {
         if (remoteTuningFor(plan).frequencyKHz == 0) return "libdvbv5's EXTENDED LNB cannot give this band";
     } else if (!within(plan.intermediateKHz, abilities.lowestKHz, abilities.highestKHz)) {
-        return "the frontend tunes " + std::to_string(abilities.lowestKHz) + " - " +
-               std::to_string(abilities.highestKHz) + " kHz";
+        return frequencyRangeRefusal(abilities);
     }
     return "";
 }
@@ -97,11 +114,12 @@ static SequenceStep pause(uint32_t ms)
     return step;
 }
 
-static SequenceStep switchCommand(const uint8_t command[4])
+static SequenceStep switchCommand(const uint8_t* command, size_t length)
 {
     SequenceStep step{};
     step.kind = StepSwitchCommand;
-    std::copy(command, command + 4, step.command);
+    step.commandLength = static_cast<uint8_t>(std::min(length, longestCommandBytes));
+    std::copy(command, command + step.commandLength, step.command);
     return step;
 }
 
@@ -122,9 +140,9 @@ static std::vector<SequenceStep> localSteps(const FrontendPlan& plan, bool suppl
         steps.push_back(pause(supplyWasOn ? diseqcQuietMs : poweredLnbSettleMs));
         steps.push_back(tone(false));
         steps.push_back(pause(diseqcQuietMs));
-        steps.push_back(switchCommand(plan.diseqc));
+        steps.push_back(switchCommand(plan.diseqc, sizeof plan.diseqc));
         steps.push_back(pause(diseqcRepeatMs));
-        steps.push_back(switchCommand(plan.diseqc));
+        steps.push_back(switchCommand(plan.diseqc, sizeof plan.diseqc));
         steps.push_back(pause(diseqcQuietMs));
         if (plan.toneBurst != NoToneBurst) {
             steps.push_back(burst(plan.toneBurst == ToneBurstB));
@@ -140,11 +158,31 @@ static std::vector<SequenceStep> remoteSteps(const RemoteTuning& remote)
 {
     std::vector<SequenceStep> steps{supply(remote.voltage), tone(false)};
     if (remote.sendsDiseqc) {
-        steps.push_back(switchCommand(remote.diseqc));
+        steps.push_back(switchCommand(remote.diseqc, sizeof remote.diseqc));
         if (remote.satelliteNumber < 2) steps.push_back(burst(remote.satelliteNumber == 1));
     }
     steps.push_back(tone(remote.toneOn));
     return steps;
+}
+
+std::vector<SequenceStep> singleCableSequenceSteps(const std::vector<SingleCableStep>& steps,
+                                                   const SingleCableCommand& command,
+                                                   const SingleCableCommand& powerOff)
+{
+    std::vector<SequenceStep> out;
+    for (const SingleCableStep& step : steps) {
+        switch (step.kind) {
+        case ScrToneOff: out.push_back(tone(false)); break;
+        case ScrSupply18: out.push_back(supply(Voltage18)); break;
+        case ScrSupply13: out.push_back(supply(Voltage13)); break;
+        case ScrSupplyOff: out.push_back(supply(VoltageOff)); break;
+        case ScrPause: out.push_back(pause(step.ms)); break;
+        case ScrCommand: out.push_back(switchCommand(command.bytes, command.length)); break;
+        case ScrPowerOff: out.push_back(switchCommand(powerOff.bytes, powerOff.length)); break;
+        case ScrTune: break;
+        }
+    }
+    return out;
 }
 
 // A driver that refuses an automatic roll-off is asked for its DVB-S2
@@ -204,7 +242,7 @@ static std::vector<SystemAttempt> attemptsFor(const FrontendAbilities& abilities
 }
 
 TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbilities& abilities, bool supplyWasOn,
-                                   const SystemAttempt* remembered)
+                                   const SystemAttempt* remembered, const SingleCableUse& singleCable, uint32_t random)
 {
     const FrontendPlan plan = frontendPlanFor(tuning);
     TuningSequence sequence;
@@ -219,6 +257,14 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
         sequence.intermediateKHz = remote.intermediateKHz;
         sequence.frequencyKHz = remote.frequencyKHz;
         sequence.remoteSatellite = remote.satelliteNumber;
+    } else if (singleCable.used) {
+        const SingleCablePlan device = singleCablePlanFor(tuning, singleCable.setting);
+        sequence.singleCable = true;
+        sequence.singleCableSetting = singleCable.setting;
+        sequence.steps = singleCableSequenceSteps(singleCableTuneSteps(), device.command);
+        sequence.retrySteps = singleCableSequenceSteps(singleCableRetrySteps(random), device.command);
+        sequence.releaseSteps = singleCableSequenceSteps(singleCableReleaseSteps(), device.command, device.powerOff);
+        sequence.intermediateKHz = sequence.frequencyKHz = device.demodulatorKHz;
     } else {
         sequence.steps = localSteps(plan, supplyWasOn);
     }
@@ -239,7 +285,7 @@ std::string stepLine(const SequenceStep& step)
     switch (step.kind) {
     case StepSupply: return voltageLine(step.voltage);
     case StepTone: return toneLine(step.on);
-    case StepSwitchCommand: return diseqcLine(step.command, sizeof step.command);
+    case StepSwitchCommand: return diseqcLine(step.command, step.commandLength);
     case StepBurst: return step.on ? "burst B" : "burst A";
     case StepPause: break;
     }

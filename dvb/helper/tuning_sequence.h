@@ -2,9 +2,12 @@
 // the plan as data: the LNB supply, the pause an LNB needs after being
 // powered, the tone off for the switch command, the command twice, the
 // tone burst for a simple A/B switch, the band's tone, and then the
-// delivery systems to try in turn. The frontend worker carries out these
-// steps and the frontend log writes them, both from this data, so the log
-// cannot disagree with the frontend. Platform-neutral.
+// delivery systems to try in turn. Through a single-cable device, the
+// device's own steps instead (cardbase/single_cable.h): no tone, 18 V for
+// its command alone, the tune at its user band, and the steps that say the
+// command again and free the band later. The frontend worker carries out
+// these steps and the frontend log writes them, both from this data, so the
+// log cannot disagree with the frontend. Platform-neutral.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -12,16 +15,27 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/frontend_plan.h"
+#include "cardbase/single_cable.h"
 #include "dvb/helper/frontend_traits.h"
 
 enum StepKind : uint8_t { StepSupply, StepTone, StepSwitchCommand, StepBurst, StepPause };
 
+// A DiSEqC message: a committed switch's four bytes, a single-cable device's up to six.
+constexpr size_t longestCommandBytes = 6;
+
 struct SequenceStep {
     StepKind kind;
-    LnbVoltage voltage;  // StepSupply
-    bool on;             // StepTone: on; StepBurst: burst B (else A)
-    uint8_t command[4];  // StepSwitchCommand
-    uint32_t pauseMs;    // StepPause
+    LnbVoltage voltage;                    // StepSupply
+    bool on;                               // StepTone: on; StepBurst: burst B (else A)
+    uint8_t command[longestCommandBytes];  // StepSwitchCommand
+    uint8_t commandLength;
+    uint32_t pauseMs;  // StepPause
+};
+
+// A tune through a single-cable device, or none.
+struct SingleCableUse {
+    bool used = false;
+    SingleCableSetting setting;
 };
 
 // One way of asking for the transponder. DVB-S goes with its explicit
@@ -98,14 +112,25 @@ struct TuningSequence {
     bool horizontal = false;
     int remoteSatellite = -1;  // remote: libdvbv5's satellite number
     TransponderKey key{};
+    // Through a single-cable device: the command said once more where no
+    // lock came in the driver's time, and the power-off that frees the user
+    // band (then the LNB unpowered) when the frontend is let go.
+    bool singleCable = false;
+    SingleCableSetting singleCableSetting;
+    std::vector<SequenceStep> retrySteps;
+    std::vector<SequenceStep> releaseSteps;
 };
 
 // Before anything reaches the frontend: "" when it can take the program's
 // values, else why not, in words for the program and the log. Only the
 // values the program sends are taken (band 0 or 1, oscillator 5150, 9750 or
 // 10600 MHz, polarization 0, 1 or 3, DiSEqC code 0 to 6), and only an
-// intermediate frequency and a symbol rate within the frontend's ranges.
-std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities);
+// intermediate frequency and a symbol rate within the frontend's ranges;
+// through a single-cable device, only what the device serves, on a local
+// frontend (dvbv5-daemon's libdvbv5 drives the LNB its own way).
+std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abilities,
+                          const SingleCableUse& singleCable = SingleCableUse());
+extern const char remoteSingleCableRefusal[];
 
 // Each attempt gets the time its frontend needs (attemptTimeMs); where the
 // table of known frontends does not give that time, at least its share of
@@ -115,9 +140,17 @@ std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abi
 constexpr uint32_t minimumRoundMs = 2000;
 
 // `supplyWasOn`: whether the LNB had its supply before this start;
-// `remembered`: the attempt that locked this transponder before, tried first.
+// `remembered`: the attempt that locked this transponder before, tried
+// first; `random` picks the pause before a single-cable command is said again.
 TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbilities& abilities, bool supplyWasOn,
-                                   const SystemAttempt* remembered);
+                                   const SystemAttempt* remembered,
+                                   const SingleCableUse& singleCable = SingleCableUse(), uint32_t random = 0);
+
+// A single-cable device's steps as the worker carries them out: its tune
+// step is the attempt that follows, and is left out here.
+std::vector<SequenceStep> singleCableSequenceSteps(const std::vector<SingleCableStep>& steps,
+                                                   const SingleCableCommand& command,
+                                                   const SingleCableCommand& powerOff = SingleCableCommand());
 
 // The log's line for a step ("voltage 18", "tone off", "diseqc E0 10 38 FB",
 // "burst A"); "" for a pause, which reaches no frontend.

@@ -28,8 +28,9 @@ void WorkerFrontend::startOpen()
     deadlineMs_ = monotonicMs() + openWaitMs;
 }
 
-void WorkerFrontend::startTune(const CardTuning& tuning)
+void WorkerFrontend::startTune(const CardTuning& tuning, const SingleCableUse& singleCable)
 {
+    worker_.useSingleCable(singleCable);
     const uint32_t bound = worker_.tuneBoundMs(tuning);
     call_ = worker_.startTune(tuning);
     opening_ = false;
@@ -67,12 +68,15 @@ bool WorkerFrontend::measure(SignalReading* reading)
     return true;
 }
 
-bool WorkerFrontend::startSweep(const SweepPlan& plan, std::string* reason)
+std::string WorkerFrontend::singleCableRefusal() { return worker_.abilities().remote ? remoteSingleCableRefusal : ""; }
+
+bool WorkerFrontend::startSweep(const SweepPlan& plan, const SingleCableUse& singleCable, std::string* reason)
 {
     if (worker_.sweepStatus().state == SweepRunning) {
         *reason = "a sweep is under way";
         return false;
     }
+    worker_.useSingleCable(singleCable);
     worker_.startSweep(plan);
     return true;
 }

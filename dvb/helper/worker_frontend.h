@@ -18,15 +18,17 @@ public:
     WorkerFrontend& operator=(const WorkerFrontend&) = delete;
 
     void startOpen() override;
-    void startTune(const CardTuning& tuning) override;
+    void startTune(const CardTuning& tuning, const SingleCableUse& singleCable) override;
     bool callAnswer(uint64_t nowMs, bool* ok, std::string* reason) override;
     uint64_t callDeadlineMs() override { return deadlineMs_; }
     void abandonCall() override;
     bool measure(SignalReading* reading) override;
     NetworkReport network() override { return worker_.latest().network; }
     ModcodAnswer modcod() override { return modcodAnswerOf(worker_.latest()); }
-    bool startSweep(const SweepPlan& plan, std::string* reason) override;
+    bool startSweep(const SweepPlan& plan, const SingleCableUse& singleCable, std::string* reason) override;
     SweepStatus sweepStatus() override { return worker_.sweepStatus(); }
+    std::string singleCableRefusal() override;
+    std::string userBandNote() override { return worker_.latest().userBandNote; }
     void release() override { worker_.release(); }
     int wakeDescriptor() override { return wake_; }
 

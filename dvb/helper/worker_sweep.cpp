@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 
 #include "cardbase/reading_pace.h"
 #include "dvb/helper/frontend_worker.h"
@@ -18,8 +17,6 @@ static constexpr uint32_t sweepSettleMs = 20;
 // After this many steps, a frontend whose level never came, or never moved
 // by a single count, is said to give none without a lock.
 static constexpr size_t sweepProbeSteps = 8;
-
-static std::string errorText(int negativeErrno) { return std::strerror(-negativeErrno); }
 
 FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan)
 {
@@ -56,13 +53,7 @@ bool FrontendWorker::commandWaiting()
 bool FrontendWorker::sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
                                SweepPoint* point, RawFigures* raw, std::string* reason)
 {
-    const CardTuning tuning = sweepStepTuning(plan, frequencyMHz, plan.symbolRate);
-    const TuningSequence step = buildTuningSequence(tuning, abilities, true, nullptr);
-    const int result = device_.tune(step, AttemptDvbS);
-    if (result != 0) {
-        *reason = "tune refused at " + std::to_string(frequencyMHz) + " MHz: " + errorText(result);
-        return false;
-    }
+    if (!tuneSweepStep(sweepStepTuning(plan, frequencyMHz, plan.symbolRate), abilities, reason)) return false;
     const FrontendLevelTraits levels = frontendLevelTraitsFor(abilities.name);
     const uint32_t waitMs = std::max(sweepSettleMs, abilities.traits.tunerMs) +
                             (levels.source == LevelRefreshedEvery ? levels.refreshMs : 0);
@@ -109,10 +100,7 @@ void FrontendWorker::carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome
         status.plan.symbolRate = abilities.lowestSymbolRate / 1000;
     const uint64_t began = monotonicMs();
     log("sweep " + sweepTitle(plan) + ": " + std::to_string(status.steps) + " steps");
-    const TuningSequence start =
-        buildTuningSequence(sweepStepTuning(status.plan, plan.frequenciesMHz.front(), status.plan.symbolRate),
-                            abilities, supplyOn_, nullptr);
-    if (!runSteps(start, outcome)) return fail(outcome->reason);
+    if (!runSteps(sweepStart(status.plan, abilities), outcome)) return fail(outcome->reason);
     RawFigures first, raw;
     bool moved = false;
     for (int32_t frequency : plan.frequenciesMHz) {

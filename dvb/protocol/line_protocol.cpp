@@ -23,6 +23,8 @@ static const char* const requestNames[requestKindCount] = {
     "SweepLevels",
     "SweepPeak",
     "SweepPeakName",
+    "SingleCable",
+    "QueryUserBand",
 };
 
 static const char* requestName(RequestKind kind)
@@ -36,7 +38,7 @@ bool requestTakesValue(RequestKind kind)
            kind == RequestSweepPeak || kind == RequestSweepPeakName;
 }
 
-bool requestTakesWords(RequestKind kind) { return kind == RequestSweep; }
+bool requestTakesWords(RequestKind kind) { return kind == RequestSweep || kind == RequestSingleCable; }
 
 std::string formatRequest(const Request& request)
 {

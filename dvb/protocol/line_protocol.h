@@ -2,6 +2,7 @@
 // per tuner control call, one reply line each, plain ASCII words.
 //   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
 //            Sweep WORDS       "Sweep band=low pol=H switch= lnb=universal step=2 try=0"
+//            SingleCable WORDS "SingleCable en50494,1,1210" (single_cable_words.h)
 //   reply    ok [VALUE]        "ok", "ok 55"
 //            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod and QueryLevel)
 //            fail REASON       "fail no lock"
@@ -41,13 +42,17 @@ enum RequestKind : uint8_t {
     RequestSweepLevels,
     RequestSweepPeak,
     RequestSweepPeakName,
+    // The helper's own: the tunes of this connection go through a
+    // single-cable device, and whether another receiver took its user band.
+    RequestSingleCable,
+    RequestQueryUserBand,
 };
-constexpr int requestKindCount = 20;
+constexpr int requestKindCount = 22;
 
 struct Request {
     RequestKind kind;
     int32_t value;        // for the set calls and the sweep's lines
-    std::string words{};  // for Sweep: printable ASCII without a blank at either end
+    std::string words{};  // for Sweep and SingleCable: printable ASCII without a blank at either end
 };
 
 bool requestTakesValue(RequestKind kind);

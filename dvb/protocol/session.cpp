@@ -5,6 +5,7 @@
 #include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
+#include "dvb/protocol/single_cable_words.h"
 #include "dvb/protocol/sweep_answer.h"
 
 static bool setCallOf(RequestKind kind, CardSetCall* call)
@@ -102,6 +103,23 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         session.tuning = CardTuning();
         if (!frontend.startSweep(planSweep(asked), &reason)) return failReply(reason);
         return okReply();
+    }
+    case RequestSingleCable: {
+        SingleCableSetting setting;
+        std::string reason;
+        if (!parseSingleCable(request.words, &setting, &reason)) return failReply(reason);
+        reason = frontend.singleCableRefusal();
+        if (!reason.empty()) return failReply(reason);
+        session.singleCable = true;
+        session.singleCableSetting = setting;
+        return okReply();
+    }
+    case RequestQueryUserBand: {
+        UserBandAnswer answer;
+        answer.singleCable = session.singleCable;
+        answer.userBand = session.singleCableSetting.userBand;
+        answer.shared = session.singleCable && !frontend.userBandNote().empty();
+        return textReply(userBandAnswerText(answer));
     }
     case RequestQuerySweep: return textReply(sweepStateText(frontend.sweepStatus()));
     case RequestSweepLevels:

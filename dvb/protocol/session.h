@@ -14,8 +14,11 @@
 // reading that status latched, locked or not (level_answer.h). Sweep, any
 // time after Initialize, sweeps the band on the frontend (and leaves it
 // untuned: the next measurement sends its six again); QuerySweep and the
-// sweep's lines read it (sweep_answer.h). A call out of that order is
-// refused and changes nothing.
+// sweep's lines read it (sweep_answer.h). SingleCable, any time after
+// Initialize, makes the connection's later tunes go through a single-cable
+// device, and QueryUserBand says whether another receiver took its user
+// band (single_cable_words.h). A call out of that order is refused and
+// changes nothing.
 #pragma once
 #include <deque>
 #include <string>
@@ -23,6 +26,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/single_cable.h"
 #include "cardbase/sweep/sweep_result.h"
 #include "dvb/protocol/line_protocol.h"
 #include "dvb/protocol/modcod_answer.h"
@@ -47,6 +51,10 @@ public:
         return false;
     }
     virtual SweepStatus sweepStatus() { return SweepStatus(); }
+    // "" where the frontend can carry a single-cable device's steps, else why not.
+    virtual std::string singleCableRefusal() { return ""; }
+    // "another receiver uses user band 1" since the latest tune, else "".
+    virtual std::string userBandNote() { return ""; }
 };
 
 struct Session {
@@ -57,6 +65,8 @@ struct Session {
     bool hasReadings = false;
     SignalReading latched{false, 0, 0.0f};
     SignalReading readings{false, 0, 0.0f};
+    bool singleCable = false;  // the tunes go through a single-cable device
+    SingleCableSetting singleCableSetting;
 };
 
 Reply handleRequest(Session& session, const Request& request, FrontendPort& frontend);

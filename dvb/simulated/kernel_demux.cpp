@@ -13,9 +13,16 @@ std::vector<SimulatedSection> simulatedSections(const Simulation& simulation, in
                                           carriers[static_cast<size_t>(carrier)].hasStream
                                       ? &carriers[static_cast<size_t>(carrier)]
                                       : nullptr;
-    if (own || simulation.hasStream) {
-        const uint16_t transportStreamId = own ? own->transportStreamId : simulation.transportStreamId;
-        const uint16_t originalNetworkId = own ? own->originalNetworkId : simulation.originalNetworkId;
+    // Through a single-cable device every carrier's stream is its own: its downlink in MHz where no line names it.
+    const bool throughDevice = simulation.scr.present && carrier >= 0 && static_cast<size_t>(carrier) < carriers.size();
+    if (own || simulation.hasStream || throughDevice) {
+        const uint16_t transportStreamId =
+            own             ? own->transportStreamId
+            : throughDevice ? static_cast<uint16_t>(carriers[static_cast<size_t>(carrier)].frequencyMHz)
+                            : simulation.transportStreamId;
+        const uint16_t originalNetworkId = own                    ? own->originalNetworkId
+                                           : simulation.hasStream ? simulation.originalNetworkId
+                                                                  : uint16_t{1};
         sections.push_back(SimulatedSection{patPid, buildPatSection(transportStreamId, 0)});
         sections.push_back(SimulatedSection{sdtPid, buildSdtSection(transportStreamId, originalNetworkId, 0)});
     }

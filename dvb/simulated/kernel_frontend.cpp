@@ -8,6 +8,7 @@
 #include <linux/ioctl.h>
 
 #include "dvb/simulated/band_level.h"
+#include "dvb/simulated/simulated_cable.h"
 
 const char simulatedFrontendName[] = "Simulated DVB-S/S2 frontend";
 
@@ -58,6 +59,7 @@ SimulatedFrontend newSimulatedFrontend(const Simulation& simulation)
     frontend.simulation = simulation;
     frontend.deliverySystem = kernelSystem(simulation.systems.empty() ? SimDvbS : simulation.systems[0]);
     clearProperties(frontend);
+    resetScrDevice(frontend.scr, simulation.scr);
     return frontend;
 }
 
@@ -136,6 +138,8 @@ static TransponderKind carrierKind(const SimulatedCarrier& carrier)
 static int tunedCarrier(const SimulatedFrontend& frontend)
 {
     if (!frontend.tuned) return -1;
+    if (frontend.scr.setup.present)
+        return scrCarrierReaching(frontend, frontend.tunedFrequencyKHz, frontend.tunedSymbolRate);
     return carrierReaching(frontend.simulation.installation, frontend.lnb, frontend.tunedFrequencyKHz,
                            frontend.tunedSymbolRate);
 }
@@ -217,6 +221,8 @@ static uint32_t relativeOf(int32_t milliDb)
 static int32_t strengthMilliDbm(const SimulatedFrontend& frontend, const SimulatedSignal& signal)
 {
     const SimulatedInstallation& installation = frontend.simulation.installation;
+    if (frontend.scr.setup.present)
+        return scrLevelMilliDbm(frontend, frontend.tunedFrequencyKHz, frontend.tunedSymbolRate);
     if (installation.present)
         return installationLevelMilliDbm(installation, frontend.lnb, frontend.tunedFrequencyKHz,
                                          frontend.tunedSymbolRate);
@@ -534,6 +540,7 @@ uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long reque
 int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs)
 {
     const uintptr_t value = reinterpret_cast<uintptr_t>(argument);
+    scrNeighbourActs(frontend, nowMs);
     switch (request) {
     case FE_GET_INFO:
         if (!argument) return -EFAULT;
@@ -550,14 +557,17 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         *static_cast<fe_status_t*>(argument) = static_cast<fe_status_t>(status);
         return 0;
     }
-    case FE_SET_VOLTAGE:
+    case FE_SET_VOLTAGE: {
         if (frontend.simulation.failVoltage && value != SEC_VOLTAGE_OFF) return -EIO;
         if (value == SEC_VOLTAGE_13) frontend.trace.push_back("voltage 13");
         else if (value == SEC_VOLTAGE_18) frontend.trace.push_back("voltage 18");
         else if (value == SEC_VOLTAGE_OFF) frontend.trace.push_back("voltage off");
         else return -EINVAL;
+        const SimulatedSupply before = frontend.lnb.supply;
         frontend.lnb.supply = value == SEC_VOLTAGE_18 ? Supply18 : value == SEC_VOLTAGE_13 ? Supply13 : SupplyOff;
+        scrSupplySet(frontend, before, nowMs);
         return 0;
+    }
     case FE_SET_TONE:
         if (frontend.simulation.failTone && value == SEC_TONE_ON) return -EIO;
         if (value == SEC_TONE_ON) frontend.trace.push_back("tone on");
@@ -586,6 +596,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         frontend.trace.push_back(line);
         const int port = committedCommandPort(command->msg, command->msg_len);
         if (port >= 0) frontend.lnb.switchPort = port;
+        scrMessage(frontend, command->msg, command->msg_len, nowMs);
         return 0;
     }
     case FE_ENABLE_HIGH_LNB_VOLTAGE: return 0;

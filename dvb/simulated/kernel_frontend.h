@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/single_cable_device.h"
 #include "dvb/simulated/simulation.h"
 
 struct SimulatedFrontend {
@@ -31,6 +32,12 @@ struct SimulatedFrontend {
     uint32_t tunedSymbolRate = 0;
     uint64_t tunedAtMs = 0;  // the latest tune to another frequency or symbol rate
     LnbControl lnb;          // the supply, tone and switch port sent towards the LNB
+    // The single-cable device between them, where the simulation has one (simulated_cable.h).
+    ScrDevice scr;
+    uint64_t scrSupply18AtMs = 0;    // when the supply last rose to 18 V
+    uint64_t scrCommandAtMs = 0;     // when the device last heard a command
+    bool scrCommandPending = false;  // heard at 18 V, the supply not lowered since
+    int scrNeighbourCarrier = -1;    // the carrier another receiver asks for, once chosen
     // One line per request that reaches the hardware: "voltage 18",
     // "tone on", "diseqc E0 10 38 FB", "burst A",
     // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and

@@ -115,8 +115,8 @@ bool lnbReception(const SimulatedInstallation& installation, const LnbControl& c
                   int64_t* downlinkKHz, bool* horizontal)
 {
     if (control.supply == SupplyOff || (installation.deadPorts >> control.switchPort & 1u)) return false;
-    const bool high = control.toneOn && !installation.toneLost;
-    *horizontal = control.supply == Supply18 && !installation.eighteenLost;
+    const bool high = control.toneOn && (control.viaSingleCable || !installation.toneLost);
+    *horizontal = control.supply == Supply18 && (control.viaSingleCable || !installation.eighteenLost);
     const int64_t oscillatorKHz = int64_t{high ? installation.highOscillatorMHz : installation.lowOscillatorMHz} * 1000;
     *downlinkKHz = oscillatorKHz < int64_t{mixesFromAboveBelowMHz} * 1000 ? oscillatorKHz - intermediateKHz
                                                                           : oscillatorKHz + intermediateKHz;

@@ -60,6 +60,9 @@ struct LnbControl {
     SimulatedSupply supply = SupplyOff;
     bool toneOn = false;
     int switchPort = 0;  // a committed switch starts on its first port
+    // A single-cable device drives the LNB itself: the cable's lost tone
+    // and 18 V do not reach it (simulated_cable.h).
+    bool viaSingleCable = false;
 };
 
 // Reads an lnb, carrier or fault line (the words of it); false with

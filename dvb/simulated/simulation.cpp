@@ -239,6 +239,13 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
         return parseChipLine(words, simulation, problem);
     if (first == "lnb" || first == "carrier" || first == "fault")
         return parseInstallationLine(words, &simulation->installation, problem);
+    if (first == "scr-device" || first == "scr-neighbour") {
+        const std::vector<std::string> rest(words.begin() + 1, words.end());
+        const bool read = first == "scr-device" ? parseScrDeviceWords(rest, &simulation->scr, problem)
+                                                : parseScrNeighbourWords(rest, &simulation->scr, problem);
+        simulation->installation.present = simulation->installation.present || read;
+        return read;
+    }
     if (first == "fail") {
         const std::string what = words.size() == 2 ? words[1] : "";
         bool* flag = what == "open"      ? &simulation->failOpen

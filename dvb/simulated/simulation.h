@@ -105,7 +105,16 @@
 //                    conditional access descriptor cut short)
 // At most 8 tables of at most 200 entries.
 // The installation, an LNB and the satellite's carriers, and its faults:
-// simulated_lnb.h (lnb, carrier and fault lines).
+// simulated_lnb.h (lnb, carrier and fault lines). A single-cable device
+// between the frontend and the LNB (simulated_cable.h), which makes the
+// file an installation's:
+//   scr-device en50494|en50607 MHZ,MHZ,... [pin N]  its standard, its user
+//                    bands' centres in order (user band 1 first) and its PIN
+//   scr-neighbour UB every S  another receiver on the cable asks for its
+//                    own transponder on user band UB every S seconds from
+//                    the first command the device hears
+// Through the device each carrier's PAT gives its own transport stream id:
+// its stream line's, else its downlink in MHz.
 // The latest timed line whose T has passed applies; before the first one
 // there is no lock. The file is at most simulationFileLimit bytes and holds
 // text only.
@@ -116,6 +125,7 @@
 #include <vector>
 
 #include "cardbase/network/psi_build.h"
+#include "cardbase/single_cable_device.h"
 #include "dvb/simulated/driver_statistics.h"
 #include "dvb/simulated/simulated_lnb.h"
 
@@ -184,6 +194,7 @@ struct Simulation {
     uint16_t originalNetworkId = 0;
     std::vector<SimulatedNetworkTable> networkTables;
     SimulatedInstallation installation;
+    ScrDeviceSetup scr;
 };
 
 struct SimulatedSignal {

@@ -4,7 +4,9 @@
 // every network table it describes goes out in sound sections (but those
 // it is told to damage) that its demux hands over whole; tuned, it answers
 // its statistics (a driver's own arithmetic at any C/N of the file's) and
-// holds a request no longer than its slowness or its search.
+// holds a request no longer than its slowness or its search; through a
+// single-cable device, what locks after a command is one of the
+// installation's carriers, its PAT its own.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -60,6 +62,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         simulatedFrontendIoctl(frontend, FE_GET_PROPERTY, &statList, at);
         const uint32_t held = simulatedDelayMs(frontend, FE_READ_STATUS, at);
         check(held <= 10000);
+    }
+
+    // Each standard's command for 11778 V on user band 1 at 1210 MHz, said at 18 V, and the tune there.
+    for (const dvb_diseqc_master_cmd& command : {dvb_diseqc_master_cmd{{0xE0, 0x10, 0x5A, 0x04, 0xF7, 0}, 5},
+                                                 dvb_diseqc_master_cmd{{0x70, 0x04, 0x36, 0x01, 0, 0}, 4}}) {
+        simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(uintptr_t{SEC_VOLTAGE_18}), 30000);
+        dvb_diseqc_master_cmd said = command;
+        simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_MASTER_CMD, &said, 30015);
+        simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(uintptr_t{SEC_VOLTAGE_13}), 30065);
+        tune[1].u.data = 1210000;
+        simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &tuneList, 30070);
+        const int carrier = simulatedLockedCarrier(frontend, 40000);
+        check(carrier < static_cast<int>(simulation.installation.carriers.size()));
+        if (carrier >= 0 && simulation.scr.present) {
+            const std::vector<SimulatedSection> sections = simulatedSections(simulation, carrier);
+            check(!sections.empty() && sections.front().pid == patPid);
+        }
     }
 
     check(simulation.networkTables.size() <= simulatedTablesLimit);

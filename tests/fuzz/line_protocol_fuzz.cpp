@@ -3,8 +3,10 @@
 // the frontend only in the calls' order, and a request it accepts is one
 // that the card would have written in exactly that form; so is a reply or
 // a network answer the card accepts, and a reply's words are ones the card
-// reads (a reading's unit, its level and the sweep's lines among them). A tune said to be replaced by a
-// later one of the queue is.
+// reads (a reading's unit, its level, the sweep's lines and the user band's
+// state among them); a single-cable setting the helper takes is one the
+// card's request writes so. A tune said to be replaced by a later one of
+// the queue is.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/session.h"
+#include "dvb/protocol/single_cable_words.h"
 #include "dvb/protocol/sweep_answer.h"
 
 namespace {
@@ -42,6 +45,8 @@ struct CountingFrontend : FrontendPort {
         report.identity.networkName = std::string(static_cast<size_t>(tunes % 90), static_cast<char>(' ' + tunes % 95));
         return report;
     }
+    std::string singleCableRefusal() override { return tunes % 7 == 3 ? "no device steps here" : ""; }
+    std::string userBandNote() override { return tunes % 2 ? "another receiver uses user band 1" : ""; }
     ModcodAnswer modcod() override
     {
         ModcodAnswer answer;
@@ -73,7 +78,8 @@ static bool cardReadsWords(const std::string& text, const SweepStatus& sweep)
     size_t peaks = 0;
     SweepPeak peak;
     std::vector<SweepPoint> points;
-    return parseNetworkAnswer(text, &network) || parseModcodAnswer(text, &modcod) ||
+    UserBandAnswer band;
+    return parseUserBandAnswer(text, &band) || parseNetworkAnswer(text, &network) || parseModcodAnswer(text, &modcod) ||
            readingUnitOf(text) != SnrUnitOfCard || parseLevelAnswer(text, &level) ||
            parseSweepState(text, &state, &peaks) || parseSweepPeak(text, &peak) || parseSweepPeakName(text, &peak) ||
            parseSweepLevels(text, sweep.plan, 0, &points);
@@ -110,6 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ModcodAnswer modcodRead;
         if (!line.tooLong && parseModcodAnswer(line.text, &modcodRead))
             check(modcodAnswerText(modcodRead) == line.text);
+        UserBandAnswer bandRead;
+        if (!line.tooLong && parseUserBandAnswer(line.text, &bandRead))
+            check(userBandAnswerText(bandRead) == line.text);
 
         // A tune said to be replaced by a later one of the queue is: the
         // queue handled as it stands tunes again.
@@ -126,7 +135,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
 
         const int tunesBefore = frontend.tunes;
+        const Session before = session;
         const Reply reply = handleLine(session, line, frontend);
+        // A setting taken came in a request of its own, and the card's request writes it back.
+        if (session.singleCable &&
+            (!before.singleCable || singleCableSettingText(before.singleCableSetting, true) !=
+                                        singleCableSettingText(session.singleCableSetting, true))) {
+            Request taken;
+            check(reply.ok && parseRequest(line.text, &taken) && taken.kind == RequestSingleCable);
+            SingleCableSetting back;
+            std::string reason;
+            check(parseSingleCable(singleCableRequest(session.singleCableSetting).words, &back, &reason) &&
+                  singleCableSettingText(back, true) == singleCableSettingText(session.singleCableSetting, true));
+        }
         const std::string text = formatReply(reply);
         Reply back;
         check(text.size() <= maxLineLength && parseReply(text, &back) && back.ok == reply.ok);

@@ -31,7 +31,10 @@ public:
         return answer(voltageLine(voltage), failVoltage);
     }
     int setTone(bool on) override { return answer(toneLine(on), failTone && on); }
-    int sendSwitchCommand(const uint8_t command[4]) override { return answer(diseqcLine(command, 4), failDiseqc); }
+    int sendSwitchCommand(const uint8_t* command, size_t length) override
+    {
+        return answer(diseqcLine(command, length), failDiseqc);
+    }
     int sendBurst(bool b) override { return answer(b ? "burst B" : "burst A", failBurst); }
     int tune(const TuningSequence& sequence, SystemAttempt attempt) override
     {

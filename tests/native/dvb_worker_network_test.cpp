@@ -18,7 +18,7 @@ public:
     FrontendAbilities abilities() override { return FrontendAbilities(); }
     int setVoltage(LnbVoltage) override { return 0; }
     int setTone(bool) override { return 0; }
-    int sendSwitchCommand(const uint8_t*) override { return 0; }
+    int sendSwitchCommand(const uint8_t*, size_t) override { return 0; }
     int sendBurst(bool) override { return 0; }
     int tune(const TuningSequence&, SystemAttempt) override
     {

@@ -161,6 +161,8 @@ TEST(SingleCable, StepsKeepTheStandardsWindowsAndNeverATone)
     EXPECT_EQ("tone-off 18V pause15 power-off pause50 13V off", stepsText(singleCableReleaseSteps()));
     EXPECT_EQ("pause68 18V pause15 command pause50 13V tune", stepsText(singleCableRetrySteps(0)));
     EXPECT_EQ("pause118 18V pause15 command pause50 13V tune", stepsText(singleCableRetrySteps(50)));
+    EXPECT_EQ("tone-off 18V pause15 command pause50 13V", stepsText(singleCableShowBandsSteps()));
+    EXPECT_EQ("E0 10 5B 00 00", singleCableCommandText(singleCableShowBandsCommand()));
     for (uint32_t random : {0u, 1u, 50u, 51u, 12345u, 0xFFFFFFFFu}) {
         const uint32_t pause = singleCableRetryPauseMs(random);
         EXPECT_GE(pause, 68u);

@@ -1,7 +1,8 @@
 // dvbcard.dll against a helper that misbehaves, served from this test: a
 // peer that streams without a line end, one that sends a line nobody asked
-// for, one that wants the shared secret first, one whose start is slow; and
-// the lookup of the helper's name, which gives up at the call's deadline.
+// for, one that wants the shared secret first, one whose start is slow, one
+// too old for single cable; and the lookup of the helper's name, which gives
+// up at the call's deadline.
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
@@ -262,6 +263,53 @@ TEST_F(DvbLinkTest, TheCallThatCompletesASetWaitsForASlowStartAndNoOtherCallDoes
     const DWORD start = GetTickCount();
     EXPECT_EQ(E_FAIL, card.tuner->SetFec(6));
     EXPECT_LE(GetTickCount() - start, callTimeoutMs + 1000);
+}
+
+// An older helper: it knows no single-cable request.
+static void noSingleCable(FakeHelper& helper, SOCKET peer)
+{
+    for (std::string line; !(line = helper.readLine(peer)).empty();)
+        FakeHelper::say(peer, line.rfind("SingleCable ", 0) == 0 ? "fail malformed request\n" : "ok\n");
+}
+
+TEST_F(DvbLinkTest, TheSingleCableSettingFollowsInitializeAndWhereItCannotGoNoTuneDoes)
+{
+    const auto sixCalls = [](TunerControl* tuner) {
+        return tuner->SetLnbSelection(1) == E_FAIL && tuner->SetLnbFrequency(10600) == E_FAIL &&
+               tuner->SetPolarity(1) == E_FAIL && tuner->SetSymbolRate(27500) == E_FAIL &&
+               tuner->SetTransponderFrequency(11778) == E_FAIL && tuner->SetDiseqc(0) == E_FAIL;
+    };
+    {
+        FakeHelper helper(answerOk);
+        pointAt(helper);
+        const std::string folder = newProgramFolder("dvb-scr-ini");
+        writeFile(joinPath(folder, "dvbcard.ini"), "scr = en50494,1,1210,77\r\n");
+        Card card(folder);
+        ASSERT_EQ(S_OK, card.tuner->Initialize());
+        EXPECT_EQ(S_OK, card.tuner->SetLnbSelection(1));
+        EXPECT_EQ((std::vector<std::string>{"Initialize", "SingleCable en50494,1,1210,77", "SetLnbSelection 1"}),
+                  helper.lines());
+    }
+    {
+        FakeHelper helper(noSingleCable);
+        pointAt(helper);
+        const std::string folder = newProgramFolder("dvb-scr-old");
+        writeFile(joinPath(folder, "dvbcard.ini"), "scr=en50607,3,1680\r\n");
+        Card card(folder);
+        ASSERT_EQ(S_OK, card.tuner->Initialize());
+        EXPECT_TRUE(sixCalls(card.tuner)) << "never a plain tune";
+        EXPECT_EQ((std::vector<std::string>{"Initialize", "SingleCable en50607,3,1680"}), helper.lines());
+    }
+    {
+        FakeHelper helper(answerOk);
+        pointAt(helper);
+        const std::string folder = newProgramFolder("dvb-scr-bad");
+        writeFile(joinPath(folder, "dvbcard.ini"), "scr=en50494,9,1210\r\n");
+        Card card(folder);
+        ASSERT_EQ(S_OK, card.tuner->Initialize());
+        EXPECT_TRUE(sixCalls(card.tuner));
+        EXPECT_EQ(std::vector<std::string>{"Initialize"}, helper.lines()) << "nothing of it sent";
+    }
 }
 
 static int WSAAPI slowLookup(const char* host, const char* service, const addrinfo* hints, addrinfo** found)
