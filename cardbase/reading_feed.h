@@ -37,7 +37,7 @@ struct ReadingFeed {
     // The card sets margin.carrierToNoiseInDecibels before its first reading;
     // a reading that says its own unit counts by that.
     MarginWatch margin;
-    LinkMargin latestMargin;  // of the latest reading
+    LinkMargin latestMargin;   // of the latest reading
     bool singleCable = false;  // the card measures through a single-cable device
     SingleCableSetting singleCableSetting;
     std::string userBandNote;  // "another receiver uses user band 1" since the latest start, else ""
