@@ -82,6 +82,8 @@ static DWORD WINAPI phoneThread(void* parameter)
 {
     PhoneService* service = static_cast<PhoneService*>(parameter);
     nameThisThread(phoneThreadName);
+    // A report being built for a phone yields to the card's readings.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     PhoneSockets sockets;
     PhoneView view;
     EnterCriticalSection(&service->lock);
