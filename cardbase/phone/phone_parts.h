@@ -30,9 +30,10 @@ struct PhoneSockets {
 // that nothing is served.
 bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const std::string& settingsPath,
                       std::string* problem);
-// Accepts, reads and answers, queues the readings the phones have not had
-// (the feed read under `feedLock`, and only to copy from it), sends and ends
-// connections: everything that can be done now without waiting.
+// Accepts, reads and answers (the record's pages too) without `feedLock`;
+// then, under it, gives the answers what they take from the feed and queues
+// the readings the phones have not had; sends and ends connections:
+// everything that can be done now without waiting.
 void servePhoneSockets(PhoneSockets& sockets, CRITICAL_SECTION* feedLock, const PhoneFeed& feed);
 void closePhoneSockets(PhoneSockets& sockets);
 // The page's address for phones on the network: the host asked for, else
