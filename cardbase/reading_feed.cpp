@@ -84,6 +84,7 @@ void noteSingleCable(ReadingFeed& feed, const SingleCableSetting* setting)
     feed.singleCable = setting != nullptr;
     feed.singleCableSetting = setting ? *setting : SingleCableSetting();
     LeaveCriticalSection(&feed.lock);
+    if (feed.phone) phoneSetSingleCable(feed.phone, setting ? singleCableWords(*setting) : std::string());
 }
 
 void noteUserBandShared(ReadingFeed& feed, const std::string& text)
@@ -91,6 +92,7 @@ void noteUserBandShared(ReadingFeed& feed, const std::string& text)
     EnterCriticalSection(&feed.lock);
     feed.userBandNote = text;
     LeaveCriticalSection(&feed.lock);
+    if (feed.phone) phoneSetUserBandNote(feed.phone, text);
 }
 
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
@@ -150,6 +152,8 @@ void publishReading(ReadingFeed& feed, const SignalReading& reading)
     context.margin = watchedMargin(feed.margin, context.network, reading);
     context.carrierToNoiseInDecibels = feed.margin.carrierToNoiseInDecibels;
     context.expected = feed.expected;
+    context.singleCable = feed.singleCable ? singleCableSettingText(feed.singleCableSetting, false) : std::string();
+    context.userBandNote = feed.userBandNote;
     feed.latestMargin = context.margin;
     LeaveCriticalSection(&feed.lock);
     recordReading(feed.record, reading, context);

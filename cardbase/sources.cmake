@@ -22,11 +22,11 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp
   cardbase/sweep/sweep_plan.cpp cardbase/sweep/sweep_result.cpp cardbase/sweep/carrier_spectrum.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
-  cardbase/record/record_store.cpp app/number_text.cpp)
+  cardbase/record/record_store.cpp cardbase/record/record_reading.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
   cardbase/phone/phone_margin.cpp cardbase/phone/phone_report.cpp cardbase/phone/phone_level.cpp
-  cardbase/phone/phone_sweep.cpp)
+  cardbase/phone/phone_sweep.cpp cardbase/phone/phone_host.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp

@@ -16,6 +16,7 @@ void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs
     tuning.symbolRate = feed.pending.symbolRate;
     tuning.diseqcCode = feed.pending.diseqcCode;
     tuning.atMs = nowMs;
+    feed.userBandNote.clear();
 }
 
 void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::string& network, const LinkMargin& margin,
@@ -89,15 +90,18 @@ static std::string decibels(float value)
     return text;
 }
 
+static std::string wordsOrNull(const std::string& words) { return words.empty() ? "null" : jsonString(words); }
+
 // What every message carries besides its own figures: the server's run, the
-// card, the network and margin (of the reading's moment, else the newest) and
-// the tuning.
+// card, the network and margin (of the reading's moment, else the newest),
+// the single-cable device's words and the tuning.
 static std::string stateFields(const PhoneFeed& feed, const std::string& network, const LinkMargin& margin)
 {
     std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
     out = out + ",\"network\":" + network + ",\"margin\":" + marginJson(margin) +
-          ",\"canSweep\":" + (feed.canSweep ? "true" : "false") + ",\"tune\":";
+          ",\"canSweep\":" + (feed.canSweep ? "true" : "false") + ",\"singleCable\":" + wordsOrNull(feed.singleCable) +
+          ",\"userBand\":" + wordsOrNull(feed.userBandNote) + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +

@@ -65,15 +65,22 @@ struct PhoneFeed {
     std::vector<PhoneReading> ring = std::vector<PhoneReading>(phoneHistoryCapacity);
     uint32_t lastSeq = 0;
     std::string network = networkJson(NetworkReport(), {});  // as of the latest reading
-    PhonePlace place;                                        // for the pointing's answers, set once before serving
+    PhonePlace place;                                        // for the pointing's answers
     LinkMargin margin;                                       // as of the latest reading
-    std::string recordFolder;   // where the record is read for the page; "" while it is not shown
-    bool canSweep = false;      // the card sweeps the band when asked (phone_sweep.h)
-    SweepStatus sweep;          // the latest sweep, as it goes
-    uint32_t sweepVersion = 0;  // counts its changes
+    std::string recordFolder;     // where the record is read for the page; "" while it is not shown
+    uint32_t servingVersion = 0;  // counts the changes of the place and the record's folder
+    bool canSweep = false;        // the card sweeps the band when asked (phone_sweep.h)
+    SweepStatus sweep;            // the latest sweep, as it goes
+    uint32_t sweepVersion = 0;    // counts its changes
+    // Through a single-cable device: "EN 50494, user band 1 at 1210 MHz",
+    // else ""; and "another receiver uses user band 1" once the card has
+    // seen it since the latest start (a new start forgets it), else "".
+    std::string singleCable;
+    std::string userBandNote;
 };
 
-// One of the program's set calls; the sixth of a start makes a new tuning.
+// One of the program's set calls; the sixth of a start makes a new tuning
+// (and forgets the user band's note).
 void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs);
 // A reading handed to the program, with what was known with it: the
 // network (networkJson) and the link margin; the newest of each also stand
@@ -85,7 +92,8 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::strin
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 
 // The stream's messages, each a complete event; each carries the link
-// margin as "margin" (phone_margin.h), a reading's event the network and
+// margin as "margin" (phone_margin.h), "singleCable" and "userBand" (the
+// feed's words, or null), a reading's event the network and
 // margin of its own moment, however late it is sent, and each reading its
 // level as "level" (phone_level.h).
 // First on every connection: how soon to reconnect, the last minute (each

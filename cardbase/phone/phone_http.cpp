@@ -16,6 +16,7 @@ const char* statusReason(int status)
     case 405: return "Method Not Allowed";
     case 409: return "Conflict";
     case 413: return "Payload Too Large";
+    case 421: return "Misdirected Request";
     case 431: return "Request Header Fields Too Large";
     case 503: return "Service Unavailable";
     case 505: return "HTTP Version Not Supported";
@@ -64,7 +65,7 @@ static PhoneAnswer jsonAnswer(const std::string& json, bool withBody)
 
 static PhoneAnswer recordAnswer(const RecordReply& reply, bool withBody)
 {
-    if (reply.status != 200) return errorAnswer(reply.status, reply.body.c_str());
+    if (reply.status != 200) return errorAnswer(reply.status, reply.body.c_str(), reply.extraHeaders.c_str());
     PhoneAnswer answer;
     answer.kind = PhoneAnswer::Respond;
     answer.status = 200;
@@ -101,9 +102,10 @@ static std::string withoutCr(const std::string& line)
     return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
 }
 
-PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place,
-                          const std::string* recordFolder)
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhoneServing& serving)
 {
+    const PhonePlace* place = serving.place;
+    const std::string* recordFolder = serving.recordFolder;
     const size_t end = headEnd(received);
     if (end == std::string::npos) {
         if (received.size() >= maxRequestHeadBytes) return errorAnswer(431, "the request is too long");
@@ -134,8 +136,8 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
 
     // The header lines: only a body's announcement matters, and none is
     // taken; and the page's own mark on a sweep it asks for.
-    size_t lines = 0;
-    bool markedSweep = false;
+    size_t lines = 0, hostLines = 0;
+    bool markedSweep = false, hostAnswerable = true;
     for (size_t start = lineEnd + 1; start < end; start = lineEnd + 1) {
         lineEnd = received.find('\n', start);
         const std::string line = withoutCr(received.substr(start, lineEnd - start));
@@ -151,7 +153,13 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
             (sameIgnoringAsciiCase(name, "content-length") && value != "0"))
             return errorAnswer(413, "this server takes no request body");
         if (sameIgnoringAsciiCase(name, "x-azimora") && value == "sweep") markedSweep = true;
+        if (sameIgnoringAsciiCase(name, "host")) {
+            ++hostLines;
+            hostAnswerable = !serving.hosts || hostAnswered(value, *serving.hosts);
+        }
     }
+    if (hostLines > 1) return errorAnswer(400, "more than one Host");
+    if (!hostAnswerable) return errorAnswer(421, "this page answers only by this computer's address or name (Host)");
 
     const bool get = method == "GET", head = method == "HEAD";
     std::string path = target.substr(0, target.find('?'));
@@ -190,9 +198,9 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
     }
     if (place && recordFolder && (path == phoneRecordPath || path == phoneReportPath)) {
         const size_t question = target.find('?');
-        return recordAnswer(
-            recordReply(path, question == std::string::npos ? "" : target.substr(question + 1), *recordFolder, *place),
-            get);
+        return recordAnswer(recordReply(path, question == std::string::npos ? "" : target.substr(question + 1),
+                                        *recordFolder, *place, serving.answerRoomBytes),
+                            get);
     }
     for (size_t i = 0; i < phoneAssetCount; ++i)
         if (path == phoneAssets[i].path) return assetAnswer(phoneAssets[i], get);

@@ -5,13 +5,16 @@
 // /sweep?band=low&pol=H&switch=&lnb=universal&step=2&try=1 with no body and
 // the header "X-Azimora: sweep" (which another site's page cannot send
 // without asking first, and this server never agrees), that asks for a band
-// sweep (phone_sweep.h); every other request gets an error. Each answer is
-// followed by the end of the connection (the stream's when the phone goes).
-// Platform-neutral.
+// sweep (phone_sweep.h); every other request gets an error, and one that
+// names another computer as its Host is refused (phone_host.h). Each answer
+// is followed by the end of the connection (the stream's when the phone
+// goes). Platform-neutral.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
+#include "cardbase/phone/phone_host.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/sweep/sweep_plan.h"
 
@@ -47,13 +50,28 @@ struct PhoneAnswer {
     SweepRequest sweep;
 };
 
+// What the server serves besides the page. Without `place` the pointing's
+// paths are not served, and without `recordFolder` the record's; an empty
+// folder refuses them (record=off). Without `hosts` any Host is answered.
+struct PhoneServing {
+    const PhonePlace* place = nullptr;
+    const std::string* recordFolder = nullptr;
+    const PhoneHosts* hosts = nullptr;
+    size_t answerRoomBytes = SIZE_MAX;  // how much more the answers being sent may hold
+};
+
 // The answer to what has been received so far on a connection. `streamRoom`
 // tells whether another stream may start (else the stream is refused with
-// 503, as too many phones are connected). Without `place` the pointing's
-// paths are not served, and without `recordFolder` the record's; an empty
-// folder refuses them (record=off).
-PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place = nullptr,
-                          const std::string* recordFolder = nullptr);
+// 503, as too many phones are connected).
+PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhoneServing& serving);
+inline PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const PhonePlace* place = nullptr,
+                                 const std::string* recordFolder = nullptr)
+{
+    PhoneServing serving;
+    serving.place = place;
+    serving.recordFolder = recordFolder;
+    return answerRequest(received, streamRoom, serving);
+}
 // A refusal: the status, and the reason in words.
 PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders = "");
 

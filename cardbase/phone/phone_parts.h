@@ -17,6 +17,12 @@ struct PhoneSockets {
     WSAEVENT network = WSA_INVALID_EVENT;  // every socket's events
     SOCKET clients[maxPhoneConnections];
     PhoneServerCore core;
+    PhoneHosts hosts;  // this computer's names and addresses, which a request's Host must name
+    // The feed's place and record folder as of servingVersion, so that
+    // requests are answered without the feed's lock.
+    PhonePlace place;
+    std::string recordFolder;
+    uint32_t servingVersion = 0;
 };
 
 // Listens as the setting asks. False, with the reason for the window in
@@ -24,9 +30,10 @@ struct PhoneSockets {
 // that nothing is served.
 bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const std::string& settingsPath,
                       std::string* problem);
-// Accepts, reads, queues the readings the phones have not had (the feed
-// read under `feedLock`), sends and ends connections: everything that can
-// be done now without waiting.
+// Accepts, reads and answers (the record's pages too) without `feedLock`;
+// then, under it, gives the answers what they take from the feed and queues
+// the readings the phones have not had; sends and ends connections:
+// everything that can be done now without waiting.
 void servePhoneSockets(PhoneSockets& sockets, CRITICAL_SECTION* feedLock, const PhoneFeed& feed);
 void closePhoneSockets(PhoneSockets& sockets);
 // The page's address for phones on the network: the host asked for, else

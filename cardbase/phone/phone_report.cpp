@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/record/record_csv.h"
@@ -29,11 +30,6 @@ struct ReportRow {
     const std::vector<std::string>* entry;
     std::string key;
 };
-
-static std::string localDate(const CsvTable& table, const std::vector<std::string>& row)
-{
-    return csvValue(table, row, "start_local").substr(0, 10);
-}
 
 static std::string transponderKey(const CsvTable& table, const std::vector<std::string>& row)
 {
@@ -115,11 +111,10 @@ static std::string chartSvg(const std::vector<SeriesPoint>& points, bool quality
     return svg;
 }
 
-static std::map<std::string, std::vector<SeriesPoint>> seriesOf(const std::string& seriesBytes,
+static std::map<std::string, std::vector<SeriesPoint>> seriesOf(const CsvTable& table,
                                                                 const std::map<std::string, bool>& wanted)
 {
     std::map<std::string, std::vector<SeriesPoint>> series;
-    const CsvTable table = readCsvText(seriesBytes);
     const int id = csvColumn(table, "measurement_id"), second = csvColumn(table, "second");
     const int cn = csvColumn(table, "cn_db"), quality = csvColumn(table, "quality_percent"),
               locked = csvColumn(table, "locked");
@@ -193,28 +188,40 @@ static std::string rowHtml(const CsvTable& table, const std::vector<std::string>
            cell(points ? chartSvg(*points, percentOnly, value("threshold_db")) : chartSvg({}, false, "")) + "</tr>\n";
 }
 
-std::string reportHtml(const std::string& recordBytes, const std::string& seriesBytes, const std::string& date,
-                       const PhonePlace& place)
+// The latest entry of each transponder of the day, in the order measured,
+// the last reportRowLimit of them; how many earlier ones are left out.
+static std::vector<ReportRow> latestRows(const CsvTable& table, size_t* left)
 {
-    const CsvTable table = readCsvText(recordBytes);
-    std::string day = date;
-    if (day.empty() && !table.rows.empty()) day = localDate(table, table.rows.back());
-    // The latest entry of each transponder that day, in the order measured.
+    std::map<std::string, size_t> latest;
+    for (size_t i = 0; i < table.rows.size(); ++i) latest[transponderKey(table, table.rows[i])] = i;
     std::vector<ReportRow> rows;
-    for (const std::vector<std::string>& row : table.rows) {
-        if (localDate(table, row) != day) continue;
-        const std::string key = transponderKey(table, row);
-        rows.erase(std::remove_if(rows.begin(), rows.end(), [&](const ReportRow& r) { return r.key == key; }),
-                   rows.end());
-        rows.push_back(ReportRow{&row, key});
+    for (size_t i = 0; i < table.rows.size(); ++i) {
+        const std::string key = transponderKey(table, table.rows[i]);
+        if (latest[key] == i) rows.push_back(ReportRow{&table.rows[i], key});
     }
-    const size_t left = rows.size() > reportRowLimit ? rows.size() - reportRowLimit : 0;
-    rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(left));
+    *left = rows.size() > reportRowLimit ? rows.size() - reportRowLimit : 0;
+    rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(*left));
+    return rows;
+}
 
+std::set<std::string> reportMeasurements(const RecordDay& day)
+{
+    size_t left = 0;
+    std::set<std::string> ids;
+    for (const ReportRow& row : latestRows(day.entries, &left))
+        ids.insert(csvValue(day.entries, *row.entry, "measurement_id"));
+    return ids;
+}
+
+std::string reportHtml(const RecordDay& day, const RecordSeries& recorded, const PhonePlace& place)
+{
+    const CsvTable& table = day.entries;
+    size_t left = 0;
+    const std::vector<ReportRow> rows = latestRows(table, &left);
     std::map<std::string, bool> wanted;  // id -> the chart shows the quality
     for (const ReportRow& row : rows)
         wanted[csvValue(table, *row.entry, "measurement_id")] = csvValue(table, *row.entry, "cn_median_db").empty();
-    const std::map<std::string, std::vector<SeriesPoint>> series = seriesOf(seriesBytes, wanted);
+    const std::map<std::string, std::vector<SeriesPoint>> series = seriesOf(recorded.points, wanted);
 
     std::string cards;
     for (const ReportRow& row : rows) {
@@ -223,26 +230,40 @@ std::string reportHtml(const std::string& recordBytes, const std::string& series
     }
     std::string body;
     bool noDecibels = false;
+    size_t notRead = 0;
     for (const ReportRow& row : rows) {
-        const auto points = series.find(csvValue(table, *row.entry, "measurement_id"));
+        const std::string id = csvValue(table, *row.entry, "measurement_id");
+        const auto points = series.find(id);
         body += rowHtml(table, *row.entry, points == series.end() ? nullptr : &points->second, &noDecibels);
+        notRead += recorded.olderLeftOut && recorded.missing.count(id);
     }
-    std::string html = "<!doctype html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Azimora: "
-                       "installation record " +
-                       htmlText(day) + "</title>\n<link rel=\"stylesheet\" href=\"report.css\">\n</head>\n<body>\n" +
-                       "<h1>Installation record</h1>\n<dl class=\"facts\">\n<dt>Site</dt><dd id=\"site\">" +
-                       htmlText(siteLine(table, rows, place)) + "</dd>\n<dt>Date</dt><dd id=\"date\">" +
-                       htmlText(day.empty() ? "nothing recorded yet" : day) + "</dd>\n<dt>Card</dt><dd id=\"card\">" +
-                       htmlText(cards.empty() ? "none" : cards) + "</dd>\n</dl>\n";
+    std::string html =
+        "<!doctype html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Azimora: "
+        "installation record " +
+        htmlText(day.day) + "</title>\n<link rel=\"stylesheet\" href=\"report.css\">\n</head>\n<body>\n" +
+        "<h1>Installation record</h1>\n<dl class=\"facts\">\n<dt>Site</dt><dd id=\"site\">" +
+        htmlText(siteLine(table, rows, place)) + "</dd>\n<dt>Date</dt><dd id=\"date\">" +
+        htmlText(day.day.empty() ? "nothing recorded yet" : day.day) + "</dd>\n<dt>Card</dt><dd id=\"card\">" +
+        htmlText(cards.empty() ? "none" : cards) + "</dd>\n</dl>\n";
     html += "<p class=\"meaning\">Margin: how far the measured C/N (the median of the measurement) stands above the "
             "C/N the transponder's modulation and code rate need to be received without errors. 3 dB or more is "
             "good; 0 to 3 dB is marginal, and rain may cut the picture; below 0 fails.</p>\n";
-    if (rows.empty()) return html + "<p id=\"empty\">No measurement recorded on this day.</p>\n</body>\n</html>\n";
+    const std::string older = day.olderLeftOut ? "<p class=\"why\" id=\"older\">Earlier entries of this day lie in "
+                                                 "older files of the record than the report reads; they are kept on "
+                                                 "the PC.</p>\n"
+                                               : "";
+    if (rows.empty())
+        return html + older + "<p id=\"empty\">No measurement recorded on this day.</p>\n</body>\n</html>\n";
     html += "<table>\n<thead><tr><th>Time</th><th>Transponder (MHz, kS/s)</th><th>Lock</th><th>C/N dB<br>min / "
             "median / peak</th><th>Quality %<br>min / median / peak</th><th>Margin</th><th>Network</th><th>"
             "Pointing</th><th>C/N</th></tr></thead>\n<tbody>\n" +
             body + "</tbody>\n</table>\n";
     if (left) html += "<p>" + std::to_string(left) + " earlier transponders of this day are not shown.</p>\n";
+    html += older;
+    if (notRead)
+        html += "<p class=\"why\" id=\"seriesOlder\">The C/N series of " + std::to_string(notRead) +
+                (notRead == 1 ? " measurement lies" : " measurements lie") +
+                " in older files of the record than the report reads; they are kept on the PC.</p>\n";
     if (noDecibels)
         html += "<p class=\"why\">Where the C/N and the margin are empty, the card gives its signal as a percentage "
                 "only, not as a C/N in dB: no figure in dB is made up from it, and its chart shows the quality.</p>\n";
@@ -265,9 +286,20 @@ bool readReportQuery(const std::string& query, std::string* date)
 
 // A record is bounded at recordFileLimitBytes; a line more may land before it moves.
 static const size_t recordReadLimit = static_cast<size_t>(recordFileLimitBytes) + 64 * 1024;
+// The report reads back this far for its day and for its charts.
+static const size_t reportReadLimit = 3 * recordReadLimit;
+
+// What /record.csv would send: the record's newest files, up to the bound.
+static size_t recordAnswerBytes(const std::string& folder)
+{
+    size_t bytes = 0;
+    for (const std::string& path : recordFilesNewestFirst(folder, recordFileName))
+        if (bytes < recordReadLimit) bytes += static_cast<size_t>(std::max<int64_t>(fileSize(path), 0));
+    return std::min(bytes, recordReadLimit);
+}
 
 RecordReply recordReply(const std::string& path, const std::string& query, const std::string& folder,
-                        const PhonePlace& place)
+                        const PhonePlace& place, size_t roomBytes)
 {
     RecordReply reply;
     if (folder.empty()) {
@@ -276,13 +308,19 @@ RecordReply recordReply(const std::string& path, const std::string& query, const
                      "is kept)";
         return reply;
     }
-    std::string record;
-    if (!readFileHead(recordFilePath(folder), recordReadLimit, &record) || record.empty())
-        record = std::string(utf8ByteOrderMark) + recordHeaderLine();
     if (path == phoneRecordPath) {
+        // Refused before anything is read when it could not be sent now.
+        if (recordAnswerBytes(folder) > roomBytes) {
+            reply.status = 503;
+            reply.body = "the record is being sent to another phone; try again in a moment";
+            reply.extraHeaders = "Retry-After: 5\r\n";
+            return reply;
+        }
+        const NewestRecord newest = newestRecordText(folder, recordReadLimit);
         reply.contentType = "text/csv; charset=utf-8; header=present";
         reply.extraHeaders = "Content-Disposition: attachment; filename=\"azimora-record.csv\"\r\n";
-        reply.body = record;
+        if (newest.olderLeftOut) reply.extraHeaders += std::string(olderLeftOutHeader) + ": yes\r\n";
+        reply.body = newest.text;
         return reply;
     }
     std::string date;
@@ -291,9 +329,8 @@ RecordReply recordReply(const std::string& path, const std::string& query, const
         reply.body = "the report takes date=YYYY-MM-DD (2025-01-31) or nothing";
         return reply;
     }
-    std::string series;
-    readFileHead(seriesFilePath(folder), recordReadLimit, &series);
+    const RecordDay day = readRecordDay(folder, date, reportReadLimit);
     reply.contentType = "text/html; charset=utf-8";
-    reply.body = reportHtml(record, series, date, place);
+    reply.body = reportHtml(day, readRecordSeries(folder, reportMeasurements(day), reportReadLimit), place);
     return reply;
 }

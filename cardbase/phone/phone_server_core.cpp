@@ -1,6 +1,5 @@
 #include "cardbase/phone/phone_server_core.h"
 
-#include "cardbase/phone/phone_http.h"
 #include "cardbase/phone/phone_sweep.h"
 
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
@@ -29,46 +28,60 @@ static void enter(PhoneConnection& c, PhoneConnectionState state, uint32_t nowMs
     c.sinceMs = c.progressMs = nowMs;
 }
 
-void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneFeed& feed,
-                   int64_t wallMs, uint32_t nowMs)
+bool phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneServing& serving,
+                   uint32_t nowMs)
 {
     PhoneConnection& c = core.slots[slot];
     // After the head nothing a phone sends is read: there is no request body.
-    if (c.state != PhoneConnectionState::Request) return;
+    if (c.state != PhoneConnectionState::Request) return false;
     const size_t room = maxRequestHeadBytes + 1 - c.received.size();
     c.received.append(bytes, size < room ? size : room);
-    PhoneAnswer answer =
-        answerRequest(c.received, phoneStreams(core) < maxPhoneStreams, &feed.place, &feed.recordFolder);
-    if (answer.kind == PhoneAnswer::NeedMore) return;
-    if (answer.bytes.size() > maxQueuedBytes) {
-        size_t answering = 0;
-        for (const PhoneConnection& other : core.slots)
-            if (other.state == PhoneConnectionState::Answering) answering += other.queue.size();
-        if (answering + answer.bytes.size() > maxAnsweringBytes)
-            answer = errorAnswer(503, "the record is being sent to another phone; try again in a moment",
-                                 "Retry-After: 5\r\n");
-    }
+    size_t answering = 0;
+    for (const PhoneConnection& other : core.slots)
+        if (other.state == PhoneConnectionState::Answering) answering += other.queue.size();
+    PhoneServing asked = serving;
+    asked.answerRoomBytes = answering < maxAnsweringBytes ? maxAnsweringBytes - answering : 0;
+    PhoneAnswer answer = answerRequest(c.received, phoneStreams(core) < maxPhoneStreams, asked);
+    if (answer.kind == PhoneAnswer::NeedMore) return false;
+    if (answer.bytes.size() > maxQueuedBytes && answering + answer.bytes.size() > maxAnsweringBytes)
+        answer =
+            errorAnswer(503, "the record is being sent to another phone; try again in a moment", "Retry-After: 5\r\n");
     c.received.clear();
     c.received.shrink_to_fit();
     c.queue = answer.bytes;
-    if (answer.kind == PhoneAnswer::AskSweep) {
-        const std::string refusal = core.sweepAsked ? "a sweep is starting" : sweepRefusal(feed, wallMs);
-        if (refusal.empty()) {
-            core.sweepAsked = true;
-            core.sweepRequest = answer.sweep;
-        }
-        c.queue = sweepAnswer(refusal).bytes;
+    switch (answer.kind) {
+    case PhoneAnswer::AskSweep:
+        c.queue.clear();
+        c.awaitsFeed = true;
+        c.sweepAsked = answer.sweep;
         enter(c, PhoneConnectionState::Answering, nowMs);
+        return true;
+    case PhoneAnswer::StartStream:
+        c.awaitsFeed = true;
+        enter(c, PhoneConnectionState::Streaming, nowMs);
+        return true;
+    default: enter(c, PhoneConnectionState::Answering, nowMs); return false;
+    }
+}
+
+void phoneJoinFeed(PhoneServerCore& core, int slot, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs)
+{
+    PhoneConnection& c = core.slots[slot];
+    if (!c.awaitsFeed) return;
+    c.awaitsFeed = false;
+    if (c.state == PhoneConnectionState::Streaming) {
+        c.queue += streamOpening(feed, wallMs);
+        c.sentSeq = feed.lastSeq;
+        c.lastEventMs = nowMs;
         return;
     }
-    if (answer.kind == PhoneAnswer::Respond) {
-        enter(c, PhoneConnectionState::Answering, nowMs);
-        return;
+    const std::string refusal = core.sweepAsked ? "a sweep is starting" : sweepRefusal(feed, wallMs);
+    if (refusal.empty()) {
+        core.sweepAsked = true;
+        core.sweepRequest = c.sweepAsked;
     }
-    enter(c, PhoneConnectionState::Streaming, nowMs);
-    c.queue += streamOpening(feed, wallMs);
-    c.sentSeq = feed.lastSeq;
-    c.lastEventMs = nowMs;
+    c.queue = sweepAnswer(refusal).bytes;
+    c.progressMs = nowMs;
 }
 
 bool phoneInputEnded(PhoneServerCore& core, int slot)
@@ -94,6 +107,7 @@ static void queueOn(PhoneConnection& c, const std::string& text, uint32_t nowMs)
 
 void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs)
 {
+    for (int slot = 0; slot < maxPhoneConnections; ++slot) phoneJoinFeed(core, slot, feed, wallMs, nowMs);
     uint32_t oldestSeq = feed.lastSeq;
     for (const PhoneConnection& c : core.slots)
         if (c.state == PhoneConnectionState::Streaming && c.sentSeq < oldestSeq) oldestSeq = c.sentSeq;
@@ -144,6 +158,7 @@ PhoneAction phoneActionFor(PhoneServerCore& core, int slot, uint32_t nowMs)
     case PhoneConnectionState::Dropped: return PhoneAction::Close;
     case PhoneConnectionState::Request: return inState >= requestTimeoutMs ? PhoneAction::Close : PhoneAction::Keep;
     case PhoneConnectionState::Answering:
+        if (c.awaitsFeed) return PhoneAction::Keep;
         if (c.queue.empty()) {
             enter(c, PhoneConnectionState::Closing, nowMs);
             return PhoneAction::HalfClose;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cardbase/phone/phone_feed.h"
+#include "cardbase/phone/phone_http.h"
 
 constexpr int maxPhoneConnections = 16;  // page loads and streams together
 constexpr int maxPhoneStreams = 8;       // phones following the readings
@@ -41,6 +42,10 @@ struct PhoneConnection {
     bool inputEnded = false;        // the phone sends nothing more (it half-closed)
     uint32_t sentSweepVersion = 0;  // the sweep's state the stream has had
     uint32_t lastSweepEventMs = 0;
+    // What the answer still needs of the feed (phoneJoinFeed): a stream's
+    // opening, or the decision on a sweep asked for.
+    bool awaitsFeed = false;
+    SweepRequest sweepAsked;
 };
 
 struct PhoneServerCore {
@@ -60,14 +65,21 @@ enum class PhoneAction : uint8_t {
 // A new connection's slot, or -1 when all are taken (it is then closed at once).
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs);
 int phoneStreams(const PhoneServerCore& core);
-// Bytes arrived; the request's answer, once its head is complete, is queued.
-void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneFeed& feed,
-                   int64_t wallMs, uint32_t nowMs);
+// Bytes arrived; the request's answer, once its head is complete, is made
+// and queued without the feed, so that the record's pages are read and
+// built while the card hands readings on. True when the answer needs the
+// feed as well: phoneJoinFeed, or the next phoneFeedStreams, gives it.
+bool phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t size, const PhoneServing& serving,
+                   uint32_t nowMs);
+// What an answer needs of the feed, with the feed held from its writers:
+// a stream's opening (the last minute), a sweep's answer. Quick.
+void phoneJoinFeed(PhoneServerCore& core, int slot, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs);
 // The phone will send nothing more: it closed, or only half-closed after
 // its request and still reads. An answer already queued is sent all the
 // same; false when the connection is to be closed now (its head never came).
 bool phoneInputEnded(PhoneServerCore& core, int slot);
-// Queues every reading the streams have not had yet, or an idle event
+// Joins the answers that wait for the feed to it, then queues every reading
+// the streams have not had yet, or an idle event
 // where none came for a while, and the sweep's state where it changed (at
 // most every sweepEventGapMs while it runs). A stream whose queue would grow past its
 // bound is marked for closing.

@@ -82,6 +82,8 @@ static DWORD WINAPI phoneThread(void* parameter)
 {
     PhoneService* service = static_cast<PhoneService*>(parameter);
     nameThisThread(phoneThreadName);
+    // A report being built for a phone yields to the card's readings.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     PhoneSockets sockets;
     PhoneView view;
     EnterCriticalSection(&service->lock);
@@ -182,6 +184,7 @@ void phoneSetPlace(PhoneService* service, const PhonePlace& place)
 {
     EnterCriticalSection(&service->lock);
     service->feed.place = place;
+    ++service->feed.servingVersion;
     LeaveCriticalSection(&service->lock);
 }
 
@@ -189,7 +192,24 @@ void phoneSetRecord(PhoneService* service, const std::string& folder)
 {
     EnterCriticalSection(&service->lock);
     service->feed.recordFolder = folder;
+    ++service->feed.servingVersion;
     LeaveCriticalSection(&service->lock);
+}
+
+void phoneSetSingleCable(PhoneService* service, const std::string& words)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.singleCable = words;
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+}
+
+void phoneSetUserBandNote(PhoneService* service, const std::string& note)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.userBandNote = note;
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
 }
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)

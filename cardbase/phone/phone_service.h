@@ -40,6 +40,11 @@ void phoneSetPlace(PhoneService* service, const PhonePlace& place);
 void phoneSetRecord(PhoneService* service, const std::string& folder);
 
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
+// Through a single-cable device: its words ("EN 50494, user band 1 at 1210
+// MHz"; "" for none), and the card's word that another receiver uses the
+// user band ("" for none; a new start forgets it), both on the page.
+void phoneSetSingleCable(PhoneService* service, const std::string& words);
+void phoneSetUserBandNote(PhoneService* service, const std::string& note);
 // What the page and the window say of the card from now on.
 void phoneSetCard(PhoneService* service, const std::string& card);
 // How a card sweeps the band when a phone asks (phone_sweep.h): it carries

@@ -43,6 +43,42 @@ static bool failed(PhoneSockets& sockets, std::string* problem, const std::strin
     return false;
 }
 
+static void addSocketAddress(PhoneHosts& hosts, const sockaddr* address)
+{
+    if (address->sa_family == AF_INET) {
+        const sockaddr_in* v4 = reinterpret_cast<const sockaddr_in*>(address);
+        addHostAddress(hosts, ipv4HostAddress(reinterpret_cast<const uint8_t*>(&v4->sin_addr)));
+    } else if (address->sa_family == AF_INET6) {
+        const sockaddr_in6* v6 = reinterpret_cast<const sockaddr_in6*>(address);
+        HostAddress bytes{};
+        memcpy(bytes.data(), &v6->sin6_addr, bytes.size());
+        addHostAddress(hosts, bytes);
+    }
+}
+
+// The names and addresses a phone may reach this computer by.
+static PhoneHosts ownHosts(const PhoneSetting& setting)
+{
+    PhoneHosts hosts = loopbackHosts();
+    HostAddress asked{};
+    if (parseHostAddress(setting.host, &asked)) addHostAddress(hosts, asked);
+    else addHostName(hosts, setting.host);
+    char name[256] = "";
+    if (gethostname(name, sizeof name) != 0) return hosts;
+    addHostName(hosts, name);
+    // Windows answers for NAME.local on the local network.
+    addHostName(hosts, std::string(name) + ".local");
+    char full[256] = "";
+    DWORD size = sizeof full;
+    if (GetComputerNameExA(ComputerNameDnsFullyQualified, full, &size)) addHostName(hosts, full);
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name, nullptr, nullptr, &found) == 0) {
+        for (const addrinfo* one = found; one; one = one->ai_next) addSocketAddress(hosts, one->ai_addr);
+        freeaddrinfo(found);
+    }
+    return hosts;
+}
+
 bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const std::string& settingsPath,
                       std::string* problem)
 {
@@ -53,6 +89,7 @@ bool openPhoneSockets(PhoneSockets& sockets, const PhoneSetting& setting, const 
         return false;
     }
     sockets.started = true;
+    sockets.hosts = ownHosts(setting);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = htons(setting.port);
@@ -109,13 +146,23 @@ static void acceptPhones(PhoneSockets& sockets, uint32_t nowMs)
             continue;
         }
         sockets.clients[slot] = client;
+        // The address the phone reached is one of this computer's, whatever the list above found.
+        sockaddr_storage local = {};
+        int length = sizeof local;
+        if (getsockname(client, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+            addSocketAddress(sockets.hosts, reinterpret_cast<const sockaddr*>(&local));
     }
 }
 
 // False when the connection is to be closed now (it failed, or ended
-// before there was anything to answer).
-static bool readFrom(PhoneSockets& sockets, int slot, const PhoneFeed& feed, CRITICAL_SECTION* feedLock, uint32_t nowMs)
+// before there was anything to answer). What the answer needs of the feed
+// comes with phoneFeedStreams.
+static bool readFrom(PhoneSockets& sockets, int slot, uint32_t nowMs)
 {
+    PhoneServing serving;
+    serving.place = &sockets.place;
+    serving.recordFolder = &sockets.recordFolder;
+    serving.hosts = &sockets.hosts;
     if (sockets.core.slots[slot].inputEnded) return true;
     char buffer[1024];
     // Bounded, so that a phone that floods the server cannot keep it here.
@@ -123,9 +170,7 @@ static bool readFrom(PhoneSockets& sockets, int slot, const PhoneFeed& feed, CRI
         const int got = recv(sockets.clients[slot], buffer, sizeof buffer, 0);
         if (got == 0) return phoneInputEnded(sockets.core, slot);
         if (got < 0) return WSAGetLastError() == WSAEWOULDBLOCK;
-        EnterCriticalSection(feedLock);
-        phoneReceived(sockets.core, slot, buffer, static_cast<size_t>(got), feed, wallClockMs(), nowMs);
-        LeaveCriticalSection(feedLock);
+        phoneReceived(sockets.core, slot, buffer, static_cast<size_t>(got), serving, nowMs);
     }
     return true;
 }
@@ -155,10 +200,16 @@ void servePhoneSockets(PhoneSockets& sockets, CRITICAL_SECTION* feedLock, const 
     // Reset first: whatever happens from here on signals the event again.
     WSAResetEvent(sockets.network);
     const uint32_t nowMs = GetTickCount();
+    EnterCriticalSection(feedLock);
+    if (sockets.servingVersion != feed.servingVersion) {
+        sockets.servingVersion = feed.servingVersion;
+        sockets.place = feed.place;
+        sockets.recordFolder = feed.recordFolder;
+    }
+    LeaveCriticalSection(feedLock);
     acceptPhones(sockets, nowMs);
     for (int slot = 0; slot < maxPhoneConnections; ++slot)
-        if (sockets.clients[slot] != INVALID_SOCKET && !readFrom(sockets, slot, feed, feedLock, nowMs))
-            closeClient(sockets, slot);
+        if (sockets.clients[slot] != INVALID_SOCKET && !readFrom(sockets, slot, nowMs)) closeClient(sockets, slot);
     EnterCriticalSection(feedLock);
     phoneFeedStreams(sockets.core, feed, wallClockMs(), nowMs);
     LeaveCriticalSection(feedLock);

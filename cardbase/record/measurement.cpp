@@ -41,6 +41,9 @@ void measureReading(Measurement& measurement, const SignalReading& reading, cons
     ++entry.readings;
     entry.carrierToNoiseInDecibels = context.carrierToNoiseInDecibels;
     entry.expected = context.expected;
+    entry.singleCable = context.singleCable;
+    // Once another receiver has shown itself, the measurement keeps saying so.
+    if (!context.userBandNote.empty()) entry.userBandNote = context.userBandNote;
     const bool finite = std::isfinite(reading.snr);
     if (reading.locked) {
         if (!entry.locked) entry.timeToLockMs = sinceStart;

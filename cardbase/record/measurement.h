@@ -28,6 +28,8 @@ struct MeasurementContext {
     LinkMargin margin;  // of this reading
     NetworkReport network;
     std::vector<PositionTenths> expected;  // the catalogue's positions for the transponder
+    std::string singleCable;               // "en50494,1,1210" (never the PIN) through a single-cable device
+    std::string userBandNote;              // "another receiver uses user band 1" since the start, else ""
 };
 
 // Where the dish stands, when the card's settings file names it.

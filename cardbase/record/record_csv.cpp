@@ -109,6 +109,20 @@ std::string csvValue(const CsvTable& table, const std::vector<std::string>& row,
     return column < 0 || static_cast<size_t>(column) >= row.size() ? std::string() : row[column];
 }
 
+std::string csvLinesInColumns(const CsvTable& table, const std::vector<std::string>& names)
+{
+    std::vector<int> columns;
+    for (const std::string& name : names) columns.push_back(csvColumn(table, name));
+    std::string lines;
+    std::vector<std::string> fields(names.size());
+    for (const std::vector<std::string>& row : table.rows) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            fields[i] = columns[i] < 0 ? std::string() : csvField(row[static_cast<size_t>(columns[i])]);
+        lines += csvLine(fields);
+    }
+    return lines;
+}
+
 std::string decimalText(double value, int places)
 {
     if (!std::isfinite(value)) return std::string();

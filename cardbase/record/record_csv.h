@@ -42,6 +42,9 @@ CsvTable readCsvText(const std::string& bytes);
 int csvColumn(const CsvTable& table, const std::string& name);
 // The row's field of that column, "" when the table has no such column.
 std::string csvValue(const CsvTable& table, const std::vector<std::string>& row, const std::string& name);
+// The table's rows as lines in the columns `names` (another version's file
+// may have others): what it lacks stays empty, what `names` lacks is left out.
+std::string csvLinesInColumns(const CsvTable& table, const std::vector<std::string>& names);
 
 // "12.35" with `places` decimals and a dot, whatever the C library's locale.
 std::string decimalText(double value, int places);

@@ -81,6 +81,7 @@ static std::string note(const RecordEntry& e)
     if (e.locked && !e.carrierToNoiseInDecibels)
         add("the card gives no C/N in dB, so no C/N and no margin are given (a percentage only)");
     if (e.interrupted) add("cut short: the program ended during the measurement; figures as last kept");
+    if (!e.userBandNote.empty()) add(e.userBandNote);
     if (!e.remark.empty()) add(e.remark);
     return text;
 }
@@ -109,6 +110,10 @@ const RecordColumn recordColumns[] = {
      [](const RecordEntry& e) { return std::string(e.asked.lnbSelection == 1 ? "high" : "low"); }},
     {"lnb_lo_mhz", "the LNB's local oscillator as asked, MHz",
      [](const RecordEntry& e) { return whole(e.asked.lnbFrequencyMHz); }},
+    {"single_cable",
+     "the single-cable device measured through: its standard, user band and the band's frequency in MHz "
+     "(en50494,1,1210; never the PIN); empty without one",
+     [](const RecordEntry& e) { return csvTextField(e.singleCable); }},
     {"verdict", "good, marginal or failing (the margin's verdict); locked (no margin to judge); no lock",
      [](const RecordEntry& e) { return entryVerdict(e); }},
     {"time_to_lock_s", "seconds from the start to the first locked reading; empty without lock",
@@ -142,7 +147,8 @@ const RecordColumn recordColumns[] = {
      [](const RecordEntry& e) { return marginKnown(e) ? decimalText(e.margin.marginDb, 1) : std::string(); }},
     {"margin_verdict", "good (3 dB or more), marginal (0 to 3 dB) or failing (below 0)",
      [](const RecordEntry& e) { return marginKnown(e) ? std::string(verdictWord(e.margin.verdict)) : ""; }},
-    {"margin_note", "why there is no margin where there is none", marginNote},
+    {"margin_note", "why there is no margin where there is none",
+     [](const RecordEntry& e) { return csvTextField(marginNote(e)); }},
     {"network_name", "the network's name in its own table",
      [](const RecordEntry& e) { return networkKnown(e) ? csvTextField(e.network.identity.networkName) : ""; }},
     {"network_id", "the network's id (0xff44)",
@@ -178,17 +184,21 @@ const RecordColumn recordColumns[] = {
      [](const RecordEntry& e) { return pointing(e, &RecordPointing::elevationDeg, 1); }},
     {"lnb_skew_deg", "the LNB's turn, degrees, clockwise seen from behind the dish",
      [](const RecordEntry& e) { return pointing(e, &RecordPointing::skewDeg, 1); }},
-    {"note", "what else there is to know (no lock in 42 s; no C/N in dB; cut short; a survey's words)",
+    {"note",
+     "what else there is to know (no lock in 42 s; no C/N in dB; cut short; another receiver uses user band 1; a "
+     "survey's words)",
      [](const RecordEntry& e) { return csvTextField(note(e)); }},
 };
 const size_t recordColumnCount = sizeof recordColumns / sizeof recordColumns[0];
 
-std::string recordHeaderLine()
+std::vector<std::string> recordColumnNames()
 {
     std::vector<std::string> names;
     for (const RecordColumn& column : recordColumns) names.push_back(column.name);
-    return csvLine(names);
+    return names;
 }
+
+std::string recordHeaderLine() { return csvLine(recordColumnNames()); }
 
 std::string recordLine(const RecordEntry& entry)
 {
@@ -206,12 +216,14 @@ const SeriesColumn seriesColumns[] = {
 };
 const size_t seriesColumnCount = sizeof seriesColumns / sizeof seriesColumns[0];
 
-std::string seriesHeaderLine()
+std::vector<std::string> seriesColumnNames()
 {
     std::vector<std::string> names;
     for (const SeriesColumn& column : seriesColumns) names.push_back(column.name);
-    return csvLine(names);
+    return names;
 }
+
+std::string seriesHeaderLine() { return csvLine(seriesColumnNames()); }
 
 std::string seriesLines(const std::string& id, bool carrierToNoiseInDecibels,
                         const std::vector<RecordSeriesPoint>& series)

@@ -71,7 +71,10 @@ struct RecordColumn {
 extern const RecordColumn recordColumns[];
 extern const size_t recordColumnCount;
 
-// The header line and an entry's line, each ended with CR LF.
+// The header line and an entry's line, each ended with CR LF. A file
+// whose header is another (an older version's, without single_cable) is
+// moved aside before the next line is added (record_store.h).
+std::vector<std::string> recordColumnNames();
 std::string recordHeaderLine();
 std::string recordLine(const RecordEntry& entry);
 
@@ -90,6 +93,7 @@ struct SeriesColumn {
 extern const SeriesColumn seriesColumns[];
 extern const size_t seriesColumnCount;
 
+std::vector<std::string> seriesColumnNames();
 std::string seriesHeaderLine();
 // The series' lines; the C/N stays empty without lock or without a C/N in dB.
 std::string seriesLines(const std::string& id, bool carrierToNoiseInDecibels,

@@ -37,12 +37,13 @@ bool renameFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 
 // A lock a running recorder holds on a file of its own: another process
-// can tell that it is still alive; the system lets it go when the process
-// ends, however it ends.
+// can tell that it is still alive (it cannot take the lock); the system lets
+// it go when the process ends, however it ends. A process that takes the
+// lock of a file an ended one left holds it in its turn; its release
+// removes the file.
 struct FileLock {
     intptr_t handle = -1;
 };
+// False when a live process holds it (or the file cannot be made).
 bool holdFileLock(const std::string& path, FileLock* lock);
 void releaseFileLock(const std::string& path, FileLock* lock);
-// Whether a live process holds the lock on that file.
-bool fileLockHeld(const std::string& path);

@@ -132,29 +132,32 @@ bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool holdFileLock(const std::string& path, FileLock* lock)
 {
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Another process may remove a lock file it found free between our open
+    // and our lock: what is locked must still be the file of that name.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) return false;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            close(fd);
+            return false;
+        }
+        struct stat held {
+        }, named{};
+        if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            lock->handle = fd;
+            return true;
+        }
         close(fd);
-        return false;
     }
-    lock->handle = fd;
-    return true;
+    return false;
 }
 
 void releaseFileLock(const std::string& path, FileLock* lock)
 {
     if (lock->handle < 0) return;
+    // Removed while still held, so that nobody locks the file on its way out.
     unlink(path.c_str());
     close(static_cast<int>(lock->handle));
     lock->handle = -1;
-}
-
-bool fileLockHeld(const std::string& path)
-{
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    close(fd);
-    return held;
 }

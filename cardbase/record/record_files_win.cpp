@@ -172,14 +172,3 @@ void releaseFileLock(const std::string&, FileLock* lock)
     CloseHandle(reinterpret_cast<HANDLE>(lock->handle));
     lock->handle = -1;
 }
-
-bool fileLockHeld(const std::string& path)
-{
-    const HANDLE file =
-        CreateFileW(wide(path).c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return false;
-    }
-    return GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_ACCESS_DENIED;
-}

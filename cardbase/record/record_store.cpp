@@ -1,5 +1,8 @@
 #include "cardbase/record/record_store.h"
 
+#include <algorithm>
+#include <set>
+
 #include "app/number_text.h"
 #include "cardbase/record/record_csv.h"
 
@@ -16,6 +19,8 @@ std::string linuxRecordFolder(const char* dataHome, const char* home)
 static const char runningPrefix[] = "running-";
 static const char runningSuffix[] = ".csv";
 static const char lockSuffix[] = ".lock";
+// What replaceFileWith writes before it renames it over the side file.
+static const char asideSuffix[] = ".csv.new";
 // A side file holds one entry and at most ten minutes of series.
 static const size_t runningFileLimit = 256 * 1024;
 // Where a recovered entry's id is looked for, to write it once only.
@@ -32,20 +37,36 @@ static bool failed(RecordStore& store, const std::string& problem)
     return false;
 }
 
+// The number of "record-7.csv" as a numbered file of "record.csv" (7), or 0.
+static int64_t fileNumber(const std::string& file, const std::string& name)
+{
+    const std::string stem = name.substr(0, name.rfind('.')) + "-", extension = name.substr(name.rfind('.'));
+    if (file.size() <= stem.size() + extension.size() || file.compare(0, stem.size(), stem) != 0 ||
+        file.compare(file.size() - extension.size(), extension.size(), extension) != 0)
+        return 0;
+    int64_t number = 0;
+    const std::string digits = file.substr(stem.size(), file.size() - stem.size() - extension.size());
+    return readWholeNumber(digits, WholeForm{0, 999999, 6, true}, &number) ? number : 0;
+}
+
 // "record.csv" -> "record-7.csv", the number after the greatest one there.
 static std::string numberedPath(const std::string& folder, const std::string& name)
 {
-    const std::string stem = name.substr(0, name.rfind('.')), extension = name.substr(name.rfind('.'));
     int64_t greatest = 0;
-    for (const std::string& file : folderFiles(folder)) {
-        if (file.compare(0, stem.size() + 1, stem + "-") != 0 || file.size() <= stem.size() + 1 + extension.size() ||
-            file.compare(file.size() - extension.size(), extension.size(), extension) != 0)
-            continue;
-        const std::string digits = file.substr(stem.size() + 1, file.size() - stem.size() - 1 - extension.size());
-        int64_t number = 0;
-        if (readWholeNumber(digits, WholeForm{0, 999999, 6, true}, &number) && number > greatest) greatest = number;
-    }
-    return pathInFolder(folder, stem + "-" + std::to_string(greatest + 1) + extension);
+    for (const std::string& file : folderFiles(folder)) greatest = std::max(greatest, fileNumber(file, name));
+    return pathInFolder(folder, name.substr(0, name.rfind('.')) + "-" + std::to_string(greatest + 1) +
+                                    name.substr(name.rfind('.')));
+}
+
+std::vector<std::string> recordFilesNewestFirst(const std::string& folder, const std::string& name)
+{
+    std::vector<std::pair<int64_t, std::string>> numbered;
+    for (const std::string& file : folderFiles(folder))
+        if (const int64_t number = fileNumber(file, name)) numbered.emplace_back(number, file);
+    std::sort(numbered.rbegin(), numbered.rend());
+    std::vector<std::string> paths = {pathInFolder(folder, name)};
+    for (const auto& file : numbered) paths.push_back(pathInFolder(folder, file.second));
+    return paths;
 }
 
 // Appends `lines` to a file that starts with `header`: the file made when
@@ -106,21 +127,6 @@ bool keepRunning(RecordStore& store, const RecordEntry& entry, const std::vector
     return true;
 }
 
-// Rows of a table in the columns of `header` (a side file an older version
-// wrote may have others): what it lacks stays empty.
-static std::string linesInColumns(const CsvTable& table, const std::string& header)
-{
-    std::vector<std::string> names;
-    splitCsvLine(header.substr(0, header.size() - 2), &names);
-    std::string lines;
-    for (const std::vector<std::string>& row : table.rows) {
-        std::vector<std::string> fields;
-        for (const std::string& name : names) fields.push_back(csvField(csvValue(table, row, name)));
-        lines += csvLine(fields);
-    }
-    return lines;
-}
-
 static bool alreadyRecorded(const RecordStore& store, const std::string& id)
 {
     std::string recent;
@@ -139,27 +145,52 @@ static bool recoverRunningFile(RecordStore& store, const std::string& tag)
     const CsvTable series = split == std::string::npos ? CsvTable() : readCsvText(text.substr(split + 4));
     if (entry.rows.size() == 1) {
         const std::string id = csvValue(entry, entry.rows[0], recordColumns[0].name);
-        if (!alreadyRecorded(store, id) && !appendEntryLines(store, linesInColumns(entry, recordHeaderLine()),
-                                                             linesInColumns(series, seriesHeaderLine())))
+        if (!alreadyRecorded(store, id) && !appendEntryLines(store, csvLinesInColumns(entry, recordColumnNames()),
+                                                             csvLinesInColumns(series, seriesColumnNames())))
             return false;
     }
     removeFile(path);
     return true;
 }
 
+// The tags that side files, their copies written aside and lock files name.
+static std::set<std::string> tagsInFolder(const RecordStore& store)
+{
+    std::set<std::string> tags;
+    const size_t prefix = sizeof runningPrefix - 1;
+    for (const std::string& name : folderFiles(store.folder)) {
+        if (name.compare(0, prefix, runningPrefix) != 0) continue;
+        for (const std::string suffix : {runningSuffix, asideSuffix, lockSuffix})
+            if (name.size() > prefix + suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+                tags.insert(name.substr(prefix, name.size() - prefix - suffix.size()));
+    }
+    return tags;
+}
+
+// What the tag's recorder left, its lock held by the caller: a copy written
+// aside and never renamed (it ended in between) takes the side file's place
+// where there is none, else goes; the side file becomes its line. Whether
+// there was a side file.
+static bool recoverTag(RecordStore& store, const std::string& tag)
+{
+    const std::string side = runningPath(store, tag, runningSuffix), aside = runningPath(store, tag, asideSuffix);
+    if (fileSize(aside) >= 0 && (fileSize(side) >= 0 || !renameFile(aside, side))) removeFile(aside);
+    return fileSize(side) >= 0 && recoverRunningFile(store, tag);
+}
+
 int recoverRunningFiles(RecordStore& store)
 {
     int recovered = 0;
-    const size_t prefix = sizeof runningPrefix - 1, suffix = sizeof runningSuffix - 1;
-    for (const std::string& name : folderFiles(store.folder)) {
-        if (name.size() <= prefix + suffix || name.compare(0, prefix, runningPrefix) != 0 ||
-            name.compare(name.size() - suffix, suffix, runningSuffix) != 0)
-            continue;
-        const std::string tag = name.substr(prefix, name.size() - prefix - suffix);
-        if (tag == store.tag || fileLockHeld(runningPath(store, tag, lockSuffix))) continue;
-        if (!recoverRunningFile(store, tag)) continue;
-        removeFile(runningPath(store, tag, lockSuffix));
-        ++recovered;
+    for (const std::string& tag : tagsInFolder(store)) {
+        if (tag == store.tag) continue;
+        // Held while its leftovers are settled: a live recorder keeps it, and
+        // two recorders starting at once never settle the same leftovers.
+        FileLock theirs;
+        const std::string lock = runningPath(store, tag, lockSuffix);
+        if (!holdFileLock(lock, &theirs)) continue;
+        recovered += recoverTag(store, tag);
+        releaseFileLock(lock, &theirs);
     }
     return recovered;
 }
@@ -170,11 +201,19 @@ bool openRecordStore(RecordStore& store, const std::string& folder, const std::s
     if (folder.empty()) return failed(store, "the system names no folder for the record");
     if (!makeFolders(folder)) return failed(store, "cannot make the folder " + folder);
     store.folder = folder;
-    store.tag = tag;
-    if (!holdFileLock(runningPath(store, tag, lockSuffix), &store.lock)) {
+    // Another recorder may hold this tag's lock for a moment while it
+    // settles what a crashed one of the same tag left: then another tag.
+    for (const char* suffix : {"", "b", "c", "d"}) {
+        store.tag = tag + suffix;
+        if (holdFileLock(runningPath(store, store.tag, lockSuffix), &store.lock)) break;
+    }
+    if (store.lock.handle == -1) {
         store.folder.clear();
         return failed(store, "cannot write in " + folder);
     }
+    // The process id comes round again: what a crashed recorder of this tag
+    // left is this one's to recover, before its own side file replaces it.
+    recoverTag(store, store.tag);
     recoverRunningFiles(store);
     return true;
 }

@@ -5,7 +5,11 @@
 // a measurement runs, a side file of its own (running-TAG.csv, replaced
 // whole), which becomes its line at the end or, after a crash, when the
 // next recorder opens the folder. A lock file beside it (running-TAG.lock)
-// tells a live recorder's side file from one a crash left. Every line is
+// tells a live recorder's side file from one a crash left; a recorder that
+// opens the folder takes each lock no live process holds while it settles
+// what that tag left (the side file, a copy written aside as
+// running-TAG.csv.new, the lock file itself), and recovers its own tag's
+// side file first (a crashed recorder had its process id). Every line is
 // written whole in one write and flushed. Platform-neutral over
 // record_files.h.
 #pragma once
@@ -45,8 +49,13 @@ bool appendRecord(RecordStore& store, const RecordEntry& entry, const std::vecto
 // entry marked as cut short for the case that it is read after a crash.
 bool keepRunning(RecordStore& store, const RecordEntry& entry, const std::vector<RecordSeriesPoint>& series);
 
-// The side files that ended recorders left, turned into lines; how many.
+// The side files that ended recorders left, turned into lines, and their
+// other leftovers removed; how many side files.
 int recoverRunningFiles(RecordStore& store);
+
+// The file of that name and the numbered ones it was moved to, newest first:
+// record.csv, record-7.csv, ..., record-1.csv.
+std::vector<std::string> recordFilesNewestFirst(const std::string& folder, const std::string& name);
 
 std::string recordFilePath(const std::string& folder);
 std::string seriesFilePath(const std::string& folder);

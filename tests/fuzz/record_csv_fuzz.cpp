@@ -1,8 +1,8 @@
 // Whatever a record's file holds (a spreadsheet may save it back in any
 // shape, a crash may tear it): it reads without fault, each row read has
 // the header's fields and writes back as a line that reads the same, and
-// the report made of it (the bytes as record and as series) lets nothing
-// of it through unescaped.
+// the report made of it (the table as a day's entries and as their series)
+// lets nothing of it through unescaped.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -24,7 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<std::string> back;
         if (!splitCsvLine(line.substr(0, line.size() - 2), &back) || back != row) std::abort();
     }
-    const std::string html = reportHtml(bytes, bytes, "", PhonePlace());
+    RecordDay day;
+    day.entries = table;
+    if (!table.rows.empty()) day.day = csvValue(table, table.rows.back(), "start_local").substr(0, 10);
+    RecordSeries series;
+    series.points = table;
+    const std::string html = reportHtml(day, series, PhonePlace());
     if (html.find("<script") != std::string::npos || html.find("<img") != std::string::npos) std::abort();
     double value = 0.0;
     readDecimal(bytes.substr(0, 40), &value);

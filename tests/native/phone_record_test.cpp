@@ -1,6 +1,7 @@
 // The record on the phone page: the file as it is, the printable report of
 // a day, both refused with record=off, and never more than a bounded
 // amount of it queued for phones at once.
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -36,7 +37,7 @@ CardTuning tuningOf(int32_t frequencyMHz, int32_t polarization)
 
 // `cn` of every reading, locked when above 0; in dB unless told otherwise.
 RecordEntry measured(RecordStore& store, const std::string& id, int64_t unixMs, const CardTuning& tuning, float cn,
-                     bool inDecibels = true, const std::string& networkName = "Astra")
+                     bool inDecibels = true, const std::string& networkName = "Astra", uint32_t durationMs = 3000)
 {
     Measurement measurement;
     startMeasurement(measurement, id, "Practice dish (simulated card)", tuning, unixMs, 120, 0);
@@ -55,7 +56,7 @@ RecordEntry measured(RecordStore& store, const std::string& id, int64_t unixMs, 
     context.network.identity.networkName = networkName;
     context.network.identity.certainty = PositionOfStream;
     context.network.identity.position = 192;
-    for (uint32_t t = 100; t <= 3000; t += 100)
+    for (uint32_t t = 100; t <= durationMs; t += 100)
         measureReading(measurement, SignalReading{cn > 0, cn > 0 ? 70 : 0, cn}, context, t);
     RecordSite site;
     site.known = true;
@@ -171,6 +172,82 @@ TEST(PhoneRecord, WithoutDecibelsTheReportSaysWhyAndChartsTheQuality)
     closeRecordStore(store);
 }
 
+size_t countOf(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(PhoneRecord, AfterRolloversTheDaysEntriesAndChartsAreReadFromTheOlderFiles)
+{
+    const std::string folder = newFolder();
+    RecordStore store;
+    ASSERT_TRUE(openRecordStore(store, folder, "t"));
+    // Small files: the record moves on every few entries, its series more often.
+    store.fileLimitBytes = 1600;
+    measured(store, "sunday", monday - 86400000, tuningOf(12188, 0), 14.0f);
+    for (int i = 0; i < 20; ++i)
+        measured(store, "m" + std::to_string(i), monday + i * 60000, tuningOf(10714 + 20 * i, i % 2), 11.0f, true,
+                 "Astra", 20000);
+    ASSERT_GT(recordFilesNewestFirst(folder, recordFileName).size(), 3u);
+    ASSERT_GT(recordFilesNewestFirst(folder, seriesFileName).size(), 2u);
+
+    const std::string html = body(ask("/report", folder));
+    EXPECT_EQ(20u, countOf(html, "<tr class=\"good\">"));
+    EXPECT_EQ(20u, countOf(html, "<polyline class=\"cn\""));
+    EXPECT_NE(std::string::npos, html.find("10714 H 27500"));
+    EXPECT_EQ(std::string::npos, html.find("older files"));
+    EXPECT_NE(std::string::npos, body(ask("/report?date=2025-02-02", folder)).find("12188"));
+    const PhoneAnswer csv = ask("/record.csv", folder);
+    EXPECT_EQ(std::string::npos, csv.bytes.find(olderLeftOutHeader));
+    const CsvTable table = readCsvText(body(csv));
+    EXPECT_EQ(recordColumnNames(), table.header);
+    ASSERT_EQ(21u, table.rows.size());
+    EXPECT_EQ("sunday", table.rows.front()[0]);
+    EXPECT_EQ("m19", table.rows.back()[0]);
+
+    // Where the bound comes first, the newest are read and what is left out is said.
+    const RecordDay day = readRecordDay(folder, "", 4 * 1024);
+    EXPECT_TRUE(day.olderLeftOut);
+    ASSERT_FALSE(day.entries.rows.empty());
+    EXPECT_LT(day.entries.rows.size(), 20u);
+    EXPECT_EQ("m19", day.entries.rows.back()[0]);
+    const RecordSeries series = readRecordSeries(folder, reportMeasurements(day), 1024);
+    EXPECT_TRUE(series.olderLeftOut);
+    const std::string cut = reportHtml(day, series, PhonePlace());
+    EXPECT_NE(std::string::npos, cut.find("Earlier entries of this day lie in older files"));
+    EXPECT_NE(std::string::npos, cut.find("measurements lie in older files"));
+    const NewestRecord newest = newestRecordText(folder, 4 * 1024);
+    EXPECT_TRUE(newest.olderLeftOut);
+    const CsvTable newestRows = readCsvText(newest.text);
+    ASSERT_FALSE(newestRows.rows.empty());
+    EXPECT_EQ("m19", newestRows.rows.back()[0]);
+    EXPECT_EQ(0u, newestRows.skipped);
+    closeRecordStore(store);
+}
+
+TEST(PhoneRecord, AnOlderVersionsFileIsServedInThisVersionsColumns)
+{
+    const std::string folder = newFolder();
+    RecordStore store;
+    ASSERT_TRUE(openRecordStore(store, folder, "t"));
+    const std::string line = recordLine(measured(store, "current", monday, tuningOf(11494, 0), 11.5f));
+    // The same entry as the version before wrote it, without single_cable, moved aside.
+    std::vector<std::string> names = recordColumnNames(), fields;
+    ASSERT_TRUE(splitCsvLine(line.substr(0, line.size() - 2), &fields));
+    const auto column = std::find(names.begin(), names.end(), "single_cable") - names.begin();
+    names.erase(names.begin() + column);
+    fields.erase(fields.begin() + column);
+    fields[0] = "older";
+    for (std::string& field : fields) field = csvField(field);
+    std::ofstream(folder + "/record-1.csv", std::ios::binary) << utf8ByteOrderMark << csvLine(names) << csvLine(fields);
+
+    const std::string text = body(ask("/record.csv", folder));
+    EXPECT_EQ(std::string(utf8ByteOrderMark) + recordHeaderLine() + "older" + line.substr(line.find(',')) + line, text);
+    closeRecordStore(store);
+}
+
 TEST(PhoneRecord, TheRecordGoesToAFewPhonesAtATimeNotToAll)
 {
     const std::string folder = newFolder();
@@ -179,13 +256,15 @@ TEST(PhoneRecord, TheRecordGoesToAFewPhonesAtATimeNotToAll)
         big << utf8ByteOrderMark << recordHeaderLine() << std::string(recordFileLimitBytes - 1000, 'x') << "\r\n";
     }
     PhoneServerCore core;
-    PhoneFeed feed;
-    feed.recordFolder = folder;
+    const PhonePlace place;
+    PhoneServing serving;
+    serving.place = &place;
+    serving.recordFolder = &folder;
     int statuses[4] = {};
     for (int& status : statuses) {
         const int slot = openPhoneConnection(core, 0);
         const std::string request = "GET /record.csv HTTP/1.1\r\n\r\n";
-        phoneReceived(core, slot, request.data(), request.size(), feed, 0, 0);
+        phoneReceived(core, slot, request.data(), request.size(), serving, 0);
         status = std::stoi(core.slots[slot].queue.substr(9, 3));
     }
     EXPECT_EQ(200, statuses[0]);
@@ -197,7 +276,7 @@ TEST(PhoneRecord, TheRecordGoesToAFewPhonesAtATimeNotToAll)
     phoneActionFor(core, 0, 0);
     const int slot = openPhoneConnection(core, 0);
     const std::string request = "GET /record.csv HTTP/1.1\r\n\r\n";
-    phoneReceived(core, slot, request.data(), request.size(), feed, 0, 0);
+    phoneReceived(core, slot, request.data(), request.size(), serving, 0);
     EXPECT_EQ(0u, core.slots[slot].queue.find("HTTP/1.1 200"));
 }
 

@@ -106,3 +106,68 @@ TEST(PhoneRequest, TheHeadIsBoundedInSizeAndLines)
 }
 
 }  // namespace
+
+// As the server gathers them on a computer named "Workshop-PC" at 192.168.1.5
+// and fe80::1c2a:3bff:fe4d:5e6f.
+PhoneHosts workshopHosts()
+{
+    PhoneHosts hosts = loopbackHosts();
+    addHostName(hosts, "Workshop-PC");
+    addHostName(hosts, "workshop-pc.local");
+    HostAddress address{};
+    EXPECT_TRUE(parseHostAddress("192.168.1.5", &address));
+    addHostAddress(hosts, address);
+    EXPECT_TRUE(parseHostAddress("fe80::1c2a:3bff:fe4d:5e6f", &address));
+    addHostAddress(hosts, address);
+    return hosts;
+}
+
+int statusWithHost(const std::string& hostLines, const char* version = "HTTP/1.1")
+{
+    static const PhoneHosts hosts = workshopHosts();
+    PhoneServing serving;
+    serving.hosts = &hosts;
+    return answerRequest(std::string("GET / ") + version + "\r\n" + hostLines + "\r\n", true, serving).status;
+}
+
+TEST(PhoneHost, ThisComputersAddressesAndNamesAreAnsweredAndAStrangersHostIsRefused)
+{
+    for (const char* own : {"192.168.1.5:8474", "192.168.1.5", "127.0.0.1:18474", "localhost:8474", "[::1]:8474",
+                            "[fe80::1c2a:3bff:fe4d:5e6f]:8474", "[FE80:0:0:0:1C2A:3BFF:FE4D:5E6F]", "Workshop-PC:80",
+                            "WORKSHOP-PC.local.", "[::ffff:192.168.1.5]:8474", "192.168.1.5:"})
+        EXPECT_EQ(200, statusWithHost(std::string("Host: ") + own + "\r\n")) << own;
+    // A page elsewhere whose name was turned to this computer's address, another
+    // computer's address, and what no Host may be.
+    for (const char* stranger : {"attacker.example:8474", "attacker.example", "workshop-pc.attacker.example",
+                                 "192.168.1.6:8474", "[fe80::1]:8474", "[192.168.1.5]", "192.168.001.5", "",
+                                 "192.168.1.5:8474x", "[::1", "fe80::1", "192.168.1.5.nip.io:8474", "work shop"})
+        EXPECT_EQ(421, statusWithHost(std::string("Host: ") + stranger + "\r\n")) << stranger;
+    // Said once, in any case of its name; a request without Host (HTTP/1.0) as ever.
+    EXPECT_EQ(200, statusWithHost("hOsT:  192.168.1.5:8474 \r\n"));
+    EXPECT_EQ(400, statusWithHost("Host: 192.168.1.5\r\nHost: attacker.example\r\n"));
+    EXPECT_EQ(200, statusWithHost("", "HTTP/1.0"));
+    EXPECT_EQ(200, statusWithHost("Accept: */*\r\n"));
+    const PhoneHosts hosts = workshopHosts();
+    PhoneServing serving;
+    serving.hosts = &hosts;
+    const std::string refused =
+        answerRequest("GET /record.csv HTTP/1.1\r\nHost: attacker.example\r\n\r\n", true, serving).bytes;
+    EXPECT_EQ(0u, refused.find("HTTP/1.1 421 Misdirected Request\r\n"));
+    EXPECT_NE(std::string::npos, refused.find("this computer's address or name"));
+}
+
+TEST(PhoneHost, AddressesAreReadAsTheyAreWrittenAndComparedByValue)
+{
+    HostAddress a{}, b{};
+    ASSERT_TRUE(parseHostAddress("::ffff:10.0.0.1", &a));
+    ASSERT_TRUE(parseHostAddress("10.0.0.1", &b));
+    EXPECT_EQ(a, b);
+    ASSERT_TRUE(parseHostAddress("2001:db8::1", &a));
+    ASSERT_TRUE(parseHostAddress("2001:0db8:0000:0000:0000:0000:0000:0001", &b));
+    EXPECT_EQ(a, b);
+    ASSERT_TRUE(parseHostAddress("::", &a));
+    EXPECT_EQ(HostAddress{}, a);
+    for (const char* malformed : {"1.2.3", "1.2.3.4.5", "256.1.1.1", "01.2.3.4", "1::2::3", "12345::1", "1:2:3:4:5:6:7",
+                                  "1:2:3:4:5:6:7:8:9", "::1.2.3", "1.2.3.4::", "g::1", ":1", "1:", ""})
+        EXPECT_FALSE(parseHostAddress(malformed, &a)) << malformed;
+}

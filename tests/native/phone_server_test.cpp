@@ -8,46 +8,9 @@
 #include "cardbase/phone/phone_margin.h"
 #include "cardbase/phone/phone_server_core.h"
 #include "cardbase/phone/phone_sweep.h"
+#include "tests/native/phone_server_support.h"
 
 namespace {
-
-struct Server {
-    PhoneServerCore core;
-    PhoneFeed feed;
-    uint32_t now = 1000;
-
-    int open() { return openPhoneConnection(core, now); }
-    void send(int slot, const std::string& bytes)
-    {
-        phoneReceived(core, slot, bytes.data(), bytes.size(), feed, 1700000000000 + now, now);
-    }
-    int stream()
-    {
-        const int slot = open();
-        send(slot, "GET /events HTTP/1.1\r\n\r\n");
-        return slot;
-    }
-    std::string& queue(int slot) { return core.slots[slot].queue; }
-    // Everything queued goes out.
-    std::string drain(int slot)
-    {
-        const std::string sent = queue(slot);
-        phoneSent(core, slot, sent.size(), now);
-        return sent;
-    }
-    void reading(int32_t quality, float cn)
-    {
-        feedReading(feed, SignalReading{true, quality, cn}, feed.network, feed.margin, 1700000000000 + now);
-        phoneFeedStreams(core, feed, 1700000000000 + now, now);
-    }
-};
-
-static int countOf(const std::string& text, const std::string& part)
-{
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 TEST(PhoneServer, EachStreamGetsTheLastMinuteThenEveryReadingOnce)
 {

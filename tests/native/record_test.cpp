@@ -1,27 +1,14 @@
 // The record of measurements: its CSV as spreadsheets and the phone page
-// read it, a measurement's figures, and the files on disk, which nothing
-// (a torn line, a crash, a full file) may cost more than the line in hand.
+// read it, and a measurement's figures (its files on disk:
+// record_store_test.cpp).
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "cardbase/record/measurement.h"
 #include "cardbase/record/record_csv.h"
-#include "cardbase/record/record_store.h"
-#include "tests/native/committed_file.h"
+#include "tests/native/record_samples.h"
 
 namespace {
-
-std::string newFolder()
-{
-    std::string pattern = "/tmp/azimora-record-test-XXXXXX";
-    return mkdtemp(&pattern[0]) ? pattern + "/record" : std::string();
-}
-
-CsvTable tableOf(const std::string& path) { return readCsvText(fileText(path)); }
 
 TEST(RecordCsv, FieldsAreQuotedWhereNeededAndReadBackAsWritten)
 {
@@ -73,45 +60,6 @@ TEST(RecordCsv, NumbersAndTimesAreWrittenOneWayEverywhere)
     EXPECT_EQ("2025-01-31T11:15:02+01:00", isoLocalText(moment, 60));
     EXPECT_EQ("2025-01-30T23:45:02-10:30", isoLocalText(moment, -630));
     EXPECT_EQ("1969-12-31T23:59:59Z", isoUtcText(-1));
-}
-
-CardTuning hotBird()
-{
-    CardTuning tuning;
-    tuning.lnbSelection = 1;
-    tuning.lnbFrequencyMHz = 10600;
-    tuning.polarization = 0;
-    tuning.symbolRate = 29900;
-    tuning.frequencyMHz = 12149;
-    tuning.diseqcCode = 2;
-    return tuning;
-}
-
-Modcod s2Qpsk34()
-{
-    Modcod modcod;
-    EXPECT_TRUE(parseModcod("S2-QPSK-3/4", &modcod));
-    return modcod;
-}
-
-MeasurementContext lockedContext(bool inDecibels = true)
-{
-    MarginInputs inputs;
-    inputs.locked = true;
-    inputs.carrierToNoiseInDecibels = inDecibels;
-    inputs.carrierToNoiseDb = 10.0;
-    inputs.tuner = knownWord(s2Qpsk34());
-    MeasurementContext context;
-    context.carrierToNoiseInDecibels = inDecibels;
-    context.margin = linkMargin(inputs);
-    context.network.state = NetworkKnown;
-    context.network.identity.known = true;
-    context.network.identity.networkId = 0x13e;
-    context.network.identity.networkName = "Hot, Bird";
-    context.network.identity.certainty = PositionOfStream;
-    context.network.identity.position = 130;
-    context.expected = {130};
-    return context;
 }
 
 // The same card between locks: nothing of the margin or the network.
@@ -224,6 +172,38 @@ TEST(Measurement, NoLockAndNoDecibelsLeaveTheirColumnsEmptyAndSayWhy)
     EXPECT_EQ("m3,0,1,,64\r\n", seriesLines("m3", false, measurementSeries(percent)));
 }
 
+TEST(Measurement, ThroughASingleCableDeviceTheSettingAndASharedUserBandAreKept)
+{
+    Measurement measurement;
+    startMeasurement(measurement, "m6", "Linux, \"Tuner\" 1", hotBird(), 0, 0, 0);
+    MeasurementContext context = lockedContext();
+    context.singleCable = "en50494,1,1210";
+    // Neither C/N in dB nor a modulation: the margin's note says why, in words.
+    context.carrierToNoiseInDecibels = true;
+    context.margin.choice.source = SourceUnknown;
+    context.margin.tunerGap = GapEcho;
+    context.margin.networkGap = GapNoNetworkTable;
+    measureReading(measurement, SignalReading{true, 70, 11.0f}, context, 100);
+    context.userBandNote = "another receiver uses user band 1";
+    measureReading(measurement, SignalReading{true, 70, 11.0f}, context, 200);
+    // The note holds once said, though later readings no longer carry it.
+    context.userBandNote.clear();
+    measureReading(measurement, SignalReading{true, 70, 11.0f}, context, 300);
+    RecordEntry entry = measurementEntry(measurement, RecordSite());
+    entry.remark = "survey of 19.2E, \"low\" band";
+    CsvTable table;
+    const std::vector<std::string> row = rowOf(entry, &table);
+    EXPECT_EQ("en50494,1,1210", csvValue(table, row, "single_cable"));
+    EXPECT_EQ("Linux, \"Tuner\" 1", csvValue(table, row, "card"));
+    EXPECT_EQ("modulation and code rate unknown: the tuner gives back only what it was asked; no network information",
+              csvValue(table, row, "margin_note"));
+    EXPECT_EQ("another receiver uses user band 1; survey of 19.2E, \"low\" band", csvValue(table, row, "note"));
+    // Every text column is written as the CSV's text fields are: quoted where needed.
+    const size_t noteColumn = static_cast<size_t>(csvColumn(table, "margin_note"));
+    EXPECT_EQ(csvTextField(csvValue(table, row, "margin_note")), recordColumns[noteColumn].value(entry));
+    EXPECT_EQ("\"en50494,1,1210\"", recordColumns[csvColumn(table, "single_cable")].value(entry));
+}
+
 TEST(Measurement, TheSeriesKeepsOnePointASecondAndTheLastTenMinutes)
 {
     Measurement measurement;
@@ -259,144 +239,6 @@ TEST(Measurement, ItEndsThreeSecondsAfterTheLastStatusQuery)
     EXPECT_FALSE(measurementIdle(measurement, 500 + measurementIdleMs - 1));
     EXPECT_TRUE(measurementIdle(measurement, 500 + measurementIdleMs));
     EXPECT_EQ("20250131T101502Z-77.1-3", measurementId(1738318502000, "77.1", 3));
-}
-
-RecordEntry sampleEntry(const std::string& id)
-{
-    Measurement measurement;
-    startMeasurement(measurement, id, "Practice dish", hotBird(), 1738318502000, 60, 0);
-    for (uint32_t t = 100; t <= 2500; t += 100)
-        measureReading(measurement, SignalReading{true, 80, 12.5f}, lockedContext(), t);
-    return measurementEntry(measurement, RecordSite());
-}
-
-std::vector<RecordSeriesPoint> sampleSeries()
-{
-    return {RecordSeriesPoint{0, true, 12.5f, 80}, RecordSeriesPoint{1, true, 12.75f, 81}};
-}
-
-TEST(RecordStore, EachEntryIsOneLineUnderOneHeaderAndATornLineCostsOnlyItself)
-{
-    const std::string folder = newFolder();
-    RecordStore store;
-    ASSERT_TRUE(openRecordStore(store, folder, "1"));
-    ASSERT_TRUE(appendRecord(store, sampleEntry("a"), sampleSeries()));
-    const std::string path = recordFilePath(folder);
-    EXPECT_EQ(std::string(utf8ByteOrderMark) + recordHeaderLine() + recordLine(sampleEntry("a")), fileText(path));
-    // A crash in mid-write: the line torn, then the next entry written.
-    std::ofstream(path, std::ios::app | std::ios::binary) << recordLine(sampleEntry("torn")).substr(0, 40);
-    EXPECT_EQ(1u, tableOf(path).rows.size());
-    ASSERT_TRUE(appendRecord(store, sampleEntry("b"), sampleSeries()));
-    const CsvTable table = tableOf(path);
-    ASSERT_EQ(2u, table.rows.size());
-    EXPECT_EQ("a", table.rows[0][0]);
-    EXPECT_EQ("b", table.rows[1][0]);
-    EXPECT_EQ(1u, table.skipped);
-    const CsvTable series = tableOf(seriesFilePath(folder));
-    ASSERT_EQ(4u, series.rows.size());
-    EXPECT_EQ("b", csvValue(series, series.rows[3], "measurement_id"));
-    EXPECT_EQ("12.75", csvValue(series, series.rows[3], "cn_db"));
-    closeRecordStore(store);
-}
-
-TEST(RecordStore, AFullFileOrAnotherVersionsFileMovesToANumberedOne)
-{
-    const std::string folder = newFolder();
-    RecordStore store;
-    ASSERT_TRUE(openRecordStore(store, folder, "1"));
-    const std::string path = recordFilePath(folder);
-    // Another version's header: its lines are kept apart, never mixed.
-    std::ofstream(path, std::ios::binary) << utf8ByteOrderMark << "id,cn\r\n1,2\r\n";
-    ASSERT_TRUE(appendRecord(store, sampleEntry("a"), {}));
-    EXPECT_EQ(std::string(utf8ByteOrderMark) + "id,cn\r\n1,2\r\n", fileText(folder + "/record-1.csv"));
-    // Nearly full: the next line would pass the bound (a small one here).
-    store.fileLimitBytes = 64 * 1024;
-    const std::string line = recordLine(sampleEntry("filler"));
-    const size_t fillers = static_cast<size_t>(store.fileLimitBytes - fileSize(path) - 100) / line.size();
-    std::string filler;
-    for (size_t i = 0; i < fillers; ++i) filler += line;
-    std::ofstream(path, std::ios::app | std::ios::binary) << filler;
-    const std::string full = fileText(path);
-    ASSERT_TRUE(appendRecord(store, sampleEntry("b"), {}));
-    EXPECT_EQ(full, fileText(folder + "/record-2.csv"));
-    const CsvTable fresh = tableOf(path);
-    ASSERT_EQ(1u, fresh.rows.size());
-    EXPECT_EQ("b", fresh.rows[0][0]);
-    EXPECT_LE(fileSize(folder + "/record-2.csv"), store.fileLimitBytes);
-    closeRecordStore(store);
-}
-
-TEST(RecordStore, ARunningMeasurementSurvivesACrashAsOneLineAndALiveOneIsLeftAlone)
-{
-    const std::string folder = newFolder();
-    const RecordEntry running = sampleEntry("crashed");
-    // A recorder that dies in mid-measurement, without its end.
-    const pid_t child = fork();
-    if (child == 0) {
-        RecordStore dying;
-        openRecordStore(dying, folder, "dying");
-        appendRecord(dying, sampleEntry("before"), sampleSeries());
-        keepRunning(dying, running, sampleSeries());
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    EXPECT_EQ(1u, tableOf(recordFilePath(folder)).rows.size());
-
-    // One alive, in mid-measurement too.
-    RecordStore alive;
-    ASSERT_TRUE(openRecordStore(alive, folder, "alive"));
-    ASSERT_TRUE(keepRunning(alive, sampleEntry("alive"), {}));
-
-    RecordStore next;
-    ASSERT_TRUE(openRecordStore(next, folder, "next"));
-    const CsvTable table = tableOf(recordFilePath(folder));
-    ASSERT_EQ(2u, table.rows.size());
-    EXPECT_EQ("before", table.rows[0][0]);
-    EXPECT_EQ("crashed", table.rows[1][0]);
-    EXPECT_NE(std::string::npos, csvValue(table, table.rows[1], "note").find("cut short"));
-    EXPECT_EQ(csvValue(table, table.rows[0], "cn_median_db"), csvValue(table, table.rows[1], "cn_median_db"));
-    EXPECT_EQ(4u, tableOf(seriesFilePath(folder)).rows.size());
-    EXPECT_EQ(-1, fileSize(folder + "/running-dying.csv"));
-    EXPECT_EQ(-1, fileSize(folder + "/running-dying.lock"));
-    EXPECT_LT(0, fileSize(folder + "/running-alive.csv"));
-    EXPECT_EQ(0, recoverRunningFiles(next));
-
-    // The live one ends as usual: its line once, its side file gone.
-    ASSERT_TRUE(appendRecord(alive, sampleEntry("alive"), {}));
-    EXPECT_EQ(-1, fileSize(folder + "/running-alive.csv"));
-    closeRecordStore(alive);
-    closeRecordStore(next);
-    EXPECT_EQ(3u, tableOf(recordFilePath(folder)).rows.size());
-}
-
-TEST(RecordStore, ASideFileWhoseLineIsAlreadyWrittenIsNotWrittenTwice)
-{
-    const std::string folder = newFolder();
-    RecordStore store;
-    ASSERT_TRUE(openRecordStore(store, folder, "1"));
-    ASSERT_TRUE(keepRunning(store, sampleEntry("x"), {}));
-    ASSERT_TRUE(appendRecord(store, sampleEntry("x"), {}));
-    // As if the side file's removal had failed.
-    ASSERT_TRUE(keepRunning(store, sampleEntry("x"), {}));
-    closeRecordStore(store);
-    RecordStore later;
-    ASSERT_TRUE(openRecordStore(later, folder, "2"));
-    EXPECT_EQ(1u, tableOf(recordFilePath(folder)).rows.size());
-    EXPECT_EQ(-1, fileSize(folder + "/running-1.csv"));
-    closeRecordStore(later);
-}
-
-TEST(RecordStore, TheFolderIsOnePlacePerUser)
-{
-    EXPECT_EQ("/data/azimora", linuxRecordFolder("/data", "/home/ann"));
-    EXPECT_EQ("/home/ann/.local/share/azimora", linuxRecordFolder("relative", "/home/ann"));
-    EXPECT_EQ("/home/ann/.local/share/azimora", linuxRecordFolder(nullptr, "/home/ann"));
-    EXPECT_EQ("", linuxRecordFolder(nullptr, nullptr));
-    RecordStore store;
-    EXPECT_FALSE(openRecordStore(store, "", "1"));
-    EXPECT_FALSE(store.problem.empty());
-    EXPECT_FALSE(appendRecord(store, sampleEntry("a"), {}));
 }
 
 // Whether `name` stands in the text as a word of its own.

@@ -374,6 +374,28 @@ out=$(make_root)
 check "without a source of the suite, says so" equals "$(tail -1 <<<"$out")" \
     "no apt source of this machine names Debian's bookworm suite"
 
+# mounted DIR MOUNTINFO: private_root.sh's word on whether DIR has a mount in it.
+mounted() {
+    bash -c 'source tools/scripts/common.sh
+        source tools/scripts/packages.sh
+        source tools/scripts/private_root.sh
+        mounted_below "$1" "$2"' mounted "$@"
+}
+not_mounted() { ! mounted "$@"; }
+
+begin "a mount left in the private root is seen through a symbolic link and in a path with a blank"
+real="$AZM_STUB_STATE/the cache"
+mkdir -p "$real/private-root"
+ln -s "$real" "$AZM_STUB_STATE/linked"
+# As the kernel writes it: the resolved path, a blank as \040.
+printf '36 25 0:30 / %s rw,relatime shared:5 - proc proc rw\n' "${real// /\\040}/private-root/proc" \
+    >"$AZM_STUB_STATE/mountinfo"
+check "through the link" mounted "$AZM_STUB_STATE/linked/private-root" "$AZM_STUB_STATE/mountinfo"
+check "by its own path" mounted "$real/private-root" "$AZM_STUB_STATE/mountinfo"
+check "at the mount point itself" mounted "$real/private-root/proc/" "$AZM_STUB_STATE/mountinfo"
+check "not in a neighbour whose name begins the same" not_mounted "$real/private-root.new" "$AZM_STUB_STATE/mountinfo"
+check "not elsewhere" not_mounted "$AZM_STUB_STATE/linked" "$AZM_STUB_STATE/mountinfo.none"
+
 finish
 echo "$passed passed"
 [[ $failed -eq 0 ]]

@@ -1,6 +1,8 @@
 // The simulated card's phone page: served while measuring when asked for
 // (by AZIMORA_PHONE or simcard.ini beside the card), nothing listening when
 // not, and a port that is taken leaves the measurement as it was.
+#include <ws2tcpip.h>
+
 #include "tests/win/phone_support.h"
 #include "tests/win/program_test.h"
 #include "ui/skin_layout.h"
@@ -75,6 +77,29 @@ TEST_F(PhonePageTest, WhileMeasuringThePageAndEveryReadingAreServed)
     EXPECT_EQ(0u, phoneAsk(port, "/", "", 1, 5000, "POST").find("HTTP/1.1 405"));
     EXPECT_EQ(0u, phoneAsk(port, "/tune?f=11000").find("HTTP/1.1 404"));
     EXPECT_EQ(0u, phoneAsk(port, "/" + std::string(5000, 'a')).find("HTTP/1.1 431"));
+
+    // Only a Host that names this computer: its addresses and its name, with
+    // any port, or none at all; a stranger's name (DNS rebinding) is refused.
+    const std::string colonPort = ":" + std::to_string(port);
+    const auto statusFor = [port](const std::string& headLines, const char* version = "HTTP/1.1") {
+        return phoneAskHalfClosed(port, std::string("GET / ") + version + "\r\n" + headLines + "\r\n").substr(0, 12);
+    };
+    EXPECT_EQ("HTTP/1.1 421", statusFor("Host: attacker.example" + colonPort + "\r\n"));
+    EXPECT_EQ("HTTP/1.1 200", statusFor("Host: 127.0.0.1" + colonPort + "\r\n"));
+    EXPECT_EQ("HTTP/1.1 200", statusFor("Host: [::1]" + colonPort + "\r\n"));
+    EXPECT_EQ("HTTP/1.1 200", statusFor("", "HTTP/1.0"));
+    char name[256] = "";
+    ASSERT_EQ(0, gethostname(name, sizeof name));
+    EXPECT_EQ("HTTP/1.1 200", statusFor(std::string("Host: ") + name + colonPort + "\r\n")) << name;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name, nullptr, nullptr, &found) == 0) {
+        for (const addrinfo* one = found; one; one = one->ai_next) {
+            if (one->ai_family != AF_INET) continue;
+            const std::string address = inet_ntoa(reinterpret_cast<const sockaddr_in*>(one->ai_addr)->sin_addr);
+            EXPECT_EQ("HTTP/1.1 200", statusFor("Host: " + address + colonPort + "\r\n")) << address;
+        }
+        freeaddrinfo(found);
+    }
 
     EXPECT_EQ(0, closeWithEscape(run));
     const DWORD measuredMs = GetTickCount() - tunedAt;

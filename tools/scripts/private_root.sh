@@ -113,9 +113,29 @@ private_root_ready() {
     [[ $(cat "$private_root/.azimora-root" 2>/dev/null) == "$(private_root_stamp)" ]]
 }
 
-# mounted_below DIR: whether anything is mounted at or below DIR.
+# mounted_below DIR [MOUNTINFO]: whether anything is mounted at or below DIR.
+# The kernel names mount points by their resolved paths, with a blank, tab,
+# line end and backslash written as \040, \011, \012 and \134: DIR is
+# resolved (a cache reached through a symbolic link) and the names decoded
+# (a path with a blank) before they are compared.
 mounted_below() {
-    awk -v dir="$1" '$5 == dir || index($5, dir "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo
+    local dir
+    dir=$(realpath -m -- "$1") || return 1
+    # Through the environment: awk -v would read escapes in the path itself.
+    AZM_MOUNT_DIR=$dir awk '
+        function decoded(path,    out, at) {
+            out = ""
+            while ((at = match(path, /\\[0-7][0-7][0-7]/)) > 0) {
+                out = out substr(path, 1, at - 1) sprintf("%c", \
+                    substr(path, at + 1, 1) * 64 + substr(path, at + 2, 1) * 8 + substr(path, at + 3, 1))
+                path = substr(path, at + 4)
+            }
+            return out path
+        }
+        BEGIN { dir = ENVIRON["AZM_MOUNT_DIR"] }
+        { point = decoded($5) }
+        point == dir || index(point, dir "/") == 1 { found = 1 }
+        END { exit !found }' "${2:-/proc/self/mountinfo}"
 }
 
 # make_private_root LOG: makes the root unless one of the same stamp is

@@ -6,7 +6,7 @@
   'use strict';
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
   const Record = window.AzimoraRecord;
-  const SweepChart = window.AzimoraSweepChart;
+  const SweepChart = window.AzimoraSweepChart, Cable = window.AzimoraCable;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -20,6 +20,7 @@
     tune: null,
     card: '',
     network: null,  // what the card knows of the network it is locked to
+    cable: { singleCable: null, userBand: null },  // through a single-cable device (phone_cable.js)
     margin: null,      // the card's link margin, as of the latest message
     thresholds: null,  // the server's table of what each modulation and code rate needs
     pick: '',          // the user's modulation and code rate, for this transponder
@@ -74,6 +75,7 @@
     }
     if (data.tune !== undefined) takeTune(data.tune);
     if (typeof data.canSweep === 'boolean') state.canSweep = data.canSweep;
+    Cable.take(state.cable, data);
     handle(data);
   }
   // Azimora was started again: its readings and starts are numbered from 1
@@ -192,6 +194,7 @@
     const t = state.tune;
     $('transponder').textContent = !t ? 'Not tuned yet' : t.frequencyMHz + ' MHz ' + (t.polarization || '') + ', ' +
       t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
+    Cable.show({ device: $('singleCable'), shared: $('userBandShared') }, state.cable);
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
     showLevel(r, live);
     showBand();
@@ -531,6 +534,7 @@
     state: () => ({
       connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
       network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
+      cable: Cable.cableLines(state.cable),
       search: state.search, floor: state.floor.lowest, canSweep: state.canSweep, sweep: state.sweep,
       sweepAsk: state.sweepAsk,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),

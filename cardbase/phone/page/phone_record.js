@@ -7,7 +7,8 @@
   const $ = (id) => document.getElementById(id);
   // After a new start the measurement before it is written within a second.
   const afterStartMs = 1500;
-  const record = { shown: false, loaded: false, entries: [], problem: '', timer: null, listed: '' };
+  const record = { shown: false, loaded: false, entries: [], problem: '', timer: null, listed: '',
+                   olderLeftOut: false };
 
   // One physical line of the record as its fields (RFC 4180, as the card writes it); null when malformed.
   function splitLine(line) {
@@ -78,8 +79,10 @@
       record.listed = listed;
       list.replaceChildren(...record.entries.map(entryItem));
     }
-    $('recordNote').textContent = record.problem ||
-      (!record.loaded ? 'Loading\u2026' : record.entries.length ? '' : 'No measurement recorded today.');
+    // The server sends the newest 4 MB of the record; what is older stays on the PC.
+    const older = record.olderLeftOut ? ' Older entries are kept on the PC, in the record\'s earlier files.' : '';
+    const none = !record.loaded ? 'Loading\u2026' : record.entries.length ? '' : 'No measurement recorded today.';
+    $('recordNote').textContent = record.problem || (none + older).trim();
   }
   function entryItem(r) {
     const words = entryText(r);
@@ -101,6 +104,7 @@
       const answer = await fetch('record.csv', { cache: 'no-store' });
       if (!answer.ok) throw new Error(answer.status === 503 ? 'busy' : String(answer.status));
       record.entries = todays(parseRecord(await answer.text()), localDate(new Date()));
+      record.olderLeftOut = answer.headers.get('X-Azimora-Older-Left-Out') === 'yes';
       record.problem = '';
       record.loaded = true;
     } catch (err) {
@@ -126,6 +130,6 @@
   window.AzimoraRecord = {
     setShown, tuned, load, parseRecord,
     state: () => ({ shown: record.shown, loaded: record.loaded, problem: record.problem,
-                    entries: record.entries.map((r) => Object.assign({}, r)) }),
+                    olderLeftOut: record.olderLeftOut, entries: record.entries.map((r) => Object.assign({}, r)) }),
   };
 })();
