@@ -383,7 +383,8 @@ static SignalReading readingOf(const FrontendFigures& figures)
 {
     SignalReading reading = readingFromStatistics(figures.statistics);
     if (!carrierToNoiseInDecibels(figures)) reading.unit = SnrUnitDerived;
-    else reading.unit = figures.carrierToNoiseAtLeast ? SnrUnitDecibelOrMore : SnrUnitDecibel;
+    else if (figures.carrierToNoiseAtLeast) reading.unit = SnrUnitDecibelOrMore;
+    else reading.unit = figures.carrierToNoiseAtMost ? SnrUnitDecibelOrLess : SnrUnitDecibel;
     return reading;
 }
 

@@ -31,6 +31,9 @@ struct SimulatedFrontend {
     uint32_t tunedSymbolRate = 0;
     uint64_t tunedAtMs = 0;  // the latest tune to another frequency or symbol rate
     LnbControl lnb;          // the supply, tone and switch port sent towards the LNB
+    // With dont-poll: the v5 strength as the latest FE_READ_SIGNAL_STRENGTH measured it.
+    bool strengthHeld = false;
+    int64_t heldStrengthMilliDb = 0;
     // One line per request that reaches the hardware: "voltage 18",
     // "tone on", "diseqc E0 10 38 FB", "burst A",
     // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and
