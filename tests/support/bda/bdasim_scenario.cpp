@@ -144,7 +144,13 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
         else if (first == "nit") known = readNitLine(words, scenario.stream, second);
         else if (first == "sections" && second == "only") known = static_cast<bool>(words >> scenario.stream.onlyMHz);
         else if (first == "no" && second == "demultiplexer") scenario.noDemultiplexer = true;
-        else if (first == "signal") {
+        else if (first == "carrier") {
+            BdaSimCarrier carrier{0, 0, 0};
+            std::istringstream frequency(second);
+            known = static_cast<bool>(frequency >> carrier.frequencyMHz) &&
+                    static_cast<bool>(words >> carrier.widthMHz >> carrier.strength);
+            if (known) scenario.carriers.push_back(carrier);
+        } else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);
             std::string state;
@@ -176,4 +182,20 @@ BdaSimStep bdaSimSignalAt(const BdaSimScenario& scenario, uint32_t msSinceTune)
     for (const BdaSimStep& step : scenario.signal)
         if (step.fromMs <= msSinceTune && step.fromMs >= now.fromMs) now = step;
     return now;
+}
+
+BdaSimStep bdaSimSignalAtCarrier(const BdaSimScenario& scenario, uint32_t msSinceTune, uint32_t carrierKHz)
+{
+    BdaSimStep step = bdaSimSignalAt(scenario, msSinceTune);
+    if (scenario.carriers.empty()) return step;
+    for (const BdaSimCarrier& carrier : scenario.carriers) {
+        const uint32_t apartKHz = carrierKHz > carrier.frequencyMHz * 1000 ? carrierKHz - carrier.frequencyMHz * 1000
+                                                                           : carrier.frequencyMHz * 1000 - carrierKHz;
+        if (apartKHz * 2 > carrier.widthMHz * 1000) continue;
+        step.strength = carrier.strength;
+        return step;
+    }
+    step.locked = false;
+    step.quality = 0;
+    return step;
 }

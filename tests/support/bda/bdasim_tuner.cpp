@@ -183,7 +183,7 @@ SignalNow SimTuner::signal()
     EnterCriticalSection(&lock_);
     SignalNow now{false, false, 0, 0};
     if (tuned_ && state() == State_Running && carrierArrives(committed_, model_.driver, simScenario(), switchPort_)) {
-        const BdaSimStep step = bdaSimSignalAt(simScenario(), msSinceTransponder());
+        const BdaSimStep step = bdaSimSignalAtCarrier(simScenario(), msSinceTransponder(), committed_.carrierKHz());
         const bool locked = step.locked && GetTickCount() - committedAt_ >= acquisitionMs &&
                             modulationLocks(committed_, model_.driver, simScenario());
         now = SignalNow{true, locked, locked ? step.quality : 0, step.strength};
