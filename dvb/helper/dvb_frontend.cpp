@@ -463,6 +463,7 @@ bool DvbFrontend::readLevel(RawFigures* raw)
     // Without v5 statistics, the older call.
     uint16_t older = 0;
     if (ioctl(fd_, FE_READ_SIGNAL_STRENGTH, &older) == 0) {
+        raw->v5 = false;  // as libdvbv5 hands the older strength on
         raw->strengthScale = ScaleRelative;
         raw->strength = older;
     } else {
