@@ -191,8 +191,9 @@ private:
     void programCalled() { InterlockedExchange(&programCalled_, 1); }
     bool sweepInterrupted() const { return programCalled_ || closing_; }
 
-    // With the session's lock held: where the sweep tuned last and the
-    // program has a tuning of its own, the tuner goes back to it.
+    // On the program's own call, with the session's lock held (the program's
+    // thread owns its tuning): where a sweep tuned last and the program has a
+    // tuning of its own, the tuner goes back to it before it is read.
     void takeTunerBack()
     {
         if (!sweepTunedLast_ || !tuning_.tuned || !session_) return;
@@ -202,13 +203,13 @@ private:
 
     // One step of a sweep, or a try at a peak: a start of these values, in
     // the same hold of the session's lock as the check that the program
-    // has not called meanwhile (once it has, the tuner is its own again).
+    // has not called meanwhile (once it has, its own start or status query
+    // has the tuner, takeTunerBack).
     SweepCall startFor(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
     {
         const CardTuning tuning = sweepStepTuning(plan, frequencyMHz, symbolRate);
         EnterCriticalSection(&sessionLock_);
         if (sweepInterrupted()) {
-            if (programCalled_) takeTunerBack();
             LeaveCriticalSection(&sessionLock_);
             return SweepCallInterrupted;
         }
