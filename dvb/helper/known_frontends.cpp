@@ -236,8 +236,8 @@ const FrontendTraits knownFrontends[] = {
     // (stb0899_dvbs2_algo), DVB-S its 500 ms for data; 5 MS/s and above
     // only. No read-back (stb0899_get_frontend gives frequency and symbol
     // rate). stb0899_read_snr: DVB-S C/N in 0.1 dB (1.5 to 20 dB), DVB-S2
-    // Es/N0 in 0.1 dB; stb0899_read_signal_strength: 0.1 dBm plus 750
-    // (DVB-S) or 950 (DVB-S2).
+    // Es/N0 in 0.1 dB; stb0899_read_signal_strength: 0 unless locked,
+    // else 0.1 dBm plus 750 (DVB-S) or 950 (DVB-S2).
     {"STB0899",
      TraitIgnoresModulation | TraitHoldsWhileSearching,
      0,
