@@ -7,9 +7,13 @@
 // times a second, and hands on the network of the tuned stream once the
 // session has found it (and, through a single-cable device, that another
 // receiver took the user band). Asked by the phone page while the program
-// does not measure, it sweeps the band from the tuner's own statistics.
+// does not measure, it sweeps the band from the tuner's own statistics
+// through the one sweep-and-try loop (cardbase/sweep/sweep_run.h): each of
+// the sweep's tunes checks, in the same hold of the session's lock, whether
+// the program has called, and once it has the tuner is the program's again.
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -21,14 +25,17 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
+#include "cardbase/sweep/sweep_run.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
 
 // A sweep's step is read once the tuner has settled; a peak tried is
-// given a few seconds to lock and a few more for its network.
-static const DWORD bdaSweepSettleMs = 50;
-static const DWORD bdaTryLockMs = 3000;
-static const DWORD bdaTryNetworkMs = 4000;
+// given a few seconds to lock and a few more for its network; its waits
+// look at the program's calls this often.
+static const uint32_t bdaSweepSettleMs = 50;
+static const uint32_t bdaTryLockMs = 3000;
+static const uint32_t bdaTryNetworkMs = 4000;
+static const DWORD bdaSweepSliceMs = 20;
 
 static std::string utf8FromCodePage(const std::string& text)
 {
@@ -98,6 +105,7 @@ public:
         if (!session_) return E_UNEXPECTED;
         latched_ = takeReading(feed_, [this] {
             EnterCriticalSection(&sessionLock_);
+            takeTunerBack();
             const SignalReading reading = readBdaSession(*session_);
             // Before the reading is published, so that it carries the demodulator's word.
             if (reading.locked) noteTunerModcod(feed_, bdaSessionModcod(*session_));
@@ -135,10 +143,17 @@ public:
     }
 
 private:
+    // A sweep under way ends first; one whose thread did not end in time
+    // still uses the card and its session, which then stay for good.
+    void lastReferenceGone() override
+    {
+        InterlockedExchange(&closing_, 1);
+        if (closeReadingFeed(feed_)) delete this;
+    }
+
     // A session whose driver never let go stays with its thread.
     ~BdaCard() override
     {
-        closeReadingFeed(feed_);  // a sweep under way ends first
         if (session_ && closeBdaSession(*session_)) delete session_;
         DeleteCriticalSection(&sessionLock_);
     }
@@ -185,6 +200,7 @@ private:
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         EnterCriticalSection(&sessionLock_);
         const HRESULT result = startBdaSession(*session_, tuning_);
+        sweepTunedLast_ = false;
         noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
         logBdaStart(*session_);
         LeaveCriticalSection(&sessionLock_);
@@ -193,16 +209,34 @@ private:
 
     // The program's calls come first: a sweep under way gives way at its next step.
     void programCalled() { InterlockedExchange(&programCalled_, 1); }
+    bool sweepInterrupted() const { return programCalled_ || closing_; }
 
-    // One step of a sweep, or a try at a peak: a start of these values,
-    // with the session's lock held only for it.
-    HRESULT startFor(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
+    // On the program's own call, with the session's lock held (the program's
+    // thread owns its tuning): where a sweep tuned last and the program has a
+    // tuning of its own, the tuner goes back to it before it is read.
+    void takeTunerBack()
+    {
+        if (!sweepTunedLast_ || !tuning_.tuned || !session_) return;
+        startBdaSession(*session_, tuning_);
+        sweepTunedLast_ = false;
+    }
+
+    // One step of a sweep, or a try at a peak: a start of these values, in
+    // the same hold of the session's lock as the check that the program
+    // has not called meanwhile (once it has, its own start or status query
+    // has the tuner, takeTunerBack).
+    SweepCall startFor(const SweepPlan& plan, int32_t frequencyMHz, int32_t symbolRate)
     {
         const CardTuning tuning = sweepStepTuning(plan, frequencyMHz, symbolRate);
         EnterCriticalSection(&sessionLock_);
+        if (sweepInterrupted()) {
+            LeaveCriticalSection(&sessionLock_);
+            return SweepCallInterrupted;
+        }
         const HRESULT result = startBdaSession(*session_, tuning);
+        sweepTunedLast_ = true;
         LeaveCriticalSection(&sessionLock_);
-        return result;
+        return SUCCEEDED(result) ? SweepCallOk : SweepCallFailed;
     }
 
     SignalReading readNow()
@@ -213,80 +247,70 @@ private:
         return reading;
     }
 
+    // Sleeps in short slices, so that the program's call or the card's end is seen within one.
+    bool pauseSweep(uint32_t ms)
+    {
+        const DWORD began = GetTickCount();
+        while (GetTickCount() - began < ms) {
+            if (sweepInterrupted()) return false;
+            Sleep(std::min<DWORD>(bdaSweepSliceMs, ms - (GetTickCount() - began)));
+        }
+        return !sweepInterrupted();
+    }
+
     // The band from the tuner's own statistics: a start a step, its
     // strength read once the tuner has settled; peaks tried as a start at
     // each likely symbol rate, the network read from the stream once locked.
     void sweepBand(const SweepPlan& plan, const SweepReport& report)
     {
-        SweepStatus status = sweepBegun(plan);
-        const auto fail = [&](const std::string& why) {
-            status.state = SweepFailed;
-            status.problem = why;
-            report(status);
-        };
         InterlockedExchange(&programCalled_, 0);
-        EnterCriticalSection(&sessionLock_);
-        const HRESULT opened = openSession();
-        LeaveCriticalSection(&sessionLock_);
-        if (FAILED(opened)) return fail("the tuner cannot be opened");
-        for (int32_t frequency : plan.frequenciesMHz) {
-            if (programCalled_) return fail("Azimora began measuring");
-            if (FAILED(startFor(plan, frequency, plan.symbolRate)))
-                return fail("the tuner refused a tune at " + std::to_string(frequency) + " MHz");
-            Sleep(bdaSweepSettleMs);
-            const SignalLevel level = readNow().level;
-            const bool measured = levelHasValue(level);
-            if (measured) status.result.unit = level.unit;
-            status.result.points.push_back(SweepPoint{frequency, measured, measured ? level.value : 0.0});
-            ++status.stepsDone;
-            if (!report(status)) return;
-        }
-        findSweepPeaks(status.result);
-        if (plan.request.tryPeaks)
-            for (SweepPeak& peak : status.result.peaks) {
-                if (programCalled_) return fail("Azimora began measuring");
-                tryPeak(plan, peak);
-                if (!report(status)) return;
-            }
-        status.state = SweepDone;
-        report(status);
-    }
-
-    void tryPeak(const SweepPlan& plan, SweepPeak& peak)
-    {
-        peak.tried = true;
-        for (int32_t rate : symbolRatesToTry(peak)) {
-            if (FAILED(startFor(plan, peak.frequencyMHz, rate))) return;
-            const DWORD began = GetTickCount();
-            bool locked = false;
-            while (!locked && GetTickCount() - began < bdaTryLockMs && !programCalled_) {
-                Sleep(readingIntervalMs);
-                locked = readNow().locked;
-            }
-            if (!locked) continue;
-            peak.locked = true;
-            peak.symbolRate = rate;
+        SweepCard card;
+        card.begin = [this](std::string* problem) {
+            EnterCriticalSection(&sessionLock_);
+            const HRESULT opened = openSession();
+            LeaveCriticalSection(&sessionLock_);
+            if (SUCCEEDED(opened)) return SweepCallOk;
+            *problem = "the tuner cannot be opened";
+            return SweepCallFailed;
+        };
+        card.measure = [this, &plan](int32_t frequency, SignalLevel* level, std::string* problem) {
+            const SweepCall tuned = startFor(plan, frequency, plan.symbolRate);
+            if (tuned == SweepCallFailed)
+                *problem = "the tuner refused a tune at " + std::to_string(frequency) + " MHz";
+            if (tuned != SweepCallOk) return tuned;
+            if (!pauseSweep(bdaSweepSettleMs)) return SweepCallInterrupted;
+            *level = readNow().level;
+            return SweepCallOk;
+        };
+        card.tune = [this, &plan](int32_t frequency, int32_t rate, uint32_t* lockWaitMs) {
+            *lockWaitMs = bdaTryLockMs;
+            return startFor(plan, frequency, rate);
+        };
+        card.read = [this](TryReading* reading) {
+            reading->locked = readNow().locked;
             EnterCriticalSection(&sessionLock_);
             const ModcodWord word = bdaSessionModcod(*session_);
-            LeaveCriticalSection(&sessionLock_);
-            peak.hasModcod = word.known;
-            peak.modcod = word.modcod;
             NetworkIdentity network;
-            bool found = false;
-            while (!found && GetTickCount() - began < bdaTryLockMs + bdaTryNetworkMs && !programCalled_) {
-                Sleep(readingIntervalMs);
-                readNow();
-                EnterCriticalSection(&sessionLock_);
-                found = takeBdaNetwork(*session_, &network);
-                LeaveCriticalSection(&sessionLock_);
-            }
-            if (found) peak.network = network;
-            return;
-        }
+            reading->settled = takeBdaNetwork(*session_, &network);
+            LeaveCriticalSection(&sessionLock_);
+            reading->hasModcod = reading->locked && word.known;
+            reading->modcod = word.modcod;
+            if (reading->settled) reading->network = network;
+            return SweepCallOk;
+        };
+        card.pause = [this](uint32_t ms) { return pauseSweep(ms); };
+        card.interrupted = [this] { return sweepInterrupted(); };
+        card.report = report;
+        card.nowMs = [] { return static_cast<uint64_t>(GetTickCount()); };
+        card.networkWaitMs = bdaTryNetworkMs;
+        card.interruptedProblem = "Azimora began measuring";
+        runSweepLoop(plan, card);
     }
 
     CRITICAL_SECTION sessionLock_;  // the program's calls and a sweep's thread share the session
     volatile LONG programCalled_ = 0;
+    volatile LONG closing_ = 0;    // the program let go: a sweep under way ends
+    bool sweepTunedLast_ = false;  // with the session's lock: the tuner is at a sweep's step, not the program's
     BdaSession* session_ = nullptr;
     std::string cardName_;
     CardTuning tuning_;

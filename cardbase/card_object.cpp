@@ -30,7 +30,7 @@ ULONG CardObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&ref
 ULONG CardObject::Release()
 {
     const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
+    if (left == 0) lastReferenceGone();
     return static_cast<ULONG>(left);
 }
 

@@ -62,6 +62,9 @@ protected:
     virtual HRESULT tunerControlRequested() { return S_OK; }
     // A call at an unused position of the method table.
     virtual HRESULT reservedCall(int /*position*/) { return E_NOTIMPL; }
+    // The program let go of the card: it is freed, unless a thread of its
+    // own still uses it (then it stays for good, as the DLL does).
+    virtual void lastReferenceGone() { delete this; }
 
 private:
     LONG references_ = 1;

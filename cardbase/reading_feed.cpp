@@ -42,13 +42,14 @@ void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper)
     if (feed.phone) phoneSetSweeper(feed.phone, sweeper);
 }
 
-void closeReadingFeed(ReadingFeed& feed)
+bool closeReadingFeed(ReadingFeed& feed)
 {
     stopCardRecord(feed.record);
     feed.record = nullptr;
-    stopPhoneService(feed.phone);
+    const bool ended = stopPhoneService(feed.phone);
     feed.phone = nullptr;
     DeleteCriticalSection(&feed.lock);
+    return ended;
 }
 
 static std::vector<PositionTenths> cataloguePositionsFor(const CardTuning& tuning)

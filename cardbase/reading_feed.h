@@ -46,9 +46,11 @@ struct ReadingFeed {
 // Starts the record and the phone page if asked for; `cardName` (UTF-8)
 // says on the page and in the record which card is measuring, and
 // `cardSite` (the practice dish's) is the site where the settings file has
-// no site= line. Each open has its close.
+// no site= line. Each open has its close, which is false when a thread of
+// the phone page (a sweep under way) did not end in time: what the card
+// lent it must then stay.
 void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishSite* cardSite = nullptr);
-void closeReadingFeed(ReadingFeed& feed);
+bool closeReadingFeed(ReadingFeed& feed);
 
 // One of the program's set calls, accepted by the card: the page shows the
 // transponder once all six of a start have come, and the network of the

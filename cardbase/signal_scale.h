@@ -10,9 +10,10 @@
 // What a reading's s/n figure is: as the card says of all its readings (a
 // card whose figures are of one kind, in its reading feed), a measured C/N
 // in dB, a C/N in dB that the true one is at least (a driver that rounds
-// down or stops at its ceiling), or a figure derived from a quality or a
-// strength, which no margin can rest on.
-enum SnrUnit : uint8_t { SnrUnitOfCard, SnrUnitDecibel, SnrUnitDecibelOrMore, SnrUnitDerived };
+// down or stops at its ceiling) or at most (a driver that stops at its
+// floor), or a figure derived from a quality or a strength, which no margin
+// can rest on.
+enum SnrUnit : uint8_t { SnrUnitOfCard, SnrUnitDecibel, SnrUnitDecibelOrMore, SnrUnitDerived, SnrUnitDecibelOrLess };
 
 struct SignalReading {
     bool locked;

@@ -21,6 +21,7 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/pointing/pointing_figures.cpp cardbase/pointing/pointing_text.cpp cardbase/pointing/pointing_input.cpp
   cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp
   cardbase/sweep/sweep_plan.cpp cardbase/sweep/sweep_result.cpp cardbase/sweep/carrier_spectrum.cpp
+  cardbase/sweep/sweep_refine.cpp cardbase/sweep/sweep_run.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
   cardbase/record/record_store.cpp cardbase/record/record_reading.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp

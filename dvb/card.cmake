@@ -28,9 +28,9 @@ else()
     dvb/helper/survey_plan.cpp
     dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
     dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
-    dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp dvb/simulated/band_level.cpp
-    dvb/simulated/kernel_frontend.cpp dvb/simulated/kernel_demux.cpp dvb/simulated/simulated_cable.cpp
-    app/wall_clock_posix.cpp)
+    dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp dvb/simulated/driver_strength.cpp
+    dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp dvb/simulated/kernel_frontend.cpp
+    dvb/simulated/kernel_demux.cpp dvb/simulated/simulated_cable.cpp app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
   # so that the native tests read sections built for them.
@@ -69,7 +69,8 @@ else()
 
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_statistics.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_statistics.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_strength.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_statistics.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/band_level.cpp ${CMAKE_SOURCE_DIR}/cardbase/sweep/carrier_spectrum.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_cable.cpp ${CMAKE_SOURCE_DIR}/cardbase/single_cable_device.cpp

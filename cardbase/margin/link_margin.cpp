@@ -116,6 +116,7 @@ LinkMargin linkMargin(const MarginInputs& inputs)
         margin.state = MarginKnown;
         margin.marginDb = shownMargin(inputs.carrierToNoiseDb - margin.thresholdDb);
         margin.atLeast = inputs.carrierToNoiseAtLeast;
+        margin.atMost = inputs.carrierToNoiseAtMost && !margin.atLeast;
         margin.verdict = judgeMargin(margin.marginDb);
     }
     return margin;
@@ -173,7 +174,7 @@ std::string marginDecibelsText(double marginDb)
 
 std::string marginFigureText(const LinkMargin& margin)
 {
-    return marginDecibelsText(margin.marginDb) + (margin.atLeast ? " or more" : "");
+    return marginDecibelsText(margin.marginDb) + (margin.atLeast ? " or more" : margin.atMost ? " or less" : "");
 }
 
 std::string marginUnknownText(const LinkMargin& margin)

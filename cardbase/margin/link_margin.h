@@ -97,6 +97,8 @@ struct MarginInputs {
     // The true C/N is at least the figure (a driver that rounds down, or
     // stops at its ceiling): so is the margin.
     bool carrierToNoiseAtLeast = false;
+    // At most the figure (a driver that stops at its floor): so is the margin.
+    bool carrierToNoiseAtMost = false;
     ModcodWord tuner;
     ModcodWord network = missingWord(GapNoNetworkTable);
     ModcodWord user = missingWord(GapNotChosen);
@@ -108,6 +110,7 @@ struct LinkMargin {
     double thresholdDb = 0.0;  // with a choice
     double marginDb = 0.0;     // in MarginKnown, to a tenth of a dB
     bool atLeast = false;      // the margin is at least marginDb ("+2.1 dB or more")
+    bool atMost = false;       // the margin is at most marginDb ("-1.5 dB or less")
     MarginVerdict verdict = MarginFailing;
     ModcodGap tunerGap = GapNotAsked;  // why the sources gave nothing
     ModcodGap networkGap = GapNoNetworkTable;
@@ -128,7 +131,8 @@ std::string marginUnknownText(const LinkMargin& margin);
 // delivery system descriptor".
 std::string modcodGapsText(const LinkMargin& margin);
 
-// "+4.2 dB", or "+2.1 dB or more" for a margin that is at least that.
+// "+4.2 dB", or "+2.1 dB or more" for a margin that is at least that, "-1.5
+// dB or less" for one that is at most that.
 std::string marginFigureText(const LinkMargin& margin);
 
 // The lines azimora-dvb prints: "modulation: DVB-S2 8PSK 3/4 (tuner)" or

@@ -37,6 +37,7 @@ LinkMargin watchedMargin(const MarginWatch& watch, const NetworkReport& network,
     inputs.carrierToNoiseInDecibels =
         reading.unit == SnrUnitOfCard ? watch.carrierToNoiseInDecibels : reading.unit != SnrUnitDerived;
     inputs.carrierToNoiseAtLeast = reading.unit == SnrUnitDecibelOrMore;
+    inputs.carrierToNoiseAtMost = reading.unit == SnrUnitDecibelOrLess;
     inputs.carrierToNoiseDb = reading.snr;
     inputs.tuner = watch.tuner;
     inputs.network = watch.networkApart ? watch.network : networkWordOf(network);

@@ -34,6 +34,7 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::strin
     slot.quality = reading.quality;
     slot.carrierToNoiseDb = finite ? reading.snr : 0.0f;
     slot.carrierToNoiseOrMore = reading.locked && reading.unit == SnrUnitDecibelOrMore;
+    slot.carrierToNoiseOrLess = reading.locked && reading.unit == SnrUnitDecibelOrLess;
     slot.searchingMs = reading.locked ? 0 : reading.searchingMs;
     slot.tune = feed.tuning.number;
     slot.thresholdDb = threshold ? static_cast<float>(margin.thresholdDb) : NAN;
@@ -111,7 +112,7 @@ static std::string stateFields(const PhoneFeed& feed, const std::string& network
 std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
 {
     // A row per reading of the last minute: seq, time, lock, quality, C/N,
-    // start, threshold, whether the C/N is at least the figure, level.
+    // start, threshold, whether the C/N is at least (1) or at most (-1) the figure, level.
     std::string rows;
     for (const PhoneReading& r : readingsAfter(feed, 0)) {
         if (r.timeMs <= nowMs - static_cast<int64_t>(phoneHistoryMs)) continue;
@@ -119,7 +120,10 @@ std::string streamOpening(const PhoneFeed& feed, int64_t nowMs)
         rows += "[" + number(r.seq) + "," + number(r.timeMs) + "," + (r.locked ? "1" : "0") + "," + number(r.quality) +
                 "," + decibels(r.carrierToNoiseDb) + "," + number(r.tune) + "," +
                 (std::isfinite(r.thresholdDb) ? decibels(r.thresholdDb) : "null") + "," +
-                (r.carrierToNoiseOrMore ? "1" : "0") + "," + levelJson(r.level) + "]";
+                (r.carrierToNoiseOrMore   ? "1"
+                 : r.carrierToNoiseOrLess ? "-1"
+                                          : "0") +
+                "," + levelJson(r.level) + "]";
     }
     return "retry: 1000\n\nevent: history\ndata: {\"t\":" + number(nowMs) + "," +
            stateFields(feed, feed.network, feed.margin) + ",\"thresholds\":" + thresholdsJson() +
@@ -131,6 +135,7 @@ std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
     return "event: reading\ndata: {\"seq\":" + number(r.seq) + ",\"t\":" + number(r.timeMs) +
            ",\"lock\":" + (r.locked ? "true" : "false") + ",\"quality\":" + number(r.quality) +
            ",\"cn\":" + decibels(r.carrierToNoiseDb) + ",\"cnOrMore\":" + (r.carrierToNoiseOrMore ? "true" : "false") +
+           ",\"cnOrLess\":" + (r.carrierToNoiseOrLess ? "true" : "false") +
            ",\"searchingMs\":" + (r.searchingMs > 0 ? number(r.searchingMs) : "null") +
            ",\"level\":" + levelJson(r.level) + ",\"tuneOf\":" + number(r.tune) + "," +
            stateFields(feed, r.network, r.margin) + "}\n\n";

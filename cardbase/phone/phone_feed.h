@@ -27,6 +27,7 @@ struct PhoneReading {
     int32_t quality = 0;
     float carrierToNoiseDb = 0.0f;
     bool carrierToNoiseOrMore = false;  // the true C/N is at least the figure
+    bool carrierToNoiseOrLess = false;  // at most the figure: the driver's floor
     uint32_t searchingMs = 0;           // unlocked while the driver searches, this long
     uint32_t tune = 0;                  // the start it belongs to (PhoneTuning::number)
     float thresholdDb = 0.0f;           // what the locked modulation and code rate need, NaN without a margin

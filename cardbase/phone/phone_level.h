@@ -1,8 +1,10 @@
 // The level as the phone page gets it with each reading (signal_level.h):
 // {"state": "live" | "refreshed" | "none-before-lock" | "frozen" |
-// "unknown", "unit": "dBm" | "%" (null without a value), "value" (null
-// without one), "ageMs", "refreshMs" (0 where not known), "present": true |
-// false | null (the driver has no such word)}. Platform-neutral.
+// "unknown", "unit": "dBm" | "%" | "dB" | "dB gain" (null without a value),
+// "value" (null without one), "to" (the other end of a stretch the driver
+// reads as one value, else null), "bound": "or less" | "or more" | null (the
+// driver's own limit), "ageMs", "refreshMs" (0 where not known), "present":
+// true | false | null (the driver has no such word)}. Platform-neutral.
 #pragma once
 #include <string>
 

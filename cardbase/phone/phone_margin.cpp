@@ -25,7 +25,8 @@ std::string marginJson(const LinkMargin& margin)
            ",\"verdict\":" + (known ? jsonString(verdictWord(margin.verdict)) : "null") +
            ",\"why\":" + (known ? "null" : jsonString(marginUnknownText(margin))) +
            ",\"missing\":" + (missing.empty() ? "null" : jsonString(missing)) +
-           ",\"orMore\":" + (known && margin.atLeast ? "true" : "false") + "}";
+           ",\"orMore\":" + (known && margin.atLeast ? "true" : "false") +
+           ",\"orLess\":" + (known && margin.atMost ? "true" : "false") + "}";
 }
 
 std::string thresholdsJson()

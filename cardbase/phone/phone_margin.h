@@ -13,7 +13,7 @@
 // "unknown", "thresholdDb" (two decimals, or null), "marginDb" (one decimal,
 // or null), "verdict": "good" | "marginal" | "failing" | null, "why": why
 // there is no margin or null, "missing": what the unknown modulation and code
-// rate are missing from, or null, "orMore": the margin is at least marginDb}.
+// rate are missing from, or null, "orMore": the margin is at least marginDb, "orLess": at most}.
 std::string marginJson(const LinkMargin& margin);
 
 // {"allowanceDb": 0.3, "goodDb": 3, "rows": [["S2-QPSK-1/4", "DVB-S2 QPSK 1/4",

@@ -158,18 +158,19 @@ PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& 
     return service;
 }
 
-void stopPhoneService(PhoneService* service)
+bool stopPhoneService(PhoneService* service)
 {
-    if (!service) return;
+    if (!service) return true;
     // A thread that did not end in time still uses the service and runs
     // this DLL's code: both are left to it for good rather than freed under it.
     if (!endModuleThread(service->thread, &service->ending, service->wake, endingMs, ThreadWait::HandlingSentMessages))
-        return;
+        return false;
     // The sweep stops at its next report, now that the service is ending.
     if (service->sweepThread && !endModuleThread(service->sweepThread, &service->ending, service->wake, endingMs,
                                                  ThreadWait::HandlingSentMessages))
-        return;
+        return false;
     freeService(service);
+    return true;
 }
 
 void phoneSetSweeper(PhoneService* service, const CardSweeper& sweeper)

@@ -28,9 +28,11 @@ constexpr char phoneThreadName[] = "phone server";
 // even the thread could start.
 PhoneService* startPhoneService(const PhoneSetting& setting, const std::string& cardName,
                                 const std::string& settingsPath);
-// Ends the thread, its sockets and its window. Null does nothing. Must not
-// be called while the loader lock is held.
-void stopPhoneService(PhoneService* service);
+// Ends the thread, its sockets and its window, and a sweep under way. Null
+// does nothing. Must not be called while the loader lock is held. False
+// when a thread did not end in time: it still runs, and what it uses
+// (the service, and the card its sweep drives) must stay.
+bool stopPhoneService(PhoneService* service);
 
 // The site and catalogue the page's "Where to point" starts from.
 void phoneSetPlace(PhoneService* service, const PhonePlace& place);

@@ -1,5 +1,6 @@
 #include "cardbase/sweep/sweep_plan.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "app/number_text.h"
@@ -36,6 +37,7 @@ SweepPlan planSweep(const SweepRequest& request)
     for (int32_t f = first; f <= last; f += step) plan.frequenciesMHz.push_back(f);
     // A channel filter about a step wide (a roll-off of 0.35 on the symbol rate).
     plan.symbolRate = step * 1000 * 20 / 27;
+    plan.coarseStride = std::max<int32_t>(1, coarseSweepSpacingMHz / step);
     return plan;
 }
 

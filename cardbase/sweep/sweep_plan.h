@@ -30,6 +30,8 @@ constexpr int32_t universalLowMHz = 9750;
 constexpr int32_t universalHighMHz = 10600;
 constexpr int32_t universalSplitMHz = 11700;
 constexpr int32_t largestSweepStepMHz = 50;
+// The coarse pass measures a step this far apart at most (sweep_refine.h).
+constexpr int32_t coarseSweepSpacingMHz = 8;
 
 struct SweepPlan {
     SweepRequest request;
@@ -38,6 +40,10 @@ struct SweepPlan {
     bool oscillatorAbove = false;         // a C-band LNB mixes from above: the downlink is the oscillator less the IF
     std::vector<int32_t> frequenciesMHz;  // the downlink of each step, rising
     int32_t symbolRate = 0;               // kS/s the sweep tunes with: a channel about a step wide
+    // The coarse pass measures every coarseStride-th step, the fine pass
+    // the steps between where the level rises (sweep_refine.h); 1 measures
+    // every step in order (a sweep for narrow tones wants every one).
+    int32_t coarseStride = 1;
 };
 
 SweepPlan planSweep(const SweepRequest& request);

@@ -34,21 +34,19 @@ static double crossing(const std::vector<SweepPoint>& points, LevelUnit unit, si
     return points[inside].frequencyMHz + share * (points[outside].frequencyMHz - points[inside].frequencyMHz);
 }
 
-void findSweepPeaks(SweepResult& result)
+// The floor of the measured levels: a fifth of them lie lower.
+static double floorOf(const std::vector<SweepPoint>& points)
 {
-    result.peaks.clear();
     std::vector<double> levels;
-    for (const SweepPoint& point : result.points)
-        if (point.measured) levels.push_back(point.level);
-    if (levels.empty()) return;
+    for (const SweepPoint& point : points) levels.push_back(point.level);
     std::sort(levels.begin(), levels.end());
-    result.floor = levels[levels.size() / 5];
+    return levels[levels.size() / 5];
+}
 
-    // The measured steps alone, in order.
-    std::vector<SweepPoint> points;
-    for (const SweepPoint& point : result.points)
-        if (point.measured) points.push_back(point);
-    const double rise = smallestPeakRise(result.unit), dip = splittingDip(result.unit);
+// The humps among the measured steps alone (`points`), in their indices.
+static std::vector<SweepHump> humpsAmong(const std::vector<SweepPoint>& points, LevelUnit unit, double floor)
+{
+    const double rise = smallestPeakRise(unit), dip = splittingDip(unit);
     // Tops: a step above both neighbours (the first of a flat top), high enough.
     std::vector<size_t> tops;
     for (size_t i = 0; i < points.size(); ++i) {
@@ -56,7 +54,7 @@ void findSweepPeaks(SweepResult& result)
         size_t j = i;
         while (j + 1 < points.size() && points[j + 1].level == points[i].level) ++j;
         const bool rightLower = j + 1 == points.size() || points[j + 1].level < points[i].level;
-        if (leftLower && rightLower && points[i].level - result.floor >= rise) tops.push_back((i + j) / 2);
+        if (leftLower && rightLower && points[i].level - floor >= rise) tops.push_back((i + j) / 2);
         i = j;
     }
     // Neighbouring tops without a real dip between them are one hump.
@@ -72,9 +70,10 @@ void findSweepPeaks(SweepResult& result)
             break;
         }
     }
+    std::vector<SweepHump> humps;
     for (size_t k = 0; k < tops.size(); ++k) {
         const size_t top = tops[k];
-        const double edge = edgeLevel(result.unit, points[top].level, result.floor);
+        const double edge = edgeLevel(unit, points[top].level, floor);
         // Each edge is sought no further than the lowest step towards the next top.
         size_t leftBound = 0, rightBound = points.size() - 1;
         if (k > 0) {
@@ -87,18 +86,59 @@ void findSweepPeaks(SweepResult& result)
             for (size_t i = tops[k + 1]; i > top; --i)
                 if (points[i].level <= points[rightBound].level) rightBound = i;
         }
-        size_t left = top, right = top;
-        while (left > leftBound && points[left - 1].level >= edge) --left;
-        while (right < rightBound && points[right + 1].level >= edge) ++right;
+        SweepHump hump{top, top, SweepHump::none, top, SweepHump::none, edge};
+        while (hump.leftInside > leftBound && points[hump.leftInside - 1].level >= edge) --hump.leftInside;
+        while (hump.rightInside < rightBound && points[hump.rightInside + 1].level >= edge) ++hump.rightInside;
         // At a bound the hump runs into its neighbour's valley or the band's end: the edge is there.
-        const double leftEdge =
-            left > leftBound ? crossing(points, result.unit, left, left - 1, edge) : points[left].frequencyMHz;
-        const double rightEdge =
-            right < rightBound ? crossing(points, result.unit, right, right + 1, edge) : points[right].frequencyMHz;
+        if (hump.leftInside > leftBound) hump.leftOutside = hump.leftInside - 1;
+        if (hump.rightInside < rightBound) hump.rightOutside = hump.rightInside + 1;
+        humps.push_back(hump);
+    }
+    return humps;
+}
+
+std::vector<SweepHump> findSweepHumps(const SweepResult& result)
+{
+    std::vector<SweepPoint> points;
+    std::vector<size_t> indices;
+    for (size_t i = 0; i < result.points.size(); ++i)
+        if (result.points[i].measured) {
+            points.push_back(result.points[i]);
+            indices.push_back(i);
+        }
+    if (points.empty()) return {};
+    std::vector<SweepHump> humps = humpsAmong(points, result.unit, floorOf(points));
+    const auto toStep = [&](size_t i) { return i == SweepHump::none ? i : indices[i]; };
+    for (SweepHump& hump : humps) {
+        hump.top = toStep(hump.top);
+        hump.leftInside = toStep(hump.leftInside);
+        hump.leftOutside = toStep(hump.leftOutside);
+        hump.rightInside = toStep(hump.rightInside);
+        hump.rightOutside = toStep(hump.rightOutside);
+    }
+    return humps;
+}
+
+void findSweepPeaks(SweepResult& result)
+{
+    result.peaks.clear();
+    std::vector<SweepPoint> measured;
+    for (const SweepPoint& point : result.points)
+        if (point.measured) measured.push_back(point);
+    if (measured.empty()) return;
+    result.floor = floorOf(measured);
+    const std::vector<SweepPoint>& points = result.points;
+    for (const SweepHump& hump : findSweepHumps(result)) {
+        const double leftEdge = hump.leftOutside != SweepHump::none
+                                    ? crossing(points, result.unit, hump.leftInside, hump.leftOutside, hump.edgeLevel)
+                                    : points[hump.leftInside].frequencyMHz;
+        const double rightEdge = hump.rightOutside != SweepHump::none ? crossing(points, result.unit, hump.rightInside,
+                                                                                 hump.rightOutside, hump.edgeLevel)
+                                                                      : points[hump.rightInside].frequencyMHz;
         SweepPeak peak;
         peak.frequencyMHz = static_cast<int32_t>(std::lround((leftEdge + rightEdge) / 2.0));
-        peak.level = points[top].level;
-        peak.aboveFloor = points[top].level - result.floor;
+        peak.level = points[hump.top].level;
+        peak.aboveFloor = points[hump.top].level - result.floor;
         peak.widthMHz = rightEdge - leftEdge;
         result.peaks.push_back(peak);
     }

@@ -4,6 +4,7 @@
 // sweep under way stands.
 // Platform-neutral.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,6 +68,21 @@ double smallestPeakRise(LevelUnit unit);
 // down to the floor of a relative scale), interpolated in power between
 // steps.
 void findSweepPeaks(SweepResult& result);
+
+// A hump as that search finds it among the measured steps: its top and, on
+// each side, the steps inside and outside its half-power edge (indices into
+// the result's points; none where the edge runs into the band's end or a
+// neighbour's valley), and that edge's level.
+struct SweepHump {
+    static constexpr size_t none = static_cast<size_t>(-1);
+    size_t top;
+    size_t leftInside;
+    size_t leftOutside;
+    size_t rightInside;
+    size_t rightOutside;
+    double edgeLevel;
+};
+std::vector<SweepHump> findSweepHumps(const SweepResult& result);
 
 // The symbol rates worth trying on a peak, the likeliest first: the common
 // ones within 4 % of what its width suggests, that estimate itself and 3 %

@@ -167,6 +167,8 @@ private:
             if (!parseSweepState(reply.text, &now, &peaks)) return fail("azimora-dvb's answer does not read");
             if (now.state == SweepFailed) return fail(now.problem);
             std::vector<SweepPoint>& points = status.result.points;
+            // The fine pass fills in steps the coarse one passed over: once done, every step is read again.
+            if (now.state == SweepDone) points.clear();
             while (points.size() < now.stepsDone && points.size() < plan.frequenciesMHz.size()) {
                 const size_t from = points.size();
                 if (!call(RequestSweepLevels, static_cast<LONG>(from), &reply) || !reply.ok ||

@@ -432,12 +432,26 @@ static int64_t valueOf(const dtv_stats* stats)
     return stats->scale == FE_SCALE_DECIBEL ? stats->svalue : static_cast<int64_t>(stats->uvalue & 0xFFFFFFFFu);
 }
 
+// FE_READ_SIGNAL_STRENGTH where the driver's level wants it asked: it
+// refreshes ts2020's v5 strength when the bridge set dont_poll, and it is
+// tas2101's level itself. Before the v5 statistics are read.
+void DvbFrontend::askOlderStrength(RawFigures* raw)
+{
+    if (options_.remote || fd_ < 0 || olderStrengthLacking_) return;
+    if (!frontendLevelTraitsFor(describe().name).asksOlderStrength) return;
+    uint16_t strength = 0;
+    raw->olderStrengthRead = ioctl(fd_, FE_READ_SIGNAL_STRENGTH, &strength) == 0;
+    olderStrengthLacking_ = !raw->olderStrengthRead && unsupportedByDriver(-errno);
+    raw->olderStrength = strength;
+}
+
 // A sweep's step wants the strength alone: one request of the driver,
 // not the status and every statistic that a reading takes.
 bool DvbFrontend::readLevel(RawFigures* raw)
 {
     if (options_.remote || fd_ < 0) return read(raw);
     *raw = RawFigures();
+    askOlderStrength(raw);
     dtv_property property{};
     property.cmd = DTV_STAT_SIGNAL_STRENGTH;
     dtv_properties list{1, &property};
@@ -445,10 +459,11 @@ bool DvbFrontend::readLevel(RawFigures* raw)
     const dtv_stats* strength = property.u.st.len > 0 ? &property.u.st.stat[0] : nullptr;
     raw->strengthScale = scaleOf(strength);
     raw->strength = valueOf(strength);
-    if (raw->strengthScale != ScaleNone || olderStrengthLacking_) return true;
+    if (raw->strengthScale != ScaleNone || olderStrengthLacking_ || raw->olderStrengthRead) return true;
     // Without v5 statistics, the older call.
     uint16_t older = 0;
     if (ioctl(fd_, FE_READ_SIGNAL_STRENGTH, &older) == 0) {
+        raw->v5 = false;  // as libdvbv5 hands the older strength on
         raw->strengthScale = ScaleRelative;
         raw->strength = older;
     } else {
@@ -460,6 +475,7 @@ bool DvbFrontend::readLevel(RawFigures* raw)
 bool DvbFrontend::read(RawFigures* raw)
 {
     *raw = RawFigures();
+    askOlderStrength(raw);
     expectRemoteAnswer(options_.remote);
     const bool answered = parms_ && dvb_fe_get_stats(parms_) == 0;
     if (answered) {
@@ -495,7 +511,7 @@ void DvbFrontend::readOlderFigures(RawFigures* raw)
         olderSnrLacking_ = !raw->olderSnrRead && unsupportedByDriver(-errno);
     }
     raw->olderSnr = snr;
-    if (!olderStrengthLacking_) {
+    if (!olderStrengthLacking_ && !raw->olderStrengthRead) {
         raw->olderStrengthRead = ioctl(fd_, FE_READ_SIGNAL_STRENGTH, &strength) == 0;
         olderStrengthLacking_ = !raw->olderStrengthRead && unsupportedByDriver(-errno);
     }

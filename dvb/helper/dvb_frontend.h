@@ -55,6 +55,7 @@ private:
     FrontendProblem openFrontend(std::string* detail);
     int tuneRemote(const TuningSequence& sequence, SystemAttempt attempt);
     void readOlderFigures(RawFigures* raw);
+    void askOlderStrength(RawFigures* raw);
     bool offers(uint32_t system) const;
 
     HelperOptions options_;

@@ -31,6 +31,11 @@ static DecodedSnr scaledSnr(const SnrScale& scale, uint16_t value)
     const double steps = static_cast<double>(wide) * scale.multiplier / scale.divisor;
     const double tenths = std::round(steps) - scale.offsetTenths;
     if (tenths >= scale.topTenths) return decibels(lowestOfStep(scale, scale.topTenths), true);
+    if (tenths <= scale.bottomTenths) {
+        DecodedSnr floor = decibels(scale.bottomTenths / 10.0, false);
+        floor.atMost = true;
+        return floor;
+    }
     return decibels(lowestOfStep(scale, tenths), scale.roundsDown);
 }
 
@@ -98,12 +103,65 @@ DecodedSnr decodeV5Cnr(const SnrScale& scale, bool present, int64_t milliDb)
     return decibels(10.0 * std::log10(scale.ratioRounded ? ratio - 0.5 : ratio), true);
 }
 
-bool decodeStrengthDbm(const StrengthScale& scale, uint16_t value, double* dbm)
+void boundDbmLevel(const StrengthScale& scale, SignalLevel* level)
 {
-    if (scale.kind != StrengthTenthsDbm) return false;
-    const double tenths = static_cast<double>(value) * scale.multiplier / scale.divisor - scale.offsetTenths;
-    *dbm = tenths / 10.0;
-    return true;
+    const double dbm = level->value;
+    if (scale.flatTopDbm != 0 && dbm >= scale.flatLowDbm && dbm <= scale.flatHighDbm) {
+        level->ranged = true;
+        level->rangeTo = scale.flatTopDbm;
+    } else if (scale.lowestDbm != scale.highestDbm && dbm < scale.lowestDbm) {
+        level->value = scale.lowestDbm;
+        level->bound = LevelOrLess;
+    } else if (scale.lowestDbm != scale.highestDbm && dbm > scale.highestDbm) {
+        level->value = scale.highestDbm;
+        level->bound = LevelOrMore;
+    }
+}
+
+// cx24117_read_signal_strength keeps -100 x AGC + 94324 in 16 bits: above
+// 65535 (an AGC below 288) and below 0 (above 943) it wraps. The residue of
+// 100 tells which: 24 as it is, 88 wrapped once down, 60 once up.
+static bool unwrappedAgc(uint16_t value, int32_t* agc)
+{
+    int32_t whole = value;
+    if (value % 100 == 88) whole += 65536;
+    else if (value % 100 == 60) whole -= 65536;
+    else if (value % 100 != 24) return false;
+    *agc = (94324 - whole) / 100;
+    return *agc >= 0 && *agc <= 1023;
+}
+
+bool decodeOlderStrength(const StrengthScale& scale, uint16_t value, SignalLevel* level)
+{
+    level->bound = LevelExact;
+    level->ranged = false;
+    switch (scale.kind) {
+    case StrengthRelative:
+        level->unit = LevelPercent;
+        level->value = percentOfRelative(value);
+        return true;
+    case StrengthTenthsDbm: {
+        const double tenths = std::round(static_cast<double>(value) * scale.multiplier / scale.divisor) -
+                              static_cast<double>(scale.offsetTenths);
+        level->unit = LevelDbm;
+        level->value = tenths / 10.0;
+        boundDbmLevel(scale, level);
+        if (scale.capValue != 0 && value == scale.capValue) {
+            level->value = scale.highestDbm;
+            level->bound = LevelOrMore;
+        }
+        return true;
+    }
+    case StrengthUnwrapped: {
+        int32_t agc = 0;
+        if (!unwrappedAgc(value, &agc)) return false;
+        // The gain control opens as the signal falls: its whole range as a percentage.
+        level->unit = LevelPercent;
+        level->value = (1023 - agc) * 100.0 / 1023.0;
+        return true;
+    }
+    }
+    return false;
 }
 
 bool ceilingOf(const SnrScale& scale, double* ceilingDb)

@@ -94,9 +94,7 @@ std::string statusReport(const FrontendDescription& description, const FrontendF
     if (statistics.hasCarrierToNoise) report += "c/n: " + carrierToNoiseText(figures) + "\n";
     else if (statistics.hasQuality) report += "c/n: " + std::to_string(statistics.qualityPercent) + " % (relative)\n";
     else report += "c/n: -\n";
-    if (figures.hasStrengthDbm) report += format("strength: %.1f dBm\n", figures.strengthDbm);
-    else if (statistics.hasStrength) report += "strength: " + std::to_string(statistics.strengthPercent) + " %\n";
-    else report += "strength: -\n";
+    report += "strength: " + strengthText(figures.strength) + "\n";
     report += "statistics: " + formDescription(figures) + "\n";
     return report;
 }

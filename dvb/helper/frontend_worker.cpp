@@ -408,7 +408,8 @@ static SignalReading readingOf(const FrontendFigures& figures)
 {
     SignalReading reading = readingFromStatistics(figures.statistics);
     if (!carrierToNoiseInDecibels(figures)) reading.unit = SnrUnitDerived;
-    else reading.unit = figures.carrierToNoiseAtLeast ? SnrUnitDecibelOrMore : SnrUnitDecibel;
+    else if (figures.carrierToNoiseAtLeast) reading.unit = SnrUnitDecibelOrMore;
+    else reading.unit = figures.carrierToNoiseAtMost ? SnrUnitDecibelOrLess : SnrUnitDecibel;
     return reading;
 }
 
@@ -427,11 +428,10 @@ void FrontendWorker::takeReading()
     if (now - began >= stalledReadMs) log(readWaitedLine(static_cast<uint32_t>(now - began)));
     const SystemAttempt attempt = currentAttempt(sequence_, search_);
     const FrontendAbilities known = abilities();
+    const FigureScales scales = figureScalesFor(known.traits, attempt.dvbs2, known.scaleParameterSet);
     FrontendFigures figures;
-    if (answered)
-        figures =
-            figuresFrom(raw, figureMemory_, figureScalesFor(known.traits, attempt.dvbs2, known.scaleParameterSet), now);
-    const SignalLevel level = answered ? levelOfReading(levelWatch_, raw, now) : SignalLevel();
+    if (answered) figures = figuresFrom(raw, figureMemory_, scales, now);
+    const SignalLevel level = answered ? levelOfReading(levelWatch_, raw, scales.strength, now) : SignalLevel();
     const int locked = answered && raw.locked ? 1 : 0;
     // What locked is remembered once a lock: the attempt stays while it lasts.
     if (answered && locked && lastLock_ != 1)

@@ -34,6 +34,7 @@
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
 #include "cardbase/sweep/sweep_result.h"
+#include "cardbase/sweep/sweep_run.h"
 #include "dvb/helper/delivery_search.h"
 #include "dvb/helper/frontend_log.h"
 #include "dvb/helper/frontend_report.h"
@@ -175,9 +176,8 @@ private:
     bool tuneSweepStep(const CardTuning& tuning, const FrontendAbilities& abilities, std::string* reason);
     TuningSequence sweepStart(const SweepPlan& plan, const FrontendAbilities& abilities);
     void carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome);
-    bool sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities, SweepPoint* point,
-                   RawFigures* raw, std::string* reason);
-    void tryPeak(const SweepPlan& plan, SweepPeak& peak);
+    SweepCall sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
+                        SignalLevel* level, std::string* reason);
     void updateSweep(const SweepStatus& status);
     bool commandWaiting();
     bool sendAttempt(std::string* reason);

@@ -29,6 +29,7 @@ LinkMargin helperMargin(const LatestReading& latest, const ModcodWord& user)
     inputs.carrierToNoiseInDecibels = answer.carrierToNoiseInDecibels;
     inputs.carrierToNoiseDb = latest.figures.statistics.carrierToNoiseDb;
     inputs.carrierToNoiseAtLeast = latest.figures.carrierToNoiseAtLeast;
+    inputs.carrierToNoiseAtMost = latest.figures.carrierToNoiseAtMost;
     inputs.tuner = answer.tuner;
     inputs.network = answer.network;
     inputs.user = user;

@@ -22,6 +22,12 @@ static constexpr SnrScale withCeiling(SnrScale scale, int32_t topTenths, uint32_
     return scale;
 }
 
+static constexpr SnrScale withFloor(SnrScale scale, int32_t bottomTenths)
+{
+    scale.bottomTenths = bottomTenths;
+    return scale;
+}
+
 static constexpr SnrScale ofKind(SnrKind kind, bool ratioRounded = false)
 {
     SnrScale scale;
@@ -67,6 +73,48 @@ static constexpr StrengthScale tenthsOfDbm(uint32_t multiplier, uint32_t divisor
     return scale;
 }
 
+// Where a strength table stops, in whole dBm: below `lowest` it reads "or
+// less", above `highest` "or more".
+static constexpr StrengthScale withLimits(StrengthScale scale, int16_t lowest, int16_t highest)
+{
+    scale.lowestDbm = lowest;
+    scale.highestDbm = highest;
+    return scale;
+}
+
+// The RF table of stv090x and stv0900 (stv090x_rf_tab, stv0900_rf) has its
+// -65 dBm row at 0xa14f, out of order: each driver's lookup then reads AGC
+// values from 0x07aa to 0x210d (-70 to -60 dBm as the rows around it mean)
+// as -70 or -69 dBm; above the table -5 dBm, below it -70 dBm.
+static constexpr StrengthScale stvRfTable(StrengthScale scale, int16_t highest)
+{
+    scale = withLimits(scale, -70, highest);
+    scale.flatLowDbm = -70;
+    scale.flatHighDbm = -69;
+    scale.flatTopDbm = -60;
+    return scale;
+}
+
+static constexpr StrengthScale v5Gain()
+{
+    StrengthScale scale;
+    scale.v5IsGain = true;
+    return scale;
+}
+
+static constexpr StrengthScale onlyWhenLocked(StrengthScale scale)
+{
+    scale.onlyLocked = true;
+    return scale;
+}
+
+static constexpr StrengthScale unwrappedAgc()
+{
+    StrengthScale scale;
+    scale.kind = StrengthUnwrapped;
+    return scale;
+}
+
 static constexpr FigureScales scales(SnrScale snr, StrengthScale strength = StrengthScale())
 {
     FigureScales both;
@@ -75,22 +123,42 @@ static constexpr FigureScales scales(SnrScale snr, StrengthScale strength = Stre
     return both;
 }
 
-// cx24116_read_snr_pct: QUALITY0 read as two decimal digits, 0xa0 and above
-// 100 %, over 0-65535; cx24116_read_signal_strength: the AGC, negated.
-static constexpr FigureScales cx24116Scales = scales(ofKind(SnrRelative));
-// stv090x_read_cnr: C/N (0.1 dB, 0 to 50 dB) x 65535 / 500, both systems;
-// stv090x_read_signal_strength: (dBm + 100) x 65535 / 100.
-static constexpr FigureScales stv090xScales = scales(tenthsScaled(500, 65535), tenthsOfDbm(1000, 65535, 1000));
+// cx24116_read_snr_pct: QUALITY0 holds Es/N0 in 0.1 dB; its table adds the
+// high nibble x 6553.6 and the low one x 409.6 (hexadecimal nibbles), so
+// the value is the register x 409.6, 0xa0 (16.0 dB) and above 0xffff;
+// cx24116_read_signal_strength: the AGC, negated.
+static constexpr FigureScales cx24116Scales = scales(withCeiling(tenthsScaled(10, 4096), 160, 0xffff));
+// stv090x_read_cnr: C/N (0.1 dB, 0 to 50 dB, none below 0) x 65535 / 500,
+// both systems; stv090x_read_signal_strength: (dBm + 100) x 65535 / 100,
+// its table from -5 to -70 dBm (0 above, -100 below).
+static constexpr FigureScales stv090xScales =
+    scales(withFloor(tenthsScaled(500, 65535), 0), stvRfTable(tenthsOfDbm(1000, 65535, 1000), -5));
 // stv0900_read_snr: (C/N in 0.1 dB + 30) x 384, held at 65535 from 14.1 dB
-// (stv0900_carr_get_quality reads both systems by the DVB-S2 table);
-// stv0900_read_signal_strength: (dBm + 100) x (65535 / 70), held at 65535.
+// and at 0 from -3.0 dB (stv0900_carr_get_quality reads both systems by the
+// DVB-S2 table); stv0900_read_signal_strength: (dBm + 100) x (65535 / 70),
+// held at 65535 from -30 dBm.
+static constexpr StrengthScale stv0900Strength()
+{
+    StrengthScale scale = stvRfTable(tenthsOfDbm(10, 936, 1000), -30);
+    scale.capValue = 65535;
+    return scale;
+}
 static constexpr FigureScales stv0900Scales =
-    scales(withCeiling(tenthsScaled(1, 384, 30), 141, 65535), tenthsOfDbm(10, 936, 1000));
+    scales(withFloor(withCeiling(tenthsScaled(1, 384, 30), 141, 65535), -30), stv0900Strength());
 // m88ds3103_read_status: DVB-S 10 log10 of register 0xff / 8 rounded to the
 // nearest whole ratio (none below 1.5:1), DVB-S2 of signal / noise rounded
 // down (none below 2:1).
-static constexpr FigureScales m88ds3103Dvbs = scales(ofKind(SnrV5WholeRatio, true));
-static constexpr FigureScales m88ds3103Dvbs2 = scales(ofKind(SnrV5WholeRatio));
+static constexpr FigureScales m88ds3103Dvbs = scales(ofKind(SnrV5WholeRatio, true), v5Gain());
+static constexpr FigureScales m88ds3103Dvbs2 = scales(ofKind(SnrV5WholeRatio), v5Gain());
+// tas2101_read_signal_strength: (dBm + 106) x 656 from its tuner's v5
+// strength, which it then divides by ten in the cache (so the v5 strength
+// is no level).
+static constexpr StrengthScale tas2101Strength()
+{
+    StrengthScale scale = tenthsOfDbm(10, 656, 1060);
+    scale.v5Ignored = true;
+    return scale;
+}
 
 const FrontendTraits knownFrontends[] = {
     // "Conexant CX24116/CX24118": no automatic code rate for DVB-S2 (its
@@ -112,18 +180,31 @@ const FrontendTraits knownFrontends[] = {
     // back what locked; with roll-off automatic it tries 0.35, 0.25 and
     // 0.20 itself, up to 1 s each (cx24117_set_frontend's "soft-auto
     // rolloff"). Its s/n is a register pair of no stated unit.
-    {"CX24117", TraitNamesModulation | TraitReadsBackLocked, 0, 3000, {}},
+    // cx24117_read_signal_strength: -100 x AGC + 94324 kept in 16 bits.
+    {"CX24117",
+     TraitNamesModulation | TraitReadsBackLocked,
+     0,
+     3000,
+     {},
+     scales(ofKind(SnrOfUnknownUnit), unwrappedAgc()),
+     scales(ofKind(SnrOfUnknownUnit), unwrappedAgc())},
     // "Montage Technology DS3000": only the system and symbol rate are used;
     // its ts2020 tuner takes about 180 ms (five gate cycles of 20 ms and
     // 80 ms for its loop), then the driver polls for lock 30 times 10 ms.
     // Its s/n in whole dB, below; ts2020 fills in the v5 strength (a gain).
-    {"DS3000", TraitIgnoresModulation, 180, 300, {}, scales(ds3000Dvbs()), scales(ds3000Dvbs2())},
+    {"DS3000", TraitIgnoresModulation, 180, 300, {}, scales(ds3000Dvbs(), v5Gain()), scales(ds3000Dvbs2(), v5Gain())},
     // "Montage Technology M88DS3103" (and M88DS3103B): only the system and
     // symbol rate are used; reads back what locked; ts2022 tuner as above.
     {"M88DS3103", TraitIgnoresModulation | TraitReadsBackLocked, 180, 0, {}, m88ds3103Dvbs, m88ds3103Dvbs2},
     // "Montage Technology M88RS6000": the same demodulator, its own tuner
-    // waiting up to about as long.
-    {"M88RS6000", TraitIgnoresModulation | TraitReadsBackLocked, 180, 0, {}, m88ds3103Dvbs, m88ds3103Dvbs2},
+    // (m88rs6000t) waiting up to about as long and filling in no strength.
+    {"M88RS6000",
+     TraitIgnoresModulation | TraitReadsBackLocked,
+     180,
+     0,
+     {},
+     scales(ofKind(SnrV5WholeRatio, true)),
+     scales(ofKind(SnrV5WholeRatio))},
     // "STV090x Multistandard": always searches DVB-S and DVB-S2 with
     // modulation and code rate automatic, in the kernel's frontend thread
     // (stv090x_search), again every half second while unlocked; about 100 ms
@@ -155,15 +236,15 @@ const FrontendTraits knownFrontends[] = {
     // (stb0899_dvbs2_algo), DVB-S its 500 ms for data; 5 MS/s and above
     // only. No read-back (stb0899_get_frontend gives frequency and symbol
     // rate). stb0899_read_snr: DVB-S C/N in 0.1 dB (1.5 to 20 dB), DVB-S2
-    // Es/N0 in 0.1 dB; stb0899_read_signal_strength: 0.1 dBm plus 750
-    // (DVB-S) or 950 (DVB-S2).
+    // Es/N0 in 0.1 dB; stb0899_read_signal_strength: 0 unless locked,
+    // else 0.1 dBm plus 750 (DVB-S) or 950 (DVB-S2).
     {"STB0899",
      TraitIgnoresModulation | TraitHoldsWhileSearching,
      0,
      0,
      {{5000000, 2670}, {10000000, 1580}, {0, 1000}},
-     scales(withCeiling(tenthsScaled(1, 1), 200), tenthsOfDbm(1, 1, 750)),
-     scales(ofKind(SnrStb0899Estimate), tenthsOfDbm(1, 1, 950))},
+     scales(withFloor(withCeiling(tenthsScaled(1, 1), 200), 15), onlyWhenLocked(tenthsOfDbm(1, 1, 750))),
+     scales(ofKind(SnrStb0899Estimate), onlyWhenLocked(tenthsOfDbm(1, 1, 950)))},
     // "ST STV0910": searches both systems whatever is asked, modulation and
     // code rate automatic; get_frontend fills in the modulation and code
     // rate it locked but leaves the delivery system as asked; the v5 C/N
@@ -177,6 +258,16 @@ const FrontendTraits knownFrontends[] = {
     // (tda10071_set_frontend: ROLLOFF_AUTO is "invalid rolloff"); the code
     // rate may be automatic; reads back what locked; v5 statistics in dB.
     {"TDA10071", TraitNamesModulation | TraitNamesRolloff | TraitReadsBackLocked, 0, 0, {}},
+    // "Tmax TAS2101", out of the kernel's tree (read from its public source
+    // only): its own search in set_frontend, 15 x 20 ms; its level from the
+    // older call alone, below.
+    {"TAS2101",
+     0,
+     0,
+     300,
+     {},
+     scales(ofKind(SnrOfUnknownUnit), tas2101Strength()),
+     scales(ofKind(SnrOfUnknownUnit), tas2101Strength())},
     // "Dummy demod for DVB-T/T2/C/S/S2" (vidtv): locks whatever is asked,
     // its C/N depending on what was named; gives back what was set.
     {"Dummy demod", 0, 0, 0, {}},

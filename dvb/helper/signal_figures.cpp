@@ -56,6 +56,7 @@ static void takeDecoded(FrontendFigures& figures, const DecodedSnr& decoded, Sta
         statistics.hasCarrierToNoise = true;
         statistics.carrierToNoiseDb = decoded.carrierToNoiseDb;
         figures.carrierToNoiseAtLeast = decoded.atLeast;
+        figures.carrierToNoiseAtMost = decoded.atMost;
         figures.carrierToNoiseBelow = decoded.below;
     }
 }
@@ -107,22 +108,52 @@ static uint32_t relativeFigure(int64_t value)
     return static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(value, 0), 65535));
 }
 
-static void takeStrengthDbm(FrontendFigures& figures, double dbm)
+// What a tuner input can see: anything else is no measurement.
+static bool measurable(const SignalLevel& level)
 {
-    figures.hasStrengthDbm = dbm >= weakestDbm && dbm <= strongestDbm;
-    figures.strengthDbm = figures.hasStrengthDbm ? dbm : 0.0;
+    return level.unit != LevelDbm || (level.value >= weakestDbm && level.value <= strongestDbm);
 }
 
-// An older strength: in dBm where the driver's scale gives them, else a percentage.
-static void takeOlderStrength(FrontendFigures& figures, uint16_t value, const StrengthScale& scale)
+SignalLevel strengthLevel(const StrengthScale& scale, const RawFigures& raw)
 {
-    double dbm = 0.0;
-    if (decodeStrengthDbm(scale, value, &dbm)) {
-        takeStrengthDbm(figures, dbm);
-        return;
+    SignalLevel level;
+    if (scale.onlyLocked && !raw.locked) return level;
+    bool known = false;
+    if (raw.strengthScale == ScaleDecibel && !scale.v5Ignored) {
+        level.unit = scale.v5IsGain ? LevelGain : LevelDbm;
+        level.value = static_cast<double>(raw.strength) / 1000.0;
+        if (level.unit == LevelDbm) boundDbmLevel(scale, &level);
+        known = true;
+    } else if (raw.strengthScale == ScaleRelative && raw.v5 && !scale.v5Ignored) {
+        level.unit = LevelPercent;
+        level.value = percentOfRelative(relativeFigure(raw.strength));
+        known = true;
+    } else if (raw.strengthScale == ScaleRelative && !raw.v5) {
+        // libdvbv5 hands the older strength on as relative.
+        known = decodeOlderStrength(scale, static_cast<uint16_t>(relativeFigure(raw.strength)), &level);
+    } else if (raw.olderStrengthRead) {
+        known = decodeOlderStrength(scale, raw.olderStrength, &level);
     }
-    figures.statistics.hasStrength = true;
-    figures.statistics.strengthPercent = percentOfRelative(value);
+    if (known && measurable(level)) level.state = LevelLive;
+    return level;
+}
+
+std::string strengthText(const SignalLevel& level)
+{
+    char text[80];
+    if (!levelHasValue(level)) return "-";
+    if (level.unit == LevelPercent) std::snprintf(text, sizeof text, "%.0f %%", level.value);
+    else if (level.unit == LevelGain)
+        std::snprintf(text, sizeof text, "%.1f dB (the tuner's gain, not dBm)", level.value);
+    else if (level.ranged)
+        std::snprintf(text, sizeof text, "%.0f to %.0f %s", std::max(level.value, level.rangeTo),
+                      std::min(level.value, level.rangeTo), levelUnitName(level.unit));
+    else
+        std::snprintf(text, sizeof text, "%.1f %s%s", level.value, levelUnitName(level.unit),
+                      level.bound == LevelOrLess   ? " or less"
+                      : level.bound == LevelOrMore ? " or more"
+                                                   : "");
+    return text;
 }
 
 FrontendFigures figuresFrom(const RawFigures& raw, FigureMemory& memory, const FigureScales& scales, uint64_t nowMs)
@@ -148,17 +179,13 @@ FrontendFigures figuresFrom(const RawFigures& raw, FigureMemory& memory, const F
         figures.form = memory.seen && !known ? unknownOlderForm(memory) : FormNone;
         takeOlder(figures, raw.olderSnr, memory, scales, nowMs);
     }
-    if (raw.strengthScale == ScaleDecibel) {
-        takeStrengthDbm(figures, static_cast<double>(raw.strength) / 1000.0);
-    } else if (raw.strengthScale == ScaleRelative) {
-        // libdvbv5 hands the older strength on as relative.
-        if (!raw.v5) takeOlderStrength(figures, static_cast<uint16_t>(relativeFigure(raw.strength)), scales.strength);
-        else {
-            statistics.hasStrength = true;
-            statistics.strengthPercent = percentOfRelative(relativeFigure(raw.strength));
-        }
-    } else if (raw.olderStrengthRead) {
-        takeOlderStrength(figures, raw.olderStrength, scales.strength);
+    figures.strength = strengthLevel(scales.strength, raw);
+    if (levelHasValue(figures.strength) && figures.strength.unit == LevelDbm) {
+        figures.hasStrengthDbm = true;
+        figures.strengthDbm = figures.strength.value;
+    } else if (levelHasValue(figures.strength) && figures.strength.unit == LevelPercent) {
+        statistics.hasStrength = true;
+        statistics.strengthPercent = static_cast<int32_t>(figures.strength.value + 0.5);
     }
     const bool noSnr = !statistics.hasCarrierToNoise && !statistics.hasQuality;
     if (raw.v5 && statistics.locked && noSnr && !statistics.hasStrength && figures.hasStrengthDbm)
@@ -173,7 +200,7 @@ std::string formDescription(const FrontendFigures& figures)
     switch (figures.form) {
     case FormNone: break;
     case FormDecibel:
-        return figures.carrierToNoiseAtLeast || figures.carrierToNoiseBelow
+        return figures.carrierToNoiseAtLeast || figures.carrierToNoiseAtMost || figures.carrierToNoiseBelow
                    ? "v5, c/n in 0.001 dB, in the driver's own steps"
                    : "v5, c/n in 0.001 dB";
     case FormRelative: return "v5, relative c/n";
@@ -196,6 +223,7 @@ std::string carrierToNoiseText(const FrontendFigures& figures)
     char text[80];
     const double db = figures.statistics.carrierToNoiseDb;
     if (figures.carrierToNoiseBelow) std::snprintf(text, sizeof text, "below %.1f dB", db);
+    else if (figures.carrierToNoiseAtMost) std::snprintf(text, sizeof text, "%.1f dB or less", db);
     else if (figures.carrierToNoiseAtLeast && figures.carrierToNoiseStepDb >= 1.0)
         std::snprintf(text, sizeof text, "%.1f dB or more (in the driver's whole-dB steps)", db);
     else std::snprintf(text, sizeof text, figures.carrierToNoiseAtLeast ? "%.1f dB or more" : "%.1f dB", db);

@@ -79,13 +79,26 @@ struct FrontendFigures {
     bool olderSnrGiven = false;  // the older statistics have an s/n figure
     StatisticsForm form = FormNone;
     // The true C/N is at least the figure (the driver rounds down, or
-    // stops at its ceiling), or below it (the driver gives none so low).
+    // stops at its ceiling), at most it (its floor), or below it (the
+    // driver gives none so low).
     bool carrierToNoiseAtLeast = false;
+    bool carrierToNoiseAtMost = false;
     bool carrierToNoiseBelow = false;
     double carrierToNoiseStepDb = 0.0;  // the driver's own step, where coarse (ds3000: 1 dB)
+    // The strength in the driver's own units (strengthLevel), live or unknown.
+    SignalLevel strength;
     bool hasStrengthDbm = false;
     double strengthDbm = 0.0;
 };
+
+// The strength of one reading by the driver's own decoding, the same for
+// the status, the level before the lock and every step of a sweep: v5 dBm
+// (or the tuner's gain, where the driver's v5 strength is one), else the
+// older figure by its scale; LevelLive with a value, else LevelUnknown.
+SignalLevel strengthLevel(const StrengthScale& scale, const RawFigures& raw);
+// "-56.6 dBm", "-60 to -70 dBm", "-30.0 dBm or more", "-45.0 dB (the
+// tuner's gain, not dBm)", "40 %".
+std::string strengthText(const SignalLevel& level);
 
 // Takes one reading at `nowMs`; `scales` are the driver's for the system
 // it was tuned to (an unknown driver's say so), `memory` what the figures
@@ -94,6 +107,6 @@ FrontendFigures figuresFrom(const RawFigures& raw, FigureMemory& memory, const F
 
 // For --status: which form the driver offers, as far as one reading tells.
 std::string formDescription(const FrontendFigures& figures);
-// "12.3 dB", "14.1 dB or more", "below 3.0 dB", "12.0 dB or more (in the
-// driver's whole-dB steps)".
+// "12.3 dB", "14.1 dB or more", "0.0 dB or less", "below 3.0 dB", "12.0 dB
+// or more (in the driver's whole-dB steps)".
 std::string carrierToNoiseText(const FrontendFigures& figures);

@@ -51,6 +51,7 @@ static MeasurementContext contextOf(const LatestReading& latest, const SurveyTra
     inputs.carrierToNoiseInDecibels = context.carrierToNoiseInDecibels;
     inputs.carrierToNoiseDb = latest.figures.statistics.carrierToNoiseDb;
     inputs.carrierToNoiseAtLeast = latest.figures.carrierToNoiseAtLeast;
+    inputs.carrierToNoiseAtMost = latest.figures.carrierToNoiseAtMost;
     inputs.tuner = latest.tunerModcod;
     const ModcodWord own = networkWordOf(latest.network);
     inputs.network = own.known || !transponder.listed.known ? own : transponder.listed;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "cardbase/sweep/sweep_refine.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend_report.h"
 #include "dvb/helper/sweep_report.h"
@@ -41,20 +42,23 @@ int runSweep(const HelperOptions& options, FrontendWorker& worker, volatile sig_
         return opened.done ? problemExitCode(opened.problem) : ExitFailure;
     }
     const std::string name = worker.abilities().name;
-    if (frontendLevelTraitsFor(name).source == LevelOnlyWithCarrier) {
-        complain(name + " gives no level until it locks: a sweep cannot see the band (--status --tune tries one "
-                        "transponder)");
+    const FrontendLevelTraits levels = frontendLevelTraitsFor(name);
+    if (!levelBeforeLock(levels)) {
+        complain(name + (levels.source == LevelNever ? " gives no level at all" : " gives no level until it locks") +
+                 ": a sweep cannot see the band (--status --tune tries one transponder)");
         return ExitFailure;
     }
     const SweepPlan plan =
         options.scrFind ? cableSweepPlan(options.sweep.request.stepMHz) : planSweep(options.sweep.request);
-    const FrontendLevelTraits levels = frontendLevelTraitsFor(name);
-    if (levels.source == LevelRefreshedEvery)
+    if (levels.source == LevelRefreshedEvery) {
+        // The coarse pass, and about as many fine steps again at the carriers' edges.
+        const size_t measured = 2 * coarseSweepSteps(plan).size();
         std::fprintf(stderr,
                      "azimora-dvb: %s measures its level only every %.0f s: this sweep of %zu steps takes about "
                      "%zu minutes (a larger --step is quicker)\n",
                      name.c_str(), levels.refreshMs / 1000.0, plan.frequenciesMHz.size(),
-                     plan.frequenciesMHz.size() * levels.refreshMs / 60000 + 1);
+                     measured * levels.refreshMs / 60000 + 1);
+    }
     if (options.scrFind) worker.startUserBandSweep(plan);
     else worker.startSweep(plan);
     const bool terminal = isatty(STDERR_FILENO) != 0;

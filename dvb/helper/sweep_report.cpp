@@ -19,12 +19,32 @@ std::string sweepPicture(const SweepResult& result)
     for (const SweepPoint& point : result.points)
         if (point.measured) measured.push_back(&point);
     if (measured.empty()) return "";
-    // Each column shows the highest level of its steps.
-    const int columns = std::min<int>(sweepPictureColumns, static_cast<int>(measured.size()));
+    // Each column shows the highest level of the steps measured in its stretch of the band; a column
+    // the fine pass left between measured steps takes the level between them.
+    const int columns = std::min<int>(sweepPictureColumns, static_cast<int>(result.points.size()));
+    const int32_t low = result.points.front().frequencyMHz, high = result.points.back().frequencyMHz;
+    const auto columnOf = [&](int32_t frequency) {
+        return static_cast<size_t>((static_cast<int64_t>(frequency - low) * columns) / (high - low + 1));
+    };
     std::vector<double> tops(static_cast<size_t>(columns), -1e9);
-    for (size_t i = 0; i < measured.size(); ++i) {
-        const size_t column = i * static_cast<size_t>(columns) / measured.size();
-        tops[column] = std::max(tops[column], measured[i]->level);
+    std::vector<bool> seen(static_cast<size_t>(columns), false);
+    for (const SweepPoint* point : measured) {
+        const size_t column = columnOf(point->frequencyMHz);
+        tops[column] = std::max(tops[column], point->level);
+        seen[column] = true;
+    }
+    for (size_t column = 0, before = 0; column < tops.size(); ++column) {
+        if (seen[column]) {
+            before = column;
+            continue;
+        }
+        size_t after = column;
+        while (after < tops.size() && !seen[after]) ++after;
+        if (!seen[before]) tops[column] = after < tops.size() ? tops[after] : measured.back()->level;
+        else if (after == tops.size()) tops[column] = tops[before];
+        else
+            tops[column] = tops[before] + (tops[after] - tops[before]) * static_cast<double>(column - before) /
+                                              static_cast<double>(after - before);
     }
     const double bottom = std::floor(result.floor - 1.0);
     const double top = std::max(bottom + sweepPictureRows, std::ceil(*std::max_element(tops.begin(), tops.end())));
@@ -42,9 +62,9 @@ std::string sweepPicture(const SweepResult& result)
         picture += "\n";
     }
     picture += std::string(9, ' ') + "+" + std::string(static_cast<size_t>(columns), '-') + "\n";
-    const std::string first = std::to_string(measured.front()->frequencyMHz);
-    const std::string middle = std::to_string(measured[measured.size() / 2]->frequencyMHz);
-    const std::string last = std::to_string(measured.back()->frequencyMHz) + " MHz";
+    const std::string first = std::to_string(low);
+    const std::string middle = std::to_string(result.points[result.points.size() / 2].frequencyMHz);
+    const std::string last = std::to_string(high) + " MHz";
     std::string axis(static_cast<size_t>(10 + columns + 4), ' ');
     axis.replace(10, first.size(), first);
     axis.replace(static_cast<size_t>(10 + columns / 2) - middle.size() / 2, middle.size(), middle);
@@ -85,8 +105,11 @@ std::string sweepPeakLine(const SweepPeak& peak, const SweepPlan& plan, LevelUni
 std::string sweepReport(const SweepStatus& status)
 {
     const SweepResult& result = status.result;
+    size_t measured = 0;
+    for (const SweepPoint& point : result.points) measured += point.measured ? 1 : 0;
+    const std::string fewer = measured < result.points.size() ? ", " + std::to_string(measured) + " measured" : "";
     std::string report = "sweep " + sweepTitle(status.plan) + ": " + std::to_string(status.stepsDone) + " steps of " +
-                         std::to_string(status.plan.request.stepMHz) + " MHz, floor " +
+                         std::to_string(status.plan.request.stepMHz) + " MHz" + fewer + ", floor " +
                          format(result.unit == LevelPercent ? "%.0f %%" : "%.1f ", result.floor) +
                          (result.unit == LevelPercent ? "" : unitName(result.unit)) + ", " +
                          std::to_string(result.peaks.size()) + (result.peaks.size() == 1 ? " peak\n" : " peaks\n");

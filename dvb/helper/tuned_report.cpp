@@ -49,6 +49,7 @@ std::string untunedMarginLines(const FrontendFigures& figures)
     inputs.carrierToNoiseInDecibels = carrierToNoiseInDecibels(figures);
     inputs.carrierToNoiseDb = figures.statistics.carrierToNoiseDb;
     inputs.carrierToNoiseAtLeast = figures.carrierToNoiseAtLeast;
+    inputs.carrierToNoiseAtMost = figures.carrierToNoiseAtMost;
     inputs.tuner = missingWord(GapNotTunedHere);
     const LinkMargin margin = linkMargin(inputs);
     return modulationLine(margin) + "\n" + marginLine(margin) + "\n";

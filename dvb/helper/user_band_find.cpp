@@ -14,6 +14,8 @@ SweepPlan cableSweepPlan(int32_t stepMHz)
     plan.oscillatorMHz = 0;
     plan.toneOn = false;
     plan.frequenciesMHz.clear();
+    // A user band's tone is a few MHz wide: a coarse pass could step over it.
+    plan.coarseStride = 1;
     for (int32_t f = lowestIntermediateMHz; f <= highestIntermediateMHz; f += plan.request.stepMHz)
         plan.frequenciesMHz.push_back(f);
     return plan;

@@ -1,22 +1,22 @@
-// The frontend worker's sweep of a band: the LNB's supply, tone and switch
-// set once as a start sets them, then one bare tune a step (no switching,
-// so no switching pace), the level read once the tuner has settled (and,
-// for a tuner that measures only every few seconds, once it has measured
-// again); the peaks found, and with --try each tuned as a start would be at
-// the likeliest symbol rates until one locks and its network has spoken.
+// The frontend worker's sweep of a band, carried out through the one
+// sweep-and-try loop (cardbase/sweep/sweep_run.h): the LNB's supply, tone
+// and switch set once as a start sets them, then one bare tune a step (no
+// switching, so no switching pace), the level read once the tuner has
+// settled (and, for a tuner that measures only every few seconds, once it
+// has measured again) by the driver's own decoding; with --try each peak
+// tuned as a start would be. A command queued meanwhile (the program's own
+// start) interrupts it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 #include "cardbase/reading_pace.h"
+#include "cardbase/sweep/sweep_run.h"
 #include "dvb/helper/frontend_worker.h"
 #include "dvb/helper/tuned_report.h"
 
 // A step's tuner settles at least this long before its level is read.
 static constexpr uint32_t sweepSettleMs = 20;
-// After this many steps, a frontend whose level never came, or never moved
-// by a single count, is said to give none without a lock.
-static constexpr size_t sweepProbeSteps = 8;
 
 FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan)
 {
@@ -24,10 +24,7 @@ FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan)
     Command command{CommandSweep, CardTuning(), nullptr};
     command.sweep = plan;
     // Under way from now on, for whoever asks before the thread takes it up.
-    sweep_ = SweepStatus();
-    sweep_.state = SweepRunning;
-    sweep_.plan = plan;
-    sweep_.steps = static_cast<uint32_t>(plan.frequenciesMHz.size());
+    sweep_ = sweepBegun(plan);
     return queue(command);
 }
 
@@ -49,43 +46,38 @@ bool FrontendWorker::commandWaiting()
     return !commands_.empty() || quitting_;
 }
 
-// One step: a bare tune, the settling, the level.
-bool FrontendWorker::sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
-                               SweepPoint* point, RawFigures* raw, std::string* reason)
+// One step: a bare tune (through a single-cable device, its command first), the settling, the level by the driver's own decoding.
+SweepCall FrontendWorker::sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
+                                    SignalLevel* level, std::string* reason)
 {
-    if (!tuneSweepStep(sweepStepTuning(plan, frequencyMHz, plan.symbolRate), abilities, reason)) return false;
+    if (!tuneSweepStep(sweepStepTuning(plan, frequencyMHz, plan.symbolRate), abilities, reason))
+        return SweepCallFailed;
     const FrontendLevelTraits levels = frontendLevelTraitsFor(abilities.name);
     const uint32_t waitMs = std::max(sweepSettleMs, abilities.traits.tunerMs) +
                             (levels.source == LevelRefreshedEvery ? levels.refreshMs : 0);
-    if (!pauseFor(waitMs)) {
-        *reason = "helper is ending";
-        return false;
-    }
-    *raw = RawFigures();
-    if (!device_.readLevel(raw)) {
+    if (!pauseFor(waitMs)) return SweepCallInterrupted;
+    RawFigures raw;
+    if (!device_.readLevel(&raw)) {
         *reason = "the frontend does not answer";
-        return false;
+        return SweepCallFailed;
     }
-    *point = SweepPoint{frequencyMHz, false, 0.0};
-    if (raw->strengthScale == ScaleDecibel) *point = SweepPoint{frequencyMHz, true, raw->strength / 1000.0};
-    else if (raw->strengthScale == ScaleRelative)
-        *point = SweepPoint{
-            frequencyMHz, true,
-            static_cast<double>(percentOfRelative(static_cast<uint32_t>(std::max<int64_t>(raw->strength, 0))))};
-    return true;
+    // Each step is tuned as DVB-S: its scales are that system's.
+    *level = strengthLevel(figureScalesFor(abilities.traits, false, abilities.scaleParameterSet).strength, raw);
+    return SweepCallOk;
 }
 
 void FrontendWorker::carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome)
 {
     tuned_ = false;
     restartNetworkReader(network_, device_);
-    SweepStatus status = sweepBegun(plan);
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_ = LatestReading();
-        sweep_ = status;
+        sweep_ = sweepBegun(plan);
     }
+    const uint64_t began = monotonicMs();
     const auto fail = [&](const std::string& problem) {
+        SweepStatus status = sweepBegun(plan);
         status.state = SweepFailed;
         status.problem = problem;
         updateSweep(status);
@@ -94,82 +86,62 @@ void FrontendWorker::carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome
     };
     if (!open_) return fail("frontend not open");
     const FrontendAbilities abilities = device_.abilities();
-    if (frontendLevelTraitsFor(abilities.name).source == LevelOnlyWithCarrier)
-        return fail(abilities.name + " gives no level until it locks: a sweep cannot see the band");
-    if (plan.symbolRate * 1000u < abilities.lowestSymbolRate)
-        status.plan.symbolRate = abilities.lowestSymbolRate / 1000;
-    const uint64_t began = monotonicMs();
-    log("sweep " + sweepTitle(plan) + ": " + std::to_string(status.steps) + " steps");
-    if (!runSteps(sweepStart(status.plan, abilities), outcome)) return fail(outcome->reason);
-    RawFigures first, raw;
-    bool moved = false;
-    for (int32_t frequency : plan.frequenciesMHz) {
-        if (commandWaiting()) return fail("interrupted");
-        SweepPoint point{};
-        std::string reason;
-        if (!sweepStep(status.plan, frequency, abilities, &point, &raw, &reason)) return fail(reason);
-        if (status.stepsDone == 0) first = raw;
-        moved = moved || raw.strengthScale != first.strengthScale || raw.strength != first.strength;
-        status.result.unit = raw.strengthScale == ScaleRelative ? LevelPercent : LevelDbm;
-        status.result.points.push_back(point);
-        ++status.stepsDone;
-        updateSweep(status);
-        if (status.stepsDone == sweepProbeSteps && first.strengthScale == ScaleNone && !moved)
-            return fail("the frontend gives no level without a lock: a sweep cannot see the band");
-        if (status.stepsDone == sweepProbeSteps && !moved)
-            return fail("the frontend repeats one level wherever it is tuned: it gives none without a lock");
-    }
-    findSweepPeaks(status.result);
-    updateSweep(status);
-    if (plan.request.tryPeaks)
-        for (SweepPeak& peak : status.result.peaks) {
-            if (commandWaiting()) return fail("interrupted");
-            tryPeak(status.plan, peak);
-            updateSweep(status);
-        }
-    tuned_ = false;
-    status.state = SweepDone;
-    updateSweep(status);
-    char took[32];
-    std::snprintf(took, sizeof took, "%.1f s", static_cast<double>(monotonicMs() - began) / 1000.0);
-    log("sweep " + sweepTitle(plan) + " done: " + std::to_string(status.result.peaks.size()) + " peaks in " + took);
-    outcome->ok = true;
-}
+    const FrontendLevelTraits levels = frontendLevelTraitsFor(abilities.name);
+    if (!levelBeforeLock(levels))
+        return fail(abilities.name +
+                    (levels.source == LevelNever ? " gives no level at all" : " gives no level until it locks") +
+                    ": a sweep cannot see the band");
+    SweepPlan swept = plan;
+    if (plan.symbolRate * 1000u < abilities.lowestSymbolRate) swept.symbolRate = abilities.lowestSymbolRate / 1000;
+    log("sweep " + sweepTitle(plan) + ": " + std::to_string(plan.frequenciesMHz.size()) + " steps");
 
-// A start's tune at each likely symbol rate until one locks, then the
-// network's word there.
-void FrontendWorker::tryPeak(const SweepPlan& plan, SweepPeak& peak)
-{
-    peak.tried = true;
-    for (int32_t rate : symbolRatesToTry(peak)) {
+    SweepCard card;
+    card.begin = [&](std::string* problem) {
+        if (runSteps(sweepStart(swept, abilities), outcome)) return SweepCallOk;
+        *problem = outcome->reason;
+        return SweepCallFailed;
+    };
+    card.measure = [&](int32_t frequency, SignalLevel* level, std::string* problem) {
+        return sweepStep(swept, frequency, abilities, level, problem);
+    };
+    card.tune = [&](int32_t frequency, int32_t rate, uint32_t* lockWaitMs) {
         WorkerOutcome tuned;
-        carryOutTune(sweepStepTuning(plan, peak.frequencyMHz, rate), &tuned);
-        if (!tuned.ok) return;
-        const uint64_t lockBy = monotonicMs() + tunedLockWaitMs(sequence_);
-        bool locked = false;
-        while (!locked && monotonicMs() < lockBy) {
-            if (!pauseFor(readingIntervalMs) || commandWaiting()) return;
-            takeReading();
-            locked = latest().reading.locked;
-        }
-        if (!locked) continue;
-        const uint64_t networkBy = monotonicMs() + networkInformationWaitMs;
-        LatestReading now = latest();
-        while (!networkSettled(now.network) && now.reading.locked && monotonicMs() < networkBy) {
-            if (!pauseFor(readingIntervalMs) || commandWaiting()) break;
-            takeReading();
-            now = latest();
-        }
-        peak.locked = true;
-        peak.symbolRate = rate;
+        carryOutTune(sweepStepTuning(swept, frequency, rate), &tuned);
+        *lockWaitMs = tunedLockWaitMs(sequence_);
+        return tuned.ok ? SweepCallOk : SweepCallFailed;
+    };
+    card.read = [&](TryReading* reading) {
+        takeReading();
+        const LatestReading now = latest();
+        reading->locked = now.reading.locked;
+        reading->settled = networkSettled(now.network);
         const ModcodWord own = now.network.identity.modcod;
-        if (now.tunerModcod.known || own.known) {
-            peak.hasModcod = true;
-            peak.modcod = now.tunerModcod.known ? now.tunerModcod.modcod : own.modcod;
-        }
-        if (now.network.state == NetworkKnown) peak.network = now.network.identity;
-        tuned_ = false;
+        reading->hasModcod = now.tunerModcod.known || own.known;
+        if (reading->hasModcod) reading->modcod = now.tunerModcod.known ? now.tunerModcod.modcod : own.modcod;
+        reading->network = now.network.state == NetworkKnown ? now.network.identity : NetworkIdentity();
+        return SweepCallOk;
+    };
+    card.pause = [&](uint32_t ms) { return pauseFor(ms); };
+    card.interrupted = [&] { return commandWaiting(); };
+    card.report = [&](const SweepStatus& status) {
+        updateSweep(status);
+        return true;
+    };
+    card.nowMs = monotonicMs;
+    card.networkWaitMs = networkInformationWaitMs;
+    card.probeLevel = levels.source == LevelAsReported;
+    const SweepStatus status = runSweepLoop(swept, card);
+    tuned_ = false;
+    if (status.state != SweepDone) {
+        log("sweep " + sweepTitle(plan) + " ended: " + status.problem);
+        outcome->reason = status.problem;
         return;
     }
-    tuned_ = false;
+    size_t measured = 0;
+    for (const SweepPoint& point : status.result.points) measured += point.measured ? 1 : 0;
+    char took[32];
+    std::snprintf(took, sizeof took, "%.1f s", static_cast<double>(monotonicMs() - began) / 1000.0);
+    log("sweep " + sweepTitle(plan) + " done: " + std::to_string(status.result.peaks.size()) + " peaks, " +
+        std::to_string(measured) + " steps measured, in " + took);
+    outcome->ok = true;
 }

@@ -6,12 +6,17 @@
 
 #include "app/number_text.h"
 
+static bool sendable(double value) { return std::isfinite(value) && std::fabs(value) < 2e6; }
+
 std::string levelAnswerText(const SignalLevel& level)
 {
     std::string text = std::string("level ") + levelStateWord(level.state);
-    if (levelHasValue(level) && std::isfinite(level.value) && std::fabs(level.value) < 2e6) {
+    if (levelHasValue(level) && sendable(level.value)) {
         text += std::string(" ") + levelUnitWord(level.unit) + " ";
         text += std::to_string(std::lround(level.value * 1000.0));
+        if (level.ranged && sendable(level.rangeTo))
+            text += " to " + std::to_string(std::lround(level.rangeTo * 1000.0));
+        if (level.bound != LevelExact) text += std::string(" ") + levelBoundWord(level.bound);
     }
     if (level.ageMs) text += " age " + std::to_string(level.ageMs);
     if (level.refreshMs) text += " refresh " + std::to_string(level.refreshMs);
@@ -44,6 +49,13 @@ bool parseLevelAnswer(const std::string& text, SignalLevel* level)
             return false;
         parsed.value = static_cast<double>(thousandths) / 1000.0;
         at += 2;
+        if (at + 1 < words.size() && words[at] == "to") {
+            if (!readWholeNumber(words[at + 1], thousandthsForm, &thousandths)) return false;
+            parsed.ranged = true;
+            parsed.rangeTo = static_cast<double>(thousandths) / 1000.0;
+            at += 2;
+        }
+        if (at < words.size() && levelBoundFromWord(words[at], &parsed.bound)) ++at;
     }
     for (const char* key : {"age", "refresh"}) {
         long long ms = 0;

@@ -5,8 +5,10 @@
 static const struct {
     SnrUnit unit;
     const char* words;
-} unitWords[] = {
-    {SnrUnitDecibel, "unit decibel"}, {SnrUnitDecibelOrMore, "unit decibel-or-more"}, {SnrUnitDerived, "unit derived"}};
+} unitWords[] = {{SnrUnitDecibel, "unit decibel"},
+                 {SnrUnitDecibelOrMore, "unit decibel-or-more"},
+                 {SnrUnitDecibelOrLess, "unit decibel-or-less"},
+                 {SnrUnitDerived, "unit derived"}};
 
 std::string readingUnitWords(SnrUnit unit)
 {

@@ -1,6 +1,7 @@
 // What azimora-dvb says of a reading beyond the program's three figures,
 // in the words of its replies, so that each reading carries them:
-//   RefreshSignalReadings  ok unit decibel | unit decibel-or-more | unit derived
+//   RefreshSignalReadings  ok unit decibel | unit decibel-or-more |
+//                          unit decibel-or-less | unit derived
 //       what the s/n of the reading it took is (cardbase/signal_scale.h)
 //   QuerySignalStatus      fail searching MS ms
 //       no lock, and no reading came for MS ms while the driver searched

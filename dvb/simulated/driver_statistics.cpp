@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstddef>
 
-static const char* const driverNames[statisticsDriverCount] = {"ds3000",  "cx24116", "cx24116-esno", "stv090x",
-                                                               "stv0900", "stb0899", "m88ds3103",    "stv0910"};
+#include "dvb/simulated/driver_strength.h"
+#include "dvb/simulated/driver_tables.h"
+
+static const char* const driverNames[statisticsDriverCount] = {
+    "ds3000", "cx24116", "cx24116-esno", "stv090x", "stv0900", "stb0899", "m88ds3103", "stv0910", "m88rs6000"};
 
 const char* statisticsDriverName(StatisticsDriver driver) { return driverNames[driver]; }
 
@@ -22,31 +25,10 @@ bool statisticsDriverByName(const std::string& name, StatisticsDriver* driver)
 bool fillsV5Statistics(StatisticsDriver driver)
 {
     // ds3000's own statistics are the older ones; its ts2020 tuner fills in the v5 strength.
-    return driver == DriverDs3000 || driver == DriverM88ds3103 || driver == DriverStv0910;
+    return driver == DriverDs3000 || driver == DriverM88ds3103 || driver == DriverStv0910 || driver == DriverM88rs6000;
 }
 
 static double linearOf(double decibels) { return std::pow(10.0, decibels / 10.0); }
-
-// A driver's table of (real, read) rows, and the register that reads as
-// `real`: interpolated between the rows around it, the ends held.
-struct TableRow {
-    int real;
-    int read;
-};
-
-template <size_t count>
-static int registerFor(const TableRow (&table)[count], double real)
-{
-    const bool rising = table[count - 1].real > table[0].real;
-    const auto before = [&](double a, double b) { return rising ? a <= b : a >= b; };
-    if (before(real, table[0].real)) return table[0].read;
-    for (size_t i = 1; i < count; ++i) {
-        if (!before(real, table[i].real)) continue;
-        const double share = (real - table[i - 1].real) / (table[i].real - table[i - 1].real);
-        return static_cast<int>(std::lround(table[i - 1].read + share * (table[i].read - table[i - 1].read)));
-    }
-    return table[count - 1].read;
-}
 
 // ---- ds3000 (ds3000.c, ds3000_read_snr) ---------------------------------
 // 10000 ln(n): "20 x Table (rounded up)" for DVB-S, 1000 x 10 log10(n) for DVB-S2.
@@ -92,21 +74,11 @@ static uint16_t ds3000Snr(bool dvbs2, double carrierToNoiseDb)
     return static_cast<uint16_t>(-(ds3000Dvbs2Table[reading - 1] / 1000));
 }
 
-// ts2020_read_signal_strength (ts2020.c): the tuner's gain, in 0.001 dB, as a percentage.
-static uint16_t ts2020Strength(int64_t gain)
-{
-    int64_t strength = 0;
-    if (gain < -85000) strength = 0;
-    else if (gain < -65000) strength = (85000 + gain) * 3 / 1000;
-    else if (gain < -45000) strength = 60 + (65000 + gain) * 3 / 2000;
-    else strength = 90 + (45000 + gain) / 5000;
-    return static_cast<uint16_t>(strength * 65535 / 100);
-}
-
 // ---- cx24116 (cx24116.c, cx24116_read_snr_pct and cx24116_read_snr_esno)
 // QUALITY8:QUALITY0 hold Es/N0 in 0.1 dB ("the reelbox patches show the
 // value in the registers represents ESNO, from 0->30db"); the default reads
-// the low byte alone as two decimal digits.
+// the low byte alone through its table by its two hexadecimal nibbles, the
+// high one x 6553.6 and the low one x 409.6: the byte x 409.6.
 static const uint32_t cx24116PercentTable[] = {0x00000, 0x0199A, 0x03333, 0x04ccD, 0x06667, 0x08000, 0x0999A, 0x0b333,
                                                0x0cccD, 0x0e667, 0x10000, 0x1199A, 0x13333, 0x14ccD, 0x16667, 0x18000};
 
@@ -119,13 +91,6 @@ static uint16_t cx24116Snr(bool esno, double carrierToNoiseDb)
     if (reading >= 0xa0) return 0xffff;
     return static_cast<uint16_t>(cx24116PercentTable[(reading & 0xf0) >> 4] +
                                  (cx24116PercentTable[reading & 0x0f] >> 4));
-}
-
-// cx24116_read_signal_strength: the AGC's ten bits, negated in 16.
-static uint16_t cx24116Strength(double strengthDbm)
-{
-    const double agc = std::min(std::max((-strengthDbm - 20.0) * 16.0, 0.0), 1023.0);
-    return static_cast<uint16_t>(0 - static_cast<uint16_t>(agc));
 }
 
 // ---- stv090x (stv090x.c, stv090x_read_cnr, stv090x_table_lookup) --------
@@ -147,29 +112,6 @@ static const TableRow stv090xDvbs2Table[] = {
     {220, 1222},  {230, 1110},  {240, 1011},  {250, 925},  {260, 853},  {270, 789},  {280, 734},  {290, 690},
     {300, 650},   {310, 619},   {320, 593},   {330, 571},  {400, 498},  {450, 484},  {500, 481}};
 
-template <size_t count>
-static int stv090xTableLookup(const TableRow (&tab)[count], int val)
-{
-    int max = static_cast<int>(count) - 1, min = 0, res = 0;
-    if ((val >= tab[min].read && val < tab[max].read) || (val >= tab[max].read && val < tab[min].read)) {
-        while ((max - min) > 1) {
-            const int med = (max + min) / 2;
-            if ((val >= tab[min].read && val < tab[med].read) || (val >= tab[med].read && val < tab[min].read))
-                max = med;
-            else min = med;
-        }
-        res =
-            ((val - tab[min].read) * (tab[max].real - tab[min].real) / (tab[max].read - tab[min].read)) + tab[min].real;
-    } else if (tab[min].read < tab[max].read) {
-        if (val < tab[min].read) res = tab[min].real;
-        else if (val >= tab[max].read) res = tab[max].real;
-    } else {
-        if (val >= tab[min].read) res = tab[min].real;
-        else if (val < tab[max].read) res = tab[max].real;
-    }
-    return res;
-}
-
 static uint16_t stv090xCnr(bool dvbs2, double carrierToNoiseDb)
 {
     const double tenths = carrierToNoiseDb * 10.0;
@@ -184,17 +126,6 @@ static uint16_t stv090xCnr(bool dvbs2, double carrierToNoiseDb)
     const int div = stv090xDvbsTable[last].real - stv090xDvbsTable[0].real;
     const int val = stv090xTableLookup(stv090xDvbsTable, registerFor(stv090xDvbsTable, tenths));
     return static_cast<uint16_t>(val * 0xFFFF / div);
-}
-
-// stv090x_read_signal_strength: the level its RF table gives, in dBm (0
-// above the table, -100 below), spread over 0-65535. The level is modelled
-// after the lookup: the table's row for -65 dBm (0xa14f) breaks its order.
-static uint16_t stv090xStrength(double strengthDbm)
-{
-    int str = static_cast<int>(std::lround(strengthDbm));
-    if (str > -5) str = 0;
-    else if (str < -70) str = -100;
-    return static_cast<uint16_t>((str + 100) * 0xFFFF / 100);
 }
 
 // ---- stv0900 (stv0900_core.c, stv0900_read_snr, stv0900_carr_get_quality)
@@ -223,34 +154,11 @@ static uint16_t stv0900Snr(double carrierToNoiseDb)
     return static_cast<uint16_t>(std::min(std::max(snr, 0), 65535));
 }
 
-// stv0900_read_signal_strength: the RF level in dBm (5 above its table,
-// -100 below), from -100 dBm in steps of 65535 / 70, held at 65535. Modelled
-// after the lookup, as for stv090x (the same table, the same odd row).
-static uint16_t stv0900Strength(double strengthDbm)
-{
-    int level = static_cast<int>(std::lround(strengthDbm));
-    if (level > -5) level = 5;
-    else if (level < -70) level = -100;
-    const int32_t strength = (level + 100) * (65535 / 70);
-    return static_cast<uint16_t>(std::min(std::max(strength, 0), 65535));
-}
-
-// ---- stb0899 (stb0899_drv.c, stb0899_read_snr, stb0899_read_signal_strength,
-// stb0899_table_lookup) -----------------------------------------------------
+// ---- stb0899 (stb0899_drv.c, stb0899_read_snr, stb0899_table_lookup) -------
 static const TableRow stb0899CnTable[] = {{200, 2600}, {190, 2700}, {180, 2860}, {170, 3020}, {160, 3210},
                                           {150, 3440}, {140, 3710}, {130, 4010}, {120, 4360}, {110, 4740},
                                           {100, 5190}, {90, 5670},  {80, 6200},  {70, 6770},  {60, 7360},
                                           {50, 7970},  {40, 8250},  {30, 9000},  {20, 9450},  {15, 9600}};
-static const TableRow stb0899DvbsRfTable[] = {
-    {-750, -128}, {-748, -94}, {-745, -92}, {-735, -90}, {-720, -87}, {-670, -77}, {-640, -70}, {-610, -62},
-    {-600, -60},  {-590, -56}, {-560, -41}, {-540, -25}, {-530, -17}, {-520, -11}, {-500, 1},   {-490, 6},
-    {-480, 10},   {-440, 22},  {-420, 27},  {-400, 31},  {-380, 34},  {-340, 40},  {-320, 43},  {-280, 48},
-    {-250, 52},   {-230, 55},  {-180, 61},  {-140, 66},  {-90, 73},   {-80, 74},   {500, 127}};
-static const TableRow stb0899Dvbs2RfTable[] = {
-    {700, 0},      {-80, 3217},   {-150, 3893},  {-190, 4217},  {-240, 4621},  {-280, 4945},
-    {-320, 5273},  {-350, 5545},  {-370, 5741},  {-410, 6147},  {-450, 6671},  {-490, 7413},
-    {-501, 7665},  {-530, 8767},  {-560, 10219}, {-580, 10939}, {-590, 11518}, {-600, 11723},
-    {-650, 12659}, {-690, 13219}, {-730, 13645}, {-750, 13909}, {-766, 14153}, {-950, 16383}};
 // "DVB-S2 Es/N0 quant in dB/100 vs read value * 100" and "Es/N0 estimate in dB/100 vs read value".
 static const TableRow stb0899QuantTable[] = {
     {0, 0},       {0, 100},     {600, 200},   {950, 299},    {1200, 398},   {1400, 501},   {1560, 603},  {1690, 700},
@@ -268,24 +176,6 @@ static const TableRow stb0899EstTable[] = {
 // Every board's configuration sets the Es/N0 quantiser to 32
 // (STB0899_DVBS2_ESNO_QUANT, stb0899_cfg.h).
 static constexpr uint32_t stb0899EsnoQuant = 32;
-
-template <size_t count>
-static int stb0899TableLookup(const TableRow (&tab)[count], int val)
-{
-    int min = 0, max = static_cast<int>(count) - 1, res = 0;
-    if (val < tab[min].read) res = tab[min].real;
-    else if (val >= tab[max].read) res = tab[max].real;
-    else {
-        while ((max - min) > 1) {
-            const int med = (max + min) / 2;
-            if (val >= tab[min].read && val < tab[med].read) max = med;
-            else min = med;
-        }
-        res =
-            ((val - tab[min].read) * (tab[max].real - tab[min].real) / (tab[max].read - tab[min].read)) + tab[min].real;
-    }
-    return res;
-}
 
 uint16_t stb0899SnrOfEstimate(uint32_t est)
 {
@@ -315,18 +205,6 @@ static uint16_t stb0899Snr(bool dvbs2, double carrierToNoiseDb)
             stb0899TableLookup(stb0899CnTable, registerFor(stb0899CnTable, carrierToNoiseDb * 10.0)));
     const double estimate = stb0899EsnoQuant * stb0899EsnoQuant / linearOf(carrierToNoiseDb);
     return stb0899SnrOfEstimate(static_cast<uint32_t>(std::min(std::max(std::lround(estimate), 1L), 526017L)));
-}
-
-// In 0.1 dBm, offset by 75 dB (DVB-S) or 95 dB (DVB-S2).
-static uint16_t stb0899Strength(bool dvbs2, double strengthDbm)
-{
-    const double tenths = strengthDbm * 10.0;
-    if (!dvbs2) {
-        const int agc = std::min(std::max(registerFor(stb0899DvbsRfTable, tenths), -128), 127);
-        return static_cast<uint16_t>(stb0899TableLookup(stb0899DvbsRfTable, agc) + 750);
-    }
-    const int gain = registerFor(stb0899Dvbs2RfTable, tenths) & 0x3fff;
-    return static_cast<uint16_t>(stb0899TableLookup(stb0899Dvbs2RfTable, gain) + 950);
 }
 
 // ---- m88ds3103 (m88ds3103.c, m88ds3103_read_status, m88ds3103_read_snr;
@@ -397,36 +275,25 @@ DriverStatistics driverStatistics(StatisticsDriver driver, bool dvbs2, double ca
 {
     DriverStatistics out;
     const int64_t strengthMilliDb = std::llround(strengthDbm * 1000.0);
+    out.strength = driverOlderStrength(driver, dvbs2, strengthDbm);
     switch (driver) {
     case DriverDs3000:
         out.snr = ds3000Snr(dvbs2, carrierToNoiseDb);
         out.v5Strength = true;  // ts2020: its gain
         out.strengthMilliDb = strengthMilliDb;
-        out.strength = ts2020Strength(strengthMilliDb);
         break;
     case DriverCx24116:
-    case DriverCx24116Esno:
-        out.snr = cx24116Snr(driver == DriverCx24116Esno, carrierToNoiseDb);
-        out.strength = cx24116Strength(strengthDbm);
-        break;
-    case DriverStv090x:
-        out.snr = stv090xCnr(dvbs2, carrierToNoiseDb);
-        out.strength = stv090xStrength(strengthDbm);
-        break;
-    case DriverStv0900:
-        out.snr = stv0900Snr(carrierToNoiseDb);
-        out.strength = stv0900Strength(strengthDbm);
-        break;
-    case DriverStb0899:
-        out.snr = stb0899Snr(dvbs2, carrierToNoiseDb);
-        out.strength = stb0899Strength(dvbs2, strengthDbm);
-        break;
-    case DriverM88ds3103: {
+    case DriverCx24116Esno: out.snr = cx24116Snr(driver == DriverCx24116Esno, carrierToNoiseDb); break;
+    case DriverStv090x: out.snr = stv090xCnr(dvbs2, carrierToNoiseDb); break;
+    case DriverStv0900: out.snr = stv0900Snr(carrierToNoiseDb); break;
+    case DriverStb0899: out.snr = stb0899Snr(dvbs2, carrierToNoiseDb); break;
+    case DriverM88ds3103:
+    case DriverM88rs6000: {
         const uint32_t cnr = m88ds3103Cnr(dvbs2, carrierToNoiseDb);
         out.v5Cnr = cnr != 0;  // none at all for a ratio of 1 or below
         out.cnrMilliDb = cnr;
         out.snr = static_cast<uint16_t>(out.v5Cnr ? cnr / 100 : 0);
-        out.v5Strength = true;
+        out.v5Strength = driver == DriverM88ds3103;  // ts2022: its gain; m88rs6000t fills in none
         out.strengthMilliDb = strengthMilliDb;
         break;
     }

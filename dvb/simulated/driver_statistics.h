@@ -16,13 +16,14 @@ enum StatisticsDriver : uint8_t {
     DriverStv090x,
     DriverStv0900,
     DriverStb0899,
-    DriverM88ds3103,  // m88ds3103 and m88rs6000, one demodulator
+    DriverM88ds3103,  // m88ds3103 with its ts2022 tuner
     DriverStv0910,
+    DriverM88rs6000,  // the same demodulator with its own tuner: no strength at all
 };
-constexpr int statisticsDriverCount = 8;
+constexpr int statisticsDriverCount = 9;
 
 // "ds3000", "cx24116", "cx24116-esno", "stv090x", "stv0900", "stb0899",
-// "m88ds3103", "stv0910".
+// "m88ds3103", "stv0910", "m88rs6000".
 const char* statisticsDriverName(StatisticsDriver driver);
 bool statisticsDriverByName(const std::string& name, StatisticsDriver* driver);
 // Whether the driver fills in the v5 statistics (a tuner's strength counts);

@@ -8,6 +8,7 @@
 #include <linux/ioctl.h>
 
 #include "dvb/simulated/band_level.h"
+#include "dvb/simulated/frontend_statistics.h"
 #include "dvb/simulated/simulated_cable.h"
 
 const char simulatedFrontendName[] = "Simulated DVB-S/S2 frontend";
@@ -207,125 +208,6 @@ int simulatedLockedCarrier(const SimulatedFrontend& frontend, uint64_t nowMs)
     return tunedCarrier(frontend);
 }
 
-// C/N as a 16-bit relative figure: 20 dB and above is full scale.
-static uint32_t relativeOf(int32_t milliDb)
-{
-    if (milliDb <= 0) return 0;
-    if (milliDb >= 20000) return 65535;
-    return static_cast<uint32_t>(static_cast<int64_t>(milliDb) * 65535 / 20000);
-}
-
-// Signal strength rises with the C/N: -70 dBm at 0 dB, -85 dBm unlocked;
-// through an installation, the level of the tuned channel, lock or not
-// (band_level.h).
-static int32_t strengthMilliDbm(const SimulatedFrontend& frontend, const SimulatedSignal& signal)
-{
-    const SimulatedInstallation& installation = frontend.simulation.installation;
-    if (frontend.scr.setup.present)
-        return scrLevelMilliDbm(frontend, frontend.tunedFrequencyKHz, frontend.tunedSymbolRate);
-    if (installation.present)
-        return installationLevelMilliDbm(installation, frontend.lnb, frontend.tunedFrequencyKHz,
-                                         frontend.tunedSymbolRate);
-    return signal.locked ? -70000 + signal.carrierToNoiseMilliDb : -85000;
-}
-
-// No v5 statistics at all: libdvbv5 falls back to the older calls.
-static bool isLegacy(const Simulation& simulation)
-{
-    const SimulatedStatistics kind = simulation.statistics;
-    if (kind == StatisticsOfDriver) return !fillsV5Statistics(simulation.driver);
-    return kind == StatisticsLegacy || kind == StatisticsLegacyTenths || kind == StatisticsLegacyNegative;
-}
-
-// The system the demodulator is in: the transponder's, where it finds either.
-static bool lockedDvbS2(const SimulatedFrontend& frontend)
-{
-    const Simulation& simulation = frontend.simulation;
-    return (simulation.anyTransponder ? frontend.tunedSystem : kernelSystem(simulation.transponder)) == SYS_DVBS2;
-}
-
-// What a driver of the simulation's own arithmetic hands over now.
-static DriverStatistics driverFiguresNow(const SimulatedFrontend& frontend, const SimulatedSignal& signal)
-{
-    const double carrierToNoiseDb = signal.carrierToNoiseMilliDb / 1000.0;
-    return driverStatistics(frontend.simulation.driver, lockedDvbS2(frontend), carrierToNoiseDb,
-                            strengthMilliDbm(frontend, signal) / 1000.0);
-}
-
-static bool strengthAlone(SimulatedStatistics kind)
-{
-    return kind == StatisticsV5StrengthOnly || kind == StatisticsStrengthOnly;
-}
-
-// dvb-core's own answer to a request the driver has no operation for.
-static constexpr int kernelNotSupported = 524;
-
-// A driver's v5 statistics: a C/N where it gives one (m88ds3103 none for
-// a ratio of 1:1, ds3000 never: its tuner fills in the strength alone).
-static void fillDriverStatistic(dtv_property& property, const SimulatedFrontend& frontend,
-                                const SimulatedSignal& signal)
-{
-    dtv_fe_stats& stats = property.u.st;
-    const DriverStatistics figures = driverFiguresNow(frontend, signal);
-    const bool strength = property.cmd == DTV_STAT_SIGNAL_STRENGTH;
-    if (!strength && frontend.simulation.driver == DriverDs3000) return;
-    stats.len = 1;
-    stats.stat[0].scale = FE_SCALE_NOT_AVAILABLE;
-    if (strength && frontend.tuned) {
-        stats.stat[0].scale = FE_SCALE_DECIBEL;
-        stats.stat[0].svalue = figures.strengthMilliDb;
-    } else if (property.cmd == DTV_STAT_CNR && signal.locked && figures.v5Cnr) {
-        stats.stat[0].scale = FE_SCALE_DECIBEL;
-        stats.stat[0].svalue = figures.cnrMilliDb;
-    }
-}
-
-static void fillStatistic(dtv_property& property, const SimulatedFrontend& frontend, const SimulatedSignal& signal)
-{
-    dtv_fe_stats& stats = property.u.st;
-    std::memset(&stats, 0, sizeof stats);
-    const SimulatedStatistics kind = frontend.simulation.statistics;
-    if (kind == StatisticsNone || isLegacy(frontend.simulation)) return;  // len 0: no v5 statistics
-    if (kind == StatisticsOfDriver) {
-        fillDriverStatistic(property, frontend, signal);
-        return;
-    }
-    // A tuner that fills in its strength alone, in dB, from the start.
-    if (strengthAlone(kind)) {
-        if (property.cmd != DTV_STAT_SIGNAL_STRENGTH) return;
-        stats.len = 1;
-        stats.stat[0].scale = FE_SCALE_DECIBEL;
-        stats.stat[0].svalue = frontend.tuned ? strengthMilliDbm(frontend, signal) : 0;
-        return;
-    }
-    stats.len = 1;
-    stats.stat[0].scale = FE_SCALE_NOT_AVAILABLE;
-    if (property.cmd == DTV_STAT_CNR && signal.locked) {
-        if (kind == StatisticsDecibel) {
-            stats.stat[0].scale = FE_SCALE_DECIBEL;
-            stats.stat[0].svalue = signal.carrierToNoiseMilliDb;
-        } else {
-            stats.stat[0].scale = FE_SCALE_RELATIVE;
-            stats.stat[0].uvalue = relativeOf(signal.carrierToNoiseMilliDb);
-        }
-    } else if (property.cmd == DTV_STAT_SIGNAL_STRENGTH && frontend.tuned) {
-        if (kind == StatisticsDecibel) {
-            stats.stat[0].scale = FE_SCALE_DECIBEL;
-            stats.stat[0].svalue = strengthMilliDbm(frontend, signal);
-        } else {
-            stats.stat[0].scale = FE_SCALE_RELATIVE;
-            stats.stat[0].uvalue = relativeOf(strengthMilliDbm(frontend, signal) + 90000);
-        }
-    }
-}
-
-static uint32_t apiVersion(const SimulatedFrontend& frontend)
-{
-    // 5.10 brought the statistics properties; 5.5 is the oldest v5 that
-    // enumerates delivery systems.
-    return isLegacy(frontend.simulation) ? 0x0509 : 0x050B;
-}
-
 static uint32_t kernelCodeRate(const std::string& rate)
 {
     for (const auto& each : kernelCodeRates)
@@ -358,7 +240,7 @@ static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint
     const bool readBack = frontend.simulation.readsBack && signal.locked;
     if (readBack) lockedValues(frontend, &lockedSystem, &lockedModulation, &lockedFec);
     switch (property.cmd) {
-    case DTV_API_VERSION: property.u.data = apiVersion(frontend); return 0;
+    case DTV_API_VERSION: property.u.data = simulatedApiVersion(frontend.simulation); return 0;
     case DTV_DELIVERY_SYSTEM:
         property.u.data = readBack && frontend.simulation.readsBackSystem ? lockedSystem : frontend.deliverySystem;
         return 0;
@@ -386,7 +268,7 @@ static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint
     case DTV_STAT_POST_ERROR_BIT_COUNT:
     case DTV_STAT_POST_TOTAL_BIT_COUNT:
     case DTV_STAT_ERROR_BLOCK_COUNT:
-    case DTV_STAT_TOTAL_BLOCK_COUNT: fillStatistic(property, frontend, signal); return 0;
+    case DTV_STAT_TOTAL_BLOCK_COUNT: fillSimulatedStatistic(property, frontend, signal); return 0;
     }
     return -EINVAL;
 }
@@ -494,25 +376,6 @@ static void fillInfo(const SimulatedFrontend& frontend, dvb_frontend_info* info)
                                       FE_CAN_2G_MODULATION);
 }
 
-static uint16_t legacyFigure(const SimulatedFrontend& frontend, unsigned long request, uint64_t nowMs)
-{
-    const SimulatedSignal signal = signalNow(frontend, nowMs);
-    if (frontend.simulation.statistics == StatisticsOfDriver) {
-        if (!signal.locked) return 0;
-        const DriverStatistics figures = driverFiguresNow(frontend, signal);
-        return request == FE_READ_SNR ? figures.snr : figures.strength;
-    }
-    if (request != FE_READ_SNR)
-        return static_cast<uint16_t>(frontend.tuned ? relativeOf(strengthMilliDbm(frontend, signal) + 90000) : 0);
-    if (!signal.locked) return 0;
-    const int32_t milliDb = signal.carrierToNoiseMilliDb;
-    switch (frontend.simulation.statistics) {
-    case StatisticsLegacyTenths: return static_cast<uint16_t>(milliDb <= 0 ? 0 : (milliDb + 50) / 100);
-    case StatisticsLegacyNegative: return static_cast<uint16_t>(static_cast<int16_t>((milliDb + 500) / 1000 - 90));
-    default: return static_cast<uint16_t>(relativeOf(milliDb));
-    }
-}
-
 // The rest of the kernel thread's search under way, which every request waits for.
 static uint32_t searchHoldMs(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
@@ -602,13 +465,9 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
     case FE_ENABLE_HIGH_LNB_VOLTAGE: return 0;
     case FE_READ_SNR:
     case FE_READ_SIGNAL_STRENGTH:
-        if (frontend.simulation.statistics == StatisticsStrengthOnly) return -kernelNotSupported;
-        if (!isLegacy(frontend.simulation) && frontend.simulation.statistics != StatisticsV5StrengthOnly &&
-            frontend.simulation.statistics != StatisticsOfDriver)
-            return -ENOTTY;
         if (!argument) return -EFAULT;
-        *static_cast<uint16_t*>(argument) = legacyFigure(frontend, request, nowMs);
-        return 0;
+        return simulatedOlderFigure(frontend, request == FE_READ_SNR, signalNow(frontend, nowMs),
+                                    static_cast<uint16_t*>(argument));
     case FE_READ_BER:
     case FE_READ_UNCORRECTED_BLOCKS: return -ENOTTY;
     }

@@ -38,6 +38,9 @@ struct SimulatedFrontend {
     uint64_t scrCommandAtMs = 0;     // when the device last heard a command
     bool scrCommandPending = false;  // heard at 18 V, the supply not lowered since
     int scrNeighbourCarrier = -1;    // the carrier another receiver asks for, once chosen
+    // With dont-poll: the v5 strength as the latest FE_READ_SIGNAL_STRENGTH measured it.
+    bool strengthHeld = false;
+    int64_t heldStrengthMilliDb = 0;
     // One line per request that reaches the hardware: "voltage 18",
     // "tone on", "diseqc E0 10 38 FB", "burst A",
     // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and

@@ -195,12 +195,13 @@ static bool parsePersonality(const std::vector<std::string>& words, Simulation* 
     else if (name == "no-burst") simulation->noBurst = true;
     else if (name == "reads-back") simulation->readsBack = true;
     else if (name == "needs-rolloff") simulation->needsRolloff = true;
+    else if (name == "dont-poll") simulation->dontPoll = true;
     else if (name == "reads-back-modcod") {
         simulation->readsBack = true;
         simulation->readsBackSystem = false;
     } else
         *problem = "expected \"personality needs-code-rate|ignores-modulation|finds-either-system|v5-strength-only|"
-                   "strength-only|no-burst|reads-back|reads-back-modcod|needs-rolloff\"";
+                   "strength-only|no-burst|reads-back|reads-back-modcod|needs-rolloff|dont-poll\"";
     return problem->empty();
 }
 

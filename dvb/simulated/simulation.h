@@ -35,8 +35,11 @@
 //                    a driver's own arithmetic from the C/N (driver_statistics.h):
 //                    ds3000, cx24116, cx24116-esno (loaded with esno_snr=1,
 //                    which /sys/module/cx24116/parameters/esno_snr then says),
-//                    stv090x, stv0900, stb0899, m88ds3103 or stv0910, their
-//                    strength at -70 dBm plus the C/N
+//                    stv090x, stv0900, stb0899, m88ds3103, stv0910 or
+//                    m88rs6000, their strength at -70 dBm plus the C/N
+//                    (through an installation, the level of the tuned
+//                    channel), given before the lock where the driver gives
+//                    it so (driver_strength.h)
 //   rolloff 0.35|0.25|0.20  the transponder's roll-off: a DVB-S2 tune that
 //                    names another does not lock it (unless told, any locks)
 //   search MS        while tuned and unlocked, the kernel's frontend thread
@@ -76,6 +79,9 @@
 //                    asked too, as stv0910 does
 //   personality needs-rolloff  DVB-S2 with an automatic roll-off is taken
 //                    without a word and never locks, as on tda10071
+//   personality dont-poll  the tuner's v5 strength is measured only when
+//                    FE_READ_SIGNAL_STRENGTH asks (none before), as ts2020
+//                    does where its bridge sets dont_poll
 //   personality reads-back  while locked, the driver gives back the system,
 //                    modulation and code rate it locked (the transponder's own:
 //                    8PSK where DVB-S2 names none and the tune named none either,
@@ -189,6 +195,7 @@ struct Simulation {
     bool ignoresModulation = false;
     bool findsEitherSystem = false;
     bool noBurst = false;
+    bool dontPoll = false;   // personality dont-poll
     bool hasStream = false;  // a PAT and an SDT are sent
     uint16_t transportStreamId = 0;
     uint16_t originalNetworkId = 0;

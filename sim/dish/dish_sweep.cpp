@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "cardbase/reading_pace.h"
+#include "cardbase/sweep/sweep_run.h"
 #include "sim/dish/dish_level.h"
 #include "sim/dish/dish_network.h"
 #include "tuner/lnb_rules.h"
@@ -22,10 +24,10 @@ static int32_t receivedPolarization(const DishModel& model, const SweepPlan& pla
     return plan.request.polarization == 0 && !model.eighteenLost ? 0 : 1;
 }
 
-// Each step's measure errs a little, as the tuner's does.
-static double stepWanderDb(uint32_t step)
+// Each step's measure errs a little, as the tuner's does: the same for the same step.
+static double stepWanderDb(int32_t frequencyMHz)
 {
-    uint32_t h = step * 0x85EBCA6Bu + 0x27D4EB2Fu;
+    uint32_t h = static_cast<uint32_t>(frequencyMHz) * 0x85EBCA6Bu + 0x27D4EB2Fu;
     h ^= h >> 13;
     h *= 0xC2B2AE35u;
     h ^= h >> 16;
@@ -42,46 +44,59 @@ static double stepLevelDbm(const DishModel& model, const SweepPlan& plan, int32_
     return channelPowerDbm(model, received, width, receivedPolarization(model, plan), nowMs);
 }
 
-// A tuning of the peak at one symbol rate, as the program would send it.
-static void tryPeak(const DishModel& model, const SweepPlan& plan, SweepPeak& peak, uint32_t nowMs)
+// A tuning of a peak at one symbol rate, as the program would send it:
+// a fault then plays as it does for a start.
+static DishModel trialOf(const DishModel& model, const SweepPlan& plan, int32_t frequencyMHz, int32_t rate)
 {
-    peak.tried = true;
-    // Tuned as the program would tune it: a fault then plays as it does for a start.
-    const int32_t intermediate = intermediateMHzOf(plan, peak.frequencyMHz);
+    const int32_t intermediate = intermediateMHzOf(plan, frequencyMHz);
     const int32_t received = plan.oscillatorAbove ? cBandLnbMHz - intermediate
                                                   : intermediate + (plan.toneOn ? highBandLnbMHz : lowBandLnbMHz);
-    for (int32_t rate : symbolRatesToTry(peak)) {
-        DishModel trial = model;
-        trial.cable = DishCable();  // the sweep's levels see the LNB straight, and so do its tries
-        recordTuning(trial, SetLnbSelectionCall, lnbSelectionFor(received));
-        recordTuning(trial, SetLnbFrequencyCall, lnbFrequencyFor(received));
-        recordTuning(trial, SetPolarityCall, plan.request.polarization);
-        recordTuning(trial, SetSymbolRateCall, rate);
-        recordTuning(trial, SetTransponderFrequencyCall, received);
-        recordTuning(trial, SetDiseqcCall, plan.request.diseqcCode);
-        const DishSignal signal = dishSignal(trial, nowMs);
-        if (signal.verdict != Locked) continue;
-        const Satellite& satellite = model.sky[static_cast<size_t>(signal.satellite)];
-        peak.locked = true;
-        peak.symbolRate = rate;
-        peak.hasModcod = true;
-        peak.modcod = satellite.transponders[static_cast<size_t>(signal.transponder)].modcod;
-        peak.network = satelliteNetwork(satellite);
-        return;
-    }
+    DishModel trial = model;
+    trial.cable = DishCable();  // the sweep's levels see the LNB straight, and so do its tries
+    recordTuning(trial, SetLnbSelectionCall, lnbSelectionFor(received));
+    recordTuning(trial, SetLnbFrequencyCall, lnbFrequencyFor(received));
+    recordTuning(trial, SetPolarityCall, plan.request.polarization);
+    recordTuning(trial, SetSymbolRateCall, rate);
+    recordTuning(trial, SetTransponderFrequencyCall, received);
+    recordTuning(trial, SetDiseqcCall, plan.request.diseqcCode);
+    return trial;
 }
 
 SweepResult sweepDish(const DishModel& model, const SweepPlan& plan, uint32_t nowMs)
 {
-    SweepResult result;
-    result.unit = LevelDbm;
-    uint32_t step = 0;
-    for (int32_t frequency : plan.frequenciesMHz) {
-        const double level = stepLevelDbm(model, plan, frequency, nowMs) + stepWanderDb(step++);
-        result.points.push_back(SweepPoint{frequency, true, std::round(level * 100.0) / 100.0});
-    }
-    findSweepPeaks(result);
-    if (plan.request.tryPeaks)
-        for (SweepPeak& peak : result.peaks) tryPeak(model, plan, peak, nowMs);
-    return result;
+    // The practice dish answers at once: the loop's time is its own.
+    uint64_t clock = nowMs;
+    DishModel trial = model;
+    SweepCard card;
+    card.begin = [](std::string*) { return SweepCallOk; };
+    card.measure = [&](int32_t frequency, SignalLevel* level, std::string*) {
+        level->state = LevelLive;
+        level->unit = LevelDbm;
+        level->value =
+            std::round((stepLevelDbm(model, plan, frequency, nowMs) + stepWanderDb(frequency)) * 100.0) / 100.0;
+        return SweepCallOk;
+    };
+    card.tune = [&](int32_t frequency, int32_t rate, uint32_t* lockWaitMs) {
+        trial = trialOf(model, plan, frequency, rate);
+        *lockWaitMs = readingIntervalMs;
+        return SweepCallOk;
+    };
+    card.read = [&](TryReading* reading) {
+        const DishSignal signal = dishSignal(trial, nowMs);
+        *reading = TryReading();
+        if (signal.verdict != Locked) return SweepCallOk;
+        const Satellite& satellite = model.sky[static_cast<size_t>(signal.satellite)];
+        reading->locked = reading->settled = reading->hasModcod = true;
+        reading->modcod = satellite.transponders[static_cast<size_t>(signal.transponder)].modcod;
+        reading->network = satelliteNetwork(satellite);
+        return SweepCallOk;
+    };
+    card.pause = [&](uint32_t ms) {
+        clock += ms;
+        return true;
+    };
+    card.interrupted = [] { return false; };
+    card.report = [](const SweepStatus&) { return true; };
+    card.nowMs = [&] { return clock; };
+    return runSweepLoop(plan, card).result;
 }

@@ -81,3 +81,13 @@ test("a margin the card gives as a floor is shown and spoken with 'or more'", ()
   const picked = Margin.marginFor(cardDoesNot, 'S-QPSK-3/4', thresholds, { lock: true, cn: 14.1, cnOrMore: true });
   assert.deepStrictEqual([picked.marginDb, picked.orMore], [7.2, true]);
 });
+
+test("a margin at most its figure (a driver's floor) is shown and spoken with 'or less'", () => {
+  const atMost = Object.assign({}, cardKnows, { marginDb: -6.7, verdict: 'failing', orLess: true });
+  const shown = Margin.marginFor(atMost, '', thresholds, locked(1.5));
+  assert.deepStrictEqual([shown.known, shown.marginDb, shown.orMore, shown.orLess], [true, -6.7, false, true]);
+  assert.strictEqual(Margin.speechFor('en', shown).text, 'minus 6.7 or less');
+  assert.strictEqual(Margin.speechFor('ru', shown).text, 'минус 6,7 или меньше');
+  const picked = Margin.marginFor(cardDoesNot, 'S-QPSK-3/4', thresholds, { lock: true, cn: 1.5, cnOrLess: true });
+  assert.deepStrictEqual([picked.marginDb, picked.orLess], [-5.4, true]);
+});

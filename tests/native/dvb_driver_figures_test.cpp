@@ -33,6 +33,8 @@ static const Chip chips[] = {
     {"STV0900 frontend", DriverStv0900, true},
     {"STB0899 Multistandard", DriverStb0899, false},
     {"STB0899 Multistandard", DriverStb0899, true},
+    {"Conexant CX24116/CX24118", DriverCx24116, false},
+    {"Conexant CX24116/CX24118", DriverCx24116, true},
     {"Conexant CX24116/CX24118", DriverCx24116Esno, false},
     {"Conexant CX24116/CX24118", DriverCx24116Esno, true},
     {"Montage Technology M88DS3103", DriverM88ds3103, false},
@@ -174,35 +176,37 @@ TEST(DvbDriverFigures, ASteadySignalsReadingsMoveByTwoPointsAtMostOrByOneOfTheDr
     }
 }
 
-// cx24116 as loaded (esno_snr=0): a register read as two decimal digits, a
-// relative figure that rises with the signal, and no C/N in dB to make a
-// margin from; with esno_snr=1 Es/N0 in 0.1 dB.
-TEST(DvbDriverFigures, Cx24116sDefaultScaleIsRelativeWithoutAMarginAndItsParameterMakesItDecibels)
+// cx24116 as loaded (esno_snr=0): the low byte of Es/N0 in 0.1 dB through
+// a table of its two hexadecimal nibbles, that is the byte x 409.6: every
+// one of the 160 codes below 0xa0 decodes to its own tenth, 0xa0 and above
+// (0xffff) is its ceiling, and it makes a margin; esno_snr=1 gives Es/N0 in
+// 0.1 dB as it is.
+TEST(DvbDriverFigures, Cx24116sDefaultScaleIsEsnoInTenthsThroughItsTableAndItsParameterItsRegisters)
 {
     const FrontendTraits traits = frontendTraitsFor("Conexant CX24116/CX24118");
-    int32_t quality = 0;
-    FigureMemory memory;
-    for (double truth = 2.0; truth <= 16.0001; truth += 0.5) {
+    const auto read = [&](uint16_t value, bool parameterSet) {
+        FigureMemory memory;
         RawFigures raw;
         raw.v5 = false;
         raw.locked = true;
         raw.cnrScale = ScaleRelative;
-        raw.cnr = driverStatistics(DriverCx24116, true, truth, -60.0).snr;
-        const FrontendFigures figures = figuresFrom(raw, memory, figureScalesFor(traits, true, false), 0);
-        EXPECT_EQ(FormDriverRelative, figures.form) << truth;
-        EXPECT_FALSE(figures.statistics.hasCarrierToNoise) << truth;
-        EXPECT_FALSE(carrierToNoiseInDecibels(figures)) << truth;
-        const int32_t now = readingFromStatistics(figures.statistics).quality;
-        EXPECT_GE(now, quality) << truth;
-        quality = now;
+        raw.cnr = value;
+        return figuresFrom(raw, memory, figureScalesFor(traits, true, parameterSet), 0);
+    };
+    for (int code = 0; code < 0xa0; ++code) {
+        const uint16_t value = driverStatistics(DriverCx24116, true, code / 10.0, -60.0).snr;
+        const FrontendFigures figures = read(value, false);
+        EXPECT_EQ(FormDriverDecibel, figures.form) << code;
+        EXPECT_NEAR(code / 10.0, figures.statistics.carrierToNoiseDb, 1e-9) << code;
+        EXPECT_FALSE(figures.carrierToNoiseAtLeast) << code;
     }
-    EXPECT_EQ(99, quality);  // 16 dB is 0xa0: the top of its scale
-    RawFigures raw;
-    raw.v5 = false;
-    raw.locked = true;
-    raw.cnrScale = ScaleRelative;
-    raw.cnr = driverStatistics(DriverCx24116Esno, true, 9.7, -60.0).snr;
-    const FrontendFigures esno = figuresFrom(raw, memory, figureScalesFor(traits, true, true), 0);
+    // Truncating, 16383 would read 3.9 dB.
+    EXPECT_EQ("4.0 dB", carrierToNoiseText(read(16383, false)));
+    const FrontendFigures top = read(0xffff, false);
+    EXPECT_EQ("16.0 dB or more", carrierToNoiseText(top));
+    EXPECT_TRUE(carrierToNoiseInDecibels(top));
+    EXPECT_EQ("older (no v5), s/n read as c/n by the driver's own arithmetic", formDescription(read(16383, false)));
+    const FrontendFigures esno = read(driverStatistics(DriverCx24116Esno, true, 9.7, -60.0).snr, true);
     EXPECT_EQ(FormDriverDecibel, esno.form);
     EXPECT_NEAR(9.7, esno.statistics.carrierToNoiseDb, 1e-9);
 }

@@ -110,17 +110,33 @@ TEST(DvbHelperReport, StatusShowsWhateverFiguresTheFrontendGives)
     figures.statistics.locked = true;
     figures.statistics.hasCarrierToNoise = true;
     figures.statistics.carrierToNoiseDb = 10.07;
-    figures.hasStrengthDbm = true;
-    figures.strengthDbm = -55.25;
+    figures.strength.state = LevelLive;
+    figures.strength.value = -55.25;
     const std::string report = statusReport(description, figures);
     EXPECT_NE(std::string::npos, report.find("lock: yes\nc/n: 10.1 dB\nstrength: -55.2 dBm\n")) << report;
     figures.statistics.hasCarrierToNoise = false;
     figures.statistics.hasQuality = true;
     figures.statistics.qualityPercent = 61;
-    figures.hasStrengthDbm = false;
-    figures.statistics.hasStrength = true;
-    figures.statistics.strengthPercent = 40;
+    figures.strength.unit = LevelPercent;
+    figures.strength.value = 40.0;
     EXPECT_NE(std::string::npos, statusReport(description, figures).find("c/n: 61 % (relative)\nstrength: 40 %\n"));
+    // In the driver's own units and limits: a stretch its table reads as one value, its bound, a gain.
+    figures.strength.unit = LevelDbm;
+    figures.strength.value = -69.0;
+    figures.strength.ranged = true;
+    figures.strength.rangeTo = -60.0;
+    EXPECT_NE(std::string::npos, statusReport(description, figures).find("strength: -60 to -69 dBm\n"));
+    figures.strength.ranged = false;
+    figures.strength.value = -30.0;
+    figures.strength.bound = LevelOrMore;
+    EXPECT_NE(std::string::npos, statusReport(description, figures).find("strength: -30.0 dBm or more\n"));
+    figures.strength.bound = LevelExact;
+    figures.strength.unit = LevelGain;
+    figures.strength.value = -45.0;
+    EXPECT_NE(std::string::npos,
+              statusReport(description, figures).find("strength: -45.0 dB (the tuner's gain, not dBm)\n"));
+    figures.strength = SignalLevel();
+    EXPECT_NE(std::string::npos, statusReport(description, figures).find("strength: -\n"));
 }
 
 static FrontendPlan planFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)

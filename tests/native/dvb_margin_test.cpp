@@ -208,8 +208,8 @@ TEST(DvbMarginHelper, StatusWithTunePrintsTheModulationItsSourceAndTheMargin)
 }
 
 // Known drivers' older figures give a C/N and a margin, said "or more" where
-// the driver rounds down or stops at its ceiling; cx24116's default scale
-// is relative and gives none.
+// the driver rounds down or stops at its ceiling, "or less" at its floor;
+// cx24116's default scale too is Es/N0 in 0.1 dB.
 TEST(DvbMarginHelper, EachKnownDriversOwnScaleGivesItsCarrierToNoiseAndMargin)
 {
     // stv0900 at 16 dB: held at its ceiling of 14.1 dB; against DVB-S2 8PSK 3/4's 8.21 dB.
@@ -225,11 +225,22 @@ TEST(DvbMarginHelper, EachKnownDriversOwnScaleGivesItsCarrierToNoiseAndMargin)
         tuned("name Montage Technology M88DS3103\nstatistics m88ds3103\n0 lock 10.3\n", {"--modcod", "S2-8PSK-3/4"});
     EXPECT_TRUE(contains(result.output, "c/n: 10.0 dB or more\n")) << result.output;
     EXPECT_TRUE(contains(result.output, "margin: +1.8 dB or more (marginal)\n")) << result.output;
-    // cx24116 as loaded: a relative figure, no margin; with esno_snr=1 Es/N0 in 0.1 dB.
+    // cx24116 as loaded: Es/N0 through its table, a margin; at its ceiling "or more".
     const std::string cx24116 = "name Conexant CX24116/CX24118\npersonality needs-code-rate\ntransponder DVB-S\n";
     result = tuned(cx24116 + "statistics cx24116\n0 lock 10\n", {"--modcod", "S-QPSK-3/4"});
-    EXPECT_TRUE(contains(result.output, "margin: unknown (the tuner gives no C/N in dB)\n")) << result.output;
-    EXPECT_TRUE(contains(result.output, "the driver's relative figure")) << result.output;
+    EXPECT_TRUE(contains(result.output, "c/n: 10.0 dB\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "margin: +3.1 dB (good)\n")) << result.output;
+    // (A network table of its own, so that the network's word comes at once.)
+    const std::string network = "stream 1 318\nnit actual 318 Test\nentry 1 318 13.0E\n";
+    result = tuned(cx24116 + network + "statistics cx24116\n0 lock 17\n", {"--modcod", "S-QPSK-3/4"});
+    EXPECT_TRUE(contains(result.output, "c/n: 16.0 dB or more\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, "margin: +9.1 dB or more (good)\n")) << result.output;
+    // stb0899's DVB-S table stops at 1.5 dB: a lock below it reads "or less", and so does its margin.
+    result =
+        tuned(network + "name STB0899 Multistandard\nstatistics stb0899\nsystem strict\ntransponder DVB-S\n0 lock 1\n",
+              {"--modcod", "S-QPSK-1/2"});
+    EXPECT_TRUE(contains(result.output, "c/n: 1.5 dB or less\n")) << result.output;
+    EXPECT_TRUE(contains(result.output, " dB or less (failing)\n")) << result.output;
     result = tuned(cx24116 + "statistics cx24116-esno\n0 lock 10\n", {"--modcod", "S-QPSK-3/4"});
     EXPECT_TRUE(contains(result.output, "c/n: 10.0 dB\n")) << result.output;
     EXPECT_TRUE(contains(result.output, "margin: +3.1 dB (good)\n")) << result.output;

@@ -76,6 +76,29 @@ TEST(DvbSweepHelper, EachCarrierIsAHumpWhereItIsAndLocksWhenTried)
     EXPECT_LT(supplies, 8);  // once for the sweep, then only for the starts that try the peaks
 }
 
+// stv0900 reads the band's noise in its RF table's flat stretch (-70 or -69
+// dBm, anywhere up to -60): a known live driver, so no "repeats one level";
+// the carriers rise out of it in dBm, found by the coarse pass and the fine
+// steps at their edges.
+TEST(DvbSweepHelper, AKnownLiveDriversFlatStretchIsTheFloorItsCarriersRiseFrom)
+{
+    HelperFiles files = helperFiles(std::string(installation) + "name STV0900 frontend\nstatistics stv0900\n");
+    const HelperResult result =
+        runHelper({"--simulate", files.simulation, "--sweep", "--csv", files.folder + "/band.csv"}, files);
+    ASSERT_EQ(ExitOk, result.exitCode) << result.output;
+    const std::vector<int> peaks = peaksIn(result.output);
+    ASSERT_EQ(3u, peaks.size()) << result.output;
+    for (int carrier : {10723, 10930, 11220}) EXPECT_TRUE(peakNear(peaks, carrier)) << carrier << "\n" << result.output;
+    EXPECT_NE(std::string::npos, result.output.find(" steps of 2 MHz, ")) << result.output;
+    EXPECT_TRUE(result.output.find(" measured, floor -69.0 dBm") != std::string::npos ||
+                result.output.find(" measured, floor -70.0 dBm") != std::string::npos)
+        << result.output;
+    // The steps the coarse pass measured off the carriers read the stretch.
+    const std::vector<std::string> csv = fileLines(files.folder + "/band.csv");
+    ASSERT_EQ(501u, csv.size());
+    EXPECT_TRUE(csv[1].rfind("10700,H,-70.00,dBm", 0) == 0 || csv[1].rfind("10700,H,-69.00,dBm", 0) == 0) << csv[1];
+}
+
 TEST(DvbSweepHelper, AFrontendWithoutALevelBeforeTheLockIsSaidAtOnce)
 {
     HelperFiles known = helperFiles(std::string(installation) + "name STV0910\n");

@@ -8,6 +8,8 @@
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_identity.h"
 #include "cardbase/network/psi_build.h"
+#include "cardbase/phone/phone_feed.h"
+#include "cardbase/phone/phone_margin.h"
 
 namespace {
 
@@ -300,6 +302,32 @@ TEST(MarginWatches, ALostLockOrANewStartForgetsTheTunersWord)
     EXPECT_EQ(GapNetworkReading, watchedMargin(watch, network, locked).networkGap);
     watch.carrierToNoiseInDecibels = false;
     EXPECT_EQ(MarginNoDecibels, watchedMargin(watch, network, locked).state);
+}
+
+// A reading at a driver's floor (decibel-or-less) makes a margin at most its
+// figure, carried to the page as "or less".
+TEST(MarginWatches, AReadingAtTheDriversFloorMakesAMarginAtMostItsFigure)
+{
+    MarginWatch watch;
+    marginLock(watch, true);
+    marginTunerWord(watch, knownWord(parsed("S2-8PSK-3/4")));
+    SignalReading floor{true, 1, 1.5f};
+    floor.unit = SnrUnitDecibelOrLess;
+    const LinkMargin atMost = watchedMargin(watch, NetworkReport(), floor);
+    ASSERT_EQ(MarginKnown, atMost.state);
+    EXPECT_TRUE(atMost.atMost);
+    EXPECT_FALSE(atMost.atLeast);
+    EXPECT_EQ("-6.7 dB or less", marginFigureText(atMost));
+    EXPECT_EQ("margin: -6.7 dB or less (failing)", marginLine(atMost));
+    EXPECT_NE(std::string::npos, marginJson(atMost).find("\"orMore\":false,\"orLess\":true}"));
+    PhoneFeed feed;
+    feedReading(feed, floor, feed.network, atMost, 1300);
+    EXPECT_NE(std::string::npos,
+              readingEvent(feed, readingsAfter(feed, 0)[0]).find("\"cn\":1.50,\"cnOrMore\":false,\"cnOrLess\":true,"));
+    EXPECT_NE(std::string::npos, streamOpening(feed, 1400).find("[1,1300,1,1,1.50,0,8.21,-1,"));
+    // A reading whose figure is derived makes none, whatever its floor.
+    floor.unit = SnrUnitDerived;
+    EXPECT_EQ(MarginNoDecibels, watchedMargin(watch, NetworkReport(), floor).state);
 }
 
 }  // namespace

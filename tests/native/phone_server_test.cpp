@@ -236,7 +236,8 @@ TEST(PhoneFeedNetwork, TheNetworkObjectSaysWhatIsKnownAndWhatWasExpected)
 TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
 {
     EXPECT_EQ("{\"status\":\"nolock\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
-              "\"marginDb\":null,\"verdict\":null,\"why\":\"no lock\",\"missing\":null,\"orMore\":false}",
+              "\"marginDb\":null,\"verdict\":null,\"why\":\"no lock\",\"missing\":null,\"orMore\":false,"
+              "\"orLess\":false}",
               marginJson(LinkMargin()));
     MarginInputs inputs;
     inputs.locked = inputs.carrierToNoiseInDecibels = true;
@@ -245,14 +246,14 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     const LinkMargin known = linkMargin(inputs);
     EXPECT_EQ("{\"status\":\"known\",\"modcod\":\"S2-8PSK-3/4\",\"name\":\"DVB-S2 8PSK 3/4\",\"source\":\"tuner\","
               "\"thresholdDb\":8.21,\"marginDb\":4.2,\"verdict\":\"good\",\"why\":null,\"missing\":null,"
-              "\"orMore\":false}",
+              "\"orMore\":false,\"orLess\":false}",
               marginJson(known));
     inputs.tuner = missingWord(GapEcho);
     inputs.network = missingWord(GapNoDescriptor);
     EXPECT_EQ("{\"status\":\"nomodcod\",\"modcod\":null,\"name\":null,\"source\":\"unknown\",\"thresholdDb\":null,"
               "\"marginDb\":null,\"verdict\":null,\"why\":\"modulation and code rate unknown\",\"missing\":"
               "\"the tuner gives back only what it was asked; this stream's entry has no satellite delivery system "
-              "descriptor\",\"orMore\":false}",
+              "descriptor\",\"orMore\":false,\"orLess\":false}",
               marginJson(linkMargin(inputs)));
     inputs.carrierToNoiseInDecibels = false;
     EXPECT_NE(std::string::npos, marginJson(linkMargin(inputs)).find("\"why\":\"the tuner gives no C/N in dB\""));
@@ -280,13 +281,13 @@ TEST(PhoneFeedMargin, TheMarginObjectTheThresholdsAndTheHistorysThresholds)
     EXPECT_NE(std::string::npos, opening.find("\"thresholds\":{\"allowanceDb\""));
     const std::string second = readingEvent(feed, readingsAfter(feed, 1)[0]);
     EXPECT_NE(std::string::npos, second.find("\"margin\":{\"status\":\"known\""));
-    EXPECT_NE(std::string::npos, second.find("\"cn\":12.43,\"cnOrMore\":true,\"searchingMs\":null,"));
+    EXPECT_NE(std::string::npos, second.find("\"cn\":12.43,\"cnOrMore\":true,\"cnOrLess\":false,"));
     // A margin that is at least its figure says so.
     inputs = MarginInputs();
     inputs.locked = inputs.carrierToNoiseInDecibels = inputs.carrierToNoiseAtLeast = true;
     inputs.carrierToNoiseDb = 12.43;
     inputs.tuner = knownWord(Modcod{ModDvbS2, Mod8psk, 3, 4});
-    EXPECT_NE(std::string::npos, marginJson(linkMargin(inputs)).find("\"orMore\":true}"));
+    EXPECT_NE(std::string::npos, marginJson(linkMargin(inputs)).find("\"orMore\":true,\"orLess\":false}"));
 }
 
 // Readings sent together (a phone that fell behind, a stream opened late)
@@ -317,8 +318,8 @@ TEST(PhoneFeedMargin, EachReadingCarriesTheNetworkAndMarginOfItsOwnMoment)
     SignalReading searching{false, 0, 0.0f};
     searching.searchingMs = 2300;
     feedReading(feed, searching, feed.network, LinkMargin(), 1300);
-    EXPECT_NE(std::string::npos,
-              readingEvent(feed, readingsAfter(feed, 2)[0]).find("\"cnOrMore\":false,\"searchingMs\":2300,"));
+    EXPECT_NE(std::string::npos, readingEvent(feed, readingsAfter(feed, 2)[0])
+                                     .find("\"cnOrMore\":false,\"cnOrLess\":false,\"searchingMs\":2300,"));
 }
 
 TEST(PhoneSweep, OneSweepAtATimeOnlyWhileAzimoraIsNotMeasuringAndEveryPhoneSeesIt)

@@ -29,7 +29,22 @@ TEST(LevelAnswer, EveryKindOfLevelTravelsAndComesBackAsItWas)
     frozen.state = LevelFrozen;
     frozen.present = 0;
     EXPECT_EQ("level frozen present no", levelAnswerText(frozen));
-    for (const SignalLevel& level : {live, refreshed, none, frozen, SignalLevel()}) {
+    // A stretch the driver reads as one value, a driver's bound, a tuner's gain.
+    SignalLevel stretch = live;
+    stretch.value = -69.0;
+    stretch.ranged = true;
+    stretch.rangeTo = -60.0;
+    EXPECT_EQ("level live dbm -69000 to -60000", levelAnswerText(stretch));
+    SignalLevel bounded = live;
+    bounded.value = -30.0;
+    bounded.bound = LevelOrMore;
+    EXPECT_EQ("level live dbm -30000 or-more", levelAnswerText(bounded));
+    SignalLevel gain = refreshed;
+    gain.unit = LevelGain;
+    gain.value = -45.0;
+    gain.bound = LevelOrLess;
+    EXPECT_EQ("level refreshed gain -45000 or-less age 1250 refresh 2000 present yes", levelAnswerText(gain));
+    for (const SignalLevel& level : {live, refreshed, none, frozen, SignalLevel(), stretch, bounded, gain}) {
         SignalLevel back;
         ASSERT_TRUE(parseLevelAnswer(levelAnswerText(level), &back)) << levelAnswerText(level);
         EXPECT_EQ(levelAnswerText(level), levelAnswerText(back));
@@ -38,11 +53,28 @@ TEST(LevelAnswer, EveryKindOfLevelTravelsAndComesBackAsItWas)
     SignalLevel back;
     ASSERT_TRUE(parseLevelAnswer("level live dbm 0", &back));
     EXPECT_DOUBLE_EQ(0.0, back.value);
-    for (const char* wrong :
-         {"", "level", "level lively", "level live", "level live dbm", "level live watts -45", "level live dbm -0",
-          "level live dbm 045", "level live dbm 4.5", "level live dbm -45 age", "level live dbm -45 age 0",
-          "level live dbm -45 age -3", "level live dbm -45 present maybe", "level live dbm -45 extra",
-          "level  live dbm -45", "level frozen dbm -45", "network live"})
+    for (const char* wrong : {"",
+                              "level",
+                              "level lively",
+                              "level live",
+                              "level live dbm",
+                              "level live watts -45",
+                              "level live dbm -0",
+                              "level live dbm 045",
+                              "level live dbm 4.5",
+                              "level live dbm -45 age",
+                              "level live dbm -45 age 0",
+                              "level live dbm -45 age -3",
+                              "level live dbm -45 present maybe",
+                              "level live dbm -45 extra",
+                              "level  live dbm -45",
+                              "level frozen dbm -45",
+                              "network live",
+                              "level live dbm -45 to",
+                              "level live dbm -45 to x",
+                              "level live dbm -45 or-most",
+                              "level live dbm -45 or-less or-more",
+                              "level none-before-lock or-less"})
         EXPECT_FALSE(parseLevelAnswer(wrong, &back)) << wrong;
 }
 
@@ -53,20 +85,28 @@ TEST(LevelAnswer, ThePhonePageGetsTheLevelAsJson)
     level.value = -51.234;
     level.ageMs = 800;
     level.refreshMs = 2000;
-    EXPECT_EQ("{\"state\":\"refreshed\",\"unit\":\"dBm\",\"value\":-51.23,\"ageMs\":800,\"refreshMs\":2000,"
-              "\"present\":null}",
+    EXPECT_EQ("{\"state\":\"refreshed\",\"unit\":\"dBm\",\"value\":-51.23,\"to\":null,\"bound\":null,\"ageMs\":800,"
+              "\"refreshMs\":2000,\"present\":null}",
               levelJson(level));
+    level.bound = LevelOrLess;
+    level.ranged = true;
+    level.rangeTo = -40.0;
+    EXPECT_NE(std::string::npos, levelJson(level).find("\"value\":-51.23,\"to\":-40.00,\"bound\":\"or less\","));
     level.state = LevelNoneBeforeLock;
     level.present = 0;
-    EXPECT_EQ("{\"state\":\"none-before-lock\",\"unit\":null,\"value\":null,\"ageMs\":800,\"refreshMs\":2000,"
-              "\"present\":false}",
+    EXPECT_EQ("{\"state\":\"none-before-lock\",\"unit\":null,\"value\":null,\"to\":null,\"bound\":null,\"ageMs\":800,"
+              "\"refreshMs\":2000,\"present\":false}",
               levelJson(level));
+    level.bound = LevelExact;
+    level.ranged = false;
     level.state = LevelLive;
     level.unit = LevelPercent;
     level.value = 12.0;
     level.present = 1;
     EXPECT_NE(std::string::npos, levelJson(level).find("\"unit\":\"%\",\"value\":12.00"));
     EXPECT_NE(std::string::npos, levelJson(level).find("\"present\":true"));
+    level.unit = LevelGain;
+    EXPECT_NE(std::string::npos, levelJson(level).find("\"unit\":\"dB gain\","));
 }
 
 namespace {

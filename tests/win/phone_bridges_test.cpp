@@ -101,6 +101,27 @@ TEST_F(PhoneDvbTest, EachReadingOfTheLinuxBridgeHasAMarginOnlyWhereItsOwnFigureI
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// stb0899 gives no level before the lock (its 0 unless locked is no live 0
+// %), and at its table's lowest C/N, 1.5 dB, its figure reads "or less".
+TEST_F(PhoneDvbTest, TheLinuxBridgeSaysWhereTheDriverGivesNoLevelAndWhereItsFiguresStop)
+{
+    const std::string folder = newProgramFolder("phone-dvb-driver-limits");
+    ASSERT_TRUE(startHelper(helper_, folder,
+                            "name STB0899 Multistandard\nstatistics stb0899\nsystem strict\ntransponder DVB-S\n"
+                            "0 nolock\n2500 lock 1\n"));
+    const uint16_t port = freePort();
+    AppRun& run = startWithPhone(folder, port);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    startTypedEntry(run, "11362H27500");
+    const std::string stream = phoneAsk(port, "/events", "\"lock\":true", 1, 12000);
+    EXPECT_NE(std::string::npos, stream.find("\"lock\":false,\"quality\":0,\"cn\":0.00,")) << stream.substr(0, 600);
+    EXPECT_NE(std::string::npos, stream.find("\"level\":{\"state\":\"none-before-lock\",\"unit\":null,"));
+    EXPECT_EQ(std::string::npos, stream.find("\"level\":{\"state\":\"live\",\"unit\":\"%\""));
+    EXPECT_NE(std::string::npos, stream.find("\"cn\":1.50,\"cnOrMore\":false,\"cnOrLess\":true,"))
+        << stream.substr(stream.size() > 800 ? stream.size() - 800 : 0);
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 using PhoneBdaTest = BdaProgramTest;
 
 TEST_F(PhoneBdaTest, TheBdaBridgeServesItsReadingsAskedForByItsSettingsFile)

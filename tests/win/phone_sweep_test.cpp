@@ -1,8 +1,9 @@
 // The band swept from the phone page through the two bridges to real
 // tuners, while Azimora is in Setup: the Linux bridge asks azimora-dvb
 // (on a simulated frontend with carriers behind an LNB), the BDA bridge
-// starts its simulated tuner a step at a time; and the level each gives
-// the page before the lock.
+// starts its simulated tuner a step at a time; the level each gives the
+// page before the lock; and the BDA sweep giving way to the program at once,
+// the tuner its own again, and to the program's end.
 #include <cstdlib>
 
 #include "tests/win/bda_fixture.h"
@@ -86,6 +87,63 @@ TEST_F(PhoneSweepBdaTest, TheBdaBridgeSweepsFromTheTunersStatisticsAndGivesItsLe
         << unlocked.substr(0, 800);
     EXPECT_NE(std::string::npos, unlocked.find("\"present\":true}"));
     EXPECT_EQ(0, closeWithEscape(run));
+}
+
+// Two carriers of the high band that never lock: each peak's tries wait
+// their whole time for a lock at each of its likely symbol rates.
+const char carriersThatNeverLock[] = "signal 0 unlocked 30\ncarrier 11900 30 80\ncarrier 12300 30 80\n";
+
+// The sweep's steps tune at 18518 kS/s (25 MHz steps); its tries at a peak's likely rates.
+bool isTry(const std::string& tune) { return tune.find(" symbolRate=18518 ") == std::string::npos; }
+
+bool waitForATry(const AppRun& run, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 100) {
+        for (const std::string& line : logLines(run))
+            if (line.compare(0, 5, "tune ") == 0 && isTry(line)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+TEST_F(PhoneSweepBdaTest, TheProgramStartingToMeasureDuringASweepsTriesKeepsItsOwnTuning)
+{
+    const uint16_t port = freePort();
+    AppRun& run = startWithBridge(carriersThatNeverLock, "phone=" + std::to_string(port) + "\r\n");
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    EXPECT_NE(std::string::npos, askSweep(port, "band=high&pol=V&switch=&lnb=universal&step=25&try=1").find("202"));
+    ASSERT_TRUE(waitForATry(run, 30000));
+    startTypedEntry(run, "12245V27500");
+    const std::string own = "frequency=12245000 symbolRate=27500 polarisation=V";
+    std::vector<std::string> lines;
+    for (int waited = 0; waited < 10000; waited += 100) {
+        lines = tunes(run);
+        if (!lines.empty() && lines.back().find(own) != std::string::npos) break;
+        Sleep(100);
+    }
+    ASSERT_NE(std::string::npos, lines.back().find(own)) << lines.back();
+    // A try's wait is 3 s: had the sweep gone on to its next rate, it would have tuned by now.
+    Sleep(3500);
+    lines = tunes(run);
+    EXPECT_NE(std::string::npos, lines.back().find(own)) << lines.back();
+    const std::string failed = streamUntil(port, "\"state\":\"failed\"", 5000);
+    EXPECT_NE(std::string::npos, failed.find("\"problem\":\"Azimora began measuring\""));
+    EXPECT_EQ(0, closeWithEscape(run));
+    EXPECT_TRUE(unreleased(run).empty());
+}
+
+TEST_F(PhoneSweepBdaTest, ClosingAzimoraDuringASweepEndsItsThreadBeforeTheCardIsFreed)
+{
+    const uint16_t port = freePort();
+    AppRun& run = startWithBridge(carriersThatNeverLock, "phone=" + std::to_string(port) + "\r\n");
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    EXPECT_NE(std::string::npos, askSweep(port, "band=high&pol=V&switch=&lnb=universal&step=25&try=1").find("202"));
+    ASSERT_TRUE(waitForATry(run, 30000));
+    const DWORD began = GetTickCount();
+    EXPECT_EQ(0, closeWithEscape(run));
+    // The tries still had a dozen seconds to go: the sweep ended at once, and the card let go of every object.
+    EXPECT_LT(GetTickCount() - began, 8000u);
+    EXPECT_TRUE(unreleased(run).empty());
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 (function () {
   'use strict';
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
-  const Record = window.AzimoraRecord;
+  const Record = window.AzimoraRecord, Level = window.AzimoraLevel;
   const SweepChart = window.AzimoraSweepChart, Cable = window.AzimoraCable;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
@@ -108,7 +108,7 @@
     // The server's minute replaces the page's: it holds whatever the page missed.
     const rows = Array.isArray(data.readings) ? data.readings : [];
     state.readings = rows.map((r) => ({ seq: r[0], t: r[1], lock: r[2] === 1, quality: r[3], cn: r[4], tune: r[5],
-                                        th: typeof r[6] === 'number' ? r[6] : null, cnOrMore: r[7] === 1,
+                                        th: typeof r[6] === 'number' ? r[6] : null, cnOrMore: r[7] === 1, cnOrLess: r[7] === -1,
                                         searchingMs: null,
                                         level: r[8] && typeof r[8] === 'object' ? r[8] : null }));
     state.readings.forEach(notePeak);
@@ -124,6 +124,7 @@
     const known = data.margin && data.margin.status === 'known';
     const r = { seq: data.seq, t: data.t, lock: data.lock, quality: data.quality, cn: data.cn, tune: data.tuneOf,
                 th: known ? data.margin.thresholdDb : null, cnOrMore: data.cnOrMore === true,
+                cnOrLess: data.cnOrLess === true,
                 searchingMs: typeof data.searchingMs === 'number' ? data.searchingMs : null,
                 level: data.level && typeof data.level === 'object' ? data.level : null };
     state.lastSeq = r.seq;
@@ -182,8 +183,8 @@
     const look = !r || !live ? 'stale' : r.lock ? 'locked' : 'nolock';
     const quality = $('quality'), cn = $('cn'), lock = $('lock');
     quality.textContent = r && r.lock ? String(r.quality) : '--';
-    // A C/N the tuner rounds down, or holds at its ceiling, is at least the figure.
-    cn.textContent = r && r.lock ? (r.cnOrMore ? '\u2265' : '') + r.cn.toFixed(1) : '--.-';
+    // A C/N the tuner rounds down, or holds at its ceiling, is at least the figure; at its floor, at most.
+    cn.textContent = Level.cnText(r);
     // The driver searching holds up its readings: how long none came.
     const searching = r && !r.lock && r.searchingMs ? 'searching ' + (r.searchingMs / 1000).toFixed(1) + ' s' : '';
     lock.textContent = !r ? 'no reading' : !live ? 'not live' : r.lock ? 'locked' : searching || 'no lock';
@@ -212,20 +213,14 @@
     const above = valued && state.search ? state.search.above : null;
     const unit = valued ? level.unit : 'dBm';
     const figure = $('levelFigure'), present = $('signalPresent'), note = $('levelNote');
-    figure.textContent = above === null ? '--' : '+' + above.toFixed(1) + (unit === '%' ? ' points' : ' dB') +
-      ' over the floor (' + level.value.toFixed(1) + ' ' + unit + ')';
+    figure.textContent = Level.figureText(level, above);
     figure.className = 'level-figure ' + (above === null ? 'stale' : r.lock ? 'locked' : 'nolock');
     $('levelBar').style.width = (100 * Sound.levelBarShare(above, unit)).toFixed(1) + '%';
     $('levelBar').className = 'level-fill' + (r && r.lock ? ' locked' : '');
     present.hidden = !level || level.present === null || level.present === undefined;
     present.textContent = level && level.present ? 'signal present' : 'no signal present';
     present.className = 'present' + (level && level.present ? ' yes' : '');
-    let words = '';
-    if (level && level.state === 'refreshed')
-      words = 'the tuner measures it every ' + (level.refreshMs / 1000).toFixed(1) + ' s: ' +
-        (level.ageMs / 1000).toFixed(1) + ' s old';
-    else if (level && level.state === 'none-before-lock') words = 'this tuner gives no level before the lock';
-    else if (level && level.state === 'frozen') words = 'the driver repeats one value whatever is tuned: no level';
+    const words = Level.noteWords(level);
     note.textContent = words;
     note.hidden = !words;
   }

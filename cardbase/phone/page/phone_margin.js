@@ -38,7 +38,7 @@
     if (server && server.status === 'known') {
       return { known: true, marginDb: server.marginDb, verdict: server.verdict, name: server.name,
                source: server.source, thresholdDb: server.thresholdDb, why: null, missing: null,
-               orMore: server.orMore === true };
+               orMore: server.orMore === true, orLess: server.orLess === true };
     }
     if (server && server.status === 'nodb') {
       return Object.assign(none, { name: server.name, source: server.name ? server.source : null,
@@ -49,7 +49,8 @@
       const goodDb = thresholds && typeof thresholds.goodDb === 'number' ? thresholds.goodDb : 3;
       const marginDb = tenths(reading.cn - row[2]);
       return { known: true, marginDb: marginDb, verdict: verdictOf(marginDb, goodDb), name: row[1], source: 'user',
-               thresholdDb: row[2], why: null, missing: null, orMore: reading.cnOrMore === true };
+               thresholdDb: row[2], why: null, missing: null, orMore: reading.cnOrMore === true,
+               orLess: reading.cnOrLess === true };
     }
     return Object.assign(none, { why: (server && server.why) || 'modulation and code rate unknown',
                                  missing: server ? server.missing : null });
@@ -64,17 +65,20 @@
 
   // The words for the margin: "plus 4.2", "минус 1,3", "unknown".
   // A margin that is at least its figure (the tuner rounds its C/N down, or
-  // stops at its ceiling) says so: "plus 2.1 or more".
+  // stops at its ceiling) says so: "plus 2.1 or more"; one at most its
+  // figure (the tuner stops at its floor) "minus 1.5 or less".
   const words = {
-    en: { lang: 'en-US', plus: 'plus', minus: 'minus', unknown: 'unknown', point: '.', orMore: 'or more' },
-    ru: { lang: 'ru-RU', plus: 'плюс', minus: 'минус', unknown: 'неизвестно', point: ',', orMore: 'или больше' },
+    en: { lang: 'en-US', plus: 'plus', minus: 'minus', unknown: 'unknown', point: '.', orMore: 'or more',
+          orLess: 'or less' },
+    ru: { lang: 'ru-RU', plus: 'плюс', minus: 'минус', unknown: 'неизвестно', point: ',', orMore: 'или больше',
+          orLess: 'или меньше' },
   };
   function speechFor(language, margin) {
     const w = words[language] || words.en;
     if (!margin.known) return { text: w.unknown, lang: w.lang };
     const shown = tenths(margin.marginDb);
     return { text: (shown >= 0 ? w.plus : w.minus) + ' ' + Math.abs(shown).toFixed(1).replace('.', w.point) +
-                   (margin.orMore ? ' ' + w.orMore : ''),
+                   (margin.orMore ? ' ' + w.orMore : margin.orLess ? ' ' + w.orLess : ''),
              lang: w.lang };
   }
 
@@ -85,7 +89,8 @@
   function show(elements, margin, live) {
     const figure = elements.figure, verdict = elements.verdict, modulation = elements.modulation;
     const known = live && margin.known;
-    figure.textContent = known ? 'Margin ' + decibelsText(margin.marginDb) + (margin.orMore ? ' or more' : '')
+    const bound = margin.orMore ? ' or more' : margin.orLess ? ' or less' : '';
+    figure.textContent = known ? 'Margin ' + decibelsText(margin.marginDb) + bound
       : live ? 'Margin unknown' : 'Margin --';
     figure.className = 'margin-figure ' + (known ? margin.verdict : 'stale');
     verdict.textContent = known ? margin.verdict : '';

@@ -150,6 +150,12 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
             std::string error;
             known = first == "scr-device" ? parseScrDeviceWords(rest, &scenario.scr, &error)
                                           : parseScrNeighbourWords(rest, &scenario.scr, &error);
+        } else if (first == "carrier") {
+            BdaSimCarrier carrier{0, 0, 0};
+            std::istringstream frequency(second);
+            known = static_cast<bool>(frequency >> carrier.frequencyMHz) &&
+                    static_cast<bool>(words >> carrier.widthMHz >> carrier.strength);
+            if (known) scenario.carriers.push_back(carrier);
         } else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);
@@ -182,4 +188,20 @@ BdaSimStep bdaSimSignalAt(const BdaSimScenario& scenario, uint32_t msSinceTune)
     for (const BdaSimStep& step : scenario.signal)
         if (step.fromMs <= msSinceTune && step.fromMs >= now.fromMs) now = step;
     return now;
+}
+
+BdaSimStep bdaSimSignalAtCarrier(const BdaSimScenario& scenario, uint32_t msSinceTune, uint32_t carrierKHz)
+{
+    BdaSimStep step = bdaSimSignalAt(scenario, msSinceTune);
+    if (scenario.carriers.empty()) return step;
+    for (const BdaSimCarrier& carrier : scenario.carriers) {
+        const uint32_t apartKHz = carrierKHz > carrier.frequencyMHz * 1000 ? carrierKHz - carrier.frequencyMHz * 1000
+                                                                           : carrier.frequencyMHz * 1000 - carrierKHz;
+        if (apartKHz * 2 > carrier.widthMHz * 1000) continue;
+        step.strength = carrier.strength;
+        return step;
+    }
+    step.locked = false;
+    step.quality = 0;
+    return step;
 }

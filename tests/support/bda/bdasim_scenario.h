@@ -29,6 +29,11 @@
 //   signal MS locked QUALITY STRENGTH   from MS: locked, with these
 //   signal MS unlocked [STRENGTH]       percentages, or without lock (the
 //                      tuner's strength, before any lock, STRENGTH or 0)
+//   carrier MHZ WIDTH STRENGTH  a carrier of the satellite, WIDTH MHz wide
+//                      about MHZ (its downlink): a tune there locks as the
+//                      signal lines say, its strength STRENGTH; with carrier
+//                      lines a tune anywhere else has no lock, the strength of
+//                      the signal lines (a band with humps for a sweep)
 // Times count from the latest tune to another transponder (a tune that
 // changes only the modulation, pilot or roll-off does not count). Without
 // signal lines the tuner's strength is 81 % from the tune, and it locks
@@ -87,6 +92,12 @@ struct BdaSimStream {
     uint32_t onlyMHz = 0;  // 0: every transponder
 };
 
+struct BdaSimCarrier {
+    uint32_t frequencyMHz;
+    uint32_t widthMHz;
+    int32_t strength;
+};
+
 struct BdaSimScenario {
     bool refuseGraph = false;
     bool refuseTune = false;
@@ -104,6 +115,7 @@ struct BdaSimScenario {
     BdaSimSpan failLock;
     BdaSimSpan stallReadings;
     std::vector<BdaSimStep> signal;
+    std::vector<BdaSimCarrier> carriers;
     BdaSimStream stream;
     bool noDemultiplexer = false;
     ScrDeviceSetup scr;
@@ -114,3 +126,5 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
 
 // The signal `msSinceTune` after the latest tune.
 BdaSimStep bdaSimSignalAt(const BdaSimScenario& scenario, uint32_t msSinceTune);
+// The same at the downlink `carrierKHz`, where the scenario has carrier lines.
+BdaSimStep bdaSimSignalAtCarrier(const BdaSimScenario& scenario, uint32_t msSinceTune, uint32_t carrierKHz);

@@ -197,7 +197,7 @@ SignalNow SimTuner::signal()
                              ? scrTransponder() != 0
                              : carrierArrives(committed_, model_.driver, simScenario(), switchPort_);
     if (tuned_ && state() == State_Running && arrives) {
-        const BdaSimStep step = bdaSimSignalAt(simScenario(), msSinceTransponder());
+        const BdaSimStep step = bdaSimSignalAtCarrier(simScenario(), msSinceTransponder(), committed_.carrierKHz());
         const bool locked = step.locked && GetTickCount() - committedAt_ >= acquisitionMs &&
                             modulationLocks(committed_, model_.driver, simScenario());
         now = SignalNow{true, locked, locked ? step.quality : 0, step.strength};
