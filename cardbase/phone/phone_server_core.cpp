@@ -61,6 +61,13 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
         enter(c, PhoneConnectionState::Answering, nowMs);
         return;
     }
+    if (answer.kind == PhoneAnswer::AskPeak) {
+        const std::string refusal = peakRefusal(feed, answer.peak, wallMs);
+        if (refusal.empty()) core.peakAsked.push_back(answer.peak);
+        c.queue = acceptedAnswer(refusal, "asked").bytes;
+        enter(c, PhoneConnectionState::Answering, nowMs);
+        return;
+    }
     if (answer.kind == PhoneAnswer::Respond) {
         enter(c, PhoneConnectionState::Answering, nowMs);
         return;
@@ -101,7 +108,7 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
     const std::vector<PhoneReading> fresh = readingsAfter(feed, oldestSeq);
     std::vector<std::string> events;
     for (const PhoneReading& r : fresh) events.push_back(readingEvent(feed, r));
-    std::string sweep;  // put into words once, when some stream is due it
+    std::string sweep, peak;  // put into words once, when some stream is due them
     for (PhoneConnection& c : core.slots) {
         if (c.state != PhoneConnectionState::Streaming) continue;
         bool any = false;
@@ -120,6 +127,17 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
             queueOn(c, sweep, nowMs);
             c.sentSweepVersion = feed.sweepVersion;
             c.lastSweepEventMs = nowMs;
+            any = true;
+        }
+        if (c.state != PhoneConnectionState::Streaming) continue;
+        const bool peakDue = c.sentPeakVersion != feed.peakVersion &&
+                             (c.sentPeakSteps != feed.peak.changes || nowMs - c.lastPeakEventMs >= peakEventGapMs);
+        if (peakDue) {
+            if (peak.empty()) peak = peakEvent(feed.peak);
+            queueOn(c, peak, nowMs);
+            c.sentPeakVersion = feed.peakVersion;
+            c.sentPeakSteps = feed.peak.changes;
+            c.lastPeakEventMs = nowMs;
             any = true;
         }
         if (c.state != PhoneConnectionState::Streaming) continue;
