@@ -51,8 +51,9 @@ static PeakWords skewElsewhere(const SkewChance& chance)
         return {"skew cannot be judged: no network information", "перекос не оценить: нет сведений о сети",
                 "set the LNB's turn by the figure under Where to point", "stop"};
     case SkewCircular:
-        return {"skew cannot be judged: a circular polarisation needs no skew",
-                "перекос не нужен: круговая поляризация", "", "stop"};
+        return {"skew cannot be judged: the transponder is not H or V",
+                "перекос не оценить: у транспондера нет поляризации H или V", "a circular polarisation needs no skew",
+                "stop"};
     case SkewElsewhere:
         return {"skew cannot be judged here: tune " + transponderText(chance) +
                     ", where a transponder of the other polarisation shares the frequency",
@@ -130,8 +131,8 @@ PeakWords peakWords(const PeakGuide& guide)
         return {"this card reads whole decibels: use 3 dB edges", "карта показывает целые децибелы: выберите края 3 дБ",
                 "choose 3 dB edges and start again", "stop"};
     case PeakRetuned:
-        return {"another transponder was tuned: start the guide again",
-                "настроен другой транспондер: запустите помощник заново", "", "stop"};
+        return {"Azimora started a new measurement: start the guide again",
+                "Azimora начала новое измерение: запустите помощник заново", "", "stop"};
     }
     return {"", "", "", ""};
 }

@@ -16,7 +16,7 @@ enum SkewChanceKind : uint8_t {
     SkewNotYet,     // the network's list is still being read
     SkewNoList,     // this card does not read the network's list
     SkewNoNetwork,  // locked, and no network table came
-    SkewCircular,   // a circular polarization has no skew
+    SkewCircular,   // the transponder is not H or V (a circular polarization has no skew)
     SkewHere,       // a transponder of the other polarization shares the tuned frequency
     SkewElsewhere,  // not here, but on another transponder of the satellite
     SkewNowhere,    // no transponders of both polarizations share a frequency on this satellite

@@ -24,6 +24,7 @@ void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::strin
     PeakReading taken = peak;
     taken.tune = feed.tuning.number;
     taken.wallMs = nowMs;
+    feed.peakClockMs = taken.atMs;
     const double bestBefore = feed.peak.best;
     if (peakTakeReading(feed.peak, taken) || feed.peak.best != bestBefore) ++feed.peakVersion;
 

@@ -74,6 +74,7 @@ struct PhoneFeed {
     uint32_t sweepVersion = 0;  // counts its changes
     PeakGuide peak;             // the bracketing guide (phone_peak.h), fed every reading
     uint32_t peakVersion = 0;   // counts its changes: its step, its best
+    uint32_t peakClockMs = 0;   // the card's clock at the latest reading
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.

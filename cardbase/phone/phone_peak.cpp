@@ -75,8 +75,9 @@ std::string peakRefusal(const PhoneFeed& feed, const PeakRequest& request, int64
     return "";
 }
 
-void feedPeakRequest(PhoneFeed& feed, const PeakRequest& request, uint32_t nowMs)
+void feedPeakRequest(PhoneFeed& feed, const PeakRequest& request)
 {
+    const uint32_t nowMs = feed.peakClockMs;
     switch (request.kind) {
     case PeakRequest::Start: startPeak(feed.peak, request.axis, request.edgeDb, feed.tuning.number, nowMs); break;
     case PeakRequest::Check: checkPeak(feed.peak, nowMs); break;

@@ -35,8 +35,9 @@ bool parsePeakRequest(const std::string& query, PeakRequest* request, std::strin
 
 // "" when the request may be carried out now, else why not, for the page.
 std::string peakRefusal(const PhoneFeed& feed, const PeakRequest& request, int64_t wallMs);
-// Carries out a request allowed; `nowMs` the card's clock, as the readings'.
-void feedPeakRequest(PhoneFeed& feed, const PeakRequest& request, uint32_t nowMs);
+// Carries out a request allowed, at the time of the latest reading (the
+// guide counts in the card's clock, as its readings come).
+void feedPeakRequest(PhoneFeed& feed, const PeakRequest& request);
 
 std::string peakJson(const PeakGuide& guide);
 std::string peakEvent(const PeakGuide& guide);

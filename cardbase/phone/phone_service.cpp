@@ -3,7 +3,6 @@
 #include <new>
 
 #include "app/wall_clock.h"
-#include "cardbase/card_clock.h"
 #include "cardbase/module_thread.h"
 #include "cardbase/peak/peak_words.h"
 #include "cardbase/phone/phone_parts.h"
@@ -85,7 +84,7 @@ static void carryOutPeakRequests(PhoneService* service, PhoneServerCore& core)
 {
     if (core.peakAsked.empty()) return;
     EnterCriticalSection(&service->lock);
-    for (const PeakRequest& request : core.peakAsked) feedPeakRequest(service->feed, request, cardClockMs());
+    for (const PeakRequest& request : core.peakAsked) feedPeakRequest(service->feed, request);
     LeaveCriticalSection(&service->lock);
     core.peakAsked.clear();
     SetEvent(service->wake);

@@ -323,7 +323,7 @@ TEST(PeakPhone, ThePageAsksTheGuideWithItsOwnHeaderAndIsToldEachStep)
     phoneReceived(core, asking, ask.data(), ask.size(), feed, wall + 100, 0);
     EXPECT_NE(std::string::npos, core.slots[asking].queue.find("202 Accepted"));
     ASSERT_EQ(1u, core.peakAsked.size());
-    feedPeakRequest(feed, core.peakAsked[0], 5000);
+    feedPeakRequest(feed, core.peakAsked[0]);
     EXPECT_EQ(PeakNoReading, feed.peak.step);
 
     const int follower = openPhoneConnection(core, 0);
@@ -331,7 +331,7 @@ TEST(PeakPhone, ThePageAsksTheGuideWithItsOwnHeaderAndIsToldEachStep)
     phoneReceived(core, follower, events.data(), events.size(), feed, wall + 100, 0);
     core.slots[follower].queue.clear();
     PeakReading peak;
-    peak.atMs = 5100;
+    peak.atMs = 100;
     peak.refreshMs = 100;
     peak.source = PeakSourceCarrierToNoise;
     peak.hasValue = true;
