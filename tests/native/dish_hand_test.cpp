@@ -129,8 +129,8 @@ TEST(DishHand, TheOtherPolarizationLeaksInThroughATurnedLnbWhereItSharesTheFrequ
     EXPECT_GT(fiveDegrees, 0.5);
     EXPECT_LT(fiveDegrees, 1.2);
     // Nothing of the other polarization on the wanted one's frequency: the cosine alone.
-    EXPECT_EQ(-INFINITY, crossPolarLeakageDbw(Satellite{"alone", 19.2, {astra.transponders[0]}},
-                                              astra.transponders[0], LinkPath{12515, 22000, 50, 38000, 28, 0, 5, 0.8}));
+    EXPECT_EQ(-INFINITY, crossPolarLeakageDbw(Satellite{"alone", 19.2, {astra.transponders[0]}}, astra.transponders[0],
+                                              LinkPath{12515, 22000, 50, 38000, 28, 0, 5, 0.8}));
 }
 
 TEST(DishHand, AHandMovesATenthAtATimeAndGoesPastWhereItStops)
@@ -138,7 +138,7 @@ TEST(DishHand, AHandMovesATenthAtATimeAndGoesPastWhereItStops)
     DishModel model = tunedAt(19.2, 12515, 0, 22000);
     DishHand hand = newDishHand(7);
     const double start = axisDegrees(model, AzimuthAxis);
-    handTurn(model, hand, AzimuthAxis, 0.5);  // at most a tenth
+    handTurn(model, hand, AzimuthAxis, 0.5);                           // at most a tenth
     EXPECT_NEAR(start + 0.1, axisDegrees(model, AzimuthAxis), 0.006);  // kept on a hundredth
     double furthest = 0.0, nearest = 1.0;
     for (int i = 0; i < 200; ++i) {

@@ -147,7 +147,8 @@ TEST(DvbSession, ReadingsAreLatchedByStatusAndTakenByRefresh)
     EXPECT_EQ(SnrUnitDecibel, readingUnitOf("unit decibel refresh 250"));
     EXPECT_EQ(250u, readingRefreshOf("unit decibel refresh 250"));
     EXPECT_EQ(0u, readingRefreshOf("unit decibel"));
-    for (const char* odd : {"unit decibel refresh", "unit decibel refresh 0", "unit decibel refresh x", "unit odd refresh 5"})
+    for (const char* odd :
+         {"unit decibel refresh", "unit decibel refresh 0", "unit decibel refresh x", "unit odd refresh 5"})
         EXPECT_EQ(0u, readingRefreshOf(odd)) << odd;
     EXPECT_EQ(SnrUnitOfCard, readingUnitOf("unit decibel refresh -1"));
     frontend.next.searchingMs = 0;
