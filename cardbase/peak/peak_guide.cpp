@@ -15,7 +15,7 @@ static const uint32_t markPauseMs = 3000;
 // fading of a clear sky takes to rise and fall again), and this many
 // counted readings, from its first refresh on.
 static const uint32_t checkMs = 5000;
-static const uint32_t checkReadings = 3;
+static const uint32_t leastCheckReadings = 3;
 // Counted readings, differing, all on whole decibels: a card that reads whole decibels.
 static const uint32_t wholeDecibelReadings = 3;
 // The coarsest depth a card of whole decibels cannot bracket by.
@@ -210,7 +210,7 @@ static void readSetPoint(PeakGuide& guide, const PeakReading& reading, double va
     if (reading.atMs - guide.stepAtMs < reading.refreshMs) return;
     if (guide.checkReadings++ == 0) guide.checkFromMs = reading.atMs;
     if (value > guide.checkBest) guide.checkBest = value;
-    if (guide.checkReadings < checkReadings || reading.atMs - guide.checkFromMs < checkMs) return;
+    if (guide.checkReadings < leastCheckReadings || reading.atMs - guide.checkFromMs < checkMs) return;
     // Judged on the figure as said, to a tenth of a dB.
     guide.belowDb = std::round((guide.best - guide.checkBest) * 10.0) / 10.0;
     if (!std::isfinite(guide.belowDb)) guide.belowDb = guide.best;

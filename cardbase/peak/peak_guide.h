@@ -98,7 +98,6 @@ struct PeakGuide {
     double bestSinceEdge = 0.0;
     int pastPeak = 0;  // counted readings in a row clearly below the best since edge one
     // The check: readings after the set point's first refresh.
-    bool checkAsked = false;
     uint32_t checkFromMs = 0;
     uint32_t checkReadings = 0;
     double checkBest = 0.0;
