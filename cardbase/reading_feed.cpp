@@ -127,6 +127,8 @@ LinkMargin feedLatestMargin(ReadingFeed& feed)
     return margin;
 }
 
+std::string feedPeakLine(ReadingFeed& feed) { return feed.phone ? phonePeakLine(feed.phone) : std::string(); }
+
 NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected)
 {
     EnterCriticalSection(&feed.lock);
@@ -145,6 +147,7 @@ void waitForReadingTime(ReadingFeed& feed)
 void publishReading(ReadingFeed& feed, const SignalReading& reading)
 {
     MeasurementContext context;
+    PeakReading peak;
     EnterCriticalSection(&feed.lock);
     const uint32_t nowMs = cardClockMs();
     networkLock(feed.network, reading.locked, nowMs);
@@ -156,7 +159,13 @@ void publishReading(ReadingFeed& feed, const SignalReading& reading)
     context.singleCable = feed.singleCable ? singleCableSettingText(feed.singleCableSetting, false) : std::string();
     context.userBandNote = feed.userBandNote;
     feed.latestMargin = context.margin;
+    if (feed.phone) {
+        peak = peakReadingOf(reading, feed.margin.carrierToNoiseInDecibels, feed.figuresRefreshMs);
+        peak.atMs = nowMs;
+        peak.skew = judgeSkewChance(context.network, feed.tuning.frequencyMHz, feed.tuning.polarization);
+    }
     LeaveCriticalSection(&feed.lock);
     recordReading(feed.record, reading, context);
-    if (feed.phone) phoneReading(feed.phone, reading, networkJson(context.network, context.expected), context.margin);
+    if (feed.phone)
+        phoneReading(feed.phone, reading, networkJson(context.network, context.expected), context.margin, peak);
 }

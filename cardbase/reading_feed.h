@@ -17,6 +17,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
+#include "cardbase/peak/peak_guide.h"
 #include "cardbase/phone/phone_service.h"
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/reading_pace.h"
@@ -37,7 +38,11 @@ struct ReadingFeed {
     // The card sets margin.carrierToNoiseInDecibels before its first reading;
     // a reading that says its own unit counts by that.
     MarginWatch margin;
-    LinkMargin latestMargin;   // of the latest reading
+    LinkMargin latestMargin;  // of the latest reading
+    // How often the card measures its figures (the bracketing guide counts
+    // a reading only after it): set by the card before its first reading,
+    // where it knows; a reading that says its own counts by that.
+    uint32_t figuresRefreshMs = unknownFiguresRefreshMs;
     bool singleCable = false;  // the card measures through a single-cable device
     SingleCableSetting singleCableSetting;
     std::string userBandNote;  // "another receiver uses user band 1" since the latest start, else ""
@@ -83,6 +88,9 @@ void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word);
 void noteMarginWords(ReadingFeed& feed, const ModcodWord& tuner, const ModcodWord& network);
 // The link margin of the latest reading.
 LinkMargin feedLatestMargin(ReadingFeed& feed);
+// What the phone page's bracketing guide says now, in a line ("" while it
+// is idle or there is no page).
+std::string feedPeakLine(ReadingFeed& feed);
 
 // Waits until the next reading is due. Never call it holding a lock that
 // another thread needs meanwhile.

@@ -25,6 +25,9 @@ struct SignalReading {
     uint32_t searchingMs = 0;
     // Beside them, for the phone page alone: the program is never told it.
     SignalLevel level{};
+    // How often the card measures its figures, where the reading says (0:
+    // as the card says of all its readings, in its reading feed).
+    uint32_t refreshMs = 0;
 };
 
 // The quality scale: 4 dB C/N (where a QPSK demodulator locks) gives 10 %,

@@ -1,7 +1,7 @@
 # What every card substitute shares (paths relative to the project root):
 #   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace, the
-#                           network's own word on where the dish points, where to point it (pointing/)
-#                           and the link margin (margin/), with the program's reading of numbers
+#                           network's own word on where the dish points, where to point it (pointing/),
+#                           the link margin (margin/) and the bracketing guide (peak/), with the program's reading of numbers
 #                           (app/number_text.cpp), platform-neutral (azimora-dvb links them too)
 #                           (the section builder, cardbase/network/psi_build.cpp, is for simulators and
 #                           tests and is in none of these lists)
@@ -22,12 +22,13 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/margin/modcod.cpp cardbase/margin/link_margin.cpp cardbase/margin/margin_watch.cpp
   cardbase/sweep/sweep_plan.cpp cardbase/sweep/sweep_result.cpp cardbase/sweep/carrier_spectrum.cpp
   cardbase/sweep/sweep_refine.cpp cardbase/sweep/sweep_run.cpp
+  cardbase/peak/peak_guide.cpp cardbase/peak/peak_words.cpp cardbase/peak/skew_chance.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
   cardbase/record/record_store.cpp cardbase/record/record_reading.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
   cardbase/phone/phone_margin.cpp cardbase/phone/phone_report.cpp cardbase/phone/phone_level.cpp
-  cardbase/phone/phone_sweep.cpp cardbase/phone/phone_host.cpp)
+  cardbase/phone/phone_sweep.cpp cardbase/phone/phone_host.cpp cardbase/phone/phone_peak.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp

@@ -70,6 +70,8 @@ NetworkIdentity identifyNetwork(const NitTable& table, const StreamIds& ids)
     identity.known = true;
     identity.networkId = table.networkId;
     identity.networkName = table.networkName;
+    identity.listed = true;
+    identity.streams = table.streams;
     if (ids.hasTransportStreamId && ids.hasOriginalNetworkId) {
         for (const NitTransportStream& stream : table.streams) {
             if (stream.transportStreamId != ids.transportStreamId || stream.originalNetworkId != ids.originalNetworkId)

@@ -65,6 +65,11 @@ struct NetworkIdentity {
     // The modulation and code rate in this stream's own entry, never
     // another's (frequency plans differ from stream to stream).
     ModcodWord modcod = missingWord(GapNoOwnEntry);
+    // The network's list of its transport streams, each with its delivery
+    // descriptor's frequency and polarization: where the list came with the
+    // identity (a card that reads the table itself), `listed` is true.
+    bool listed = false;
+    std::vector<NitTransportStream> streams;
 };
 
 // The identity a whole NIT actual gives for the stream with these ids.

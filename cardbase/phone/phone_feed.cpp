@@ -20,8 +20,15 @@ void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs
 }
 
 void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::string& network, const LinkMargin& margin,
-                 int64_t nowMs)
+                 int64_t nowMs, const PeakReading& peak)
 {
+    PeakReading taken = peak;
+    taken.tune = feed.tuning.number;
+    taken.wallMs = nowMs;
+    feed.peakClockMs = taken.atMs;
+    const double bestBefore = feed.peak.best;
+    if (peakTakeReading(feed.peak, taken) || feed.peak.best != bestBefore) ++feed.peakVersion;
+
     feed.network = network;
     feed.margin = margin;
     PhoneReading& slot = feed.ring[++feed.lastSeq % feed.ring.size()];

@@ -12,6 +12,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/network/network_watch.h"
+#include "cardbase/peak/peak_guide.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/signal_scale.h"
 #include "cardbase/sweep/sweep_result.h"
@@ -78,6 +79,9 @@ struct PhoneFeed {
     // seen it since the latest start (a new start forgets it), else "".
     std::string singleCable;
     std::string userBandNote;
+    PeakGuide peak;            // the bracketing guide (phone_peak.h), fed every reading
+    uint32_t peakVersion = 0;  // counts its changes: its step, its best
+    uint32_t peakClockMs = 0;  // the card's clock at the latest reading
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning
@@ -85,9 +89,11 @@ struct PhoneFeed {
 void feedSetCall(PhoneFeed& feed, CardSetCall call, int32_t value, int64_t nowMs);
 // A reading handed to the program, with what was known with it: the
 // network (networkJson) and the link margin; the newest of each also stand
-// for the card's state in the messages that carry no reading.
+// for the card's state in the messages that carry no reading. `peak` is
+// what the bracketing guide takes of it (its start and wall time are
+// filled in here).
 void feedReading(PhoneFeed& feed, const SignalReading& reading, const std::string& network, const LinkMargin& margin,
-                 int64_t nowMs);
+                 int64_t nowMs, const PeakReading& peak = PeakReading());
 
 // The readings after `seq` still held, oldest first.
 std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);

@@ -135,9 +135,10 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
     }
 
     // The header lines: only a body's announcement matters, and none is
-    // taken; and the page's own mark on a sweep it asks for.
+    // taken; and the page's own mark on what it asks of the card.
     size_t lines = 0, hostLines = 0;
-    bool markedSweep = false, hostAnswerable = true;
+    bool hostAnswerable = true;
+    std::string pageMark;
     for (size_t start = lineEnd + 1; start < end; start = lineEnd + 1) {
         lineEnd = received.find('\n', start);
         const std::string line = withoutCr(received.substr(start, lineEnd - start));
@@ -152,7 +153,7 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
         if (sameIgnoringAsciiCase(name, "transfer-encoding") ||
             (sameIgnoringAsciiCase(name, "content-length") && value != "0"))
             return errorAnswer(413, "this server takes no request body");
-        if (sameIgnoringAsciiCase(name, "x-azimora") && value == "sweep") markedSweep = true;
+        if (sameIgnoringAsciiCase(name, "x-azimora")) pageMark = value;
         if (sameIgnoringAsciiCase(name, "host")) {
             ++hostLines;
             hostAnswerable = !serving.hosts || hostAnswered(value, *serving.hosts);
@@ -163,8 +164,18 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
 
     const bool get = method == "GET", head = method == "HEAD";
     std::string path = target.substr(0, target.find('?'));
+    if (method == "POST" && path == phonePeakPath) {
+        if (pageMark != "peak") return errorAnswer(403, "the guide is asked by the page's own buttons");
+        const size_t question = target.find('?');
+        PhoneAnswer answer;
+        std::string problem;
+        if (!parsePeakRequest(question == std::string::npos ? "" : target.substr(question + 1), &answer.peak, &problem))
+            return errorAnswer(400, problem.c_str());
+        answer.kind = PhoneAnswer::AskPeak;
+        return answer;
+    }
     if (method == "POST" && path == phoneSweepPath) {
-        if (!markedSweep) return errorAnswer(403, "a sweep is asked for by the page's own button");
+        if (pageMark != "sweep") return errorAnswer(403, "a sweep is asked for by the page's own button");
         const size_t question = target.find('?');
         PhoneAnswer answer;
         std::string problem;
@@ -175,7 +186,7 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
         return answer;
     }
     if (!get && !head)
-        return errorAnswer(405, "this server is read-only but for asking a sweep", "Allow: GET, HEAD\r\n");
+        return errorAnswer(405, "this server is read-only but for asking a sweep or the guide", "Allow: GET, HEAD\r\n");
     if (path == "/") path = "/index.html";
     if (path == phoneStreamPath) {
         if (!streamRoom)
@@ -207,13 +218,15 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
     return errorAnswer(404, "no such page");
 }
 
-PhoneAnswer sweepAnswer(const std::string& refusal)
+PhoneAnswer sweepAnswer(const std::string& refusal) { return acceptedAnswer(refusal, "sweeping"); }
+
+PhoneAnswer acceptedAnswer(const std::string& refusal, const char* done)
 {
     if (!refusal.empty()) return errorAnswer(409, refusal.c_str());
     PhoneAnswer answer;
     answer.kind = PhoneAnswer::Respond;
     answer.status = 202;
-    const std::string body = "sweeping\n";
+    const std::string body = std::string(done) + "\n";
     answer.bytes = "HTTP/1.1 202 Accepted\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
                    std::to_string(body.size()) + "\r\n" + commonHeaders + "\r\n" + body;
     return answer;

@@ -1,20 +1,22 @@
 // What the phone page's server answers, decided from the bytes a phone sent:
 // GET and HEAD of the page, its assets, the stream of readings, the
 // pointing's answers (phone_point.h) and the record (phone_report.h), and
-// one request that reaches the card: a POST of
+// two requests that reach the card: a POST of
 // /sweep?band=low&pol=H&switch=&lnb=universal&step=2&try=1 with no body and
 // the header "X-Azimora: sweep" (which another site's page cannot send
 // without asking first, and this server never agrees), that asks for a band
-// sweep (phone_sweep.h); every other request gets an error, and one that
-// names another computer as its Host is refused (phone_host.h). Each answer
-// is followed by the end of the connection (the stream's when the phone
-// goes). Platform-neutral.
+// sweep (phone_sweep.h), and a POST of /peak?do=start&axis=azimuth&edge=1
+// with "X-Azimora: peak", that asks the bracketing guide (phone_peak.h);
+// every other request gets an error, and one that names another computer
+// as its Host is refused (phone_host.h). Each answer is followed by the end
+// of the connection (the stream's when the phone goes). Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "cardbase/phone/phone_host.h"
+#include "cardbase/phone/phone_peak.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/sweep/sweep_plan.h"
 
@@ -44,10 +46,12 @@ struct PhoneAnswer {
         Respond,      // send `bytes` and close
         StartStream,  // send `bytes` (the stream's head), then the readings
         AskSweep,     // a sweep as `sweep` says: the server decides whether it starts (sweepAnswer)
+        AskPeak,      // the guide asked as `peak` says: the server decides whether it may (acceptedAnswer)
     } kind = NeedMore;
     int status = 0;
     std::string bytes;
     SweepRequest sweep;
+    PeakRequest peak;
 };
 
 // What the server serves besides the page. Without `place` the pointing's
@@ -77,6 +81,8 @@ PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders =
 
 // The answer to a sweep asked for: 202 when it starts, else 409 with why not.
 PhoneAnswer sweepAnswer(const std::string& refusal);
+// The same for the guide: 202 with `done` as the body, else 409 with why not.
+PhoneAnswer acceptedAnswer(const std::string& refusal, const char* done);
 
 // The status line's reason for the codes answerRequest gives.
 const char* statusReason(int status);

@@ -1,5 +1,6 @@
 #include "cardbase/phone/phone_server_core.h"
 
+#include "cardbase/phone/phone_http.h"
 #include "cardbase/phone/phone_sweep.h"
 
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
@@ -56,6 +57,13 @@ bool phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
         c.sweepAsked = answer.sweep;
         enter(c, PhoneConnectionState::Answering, nowMs);
         return true;
+    case PhoneAnswer::AskPeak:
+        c.queue.clear();
+        c.awaitsFeed = true;
+        c.peakAsked = true;
+        c.peakRequest = answer.peak;
+        enter(c, PhoneConnectionState::Answering, nowMs);
+        return true;
     case PhoneAnswer::StartStream:
         c.awaitsFeed = true;
         enter(c, PhoneConnectionState::Streaming, nowMs);
@@ -73,6 +81,13 @@ void phoneJoinFeed(PhoneServerCore& core, int slot, const PhoneFeed& feed, int64
         c.queue += streamOpening(feed, wallMs);
         c.sentSeq = feed.lastSeq;
         c.lastEventMs = nowMs;
+        return;
+    }
+    if (c.peakAsked) {
+        const std::string refusal = peakRefusal(feed, c.peakRequest, wallMs);
+        if (refusal.empty()) core.peakAsked.push_back(c.peakRequest);
+        c.queue = acceptedAnswer(refusal, "asked").bytes;
+        c.progressMs = nowMs;
         return;
     }
     const std::string refusal = core.sweepAsked ? "a sweep is starting" : sweepRefusal(feed, wallMs);
@@ -115,7 +130,7 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
     const std::vector<PhoneReading> fresh = readingsAfter(feed, oldestSeq);
     std::vector<std::string> events;
     for (const PhoneReading& r : fresh) events.push_back(readingEvent(feed, r));
-    std::string sweep;  // put into words once, when some stream is due it
+    std::string sweep, peak;  // put into words once, when some stream is due them
     for (PhoneConnection& c : core.slots) {
         if (c.state != PhoneConnectionState::Streaming) continue;
         bool any = false;
@@ -134,6 +149,17 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
             queueOn(c, sweep, nowMs);
             c.sentSweepVersion = feed.sweepVersion;
             c.lastSweepEventMs = nowMs;
+            any = true;
+        }
+        if (c.state != PhoneConnectionState::Streaming) continue;
+        const bool peakDue = c.sentPeakVersion != feed.peakVersion &&
+                             (c.sentPeakSteps != feed.peak.changes || nowMs - c.lastPeakEventMs >= peakEventGapMs);
+        if (peakDue) {
+            if (peak.empty()) peak = peakEvent(feed.peak);
+            queueOn(c, peak, nowMs);
+            c.sentPeakVersion = feed.peakVersion;
+            c.sentPeakSteps = feed.peak.changes;
+            c.lastPeakEventMs = nowMs;
             any = true;
         }
         if (c.state != PhoneConnectionState::Streaming) continue;

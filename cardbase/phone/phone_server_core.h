@@ -7,9 +7,11 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cardbase/phone/phone_feed.h"
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_peak.h"
 
 constexpr int maxPhoneConnections = 16;  // page loads and streams together
 constexpr int maxPhoneStreams = 8;       // phones following the readings
@@ -43,9 +45,14 @@ struct PhoneConnection {
     uint32_t sentSweepVersion = 0;  // the sweep's state the stream has had
     uint32_t lastSweepEventMs = 0;
     // What the answer still needs of the feed (phoneJoinFeed): a stream's
-    // opening, or the decision on a sweep asked for.
+    // opening, or the decision on a sweep or the guide asked for.
     bool awaitsFeed = false;
     SweepRequest sweepAsked;
+    bool peakAsked = false;
+    PeakRequest peakRequest;
+    uint32_t sentPeakVersion = 0;  // the guide's state the stream has had
+    uint32_t sentPeakSteps = 0;    // and its steps
+    uint32_t lastPeakEventMs = 0;
 };
 
 struct PhoneServerCore {
@@ -53,6 +60,8 @@ struct PhoneServerCore {
     // A sweep a phone asked for and may have: the service starts it.
     bool sweepAsked = false;
     SweepRequest sweepRequest;
+    // What phones asked of the guide and may have, in order: the service carries them out.
+    std::vector<PeakRequest> peakAsked;
 };
 
 // What the socket loop is to do with a connection now.
@@ -79,10 +88,11 @@ void phoneJoinFeed(PhoneServerCore& core, int slot, const PhoneFeed& feed, int64
 // same; false when the connection is to be closed now (its head never came).
 bool phoneInputEnded(PhoneServerCore& core, int slot);
 // Joins the answers that wait for the feed to it, then queues every reading
-// the streams have not had yet, or an idle event
-// where none came for a while, and the sweep's state where it changed (at
-// most every sweepEventGapMs while it runs). A stream whose queue would grow past its
-// bound is marked for closing.
+// the streams have not had yet, or an idle event where none came for a
+// while, the sweep's state where it changed (at most every sweepEventGapMs
+// while it runs) and the guide's (a new step at once, a new best at most
+// every peakEventGapMs). A stream whose queue would grow past its bound is
+// marked for closing.
 void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wallMs, uint32_t nowMs);
 // `count` bytes of the queue went out.
 void phoneSent(PhoneServerCore& core, int slot, size_t count, uint32_t nowMs);

@@ -4,6 +4,7 @@
 
 #include "app/wall_clock.h"
 #include "cardbase/module_thread.h"
+#include "cardbase/peak/peak_words.h"
 #include "cardbase/phone/phone_parts.h"
 #include "cardbase/sent_messages.h"
 #include "cardbase/thread_name.h"
@@ -78,6 +79,17 @@ static void startAskedSweep(PhoneService* service, PhoneServerCore& core)
     LeaveCriticalSection(&service->lock);
 }
 
+// What phones asked of the bracketing guide, in order.
+static void carryOutPeakRequests(PhoneService* service, PhoneServerCore& core)
+{
+    if (core.peakAsked.empty()) return;
+    EnterCriticalSection(&service->lock);
+    for (const PeakRequest& request : core.peakAsked) feedPeakRequest(service->feed, request);
+    LeaveCriticalSection(&service->lock);
+    core.peakAsked.clear();
+    SetEvent(service->wake);
+}
+
 static DWORD WINAPI phoneThread(void* parameter)
 {
     PhoneService* service = static_cast<PhoneService*>(parameter);
@@ -111,6 +123,7 @@ static DWORD WINAPI phoneThread(void* parameter)
         if (service->ending) break;
         servePhoneSockets(sockets, &service->lock, service->feed);
         startAskedSweep(service, sockets.core);
+        carryOutPeakRequests(service, sockets.core);
         EnterCriticalSection(&service->lock);
         const bool newCard = service->feed.card != view.card;
         if (newCard) view.card = service->feed.card;
@@ -223,13 +236,21 @@ void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 }
 
 void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
-                  const LinkMargin& margin)
+                  const LinkMargin& margin, const PeakReading& peak)
 {
     const int64_t now = wallClockMs();
     EnterCriticalSection(&service->lock);
-    feedReading(service->feed, reading, network, margin, now);
+    feedReading(service->feed, reading, network, margin, now, peak);
     LeaveCriticalSection(&service->lock);
     SetEvent(service->wake);
+}
+
+std::string phonePeakLine(PhoneService* service)
+{
+    EnterCriticalSection(&service->lock);
+    const std::string line = peakLine(service->feed.peak);
+    LeaveCriticalSection(&service->lock);
+    return line;
 }
 
 void phoneSetCard(PhoneService* service, const std::string& card)

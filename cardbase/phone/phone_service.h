@@ -12,6 +12,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/link_margin.h"
+#include "cardbase/peak/peak_guide.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/phone/phone_settings.h"
 #include "cardbase/signal_scale.h"
@@ -60,6 +61,9 @@ typedef std::function<void(const SweepPlan&, const SweepReport&)> CardSweeper;
 void phoneSetSweeper(PhoneService* service, const CardSweeper& sweeper);
 
 // A reading handed to the program, with what the card knows of the network
-// then (networkJson) and the link margin.
+// then (networkJson), the link margin and what the bracketing guide takes of
+// it (its time the card's clock).
 void phoneReading(PhoneService* service, const SignalReading& reading, const std::string& network,
-                  const LinkMargin& margin);
+                  const LinkMargin& margin, const PeakReading& peak);
+// What the bracketing guide says now, in a line ("" while it is idle).
+std::string phonePeakLine(PhoneService* service);

@@ -219,8 +219,9 @@ private:
         // Before the reading is published, so that the first one with the lock has its margin.
         if (lockedReadings_ % networkQueryEvery == 0) askModcod();
         SignalReading reading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
-        // A helper that does not say (an older one) leaves the card's own word: no C/N in dB.
+        // A helper that does not say (an older one) leaves the card's own word: no C/N in dB, no refresh.
         reading.unit = readingUnitOf(refreshed.text);
+        reading.refreshMs = readingRefreshOf(refreshed.text);
         reading.level = none.level;
         return reading;
     }

@@ -62,6 +62,10 @@ struct FrontendTraits {
     // scale: where it reads 1, the s/n reads by `whenParameterSet`.
     const char* scaleParameter = nullptr;
     SnrScale whenParameterSet{};
+    // How often the driver measures its C/N, where known (ms); 0 where not
+    // (the bracketing guide then takes unknownFiguresRefreshMs). No row
+    // gives one yet: each driver's figure is left to be read from its code.
+    uint32_t figuresRefreshMs = 0;
 };
 
 extern const FrontendTraits knownFrontends[];

@@ -403,13 +403,15 @@ static std::string readWaitedLine(uint32_t ms)
     return "reading waited " + std::to_string(ms) + " ms for the frontend";
 }
 
-// What the reading's s/n is, by what the driver's figures are.
-static SignalReading readingOf(const FrontendFigures& figures)
+// What the reading's s/n is, by what the driver's figures are, and how
+// often the driver measures them, where the table knows.
+static SignalReading readingOf(const FrontendFigures& figures, const FrontendTraits& traits)
 {
     SignalReading reading = readingFromStatistics(figures.statistics);
     if (!carrierToNoiseInDecibels(figures)) reading.unit = SnrUnitDerived;
     else if (figures.carrierToNoiseAtLeast) reading.unit = SnrUnitDecibelOrMore;
     else reading.unit = figures.carrierToNoiseAtMost ? SnrUnitDecibelOrLess : SnrUnitDecibel;
+    reading.refreshMs = traits.figuresRefreshMs;
     return reading;
 }
 
@@ -459,7 +461,7 @@ void FrontendWorker::takeReading()
         if (answered) {
             latestAnswerMs_ = now;
             latest_.figures = figures;
-            latest_.reading = readingOf(figures);
+            latest_.reading = readingOf(figures, known.traits);
             latest_.reading.level = level;
             latest_.network = network;
             ++latest_.readingNumber;

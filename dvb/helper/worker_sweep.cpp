@@ -46,12 +46,12 @@ bool FrontendWorker::commandWaiting()
     return !commands_.empty() || quitting_;
 }
 
-// One step: a bare tune (through a single-cable device, its command first), the settling, the level by the driver's own decoding.
+// One step: a bare tune (through a single-cable device, its command first), the settling, the level by the driver's own
+// decoding.
 SweepCall FrontendWorker::sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
                                     SignalLevel* level, std::string* reason)
 {
-    if (!tuneSweepStep(sweepStepTuning(plan, frequencyMHz, plan.symbolRate), abilities, reason))
-        return SweepCallFailed;
+    if (!tuneSweepStep(sweepStepTuning(plan, frequencyMHz, plan.symbolRate), abilities, reason)) return SweepCallFailed;
     const FrontendLevelTraits levels = frontendLevelTraitsFor(abilities.name);
     const uint32_t waitMs = std::max(sweepSettleMs, abilities.traits.tunerMs) +
                             (levels.source == LevelRefreshedEvery ? levels.refreshMs : 0);

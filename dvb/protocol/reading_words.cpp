@@ -10,18 +10,39 @@ static const struct {
                  {SnrUnitDecibelOrLess, "unit decibel-or-less"},
                  {SnrUnitDerived, "unit derived"}};
 
-std::string readingUnitWords(SnrUnit unit)
+static const char refreshWord[] = " refresh ";
+
+// The digits of a count of milliseconds, 0 where they are not one.
+static uint32_t millisecondsOf(const std::string& digits)
 {
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return static_cast<uint32_t>(std::strtoul(digits.c_str(), nullptr, 10));
+}
+
+std::string readingUnitWords(SnrUnit unit, uint32_t refreshMs)
+{
+    std::string words = "unit derived";
     for (const auto& each : unitWords)
-        if (each.unit == unit) return each.words;
-    return "unit derived";
+        if (each.unit == unit) words = each.words;
+    return refreshMs > 0 ? words + refreshWord + std::to_string(refreshMs) : words;
 }
 
 SnrUnit readingUnitOf(const std::string& words)
 {
+    const size_t refresh = words.find(refreshWord);
+    if (refresh != std::string::npos && millisecondsOf(words.substr(refresh + sizeof refreshWord - 1)) == 0)
+        return SnrUnitOfCard;
+    const std::string unit = words.substr(0, refresh);
     for (const auto& each : unitWords)
-        if (words == each.words) return each.unit;
+        if (unit == each.words) return each.unit;
     return SnrUnitOfCard;
+}
+
+uint32_t readingRefreshOf(const std::string& words)
+{
+    const size_t refresh = words.find(refreshWord);
+    if (refresh == std::string::npos || readingUnitOf(words) == SnrUnitOfCard) return 0;
+    return millisecondsOf(words.substr(refresh + sizeof refreshWord - 1));
 }
 
 static const char searchingWord[] = "searching ";
@@ -38,7 +59,5 @@ uint32_t searchingMsOf(const std::string& reason)
     if (reason.size() <= head.size() + tail.size() || reason.compare(0, head.size(), head) != 0 ||
         reason.compare(reason.size() - tail.size(), tail.size(), tail) != 0)
         return 0;
-    const std::string digits = reason.substr(head.size(), reason.size() - head.size() - tail.size());
-    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
-    return static_cast<uint32_t>(std::strtoul(digits.c_str(), nullptr, 10));
+    return millisecondsOf(reason.substr(head.size(), reason.size() - head.size() - tail.size()));
 }

@@ -82,7 +82,7 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         session.readings = session.latched;
         session.hasReadings = true;
         // What its s/n is travels with the reading taken.
-        return textReply(readingUnitWords(session.readings.unit));
+        return textReply(readingUnitWords(session.readings.unit, session.readings.refreshMs));
     case RequestGetSignalQuality:
         if (!session.hasReadings) return failReply("no readings");
         return valueReply(session.readings.quality);

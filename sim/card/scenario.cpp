@@ -244,6 +244,12 @@ static bool parseLine(const std::string& line, Scenario& scenario, std::string* 
         scenario.signal.push_back(signal);
         return true;
     }
+    if (verb == "refresh") {
+        long long ms;
+        if (!readNumber(words, &ms) || ms < 20 || ms > 10000 || (words >> what)) return false;
+        scenario.dish.refreshMs = static_cast<uint32_t>(ms);
+        return true;
+    }
     if (verb == "network") return parseNetworkLine(words, scenario);
     if (verb == "modcod") return parseModcodLine(words, scenario);
     return parseDishLine(verb, words, scenario.dish, why);

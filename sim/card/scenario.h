@@ -77,7 +77,8 @@ constexpr int32_t defaultLatencyMs = 3;
 // modulation and code rate of the transponder ENTRY, such as 10723h29900, or
 // without it of every one: "modcod S2-8PSK-3/4"; the card reports them
 // while locked), "modcod none" (the card reports none, as a tuner without a
-// read-back), the dish
+// read-back), "refresh MS" (how often the card measures its figures, 20 ..
+// 10000 ms: the dish's C/N then lags its pointing by as much), the dish
 // words: "dish", "window", "site LAT LON", "diameter METRES",
 // "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e), "lnb CODE..."
 // (the DiSEqC codes that reach the LNB) and the installation's faults:

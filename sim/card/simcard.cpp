@@ -54,8 +54,10 @@ public:
             dish_ = newDishModel(settings_.dish, std::move(sky));
         }
         startDishCable(settings_.cable, dish_.cable);
-        // The simulated demodulator measures its C/N in dB, as the scenario or the dish gives it.
+        // The simulated demodulator measures its C/N in dB, as the scenario or the dish gives it,
+        // once a refresh.
         feed_.margin.carrierToNoiseInDecibels = true;
+        feed_.figuresRefreshMs = settings_.dish.refreshMs;
         openReadingFeed(feed_, cardName(), settings_.dish.enabled ? &settings_.dish.site : nullptr);
         const SimCable& cable = settings_.cable;
         if (cable.settingRead) noteSingleCable(feed_, &cable.setting);

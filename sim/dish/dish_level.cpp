@@ -11,12 +11,6 @@ double channelNoiseDbm(double centreMHz, double widthMHz)
     return noisePowerDbw(centreMHz, widthMHz) + 30.0 + lnbGainDb;
 }
 
-// DVB-S2 carriers are mostly sent with the tighter roll-offs it brought.
-static double rolloffOf(const Transponder& transponder)
-{
-    return transponder.modcod.system == ModDvbS2 ? dvbs2Rolloff : dvbsRolloff;
-}
-
 double channelPowerDbm(const DishModel& model, double centreMHz, double widthMHz, int32_t polarization, uint32_t nowMs)
 {
     double milliwatts = milliwattsOf(channelNoiseDbm(centreMHz, widthMHz));
@@ -81,7 +75,7 @@ SignalLevel readDishLevel(DishModel& model, uint32_t nowMs)
 {
     SignalLevel level;
     if (!model.tuning.tuned) return level;
-    const uint32_t slot = nowMs / levelRefreshMs;
+    const uint32_t slot = nowMs / model.refreshMs;
     if (!model.levelHeld || slot != model.levelSlot) {
         model.levelHeld = true;
         model.levelSlot = slot;
@@ -92,7 +86,7 @@ SignalLevel readDishLevel(DishModel& model, uint32_t nowMs)
     level.unit = LevelDbm;
     level.value = model.levelDbm;
     level.ageMs = nowMs - model.levelMeasuredAtMs;
-    level.refreshMs = levelRefreshMs;
+    level.refreshMs = model.refreshMs;
     const DishSignal signal = dishSignal(model, nowMs);
     const bool carrier = signal.verdict == TooWeak || signal.verdict == Locked;
     level.present = carrier && signal.carrierToNoiseDb >= carrierPresentDb ? 1 : 0;

@@ -25,9 +25,10 @@ double channelPowerDbm(const DishModel& model, double centreMHz, double widthMHz
 // The noise alone in such a channel.
 double channelNoiseDbm(double centreMHz, double widthMHz);
 
-// The gain control measures anew this often, and each measure wanders by up
-// to levelWanderDb about the power.
-constexpr uint32_t levelRefreshMs = 100;
+// The gain control measures anew once a refresh (the model's; this often
+// unless a scenario says), and each measure wanders by up to levelWanderDb
+// about the power.
+constexpr uint32_t levelRefreshMs = defaultDishRefreshMs;
 constexpr double levelWanderDb = 0.15;
 // The demodulator says a carrier is present from this C/N on, well below
 // any lock.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sim/dish/dish_leakage.h"
 #include "sim/dish/dish_level.h"
 #include "sim/dish/dish_link.h"
 #include "tuner/lnb_rules.h"
@@ -17,6 +18,7 @@ DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
     model.eighteenLost = setup.eighteenLost;
     model.cable = newDishCable(setup.singleCable);
     model.sky = std::move(sky);
+    model.refreshMs = setup.refreshMs > 0 ? setup.refreshMs : defaultDishRefreshMs;
     return model;
 }
 
@@ -24,7 +26,7 @@ bool recordTuning(DishModel& model, CardSetCall call, int32_t value)
 {
     const bool started = recordSetCall(model.tuning, call, value);
     model.locked = false;  // a new setting makes the demodulator search again
-    model.levelHeld = false;
+    model.levelHeld = model.figureHeld = false;
     return started;
 }
 
@@ -51,10 +53,10 @@ int nearestSatellite(const DishModel& model, double* offAxisDeg)
     return nearest;
 }
 
-// The demodulator's estimate wanders by up to 0.1 dB, four times a second.
-static double estimateNoiseDb(uint32_t nowMs)
+// Each of the demodulator's estimates is off by up to 0.1 dB, its own for each refresh.
+static double estimateNoiseDb(uint32_t slot)
 {
-    uint32_t h = (nowMs / 250) * 0x9E3779B1u;
+    uint32_t h = slot * 0x9E3779B1u;
     h ^= h >> 15;
     h *= 0x2C1B3C6Du;
     h ^= h >> 12;
@@ -134,7 +136,8 @@ DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
     path.offAxisDeg = error;
     path.skewErrorDeg = skewErrorDeg(model.pointing.skewDeg, angles.direction.skewDeg);
     path.diameterM = model.diameterM;
-    signal.carrierToNoiseDb = carrierToNoiseDb(path) + scintillationDb(nowMs, satellite.longitudeDeg);
+    signal.carrierToNoiseDb = carrierToNoiseWithLeakageDb(path, crossPolarLeakageDbw(satellite, transponder, path)) +
+                              scintillationDb(nowMs, satellite.longitudeDeg);
     signal.lockThresholdDb = lockThresholdDb(transponder.modcod);
     signal.verdict = stillLocked(model.locked, signal.carrierToNoiseDb, signal.lockThresholdDb) ? Locked : TooWeak;
     return signal;
@@ -179,6 +182,24 @@ bool lockedStreamId(const DishModel& model, uint32_t nowMs, uint16_t* transportS
     return true;
 }
 
+// The C/N the demodulator reports: measured once a refresh, told a refresh
+// later; after a pause in the polling (or the lock) the measure of now.
+// `slot` is then the refresh it was measured in, for its own error.
+static double laggedFigureDb(DishModel& model, double carrierToNoiseDb, uint32_t nowMs, uint32_t* slot)
+{
+    const uint32_t now = nowMs / model.refreshMs;
+    if (!model.figureHeld || now != model.figureSlot) {
+        const bool next = model.figureHeld && now == model.figureSlot + 1;
+        model.figureShownDb = next ? model.figureNowDb : carrierToNoiseDb;
+        model.figureShownSlot = next ? model.figureSlot : now;
+        model.figureNowDb = carrierToNoiseDb;
+        model.figureSlot = now;
+        model.figureHeld = true;
+    }
+    *slot = model.figureShownSlot;
+    return model.figureShownDb;
+}
+
 SignalReading pollDish(DishModel& model, uint32_t nowMs)
 {
     neighbourTurn(model, nowMs);
@@ -186,10 +207,15 @@ SignalReading pollDish(DishModel& model, uint32_t nowMs)
     model.locked = signal.verdict == Locked;
     SignalReading reading{false, 0, 0.0f};
     if (model.locked) {
-        const double snr = std::round((signal.carrierToNoiseDb + estimateNoiseDb(nowMs)) * 10.0) / 10.0;
-        reading = SignalReading{true, qualityFromCarrierToNoise(signal.carrierToNoiseDb), static_cast<float>(snr)};
+        uint32_t slot = 0;
+        const double figure = laggedFigureDb(model, signal.carrierToNoiseDb, nowMs, &slot);
+        const double snr = std::round((figure + estimateNoiseDb(slot)) * 10.0) / 10.0;
+        reading = SignalReading{true, qualityFromCarrierToNoise(figure), static_cast<float>(snr)};
+    } else {
+        model.figureHeld = false;
     }
     reading.level = readDishLevel(model, nowMs);
+    reading.refreshMs = model.refreshMs;
     return reading;
 }
 

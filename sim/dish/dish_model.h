@@ -29,6 +29,15 @@ struct DishModel {
     uint32_t levelSlot = 0;
     uint32_t levelMeasuredAtMs = 0;
     double levelDbm = 0.0;
+    // The tuner measures its level, and the demodulator its C/N, once a
+    // refresh; the C/N the card reports is the one measured a refresh
+    // before, so that it lags the pointing as a real demodulator's does.
+    uint32_t refreshMs = defaultDishRefreshMs;
+    bool figureHeld = false;
+    uint32_t figureSlot = 0;
+    double figureNowDb = 0.0;    // measured at the start of figureSlot
+    double figureShownDb = 0.0;  // measured a refresh before: what the card reports
+    uint32_t figureShownSlot = 0;
 };
 
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky);
@@ -73,11 +82,14 @@ CardTuning tuningAtLnb(const DishModel& model, bool* toneMissed, bool* supplyMis
 // (NoLnbOnPort, WrongLnbBand or one of the single-cable verdicts).
 DishVerdict lnbReached(const DishModel& model, CardTuning* reached, bool* toneMissed, bool* supplyMissed);
 
-// The C/N figure at `nowMs`, judged against the lock the model holds now.
+// The C/N figure at `nowMs`, judged against the lock the model holds now:
+// the carrier over the noise and what leaks in of the other polarization on
+// the same frequency (dish_leakage.h).
 DishSignal dishSignal(const DishModel& model, uint32_t nowMs);
 // The readings one poll takes: gives another receiver on a single-cable
 // device its turn, moves the lock on, with its hysteresis, and reads the
-// level (dish_level.h), with or without a lock.
+// level (dish_level.h), with or without a lock. The C/N reported is the
+// demodulator's of a refresh before, with its own error of up to 0.1 dB.
 SignalReading pollDish(DishModel& model, uint32_t nowMs);
 
 // The transport stream id of the PAT of the stream the card is locked to

@@ -32,5 +32,19 @@ NetworkIdentity satelliteNetwork(const Satellite& satellite)
     identity.position = static_cast<PositionTenths>(std::lround(satellite.longitudeDeg * 10));
     identity.networkId = static_cast<uint16_t>(0x1000 + identity.position + 1800);
     identity.certainty = PositionOfStream;
+    // Its table lists every transponder the satellite carries.
+    identity.listed = true;
+    for (const Transponder& transponder : satellite.transponders) {
+        NitTransportStream stream{};
+        stream.transportStreamId = transponder.streamId;
+        stream.originalNetworkId = identity.networkId;
+        stream.hasPosition = true;
+        stream.position = identity.position;
+        stream.frequencyKHz = static_cast<uint32_t>(transponder.frequencyMHz) * 1000u;
+        stream.hasDeliveryDescriptor = true;
+        stream.polarization = static_cast<uint8_t>(transponder.polarization);
+        stream.symbolsPerSecond = static_cast<uint32_t>(transponder.symbolRate) * 1000u;
+        identity.streams.push_back(stream);
+    }
     return identity;
 }

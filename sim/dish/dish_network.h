@@ -22,5 +22,5 @@ constexpr uint32_t simulatedNetworkDelayMs = 1200;
 void addLookalikeTransponders(std::vector<Satellite>& sky);
 
 // The identity the satellite's network gives: its catalogue name without the
-// position, an id of its own and its position.
+// position, an id of its own, its position and the list of its transponders.
 NetworkIdentity satelliteNetwork(const Satellite& satellite);

@@ -10,6 +10,9 @@
 // combined C/Ku LNB; B and the cascaded ports are left empty.
 constexpr uint32_t diseqcPortBit(int32_t code) { return code >= 0 && code < 32 ? 1u << code : 0u; }
 constexpr uint32_t defaultLnbPorts = diseqcPortBit(0) | diseqcPortBit(1);
+// The tuner measures its level and its demodulator its C/N this often,
+// unless a scenario's "refresh MS" says otherwise.
+constexpr uint32_t defaultDishRefreshMs = 100;
 
 struct DishSetup {
     bool enabled = false;  // the dish answers the signal calls
@@ -28,4 +31,5 @@ struct DishSetup {
     // A single-cable device between the LNB and the card, and another
     // receiver on its cable ("scr-device", "scr-neighbour").
     ScrDeviceSetup singleCable;
+    uint32_t refreshMs = defaultDishRefreshMs;
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cardbase/sweep/carrier_spectrum.h"
 #include "sim/dish/dish_link.h"
 
 // A small fixed hash, so that every run sees the same sky.
@@ -43,33 +44,61 @@ uint16_t transportStreamIdOf(double longitudeDeg, int32_t frequencyMHz, int32_t 
     return static_cast<uint16_t>(own ^ (position << 5));
 }
 
+double rolloffOf(const Transponder& transponder)
+{
+    return transponder.modcod.system == ModDvbS2 ? dvbs2Rolloff : dvbsRolloff;
+}
+
 bool lnbCovers(int32_t frequencyMHz)
 {
     return (frequencyMHz >= 3400 && frequencyMHz <= 4200) || (frequencyMHz >= 10700 && frequencyMHz <= 12750);
 }
 
+static bool coFrequencyPlan(const Satellite& satellite)
+{
+    for (double position : coFrequencyPositionsDeg)
+        if (std::fabs(position - satellite.longitudeDeg) < 0.05) return true;
+    return false;
+}
+
 // Transponders interleave: the next channel up or down, about 19 MHz away in
-// Ku band and 20 MHz in C band, has the other polarization.
+// Ku band and 20 MHz in C band, has the other polarization. A satellite whose
+// plan puts both polarizations on each frequency has its channels of one
+// polarization twice as far apart, and the other's on the same frequencies.
 static void addNeighbours(Satellite& satellite, const Transponder& listed)
 {
     static const int32_t kuRates[] = {27500, 22000, 27500, 29900, 30000, 28000, 27500, 24500};
     static const int32_t cRates[] = {27500, 4167, 28000, 6111, 13330, 26000, 3000, 27500};
     const bool cBand = isCBand(listed.frequencyMHz);
-    const int32_t spacing = cBand ? 20 : 19;
+    const bool coFrequency = coFrequencyPlan(satellite);
+    const int32_t spacing = coFrequency ? (cBand ? 44 : 42) : cBand ? 20 : 19;
+    const size_t first = satellite.transponders.size();
     for (int step = -3; step <= 3; ++step) {
         if (step == 0) continue;
         const uint32_t h = mix(static_cast<uint32_t>(listed.frequencyMHz),
                                static_cast<uint32_t>(step + 8) * 977u +
                                    static_cast<uint32_t>(std::lround(std::fabs(satellite.longitudeDeg) * 10)));
         Transponder neighbour;
-        neighbour.frequencyMHz = listed.frequencyMHz + step * spacing + static_cast<int32_t>(h % 5) - 2;
-        neighbour.polarization = step % 2 == 0 ? listed.polarization : 1 - listed.polarization;
+        neighbour.frequencyMHz =
+            listed.frequencyMHz + step * spacing + (coFrequency ? 0 : static_cast<int32_t>(h % 5) - 2);
+        neighbour.polarization = step % 2 == 0 || coFrequency ? listed.polarization : 1 - listed.polarization;
         neighbour.symbolRate = (cBand ? cRates : kuRates)[(h >> 8) % 8];
         neighbour.eirpDbw = eirpFor(satellite.longitudeDeg, neighbour.frequencyMHz);
         neighbour.modcod = plausibleModcod(neighbour.frequencyMHz, neighbour.symbolRate, satellite.longitudeDeg);
         neighbour.streamId =
             transportStreamIdOf(satellite.longitudeDeg, neighbour.frequencyMHz, neighbour.polarization);
         if (lnbCovers(neighbour.frequencyMHz) && listed.polarization != 3) satellite.transponders.push_back(neighbour);
+    }
+    if (!coFrequency || (listed.polarization != 0 && listed.polarization != 1)) return;
+    // The other polarization on each of these frequencies, the listed one's first.
+    const size_t last = satellite.transponders.size();
+    for (size_t i = first - 1; i < last; ++i) {
+        Transponder other = satellite.transponders[i];
+        other.polarization = 1 - other.polarization;
+        other.eirpDbw = eirpFor(satellite.longitudeDeg, other.frequencyMHz + 1);
+        other.modcod = plausibleModcod(other.frequencyMHz + 1, other.symbolRate, satellite.longitudeDeg);
+        other.streamId = transportStreamIdOf(satellite.longitudeDeg, other.frequencyMHz, other.polarization);
+        satellite.transponders.push_back(other);
     }
 }
 

@@ -35,6 +35,15 @@ Modcod plausibleModcod(int32_t frequencyMHz, int32_t symbolRate, double longitud
 // a neighbour's transponder carries another stream with another id.
 uint16_t transportStreamIdOf(double longitudeDeg, int32_t frequencyMHz, int32_t polarization);
 
+// The roll-off a transponder is sent with: DVB-S2 carriers mostly with the
+// tighter ones it brought.
+double rolloffOf(const Transponder& transponder);
+
+// Satellites whose frequency plan puts a transponder of each polarization
+// on its catalogue transponder's frequency, so that the LNB's turn can be
+// judged there (cardbase/peak/skew_chance.h).
+constexpr double coFrequencyPositionsDeg[] = {19.2, 36.0};
+
 // The catalogue text ("[NAME]=FFFFFpRRRRR;" lines) as satellites, one per
 // orbital position in order of first appearance; entries without a position
 // or with unreadable parameters are left out.

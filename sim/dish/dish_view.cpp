@@ -214,6 +214,7 @@ std::vector<std::string> dishWindowLines(const DishView& view)
     addWrapped(lines, "Signal ", dishSignalText(view));
     lines.push_back(marginText(view));
     addNetworkLines(view, lines);
+    if (!view.peak.empty()) addWrapped(lines, peakLinePrefix, view.peak);
     static const char* const help[] = {"Drag on the chart to steer, Shift fine",
                                        "Double-click a satellite: aim near it", "Arrows 0.1 deg, with Shift 1 deg",
                                        "[ ] or PgDn PgUp: skew 1, Shift 5"};

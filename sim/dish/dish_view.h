@@ -46,6 +46,9 @@ struct DishView {
     std::string singleCableSent;     // "E0 10 5A 04 F7 at 1210 MHz", "" before any
     std::string singleCableRefusal;
     std::string userBandNote;
+    // What the phone page's bracketing guide says now ("azimuth: edge one:
+    // mark the mount"), or "" (filled in by the window from the card's feed).
+    std::string peak;
 };
 
 DishView dishView(const DishModel& model, uint32_t nowMs);
@@ -61,8 +64,9 @@ std::string dishSignalText(const DishView& view);
 // the one expected; it starts so.
 constexpr char wrongSatelliteLine[] = "       wrong satellite";
 
-// The line of the link margin starts so.
+// The line of the link margin starts so, and the guide's.
 constexpr char marginLinePrefix[] = "Margin ";
+constexpr char peakLinePrefix[] = "Peak   ";
 
 // At most `dishLineWidth` characters each, a long text carried on to the
 // next lines; the steering help fills what is left of the lines the

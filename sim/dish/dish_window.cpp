@@ -82,6 +82,7 @@ static void showFrame(DishWindow* dish)
     std::vector<PositionTenths> expected;
     const NetworkReport network = feedNetworkReport(*dish->feed, &expected);
     const LinkMargin margin = feedLatestMargin(*dish->feed);
+    const std::string peak = feedPeakLine(*dish->feed);
     EnterCriticalSection(dish->lock);
     DishView view = dishView(*dish->model, now);
     view.network = network;
@@ -89,6 +90,7 @@ static void showFrame(DishWindow* dish)
     updatePointing(dish, view, now);
     view.whereToPoint = dish->whereToPoint;
     view.margin = margin;
+    view.peak = peak;
     if (view.tuning.tuned) addSample(dish->history, sampleOf(view, now));
     if (visible) picture = dishPicture(*dish->model, view, dish->history, dish->layout, dish->hover);
     LeaveCriticalSection(dish->lock);

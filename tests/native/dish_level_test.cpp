@@ -220,6 +220,7 @@ TEST(DishLevel, ItLocksOnlyWhereTheModulationAndCodeRateCanBeReceived)
     model.locked = false;
     for (int step = 0; step < 200; ++step) {
         model.pointing.elevationDeg += 0.01;
+        model.figureHeld = false;  // each step a measure of its own, at one instant
         const SignalReading reading = pollDish(model, 0);
         if (!reading.locked) continue;
         EXPECT_GE(reading.snr, lockThresholdDb(listed.modcod) - lockHoldMarginDb - 0.15) << step;

@@ -142,6 +142,15 @@ TEST(DvbSession, ReadingsAreLatchedByStatusAndTakenByRefresh)
     EXPECT_EQ(0u, searchingMsOf("searching -3 ms"));
     EXPECT_EQ(SnrUnitDecibelOrMore, readingUnitOf("unit decibel-or-more"));
     EXPECT_EQ(SnrUnitOfCard, readingUnitOf(""));  // an older helper says nothing
+    // How often the driver measures, where the table knows, travels with the unit.
+    EXPECT_EQ("unit decibel refresh 250", readingUnitWords(SnrUnitDecibel, 250));
+    EXPECT_EQ(SnrUnitDecibel, readingUnitOf("unit decibel refresh 250"));
+    EXPECT_EQ(250u, readingRefreshOf("unit decibel refresh 250"));
+    EXPECT_EQ(0u, readingRefreshOf("unit decibel"));
+    for (const char* odd :
+         {"unit decibel refresh", "unit decibel refresh 0", "unit decibel refresh x", "unit odd refresh 5"})
+        EXPECT_EQ(0u, readingRefreshOf(odd)) << odd;
+    EXPECT_EQ(SnrUnitOfCard, readingUnitOf("unit decibel refresh -1"));
     frontend.next.searchingMs = 0;
     EXPECT_EQ("ok 55", call(session, frontend, RequestGetSignalQuality));  // until the next refresh
     frontend.measureFails = true;

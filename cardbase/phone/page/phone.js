@@ -7,6 +7,7 @@
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
   const Record = window.AzimoraRecord, Level = window.AzimoraLevel;
   const SweepChart = window.AzimoraSweepChart, Cable = window.AzimoraCable;
+  const Peak = window.AzimoraPeak;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -35,6 +36,8 @@
     canSweep: false,   // the card sweeps the band when asked
     sweep: null,       // the latest sweep, as it goes
     sweepAsk: '',      // what came of the latest ask: '' or why it was refused
+    peak: null,        // the bracketing guide, as the card's latest peak event has it
+    peakAsk: '',       // why the latest ask of the guide was refused, or ''
     shown: [],      // [seq, server time, page time shown, lock] of the latest readings, for latency measurement
     reconnects: 0,
   };
@@ -51,6 +54,7 @@
     source.addEventListener('reading', (e) => onMessage(e, onReading));
     source.addEventListener('idle', (e) => onMessage(e, onIdle));
     source.addEventListener('sweep', (e) => onMessage(e, onSweep));
+    source.addEventListener('peak', (e) => onMessage(e, onPeak));
     source.onerror = () => reconnectSoon();
   }
   function reconnectSoon() {
@@ -91,6 +95,7 @@
     state.peakResetT = -Infinity;
     state.floor = Sound.newLevelFloor();
     state.search = null;
+    state.peak = null;
     if (!first) sound.resetPeak();
   }
   function takeTune(tune) {
@@ -144,6 +149,12 @@
   function onSweep(data) {
     state.sweep = data;
     showBand();
+  }
+  function onPeak(data) {
+    state.peak = data;
+    state.peakAsk = '';
+    sound.peakNews(data);
+    show();
   }
   function onIdle() {
     if (Date.now() - state.lastReadingAt > staleMs) setConnection('idle');
@@ -199,6 +210,7 @@
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
     showLevel(r, live);
     showBand();
+    showPeak();
     showNetwork(live ? state.network : null);
     Margin.show({ figure: $('margin'), verdict: $('marginVerdict'), modulation: $('modulation'), why: $('marginWhy') },
                 marginNow(), live);
@@ -274,6 +286,12 @@
     $('sweepSwitch').value = t.switch || '';
   }
 
+  function showPeak() { Peak.show(document, state.peak, state.peakAsk); }
+  async function askPeak(query) {
+    state.peakAsk = await Peak.ask(query);
+    showPeak();
+  }
+
   // The network's own word on where the dish points, and a clear warning
   // when that is not the satellite the catalogue expected. A position
   // guessed from the rest of the table is only "probably" so, and never
@@ -305,8 +323,11 @@
       drawPending = false;
       // The user's pick stands under the readings only while the card knows no modulation of its own.
       const picked = marginNow().source === 'user' ? state.pick : '';
+      const peak = state.peak;
+      const edgeCn = peak && peak.running && peak.source === 'cn' ? peak.edgeAt : null;
       Chart.drawChart($('chart'), state.readings, Date.now() + state.serverOffsetMs, state.peakCn,
-                      (r) => Margin.thresholdFor(r, picked, state.thresholds));
+                      (r) => Margin.thresholdFor(r, picked, state.thresholds),
+                      { marks: Peak.chartMarks(peak), edgeCn: edgeCn });
     });
   }
 
@@ -314,6 +335,7 @@
   const sound = (function () {
     const tracker = Sound.newPeakTracker();
     const audio = { context: null, oscillator: null, gain: null, on: false, mode: 'tone', frequency: 0, level: 0,
+                    peakHeard: null, peakCues: [],
                     chirps: 0, lastBelowDb: null, spoken: [], lastSpokenMs: -Infinity, positionSaid: '',
                     // Before the lock, a pulsing note of its own; the lock's chime between the two.
                     searchOscillator: null, searchGain: null, kind: 'silent', searchFrequency: 0, searchOn: false,
@@ -405,6 +427,19 @@
       o.start(now);
       o.stop(now + 0.16);
     }
+    // A new word of the guide: sounded and said at once, before any reading's speech.
+    function peakNews(peak) {
+      const news = Peak.isNews(peak, audio.peakHeard);
+      audio.peakHeard = peak.n;
+      if (!news || !audio.on || !peak.running && peak.step === 'idle') return;
+      audio.peakCues.push(peak.cue);
+      if (audio.peakCues.length > 50) audio.peakCues.shift();
+      if (audio.context && peak.cue) Peak.playCue(audio.context, peak.cue);
+      const words = Peak.peakSpeech(peak, choice('language'));
+      if (!words) return;
+      if (window.speechSynthesis) window.speechSynthesis.cancel();
+      say(words);
+    }
     function speak(r) {
       const spoken = choice('spoken');
       say(spoken === 'margin' && r.lock ? Margin.speechFor(choice('language'), marginNow())
@@ -477,6 +512,7 @@
       onReading: (r) => update(r),
       resetPeak: () => Sound.resetPeakTracker(tracker),
       best: () => tracker.best,
+      peakNews,
     };
   })();
 
@@ -495,7 +531,7 @@
   });
   $('resetPeak').addEventListener('click', resetPeak);
   $('sweepButton').addEventListener('click', askSweep);
-  $('bandPart').addEventListener('toggle', () => { if ($('bandPart').open) { fillSweepForm(); showBand(); } });
+  Peak.wire(document, askPeak);
   $('modcodPick').addEventListener('change', () => { state.pick = $('modcodPick').value; show(); });
   document.querySelectorAll('input[name="mode"]').forEach((input) => input.addEventListener('change', () => {
     if (window.speechSynthesis) window.speechSynthesis.cancel();
@@ -531,7 +567,7 @@
       network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
       cable: Cable.cableLines(state.cable),
       search: state.search, floor: state.floor.lowest, canSweep: state.canSweep, sweep: state.sweep,
-      sweepAsk: state.sweepAsk,
+      sweepAsk: state.sweepAsk, peak: state.peak, peakAsk: state.peakAsk,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),
     }),
     record: () => Record.state(),
@@ -541,7 +577,7 @@
       oscillatorFrequency: sound.audio.oscillator ? sound.audio.oscillator.frequency.value : 0,
       chirps: sound.audio.chirps, best: sound.best(), belowDb: sound.audio.lastBelowDb, spoken: sound.audio.spoken.slice(),
       kind: sound.audio.kind, searchFrequency: sound.audio.searchFrequency, searchOn: sound.audio.searchOn,
-      chimes: sound.audio.chimes,
+      chimes: sound.audio.chimes, peakCues: sound.audio.peakCues.slice(),
       searchOscillatorFrequency: sound.audio.searchOscillator ? sound.audio.searchOscillator.frequency.value : 0,
     }),
   };

@@ -1,15 +1,18 @@
 // The chart of the last 60 seconds: C/N (dB, left scale) and quality (%,
 // right scale) against the server's clock, the peak C/N since the reset as a
-// dashed line, and under the C/N what the locked modulation and code rate
-// need, so that the margin is the gap.
+// dashed line, under the C/N what the locked modulation and code rate
+// need, so that the margin is the gap, and the bracketing guide's marks (its
+// edges, the peak passed, the check) with, while it brackets by the C/N,
+// the level of its edges.
 (function (root) {
   'use strict';
   const spanMs = 60000;
   const cnTop = 20;
-  const colours = { cn: '#4fc3f7', quality: '#ffd54f', peak: '#f48fb1', need: '#ce93d8', grid: '#23384a', text: '#8a97a3', nolock: 'rgba(255,92,92,0.18)' };
+  const colours = { cn: '#4fc3f7', quality: '#ffd54f', peak: '#f48fb1', need: '#ce93d8', grid: '#23384a', text: '#8a97a3', nolock: 'rgba(255,92,92,0.18)', mark: '#ffffff' };
 
-  // `needOf(reading)`: the C/N its modulation and code rate need, or null.
-  function drawChart(canvas, readings, nowMs, peakCn, needOf) {
+  // `needOf(reading)`: the C/N its modulation and code rate need, or null;
+  // `guide`: {marks: [[time, label], ...], edgeCn: the C/N of its edges or null}.
+  function drawChart(canvas, readings, nowMs, peakCn, needOf, guide) {
     const ratio = root.devicePixelRatio || 1;
     const width = Math.round(canvas.clientWidth * ratio), height = Math.round(canvas.clientHeight * ratio);
     if (!width || !height) return;
@@ -61,6 +64,18 @@
       g.beginPath(); g.moveTo(left, yCn(peakCn)); g.lineTo(right, yCn(peakCn)); g.stroke();
       g.setLineDash([]);
     }
+    if (!guide) return;
+    g.strokeStyle = colours.mark; g.fillStyle = colours.mark; g.lineWidth = ratio;
+    g.setLineDash([2 * ratio, 3 * ratio]);
+    if (typeof guide.edgeCn === 'number') {
+      g.beginPath(); g.moveTo(left, yCn(guide.edgeCn)); g.lineTo(right, yCn(guide.edgeCn)); g.stroke();
+    }
+    for (const [t, label] of guide.marks) {
+      if (t < nowMs - spanMs || t > nowMs) continue;
+      g.beginPath(); g.moveTo(x(t), top); g.lineTo(x(t), bottom); g.stroke();
+      g.fillText(label, x(t) + 2 * ratio, top + 10 * ratio);
+    }
+    g.setLineDash([]);
   }
 
   root.AzimoraChart = { drawChart, spanMs };
