@@ -11,6 +11,8 @@
 #                           bounded end of the DLL's threads, the phone page's sockets and window, the
 #                           record's files and the wall clock (app/wall_clock_win.cpp), Win32
 #   AZM_RECORD_POSIX_SOURCES  the record's files on Linux (azimora-dvb and the native tests)
+#   AZM_SKY_SOURCES         the sky the simulators share (sky/): the catalogue's satellites, the link
+#                           budget, platform-neutral; for simulators and tests, in no real card
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
   cardbase/signal_level.cpp cardbase/single_cable.cpp cardbase/single_cable_device.cpp
@@ -32,3 +34,4 @@ list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp
   app/wall_clock_win.cpp cardbase/record/card_record.cpp)
 list(APPEND AZM_RECORD_POSIX_SOURCES cardbase/record/record_files_posix.cpp)
+list(APPEND AZM_SKY_SOURCES cardbase/sky/sky.cpp cardbase/sky/link_budget.cpp)

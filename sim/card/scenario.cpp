@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "cardbase/frontend_plan.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 static const char* const methodNames[simMethodCount] = {
     "SetTransponderFrequency",

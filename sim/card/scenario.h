@@ -10,7 +10,7 @@
 #include "cardbase/network/network_identity.h"
 #include "cardbase/signal_scale.h"
 #include "sim/dish/dish_setup.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 enum SimMethod : int {
     SimSetTransponderFrequency,

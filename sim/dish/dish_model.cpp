@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "sim/dish/dish_level.h"
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 #include "tuner/lnb_rules.h"
 
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)

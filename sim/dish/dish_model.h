@@ -10,7 +10,7 @@
 #include "cardbase/signal_scale.h"
 #include "sim/dish/dish_cable.h"
 #include "sim/dish/dish_setup.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 struct DishModel {
     DishSite site;
@@ -59,7 +59,7 @@ struct DishSignal {
     int satellite;            // the satellite carrying the tuned transponder that the dish is nearest to, or -1
     int transponder;          // its index there, or -1
     double carrierToNoiseDb;  // with scintillation; meaningful from TooWeak on
-    double lockThresholdDb;   // where its modulation and code rate lock (dish_link.h); from TooWeak on
+    double lockThresholdDb;   // where its modulation and code rate lock (cardbase/sky/link_budget.h); from TooWeak on
 };
 
 // What the LNB really brings down, its faults played: without the tone a

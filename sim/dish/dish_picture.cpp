@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 
 // Grid lines no closer than this.
 static const double leastGridGapPx = 40.0;

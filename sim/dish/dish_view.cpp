@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "sim/dish/dish_level.h"
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 
 static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 
