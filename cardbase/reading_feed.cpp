@@ -22,6 +22,8 @@ std::string cardSettingsPath()
 // The catalogue as the program reads it: satellite.ini in the current folder.
 static std::string catalogueText() { return wholeFileText("satellite.ini", FILE_SHARE_READ | FILE_SHARE_WRITE); }
 
+std::vector<CatalogueLine> programCatalogueLines() { return catalogueLines(catalogueText()); }
+
 void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishSite* cardSite)
 {
     InitializeCriticalSection(&feed.lock);

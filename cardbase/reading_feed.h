@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/catalogue_lines.h"
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/phone/phone_service.h"
@@ -37,7 +38,7 @@ struct ReadingFeed {
     // The card sets margin.carrierToNoiseInDecibels before its first reading;
     // a reading that says its own unit counts by that.
     MarginWatch margin;
-    LinkMargin latestMargin;  // of the latest reading
+    LinkMargin latestMargin;   // of the latest reading
     bool singleCable = false;  // the card measures through a single-cable device
     SingleCableSetting singleCableSetting;
     std::string userBandNote;  // "another receiver uses user band 1" since the latest start, else ""
@@ -104,3 +105,7 @@ void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper);
 
 // The settings file of the card DLL: its own path with ".ini" for ".dll".
 std::string cardSettingsPath();
+
+// The catalogue as the program reads it (satellite.ini in its folder): what
+// tells a card which satellite a tuned transponder is on.
+std::vector<CatalogueLine> programCatalogueLines();

@@ -28,7 +28,7 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/sweep/sweep_plan.cpp cardbase/sweep/sweep_result.cpp cardbase/sweep/carrier_spectrum.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
   cardbase/record/record_store.cpp cardbase/motor/motor_commands.cpp cardbase/motor/motor_settings.cpp
-  cardbase/motor/motor_plan.cpp cardbase/motor/polar_mount.cpp app/number_text.cpp)
+  cardbase/motor/motor_plan.cpp cardbase/motor/polar_mount.cpp cardbase/motor/card_motor.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
   cardbase/phone/phone_margin.cpp cardbase/phone/phone_report.cpp cardbase/phone/phone_level.cpp

@@ -9,9 +9,11 @@
 #include "app/resource_data.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/reading_feed.h"
 #include "sim/card/call_log.h"
 #include "sim/card/process_resources.h"
+#include "sim/card/sim_motor.h"
 #include "sim/card/sim_settings.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
@@ -60,6 +62,8 @@ public:
         const SimCable& cable = settings_.cable;
         if (cable.settingRead) noteSingleCable(feed_, &cable.setting);
         else if (cable.wanted) noteCardLine(feed_, simCardLine(cardName(), cable.badValue));
+        motor_.settings = settings_.motor;
+        if (!motor_.settings.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName(), motor_.settings.problem));
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
         if (settings_.dish.enabled)
             setCardSweeper(feed_,
@@ -114,6 +118,10 @@ public:
         });
         readNetwork(result == S_OK);
         watchCable(result == S_OK);
+        if (motorArrived_) {
+            motorArrived_ = false;
+            noteCardLine(feed_, cardMotorLine(cardName(), "at " + motor_.at));
+        }
         return result;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -199,6 +207,12 @@ private:
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
         if (started && settings_.cable.wanted) tuneThroughCable();
+        if (started) {
+            EnterCriticalSection(&lock_);
+            const CardMotorMove move = cardMotorForTune(motor_, programCatalogueLines(), dish_.tuning, GetTickCount());
+            LeaveCriticalSection(&lock_);
+            turnDish(move);
+        }
         return result;
     }
     HRESULT setter(SimMethod method, LONG value)
@@ -234,6 +248,21 @@ private:
     }
 
     SimCable& simCable() { return settings_.cable; }
+
+    // A move of the motorised dish: its steps one by one against the
+    // practice dish, the pauses without the card's lock, and its words on
+    // the card's line.
+    void turnDish(const CardMotorMove& move)
+    {
+        if (!move.words.empty()) noteCardLine(feed_, cardMotorLine(cardName(), move.words));
+        if (move.steps.empty() && !move.words.empty()) log("MotorRefused " + move.words);
+        for (const MotorStep& step : move.steps) {
+            EnterCriticalSection(&lock_);
+            log(simMotorStep(dish_, step, move.command, GetTickCount()));
+            LeaveCriticalSection(&lock_);
+            if (step.kind == MotorPause) Sleep(step.ms);
+        }
+    }
 
     // A start through a single-cable device: the command for the
     // transponder, or why nothing is sent, on the page and in the dish's readout.
@@ -355,7 +384,18 @@ private:
 
     SignalReading signalNow()
     {
-        if (settings_.dish.enabled) return pollDish(dish_, GetTickCount());
+        if (settings_.dish.enabled) {
+            const DWORD now = GetTickCount();
+            SignalReading reading = pollDish(dish_, now);
+            bool arrived = false;
+            // The program hears no lock before the motor can be there.
+            if (cardMotorHolds(motor_, now, &arrived)) reading = withoutLock(reading);
+            if (arrived) {
+                log("MotorThere");
+                motorArrived_ = true;
+            }
+            return reading;
+        }
         return scenarioSignal(settings_.scenario, tuned_, GetTickCount() - tunedAt_);
     }
 
@@ -390,6 +430,8 @@ private:
     DWORD lockedAt_ = 0;
     uint16_t loggedStreamId_ = 0;
     std::string loggedWhy_;
+    CardMotor motor_;
+    bool motorArrived_ = false;  // for the card's line, said outside the card's lock
 };
 
 HRESULT createCard(REFIID iid, void** object)

@@ -4,8 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "sim/dish/dish_level.h"
 #include "cardbase/sky/link_budget.h"
+#include "sim/dish/dish_level.h"
 
 static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 

@@ -83,6 +83,7 @@ static void showFrame(DishWindow* dish)
     const NetworkReport network = feedNetworkReport(*dish->feed, &expected);
     const LinkMargin margin = feedLatestMargin(*dish->feed);
     EnterCriticalSection(dish->lock);
+    followMotor(*dish->model, now);
     DishView view = dishView(*dish->model, now);
     view.network = network;
     view.expected = expected;
