@@ -7,7 +7,9 @@
 // times a second, and hands on the network of the tuned stream once the
 // session has found it (and, through a single-cable device, that another
 // receiver took the user band). Asked by the phone page while the program
-// does not measure, it sweeps the band from the tuner's own statistics.
+// does not measure, it sweeps the band from the tuner's own statistics, and
+// turns a motorised dish (bdacard.ini's motor= lines), which a start of a
+// catalogue satellite's transponder turns first (bda_motor.h).
 #include <windows.h>
 
 #include <new>
@@ -17,9 +19,11 @@
 #include "bda/bda_log.h"
 #include "bda/bda_session.h"
 #include "bda/bda_settings.h"
+#include "cardbase/card_clock.h"
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/reading_feed.h"
 
 const char cardDescription[] = "BDA DVB-S tuner bridge";
@@ -98,7 +102,7 @@ public:
         if (!session_) return E_UNEXPECTED;
         latched_ = takeReading(feed_, [this] {
             EnterCriticalSection(&sessionLock_);
-            const SignalReading reading = readBdaSession(*session_);
+            const SignalReading reading = motorHeld() ? SignalReading{false, 0, 0.0f} : readBdaSession(*session_);
             // Before the reading is published, so that it carries the demodulator's word.
             if (reading.locked) noteTunerModcod(feed_, bdaSessionModcod(*session_));
             LeaveCriticalSection(&sessionLock_);
@@ -162,6 +166,8 @@ private:
             return result;
         }
         session_ = session;
+        motor_.settings = bdaMotorSettings(settings);
+        if (!motor_.settings.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName_, motor_.settings.problem));
         const BdaSingleCable& cable = asked.singleCable;
         noteSingleCable(feed_, cable.asked && cable.refusal.empty() ? &cable.setting : nullptr);
         if (cable.asked) noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
@@ -184,11 +190,67 @@ private:
         noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         EnterCriticalSection(&sessionLock_);
-        const HRESULT result = startBdaSession(*session_, tuning_);
-        noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
-        logBdaStart(*session_);
+        // A catalogue satellite's transponder: the dish turns first, and the
+        // tune returns at once; the start follows the motor's estimated arrival.
+        const CardMotorMove move = cardMotorForTune(motor_, programCatalogueLines(), tuning_, cardClockMs());
+        std::string said;
+        startAfterMotor_ = turnDish(move, &said);
+        HRESULT result = S_OK;
+        if (!startAfterMotor_) {
+            motor_.holding = false;
+            result = startBdaSession(*session_, tuning_);
+            noteCardLine(feed_, cardMotorLine(bdaSessionCardLine(*session_, cardName_), said));
+            logBdaStart(*session_);
+        }
         LeaveCriticalSection(&sessionLock_);
         return result;
+    }
+
+    // With the session's lock held: the move's command through the route
+    // that carries DiSEqC, its words on the card's line; false where
+    // nothing went out.
+    bool turnDish(const CardMotorMove& move, std::string* said = nullptr)
+    {
+        if (said) *said = move.words;
+        if (move.steps.empty()) {
+            if (!move.words.empty()) bdaLog("motor: " + move.words);
+            return false;
+        }
+        std::string refusal, sent;
+        const HRESULT result = sendBdaMotor(*session_, move.steps, move.command, &refusal, &sent);
+        const std::string words = !refusal.empty() ? refusal : move.words;
+        if (said) *said = words;
+        bdaLog("motor: " + (refusal.empty() ? sent + "; " + move.words : refusal));
+        noteCardLine(feed_, cardMotorLine(bdaSessionCardLine(*session_, cardName_), words));
+        return refusal.empty() && SUCCEEDED(result);
+    }
+
+    // With the session's lock held: whether a measurement still waits for
+    // the motor; at its estimated arrival the start it waited for goes out.
+    bool motorHeld()
+    {
+        bool arrived = false;
+        if (cardMotorHolds(motor_, cardClockMs(), &arrived)) return true;
+        if (arrived && startAfterMotor_) {
+            startAfterMotor_ = false;
+            startBdaSession(*session_, tuning_);
+            noteCardLine(feed_, cardMotorLine(bdaSessionCardLine(*session_, cardName_), "at " + motor_.at));
+            bdaLog("motor: at " + motor_.at + "; the measuring tune");
+            logBdaStart(*session_);
+        }
+        return false;
+    }
+
+    // A card request from the phone page: the move, or why not, in words.
+    std::string requestMotor(const MotorRequest& request)
+    {
+        EnterCriticalSection(&sessionLock_);
+        std::string words = "the tuner is not open";
+        if (session_) {
+            turnDish(cardMotorForRequest(motor_, request, cardClockMs()), &words);
+        }
+        LeaveCriticalSection(&sessionLock_);
+        return words;
     }
 
     // The program's calls come first: a sweep under way gives way at its next step.
@@ -293,6 +355,8 @@ private:
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
+    CardMotor motor_;
+    bool startAfterMotor_ = false;  // a start waits for the motor's arrival
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) BdaCard, iid, object); }

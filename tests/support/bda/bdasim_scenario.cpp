@@ -150,6 +150,12 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
             std::string error;
             known = first == "scr-device" ? parseScrDeviceWords(rest, &scenario.scr, &error)
                                           : parseScrNeighbourWords(rest, &scenario.scr, &error);
+        } else if (first == "motor") {
+            std::vector<std::string> rest;
+            if (!second.empty()) rest.push_back(second);
+            for (std::string word; words >> word;) rest.push_back(word);
+            std::string error;
+            known = parseMotorMountWords(rest, &scenario.motor, &error);
         } else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);
