@@ -70,6 +70,9 @@ public:
         InitializeCriticalSection(&sessionLock_);
         openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
+        const MotorSettings motor = bdaMotorSettings(settingsFileBytes());
+        if (motor.kind != NoMotor || !motor.problem.empty())
+            setCardMotor(feed_, [this](const MotorRequest& request) { return requestMotor(request); });
     }
 
     HRESULT STDMETHODCALLTYPE Initialize() override

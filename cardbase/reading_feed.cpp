@@ -44,6 +44,11 @@ void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper)
     if (feed.phone) phoneSetSweeper(feed.phone, sweeper);
 }
 
+void setCardMotor(ReadingFeed& feed, const CardMotorDriver& driver)
+{
+    if (feed.phone) phoneSetMotor(feed.phone, driver);
+}
+
 void closeReadingFeed(ReadingFeed& feed)
 {
     stopCardRecord(feed.record);

@@ -102,6 +102,9 @@ SignalReading takeReading(ReadingFeed& feed, Read read)
 // openReadingFeed and before its first reading; the phone page then offers
 // it while the program is not measuring.
 void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper);
+// A card with a motorised dish says how it turns it when a phone asks
+// (phone_service.h), after openReadingFeed and before its first reading.
+void setCardMotor(ReadingFeed& feed, const CardMotorDriver& driver);
 
 // The settings file of the card DLL: its own path with ".ini" for ".dll".
 std::string cardSettingsPath();

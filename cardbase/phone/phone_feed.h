@@ -71,6 +71,9 @@ struct PhoneFeed {
     bool canSweep = false;      // the card sweeps the band when asked (phone_sweep.h)
     SweepStatus sweep;          // the latest sweep, as it goes
     uint32_t sweepVersion = 0;  // counts its changes
+    bool canMotor = false;      // the card turns a motorised dish when asked (phone_motor.h)
+    std::string motorWords;     // what the card did at the latest ask
+    uint32_t motorVersion = 0;  // counts its changes
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning.

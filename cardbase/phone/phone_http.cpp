@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cardbase/phone/phone_motor.h"
 #include "cardbase/phone/phone_report.h"
 #include "cardbase/settings_line.h"
 
@@ -135,7 +136,7 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
     // The header lines: only a body's announcement matters, and none is
     // taken; and the page's own mark on a sweep it asks for.
     size_t lines = 0;
-    bool markedSweep = false;
+    bool markedSweep = false, markedMotor = false;
     for (size_t start = lineEnd + 1; start < end; start = lineEnd + 1) {
         lineEnd = received.find('\n', start);
         const std::string line = withoutCr(received.substr(start, lineEnd - start));
@@ -151,6 +152,7 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
             (sameIgnoringAsciiCase(name, "content-length") && value != "0"))
             return errorAnswer(413, "this server takes no request body");
         if (sameIgnoringAsciiCase(name, "x-azimora") && value == "sweep") markedSweep = true;
+        if (sameIgnoringAsciiCase(name, "x-azimora") && value == "motor") markedMotor = true;
     }
 
     const bool get = method == "GET", head = method == "HEAD";
@@ -164,6 +166,17 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
                                     &answer.sweep, &problem))
             return errorAnswer(400, problem.c_str());
         answer.kind = PhoneAnswer::AskSweep;
+        return answer;
+    }
+    if (method == "POST" && path == phoneMotorPath) {
+        if (!markedMotor) return errorAnswer(403, "the motor is turned by the page's own buttons");
+        const size_t question = target.find('?');
+        PhoneAnswer answer;
+        std::string problem;
+        if (!parseMotorRequestWords(question == std::string::npos ? "" : target.substr(question + 1), &answer.motor,
+                                    &problem))
+            return errorAnswer(400, problem.c_str());
+        answer.kind = PhoneAnswer::AskMotor;
         return answer;
     }
     if (!get && !head)
@@ -197,6 +210,18 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
     for (size_t i = 0; i < phoneAssetCount; ++i)
         if (path == phoneAssets[i].path) return assetAnswer(phoneAssets[i], get);
     return errorAnswer(404, "no such page");
+}
+
+PhoneAnswer motorAnswer(const std::string& refusal)
+{
+    if (!refusal.empty()) return errorAnswer(409, refusal.c_str());
+    PhoneAnswer answer;
+    answer.kind = PhoneAnswer::Respond;
+    answer.status = 202;
+    const std::string body = "asked\n";
+    answer.bytes = "HTTP/1.1 202 Accepted\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
+                   std::to_string(body.size()) + "\r\n" + commonHeaders + "\r\n" + body;
+    return answer;
 }
 
 PhoneAnswer sweepAnswer(const std::string& refusal)

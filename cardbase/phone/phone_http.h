@@ -5,13 +5,16 @@
 // /sweep?band=low&pol=H&switch=&lnb=universal&step=2&try=1 with no body and
 // the header "X-Azimora: sweep" (which another site's page cannot send
 // without asking first, and this server never agrees), that asks for a band
-// sweep (phone_sweep.h); every other request gets an error. Each answer is
+// sweep (phone_sweep.h), and one that turns a motorised dish, a POST of
+// /motor?goto=19.2E with the header "X-Azimora: motor" (phone_motor.h);
+// every other request gets an error. Each answer is
 // followed by the end of the connection (the stream's when the phone goes).
 // Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <string>
 
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/sweep/sweep_plan.h"
 
@@ -41,10 +44,12 @@ struct PhoneAnswer {
         Respond,      // send `bytes` and close
         StartStream,  // send `bytes` (the stream's head), then the readings
         AskSweep,     // a sweep as `sweep` says: the server decides whether it starts (sweepAnswer)
+        AskMotor,     // a move as `motor` says: the server decides whether the card gets it (motorAnswer)
     } kind = NeedMore;
     int status = 0;
     std::string bytes;
     SweepRequest sweep;
+    MotorRequest motor;
 };
 
 // The answer to what has been received so far on a connection. `streamRoom`
@@ -59,6 +64,9 @@ PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders =
 
 // The answer to a sweep asked for: 202 when it starts, else 409 with why not.
 PhoneAnswer sweepAnswer(const std::string& refusal);
+
+// The answer to a move asked for: 202 when the card gets it, else 409 with why not.
+PhoneAnswer motorAnswer(const std::string& refusal);
 
 // The status line's reason for the codes answerRequest gives.
 const char* statusReason(int status);

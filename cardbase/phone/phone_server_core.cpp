@@ -1,6 +1,7 @@
 #include "cardbase/phone/phone_server_core.h"
 
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_motor.h"
 #include "cardbase/phone/phone_sweep.h"
 
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
@@ -58,6 +59,16 @@ void phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
             core.sweepRequest = answer.sweep;
         }
         c.queue = sweepAnswer(refusal).bytes;
+        enter(c, PhoneConnectionState::Answering, nowMs);
+        return;
+    }
+    if (answer.kind == PhoneAnswer::AskMotor) {
+        const std::string refusal = core.motorAsked ? "a move is being sent" : motorRefusal(feed, wallMs);
+        if (refusal.empty()) {
+            core.motorAsked = true;
+            core.motorRequest = answer.motor;
+        }
+        c.queue = motorAnswer(refusal).bytes;
         enter(c, PhoneConnectionState::Answering, nowMs);
         return;
     }
@@ -120,6 +131,12 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
             queueOn(c, sweep, nowMs);
             c.sentSweepVersion = feed.sweepVersion;
             c.lastSweepEventMs = nowMs;
+            any = true;
+        }
+        if (c.state != PhoneConnectionState::Streaming) continue;
+        if (c.sentMotorVersion != feed.motorVersion) {
+            queueOn(c, motorEvent(feed), nowMs);
+            c.sentMotorVersion = feed.motorVersion;
             any = true;
         }
         if (c.state != PhoneConnectionState::Streaming) continue;

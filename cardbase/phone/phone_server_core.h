@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/phone/phone_feed.h"
 
 constexpr int maxPhoneConnections = 16;  // page loads and streams together
@@ -41,6 +42,7 @@ struct PhoneConnection {
     bool inputEnded = false;        // the phone sends nothing more (it half-closed)
     uint32_t sentSweepVersion = 0;  // the sweep's state the stream has had
     uint32_t lastSweepEventMs = 0;
+    uint32_t sentMotorVersion = 0;  // the motor's words the stream has had
 };
 
 struct PhoneServerCore {
@@ -48,6 +50,9 @@ struct PhoneServerCore {
     // A sweep a phone asked for and may have: the service starts it.
     bool sweepAsked = false;
     SweepRequest sweepRequest;
+    // A move a phone asked for and may have: the service hands it to the card.
+    bool motorAsked = false;
+    MotorRequest motorRequest;
 };
 
 // What the socket loop is to do with a connection now.

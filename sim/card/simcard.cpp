@@ -9,11 +9,10 @@
 #include "app/resource_data.h"
 #include "cardbase/card_object.h"
 #include "cardbase/com_server.h"
-#include "cardbase/motor/card_motor.h"
 #include "cardbase/reading_feed.h"
 #include "sim/card/call_log.h"
 #include "sim/card/process_resources.h"
-#include "sim/card/sim_motor.h"
+#include "sim/card/sim_motor_card.h"
 #include "sim/card/sim_settings.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
@@ -62,8 +61,8 @@ public:
         const SimCable& cable = settings_.cable;
         if (cable.settingRead) noteSingleCable(feed_, &cable.setting);
         else if (cable.wanted) noteCardLine(feed_, simCardLine(cardName(), cable.badValue));
-        motor_.settings = settings_.motor;
-        if (!motor_.settings.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName(), motor_.settings.problem));
+        motor_ = SimMotorCard{&lock_, &dish_, &feed_, settings_.log, cardName(), CardMotor(), false};
+        startSimMotor(motor_, settings_.motor);
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
         if (settings_.dish.enabled)
             setCardSweeper(feed_,
@@ -118,10 +117,7 @@ public:
         });
         readNetwork(result == S_OK);
         watchCable(result == S_OK);
-        if (motorArrived_) {
-            motorArrived_ = false;
-            noteCardLine(feed_, cardMotorLine(cardName(), "at " + motor_.at));
-        }
+        afterSimMotorReading(motor_);
         return result;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -207,12 +203,7 @@ private:
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
         if (started && settings_.cable.wanted) tuneThroughCable();
-        if (started) {
-            EnterCriticalSection(&lock_);
-            const CardMotorMove move = cardMotorForTune(motor_, programCatalogueLines(), dish_.tuning, GetTickCount());
-            LeaveCriticalSection(&lock_);
-            turnDish(move);
-        }
+        if (started) turnSimDishFirst(motor_);
         return result;
     }
     HRESULT setter(SimMethod method, LONG value)
@@ -248,21 +239,6 @@ private:
     }
 
     SimCable& simCable() { return settings_.cable; }
-
-    // A move of the motorised dish: its steps one by one against the
-    // practice dish, the pauses without the card's lock, and its words on
-    // the card's line.
-    void turnDish(const CardMotorMove& move)
-    {
-        if (!move.words.empty()) noteCardLine(feed_, cardMotorLine(cardName(), move.words));
-        if (move.steps.empty() && !move.words.empty()) log("MotorRefused " + move.words);
-        for (const MotorStep& step : move.steps) {
-            EnterCriticalSection(&lock_);
-            log(simMotorStep(dish_, step, move.command, GetTickCount()));
-            LeaveCriticalSection(&lock_);
-            if (step.kind == MotorPause) Sleep(step.ms);
-        }
-    }
 
     // A start through a single-cable device: the command for the
     // transponder, or why nothing is sent, on the page and in the dish's readout.
@@ -386,15 +362,8 @@ private:
     {
         if (settings_.dish.enabled) {
             const DWORD now = GetTickCount();
-            SignalReading reading = pollDish(dish_, now);
-            bool arrived = false;
             // The program hears no lock before the motor can be there.
-            if (cardMotorHolds(motor_, now, &arrived)) reading = withoutLock(reading);
-            if (arrived) {
-                log("MotorThere");
-                motorArrived_ = true;
-            }
-            return reading;
+            return simMotorHold(motor_, pollDish(dish_, now), now);
         }
         return scenarioSignal(settings_.scenario, tuned_, GetTickCount() - tunedAt_);
     }
@@ -430,8 +399,7 @@ private:
     DWORD lockedAt_ = 0;
     uint16_t loggedStreamId_ = 0;
     std::string loggedWhy_;
-    CardMotor motor_;
-    bool motorArrived_ = false;  // for the card's line, said outside the card's lock
+    SimMotorCard motor_;
 };
 
 HRESULT createCard(REFIID iid, void** object)

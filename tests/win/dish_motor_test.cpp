@@ -66,4 +66,30 @@ TEST_F(DishMotorTest, ASatelliteBeyondTheMotorsLimitIsRefusedWithNothingSent)
     for (const std::string& line : logLines(run)) EXPECT_NE(0u, line.find("MotorCommand")) << line;
 }
 
+// In Setup the phone page turns the dish: "Go to" a satellite and steps,
+// card requests as the sweep is; refused while Azimora measures.
+TEST_F(DishMotorTest, ThePhonePageTurnsTheDishWhileAzimoraIsNotMeasuring)
+{
+    CardSettings settings("motor=usals\r\nsite=51.5,-0.13\r\n");
+    const uint16_t port = freePort();
+    AppRun& run = start(withPhoneAndScenario(port, "site 51.5 -0.13\nmotor speed 20\n"));
+    const auto ask = [&](const std::string& query) {
+        return phoneAskHalfClosed(port,
+                                  "POST /motor?" + query + " HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Azimora: motor\r\n\r\n");
+    };
+    EXPECT_NE("", streamUntil(port, "\"canMotor\":true"));
+    EXPECT_NE(std::string::npos, ask("goto=19.2E").find("202 Accepted"));
+    EXPECT_TRUE(waitForLogLine(run, "MotorCommand E0 31 6E E1 55 -> moves"));
+    EXPECT_NE("", streamUntil(port, "\"words\":\"turning the dish to 19.2\xC2\xB0 E (21.3\xC2\xB0 east)"));
+    EXPECT_NE(std::string::npos, ask("step=west&n=16").find("202 Accepted"));
+    EXPECT_TRUE(waitForLogLine(run, "MotorCommand E0 31 69 F0 -> moves"));
+    EXPECT_NE(std::string::npos, ask("goto=up").find("400 Bad Request"));
+
+    // Measuring, the program turns the dish itself.
+    startHotBird(run);
+    ASSERT_TRUE(waitForLock(run, false));
+    EXPECT_NE(std::string::npos, ask("halt=1").find("Azimora is measuring and turns the dish itself"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 }  // namespace

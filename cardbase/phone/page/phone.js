@@ -7,6 +7,7 @@
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
   const Record = window.AzimoraRecord;
   const SweepChart = window.AzimoraSweepChart;
+  const Motor = window.AzimoraMotor;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -32,6 +33,7 @@
     floor: Sound.newLevelFloor(),  // the lowest level since the search for this transponder began
     search: null,   // what the latest reading sounds like before the lock (Sound.searchSound)
     canSweep: false,   // the card sweeps the band when asked
+    canMotor: false,   // the card turns a motorised dish when asked
     sweep: null,       // the latest sweep, as it goes
     sweepAsk: '',      // what came of the latest ask: '' or why it was refused
     shown: [],      // [seq, server time, page time shown, lock] of the latest readings, for latency measurement
@@ -50,6 +52,7 @@
     source.addEventListener('reading', (e) => onMessage(e, onReading));
     source.addEventListener('idle', (e) => onMessage(e, onIdle));
     source.addEventListener('sweep', (e) => onMessage(e, onSweep));
+    source.addEventListener('motor', (e) => onMessage(e, (data) => Motor.said(data.words || '')));
     source.onerror = () => reconnectSoon();
   }
   function reconnectSoon() {
@@ -74,6 +77,7 @@
     }
     if (data.tune !== undefined) takeTune(data.tune);
     if (typeof data.canSweep === 'boolean') state.canSweep = data.canSweep;
+    if (typeof data.canMotor === 'boolean') state.canMotor = data.canMotor;
     handle(data);
   }
   // Azimora was started again: its readings and starts are numbered from 1
@@ -230,6 +234,7 @@
   // The band: a sweep the card makes on asking, while Azimora is not
   // measuring (in Setup), shown as a chart with each peak named.
   function showBand() {
+    Motor.update(state.canMotor, state.connection === 'live');
     $('bandPart').hidden = !state.canSweep;
     if (!state.canSweep) return;
     const sweep = state.sweep, running = sweep && sweep.state === 'running';
