@@ -18,7 +18,9 @@ static std::string decimals(double value, int places)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.*f", places, value);
-    return text;
+    // A value that rounds to nothing has no sign.
+    const std::string written = text;
+    return written.find_first_not_of("-0.") == std::string::npos && written[0] == '-' ? written.substr(1) : written;
 }
 
 static std::string degrees(double value, int places = 1) { return decimals(std::fabs(value), places) + degree; }
@@ -149,6 +151,9 @@ static std::string patternWords(const ArcResult& result)
     if (middle < 0) return "";
     const double m = loss[static_cast<size_t>(middle)], e = loss[static_cast<size_t>(eastEnd)],
                  w = loss[static_cast<size_t>(westEnd)];
+    const std::string figures = " (" + decimals(e, 1) + " dB at the east end, " + decimals(m, 1) +
+                                " dB in the middle, " + decimals(w, 1) + " dB at the west end)";
+    if (result.fit.mountRight) return "the loss across the arc is a polar mount's own tracking" + figures;
     std::string shape;
     if (e > m + patternDb && w > m + patternDb) shape = "grows towards both ends";
     else if (e > m + patternDb) shape = "grows towards the east end";
@@ -156,8 +161,7 @@ static std::string patternWords(const ArcResult& result)
     else if (m > std::fmax(e, w) + patternDb) shape = "is largest in the middle of the arc";
     else if (m > patternDb) shape = "is much the same everywhere";
     else shape = "is small everywhere";
-    return "the loss across the arc " + shape + " (" + decimals(e, 1) + " dB at the east end, " + decimals(m, 1) +
-           " dB in the middle, " + decimals(w, 1) + " dB at the west end)";
+    return "the loss across the arc " + shape + figures;
 }
 
 std::vector<std::string> arcVerdictLines(const ArcResult& result)
@@ -172,6 +176,18 @@ std::vector<std::string> arcVerdictLines(const ArcResult& result)
                         ": the level " + (result.levelRose ? "rose" : "did not rise"));
     for (int j = 0; j < adjustmentCount; ++j)
         if (fit.best.uses[j]) lines.push_back(adjustmentWords(static_cast<MountAdjustment>(j), fit.best.sizeDeg[j]));
+    // A mount turned on its pole also moves every peak along the arc.
+    double along = 0.0;
+    int found = 0;
+    for (const ArcPoint& point : result.points) {
+        if (!point.found) continue;
+        along += point.alongDeg;
+        ++found;
+    }
+    along = found ? along / found : 0.0;
+    if (fit.best.uses[AdjustAzimuth] && std::fabs(along) >= alongWorthDeg)
+        lines.push_back("which is also why every satellite peaks " + degrees(along, 2) +
+                        (along > 0 ? " east" : " west") + " of where the motor sends the dish");
     if (fit.ambiguous) {
         std::string other;
         for (int j = 0; j < adjustmentCount; ++j) {
