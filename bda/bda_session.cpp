@@ -223,6 +223,32 @@ void logBdaStart(const BdaSession& session)
                switchRouteText(session.served, session.graph.maker) + ": " + session.startText);
 }
 
+HRESULT sendBdaMotor(BdaSession& session, const std::vector<MotorStep>& core, const MotorCommand& command,
+                     std::string* refusal, std::string* sent)
+{
+    if (!driverThreadIdle(session.driver, tuneAllowanceMs)) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+    const SwitchChoice choice = session.settings.switchSetting.choice;
+    const SwitchMeans means = switchMeansOf(session.graph, choice);
+    const BdaTuneValues supply = bdaMotorSupplyValues(session.tuning, session.started);
+    // The measuring tune of a start that follows puts its own requests.
+    session.started = false;
+    releaseOnce(session.supplyRequest);
+    HRESULT result = createTuneRequest(session.graph, supply, bdaModulationQpsk, bdaLnbSourceNotSet,
+                                       session.settings.shape, &session.supplyRequest);
+    // Route after route, as a switch port's, while the driver refuses what one needs.
+    SwitchRoute route = NoSwitchAsked;
+    while (SUCCEEDED(result)) {
+        route = bdaMotorRoute(means, choice, route);
+        *refusal = motorRouteRefusal(route);
+        if (!refusal->empty()) return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+        session.steps = bdaMotorSteps(core, command, route == SwitchByMaker, supply.lnb);
+        *sent = bdaStepsText(session.steps, supply.carrierKHz) + " by " + switchRouteText(route, session.graph.maker);
+        result = overran(callOnDriverThread(session.driver, carryOutSteps, &session, bdaStepsBoundMs(session.steps)));
+        if (SUCCEEDED(result) && !session.routeRefused) return session.tuneResult;
+    }
+    return result;
+}
+
 // A single-cable device frees the user band for the other receivers on the cable.
 static void powerOffDevice(BdaSession& session)
 {

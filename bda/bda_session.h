@@ -16,6 +16,7 @@
 
 #include "bda/bda_driver_thread.h"
 #include "bda/bda_graph.h"
+#include "bda/bda_motor.h"
 #include "bda/bda_route_trial.h"
 #include "bda/bda_search.h"
 #include "bda/bda_section_reader.h"
@@ -107,6 +108,12 @@ bool takeBdaCardLineChange(BdaSession& session);
 // What the latest start sent through a single-cable device, or why it
 // refused, into the bridge's log; nothing without one.
 void logBdaStart(const BdaSession& session);
+
+// A positioner's command with its steps (up to the command) on the driver
+// thread, through the route that carries DiSEqC; refused with the reason
+// where no route does, and nothing sent. `sent` says what went out, for the log.
+HRESULT sendBdaMotor(BdaSession& session, const std::vector<MotorStep>& core, const MotorCommand& command,
+                     std::string* refusal, std::string* sent);
 
 // Ends the driver and section threads and releases the graph. A section
 // thread still waiting in a filter's call is left to finish it with a

@@ -11,6 +11,8 @@
 // through the one sweep-and-try loop (cardbase/sweep/sweep_run.h): each of
 // the sweep's tunes checks, in the same hold of the session's lock, whether
 // the program has called, and once it has the tuner is the program's again.
+// It also turns a motorised dish (bdacard.ini's motor= lines), which a
+// start of a catalogue satellite's transponder turns first (bda_motor.h).
 #include <windows.h>
 
 #include <algorithm>
@@ -21,9 +23,11 @@
 #include "bda/bda_log.h"
 #include "bda/bda_session.h"
 #include "bda/bda_settings.h"
+#include "cardbase/card_clock.h"
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/reading_feed.h"
 #include "cardbase/sweep/sweep_run.h"
 
@@ -73,6 +77,9 @@ public:
         InitializeCriticalSection(&sessionLock_);
         openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
+        const MotorSettings motor = bdaMotorSettings(settingsFileBytes());
+        if (motor.kind != NoMotor || !motor.problem.empty())
+            setCardMotor(feed_, [this](const MotorRequest& request) { return requestMotor(request); });
     }
 
     HRESULT STDMETHODCALLTYPE Initialize() override
@@ -106,7 +113,7 @@ public:
         latched_ = takeReading(feed_, [this] {
             EnterCriticalSection(&sessionLock_);
             takeTunerBack();
-            const SignalReading reading = readBdaSession(*session_);
+            const SignalReading reading = motorHeld() ? SignalReading{false, 0, 0.0f} : readBdaSession(*session_);
             // Before the reading is published, so that it carries the demodulator's word.
             if (reading.locked) noteTunerModcod(feed_, bdaSessionModcod(*session_));
             LeaveCriticalSection(&sessionLock_);
@@ -177,6 +184,8 @@ private:
             return result;
         }
         session_ = session;
+        motor_.settings = bdaMotorSettings(settings);
+        if (!motor_.settings.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName_, motor_.settings.problem));
         const BdaSingleCable& cable = asked.singleCable;
         noteSingleCable(feed_, cable.asked && cable.refusal.empty() ? &cable.setting : nullptr);
         if (cable.asked) noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
@@ -199,12 +208,68 @@ private:
         noteSetCall(feed_, call, value);
         if (!recordSetCall(tuning_, call, value)) return S_OK;
         EnterCriticalSection(&sessionLock_);
-        const HRESULT result = startBdaSession(*session_, tuning_);
+        // A catalogue satellite's transponder: the dish turns first, and the
+        // tune returns at once; the start follows the motor's estimated arrival.
+        const CardMotorMove move = cardMotorForTune(motor_, programCatalogueLines(), tuning_, cardClockMs());
+        std::string said;
+        startAfterMotor_ = turnDish(move, &said);
+        HRESULT result = S_OK;
         sweepTunedLast_ = false;
-        noteCardLine(feed_, bdaSessionCardLine(*session_, cardName_));
-        logBdaStart(*session_);
+        if (!startAfterMotor_) {
+            motor_.holding = false;
+            result = startBdaSession(*session_, tuning_);
+            noteCardLine(feed_, cardMotorLine(bdaSessionCardLine(*session_, cardName_), said));
+            logBdaStart(*session_);
+        }
         LeaveCriticalSection(&sessionLock_);
         return result;
+    }
+
+    // With the session's lock held: the move's command through the route
+    // that carries DiSEqC, its words on the card's line; false where
+    // nothing went out.
+    bool turnDish(const CardMotorMove& move, std::string* said = nullptr)
+    {
+        if (said) *said = move.words;
+        if (move.steps.empty()) {
+            if (!move.words.empty()) bdaLog("motor: " + move.words);
+            return false;
+        }
+        std::string refusal, sent;
+        const HRESULT result = sendBdaMotor(*session_, move.steps, move.command, &refusal, &sent);
+        const std::string words = !refusal.empty() ? refusal : move.words;
+        if (said) *said = words;
+        bdaLog("motor: " + (refusal.empty() ? sent + "; " + move.words : refusal));
+        noteCardLine(feed_, cardMotorLine(bdaSessionCardLine(*session_, cardName_), words));
+        return refusal.empty() && SUCCEEDED(result);
+    }
+
+    // With the session's lock held: whether a measurement still waits for
+    // the motor; at its estimated arrival the start it waited for goes out.
+    bool motorHeld()
+    {
+        bool arrived = false;
+        if (cardMotorHolds(motor_, cardClockMs(), &arrived)) return true;
+        if (arrived && startAfterMotor_) {
+            startAfterMotor_ = false;
+            startBdaSession(*session_, tuning_);
+            noteCardLine(feed_, cardMotorLine(bdaSessionCardLine(*session_, cardName_), "at " + motor_.at));
+            bdaLog("motor: at " + motor_.at + "; the measuring tune");
+            logBdaStart(*session_);
+        }
+        return false;
+    }
+
+    // A card request from the phone page: the move, or why not, in words.
+    std::string requestMotor(const MotorRequest& request)
+    {
+        EnterCriticalSection(&sessionLock_);
+        std::string words = "the tuner is not open";
+        if (session_) {
+            turnDish(cardMotorForRequest(motor_, request, cardClockMs()), &words);
+        }
+        LeaveCriticalSection(&sessionLock_);
+        return words;
     }
 
     // The program's calls come first: a sweep under way gives way at its next step.
@@ -317,6 +382,8 @@ private:
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
+    CardMotor motor_;
+    bool startAfterMotor_ = false;  // a start waits for the motor's arrival
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) BdaCard, iid, object); }

@@ -4,7 +4,7 @@
 # library that the native tests link.
 set(AZM_BDA_CORE_SOURCES bda/bda_tuning.cpp bda/bda_settings.cpp bda/bda_statistics.cpp bda/bda_search.cpp
   bda/bda_sections.cpp bda/bda_start_steps.cpp bda/bda_modcod.cpp bda/bda_makers.cpp bda/bda_single_cable.cpp
-  bda/bda_route_trial.cpp)
+  bda/bda_route_trial.cpp bda/bda_motor.cpp)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   azm_card_dll(bdacard ${AZM_BDA_CORE_SOURCES} bda/bdacard.cpp bda/bda_session.cpp bda/bda_session_work.cpp
     bda/bda_log.cpp bda/bda_driver_thread.cpp

@@ -22,6 +22,8 @@ std::string cardSettingsPath()
 // The catalogue as the program reads it: satellite.ini in the current folder.
 static std::string catalogueText() { return wholeFileText("satellite.ini", FILE_SHARE_READ | FILE_SHARE_WRITE); }
 
+std::vector<CatalogueLine> programCatalogueLines() { return catalogueLines(catalogueText()); }
+
 void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishSite* cardSite)
 {
     InitializeCriticalSection(&feed.lock);
@@ -40,6 +42,11 @@ void openReadingFeed(ReadingFeed& feed, const std::string& cardName, const DishS
 void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper)
 {
     if (feed.phone) phoneSetSweeper(feed.phone, sweeper);
+}
+
+void setCardMotor(ReadingFeed& feed, const CardMotorDriver& driver)
+{
+    if (feed.phone) phoneSetMotor(feed.phone, driver);
 }
 
 bool closeReadingFeed(ReadingFeed& feed)

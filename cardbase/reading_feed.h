@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/catalogue_lines.h"
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/peak/peak_guide.h"
@@ -111,6 +112,13 @@ SignalReading takeReading(ReadingFeed& feed, Read read)
 // openReadingFeed and before its first reading; the phone page then offers
 // it while the program is not measuring.
 void setCardSweeper(ReadingFeed& feed, const CardSweeper& sweeper);
+// A card with a motorised dish says how it turns it when a phone asks
+// (phone_service.h), after openReadingFeed and before its first reading.
+void setCardMotor(ReadingFeed& feed, const CardMotorDriver& driver);
 
 // The settings file of the card DLL: its own path with ".ini" for ".dll".
 std::string cardSettingsPath();
+
+// The catalogue as the program reads it (satellite.ini in its folder): what
+// tells a card which satellite a tuned transponder is on.
+std::vector<CatalogueLine> programCatalogueLines();

@@ -1,7 +1,8 @@
 # What every card substitute shares (paths relative to the project root):
 #   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace, the
 #                           network's own word on where the dish points, where to point it (pointing/),
-#                           the link margin (margin/) and the bracketing guide (peak/), with the program's reading of numbers
+#                           the link margin (margin/), the bracketing guide (peak/) and a motorised dish's
+#                           commands and settings (motor/), with the program's reading of numbers
 #                           (app/number_text.cpp), platform-neutral (azimora-dvb links them too)
 #                           (the section builder, cardbase/network/psi_build.cpp, is for simulators and
 #                           tests and is in none of these lists)
@@ -11,6 +12,10 @@
 #                           bounded end of the DLL's threads, the phone page's sockets and window, the
 #                           record's files and the wall clock (app/wall_clock_win.cpp), Win32
 #   AZM_RECORD_POSIX_SOURCES  the record's files on Linux (azimora-dvb and the native tests)
+#   AZM_ARC_SOURCES         the arc check of a motorised dish (motor/arc_*), platform-neutral: for
+#                           azimora-dvb and the native tests, in no card's DLL
+#   AZM_SKY_SOURCES         the sky the simulators share (sky/): the catalogue's satellites, the link
+#                           budget, platform-neutral; for simulators and tests, in no real card
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
   cardbase/signal_level.cpp cardbase/single_cable.cpp cardbase/single_cable_device.cpp
@@ -24,13 +29,19 @@ list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_pla
   cardbase/sweep/sweep_refine.cpp cardbase/sweep/sweep_run.cpp
   cardbase/peak/peak_guide.cpp cardbase/peak/peak_words.cpp cardbase/peak/skew_chance.cpp
   cardbase/record/record_csv.cpp cardbase/record/record_entry.cpp cardbase/record/measurement.cpp
-  cardbase/record/record_store.cpp cardbase/record/record_reading.cpp app/number_text.cpp)
+  cardbase/record/record_store.cpp cardbase/record/record_reading.cpp cardbase/motor/motor_commands.cpp
+  cardbase/motor/motor_settings.cpp cardbase/motor/motor_plan.cpp cardbase/motor/polar_mount.cpp
+  cardbase/motor/card_motor.cpp app/number_text.cpp)
 list(APPEND AZM_PHONE_CORE_SOURCES cardbase/phone/phone_settings.cpp cardbase/phone/phone_http.cpp cardbase/phone/phone_feed.cpp
   cardbase/phone/phone_server_core.cpp cardbase/phone/phone_qr.cpp cardbase/phone/phone_point.cpp
   cardbase/phone/phone_margin.cpp cardbase/phone/phone_report.cpp cardbase/phone/phone_level.cpp
-  cardbase/phone/phone_sweep.cpp cardbase/phone/phone_host.cpp cardbase/phone/phone_peak.cpp)
+  cardbase/phone/phone_sweep.cpp cardbase/phone/phone_host.cpp cardbase/phone/phone_peak.cpp cardbase/phone/phone_motor.cpp)
 list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cpp cardbase/reading_feed.cpp
   cardbase/phone/phone_service.cpp cardbase/phone/phone_sockets.cpp cardbase/phone/phone_window.cpp cardbase/thread_name.cpp
   cardbase/card_clock.cpp cardbase/sent_messages.cpp cardbase/module_thread.cpp cardbase/record/record_files_win.cpp
   app/wall_clock_win.cpp cardbase/record/card_record.cpp)
 list(APPEND AZM_RECORD_POSIX_SOURCES cardbase/record/record_files_posix.cpp)
+list(APPEND AZM_SKY_SOURCES cardbase/sky/sky.cpp cardbase/sky/link_budget.cpp cardbase/sky/motor_mount.cpp
+  cardbase/sky/motor_sky.cpp)
+list(APPEND AZM_ARC_SOURCES cardbase/motor/arc_check.cpp cardbase/motor/arc_scan.cpp cardbase/motor/arc_fit.cpp
+  cardbase/motor/arc_words.cpp)

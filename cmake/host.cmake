@@ -20,7 +20,7 @@ include_directories(${CMAKE_SOURCE_DIR})
 
 # The section builder serves simulators and tests only: no card links it.
 add_library(azm_core STATIC ${AZM_CORE_SOURCES} ${AZM_CARD_CORE_SOURCES} ${AZM_PHONE_CORE_SOURCES}
-  ${AZM_SIM_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
+  ${AZM_SKY_SOURCES} ${AZM_ARC_SOURCES} ${AZM_SIM_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
 
 # Host tools: each tools/<name>/tool.cmake adds its own targets.
 file(GLOB AZM_TOOL_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/tool.cmake)

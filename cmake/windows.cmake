@@ -38,7 +38,7 @@ function(azm_card_dll name)
   target_link_libraries(${name} PRIVATE ole32 oleaut32 uuid strmiids advapi32 user32 gdi32 ws2_32 kernel32)
 endfunction()
 
-azm_card_dll(simcard ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES})
+azm_card_dll(simcard ${AZM_SKY_SOURCES} ${AZM_SIM_CORE_SOURCES} ${AZM_SIM_SOURCES})
 
 # Further card substitutes: each folder's card.cmake adds its own targets
 # (it is read by both builds; CMAKE_SYSTEM_NAME tells which).
@@ -69,7 +69,7 @@ set(AZM_PHONE_WIN_SOURCES cardbase/phone/phone_service.cpp cardbase/phone/phone_
   app/wall_clock_win.cpp)
 add_executable(wintests ${WIN_TEST_SOURCES} tests/win/wintests.rc
   image/packed_image.cpp image/skin_pixels.cpp ui/skin_layout.cpp tuner/readout_text.cpp
-  sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp sim/dish/dish_link.cpp sim/dish/dish_sky.cpp
+  sim/dish/sky_chart.cpp sim/dish/dish_layout.cpp sim/dish/signal_history.cpp ${AZM_SKY_SOURCES}
   dvb/card/helper_link.cpp dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   ${AZM_PHONE_WIN_SOURCES} ${AZM_PHONE_CORE_SOURCES} ${AZM_CARD_CORE_SOURCES} cardbase/record/record_files_win.cpp)
 set_source_files_properties(tests/win/wintests.rc PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/skin.qz;${CMAKE_SOURCE_DIR}/resources/satellite.ini")

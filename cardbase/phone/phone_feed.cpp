@@ -108,7 +108,8 @@ static std::string stateFields(const PhoneFeed& feed, const std::string& network
     std::string out = "\"run\":" + jsonString(feed.run) + ",\"card\":" + jsonString(feed.card);
     const PhoneTuning& t = feed.tuning;
     out = out + ",\"network\":" + network + ",\"margin\":" + marginJson(margin) +
-          ",\"canSweep\":" + (feed.canSweep ? "true" : "false") + ",\"singleCable\":" + wordsOrNull(feed.singleCable) +
+          ",\"canSweep\":" + (feed.canSweep ? "true" : "false") +
+          ",\"canMotor\":" + (feed.canMotor ? "true" : "false") + ",\"singleCable\":" + wordsOrNull(feed.singleCable) +
           ",\"userBand\":" + wordsOrNull(feed.userBandNote) + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +

@@ -79,9 +79,12 @@ struct PhoneFeed {
     // seen it since the latest start (a new start forgets it), else "".
     std::string singleCable;
     std::string userBandNote;
-    PeakGuide peak;            // the bracketing guide (phone_peak.h), fed every reading
-    uint32_t peakVersion = 0;  // counts its changes: its step, its best
-    uint32_t peakClockMs = 0;  // the card's clock at the latest reading
+    PeakGuide peak;             // the bracketing guide (phone_peak.h), fed every reading
+    uint32_t peakVersion = 0;   // counts its changes: its step, its best
+    uint32_t peakClockMs = 0;   // the card's clock at the latest reading
+    bool canMotor = false;      // the card turns a motorised dish when asked (phone_motor.h)
+    std::string motorWords;     // what the card did at the latest ask
+    uint32_t motorVersion = 0;  // counts its changes
 };
 
 // One of the program's set calls; the sixth of a start makes a new tuning

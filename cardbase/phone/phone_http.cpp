@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "cardbase/phone/phone_motor.h"
 #include "cardbase/phone/phone_report.h"
 #include "cardbase/settings_line.h"
 
@@ -185,6 +186,17 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
         answer.kind = PhoneAnswer::AskSweep;
         return answer;
     }
+    if (method == "POST" && path == phoneMotorPath) {
+        if (pageMark != "motor") return errorAnswer(403, "the motor is turned by the page's own buttons");
+        const size_t question = target.find('?');
+        PhoneAnswer answer;
+        std::string problem;
+        if (!parseMotorRequestWords(question == std::string::npos ? "" : target.substr(question + 1), &answer.motor,
+                                    &problem))
+            return errorAnswer(400, problem.c_str());
+        answer.kind = PhoneAnswer::AskMotor;
+        return answer;
+    }
     if (!get && !head)
         return errorAnswer(405, "this server is read-only but for asking a sweep or the guide", "Allow: GET, HEAD\r\n");
     if (path == "/") path = "/index.html";
@@ -219,6 +231,8 @@ PhoneAnswer answerRequest(const std::string& received, bool streamRoom, const Ph
 }
 
 PhoneAnswer sweepAnswer(const std::string& refusal) { return acceptedAnswer(refusal, "sweeping"); }
+
+PhoneAnswer motorAnswer(const std::string& refusal) { return acceptedAnswer(refusal, "asked"); }
 
 PhoneAnswer acceptedAnswer(const std::string& refusal, const char* done)
 {

@@ -5,16 +5,19 @@
 // /sweep?band=low&pol=H&switch=&lnb=universal&step=2&try=1 with no body and
 // the header "X-Azimora: sweep" (which another site's page cannot send
 // without asking first, and this server never agrees), that asks for a band
-// sweep (phone_sweep.h), and a POST of /peak?do=start&axis=azimuth&edge=1
-// with "X-Azimora: peak", that asks the bracketing guide (phone_peak.h);
-// every other request gets an error, and one that names another computer
-// as its Host is refused (phone_host.h). Each answer is followed by the end
-// of the connection (the stream's when the phone goes). Platform-neutral.
+// sweep (phone_sweep.h), a POST of /peak?do=start&axis=azimuth&edge=1
+// with "X-Azimora: peak", that asks the bracketing guide (phone_peak.h),
+// and one that turns a motorised dish, a POST of /motor?goto=19.2E with
+// "X-Azimora: motor" (phone_motor.h); every other request gets an error,
+// and one that names another computer as its Host is refused
+// (phone_host.h). Each answer is followed by the end of the connection (the
+// stream's when the phone goes). Platform-neutral.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/phone/phone_host.h"
 #include "cardbase/phone/phone_peak.h"
 #include "cardbase/phone/phone_point.h"
@@ -47,11 +50,13 @@ struct PhoneAnswer {
         StartStream,  // send `bytes` (the stream's head), then the readings
         AskSweep,     // a sweep as `sweep` says: the server decides whether it starts (sweepAnswer)
         AskPeak,      // the guide asked as `peak` says: the server decides whether it may (acceptedAnswer)
+        AskMotor,     // a move as `motor` says: the server decides whether the card gets it (motorAnswer)
     } kind = NeedMore;
     int status = 0;
     std::string bytes;
     SweepRequest sweep;
     PeakRequest peak;
+    MotorRequest motor;
 };
 
 // What the server serves besides the page. Without `place` the pointing's
@@ -83,6 +88,9 @@ PhoneAnswer errorAnswer(int status, const char* text, const char* extraHeaders =
 PhoneAnswer sweepAnswer(const std::string& refusal);
 // The same for the guide: 202 with `done` as the body, else 409 with why not.
 PhoneAnswer acceptedAnswer(const std::string& refusal, const char* done);
+
+// The answer to a move asked for: 202 when the card gets it, else 409 with why not.
+PhoneAnswer motorAnswer(const std::string& refusal);
 
 // The status line's reason for the codes answerRequest gives.
 const char* statusReason(int status);

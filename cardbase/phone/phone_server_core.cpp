@@ -1,6 +1,7 @@
 #include "cardbase/phone/phone_server_core.h"
 
 #include "cardbase/phone/phone_http.h"
+#include "cardbase/phone/phone_motor.h"
 #include "cardbase/phone/phone_sweep.h"
 
 int openPhoneConnection(PhoneServerCore& core, uint32_t nowMs)
@@ -64,6 +65,13 @@ bool phoneReceived(PhoneServerCore& core, int slot, const char* bytes, size_t si
         c.peakRequest = answer.peak;
         enter(c, PhoneConnectionState::Answering, nowMs);
         return true;
+    case PhoneAnswer::AskMotor:
+        c.queue.clear();
+        c.awaitsFeed = true;
+        c.motorAsked = true;
+        c.motorRequest = answer.motor;
+        enter(c, PhoneConnectionState::Answering, nowMs);
+        return true;
     case PhoneAnswer::StartStream:
         c.awaitsFeed = true;
         enter(c, PhoneConnectionState::Streaming, nowMs);
@@ -87,6 +95,16 @@ void phoneJoinFeed(PhoneServerCore& core, int slot, const PhoneFeed& feed, int64
         const std::string refusal = peakRefusal(feed, c.peakRequest, wallMs);
         if (refusal.empty()) core.peakAsked.push_back(c.peakRequest);
         c.queue = acceptedAnswer(refusal, "asked").bytes;
+        c.progressMs = nowMs;
+        return;
+    }
+    if (c.motorAsked) {
+        const std::string refusal = core.motorAsked ? "a move is being sent" : motorRefusal(feed, wallMs);
+        if (refusal.empty()) {
+            core.motorAsked = true;
+            core.motorRequest = c.motorRequest;
+        }
+        c.queue = motorAnswer(refusal).bytes;
         c.progressMs = nowMs;
         return;
     }
@@ -160,6 +178,12 @@ void phoneFeedStreams(PhoneServerCore& core, const PhoneFeed& feed, int64_t wall
             c.sentPeakVersion = feed.peakVersion;
             c.sentPeakSteps = feed.peak.changes;
             c.lastPeakEventMs = nowMs;
+            any = true;
+        }
+        if (c.state != PhoneConnectionState::Streaming) continue;
+        if (c.sentMotorVersion != feed.motorVersion) {
+            queueOn(c, motorEvent(feed), nowMs);
+            c.sentMotorVersion = feed.motorVersion;
             any = true;
         }
         if (c.state != PhoneConnectionState::Streaming) continue;

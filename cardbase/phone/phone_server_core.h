@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/phone/phone_feed.h"
 #include "cardbase/phone/phone_http.h"
 #include "cardbase/phone/phone_peak.h"
@@ -45,14 +46,17 @@ struct PhoneConnection {
     uint32_t sentSweepVersion = 0;  // the sweep's state the stream has had
     uint32_t lastSweepEventMs = 0;
     // What the answer still needs of the feed (phoneJoinFeed): a stream's
-    // opening, or the decision on a sweep or the guide asked for.
+    // opening, or the decision on a sweep, the guide or a move asked for.
     bool awaitsFeed = false;
     SweepRequest sweepAsked;
     bool peakAsked = false;
     PeakRequest peakRequest;
+    bool motorAsked = false;
+    MotorRequest motorRequest;
     uint32_t sentPeakVersion = 0;  // the guide's state the stream has had
     uint32_t sentPeakSteps = 0;    // and its steps
     uint32_t lastPeakEventMs = 0;
+    uint32_t sentMotorVersion = 0;  // the motor's words the stream has had
 };
 
 struct PhoneServerCore {
@@ -62,6 +66,9 @@ struct PhoneServerCore {
     SweepRequest sweepRequest;
     // What phones asked of the guide and may have, in order: the service carries them out.
     std::vector<PeakRequest> peakAsked;
+    // A move a phone asked for and may have: the service hands it to the card.
+    bool motorAsked = false;
+    MotorRequest motorRequest;
 };
 
 // What the socket loop is to do with a connection now.

@@ -21,6 +21,9 @@ struct PhoneService {
     CardSweeper sweeper;  // set once before serving
     HANDLE sweepThread;   // the latest sweep's, owned by the phone thread until the end
     SweepPlan sweepPlan;
+    CardMotorDriver motor;  // set once before serving
+    HANDLE motorThread;     // the latest move's, owned by the phone thread until the end
+    MotorRequest motorRequest;
 };
 
 // How often the thread looks at its connections' deadlines when nothing happens.
@@ -90,6 +93,38 @@ static void carryOutPeakRequests(PhoneService* service, PhoneServerCore& core)
     SetEvent(service->wake);
 }
 
+// The move's thread: the card sends it, and its words go to the phones.
+static DWORD WINAPI motorThread(void* parameter)
+{
+    PhoneService* service = static_cast<PhoneService*>(parameter);
+    nameThisThread("motor");
+    const std::string words = service->motor(service->motorRequest);
+    EnterCriticalSection(&service->lock);
+    service->feed.motorWords = words;
+    ++service->feed.motorVersion;
+    LeaveCriticalSection(&service->lock);
+    SetEvent(service->wake);
+    return 0;
+}
+
+// A move a phone was allowed: handed to the card on its own thread, the one before it done.
+static void startAskedMove(PhoneService* service, PhoneServerCore& core)
+{
+    EnterCriticalSection(&service->lock);
+    const bool earlierEnded = !service->motorThread || WaitForSingleObject(service->motorThread, 0) == WAIT_OBJECT_0;
+    if (core.motorAsked && earlierEnded && service->motor) {
+        core.motorAsked = false;
+        if (service->motorThread) CloseHandle(service->motorThread);
+        service->motorRequest = core.motorRequest;
+        service->motorThread = CreateThread(nullptr, 0, motorThread, service, 0, nullptr);
+        if (!service->motorThread) {
+            service->feed.motorWords = "no thread for the motor";
+            ++service->feed.motorVersion;
+        }
+    }
+    LeaveCriticalSection(&service->lock);
+}
+
 static DWORD WINAPI phoneThread(void* parameter)
 {
     PhoneService* service = static_cast<PhoneService*>(parameter);
@@ -124,6 +159,7 @@ static DWORD WINAPI phoneThread(void* parameter)
         servePhoneSockets(sockets, &service->lock, service->feed);
         startAskedSweep(service, sockets.core);
         carryOutPeakRequests(service, sockets.core);
+        startAskedMove(service, sockets.core);
         EnterCriticalSection(&service->lock);
         const bool newCard = service->feed.card != view.card;
         if (newCard) view.card = service->feed.card;
@@ -141,6 +177,7 @@ static DWORD WINAPI phoneThread(void* parameter)
 static void freeService(PhoneService* service)
 {
     if (service->sweepThread) CloseHandle(service->sweepThread);
+    if (service->motorThread) CloseHandle(service->motorThread);
     if (service->thread) CloseHandle(service->thread);
     if (service->ready) CloseHandle(service->ready);
     if (service->wake) CloseHandle(service->wake);
@@ -182,8 +219,20 @@ bool stopPhoneService(PhoneService* service)
     if (service->sweepThread && !endModuleThread(service->sweepThread, &service->ending, service->wake, endingMs,
                                                  ThreadWait::HandlingSentMessages))
         return false;
+    // A move's card call is bounded by the card's own waits.
+    if (service->motorThread && !endModuleThread(service->motorThread, &service->ending, service->wake, endingMs,
+                                                 ThreadWait::HandlingSentMessages))
+        return false;
     freeService(service);
     return true;
+}
+
+void phoneSetMotor(PhoneService* service, const CardMotorDriver& driver)
+{
+    EnterCriticalSection(&service->lock);
+    service->motor = driver;
+    service->feed.canMotor = static_cast<bool>(driver);
+    LeaveCriticalSection(&service->lock);
 }
 
 void phoneSetSweeper(PhoneService* service, const CardSweeper& sweeper)

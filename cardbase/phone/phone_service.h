@@ -12,6 +12,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/margin/link_margin.h"
+#include "cardbase/motor/card_motor.h"
 #include "cardbase/peak/peak_guide.h"
 #include "cardbase/phone/phone_point.h"
 #include "cardbase/phone/phone_settings.h"
@@ -59,6 +60,13 @@ typedef std::function<void(const SweepPlan&, const SweepReport&)> CardSweeper;
 // sweep runs on a thread of its own, one at a time, only while the program
 // is not measuring.
 void phoneSetSweeper(PhoneService* service, const CardSweeper& sweeper);
+// How a card turns its motorised dish when a phone asks (phone_motor.h):
+// it sends the move, or refuses it, and says so in words. Set once, before
+// the first reading: the page then offers "Go to" and the steps. Each move
+// is handed over on a thread of its own, one at a time, only while the
+// program is not measuring.
+typedef std::function<std::string(const MotorRequest&)> CardMotorDriver;
+void phoneSetMotor(PhoneService* service, const CardMotorDriver& driver);
 
 // A reading handed to the program, with what the card knows of the network
 // then (networkJson), the link margin and what the bracketing guide takes of

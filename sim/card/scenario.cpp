@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "cardbase/frontend_plan.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 static const char* const methodNames[simMethodCount] = {
     "SetTransponderFrequency",
@@ -88,12 +88,14 @@ static bool parseFault(const std::string& fault, std::istringstream& words, Dish
     return true;
 }
 
-// "scr-device en50494 1210,1420,1680,2040 [pin N]", "scr-neighbour UB every S".
+// "scr-device en50494 1210,1420,1680,2040 [pin N]", "scr-neighbour UB every S",
+// "motor declination +0.4 elevation -0.3 azimuth +0.8 zero 0 speed 1.5 limit 80".
 static bool parseSingleCableLine(const std::string& verb, std::istringstream& words, DishSetup& dish, std::string* why)
 {
     std::vector<std::string> given;
     for (std::string word; words >> word;) given.push_back(word);
     if (verb == "scr-device") return parseScrDeviceWords(given, &dish.singleCable, why);
+    if (verb == "motor") return parseMotorMountWords(given, &dish.motor, why);
     return parseScrNeighbourWords(given, &dish.singleCable, why);
 }
 
@@ -105,7 +107,7 @@ static bool parseDishLine(const std::string& verb, std::istringstream& words, Di
     DishSetup changed = dish;
     changed.enabled = true;
     std::string word;
-    if (verb == "scr-device" || verb == "scr-neighbour") {
+    if (verb == "scr-device" || verb == "scr-neighbour" || verb == "motor") {
         if (!parseSingleCableLine(verb, words, changed, why)) return false;
     } else if (verb == "window") {
         changed.window = true;

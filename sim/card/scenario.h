@@ -9,8 +9,8 @@
 #include "cardbase/margin/modcod.h"
 #include "cardbase/network/network_identity.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sky/sky.h"
 #include "sim/dish/dish_setup.h"
-#include "sim/dish/dish_sky.h"
 
 enum SimMethod : int {
     SimSetTransponderFrequency,
@@ -88,7 +88,9 @@ constexpr int32_t defaultLatencyMs = 3;
 // nowhere, whichever letters pick it), and a single-cable device between
 // the LNB and the card: "scr-device en50494|en50607 MHZ,MHZ,... [pin N]"
 // (its user bands' centres, in order) and "scr-neighbour UB every S"
-// (another receiver on its cable takes user band UB every S seconds).
+// (another receiver on its cable takes user band UB every S seconds), and
+// a motorised mount, "motor declination D elevation E azimuth A zero Z
+// speed S limit L at H" (any of the pairs; cardbase/sky/motor_mount.h).
 // Any of them lets the dish answer;
 // "window" also shows its steering window. Degrees north and east positive.
 // Unknown lines are reported in `errors` (one line each, with the reason

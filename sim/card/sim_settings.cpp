@@ -32,8 +32,10 @@ SimSettings readSettings()
     }
     settings.dish = settings.scenario.dish;
     bool inCodePage = false;
-    settings.cable = simCableFrom(
-        settingsFileText(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE), &inCodePage));
+    const std::string settingsText =
+        settingsFileText(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE), &inCodePage);
+    settings.cable = simCableFrom(settingsText);
+    settings.motor = motorSettingsFrom(settingsText);
     // With nothing set, someone is practising without a card.
     if (scenarioPath.empty() && logPath.empty()) settings.dish.enabled = settings.dish.window = true;
     return settings;

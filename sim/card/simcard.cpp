@@ -12,6 +12,7 @@
 #include "cardbase/reading_feed.h"
 #include "sim/card/call_log.h"
 #include "sim/card/process_resources.h"
+#include "sim/card/sim_motor_card.h"
 #include "sim/card/sim_settings.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
@@ -62,6 +63,8 @@ public:
         const SimCable& cable = settings_.cable;
         if (cable.settingRead) noteSingleCable(feed_, &cable.setting);
         else if (cable.wanted) noteCardLine(feed_, simCardLine(cardName(), cable.badValue));
+        motor_ = SimMotorCard{&lock_, &dish_, &feed_, settings_.log, cardName(), CardMotor(), false};
+        startSimMotor(motor_, settings_.motor);
         if (settings_.dish.enabled && settings_.dish.window) dishWindow_ = startDishWindow(&lock_, &dish_, &feed_);
         if (settings_.dish.enabled)
             setCardSweeper(feed_,
@@ -116,6 +119,7 @@ public:
         });
         readNetwork(result == S_OK);
         watchCable(result == S_OK);
+        afterSimMotorReading(motor_);
         return result;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -201,6 +205,7 @@ private:
         log(callLine(simMethodName(method), true, value, result));
         LeaveCriticalSection(&lock_);
         if (started && settings_.cable.wanted) tuneThroughCable();
+        if (started) turnSimDishFirst(motor_);
         return result;
     }
     HRESULT setter(SimMethod method, LONG value)
@@ -357,7 +362,11 @@ private:
 
     SignalReading signalNow()
     {
-        if (settings_.dish.enabled) return pollDish(dish_, GetTickCount());
+        if (settings_.dish.enabled) {
+            const DWORD now = GetTickCount();
+            // The program hears no lock before the motor can be there.
+            return simMotorHold(motor_, pollDish(dish_, now), now);
+        }
         return scenarioSignal(settings_.scenario, tuned_, GetTickCount() - tunedAt_);
     }
 
@@ -392,6 +401,7 @@ private:
     DWORD lockedAt_ = 0;
     uint16_t loggedStreamId_ = 0;
     std::string loggedWhy_;
+    SimMotorCard motor_;
 };
 
 HRESULT createCard(REFIID iid, void** object)

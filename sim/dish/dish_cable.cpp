@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/dish_setup.h"
 #include "tuner/lnb_rules.h"
 

@@ -10,7 +10,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/single_cable.h"
 #include "cardbase/single_cable_device.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 struct DishCable {
     ScrDevice device;  // device.setup.present: the installation has one

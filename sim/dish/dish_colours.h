@@ -12,6 +12,7 @@ constexpr uint32_t ground = 0xDDD4B8;
 constexpr uint32_t skyGrid = 0xC6D6EA;
 constexpr uint32_t horizon = 0x80683C;
 constexpr uint32_t arc = 0x8C8CA8;
+constexpr uint32_t motorPath = 0x00A0A0;  // where a motorised dish's motor sweeps it
 constexpr uint32_t satellite = 0x464646;
 constexpr uint32_t target = 0xFF0000;
 constexpr uint32_t targetName = 0xAA0000;

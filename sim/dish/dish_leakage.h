@@ -7,8 +7,8 @@
 // 14 dB C/N): where the skew can be judged by the C/N. Platform-neutral.
 #pragma once
 
-#include "sim/dish/dish_link.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/link_budget.h"
+#include "cardbase/sky/sky.h"
 
 // The power of the other polarization's carriers of `satellite` within the
 // noise bandwidth of `wanted` (its symbol rate about its frequency), as it

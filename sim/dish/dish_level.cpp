@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 
 static double milliwattsOf(double dbm) { return std::pow(10.0, dbm / 10.0); }
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/dish_leakage.h"
 #include "sim/dish/dish_level.h"
-#include "sim/dish/dish_link.h"
 #include "tuner/lnb_rules.h"
 
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
@@ -19,7 +19,36 @@ DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
     model.cable = newDishCable(setup.singleCable);
     model.sky = std::move(sky);
     model.refreshMs = setup.refreshMs > 0 ? setup.refreshMs : defaultDishRefreshMs;
+    model.motorised = setup.motor.present;
+    if (model.motorised) {
+        MotorMountSetup motor = setup.motor;
+        if (setup.aimed) motor.startDeg = usalsAngleDeg(setup.site, setup.aimLongitudeDeg);
+        resetMotorMount(model.motor, motor, setup.site.latitudeDeg < 0.0, 0);
+        model.motorAngleDeg = motor.startDeg;
+        model.pointing = motorMountPointing(model.motor, model.site, 0);
+    }
     return model;
+}
+
+void followMotor(DishModel& model, uint32_t nowMs)
+{
+    if (!model.motorised) return;
+    // Left where the hand steered it while the motor stands still.
+    if (!model.motorMoving) return;
+    model.motorAngleDeg = motorMountAngle(model.motor, nowMs);
+    model.motorMoving = motorMountMoving(model.motor, nowMs);
+    model.pointing = motorMountPointing(model.motor, model.site, nowMs);
+}
+
+MotorHeard motorCommandToDish(DishModel& model, const uint8_t* bytes, size_t length, uint32_t nowMs)
+{
+    if (!model.motorised) return MotorNotForIt;
+    const MotorHeard heard = motorMountHears(model.motor, bytes, length, true, false, nowMs);
+    // The next follow puts the dish back on its motor.
+    model.motorMoving = true;
+    model.locked = false;
+    model.levelHeld = false;
+    return heard;
 }
 
 bool recordTuning(DishModel& model, CardSetCall call, int32_t value)
@@ -202,6 +231,7 @@ static double laggedFigureDb(DishModel& model, double carrierToNoiseDb, uint32_t
 
 SignalReading pollDish(DishModel& model, uint32_t nowMs)
 {
+    followMotor(model, nowMs);
     neighbourTurn(model, nowMs);
     const DishSignal signal = dishSignal(model, nowMs);
     model.locked = signal.verdict == Locked;

@@ -8,9 +8,9 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/signal_scale.h"
+#include "cardbase/sky/sky.h"
 #include "sim/dish/dish_cable.h"
 #include "sim/dish/dish_setup.h"
-#include "sim/dish/dish_sky.h"
 
 struct DishModel {
     DishSite site;
@@ -19,7 +19,11 @@ struct DishModel {
     uint32_t lnbPorts;
     bool toneLost = false;  // installation faults (dish_setup.h)
     bool eighteenLost = false;
-    DishCable cable;  // a single-cable device, and what the card does on the cable
+    DishCable cable;         // a single-cable device, and what the card does on the cable
+    bool motorised = false;  // the dish points where its motor turns it (followMotor)
+    MotorMount motor;
+    double motorAngleDeg = 0.0;  // where the motor stood at the latest followMotor
+    bool motorMoving = false;
     std::vector<Satellite> sky;
     CardTuning tuning;
     bool locked = false;
@@ -41,6 +45,12 @@ struct DishModel {
 };
 
 DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky);
+
+// A motorised dish points where its motor stands at `nowMs`; steering it by
+// hand moves it off until the motor next turns.
+void followMotor(DishModel& model, uint32_t nowMs);
+// A positioner's command reaching the motor (at 18 V, without the tone).
+MotorHeard motorCommandToDish(DishModel& model, const uint8_t* bytes, size_t length, uint32_t nowMs);
 
 // One of the six set calls, accepted by the card; any of them makes the
 // demodulator search again. True when it completes a start (card_tuning.h).
@@ -68,7 +78,7 @@ struct DishSignal {
     int satellite;            // the satellite carrying the tuned transponder that the dish is nearest to, or -1
     int transponder;          // its index there, or -1
     double carrierToNoiseDb;  // with scintillation; meaningful from TooWeak on
-    double lockThresholdDb;   // where its modulation and code rate lock (dish_link.h); from TooWeak on
+    double lockThresholdDb;   // where its modulation and code rate lock (cardbase/sky/link_budget.h); from TooWeak on
 };
 
 // What the LNB really brings down, its faults played: without the tone a

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cardbase/network/network_identity.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 // Satellites this close share their catalogue transponders.
 constexpr double lookalikeSpanDeg = 4.5;

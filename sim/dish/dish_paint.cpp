@@ -19,6 +19,7 @@ DishInk createDishInk()
     ink.skyGrid = pen(dishColour::skyGrid);
     ink.horizon = pen(dishColour::horizon);
     ink.arc = pen(dishColour::arc);
+    ink.motorPath = pen(dishColour::motorPath, 1, PS_DASH);
     ink.nearest = pen(dishColour::nearest);
     ink.cross = pen(dishColour::cross);
     ink.beam = pen(dishColour::beam);
@@ -50,7 +51,7 @@ void deleteDishInk(DishInk& ink)
                                ink.threshold, ink.need,      ink.lock,           ink.loss,
                                ink.paper,     ink.sky,       ink.ground,         ink.satellite,
                                ink.target,    ink.beamArea,  ink.crossDot,       ink.stripBackground,
-                               ink.level};
+                               ink.level,     ink.motorPath};
     for (HGDIOBJ object : objects)
         if (object) DeleteObject(object);
     ink = DishInk{};
@@ -150,6 +151,13 @@ static void drawSky(HDC dc, const SkyPicture& sky, const DishInk& ink)
     line(dc, plot.left, sky.horizonY, plot.right, sky.horizonY);
     SelectObject(dc, ink.arc);
     polyline(dc, sky.arc);
+    if (!sky.motorPath.empty()) {
+        SelectObject(dc, ink.motorPath);
+        polyline(dc, sky.motorPath);
+        HGDIOBJ hollow = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Ellipse(dc, sky.motorAt.x - 4, sky.motorAt.y - 4, sky.motorAt.x + 5, sky.motorAt.y + 5);
+        SelectObject(dc, hollow);
+    }
     drawLabels(dc, sky.underSight, ink);
     // The beam as a pale disc under the satellites, so that those inside it show.
     const PixelPoint& c = sky.cross;

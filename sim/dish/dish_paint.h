@@ -10,7 +10,7 @@
 struct DishInk {
     HFONT textFont, labelFont;
     HPEN skyGrid, horizon, arc, nearest, cross, beam, frame, stripGrid, carrierToNoise, quality, threshold, need, lock,
-        loss, level;
+        loss, level, motorPath;
     HBRUSH paper, sky, ground, satellite, target, beamArea, crossDot, stripBackground;
 };
 DishInk createDishInk();

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
+#include "sim/dish/dish_motor_picture.h"
 
 // Grid lines no closer than this.
 static const double leastGridGapPx = 40.0;
@@ -141,6 +142,13 @@ static SkyPicture skyPicture(const DishModel& model, const DishView& view, const
     sky.labels.push_back(PictureLabel{{plot.right - 4, plot.top + 2}, beamText, AlignRight, BeamLabel});
 
     int noteY = plot.top + 2;
+    const MotorPicture motor = motorPicture(chart, model);
+    sky.motorPath = motor.path;
+    sky.motorAt = motor.at;
+    if (!motor.words.empty()) {
+        sky.labels.push_back(PictureLabel{{plot.left + 4, noteY}, motor.words, AlignLeft, NoteLabel});
+        noteY += dishLabelHeight;
+    }
     if (!(pointing == sky.cross)) {
         sky.labels.push_back(
             PictureLabel{{plot.left + 4, noteY}, "the dish points off the chart", AlignLeft, NoteLabel});
@@ -245,7 +253,8 @@ static bool operator==(const SkyPicture& a, const SkyPicture& b)
     return a.chart == b.chart && a.horizonY == b.horizonY && a.gridX == b.gridX && a.gridY == b.gridY &&
            a.arc == b.arc && a.marks == b.marks && a.hasTarget == b.hasTarget && a.hasNearest == b.hasNearest &&
            a.target == b.target && a.nearest == b.nearest && a.cross == b.cross && a.beamAcross == b.beamAcross &&
-           a.beamUp == b.beamUp && a.labels == b.labels && a.underSight == b.underSight;
+           a.beamUp == b.beamUp && a.labels == b.labels && a.underSight == b.underSight && a.motorPath == b.motorPath &&
+           a.motorAt == b.motorAt;
 }
 
 static bool operator==(const StripPicture& a, const StripPicture& b)

@@ -49,6 +49,8 @@ struct SkyPicture {
     int beamAcross, beamUp;      // half axes of the half-power circle
     std::vector<PictureLabel> labels;
     std::vector<PictureLabel> underSight;  // drawn before the beam and the sight: where to point
+    std::vector<PixelPoint> motorPath;     // a motorised dish's path (dish_motor_picture.h), else empty
+    PixelPoint motorAt;                    // where its motor stands on it
 };
 
 struct LockLine {

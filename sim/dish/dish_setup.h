@@ -5,6 +5,7 @@
 
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/single_cable_device.h"
+#include "cardbase/sky/motor_mount.h"
 
 // DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one
 // combined C/Ku LNB; B and the cascaded ports are left empty.
@@ -32,4 +33,7 @@ struct DishSetup {
     // receiver on its cable ("scr-device", "scr-neighbour").
     ScrDeviceSetup singleCable;
     uint32_t refreshMs = defaultDishRefreshMs;
+    // A motorised mount ("motor ..."): the dish then points where its motor
+    // turns it, and "aim" is where the motor stands at the start.
+    MotorMountSetup motor;
 };

@@ -4,8 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/dish_level.h"
-#include "sim/dish/dish_link.h"
 
 static std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 

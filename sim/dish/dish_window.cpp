@@ -84,6 +84,7 @@ static void showFrame(DishWindow* dish)
     const LinkMargin margin = feedLatestMargin(*dish->feed);
     const std::string peak = feedPeakLine(*dish->feed);
     EnterCriticalSection(dish->lock);
+    followMotor(*dish->model, now);
     DishView view = dishView(*dish->model, now);
     view.network = network;
     view.expected = expected;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cardbase/pointing/look_angles.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 struct PixelPoint {
     int x, y;

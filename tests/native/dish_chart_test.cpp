@@ -4,7 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/rough_aim.h"
 #include "sim/dish/sky_chart.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/signal_history.h"
 
 static const PixelRect plot{30, 20, 631, 120};  // 600 pixels from the first column to the last: 10 a second

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/dish_level.h"
-#include "sim/dish/dish_link.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
 #include "tests/native/committed_file.h"

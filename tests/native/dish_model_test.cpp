@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/dish_model.h"
 #include "tests/native/committed_file.h"
 #include "tuner/lnb_rules.h"

@@ -12,6 +12,7 @@
 #include "cardbase/phone/phone_http.h"
 #include "cardbase/phone/phone_peak.h"
 #include "cardbase/phone/phone_server_core.h"
+#include "tests/native/phone_server_support.h"
 
 namespace {
 
@@ -48,16 +49,6 @@ struct GuideRun {
 };
 
 }  // namespace
-
-// As the socket loop does: the answer made, then what it needs of the feed.
-static void receiveWithFeed(PhoneServerCore& core, int slot, const std::string& bytes, const PhoneFeed& feed,
-                            int64_t wallMs)
-{
-    PhoneServing serving;
-    serving.place = &feed.place;
-    serving.recordFolder = &feed.recordFolder;
-    if (phoneReceived(core, slot, bytes.data(), bytes.size(), serving, 0)) phoneJoinFeed(core, slot, feed, wallMs, 0);
-}
 
 TEST(PeakGuide, ABracketIsCalledEdgeOnePastThePeakEdgeTwoThenSetHalfwayAndChecked)
 {

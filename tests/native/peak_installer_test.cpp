@@ -14,8 +14,8 @@
 
 #include "cardbase/peak/peak_guide.h"
 #include "cardbase/peak/peak_words.h"
+#include "cardbase/sky/link_budget.h"
 #include "sim/dish/dish_hand.h"
-#include "sim/dish/dish_link.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
 #include "tests/native/committed_file.h"

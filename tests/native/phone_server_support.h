@@ -6,6 +6,17 @@
 #include "cardbase/phone/phone_http.h"
 #include "cardbase/phone/phone_server_core.h"
 
+// As the socket loop does, for a test that drives the core with a feed of its own.
+inline void receiveWithFeed(PhoneServerCore& core, int slot, const std::string& bytes, const PhoneFeed& feed,
+                            int64_t wallMs, uint32_t nowMs = 0)
+{
+    PhoneServing serving;
+    serving.place = &feed.place;
+    serving.recordFolder = &feed.recordFolder;
+    if (phoneReceived(core, slot, bytes.data(), bytes.size(), serving, nowMs))
+        phoneJoinFeed(core, slot, feed, wallMs, nowMs);
+}
+
 struct Server {
     PhoneServerCore core;
     PhoneFeed feed;

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cardbase/sky/link_budget.h"
+#include "cardbase/sky/sky.h"
 #include "sim/dish/dish_colours.h"
 #include "sim/dish/dish_layout.h"
-#include "sim/dish/dish_link.h"
 #include "sim/dish/dish_setup.h"
-#include "sim/dish/dish_sky.h"
 #include "sim/dish/signal_history.h"
 #include "tests/win/dish_support.h"
 #include "tests/win/program_test.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "cardbase/single_cable.h"
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 #include "tests/win/dish_support.h"
 #include "tests/win/phone_support.h"
 #include "tests/win/program_test.h"

@@ -8,6 +8,7 @@
   const Record = window.AzimoraRecord, Level = window.AzimoraLevel;
   const SweepChart = window.AzimoraSweepChart, Cable = window.AzimoraCable;
   const Peak = window.AzimoraPeak;
+  const Motor = window.AzimoraMotor;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
   const silentStreamMs = 3500;  // nothing at all for this long: the stream is given up and opened again
   const retryMs = 1000;
@@ -34,6 +35,7 @@
     floor: Sound.newLevelFloor(),  // the lowest level since the search for this transponder began
     search: null,   // what the latest reading sounds like before the lock (Sound.searchSound)
     canSweep: false,   // the card sweeps the band when asked
+    canMotor: false,   // the card turns a motorised dish when asked
     sweep: null,       // the latest sweep, as it goes
     sweepAsk: '',      // what came of the latest ask: '' or why it was refused
     peak: null,        // the bracketing guide, as the card's latest peak event has it
@@ -55,6 +57,7 @@
     source.addEventListener('idle', (e) => onMessage(e, onIdle));
     source.addEventListener('sweep', (e) => onMessage(e, onSweep));
     source.addEventListener('peak', (e) => onMessage(e, onPeak));
+    source.addEventListener('motor', (e) => onMessage(e, (data) => Motor.said(data.words || '')));
     source.onerror = () => reconnectSoon();
   }
   function reconnectSoon() {
@@ -80,6 +83,7 @@
     if (data.tune !== undefined) takeTune(data.tune);
     if (typeof data.canSweep === 'boolean') state.canSweep = data.canSweep;
     Cable.take(state.cable, data);
+    if (typeof data.canMotor === 'boolean') state.canMotor = data.canMotor;
     handle(data);
   }
   // Azimora was started again: its readings and starts are numbered from 1
@@ -240,6 +244,7 @@
   // The band: a sweep the card makes on asking, while Azimora is not
   // measuring (in Setup), shown as a chart with each peak named.
   function showBand() {
+    Motor.update(state.canMotor, state.connection === 'live');
     $('bandPart').hidden = !state.canSweep;
     if (!state.canSweep) return;
     const sweep = state.sweep, running = sweep && sweep.state === 'running';

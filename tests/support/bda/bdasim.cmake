@@ -6,7 +6,9 @@
 add_library(bdasim_common STATIC tests/support/bda/bdasim_scenario.cpp tests/support/bda/bdasim_support.cpp
   tests/support/bda/bdasim_filter.cpp tests/support/bda/bdasim_stream.cpp app/whole_file.cpp app/host_text.cpp
   cardbase/reading_pace.cpp cardbase/network/psi_build.cpp cardbase/network/psi_sections.cpp
-  cardbase/single_cable.cpp cardbase/single_cable_device.cpp cardbase/settings_line.cpp)
+  cardbase/single_cable.cpp cardbase/single_cable_device.cpp cardbase/settings_line.cpp
+  cardbase/sky/motor_mount.cpp cardbase/motor/polar_mount.cpp cardbase/motor/motor_commands.cpp
+  cardbase/pointing/look_angles.cpp app/number_text.cpp)
 foreach(name system tuner)
   if(name STREQUAL "system")
     set(sources tests/support/bda/bdasim_system.cpp tests/support/bda/bdasim_provider.cpp

@@ -156,6 +156,12 @@ BdaSimScenario parseBdaSimScenario(const std::string& text, std::string* errors)
             known = static_cast<bool>(frequency >> carrier.frequencyMHz) &&
                     static_cast<bool>(words >> carrier.widthMHz >> carrier.strength);
             if (known) scenario.carriers.push_back(carrier);
+        } else if (first == "motor") {
+            std::vector<std::string> rest;
+            if (!second.empty()) rest.push_back(second);
+            for (std::string word; words >> word;) rest.push_back(word);
+            std::string error;
+            known = parseMotorMountWords(rest, &scenario.motor, &error);
         } else if (first == "signal") {
             BdaSimStep step{0, false, 0, 0};
             std::istringstream from(second);

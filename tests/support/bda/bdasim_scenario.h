@@ -58,6 +58,9 @@
 //   scr-device en50494|en50607 MHZ,MHZ,... [pin N]   its user bands, its PIN
 //   scr-neighbour UB every S   another receiver takes user band UB every S
 //                      seconds for its own transponder (simNeighbourTransponderKHz)
+// and a motorised mount, whose positioner hears the DiSEqC 1.2 and USALS
+// commands (cardbase/sky/motor_mount.h); no carrier arrives while it turns:
+//   motor [speed S] [limit L] ...   as the practice dish's scenario line
 // Platform-neutral.
 #pragma once
 #include <cstdint>
@@ -66,6 +69,7 @@
 
 #include "cardbase/network/psi_build.h"
 #include "cardbase/single_cable_device.h"
+#include "cardbase/sky/motor_mount.h"
 
 struct BdaSimStep {
     uint32_t fromMs;
@@ -119,6 +123,7 @@ struct BdaSimScenario {
     BdaSimStream stream;
     bool noDemultiplexer = false;
     ScrDeviceSetup scr;
+    MotorMountSetup motor;
 };
 
 // Unknown lines are listed in *errors, one a line.

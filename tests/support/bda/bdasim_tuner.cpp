@@ -40,6 +40,7 @@ SimTuner::SimTuner(const SimDeviceModel& model)
 {
     InitializeCriticalSection(&lock_);
     resetScrDevice(scrDevice_, simScenario().scr);
+    resetMotorMount(motor_, simScenario().motor, false, GetTickCount());
     addPin(PINDIR_INPUT, L"Antenna In", mediaBdaAntenna, GUID_NULL);
     output_ = addPin(PINDIR_OUTPUT, L"Transport Out", MEDIATYPE_Stream, mediaBdaTransport);
 }
@@ -193,9 +194,10 @@ SignalNow SimTuner::signal()
 {
     EnterCriticalSection(&lock_);
     SignalNow now{false, false, 0, 0};
-    const bool arrives = simScenario().scr.present
-                             ? scrTransponder() != 0
-                             : carrierArrives(committed_, model_.driver, simScenario(), switchPort_);
+    const bool turning = simScenario().motor.present && motorMountMoving(motor_, GetTickCount());
+    const bool arrives =
+        !turning && (simScenario().scr.present ? scrTransponder() != 0
+                                               : carrierArrives(committed_, model_.driver, simScenario(), switchPort_));
     if (tuned_ && state() == State_Running && arrives) {
         const BdaSimStep step = bdaSimSignalAtCarrier(simScenario(), msSinceTransponder(), committed_.carrierKHz());
         const bool locked = step.locked && GetTickCount() - committedAt_ >= acquisitionMs &&
@@ -301,13 +303,17 @@ void SimTuner::busCommand(const std::vector<BYTE>& command, std::string lost, co
     const int port = portFromCommand(command.data(), static_cast<ULONG>(command.size()));
     if (lost.empty() && port >= 0 && !simScenario().toneBurstSwitch) switchPort_ = port;
     ScrHeard heard = ScrNotForIt;
+    MotorHeard moved = MotorNotForIt;
     if (lost.empty()) {
         const bool supply18 = tuned_ && committed_.polarisation == BDA_POLARISATION_LINEAR_H;
         heard = scrDeviceHears(scrDevice_, command.data(), command.size(), supply18, toneOn_, GetTickCount());
+        if (simScenario().motor.present)
+            moved = motorMountHears(motor_, command.data(), command.size(), supply18, toneOn_, GetTickCount());
     }
     LeaveCriticalSection(&lock_);
     simLog(commandText(command) + how + (lost.empty() ? "" : " lost: " + lost) +
-           (heard == ScrNotForIt ? "" : std::string(" scr: ") + scrHeardName(heard)));
+           (heard == ScrNotForIt ? "" : std::string(" scr: ") + scrHeardName(heard)) +
+           (moved == MotorNotForIt ? "" : std::string(" motor: ") + motorHeardName(moved)));
 }
 
 // Windows' proxy passes the node's command on to the driver, which takes

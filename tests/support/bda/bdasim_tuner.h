@@ -17,6 +17,8 @@
 //   lock NAME after MS ms     counted from the tuner's first tune, command or range
 // and each time another receiver takes a user band,
 //   scr neighbour on user band N
+// and " motor: WHAT" after a command that a motorised mount behind the
+// tuner took (cardbase/sky/motor_mount.h's words);
 // and it locks, as the scenario says, only while it runs and its driver's
 // kind receives the transponder (bdasim_reception.h). Locked, it passes the
 // simulated stream on (bdasim_stream.h); a tuner of the kind that offers
@@ -27,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "cardbase/sky/motor_mount.h"
 #include "tests/support/bda/bdasim_filter.h"
 #include "tests/support/bda/bdasim_maker.h"
 #include "tests/support/bda/bdasim_nodes.h"
@@ -148,6 +151,7 @@ private:
     int switchPort_ = 0;   // where the switch stands
     bool toneOn_ = false;  // as the latest tune left it, or the maker's set after it
     ScrDevice scrDevice_;  // where the scenario has one
+    MotorMount motor_;     // where the scenario has one: no carrier while it turns
     // On the performance counter's clock, as the bridge's own waits are.
     uint32_t suppliedAtMs_ = 0;  // the latest tune
     bool commandSent_ = false;

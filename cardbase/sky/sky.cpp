@@ -1,10 +1,10 @@
-#include "sim/dish/dish_sky.h"
+#include "cardbase/sky/sky.h"
 
 #include <cmath>
 #include <cstdlib>
 
+#include "cardbase/sky/link_budget.h"
 #include "cardbase/sweep/carrier_spectrum.h"
-#include "sim/dish/dish_link.h"
 
 // A small fixed hash, so that every run sees the same sky.
 static uint32_t mix(uint32_t a, uint32_t b)

@@ -1,6 +1,7 @@
-// The satellites the simulated dish can see: one at each orbital position
-// of the built-in catalogue, with the transponder the catalogue lists and a
-// few neighbours on the same satellite. Platform-neutral.
+// The satellites the simulators see (the practice dish, the motorised dish
+// of motor_sky.h): one at each orbital position of the built-in catalogue,
+// with the transponder the catalogue lists and a few neighbours on the same
+// satellite. Platform-neutral.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "sim/dish/dish_link.h"
+#include "cardbase/sky/link_budget.h"
 
 #include <cmath>
 
