@@ -135,7 +135,8 @@ public:
     // A sweep of the band the plan covers, on the open frontend; it runs
     // until done, and a command queued meanwhile ends it. Its status as it
     // goes, and after it until the next one.
-    Pending startSweep(const SweepPlan& plan);
+    // `showUserBands`: the cable's own sweep, the single-cable device showing its bands.
+    Pending startSweep(const SweepPlan& plan, bool showUserBands = false);
     // A sweep of the cable itself (the plan's oscillator 0: its steps are
     // the frequencies the tuner is given) after the single-cable device was
     // asked to show its user bands.

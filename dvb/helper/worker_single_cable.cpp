@@ -20,11 +20,8 @@ void FrontendWorker::useSingleCable(const SingleCableUse& use)
 
 FrontendWorker::Pending FrontendWorker::startUserBandSweep(const SweepPlan& plan)
 {
-    const Pending pending = startSweep(plan);
-    std::lock_guard<std::mutex> hold(mutex_);
-    for (Command& command : commands_)
-        if (command.outcome == pending) command.showUserBands = true;
-    return pending;
+    // Marked as it is queued: the worker may take it up at once.
+    return startSweep(plan, true);
 }
 
 // Each step carried out, whatever the helper's end: the LNB must end unpowered.

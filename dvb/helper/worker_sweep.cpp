@@ -18,11 +18,12 @@
 // A step's tuner settles at least this long before its level is read.
 static constexpr uint32_t sweepSettleMs = 20;
 
-FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan)
+FrontendWorker::Pending FrontendWorker::startSweep(const SweepPlan& plan, bool showUserBands)
 {
     std::lock_guard<std::mutex> hold(mutex_);
     Command command{CommandSweep, CardTuning(), nullptr};
     command.sweep = plan;
+    command.showUserBands = showUserBands;
     // Under way from now on, for whoever asks before the thread takes it up.
     sweep_ = sweepBegun(plan);
     return queue(command);
