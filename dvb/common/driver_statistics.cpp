@@ -1,11 +1,11 @@
-#include "dvb/simulated/driver_statistics.h"
+#include "dvb/common/driver_statistics.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 
-#include "dvb/simulated/driver_strength.h"
-#include "dvb/simulated/driver_tables.h"
+#include "dvb/common/driver_strength.h"
+#include "dvb/common/driver_tables.h"
 
 static const char* const driverNames[statisticsDriverCount] = {
     "ds3000", "cx24116", "cx24116-esno", "stv090x", "stv0900", "stb0899", "m88ds3103", "stv0910", "m88rs6000"};

@@ -1,4 +1,4 @@
-#include "dvb/helper/regular_file.h"
+#include "dvb/common/regular_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "dvb/simulated/simulated_lnb.h"
+#include "dvb/common/simulated_installation.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,11 +6,6 @@
 #include "app/number_text.h"
 #include "cardbase/catalogue_lines.h"
 #include "cardbase/frontend_plan.h"
-
-// A C band LNB's oscillator stands above the band it receives.
-static constexpr uint32_t mixesFromAboveBelowMHz = 7000;
-static constexpr int64_t frequencyToleranceKHz = 4000;
-static constexpr double symbolRateTolerance = 0.03;
 
 static bool wholeNumber(const std::string& word, uint32_t lowest, uint32_t highest, uint32_t* value)
 {
@@ -101,47 +96,4 @@ bool parseInstallationLine(const std::vector<std::string>& words, SimulatedInsta
     else if (port != noSwitchPort) installation->deadPorts = static_cast<uint8_t>(installation->deadPorts | 1u << port);
     else *problem = "expected \"fault no-tone\", \"fault no-18v\" or \"fault port A|B|AA|BA|AB|BB\"";
     return problem->empty();
-}
-
-int committedCommandPort(const uint8_t* message, size_t length)
-{
-    if (length < 4 || message[0] != 0xE0 || message[2] != 0x38 || (message[3] & 0xF0) != 0xF0) return -1;
-    return ((message[3] >> 2) & 0x01) | ((message[3] >> 3) & 0x01) << 1;
-}
-
-int burstPort(int port, bool burstB) { return (port & 2) | (burstB ? 1 : 0); }
-
-bool lnbReception(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
-                  int64_t* downlinkKHz, bool* horizontal)
-{
-    if (control.supply == SupplyOff || (installation.deadPorts >> control.switchPort & 1u)) return false;
-    const bool high = control.toneOn && (control.viaSingleCable || !installation.toneLost);
-    *horizontal = control.supply == Supply18 && (control.viaSingleCable || !installation.eighteenLost);
-    const int64_t oscillatorKHz = int64_t{high ? installation.highOscillatorMHz : installation.lowOscillatorMHz} * 1000;
-    *downlinkKHz = oscillatorKHz < int64_t{mixesFromAboveBelowMHz} * 1000 ? oscillatorKHz - intermediateKHz
-                                                                          : oscillatorKHz + intermediateKHz;
-    return true;
-}
-
-int carrierReaching(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
-                    uint32_t symbolsPerSecond)
-{
-    int64_t downlinkKHz = 0;
-    bool horizontal = false;
-    if (!lnbReception(installation, control, intermediateKHz, &downlinkKHz, &horizontal)) return -1;
-    for (size_t i = 0; i < installation.carriers.size(); ++i) {
-        const SimulatedCarrier& carrier = installation.carriers[i];
-        const double rate = carrier.symbolRate * 1000.0;
-        if (carrier.horizontal == horizontal &&
-            std::llabs(downlinkKHz - int64_t{carrier.frequencyMHz} * 1000) <= frequencyToleranceKHz &&
-            std::fabs(symbolsPerSecond - rate) <= symbolRateTolerance * rate)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-bool carrierLocks(const SimulatedCarrier& carrier)
-{
-    double needed = 0.0;
-    return requiredCarrierToNoiseDb(carrier.modcod, &needed) && carrier.carrierToNoiseMilliDb >= needed * 1000.0;
 }

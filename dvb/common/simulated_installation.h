@@ -1,12 +1,8 @@
-// The installation between a simulated frontend and the satellite: an LNB
-// with a local oscillator for each band, which the 22 kHz tone switches to
-// its high band and the supply to horizontal (18 V) or vertical (13 V),
-// behind a DiSEqC switch, and the satellite's carriers, each with its own
-// C/N, modulation and code rate. What reaches the tuner is what the LNB
-// really receives, so that installation faults play as they happen: a tone
-// that never reaches the LNB (it stays on its low band), a supply that never
-// reaches 18 V (it stays vertical), a switch port that leads nowhere.
-// Platform-neutral.
+// The installation between a simulated frontend and the satellite, as the
+// simulation file describes it: an LNB with a local oscillator for each
+// band, the satellite's carriers, each with its own C/N, modulation and code
+// rate, and the installation's faults. What the LNB does with them is the
+// simulated frontend's (dvb/simulated/simulated_lnb.h). Platform-neutral.
 //
 // Lines of the simulation file (simulation.h):
 //   lnb LOW [HIGH]   the LNB's local oscillators in MHz (9750 10600 unless
@@ -54,38 +50,7 @@ struct SimulatedInstallation {
     uint8_t deadPorts = 0;      // fault port: bit n for switch port n
 };
 
-// What the frontend has sent towards the LNB lately.
-enum SimulatedSupply : uint8_t { SupplyOff, Supply13, Supply18 };
-struct LnbControl {
-    SimulatedSupply supply = SupplyOff;
-    bool toneOn = false;
-    int switchPort = 0;  // a committed switch starts on its first port
-    // A single-cable device drives the LNB itself: the cable's lost tone
-    // and 18 V do not reach it (simulated_cable.h).
-    bool viaSingleCable = false;
-};
-
 // Reads an lnb, carrier or fault line (the words of it); false with
 // `problem` set when it does not read.
 bool parseInstallationLine(const std::vector<std::string>& words, SimulatedInstallation* installation,
                            std::string* problem);
-
-// The switch port a DiSEqC committed command ("E0 10 38 Fx") selects, or
-// -1 for another command; a tone burst picks the position alone.
-int committedCommandPort(const uint8_t* message, size_t length);
-int burstPort(int port, bool burstB);
-
-// What the LNB brings to a tuner at this intermediate frequency: the
-// downlink it came from and its polarization; false when nothing comes (no
-// supply, or a switch port that leads nowhere).
-bool lnbReception(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
-                  int64_t* downlinkKHz, bool* horizontal);
-
-// The carrier that reaches a tuner at this intermediate frequency and
-// symbol rate through the LNB as controlled, or -1: within 4 MHz of its
-// downlink and 3 % of its symbol rate, of the polarization the supply gives.
-int carrierReaching(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
-                    uint32_t symbolsPerSecond);
-
-// Whether a carrier is strong enough for its modulation and code rate.
-bool carrierLocks(const SimulatedCarrier& carrier);

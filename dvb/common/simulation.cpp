@@ -1,4 +1,4 @@
-#include "dvb/simulated/simulation.h"
+#include "dvb/common/simulation.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -111,8 +111,8 @@
 //                    conditional access descriptor cut short)
 // At most 8 tables of at most 200 entries.
 // The installation, an LNB and the satellite's carriers, and its faults:
-// simulated_lnb.h (lnb, carrier and fault lines). A single-cable device
-// between the frontend and the LNB (simulated_cable.h), which makes the
+// simulated_installation.h (lnb, carrier and fault lines). A single-cable device
+// between the frontend and the LNB (dvb/simulated/simulated_cable.h), which makes the
 // file an installation's:
 //   scr-device en50494|en50607 MHZ,MHZ,... [pin N]  its standard, its user
 //                    bands' centres in order (user band 1 first) and its PIN
@@ -132,8 +132,8 @@
 
 #include "cardbase/network/psi_build.h"
 #include "cardbase/single_cable_device.h"
-#include "dvb/simulated/driver_statistics.h"
-#include "dvb/simulated/simulated_lnb.h"
+#include "dvb/common/driver_statistics.h"
+#include "dvb/common/simulated_installation.h"
 
 constexpr size_t simulationFileLimit = 65536;
 

@@ -11,10 +11,10 @@
 #include <gtest/gtest.h>
 #include <set>
 
-#include "dvb/helper/frontend_traits.h"
-#include "dvb/helper/helper_margin.h"
-#include "dvb/helper/signal_figures.h"
-#include "dvb/simulated/driver_statistics.h"
+#include "dvb/common/driver_statistics.h"
+#include "dvb/helper/frontend/frontend_traits.h"
+#include "dvb/helper/frontend/helper_margin.h"
+#include "dvb/helper/frontend/signal_figures.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <linux/dvb/frontend.h>
 #include <linux/ioctl.h>
 
-#include "dvb/simulated/driver_statistics.h"
+#include "dvb/common/driver_statistics.h"
 #include "dvb/simulated/kernel_frontend.h"
 #include "tests/native/simulation_text.h"
 

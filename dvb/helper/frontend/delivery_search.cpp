@@ -1,4 +1,4 @@
-#include "dvb/helper/delivery_search.h"
+#include "dvb/helper/frontend/delivery_search.h"
 
 #include <algorithm>
 
@@ -6,6 +6,11 @@ void startSearch(DeliverySearch& search, uint64_t nowMs)
 {
     search = DeliverySearch();
     search.sinceMs = nowMs;
+}
+
+SystemAttempt currentAttempt(const TuningSequence& sequence, const DeliverySearch& search)
+{
+    return sequence.attempts[search.current % sequence.attempts.size()];
 }
 
 bool searchMovesOn(DeliverySearch& search, const TuningSequence& sequence, bool locked, uint64_t nowMs)

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dvb/helper/tuning_sequence.h"
+#include "dvb/helper/frontend/tuning_sequence.h"
 
 struct DeliverySearch {
     size_t current = 0;    // into the sequence's attempts
@@ -21,6 +21,9 @@ struct DeliverySearch {
 };
 
 void startSearch(DeliverySearch& search, uint64_t nowMs);
+
+// The delivery system the search is on now (the sequence has attempts).
+SystemAttempt currentAttempt(const TuningSequence& sequence, const DeliverySearch& search);
 
 // After a reading: true when the attempt now current (the next one, or the
 // same again) is to be sent.

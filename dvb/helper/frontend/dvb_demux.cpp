@@ -8,8 +8,8 @@ extern "C" {
 }
 #include <linux/dvb/dmx.h>
 
-#include "dvb/helper/dvb_frontend.h"
-#include "dvb/helper/stream_sections.h"
+#include "dvb/helper/frontend/dvb_frontend.h"
+#include "dvb/helper/frontend/stream_sections.h"
 
 // Room for a few seconds of each table at the rates networks send them.
 static constexpr int sectionBufferBytes = 64 * 1024;

@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <string>
 
-#include "dvb/helper/frontend_report.h"
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_report.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/frontend/locked_modcod.h"
 #include "dvb/helper/helper_options.h"
-#include "dvb/helper/locked_modcod.h"
 
 struct dvb_device;
 struct dvb_open_descriptor;

@@ -1,9 +1,9 @@
-#include "dvb/helper/figure_scales.h"
+#include "dvb/helper/frontend/figure_scales.h"
 
 #include <cmath>
 
 #include "cardbase/signal_scale.h"
-#include "dvb/simulated/driver_statistics.h"
+#include "dvb/common/driver_statistics.h"
 
 static DecodedSnr decibels(double db, bool atLeast)
 {

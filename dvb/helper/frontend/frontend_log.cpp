@@ -1,4 +1,4 @@
-#include "dvb/helper/frontend_log.h"
+#include "dvb/helper/frontend/frontend_log.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "dvb/helper/regular_file.h"
+#include "dvb/common/regular_file.h"
 
 std::string voltageLine(LnbVoltage voltage)
 {

@@ -1,4 +1,4 @@
-#include "dvb/helper/frontend_report.h"
+#include "dvb/helper/frontend/frontend_report.h"
 
 #include <cstdio>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "dvb/helper/frontend/signal_figures.h"
 #include "dvb/helper/helper_options.h"
-#include "dvb/helper/signal_figures.h"
 
 enum FrontendProblem : uint8_t {
     FrontendUsable,

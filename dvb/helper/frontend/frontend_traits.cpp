@@ -1,4 +1,4 @@
-#include "dvb/helper/frontend_traits.h"
+#include "dvb/helper/frontend/frontend_traits.h"
 
 #include <algorithm>
 #include <cerrno>

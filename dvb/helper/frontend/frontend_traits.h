@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dvb/helper/figure_scales.h"
+#include "dvb/helper/frontend/figure_scales.h"
 
 enum FrontendTrait : uint32_t {
     // DVB-S2 locks only with the modulation, roll-off and code rate named:

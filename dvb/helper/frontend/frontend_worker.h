@@ -35,13 +35,13 @@
 #include "cardbase/signal_scale.h"
 #include "cardbase/sweep/sweep_result.h"
 #include "cardbase/sweep/sweep_run.h"
-#include "dvb/helper/delivery_search.h"
-#include "dvb/helper/frontend_log.h"
-#include "dvb/helper/frontend_report.h"
-#include "dvb/helper/level_watch.h"
-#include "dvb/helper/network_reader.h"
-#include "dvb/helper/signal_figures.h"
-#include "dvb/helper/tuning_sequence.h"
+#include "dvb/helper/frontend/delivery_search.h"
+#include "dvb/helper/frontend/frontend_log.h"
+#include "dvb/helper/frontend/frontend_report.h"
+#include "dvb/helper/frontend/level_watch.h"
+#include "dvb/helper/frontend/network_reader.h"
+#include "dvb/helper/frontend/signal_figures.h"
+#include "dvb/helper/frontend/tuning_sequence.h"
 
 class FrontendDevice : public SectionSource {
 public:
@@ -68,6 +68,9 @@ public:
     SectionRead readSection(SectionTable, StreamSection*) override { return SectionFailed; }
     void stopSections(SectionTable) override {}
 };
+
+// An open waits for dvbv5-daemon up to its own 5 s.
+constexpr uint32_t openWaitMs = 6000;
 
 // The latest reading, as the connection answers from it.
 // A read takes some tens of ms on a real board (stv090x's C/N alone sleeps

@@ -1,4 +1,4 @@
-#include "dvb/helper/helper_margin.h"
+#include "dvb/helper/frontend/helper_margin.h"
 
 #include "cardbase/margin/margin_watch.h"
 

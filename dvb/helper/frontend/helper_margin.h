@@ -6,7 +6,7 @@
 // Platform-neutral.
 #pragma once
 #include "cardbase/margin/link_margin.h"
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/protocol/modcod_answer.h"
 
 // A C/N of the v5 statistics in FE_SCALE_DECIBEL, or of a known driver's

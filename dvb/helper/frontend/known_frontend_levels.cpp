@@ -3,7 +3,7 @@
 // the public sources of drivers kept out of the kernel's tree), by a text
 // its name contains; the first row that matches counts. How each level
 // reads is the table of known frontends' (known_frontends.cpp).
-#include "dvb/helper/level_watch.h"
+#include "dvb/helper/frontend/level_watch.h"
 
 const FrontendLevelTraits knownFrontendLevels[] = {
     // "STV0910": its strength is filled in only once the demodulator has

@@ -2,7 +2,7 @@
 // tune and how its figures read (read in drivers/media/dvb-frontends and
 // drivers/media/tuners, each function named beside what it gave), by a
 // text its name contains. The first row that matches counts. Times in ms.
-#include "dvb/helper/frontend_traits.h"
+#include "dvb/helper/frontend/frontend_traits.h"
 
 // An older s/n of C/N in 0.1 dB = value x multiplier / divisor - offset.
 static constexpr SnrScale tenthsScaled(uint32_t multiplier, uint32_t divisor, int32_t offsetTenths = 0)

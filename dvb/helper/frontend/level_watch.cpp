@@ -1,8 +1,8 @@
-#include "dvb/helper/level_watch.h"
+#include "dvb/helper/frontend/level_watch.h"
 
 #include <algorithm>
 
-#include "dvb/helper/frontend_traits.h"
+#include "dvb/helper/frontend/frontend_traits.h"
 
 FrontendLevelTraits frontendLevelTraitsFor(const std::string& frontendName)
 {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cardbase/signal_level.h"
-#include "dvb/helper/signal_figures.h"
+#include "dvb/helper/frontend/signal_figures.h"
 
 enum LevelSource : uint8_t {
     LevelAsReported,       // not in the table: taken as it comes, watched for a frozen value

@@ -1,4 +1,4 @@
-#include "dvb/helper/locked_modcod.h"
+#include "dvb/helper/frontend/locked_modcod.h"
 
 #include <linux/dvb/frontend.h>
 

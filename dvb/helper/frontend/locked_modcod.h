@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "cardbase/margin/link_margin.h"
-#include "dvb/helper/frontend_traits.h"
+#include "dvb/helper/frontend/frontend_traits.h"
 
 struct KernelModcod {
     uint32_t system;      // SYS_DVBS, SYS_DVBS2, ...

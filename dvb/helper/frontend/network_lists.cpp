@@ -1,4 +1,4 @@
-#include "dvb/helper/network_lists.h"
+#include "dvb/helper/frontend/network_lists.h"
 
 void addOtherSection(OtherLists& lists, const NitSection& section)
 {

@@ -1,4 +1,4 @@
-#include "dvb/helper/network_reader.h"
+#include "dvb/helper/frontend/network_reader.h"
 
 uint16_t sectionPid(SectionTable table)
 {

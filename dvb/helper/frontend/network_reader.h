@@ -16,7 +16,7 @@
 
 #include "cardbase/network/network_watch.h"
 #include "cardbase/network/psi_sections.h"
-#include "dvb/helper/network_lists.h"
+#include "dvb/helper/frontend/network_lists.h"
 
 enum SectionTable : uint8_t { TableNit, TablePat, TableSdt, TableNitOther };
 constexpr int sectionTableCount = 4;

@@ -1,4 +1,4 @@
-#include "dvb/helper/remote_tuning.h"
+#include "dvb/helper/frontend/remote_tuning.h"
 
 const char remoteLnbName[] = "EXTENDED";
 

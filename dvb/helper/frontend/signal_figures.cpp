@@ -1,4 +1,4 @@
-#include "dvb/helper/signal_figures.h"
+#include "dvb/helper/frontend/signal_figures.h"
 
 #include <algorithm>
 #include <cstdio>

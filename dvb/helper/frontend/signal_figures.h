@@ -17,7 +17,7 @@
 #include <string>
 
 #include "cardbase/signal_scale.h"
-#include "dvb/helper/figure_scales.h"
+#include "dvb/helper/frontend/figure_scales.h"
 
 enum StatisticsForm : uint8_t {
     FormNone,            // no figure at all

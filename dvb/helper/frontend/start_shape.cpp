@@ -1,4 +1,4 @@
-#include "dvb/helper/start_shape.h"
+#include "dvb/helper/frontend/start_shape.h"
 
 StartShape startShapeOf(const TuningSequence& sequence)
 {

@@ -1,4 +1,4 @@
-#include "dvb/helper/stream_sections.h"
+#include "dvb/helper/frontend/stream_sections.h"
 
 #include <libdvbv5/desc_network_name.h>
 #include <libdvbv5/desc_sat.h>

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dvb/helper/network_reader.h"
+#include "dvb/helper/frontend/network_reader.h"
 
 struct dvb_v5_fe_parms;
 

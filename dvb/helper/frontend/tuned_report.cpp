@@ -1,9 +1,9 @@
-#include "dvb/helper/tuned_report.h"
+#include "dvb/helper/frontend/tuned_report.h"
 
 #include <algorithm>
 
 #include "cardbase/reading_pace.h"
-#include "dvb/helper/helper_margin.h"
+#include "dvb/helper/frontend/helper_margin.h"
 
 uint32_t tunedLockWaitMs(const TuningSequence& sequence)
 {

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <string>
 
-#include "dvb/helper/frontend_report.h"
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_report.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 
 // A frontend that needs each DVB-S2 code rate named takes up to a minute
 // for one round at 2 MS/s.

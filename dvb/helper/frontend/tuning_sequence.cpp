@@ -1,9 +1,9 @@
-#include "dvb/helper/tuning_sequence.h"
+#include "dvb/helper/frontend/tuning_sequence.h"
 
 #include <algorithm>
 
-#include "dvb/helper/frontend_log.h"
-#include "dvb/helper/remote_tuning.h"
+#include "dvb/helper/frontend/frontend_log.h"
+#include "dvb/helper/frontend/remote_tuning.h"
 
 bool operator==(const SystemAttempt& a, const SystemAttempt& b)
 {

@@ -16,7 +16,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/frontend_plan.h"
 #include "cardbase/single_cable.h"
-#include "dvb/helper/frontend_traits.h"
+#include "dvb/helper/frontend/frontend_traits.h"
 
 enum StepKind : uint8_t { StepSupply, StepTone, StepSwitchCommand, StepBurst, StepPause };
 

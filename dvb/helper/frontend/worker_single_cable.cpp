@@ -8,7 +8,7 @@
 #include <cstring>
 #include <thread>
 
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 
 static std::string errorText(int negativeErrno) { return std::strerror(-negativeErrno); }
 

@@ -1,4 +1,4 @@
-#include "dvb/helper/connection_rules.h"
+#include "dvb/helper/serve/connection_rules.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

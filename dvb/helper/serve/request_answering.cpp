@@ -1,4 +1,4 @@
-#include "dvb/helper/request_answering.h"
+#include "dvb/helper/serve/request_answering.h"
 
 #include "cardbase/reading_pace.h"
 #include "dvb/protocol/shared_secret.h"

@@ -7,6 +7,6 @@
 #pragma once
 #include <cstdint>
 
-#include "dvb/helper/served_connection.h"
+#include "dvb/helper/serve/served_connection.h"
 
 void answerRequests(Server& server, Connection& connection, uint64_t nowMs);

@@ -1,4 +1,4 @@
-#include "dvb/helper/served_connection.h"
+#include "dvb/helper/serve/served_connection.h"
 
 #include <cerrno>
 #include <netinet/in.h>

@@ -9,8 +9,8 @@
 #include <list>
 #include <string>
 
-#include "dvb/helper/connection_rules.h"
-#include "dvb/helper/tcp_server.h"
+#include "dvb/helper/serve/connection_rules.h"
+#include "dvb/helper/serve/tcp_server.h"
 
 struct Connection {
     int socket = -1;

@@ -1,4 +1,4 @@
-#include "dvb/helper/tcp_listener.h"
+#include "dvb/helper/serve/tcp_listener.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "dvb/helper/tcp_server.h"
+#include "dvb/helper/serve/tcp_server.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,9 +6,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "dvb/helper/frontend_worker.h"
-#include "dvb/helper/request_answering.h"
-#include "dvb/helper/served_connection.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/serve/request_answering.h"
+#include "dvb/helper/serve/served_connection.h"
 
 // When the connection next needs looking at without any traffic. A peer
 // whose replies wait to be read, or that is being refused, waits for its

@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <string>
 
-#include "dvb/helper/frontend_log.h"
-#include "dvb/helper/tuning_sequence.h"
+#include "dvb/helper/frontend/frontend_log.h"
+#include "dvb/helper/frontend/tuning_sequence.h"
 #include "dvb/protocol/session.h"
 
 // The frontend as the server drives it. An open or a tune is handed over

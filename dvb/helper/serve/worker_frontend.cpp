@@ -1,4 +1,4 @@
-#include "dvb/helper/worker_frontend.h"
+#include "dvb/helper/serve/worker_frontend.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>

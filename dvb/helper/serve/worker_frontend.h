@@ -3,12 +3,9 @@
 // openWaitMs, a tune by its start's bound), and an eventfd that wakes the
 // loop each time the worker is done with a command. Linux.
 #pragma once
-#include "dvb/helper/frontend_worker.h"
-#include "dvb/helper/helper_margin.h"
-#include "dvb/helper/tcp_server.h"
-
-// An open waits for dvbv5-daemon up to its own 5 s.
-constexpr uint32_t openWaitMs = 6000;
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/frontend/helper_margin.h"
+#include "dvb/helper/serve/tcp_server.h"
 
 class WorkerFrontend final : public ServedFrontend {
 public:

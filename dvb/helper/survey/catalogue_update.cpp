@@ -1,4 +1,4 @@
-#include "dvb/helper/catalogue_update.h"
+#include "dvb/helper/survey/catalogue_update.h"
 
 #include <vector>
 

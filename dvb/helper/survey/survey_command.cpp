@@ -1,4 +1,4 @@
-#include "dvb/helper/survey_command.h"
+#include "dvb/helper/survey/survey_command.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -11,14 +11,14 @@
 #include "cardbase/record/record_csv.h"
 #include "cardbase/record/record_files.h"
 #include "cardbase/record/record_store.h"
-#include "dvb/helper/catalogue_update.h"
+#include "dvb/common/regular_file.h"
 #include "dvb/helper/exit_codes.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/helper/point_report.h"
-#include "dvb/helper/regular_file.h"
-#include "dvb/helper/survey_judge.h"
-#include "dvb/helper/survey_report.h"
-#include "dvb/helper/survey_run.h"
-#include "dvb/helper/worker_frontend.h"
+#include "dvb/helper/survey/catalogue_update.h"
+#include "dvb/helper/survey/survey_judge.h"
+#include "dvb/helper/survey/survey_report.h"
+#include "dvb/helper/survey/survey_run.h"
 
 // The catalogue Azimora ships (resources/satellite.ini), built in.
 extern const unsigned char builtInCatalogue[];

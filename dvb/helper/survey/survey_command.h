@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/helper/helper_options.h"
 
 // The exit code (exit_codes.h). `cardName`: the frontend's name once it is

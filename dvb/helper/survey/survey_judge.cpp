@@ -1,4 +1,4 @@
-#include "dvb/helper/survey_judge.h"
+#include "dvb/helper/survey/survey_judge.h"
 
 #include "cardbase/single_cable.h"
 #include "catalogue/parameter_ranges.h"

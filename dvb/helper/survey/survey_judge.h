@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "dvb/helper/survey_result.h"
+#include "dvb/helper/survey/survey_result.h"
 
 constexpr size_t clearPatternCount = 2;
 

@@ -1,4 +1,4 @@
-#include "dvb/helper/survey_plan.h"
+#include "dvb/helper/survey/survey_plan.h"
 
 #include <algorithm>
 #include <cmath>

@@ -15,7 +15,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/catalogue_lines.h"
 #include "cardbase/margin/link_margin.h"
-#include "dvb/helper/network_lists.h"
+#include "dvb/helper/frontend/network_lists.h"
 
 enum SurveyFound : uint8_t { FoundAsStart, FoundInCatalogue, FoundInLists, FoundInFile };
 

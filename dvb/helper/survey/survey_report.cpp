@@ -1,4 +1,4 @@
-#include "dvb/helper/survey_report.h"
+#include "dvb/helper/survey/survey_report.h"
 
 #include <cstdio>
 

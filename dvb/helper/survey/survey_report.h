@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "dvb/helper/survey_run.h"
+#include "dvb/helper/survey/survey_run.h"
 
 // "11362H27500    DVB-S2 8PSK 2/3  locked in 0.4 s  C/N 12.3 dB  quality 70 %  margin +6.1 dB (good)"
 // or "10723H29900    no lock within 2.2 s".

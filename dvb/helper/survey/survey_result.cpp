@@ -1,4 +1,4 @@
-#include "dvb/helper/survey_result.h"
+#include "dvb/helper/survey/survey_result.h"
 
 double lockedShare(const SurveyResult& result)
 {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cardbase/record/record_entry.h"
-#include "dvb/helper/survey_plan.h"
+#include "dvb/helper/survey/survey_plan.h"
 
 struct SurveyResult {
     SurveyTransponder transponder;

@@ -1,4 +1,4 @@
-#include "dvb/helper/survey_run.h"
+#include "dvb/helper/survey/survey_run.h"
 
 #include <chrono>
 #include <thread>
@@ -7,10 +7,10 @@
 #include "cardbase/reading_pace.h"
 #include "cardbase/record/measurement.h"
 #include "cardbase/record/record_store.h"
-#include "dvb/helper/helper_margin.h"
-#include "dvb/helper/survey_judge.h"
-#include "dvb/helper/survey_report.h"
-#include "dvb/helper/tuned_report.h"
+#include "dvb/helper/frontend/helper_margin.h"
+#include "dvb/helper/frontend/tuned_report.h"
+#include "dvb/helper/survey/survey_judge.h"
+#include "dvb/helper/survey/survey_report.h"
 
 // How often the latest reading is looked at.
 static constexpr uint32_t lookMs = 20;

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "cardbase/record/measurement.h"
-#include "dvb/helper/frontend_worker.h"
-#include "dvb/helper/survey_result.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/survey/survey_result.h"
 
 constexpr uint32_t defaultDwellMs = 2000;
 

@@ -1,4 +1,4 @@
-#include "dvb/helper/sweep_command.h"
+#include "dvb/helper/sweep/sweep_command.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,10 +7,10 @@
 
 #include "cardbase/sweep/sweep_refine.h"
 #include "dvb/helper/exit_codes.h"
-#include "dvb/helper/frontend_report.h"
-#include "dvb/helper/sweep_report.h"
-#include "dvb/helper/user_band_find.h"
-#include "dvb/helper/worker_frontend.h"
+#include "dvb/helper/frontend/frontend_report.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/sweep/sweep_report.h"
+#include "dvb/helper/sweep/user_band_find.h"
 
 static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <csignal>
 
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/helper/helper_options.h"
 
 // The exit code; `stop` is set by a signal that ends the helper.

@@ -1,4 +1,4 @@
-#include "dvb/helper/sweep_options.h"
+#include "dvb/helper/sweep/sweep_options.h"
 
 static const char* const valueOptions[] = {"--band", "--polarisation", "--lnb", "--step"};
 

@@ -1,4 +1,4 @@
-#include "dvb/helper/sweep_report.h"
+#include "dvb/helper/sweep/sweep_report.h"
 
 #include <algorithm>
 #include <cmath>

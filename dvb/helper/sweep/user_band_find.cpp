@@ -1,4 +1,4 @@
-#include "dvb/helper/user_band_find.h"
+#include "dvb/helper/sweep/user_band_find.h"
 
 #include <algorithm>
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cardbase/sweep/sweep_result.h"
-#include "dvb/helper/tuning_sequence.h"
+#include "dvb/helper/frontend/tuning_sequence.h"
 
 extern const char en50607BandsText[];
 

@@ -12,8 +12,8 @@
 
 #include "cardbase/reading_pace.h"
 #include "cardbase/sweep/sweep_run.h"
-#include "dvb/helper/frontend_worker.h"
-#include "dvb/helper/tuned_report.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/frontend/tuned_report.h"
 
 // A step's tuner settles at least this long before its level is read.
 static constexpr uint32_t sweepSettleMs = 20;

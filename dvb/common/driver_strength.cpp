@@ -1,9 +1,9 @@
-#include "dvb/simulated/driver_strength.h"
+#include "dvb/common/driver_strength.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "dvb/simulated/driver_tables.h"
+#include "dvb/common/driver_tables.h"
 
 // ---- ts2020 (ts2020.c, ts2020_read_signal_strength): the tuner's gain, in
 // 0.001 dB, as a percentage.

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "dvb/simulated/driver_statistics.h"
+#include "dvb/common/driver_statistics.h"
 
 // The older strength for a level of `strengthDbm` (0 where the driver has none).
 uint16_t driverOlderStrength(StatisticsDriver driver, bool dvbs2, double strengthDbm);
