@@ -1,5 +1,5 @@
 // Each known driver's figures, from a true C/N through the driver's own
-// arithmetic (the simulated frontend's, dvb/simulated/driver_statistics.h)
+// arithmetic (the simulated frontend's, dvb/common/driver_statistics.h)
 // to what azimora-dvb reports, swept from 2 to 16 dB in 0.5 dB steps: the
 // C/N within half a dB of the truth, within the driver's own step where it
 // quantises, "or more" at its ceiling, or "below" its lowest step; a
