@@ -56,7 +56,8 @@ target_compile_options(wingtest PRIVATE -w)
 
 # Driving the real program from a second process: the Windows tests and the
 # measurement tool share it.
-add_library(wintest_support STATIC tests/support/driver.cpp app/whole_file.cpp app/host_text.cpp app/resource_data.cpp)
+add_library(wintest_support STATIC tests/support/driver.cpp tests/support/driver_input.cpp
+  tests/support/driver_screen.cpp app/whole_file.cpp app/host_text.cpp app/resource_data.cpp)
 target_include_directories(wintest_support PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(wintest_support PRIVATE ${AZM_WIN_FLAGS})
 target_link_libraries(wintest_support PUBLIC gdi32 user32 psapi kernel32)

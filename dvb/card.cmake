@@ -15,26 +15,33 @@ else()
   # What decides, platform-neutral: in the core library for the native
   # tests and the fuzz targets, sanitized like everything there.
   set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
-    dvb/helper/helper_options.cpp dvb/helper/sweep_options.cpp dvb/helper/sweep_report.cpp dvb/helper/frontend_log.cpp dvb/helper/frontend_report.cpp
-    dvb/helper/delivery_search.cpp dvb/helper/remote_tuning.cpp dvb/helper/tuning_sequence.cpp
-    dvb/helper/frontend_traits.cpp dvb/helper/known_frontends.cpp dvb/helper/figure_scales.cpp
-    dvb/helper/level_watch.cpp dvb/helper/known_frontend_levels.cpp
-    dvb/helper/signal_figures.cpp dvb/helper/connection_rules.cpp dvb/helper/frontend_worker.cpp
-    dvb/helper/worker_sweep.cpp
-    dvb/helper/worker_single_cable.cpp dvb/helper/user_band_find.cpp
-    dvb/helper/regular_file.cpp dvb/helper/network_reader.cpp dvb/helper/typed_tuning.cpp
-    dvb/helper/tuned_report.cpp dvb/helper/start_shape.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
-    dvb/helper/locked_modcod.cpp dvb/helper/helper_margin.cpp dvb/helper/helper_record.cpp dvb/helper/network_lists.cpp
-    dvb/helper/survey_plan.cpp
-    dvb/helper/survey_result.cpp dvb/helper/survey_judge.cpp dvb/helper/survey_report.cpp dvb/helper/survey_run.cpp
-    dvb/helper/catalogue_update.cpp dvb/simulated/simulation.cpp
-    dvb/simulated/simulated_lnb.cpp dvb/simulated/driver_statistics.cpp dvb/simulated/driver_strength.cpp
-    dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp dvb/simulated/kernel_frontend.cpp
-    dvb/simulated/kernel_demux.cpp dvb/simulated/simulated_cable.cpp app/wall_clock_posix.cpp)
+    dvb/helper/helper_options.cpp dvb/helper/typed_tuning.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
+    dvb/helper/helper_record.cpp
+    dvb/helper/serve/connection_rules.cpp
+    dvb/helper/frontend/frontend_worker.cpp dvb/helper/frontend/worker_tuning.cpp
+    dvb/helper/frontend/worker_reading.cpp dvb/helper/frontend/worker_single_cable.cpp
+    dvb/helper/frontend/tuning_sequence.cpp dvb/helper/frontend/delivery_search.cpp
+    dvb/helper/frontend/remote_tuning.cpp dvb/helper/frontend/start_shape.cpp
+    dvb/helper/frontend/frontend_traits.cpp dvb/helper/frontend/known_frontends.cpp
+    dvb/helper/frontend/figure_scales.cpp dvb/helper/frontend/signal_figures.cpp
+    dvb/helper/frontend/level_watch.cpp dvb/helper/frontend/known_frontend_levels.cpp
+    dvb/helper/frontend/locked_modcod.cpp dvb/helper/frontend/helper_margin.cpp
+    dvb/helper/frontend/frontend_log.cpp dvb/helper/frontend/frontend_report.cpp dvb/helper/frontend/tuned_report.cpp
+    dvb/helper/frontend/network_reader.cpp dvb/helper/frontend/network_lists.cpp
+    dvb/helper/survey/survey_plan.cpp dvb/helper/survey/survey_result.cpp dvb/helper/survey/survey_judge.cpp
+    dvb/helper/survey/survey_report.cpp dvb/helper/survey/survey_run.cpp dvb/helper/survey/catalogue_update.cpp
+    dvb/helper/sweep/worker_sweep.cpp dvb/helper/sweep/sweep_options.cpp dvb/helper/sweep/sweep_report.cpp
+    dvb/helper/sweep/user_band_find.cpp
+    dvb/common/regular_file.cpp dvb/common/simulation.cpp dvb/common/simulated_installation.cpp
+    dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp
+    dvb/simulated/simulated_lnb.cpp dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp
+    dvb/simulated/kernel_frontend.cpp dvb/simulated/frontend_lock.cpp dvb/simulated/kernel_demux.cpp
+    dvb/simulated/simulated_cable.cpp
+    app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
   # so that the native tests read sections built for them.
-  set(AZM_DVB_LIBRARY_SOURCES ${CMAKE_SOURCE_DIR}/dvb/helper/stream_sections.cpp)
+  set(AZM_DVB_LIBRARY_SOURCES ${CMAKE_SOURCE_DIR}/dvb/helper/frontend/stream_sections.cpp)
   target_sources(azm_core PRIVATE ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES})
   target_link_libraries(azm_core PUBLIC ${AZM_DVBV5})
   # The program's own reading of a typed entry and its plan of the six calls.
@@ -53,12 +60,13 @@ else()
   # optimised and without the sanitizers of the test build.
   set(AZM_DVB_PROGRAM_FLAGS -O2 -fno-sanitize=all)
   add_executable(azimora-dvb ${CMAKE_SOURCE_DIR}/dvb/helper/main.cpp ${AZM_DVB_CATALOGUE}
-    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_listener.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/served_connection.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/request_answering.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey_command.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/frontend/dvb_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/frontend/dvb_frontend_tune.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/frontend/dvb_frontend_figures.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/frontend/dvb_remote_link.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/frontend/dvb_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/serve/tcp_listener.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/serve/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/serve/served_connection.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/serve/request_answering.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/serve/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey/survey_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
@@ -68,14 +76,16 @@ else()
   target_link_libraries(azimora-dvb PRIVATE ${AZM_DVBV5} Threads::Threads)
 
   add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/simulated/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_statistics.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/driver_strength.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/common/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_lock.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/common/driver_statistics.cpp ${CMAKE_SOURCE_DIR}/dvb/common/driver_strength.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_statistics.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/common/simulated_installation.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/band_level.cpp ${CMAKE_SOURCE_DIR}/cardbase/sweep/carrier_spectrum.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_cable.cpp ${CMAKE_SOURCE_DIR}/cardbase/single_cable_device.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/single_cable.cpp ${CMAKE_SOURCE_DIR}/cardbase/settings_line.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/common/regular_file.cpp ${CMAKE_SOURCE_DIR}/cardbase/catalogue_lines.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/frontend_plan.cpp ${CMAKE_SOURCE_DIR}/cardbase/card_tuning.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp ${CMAKE_SOURCE_DIR}/cardbase/network/psi_sections.cpp
     ${CMAKE_SOURCE_DIR}/cardbase/margin/modcod.cpp ${CMAKE_SOURCE_DIR}/cardbase/margin/link_margin.cpp

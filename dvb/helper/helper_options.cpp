@@ -4,7 +4,7 @@
 
 #include "app/number_text.h"
 #include "cardbase/pointing/pointing_input.h"
-#include "dvb/helper/survey_plan.h"
+#include "dvb/helper/survey/survey_plan.h"
 #include "dvb/helper/typed_tuning.h"
 #include "dvb/protocol/line_protocol.h"
 

@@ -7,8 +7,8 @@
 #include "cardbase/margin/modcod.h"
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/single_cable.h"
-#include "dvb/helper/connection_rules.h"
-#include "dvb/helper/sweep_options.h"
+#include "dvb/helper/serve/connection_rules.h"
+#include "dvb/helper/sweep/sweep_options.h"
 
 constexpr uint16_t defaultListenPort = 47474;
 

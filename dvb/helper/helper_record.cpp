@@ -1,6 +1,6 @@
 #include "dvb/helper/helper_record.h"
 
-#include "dvb/helper/helper_margin.h"
+#include "dvb/helper/frontend/helper_margin.h"
 
 bool openHelperRecord(HelperRecord& record, const std::string& folder, const std::string& tag, const std::string& card,
                       const RecordSite& site)

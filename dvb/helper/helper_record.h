@@ -12,7 +12,7 @@
 
 #include "cardbase/record/measurement.h"
 #include "cardbase/record/record_store.h"
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 
 struct HelperRecord {
     RecordStore store;

@@ -24,7 +24,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "dvb/helper/regular_file.h"
+#include "dvb/common/regular_file.h"
 #include "dvb/simulated/kernel_demux.h"
 #include "dvb/simulated/kernel_frontend.h"
 

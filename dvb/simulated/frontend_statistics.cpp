@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "dvb/common/driver_strength.h"
 #include "dvb/simulated/band_level.h"
-#include "dvb/simulated/driver_strength.h"
 #include "dvb/simulated/simulated_cable.h"
 
 // C/N as a 16-bit relative figure: 20 dB and above is full scale.

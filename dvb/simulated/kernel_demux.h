@@ -14,7 +14,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "dvb/simulated/simulation.h"
+#include "dvb/common/simulation.h"
 
 constexpr uint32_t simulatedSectionRepeatMs = 40;
 

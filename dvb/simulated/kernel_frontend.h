@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "cardbase/single_cable_device.h"
-#include "dvb/simulated/simulation.h"
+#include "dvb/common/simulation.h"
+#include "dvb/simulated/simulated_lnb.h"
 
 struct SimulatedFrontend {
     Simulation simulation;

@@ -6,7 +6,7 @@
 
 #include "catalogue/catalogue_entry.h"
 #include "catalogue/catalogue_list.h"
-#include "dvb/helper/catalogue_update.h"
+#include "dvb/helper/survey/catalogue_update.h"
 #include "tests/native/committed_file.h"
 
 namespace {

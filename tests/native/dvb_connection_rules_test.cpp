@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-#include "dvb/helper/connection_rules.h"
+#include "dvb/helper/serve/connection_rules.h"
 #include "dvb/protocol/shared_secret.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Each known driver's figures, from a true C/N through the driver's own
-// arithmetic (the simulated frontend's, dvb/simulated/driver_statistics.h)
+// arithmetic (the simulated frontend's, dvb/common/driver_statistics.h)
 // to what azimora-dvb reports, swept from 2 to 16 dB in 0.5 dB steps: the
 // C/N within half a dB of the truth, within the driver's own step where it
 // quantises, "or more" at its ceiling, or "below" its lowest step; a
@@ -11,10 +11,10 @@
 #include <gtest/gtest.h>
 #include <set>
 
-#include "dvb/helper/frontend_traits.h"
-#include "dvb/helper/helper_margin.h"
-#include "dvb/helper/signal_figures.h"
-#include "dvb/simulated/driver_statistics.h"
+#include "dvb/common/driver_statistics.h"
+#include "dvb/helper/frontend/frontend_traits.h"
+#include "dvb/helper/frontend/helper_margin.h"
+#include "dvb/helper/frontend/signal_figures.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Each known driver's level in its own units, from a level at the tuner's
 // input through the driver's own arithmetic (the simulated frontend's,
-// dvb/simulated/driver_strength.h) to what azimora-dvb gives the status,
+// dvb/common/driver_strength.h) to what azimora-dvb gives the status,
 // the level before the lock and every step of a sweep alike: stv090x's and
 // stv0900's RF table with its out-of-order row read as the stretch it is,
 // their clamps said so, stb0899's none without a lock, cx24117's wrapped
@@ -9,10 +9,10 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "dvb/helper/frontend_traits.h"
-#include "dvb/helper/level_watch.h"
-#include "dvb/helper/signal_figures.h"
-#include "dvb/simulated/driver_strength.h"
+#include "dvb/common/driver_strength.h"
+#include "dvb/helper/frontend/frontend_traits.h"
+#include "dvb/helper/frontend/level_watch.h"
+#include "dvb/helper/frontend/signal_figures.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "dvb/helper/frontend_worker.h"
-#include "dvb/helper/start_shape.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/frontend/start_shape.h"
 #include "tests/native/dvb_helper_process.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "dvb/helper/exit_codes.h"
-#include "dvb/helper/frontend_log.h"
+#include "dvb/helper/frontend/frontend_log.h"
 #include "tests/native/committed_file.h"
 #include "tests/native/dvb_helper_process.h"
 

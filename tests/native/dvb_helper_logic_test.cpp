@@ -4,9 +4,9 @@
 // log's lines are checked where the helper writes them.)
 #include <gtest/gtest.h>
 
-#include "dvb/helper/frontend_report.h"
+#include "dvb/helper/frontend/frontend_report.h"
+#include "dvb/helper/frontend/remote_tuning.h"
 #include "dvb/helper/helper_options.h"
-#include "dvb/helper/remote_tuning.h"
 
 namespace {
 

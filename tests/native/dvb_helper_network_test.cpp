@@ -13,8 +13,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "dvb/helper/connection_rules.h"
 #include "dvb/helper/exit_codes.h"
+#include "dvb/helper/serve/connection_rules.h"
 #include "tests/native/dvb_helper_process.h"
 
 namespace {

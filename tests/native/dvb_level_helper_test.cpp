@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "dvb/helper/exit_codes.h"
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 #include "tests/native/dvb_helper_process.h"
 
 namespace {

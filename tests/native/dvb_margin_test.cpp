@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "dvb/helper/exit_codes.h"
-#include "dvb/helper/locked_modcod.h"
+#include "dvb/helper/frontend/locked_modcod.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "tests/native/dvb_helper_process.h"
 

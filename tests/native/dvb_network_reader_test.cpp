@@ -7,7 +7,7 @@
 #include <deque>
 #include <gtest/gtest.h>
 
-#include "dvb/helper/network_reader.h"
+#include "dvb/helper/frontend/network_reader.h"
 
 namespace {
 

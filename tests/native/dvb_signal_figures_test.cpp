@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "dvb/helper/frontend_report.h"
-#include "dvb/helper/signal_figures.h"
+#include "dvb/helper/frontend/frontend_report.h"
+#include "dvb/helper/frontend/signal_figures.h"
 
 namespace {
 

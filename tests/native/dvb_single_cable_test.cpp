@@ -11,11 +11,11 @@
 #include <mutex>
 #include <thread>
 
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/frontend/tuned_report.h"
 #include "dvb/helper/helper_options.h"
-#include "dvb/helper/survey_judge.h"
-#include "dvb/helper/tuned_report.h"
-#include "dvb/helper/user_band_find.h"
+#include "dvb/helper/survey/survey_judge.h"
+#include "dvb/helper/sweep/user_band_find.h"
 #include "dvb/protocol/session.h"
 #include "dvb/protocol/single_cable_words.h"
 #include "tests/native/dvb_helper_process.h"

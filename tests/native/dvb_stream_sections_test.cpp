@@ -8,7 +8,7 @@
 
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/network/psi_build.h"
-#include "dvb/helper/stream_sections.h"
+#include "dvb/helper/frontend/stream_sections.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // it.
 #include <gtest/gtest.h>
 
-#include "dvb/helper/survey_judge.h"
+#include "dvb/helper/survey/survey_judge.h"
 
 namespace {
 

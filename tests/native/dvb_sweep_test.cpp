@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dvb/helper/helper_options.h"
-#include "dvb/helper/sweep_report.h"
+#include "dvb/helper/sweep/sweep_report.h"
 #include "dvb/protocol/session.h"
 #include "dvb/protocol/sweep_answer.h"
 

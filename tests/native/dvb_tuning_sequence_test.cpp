@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 
-#include "dvb/helper/delivery_search.h"
-#include "dvb/helper/start_shape.h"
-#include "dvb/helper/tuned_report.h"
-#include "dvb/helper/tuning_sequence.h"
+#include "dvb/helper/frontend/delivery_search.h"
+#include "dvb/helper/frontend/start_shape.h"
+#include "dvb/helper/frontend/tuned_report.h"
+#include "dvb/helper/frontend/tuning_sequence.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "dvb/helper/frontend_worker.h"
+#include "dvb/helper/frontend/frontend_worker.h"
 
 namespace {
 

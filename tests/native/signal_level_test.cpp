@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/phone/phone_level.h"
-#include "dvb/helper/level_watch.h"
+#include "dvb/helper/frontend/level_watch.h"
 #include "dvb/protocol/level_answer.h"
 
 TEST(LevelAnswer, EveryKindOfLevelTravelsAndComesBackAsItWas)

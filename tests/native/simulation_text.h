@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "dvb/simulated/simulation.h"
+#include "dvb/common/simulation.h"
 
 inline Simulation simulationOf(const std::string& text)
 {

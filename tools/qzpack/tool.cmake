@@ -3,6 +3,7 @@
 add_library(qzpack_lib STATIC
   ${CMAKE_SOURCE_DIR}/tools/qzpack/match_finder.cpp
   ${CMAKE_SOURCE_DIR}/tools/qzpack/packer.cpp
+  ${CMAKE_SOURCE_DIR}/tools/qzpack/stream_writer.cpp
   ${CMAKE_SOURCE_DIR}/tools/qzpack/synthetic_picture.cpp
   ${CMAKE_SOURCE_DIR}/tools/qzpack/unpack_check.cpp)
 target_link_libraries(qzpack_lib PUBLIC azm_core)

@@ -15,7 +15,7 @@ foreach(name system tuner)
       tests/support/bda/bdasim_tuning_model.cpp)
   else()
     set(sources tests/support/bda/bdasim_devices.cpp tests/support/bda/bdasim_tuner.cpp
-      tests/support/bda/bdasim_nodes.cpp tests/support/bda/bdasim_reception.cpp tests/support/bda/bdasim_demux.cpp
+      tests/support/bda/bdasim_tuner_bus.cpp tests/support/bda/bdasim_nodes.cpp tests/support/bda/bdasim_reception.cpp tests/support/bda/bdasim_demux.cpp
       tests/support/bda/bdasim_tables.cpp tests/support/bda/bdasim_maker.cpp)
   endif()
   add_library(bdasim_${name} SHARED ${sources} tests/support/bda/bdasim.def)

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/host_text.h"
+#include "cardbase/reading_pace.h"
 
 HINSTANCE simModule = nullptr;
 static LONG liveObjects = 0;
@@ -159,4 +160,12 @@ void simUnregisterClasses(const SimClass* classes, int count)
         RegDeleteKeyA(HKEY_CLASSES_ROOT, (key + "\\InprocServer32").c_str());
         RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
     }
+}
+
+uint32_t simCounterNowMs()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counterMilliseconds(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
 }

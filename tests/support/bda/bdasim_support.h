@@ -1,7 +1,7 @@
 // What every object of the simulated BDA stack shares: reference counting
 // that keeps its DLL loaded, the call log (the file SIMCARD_LOG names), the
-// scenario, and the stub of IDispatch that the tuning model's interfaces
-// derive from.
+// scenario, the clock, and the stub of IDispatch that the tuning model's
+// interfaces derive from.
 #pragma once
 #include <windows.h>
 
@@ -14,6 +14,8 @@
 void simLog(const std::string& line);
 std::string hresultText(HRESULT result);  // "0x80004005"
 const BdaSimScenario& simScenario();      // read once per process
+// The performance counter's milliseconds, which never lag as the tick count can.
+uint32_t simCounterNowMs();
 
 // The reference count of one object of the stack, which keeps its DLL
 // loaded while it lives and logs "create KIND" and "destroy KIND".
