@@ -25,6 +25,7 @@ static const char* const requestNames[requestKindCount] = {
     "SweepPeakName",
     "SingleCable",
     "QueryUserBand",
+    "QueryLnbError",
 };
 
 static const char* requestName(RequestKind kind)

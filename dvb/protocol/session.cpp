@@ -91,6 +91,7 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         return valueReply(milliDecibels(session.readings.snr));
     case RequestQueryNetwork: return textReply(networkAnswerText(frontend.network()));
     case RequestQueryModcod: return textReply(modcodAnswerText(frontend.modcod()));
+    case RequestQueryLnbError: return textReply(lnbAnswerText(frontend.lnbError()));
     case RequestQueryLevel:
         if (!session.hasStatus) return failReply("no status");
         return textReply(levelAnswerText(session.latched.level));
