@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "cardbase/lnb_error.h"
+#include "cardbase/phone/phone_feed.h"
+#include "cardbase/record/measurement.h"
 #include "cardbase/sky/lnb_drift.h"
 #include "dvb/helper/frontend/found_lnb_error.h"
 #include "dvb/protocol/lnb_answer.h"
@@ -81,6 +83,43 @@ TEST(LnbError, EachOscillatorHasItsMeanAndSpread)
     EXPECT_EQ("lnb error: -0.1 MHz mean of 1 transponder, spread 0.0 MHz (5150 MHz oscillator)",
               oscillatorErrorsLine(each[0]));
     EXPECT_TRUE(errorsByOscillator({LnbError()}).empty());
+}
+
+// The page's object, and the record's mean over the locked readings that had one.
+TEST(LnbError, ThePageAndTheRecordCarryIt)
+{
+    EXPECT_EQ("null", lnbJson(LnbError()));
+    EXPECT_EQ("{\"known\":false,\"why\":\"the driver does not give back the frequency it found\"}",
+              lnbJson(LnbError{LnbErrorNotGiven, 0, 0}));
+    EXPECT_EQ("{\"known\":true,\"errorKHz\":-2300,\"oscillatorMHz\":10600,\"text\":\"LNB -2.3 MHz (10600 MHz "
+              "oscillator)\",\"word\":\"a PLL LNB stays within 0.5 MHz; this one drifts or is an older type\","
+              "\"beyond\":true}",
+              lnbJson(LnbError{LnbErrorKnown, -2300, 10600}));
+    EXPECT_NE(std::string::npos, lnbJson(LnbError{LnbErrorKnown, 400, 9750}).find("this one does\",\"beyond\":false"));
+
+    Measurement measurement;
+    startMeasurement(measurement, "id", "card", tuningOf(11778), 0, 0, 0);
+    MeasurementContext context;
+    const SignalReading locked{true, 70, 12.0f}, unlocked{false, 0, 0.0f};
+    measureReading(measurement, locked, context, 100);  // locked, not yet asked
+    context.lnbError = LnbError{LnbErrorKnown, 2200, 10600};
+    measureReading(measurement, locked, context, 200);
+    context.lnbError.errorKHz = 2500;
+    measureReading(measurement, locked, context, 300);
+    measureReading(measurement, unlocked, context, 400);  // counts only while locked
+    RecordEntry entry = measurementEntry(measurement, RecordSite());
+    EXPECT_EQ(LnbErrorKnown, entry.lnbError.state);
+    EXPECT_EQ(2350, entry.lnbError.errorKHz);
+    size_t column = 0;
+    while (std::string(recordColumns[column].name) != "lnb_error_mhz") ++column;
+    EXPECT_EQ("2.35", recordColumns[column].value(entry));
+    // None known: the column stays empty.
+    startMeasurement(measurement, "id", "card", tuningOf(11778), 0, 0, 0);
+    context.lnbError = LnbError{LnbErrorNotGiven, 0, 0};
+    measureReading(measurement, locked, context, 100);
+    entry = measurementEntry(measurement, RecordSite());
+    EXPECT_EQ(LnbErrorNotGiven, entry.lnbError.state);
+    EXPECT_EQ("", recordColumns[column].value(entry));
 }
 
 // A driver the table knows gives it or not; one it does not know is taken
