@@ -49,11 +49,17 @@ std::string lnbErrorLine(const LnbError& error)
     return "lnb error: " + lnbErrorMHzText(error.errorKHz) + " (" + oscillatorText(error.oscillatorMHz) + ")";
 }
 
+std::string lnbErrorFigure(const LnbError& error)
+{
+    return "LNB " + lnbErrorMHzText(error.errorKHz) + " (" + oscillatorText(error.oscillatorMHz) + ")";
+}
+
+bool lnbErrorBeyondPll(int32_t errorKHz) { return std::abs(errorKHz) > pllLnbWithinKHz; }
+
 std::string lnbErrorWord(int32_t errorKHz)
 {
-    const bool within = std::abs(errorKHz) <= pllLnbWithinKHz;
     return std::string("a PLL LNB stays within 0.5 MHz; ") +
-           (within ? "this one does" : "this one drifts or is an older type");
+           (lnbErrorBeyondPll(errorKHz) ? "this one drifts or is an older type" : "this one does");
 }
 
 std::vector<OscillatorErrors> errorsByOscillator(const std::vector<LnbError>& errors)

@@ -45,6 +45,10 @@ std::string lnbErrorMHzText(int32_t errorKHz);
 std::string lnbErrorUnknownText(LnbErrorState state);
 // "lnb error: +2.3 MHz (10600 MHz oscillator)", or "lnb error: unknown (no lock)".
 std::string lnbErrorLine(const LnbError& error);
+// The page's figure of a known error: "LNB +2.3 MHz (10600 MHz oscillator)".
+std::string lnbErrorFigure(const LnbError& error);
+// Further off than a PLL LNB goes.
+bool lnbErrorBeyondPll(int32_t errorKHz);
 // What is said beside it: "a PLL LNB stays within 0.5 MHz; this one drifts
 // or is an older type" beyond that, else "a PLL LNB stays within 0.5 MHz;
 // this one does".

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "cardbase/phone/phone_level.h"
 #include "cardbase/phone/phone_margin.h"
@@ -160,12 +159,10 @@ std::string lnbJson(const LnbError& error)
     if (error.state == LnbErrorUnlocked) return "null";
     if (error.state != LnbErrorKnown)
         return "{\"known\":false,\"why\":" + jsonString(lnbErrorUnknownText(error.state)) + "}";
-    const std::string text =
-        "LNB " + lnbErrorMHzText(error.errorKHz) + " (" + std::to_string(error.oscillatorMHz) + " MHz oscillator)";
     return "{\"known\":true,\"errorKHz\":" + number(error.errorKHz) +
-           ",\"oscillatorMHz\":" + number(error.oscillatorMHz) + ",\"text\":" + jsonString(text) +
+           ",\"oscillatorMHz\":" + number(error.oscillatorMHz) + ",\"text\":" + jsonString(lnbErrorFigure(error)) +
            ",\"word\":" + jsonString(lnbErrorWord(error.errorKHz)) +
-           ",\"beyond\":" + (std::abs(error.errorKHz) > pllLnbWithinKHz ? "true" : "false") + "}";
+           ",\"beyond\":" + (lnbErrorBeyondPll(error.errorKHz) ? "true" : "false") + "}";
 }
 
 std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected)
