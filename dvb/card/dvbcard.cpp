@@ -34,6 +34,7 @@
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/single_cable_words.h"
+#include "dvb/protocol/skew_answer.h"
 #include "dvb/protocol/start_bound.h"
 #include "dvb/protocol/sweep_answer.h"
 
@@ -280,8 +281,22 @@ private:
             return;
         }
         NetworkReport report;
-        if (parseNetworkAnswer(reply.text, &report) && report.state == NetworkKnown)
-            noteNetwork(feed_, report.identity);
+        if (!parseNetworkAnswer(reply.text, &report) || report.state != NetworkKnown) return;
+        noteNetwork(feed_, report.identity);
+        askSkew();
+    }
+
+    // With the network: the helper reads its list of transponders, this
+    // card does not. A helper that does not know the request is not asked
+    // again on this link, and the page says the skew cannot be judged.
+    void askSkew()
+    {
+        if (!helperTellsSkew_) return;
+        Reply reply;
+        if (!call(RequestQuerySkew, 0, &reply)) return;
+        SkewChance chance;
+        if (!reply.ok && reply.reason == "malformed request") helperTellsSkew_ = false;
+        else if (reply.ok && parseSkewAnswer(reply.text, &chance)) noteSkewChance(feed_, chance);
     }
 
     // Whether no tune may go out: the single-cable setting refused.
@@ -325,7 +340,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = helperTellsLnbError_ = true;
+        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = helperTellsSkew_ = helperTellsLnbError_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (!exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) || !reply.ok) {
@@ -390,6 +405,7 @@ private:
     bool helperTellsNetwork_ = true;
     bool helperTellsModcod_ = true;
     bool helperTellsLevel_ = true;
+    bool helperTellsSkew_ = true;
     bool helperTellsLnbError_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
