@@ -104,6 +104,13 @@ void noteUserBandShared(ReadingFeed& feed, const std::string& text)
     if (feed.phone) phoneSetUserBandNote(feed.phone, text);
 }
 
+void noteLnbError(ReadingFeed& feed, const LnbError& error)
+{
+    EnterCriticalSection(&feed.lock);
+    feed.lnbError = error;
+    LeaveCriticalSection(&feed.lock);
+}
+
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
 {
     EnterCriticalSection(&feed.lock);
@@ -174,6 +181,8 @@ void publishReading(ReadingFeed& feed, const SignalReading& reading)
     context.expected = feed.expected;
     context.singleCable = feed.singleCable ? singleCableSettingText(feed.singleCableSetting, false) : std::string();
     context.userBandNote = feed.userBandNote;
+    if (!reading.locked) feed.lnbError = LnbError();
+    context.lnbError = feed.lnbError;
     feed.latestMargin = context.margin;
     if (feed.phone) {
         peak = peakReadingOf(reading, feed.margin.carrierToNoiseInDecibels, feed.figuresRefreshMs);
@@ -184,6 +193,7 @@ void publishReading(ReadingFeed& feed, const SignalReading& reading)
     }
     LeaveCriticalSection(&feed.lock);
     recordReading(feed.record, reading, context);
+    if (feed.phone) phoneSetLnbError(feed.phone, context.lnbError);
     if (feed.phone)
         phoneReading(feed.phone, reading, networkJson(context.network, context.expected), context.margin, peak);
 }

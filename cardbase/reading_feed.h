@@ -16,6 +16,7 @@
 
 #include "cardbase/card_tuning.h"
 #include "cardbase/catalogue_lines.h"
+#include "cardbase/lnb_error.h"
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/peak/peak_guide.h"
@@ -52,6 +53,7 @@ struct ReadingFeed {
     // the skew can be judged (the Linux bridge, by azimora-dvb).
     bool skewFromCard = false;
     SkewChance cardSkew;  // for the latest start
+    LnbError lnbError;    // the LNB's own error, as the card last noted it while locked
 };
 
 // Starts the record and the phone page if asked for; `cardName` (UTF-8)
@@ -95,6 +97,9 @@ void noteTunerModcod(ReadingFeed& feed, const ModcodWord& word);
 // azimora-dvb) reports at once: the tuner's word and the network's, read
 // while locked (whether its C/N is measured in dB travels with each reading).
 void noteMarginWords(ReadingFeed& feed, const ModcodWord& tuner, const ModcodWord& network);
+// The LNB's own error as the card found it while locked (cardbase/lnb_error.h):
+// it holds until the lock goes, for the page and the record.
+void noteLnbError(ReadingFeed& feed, const LnbError& error);
 // The link margin of the latest reading.
 LinkMargin feedLatestMargin(ReadingFeed& feed);
 // What the phone page's bracketing guide says now, in a line ("" while it

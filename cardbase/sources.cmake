@@ -1,6 +1,7 @@
 # What every card substitute shares (paths relative to the project root):
 #   AZM_CARD_CORE_SOURCES   the set calls, the frontend plan, the signal scale, the reading pace, the
-#                           network's own word on where the dish points, where to point it (pointing/),
+#                           LNB's own error (lnb_error), the network's own word on where the dish
+#                           points, where to point it (pointing/),
 #                           the link margin (margin/), the bracketing guide (peak/) and a motorised dish's
 #                           commands and settings (motor/), with the program's reading of numbers
 #                           (app/number_text.cpp), platform-neutral (azimora-dvb links them too)
@@ -15,10 +16,10 @@
 #   AZM_ARC_SOURCES         the arc check of a motorised dish (motor/arc_*), platform-neutral: for
 #                           azimora-dvb and the native tests, in no card's DLL
 #   AZM_SKY_SOURCES         the sky the simulators share (sky/): the catalogue's satellites, the link
-#                           budget, platform-neutral; for simulators and tests, in no real card
+#                           budget, an LNB's drift, platform-neutral; for simulators and tests, in no real card
 # The record of measurements (record/) is platform-neutral over its files' few calls.
 list(APPEND AZM_CARD_CORE_SOURCES cardbase/card_tuning.cpp cardbase/frontend_plan.cpp cardbase/signal_scale.cpp
-  cardbase/signal_level.cpp cardbase/single_cable.cpp cardbase/single_cable_device.cpp
+  cardbase/signal_level.cpp cardbase/single_cable.cpp cardbase/single_cable_device.cpp cardbase/lnb_error.cpp
   cardbase/reading_pace.cpp cardbase/catalogue_lines.cpp cardbase/network/psi_sections.cpp
   cardbase/network/network_identity.cpp cardbase/network/network_watch.cpp cardbase/settings_line.cpp
   cardbase/pointing/look_angles.cpp cardbase/pointing/civil_time.cpp cardbase/pointing/magnetic_model.cpp
@@ -42,6 +43,6 @@ list(APPEND AZM_CARD_WIN_SOURCES cardbase/com_server.cpp cardbase/card_object.cp
   app/wall_clock_win.cpp cardbase/record/card_record.cpp)
 list(APPEND AZM_RECORD_POSIX_SOURCES cardbase/record/record_files_posix.cpp)
 list(APPEND AZM_SKY_SOURCES cardbase/sky/sky.cpp cardbase/sky/link_budget.cpp cardbase/sky/motor_mount.cpp
-  cardbase/sky/motor_sky.cpp)
+  cardbase/sky/motor_sky.cpp cardbase/sky/lnb_drift.cpp)
 list(APPEND AZM_ARC_SOURCES cardbase/motor/arc_check.cpp cardbase/motor/arc_scan.cpp cardbase/motor/arc_fit.cpp
   cardbase/motor/arc_words.cpp)

@@ -4,7 +4,8 @@
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
   dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp dvb/protocol/level_answer.cpp
-  dvb/protocol/sweep_answer.cpp dvb/protocol/single_cable_words.cpp dvb/protocol/skew_answer.cpp)
+  dvb/protocol/sweep_answer.cpp dvb/protocol/single_cable_words.cpp dvb/protocol/skew_answer.cpp
+  dvb/protocol/lnb_answer.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -25,7 +26,7 @@ else()
     dvb/helper/frontend/frontend_traits.cpp dvb/helper/frontend/known_frontends.cpp
     dvb/helper/frontend/figure_scales.cpp dvb/helper/frontend/signal_figures.cpp
     dvb/helper/frontend/level_watch.cpp dvb/helper/frontend/known_frontend_levels.cpp
-    dvb/helper/frontend/locked_modcod.cpp dvb/helper/frontend/helper_margin.cpp
+    dvb/helper/frontend/locked_modcod.cpp dvb/helper/frontend/helper_margin.cpp dvb/helper/frontend/found_lnb_error.cpp
     dvb/helper/frontend/frontend_log.cpp dvb/helper/frontend/frontend_report.cpp dvb/helper/frontend/tuned_report.cpp
     dvb/helper/frontend/network_reader.cpp dvb/helper/frontend/network_lists.cpp
     dvb/helper/survey/survey_plan.cpp dvb/helper/survey/survey_result.cpp dvb/helper/survey/survey_judge.cpp
@@ -33,7 +34,8 @@ else()
     dvb/helper/sweep/worker_sweep.cpp dvb/helper/sweep/sweep_options.cpp dvb/helper/sweep/sweep_report.cpp
     dvb/helper/sweep/user_band_find.cpp
     dvb/common/regular_file.cpp dvb/common/simulation.cpp dvb/common/simulated_installation.cpp
-    dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp
+    dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp dvb/common/frontend_name.cpp
+    dvb/common/found_frequency.cpp cardbase/sky/lnb_drift.cpp
     dvb/simulated/simulated_lnb.cpp dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/frontend_lock.cpp dvb/simulated/kernel_demux.cpp
     dvb/simulated/simulated_cable.cpp
@@ -79,6 +81,8 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/common/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_lock.cpp
     ${CMAKE_SOURCE_DIR}/dvb/common/driver_statistics.cpp ${CMAKE_SOURCE_DIR}/dvb/common/driver_strength.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/common/frontend_name.cpp ${CMAKE_SOURCE_DIR}/dvb/common/found_frequency.cpp
+    ${CMAKE_SOURCE_DIR}/cardbase/sky/lnb_drift.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_statistics.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_demux.cpp ${CMAKE_SOURCE_DIR}/dvb/common/simulated_installation.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/simulated_lnb.cpp

@@ -118,7 +118,7 @@ static std::string stateFields(const PhoneFeed& feed, const std::string& network
     out = out + ",\"network\":" + network + ",\"margin\":" + marginJson(margin) +
           ",\"canSweep\":" + (feed.canSweep ? "true" : "false") +
           ",\"canMotor\":" + (feed.canMotor ? "true" : "false") + ",\"singleCable\":" + wordsOrNull(feed.singleCable) +
-          ",\"userBand\":" + wordsOrNull(feed.userBandNote) + ",\"tune\":";
+          ",\"userBand\":" + wordsOrNull(feed.userBandNote) + ",\"lnb\":" + lnbJson(feed.lnbError) + ",\"tune\":";
     if (t.number == 0) return out + "null";
     return out + "{\"n\":" + number(t.number) + ",\"frequencyMHz\":" + number(t.frequencyMHz) + ",\"polarization\":\"" +
            polarizationLetter(t.polarization) + "\",\"symbolRate\":" + number(t.symbolRate) + ",\"switch\":\"" +
@@ -160,6 +160,17 @@ std::string readingEvent(const PhoneFeed& feed, const PhoneReading& r)
 std::string idleEvent(const PhoneFeed& feed, int64_t nowMs)
 {
     return "event: idle\ndata: {\"t\":" + number(nowMs) + "," + stateFields(feed, feed.network, feed.margin) + "}\n\n";
+}
+
+std::string lnbJson(const LnbError& error)
+{
+    if (error.state == LnbErrorUnlocked) return "null";
+    if (error.state != LnbErrorKnown)
+        return "{\"known\":false,\"why\":" + jsonString(lnbErrorUnknownText(error.state)) + "}";
+    return "{\"known\":true,\"errorKHz\":" + number(error.errorKHz) +
+           ",\"oscillatorMHz\":" + number(error.oscillatorMHz) + ",\"text\":" + jsonString(lnbErrorFigure(error)) +
+           ",\"word\":" + jsonString(lnbErrorWord(error.errorKHz)) +
+           ",\"beyond\":" + (lnbErrorBeyondPll(error.errorKHz) ? "true" : "false") + "}";
 }
 
 std::string networkJson(const NetworkReport& report, const std::vector<PositionTenths>& expected)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/lnb_error.h"
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/peak/peak_guide.h"
@@ -79,6 +80,7 @@ struct PhoneFeed {
     // seen it since the latest start (a new start forgets it), else "".
     std::string singleCable;
     std::string userBandNote;
+    LnbError lnbError;          // the LNB's own error as the card knows it now
     PeakGuide peak;             // the bracketing guide (phone_peak.h), fed every reading
     uint32_t peakVersion = 0;   // counts its changes: its step, its best
     uint32_t peakClockMs = 0;   // the card's clock at the latest reading
@@ -103,7 +105,7 @@ std::vector<PhoneReading> readingsAfter(const PhoneFeed& feed, uint32_t seq);
 
 // The stream's messages, each a complete event; each carries the link
 // margin as "margin" (phone_margin.h), "singleCable" and "userBand" (the
-// feed's words, or null), a reading's event the network and
+// feed's words, or null), "lnb" (lnbJson), a reading's event the network and
 // margin of its own moment, however late it is sent, and each reading its
 // level as "level" (phone_level.h).
 // First on every connection: how soon to reconnect, the last minute (each
@@ -113,6 +115,12 @@ std::string streamOpening(const PhoneFeed& feed, int64_t nowMs);
 std::string readingEvent(const PhoneFeed& feed, const PhoneReading& reading);
 // While the program takes no readings (it is not measuring).
 std::string idleEvent(const PhoneFeed& feed, int64_t nowMs);
+
+// The messages' "lnb": null without a lock; {"known": false, "why"} where
+// the card cannot say; {"known": true, "errorKHz", "oscillatorMHz",
+// "text": "LNB +2.3 MHz (10600 MHz oscillator)", "word" (lnbErrorWord),
+// "beyond": whether it is beyond what a PLL LNB keeps to}.
+std::string lnbJson(const LnbError& error);
 
 // "H", "V" or "" (a catalogue line without a letter).
 const char* polarizationLetter(int32_t polarization);

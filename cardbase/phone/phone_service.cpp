@@ -275,6 +275,13 @@ void phoneSetUserBandNote(PhoneService* service, const std::string& note)
     SetEvent(service->wake);
 }
 
+void phoneSetLnbError(PhoneService* service, const LnbError& error)
+{
+    EnterCriticalSection(&service->lock);
+    service->feed.lnbError = error;
+    LeaveCriticalSection(&service->lock);
+}
+
 void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value)
 {
     const int64_t now = wallClockMs();

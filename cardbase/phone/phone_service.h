@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/lnb_error.h"
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/motor/card_motor.h"
 #include "cardbase/peak/peak_guide.h"
@@ -49,6 +50,8 @@ void phoneSetCall(PhoneService* service, CardSetCall call, int32_t value);
 // user band ("" for none; a new start forgets it), both on the page.
 void phoneSetSingleCable(PhoneService* service, const std::string& words);
 void phoneSetUserBandNote(PhoneService* service, const std::string& note);
+// The LNB's own error as the card knows it now (cardbase/lnb_error.h), on the page.
+void phoneSetLnbError(PhoneService* service, const LnbError& error);
 // What the page and the window say of the card from now on.
 void phoneSetCard(PhoneService* service, const std::string& card);
 // How a card sweeps the band when a phone asks (phone_sweep.h): it carries

@@ -56,6 +56,12 @@ void measureReading(Measurement& measurement, const SignalReading& reading, cons
             measurement.hasChoice = true;
             measurement.choiceMargin = context.margin;
         }
+        if (context.lnbError.state == LnbErrorKnown) {
+            measurement.lnbErrorSumKHz += context.lnbError.errorKHz;
+            ++measurement.lnbErrorReadings;
+        }
+        if (context.lnbError.state == LnbErrorKnown || measurement.lnbError.state != LnbErrorKnown)
+            measurement.lnbError = context.lnbError;
         // The network's word is kept as it was last known: a lock lost at the end forgets it.
         if (context.network.state == NetworkKnown || entry.network.state != NetworkKnown)
             entry.network = context.network;
@@ -154,6 +160,10 @@ RecordEntry measurementEntry(const Measurement& measurement, const RecordSite& s
         entry.margin.state = MarginNoModcod;
     }
     entry.pointing = recordPointing(entry, site);
+    entry.lnbError = measurement.lnbError;
+    if (measurement.lnbErrorReadings > 0)
+        entry.lnbError.errorKHz = static_cast<int32_t>(
+            std::llround(static_cast<double>(measurement.lnbErrorSumKHz) / measurement.lnbErrorReadings));
     return entry;
 }
 

@@ -30,6 +30,7 @@ struct MeasurementContext {
     std::vector<PositionTenths> expected;  // the catalogue's positions for the transponder
     std::string singleCable;               // "en50494,1,1210" (never the PIN) through a single-cable device
     std::string userBandNote;              // "another receiver uses user band 1" since the start, else ""
+    LnbError lnbError;                     // the LNB's own error as the card knows it now
 };
 
 // Where the dish stands, when the card's settings file names it.
@@ -49,6 +50,10 @@ struct Measurement {
     LinkMargin choiceMargin;
     LinkMargin lastLockedMargin;
     std::deque<RecordSeriesPoint> series;
+    // The LNB's error over the locked readings that had one, for its mean.
+    int64_t lnbErrorSumKHz = 0;
+    uint32_t lnbErrorReadings = 0;
+    LnbError lnbError;  // the latest one, known or why not
 };
 
 // A new measurement of the transponder just asked for (the end of one

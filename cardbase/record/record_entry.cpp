@@ -110,6 +110,12 @@ const RecordColumn recordColumns[] = {
      [](const RecordEntry& e) { return std::string(e.asked.lnbSelection == 1 ? "high" : "low"); }},
     {"lnb_lo_mhz", "the LNB's local oscillator as asked, MHz",
      [](const RecordEntry& e) { return whole(e.asked.lnbFrequencyMHz); }},
+    {"lnb_error_mhz",
+     "how far the LNB's oscillator is off, above its nominal frequency positive, MHz: the mean over the locked "
+     "readings, from the frequency the tuner found the carrier at; empty where the card does not say",
+     [](const RecordEntry& e) {
+         return e.lnbError.state == LnbErrorKnown ? decimalText(e.lnbError.errorKHz / 1000.0, 2) : std::string();
+     }},
     {"single_cable",
      "the single-cable device measured through: its standard, user band and the band's frequency in MHz "
      "(en50494,1,1210; never the PIN); empty without one",

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/lnb_error.h"
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/pointing/look_angles.h"
@@ -56,6 +57,7 @@ struct RecordEntry {
     std::string remark;        // the measurer's own words for the note ("survey of 19.2E"), UTF-8
     std::string singleCable;   // "en50494,1,1210" (never the PIN) through a single-cable device, else ""
     std::string userBandNote;  // "another receiver uses user band 1" when the stream changed under the tune
+    LnbError lnbError;         // the mean over the locked readings that had one, or why none
 };
 
 // What the columns "verdict" and the phone page's colours say: "good",

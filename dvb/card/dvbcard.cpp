@@ -12,7 +12,7 @@
 // helper says of that very reading (whether its s/n is a C/N in dB, a search
 // under way: dvb/protocol/reading_words.h) and the level beside them, locked
 // or not; while locked, every few readings also what the helper has read of
-// the network and what the link margin rests on. With a line "scr=..." in
+// the network, what the link margin rests on and the LNB's own error. With a line "scr=..." in
 // dvbcard.ini the card measures through a single-cable device: the setting
 // goes to the helper after Initialize (dvb/protocol/single_cable_words.h),
 // and where it does not read, or the helper cannot take it, no tune goes
@@ -29,6 +29,7 @@
 #include "cardbase/reading_feed.h"
 #include "dvb/card/helper_link.h"
 #include "dvb/protocol/level_answer.h"
+#include "dvb/protocol/lnb_answer.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
@@ -218,7 +219,10 @@ private:
             !call(RequestGetSignalNoiseRatio, 0, &snr) || !snr.ok || !snr.hasValue)
             return none;
         // Before the reading is published, so that the first one with the lock has its margin.
-        if (lockedReadings_ % networkQueryEvery == 0) askModcod();
+        if (lockedReadings_ % networkQueryEvery == 0) {
+            askModcod();
+            askLnbError();
+        }
         SignalReading reading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
         // A helper that does not say (an older one) leaves the card's own word: no C/N in dB, no refresh.
         reading.unit = readingUnitOf(refreshed.text);
@@ -250,6 +254,19 @@ private:
         if (!reply.ok) helperTellsModcod_ = false;
         else if (parseModcodAnswer(reply.text, &answer) && answer.locked)
             noteMarginWords(feed_, answer.tuner, answer.network);
+    }
+
+    // Asked as the margin's words are, for the page and the record; a helper
+    // that does not know the request (an older one) is not asked again on
+    // this link.
+    void askLnbError()
+    {
+        if (!helperTellsLnbError_) return;
+        Reply reply;
+        if (!call(RequestQueryLnbError, 0, &reply)) return;
+        LnbError error;
+        if (!reply.ok) helperTellsLnbError_ = false;
+        else if (parseLnbAnswer(reply.text, &error)) noteLnbError(feed_, error);
     }
 
     // The first locked reading and every few after it; a helper that does
@@ -323,7 +340,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = helperTellsSkew_ = true;
+        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = helperTellsSkew_ = helperTellsLnbError_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (!exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) || !reply.ok) {
@@ -389,6 +406,7 @@ private:
     bool helperTellsModcod_ = true;
     bool helperTellsLevel_ = true;
     bool helperTellsSkew_ = true;
+    bool helperTellsLnbError_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
     std::string cardName_;

@@ -69,12 +69,18 @@ bool parseInstallationLine(const std::vector<std::string>& words, SimulatedInsta
 {
     const std::string& first = words[0];
     if (first == "lnb") {
+        // The oscillators, then what they are off by.
+        size_t errorAt = 1;
+        while (errorAt < words.size() && words[errorAt] != "error") ++errorAt;
         uint32_t low = 0, high = 0;
-        const bool sound = (words.size() == 2 || words.size() == 3) && wholeNumber(words[1], 3000, 12000, &low) &&
-                           (words.size() == 2 || wholeNumber(words[2], 3000, 12000, &high));
-        if (!sound) *problem = "expected \"lnb LOW [HIGH]\", local oscillators in MHz (3000 to 12000)";
+        const bool sound = (errorAt == 2 || errorAt == 3) && wholeNumber(words[1], 3000, 12000, &low) &&
+                           (errorAt == 2 || wholeNumber(words[2], 3000, 12000, &high));
+        if (!sound)
+            *problem = "expected \"lnb LOW [HIGH] [error KHZ [drift KHZ_PER_MIN]]\", local oscillators in MHz "
+                       "(3000 to 12000)";
+        else if (errorAt < words.size()) parseLnbDriftWords(words, errorAt, &installation->drift, problem);
         installation->lowOscillatorMHz = low;
-        installation->highOscillatorMHz = words.size() == 3 ? high : low;
+        installation->highOscillatorMHz = errorAt == 3 ? high : low;
         installation->present = true;
         return problem->empty();
     }

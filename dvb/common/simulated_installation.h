@@ -5,9 +5,12 @@
 // simulated frontend's (dvb/simulated/simulated_lnb.h). Platform-neutral.
 //
 // Lines of the simulation file (simulation.h):
-//   lnb LOW [HIGH]   the LNB's local oscillators in MHz (9750 10600 unless
-//                    told; one below 7000, such as 5150, mixes from above, as
-//                    C band LNBs do)
+//   lnb LOW [HIGH] [error KHZ [drift KHZ_PER_MIN]]  the LNB's local
+//                    oscillators in MHz (9750 10600 unless told; one below
+//                    7000, such as 5150, mixes from above, as C band LNBs do),
+//                    each off by KHZ kHz (above its nominal frequency +),
+//                    drifting by KHZ_PER_MIN a minute from the frontend's
+//                    open (cardbase/sky/lnb_drift.h)
 //   carrier ENTRY CN_DB [MODCOD] [stream TSID ONID]  a carrier of the
 //                    satellite: ENTRY its downlink MHz, H or V and kS/s
 //                    (11362H27500), CN_DB its C/N at the tuner; it locks when
@@ -26,6 +29,7 @@
 #include <vector>
 
 #include "cardbase/margin/modcod.h"
+#include "cardbase/sky/lnb_drift.h"
 
 constexpr size_t simulatedCarriersLimit = 200;
 
@@ -44,6 +48,7 @@ struct SimulatedInstallation {
     bool present = false;  // an lnb or carrier line was given
     uint32_t lowOscillatorMHz = 9750;
     uint32_t highOscillatorMHz = 10600;
+    LnbDrift drift;  // what the oscillators are off by
     std::vector<SimulatedCarrier> carriers;
     bool toneLost = false;      // fault no-tone
     bool eighteenLost = false;  // fault no-18v

@@ -41,6 +41,7 @@ void helperRecordReading(HelperRecord& record, const LatestReading& latest, cons
     context.margin = helperMargin(latest, user);
     context.network = latest.network;
     context.expected = record.expected;
+    context.lnbError = latest.lnbError;
     measureReading(record.measurement, latest.reading, context, nowMs);
     if (!latest.userBandNote.empty()) record.measurement.entry.userBandNote = latest.userBandNote;
     if (record.keptAside && nowMs - record.keptAtMs < runningFileIntervalMs) return;

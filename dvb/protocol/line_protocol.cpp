@@ -26,6 +26,7 @@ static const char* const requestNames[requestKindCount] = {
     "SingleCable",
     "QueryUserBand",
     "QuerySkew",
+    "QueryLnbError",
 };
 
 static const char* requestName(RequestKind kind)

@@ -4,7 +4,8 @@
 //            Sweep WORDS       "Sweep band=low pol=H switch= lnb=universal step=2 try=0"
 //            SingleCable WORDS "SingleCable en50494,1,1210" (single_cable_words.h)
 //   reply    ok [VALUE]        "ok", "ok 55"
-//            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod, QueryLevel and QuerySkew)
+//            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod, QueryLevel,
+//                              QuerySkew and QueryLnbError)
 //            fail REASON       "fail no lock"
 // Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
 // Words are printable ASCII, start with a lower-case letter and end with
@@ -48,8 +49,9 @@ enum RequestKind : uint8_t {
     RequestQueryUserBand,
     // The helper's own: whether the LNB's turn can be judged on the transponder tuned (skew_answer.h).
     RequestQuerySkew,
+    RequestQueryLnbError,  // the helper's own: the LNB's own error, as the driver's found frequency shows it
 };
-constexpr int requestKindCount = 23;
+constexpr int requestKindCount = 24;
 
 struct Request {
     RequestKind kind;

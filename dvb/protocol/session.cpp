@@ -96,6 +96,7 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         if (!session.tuned) return failReply("not tuned");
         return textReply(skewAnswerText(
             judgeSkewChance(frontend.network(), session.tuning.frequencyMHz, session.tuning.polarization)));
+    case RequestQueryLnbError: return textReply(lnbAnswerText(frontend.lnbError()));
     case RequestQueryLevel:
         if (!session.hasStatus) return failReply("no status");
         return textReply(levelAnswerText(session.latched.level));

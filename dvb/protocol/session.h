@@ -9,8 +9,8 @@
 // driver has searched), RefreshSignalReadings (takes the reading of the
 // latest status, and says what its s/n is: reading_words.h) and the two Get
 // calls (read what the latest refresh took). QueryNetwork, any time after Initialize, says what
-// is known of the network the frontend is locked to, and QueryModcod what
-// its link margin rests on; QueryLevel, after a status, the level of the
+// is known of the network the frontend is locked to, QueryModcod what
+// its link margin rests on and QueryLnbError the LNB's own error; QueryLevel, after a status, the level of the
 // reading that status latched, locked or not (level_answer.h). Sweep, any
 // time after Initialize, sweeps the band on the frontend (and leaves it
 // untuned: the next measurement sends its six again); QuerySweep and the
@@ -29,6 +29,7 @@
 #include "cardbase/single_cable.h"
 #include "cardbase/sweep/sweep_result.h"
 #include "dvb/protocol/line_protocol.h"
+#include "dvb/protocol/lnb_answer.h"
 #include "dvb/protocol/modcod_answer.h"
 
 class FrontendPort {
@@ -44,6 +45,8 @@ public:
     virtual NetworkReport network() = 0;
     // What the link margin rests on, as of the latest reading.
     virtual ModcodAnswer modcod() { return ModcodAnswer(); }
+    // The LNB's own error, as of the latest reading (lnb_answer.h).
+    virtual LnbError lnbError() { return LnbError(); }
     // A band sweep begun (false with a reason), and how it stands.
     virtual bool startSweep(const SweepPlan&, std::string* reason)
     {

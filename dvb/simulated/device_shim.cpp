@@ -103,7 +103,7 @@ static int openDevice(int flags)
     typedef int (*OpenCall)(const char*, int, ...);
     const int fd = realCall<OpenCall>("open")("/dev/null", (flags & O_ACCMODE) | O_CLOEXEC);
     if (fd < 0) return -1;
-    openFrontend = new SimulatedFrontend(newSimulatedFrontend(simulation));
+    openFrontend = new SimulatedFrontend(newSimulatedFrontend(simulation, monotonicMs()));
     openFd = fd;
     tracedLines = 0;
     return fd;

@@ -2,6 +2,7 @@
 
 #include <linux/dvb/frontend.h>
 
+#include "dvb/common/found_frequency.h"
 #include "dvb/simulated/simulated_cable.h"
 
 uint32_t kernelSystemOf(SimulatedSystem system)
@@ -179,4 +180,17 @@ void simulatedLockedValues(const SimulatedFrontend& frontend, uint32_t* system, 
     *fec = kernelCodeRate(kind.codeRate);
     // One that leaves the system as asked leaves a DVB-S lock's modulation too.
     if (!frontend.simulation.readsBackSystem && *system == SYS_DVBS) *modulation = frontend.modulation;
+}
+
+uint32_t simulatedFrequencyKHz(const SimulatedFrontend& frontend, uint64_t nowMs)
+{
+    const int carrier = simulatedLockedCarrier(frontend, nowMs);
+    if (carrier < 0 || frontend.scr.setup.present) return frontend.frequencyKHz;
+    const Simulation& simulation = frontend.simulation;
+    const int64_t foundHz = carrierIntermediateHz(simulation.installation, frontend.lnb,
+                                                  simulation.installation.carriers[static_cast<size_t>(carrier)]);
+    const std::string& name = simulation.frontendName.empty() ? simulatedFrontendName : simulation.frontendName;
+    const uint32_t askedKHz = frontend.tunedFrequencyKHz;
+    return reportedFrequencyKHz(foundFrequencyDriverFor(name), frontend.tunedSystem == SYS_DVBS2, askedKHz,
+                                foundHz - int64_t{askedKHz} * 1000);
 }

@@ -20,3 +20,8 @@ SimulatedSignal simulatedSignalNow(const SimulatedFrontend& frontend, uint64_t n
 // What a driver that reads back what it locked gives: the transponder's own
 // system, modulation and code rate.
 void simulatedLockedValues(const SimulatedFrontend& frontend, uint32_t* system, uint32_t* modulation, uint32_t* fec);
+// What DTV_FREQUENCY gives back now: while locked to a carrier of the
+// installation straight through the LNB, the carrier's own intermediate
+// frequency as the driver the name makes it (dvb/common/found_frequency.h)
+// reports it; else what the tune set.
+uint32_t simulatedFrequencyKHz(const SimulatedFrontend& frontend, uint64_t nowMs);

@@ -44,10 +44,11 @@ static void clearProperties(SimulatedFrontend& frontend)
     frontend.streamId = NO_STREAM_ID_FILTER;
 }
 
-SimulatedFrontend newSimulatedFrontend(const Simulation& simulation)
+SimulatedFrontend newSimulatedFrontend(const Simulation& simulation, uint64_t openedAtMs)
 {
     SimulatedFrontend frontend;
     frontend.simulation = simulation;
+    frontend.openedAtMs = openedAtMs;
     frontend.deliverySystem = kernelSystemOf(simulation.systems.empty() ? SimDvbS : simulation.systems[0]);
     clearProperties(frontend);
     resetScrDevice(frontend.scr, simulation.scr);
@@ -74,7 +75,7 @@ static int getProperty(SimulatedFrontend& frontend, dtv_property& property, uint
         property.u.buffer.len = static_cast<uint32_t>(count);
         return 0;
     }
-    case DTV_FREQUENCY: property.u.data = frontend.frequencyKHz; return 0;
+    case DTV_FREQUENCY: property.u.data = simulatedFrequencyKHz(frontend, nowMs); return 0;
     case DTV_SYMBOL_RATE: property.u.data = frontend.symbolRate; return 0;
     case DTV_INNER_FEC: property.u.data = readBack ? lockedFec : frontend.innerFec; return 0;
     case DTV_INVERSION: property.u.data = frontend.inversion; return 0;
@@ -224,6 +225,8 @@ uint32_t simulatedDelayMs(const SimulatedFrontend& frontend, unsigned long reque
 int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, void* argument, uint64_t nowMs)
 {
     const uintptr_t value = reinterpret_cast<uintptr_t>(argument);
+    const uint64_t sinceOpen = nowMs > frontend.openedAtMs ? nowMs - frontend.openedAtMs : 0;
+    frontend.lnb.oscillatorErrorKHz = lnbErrorAtKHz(frontend.simulation.installation.drift, sinceOpen);
     scrNeighbourActs(frontend, nowMs);
     switch (request) {
     case FE_GET_INFO:

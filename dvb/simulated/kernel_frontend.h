@@ -31,8 +31,9 @@ struct SimulatedFrontend {
     uint64_t searchedAtMs = 0;  // the latest tune of any kind: the search starts again
     uint32_t tunedFrequencyKHz = 0;
     uint32_t tunedSymbolRate = 0;
-    uint64_t tunedAtMs = 0;  // the latest tune to another frequency or symbol rate
-    LnbControl lnb;          // the supply, tone and switch port sent towards the LNB
+    uint64_t tunedAtMs = 0;   // the latest tune to another frequency or symbol rate
+    LnbControl lnb;           // the supply, tone and switch port sent towards the LNB
+    uint64_t openedAtMs = 0;  // the LNB's drift counts from here
     // The single-cable device between them, where the simulation has one (simulated_cable.h).
     ScrDevice scr;
     uint64_t scrSupply18AtMs = 0;    // when the supply last rose to 18 V
@@ -50,8 +51,8 @@ struct SimulatedFrontend {
     std::vector<std::string> trace;
 };
 
-// A frontend fresh from open(), as the simulation describes it.
-SimulatedFrontend newSimulatedFrontend(const Simulation& simulation);
+// A frontend fresh from open() at `openedAtMs`, as the simulation describes it.
+SimulatedFrontend newSimulatedFrontend(const Simulation& simulation, uint64_t openedAtMs = 0);
 
 // Answers one ioctl request: 0, or a negative errno. `argument` is the
 // request's third argument (a pointer, or a value for the SEC requests).

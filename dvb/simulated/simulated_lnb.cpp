@@ -8,6 +8,23 @@ static constexpr uint32_t mixesFromAboveBelowMHz = 7000;
 static constexpr int64_t frequencyToleranceKHz = 4000;
 static constexpr double symbolRateTolerance = 0.03;
 
+static uint32_t nominalOscillatorMHz(const SimulatedInstallation& installation, const LnbControl& control)
+{
+    const bool high = control.toneOn && (control.viaSingleCable || !installation.toneLost);
+    return high ? installation.highOscillatorMHz : installation.lowOscillatorMHz;
+}
+
+static bool mixesFromAbove(const SimulatedInstallation& installation, const LnbControl& control)
+{
+    return nominalOscillatorMHz(installation, control) < mixesFromAboveBelowMHz;
+}
+
+// The oscillator the tone picks, off as it is now.
+static int64_t oscillatorNowKHz(const SimulatedInstallation& installation, const LnbControl& control)
+{
+    return int64_t{nominalOscillatorMHz(installation, control)} * 1000 + control.oscillatorErrorKHz;
+}
+
 int committedCommandPort(const uint8_t* message, size_t length)
 {
     if (length < 4 || message[0] != 0xE0 || message[2] != 0x38 || (message[3] & 0xF0) != 0xF0) return -1;
@@ -20,12 +37,18 @@ bool lnbReception(const SimulatedInstallation& installation, const LnbControl& c
                   int64_t* downlinkKHz, bool* horizontal)
 {
     if (control.supply == SupplyOff || (installation.deadPorts >> control.switchPort & 1u)) return false;
-    const bool high = control.toneOn && (control.viaSingleCable || !installation.toneLost);
     *horizontal = control.supply == Supply18 && (control.viaSingleCable || !installation.eighteenLost);
-    const int64_t oscillatorKHz = int64_t{high ? installation.highOscillatorMHz : installation.lowOscillatorMHz} * 1000;
-    *downlinkKHz = oscillatorKHz < int64_t{mixesFromAboveBelowMHz} * 1000 ? oscillatorKHz - intermediateKHz
-                                                                          : oscillatorKHz + intermediateKHz;
+    const int64_t oscillatorKHz = oscillatorNowKHz(installation, control);
+    *downlinkKHz =
+        mixesFromAbove(installation, control) ? oscillatorKHz - intermediateKHz : oscillatorKHz + intermediateKHz;
     return true;
+}
+
+int64_t carrierIntermediateHz(const SimulatedInstallation& installation, const LnbControl& control,
+                              const SimulatedCarrier& carrier)
+{
+    const int64_t difference = (oscillatorNowKHz(installation, control) - int64_t{carrier.frequencyMHz} * 1000) * 1000;
+    return mixesFromAbove(installation, control) ? difference : -difference;
 }
 
 int carrierReaching(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,

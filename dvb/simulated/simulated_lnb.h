@@ -21,6 +21,8 @@ struct LnbControl {
     // A single-cable device drives the LNB itself: the cable's lost tone
     // and 18 V do not reach it (simulated_cable.h).
     bool viaSingleCable = false;
+    // What the LNB's oscillators are off by now (its drift as of the latest request).
+    int32_t oscillatorErrorKHz = 0;
 };
 
 // The switch port a DiSEqC committed command ("E0 10 38 Fx") selects, or
@@ -33,6 +35,11 @@ int burstPort(int port, bool burstB);
 // supply, or a switch port that leads nowhere).
 bool lnbReception(const SimulatedInstallation& installation, const LnbControl& control, uint32_t intermediateKHz,
                   int64_t* downlinkKHz, bool* horizontal);
+
+// The carrier's intermediate frequency through the LNB as controlled, its
+// oscillator off as it is now, in Hz: where a tuner finds it.
+int64_t carrierIntermediateHz(const SimulatedInstallation& installation, const LnbControl& control,
+                              const SimulatedCarrier& carrier);
 
 // The carrier that reaches a tuner at this intermediate frequency and
 // symbol rate through the LNB as controlled, or -1: within 4 MHz of its

@@ -6,6 +6,7 @@
 
 #include "cardbase/frontend_plan.h"
 #include "cardbase/sky/sky.h"
+#include "tuner/lnb_rules.h"
 
 static const char* const methodNames[simMethodCount] = {
     "SetTransponderFrequency",
@@ -99,6 +100,32 @@ static bool parseSingleCableLine(const std::string& verb, std::istringstream& wo
     return parseScrNeighbourWords(given, &dish.singleCable, why);
 }
 
+// "lnb 0 1", "lnb 9750 10600 error 2300 drift 40": the DiSEqC codes that
+// reach the LNB (those given replace the default), the LNB's own
+// oscillators (which must be the practice dish's), what they are off by.
+static bool parseLnbLine(std::istringstream& words, DishSetup& dish, std::string* why)
+{
+    std::vector<std::string> given;
+    for (std::string word; words >> word;) given.push_back(word);
+    uint32_t ports = 0;
+    size_t at = 0;
+    for (; at < given.size() && given[at] != "error"; ++at) {
+        double number = 0;
+        if (!numberIn(given[at], 0, 12000, &number) || number != static_cast<int>(number)) return false;
+        const int32_t value = static_cast<int32_t>(number);
+        if (value <= 6) {
+            ports |= diseqcPortBit(value);
+        } else if (value != cBandLnbMHz && value != lowBandLnbMHz && value != highBandLnbMHz) {
+            // A figure in MHz was meant as an oscillator.
+            if (value >= 1000) *why = "the practice dish's LNB has the oscillators 5150, 9750 and 10600 MHz";
+            return false;
+        }
+    }
+    if (given.empty() || (at < given.size() && !parseLnbDriftWords(given, at, &dish.lnbDrift, why))) return false;
+    if (ports != 0) dish.lnbPorts = ports;
+    return true;
+}
+
 // The words that set up the simulated dish; false for a word that is not one
 // of them or a line that does not read (with the reason in `why` where
 // there is more to say than that).
@@ -127,13 +154,7 @@ static bool parseDishLine(const std::string& verb, std::istringstream& words, Di
         if (!(words >> word) || !orbitalPosition(word, &changed.aimLongitudeDeg)) return false;
         changed.aimed = true;
     } else if (verb == "lnb") {
-        changed.lnbPorts = 0;
-        double code;
-        while (words >> word) {
-            if (!numberIn(word, 0, 6, &code) || code != static_cast<int>(code)) return false;
-            changed.lnbPorts |= diseqcPortBit(static_cast<int32_t>(code));
-        }
-        if (changed.lnbPorts == 0) return false;
+        if (!parseLnbLine(words, changed, why)) return false;
     } else if (verb == "fault") {
         if (!(words >> word) || !parseFault(word, words, changed)) return false;
     } else if (verb != "dish") {

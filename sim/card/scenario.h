@@ -80,8 +80,10 @@ constexpr int32_t defaultLatencyMs = 3;
 // read-back), "refresh MS" (how often the card measures its figures, 20 ..
 // 10000 ms: the dish's C/N then lags its pointing by as much), the dish
 // words: "dish", "window", "site LAT LON", "diameter METRES",
-// "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e), "lnb CODE..."
-// (the DiSEqC codes that reach the LNB) and the installation's faults:
+// "point AZ EL [SKEW]", "aim POSITION" (such as 13.0e), "lnb [CODE...]
+// [OSCILLATOR...] [error KHZ [drift KHZ_PER_MIN]]" (the DiSEqC codes 0 to
+// 6 that reach the LNB, its oscillators 5150, 9750 and 10600, and what
+// they are off by, cardbase/sky/lnb_drift.h) and the installation's faults:
 // "fault no-tone" (the 22 kHz tone never reaches the LNB, which stays on its
 // low band), "fault no-18v" (the LNB never sees 18 V and stays vertical),
 // "fault port LETTERS" (the switch's port A, B, AA, BA, AB or BB leads

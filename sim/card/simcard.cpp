@@ -14,6 +14,7 @@
 #include "sim/card/process_resources.h"
 #include "sim/card/sim_motor_card.h"
 #include "sim/card/sim_settings.h"
+#include "sim/dish/dish_lnb.h"
 #include "sim/dish/dish_model.h"
 #include "sim/dish/dish_network.h"
 #include "sim/dish/dish_sweep.h"
@@ -53,6 +54,7 @@ public:
             addLookalikeTransponders(sky);
             applyScenarioModcods(settings_.scenario, sky);
             dish_ = newDishModel(settings_.dish, std::move(sky));
+            dish_.startedAtMs = GetTickCount();
         }
         startDishCable(settings_.cable, dish_.cable);
         // The simulated demodulator measures its C/N in dB, as the scenario or the dish gives it,
@@ -112,9 +114,12 @@ public:
                 told.level = latched_.level;  // the level is there with or without the lock
             }
             const ModcodWord word = result == S_OK ? reportedModcod() : ModcodWord();
+            const bool dishLocked = result == S_OK && settings_.dish.enabled;
+            const LnbError lnb = dishLocked ? dishLnbError(dish_, GetTickCount()) : LnbError();
             LeaveCriticalSection(&lock_);
             // Before the reading is published, so that the first one with the lock has its margin.
             if (result == S_OK) noteTunerModcod(feed_, word);
+            if (dishLocked) noteLnbError(feed_, lnb);
             return told;
         });
         readNetwork(result == S_OK);

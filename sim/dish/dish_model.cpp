@@ -14,6 +14,7 @@ DishModel newDishModel(const DishSetup& setup, std::vector<Satellite> sky)
     model.diameterM = setup.diameterM;
     model.pointing = setup.aimed ? lookAngles(setup.site, setup.aimLongitudeDeg).direction : setup.pointing;
     model.lnbPorts = setup.lnbPorts;
+    model.lnbDrift = setup.lnbDrift;
     model.toneLost = setup.toneLost;
     model.eighteenLost = setup.eighteenLost;
     model.cable = newDishCable(setup.singleCable);

@@ -17,7 +17,9 @@ struct DishModel {
     double diameterM;
     DishPointing pointing;
     uint32_t lnbPorts;
-    bool toneLost = false;  // installation faults (dish_setup.h)
+    LnbDrift lnbDrift;         // what the LNB's oscillators are off by (dish_lnb.h)
+    uint32_t startedAtMs = 0;  // the card's start: the LNB drifts from here
+    bool toneLost = false;     // installation faults (dish_setup.h)
     bool eighteenLost = false;
     DishCable cable;         // a single-cable device, and what the card does on the cable
     bool motorised = false;  // the dish points where its motor turns it (followMotor)

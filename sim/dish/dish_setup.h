@@ -5,6 +5,7 @@
 
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/single_cable_device.h"
+#include "cardbase/sky/lnb_drift.h"
 #include "cardbase/sky/motor_mount.h"
 
 // DiSEqC codes as bits: code 0 (no switch) and 1 (port A) reach the one
@@ -25,6 +26,7 @@ struct DishSetup {
     bool aimed = false;  // point exactly at the satellite at aimLongitudeDeg
     double aimLongitudeDeg = 0.0;
     uint32_t lnbPorts = defaultLnbPorts;
+    LnbDrift lnbDrift;  // what the LNB's oscillators are off by ("lnb ... error KHZ")
     // Installation faults: the 22 kHz tone never reaches the LNB (it stays
     // on its low band), or its supply never reaches 18 V (it stays vertical).
     bool toneLost = false;

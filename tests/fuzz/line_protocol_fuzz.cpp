@@ -4,15 +4,16 @@
 // that the card would have written in exactly that form; so is a reply or
 // a network answer the card accepts, and a reply's words are ones the card
 // reads (a reading's unit, its level, the sweep's lines, the user band's
-// state and where the skew can be judged among them); a single-cable
-// setting the helper takes is one the card's request writes so. A tune
-// said to be replaced by a later one of the queue is.
+// state, where the skew can be judged and the LNB's error among them); a
+// single-cable setting the helper takes is one the card's request writes
+// so. A tune said to be replaced by a later one of the queue is.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
 
 #include "dvb/protocol/level_answer.h"
+#include "dvb/protocol/lnb_answer.h"
 #include "dvb/protocol/modcod_answer.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
@@ -58,6 +59,14 @@ struct CountingFrontend : FrontendPort {
         answer.network = missingWord(static_cast<ModcodGap>((tunes * 7) % 13));
         return answer;
     }
+    LnbError lnbError() override
+    {
+        LnbError error;
+        error.state = static_cast<LnbErrorState>(tunes % 4);
+        error.errorKHz = (tunes % 2 ? -1 : 1) * tunes * 131;
+        error.oscillatorMHz = tunes % 3 ? 10600 : 5150;
+        return error;
+    }
 };
 
 // As many as the helper queues for a peer.
@@ -81,8 +90,10 @@ static bool cardReadsWords(const std::string& text, const SweepStatus& sweep)
     std::vector<SweepPoint> points;
     UserBandAnswer band;
     SkewChance skew;
-    return parseUserBandAnswer(text, &band) || parseSkewAnswer(text, &skew) || parseNetworkAnswer(text, &network) ||
-           parseModcodAnswer(text, &modcod) || readingUnitOf(text) != SnrUnitOfCard || parseLevelAnswer(text, &level) ||
+    LnbError lnb;
+    return parseUserBandAnswer(text, &band) || parseSkewAnswer(text, &skew) || parseLnbAnswer(text, &lnb) ||
+           parseNetworkAnswer(text, &network) || parseModcodAnswer(text, &modcod) ||
+           readingUnitOf(text) != SnrUnitOfCard || parseLevelAnswer(text, &level) ||
            parseSweepState(text, &state, &peaks) || parseSweepPeak(text, &peak) || parseSweepPeakName(text, &peak) ||
            parseSweepLevels(text, sweep.plan, 0, &points);
 }
@@ -118,6 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ModcodAnswer modcodRead;
         if (!line.tooLong && parseModcodAnswer(line.text, &modcodRead))
             check(modcodAnswerText(modcodRead) == line.text);
+        LnbError lnbRead;
+        if (!line.tooLong && parseLnbAnswer(line.text, &lnbRead)) check(lnbAnswerText(lnbRead) == line.text);
         UserBandAnswer bandRead;
         if (!line.tooLong && parseUserBandAnswer(line.text, &bandRead))
             check(userBandAnswerText(bandRead) == line.text);

@@ -100,7 +100,7 @@ TEST(DvbSurvey, NoToneAtTheLnbLosesTheHighBand)
     EXPECT_TRUE(says(result, toneSentence)) << result.output;
     EXPECT_FALSE(says(result, supplySentence));
     // The record keeps the failures too.
-    EXPECT_EQ(2, linesWith(fileText(files.folder + "/azimora/record.csv"), ",high,10600,,no lock,"));
+    EXPECT_EQ(2, linesWith(fileText(files.folder + "/azimora/record.csv"), ",high,10600,,,no lock,"));
 }
 
 // From a typed vertical transponder: the catalogue's own is horizontal,

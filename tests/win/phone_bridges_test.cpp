@@ -145,6 +145,24 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeSaysWhereTheDriverGivesNoLevelAndWhereItsFigu
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// The LNB's own error, as the helper finds it after the lock, reaches the
+// page through dvbcard.dll: the high band's oscillator 0.9 MHz low.
+TEST_F(PhoneDvbTest, TheLinuxBridgeTellsThePageHowFarTheLnbIsOff)
+{
+    const std::string folder = newProgramFolder("phone-dvb-lnb");
+    ASSERT_TRUE(startHelper(helper_, folder, "lnb 9750 10600 error -900\ncarrier 12245H27500 12 S-QPSK-3/4\n"));
+    const uint16_t port = freePort();
+    AppRun& run = startWithPhone(folder, port);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    startTypedEntry(run, "12245H27500");
+    const std::string stream = phoneAsk(port, "/events", "\"lnb\":{\"known\":true", 1, 12000);
+    EXPECT_NE(std::string::npos, stream.find("\"lnb\":{\"known\":true,\"errorKHz\":-900,\"oscillatorMHz\":10600,"
+                                             "\"text\":\"LNB -0.9 MHz (10600 MHz oscillator)\""))
+        << stream.substr(stream.size() > 800 ? stream.size() - 800 : 0);
+    EXPECT_NE(std::string::npos, stream.find("this one drifts or is an older type\",\"beyond\":true}"));
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 using PhoneBdaTest = BdaProgramTest;
 
 TEST_F(PhoneBdaTest, TheBdaBridgeServesItsReadingsAskedForByItsSettingsFile)

@@ -6,7 +6,7 @@
   'use strict';
   const Sound = window.AzimoraSound, Chart = window.AzimoraChart, Margin = window.AzimoraMargin;
   const Record = window.AzimoraRecord, Level = window.AzimoraLevel;
-  const SweepChart = window.AzimoraSweepChart, Cable = window.AzimoraCable;
+  const SweepChart = window.AzimoraSweepChart, Cable = window.AzimoraCable, Lnb = window.AzimoraLnb;
   const Peak = window.AzimoraPeak;
   const Motor = window.AzimoraMotor, Player = window.AzimoraAudio;
   const staleMs = 1500;         // no reading for this long: the figures turn grey and the sound stops
@@ -23,6 +23,7 @@
     card: '',
     network: null,  // what the card knows of the network it is locked to
     cable: { singleCable: null, userBand: null },  // through a single-cable device (phone_cable.js)
+    lnb: { lnb: null },  // the LNB's own error (phone_lnb.js)
     margin: null,      // the card's link margin, as of the latest message
     thresholds: null,  // the server's table of what each modulation and code rate needs
     pick: '',          // the user's modulation and code rate, for this transponder
@@ -83,6 +84,7 @@
     if (data.tune !== undefined) takeTune(data.tune);
     if (typeof data.canSweep === 'boolean') state.canSweep = data.canSweep;
     Cable.take(state.cable, data);
+    Lnb.take(state.lnb, data);
     if (typeof data.canMotor === 'boolean') state.canMotor = data.canMotor;
     handle(data);
   }
@@ -211,6 +213,7 @@
     $('transponder').textContent = !t ? 'Not tuned yet' : t.frequencyMHz + ' MHz ' + (t.polarization || '') + ', ' +
       t.symbolRate + ' kS/s' + (t.switch ? ', switch ' + t.switch : '');
     Cable.show({ device: $('singleCable'), shared: $('userBandShared') }, state.cable);
+    Lnb.show({ part: $('lnbPart'), figure: $('lnbFigure'), word: $('lnbWord') }, state.lnb, live && r.lock);
     $('peak').textContent = state.peakCn === null ? '--' : state.peakCn.toFixed(1) + ' dB';
     showLevel(r, live);
     showBand();
@@ -388,7 +391,7 @@
     state: () => ({
       connection: state.connection, latest: state.latest, tune: state.tune, card: state.card, peakCn: state.peakCn,
       network: state.network, margin: marginNow(), cardMargin: state.margin, pick: state.pick,
-      cable: Cable.cableLines(state.cable),
+      cable: Cable.cableLines(state.cable), lnb: Lnb.lnbLines(state.lnb.lnb),
       search: state.search, floor: state.floor.lowest, canSweep: state.canSweep, sweep: state.sweep,
       sweepAsk: state.sweepAsk, peak: state.peak, peakAsk: state.peakAsk,
       readings: state.readings.length, reconnects: state.reconnects, shown: state.shown.slice(),

@@ -41,6 +41,7 @@ public:
     bool read(RawFigures* raw) override;
     bool readLevel(RawFigures* raw) override;
     ModcodWord lockedModcod() override;
+    bool foundFrequencyKHz(uint32_t* kHz) override;
     bool startSections(SectionTable table) override;
     SectionRead readSection(SectionTable table, StreamSection* section) override;
     void stopSections(SectionTable table) override;

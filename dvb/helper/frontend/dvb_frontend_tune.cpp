@@ -172,3 +172,16 @@ ModcodWord DvbFrontend::lockedModcod()
     const KernelModcod readBack{properties[0].u.data, properties[1].u.data, properties[2].u.data};
     return lockedModcodWord(readBack, asked_, !hasTrait(traits, TraitSystemNotReadBack));
 }
+
+// Asked as the three values above are, and for the same reasons.
+bool DvbFrontend::foundFrequencyKHz(uint32_t* kHz)
+{
+    if (!parms_ || options_.remote) return false;
+    dtv_property property[1];
+    uint32_t count = 0;
+    put(property, &count, DTV_FREQUENCY, 0);
+    dtv_properties list{count, property};
+    if (ioctl(fd_, FE_GET_PROPERTY, &list) != 0) return false;
+    *kHz = property[0].u.data;
+    return true;
+}

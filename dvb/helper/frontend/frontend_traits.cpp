@@ -3,16 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 
-static char lowered(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool frontendNameContains(const std::string& text, const char* part)
-{
-    std::string lowText, lowPart;
-    for (char c : text) lowText += lowered(c);
-    for (const char* at = part; *at; ++at) lowPart += lowered(*at);
-    return !lowPart.empty() && lowText.find(lowPart) != std::string::npos;
-}
-
 FrontendTraits frontendTraitsFor(const std::string& frontendName)
 {
     for (size_t i = 0; i < knownFrontendCount; ++i)

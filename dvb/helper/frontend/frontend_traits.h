@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dvb/common/frontend_name.h"
 #include "dvb/helper/frontend/figure_scales.h"
 
 enum FrontendTrait : uint32_t {
@@ -70,10 +71,6 @@ struct FrontendTraits {
 
 extern const FrontendTraits knownFrontends[];
 extern const size_t knownFrontendCount;
-
-// Whether a frontend's name contains `part`, ASCII case ignored: how every
-// table of known frontends is looked up.
-bool frontendNameContains(const std::string& name, const char* part);
 
 // The table's entry whose text the name contains (ASCII case ignored), the
 // first that matches; else the default.

@@ -239,6 +239,7 @@ void FrontendWorker::carryOutOpen(WorkerOutcome* outcome)
     open_ = true;
     supplyOn_ = false;
     burstLacking_ = false;
+    foundDiffered_ = false;
     const FrontendAbilities abilities = device_.abilities();
     levelWatchOpened(levelWatch_, abilities.name);
     std::lock_guard<std::mutex> hold(mutex_);

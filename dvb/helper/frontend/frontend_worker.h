@@ -30,6 +30,7 @@
 #include <thread>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/lnb_error.h"
 #include "cardbase/margin/link_margin.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
@@ -63,6 +64,9 @@ public:
     // The modulation and code rate the tuner says it locked, read while
     // locked (link_margin.h); none unless the device can be asked.
     virtual ModcodWord lockedModcod() { return missingWord(GapNotAsked); }
+    // The frequency the driver gives back while locked (DTV_FREQUENCY, kHz);
+    // false unless the device can be asked (found_lnb_error.h).
+    virtual bool foundFrequencyKHz(uint32_t*) { return false; }
     // No demux unless the device has one.
     bool startSections(SectionTable) override { return false; }
     SectionRead readSection(SectionTable, StreamSection*) override { return SectionFailed; }
@@ -88,6 +92,7 @@ struct LatestReading {
     uint32_t readingNumber = 0;                     // readings taken since the tune: each counted once
     HeardLists lists;                               // for a tune that gathers the networks' lists
     std::string userBandNote;                       // "another receiver uses user band 1" since the tune, else ""
+    LnbError lnbError;                              // the LNB's own error, read since the latest lock
 };
 
 struct WorkerOutcome {
@@ -186,6 +191,7 @@ private:
     bool commandWaiting();
     bool sendAttempt(std::string* reason);
     void takeReading();
+    LnbError readLnbError();
     void log(const std::string& line);
     bool pauseFor(uint32_t ms);
 
@@ -211,6 +217,8 @@ private:
     bool supplyOn_ = false;
     bool burstLacking_ = false;  // the driver has no tone burst: said once, then left out
     TuningSequence sequence_;
+    CardTuning tuning_;           // the program's values behind sequence_
+    bool foundDiffered_ = false;  // since the open: the driver gave back another frequency than asked
     bool tuned_ = false;
     DeliverySearch search_;
     FigureMemory figureMemory_;

@@ -38,6 +38,7 @@ std::string tunedReport(const FrontendDescription& description, const std::strin
     report += networkLine(identity) + "\n" + positionLine(identity) + "\n";
     const LinkMargin margin = helperMargin(latest, user);
     report += modulationLine(margin) + "\n" + marginLine(margin) + "\n";
+    report += lnbErrorLine(locked ? latest.lnbError : LnbError()) + "\n";
     if (!latest.userBandNote.empty()) report += latest.userBandNote + "\n";
     return report;
 }

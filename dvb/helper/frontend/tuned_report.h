@@ -5,7 +5,9 @@
 // lines ("network: NAME (0xID)" or "no network information", then
 // "position: 19.2E", "position: 19.2E (uncertain)" or "position: unknown"),
 // and the link margin's ("modulation: DVB-S2 8PSK 3/4 (tuner)", "margin:
-// +4.2 dB (good)", or what is unknown and why); through a single-cable
+// +4.2 dB (good)", or what is unknown and why), and the LNB's own error
+// ("lnb error: +2.3 MHz (10600 MHz oscillator)", or why it is unknown,
+// cardbase/lnb_error.h); through a single-cable
 // device, "single cable: EN 50494, user band 1 at 1210 MHz" after the
 // transponder, and "another receiver uses user band 1" at the end where the
 // stream changed under the tune.

@@ -1,6 +1,7 @@
 // The frontend worker's readings: the figures read by the driver's scales,
 // the lock remembered, the tuner's word asked, the network's sections read,
 // and the delivery-system search moved on.
+#include "dvb/helper/frontend/found_lnb_error.h"
 #include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/helper/frontend/helper_margin.h"
 
@@ -52,9 +53,12 @@ void FrontendWorker::takeReading()
     // The tuner's word on what it locked: asked at the lock, and again now
     // and then while it has none (a driver may report only once it has settled).
     const bool askTuner = answered && locked == 1 && !tunerWordKnown_ && lockedReadings_ % tunerAskEvery == 0;
+    // The frequency it found, at the lock and every second after: the LNB may drift.
+    const bool askFound = answered && locked == 1 && lockedReadings_ % tunerAskEvery == 0;
     if (answered) lockedReadings_ = locked == 1 ? lockedReadings_ + 1 : 0;
     if (answered && locked == 0) tunerWordKnown_ = false;
     const ModcodWord tunerModcod = askTuner ? device_.lockedModcod() : ModcodWord();
+    const LnbError lnbError = askFound ? readLnbError() : LnbError();
     if (tunerModcod.known) tunerWordKnown_ = true;
     NetworkReport network;
     if (answered) {
@@ -77,6 +81,7 @@ void FrontendWorker::takeReading()
             if (network_.gatherLists) latest_.lists = networkReaderLists(network_);
             if (locked == 0) latest_.tunerModcod = ModcodWord();
             else if (askTuner) latest_.tunerModcod = tunerModcod;
+            if (locked == 0 || askFound) latest_.lnbError = lnbError;
         }
     }
     // A later attempt the kernel refuses is logged; the turns go on.
@@ -86,4 +91,13 @@ void FrontendWorker::takeReading()
     // Another receiver may have spoken over the single-cable command.
     if (neverLocked && !sayCommandAgain()) return;
     sendAttempt(&ignored);
+}
+
+LnbError FrontendWorker::readLnbError()
+{
+    const std::string name = abilities().name;
+    uint32_t foundKHz = 0;
+    const bool read = !sequence_.singleCable && foundFrequencyWorthAsking(name) && device_.foundFrequencyKHz(&foundKHz);
+    return lnbErrorOfReadBack(name, sequence_.singleCable, tuning_, sequence_.frequencyKHz, read, foundKHz,
+                              &foundDiffered_);
 }

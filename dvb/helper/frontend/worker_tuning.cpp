@@ -53,6 +53,7 @@ void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outco
     // Another frequency: a level that does not move now is none.
     if (!(sequence_.key == sequence.key)) levelWatchRetuned(levelWatch_, monotonicMs());
     sequence_ = sequence;
+    tuning_ = tuning;
     startSearch(search_, monotonicMs());
     if (!sendAttempt(&outcome->reason)) return;
     tuned_ = true;
@@ -135,6 +136,7 @@ bool FrontendWorker::sendAttempt(std::string* reason)
         latest_.attempt = attempt;
         latest_.network = NetworkReport();
         latest_.tunerModcod = ModcodWord();
+        latest_.lnbError = LnbError();
     }
     if (result == 0) {
         log(attemptLine(sequence_, attempt));

@@ -26,6 +26,7 @@ public:
     bool measure(SignalReading* reading) override { return frontend_.measure(reading); }
     NetworkReport network() override { return frontend_.network(); }
     ModcodAnswer modcod() override { return frontend_.modcod(); }
+    LnbError lnbError() override { return frontend_.lnbError(); }
     bool startSweep(const SweepPlan& plan, std::string* reason) override
     {
         return frontend_.startSweep(plan, singleCable_, reason);

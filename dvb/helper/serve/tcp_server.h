@@ -43,6 +43,8 @@ public:
     virtual NetworkReport network() = 0;
     // What the link margin rests on, as of the latest reading.
     virtual ModcodAnswer modcod() = 0;
+    // The LNB's own error, as of the latest reading.
+    virtual LnbError lnbError() { return LnbError(); }
     // A band sweep handed over without waiting, and how it stands: the
     // connection that asked holds the frontend while it runs.
     virtual bool startSweep(const SweepPlan& plan, const SingleCableUse& singleCable, std::string* reason) = 0;

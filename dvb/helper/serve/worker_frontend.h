@@ -22,6 +22,7 @@ public:
     bool measure(SignalReading* reading) override;
     NetworkReport network() override { return worker_.latest().network; }
     ModcodAnswer modcod() override { return modcodAnswerOf(worker_.latest()); }
+    LnbError lnbError() override { return worker_.latest().lnbError; }
     bool startSweep(const SweepPlan& plan, const SingleCableUse& singleCable, std::string* reason) override;
     SweepStatus sweepStatus() override { return worker_.sweepStatus(); }
     std::string singleCableRefusal() override;

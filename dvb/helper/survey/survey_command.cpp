@@ -137,6 +137,7 @@ static void tellFindings(const SurveyOutcome& outcome)
     size_t locked = 0;
     for (const SurveyResult& result : outcome.results) locked += result.entry.locked;
     say(std::to_string(locked) + " of " + std::to_string(outcome.results.size()) + " transponders locked");
+    for (const std::string& line : lnbErrorLines(outcome)) say(line);
     for (const std::string& sentence : outcome.sentences) say(sentence);
     // A catalogue transponder may have gone: the networks' lists can tell only where something locks.
     if (outcome.results.size() == 1 && !outcome.results.front().entry.locked &&

@@ -92,3 +92,18 @@ std::string surveyTable(const SurveyOutcome& outcome)
     }
     return table;
 }
+
+std::vector<std::string> lnbErrorLines(const SurveyOutcome& outcome)
+{
+    std::vector<LnbError> errors;
+    LnbError why;
+    for (const SurveyResult& result : outcome.results) {
+        if (!result.entry.locked) continue;
+        errors.push_back(result.entry.lnbError);
+        if (result.entry.lnbError.state != LnbErrorUnlocked) why = result.entry.lnbError;
+    }
+    std::vector<std::string> lines;
+    for (const OscillatorErrors& each : errorsByOscillator(errors)) lines.push_back(oscillatorErrorsLine(each));
+    if (lines.empty() && !errors.empty()) lines.push_back(lnbErrorLine(why));
+    return lines;
+}

@@ -3,6 +3,7 @@
 // Platform-neutral.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "dvb/helper/survey/survey_run.h"
 
@@ -16,3 +17,10 @@ std::string listsLine(const SurveyOutcome& outcome);
 
 // The table of every result, a header line first.
 std::string surveyTable(const SurveyOutcome& outcome);
+
+// The LNB's own error over the transponders that gave one, each
+// oscillator's mean and spread ("lnb error: +2.3 MHz mean of 12
+// transponders, spread 0.2 MHz (10600 MHz oscillator)"), or why none:
+// "lnb error: unknown (the driver does not give back the frequency it
+// found)" where some locked and none gave one.
+std::vector<std::string> lnbErrorLines(const SurveyOutcome& outcome);

@@ -58,6 +58,7 @@ static MeasurementContext contextOf(const LatestReading& latest, const SurveyTra
     context.margin = linkMargin(inputs);
     context.network = latest.network;
     context.expected = expected;
+    context.lnbError = latest.lnbError;
     return context;
 }
 
