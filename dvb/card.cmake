@@ -33,10 +33,10 @@ else()
     dvb/helper/sweep/worker_sweep.cpp dvb/helper/sweep/sweep_options.cpp dvb/helper/sweep/sweep_report.cpp
     dvb/helper/sweep/user_band_find.cpp
     dvb/common/regular_file.cpp dvb/common/simulation.cpp dvb/common/simulated_installation.cpp
-    dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp
+    dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp dvb/common/simulated_sky.cpp
     dvb/simulated/simulated_lnb.cpp dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/frontend_lock.cpp dvb/simulated/kernel_demux.cpp
-    dvb/simulated/simulated_cable.cpp
+    dvb/simulated/simulated_cable.cpp dvb/simulated/sky_frontend.cpp
     app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
@@ -68,14 +68,22 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey/survey_command.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
-    ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
+    ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp
+    ${AZM_SKY_SOURCES} ${AZM_ARC_SOURCES})
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
   target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
   target_link_options(azimora-dvb PRIVATE -fno-sanitize=all)
   find_package(Threads REQUIRED)
   target_link_libraries(azimora-dvb PRIVATE ${AZM_DVBV5} Threads::Threads)
 
-  add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
+  # The sky a motor line sets, for the simulated frontend and the helper that knows it.
+  set(AZM_DVB_SIM_SKY_SOURCES cardbase/motor/polar_mount.cpp cardbase/motor/motor_commands.cpp
+    cardbase/pointing/look_angles.cpp)
+  list(TRANSFORM AZM_DVB_SIM_SKY_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+  list(APPEND AZM_DVB_SIM_SKY_SOURCES ${AZM_SKY_SOURCES})
+  add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp ${AZM_DVB_CATALOGUE}
+    ${CMAKE_SOURCE_DIR}/dvb/common/simulated_sky.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/sky_frontend.cpp
+    ${AZM_DVB_SIM_SKY_SOURCES}
     ${CMAKE_SOURCE_DIR}/dvb/common/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_lock.cpp
     ${CMAKE_SOURCE_DIR}/dvb/common/driver_statistics.cpp ${CMAKE_SOURCE_DIR}/dvb/common/driver_strength.cpp
