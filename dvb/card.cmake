@@ -31,7 +31,8 @@ else()
     dvb/helper/survey/survey_plan.cpp dvb/helper/survey/survey_result.cpp dvb/helper/survey/survey_judge.cpp
     dvb/helper/survey/survey_report.cpp dvb/helper/survey/survey_run.cpp dvb/helper/survey/catalogue_update.cpp
     dvb/helper/sweep/worker_sweep.cpp dvb/helper/sweep/sweep_options.cpp dvb/helper/sweep/sweep_report.cpp
-    dvb/helper/sweep/user_band_find.cpp
+    dvb/helper/sweep/user_band_find.cpp dvb/helper/motor/motor_options.cpp dvb/helper/motor/motor_sequence.cpp
+    dvb/helper/motor/worker_motor.cpp dvb/helper/motor/motor_order.cpp dvb/helper/motor/simulated_reference.cpp dvb/helper/motor/arc_csv.cpp
     dvb/common/regular_file.cpp dvb/common/simulation.cpp dvb/common/simulated_installation.cpp
     dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp dvb/common/simulated_sky.cpp
     dvb/simulated/simulated_lnb.cpp dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp
@@ -66,7 +67,8 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/serve/served_connection.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/request_answering.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey/survey_command.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/motor/motor_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/motor/arc_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp
     ${AZM_SKY_SOURCES} ${AZM_ARC_SOURCES})
