@@ -25,6 +25,7 @@ static const char* const requestNames[requestKindCount] = {
     "SweepPeakName",
     "SingleCable",
     "QueryUserBand",
+    "Motor",
 };
 
 static const char* requestName(RequestKind kind)
@@ -38,7 +39,10 @@ bool requestTakesValue(RequestKind kind)
            kind == RequestSweepPeak || kind == RequestSweepPeakName;
 }
 
-bool requestTakesWords(RequestKind kind) { return kind == RequestSweep || kind == RequestSingleCable; }
+bool requestTakesWords(RequestKind kind)
+{
+    return kind == RequestSweep || kind == RequestSingleCable || kind == RequestMotor;
+}
 
 std::string formatRequest(const Request& request)
 {
