@@ -8,13 +8,13 @@ set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-  azm_card_dll(dvbcard dvb/card/dvbcard.cpp dvb/card/helper_link.cpp ${AZM_DVB_PROTOCOL_SOURCES}
+  azm_card_dll(dvbcard dvb/card/dvbcard.cpp dvb/card/helper_link.cpp dvb/card/dvb_motor.cpp ${AZM_DVB_PROTOCOL_SOURCES}
     app/whole_file.cpp app/host_text.cpp)
 else()
   find_library(AZM_DVBV5 dvbv5 REQUIRED)
   # What decides, platform-neutral: in the core library for the native
   # tests and the fuzz targets, sanitized like everything there.
-  set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
+  set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp dvb/card/dvb_motor.cpp
     dvb/helper/helper_options.cpp dvb/helper/typed_tuning.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
     dvb/helper/helper_record.cpp
     dvb/helper/serve/connection_rules.cpp

@@ -17,16 +17,21 @@
 // goes to the helper after Initialize (dvb/protocol/single_cable_words.h),
 // and where it does not read, or the helper cannot take it, no tune goes
 // out at all and the card line says why; while locked, the helper is also
-// asked whether another receiver took the user band.
+// asked whether another receiver took the user band. With dvbcard.ini's
+// motor= lines a start of a catalogue satellite's transponder turns the
+// dish first, and the phone page's "Go to" and steps turn it
+// (dvb/card/dvb_motor.h).
 #include <windows.h>
 
 #include <new>
 
 #include "app/host_text.h"
+#include "cardbase/card_clock.h"
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
+#include "dvb/card/dvb_motor.h"
 #include "dvb/card/helper_link.h"
 #include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/modcod_answer.h"
@@ -57,6 +62,16 @@ public:
                                                &scrSetting_, &scrRefusal_);
         if (!scrRefusal_.empty()) refuseSingleCable(scrRefusal_);
         else if (singleCable_) noteSingleCable(feed_, &scrSetting_);
+        motor_.motor.settings = dvbMotorSettings(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE));
+        const MotorSettings& motor = motor_.motor.settings;
+        if (!motor.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName_, motor.problem));
+        if (motor.kind != NoMotor || !motor.problem.empty())
+            setCardMotor(feed_, [this](const MotorRequest& request) {
+                EnterCriticalSection(&linkLock_);
+                const std::string words = dvbMotorRequest(motor_, request, cardClockMs(), motorLink());
+                LeaveCriticalSection(&linkLock_);
+                return words;
+            });
     }
 
     // The tuner control interface
@@ -204,6 +219,17 @@ private:
     SignalReading helperReading()
     {
         SignalReading none{false, 0, 0.0f};
+        // No lock until the motor is there (the helper, asked all the same, keeps
+        // the frontend at 18 V meanwhile); then the start that waited for it.
+        bool startNow = false;
+        CardTuning start;
+        EnterCriticalSection(&linkLock_);
+        const bool held = dvbMotorHolds(motor_, cardClockMs(), &startNow, &start);
+        if (startNow) {
+            noteCardLine(feed_, cardMotorLine(cardName_, "at " + motor_.motor.at));
+            for (const StartCall& each : startCalls(start)) setCallOnLink(each.kind, each.value, &each.call);
+        }
+        LeaveCriticalSection(&linkLock_);
         Reply status, refreshed, quality, snr;
         if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status)) return none;
         const bool measured = status.ok || status.reason == "no lock";
@@ -223,7 +249,7 @@ private:
         reading.unit = readingUnitOf(refreshed.text);
         reading.refreshMs = readingRefreshOf(refreshed.text);
         reading.level = none.level;
-        return reading;
+        return held ? none : reading;
     }
 
     // The level of the status just read; a helper that does not know the
@@ -358,8 +384,38 @@ private:
         return E_FAIL;
     }
 
+    // The link as the motor's decisions use it, with the link's lock held.
+    DvbMotorLink motorLink()
+    {
+        DvbMotorLink link;
+        link.exchange = [this](const Request& request, Reply* reply) {
+            const DWORD deadline = GetTickCount() + callTimeoutMs;
+            if ((!isConnected(link_) && !connectAndInitialize(deadline)) || !exchange(link_, request, reply, deadline))
+                return false;
+            if (reply->ok) sent_ = CardTuning();  // the helper's session forgets its tuning
+            return true;
+        };
+        link.cardLine = [this](const std::string& words) { noteCardLine(feed_, cardMotorLine(cardName_, words)); };
+        return link;
+    }
+
+    // A start's completing call turns the dish first where the motor says so: the call returns at once.
+    bool motorTurnsFirst(CardSetCall call, LONG value)
+    {
+        EnterCriticalSection(&linkLock_);
+        CardTuning next = sent_;
+        const bool turns = recordSetCall(next, call, static_cast<int32_t>(value)) &&
+                           dvbMotorTurnsFirst(motor_, programCatalogueLines(), next, cardClockMs(), motorLink());
+        LeaveCriticalSection(&linkLock_);
+        return turns;
+    }
+
     HRESULT tuningCall(RequestKind kind, CardSetCall setCallKind, LONG value)
     {
+        if (motorTurnsFirst(setCallKind, value)) {
+            noteSetCall(feed_, setCallKind, value);
+            return S_OK;
+        }
         const HRESULT result = setCall(kind, value, &setCallKind);
         if (SUCCEEDED(result)) noteSetCall(feed_, setCallKind, value);
         return result;
@@ -380,6 +436,7 @@ private:
     SingleCableSetting scrSetting_;
     std::string scrRefusal_;           // why no tune may go out, else ""
     bool scrRefusedByHelper_ = false;  // the helper's refusal, asked again on a new link
+    DvbMotor motor_;                   // guarded by linkLock_: the phone's thread turns it too
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) DvbCard(), iid, object); }
