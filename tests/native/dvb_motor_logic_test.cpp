@@ -282,6 +282,8 @@ TEST(DvbMotorOrder, ACommandGoesOutAfterTheToneOffAnd18VWithTheTimeToArrive)
     MotorOrder order = motorOrderFor(options, true, london, catalogueLines(catalogue));
     ASSERT_EQ("", order.refusal);
     EXPECT_EQ("E0 31 6E E1 55", motorCommandText(order.command));
+    EXPECT_EQ(0u, order.words.find("turning the dish to Astra1B1H,2C 19.2\xC2\xB0 E (21.3\xC2\xB0 east), there in "))
+        << order.words;
     // 21.3° from the meridian at the default 1.5°/s, with the start and the stop.
     EXPECT_NEAR(14700, order.travelMs, 300);
     EXPECT_TRUE(order.tuneAfter);
@@ -296,6 +298,10 @@ TEST(DvbMotorOrder, ACommandGoesOutAfterTheToneOffAnd18VWithTheTimeToArrive)
     EXPECT_EQ("11000H27500", order.entry);
     options.satellite = "45.0W";
     EXPECT_FALSE(motorOrderFor(options, true, london, catalogueLines(catalogue)).tuneAfter) << "none there";
+
+    MotorOptions store;
+    store.action = ActionStore;
+    EXPECT_NE("", motorOrderFor(store, false, london, {}).refusal) << "no position 0 to store in";
 
     const std::vector<SequenceStep> steps = motorSequenceSteps(motorSteps(order.travelMs, false), order.command);
     ASSERT_GE(steps.size(), 3u);

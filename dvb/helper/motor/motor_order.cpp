@@ -40,6 +40,18 @@ static bool catalogueTransponderOf(const std::vector<CatalogueLine>& catalogue, 
     return false;
 }
 
+// A catalogue name as the words say it: "Astra1B1H,2C", since the words
+// give the position themselves.
+static std::string nameWithoutPosition(const std::string& name)
+{
+    const size_t space = name.find_last_of(' ');
+    double longitude = 0.0;
+    std::string bare, error;
+    if (space == std::string::npos || !parseSatellite(name.substr(space + 1), {}, &longitude, &bare, &error))
+        return name;
+    return name.substr(0, space);
+}
+
 // A move as a card makes it on the phone page's request (card_motor.h).
 static MotorOrder requested(CardMotor& motor, const MotorRequest& request)
 {
@@ -74,7 +86,9 @@ MotorOrder motorOrderFor(const MotorOptions& options, bool hasSite, const DishSi
         request.kind = MotorGotoSatellite;
         if (!parseSatellite(options.satellite, catalogue, &request.longitudeDeg, &request.name, &order.refusal))
             return order;
-        order = requested(motor, request);
+        MotorRequest said = request;
+        said.name = nameWithoutPosition(request.name);
+        order = requested(motor, said);
         if (order.refusal.empty())
             order.tuneAfter = catalogueTransponderOf(catalogue, request.longitudeDeg, request.name, &order);
         return order;
@@ -102,10 +116,10 @@ MotorOrder motorOrderFor(const MotorOptions& options, bool hasSite, const DishSi
                                                      " limit set where the motor stands");
     case ActionLimitsOff: return sent(motorLimitsOff(), "the limits taken off");
     case ActionStore:
-        motorStore(options.slot, &command, &order.refusal);
+        if (!motorStore(options.slot, &command, &order.refusal)) return order;
         return sent(command, "where the motor stands stored as position " + std::to_string(options.slot));
     case ActionGotoStored: {
-        motorGotoStored(options.slot, &command, &order.refusal);
+        if (!motorGotoStored(options.slot, &command, &order.refusal)) return order;
         // Where a stored position lies is the motor's own: the widest turn is waited for.
         MotorTarget anywhere;
         anywhere.command = command;
