@@ -16,18 +16,7 @@ SwitchRoute bdaMotorRoute(const SwitchMeans& means, SwitchChoice choice, SwitchR
     return switchRouteAfter(0, failed, means, choice);
 }
 
-std::string motorRouteRefusal(SwitchRoute route)
-{
-    switch (route) {
-    case SwitchByMaker:
-    case SwitchByCommand: return "";
-    case SwitchByLnbSource: return "the motor needs a DiSEqC command, which the LNB source cannot carry";
-    case SwitchBySpaceRange:
-    case SwitchByRangeProperty: return "the motor needs a DiSEqC command, which the input range cannot carry";
-    default:
-        return "the motor needs a DiSEqC command, which this tuner takes neither through its maker's set nor its node";
-    }
-}
+std::string motorRouteRefusal(SwitchRoute route) { return commandRouteRefusal(route, "the motor"); }
 
 BdaTuneValues bdaMotorSupplyValues(const CardTuning& tuning, bool tuned)
 {
@@ -46,34 +35,19 @@ BdaTuneValues bdaMotorSupplyValues(const CardTuning& tuning, bool tuned)
     return values;
 }
 
-static BdaStep stepOf(BdaStepKind kind, const LnbOscillators& lnb = LnbOscillators{}, uint32_t ms = 0)
-{
-    BdaStep step{};
-    step.kind = kind;
-    step.lnb = lnb;
-    step.ms = ms;
-    return step;
-}
-
 std::vector<BdaStep> bdaMotorSteps(const std::vector<MotorStep>& core, const MotorCommand& command, bool throughMaker,
                                    const LnbOscillators& lnb)
 {
     std::vector<BdaStep> steps;
     // A driver that refuses commands is known before anything is tuned for them.
-    if (!throughMaker) steps.push_back(stepOf(BdaStepEnableCommands));
+    if (!throughMaker) steps.push_back(bdaStepOf(BdaStepEnableCommands));
     MotorStepKind previous = MotorTune;
     for (const MotorStep& each : core) {
         switch (each.kind) {
-        case MotorToneOff:
-            if (throughMaker) steps.push_back(stepOf(BdaStepMakerTone));
-            break;
-        case MotorSupply18:
-            steps.push_back(stepOf(BdaStepRaiseSupply, lnb));
-            // The tune's changes may have switched the node's commands off.
-            if (!throughMaker) steps.push_back(stepOf(BdaStepEnableCommands));
-            break;
+        case MotorToneOff: addCommandLead(steps, BdaLeadToneOff, throughMaker, lnb); break;
+        case MotorSupply18: addCommandLead(steps, BdaLeadSupply18, throughMaker, lnb); break;
         case MotorPause:
-            steps.push_back(stepOf(previous == MotorSupply18 ? BdaStepSettle : BdaStepPause, lnb, each.ms));
+            addCommandLead(steps, BdaLeadPause, throughMaker, lnb, each.ms, previous == MotorSupply18);
             break;
         case MotorSend:
             steps.push_back(bdaCommandStep(throughMaker ? BdaStepMakerCommand : BdaStepCommand, command.bytes,

@@ -32,26 +32,7 @@ BdaTuneValues bdaSingleCableValues(const CardTuning& tuning, const SingleCablePl
     return values;
 }
 
-std::string singleCableRouteRefusal(SwitchRoute route)
-{
-    switch (route) {
-    case SwitchByMaker:
-    case SwitchByCommand: return "";
-    case SwitchByLnbSource: return "it needs a DiSEqC command, which the LNB source cannot carry";
-    case SwitchBySpaceRange:
-    case SwitchByRangeProperty: return "it needs a DiSEqC command, which the input range cannot carry";
-    default: return "it needs a DiSEqC command, which this tuner takes neither through its maker's set nor its node";
-    }
-}
-
-static BdaStep stepOf(BdaStepKind kind, const LnbOscillators& lnb = LnbOscillators{}, uint32_t ms = 0)
-{
-    BdaStep step{};
-    step.kind = kind;
-    step.lnb = lnb;
-    step.ms = ms;
-    return step;
-}
+std::string singleCableRouteRefusal(SwitchRoute route) { return commandRouteRefusal(route, "it"); }
 
 // One step of the core's data: 13 V is the measuring tune itself, and
 // the LNB goes unpowered with the graph's stop, as at every release.
@@ -60,24 +41,14 @@ static void addStep(std::vector<BdaStep>& steps, const SingleCableStep& each, Si
 {
     const BdaStepKind sending = throughMaker ? BdaStepMakerCommand : BdaStepCommand;
     switch (each.kind) {
-    case ScrToneOff:
-        // Every tune of the sequence is without tone; a maker's set may have been told otherwise.
-        if (throughMaker) steps.push_back(stepOf(BdaStepMakerTone));
-        break;
-    case ScrSupply18:
-        steps.push_back(stepOf(BdaStepRaiseSupply, lnb));
-        // The tune's changes may have switched the node's commands off.
-        if (!throughMaker) steps.push_back(stepOf(BdaStepEnableCommands));
-        break;
-    case ScrPause:
-        // The command's lead counts from the tune that raised the supply.
-        steps.push_back(stepOf(previous == ScrSupply18 ? BdaStepSettle : BdaStepPause, lnb, each.ms));
-        break;
+    case ScrToneOff: addCommandLead(steps, BdaLeadToneOff, throughMaker, lnb); break;
+    case ScrSupply18: addCommandLead(steps, BdaLeadSupply18, throughMaker, lnb); break;
+    case ScrPause: addCommandLead(steps, BdaLeadPause, throughMaker, lnb, each.ms, previous == ScrSupply18); break;
     case ScrCommand: steps.push_back(bdaCommandStep(sending, plan.command.bytes, plan.command.length, true)); break;
     case ScrPowerOff: steps.push_back(bdaCommandStep(sending, plan.powerOff.bytes, plan.powerOff.length, false)); break;
-    case ScrSupply13: steps.push_back(stepOf(BdaStepTune, lnb)); break;
+    case ScrSupply13: steps.push_back(bdaStepOf(BdaStepTune, lnb)); break;
     case ScrTune:
-        if (previous != ScrSupply13) steps.push_back(stepOf(BdaStepTune, lnb));
+        if (previous != ScrSupply13) steps.push_back(bdaStepOf(BdaStepTune, lnb));
         break;
     case ScrSupplyOff: break;
     }
@@ -87,9 +58,9 @@ std::vector<BdaStep> bdaSingleCableSteps(ScrSequence sequence, const SingleCable
                                          const LnbOscillators& lnb, uint32_t random)
 {
     std::vector<BdaStep> steps;
-    if (sequence == ScrStartSequence) steps.push_back(stepOf(BdaStepSpaceRange));
+    if (sequence == ScrStartSequence) steps.push_back(bdaStepOf(BdaStepSpaceRange));
     // A driver that refuses commands is known before anything is tuned for them.
-    if (!throughMaker) steps.push_back(stepOf(BdaStepEnableCommands));
+    if (!throughMaker) steps.push_back(bdaStepOf(BdaStepEnableCommands));
     const std::vector<SingleCableStep> core = sequence == ScrStartSequence   ? singleCableTuneSteps()
                                               : sequence == ScrRetrySequence ? singleCableRetrySteps(random)
                                                                              : singleCableReleaseSteps();

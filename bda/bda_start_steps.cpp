@@ -21,6 +21,44 @@ static BdaStep wait(BdaStepKind kind, uint32_t ms)
     return wait;
 }
 
+BdaStep bdaStepOf(BdaStepKind kind, const LnbOscillators& lnb, uint32_t ms)
+{
+    BdaStep each = step(kind);
+    each.lnb = lnb;
+    each.ms = ms;
+    return each;
+}
+
+void addCommandLead(std::vector<BdaStep>& steps, BdaCommandLead lead, bool throughMaker, const LnbOscillators& lnb,
+                    uint32_t ms, bool afterSupply)
+{
+    switch (lead) {
+    case BdaLeadToneOff:
+        // Every tune of the sequence is without tone; a maker's set may have been told otherwise.
+        if (throughMaker) steps.push_back(step(BdaStepMakerTone));
+        break;
+    case BdaLeadSupply18:
+        steps.push_back(bdaStepOf(BdaStepRaiseSupply, lnb));
+        // The tune's changes may have switched the node's commands off.
+        if (!throughMaker) steps.push_back(step(BdaStepEnableCommands));
+        break;
+    case BdaLeadPause: steps.push_back(bdaStepOf(afterSupply ? BdaStepSettle : BdaStepPause, lnb, ms)); break;
+    }
+}
+
+std::string commandRouteRefusal(SwitchRoute route, const std::string& needer)
+{
+    switch (route) {
+    case SwitchByMaker:
+    case SwitchByCommand: return "";
+    case SwitchByLnbSource: return needer + " needs a DiSEqC command, which the LNB source cannot carry";
+    case SwitchBySpaceRange:
+    case SwitchByRangeProperty: return needer + " needs a DiSEqC command, which the input range cannot carry";
+    default:
+        return needer + " needs a DiSEqC command, which this tuner takes neither through its maker's set nor its node";
+    }
+}
+
 BdaStep bdaCommandStep(BdaStepKind kind, const uint8_t* bytes, size_t length, bool required)
 {
     BdaStep command = step(kind);

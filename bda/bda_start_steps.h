@@ -55,6 +55,16 @@ std::vector<BdaStep> bdaStartSteps(const BdaTuneValues& values, SwitchRoute rout
 
 // A step that sends these bytes (at most maxBdaCommandBytes) through the node or the maker's set.
 BdaStep bdaCommandStep(BdaStepKind kind, const uint8_t* bytes, size_t length, bool required);
+BdaStep bdaStepOf(BdaStepKind kind, const LnbOscillators& lnb = LnbOscillators{}, uint32_t ms = 0);
+
+// What leads up to a command of its own (a single-cable device's, a
+// positioner's), the same on both: the tone off, 18 V, the supply's wait.
+enum BdaCommandLead : uint8_t { BdaLeadToneOff, BdaLeadSupply18, BdaLeadPause };
+// `afterSupply`: the pause counts from the tune that raised the supply.
+void addCommandLead(std::vector<BdaStep>& steps, BdaCommandLead lead, bool throughMaker, const LnbOscillators& lnb,
+                    uint32_t ms = 0, bool afterSupply = false);
+// Why `needer` ("it", "the motor") cannot have its command sent this route, or "" where it can.
+std::string commandRouteRefusal(SwitchRoute route, const std::string& needer);
 
 // What each call into the driver may take before the start is given up:
 // a tune (which may be refused and retried with the next modulation), and

@@ -72,6 +72,7 @@ void noteSetCall(ReadingFeed& feed, CardSetCall call, LONG value)
     if (tuned) {
         networkRetuned(feed.network);
         feed.userBandNote.clear();
+        feed.cardSkew = SkewChance();
         marginRetuned(feed.margin);
         feed.expected = cataloguePositionsFor(feed.tuning);
     }
@@ -107,6 +108,14 @@ void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity)
 {
     EnterCriticalSection(&feed.lock);
     networkFound(feed.network, identity);
+    LeaveCriticalSection(&feed.lock);
+}
+
+void noteSkewChance(ReadingFeed& feed, const SkewChance& chance)
+{
+    EnterCriticalSection(&feed.lock);
+    feed.skewFromCard = true;
+    feed.cardSkew = chance;
     LeaveCriticalSection(&feed.lock);
 }
 
@@ -169,7 +178,9 @@ void publishReading(ReadingFeed& feed, const SignalReading& reading)
     if (feed.phone) {
         peak = peakReadingOf(reading, feed.margin.carrierToNoiseInDecibels, feed.figuresRefreshMs);
         peak.atMs = nowMs;
-        peak.skew = judgeSkewChance(context.network, feed.tuning.frequencyMHz, feed.tuning.polarization);
+        peak.skew = feed.skewFromCard && context.network.state == NetworkKnown
+                        ? feed.cardSkew
+                        : judgeSkewChance(context.network, feed.tuning.frequencyMHz, feed.tuning.polarization);
     }
     LeaveCriticalSection(&feed.lock);
     recordReading(feed.record, reading, context);

@@ -19,6 +19,7 @@
 #include "cardbase/margin/margin_watch.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/peak/peak_guide.h"
+#include "cardbase/peak/skew_chance.h"
 #include "cardbase/phone/phone_service.h"
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/reading_pace.h"
@@ -47,6 +48,10 @@ struct ReadingFeed {
     bool singleCable = false;  // the card measures through a single-cable device
     SingleCableSetting singleCableSetting;
     std::string userBandNote;  // "another receiver uses user band 1" since the latest start, else ""
+    // A card that reads no network list of its own may be told whether
+    // the skew can be judged (the Linux bridge, by azimora-dvb).
+    bool skewFromCard = false;
+    SkewChance cardSkew;  // for the latest start
 };
 
 // Starts the record and the phone page if asked for; `cardName` (UTF-8)
@@ -77,6 +82,9 @@ void noteUserBandShared(ReadingFeed& feed, const std::string& text);
 
 // A whole network table read while locked (a card that can read one).
 void noteNetwork(ReadingFeed& feed, const NetworkIdentity& identity);
+// Whether the skew can be judged on the transponder tuned, where another
+// reads the network's list for the card; it holds while the network does.
+void noteSkewChance(ReadingFeed& feed, const SkewChance& chance);
 // What is known of the network now, and what the catalogue expected.
 NetworkReport feedNetworkReport(ReadingFeed& feed, std::vector<PositionTenths>* expected);
 

@@ -4,7 +4,8 @@
 set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_secret.cpp
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
   dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp dvb/protocol/level_answer.cpp
-  dvb/protocol/sweep_answer.cpp dvb/protocol/single_cable_words.cpp dvb/protocol/motor_words.cpp)
+  dvb/protocol/sweep_answer.cpp dvb/protocol/single_cable_words.cpp dvb/protocol/skew_answer.cpp
+  dvb/protocol/motor_words.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")

@@ -70,6 +70,14 @@ const char* switchLetters(int32_t diseqcCode)
     return diseqcCode >= 0 && diseqcCode <= 6 ? letters[diseqcCode] : "";
 }
 
+std::string jsonNumber(double value, const char* pattern)
+{
+    if (!std::isfinite(value)) return "null";
+    char text[32];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
 std::string jsonString(const std::string& text)
 {
     std::string out = "\"";

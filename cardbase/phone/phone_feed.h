@@ -120,3 +120,5 @@ const char* polarizationLetter(int32_t polarization);
 const char* switchLetters(int32_t diseqcCode);
 // A JSON string literal of UTF-8 text.
 std::string jsonString(const std::string& text);
+// A JSON number in this printf form, or null where it is none.
+std::string jsonNumber(double value, const char* pattern = "%.2f");

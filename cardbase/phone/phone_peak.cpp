@@ -86,14 +86,6 @@ void feedPeakRequest(PhoneFeed& feed, const PeakRequest& request)
     ++feed.peakVersion;
 }
 
-static std::string number(double value, const char* pattern = "%.2f")
-{
-    if (!std::isfinite(value)) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, pattern, value);
-    return text;
-}
-
 static const char* markWord(PeakMarkKind kind)
 {
     static const char* const words[] = {"edge-one", "past-peak", "edge-two", "check"};
@@ -113,16 +105,16 @@ std::string peakJson(const PeakGuide& guide)
     std::string marks;
     for (const PeakMark& mark : guide.marks)
         marks += (marks.empty() ? "{" : ",{") + std::string("\"kind\":\"") + markWord(mark.kind) +
-                 "\",\"t\":" + std::to_string(mark.wallMs) + ",\"value\":" + number(mark.value) + "}";
+                 "\",\"t\":" + std::to_string(mark.wallMs) + ",\"value\":" + jsonNumber(mark.value) + "}";
     const bool canCheck = guide.step == PeakEdgeTwo || guide.step == PeakSetHalfway || guide.step == PeakDone ||
                           guide.step == PeakTryAgain;
     const bool checked = guide.step == PeakDone || guide.step == PeakTryAgain;
     return std::string("{\"step\":\"") + peakStepWord(guide.step) +
            "\",\"running\":" + (peakRunning(guide) ? "true" : "false") + ",\"axis\":\"" + peakAxisWord(guide.axis) +
-           "\",\"edgeDb\":" + number(guide.edgeDb, "%.1f") + ",\"source\":" + source + ",\"unit\":" + unit +
-           ",\"best\":" + (placed ? number(guide.best) : "null") +
-           ",\"edgeAt\":" + (placed ? number(guide.best - guide.edgeDb) : "null") +
-           ",\"belowDb\":" + (checked ? number(guide.belowDb, "%.1f") : "null") +
+           "\",\"edgeDb\":" + jsonNumber(guide.edgeDb, "%.1f") + ",\"source\":" + source + ",\"unit\":" + unit +
+           ",\"best\":" + (placed ? jsonNumber(guide.best) : "null") +
+           ",\"edgeAt\":" + (placed ? jsonNumber(guide.best - guide.edgeDb) : "null") +
+           ",\"belowDb\":" + (checked ? jsonNumber(guide.belowDb, "%.1f") : "null") +
            ",\"words\":" + jsonString(words.english) + ",\"say\":{\"en\":" + jsonString(words.english) +
            ",\"ru\":" + jsonString(words.russian) + "},\"hint\":" + jsonString(words.hint) + ",\"cue\":\"" + words.cue +
            "\",\"n\":" + std::to_string(guide.changes) + ",\"canCheck\":" + (canCheck ? "true" : "false") +

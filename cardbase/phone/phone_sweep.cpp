@@ -13,14 +13,6 @@ std::string sweepRefusal(const PhoneFeed& feed, int64_t wallMs)
     return "";
 }
 
-static std::string number(double value, const char* pattern = "%.2f")
-{
-    if (!std::isfinite(value)) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, pattern, value);
-    return text;
-}
-
 static const char* stateWord(SweepState state)
 {
     switch (state) {
@@ -36,8 +28,8 @@ static std::string peakJson(const SweepPeak& peak)
 {
     const bool named = peak.network.known && !peak.network.networkName.empty();
     const bool placed = peak.network.known && peak.network.certainty != PositionUnknown;
-    return "{\"f\":" + std::to_string(peak.frequencyMHz) + ",\"level\":" + number(peak.level) +
-           ",\"above\":" + number(peak.aboveFloor) + ",\"width\":" + number(peak.widthMHz, "%.1f") +
+    return "{\"f\":" + std::to_string(peak.frequencyMHz) + ",\"level\":" + jsonNumber(peak.level) +
+           ",\"above\":" + jsonNumber(peak.aboveFloor) + ",\"width\":" + jsonNumber(peak.widthMHz, "%.1f") +
            ",\"tried\":" + (peak.tried ? "true" : "false") + ",\"locked\":" + (peak.locked ? "true" : "false") +
            ",\"symbolRate\":" + std::to_string(peak.symbolRate) +
            ",\"modcod\":" + (peak.hasModcod ? jsonString(modcodText(peak.modcod)) : "null") +
@@ -51,13 +43,13 @@ std::string sweepJson(const SweepStatus& status)
     std::string points, peaks;
     for (const SweepPoint& point : result.points)
         points += (points.empty() ? "[" : ",[") + std::to_string(point.frequencyMHz) + "," +
-                  (point.measured ? number(point.level) : "null") + "]";
+                  (point.measured ? jsonNumber(point.level) : "null") + "]";
     for (const SweepPeak& peak : result.peaks) peaks += (peaks.empty() ? "" : ",") + peakJson(peak);
     return std::string("{\"state\":\"") + stateWord(status.state) +
            "\",\"title\":" + jsonString(status.state == SweepNone ? "" : sweepTitle(status.plan)) +
            ",\"stepsDone\":" + std::to_string(status.stepsDone) + ",\"steps\":" + std::to_string(status.steps) +
            ",\"problem\":" + jsonString(status.problem) + ",\"unit\":\"" + levelUnitName(result.unit) +
-           "\",\"floor\":" + number(result.floor) + ",\"points\":[" + points + "],\"peaks\":[" + peaks + "]}";
+           "\",\"floor\":" + jsonNumber(result.floor) + ",\"points\":[" + points + "],\"peaks\":[" + peaks + "]}";
 }
 
 std::string sweepEvent(const SweepStatus& status) { return "event: sweep\ndata: " + sweepJson(status) + "\n\n"; }

@@ -28,27 +28,12 @@ void motorSkyTune(MotorSky& dish, int32_t frequencyMHz, int32_t polarization, in
     dish.locked = false;
 }
 
-static LinkPath pathTo(const MotorSky& dish, const Transponder& transponder, const LookAngles& angles,
-                       const DishPointing& pointing)
-{
-    LinkPath path;
-    path.frequencyMHz = transponder.frequencyMHz;
-    path.symbolRate = transponder.symbolRate;
-    path.eirpDbw = transponder.eirpDbw;
-    path.rangeKm = angles.rangeKm;
-    path.elevationDeg = angles.direction.elevationDeg;
-    path.offAxisDeg = pointingErrorDeg(pointing, angles.direction);
-    path.skewErrorDeg = skewErrorDeg(pointing.skewDeg, angles.direction.skewDeg);
-    path.diameterM = dish.diameterM;
-    return path;
-}
-
 double clearSkyCarrierToNoiseDb(const MotorSky& dish, int satellite, int transponder)
 {
     const Satellite& seen = dish.sky[static_cast<size_t>(satellite)];
     const LookAngles angles = lookAngles(dish.site, seen.longitudeDeg);
     return carrierToNoiseDb(
-        pathTo(dish, seen.transponders[static_cast<size_t>(transponder)], angles, angles.direction));
+        linkPathTo(seen.transponders[static_cast<size_t>(transponder)], angles, angles.direction, dish.diameterM));
 }
 
 // The demodulator's estimate wanders by up to 0.1 dB, four times a second.
@@ -88,7 +73,7 @@ MotorSkyReading readMotorSky(MotorSky& dish, uint32_t nowMs)
     }
     const Satellite& satellite = dish.sky[static_cast<size_t>(reading.satellite)];
     const Transponder& carrier = satellite.transponders[static_cast<size_t>(transponder)];
-    const LinkPath path = pathTo(dish, carrier, lookAngles(dish.site, satellite.longitudeDeg), pointing);
+    const LinkPath path = linkPathTo(carrier, lookAngles(dish.site, satellite.longitudeDeg), pointing, dish.diameterM);
     const double fade = scintillationDb(nowMs, satellite.longitudeDeg);
     const double carrierDbw = carrierPowerDbw(path) + fade;
     reading.levelDbm =

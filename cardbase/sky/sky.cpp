@@ -146,3 +146,18 @@ int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t po
             return static_cast<int>(i);
     return -1;
 }
+
+LinkPath linkPathTo(const Transponder& transponder, const LookAngles& angles, const DishPointing& pointing,
+                    double diameterM)
+{
+    LinkPath path;
+    path.frequencyMHz = transponder.frequencyMHz;
+    path.symbolRate = transponder.symbolRate;
+    path.eirpDbw = transponder.eirpDbw;
+    path.rangeKm = angles.rangeKm;
+    path.elevationDeg = angles.direction.elevationDeg;
+    path.offAxisDeg = pointingErrorDeg(pointing, angles.direction);
+    path.skewErrorDeg = skewErrorDeg(pointing.skewDeg, angles.direction.skewDeg);
+    path.diameterM = diameterM;
+    return path;
+}

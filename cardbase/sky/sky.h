@@ -9,6 +9,8 @@
 
 #include "cardbase/catalogue_lines.h"
 #include "cardbase/margin/modcod.h"
+#include "cardbase/pointing/look_angles.h"
+#include "cardbase/sky/link_budget.h"
 
 struct Transponder {
     int32_t frequencyMHz;
@@ -63,3 +65,8 @@ bool transponderMatches(const Transponder& transponder, int32_t frequencyMHz, in
 // that is not a neighbour's look-alike.
 int findTransponder(const Satellite& satellite, int32_t frequencyMHz, int32_t polarization, int32_t symbolRate,
                     bool ownOnly = false);
+
+// The path from a transponder to a dish of `diameterM` pointing as given,
+// its satellite where `angles` see it.
+LinkPath linkPathTo(const Transponder& transponder, const LookAngles& angles, const DishPointing& pointing,
+                    double diameterM);

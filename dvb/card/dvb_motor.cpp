@@ -38,7 +38,7 @@ bool dvbMotorTurnsFirst(DvbMotor& motor, const std::vector<CatalogueLine>& catal
     return true;
 }
 
-bool dvbMotorHolds(DvbMotor& motor, uint32_t nowMs, bool* startNow, CardTuning* start)
+bool dvbMotorHolds(DvbMotor& motor, uint32_t nowMs, const DvbMotorLink& link, bool* startNow, CardTuning* start)
 {
     bool arrived = false;
     const bool holds = cardMotorHolds(motor.motor, nowMs, &arrived);
@@ -46,6 +46,7 @@ bool dvbMotorHolds(DvbMotor& motor, uint32_t nowMs, bool* startNow, CardTuning* 
     if (*startNow) {
         motor.startWaits = false;
         *start = motor.waiting;
+        link.cardLine("at " + motor.motor.at);
     }
     return holds;
 }

@@ -40,8 +40,9 @@ MotorSettings dvbMotorSettings(const std::string& fileBytes);
 bool dvbMotorTurnsFirst(DvbMotor& motor, const std::vector<CatalogueLine>& catalogue, const CardTuning& next,
                         uint32_t nowMs, const DvbMotorLink& link);
 // At each reading: whether the card still holds the lock back; the first
-// time the motor is there with a start waiting, `start` gets its values.
-bool dvbMotorHolds(DvbMotor& motor, uint32_t nowMs, bool* startNow, CardTuning* start);
+// time the motor is there with a start waiting, the card's line says where
+// and `start` gets its values.
+bool dvbMotorHolds(DvbMotor& motor, uint32_t nowMs, const DvbMotorLink& link, bool* startNow, CardTuning* start);
 // A phone page's request: the move's words, or why not.
 std::string dvbMotorRequest(DvbMotor& motor, const MotorRequest& request, uint32_t nowMs, const DvbMotorLink& link);
 

@@ -17,10 +17,9 @@
 // goes to the helper after Initialize (dvb/protocol/single_cable_words.h),
 // and where it does not read, or the helper cannot take it, no tune goes
 // out at all and the card line says why; while locked, the helper is also
-// asked whether another receiver took the user band. With dvbcard.ini's
-// motor= lines a start of a catalogue satellite's transponder turns the
-// dish first, and the phone page's "Go to" and steps turn it
-// (dvb/card/dvb_motor.h).
+// asked whether another receiver took the user band. With motor= lines, a
+// catalogue satellite's start turns the dish first, and so do the page's
+// "Go to" and steps (dvb/card/dvb_motor.h).
 #include <windows.h>
 
 #include <new>
@@ -38,6 +37,7 @@
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/single_cable_words.h"
+#include "dvb/protocol/skew_answer.h"
 #include "dvb/protocol/start_bound.h"
 #include "dvb/protocol/sweep_answer.h"
 
@@ -58,11 +58,11 @@ public:
                     (address.empty() ? defaultHelperAddress : address.c_str());
         openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
-        singleCable_ = singleCableFromSettings(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE),
-                                               &scrSetting_, &scrRefusal_);
+        const std::string settings = wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE);
+        singleCable_ = singleCableFromSettings(settings, &scrSetting_, &scrRefusal_);
         if (!scrRefusal_.empty()) refuseSingleCable(scrRefusal_);
         else if (singleCable_) noteSingleCable(feed_, &scrSetting_);
-        motor_.motor.settings = dvbMotorSettings(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE));
+        motor_.motor.settings = dvbMotorSettings(settings);
         const MotorSettings& motor = motor_.motor.settings;
         if (!motor.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName_, motor.problem));
         if (motor.kind != NoMotor || !motor.problem.empty())
@@ -224,11 +224,9 @@ private:
         bool startNow = false;
         CardTuning start;
         EnterCriticalSection(&linkLock_);
-        const bool held = dvbMotorHolds(motor_, cardClockMs(), &startNow, &start);
-        if (startNow) {
-            noteCardLine(feed_, cardMotorLine(cardName_, "at " + motor_.motor.at));
+        const bool held = dvbMotorHolds(motor_, cardClockMs(), motorLink(), &startNow, &start);
+        if (startNow)
             for (const StartCall& each : startCalls(start)) setCallOnLink(each.kind, each.value, &each.call);
-        }
         LeaveCriticalSection(&linkLock_);
         Reply status, refreshed, quality, snr;
         if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status)) return none;
@@ -289,8 +287,22 @@ private:
             return;
         }
         NetworkReport report;
-        if (parseNetworkAnswer(reply.text, &report) && report.state == NetworkKnown)
-            noteNetwork(feed_, report.identity);
+        if (!parseNetworkAnswer(reply.text, &report) || report.state != NetworkKnown) return;
+        noteNetwork(feed_, report.identity);
+        askSkew();
+    }
+
+    // With the network: the helper reads its list of transponders, this
+    // card does not. A helper that does not know the request is not asked
+    // again on this link, and the page says the skew cannot be judged.
+    void askSkew()
+    {
+        if (!helperTellsSkew_) return;
+        Reply reply;
+        if (!call(RequestQuerySkew, 0, &reply)) return;
+        SkewChance chance;
+        if (!reply.ok && reply.reason == "malformed request") helperTellsSkew_ = false;
+        else if (reply.ok && parseSkewAnswer(reply.text, &chance)) noteSkewChance(feed_, chance);
     }
 
     // Whether no tune may go out: the single-cable setting refused.
@@ -334,7 +346,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = true;
+        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = helperTellsSkew_ = true;
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (!exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) || !reply.ok) {
@@ -387,16 +399,15 @@ private:
     // The link as the motor's decisions use it, with the link's lock held.
     DvbMotorLink motorLink()
     {
-        DvbMotorLink link;
-        link.exchange = [this](const Request& request, Reply* reply) {
+        const auto exchangeOnLink = [this](const Request& request, Reply* reply) {
             const DWORD deadline = GetTickCount() + callTimeoutMs;
             if ((!isConnected(link_) && !connectAndInitialize(deadline)) || !exchange(link_, request, reply, deadline))
                 return false;
             if (reply->ok) sent_ = CardTuning();  // the helper's session forgets its tuning
             return true;
         };
-        link.cardLine = [this](const std::string& words) { noteCardLine(feed_, cardMotorLine(cardName_, words)); };
-        return link;
+        return {exchangeOnLink,
+                [this](const std::string& words) { noteCardLine(feed_, cardMotorLine(cardName_, words)); }};
     }
 
     // A start's completing call turns the dish first where the motor says so: the call returns at once.
@@ -412,11 +423,7 @@ private:
 
     HRESULT tuningCall(RequestKind kind, CardSetCall setCallKind, LONG value)
     {
-        if (motorTurnsFirst(setCallKind, value)) {
-            noteSetCall(feed_, setCallKind, value);
-            return S_OK;
-        }
-        const HRESULT result = setCall(kind, value, &setCallKind);
+        const HRESULT result = motorTurnsFirst(setCallKind, value) ? S_OK : setCall(kind, value, &setCallKind);
         if (SUCCEEDED(result)) noteSetCall(feed_, setCallKind, value);
         return result;
     }
@@ -429,6 +436,7 @@ private:
     bool helperTellsNetwork_ = true;
     bool helperTellsModcod_ = true;
     bool helperTellsLevel_ = true;
+    bool helperTellsSkew_ = true;
     unsigned lockedReadings_ = 0;
     CardTuning sent_;  // the set calls this link's session has had
     std::string cardName_;

@@ -25,6 +25,7 @@ static const char* const requestNames[requestKindCount] = {
     "SweepPeakName",
     "SingleCable",
     "QueryUserBand",
+    "QuerySkew",
     "Motor",
 };
 

@@ -5,7 +5,7 @@
 //            SingleCable WORDS "SingleCable en50494,1,1210" (single_cable_words.h)
 //            Motor WORDS       "Motor command=E0316EE155 travel=15500" (motor_words.h)
 //   reply    ok [VALUE]        "ok", "ok 55"
-//            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod and QueryLevel)
+//            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod, QueryLevel and QuerySkew)
 //            fail REASON       "fail no lock"
 // Values are 32-bit signed decimal integers; the s/n travels in 0.001 dB.
 // Words are printable ASCII, start with a lower-case letter and end with
@@ -47,10 +47,12 @@ enum RequestKind : uint8_t {
     // single-cable device, and whether another receiver took its user band.
     RequestSingleCable,
     RequestQueryUserBand,
+    // The helper's own: whether the LNB's turn can be judged on the transponder tuned (skew_answer.h).
+    RequestQuerySkew,
     // The helper's own: a positioner's command (motor_words.h).
     RequestMotor,
 };
-constexpr int requestKindCount = 23;
+constexpr int requestKindCount = 24;
 
 struct Request {
     RequestKind kind;

@@ -7,6 +7,7 @@
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/single_cable_words.h"
+#include "dvb/protocol/skew_answer.h"
 #include "dvb/protocol/sweep_answer.h"
 
 static bool setCallOf(RequestKind kind, CardSetCall* call)
@@ -92,6 +93,10 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         return valueReply(milliDecibels(session.readings.snr));
     case RequestQueryNetwork: return textReply(networkAnswerText(frontend.network()));
     case RequestQueryModcod: return textReply(modcodAnswerText(frontend.modcod()));
+    case RequestQuerySkew:
+        if (!session.tuned) return failReply("not tuned");
+        return textReply(skewAnswerText(
+            judgeSkewChance(frontend.network(), session.tuning.frequencyMHz, session.tuning.polarization)));
     case RequestQueryLevel:
         if (!session.hasStatus) return failReply("no status");
         return textReply(levelAnswerText(session.latched.level));

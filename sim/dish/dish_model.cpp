@@ -156,15 +156,7 @@ DishSignal dishSignal(const DishModel& model, uint32_t nowMs)
 
     const Satellite& satellite = model.sky[signal.satellite];
     const Transponder& transponder = satellite.transponders[signal.transponder];
-    LinkPath path;
-    path.frequencyMHz = transponder.frequencyMHz;
-    path.symbolRate = transponder.symbolRate;
-    path.eirpDbw = transponder.eirpDbw;
-    path.rangeKm = angles.rangeKm;
-    path.elevationDeg = angles.direction.elevationDeg;
-    path.offAxisDeg = error;
-    path.skewErrorDeg = skewErrorDeg(model.pointing.skewDeg, angles.direction.skewDeg);
-    path.diameterM = model.diameterM;
+    const LinkPath path = linkPathTo(transponder, angles, model.pointing, model.diameterM);
     signal.carrierToNoiseDb = carrierToNoiseWithLeakageDb(path, crossPolarLeakageDbw(satellite, transponder, path)) +
                               scintillationDb(nowMs, satellite.longitudeDeg);
     signal.lockThresholdDb = lockThresholdDb(transponder.modcod);

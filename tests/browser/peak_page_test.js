@@ -29,7 +29,7 @@ test('an azimuth is bracketed as the guide says, and the marks come on the chart
     await h.stopAzimora(azimora);
   });
   const page = await h.openPhonePage(browser, { speech: true });
-  await page.waitForFunction(() => document.getElementById('lock').textContent === 'locked', null, { timeout: 15000 });
+  await page.waitForFunction(() => document.getElementById('lock').textContent === 'locked', null, { timeout: 30000 });
   await page.click('#soundButton');
 
   // Asked without the page's header, or a check before any edge: refused.

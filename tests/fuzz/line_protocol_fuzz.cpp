@@ -3,11 +3,12 @@
 // the frontend only in the calls' order, and a request it accepts is one
 // that the card would have written in exactly that form; so is a reply or
 // a network answer the card accepts, and a reply's words are ones the card
-// reads (a reading's unit, its level, the sweep's lines and the user band's
-// state among them); a single-cable setting the helper takes is one the
-// card's request writes so. A tune said to be replaced by a later one of
-// the queue is. A positioner's command reaches the frontend only from a
-// Motor request the card would have written so, and leaves no tuning.
+// reads (a reading's unit, its level, the sweep's lines, the user band's
+// state and where the skew can be judged among them); a single-cable
+// setting the helper takes is one the card's request writes so. A tune
+// said to be replaced by a later one of the queue is. A positioner's
+// command reaches the frontend only from a Motor request the card would
+// have written so, and leaves no tuning.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/session.h"
 #include "dvb/protocol/single_cable_words.h"
+#include "dvb/protocol/skew_answer.h"
 #include "dvb/protocol/sweep_answer.h"
 
 namespace {
@@ -90,8 +92,9 @@ static bool cardReadsWords(const std::string& text, const SweepStatus& sweep)
     SweepPeak peak;
     std::vector<SweepPoint> points;
     UserBandAnswer band;
-    return parseUserBandAnswer(text, &band) || parseNetworkAnswer(text, &network) || parseModcodAnswer(text, &modcod) ||
-           readingUnitOf(text) != SnrUnitOfCard || parseLevelAnswer(text, &level) ||
+    SkewChance skew;
+    return parseUserBandAnswer(text, &band) || parseSkewAnswer(text, &skew) || parseNetworkAnswer(text, &network) ||
+           parseModcodAnswer(text, &modcod) || readingUnitOf(text) != SnrUnitOfCard || parseLevelAnswer(text, &level) ||
            parseSweepState(text, &state, &peaks) || parseSweepPeak(text, &peak) || parseSweepPeakName(text, &peak) ||
            parseSweepLevels(text, sweep.plan, 0, &points);
 }
@@ -130,6 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         UserBandAnswer bandRead;
         if (!line.tooLong && parseUserBandAnswer(line.text, &bandRead))
             check(userBandAnswerText(bandRead) == line.text);
+        SkewChance skewRead;
+        if (!line.tooLong && parseSkewAnswer(line.text, &skewRead)) check(skewAnswerText(skewRead) == line.text);
 
         // A tune said to be replaced by a later one of the queue is: the
         // queue handled as it stands tunes again.

@@ -59,6 +59,23 @@ TEST(DvbHelperIdentity, ADamagedDescriptorLosesNeitherTheNetworkNorThePosition)
                                               "nit odd-descriptor\n"));
 }
 
+// The helper reads the network's list of transponders, which the card
+// cannot: tuned to 11362 H, whether the skew can be judged there, where
+// else on the satellite, or nowhere; a satellite's own entries only.
+TEST(DvbHelperIdentity, TheNetworksListSaysWhereTheSkewCanBeJudged)
+{
+    const auto skewOf = [](const std::string& entries) {
+        return askAfterStart(std::string(stream) + "nit actual 1 Astra\nentry 0x0403 1 19.2E 11362H27500\n" + entries,
+                             "QuerySkew", [](const std::string& answer) { return answer != "ok skew notyet"; });
+    };
+    EXPECT_EQ("ok skew here 11361 V", skewOf("entry 0x0404 1 19.2E 11361V22000\n"));
+    EXPECT_EQ("ok skew elsewhere 12188 H", skewOf("entry 0x0404 1 19.2E 11420V27500\nentry 0x0405 1 19.2E 12188H27500\n"
+                                                  "entry 0x0406 1 19.2E 12188V27500\n"));
+    // Another satellite's pair in the same table is no help here.
+    EXPECT_EQ("ok skew nowhere", skewOf("entry 0x0404 1 19.2E 11420V27500\nentry 0x0501 1 23.5E 12188H27500\n"
+                                        "entry 0x0502 1 23.5E 12188V27500\n"));
+}
+
 static HelperResult tuned(const std::string& simulation, const std::string& entry)
 {
     const HelperFiles files = helperFiles(simulation);

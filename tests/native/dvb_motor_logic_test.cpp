@@ -179,13 +179,14 @@ TEST(DvbCardMotor, ACatalogueSatellitesStartTurnsTheDishFirstAndWaitsForTheArriv
 
     bool startNow = true;
     CardTuning start;
-    EXPECT_TRUE(dvbMotorHolds(motor, 1000 + 11000, &startNow, &start));
+    EXPECT_TRUE(dvbMotorHolds(motor, 1000 + 11000, helper.link(), &startNow, &start));
     EXPECT_FALSE(startNow);
-    EXPECT_FALSE(dvbMotorHolds(motor, 1000 + 11200, &startNow, &start));
+    EXPECT_FALSE(dvbMotorHolds(motor, 1000 + 11200, helper.link(), &startNow, &start));
     ASSERT_TRUE(startNow);
+    EXPECT_EQ("at 19.2\xC2\xB0 E (21.3\xC2\xB0 east)", helper.cardLines.back());
     EXPECT_EQ(12515, start.frequencyMHz);
     EXPECT_EQ(22000, start.symbolRate);
-    EXPECT_FALSE(dvbMotorHolds(motor, 1000 + 11300, &startNow, &start));
+    EXPECT_FALSE(dvbMotorHolds(motor, 1000 + 11300, helper.link(), &startNow, &start));
     EXPECT_FALSE(startNow) << "the start goes out once";
 
     // Its six calls in the program's order, the completing one last.
@@ -204,7 +205,7 @@ TEST(DvbCardMotor, ACatalogueSatellitesStartTurnsTheDishFirstAndWaitsForTheArriv
     EXPECT_FALSE(dvbMotorTurnsFirst(motor, lines, transponder(11778, 1, 27500), 20000, helper.link()));
     EXPECT_FALSE(dvbMotorTurnsFirst(motor, lines, transponder(11000, 0, 27500), 20000, helper.link()));
     EXPECT_TRUE(helper.requests.empty());
-    EXPECT_FALSE(dvbMotorHolds(motor, 20000, &startNow, &start));
+    EXPECT_FALSE(dvbMotorHolds(motor, 20000, helper.link(), &startNow, &start));
 }
 
 TEST(DvbCardMotor, RefusalsLeaveTheStartWhereTheDishStands)
@@ -221,7 +222,7 @@ TEST(DvbCardMotor, RefusalsLeaveTheStartWhereTheDishStands)
     EXPECT_FALSE(dvbMotorTurnsFirst(motor, lines, astra, 0, older.link()));
     ASSERT_EQ(1u, older.cardLines.size());
     EXPECT_EQ("this azimora-dvb is too old to turn a motor", older.cardLines[0]);
-    EXPECT_FALSE(dvbMotorHolds(motor, 100, &startNow, &start));
+    EXPECT_FALSE(dvbMotorHolds(motor, 100, older.link(), &startNow, &start));
 
     // Beyond the motor's limit: said, nothing sent.
     motor.motor.settings = dvbMotorSettings("motor=usals\r\nmotor-limit=15\r\nsite=51.5,-0.13\r\n");
@@ -254,7 +255,8 @@ TEST(DvbCardMotor, ThePhonesRequestsGoToTheHelperWithTheirWords)
     EXPECT_EQ(std::vector<std::string>{words}, helper.cardLines);
     bool startNow = false;
     CardTuning start;
-    EXPECT_FALSE(dvbMotorHolds(motor, 0, &startNow, &start)) << "a move of the page's holds no measurement";
+    EXPECT_FALSE(dvbMotorHolds(motor, 0, helper.link(), &startNow, &start))
+        << "a move of the page's holds no measurement";
 
     MotorRequest steps;
     steps.kind = MotorDriveSteps;

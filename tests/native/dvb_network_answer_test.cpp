@@ -1,10 +1,11 @@
 // QueryNetwork and its answer: the request and a reply of words read back
 // as written, every state and certainty travels, a long name is cut to the
-// line, and anything else is refused.
+// line, and anything else is refused. QuerySkew's answer likewise.
 #include <gtest/gtest.h>
 
 #include "dvb/protocol/line_protocol.h"
 #include "dvb/protocol/network_answer.h"
+#include "dvb/protocol/skew_answer.h"
 
 namespace {
 
@@ -131,6 +132,43 @@ TEST(DvbNetworkAnswer, AnythingElseIsRefused)
     // A reply of words keeps to one printable line.
     EXPECT_EQ("ok a b", formatReply(textReply("a\nb  ")));
     EXPECT_EQ("ok", formatReply(textReply("Capital")));
+}
+
+// Where the skew can be judged, as the helper reads the network's list and
+// dvbcard.dll, which reads none, is told: every kind travels, the
+// transponder with the kinds that name one, and nothing else is taken.
+TEST(DvbSkewAnswer, EveryKindTravelsAndAnythingElseIsRefused)
+{
+    for (int kind = SkewNotYet; kind <= SkewNowhere; ++kind) {
+        SkewChance chance;
+        chance.kind = static_cast<SkewChanceKind>(kind);
+        if (kind == SkewHere || kind == SkewElsewhere) {
+            chance.frequencyMHz = kind == SkewHere ? 11362 : 12188;
+            chance.polarization = kind == SkewHere ? 1 : 0;
+        }
+        Reply reply;
+        ASSERT_TRUE(parseReply(formatReply(textReply(skewAnswerText(chance))), &reply));
+        SkewChance read;
+        read.kind = SkewNowhere;
+        ASSERT_TRUE(parseSkewAnswer(reply.text, &read)) << reply.text;
+        EXPECT_EQ(chance.kind, read.kind) << reply.text;
+        EXPECT_EQ(chance.frequencyMHz, read.frequencyMHz) << reply.text;
+        EXPECT_EQ(chance.polarization, read.polarization) << reply.text;
+    }
+    SkewChance here;
+    here.kind = SkewHere;
+    here.frequencyMHz = 11362;
+    here.polarization = 1;
+    EXPECT_EQ("skew here 11362 V", skewAnswerText(here));
+    EXPECT_EQ("QuerySkew", formatRequest(Request{RequestQuerySkew, 0}));
+
+    SkewChance untouched;
+    untouched.kind = SkewElsewhere;
+    for (const char* text : {"skew", "skew ", "skew maybe", "skew here", "skew here 11362", "skew here 11362 L",
+                             "skew here 011362 V", "skew here -1 V", "skew here 11362  V", "skew nowhere 11362 V",
+                             "skew nolist ", "Skew nolist", "skew here 11362 V "})
+        EXPECT_FALSE(parseSkewAnswer(text, &untouched)) << text;
+    EXPECT_EQ(SkewElsewhere, untouched.kind);
 }
 
 }  // namespace

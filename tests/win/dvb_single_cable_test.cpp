@@ -5,6 +5,7 @@
 // another receiver taking the band is named.
 #include "tests/win/bda_fixture.h"
 #include "tests/win/dvb_helper_process.h"
+#include "tests/win/phone_support.h"
 #include "tests/win/program_test.h"
 
 namespace {
@@ -20,7 +21,7 @@ protected:
 
     // The helper on `simulation`, and the program through a copy of
     // dvbcard.dll whose dvbcard.ini says "scr=SETTING".
-    AppRun& startThrough(const std::string& simulation, const std::string& setting)
+    AppRun& startThrough(const std::string& simulation, const std::string& setting, uint16_t phonePort = 0)
     {
         std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
         for (char& c : name)
@@ -34,6 +35,7 @@ protected:
         StartOptions options;
         options.withLog = false;
         options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port)};
+        if (phonePort) options.environment.push_back("AZIMORA_PHONE=127.0.0.1:" + std::to_string(phonePort));
         return startIn(folder, options);
     }
 
@@ -71,13 +73,17 @@ TEST_F(DvbSingleCableTest, AnEn50494MeasurementLocksAtTheUserBandAndClosingFrees
 
 TEST_F(DvbSingleCableTest, AnEn50607MeasurementLocksAndAnotherReceiverOnItsBandIsNamed)
 {
-    AppRun& run = startThrough(cableTo("en50607") + "scr-neighbour 2 every 1\n", "en50607,2,1420");
+    const uint16_t phone = freePort();
+    AppRun& run = startThrough(cableTo("en50607") + "scr-neighbour 2 every 1\n", "en50607,2,1420", phone);
     startTypedEntry(run, "11778V27500");
     EXPECT_TRUE(waitForHelperLog(helper_, {"tone off", "voltage 18", "diseqc 70 0C 36 01", "voltage 13",
                                            "tune if_khz=1420000 symbol_rate=27500000 system=DVB-S2", "lock"}));
     EXPECT_TRUE(barAt80(run));
     EXPECT_TRUE(waitForHelperLog(helper_, {"another receiver uses user band 2"}, 8000));
     EXPECT_TRUE(barAt80(run)) << "the other receiver's transponder is as strong: no jump";
+    // The page says which device and user band, and that another receiver took it.
+    const std::string said = streamUntil(phone, "another receiver uses user band 2");
+    EXPECT_NE(std::string::npos, said.find("\"singleCable\":\"EN 50607, user band 2 at 1420 MHz\"")) << said;
     EXPECT_EQ(0, closeWithEscape(run));
     EXPECT_TRUE(waitForHelperLog(helper_, {"diseqc 70 08 00 00", "voltage 13", "voltage off"}));
 }

@@ -44,6 +44,29 @@ TEST_F(PhoneDvbTest, TheLinuxBridgeTellsThePageWhichSatelliteTheStreamComesFrom)
     EXPECT_EQ(0, closeWithEscape(run));
 }
 
+// The card reads no list of the network's transponders; the helper does,
+// and says where the skew guide can judge the LNB's turn.
+TEST_F(PhoneDvbTest, TheLinuxBridgeNamesTheTransponderWhereTheSkewCanBeJudged)
+{
+    const std::string folder = newProgramFolder("phone-dvb-skew");
+    ASSERT_TRUE(startHelper(helper_, folder,
+                            "0 lock 12\nstream 0x0403 1\nnit actual 1 Astra\nentry 0x0403 1 19.2E 12245H27500\n"
+                            "entry 0x0404 1 19.2E 12188H27500\nentry 0x0405 1 19.2E 12188V27500\n"));
+    const uint16_t port = freePort();
+    AppRun& run = startWithPhone(folder, port);
+    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    startTypedEntry(run, "12245H27500");
+    ASSERT_NE("", phoneAsk(port, "/events", "\"state\":\"known\"", 1, 8000));
+    const std::string started = phoneAskHalfClosed(
+        port, "POST /peak?do=start&axis=skew HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Azimora: peak\r\n\r\n");
+    EXPECT_NE(std::string::npos, started.find(" 20")) << started;
+    const std::string stream = phoneAsk(port, "/events", "skew cannot be judged here: tune 12188 H", 1, 8000);
+    EXPECT_NE(std::string::npos, stream.find("skew cannot be judged here: tune 12188 H, where a transponder of the "
+                                             "other polarisation shares the frequency"))
+        << stream.substr(stream.size() > 600 ? stream.size() - 600 : 0);
+    EXPECT_EQ(0, closeWithEscape(run));
+}
+
 // The helper's word on what the margin rests on reaches the page with the
 // first locked reading: the tuner's read-back here, or no margin from a
 // relative C/N.
