@@ -100,6 +100,8 @@ TEST_F(DvbMotorTest, ThePhonePageTurnsTheDishThroughTheLinuxBridge)
 
     startHotBird(run);
     EXPECT_TRUE(waitForHelperLog(helper_, {"diseqc E0 31 6E E0 E8"}, 8000)) << readFile(helper_.logPath);
+    // Measuring is the program's readings coming: the page knows once they do.
+    EXPECT_NE("", streamUntil(port, "event: reading"));
     EXPECT_NE(std::string::npos, askMotor(port, "halt=1").find("Azimora is measuring and turns the dish itself"));
     EXPECT_EQ(0, closeWithEscape(run));
 }
