@@ -5,17 +5,17 @@ set(AZM_DVB_PROTOCOL_SOURCES dvb/protocol/line_protocol.cpp dvb/protocol/shared_
   dvb/protocol/network_answer.cpp dvb/protocol/start_bound.cpp
   dvb/protocol/modcod_answer.cpp dvb/protocol/reading_words.cpp dvb/protocol/level_answer.cpp
   dvb/protocol/sweep_answer.cpp dvb/protocol/single_cable_words.cpp dvb/protocol/skew_answer.cpp
-  dvb/protocol/lnb_answer.cpp)
+  dvb/protocol/lnb_answer.cpp dvb/protocol/motor_words.cpp)
 list(TRANSFORM AZM_DVB_PROTOCOL_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-  azm_card_dll(dvbcard dvb/card/dvbcard.cpp dvb/card/helper_link.cpp ${AZM_DVB_PROTOCOL_SOURCES}
-    app/whole_file.cpp app/host_text.cpp)
+  azm_card_dll(dvbcard dvb/card/dvbcard.cpp dvb/card/helper_link.cpp dvb/card/helper_words.cpp dvb/card/dvb_motor.cpp
+    ${AZM_DVB_PROTOCOL_SOURCES} app/whole_file.cpp app/host_text.cpp)
 else()
   find_library(AZM_DVBV5 dvbv5 REQUIRED)
   # What decides, platform-neutral: in the core library for the native
   # tests and the fuzz targets, sanitized like everything there.
-  set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp
+  set(AZM_DVB_LOGIC_SOURCES dvb/protocol/session.cpp dvb/card/dvb_motor.cpp
     dvb/helper/helper_options.cpp dvb/helper/typed_tuning.cpp dvb/helper/point_report.cpp dvb/helper/point_time.cpp
     dvb/helper/helper_record.cpp
     dvb/helper/serve/connection_rules.cpp
@@ -32,13 +32,14 @@ else()
     dvb/helper/survey/survey_plan.cpp dvb/helper/survey/survey_result.cpp dvb/helper/survey/survey_judge.cpp
     dvb/helper/survey/survey_report.cpp dvb/helper/survey/survey_run.cpp dvb/helper/survey/catalogue_update.cpp
     dvb/helper/sweep/worker_sweep.cpp dvb/helper/sweep/sweep_options.cpp dvb/helper/sweep/sweep_report.cpp
-    dvb/helper/sweep/user_band_find.cpp
+    dvb/helper/sweep/user_band_find.cpp dvb/helper/motor/motor_options.cpp dvb/helper/motor/motor_sequence.cpp
+    dvb/helper/motor/worker_motor.cpp dvb/helper/motor/motor_order.cpp dvb/helper/motor/simulated_reference.cpp dvb/helper/motor/arc_csv.cpp
     dvb/common/regular_file.cpp dvb/common/simulation.cpp dvb/common/simulated_installation.cpp
     dvb/common/driver_statistics.cpp dvb/common/driver_strength.cpp dvb/common/frontend_name.cpp
-    dvb/common/found_frequency.cpp cardbase/sky/lnb_drift.cpp
+    dvb/common/found_frequency.cpp cardbase/sky/lnb_drift.cpp dvb/common/simulated_sky.cpp
     dvb/simulated/simulated_lnb.cpp dvb/simulated/band_level.cpp dvb/simulated/frontend_statistics.cpp
     dvb/simulated/kernel_frontend.cpp dvb/simulated/frontend_lock.cpp dvb/simulated/kernel_demux.cpp
-    dvb/simulated/simulated_cable.cpp
+    dvb/simulated/simulated_cable.cpp dvb/simulated/sky_frontend.cpp
     app/wall_clock_posix.cpp)
   list(TRANSFORM AZM_DVB_LOGIC_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
   # Sections read with libdvbv5's parsers: linked into the core library too,
@@ -68,16 +69,25 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/tcp_server.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/serve/served_connection.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/request_answering.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey/survey_command.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/motor/motor_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/motor/arc_command.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
-    ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp)
+    ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp
+    ${AZM_SKY_SOURCES} ${AZM_ARC_SOURCES})
   target_compile_options(azimora-dvb PRIVATE ${AZM_DVB_PROGRAM_FLAGS})
   target_compile_definitions(azimora-dvb PRIVATE HAVE_DVBV5_REMOTE)
   target_link_options(azimora-dvb PRIVATE -fno-sanitize=all)
   find_package(Threads REQUIRED)
   target_link_libraries(azimora-dvb PRIVATE ${AZM_DVBV5} Threads::Threads)
 
-  add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp
+  # The sky a motor line sets, for the simulated frontend and the helper that knows it.
+  set(AZM_DVB_SIM_SKY_SOURCES cardbase/motor/polar_mount.cpp cardbase/motor/motor_commands.cpp
+    cardbase/pointing/look_angles.cpp)
+  list(TRANSFORM AZM_DVB_SIM_SKY_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+  list(APPEND AZM_DVB_SIM_SKY_SOURCES ${AZM_SKY_SOURCES})
+  add_library(azimora-dvb-sim SHARED ${CMAKE_SOURCE_DIR}/dvb/simulated/device_shim.cpp ${AZM_DVB_CATALOGUE}
+    ${CMAKE_SOURCE_DIR}/dvb/common/simulated_sky.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/sky_frontend.cpp
+    ${AZM_DVB_SIM_SKY_SOURCES}
     ${CMAKE_SOURCE_DIR}/dvb/common/simulation.cpp ${CMAKE_SOURCE_DIR}/dvb/simulated/kernel_frontend.cpp
     ${CMAKE_SOURCE_DIR}/dvb/simulated/frontend_lock.cpp
     ${CMAKE_SOURCE_DIR}/dvb/common/driver_statistics.cpp ${CMAKE_SOURCE_DIR}/dvb/common/driver_strength.cpp

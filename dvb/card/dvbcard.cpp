@@ -17,31 +17,29 @@
 // goes to the helper after Initialize (dvb/protocol/single_cable_words.h),
 // and where it does not read, or the helper cannot take it, no tune goes
 // out at all and the card line says why; while locked, the helper is also
-// asked whether another receiver took the user band.
+// asked whether another receiver took the user band. With motor= lines, a
+// catalogue satellite's start turns the dish first, and so do the page's
+// "Go to" and steps (dvb/card/dvb_motor.h).
 #include <windows.h>
 
 #include <new>
 
 #include "app/host_text.h"
+#include "cardbase/card_clock.h"
 #include "cardbase/card_object.h"
 #include "cardbase/card_tuning.h"
 #include "cardbase/com_server.h"
 #include "cardbase/reading_feed.h"
+#include "dvb/card/dvb_motor.h"
 #include "dvb/card/helper_link.h"
-#include "dvb/protocol/level_answer.h"
-#include "dvb/protocol/lnb_answer.h"
-#include "dvb/protocol/modcod_answer.h"
-#include "dvb/protocol/network_answer.h"
+#include "dvb/card/helper_words.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/single_cable_words.h"
-#include "dvb/protocol/skew_answer.h"
 #include "dvb/protocol/start_bound.h"
 #include "dvb/protocol/sweep_answer.h"
 
 const char cardDescription[] = "DVB-S/S2 frontend through azimora-dvb";
 
-// Readings come ten a second: the network is asked for about twice a second.
-constexpr int networkQueryEvery = 5;
 // A sweep under way is looked at this often.
 constexpr DWORD sweepLookMs = 400;
 
@@ -55,10 +53,20 @@ public:
                     (address.empty() ? defaultHelperAddress : address.c_str());
         openReadingFeed(feed_, cardName_);
         setCardSweeper(feed_, [this](const SweepPlan& plan, const SweepReport& report) { sweepBand(plan, report); });
-        singleCable_ = singleCableFromSettings(wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE),
-                                               &scrSetting_, &scrRefusal_);
+        const std::string settings = wholeFileText(cardSettingsPath(), FILE_SHARE_READ | FILE_SHARE_WRITE);
+        singleCable_ = singleCableFromSettings(settings, &scrSetting_, &scrRefusal_);
         if (!scrRefusal_.empty()) refuseSingleCable(scrRefusal_);
         else if (singleCable_) noteSingleCable(feed_, &scrSetting_);
+        motor_.motor.settings = dvbMotorSettings(settings);
+        const MotorSettings& motor = motor_.motor.settings;
+        if (!motor.problem.empty()) noteCardLine(feed_, cardMotorLine(cardName_, motor.problem));
+        if (motor.kind != NoMotor || !motor.problem.empty())
+            setCardMotor(feed_, [this](const MotorRequest& request) {
+                EnterCriticalSection(&linkLock_);
+                const std::string words = dvbMotorRequest(motor_, request, cardClockMs(), motorLink());
+                LeaveCriticalSection(&linkLock_);
+                return words;
+            });
     }
 
     // The tuner control interface
@@ -100,12 +108,8 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySignalStatus() override
     {
         latched_ = takeReading(feed_, [this] { return helperReading(); });
-        if (latched_.locked) {
-            if (lockedReadings_ % networkQueryEvery == 0) askUserBand();
-            askNetwork();
-        } else {
-            lockedReadings_ = 0;
-        }
+        if (latched_.locked && helperWordsDue(words_)) askUserBand();
+        askHelperNetwork(words_, latched_.locked, helperCall(), feed_);
         return latched_.locked ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE RefreshSignalReadings() override
@@ -206,10 +210,19 @@ private:
     SignalReading helperReading()
     {
         SignalReading none{false, 0, 0.0f};
+        // No lock until the motor is there (the helper, asked all the same, keeps
+        // the frontend at 18 V meanwhile); then the start that waited for it.
+        bool startNow = false;
+        CardTuning start;
+        EnterCriticalSection(&linkLock_);
+        const bool held = dvbMotorHolds(motor_, cardClockMs(), motorLink(), &startNow, &start);
+        if (startNow)
+            for (const StartCall& each : startCalls(start)) setCallOnLink(each.kind, each.value, &each.call);
+        LeaveCriticalSection(&linkLock_);
         Reply status, refreshed, quality, snr;
         if (!isConnected(link_) || !call(RequestQuerySignalStatus, 0, &status)) return none;
         const bool measured = status.ok || status.reason == "no lock";
-        if (measured) none.level = askLevel();
+        if (measured) none.level = askHelperLevel(words_, helperCall());
         if (!status.ok) {
             none.searchingMs = searchingMsOf(status.reason);
             return none;
@@ -218,85 +231,13 @@ private:
             !call(RequestGetSignalQuality, 0, &quality) || !quality.ok || !quality.hasValue ||
             !call(RequestGetSignalNoiseRatio, 0, &snr) || !snr.ok || !snr.hasValue)
             return none;
-        // Before the reading is published, so that the first one with the lock has its margin.
-        if (lockedReadings_ % networkQueryEvery == 0) {
-            askModcod();
-            askLnbError();
-        }
+        askHelperMargin(words_, helperCall(), feed_);
         SignalReading reading{true, quality.value, static_cast<float>(snr.value) / 1000.0f};
         // A helper that does not say (an older one) leaves the card's own word: no C/N in dB, no refresh.
         reading.unit = readingUnitOf(refreshed.text);
         reading.refreshMs = readingRefreshOf(refreshed.text);
         reading.level = none.level;
-        return reading;
-    }
-
-    // The level of the status just read; a helper that does not know the
-    // request (an older one) is not asked again on this link.
-    SignalLevel askLevel()
-    {
-        SignalLevel level;
-        Reply reply;
-        if (!helperTellsLevel_ || !call(RequestQueryLevel, 0, &reply)) return level;
-        if (!reply.ok && reply.reason == "malformed request") helperTellsLevel_ = false;
-        else if (reply.ok) parseLevelAnswer(reply.text, &level);
-        return level;
-    }
-
-    // Asked as the network is; a helper that does not know the request is
-    // not asked again on this link, and the page has no margin from it.
-    void askModcod()
-    {
-        if (!helperTellsModcod_) return;
-        Reply reply;
-        if (!call(RequestQueryModcod, 0, &reply)) return;
-        ModcodAnswer answer;
-        if (!reply.ok) helperTellsModcod_ = false;
-        else if (parseModcodAnswer(reply.text, &answer) && answer.locked)
-            noteMarginWords(feed_, answer.tuner, answer.network);
-    }
-
-    // Asked as the margin's words are, for the page and the record; a helper
-    // that does not know the request (an older one) is not asked again on
-    // this link.
-    void askLnbError()
-    {
-        if (!helperTellsLnbError_) return;
-        Reply reply;
-        if (!call(RequestQueryLnbError, 0, &reply)) return;
-        LnbError error;
-        if (!reply.ok) helperTellsLnbError_ = false;
-        else if (parseLnbAnswer(reply.text, &error)) noteLnbError(feed_, error);
-    }
-
-    // The first locked reading and every few after it; a helper that does
-    // not know the request (an older one) is not asked again on this link.
-    void askNetwork()
-    {
-        if (!helperTellsNetwork_ || lockedReadings_++ % networkQueryEvery != 0) return;
-        Reply reply;
-        if (!call(RequestQueryNetwork, 0, &reply)) return;
-        if (!reply.ok) {
-            helperTellsNetwork_ = false;
-            return;
-        }
-        NetworkReport report;
-        if (!parseNetworkAnswer(reply.text, &report) || report.state != NetworkKnown) return;
-        noteNetwork(feed_, report.identity);
-        askSkew();
-    }
-
-    // With the network: the helper reads its list of transponders, this
-    // card does not. A helper that does not know the request is not asked
-    // again on this link, and the page says the skew cannot be judged.
-    void askSkew()
-    {
-        if (!helperTellsSkew_) return;
-        Reply reply;
-        if (!call(RequestQuerySkew, 0, &reply)) return;
-        SkewChance chance;
-        if (!reply.ok && reply.reason == "malformed request") helperTellsSkew_ = false;
-        else if (reply.ok && parseSkewAnswer(reply.text, &chance)) noteSkewChance(feed_, chance);
+        return held ? none : reading;
     }
 
     // Whether no tune may go out: the single-cable setting refused.
@@ -327,6 +268,11 @@ private:
         if (answer.shared) noteUserBandShared(feed_, userBandSharedText(scrSetting_));
     }
 
+    HelperCall helperCall()
+    {
+        return [this](RequestKind kind, Reply* reply) { return call(kind, 0, reply); };
+    }
+
     // One request and its reply, whole: the program's thread and a sweep's share the link.
     bool call(RequestKind kind, LONG value, Reply* reply)
     {
@@ -340,7 +286,7 @@ private:
     bool connectAndInitialize(DWORD deadline)
     {
         if (!connectLink(link_, deadline)) return false;
-        helperTellsNetwork_ = helperTellsModcod_ = helperTellsLevel_ = helperTellsSkew_ = helperTellsLnbError_ = true;
+        helperWordsNewLink(words_);
         sent_ = CardTuning();  // the helper's session begins with the link
         Reply reply;
         if (!exchange(link_, Request{RequestInitialize, 0}, &reply, deadline) || !reply.ok) {
@@ -390,9 +336,34 @@ private:
         return E_FAIL;
     }
 
+    // The link as the motor's decisions use it, with the link's lock held.
+    DvbMotorLink motorLink()
+    {
+        const auto exchangeOnLink = [this](const Request& request, Reply* reply) {
+            const DWORD deadline = GetTickCount() + callTimeoutMs;
+            if ((!isConnected(link_) && !connectAndInitialize(deadline)) || !exchange(link_, request, reply, deadline))
+                return false;
+            if (reply->ok) sent_ = CardTuning();  // the helper's session forgets its tuning
+            return true;
+        };
+        return {exchangeOnLink,
+                [this](const std::string& words) { noteCardLine(feed_, cardMotorLine(cardName_, words)); }};
+    }
+
+    // A start's completing call turns the dish first where the motor says so: the call returns at once.
+    bool motorTurnsFirst(CardSetCall call, LONG value)
+    {
+        EnterCriticalSection(&linkLock_);
+        CardTuning next = sent_;
+        const bool turns = recordSetCall(next, call, static_cast<int32_t>(value)) &&
+                           dvbMotorTurnsFirst(motor_, programCatalogueLines(), next, cardClockMs(), motorLink());
+        LeaveCriticalSection(&linkLock_);
+        return turns;
+    }
+
     HRESULT tuningCall(RequestKind kind, CardSetCall setCallKind, LONG value)
     {
-        const HRESULT result = setCall(kind, value, &setCallKind);
+        const HRESULT result = motorTurnsFirst(setCallKind, value) ? S_OK : setCall(kind, value, &setCallKind);
         if (SUCCEEDED(result)) noteSetCall(feed_, setCallKind, value);
         return result;
     }
@@ -402,18 +373,14 @@ private:
     ReadingFeed feed_;
     SignalReading latched_{false, 0, 0.0f};
     SignalReading readings_{false, 0, 0.0f};
-    bool helperTellsNetwork_ = true;
-    bool helperTellsModcod_ = true;
-    bool helperTellsLevel_ = true;
-    bool helperTellsSkew_ = true;
-    bool helperTellsLnbError_ = true;
-    unsigned lockedReadings_ = 0;
-    CardTuning sent_;  // the set calls this link's session has had
+    HelperWords words_;  // what this link's helper tells besides the calls
+    CardTuning sent_;    // the set calls this link's session has had
     std::string cardName_;
     bool singleCable_ = false;  // dvbcard.ini has a line scr=
     SingleCableSetting scrSetting_;
     std::string scrRefusal_;           // why no tune may go out, else ""
     bool scrRefusedByHelper_ = false;  // the helper's refusal, asked again on a new link
+    DvbMotor motor_;                   // guarded by linkLock_: the phone's thread turns it too
 };
 
 HRESULT createCard(REFIID iid, void** object) { return handOutCard(new (std::nothrow) DvbCard(), iid, object); }

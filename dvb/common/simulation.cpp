@@ -238,6 +238,14 @@ static bool parseLine(const std::vector<std::string>& words, Simulation* simulat
     if (first == "stream" || first == "nit" || first == "entry") return parseStreamLine(words, simulation, problem);
     if (first == "personality" || first == "acquisition" || first == "search" || first == "rolloff" || first == "name")
         return parseChipLine(words, simulation, problem);
+    // The sky's satellites are its carriers: a motorised dish takes no others.
+    const bool ownCarriers = first == "carrier" || first == "scr-device" || first == "scr-neighbour";
+    if ((ownCarriers && simulation->sky.present) ||
+        (first == "motor" && (!simulation->installation.carriers.empty() || simulation->scr.present))) {
+        *problem = "a motor line's dish sees the catalogue's satellites: no carrier or scr lines beside it";
+        return false;
+    }
+    if (isSkyLine(first)) return parseSkyLine(words, &simulation->sky, problem);
     if (first == "lnb" || first == "carrier" || first == "fault")
         return parseInstallationLine(words, &simulation->installation, problem);
     if (first == "scr-device" || first == "scr-neighbour") {

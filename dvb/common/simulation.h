@@ -121,6 +121,8 @@
 //                    the first command the device hears
 // Through the device each carrier's PAT gives its own transport stream id:
 // its stream line's, else its downlink in MHz.
+// A motorised dish under the catalogue's satellites (motor, site, diameter
+// and clock lines): simulated_sky.h.
 // The latest timed line whose T has passed applies; before the first one
 // there is no lock. The file is at most simulationFileLimit bytes and holds
 // text only.
@@ -134,6 +136,7 @@
 #include "cardbase/single_cable_device.h"
 #include "dvb/common/driver_statistics.h"
 #include "dvb/common/simulated_installation.h"
+#include "dvb/common/simulated_sky.h"
 
 constexpr size_t simulationFileLimit = 65536;
 
@@ -202,11 +205,14 @@ struct Simulation {
     std::vector<SimulatedNetworkTable> networkTables;
     SimulatedInstallation installation;
     ScrDeviceSetup scr;
+    SimulatedSky sky;
 };
 
 struct SimulatedSignal {
     bool locked;
     int32_t carrierToNoiseMilliDb;
+    bool hasLevel = false;  // the level at the tuner, where the sky gives it
+    int32_t levelMilliDbm = 0;
 };
 
 // Reads the file's text. False with `error` set to "line N: ..." at the

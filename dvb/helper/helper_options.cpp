@@ -8,110 +8,119 @@
 #include "dvb/helper/typed_tuning.h"
 #include "dvb/protocol/line_protocol.h"
 
+static const char commandUsage[] =
+    "Usage: azimora-dvb [OPTION]...\n"
+    "Serves Azimora's receiver card calls (dvbcard.dll) from a DVB-S/S2 frontend of\n"
+    "this machine, or of another one through dvbv5-daemon, on a loopback TCP port.\n"
+    "\n"
+    "  --adapter N            the DVB adapter (default 0)\n"
+    "  --frontend M           the frontend on that adapter (default 0)\n"
+    "  --server HOST:PORT     use the frontend of the dvbv5-daemon at HOST:PORT\n"
+    "  --listen [HOST:]PORT   where to serve (default 127.0.0.1:47474; loopback unless\n"
+    "                         another address is named; port 0 lets the system choose);\n"
+    "                         an address beyond loopback needs a shared secret\n"
+    "  --secret-file FILE     the shared secret (8 to 64 printable characters, no blanks)\n"
+    "                         that a program must give first; AZIMORA_DVB_SECRET also\n"
+    "                         sets it (prefer an SSH tunnel to opening the port)\n"
+    "  --idle SECONDS         let the frontend go after this long without a request\n"
+    "                         (default 10; lines that are no request do not count)\n"
+    "  --log FILE             append one line per frontend operation to FILE (at 16 MB\n"
+    "                         it becomes FILE.1 and a new FILE is begun)\n"
+    "  --simulate FILE        a simulated frontend instead of a real one (see docs/linux-cards.md)\n"
+    "  --status               print what the frontend is and its lock, C/N and\n"
+    "                         strength once, then end\n"
+    "  --tune ENTRY           with --status: first tune to ENTRY, a transponder as\n"
+    "                         Azimora's keypad takes it (11597V27500, 12245H27500AB),\n"
+    "                         as Azimora would, wait for lock, print its quality and\n"
+    "                         what the stream says of its network and position, the\n"
+    "                         modulation and code rate and the link margin, and let\n"
+    "                         the LNB go\n"
+    "  --modcod MODCOD        with --tune: the modulation and code rate from a\n"
+    "                         listing you trust (S2-8PSK-3/4, S-QPSK-3/4), for the\n"
+    "                         margin where neither the tuner nor the network says\n"
+    "  --point SAT            print where to point a dish at the satellite SAT\n"
+    "                         (19.2E, 0.8W or a name in the catalogue) from the\n"
+    "                         site --site gives, then end: azimuth (true and\n"
+    "                         magnetic), elevation, LNB skew, the local time at\n"
+    "                         which the sun stands at the satellite's azimuth\n"
+    "                         today, the USALS angle\n"
+    "  --site LAT,LON         with --point: the dish's site in degrees, north and\n"
+    "                         east positive (55.75,37.62); with --status --tune:\n"
+    "                         the site the record's pointing figures are for; with\n"
+    "                         --goto, --goto-angle or --arc: the motorised dish's site\n"
+    "  --time TIME            with --point: as at TIME rather than now\n"
+    "                         (2025-06-21T12:00, with +03:00 or Z; else local time)\n"
+    "  --offset DEGREES       with --point: the dish's offset angle (0 for a\n"
+    "                         prime-focus dish), for the tilt of its plate\n"
+    "  --catalogue FILE       with --point, --survey, --goto or --arc: the\n"
+    "                         satellite.ini to find names (and --arc's satellites)\n"
+    "                         in (default: the one Azimora ships)\n"
+    "  --survey SAT|ENTRY     measure every transponder of a satellite, then end:\n"
+    "                         lock the catalogue's transponder for SAT (a name in\n"
+    "                         the catalogue, or its position) or the transponder\n"
+    "                         ENTRY (11362H27500), read the networks' own lists\n"
+    "                         there and measure each transponder they give at the\n"
+    "                         satellite's position; print a line for each, a table\n"
+    "                         and what a pattern of failures means\n"
+    "  --transponders FILE    with --survey: one typed entry a line, measured where\n"
+    "                         no network lists any (or the start does not lock)\n"
+    "  --dwell SECONDS        with --survey: how long each transponder is measured\n"
+    "                         after its lock (default 2; 0.1 to 60)\n"
+    "  --csv FILE             with --survey: its entries in the record's columns\n"
+    "                         (each is an entry of the record too, in\n"
+    "                         $XDG_DATA_HOME/azimora/record.csv); with --sweep: the\n"
+    "                         level at each step; with --arc: a line per satellite\n"
+    "  --switch LETTERS       with --survey: the DiSEqC switch letters (A, B, AA, BA,\n"
+    "                         AB, BB) for transponders that carry none; with --sweep:\n"
+    "                         the switch port to sweep\n"
+    "  --update-catalogue FILE  with --survey: where the catalogue's transponder for\n"
+    "                         the satellite is gone, read FILE as the catalogue and\n"
+    "                         rewrite that satellite's line with the replacement\n"
+    "                         (the old file kept as FILE.bak: satellite.ini.bak)\n"
+    "  --sweep                step the tuner across one band of one polarisation,\n"
+    "                         read the level at each step before any lock, print a\n"
+    "                         picture of the band and one line per peak, then end\n"
+    "  --band low|high        with --sweep: the universal LNB's band (default low)\n"
+    "  --polarisation H|V     with --sweep: default H\n"
+    "  --lnb universal|MHZ    with --sweep: a universal LNB (default) or a single\n"
+    "                         local oscillator (10750, 5150 ...)\n"
+    "  --step MHZ             with --sweep: 1 to 50 (default 2)\n"
+    "  --try                  with --sweep: try to lock each peak at the common symbol\n"
+    "                         rates, and say what locked and its network\n"
+    "  --scr SETTING          through a single-cable device (EN 50494 or EN 50607):\n"
+    "                         en50494,UB,MHZ[,PIN] or en50607,UB,MHZ[,PIN], the user\n"
+    "                         band as printed on the device, its frequency and PIN;\n"
+    "                         with --status --tune, --survey, --sweep or when serving\n"
+    "  --scr-find             with --sweep: ask an EN 50494 device to show its user\n"
+    "                         bands, sweep the cable 950-2150 MHz and print each band\n"
+    "                         found and a suggested scr= line\n";
+static const char exitCodeUsage[] =
+    "  --help                 this text\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
+    "     --status / --point / --help / --sweep done (with --tune: locked; --survey:\n"
+    "     done, a transponder locked), or a motor's command sent (--goto: locked or\n"
+    "     not), or --arc done\n"
+    "  1  the --simulate, --log, --secret-file, --catalogue, --transponders, --csv\n"
+    "     or --update-catalogue file cannot be used (or would not read as Azimora\n"
+    "     reads a catalogue), a --sweep on a frontend that gives no level without a\n"
+    "     lock, or another failure\n"
+    "  2  wrong options (a --listen address beyond loopback without a secret, or a\n"
+    "     --point or --survey satellite or --site that does not read, too), or a\n"
+    "     motor's move refused (below the horizon, beyond the motor's limit): nothing sent\n"
+    "  3  no such adapter or frontend\n"
+    "  4  the frontend is busy: another program has it open\n"
+    "  5  the frontend is not DVB-S/S2\n"
+    "  6  dvbv5-daemon cannot be reached, or the link to it failed\n"
+    "  7  the listening port is taken\n"
+    "  8  no permission to open the frontend\n"
+    "  9  --status --tune: no lock; --survey: no transponder locked\n";
+
 const char* helperUsage()
 {
-    return "Usage: azimora-dvb [OPTION]...\n"
-           "Serves Azimora's receiver card calls (dvbcard.dll) from a DVB-S/S2 frontend of\n"
-           "this machine, or of another one through dvbv5-daemon, on a loopback TCP port.\n"
-           "\n"
-           "  --adapter N            the DVB adapter (default 0)\n"
-           "  --frontend M           the frontend on that adapter (default 0)\n"
-           "  --server HOST:PORT     use the frontend of the dvbv5-daemon at HOST:PORT\n"
-           "  --listen [HOST:]PORT   where to serve (default 127.0.0.1:47474; loopback unless\n"
-           "                         another address is named; port 0 lets the system choose);\n"
-           "                         an address beyond loopback needs a shared secret\n"
-           "  --secret-file FILE     the shared secret (8 to 64 printable characters, no blanks)\n"
-           "                         that a program must give first; AZIMORA_DVB_SECRET also\n"
-           "                         sets it (prefer an SSH tunnel to opening the port)\n"
-           "  --idle SECONDS         let the frontend go after this long without a request\n"
-           "                         (default 10; lines that are no request do not count)\n"
-           "  --log FILE             append one line per frontend operation to FILE (at 16 MB\n"
-           "                         it becomes FILE.1 and a new FILE is begun)\n"
-           "  --simulate FILE        a simulated frontend instead of a real one (see docs/linux-cards.md)\n"
-           "  --status               print what the frontend is and its lock, C/N and\n"
-           "                         strength once, then end\n"
-           "  --tune ENTRY           with --status: first tune to ENTRY, a transponder as\n"
-           "                         Azimora's keypad takes it (11597V27500, 12245H27500AB),\n"
-           "                         as Azimora would, wait for lock, print its quality and\n"
-           "                         what the stream says of its network and position, the\n"
-           "                         modulation and code rate and the link margin, and let\n"
-           "                         the LNB go\n"
-           "  --modcod MODCOD        with --tune: the modulation and code rate from a\n"
-           "                         listing you trust (S2-8PSK-3/4, S-QPSK-3/4), for the\n"
-           "                         margin where neither the tuner nor the network says\n"
-           "  --point SAT            print where to point a dish at the satellite SAT\n"
-           "                         (19.2E, 0.8W or a name in the catalogue) from the\n"
-           "                         site --site gives, then end: azimuth (true and\n"
-           "                         magnetic), elevation, LNB skew, the local time at\n"
-           "                         which the sun stands at the satellite's azimuth\n"
-           "                         today, the USALS angle\n"
-           "  --site LAT,LON         with --point: the dish's site in degrees, north and\n"
-           "                         east positive (55.75,37.62); with --status --tune:\n"
-           "                         the site the record's pointing figures are for\n"
-           "  --time TIME            with --point: as at TIME rather than now\n"
-           "                         (2025-06-21T12:00, with +03:00 or Z; else local time)\n"
-           "  --offset DEGREES       with --point: the dish's offset angle (0 for a\n"
-           "                         prime-focus dish), for the tilt of its plate\n"
-           "  --catalogue FILE       with --point or --survey: the satellite.ini to find\n"
-           "                         names in (default: the one Azimora ships)\n"
-           "  --survey SAT|ENTRY     measure every transponder of a satellite, then end:\n"
-           "                         lock the catalogue's transponder for SAT (a name in\n"
-           "                         the catalogue, or its position) or the transponder\n"
-           "                         ENTRY (11362H27500), read the networks' own lists\n"
-           "                         there and measure each transponder they give at the\n"
-           "                         satellite's position; print a line for each, a table\n"
-           "                         and what a pattern of failures means\n"
-           "  --transponders FILE    with --survey: one typed entry a line, measured where\n"
-           "                         no network lists any (or the start does not lock)\n"
-           "  --dwell SECONDS        with --survey: how long each transponder is measured\n"
-           "                         after its lock (default 2; 0.1 to 60)\n"
-           "  --csv FILE             with --survey: its entries in the record's columns\n"
-           "                         (each is an entry of the record too, in\n"
-           "                         $XDG_DATA_HOME/azimora/record.csv); with --sweep: the\n"
-           "                         level at each step\n"
-           "  --switch LETTERS       with --survey: the DiSEqC switch letters (A, B, AA, BA,\n"
-           "                         AB, BB) for transponders that carry none; with --sweep:\n"
-           "                         the switch port to sweep\n"
-           "  --update-catalogue FILE  with --survey: where the catalogue's transponder for\n"
-           "                         the satellite is gone, read FILE as the catalogue and\n"
-           "                         rewrite that satellite's line with the replacement\n"
-           "                         (the old file kept as FILE.bak: satellite.ini.bak)\n"
-           "  --sweep                step the tuner across one band of one polarisation,\n"
-           "                         read the level at each step before any lock, print a\n"
-           "                         picture of the band and one line per peak, then end\n"
-           "  --band low|high        with --sweep: the universal LNB's band (default low)\n"
-           "  --polarisation H|V     with --sweep: default H\n"
-           "  --lnb universal|MHZ    with --sweep: a universal LNB (default) or a single\n"
-           "                         local oscillator (10750, 5150 ...)\n"
-           "  --step MHZ             with --sweep: 1 to 50 (default 2)\n"
-           "  --try                  with --sweep: try to lock each peak at the common symbol\n"
-           "                         rates, and say what locked and its network\n"
-           "  --scr SETTING          through a single-cable device (EN 50494 or EN 50607):\n"
-           "                         en50494,UB,MHZ[,PIN] or en50607,UB,MHZ[,PIN], the user\n"
-           "                         band as printed on the device, its frequency and PIN;\n"
-           "                         with --status --tune, --survey, --sweep or when serving\n"
-           "  --scr-find             with --sweep: ask an EN 50494 device to show its user\n"
-           "                         bands, sweep the cable 950-2150 MHz and print each band\n"
-           "                         found and a suggested scr= line\n"
-           "  --help                 this text\n"
-           "\n"
-           "Exit codes:\n"
-           "  0  ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the LNB unpowered), or\n"
-           "     --status / --point / --help / --sweep done (with --tune: locked; --survey:\n"
-           "     done, a transponder locked)\n"
-           "  1  the --simulate, --log, --secret-file, --catalogue, --transponders, --csv\n"
-           "     or --update-catalogue file cannot be used (or would not read as Azimora\n"
-           "     reads a catalogue), a --sweep on a frontend that gives no level without a\n"
-           "     lock, or another failure\n"
-           "  2  wrong options (a --listen address beyond loopback without a secret, or a\n"
-           "     --point or --survey satellite or --site that does not read, too)\n"
-           "  3  no such adapter or frontend\n"
-           "  4  the frontend is busy: another program has it open\n"
-           "  5  the frontend is not DVB-S/S2\n"
-           "  6  dvbv5-daemon cannot be reached, or the link to it failed\n"
-           "  7  the listening port is taken\n"
-           "  8  no permission to open the frontend\n"
-           "  9  --status --tune: no lock; --survey: no transponder locked\n";
+    static const std::string usage = std::string(commandUsage) + motorUsage + exitCodeUsage;
+    return usage.c_str();
 }
 
 // An adapter's or a frontend's number, and the idle seconds: 0 to 999.
@@ -215,19 +224,22 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
             name = name.substr(0, equals);
             hasValue = true;
         }
-        const bool takesValue = name == "--adapter" || name == "--frontend" || name == "--server" || name == "--scr" ||
-                                name == "--listen" || name == "--log" || name == "--simulate" ||
-                                name == "--secret-file" || name == "--idle" || name == "--tune" || name == "--point" ||
-                                name == "--site" || name == "--time" || name == "--offset" || name == "--catalogue" ||
-                                name == "--modcod" || name == "--survey" || name == "--transponders" ||
-                                name == "--dwell" || name == "--csv" || name == "--switch" ||
-                                name == "--update-catalogue" || sweepOptionTakesValue(name);
+        const bool takesValue =
+            name == "--adapter" || name == "--frontend" || name == "--server" || name == "--scr" ||
+            name == "--listen" || name == "--log" || name == "--simulate" || name == "--secret-file" ||
+            name == "--idle" || name == "--tune" || name == "--point" || name == "--site" || name == "--time" ||
+            name == "--offset" || name == "--catalogue" || name == "--modcod" || name == "--survey" ||
+            name == "--transponders" || name == "--dwell" || name == "--csv" || name == "--switch" ||
+            name == "--update-catalogue" || sweepOptionTakesValue(name) || motorOptionTakesValue(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
                 return false;
             }
             value = argv[++i];
+        }
+        if (motorOptionTakesTwo(name) && value.find(' ') == std::string::npos && i + 1 < argc) {
+            value += std::string(" ") + argv[++i];
         } else if (!takesValue && hasValue) {
             *error = name + " takes no value";
             return false;
@@ -312,6 +324,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
                 return false;
             }
             parsed.hasSingleCable = true;
+        } else if (isMotorOption(name)) {
+            if (!takeMotorOption(name, value, &parsed.motor, error)) return false;
         } else if (name == "--scr-find") {
             parsed.scrFind = true;
         } else if (name == "--status") {
@@ -327,13 +341,27 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         if (!pointing && name != "--help" && name != "-h") otherOption = name;
         if (pointing && name != "--point" && name != "--site" && name != "--catalogue") pointDetail = name;
     }
-    if (!parsed.point && !parsed.survey && !parsed.cataloguePath.empty()) {
-        *error = "--catalogue goes with --point or --survey";
+    const MotorAction motor = parsed.motor.action;
+    if (!parsed.point && !parsed.survey && motor != ActionGoto && motor != ActionArc && !parsed.cataloguePath.empty()) {
+        *error = "--catalogue goes with --point, --survey, --goto or --arc";
         return false;
     }
+    const std::string motorMismatch =
+        motorOptionsProblem(parsed.motor, parsed.hasSite, parsed.remote, parsed.hasSingleCable,
+                            parsed.status        ? "--status"
+                            : parsed.survey      ? "--survey"
+                            : parsed.sweep.sweep ? "--sweep"
+                            : parsed.point       ? "--point"
+                                                 : "");
+    if (!motorMismatch.empty()) {
+        *error = motorMismatch;
+        return false;
+    }
+    if (motor == ActionArc && sharedDetail == "--csv") sharedDetail.clear();
     if (!checkSweepOptions(parsed.sweep, error)) return false;
     if (!parsed.survey && !parsed.sweep.sweep && !sharedDetail.empty()) {
-        *error = sharedDetail + " goes with --survey or --sweep";
+        *error = sharedDetail +
+                 (sharedDetail == "--csv" ? " goes with --survey, --sweep or --arc" : " goes with --survey or --sweep");
         return false;
     }
     if (parsed.sweep.sweep && (parsed.survey || parsed.status || parsed.point)) {
@@ -365,8 +393,8 @@ bool parseHelperOptions(int argc, const char* const* argv, HelperOptions* option
         *error = pointDetail + " goes with --point";
         return false;
     }
-    if (!parsed.point && !parsed.tune && parsed.hasSite) {
-        *error = "--site goes with --point or --status --tune";
+    if (!parsed.point && !parsed.tune && !motorActionNeedsSite(motor) && parsed.hasSite) {
+        *error = "--site goes with --point, --status --tune, --goto, --goto-angle or --arc";
         return false;
     }
     if (parsed.tune && !parsed.status) {

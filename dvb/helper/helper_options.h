@@ -7,6 +7,7 @@
 #include "cardbase/margin/modcod.h"
 #include "cardbase/pointing/look_angles.h"
 #include "cardbase/single_cable.h"
+#include "dvb/helper/motor/motor_options.h"
 #include "dvb/helper/serve/connection_rules.h"
 #include "dvb/helper/sweep/sweep_options.h"
 
@@ -51,6 +52,7 @@ struct HelperOptions {
     bool hasSingleCable = false;      // --scr: tunes go through a single-cable device
     SingleCableSetting singleCable;
     bool scrFind = false;  // --scr-find (with --sweep): the cable swept for the device's user bands
+    MotorOptions motor;    // a motorised dish's command (--goto, --arc ...), then end
     bool help = false;
 };
 

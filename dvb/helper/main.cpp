@@ -20,6 +20,8 @@
 #include "dvb/helper/frontend/helper_margin.h"
 #include "dvb/helper/frontend/tuned_report.h"
 #include "dvb/helper/helper_record.h"
+#include "dvb/helper/motor/arc_command.h"
+#include "dvb/helper/motor/motor_command.h"
 #include "dvb/helper/point_time.h"
 #include "dvb/helper/serve/connection_rules.h"
 #include "dvb/helper/serve/tcp_listener.h"
@@ -76,11 +78,17 @@ static int startSimulated(const HelperOptions& options, char** argv)
     return ExitFailure;
 }
 
+// A command of its own, which serves no one.
+static bool servesNoOne(const HelperOptions& options)
+{
+    return options.status || options.survey || options.sweep.sweep || options.motor.action != NoAction;
+}
+
 // The secret from --secret-file (its first line) or AZIMORA_DVB_SECRET;
 // ExitOk, or the exit code with the complaint said.
 static int findSecret(const HelperOptions& options, std::string* secret)
 {
-    if (options.status || options.survey || options.sweep.sweep) return ExitOk;  // it serves no one
+    if (servesNoOne(options)) return ExitOk;
     if (!options.secretPath.empty()) {
         std::string text, error;
         if (!readRegularFile(options.secretPath, 4096, &text, &error)) {
@@ -368,7 +376,7 @@ int main(int argc, char** argv)
     // The port first: when it is taken, another azimora-dvb holds the frontend too.
     int listener = -1;
     uint16_t boundPort = 0;
-    if (!options.status && !options.survey && !options.sweep.sweep) {
+    if (!servesNoOne(options)) {
         bool taken = false;
         listener = listenOn(options.listenHost, options.listenPort, &taken, &error, &boundPort);
         if (listener < 0) {
@@ -388,6 +396,11 @@ int main(int argc, char** argv)
         } else if (options.sweep.sweep) {
             code = onOwnWorker(options, device, log,
                                [&](FrontendWorker& worker) { return runSweep(options, worker, &stopRequested); });
+        } else if (options.motor.action != NoAction) {
+            code = onOwnWorker(options, device, log, [&](FrontendWorker& worker) {
+                return options.motor.action == ActionArc ? runArcCommand(options, worker, &stopRequested)
+                                                         : runMotorCommand(options, worker, &stopRequested);
+            });
         } else if (options.tune) {
             code = tuneAndReport(options, device, log);
         } else if (options.status) {

@@ -27,6 +27,7 @@ static const char* const requestNames[requestKindCount] = {
     "QueryUserBand",
     "QuerySkew",
     "QueryLnbError",
+    "Motor",
 };
 
 static const char* requestName(RequestKind kind)
@@ -40,7 +41,10 @@ bool requestTakesValue(RequestKind kind)
            kind == RequestSweepPeak || kind == RequestSweepPeakName;
 }
 
-bool requestTakesWords(RequestKind kind) { return kind == RequestSweep || kind == RequestSingleCable; }
+bool requestTakesWords(RequestKind kind)
+{
+    return kind == RequestSweep || kind == RequestSingleCable || kind == RequestMotor;
+}
 
 std::string formatRequest(const Request& request)
 {

@@ -3,6 +3,7 @@
 //   request  NAME [VALUE]      "SetPolarity 0", "QuerySignalStatus"
 //            Sweep WORDS       "Sweep band=low pol=H switch= lnb=universal step=2 try=0"
 //            SingleCable WORDS "SingleCable en50494,1,1210" (single_cable_words.h)
+//            Motor WORDS       "Motor command=E0316EE155 travel=15500" (motor_words.h)
 //   reply    ok [VALUE]        "ok", "ok 55"
 //            ok WORDS          "ok network reading" (for QueryNetwork, QueryModcod, QueryLevel,
 //                              QuerySkew and QueryLnbError)
@@ -50,13 +51,15 @@ enum RequestKind : uint8_t {
     // The helper's own: whether the LNB's turn can be judged on the transponder tuned (skew_answer.h).
     RequestQuerySkew,
     RequestQueryLnbError,  // the helper's own: the LNB's own error, as the driver's found frequency shows it
+    // The helper's own: a positioner's command (motor_words.h).
+    RequestMotor,
 };
-constexpr int requestKindCount = 24;
+constexpr int requestKindCount = 25;
 
 struct Request {
     RequestKind kind;
     int32_t value;        // for the set calls and the sweep's lines
-    std::string words{};  // for Sweep and SingleCable: printable ASCII without a blank at either end
+    std::string words{};  // for Sweep, SingleCable and Motor: printable ASCII without a blank at either end
 };
 
 bool requestTakesValue(RequestKind kind);

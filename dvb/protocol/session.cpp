@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dvb/protocol/level_answer.h"
+#include "dvb/protocol/motor_words.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/single_cable_words.h"
@@ -118,6 +119,17 @@ Reply handleRequest(Session& session, const Request& request, FrontendPort& fron
         if (!reason.empty()) return failReply(reason);
         session.singleCable = true;
         session.singleCableSetting = setting;
+        return okReply();
+    }
+    case RequestMotor: {
+        MotorCommand command;
+        uint32_t travelMs = 0;
+        std::string reason;
+        if (!parseMotorRequestWords(request.words, &command, &travelMs, &reason)) return failReply(reason);
+        // The dish turns: nothing measured before counts, and the next start sends its six again.
+        session.tuned = session.hasStatus = session.hasReadings = false;
+        session.tuning = CardTuning();
+        if (!frontend.motor(command, travelMs, &reason)) return failReply(reason);
         return okReply();
     }
     case RequestQueryUserBand: {

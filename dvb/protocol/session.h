@@ -17,13 +17,15 @@
 // sweep's lines read it (sweep_answer.h). SingleCable, any time after
 // Initialize, makes the connection's later tunes go through a single-cable
 // device, and QueryUserBand says whether another receiver took its user
-// band (single_cable_words.h). A call out of that order is refused and
-// changes nothing.
+// band (single_cable_words.h). Motor, any time after Initialize, sends a
+// positioner's command and forgets the tuning, as Sweep does
+// (motor_words.h). A call out of that order is refused and changes nothing.
 #pragma once
 #include <deque>
 #include <string>
 
 #include "cardbase/card_tuning.h"
+#include "cardbase/motor/motor_commands.h"
 #include "cardbase/network/network_watch.h"
 #include "cardbase/signal_scale.h"
 #include "cardbase/single_cable.h"
@@ -58,6 +60,12 @@ public:
     virtual std::string singleCableRefusal() { return ""; }
     // "another receiver uses user band 1" since the latest tune, else "".
     virtual std::string userBandNote() { return ""; }
+    // A positioner's command with its steps (motor_words.h); false with a reason.
+    virtual bool motor(const MotorCommand&, uint32_t, std::string* reason)
+    {
+        *reason = "this frontend cannot turn a motor";
+        return false;
+    }
 };
 
 struct Session {

@@ -8,7 +8,9 @@
 // gives sections only while the frontend is locked. Every other file goes
 // to the real calls.
 // AZIMORA_DVB_SIMULATE_TRACE names a file that gets one line per request
-// reaching the simulated hardware. A simulated cx24116 also has its module
+// reaching the simulated hardware. A simulation with a motor line has a
+// sky (sky_frontend.h) of the catalogue Azimora ships, kept from open to
+// open while the file's sky stays the same: the motor stays where it turned. A simulated cx24116 also has its module
 // parameter, /sys/module/cx24116/parameters/esno_snr.
 #include <atomic>
 #include <cerrno>
@@ -27,6 +29,7 @@
 #include "dvb/common/regular_file.h"
 #include "dvb/simulated/kernel_demux.h"
 #include "dvb/simulated/kernel_frontend.h"
+#include "dvb/simulated/sky_frontend.h"
 
 extern "C" {
 int ioctl(int fd, unsigned long request, ...);
@@ -42,6 +45,7 @@ static const char demuxPath[] = "/dev/dvb/adapter0/demux0";
 
 static std::mutex deviceLock;
 static SimulatedFrontend* openFrontend = nullptr;
+static std::shared_ptr<SkyFrontend> keptSky;
 static int openFd = -1;
 static size_t tracedLines = 0;
 // The demux's opens by descriptor; a count read without the lock, so that
@@ -63,6 +67,10 @@ static uint64_t monotonicMs()
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
+
+// The catalogue Azimora ships (resources/satellite.ini), built in: the sky's satellites.
+extern const unsigned char builtInCatalogue[];
+extern const size_t builtInCatalogueSize;
 
 static bool readSimulation(Simulation* simulation)
 {
@@ -104,6 +112,13 @@ static int openDevice(int flags)
     const int fd = realCall<OpenCall>("open")("/dev/null", (flags & O_ACCMODE) | O_CLOEXEC);
     if (fd < 0) return -1;
     openFrontend = new SimulatedFrontend(newSimulatedFrontend(simulation, monotonicMs()));
+    if (simulation.sky.present) {
+        if (!keptSky || !sameSky(*keptSky, simulation.sky))
+            keptSky = newSkyFrontend(simulation.sky,
+                                     std::string(reinterpret_cast<const char*>(builtInCatalogue), builtInCatalogueSize),
+                                     monotonicMs());
+        openFrontend->sky = keptSky;
+    }
     openFd = fd;
     tracedLines = 0;
     return fd;
@@ -249,7 +264,8 @@ static ssize_t readDemux(int fd, void* buffer, size_t size, uint32_t* dueInMs, b
     *waits = !(realFcntl(fd, F_GETFL) & O_NONBLOCK);
     const uint64_t now = monotonicMs();
     const bool locked = openFrontend && simulatedFrontendLocked(*openFrontend, now);
-    if (openFrontend)
+    if (openFrontend && openFrontend->sky) followSky(*found->second, *openFrontend->sky);
+    else if (openFrontend)
         followCarrier(*found->second, openFrontend->simulation, simulatedLockedCarrier(*openFrontend, now));
     return simulatedDemuxRead(*found->second, locked, static_cast<uint8_t*>(buffer), size, now, dueInMs);
 }

@@ -4,6 +4,7 @@
 
 #include "dvb/common/found_frequency.h"
 #include "dvb/simulated/simulated_cable.h"
+#include "dvb/simulated/sky_frontend.h"
 
 uint32_t kernelSystemOf(SimulatedSystem system)
 {
@@ -138,8 +139,21 @@ static SimulatedSignal carrierSignal(const SimulatedFrontend& frontend, uint64_t
     return SimulatedSignal{true, carrier.carrierToNoiseMilliDb};
 }
 
+// Under a sky: what the sky gives where the motor points, where the tune
+// suits the transponder (the simulation's one kind) and has had its time.
+static SimulatedSignal signalUnderSky(const SimulatedFrontend& frontend, uint64_t nowMs)
+{
+    SimulatedSignal signal = skySignalNow(frontend, nowMs);
+    if (signal.locked && (!lockable(frontend) || nowMs - frontend.searchedAtMs < frontend.simulation.acquisitionMs)) {
+        signal.locked = false;
+        signal.carrierToNoiseMilliDb = 0;
+    }
+    return signal;
+}
+
 SimulatedSignal simulatedSignalNow(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
+    if (frontend.sky) return signalUnderSky(frontend, nowMs);
     if (frontend.simulation.installation.present) return carrierSignal(frontend, nowMs);
     if (!frontend.tuned || !lockable(frontend)) return SimulatedSignal{false, 0};
     if (nowMs - frontend.searchedAtMs < frontend.simulation.acquisitionMs) return SimulatedSignal{false, 0};
@@ -155,6 +169,7 @@ bool simulatedFrontendLocked(const SimulatedFrontend& frontend, uint64_t nowMs)
 
 int simulatedLockedCarrier(const SimulatedFrontend& frontend, uint64_t nowMs)
 {
+    if (frontend.sky) return -1;
     if (!frontend.simulation.installation.present || !simulatedSignalNow(frontend, nowMs).locked) return -1;
     return tunedCarrier(frontend);
 }

@@ -16,11 +16,12 @@ static uint32_t relativeOf(int32_t milliDb)
 }
 
 // Signal strength rises with the C/N: -70 dBm at 0 dB, -85 dBm unlocked;
-// through an installation, the level of the tuned channel, lock or not
+// under a sky, the level it gives; through an installation, the level of the tuned channel, lock or not
 // (band_level.h), or behind a single-cable device what it puts on the cable.
 static int32_t strengthMilliDbm(const SimulatedFrontend& frontend, const SimulatedSignal& signal)
 {
     const SimulatedInstallation& installation = frontend.simulation.installation;
+    if (signal.hasLevel) return signal.levelMilliDbm;
     if (frontend.scr.setup.present)
         return scrLevelMilliDbm(frontend, frontend.tunedFrequencyKHz, frontend.tunedSymbolRate);
     if (installation.present)

@@ -11,6 +11,7 @@
 #include "dvb/simulated/frontend_lock.h"
 #include "dvb/simulated/frontend_statistics.h"
 #include "dvb/simulated/simulated_cable.h"
+#include "dvb/simulated/sky_frontend.h"
 
 const char simulatedFrontendName[] = "Simulated DVB-S/S2 frontend";
 
@@ -253,6 +254,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         const SimulatedSupply before = frontend.lnb.supply;
         frontend.lnb.supply = value == SEC_VOLTAGE_18 ? Supply18 : value == SEC_VOLTAGE_13 ? Supply13 : SupplyOff;
         scrSupplySet(frontend, before, nowMs);
+        if (frontend.sky && frontend.lnb.supply == SupplyOff) skyUnpowered(frontend, nowMs);
         return 0;
     }
     case FE_SET_TONE:
@@ -284,6 +286,7 @@ int simulatedFrontendIoctl(SimulatedFrontend& frontend, unsigned long request, v
         const int port = committedCommandPort(command->msg, command->msg_len);
         if (port >= 0) frontend.lnb.switchPort = port;
         scrMessage(frontend, command->msg, command->msg_len, nowMs);
+        if (frontend.sky) skyHearsMessage(frontend, command->msg, command->msg_len, nowMs);
         return 0;
     }
     case FE_ENABLE_HIGH_LNB_VOLTAGE: return 0;

@@ -4,12 +4,15 @@
 // library above it runs unchanged. Linux headers only; no system calls.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cardbase/single_cable_device.h"
 #include "dvb/common/simulation.h"
 #include "dvb/simulated/simulated_lnb.h"
+
+struct SkyFrontend;
 
 struct SimulatedFrontend {
     Simulation simulation;
@@ -40,6 +43,9 @@ struct SimulatedFrontend {
     uint64_t scrCommandAtMs = 0;     // when the device last heard a command
     bool scrCommandPending = false;  // heard at 18 V, the supply not lowered since
     int scrNeighbourCarrier = -1;    // the carrier another receiver asks for, once chosen
+    // A motorised dish under the catalogue's satellites (sky_frontend.h), for
+    // a simulation with a motor line: kept across opens by whoever opens it.
+    std::shared_ptr<SkyFrontend> sky;
     // With dont-poll: the v5 strength as the latest FE_READ_SIGNAL_STRENGTH measured it.
     bool strengthHeld = false;
     int64_t heldStrengthMilliDb = 0;
@@ -47,7 +53,8 @@ struct SimulatedFrontend {
     // "tone on", "diseqc E0 10 38 FB", "burst A",
     // "tune DVB-S2 auto/auto 1645000 27500000" (the system, the modulation and
     // roll-off, the frequency in kHz, the symbol rate; then " fec 3/4" where
-    // a code rate was named).
+    // a code rate was named); under a sky, what the positioner made of a
+    // message meant for it ("motor moves").
     std::vector<std::string> trace;
 };
 

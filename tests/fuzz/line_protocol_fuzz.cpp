@@ -6,7 +6,9 @@
 // reads (a reading's unit, its level, the sweep's lines, the user band's
 // state, where the skew can be judged and the LNB's error among them); a
 // single-cable setting the helper takes is one the card's request writes
-// so. A tune said to be replaced by a later one of the queue is.
+// so. A tune said to be replaced by a later one of the queue is. A
+// positioner's command reaches the frontend only from a Motor request the
+// card would have written so, and leaves no tuning.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include "dvb/protocol/level_answer.h"
 #include "dvb/protocol/lnb_answer.h"
 #include "dvb/protocol/modcod_answer.h"
+#include "dvb/protocol/motor_words.h"
 #include "dvb/protocol/network_answer.h"
 #include "dvb/protocol/reading_words.h"
 #include "dvb/protocol/session.h"
@@ -27,6 +30,8 @@ namespace {
 struct CountingFrontend : FrontendPort {
     bool opened = false;
     int tunes = 0;
+    int motors = 0;
+    std::string motorWords;  // the latest command's, as the card writes them
     bool open(std::string*) override { return opened = true; }
     bool tune(const CardTuning&, std::string*) override { return ++tunes > 0; }
     bool measure(SignalReading* reading) override
@@ -49,6 +54,13 @@ struct CountingFrontend : FrontendPort {
     }
     std::string singleCableRefusal() override { return tunes % 7 == 3 ? "no device steps here" : ""; }
     std::string userBandNote() override { return tunes % 2 ? "another receiver uses user band 1" : ""; }
+    bool motor(const MotorCommand& command, uint32_t travelMs, std::string* reason) override
+    {
+        ++motors;
+        motorWords = motorRequestWords(command, travelMs);
+        *reason = "no positioner here";
+        return tunes % 3 != 1;
+    }
     ModcodAnswer modcod() override
     {
         ModcodAnswer answer;
@@ -152,6 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
 
         const int tunesBefore = frontend.tunes;
+        const int motorsBefore = frontend.motors;
         const Session before = session;
         const Reply reply = handleLine(session, line, frontend);
         // A setting taken came in a request of its own, and the card's request writes it back.
@@ -164,6 +177,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::string reason;
             check(parseSingleCable(singleCableRequest(session.singleCableSetting).words, &back, &reason) &&
                   singleCableSettingText(back, true) == singleCableSettingText(session.singleCableSetting, true));
+        }
+        // A command reached the positioner only as the card writes it, and the start is forgotten.
+        if (frontend.motors != motorsBefore) {
+            Request asked;
+            check(parseRequest(line.text, &asked) && asked.kind == RequestMotor &&
+                  formatRequest(Request{RequestMotor, 0, frontend.motorWords}) == line.text);
+            check(frontend.motors == motorsBefore + 1 && !session.tuned);
         }
         const std::string text = formatReply(reply);
         Reply back;

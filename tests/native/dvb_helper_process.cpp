@@ -90,8 +90,11 @@ static pid_t spawnHelper(const std::vector<std::string>& arguments, const Helper
     std::vector<char*> envp;
     for (std::string& setting : settings) envp.push_back(&setting[0]);
     envp.push_back(nullptr);
+    const std::string inputPath = files.folder + "/input.txt";
+    std::ofstream(inputPath) << surroundings.input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, inputPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, files.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;

@@ -24,11 +24,13 @@ struct HelperResult {
     std::string output;  // stdout and stderr
 };
 
-// More for the helper's environment ("AZIMORA_DVB_SECRET=..."), and a
-// file size limit in the shell's blocks (-1: none).
+// More for the helper's environment ("AZIMORA_DVB_SECRET=..."), a file
+// size limit in the shell's blocks (-1: none), and what it reads from its
+// standard input (never the test's own terminal).
 struct HelperSurroundings {
     std::vector<std::string> environment;
     int fileSizeLimit = -1;
+    std::string input{};
 };
 
 // Runs azimora-dvb with these arguments until it ends (at most 20 s).

@@ -49,7 +49,7 @@ TEST(DvbPoint, OptionsGoTogether)
     const Case cases[] = {
         {{"--point", "19.2E"},
          "--point needs --site LAT,LON: the dish's site in degrees, north and east positive, such as 55.75,37.62"},
-        {{"--site", "1,2"}, "--site goes with --point or --status --tune"},
+        {{"--site", "1,2"}, "--site goes with --point, --status --tune, --goto, --goto-angle or --arc"},
         {{"--time", "2026-01-15T11:00Z"}, "--time goes with --point"},
         {{"--point", "19.2E", "--site", "1,2", "--status"},
          "--point goes with --site, --time, --offset and --catalogue only, not with --status"},

@@ -190,7 +190,7 @@ TEST(DvbSurvey, OptionsThatDoNotGoTogetherOrDoNotReadAreRefused)
         {{"--survey", "HotBird", "--switch", "C"}, "--switch wants the DiSEqC letters"},
         {{"--survey", "11034X27500"}, "--survey wants a transponder as Azimora's keypad takes it"},
         {{"--transponders", "x.txt"}, "--transponders goes with --survey"},
-        {{"--catalogue", "satellite.ini"}, "--catalogue goes with --point or --survey"},
+        {{"--catalogue", "satellite.ini"}, "--catalogue goes with --point, --survey, --goto or --arc"},
         {{"--survey", "HotBird", "--status"}, "--survey goes without --status"},
         {{"--survey", "HotBird", "--catalogue", "a.ini", "--update-catalogue", "b.ini"}, "leave out --catalogue"},
     };

@@ -189,7 +189,7 @@ void FrontendWorker::run()
             continue;
         }
         if (quitting_) break;
-        if (!tuned_) {
+        if (!tuned_ || motorHold_) {
             wake_.wait(hold);
             continue;
         }
@@ -221,6 +221,12 @@ void FrontendWorker::execute(const Command& command, WorkerOutcome* outcome)
         outcome->ok = true;
         break;
     case CommandSweep: carryOutSweep(command.sweep, outcome); break;
+    case CommandMotor: carryOutMotor(command.motor, outcome); break;
+    case CommandRead:
+        if (tuned_ && !motorHold_) takeReading();
+        outcome->ok = tuned_ && !motorHold_;
+        break;
+    case CommandResume: resumeTune(outcome); break;
     }
 }
 
@@ -250,6 +256,7 @@ void FrontendWorker::carryOutOpen(WorkerOutcome* outcome)
 void FrontendWorker::carryOutRelease()
 {
     tuned_ = false;
+    motorHold_ = false;
     restartNetworkReader(network_, device_);
     {
         std::lock_guard<std::mutex> hold(mutex_);

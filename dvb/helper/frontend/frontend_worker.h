@@ -16,7 +16,9 @@
 // device (worker_single_cable.cpp) it carries out the device's steps, says
 // the command once more where no lock came in the driver's time, watches
 // the stream for another receiver on the user band while locked, and frees
-// the band when the frontend is let go.
+// the band when the frontend is let go. A motorised dish's positioner gets
+// its command with its own steps (worker_motor.cpp): no tone, 18 V, the
+// command once, and the frontend left untuned, at 18 V, until the next tune.
 // Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
@@ -32,6 +34,7 @@
 #include "cardbase/card_tuning.h"
 #include "cardbase/lnb_error.h"
 #include "cardbase/margin/link_margin.h"
+#include "cardbase/motor/motor_commands.h"
 #include "cardbase/reading_pace.h"
 #include "cardbase/signal_scale.h"
 #include "cardbase/sweep/sweep_result.h"
@@ -127,6 +130,8 @@ public:
     // while locked, for a survey (LatestReading::lists).
     Pending startTune(const CardTuning& tuning, bool gatherLists = false);
     WorkerOutcome outcomeOf(const Pending& pending);
+    // Waits at most `ms` for the command to be done; whether it is.
+    bool waitDone(const Pending& pending, uint32_t ms);
     // Gives up on a command: one that has not begun never will.
     void withdraw(const Pending& pending);
     // Called on the worker's thread each time a command is done (set it
@@ -151,13 +156,34 @@ public:
     Pending startUserBandSweep(const SweepPlan& plan);
     SweepStatus sweepStatus();
 
+    // A positioner's command: the tone off, 18 V, the lead and the command
+    // once; then nothing more is sent and nothing read, so that 18 V stays
+    // (the motor turns faster on it), until the next tune, or until the
+    // tune the motor interrupted is taken up again (resumeAfterMotor).
+    // Refused behind dvbv5-daemon.
+    Pending startMotor(const MotorCommand& command);
+    // The motor is there: the tuned transponder's supply and tone back,
+    // and its search sent again; at most `waitMs`.
+    WorkerOutcome resumeAfterMotor(uint32_t waitMs);
+    // A reading taken now on the worker's thread, for one who reads when it
+    // asks (the arc check); the latest reading, at most `waitMs` later.
+    LatestReading readNow(uint32_t waitMs);
+
     // Drops every command not begun, lets the frontend go and ends the
     // thread; a tune under way stops at its next step. False when the
     // thread did not end within `waitMs` (a frontend call that never returns).
     bool stop(uint32_t waitMs);
 
 private:
-    enum CommandKind : uint8_t { CommandOpen, CommandTune, CommandRelease, CommandSweep };
+    enum CommandKind : uint8_t {
+        CommandOpen,
+        CommandTune,
+        CommandRelease,
+        CommandSweep,
+        CommandMotor,
+        CommandRead,
+        CommandResume
+    };
     struct Command {
         CommandKind kind;
         CardTuning tuning;
@@ -166,6 +192,7 @@ private:
         SweepPlan sweep{};
         SingleCableUse singleCable{};
         bool showUserBands = false;
+        MotorCommand motor{};
     };
 
     void run();
@@ -185,6 +212,8 @@ private:
     bool tuneSweepStep(const CardTuning& tuning, const FrontendAbilities& abilities, std::string* reason);
     TuningSequence sweepStart(const SweepPlan& plan, const FrontendAbilities& abilities);
     void carryOutSweep(const SweepPlan& plan, WorkerOutcome* outcome);
+    void carryOutMotor(const MotorCommand& command, WorkerOutcome* outcome);
+    void resumeTune(WorkerOutcome* outcome);
     SweepCall sweepStep(const SweepPlan& plan, int32_t frequencyMHz, const FrontendAbilities& abilities,
                         SignalLevel* level, std::string* reason);
     void updateSweep(const SweepStatus& status);
@@ -220,6 +249,7 @@ private:
     CardTuning tuning_;           // the program's values behind sequence_
     bool foundDiffered_ = false;  // since the open: the driver gave back another frequency than asked
     bool tuned_ = false;
+    bool motorHold_ = false;  // a positioner's command went out since the tune: nothing sent or read
     DeliverySearch search_;
     FigureMemory figureMemory_;
     int lastLock_ = -1;

@@ -22,6 +22,7 @@ static std::string stepFailure(const SequenceStep& step)
 void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome)
 {
     tuned_ = false;
+    motorHold_ = false;
     restartNetworkReader(network_, device_);
     {
         std::lock_guard<std::mutex> hold(mutex_);

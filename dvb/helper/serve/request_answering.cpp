@@ -1,6 +1,7 @@
 #include "dvb/helper/serve/request_answering.h"
 
 #include "cardbase/reading_pace.h"
+#include "dvb/protocol/motor_words.h"
 #include "dvb/protocol/shared_secret.h"
 
 static SingleCableUse singleCableOf(const Session& session)
@@ -34,6 +35,7 @@ public:
     SweepStatus sweepStatus() override { return frontend_.sweepStatus(); }
     std::string singleCableRefusal() override { return frontend_.singleCableRefusal(); }
     std::string userBandNote() override { return frontend_.userBandNote(); }
+    bool motor(const MotorCommand&, uint32_t, std::string* reason) override { return answer(reason); }
 
 private:
     bool answer(std::string* reason)
@@ -82,11 +84,26 @@ static bool finishCall(Server& server, Connection& connection, uint64_t nowMs)
     const ReadLine line = connection.requests.front();
     connection.requests.pop_front();
     Request request;
-    if (parseRequest(line.text, &request) && request.kind == RequestInitialize) noteOpened(server.hold, ok);
+    const bool parsed = parseRequest(line.text, &request);
+    if (parsed && request.kind == RequestInitialize) noteOpened(server.hold, ok);
     AnsweredFrontend answered(server.frontend, ok, reason);
     queueReply(connection, handleLine(connection.session, line, answered));
     connection.lastRequestMs = nowMs;
+    // While the motor turns the frontend is kept, 18 V on: its idle time counts from the arrival.
+    MotorCommand command;
+    uint32_t travelMs = 0;
+    if (ok && parsed && request.kind == RequestMotor &&
+        parseMotorRequestWords(request.words, &command, &travelMs, nullptr))
+        connection.motorUntilMs = nowMs + travelMs;
     return true;
+}
+
+// A Motor request that reaches the frontend: its command.
+static bool movesMotor(const Session& session, const Request& request, MotorCommand* command)
+{
+    uint32_t travelMs = 0;
+    return request.kind == RequestMotor && session.initialized &&
+           parseMotorRequestWords(request.words, command, &travelMs, nullptr);
 }
 
 void answerRequests(Server& server, Connection& connection, uint64_t nowMs)
@@ -147,7 +164,9 @@ void answerRequests(Server& server, Connection& connection, uint64_t nowMs)
             connection.heldUntilMs = releaseDueMs(server.hold, nowMs);
             break;
         }
-        if ((opens && openNeeded(server.hold)) || tunes) {
+        MotorCommand command;
+        const bool moves = movesMotor(connection.session, request, &command);
+        if ((opens && openNeeded(server.hold)) || tunes || moves) {
             const uint64_t allowed = nextFrontendCallAllowedMs(server.hold, nowMs);
             if (allowed > nowMs) {
                 connection.heldUntilMs = allowed;
@@ -155,6 +174,7 @@ void answerRequests(Server& server, Connection& connection, uint64_t nowMs)
             }
             noteFrontendCall(server.hold, nowMs);
             if (tunes) server.frontend.startTune(tuning, singleCableOf(connection.session));
+            else if (moves) server.frontend.startMotor(command);
             else server.frontend.startOpen();
             connection.calling = true;
             connection.lastRequestMs = nowMs;

@@ -1,5 +1,6 @@
 #include "dvb/helper/serve/served_connection.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -127,4 +128,9 @@ bool sendReplies(Connection& connection)
         connection.replies.erase(0, static_cast<size_t>(sent));
     }
     return true;
+}
+
+uint64_t idleSinceMs(const Connection& connection)
+{
+    return std::max(connection.lastRequestMs, connection.motorUntilMs);
 }

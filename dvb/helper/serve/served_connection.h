@@ -23,6 +23,7 @@ struct Connection {
     uint64_t lastRequestMs = 0;  // its latest well-formed request
     uint64_t heldUntilMs = 0;    // its first request waits until then
     uint64_t lastStatusMs = 0;
+    uint64_t motorUntilMs = 0;  // a motor it sent turns until then: the frontend is kept (18 V on)
     Session session;
     LineReader reader;
     std::deque<ReadLine> requests;
@@ -38,6 +39,9 @@ struct Server {
 };
 
 void queueReply(Connection& connection, const Reply& reply);
+// From when the connection's idle time counts: its latest request, or the
+// estimated arrival of a motor it sent.
+uint64_t idleSinceMs(const Connection& connection);
 // Answered with the reason, then ended once the answer is out.
 void refuse(Connection& connection, const std::string& reason);
 

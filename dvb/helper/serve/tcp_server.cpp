@@ -21,14 +21,14 @@ static uint64_t nextDeadline(const Server& server, const Connection& connection)
     if (answering) deadline = connection.calling ? server.frontend.callDeadlineMs() : connection.heldUntilMs;
     if (!connection.admitted) deadline = std::min(deadline, connection.openedMs + secretWaitMs);
     if (connection.holder && !connection.calling)
-        deadline = std::min(deadline, connection.lastRequestMs + server.settings.idleMs);
+        deadline = std::min(deadline, idleSinceMs(connection) + server.settings.idleMs);
     return deadline;
 }
 
 static void checkTimes(Server& server, Connection& connection, uint64_t nowMs)
 {
     if (!connection.admitted && nowMs >= connection.openedMs + secretWaitMs) endConnection(server, connection, nowMs);
-    else if (connection.holder && !connection.calling && nowMs >= connection.lastRequestMs + server.settings.idleMs)
+    else if (connection.holder && !connection.calling && nowMs >= idleSinceMs(connection) + server.settings.idleMs)
         endConnection(server, connection, nowMs);
 }
 

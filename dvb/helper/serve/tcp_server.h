@@ -29,6 +29,8 @@ public:
     virtual ~ServedFrontend() = default;
     virtual void startOpen() = 0;
     virtual void startTune(const CardTuning& tuning, const SingleCableUse& singleCable) = 0;
+    // A positioner's command with its steps, answered as a tune is.
+    virtual void startMotor(const MotorCommand& command) = 0;
     // The answer to the call started latest, once it has one: its outcome,
     // or past its bound a failure the program reports (a call that has not
     // begun by then never does).

@@ -37,6 +37,16 @@ void WorkerFrontend::startTune(const CardTuning& tuning, const SingleCableUse& s
     deadlineMs_ = monotonicMs() + bound;
 }
 
+// The command's steps: a few frontend calls and the lead.
+static constexpr uint32_t motorBoundMs = 10000;
+
+void WorkerFrontend::startMotor(const MotorCommand& command)
+{
+    call_ = worker_.startMotor(command);
+    opening_ = false;
+    deadlineMs_ = monotonicMs() + motorBoundMs;
+}
+
 bool WorkerFrontend::callAnswer(uint64_t nowMs, bool* ok, std::string* reason)
 {
     if (!call_) {

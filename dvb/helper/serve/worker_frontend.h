@@ -16,6 +16,7 @@ public:
 
     void startOpen() override;
     void startTune(const CardTuning& tuning, const SingleCableUse& singleCable) override;
+    void startMotor(const MotorCommand& command) override;
     bool callAnswer(uint64_t nowMs, bool* ok, std::string* reason) override;
     uint64_t callDeadlineMs() override { return deadlineMs_; }
     void abandonCall() override;
