@@ -83,12 +83,12 @@ TEST(DvbSingleCableHelper, EachStandardLocksTheTransponderAskedInTheOrderAndWind
         EXPECT_EQ("voltage 13", start[4]);
         EXPECT_EQ(0u, start[5].rfind("scr-device: 13 V ", 0)) << start[5];
         EXPECT_EQ(each.tune, start[6]);
-        // The device's windows, as the frontend saw the calls come.
+        // The device's windows, as the frontend saw the calls come: never
+        // early. How late they come depends on the machine's load (the
+        // planned 15 ms and 50 ms are the steps' own, held by their tests).
         EXPECT_GE(millisecondsIn(start[3]), 4) << start[3];
-        EXPECT_LE(millisecondsIn(start[3]), 22) << start[3];
         const int tail = std::atoi(start[5].c_str() + std::string("scr-device: 13 V ").size());
         EXPECT_GE(tail, 2) << start[5];
-        EXPECT_LE(tail, 60) << start[5];
         for (const std::string& line : trace) EXPECT_NE("tone on", line) << each.device;
         // At the end the band freed, then the LNB unpowered.
         const auto freed = std::find_if(trace.rbegin(), trace.rend(), [](const std::string& line) {
