@@ -45,4 +45,4 @@ list(APPEND AZM_RECORD_POSIX_SOURCES cardbase/record/record_files_posix.cpp)
 list(APPEND AZM_SKY_SOURCES cardbase/sky/sky.cpp cardbase/sky/link_budget.cpp cardbase/sky/motor_mount.cpp
   cardbase/sky/motor_sky.cpp cardbase/sky/lnb_drift.cpp)
 list(APPEND AZM_ARC_SOURCES cardbase/motor/arc_check.cpp cardbase/motor/arc_scan.cpp cardbase/motor/arc_fit.cpp
-  cardbase/motor/arc_words.cpp)
+  cardbase/motor/arc_words.cpp cardbase/motor/arc_reference.cpp)

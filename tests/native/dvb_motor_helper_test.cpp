@@ -81,6 +81,7 @@ TEST(DvbMotorHelper, ARefusalSaysWhyWithExitCodeTwoAndNothingReachesTheFrontend)
         {{"--halt", "--store", "3"}, "are two commands: give one"},
         {{"--goto-angle", "10", "--site", "51.5,-0.13", "--status"}, "--goto-angle goes without --status"},
         {{"--drive", "east", "3", "--site", "51.5,-0.13"}, "--site goes with"},
+        {{"--halt", "--reference", "ref.txt"}, "--reference goes with --arc"},
     };
     for (const auto& each : cases) {
         HelperFiles files = helperFiles(skyWith("at 0"));
@@ -173,6 +174,36 @@ TEST(DvbMotorHelper, ArcNamesTheDeclinationSetTooMuchWithTheRecordAndTheCsv)
          at = record.find("arc check: motor ", at + 1))
         ++entries;
     EXPECT_EQ(12u, entries) << record;
+}
+
+// On a real dish the installer's own clear-sky figures are the loss's
+// reference, and stand alone even where a simulator knows better: with
+// three of them, too few satellites have a loss for a verdict.
+TEST(DvbMotorHelper, ArcTakesTheInstallersReferenceAndSaysWhenItIsTooShort)
+{
+    HelperFiles files = helperFiles(skyWith("declination 1.0"));
+    const std::string catalogue = files.folder + "/twelve.ini";
+    std::ofstream(catalogue) << twelveSatellites();
+    const std::string reference = files.folder + "/reference.txt";
+    std::ofstream(reference) << "# peaked by hand\n19.2E 15.0\n13.0E 14.0\n30.0W 12.0\n";
+    HelperResult result = runOnSky(
+        files,
+        {"--arc", "--site", "51.5,-0.13", "--catalogue", catalogue, "--motor-speed", "20", "--reference", reference},
+        "y");
+    ASSERT_EQ(ExitOk, result.exitCode) << result.output;
+    EXPECT_TRUE(says(result, "reference: 3 satellites' clear-sky C/N from " + reference + "\n")) << result.output;
+    EXPECT_TRUE(says(result, "no verdict: 12 satellites measured, 3 with a lock and a clear-sky C/N; at least 8 are "
+                             "needed"))
+        << result.output;
+
+    // A file that does not read: nothing is sent.
+    HelperFiles refused = helperFiles(skyWith("at 0"));
+    std::ofstream(reference) << "19.2E 15.0\nAstra 13.0E 14.0\n";
+    result = runOnSky(refused, {"--arc", "--site", "51.5,-0.13", "--reference", reference});
+    EXPECT_EQ(ExitFailure, result.exitCode) << result.output;
+    EXPECT_TRUE(says(result, "cannot use the reference " + reference + ": line 2 \"Astra 13.0E 14.0\""))
+        << result.output;
+    EXPECT_EQ(0u, linesStartingWith(fileLines(refused.trace), "diseqc")) << result.output;
 }
 
 TEST(DvbMotorHelper, TheLineProtocolsMotorRequestReachesThePositionerOnce)

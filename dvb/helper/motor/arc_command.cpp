@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include "app/wall_clock.h"
+#include "cardbase/motor/arc_reference.h"
 #include "cardbase/motor/arc_words.h"
 #include "cardbase/record/measurement.h"
 #include "cardbase/record/record_files.h"
 #include "cardbase/record/record_store.h"
+#include "dvb/common/regular_file.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend/helper_margin.h"
 #include "dvb/helper/motor/arc_csv.h"
@@ -27,6 +29,8 @@ extern const size_t builtInCatalogueSize;
 // reading or a tune may take before the check goes on without it.
 static constexpr uint32_t answerWaitMs = 600000;
 static constexpr uint32_t readWaitMs = 3000;
+// A line a satellite: far more than any catalogue has.
+static constexpr size_t referenceFileLimit = 65536;
 
 static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 
@@ -139,16 +143,30 @@ static ArcReading arcReadingOf(const LatestReading& latest)
     return reading;
 }
 
-// Each satellite's clear-sky C/N, where the helper knows the sky.
-static void addReferences(const HelperOptions& options, std::vector<ArcSatellite>& satellites)
+// Each satellite's clear-sky C/N: what --reference gives (the installer's
+// own figures, which stand alone, also on a simulated sky), else where the
+// helper knows the sky; false when that file cannot be used.
+static bool addReferences(const HelperOptions& options, std::vector<ArcSatellite>& satellites)
 {
+    const std::string& path = options.motor.referencePath;
     SimulatedSky sky;
-    if (!simulatedSkyOf(options.simulatePath, &sky)) return;
-    const MotorSky dish =
-        simulatedMotorSky(sky, std::string(reinterpret_cast<const char*>(builtInCatalogue), builtInCatalogueSize));
-    for (ArcSatellite& satellite : satellites)
-        satellite.clearSkyCnDb = skyClearCarrierToNoiseDb(dish, satellite.longitudeDeg, satellite.frequencyMHz,
-                                                          satellite.polarization, satellite.symbolRate);
+    if (path.empty() && simulatedSkyOf(options.simulatePath, &sky)) {
+        const MotorSky dish =
+            simulatedMotorSky(sky, std::string(reinterpret_cast<const char*>(builtInCatalogue), builtInCatalogueSize));
+        for (ArcSatellite& satellite : satellites)
+            satellite.clearSkyCnDb = skyClearCarrierToNoiseDb(dish, satellite.longitudeDeg, satellite.frequencyMHz,
+                                                              satellite.polarization, satellite.symbolRate);
+    }
+    if (path.empty()) return true;
+    std::string text, error;
+    std::vector<ArcReference> references;
+    if (!readRegularFile(path, referenceFileLimit, &text, &error) || !parseArcReferences(text, &references, &error)) {
+        complain("cannot use the reference " + path + ": " + error);
+        return false;
+    }
+    say("reference: " + std::to_string(applyArcReferences(references, satellites)) +
+        " satellites' clear-sky C/N from " + path);
+    return true;
 }
 
 static ArcOptions arcOptionsOf(const HelperOptions& options)
@@ -220,7 +238,7 @@ int runArcCommand(const HelperOptions& options, FrontendWorker& worker, volatile
     std::string catalogue;
     if (!motorCatalogueText(options, &catalogue)) return ExitFailure;
     std::vector<ArcSatellite> satellites = arcSatellitesFrom(catalogueLines(catalogue));
-    addReferences(options, satellites);
+    if (!addReferences(options, satellites)) return ExitFailure;
     const ArcOptions arc = arcOptionsOf(options);
     const std::vector<ArcPoint> plan = arcPlan(satellites, arc);
     const WorkerOutcome opened = worker.open(openWaitMs);

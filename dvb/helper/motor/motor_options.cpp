@@ -27,10 +27,14 @@ const char motorUsage[] = "  --goto SAT             turn a USALS motor to the sa
                           "                         and its loss, and say which of the mount's adjustments\n"
                           "                         is off, which way and by how much\n"
                           "  --from ANGLE --to ANGLE  with --arc: only the satellites between these motor\n"
-                          "                         angles (east positive)\n";
+                          "                         angles (east positive)\n"
+                          "  --reference FILE       with --arc: each satellite's C/N in clear sky with the\n"
+                          "                         dish peaked on it, a line each (19.2E 15.2); without\n"
+                          "                         it a real dish's satellites count along the arc only\n";
 
-static const char* const valueOptions[] = {"--goto",        "--goto-angle",  "--drive",       "--limit", "--store",
-                                           "--goto-stored", "--motor-limit", "--motor-speed", "--from",  "--to"};
+static const char* const valueOptions[] = {"--goto",  "--goto-angle",  "--drive",       "--limit",
+                                           "--store", "--goto-stored", "--motor-limit", "--motor-speed",
+                                           "--from",  "--to",          "--reference"};
 
 bool motorOptionTakesValue(const std::string& name)
 {
@@ -126,6 +130,15 @@ bool takeMotorOption(const std::string& name, const std::string& value, MotorOpt
         options->lastOne = name;
         return read;
     }
+    if (name == "--reference") {
+        if (value.empty()) {
+            *error = "--reference needs a file: each satellite's clear-sky C/N, a line each (19.2E 15.2)";
+            return false;
+        }
+        options->referencePath = value;
+        options->lastOne = name;
+        return true;
+    }
     if (name == "--from" || name == "--to") {
         const bool from = name == "--from";
         if (!signedDegrees(value, from ? &options->fromDeg : &options->toDeg)) {
@@ -147,6 +160,7 @@ bool motorActionNeedsSite(MotorAction action)
 std::string motorOptionsProblem(const MotorOptions& options, bool hasSite, bool remote, bool singleCable,
                                 const std::string& otherCommand)
 {
+    if (!options.referencePath.empty() && options.action != ActionArc) return "--reference goes with --arc";
     if (options.action == NoAction)
         return options.lastOne.empty() ? "" : options.lastOne + " goes with a motor's command (--goto, --arc ...)";
     const std::string& name = options.actionName;

@@ -35,7 +35,8 @@ struct MotorOptions {
     double speedDegPerS = defaultMotorSpeedDegPerS;
     bool hasFrom = false, hasTo = false;  // --arc's range: motor angles, east positive
     double fromDeg = 0.0, toDeg = 0.0;
-    std::string lastOne;  // the latest option given that goes with a motor action only
+    std::string referencePath;  // --arc --reference FILE: each satellite's clear-sky C/N (arc_reference.h)
+    std::string lastOne;        // the latest option given that goes with a motor action only
 };
 
 // Whether the option is one of the motor's, whether it takes a value, and
