@@ -202,6 +202,7 @@ private:
     void execute(const Command& command, WorkerOutcome* outcome);
     void carryOutOpen(WorkerOutcome* outcome);
     void carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome);
+    bool forgetTheStream(WorkerOutcome* outcome);
     void carryOutRelease();
     bool runSteps(const TuningSequence& sequence, WorkerOutcome* outcome);
     bool runStepList(const std::vector<SequenceStep>& steps, WorkerOutcome* outcome);

@@ -19,19 +19,24 @@ static std::string stepFailure(const SequenceStep& step)
     return "refused";
 }
 
-void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome)
+// Before the dish or the tuner moves: what the stream said, and the latest
+// reading, belong to where it was. False when there is no frontend to move.
+bool FrontendWorker::forgetTheStream(WorkerOutcome* outcome)
 {
-    tuned_ = false;
-    motorHold_ = false;
     restartNetworkReader(network_, device_);
     {
         std::lock_guard<std::mutex> hold(mutex_);
         latest_ = LatestReading();
     }
-    if (!open_) {
-        outcome->reason = "frontend not open";
-        return;
-    }
+    if (!open_) outcome->reason = "frontend not open";
+    return open_;
+}
+
+void FrontendWorker::carryOutTune(const CardTuning& tuning, WorkerOutcome* outcome)
+{
+    tuned_ = false;
+    motorHold_ = false;
+    if (!forgetTheStream(outcome)) return;
     const FrontendAbilities abilities = device_.abilities();
     const std::string refusal = tuningRefusal(tuning, abilities, singleCable_);
     if (!refusal.empty()) {

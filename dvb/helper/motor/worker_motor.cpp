@@ -33,18 +33,9 @@ LatestReading FrontendWorker::readNow(uint32_t waitMs)
 
 void FrontendWorker::carryOutMotor(const MotorCommand& command, WorkerOutcome* outcome)
 {
-    // The dish turns: what the stream said belongs to where it pointed, and
-    // nothing is read or sent until the motor is there.
+    // The dish turns: nothing is read or sent until the motor is there.
     motorHold_ = true;
-    restartNetworkReader(network_, device_);
-    {
-        std::lock_guard<std::mutex> hold(mutex_);
-        latest_ = LatestReading();
-    }
-    if (!open_) {
-        outcome->reason = "frontend not open";
-        return;
-    }
+    if (!forgetTheStream(outcome)) return;
     if (device_.abilities().remote) {
         log(refusedLine("diseqc " + motorCommandText(command), remoteMotorRefusal));
         outcome->reason = remoteMotorRefusal;
