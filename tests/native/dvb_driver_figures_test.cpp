@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
+#include "cardbase/reading_pace.h"
 #include "dvb/common/driver_statistics.h"
 #include "dvb/helper/frontend/frontend_traits.h"
 #include "dvb/helper/frontend/helper_margin.h"
@@ -181,6 +182,18 @@ TEST(DvbDriverFigures, ASteadySignalsReadingsMoveByTwoPointsAtMostOrByOneOfTheDr
 // one of the 160 codes below 0xa0 decodes to its own tenth, 0xa0 and above
 // (0xffff) is its ceiling, and it makes a margin; esno_snr=1 gives Es/N0 in
 // 0.1 dB as it is.
+// The bracketing guide counts a reading only after the card's refresh:
+// every driver of the table measures its C/N as its status is read, so each
+// reading the helper takes is a new measure; of a frontend the table does
+// not know nothing is said, and the guide takes its own cautious figure.
+TEST(DvbDriverFigures, EveryKnownDriverMeasuresItsCarrierToNoiseAtEachRead)
+{
+    for (size_t i = 0; i < knownFrontendCount; ++i)
+        EXPECT_EQ(readingIntervalMs, frontendTraitsFor(knownFrontends[i].nameContains).figuresRefreshMs)
+            << knownFrontends[i].nameContains;
+    EXPECT_EQ(0u, frontendTraitsFor("Simulated DVB-S/S2 frontend").figuresRefreshMs);
+}
+
 TEST(DvbDriverFigures, Cx24116sDefaultScaleIsEsnoInTenthsThroughItsTableAndItsParameterItsRegisters)
 {
     const FrontendTraits traits = frontendTraitsFor("Conexant CX24116/CX24118");

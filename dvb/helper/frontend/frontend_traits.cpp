@@ -3,10 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "cardbase/reading_pace.h"
+
 FrontendTraits frontendTraitsFor(const std::string& frontendName)
 {
-    for (size_t i = 0; i < knownFrontendCount; ++i)
-        if (frontendNameContains(frontendName, knownFrontends[i].nameContains)) return knownFrontends[i];
+    for (size_t i = 0; i < knownFrontendCount; ++i) {
+        if (!frontendNameContains(frontendName, knownFrontends[i].nameContains)) continue;
+        FrontendTraits known = knownFrontends[i];
+        if (known.figuresRefreshMs == 0) known.figuresRefreshMs = readingIntervalMs;
+        return known;
+    }
     return FrontendTraits{};
 }
 

@@ -63,9 +63,12 @@ struct FrontendTraits {
     // scale: where it reads 1, the s/n reads by `whenParameterSet`.
     const char* scaleParameter = nullptr;
     SnrScale whenParameterSet{};
-    // How often the driver measures its C/N, where known (ms); 0 where not
-    // (the bracketing guide then takes unknownFiguresRefreshMs). No row
-    // gives one yet: each driver's figure is left to be read from its code.
+    // How often the driver measures its C/N (ms). Every driver of the table
+    // measures it when its status is read (m88ds3103, stv0910, tda10071 and
+    // vidtv in read_status, tas2101 by its public source; cx24116, cx24117,
+    // ds3000, stv090x, stv0900 and stb0899 in read_snr), so a row that gives
+    // none is read fresh at the helper's own pace; a frontend the table does not know
+    // has 0, and the bracketing guide then takes unknownFiguresRefreshMs.
     uint32_t figuresRefreshMs = 0;
 };
 
