@@ -138,7 +138,7 @@ struct Vector {
     uint32_t demodulatorKHz;
 };
 
-// The vectors, worked by hand, through the node and through a maker's set.
+// The vectors worked by hand, through the node and through a maker's set.
 TEST(BdaSingleCable, TheDeviceHearsTheCommandAt18VWithoutToneAndTheMeasuringTuneFindsTheTransponder)
 {
     const Vector vectors[] = {
