@@ -16,6 +16,7 @@
 #include "dvb/helper/frontend/frontend_traits.h"
 #include "dvb/helper/frontend/helper_margin.h"
 #include "dvb/helper/frontend/signal_figures.h"
+#include "tests/native/older_snr.h"
 
 namespace {
 
@@ -224,26 +225,19 @@ TEST(DvbDriverFigures, Cx24116sDefaultScaleIsEsnoInTenthsThroughItsTableAndItsPa
     EXPECT_NEAR(9.7, esno.statistics.carrierToNoiseDb, 1e-9);
 }
 
-// The cases as the drivers give them: stv0900 above its ceiling,
+// The cases read from the drivers' sources, as the drivers give them: stv0900 above its ceiling,
 // ds3000's wrapped 13 dB, stv090x's true 10 dB, stb0899's strength.
 TEST(DvbDriverFigures, TheDriversOwnValuesReadAsTheirSourcesMeanThem)
 {
     FigureMemory memory;
-    const auto olderSnr = [&](const char* name, bool dvbs2, uint16_t value) {
-        RawFigures raw;
-        raw.v5 = false;
-        raw.locked = true;
-        raw.cnrScale = ScaleRelative;
-        raw.cnr = value;
-        return figuresFrom(raw, memory, figureScalesFor(frontendTraitsFor(name), dvbs2, false), 0);
-    };
-    const FrontendFigures capped = olderSnr("STV0900 frontend", true, 65535);
+    const FrontendFigures capped = olderSnrFigures(memory, "STV0900 frontend", true, 65535);
     EXPECT_DOUBLE_EQ(14.1, capped.statistics.carrierToNoiseDb);
     EXPECT_TRUE(capped.carrierToNoiseAtLeast);
     EXPECT_EQ("14.1 dB or more", carrierToNoiseText(capped));
-    EXPECT_DOUBLE_EQ(10.0, olderSnr("STV0900 frontend", false, (100 + 30) * 384).statistics.carrierToNoiseDb);
-    EXPECT_DOUBLE_EQ(10.0, olderSnr("STV090x Multistandard", true, 13107).statistics.carrierToNoiseDb);
-    EXPECT_DOUBLE_EQ(14.0, olderSnr("STV090x Multistandard", false, 18349).statistics.carrierToNoiseDb);
+    EXPECT_DOUBLE_EQ(10.0,
+                     olderSnrFigures(memory, "STV0900 frontend", false, (100 + 30) * 384).statistics.carrierToNoiseDb);
+    EXPECT_DOUBLE_EQ(10.0, olderSnrFigures(memory, "STV090x Multistandard", true, 13107).statistics.carrierToNoiseDb);
+    EXPECT_DOUBLE_EQ(14.0, olderSnrFigures(memory, "STV090x Multistandard", false, 18349).statistics.carrierToNoiseDb);
 
     // 13 dB x 5240 = 68120, kept in 16 bits: 2584.
     FigureMemory ds3000Memory;

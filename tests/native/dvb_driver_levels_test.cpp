@@ -13,6 +13,7 @@
 #include "dvb/helper/frontend/frontend_traits.h"
 #include "dvb/helper/frontend/level_watch.h"
 #include "dvb/helper/frontend/signal_figures.h"
+#include "tests/native/older_snr.h"
 
 namespace {
 
@@ -163,18 +164,10 @@ TEST(DvbDriverLevels, AKnownLiveDriversFlatStretchIsNeverFrozen)
 TEST(DvbDriverLevels, AClampedCarrierToNoiseSaysOrLessAtTheDriversFloor)
 {
     FigureMemory memory;
-    const auto olderSnr = [&](const char* name, bool dvbs2, uint16_t value) {
-        RawFigures raw;
-        raw.v5 = false;
-        raw.locked = true;
-        raw.cnrScale = ScaleRelative;
-        raw.cnr = value;
-        return figuresFrom(raw, memory, figureScalesFor(frontendTraitsFor(name), dvbs2, false), 0);
-    };
-    EXPECT_EQ("1.5 dB or less", carrierToNoiseText(olderSnr("STB0899 Multistandard", false, 15)));
-    EXPECT_EQ("0.0 dB or less", carrierToNoiseText(olderSnr("STV090x Multistandard", true, 0)));
-    EXPECT_EQ("0.0 dB or less", carrierToNoiseText(olderSnr("STV090x Multistandard", false, 0)));
-    EXPECT_EQ("-3.0 dB or less", carrierToNoiseText(olderSnr("STV0900 frontend", false, 0)));
-    EXPECT_EQ("1.6 dB", carrierToNoiseText(olderSnr("STB0899 Multistandard", false, 16)));
-    EXPECT_TRUE(olderSnr("STV090x Multistandard", true, 0).carrierToNoiseAtMost);
+    EXPECT_EQ("1.5 dB or less", carrierToNoiseText(olderSnrFigures(memory, "STB0899 Multistandard", false, 15)));
+    EXPECT_EQ("0.0 dB or less", carrierToNoiseText(olderSnrFigures(memory, "STV090x Multistandard", true, 0)));
+    EXPECT_EQ("0.0 dB or less", carrierToNoiseText(olderSnrFigures(memory, "STV090x Multistandard", false, 0)));
+    EXPECT_EQ("-3.0 dB or less", carrierToNoiseText(olderSnrFigures(memory, "STV0900 frontend", false, 0)));
+    EXPECT_EQ("1.6 dB", carrierToNoiseText(olderSnrFigures(memory, "STB0899 Multistandard", false, 16)));
+    EXPECT_TRUE(olderSnrFigures(memory, "STV090x Multistandard", true, 0).carrierToNoiseAtMost);
 }

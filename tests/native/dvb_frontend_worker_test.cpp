@@ -13,6 +13,7 @@
 #include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/helper/frontend/start_shape.h"
 #include "tests/native/dvb_helper_process.h"
+#include "tests/native/program_tuning.h"
 
 namespace {
 
@@ -119,18 +120,6 @@ private:
     int gateEntries_ = 0;
 };
 
-static CardTuning tuningFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)
-{
-    CardTuning tuning;
-    tuning.lnbSelection = frequencyMHz > 11699 ? 1 : 0;
-    tuning.lnbFrequencyMHz = frequencyMHz > 11699 ? 10600 : frequencyMHz < 4201 ? 5150 : 9750;
-    tuning.polarization = polarization;
-    tuning.symbolRate = 27500;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.diseqcCode = diseqc;
-    return tuning;
-}
-
 class DvbFrontendWorkerTest : public testing::Test {
 protected:
     void SetUp() override
@@ -167,7 +156,7 @@ TEST_F(DvbFrontendWorkerTest, WhatReachesTheFrontendIsWhatIsLoggedLineForLine)
 {
     FrontendWorker worker(device_, &log_);
     ASSERT_TRUE(worker.open(5000).ok);
-    const WorkerOutcome tuned = worker.tune(tuningFor(12245, 0, 5), 5000);
+    const WorkerOutcome tuned = worker.tune(programTuning(12245, 0, 5), 5000);
     EXPECT_TRUE(tuned.ok) << tuned.reason;
     worker.release();
     ASSERT_TRUE(worker.stop(5000));
@@ -200,7 +189,7 @@ TEST_F(DvbFrontendWorkerTest, AFailingSupplyToneSwitchOrBurstFailsTheTuneAndSays
         device.*c.fails = true;
         FrontendWorker worker(device, &log_);
         ASSERT_TRUE(worker.open(5000).ok);
-        const WorkerOutcome tuned = worker.tune(tuningFor(12245, 0, 1), 5000);
+        const WorkerOutcome tuned = worker.tune(programTuning(12245, 0, 1), 5000);
         EXPECT_FALSE(tuned.ok);
         EXPECT_EQ(c.reason, tuned.reason);
         EXPECT_EQ(c.refused, logged().back());
@@ -212,7 +201,7 @@ TEST_F(DvbFrontendWorkerTest, RefusedValuesReachNothingAndAKernelRefusalIsOneLin
 {
     FrontendWorker worker(device_, &log_);
     ASSERT_TRUE(worker.open(5000).ok);
-    const WorkerOutcome refused = worker.tune(tuningFor(4201, 1, 5), 5000);
+    const WorkerOutcome refused = worker.tune(programTuning(4201, 1, 5), 5000);
     EXPECT_EQ("refused: the frontend tunes 950000 - 2150000 kHz", refused.reason);
     EXPECT_EQ(std::vector<std::string>{"open"}, device_.calls());
     EXPECT_EQ((std::vector<std::string>{
@@ -220,7 +209,7 @@ TEST_F(DvbFrontendWorkerTest, RefusedValuesReachNothingAndAKernelRefusalIsOneLin
               logged());
 
     device_.tuneError = -EINVAL;
-    const WorkerOutcome kernel = worker.tune(tuningFor(12245, 0, 0), 5000);
+    const WorkerOutcome kernel = worker.tune(programTuning(12245, 0, 0), 5000);
     EXPECT_EQ("tune refused: Invalid argument", kernel.reason);
     const std::vector<std::string> lines = logged();
     EXPECT_EQ((std::vector<std::string>{"voltage 18", "tone on",
@@ -234,7 +223,7 @@ TEST_F(DvbFrontendWorkerTest, AFrontendStuckInACallNeverHoldsUpTheReadingsAnswer
     device_.lockingAttempt = AttemptDvbS2Automatic;
     FrontendWorker worker(device_, &log_);
     ASSERT_TRUE(worker.open(5000).ok);
-    ASSERT_TRUE(worker.tune(tuningFor(12245, 0, 0), 5000).ok);
+    ASSERT_TRUE(worker.tune(programTuning(12245, 0, 0), 5000).ok);
     ASSERT_TRUE(device_.waitForRead(2));
     EXPECT_TRUE(worker.latest().reading.locked);
     device_.setStuck(true);
@@ -253,7 +242,7 @@ TEST_F(DvbFrontendWorkerTest, AFrontendStuckInACallNeverHoldsUpTheReadingsAnswer
     EXPECT_GE(latest.reading.searchingMs, stalledReadMs);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_GE(worker.latest().reading.searchingMs, latest.reading.searchingMs + 150);  // its age grows
-    const WorkerOutcome late = worker.tune(tuningFor(11344, 1, 0), 200);
+    const WorkerOutcome late = worker.tune(programTuning(11344, 1, 0), 200);
     EXPECT_FALSE(late.done);
     EXPECT_EQ("frontend does not answer in time", late.reason);
     EXPECT_FALSE(worker.stop(200));
@@ -271,10 +260,10 @@ TEST_F(DvbFrontendWorkerTest, StoppingDropsWhatIsQueuedAndEndsATuneAtItsNextStep
     FrontendWorker worker(device_, &log_);
     ASSERT_TRUE(worker.open(5000).ok);
     device_.setGated(true);
-    const FrontendWorker::Pending first = worker.startTune(tuningFor(12245, 0, 0));
+    const FrontendWorker::Pending first = worker.startTune(programTuning(12245, 0, 0));
     ASSERT_TRUE(device_.waitAtGateFor(1));
-    const FrontendWorker::Pending second = worker.startTune(tuningFor(11344, 1, 0));
-    const FrontendWorker::Pending third = worker.startTune(tuningFor(10800, 0, 0));
+    const FrontendWorker::Pending second = worker.startTune(programTuning(11344, 1, 0));
+    const FrontendWorker::Pending third = worker.startTune(programTuning(10800, 0, 0));
     EXPECT_FALSE(worker.stop(0));  // the supply call still runs
     device_.setGated(false);
     EXPECT_TRUE(worker.stop(5000));
@@ -298,13 +287,13 @@ TEST_F(DvbFrontendWorkerTest, AStartNotBegunWithinItsBoundNeverBeginsAndEachDone
     });
     ASSERT_TRUE(worker.open(5000).ok);
     device_.setGated(true);
-    const FrontendWorker::Pending first = worker.startTune(tuningFor(12245, 0, 0));
+    const FrontendWorker::Pending first = worker.startTune(programTuning(12245, 0, 0));
     ASSERT_TRUE(device_.waitAtGateFor(1));
-    const WorkerOutcome late = worker.tune(tuningFor(11344, 1, 0), 100);
+    const WorkerOutcome late = worker.tune(programTuning(11344, 1, 0), 100);
     EXPECT_FALSE(late.done);
     EXPECT_EQ("frontend does not answer in time", late.reason);
     device_.setGated(false);
-    EXPECT_TRUE(worker.tune(tuningFor(10800, 0, 0), 5000).ok);
+    EXPECT_TRUE(worker.tune(programTuning(10800, 0, 0), 5000).ok);
     EXPECT_TRUE(worker.outcomeOf(first).ok);
     for (const std::string& call : device_.calls()) EXPECT_EQ(std::string::npos, call.find("if_khz=1594000")) << call;
     EXPECT_EQ("tune if_khz=1050000 symbol_rate=27500000 system=DVB-S2", device_.calls().back());
@@ -317,7 +306,7 @@ TEST_F(DvbFrontendWorkerTest, AStartNotBegunWithinItsBoundNeverBeginsAndEachDone
     worker.notifyWhenDone(nullptr);
     EXPECT_EQ(3, toldNow());
     // A tune is given the bound of its own start.
-    const CardTuning withBurst = tuningFor(11344, 1, 1);
+    const CardTuning withBurst = programTuning(11344, 1, 1);
     EXPECT_EQ(startBoundMs(startShapeOf(buildTuningSequence(withBurst, FrontendAbilities(), false, nullptr))),
               worker.tuneBoundMs(withBurst));
 }
@@ -327,14 +316,14 @@ TEST_F(DvbFrontendWorkerTest, SystemsTakeTurnsUntilOneLocksAndItIsTriedFirstAtTh
     device_.lockingAttempt = AttemptDvbS;
     FrontendWorker worker(device_, &log_);
     ASSERT_TRUE(worker.open(5000).ok);
-    ASSERT_TRUE(worker.tune(tuningFor(11344, 1, 0), 5000).ok);
+    ASSERT_TRUE(worker.tune(programTuning(11344, 1, 0), 5000).ok);
     ASSERT_TRUE(waitForLogLine("lock"));
     EXPECT_EQ(
         (std::vector<std::string>{"voltage 13", "tone off", "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S2",
                                   "tune if_khz=1594000 symbol_rate=27500000 system=DVB-S"}),
         logged());
     const std::vector<std::string> before = logged();
-    ASSERT_TRUE(worker.tune(tuningFor(11344, 1, 0), 5000).ok);
+    ASSERT_TRUE(worker.tune(programTuning(11344, 1, 0), 5000).ok);
     EXPECT_EQ("tune if_khz=1594000 symbol_rate=27500000 system=DVB-S", logged()[before.size() + 2]);
 }
 

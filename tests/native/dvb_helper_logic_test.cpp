@@ -7,6 +7,7 @@
 #include "dvb/helper/frontend/frontend_report.h"
 #include "dvb/helper/frontend/remote_tuning.h"
 #include "dvb/helper/helper_options.h"
+#include "tests/native/program_tuning.h"
 
 namespace {
 
@@ -141,14 +142,7 @@ TEST(DvbHelperReport, StatusShowsWhateverFiguresTheFrontendGives)
 
 static FrontendPlan planFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc)
 {
-    CardTuning tuning;
-    tuning.lnbSelection = frequencyMHz > 11699 ? 1 : 0;
-    tuning.lnbFrequencyMHz = frequencyMHz > 11699 ? 10600 : frequencyMHz < 4201 ? 5150 : 9750;
-    tuning.polarization = polarization;
-    tuning.symbolRate = 27500;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.diseqcCode = diseqc;
-    return frontendPlanFor(tuning);
+    return frontendPlanFor(programTuning(frequencyMHz, polarization, diseqc));
 }
 
 TEST(DvbRemoteTuning, TheDaemonsLnbRulesGiveThePlansBandAndIntermediateFrequency)

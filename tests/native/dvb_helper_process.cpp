@@ -277,7 +277,7 @@ double processorSeconds(pid_t pid)
 }
 
 std::string askAfterStart(const std::string& simulation, const std::string& request,
-                          const std::function<bool(const std::string&)>& settled)
+                          const std::function<bool(const std::string&)>& settled, const char* before)
 {
     ServingHelper helper;
     if (!startServing(helper, simulation)) return "(did not serve)";
@@ -289,6 +289,7 @@ std::string askAfterStart(const std::string& simulation, const std::string& requ
         const auto began = std::chrono::steady_clock::now();
         do {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (before) ask(helper, before);
             answer = ask(helper, request);
         } while (!settled(answer) && std::chrono::steady_clock::now() - began < std::chrono::seconds(5));
     }

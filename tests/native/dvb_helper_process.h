@@ -62,10 +62,11 @@ bool sendRaw(ServingHelper& helper, const std::string& bytes);
 std::string readReply(ServingHelper& helper);
 
 // Serves the simulation, starts 11362 H 27500 as the program would and asks
-// `request` every 20 ms until `settled` holds for its answer (at most 5 s);
-// the last answer.
+// `request` every 20 ms (after `before`, where given: QuerySignalStatus for
+// a QueryLevel) until `settled` holds for its answer (at most 5 s); the
+// last answer.
 std::string askAfterStart(const std::string& simulation, const std::string& request,
-                          const std::function<bool(const std::string&)>& settled);
+                          const std::function<bool(const std::string&)>& settled, const char* before = nullptr);
 
 // A non-blocking connection whose reading side takes a few kilobytes at most; -1 when it fails.
 int connectSlowReader(uint16_t port);

@@ -14,27 +14,10 @@
 
 namespace {
 
-// Serves the simulation, starts 11362 H 27500 as the program would and asks
-// for the status and then the level every 50 ms until the level settles (at
-// most 5 s); its last answer.
+// The level, asked after each status as the card asks it, once it settles.
 std::string levelAfterStart(const std::string& simulation, const std::function<bool(const std::string&)>& settled)
 {
-    ServingHelper helper;
-    if (!startServing(helper, simulation)) return "(did not serve)";
-    std::string answer = "(not asked)";
-    if (connectToHelper(helper) && ask(helper, "Initialize") == "ok") {
-        for (const char* call : {"SetLnbSelection 0", "SetLnbFrequency 9750", "SetPolarity 0", "SetSymbolRate 27500",
-                                 "SetTransponderFrequency 11362", "SetDiseqc 0"})
-            ask(helper, call);
-        const auto began = std::chrono::steady_clock::now();
-        do {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            ask(helper, "QuerySignalStatus");
-            answer = ask(helper, "QueryLevel");
-        } while (!settled(answer) && std::chrono::steady_clock::now() - began < std::chrono::seconds(5));
-    }
-    stopServing(helper);
-    return answer;
+    return askAfterStart(simulation, "QueryLevel", settled, "QuerySignalStatus");
 }
 
 bool startsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }

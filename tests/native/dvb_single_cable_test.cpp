@@ -19,20 +19,9 @@
 #include "dvb/protocol/session.h"
 #include "dvb/protocol/single_cable_words.h"
 #include "tests/native/dvb_helper_process.h"
+#include "tests/native/program_tuning.h"
 
 namespace {
-
-CardTuning tuningFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc = 0)
-{
-    CardTuning tuning;
-    tuning.lnbSelection = frequencyMHz > 11699 ? 1 : 0;
-    tuning.lnbFrequencyMHz = frequencyMHz > 11699 ? 10600 : frequencyMHz < 4201 ? 5150 : 9750;
-    tuning.polarization = polarization;
-    tuning.symbolRate = 27500;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.diseqcCode = diseqc;
-    return tuning;
-}
 
 SingleCableUse through(const std::string& text)
 {
@@ -56,12 +45,12 @@ std::vector<std::string> described(const std::vector<SequenceStep>& steps)
 TEST(DvbSingleCable, TheDevicesStepsAreTheSequenceItsTuneIsAtTheUserBandAndItsRetryAndReleaseGoWithIt)
 {
     const FrontendAbilities abilities;
-    const TuningSequence plain = buildTuningSequence(tuningFor(11778, 1), abilities, false, nullptr);
+    const TuningSequence plain = buildTuningSequence(programTuning(11778, 1), abilities, false, nullptr);
     EXPECT_FALSE(plain.singleCable);
     EXPECT_TRUE(plain.retrySteps.empty() && plain.releaseSteps.empty());
 
     const TuningSequence en50494 =
-        buildTuningSequence(tuningFor(11778, 1), abilities, false, nullptr, through("en50494,1,1210"), 50);
+        buildTuningSequence(programTuning(11778, 1), abilities, false, nullptr, through("en50494,1,1210"), 50);
     EXPECT_TRUE(en50494.singleCable);
     EXPECT_EQ((std::vector<std::string>{"tone off", "voltage 18", "(15 ms)", "diseqc E0 10 5A 04 F7", "(50 ms)",
                                         "voltage 13"}),
@@ -79,16 +68,16 @@ TEST(DvbSingleCable, TheDevicesStepsAreTheSequenceItsTuneIsAtTheUserBandAndItsRe
 
     // Six bytes with a PIN; the demodulator 1 MHz off the band's centre where the device's oscillator steps so.
     const TuningSequence pinned =
-        buildTuningSequence(tuningFor(12515, 0, 2), abilities, true, nullptr, through("en50494,2,1420,77"));
+        buildTuningSequence(programTuning(12515, 0, 2), abilities, true, nullptr, through("en50494,2,1420,77"));
     EXPECT_EQ("diseqc E0 10 5C 3D E4 4D", described(pinned.steps)[3]);
     EXPECT_EQ(1421000u, pinned.frequencyKHz);
     const TuningSequence en50607 =
-        buildTuningSequence(tuningFor(11778, 1), abilities, false, nullptr, through("en50607,1,1210"));
+        buildTuningSequence(programTuning(11778, 1), abilities, false, nullptr, through("en50607,1,1210"));
     EXPECT_EQ("diseqc 70 04 36 01", described(en50607.steps)[3]);
     EXPECT_EQ("diseqc 70 00 00 00", described(en50607.releaseSteps)[3]);
     for (uint32_t random : {0u, 7u, 50u, 999u}) {
         const uint32_t pause =
-            buildTuningSequence(tuningFor(11778, 1), abilities, false, nullptr, through("en50494,1,1210"), random)
+            buildTuningSequence(programTuning(11778, 1), abilities, false, nullptr, through("en50494,1,1210"), random)
                 .retrySteps.front()
                 .pauseMs;
         EXPECT_GE(pause, 68u);
@@ -102,16 +91,17 @@ TEST(DvbSingleCable, WhatTheDeviceOrTheFrontendCannotTakeIsRefusedBeforeAnything
 {
     FrontendAbilities abilities;
     const SingleCableUse en50494 = through("en50494,1,1210");
-    EXPECT_EQ("", tuningRefusal(tuningFor(11778, 1), abilities, en50494));
-    EXPECT_NE(std::string::npos, tuningRefusal(tuningFor(3840, 1), abilities, en50494).find("Ku band"));
-    EXPECT_NE(std::string::npos, tuningRefusal(tuningFor(11778, 1, 5), abilities, en50494).find("positions 1 and 2"));
-    EXPECT_EQ("", tuningRefusal(tuningFor(11778, 1, 5), abilities, through("en50607,1,1210")));
+    EXPECT_EQ("", tuningRefusal(programTuning(11778, 1), abilities, en50494));
+    EXPECT_NE(std::string::npos, tuningRefusal(programTuning(3840, 1), abilities, en50494).find("Ku band"));
+    EXPECT_NE(std::string::npos,
+              tuningRefusal(programTuning(11778, 1, 5), abilities, en50494).find("positions 1 and 2"));
+    EXPECT_EQ("", tuningRefusal(programTuning(11778, 1, 5), abilities, through("en50607,1,1210")));
     // The demodulator's frequency counts, not the transponder's.
     abilities.lowestKHz = 1300000;
-    EXPECT_EQ("the frontend tunes 1300000 - 2150000 kHz", tuningRefusal(tuningFor(11778, 1), abilities, en50494));
-    EXPECT_EQ("", tuningRefusal(tuningFor(11778, 1), abilities, through("en50494,2,1420")));
+    EXPECT_EQ("the frontend tunes 1300000 - 2150000 kHz", tuningRefusal(programTuning(11778, 1), abilities, en50494));
+    EXPECT_EQ("", tuningRefusal(programTuning(11778, 1), abilities, through("en50494,2,1420")));
     abilities.remote = true;
-    EXPECT_EQ(remoteSingleCableRefusal, tuningRefusal(tuningFor(11778, 1), abilities, through("en50494,2,1420")));
+    EXPECT_EQ(remoteSingleCableRefusal, tuningRefusal(programTuning(11778, 1), abilities, through("en50494,2,1420")));
 }
 
 namespace {
@@ -202,7 +192,7 @@ TEST(DvbSingleCable, TheWorkerSaysTheCommandOnceMoreWatchesTheStreamAndFreesTheB
         FrontendWorker worker(device, &log);
         worker.useSingleCable(through("en50494,1,1210"));
         ASSERT_TRUE(worker.open(5000).ok);
-        const WorkerOutcome tuned = worker.tune(tuningFor(11778, 1), 5000);
+        const WorkerOutcome tuned = worker.tune(programTuning(11778, 1), 5000);
         ASSERT_TRUE(tuned.ok) << tuned.reason;
         const std::vector<std::string> start{"tone off", "voltage 18", "diseqc E0 10 5A 04 F7", "voltage 13",
                                              "tune if_khz=1210000 symbol_rate=27500000 system=DVB-S2"};
@@ -232,7 +222,7 @@ TEST(DvbSingleCable, TheWorkerSaysTheCommandOnceMoreWatchesTheStreamAndFreesTheB
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         EXPECT_EQ("another receiver uses user band 1", worker.latest().userBandNote);
         // A new tune forgets it.
-        ASSERT_TRUE(worker.tune(tuningFor(11778, 1), 5000).ok);
+        ASSERT_TRUE(worker.tune(programTuning(11778, 1), 5000).ok);
         EXPECT_EQ("", worker.latest().userBandNote);
 
         const size_t before = device.calls().size();
@@ -365,7 +355,7 @@ TEST(DvbSingleCable, ASurveyThroughTheDeviceAsksForItsBandAndPinRatherThanTheTon
 {
     const auto result = [](int32_t frequencyMHz, int32_t polarization, bool locked) {
         SurveyResult each;
-        each.transponder.tuning = tuningFor(frequencyMHz, polarization);
+        each.transponder.tuning = programTuning(frequencyMHz, polarization);
         each.entry.locked = locked;
         return each;
     };

@@ -9,20 +9,9 @@
 #include "dvb/helper/frontend/start_shape.h"
 #include "dvb/helper/frontend/tuned_report.h"
 #include "dvb/helper/frontend/tuning_sequence.h"
+#include "tests/native/program_tuning.h"
 
 namespace {
-
-static CardTuning tuningFor(int32_t frequencyMHz, int32_t polarization, int32_t diseqc, int32_t symbolRate = 27500)
-{
-    CardTuning tuning;
-    tuning.lnbSelection = frequencyMHz > 11699 ? 1 : 0;
-    tuning.lnbFrequencyMHz = frequencyMHz > 11699 ? 10600 : frequencyMHz < 4201 ? 5150 : 9750;
-    tuning.polarization = polarization;
-    tuning.symbolRate = symbolRate;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.diseqcCode = diseqc;
-    return tuning;
-}
 
 // The steps as the log writes them, pauses as "(N ms)".
 static std::vector<std::string> described(const TuningSequence& sequence)
@@ -38,21 +27,21 @@ TEST(DvbTuningSequence, TheSwitchCommandGoesTwiceAfterTheLnbHasPowerAndTheBurstF
     const FrontendAbilities abilities;
     // No switch: the supply and the band's tone.
     EXPECT_EQ((std::vector<std::string>{"voltage 18", "tone on"}),
-              described(buildTuningSequence(tuningFor(12245, 0, 0), abilities, false, nullptr)));
+              described(buildTuningSequence(programTuning(12245, 0, 0), abilities, false, nullptr)));
     // "AB" on an LNB that had no supply: 100 ms before the first command.
     EXPECT_EQ((std::vector<std::string>{"voltage 18", "(100 ms)", "tone off", "(15 ms)", "diseqc E0 10 38 FB",
                                         "(100 ms)", "diseqc E0 10 38 FB", "(15 ms)", "tone on"}),
-              described(buildTuningSequence(tuningFor(12245, 0, 5), abilities, false, nullptr)));
+              described(buildTuningSequence(programTuning(12245, 0, 5), abilities, false, nullptr)));
     // Powered already: only DiSEqC's quiet.
-    EXPECT_EQ("(15 ms)", described(buildTuningSequence(tuningFor(12245, 0, 5), abilities, true, nullptr))[1]);
+    EXPECT_EQ("(15 ms)", described(buildTuningSequence(programTuning(12245, 0, 5), abilities, true, nullptr))[1]);
     // "A" and "B" pick a simple switch's input with the burst; "AA" and "BA" do not.
     EXPECT_EQ((std::vector<std::string>{"voltage 13", "(15 ms)", "tone off", "(15 ms)", "diseqc E0 10 38 F0",
                                         "(100 ms)", "diseqc E0 10 38 F0", "(15 ms)", "burst A", "(15 ms)", "tone off"}),
-              described(buildTuningSequence(tuningFor(11344, 1, 1), abilities, true, nullptr)));
-    EXPECT_EQ("burst B", described(buildTuningSequence(tuningFor(11344, 1, 2), abilities, true, nullptr))[8]);
+              described(buildTuningSequence(programTuning(11344, 1, 1), abilities, true, nullptr)));
+    EXPECT_EQ("burst B", described(buildTuningSequence(programTuning(11344, 1, 2), abilities, true, nullptr))[8]);
     for (int32_t code : {3, 4, 6})
         for (const std::string& line :
-             described(buildTuningSequence(tuningFor(11344, 1, code), abilities, true, nullptr)))
+             described(buildTuningSequence(programTuning(11344, 1, code), abilities, true, nullptr)))
             EXPECT_EQ(std::string::npos, line.find("burst")) << code;
 }
 
@@ -60,19 +49,19 @@ TEST(DvbTuningSequence, ARemoteFrontendLogsWhatTheDaemonsLibraryDoes)
 {
     FrontendAbilities remote;
     remote.remote = true;
-    const TuningSequence ab = buildTuningSequence(tuningFor(12245, 0, 5), remote, false, nullptr);
+    const TuningSequence ab = buildTuningSequence(programTuning(12245, 0, 5), remote, false, nullptr);
     EXPECT_EQ((std::vector<std::string>{"voltage 13", "tone off", "diseqc E0 10 38 FB", "tone off"}), described(ab));
     EXPECT_EQ(12245000u, ab.frequencyKHz);
     EXPECT_EQ(1645000u, ab.intermediateKHz);
     EXPECT_EQ(2, ab.remoteSatellite);
     // Ports "A"/"AA" and "B"/"BA": libdvbv5 adds its burst.
-    EXPECT_EQ("burst B", described(buildTuningSequence(tuningFor(12245, 0, 4), remote, false, nullptr))[3]);
+    EXPECT_EQ("burst B", described(buildTuningSequence(programTuning(12245, 0, 4), remote, false, nullptr))[3]);
 }
 
 TEST(DvbTuningSequence, SystemsAreTriedInTurnWithTheOneThatLockedFirstAndEachGetsTimeForItsSymbolRate)
 {
     FrontendAbilities both;
-    const TuningSequence sequence = buildTuningSequence(tuningFor(12245, 0, 0), both, false, nullptr);
+    const TuningSequence sequence = buildTuningSequence(programTuning(12245, 0, 0), both, false, nullptr);
     EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Qpsk, AttemptDvbS2Psk8}),
               sequence.attempts);
     EXPECT_EQ("tune if_khz=1645000 symbol_rate=27500000 system=DVB-S", attemptLine(sequence, AttemptDvbS));
@@ -80,11 +69,11 @@ TEST(DvbTuningSequence, SystemsAreTriedInTurnWithTheOneThatLockedFirstAndEachGet
               attemptLine(sequence, AttemptDvbS2Psk8));
     const SystemAttempt qpsk = AttemptDvbS2Qpsk;
     EXPECT_EQ((std::vector<SystemAttempt>{AttemptDvbS2Qpsk, AttemptDvbS2Automatic, AttemptDvbS, AttemptDvbS2Psk8}),
-              buildTuningSequence(tuningFor(12245, 0, 0), both, false, &qpsk).attempts);
+              buildTuningSequence(programTuning(12245, 0, 0), both, false, &qpsk).attempts);
     FrontendAbilities dvbsOnly;
     dvbsOnly.dvbs2 = false;
     EXPECT_EQ(std::vector<SystemAttempt>{AttemptDvbS},
-              buildTuningSequence(tuningFor(12245, 0, 0), dvbsOnly, false, &qpsk).attempts);
+              buildTuningSequence(programTuning(12245, 0, 0), dvbsOnly, false, &qpsk).attempts);
 
     // About 0.4 s above 20 MS/s, up to 4 s at 2 MS/s and below; a round
     // of attempts (a single one re-sent) takes at least 2 s.
@@ -94,8 +83,8 @@ TEST(DvbTuningSequence, SystemsAreTriedInTurnWithTheOneThatLockedFirstAndEachGet
     EXPECT_EQ(4000u, lockWindowMs(2000000));
     EXPECT_EQ(4000u, lockWindowMs(1000000));
     EXPECT_EQ(500u, sequence.attemptWindowMs);
-    EXPECT_EQ(2000u, buildTuningSequence(tuningFor(12245, 0, 0), dvbsOnly, false, nullptr).attemptWindowMs);
-    EXPECT_EQ(4000u, buildTuningSequence(tuningFor(12245, 0, 0, 2000), both, false, nullptr).attemptWindowMs);
+    EXPECT_EQ(2000u, buildTuningSequence(programTuning(12245, 0, 0), dvbsOnly, false, nullptr).attemptWindowMs);
+    EXPECT_EQ(4000u, buildTuningSequence(programTuning(12245, 0, 0, 2000), both, false, nullptr).attemptWindowMs);
 }
 
 static FrontendAbilities named(const char* frontendName)
@@ -129,7 +118,7 @@ TEST(DvbFrontendTraits, KnownDriversAreFoundByTheirNamesAndTheRestGetTheCautious
 
 TEST(DvbTuningSequence, EachDriverIsAskedOnlyWhatItCanTellApartAndWhatItCannotDoWithoutIsNamed)
 {
-    const CardTuning tuning = tuningFor(12245, 0, 0);
+    const CardTuning tuning = programTuning(12245, 0, 0);
     // No automatic DVB-S2 code rate nor roll-off: DVB-S, then every
     // modulation and code rate once with roll-off 0.35, the most common
     // first, then all again with 0.20 and with 0.25; no automatic attempt.
@@ -216,34 +205,35 @@ TEST(DvbTuningSequence, EachAttemptWaitsForTheTunerAndTheDemodulatorAtItsSymbolR
     // The windows of whole sequences: at 16 MS/s ds3000 had half a second
     // for each of four attempts; now the time it needs, for each of two.
     EXPECT_EQ(680u,
-              buildTuningSequence(tuningFor(12245, 0, 0, 16000), named("Montage Technology DS3000"), false, nullptr)
+              buildTuningSequence(programTuning(12245, 0, 0, 16000), named("Montage Technology DS3000"), false, nullptr)
                   .attemptWindowMs);
-    EXPECT_EQ(3700u, buildTuningSequence(tuningFor(12245, 0, 0, 2000), named("STV090x Multistandard"), false, nullptr)
-                         .attemptWindowMs);
+    EXPECT_EQ(3700u,
+              buildTuningSequence(programTuning(12245, 0, 0, 2000), named("STV090x Multistandard"), false, nullptr)
+                  .attemptWindowMs);
     // vidtv's row gives no times: its attempts share a round of 2 s, as unknown ones do.
     EXPECT_EQ(500u,
-              buildTuningSequence(tuningFor(12245, 0, 0), named("Dummy demod for DVB-T/T2/C/S/S2"), false, nullptr)
+              buildTuningSequence(programTuning(12245, 0, 0), named("Dummy demod for DVB-T/T2/C/S/S2"), false, nullptr)
                   .attemptWindowMs);
     // --status --tune waits one round: 42 code rates and roll-offs take a while.
     const TuningSequence rated =
-        buildTuningSequence(tuningFor(12245, 0, 0), named("Conexant CX24116/CX24118"), false, nullptr);
+        buildTuningSequence(programTuning(12245, 0, 0), named("Conexant CX24116/CX24118"), false, nullptr);
     EXPECT_EQ(1000u, rated.attemptWindowMs);
     EXPECT_EQ(43200u, tunedLockWaitMs(rated));
     EXPECT_EQ(tunedLockWaitLimitMs,
-              tunedLockWaitMs(buildTuningSequence(tuningFor(12245, 0, 0, 2000), named("Conexant CX24116/CX24118"),
+              tunedLockWaitMs(buildTuningSequence(programTuning(12245, 0, 0, 2000), named("Conexant CX24116/CX24118"),
                                                   false, nullptr)));
 }
 
 TEST(DvbTuningSequence, ValuesTheProgramNeverSendsAndRangesTheFrontendCannotTuneAreRefused)
 {
     FrontendAbilities abilities;
-    EXPECT_EQ("", tuningRefusal(tuningFor(12245, 0, 5), abilities));
-    EXPECT_EQ("", tuningRefusal(tuningFor(12245, 3, 0), abilities));  // a catalogue line without a letter
+    EXPECT_EQ("", tuningRefusal(programTuning(12245, 0, 5), abilities));
+    EXPECT_EQ("", tuningRefusal(programTuning(12245, 3, 0), abilities));  // a catalogue line without a letter
     struct Case {
         CardTuning tuning;
         const char* refusal;
     };
-    CardTuning band = tuningFor(12245, 0, 0), oscillator = band, polarization = band, diseqc = band, rate = band;
+    CardTuning band = programTuning(12245, 0, 0), oscillator = band, polarization = band, diseqc = band, rate = band;
     band.lnbSelection = 7;
     oscillator.lnbFrequencyMHz = 2147483647;
     polarization.polarization = -1;
@@ -255,30 +245,30 @@ TEST(DvbTuningSequence, ValuesTheProgramNeverSendsAndRangesTheFrontendCannotTune
         {polarization, "polarization -1 is not 0, 1 or 3"},
         {diseqc, "DiSEqC code 99 is not 0 to 6"},
         {rate, "frequency and symbol rate must be above 0"},
-        {tuningFor(4201, 0, 0), "the frontend tunes 950000 - 2150000 kHz"},  // 9750 MHz above 4201
-        {tuningFor(12751, 0, 0), "the frontend tunes 950000 - 2150000 kHz"},
-        {tuningFor(12245, 0, 0, 500), "the frontend takes symbol rates 1000000 - 45000000"},
-        {tuningFor(12245, 0, 0, 2000000), "the frontend takes symbol rates 1000000 - 45000000"},
+        {programTuning(4201, 0, 0), "the frontend tunes 950000 - 2150000 kHz"},  // 9750 MHz above 4201
+        {programTuning(12751, 0, 0), "the frontend tunes 950000 - 2150000 kHz"},
+        {programTuning(12245, 0, 0, 500), "the frontend takes symbol rates 1000000 - 45000000"},
+        {programTuning(12245, 0, 0, 2000000), "the frontend takes symbol rates 1000000 - 45000000"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.refusal, tuningRefusal(c.tuning, abilities));
-    EXPECT_EQ("tune if_khz=5549000 symbol_rate=27500000", plannedTuneLine(tuningFor(4201, 0, 0)));
+    EXPECT_EQ("tune if_khz=5549000 symbol_rate=27500000", plannedTuneLine(programTuning(4201, 0, 0)));
     EXPECT_EQ("refused voltage 18: Input/output error", refusedLine("voltage 18", "Input/output error"));
 
     FrontendAbilities remote;
     remote.remote = true;
-    EXPECT_EQ("libdvbv5's EXTENDED LNB cannot give this band", tuningRefusal(tuningFor(4201, 0, 0), remote));
+    EXPECT_EQ("libdvbv5's EXTENDED LNB cannot give this band", tuningRefusal(programTuning(4201, 0, 0), remote));
     FrontendAbilities noLimit;
     noLimit.highestKHz = 0;
-    EXPECT_EQ("", tuningRefusal(tuningFor(12751, 0, 0), noLimit));
+    EXPECT_EQ("", tuningRefusal(programTuning(12751, 0, 0), noLimit));
 }
 
 TEST(DvbStartBound, AStartIsGivenItsPausesAndAnAllowanceForEachCallAndNoneExceedsTheLongest)
 {
     const FrontendAbilities abilities;
-    const StartShape plain = startShapeOf(buildTuningSequence(tuningFor(12245, 0, 0), abilities, false, nullptr));
+    const StartShape plain = startShapeOf(buildTuningSequence(programTuning(12245, 0, 0), abilities, false, nullptr));
     EXPECT_EQ(0u, plain.pausesMs);
     EXPECT_EQ(3u, plain.frontendCalls);  // supply, tone, tune
-    const StartShape burst = startShapeOf(buildTuningSequence(tuningFor(11344, 1, 1), abilities, false, nullptr));
+    const StartShape burst = startShapeOf(buildTuningSequence(programTuning(11344, 1, 1), abilities, false, nullptr));
     EXPECT_EQ(100u + 15 + 100 + 15 + 15, burst.pausesMs);
     EXPECT_EQ(7u, burst.frontendCalls);
     EXPECT_EQ(startBoundMs(plain) + 245 + 4 * frontendCallAllowanceMs, startBoundMs(burst));
@@ -296,8 +286,8 @@ TEST(DvbStartBound, AStartIsGivenItsPausesAndAnAllowanceForEachCallAndNoneExceed
             for (int32_t polarization : {0, 1, 3})
                 for (int32_t diseqc = 0; diseqc <= 6; ++diseqc)
                     for (bool powered : {false, true}) {
-                        const StartShape shape = startShapeOf(
-                            buildTuningSequence(tuningFor(frequency, polarization, diseqc), each, powered, nullptr));
+                        const StartShape shape = startShapeOf(buildTuningSequence(
+                            programTuning(frequency, polarization, diseqc), each, powered, nullptr));
                         EXPECT_LE(shape.pausesMs, longestStart().pausesMs) << frequency << " " << diseqc;
                         EXPECT_LE(shape.frontendCalls, longestStart().frontendCalls) << frequency << " " << diseqc;
                     }
@@ -305,7 +295,8 @@ TEST(DvbStartBound, AStartIsGivenItsPausesAndAnAllowanceForEachCallAndNoneExceed
 
 TEST(DvbDeliverySearch, AttemptsTakeTurnsWhileUnlockedAndALockHoldsOne)
 {
-    const TuningSequence sequence = buildTuningSequence(tuningFor(12245, 0, 0), FrontendAbilities(), false, nullptr);
+    const TuningSequence sequence =
+        buildTuningSequence(programTuning(12245, 0, 0), FrontendAbilities(), false, nullptr);
     const uint32_t window = sequence.attemptWindowMs;
     DeliverySearch search;
     startSearch(search, 1000);
@@ -328,7 +319,7 @@ TEST(DvbDeliverySearch, AttemptsTakeTurnsWhileUnlockedAndALockHoldsOne)
     // One attempt: it is sent again after its window.
     FrontendAbilities dvbsOnly;
     dvbsOnly.dvbs2 = false;
-    const TuningSequence single = buildTuningSequence(tuningFor(12245, 0, 0), dvbsOnly, false, nullptr);
+    const TuningSequence single = buildTuningSequence(programTuning(12245, 0, 0), dvbsOnly, false, nullptr);
     startSearch(search, 0);
     EXPECT_TRUE(searchMovesOn(search, single, false, single.attemptWindowMs));
     EXPECT_EQ(0u, search.current);
@@ -337,7 +328,7 @@ TEST(DvbDeliverySearch, AttemptsTakeTurnsWhileUnlockedAndALockHoldsOne)
 TEST(DvbDeliverySearch, WhatLockedIsRememberedPerTransponderForAFewDozen)
 {
     TransponderMemory memory;
-    const TransponderKey key = transponderKeyOf(tuningFor(12245, 0, 5));
+    const TransponderKey key = transponderKeyOf(programTuning(12245, 0, 5));
     EXPECT_EQ(nullptr, rememberedAttempt(memory, key));
     rememberAttempt(memory, key, AttemptDvbS);
     rememberAttempt(memory, key, AttemptDvbS2Psk8);
@@ -345,10 +336,10 @@ TEST(DvbDeliverySearch, WhatLockedIsRememberedPerTransponderForAFewDozen)
     EXPECT_EQ(AttemptDvbS2Psk8, *rememberedAttempt(memory, key));
     EXPECT_EQ(1u, memory.entries.size());
     // The same frequency on another switch port or polarization is another transponder.
-    EXPECT_EQ(nullptr, rememberedAttempt(memory, transponderKeyOf(tuningFor(12245, 0, 6))));
-    EXPECT_EQ(nullptr, rememberedAttempt(memory, transponderKeyOf(tuningFor(12245, 1, 5))));
+    EXPECT_EQ(nullptr, rememberedAttempt(memory, transponderKeyOf(programTuning(12245, 0, 6))));
+    EXPECT_EQ(nullptr, rememberedAttempt(memory, transponderKeyOf(programTuning(12245, 1, 5))));
     for (int32_t frequency = 10700; frequency < 10700 + 40; ++frequency)
-        rememberAttempt(memory, transponderKeyOf(tuningFor(frequency, 0, 0)), AttemptDvbS);
+        rememberAttempt(memory, transponderKeyOf(programTuning(frequency, 0, 0)), AttemptDvbS);
     EXPECT_EQ(rememberedTransponders, memory.entries.size());
     EXPECT_EQ(nullptr, rememberedAttempt(memory, key));  // the oldest went
 }

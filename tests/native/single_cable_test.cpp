@@ -5,19 +5,8 @@
 #include <string>
 
 #include "cardbase/single_cable.h"
+#include "tests/native/program_tuning.h"
 #include "tuner/lnb_rules.h"
-
-static CardTuning transponder(int32_t frequencyMHz, int32_t polarization, int32_t diseqcCode = 0)
-{
-    CardTuning tuning;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.lnbSelection = lnbSelectionFor(frequencyMHz);
-    tuning.lnbFrequencyMHz = lnbFrequencyFor(frequencyMHz);
-    tuning.polarization = polarization;
-    tuning.symbolRate = 27500;
-    tuning.diseqcCode = diseqcCode;
-    return tuning;
-}
 
 static SingleCableSetting setting(const std::string& text)
 {
@@ -90,7 +79,7 @@ TEST(SingleCable, CommandsWorkedByHand)
     };
     for (const auto& each : cases) {
         const SingleCablePlan plan = singleCablePlanFor(
-            transponder(each.frequencyMHz, each.polarization, each.diseqcCode), setting(each.setting));
+            programTuning(each.frequencyMHz, each.polarization, each.diseqcCode), setting(each.setting));
         EXPECT_EQ("", plan.refusal) << each.setting;
         EXPECT_EQ(each.command, singleCableCommandText(plan.command)) << each.setting << " " << each.frequencyMHz;
         EXPECT_EQ(each.demodulatorKHz, plan.demodulatorKHz) << each.setting << " " << each.frequencyMHz;
@@ -106,7 +95,7 @@ TEST(SingleCable, EveryKuTransponderLandsWithinTwoMegahertzOfTheUserBand)
     for (const char* each : {"en50494,1,1210", "en50494,8,2150", "en50607,17,950"}) {
         const SingleCableSetting device = setting(each);
         for (int32_t frequency = 10700; frequency <= 12747; ++frequency) {
-            const SingleCablePlan plan = singleCablePlanFor(transponder(frequency, frequency % 2), device);
+            const SingleCablePlan plan = singleCablePlanFor(programTuning(frequency, frequency % 2), device);
             ASSERT_EQ("", plan.refusal) << each << " " << frequency;
             const long offset = static_cast<long>(plan.demodulatorKHz) - device.bandMHz * 1000L;
             ASSERT_LE(std::labs(offset), 2000L) << each << " " << frequency;
@@ -118,21 +107,21 @@ TEST(SingleCable, WhatTheDeviceCannotServeIsRefusedWithNothingToSend)
 {
     const SingleCableSetting en50494 = setting("en50494,1,1210");
     const SingleCableSetting en50607 = setting("en50607,1,1210");
-    const SingleCablePlan cBand = singleCablePlanFor(transponder(3900, 0), en50494);
+    const SingleCablePlan cBand = singleCablePlanFor(programTuning(3900, 0), en50494);
     EXPECT_NE(std::string::npos, cBand.refusal.find("Ku band")) << cBand.refusal;
     EXPECT_EQ(0, cBand.command.length);
-    const SingleCablePlan position3 = singleCablePlanFor(transponder(11778, 1, 5), en50494);
+    const SingleCablePlan position3 = singleCablePlanFor(programTuning(11778, 1, 5), en50494);
     EXPECT_NE(std::string::npos, position3.refusal.find("positions 1 and 2")) << position3.refusal;
-    EXPECT_NE(std::string::npos, singleCablePlanFor(transponder(11778, 1, 6), en50494).refusal.find("position 4"));
-    EXPECT_EQ("", singleCablePlanFor(transponder(11778, 1, 6), en50607).refusal) << "EN 50607 takes all four";
-    EXPECT_EQ(4, singleCablePlanFor(transponder(11778, 1, 6), en50607).position);
+    EXPECT_NE(std::string::npos, singleCablePlanFor(programTuning(11778, 1, 6), en50494).refusal.find("position 4"));
+    EXPECT_EQ("", singleCablePlanFor(programTuning(11778, 1, 6), en50607).refusal) << "EN 50607 takes all four";
+    EXPECT_EQ(4, singleCablePlanFor(programTuning(11778, 1, 6), en50607).position);
     for (int32_t frequency : {12748, 12749, 12750}) {
-        const SingleCablePlan plan = singleCablePlanFor(transponder(frequency, 0), en50607);
+        const SingleCablePlan plan = singleCablePlanFor(programTuning(frequency, 0), en50607);
         EXPECT_NE("", plan.refusal) << frequency;
         EXPECT_EQ(0, plan.command.length) << frequency;
     }
-    EXPECT_EQ("", singleCablePlanFor(transponder(12750, 0), en50494).refusal);
-    EXPECT_NE("", singleCablePlanFor(transponder(11778, 1, 7), en50607).refusal);
+    EXPECT_EQ("", singleCablePlanFor(programTuning(12750, 0), en50494).refusal);
+    EXPECT_NE("", singleCablePlanFor(programTuning(11778, 1, 7), en50607).refusal);
 }
 
 TEST(SingleCable, PositionsFollowTheCommittedSwitchsPorts)
@@ -210,7 +199,7 @@ TEST(SingleCableDevice, PutsTheAskedTransponderOnItsBandAndFreesIt)
     for (const char* standard : {"en50494", "en50607"}) {
         ScrDevice scr = device({standard, "1210,1420,1680,2040"});
         const SingleCablePlan plan =
-            singleCablePlanFor(transponder(12515, 0, 2), setting(std::string(standard) + ",2,1420"));
+            singleCablePlanFor(programTuning(12515, 0, 2), setting(std::string(standard) + ",2,1420"));
         ASSERT_EQ("", plan.refusal);
         ScrSource source;
         EXPECT_FALSE(scrCableSource(scr, plan.demodulatorKHz, &source)) << "nothing there without a command";
@@ -237,7 +226,7 @@ TEST(SingleCableDevice, PutsTheAskedTransponderOnItsBandAndFreesIt)
 TEST(SingleCableDevice, HonoursItsPinTheTonesAndAnotherReceiver)
 {
     ScrDevice scr = device({"en50494", "1210,1420", "pin", "77"});
-    const CardTuning wanted = transponder(11778, 1);
+    const CardTuning wanted = programTuning(11778, 1);
     EXPECT_EQ(ScrWrongPin, hear(scr, singleCablePlanFor(wanted, setting("en50494,1,1210")).command));
     EXPECT_EQ(ScrWrongPin, hear(scr, singleCablePlanFor(wanted, setting("en50494,1,1210,78")).command));
     EXPECT_EQ(ScrBadBand, hear(scr, singleCablePlanFor(wanted, setting("en50494,3,1210,77")).command));

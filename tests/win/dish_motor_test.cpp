@@ -13,13 +13,6 @@ namespace {
 
 using DishMotorTest = ProgramTest;
 
-static size_t indexOf(const std::vector<std::string>& lines, const std::string& prefix, size_t from = 0)
-{
-    for (size_t i = from; i < lines.size(); ++i)
-        if (lines[i].compare(0, prefix.size(), prefix) == 0) return i;
-    return lines.size();
-}
-
 TEST_F(DishMotorTest, AMeasurementTurnsTheDishAndLocksAfterTheArrival)
 {
     // The card believes its motor turns 4 degrees a second; the dish's turns 6.

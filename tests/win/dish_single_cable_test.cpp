@@ -45,13 +45,6 @@ static int linesStarting(const AppRun& run, const std::string& prefix)
     return count;
 }
 
-static size_t indexOf(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i].compare(0, prefix.size(), prefix) == 0) return i;
-    return lines.size();
-}
-
 TEST_F(DishSingleCableTest, ThroughEn50494TheAskedTransponderLocksAndClosingFreesTheBand)
 {
     CardSettings settings("scr=en50494,1,1210\r\n");

@@ -27,6 +27,13 @@ std::string lastLine(const AppRun& run, const std::string& prefix)
     return found;
 }
 
+size_t indexOf(const std::vector<std::string>& lines, const std::string& prefix, size_t from)
+{
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i].compare(0, prefix.size(), prefix) == 0) return i;
+    return lines.size();
+}
+
 bool waitForLock(const AppRun& run, bool locked, int timeoutMs)
 {
     const std::string wanted = locked ? "QuerySignalStatus -> 0x00000000" : "QuerySignalStatus -> 0x80004005";
