@@ -5,6 +5,7 @@
 // transponder locks; --arc measures the arc, asks at the dish, names the
 // adjustment and writes the record and the CSV; the line protocol's Motor
 // request reaches the positioner.
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -161,7 +162,16 @@ TEST(DvbMotorHelper, ArcNamesTheDeclinationSetTooMuchWithTheRecordAndTheCsv)
     EXPECT_TRUE(says(result, "network 31.5° W\n")) << result.output;
     EXPECT_TRUE(says(result, "did the level rise? (y/n) y\n")) << result.output;
     EXPECT_TRUE(says(result, "the loss across the arc grows towards both ends")) << result.output;
-    EXPECT_TRUE(says(result, "the declination is 1.0° too much")) << result.output;
+    // Read in real time on a sky a hundred times as fast, the figure moves by
+    // a tenth with the machine's load: within what the check must tell, a
+    // quarter of a degree (the exact figures are the arc check's own tests,
+    // in simulated time).
+    const std::string named = "the declination is ";
+    const size_t namedAt = result.output.find(named);
+    ASSERT_NE(std::string::npos, namedAt) << result.output;
+    const double degrees = std::atof(result.output.c_str() + namedAt + named.size());
+    EXPECT_NEAR(1.0, degrees, 0.25) << result.output;
+    EXPECT_NE(std::string::npos, result.output.find("° too much: tilt the dish ", namedAt)) << result.output;
     EXPECT_TRUE(says(result, "(motor angle, degrees)")) << "the picture of the arc\n" << result.output;
 
     const std::vector<std::string> lines = fileLines(csv);
