@@ -45,9 +45,25 @@ test('the Motor part turns the dish in Setup, not while Azimora measures', { tim
   await page.click('#motorWest');
   await page.waitForFunction(() => /^driving the dish 10 steps west/.test(
     document.getElementById('motorNote').textContent), null, { timeout: 10000 });
+  // The halt's answer held back until the card's words have come on the stream (as a loaded machine may
+  // deliver them): the words stay, not "asked".
+  await page.evaluate(() => {
+    const realFetch = window.fetch;
+    window.fetch = async (...args) => {
+      window.fetch = realFetch;
+      const answer = await realFetch(...args);
+      if (String(args[0]).startsWith('motor?halt')) {
+        while (!/^the motor halted/.test(document.getElementById('motorNote').textContent))
+          await new Promise((resolve) => setTimeout(resolve, 20));
+        window.haltAnswered = true;
+      }
+      return answer;
+    };
+  });
   await page.click('#motorHalt');
-  await page.waitForFunction(() => /^the motor halted/.test(document.getElementById('motorNote').textContent), null,
-                             { timeout: 10000 });
+  await page.waitForFunction(() => window.haltAnswered, null, { timeout: 10000 });
+  assert.match(await page.evaluate(() => new Promise((resolve) => setTimeout(() => resolve(
+    document.getElementById('motorNote').textContent), 0))), /^the motor halted/);
 
   // Measuring, the program turns the dish itself: the buttons go out of reach and the page says why.
   await h.startMeasuring();

@@ -8,6 +8,7 @@
   const $ = (id) => document.getElementById(id);
   let canMotor = false, measuring = false, filled = false;
   let note = '';  // the card's words, or why an ask was refused
+  let heard = 0;  // the card's words received so far: its answer may come before the ask's own
 
   // "goto=19.2E", "step=east&n=10", "halt=1": what the page asks.
   function requestWords(kind, value, steps) {
@@ -47,10 +48,12 @@
 
   async function ask(kind, value) {
     const steps = $('motorSteps').value;
+    const heardBefore = heard;
     try {
       const answer = await fetch('motor?' + requestWords(kind, value, steps),
         { method: 'POST', headers: { 'X-Azimora': 'motor' } });
-      note = answer.ok ? 'asked\u2026' : (await answer.text()).replace(/^\d+ [^:]*: /, '').trim();
+      if (!answer.ok) note = (await answer.text()).replace(/^\d+ [^:]*: /, '').trim();
+      else if (heard === heardBefore) note = 'asked\u2026';
     } catch (err) {
       note = 'the card did not answer';
     }
@@ -70,7 +73,7 @@
     requestWords,
     // From phone.js: what the card offers and whether Azimora measures now.
     update(offered, measuringNow) { canMotor = offered; measuring = measuringNow; show(); },
-    said(words) { note = words; show(); },
+    said(words) { note = words; ++heard; show(); },
   };
   root.AzimoraMotor = api;
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
