@@ -90,7 +90,7 @@ std::string tuningRefusal(const CardTuning& tuning, const FrontendAbilities& abi
     return "";
 }
 
-static SequenceStep supply(LnbVoltage voltage)
+SequenceStep supplyStep(LnbVoltage voltage)
 {
     SequenceStep step{};
     step.kind = StepSupply;
@@ -98,7 +98,7 @@ static SequenceStep supply(LnbVoltage voltage)
     return step;
 }
 
-static SequenceStep tone(bool on)
+SequenceStep toneStep(bool on)
 {
     SequenceStep step{};
     step.kind = StepTone;
@@ -106,7 +106,7 @@ static SequenceStep tone(bool on)
     return step;
 }
 
-static SequenceStep pause(uint32_t ms)
+SequenceStep pauseStep(uint32_t ms)
 {
     SequenceStep step{};
     step.kind = StepPause;
@@ -114,7 +114,7 @@ static SequenceStep pause(uint32_t ms)
     return step;
 }
 
-static SequenceStep switchCommand(const uint8_t* command, size_t length)
+SequenceStep switchCommandStep(const uint8_t* command, size_t length)
 {
     SequenceStep step{};
     step.kind = StepSwitchCommand;
@@ -123,7 +123,7 @@ static SequenceStep switchCommand(const uint8_t* command, size_t length)
     return step;
 }
 
-static SequenceStep burst(bool b)
+static SequenceStep burstStep(bool b)
 {
     SequenceStep step{};
     step.kind = StepBurst;
@@ -135,33 +135,33 @@ static SequenceStep burst(bool b)
 // which on a simple tone-burst switch pick its input.
 static std::vector<SequenceStep> localSteps(const FrontendPlan& plan, bool supplyWasOn)
 {
-    std::vector<SequenceStep> steps{supply(plan.voltage)};
+    std::vector<SequenceStep> steps{supplyStep(plan.voltage)};
     if (plan.switchPort != noSwitchPort) {
-        steps.push_back(pause(supplyWasOn ? diseqcQuietMs : poweredLnbSettleMs));
-        steps.push_back(tone(false));
-        steps.push_back(pause(diseqcQuietMs));
-        steps.push_back(switchCommand(plan.diseqc, sizeof plan.diseqc));
-        steps.push_back(pause(diseqcRepeatMs));
-        steps.push_back(switchCommand(plan.diseqc, sizeof plan.diseqc));
-        steps.push_back(pause(diseqcQuietMs));
+        steps.push_back(pauseStep(supplyWasOn ? diseqcQuietMs : poweredLnbSettleMs));
+        steps.push_back(toneStep(false));
+        steps.push_back(pauseStep(diseqcQuietMs));
+        steps.push_back(switchCommandStep(plan.diseqc, sizeof plan.diseqc));
+        steps.push_back(pauseStep(diseqcRepeatMs));
+        steps.push_back(switchCommandStep(plan.diseqc, sizeof plan.diseqc));
+        steps.push_back(pauseStep(diseqcQuietMs));
         if (plan.toneBurst != NoToneBurst) {
-            steps.push_back(burst(plan.toneBurst == ToneBurstB));
-            steps.push_back(pause(diseqcQuietMs));
+            steps.push_back(burstStep(plan.toneBurst == ToneBurstB));
+            steps.push_back(pauseStep(diseqcQuietMs));
         }
     }
-    steps.push_back(tone(plan.toneOn));
+    steps.push_back(toneStep(plan.toneOn));
     return steps;
 }
 
 // What libdvbv5 on the daemon's side sends for the tune (see remote_tuning.h).
 static std::vector<SequenceStep> remoteSteps(const RemoteTuning& remote)
 {
-    std::vector<SequenceStep> steps{supply(remote.voltage), tone(false)};
+    std::vector<SequenceStep> steps{supplyStep(remote.voltage), toneStep(false)};
     if (remote.sendsDiseqc) {
-        steps.push_back(switchCommand(remote.diseqc, sizeof remote.diseqc));
-        if (remote.satelliteNumber < 2) steps.push_back(burst(remote.satelliteNumber == 1));
+        steps.push_back(switchCommandStep(remote.diseqc, sizeof remote.diseqc));
+        if (remote.satelliteNumber < 2) steps.push_back(burstStep(remote.satelliteNumber == 1));
     }
-    steps.push_back(tone(remote.toneOn));
+    steps.push_back(toneStep(remote.toneOn));
     return steps;
 }
 
@@ -172,13 +172,13 @@ std::vector<SequenceStep> singleCableSequenceSteps(const std::vector<SingleCable
     std::vector<SequenceStep> out;
     for (const SingleCableStep& step : steps) {
         switch (step.kind) {
-        case ScrToneOff: out.push_back(tone(false)); break;
-        case ScrSupply18: out.push_back(supply(Voltage18)); break;
-        case ScrSupply13: out.push_back(supply(Voltage13)); break;
-        case ScrSupplyOff: out.push_back(supply(VoltageOff)); break;
-        case ScrPause: out.push_back(pause(step.ms)); break;
-        case ScrCommand: out.push_back(switchCommand(command.bytes, command.length)); break;
-        case ScrPowerOff: out.push_back(switchCommand(powerOff.bytes, powerOff.length)); break;
+        case ScrToneOff: out.push_back(toneStep(false)); break;
+        case ScrSupply18: out.push_back(supplyStep(Voltage18)); break;
+        case ScrSupply13: out.push_back(supplyStep(Voltage13)); break;
+        case ScrSupplyOff: out.push_back(supplyStep(VoltageOff)); break;
+        case ScrPause: out.push_back(pauseStep(step.ms)); break;
+        case ScrCommand: out.push_back(switchCommandStep(command.bytes, command.length)); break;
+        case ScrPowerOff: out.push_back(switchCommandStep(powerOff.bytes, powerOff.length)); break;
         case ScrTune: break;
         }
     }

@@ -146,6 +146,13 @@ TuningSequence buildTuningSequence(const CardTuning& tuning, const FrontendAbili
                                    const SystemAttempt* remembered,
                                    const SingleCableUse& singleCable = SingleCableUse(), uint32_t random = 0);
 
+// One step each, for whoever builds a sequence: a command longer than a
+// step holds is cut to longestCommandBytes.
+SequenceStep supplyStep(LnbVoltage voltage);
+SequenceStep toneStep(bool on);
+SequenceStep pauseStep(uint32_t ms);
+SequenceStep switchCommandStep(const uint8_t* command, size_t length);
+
 // A single-cable device's steps as the worker carries them out: its tune
 // step is the attempt that follows, and is left out here.
 std::vector<SequenceStep> singleCableSequenceSteps(const std::vector<SingleCableStep>& steps,

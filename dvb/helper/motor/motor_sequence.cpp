@@ -1,7 +1,5 @@
 #include "dvb/helper/motor/motor_sequence.h"
 
-#include <cstring>
-
 const char remoteMotorRefusal[] = "dvbv5-daemon cannot carry a positioner's command: its libdvbv5 drives the LNB "
                                   "its own way";
 
@@ -9,26 +7,14 @@ std::vector<SequenceStep> motorSequenceSteps(const std::vector<MotorStep>& steps
 {
     std::vector<SequenceStep> sequence;
     for (const MotorStep& step : steps) {
-        SequenceStep each{};
         switch (step.kind) {
-        case MotorToneOff: each.kind = StepTone; break;
-        case MotorSupply18:
-            each.kind = StepSupply;
-            each.voltage = Voltage18;
-            break;
-        case MotorPause:
-            each.kind = StepPause;
-            each.pauseMs = step.ms;
-            break;
-        case MotorSend:
-            each.kind = StepSwitchCommand;
-            std::memcpy(each.command, command.bytes, command.length);
-            each.commandLength = command.length;
-            break;
+        case MotorToneOff: sequence.push_back(toneStep(false)); break;
+        case MotorSupply18: sequence.push_back(supplyStep(Voltage18)); break;
+        case MotorPause: sequence.push_back(pauseStep(step.ms)); break;
+        case MotorSend: sequence.push_back(switchCommandStep(command.bytes, command.length)); break;
         case MotorHoldUntilThere:
-        case MotorTune: continue;
+        case MotorTune: break;
         }
-        sequence.push_back(each);
     }
     return sequence;
 }
