@@ -70,7 +70,7 @@ else()
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/request_answering.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/serve/worker_frontend.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/survey/survey_command.cpp
     ${CMAKE_SOURCE_DIR}/dvb/helper/sweep/sweep_command.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/motor/motor_command.cpp
-    ${CMAKE_SOURCE_DIR}/dvb/helper/motor/arc_command.cpp
+    ${CMAKE_SOURCE_DIR}/dvb/helper/motor/arc_command.cpp ${CMAKE_SOURCE_DIR}/dvb/helper/helper_output.cpp
     ${AZM_DVB_PROTOCOL_SOURCES} ${AZM_DVB_LOGIC_SOURCES} ${AZM_DVB_LIBRARY_SOURCES} ${AZM_DVB_ENTRY_SOURCES}
     ${AZM_CARD_CORE_SOURCES} ${AZM_RECORD_POSIX_SOURCES} ${CMAKE_SOURCE_DIR}/cardbase/network/psi_build.cpp
     ${AZM_SKY_SOURCES} ${AZM_ARC_SOURCES})

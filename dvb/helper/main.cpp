@@ -15,10 +15,12 @@
 #include "cardbase/reading_pace.h"
 #include "dvb/common/regular_file.h"
 #include "dvb/common/simulation.h"
+#include "dvb/helper/built_in_catalogue.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend/dvb_frontend.h"
 #include "dvb/helper/frontend/helper_margin.h"
 #include "dvb/helper/frontend/tuned_report.h"
+#include "dvb/helper/helper_output.h"
 #include "dvb/helper/helper_record.h"
 #include "dvb/helper/motor/arc_command.h"
 #include "dvb/helper/motor/motor_command.h"
@@ -34,8 +36,6 @@
 static volatile sig_atomic_t stopRequested = 0;
 
 static void requestStop(int) { stopRequested = 1; }
-
-static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 
 static constexpr uint32_t endWaitMs = 5000;
 // How often --status --tune looks at the latest reading while it waits.
@@ -170,10 +170,6 @@ static SingleCableUse singleCableOf(const HelperOptions& options)
     use.setting = options.singleCable;
     return use;
 }
-
-// The catalogue Azimora ships (resources/satellite.ini), built in.
-extern const unsigned char builtInCatalogue[];
-extern const size_t builtInCatalogueSize;
 
 // The record of this tune: in the user's record folder; --site names the site.
 static void startRecord(HelperRecord& record, const HelperOptions& options, DvbFrontend& device)

@@ -14,16 +14,14 @@
 #include "cardbase/record/record_files.h"
 #include "cardbase/record/record_store.h"
 #include "dvb/common/regular_file.h"
+#include "dvb/helper/built_in_catalogue.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend/helper_margin.h"
+#include "dvb/helper/helper_output.h"
 #include "dvb/helper/motor/arc_csv.h"
 #include "dvb/helper/motor/motor_command.h"
 #include "dvb/helper/motor/motor_order.h"
 #include "dvb/helper/motor/simulated_reference.h"
-
-// The catalogue Azimora ships: the simulated sky's satellites.
-extern const unsigned char builtInCatalogue[];
-extern const size_t builtInCatalogueSize;
 
 // How long the person at the dish is given to answer, and how long a
 // reading or a tune may take before the check goes on without it.
@@ -31,14 +29,6 @@ static constexpr uint32_t answerWaitMs = 600000;
 static constexpr uint32_t readWaitMs = 3000;
 // A line a satellite: far more than any catalogue has.
 static constexpr size_t referenceFileLimit = 65536;
-
-static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
-
-static void say(const std::string& line)
-{
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
 
 // One satellite as one measurement of the record: its readings since the
 // motor last moved (at the end, its peak's), written once the check has

@@ -5,28 +5,18 @@
 #include <unistd.h>
 
 #include "dvb/common/regular_file.h"
+#include "dvb/helper/built_in_catalogue.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend/helper_margin.h"
 #include "dvb/helper/frontend/tuned_report.h"
+#include "dvb/helper/helper_output.h"
 #include "dvb/helper/motor/motor_order.h"
 #include "dvb/helper/motor/simulated_reference.h"
 #include "dvb/helper/point_report.h"
 
-// The catalogue Azimora ships (resources/satellite.ini), built in.
-extern const unsigned char builtInCatalogue[];
-extern const size_t builtInCatalogueSize;
-
 // How often a wait looks for its end, and the bound of the command's own steps.
 static constexpr uint32_t lookMs = 20;
 static constexpr uint32_t commandBoundMs = 10000;
-
-static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
-
-static void say(const std::string& line)
-{
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
 
 bool motorCatalogueText(const HelperOptions& options, std::string* text)
 {

@@ -12,25 +12,15 @@
 #include "cardbase/record/record_files.h"
 #include "cardbase/record/record_store.h"
 #include "dvb/common/regular_file.h"
+#include "dvb/helper/built_in_catalogue.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/helper_output.h"
 #include "dvb/helper/point_report.h"
 #include "dvb/helper/survey/catalogue_update.h"
 #include "dvb/helper/survey/survey_judge.h"
 #include "dvb/helper/survey/survey_report.h"
 #include "dvb/helper/survey/survey_run.h"
-
-// The catalogue Azimora ships (resources/satellite.ini), built in.
-extern const unsigned char builtInCatalogue[];
-extern const size_t builtInCatalogueSize;
-
-static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
-
-static void say(const std::string& line)
-{
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
 
 // The whole of `bytes` to a new file, on disk before it is named `path`.
 static bool writeWhole(const std::string& path, const std::string& bytes, std::string* error)

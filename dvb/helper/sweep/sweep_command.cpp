@@ -9,10 +9,9 @@
 #include "dvb/helper/exit_codes.h"
 #include "dvb/helper/frontend/frontend_report.h"
 #include "dvb/helper/frontend/frontend_worker.h"
+#include "dvb/helper/helper_output.h"
 #include "dvb/helper/sweep/sweep_report.h"
 #include "dvb/helper/sweep/user_band_find.h"
-
-static void complain(const std::string& message) { std::fprintf(stderr, "azimora-dvb: %s\n", message.c_str()); }
 
 // How often the progress is looked at.
 static constexpr uint32_t sweepLookMs = 100;
