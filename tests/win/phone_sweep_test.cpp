@@ -40,11 +40,10 @@ using PhoneSweepDvbTest = PhoneDvbProgramTest;
 
 TEST_F(PhoneSweepDvbTest, TheLinuxBridgeSweepsThroughTheHelperAndGivesTheLevelBeforeTheLock)
 {
-    const std::string folder = newProgramFolder("phone-sweep-dvb");
-    ASSERT_TRUE(startHelper(helper_, folder, "lnb 9750 10600\ncarrier 10723H29900 12\ncarrier 11220H27500 13\n"));
-    const uint16_t port = freePort();
-    AppRun& run = startWithPhone(folder, port);
-    ASSERT_NE(nullptr, waitForPhoneWindow(run));
+    uint16_t port = 0;
+    AppRun* run =
+        startWithPhone("phone-sweep-dvb", "lnb 9750 10600\ncarrier 10723H29900 12\ncarrier 11220H27500 13\n", &port);
+    ASSERT_NE(nullptr, run);
     EXPECT_NE(std::string::npos, phoneAsk(port, "/events", "event: idle").find("\"canSweep\":true"));
 
     EXPECT_NE(std::string::npos, askSweep(port, "band=low&pol=H&switch=&lnb=universal&step=10&try=0").find("202"));
@@ -57,14 +56,14 @@ TEST_F(PhoneSweepDvbTest, TheLinuxBridgeSweepsThroughTheHelperAndGivesTheLevelBe
     EXPECT_TRUE(peakNear(peaks, 11220));
 
     // Then a measurement as always; off every carrier, the level comes without a lock.
-    startTypedEntry(run, "11000H27500");
+    startTypedEntry(*run, "11000H27500");
     const std::string unlocked = phoneAsk(port, "/events", "\"lock\":false", 3, 8000);
     EXPECT_NE(std::string::npos, unlocked.find("\"lock\":false,\"quality\":0,\"cn\":0.00,"));
     EXPECT_NE(std::string::npos, unlocked.find("\"level\":{\"state\":\"live\",\"unit\":\"dBm\",\"value\":-"))
         << unlocked.substr(0, 800);
     // While it measures, the page's sweep is refused.
     EXPECT_NE(std::string::npos, askSweep(port, "band=low&pol=H").find("Azimora is measuring"));
-    EXPECT_EQ(0, closeWithEscape(run));
+    EXPECT_EQ(0, closeWithEscape(*run));
 }
 
 using PhoneSweepBdaTest = BdaProgramTest;
