@@ -8,56 +8,15 @@
 
 #include "cardbase/motor/motor_commands.h"
 #include "cardbase/pointing/look_angles.h"
-#include "tests/win/bda_fixture.h"
 #include "tests/win/dish_support.h"
-#include "tests/win/dvb_helper_process.h"
+#include "tests/win/dvb_card_copy_fixture.h"
 #include "tests/win/phone_support.h"
-#include "tests/win/program_test.h"
 
 namespace {
 
 const char sky[] = "motor speed 6\nsite 51.5 -0.13\n";
 
-class DvbMotorTest : public ProgramTest {
-protected:
-    void TearDown() override
-    {
-        ProgramTest::TearDown();
-        signalHelper(helper_, "KILL");
-        registerSimulatedCard(true);
-    }
-
-    // The helper on the sky, and the program through a copy of dvbcard.dll
-    // whose dvbcard.ini holds `settings`, its phone page on `phonePort`.
-    AppRun& startThrough(const std::string& settings, uint16_t phonePort)
-    {
-        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '-';
-        const std::string folder = newProgramFolder(name);
-        EXPECT_TRUE(startHelper(helper_, folder, sky)) << readFile(helper_.outputPath);
-        const std::string card = joinPath(folder, "dvbcard.dll");
-        EXPECT_TRUE(CopyFileA(joinPath(buildFolder(), "dvbcard.dll").c_str(), card.c_str(), FALSE));
-        EXPECT_TRUE(writeFile(joinPath(folder, "dvbcard.ini"), settings));
-        EXPECT_TRUE(registerBuildDll(card, true));
-        StartOptions options;
-        options.withLog = false;
-        options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port),
-                               "AZIMORA_PHONE=127.0.0.1:" + std::to_string(phonePort)};
-        return startIn(folder, options);
-    }
-
-    size_t firstLogLine(const std::string& start)
-    {
-        const std::vector<std::string> lines = helperLog(helper_);
-        const auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.compare(0, start.size(), start) == 0;
-        });
-        return static_cast<size_t>(at - lines.begin());
-    }
-
-    HelperRun helper_;
-};
+using DvbMotorTest = DvbCardCopyTest;
 
 std::string askMotor(uint16_t port, const std::string& query)
 {
@@ -68,7 +27,7 @@ std::string askMotor(uint16_t port, const std::string& query)
 TEST_F(DvbMotorTest, AMeasurementTurnsTheDishFirstAndLocksAfterTheArrival)
 {
     const uint16_t port = freePort();
-    AppRun& run = startThrough("motor=usals\r\nsite=51.5,-0.13\r\nmotor-speed=6\r\n", port);
+    AppRun& run = startThrough(sky, "motor=usals\r\nsite=51.5,-0.13\r\nmotor-speed=6\r\n", port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     startHotBird(run);
     const std::string gotoX =
@@ -78,8 +37,8 @@ TEST_F(DvbMotorTest, AMeasurementTurnsTheDishFirstAndLocksAfterTheArrival)
               pageCardLine(port, "motor: at ").find("; motor: at 13.0\xC2\xB0 E (14.5\xC2\xB0 east)"));
     EXPECT_TRUE(waitForHelperLog(helper_, {"lock"}, 10000)) << readFile(helper_.logPath);
     // Nothing tuned before the command: the start waited for the motor.
-    EXPECT_LT(firstLogLine(gotoX), firstLogLine("tune ")) << readFile(helper_.logPath);
     const std::vector<std::string> lines = helperLog(helper_);
+    EXPECT_LT(indexOf(lines, gotoX), indexOf(lines, "tune ")) << readFile(helper_.logPath);
     EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(),
                                [](const std::string& line) { return line.compare(0, 13, "diseqc E0 31 ") == 0; }));
     EXPECT_EQ(0, closeWithEscape(run));
@@ -88,7 +47,7 @@ TEST_F(DvbMotorTest, AMeasurementTurnsTheDishFirstAndLocksAfterTheArrival)
 TEST_F(DvbMotorTest, ThePhonePageTurnsTheDishThroughTheLinuxBridge)
 {
     const uint16_t port = freePort();
-    AppRun& run = startThrough("motor=usals\r\nsite=51.5,-0.13\r\nmotor-speed=6\r\n", port);
+    AppRun& run = startThrough(sky, "motor=usals\r\nsite=51.5,-0.13\r\nmotor-speed=6\r\n", port);
     ASSERT_NE(nullptr, waitForPhoneWindow(run));
     EXPECT_NE("", streamUntil(port, "\"canMotor\":true"));
     EXPECT_NE(std::string::npos, askMotor(port, "goto=19.2E").find("202 Accepted"));

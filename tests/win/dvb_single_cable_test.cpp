@@ -3,51 +3,19 @@
 // device: each standard's command reaches the device and the transponder
 // locks at the user band, the band is freed when the program closes, and
 // another receiver taking the band is named.
-#include "tests/win/bda_fixture.h"
-#include "tests/win/dvb_helper_process.h"
+#include "tests/win/dvb_card_copy_fixture.h"
 #include "tests/win/phone_support.h"
-#include "tests/win/program_test.h"
 
 namespace {
 
-class DvbSingleCableTest : public ProgramTest {
-protected:
-    void TearDown() override
-    {
-        ProgramTest::TearDown();
-        signalHelper(helper_, "KILL");
-        registerSimulatedCard(true);
-    }
+using DvbSingleCableTest = DvbCardCopyTest;
 
-    // The helper on `simulation`, and the program through a copy of
-    // dvbcard.dll whose dvbcard.ini says "scr=SETTING".
-    AppRun& startThrough(const std::string& simulation, const std::string& setting, uint16_t phonePort = 0)
-    {
-        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : name)
-            if (!isalnum(static_cast<unsigned char>(c))) c = '-';
-        const std::string folder = newProgramFolder(name);
-        EXPECT_TRUE(startHelper(helper_, folder, simulation)) << readFile(helper_.outputPath);
-        const std::string card = joinPath(folder, "dvbcard.dll");
-        EXPECT_TRUE(CopyFileA(joinPath(buildFolder(), "dvbcard.dll").c_str(), card.c_str(), FALSE));
-        EXPECT_TRUE(writeFile(joinPath(folder, "dvbcard.ini"), "scr=" + setting + "\r\n"));
-        EXPECT_TRUE(registerBuildDll(card, true));
-        StartOptions options;
-        options.withLog = false;
-        options.environment = {"AZIMORA_DVB=127.0.0.1:" + std::to_string(helper_.port)};
-        if (phonePort) options.environment.push_back("AZIMORA_PHONE=127.0.0.1:" + std::to_string(phonePort));
-        return startIn(folder, options);
-    }
-
-    // The bar's first pixel past its end: 80 % at x 254.
-    bool barAt80(const AppRun& run)
-    {
-        return waitForScreenColour(run.window, 253, 111, barRgb, 6000) &&
-               waitForScreenColour(run.window, 254, 111, bandRgb, 1000);
-    }
-
-    HelperRun helper_;
-};
+// The bar's first pixel past its end: 80 % at x 254.
+bool barAt80(const AppRun& run)
+{
+    return waitForScreenColour(run.window, 253, 111, barRgb, 6000) &&
+           waitForScreenColour(run.window, 254, 111, bandRgb, 1000);
+}
 
 // 13.44 dB of C/N is 80 % on the quality scale; a second transponder of the
 // same symbol rate for another receiver to ask for.
@@ -61,7 +29,7 @@ std::string cableTo(const std::string& device)
 
 TEST_F(DvbSingleCableTest, AnEn50494MeasurementLocksAtTheUserBandAndClosingFreesIt)
 {
-    AppRun& run = startThrough(cableTo("en50494"), "en50494,1,1210");
+    AppRun& run = startThrough(cableTo("en50494"), "scr=en50494,1,1210\r\n");
     startTypedEntry(run, "11778V27500");
     EXPECT_TRUE(waitForHelperLog(helper_, {"tone off", "voltage 18", "diseqc E0 10 5A 04 F7", "voltage 13",
                                            "tune if_khz=1210000 symbol_rate=27500000 system=DVB-S2", "lock"}));
@@ -74,7 +42,7 @@ TEST_F(DvbSingleCableTest, AnEn50494MeasurementLocksAtTheUserBandAndClosingFrees
 TEST_F(DvbSingleCableTest, AnEn50607MeasurementLocksAndAnotherReceiverOnItsBandIsNamed)
 {
     const uint16_t phone = freePort();
-    AppRun& run = startThrough(cableTo("en50607") + "scr-neighbour 2 every 1\n", "en50607,2,1420", phone);
+    AppRun& run = startThrough(cableTo("en50607") + "scr-neighbour 2 every 1\n", "scr=en50607,2,1420\r\n", phone);
     startTypedEntry(run, "11778V27500");
     EXPECT_TRUE(waitForHelperLog(helper_, {"tone off", "voltage 18", "diseqc 70 0C 36 01", "voltage 13",
                                            "tune if_khz=1420000 symbol_rate=27500000 system=DVB-S2", "lock"}));
