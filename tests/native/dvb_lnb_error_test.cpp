@@ -11,13 +11,13 @@
 #include <linux/dvb/frontend.h>
 #include <linux/ioctl.h>
 
-#include "cardbase/frontend_plan.h"
 #include "dvb/helper/exit_codes.h"
 #include "dvb/simulated/frontend_lock.h"
 #include "dvb/simulated/kernel_frontend.h"
 #include "tests/native/dvb_helper_process.h"
+#include "tests/native/program_tuning.h"
+#include "tests/native/simulated_tune.h"
 #include "tests/native/simulation_text.h"
-#include "tuner/lnb_rules.h"
 
 namespace {
 
@@ -25,33 +25,7 @@ namespace {
 static uint32_t tune(SimulatedFrontend& frontend, int32_t frequencyMHz, bool horizontal, uint32_t system,
                      uint64_t nowMs)
 {
-    CardTuning tuning;
-    tuning.frequencyMHz = frequencyMHz;
-    tuning.symbolRate = 27500;
-    tuning.polarization = horizontal ? 0 : 1;
-    tuning.lnbSelection = lnbSelectionFor(frequencyMHz);
-    tuning.lnbFrequencyMHz = lnbFrequencyFor(frequencyMHz);
-    const FrontendPlan plan = frontendPlanFor(tuning);
-    const uintptr_t voltage = plan.voltage == Voltage18 ? SEC_VOLTAGE_18 : SEC_VOLTAGE_13;
-    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(voltage), nowMs));
-    const uintptr_t tone = plan.toneOn ? SEC_TONE_ON : SEC_TONE_OFF;
-    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_TONE, reinterpret_cast<void*>(tone), nowMs));
-    // DVB-S2 with everything automatic, DVB-S as it is.
-    const bool dvbs2 = system == SYS_DVBS2;
-    const uint32_t values[][2] = {{DTV_DELIVERY_SYSTEM, system},
-                                  {DTV_FREQUENCY, plan.intermediateKHz},
-                                  {DTV_SYMBOL_RATE, 27500000},
-                                  {DTV_MODULATION, dvbs2 ? static_cast<uint32_t>(QAM_AUTO) : QPSK},
-                                  {DTV_ROLLOFF, dvbs2 ? static_cast<uint32_t>(ROLLOFF_AUTO) : ROLLOFF_35},
-                                  {DTV_TUNE, 0}};
-    dtv_property properties[6] = {};
-    for (size_t i = 0; i < 6; ++i) {
-        properties[i].cmd = values[i][0];
-        properties[i].u.data = values[i][1];
-    }
-    dtv_properties list{6, properties};
-    EXPECT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, nowMs));
-    return plan.intermediateKHz;
+    return tuneSimulatedFrontend(frontend, programTuning(frequencyMHz, horizontal ? 0 : 1), system, nowMs);
 }
 
 static uint32_t frequencyGivenBack(SimulatedFrontend& frontend, uint64_t nowMs)

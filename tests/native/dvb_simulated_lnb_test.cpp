@@ -9,9 +9,9 @@
 #include <linux/dvb/frontend.h>
 #include <linux/ioctl.h>
 
-#include "cardbase/frontend_plan.h"
 #include "dvb/simulated/kernel_demux.h"
 #include "dvb/simulated/kernel_frontend.h"
+#include "tests/native/simulated_tune.h"
 #include "tests/native/simulation_text.h"
 
 namespace {
@@ -70,31 +70,7 @@ static void tuneThrough(SimulatedFrontend& frontend, const char* entryValues, ui
     tuning.lnbSelection = frequency > 11699 ? 1 : 0;
     tuning.lnbFrequencyMHz = frequency > 11699 ? 10600 : frequency < 4201 ? 5150 : 9750;
     tuning.diseqcCode = diseqc;
-    const FrontendPlan plan = frontendPlanFor(tuning);
-    const uintptr_t voltage = plan.voltage == Voltage18 ? SEC_VOLTAGE_18 : SEC_VOLTAGE_13;
-    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_VOLTAGE, reinterpret_cast<void*>(voltage), nowMs));
-    if (plan.switchPort != noSwitchPort) {
-        dvb_diseqc_master_cmd command{{plan.diseqc[0], plan.diseqc[1], plan.diseqc[2], plan.diseqc[3]}, 4};
-        ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_DISEQC_SEND_MASTER_CMD, &command, nowMs));
-    }
-    const uintptr_t tone = plan.toneOn ? SEC_TONE_ON : SEC_TONE_OFF;
-    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_TONE, reinterpret_cast<void*>(tone), nowMs));
-    // DVB-S2 with everything automatic, DVB-S as it is.
-    const bool dvbs2 = system == SYS_DVBS2;
-    const uint32_t values[][2] = {{DTV_DELIVERY_SYSTEM, system},
-                                  {DTV_FREQUENCY, plan.intermediateKHz},
-                                  {DTV_SYMBOL_RATE, plan.symbolsPerSecond},
-                                  {DTV_MODULATION, dvbs2 ? static_cast<uint32_t>(QAM_AUTO) : QPSK},
-                                  {DTV_ROLLOFF, dvbs2 ? static_cast<uint32_t>(ROLLOFF_AUTO) : ROLLOFF_35},
-                                  {DTV_INNER_FEC, FEC_AUTO},
-                                  {DTV_TUNE, 0}};
-    dtv_property properties[7] = {};
-    for (size_t i = 0; i < 7; ++i) {
-        properties[i].cmd = values[i][0];
-        properties[i].u.data = values[i][1];
-    }
-    dtv_properties list{7, properties};
-    ASSERT_EQ(0, simulatedFrontendIoctl(frontend, FE_SET_PROPERTY, &list, nowMs));
+    tuneSimulatedFrontend(frontend, tuning, system, nowMs);
 }
 
 static int32_t carrierToNoise(SimulatedFrontend& frontend, uint64_t nowMs)
