@@ -151,16 +151,8 @@ static LatestReading waitForReading(FrontendWorker& worker, uint32_t waitMs, Hel
 // withdrawn unless it has begun) or a signal ends the helper.
 static WorkerOutcome waitForTune(FrontendWorker& worker, const CardTuning& tuning)
 {
-    const uint64_t deadline = monotonicMs() + worker.tuneBoundMs(tuning);
-    const FrontendWorker::Pending pending = worker.startTune(tuning);
-    WorkerOutcome outcome = worker.outcomeOf(pending);
-    while (!outcome.done && !stopRequested && monotonicMs() < deadline) {
-        usleep(tunedLookMs * 1000);
-        outcome = worker.outcomeOf(pending);
-    }
-    if (outcome.done) return outcome;
-    worker.withdraw(pending);
-    return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
+    const uint32_t boundMs = worker.tuneBoundMs(tuning);
+    return worker.waitBounded(worker.startTune(tuning), boundMs, &stopRequested);
 }
 
 static SingleCableUse singleCableOf(const HelperOptions& options)

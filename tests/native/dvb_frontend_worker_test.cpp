@@ -276,6 +276,26 @@ TEST_F(DvbFrontendWorkerTest, StoppingDropsWhatIsQueuedAndEndsATuneAtItsNextStep
     EXPECT_EQ((std::vector<std::string>{"open", "voltage 18", "tone off", "voltage off", "close"}), device_.calls());
 }
 
+// A signal ending the helper ends a bounded wait long before its bound;
+// the command not begun is withdrawn and never reaches the frontend.
+TEST_F(DvbFrontendWorkerTest, ABoundedWaitEndsWithTheStopFlagAndWithdrawsItsCommand)
+{
+    FrontendWorker worker(device_, &log_);
+    ASSERT_TRUE(worker.open(5000).ok);
+    device_.setGated(true);
+    const FrontendWorker::Pending first = worker.startTune(programTuning(12245, 0, 0));
+    ASSERT_TRUE(device_.waitAtGateFor(1));
+    volatile sig_atomic_t stop = 1;
+    const WorkerOutcome stopped = worker.waitBounded(worker.startTune(programTuning(11344, 1, 0)), 600000, &stop);
+    EXPECT_FALSE(stopped.done);
+    EXPECT_EQ("frontend does not answer in time", stopped.reason);
+    device_.setGated(false);
+    stop = 0;
+    EXPECT_TRUE(worker.waitBounded(first, 5000, &stop).ok);
+    EXPECT_TRUE(worker.tune(programTuning(10800, 0, 0), 5000).ok);
+    for (const std::string& call : device_.calls()) EXPECT_EQ(std::string::npos, call.find("if_khz=1594000")) << call;
+}
+
 TEST_F(DvbFrontendWorkerTest, AStartNotBegunWithinItsBoundNeverBeginsAndEachDoneCommandIsTold)
 {
     int told = 0;

@@ -1,5 +1,6 @@
 #include "dvb/helper/frontend/frontend_worker.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "dvb/helper/frontend/start_shape.h"
@@ -38,14 +39,30 @@ std::shared_ptr<WorkerOutcome> FrontendWorker::queue(Command command)
     return outcome;
 }
 
+// How often a bounded wait looks at the stop flag.
+static constexpr uint32_t stopLookMs = 20;
+
 WorkerOutcome FrontendWorker::post(Command command, uint32_t waitMs)
 {
+    Pending pending;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        pending = queue(command);
+    }
+    return waitBounded(pending, waitMs, nullptr);
+}
+
+WorkerOutcome FrontendWorker::waitBounded(const Pending& pending, uint32_t boundMs, const volatile sig_atomic_t* stop)
+{
+    const uint64_t end = monotonicMs() + boundMs;
     std::unique_lock<std::mutex> hold(mutex_);
-    const std::shared_ptr<WorkerOutcome> outcome = queue(command);
-    wake_.wait_for(hold, std::chrono::milliseconds(waitMs), [&] { return outcome->done; });
-    if (outcome->done) return *outcome;
+    // A signal sets *stop without waking the worker: looked at every few milliseconds.
+    for (uint64_t now = monotonicMs(); !pending->done && !(stop && *stop) && now < end; now = monotonicMs())
+        wake_.wait_for(hold, std::chrono::milliseconds(std::min<uint64_t>(end - now, stopLookMs)),
+                       [&] { return pending->done; });
+    if (pending->done) return *pending;
     hold.unlock();
-    withdraw(outcome);
+    withdraw(pending);
     return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
 }
 

@@ -22,6 +22,7 @@
 // Platform-neutral: the frontend itself is behind FrontendDevice.
 #pragma once
 #include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -130,8 +131,10 @@ public:
     // while locked, for a survey (LatestReading::lists).
     Pending startTune(const CardTuning& tuning, bool gatherLists = false);
     WorkerOutcome outcomeOf(const Pending& pending);
-    // Waits at most `ms` for the command to be done; whether it is.
-    bool waitDone(const Pending& pending, uint32_t ms);
+    // Waits for the command until it is done, `boundMs` has passed or
+    // *stop is set (a signal ending the helper; none where null); not done,
+    // it is withdrawn as open's and tune's are, and the outcome says so.
+    WorkerOutcome waitBounded(const Pending& pending, uint32_t boundMs, const volatile sig_atomic_t* stop);
     // Gives up on a command: one that has not begun never will.
     void withdraw(const Pending& pending);
     // Called on the worker's thread each time a command is done (set it

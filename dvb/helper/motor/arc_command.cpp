@@ -108,12 +108,8 @@ static bool askAtTheDish(const std::string& question, volatile sig_atomic_t* sto
 // The tune of a satellite's catalogue transponder, bounded.
 static bool tuneSatellite(FrontendWorker& worker, const CardTuning& tuning, volatile sig_atomic_t* stop)
 {
-    const uint64_t bound = monotonicMs() + worker.tuneBoundMs(tuning);
-    const FrontendWorker::Pending pending = worker.startTune(tuning);
-    while (!worker.waitDone(pending, 20) && !*stop && monotonicMs() < bound) {}
-    const WorkerOutcome outcome = worker.outcomeOf(pending);
-    if (!outcome.done) worker.withdraw(pending);
-    return outcome.done && outcome.ok;
+    const uint32_t boundMs = worker.tuneBoundMs(tuning);
+    return worker.waitBounded(worker.startTune(tuning), boundMs, stop).ok;
 }
 
 static ArcReading arcReadingOf(const LatestReading& latest)

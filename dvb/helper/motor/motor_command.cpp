@@ -33,11 +33,7 @@ bool motorCatalogueText(const HelperOptions& options, std::string* text)
 bool sendMotorCommand(FrontendWorker& worker, const MotorCommand& command, volatile sig_atomic_t* stop,
                       std::string* reason)
 {
-    const uint64_t deadline = monotonicMs() + commandBoundMs;
-    const FrontendWorker::Pending pending = worker.startMotor(command);
-    while (!worker.waitDone(pending, lookMs) && !*stop && monotonicMs() < deadline) {}
-    const WorkerOutcome outcome = worker.outcomeOf(pending);
-    if (!outcome.done) worker.withdraw(pending);
+    const WorkerOutcome outcome = worker.waitBounded(worker.startMotor(command), commandBoundMs, stop);
     *reason = outcome.done ? outcome.reason : "the frontend does not answer in time";
     return outcome.done && outcome.ok;
 }
@@ -59,11 +55,8 @@ bool waitMotorMs(uint32_t ms, uint32_t clock, volatile sig_atomic_t* stop)
 // The transponder tuned once the motor is there, and whether it locks.
 static void tuneThere(FrontendWorker& worker, const MotorOrder& order, volatile sig_atomic_t* stop)
 {
-    const uint64_t bound = monotonicMs() + worker.tuneBoundMs(order.tuning);
-    const FrontendWorker::Pending pending = worker.startTune(order.tuning);
-    while (!worker.waitDone(pending, lookMs) && !*stop && monotonicMs() < bound) {}
-    const WorkerOutcome outcome = worker.outcomeOf(pending);
-    if (!outcome.done) worker.withdraw(pending);
+    const uint32_t boundMs = worker.tuneBoundMs(order.tuning);
+    const WorkerOutcome outcome = worker.waitBounded(worker.startTune(order.tuning), boundMs, stop);
     if (*stop) return;
     if (!outcome.ok) {
         complain("cannot tune " + order.entry + ": " +

@@ -1,8 +1,6 @@
 // The frontend worker's part for a motorised dish: a positioner's command
 // carried out with its steps, each logged as the tuning sequence's are, and
 // a reading taken when it is asked for.
-#include <chrono>
-
 #include "dvb/helper/frontend/frontend_worker.h"
 #include "dvb/helper/motor/motor_sequence.h"
 
@@ -12,12 +10,6 @@ FrontendWorker::Pending FrontendWorker::startMotor(const MotorCommand& command)
     Command motor{CommandMotor, CardTuning(), nullptr};
     motor.motor = command;
     return queue(motor);
-}
-
-bool FrontendWorker::waitDone(const Pending& pending, uint32_t ms)
-{
-    std::unique_lock<std::mutex> hold(mutex_);
-    return wake_.wait_for(hold, std::chrono::milliseconds(ms), [&] { return pending->done; });
 }
 
 WorkerOutcome FrontendWorker::resumeAfterMotor(uint32_t waitMs)

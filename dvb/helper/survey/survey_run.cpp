@@ -23,16 +23,8 @@ static void waitALittle() { std::this_thread::sleep_for(std::chrono::millisecond
 static WorkerOutcome tuned(FrontendWorker& worker, const CardTuning& tuning, bool gatherLists,
                            const SurveySettings& settings)
 {
-    const uint64_t deadline = monotonicMs() + worker.tuneBoundMs(tuning);
-    const FrontendWorker::Pending pending = worker.startTune(tuning, gatherLists);
-    WorkerOutcome outcome = worker.outcomeOf(pending);
-    while (!outcome.done && !stopped(settings) && monotonicMs() < deadline) {
-        waitALittle();
-        outcome = worker.outcomeOf(pending);
-    }
-    if (outcome.done) return outcome;
-    worker.withdraw(pending);
-    return WorkerOutcome{false, false, ProblemOther, "frontend does not answer in time"};
+    const uint32_t boundMs = worker.tuneBoundMs(tuning);
+    return worker.waitBounded(worker.startTune(tuning, gatherLists), boundMs, settings.stop);
 }
 
 static bool lockedNow(const LatestReading& latest) { return latest.answered && latest.reading.locked; }
